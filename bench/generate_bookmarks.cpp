@@ -1,0 +1,103 @@
+// Writes a realistic bookmark file for the benchmarks: nested folders, Japanese and ASCII
+// names, CR LF line ends, Shift_JIS (CP932), about 1% duplicate URLs.
+//
+//   generate-bookmarks URL_COUNT OUTPUT_FILE [utf8]
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "util/CodePage.h"
+
+namespace {
+
+const std::vector<std::string> kJapaneseWords = {
+    "ニュース", "天気予報", "技術情報", "料理レシピ", "旅行", "鉄道", "写真", "音楽",
+    "図書館", "大学", "研究室", "開発日記", "東京", "大阪", "京都", "北海道", "銀行",
+    "買い物", "地図", "辞書", "翻訳", "健康", "スポーツ", "映画", "ゲーム", "趣味の部屋"};
+const std::vector<std::string> kAsciiWords = {
+    "Linux", "Qt", "C++", "News", "Blog", "Wiki", "Docs", "Home", "Search", "Photo",
+    "Archive", "Tools", "Reference", "Forum", "Mail", "Shop"};
+const std::vector<std::string> kHosts = {
+    "www.example.jp", "news.example.co.jp", "blog.example.net", "docs.example.org",
+    "www.example.com", "shop.example.ne.jp", "wiki.example.or.jp", "portal.example.ac.jp"};
+
+std::string Indent(int depth) { return std::string(std::min(4 * (depth + 1), 44), ' '); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::cerr << "usage: generate-bookmarks URL_COUNT OUTPUT_FILE [utf8]\n";
+        return 2;
+    }
+    const long urlCount = std::atol(argv[1]);
+    const bool utf8 = argc > 3 && std::string(argv[3]) == "utf8";
+    std::ofstream out(argv[2], std::ios::binary);
+    if (!out) {
+        std::cerr << "cannot write " << argv[2] << '\n';
+        return 1;
+    }
+    pernard::TextEncoder encoder(utf8 ? pernard::kUtf8 : pernard::kCp932, nullptr);
+    std::mt19937 random(20261208);
+    auto pick = [&](const std::vector<std::string>& words) {
+        return words[random() % words.size()];
+    };
+    std::string buffer;
+    auto line = [&](const std::string& text) {
+        encoder.Encode(text, buffer);
+        buffer += "\r\n\r\n";
+        if (buffer.size() > (1 << 20)) {
+            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            buffer.clear();
+        }
+    };
+    line("<!DOCTYPE NETSCAPE-Bookmark-file-1>");
+    line("<!-- This is an automatically generated file. -->");
+    line("<TITLE>ベンチマーク用ブックマーク</TITLE>");
+    line("<H1>ベンチマーク用ブックマーク</H1>");
+    line("<DL><p>");
+    int depth = 0;
+    std::vector<std::string> earlierUrls;
+    long long date = 1100000000;
+    for (long i = 0; i < urlCount; ++i) {
+        // Open a folder every so often, close one now and then: nesting up to 6 levels.
+        if (i % 40 == 0) {
+            while (depth > 0 && random() % 3 == 0) {
+                --depth;
+                line(Indent(depth) + "</DL><p>");
+            }
+            if (depth < 6) {
+                line(Indent(depth) + "<DT><H3 ADD_DATE=\"" + std::to_string(date) + "\">" +
+                     pick(kJapaneseWords) + "と" + pick(kAsciiWords) + "</H3>");
+                line(Indent(depth) + "<DL><p>");
+                ++depth;
+            }
+        }
+        std::string url;
+        if (!earlierUrls.empty() && random() % 100 == 0) {
+            url = earlierUrls[random() % earlierUrls.size()];
+        } else {
+            url = "https://" + pick(kHosts) + "/" + pick(kAsciiWords) + "/" + std::to_string(i) +
+                  "/index.html?ref=" + std::to_string(random() % 100000);
+            if (earlierUrls.size() < 10000) earlierUrls.push_back(url);
+        }
+        date += random() % 5000;
+        const std::string name = pick(kJapaneseWords) + " " + pick(kAsciiWords) + " の" +
+                                 pick(kJapaneseWords) + " " + std::to_string(i);
+        line(Indent(depth) + "<DT><A HREF=\"" + url + "\" ADD_DATE=\"" + std::to_string(date) +
+             "\" LAST_VISIT=\"" + std::to_string(date + 86400) + "\" LAST_MODIFIED=\"" +
+             std::to_string(date + 3600) + "\">" + name + "</A>");
+    }
+    while (depth > 0) {
+        --depth;
+        line(Indent(depth) + "</DL><p>");
+    }
+    encoder.Encode("</DL><p>\r\n", buffer);
+    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    return out ? 0 : 1;
+}

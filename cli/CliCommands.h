@@ -1,0 +1,17 @@
+#pragma once
+// The commands of pernard-cli, separated from main() so that tests can run them in-process.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace pernard {
+
+// Runs one command line (without the program name). Returns the exit status: 0 success,
+// 1 a read or write failed, 2 a usage error.
+int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+// Writes a table field with backslash, tab, CR and LF escaped as \\ \t \r \n.
+std::string EscapeField(const std::string& text);
+
+}  // namespace pernard

@@ -1,0 +1,142 @@
+#include "formats/HtmlText.h"
+
+#include <cstring>
+
+#include "util/Text.h"
+
+namespace pernard {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+// Decodes the reference starting at `text[at]` == '&'. On success appends its text to `out`
+// and returns the length of the reference; 0 when it is not one we decode.
+std::size_t DecodeOneReference(std::string_view text, std::size_t at, std::string& out) {
+    const std::size_t semicolon = text.find(';', at + 1);
+    if (semicolon == std::string_view::npos || semicolon - at > 12) return 0;
+    const std::string_view body = text.substr(at + 1, semicolon - at - 1);
+    const std::size_t length = semicolon - at + 1;
+    if (body == "amp") return out += '&', length;
+    if (body == "lt") return out += '<', length;
+    if (body == "gt") return out += '>', length;
+    if (body == "quot") return out += '"', length;
+    if (body == "apos") return out += '\'', length;
+    if (body.size() < 2 || body[0] != '#') return 0;
+    const bool hex = body[1] == 'x' || body[1] == 'X';
+    const std::string_view digits = body.substr(hex ? 2 : 1);
+    if (digits.empty() || digits.size() > 8) return 0;
+    char32_t value = 0;
+    for (char c : digits) {
+        int digit;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (hex && c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else if (hex && c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        } else {
+            return 0;
+        }
+        value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
+        if (value > 0x10FFFF) return 0;
+    }
+    if (value == 0) return 0;
+    return AppendUtf8(out, value) ? length : 0;
+}
+
+}  // namespace
+
+std::string DecodeCharacterReferences(std::string_view text) {
+    std::size_t amp = text.find('&');
+    if (amp == std::string_view::npos) return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    std::size_t copied = 0;
+    while (amp != std::string_view::npos) {
+        out.append(text.data() + copied, amp - copied);
+        const std::size_t used = DecodeOneReference(text, amp, out);
+        if (used == 0) {
+            out += '&';
+            copied = amp + 1;
+        } else {
+            copied = amp + used;
+        }
+        amp = text.find('&', copied);
+    }
+    out.append(text.data() + copied, text.size() - copied);
+    return out;
+}
+
+std::string EscapeHtml(std::string_view text) {
+    if (text.find_first_of("&<>\"") == std::string_view::npos) return std::string(text);
+    std::string out;
+    out.reserve(text.size() + 16);
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+bool TagAttributes::Find(std::string_view name, std::string_view& value) const {
+    for (const auto& [itemName, itemValue] : items) {
+        if (EqualsNoCase(itemName, name)) {
+            value = itemValue;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string TagAttributes::Get(std::string_view name) const {
+    std::string_view raw;
+    return Find(name, raw) ? DecodeCharacterReferences(raw) : std::string();
+}
+
+std::size_t ParseTagAttributes(std::string_view line, std::size_t from, TagAttributes& out) {
+    out.items.clear();
+    std::size_t at = from;
+    const std::size_t n = line.size();
+    while (at < n) {
+        while (at < n && IsBlank(line[at])) ++at;
+        if (at >= n) break;
+        if (line[at] == '>') return at + 1;
+        const std::size_t nameStart = at;
+        while (at < n && !IsBlank(line[at]) && line[at] != '=' && line[at] != '>') ++at;
+        const std::string_view name = line.substr(nameStart, at - nameStart);
+        std::size_t look = at;
+        while (look < n && IsBlank(line[look])) ++look;
+        if (look >= n || line[look] != '=') {
+            if (!name.empty()) out.items.emplace_back(name, std::string_view());
+            if (at == nameStart) ++at;  // a stray character such as "/" or a quote
+            continue;
+        }
+        at = look + 1;
+        while (at < n && IsBlank(line[at])) ++at;
+        std::string_view value;
+        if (at < n && (line[at] == '"' || line[at] == '\'')) {
+            const char quote = line[at];
+            const std::size_t close = line.find(quote, at + 1);
+            if (close == std::string_view::npos) {
+                out.items.emplace_back(name, line.substr(at + 1));
+                return std::string_view::npos;
+            }
+            value = line.substr(at + 1, close - at - 1);
+            at = close + 1;
+        } else {
+            const std::size_t valueStart = at;
+            while (at < n && !IsBlank(line[at]) && line[at] != '>') ++at;
+            value = line.substr(valueStart, at - valueStart);
+        }
+        out.items.emplace_back(name, value);
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace pernard

@@ -1,0 +1,34 @@
+#pragma once
+// The small pieces of HTML that bookmark files use: character references and the attributes
+// of one tag.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace pernard {
+
+// Decodes &amp; &lt; &gt; &quot; &#39; &apos; and numeric references (&#NNN; &#xHH;). A
+// reference without its closing ";", an unknown name or an invalid number stays as it is.
+std::string DecodeCharacterReferences(std::string_view text);
+
+// Escapes "&", "<", ">" and the double quote as &amp; &lt; &gt; &quot;.
+std::string EscapeHtml(std::string_view text);
+
+// The attributes of one tag, in the order written.
+struct TagAttributes {
+    std::vector<std::pair<std::string_view, std::string_view>> items;  // raw name and value
+    // The raw value of the first attribute named `name` (ASCII letter case ignored).
+    bool Find(std::string_view name, std::string_view& value) const;
+    // Its decoded value, or an empty text when the attribute is missing.
+    std::string Get(std::string_view name) const;
+};
+
+// Parses the attributes of the tag whose name ends at `from` in `line` up to the closing ">"
+// (the first one outside quotes). Values may be in double quotes, single quotes or unquoted.
+// Returns the position just after ">", or npos when the tag does not close on this line.
+std::size_t ParseTagAttributes(std::string_view line, std::size_t from, TagAttributes& out);
+
+}  // namespace pernard

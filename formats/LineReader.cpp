@@ -1,0 +1,85 @@
+#include "formats/LineReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pernard {
+
+namespace {
+constexpr std::size_t kBufferSize = 1 << 20;
+constexpr char kEndOfFile = 26;
+}  // namespace
+
+LineReader::~LineReader() { Close(); }
+
+bool LineReader::Open(const std::string& path) {
+    Close();
+    file_ = std::fopen(path.c_str(), "rb");
+    if (file_ == nullptr) return false;
+    buffer_.resize(kBufferSize);
+    position_ = size_ = 0;
+    ended_ = false;
+    skipLineFeed_ = false;
+    return true;
+}
+
+void LineReader::Close() {
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+}
+
+void LineReader::Skip(std::size_t count) {
+    while (count > 0 && (position_ < size_ || Fill())) {
+        const std::size_t step = std::min(count, size_ - position_);
+        position_ += step;
+        count -= step;
+    }
+}
+
+bool LineReader::Fill() {
+    if (ended_ || file_ == nullptr) return false;
+    size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    position_ = 0;
+    if (size_ == 0) {
+        ended_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool LineReader::NextLine(std::string& line) {
+    line.clear();
+    bool any = false;
+    for (;;) {
+        if (position_ >= size_ && !Fill()) return any;
+        if (skipLineFeed_) {
+            skipLineFeed_ = false;
+            if (buffer_[position_] == '\n') {
+                ++position_;
+                continue;
+            }
+        }
+        const char* start = buffer_.data() + position_;
+        const std::size_t available = size_ - position_;
+        // The first CR, LF or Ctrl+Z: three vectorised searches, each bounded by the last.
+        std::size_t length = available;
+        for (const char terminator : {'\n', '\r', kEndOfFile}) {
+            const void* hit = std::memchr(start, terminator, length);
+            if (hit != nullptr) length = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
+        }
+        line.append(start, length);
+        any = true;
+        position_ += length;
+        if (length == available) continue;  // the line goes on in the next block
+        const char terminator = buffer_[position_++];
+        if (terminator == kEndOfFile) {
+            ended_ = true;
+            size_ = position_ = 0;
+            return !line.empty();
+        }
+        if (terminator == '\r') skipLineFeed_ = true;
+        return true;
+    }
+}
+
+}  // namespace pernard

@@ -1,0 +1,310 @@
+#include "formats/NetscapeReader.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "formats/EncodingSniffer.h"
+#include "formats/HtmlText.h"
+#include "formats/LineReader.h"
+#include "util/CodePage.h"
+#include "util/Paths.h"
+#include "util/Text.h"
+
+namespace pernard {
+
+namespace {
+
+// The tags of one line that decide how it is read, found in one pass over its "<" signs.
+struct LineTags {
+    bool commentOpen = false;  // "<!--"
+    bool doctype = false;      // "<!DOCTYPE"
+    bool title = false;        // "<TITLE>"
+    bool heading = false;      // "<H1>"
+    bool listStart = false;    // "<DL>"
+    bool term = false;         // "<DT>"
+    bool listEnd = false;      // "</DL>"
+    bool folder = false;       // "<H3"
+    bool anchor = false;       // "<A" followed by white space
+};
+
+bool StartsNoCase(std::string_view text, std::size_t at, std::string_view word) {
+    return text.size() - at >= word.size() && EqualsNoCase(text.substr(at, word.size()), word);
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+LineTags ScanTags(std::string_view line) {
+    LineTags tags;
+    const char* base = line.data();
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const void* hit = std::memchr(base + at, '<', line.size() - at);
+        if (hit == nullptr) break;
+        at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+        const std::string_view rest = line.substr(at + 1);
+        // Dispatch on the first letter so that each "<" costs one or two comparisons.
+        switch (rest.empty() ? '\0' : rest[0] | 0x20) {
+            case '!' | 0x20:
+                if (rest.substr(0, 3) == "!--") {
+                    tags.commentOpen = true;
+                } else if (StartsNoCase(rest, 0, "!DOCTYPE")) {
+                    tags.doctype = true;
+                }
+                break;
+            case 't':
+                tags.title = tags.title || StartsNoCase(rest, 0, "TITLE>");
+                break;
+            case 'h':
+                tags.heading = tags.heading || StartsNoCase(rest, 0, "H1>");
+                tags.folder = tags.folder || StartsNoCase(rest, 0, "H3");
+                break;
+            case 'd':
+                tags.listStart = tags.listStart || StartsNoCase(rest, 0, "DL>");
+                tags.term = tags.term || StartsNoCase(rest, 0, "DT>");
+                break;
+            case '/':
+                tags.listEnd = tags.listEnd || StartsNoCase(rest, 0, "/DL>");
+                break;
+            case 'a':
+                tags.anchor = tags.anchor || (rest.size() >= 2 && IsBlank(rest[1]));
+                break;
+            default:
+                break;
+        }
+        ++at;
+    }
+    return tags;
+}
+
+// The text between `open` and `close` (ASCII letter case ignored), trimmed of blanks and
+// control characters; up to the end of the line when `close` is missing.
+std::string Between(const std::string& line, std::string_view open, std::string_view close) {
+    std::string rest = line;
+    CutToken(open, rest);
+    return TrimBlanks(CutToken(close, rest));
+}
+
+}  // namespace
+
+bool ParseHrefLine(std::string_view line, AnchorFields& fields) {
+    TagAttributes attributes;
+    return ParseHrefLine(line, fields, attributes);
+}
+
+bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& attributes) {
+    std::size_t at = 0;
+    while ((at = FindNoCase(line, "<A", at)) != std::string_view::npos) {
+        const std::size_t nameEnd = at + 2;
+        if (nameEnd >= line.size() || !IsBlank(line[nameEnd])) {
+            at = nameEnd;
+            continue;
+        }
+        const std::size_t close = ParseTagAttributes(line, nameEnd, attributes);
+        std::string_view href;
+        if (!attributes.Find("HREF", href)) {
+            if (close == std::string_view::npos) return false;
+            at = close;
+            continue;
+        }
+        fields.url = DecodeCharacterReferences(href);
+        fields.added = attributes.Get("ADD_DATE");
+        fields.visited = attributes.Get("LAST_VISIT");
+        fields.modified = attributes.Get("LAST_MODIFIED");
+        fields.beforeAnchor.assign(line.substr(0, at));
+        fields.name.clear();
+        if (close != std::string_view::npos) {
+            const std::string_view after = line.substr(close);
+            const std::size_t end = FindNoCase(after, "</A>");
+            fields.name = DecodeCharacterReferences(
+                end == std::string_view::npos ? after : after.substr(0, end));
+        }
+        return true;
+    }
+    return false;
+}
+
+NetscapeReader::NetscapeReader(BmLogic& model, const std::string& path, const std::string& charset)
+    : model_(model), path_(path), charset_(charset) {}
+
+bool NetscapeReader::StopAtCapacity() {
+    errorText_ = kUrlMaxMessage;
+    model_.GetPorts().prompts->ShowMessage(kUrlMaxMessage);
+    return false;
+}
+
+bool NetscapeReader::AddRoot(const std::string& name) {
+    // Every root opens depth 1, whatever was open before it.
+    model_.glDepth = 0;
+    if (!model_.PrepareSlot()) return StopAtCapacity();
+    const std::size_t slot = static_cast<std::size_t>(model_.glCT);
+    model_.glUrl[slot] = kFolderMarker;
+    model_.glName[slot] = name;
+    if (!model_.AddEntry(true, false, name, path_)) return false;
+    ++model_.glCT;
+    model_.SetRootCharset(model_.glCT - 1, charset_);
+    hasRoot_ = true;
+    // A root in the last free slot leaves no room for anything it could hold.
+    if (model_.glCT >= model_.glMaxURL) return StopAtCapacity();
+    return true;
+}
+
+bool NetscapeReader::EnsureRoot() {
+    return hasRoot_ || AddRoot(FileNamePart(path_));
+}
+
+bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
+    if (inComment_) {
+        if (line.find("-->") != std::string::npos) inComment_ = false;
+        return true;
+    }
+    const LineTags tags = ScanTags(line);
+    if (tags.commentOpen && line.find("-->") == std::string::npos) {
+        inComment_ = true;
+        return true;
+    }
+    DiagnosticsPort& diagnostics = *model_.GetPorts().diagnostics;
+    if (tags.doctype) {
+        std::string rest = line;
+        CutToken("DOCTYPE", rest);
+        diagnostics.SetFileComment(TrimBlanks(CutToken(">", rest)));
+        diagnostics.AppendReadingLog("DOCTYPE");
+        return true;
+    }
+    if (tags.title) {
+        const std::string title = DecodeCharacterReferences(Between(line, "<TITLE>", "</TITLE>"));
+        diagnostics.SetFileTitle(title);
+        diagnostics.AppendReadingLog("TITLE");
+        return AddRoot(title);
+    }
+    if (tags.heading) {
+        diagnostics.SetFileHeading(DecodeCharacterReferences(Between(line, "<H1>", "</H1>")));
+        diagnostics.AppendReadingLog("<H1>");
+        return true;
+    }
+    if (!tags.listStart && !tags.term && !tags.listEnd) return true;
+    if (tags.anchor && ParseHrefLine(line, anchor_, attributes_)) return ParseAnchor();
+    if (tags.listEnd) {
+        // Lines after the root's own list still belong to this read's root.
+        const int floor = hasRoot_ ? 1 : 0;
+        if (model_.glDepth > floor) --model_.glDepth;
+        return true;
+    }
+    if (tags.folder) return ParseFolder(line);
+    ListLine(line);
+    return true;
+}
+
+void NetscapeReader::ListLine(const std::string& line) {
+    // The bookmark list is a diagnostic view: bounded like the memo echo.
+    if (listedLines_ > kMemoEchoLimit) return;
+    model_.GetPorts().diagnostics->AppendBookmarkList(
+        listedLines_ < kMemoEchoLimit ? line : std::string("……"));
+    ++listedLines_;
+}
+
+bool NetscapeReader::ParseAnchor() {
+    if (!EnsureRoot()) return false;
+    AnchorFields& fields = anchor_;
+    if (listedLines_ <= kMemoEchoLimit) ListLine(fields.beforeAnchor + " " + fields.name);
+    if (model_.GetPorts().settings->SkipDuplicateUrls() && model_.UrlExists(fields.url)) {
+        model_.GetPorts().diagnostics->AppendReadingLog("重複  " + fields.name);
+        return true;
+    }
+    if (!model_.PrepareSlot()) return StopAtCapacity();
+    const std::size_t slot = static_cast<std::size_t>(model_.glCT);
+    model_.glUrl[slot] = std::move(fields.url);
+    model_.glAdd[slot] = std::move(fields.added);
+    model_.glVisit[slot] = std::move(fields.visited);
+    model_.glLast[slot] = std::move(fields.modified);
+    model_.glName[slot] = std::move(fields.name);
+    if (!model_.AddEntry(false, true, model_.glName[slot], path_)) return StopAtCapacity();
+    ++urlCount_;
+    ++model_.glCT;
+    return model_.glCT < model_.glMaxURL;
+}
+
+bool NetscapeReader::ParseFolder(const std::string& line) {
+    if (!EnsureRoot()) return false;
+    ListLine(line);
+    const std::size_t open = FindNoCase(line, "<H3");
+    TagAttributes& attributes = attributes_;
+    const std::size_t close = ParseTagAttributes(line, open + 3, attributes);
+    std::string name;
+    std::string rest;
+    if (close != std::string::npos) {
+        rest = line.substr(close);
+        name = DecodeCharacterReferences(CutToken("</H3>", rest));
+    }
+    if (!model_.PrepareSlot()) return StopAtCapacity();
+    const std::size_t slot = static_cast<std::size_t>(model_.glCT);
+    model_.glUrl[slot] = kFolderMarker;
+    model_.glAdd[slot] = attributes.Get("ADD_DATE");
+    model_.glVisit[slot] = rest;
+    model_.glName[slot] = name;
+    if (!model_.AddEntry(false, false, name, path_)) {
+        errorText_ = "Tree 作成不可";
+        return false;
+    }
+    ++model_.glCT;
+    if (model_.glCT >= model_.glMaxURL) return StopAtCapacity();
+    return true;
+}
+
+bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& urlCount,
+                      std::string& errorText) {
+    const Ports& ports = model.GetPorts();
+    urlCount = 0;
+    if (reset && !model.ResetEntryTable(errorText)) return false;
+    model.glSource = kSourceNetscape;
+    LineReader reader;
+    if (!reader.Open(path)) {
+        errorText = "Not Found Bookmark : " + path;
+        ports.prompts->ShowMessage(errorText);
+        return false;
+    }
+    const SniffedEncoding encoding = SniffEncoding(path);
+    reader.Skip(encoding.bomLength);
+    TextDecoder decoder(encoding.charset);
+
+    ports.progress->Show("Bookmark 読込中");
+    model.ClearMemo();
+    DiagnosticsPort& diagnostics = *ports.diagnostics;
+    diagnostics.ClearReadingLog();
+    diagnostics.ClearBookmarkList();
+    diagnostics.SetFileComment("");
+    diagnostics.SetFileTitle("");
+    diagnostics.SetFileHeading("");
+
+    model.glDepth = 0;
+    model.glLevel.fill(0);
+    NetscapeReader parser(model, path, encoding.charset);
+    bool result = true;
+    std::string raw;
+    std::string line;
+    model.Tree().BeginBulk();
+    while (reader.NextLine(raw)) {
+        line.clear();
+        decoder.Decode(raw, line);
+        model.EchoMemo(line);
+        if (!parser.ParseBookmarkLine(line)) {
+            result = false;
+            break;
+        }
+    }
+    reader.Close();
+    if (decoder.Replacements() > 0) {
+        char text[160];
+        std::snprintf(text, sizeof text, "変換できない文字 %zu 個を U+FFFD に置き換えました (%s)",
+                      decoder.Replacements(), encoding.charset.c_str());
+        model.EchoMemo(text);
+        diagnostics.AppendReadingLog(text);
+    }
+    if (ports.settings->NoEmptyFolders()) model.DeleteEmptyFolders(false);
+    model.Tree().EndBulk();
+    urlCount = parser.UrlCount();
+    if (!result && !parser.ErrorText().empty()) errorText = parser.ErrorText();
+    ports.progress->Close();
+    return result;
+}
+
+}  // namespace pernard

@@ -1,0 +1,64 @@
+#pragma once
+// Reads a Netscape bookmark file into the entry table: one root per file (per TITLE line), one
+// folder per H3 heading, one URL entry per anchor. Line-oriented and keyword-driven.
+
+#include <string>
+#include <string_view>
+
+#include "formats/HtmlText.h"
+#include "model/BmLogic.h"
+
+namespace pernard {
+
+inline constexpr const char* kUrlMaxMessage = "URL MAX !!  設定のMAX値を修正して下さい";
+
+// The fields of one anchor line.
+struct AnchorFields {
+    std::string url;           // HREF
+    std::string added;         // ADD_DATE
+    std::string visited;       // LAST_VISIT
+    std::string modified;      // LAST_MODIFIED
+    std::string name;          // the text after the tag up to "</A>"
+    std::string beforeAnchor;  // the line before the "<A" tag
+};
+
+// Parses the first "<A" tag with an HREF attribute on the line; false when there is none.
+bool ParseHrefLine(std::string_view line, AnchorFields& fields);
+// The same, with the caller's scratch space for the tag's attributes.
+bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& attributes);
+
+// Reads one file. `reset` empties the table first (a complete load); otherwise the file's root
+// is appended after the entries present (an additional load).
+bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& urlCount,
+                      std::string& errorText);
+
+// The state of one read; ParseBookmarkLine handles one decoded (UTF-8) line.
+class NetscapeReader {
+public:
+    NetscapeReader(BmLogic& model, const std::string& path, const std::string& charset);
+    // False stops the read; errorText then says why (it may stay empty).
+    bool ParseBookmarkLine(const std::string& line);
+    int UrlCount() const { return urlCount_; }
+    const std::string& ErrorText() const { return errorText_; }
+
+private:
+    bool AddRoot(const std::string& name);
+    bool EnsureRoot();
+    bool ParseAnchor();
+    void ListLine(const std::string& line);
+    bool ParseFolder(const std::string& line);
+    bool StopAtCapacity();
+
+    BmLogic& model_;
+    std::string path_;
+    std::string charset_;
+    bool inComment_ = false;
+    bool hasRoot_ = false;
+    int urlCount_ = 0;
+    int listedLines_ = 0;
+    std::string errorText_;
+    AnchorFields anchor_;          // reused from line to line
+    TagAttributes attributes_;     // reused from line to line
+};
+
+}  // namespace pernard

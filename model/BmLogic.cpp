@@ -1,0 +1,164 @@
+#include "model/BmLogic.h"
+
+#include <charconv>
+#include <cstdio>
+#include <functional>
+
+#include "util/Text.h"
+
+namespace pernard {
+
+namespace {
+
+constexpr const char* kMaxUrlMessage = "ＵＲＬのＭＡＸ値を設定してください";
+constexpr const char* kDepthMessage = "階層 ＭＡＸ ";
+
+bool ParseInteger(const std::string& text, int& value) {
+    const std::string trimmed = TrimBlanks(text);
+    const char* begin = trimmed.data();
+    const char* end = trimmed.data() + trimmed.size();
+    if (begin != end && *begin == '+') ++begin;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    return begin != end && error == std::errc() && stop == end;
+}
+
+}  // namespace
+
+BmLogic::BmLogic(const Ports& ports)
+    : ports_(ports) {}
+
+bool BmLogic::ResetEntryTable(std::string& errorText) {
+    int maxUrl = 0;
+    if (!ParseInteger(ports_.settings->MaxUrlText(), maxUrl)) {
+        errorText = kMaxUrlMessage;
+        ports_.prompts->ShowMessage(kMaxUrlMessage);
+        return false;
+    }
+    glMaxURL = maxUrl;
+    glCT = 0;
+    tree_.Clear();
+    for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) {
+        texts->clear();
+    }
+    gloya.clear();
+    glNode.clear();
+    urlIndex_.Clear();
+    urlIndexValid_ = false;
+    rootCharsets_.clear();
+    glClipIndex = -1;
+    return true;
+}
+
+bool BmLogic::PrepareSlot() {
+    if (glCT < 0 || glCT >= glMaxURL) return false;
+    const std::size_t slot = static_cast<std::size_t>(glCT);
+    if (glUrl.size() <= slot) {
+        const std::size_t size = slot + 1;
+        for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) texts->resize(size);
+        gloya.resize(size, -1);
+        glNode.resize(size, nullptr);
+    } else {
+        for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) (*texts)[slot].clear();
+    }
+    return true;
+}
+
+bool BmLogic::AddEntry(bool isTop, bool isUrl, std::string_view name,
+                       std::string_view sourcePath) {
+    if (glCT < 0 || glCT >= glMaxURL || static_cast<std::size_t>(glCT) >= glUrl.size()) {
+        return false;
+    }
+    if (!isUrl && glDepth >= kDepthLimit) {
+        ports_.prompts->ShowMessage(kDepthMessage);
+        return false;
+    }
+    const std::size_t slot = static_cast<std::size_t>(glCT);
+    TreeNode* node = nullptr;
+    if (isTop) {
+        node = tree_.AddTopLevelLast(name);
+        gloya[slot] = -1;
+        glUrl[slot] = kFolderMarker;
+        glVisit[slot] = std::string(sourcePath);
+        glAdd[slot] = glSource;
+    } else {
+        const int parent = glLevel[static_cast<std::size_t>(glDepth)];
+        // Never attach to an entry that does not exist.
+        if (parent < 0 || parent >= glCT || glNode[static_cast<std::size_t>(parent)] == nullptr) {
+            return false;
+        }
+        node = tree_.AddChildLast(glNode[static_cast<std::size_t>(parent)], name);
+        gloya[slot] = parent;
+    }
+    glNode[slot] = node;
+    if (isUrl) {
+        const int image = UrlImageIndex(glCT);
+        tree_.SetImages(node, image, image);
+        if (urlIndexValid_) urlIndex_.Add(glCT);
+        return true;
+    }
+    SetFolderImages(glCT, node);
+    ++glDepth;
+    glLevel[static_cast<std::size_t>(glDepth)] = glCT;
+    char line[64];
+    std::snprintf(line, sizeof line, "glLevel[%d]:%d", glDepth, glCT);
+    EchoMemo(line);
+    glName[slot] = std::string(name);
+    return true;
+}
+
+void BmLogic::RebuildUrlIndex() {
+    urlIndex_.Clear();
+    urlIndex_.Reserve(static_cast<std::size_t>(glCT));
+    for (int i = 0; i < glCT; ++i) {
+        if (!IsFolder(i)) urlIndex_.Add(i);
+    }
+    urlIndexValid_ = true;
+}
+
+bool BmLogic::UrlExists(std::string_view url) {
+    if (url == kFolderMarker) return false;
+    // The index is built on first use and kept up to date by AddEntry from then on.
+    if (!urlIndexValid_) RebuildUrlIndex();
+    return urlIndex_.Contains(url);
+}
+
+int BmLogic::UrlImageIndex(int index) const {
+    const std::size_t i = static_cast<std::size_t>(index);
+    if (glUrl[i] == kFolderMarker) return 4;
+    return glVisit[i] < glLast[i] ? 2 : 3;
+}
+
+void BmLogic::SetFolderImages(int index, TreeNode* node) {
+    if (gloya[static_cast<std::size_t>(index)] < 0) {
+        tree_.SetImages(node, 0, 1);
+    } else {
+        tree_.SetImages(node, 4, 5);
+    }
+}
+
+std::string BmLogic::RootCharset(int rootIndex) const {
+    if (rootIndex < 0 || rootIndex >= glCT) return {};
+    const auto found = rootCharsets_.find(glNode[static_cast<std::size_t>(rootIndex)]);
+    return found == rootCharsets_.end() ? std::string() : found->second;
+}
+
+void BmLogic::SetRootCharset(int rootIndex, const std::string& charset) {
+    if (rootIndex < 0 || rootIndex >= glCT) return;
+    rootCharsets_[glNode[static_cast<std::size_t>(rootIndex)]] = charset;
+}
+
+void BmLogic::ClearMemo() {
+    memoLines_ = 0;
+    ports_.diagnostics->ClearMemo();
+}
+
+void BmLogic::EchoMemo(const std::string& line) {
+    if (memoLines_ < kMemoEchoLimit) {
+        ports_.diagnostics->AppendMemo(line);
+    } else if (memoLines_ == kMemoEchoLimit) {
+        ports_.diagnostics->AppendMemo("……（これ以降の行は表示しません）");
+    }
+    if (memoLines_ <= kMemoEchoLimit) ++memoLines_;
+}
+
+}  // namespace pernard

@@ -1,0 +1,80 @@
+#pragma once
+// The narrow interfaces through which the core reaches the outside world. The desktop program
+// implements them with windows; the command-line tool and the tests with recorders.
+
+#include <string>
+
+namespace pernard {
+
+enum class Answer { Yes, No, Cancel };
+enum class Buttons { YesNo, YesNoCancel, YesCancel };
+
+// Message boxes and confirmation questions.
+class PromptPort {
+public:
+    virtual ~PromptPort() = default;
+    virtual void ShowMessage(const std::string& text) = 0;
+    virtual Answer Confirm(const std::string& text, Buttons buttons) = 0;
+};
+
+// The "please wait" message window.
+class ProgressPort {
+public:
+    virtual ~ProgressPort() = default;
+    virtual void Show(const std::string& caption) = 0;
+    virtual void Close() = 0;
+    // The caption shown now, or an empty text when the window is closed.
+    virtual std::string Caption() const = 0;
+};
+
+// Panels 0 and 1 of the main window's status bar.
+class StatusPort {
+public:
+    virtual ~StatusPort() = default;
+    virtual void SetPanel(int panel, const std::string& text) = 0;
+};
+
+// The diagnostic views: the memo window, the check-log window and the reading log, the
+// bookmark list and the three file fields of the settings window. Every method has a default
+// that does nothing, so a double overrides only what it looks at.
+class DiagnosticsPort {
+public:
+    virtual ~DiagnosticsPort() = default;
+    virtual void ClearMemo() {}
+    virtual void AppendMemo(const std::string& /*line*/) {}
+    virtual void ShowMemo() {}
+    virtual void ClearReadingLog() {}
+    virtual void AppendReadingLog(const std::string& /*line*/) {}
+    virtual void ClearBookmarkList() {}
+    virtual void AppendBookmarkList(const std::string& /*line*/) {}
+    virtual void SetFileComment(const std::string& /*text*/) {}
+    virtual void SetFileTitle(const std::string& /*text*/) {}
+    virtual void SetFileHeading(const std::string& /*text*/) {}
+    virtual void ClearCheckLog() {}
+    virtual void AppendCheckLog(const std::string& /*line*/) {}
+    virtual void SetCheckLogStatus(const std::string& /*text*/) {}
+    virtual void ShowCheckLog() {}
+};
+
+enum class StartupSource { Netscape, InternetExplorer };
+
+// The settings the core reads at the moment of use.
+class SettingsPort {
+public:
+    virtual ~SettingsPort() = default;
+    virtual std::string MaxUrlText() const = 0;
+    // 読込時、重複したＵＲＬは読み込まない
+    virtual bool SkipDuplicateUrls() const = 0;
+    // 中身が空のフォルダーは作成しない
+    virtual bool NoEmptyFolders() const = 0;
+    // The consistency check's switch.
+    virtual bool DebugCheck() const = 0;
+    virtual void SetDebugCheck(bool on) = 0;
+    // 上書保存する時、確認メッセージを表示しない
+    virtual bool NoOverwriteQuestion() const = 0;
+    virtual StartupSource StartupSourceKind() const = 0;
+    virtual std::string StartupBookmarkFile() const = 0;
+    virtual std::string StartupFavoritesDirectory() const = 0;
+};
+
+}  // namespace pernard

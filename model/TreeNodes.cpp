@@ -1,0 +1,240 @@
+#include "model/TreeNodes.h"
+
+#include <cassert>
+
+namespace pernard {
+
+TreeNode* TreeNode::Parent() const {
+    return (parent_ != nullptr && parent_->parent_ != nullptr) ? parent_ : nullptr;
+}
+
+TreeNodes::TreeNodes() = default;
+
+TreeNodes::~TreeNodes() = default;
+
+TreeNode* TreeNodes::NewNode(std::string_view text) {
+    TreeNode* node;
+    if (freeNodes_.empty()) {
+        node = &pool_.emplace_back();
+    } else {
+        node = freeNodes_.back();
+        freeNodes_.pop_back();
+        *node = TreeNode();
+    }
+    node->text_.assign(text);
+    return node;
+}
+
+int TreeNodes::FreeSubtree(TreeNode* node) {
+    int freed = 0;
+    std::vector<TreeNode*> pending{node};
+    while (!pending.empty()) {
+        TreeNode* walk = pending.back();
+        pending.pop_back();
+        ++freed;
+        for (TreeNode* child : walk->children_) pending.push_back(child);
+        walk->children_.clear();
+        walk->children_.shrink_to_fit();
+        walk->text_.clear();
+        walk->text_.shrink_to_fit();
+        walk->parent_ = nullptr;
+        freeNodes_.push_back(walk);
+    }
+    return freed;
+}
+
+TreeNode* TreeNodes::AddTopLevelLast(std::string_view text) {
+    return Insert(&root_, root_.ChildCount(), text);
+}
+
+TreeNode* TreeNodes::AddChildFirst(TreeNode* parent, std::string_view text) {
+    return Insert(parent, 0, text);
+}
+
+TreeNode* TreeNodes::AddChildLast(TreeNode* parent, std::string_view text) {
+    return Insert(parent, parent->ChildCount(), text);
+}
+
+TreeNode* TreeNodes::InsertBefore(TreeNode* sibling, std::string_view text) {
+    return Insert(sibling->parent_, sibling->row_, text);
+}
+
+bool TreeNodes::IsOnLastPath(const TreeNode* node) const {
+    // True when the last node in pre-order is `node` or lies below it, so that a new last
+    // child of `node` becomes the new last node in pre-order.
+    if (node == &root_) return true;
+    if (order_.empty()) return false;
+    for (const TreeNode* walk = order_.back(); walk != nullptr; walk = walk->parent_) {
+        if (walk == node) return true;
+    }
+    return false;
+}
+
+TreeNode* TreeNodes::Insert(TreeNode* parent, int row, std::string_view text) {
+    const bool appendsToOrder =
+        orderValid_ && row == parent->ChildCount() && IsOnLastPath(parent);
+    const bool notify = observer_ != nullptr && bulkDepth_ == 0;
+    if (notify) observer_->AboutToInsert(parent == &root_ ? nullptr : parent, row);
+    TreeNode* raw = NewNode(text);
+    raw->parent_ = parent;
+    raw->row_ = row;
+    parent->children_.insert(parent->children_.begin() + row, raw);
+    for (std::size_t k = static_cast<std::size_t>(row) + 1; k < parent->children_.size(); ++k) {
+        parent->children_[k]->row_ = static_cast<int>(k);
+    }
+    ++count_;
+    if (appendsToOrder) {
+        raw->absoluteIndex_ = static_cast<int>(order_.size());
+        order_.push_back(raw);
+    } else {
+        orderValid_ = false;
+    }
+    if (notify) observer_->Inserted();
+    return raw;
+}
+
+void TreeNodes::Delete(TreeNode* node) {
+    if (node == nullptr || node == &root_) return;
+    TreeNode* parent = node->parent_;
+    const int row = node->row_;
+    const bool notify = observer_ != nullptr && bulkDepth_ == 0;
+    if (notify) observer_->AboutToRemove(parent == &root_ ? nullptr : parent, row);
+    parent->children_.erase(parent->children_.begin() + row);
+    for (std::size_t k = static_cast<std::size_t>(row); k < parent->children_.size(); ++k) {
+        parent->children_[k]->row_ = static_cast<int>(k);
+    }
+    count_ -= FreeSubtree(node);
+    orderValid_ = false;
+    if (notify) observer_->Removed();
+}
+
+void TreeNodes::DeleteMany(const std::vector<TreeNode*>& nodes) {
+    if (nodes.empty()) return;
+    if (nodes.size() == 1) {
+        Delete(nodes.front());
+        return;
+    }
+    const bool notify = observer_ != nullptr && bulkDepth_ == 0;
+    if (notify) observer_->AboutToReset();
+    std::vector<TreeNode*> parents;
+    for (TreeNode* node : nodes) {
+        if (node == nullptr || node == &root_ || node->doomed_) continue;
+        node->doomed_ = true;
+        parents.push_back(node->parent_);
+    }
+    for (TreeNode* parent : parents) {
+        auto& children = parent->children_;
+        std::size_t kept = 0;
+        for (std::size_t k = 0; k < children.size(); ++k) {
+            if (children[k]->doomed_) {
+                count_ -= FreeSubtree(children[k]);
+            } else {
+                if (kept != k) children[kept] = children[k];
+                children[kept]->row_ = static_cast<int>(kept);
+                ++kept;
+            }
+        }
+        children.resize(kept);
+    }
+    orderValid_ = false;
+    if (notify) observer_->ResetDone();
+}
+
+void TreeNodes::Clear() {
+    const bool notify = observer_ != nullptr && bulkDepth_ == 0;
+    if (notify) observer_->AboutToReset();
+    root_.children_.clear();
+    pool_.clear();
+    freeNodes_.clear();
+    count_ = 0;
+    order_.clear();
+    orderValid_ = true;
+    if (notify) observer_->ResetDone();
+}
+
+void TreeNodes::EnsureOrder() const {
+    if (orderValid_) return;
+    order_.clear();
+    order_.reserve(static_cast<std::size_t>(count_));
+    std::vector<const TreeNode*> stack;
+    for (int row = root_.ChildCount() - 1; row >= 0; --row) stack.push_back(root_.Child(row));
+    while (!stack.empty()) {
+        const TreeNode* node = stack.back();
+        stack.pop_back();
+        TreeNode* mutableNode = const_cast<TreeNode*>(node);
+        mutableNode->absoluteIndex_ = static_cast<int>(order_.size());
+        order_.push_back(mutableNode);
+        for (int row = node->ChildCount() - 1; row >= 0; --row) stack.push_back(node->Child(row));
+    }
+    orderValid_ = true;
+}
+
+int TreeNodes::AbsoluteIndex(const TreeNode* node) const {
+    if (node == nullptr) return -1;
+    EnsureOrder();
+    return node->absoluteIndex_;
+}
+
+TreeNode* TreeNodes::NodeAt(int absoluteIndex) const {
+    if (absoluteIndex < 0 || absoluteIndex >= count_) return nullptr;
+    EnsureOrder();
+    return order_[static_cast<std::size_t>(absoluteIndex)];
+}
+
+TreeNode* TreeNodes::NextSiblingOrAncestorSibling(const TreeNode* node) {
+    for (const TreeNode* walk = node; walk->parent_ != nullptr; walk = walk->parent_) {
+        const TreeNode* parent = walk->parent_;
+        if (walk->row_ + 1 < parent->ChildCount()) return parent->Child(walk->row_ + 1);
+    }
+    return nullptr;
+}
+
+TreeNode* TreeNodes::Next(const TreeNode* node) const {
+    if (node == nullptr) return nullptr;
+    if (node->HasChildren()) return node->Child(0);
+    return NextSiblingOrAncestorSibling(node);
+}
+
+TreeNode* TreeNodes::NextVisible(const TreeNode* node) const {
+    if (node == nullptr) return nullptr;
+    if (node->HasChildren() && node->expanded_) return node->Child(0);
+    return NextSiblingOrAncestorSibling(node);
+}
+
+TreeNode* TreeNodes::PreviousVisible(const TreeNode* node) const {
+    if (node == nullptr) return nullptr;
+    if (node->row_ == 0) return node->Parent();
+    TreeNode* walk = node->parent_->Child(node->row_ - 1);
+    while (walk->expanded_ && walk->HasChildren()) walk = walk->Child(walk->ChildCount() - 1);
+    return walk;
+}
+
+bool TreeNodes::IsAncestor(const TreeNode* ancestor, const TreeNode* node) const {
+    if (ancestor == nullptr || node == nullptr) return false;
+    for (const TreeNode* walk = node->Parent(); walk != nullptr; walk = walk->Parent()) {
+        if (walk == ancestor) return true;
+    }
+    return false;
+}
+
+void TreeNodes::SetText(TreeNode* node, std::string_view text) {
+    node->text_ = std::string(text);
+    if (observer_ != nullptr && bulkDepth_ == 0) observer_->Changed(node);
+}
+
+void TreeNodes::SetImages(TreeNode* node, int imageIndex, int selectedIndex) {
+    node->imageIndex_ = imageIndex;
+    node->selectedIndex_ = selectedIndex;
+    if (observer_ != nullptr && bulkDepth_ == 0) observer_->Changed(node);
+}
+
+void TreeNodes::BeginBulk() {
+    if (bulkDepth_++ == 0 && observer_ != nullptr) observer_->AboutToReset();
+}
+
+void TreeNodes::EndBulk() {
+    assert(bulkDepth_ > 0);
+    if (--bulkDepth_ == 0 && observer_ != nullptr) observer_->ResetDone();
+}
+
+}  // namespace pernard

@@ -1,0 +1,120 @@
+#pragma once
+// The folder tree: the single source of truth for the tree the main window shows. Entry i of
+// the entry table is the node whose absolute index (pre-order position over the whole tree,
+// parent before children) is i.
+
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pernard {
+
+class TreeNodes;
+
+class TreeNode {
+public:
+    const std::string& Text() const { return text_; }
+    int ImageIndex() const { return imageIndex_; }
+    int SelectedIndex() const { return selectedIndex_; }
+    bool Expanded() const { return expanded_; }
+    // The parent node, or nullptr for a top-level node.
+    TreeNode* Parent() const;
+    // Position among the parent's children (or among the top-level nodes).
+    int Row() const { return row_; }
+    int ChildCount() const { return static_cast<int>(children_.size()); }
+    TreeNode* Child(int row) const { return children_[static_cast<std::size_t>(row)]; }
+    bool HasChildren() const { return !children_.empty(); }
+
+private:
+    friend class TreeNodes;
+    std::string text_;
+    int imageIndex_ = 0;
+    int selectedIndex_ = 0;
+    bool expanded_ = false;
+    bool doomed_ = false;  // marked by DeleteMany
+    int row_ = 0;
+    int absoluteIndex_ = -1;  // valid while the tree's order cache is valid
+    TreeNode* parent_ = nullptr;  // the invisible root for top-level nodes
+    std::vector<TreeNode*> children_;  // owned by the tree's node pool
+};
+
+// Told about every change, so that a view can follow the tree. `parent` is nullptr for the
+// top level. A bulk change (a whole load) is announced as one reset.
+class TreeObserver {
+public:
+    virtual ~TreeObserver() = default;
+    virtual void AboutToInsert(TreeNode* parent, int row) = 0;
+    virtual void Inserted() = 0;
+    virtual void AboutToRemove(TreeNode* parent, int row) = 0;
+    virtual void Removed() = 0;
+    virtual void Changed(TreeNode* node) = 0;
+    virtual void AboutToReset() = 0;
+    virtual void ResetDone() = 0;
+};
+
+class TreeNodes {
+public:
+    TreeNodes();
+    ~TreeNodes();
+    TreeNodes(const TreeNodes&) = delete;
+    TreeNodes& operator=(const TreeNodes&) = delete;
+
+    void SetObserver(TreeObserver* observer) { observer_ = observer; }
+
+    TreeNode* AddTopLevelLast(std::string_view text);
+    TreeNode* AddChildFirst(TreeNode* parent, std::string_view text);
+    TreeNode* AddChildLast(TreeNode* parent, std::string_view text);
+    // Inserts a new node right before `sibling`, under the same parent.
+    TreeNode* InsertBefore(TreeNode* sibling, std::string_view text);
+    // Deletes the node and all its descendants.
+    void Delete(TreeNode* node);
+    // Deletes several nodes with their descendants in one pass; no node may lie below another
+    // of them. Announced as one reset.
+    void DeleteMany(const std::vector<TreeNode*>& nodes);
+    void Clear();
+
+    int Count() const { return count_; }
+    int TopLevelCount() const { return root_.ChildCount(); }
+    TreeNode* TopLevel(int row) const { return root_.Child(row); }
+    // Pre-order position of the node over the whole tree.
+    int AbsoluteIndex(const TreeNode* node) const;
+    // The node at a pre-order position, or nullptr outside 0..Count()-1.
+    TreeNode* NodeAt(int absoluteIndex) const;
+    TreeNode* Next(const TreeNode* node) const;
+    // Next and previous node as shown: the contents of collapsed nodes are skipped.
+    TreeNode* NextVisible(const TreeNode* node) const;
+    TreeNode* PreviousVisible(const TreeNode* node) const;
+    bool IsAncestor(const TreeNode* ancestor, const TreeNode* node) const;
+
+    void SetText(TreeNode* node, std::string_view text);
+    void SetImages(TreeNode* node, int imageIndex, int selectedIndex);
+    // Records the view's expand and collapse; no notification.
+    void SetExpanded(TreeNode* node, bool expanded) { node->expanded_ = expanded; }
+
+    // Between BeginBulk and EndBulk no change is announced; EndBulk announces one reset.
+    void BeginBulk();
+    void EndBulk();
+
+private:
+    TreeNode* Insert(TreeNode* parent, int row, std::string_view text);
+    void EnsureOrder() const;
+    bool IsOnLastPath(const TreeNode* node) const;
+    static TreeNode* NextSiblingOrAncestorSibling(const TreeNode* node);
+    TreeNode* NewNode(std::string_view text);
+    // Returns the node and its descendants to the pool; the number of nodes freed.
+    int FreeSubtree(TreeNode* node);
+
+    TreeNode root_;
+    // Nodes live in a pool: appending a million nodes costs no million allocations, and a
+    // deleted node's slot is reused.
+    std::deque<TreeNode> pool_;
+    std::vector<TreeNode*> freeNodes_;
+    int count_ = 0;
+    int bulkDepth_ = 0;
+    TreeObserver* observer_ = nullptr;
+    mutable std::vector<TreeNode*> order_;
+    mutable bool orderValid_ = true;
+};
+
+}  // namespace pernard

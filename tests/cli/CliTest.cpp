@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/CliCommands.h"
+#include "support/TestFiles.h"
+
+using namespace pernard;
+using pernard::testing::TempDir;
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun RunWith(const std::vector<std::string>& arguments) {
+    std::ostringstream out, err;
+    const int status = RunCli(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
+}  // namespace
+
+TEST(Cli, ListPrintsTheTable) {
+    TempDir temp;
+    const std::string a = temp.Write(
+        "a.htm", pernard::testing::ToCp932(
+                     "<TITLE>ルート</TITLE>\r\n<DL><p>\r\n<DT><H3>フォルダ</H3>\r\n<DL><p>\r\n"
+                     "<DT><A HREF=\"http://a/\" ADD_DATE=\"1\" LAST_VISIT=\"2\" "
+                     "LAST_MODIFIED=\"3\">tab&#9;in\\name</A>\r\n"));
+    const std::string b = temp.Write("b.htm", "<TITLE>B</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">dup</A>\n");
+    CliRun run = RunWith({"list", a, b});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              "0\t-1\troot\tルート\t---\tNetscape Navigator\t" + a + "\t\n"
+              "1\t0\tfolder\tフォルダ\t---\t\t\t\n"
+              "2\t1\turl\ttab\\tin\\\\name\thttp://a/\t1\t2\t3\n"
+              "3\t-1\troot\tB\t---\tNetscape Navigator\t" + b + "\t\n"
+              "4\t3\turl\tdup\thttp://a/\t\t\t\n");
+
+    run = RunWith({"list", "--skip-duplicates", "--max-url", "4", a, b});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out.substr(run.out.rfind("\n", run.out.size() - 2) + 1, 2), "3\t");
+    EXPECT_NE(run.err.find("URL MAX"), std::string::npos);
+}
+
+TEST(Cli, FailuresAndUsage) {
+    CliRun run = RunWith({"list", "/no/such.htm"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Not Found Bookmark : /no/such.htm"), std::string::npos);
+    EXPECT_EQ(RunWith({}).status, 2);
+    EXPECT_EQ(RunWith({"list"}).status, 2);
+    EXPECT_EQ(RunWith({"list", "--bogus", "x"}).status, 2);
+    EXPECT_EQ(RunWith({"list", "--max-url"}).status, 2);
+    EXPECT_EQ(RunWith({"frobnicate"}).status, 2);
+    EXPECT_EQ(RunWith({"list", "--max-url", "many", "x.htm"}).status, 1);
+}
+
+TEST(Cli, EscapeField) {
+    EXPECT_EQ(EscapeField("a\\b\tc\rd\ne"), "a\\\\b\\tc\\rd\\ne");
+    EXPECT_EQ(EscapeField("plain"), "plain");
+}

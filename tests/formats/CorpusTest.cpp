@@ -1,0 +1,120 @@
+// Reads the real bookmark files of the shared corpus, when it is present next to the project.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "formats/NetscapeReader.h"
+#include "support/Doubles.h"
+#include "support/TestFiles.h"
+#include "util/Text.h"
+
+using namespace pernard;
+using pernard::testing::CorpusDir;
+using pernard::testing::TestModel;
+
+namespace {
+
+struct Expected {
+    const char* file;
+    int roots;
+    int folders;
+    int urls;
+};
+
+struct Counts {
+    int roots = 0, folders = 0, urls = 0;
+};
+
+Counts CountKinds(const BmLogic& model) {
+    Counts counts;
+    for (int i = 0; i < model.glCT; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        if (model.gloya[k] < 0) {
+            ++counts.roots;
+        } else if (model.glUrl[k] == kFolderMarker) {
+            ++counts.folders;
+        } else {
+            ++counts.urls;
+        }
+    }
+    return counts;
+}
+
+// What a person sees when opening each file: how many roots, folders and bookmarks.
+const Expected kExpected[] = {
+    {"chrome-export-zh-cn-2019-netscape-bookmark-tree.html", 1, 3, 11},
+    {"edge-export-ja-crlf-icons-dscr.html", 1, 1, 3},
+    {"firefox-export-nested-shaarli-parser.htm", 1, 6, 24},
+    {"ie-export-ja-utf8-bom-crlf-url-suffix.htm", 1, 12, 759},
+    {"ie11-export-nested-bom-shaarli-parser.htm", 1, 9, 27},
+    {"mozilla1-export-utf8-perl-netscape-bookmarks.html", 1, 33, 219},
+    {"netscape4-export-latin1-mixed-eol-gtkbookmark.htm", 1, 188, 1231},
+    // The second copy in this page has no TITLE line, so its folders join the first root.
+    {"netscape405-two-exports-in-page-crlf.htm", 1, 21, 80},
+    {"safari-export-fr-folded-tabs-netscape-go.htm", 1, 5, 3},
+    {"synthetic-flat-1000-links-netscape-go.htm", 1, 0, 1000},
+    {"not-a-bookmark-file-crlf-dscr.html", 0, 0, 0},
+    {"pocket-export-ja-ul-li-not-netscape.html", 1, 0, 0},
+};
+
+}  // namespace
+
+TEST(Corpus, EveryFileReadsWithoutHarm) {
+    const auto dir = CorpusDir();
+    if (dir.empty()) GTEST_SKIP() << "the shared corpus is not next to the project";
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "netscape")) {
+        TestModel t;
+        t.settings.maxUrl = "1000000";
+        int urls = 0;
+        std::string error;
+        ReadNetscapeFile(t.model, true, entry.path().string(), urls, error);
+        EXPECT_EQ(t.model.Tree().Count(), t.model.glCT) << entry.path();
+        for (int i = 0; i < t.model.glCT; ++i) {
+            const std::size_t k = static_cast<std::size_t>(i);
+            EXPECT_TRUE(IsValidUtf8(t.model.glName[k])) << entry.path() << " entry " << i;
+            EXPECT_LT(t.model.gloya[k], i);
+        }
+        EXPECT_EQ(CountKinds(t.model).urls, urls) << entry.path();
+    }
+}
+
+TEST(Corpus, FilesHoldWhatTheirBrowsersShow) {
+    const auto dir = CorpusDir();
+    if (dir.empty()) GTEST_SKIP() << "the shared corpus is not next to the project";
+    for (const auto& expected : kExpected) {
+        TestModel t;
+        t.settings.maxUrl = "1000000";
+        int urls = 0;
+        std::string error;
+        ReadNetscapeFile(t.model, true, (dir / "netscape" / expected.file).string(), urls, error);
+        const Counts counts = CountKinds(t.model);
+        EXPECT_EQ(counts.roots, expected.roots) << expected.file;
+        EXPECT_EQ(counts.folders, expected.folders) << expected.file;
+        EXPECT_EQ(counts.urls, expected.urls) << expected.file;
+    }
+}
+
+TEST(Corpus, JapaneseNamesAreNotGarbled) {
+    const auto dir = CorpusDir();
+    if (dir.empty()) GTEST_SKIP() << "the shared corpus is not next to the project";
+    TestModel t;
+    t.settings.maxUrl = "1000000";
+    int urls = 0;
+    std::string error;
+    ReadNetscapeFile(t.model, true, (dir / "netscape/edge-export-ja-crlf-icons-dscr.html").string(),
+                     urls, error);
+    ASSERT_GE(t.model.glCT, 2);
+    EXPECT_EQ(t.model.glName[1], "お気に入りバー");
+    EXPECT_EQ(t.model.RootCharset(0), "UTF-8");
+
+    ReadNetscapeFile(t.model, true,
+                     (dir / "netscape/ie-export-ja-utf8-bom-crlf-url-suffix.htm").string(), urls,
+                     error);
+    bool anyJapanese = false;
+    for (const auto& name : t.model.glName) {
+        if (name.find("Yahoo! JAPAN") != std::string::npos) anyJapanese = true;
+        EXPECT_EQ(name.find("\xEF\xBF\xBD"), std::string::npos) << name;
+    }
+    EXPECT_TRUE(anyJapanese);
+}

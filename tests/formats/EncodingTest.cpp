@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include "formats/EncodingSniffer.h"
+#include "formats/NetscapeReader.h"
+#include "support/Doubles.h"
+#include "support/TestFiles.h"
+
+using namespace pernard;
+using pernard::testing::TempDir;
+using pernard::testing::TestModel;
+
+namespace {
+
+const std::string kBody = "<TITLE>日本語の題名</TITLE>\r\n<DL><p>\r\n"
+                          "<DT><A HREF=\"http://a/\">ページ①</A>\r\n</DL><p>\r\n";
+
+struct Encoded {
+    const char* label;
+    std::string bytes;
+    const char* charset;
+};
+
+}  // namespace
+
+TEST(Encoding, TheFileSaysOrShowsWhatItIsWrittenIn) {
+    TempDir temp;
+    const std::string sjis = pernard::testing::ToCp932(kBody);
+    const Encoded cases[] = {
+        {"shift_jis without declaration", sjis, "CP932"},
+        {"utf-8 with byte order mark", "\xEF\xBB\xBF" + kBody, "UTF-8"},
+        {"utf-8 without anything", kBody, "UTF-8"},
+        {"declared utf-8",
+         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n" + kBody,
+         "UTF-8"},
+        {"declared shift_jis", "<meta charset=\"Shift_JIS\">\n" + sjis, "CP932"},
+        {"unknown declaration", "<META CONTENT=\"text/html; charset=klingon\">\n" + sjis, "CP932"},
+        {"declaration after the list is not looked at",
+         "<DL><p>\n<META CONTENT=\"charset=UTF-8\">\n" + sjis, "CP932"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = temp.Write("f.htm", c.bytes);
+        EXPECT_EQ(SniffEncoding(path).charset, c.charset) << c.label;
+        TestModel t;
+        int urls = 0;
+        std::string error;
+        ASSERT_TRUE(ReadNetscapeFile(t.model, true, path, urls, error)) << c.label;
+        EXPECT_EQ(t.model.glName[0], "日本語の題名") << c.label;
+        EXPECT_EQ(t.model.glName[1], "ページ①") << c.label;
+        EXPECT_EQ(t.model.RootCharset(0), c.charset) << c.label;
+    }
+}
+
+TEST(Encoding, EucJpAndWindows1252WhenDeclared) {
+    TempDir temp;
+    TestModel t;
+    int urls = 0;
+    std::string error;
+    // "日本" in EUC-JP
+    const std::string euc = "<META charset=EUC-JP>\n<TITLE>\xC6\xFC\xCB\xDC</TITLE>\n";
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("e.htm", euc), urls, error));
+    EXPECT_EQ(t.model.glName[0], "日本");
+    const std::string latin = "<META CONTENT=\"text/html; charset=windows-1252\">\n"
+                              "<TITLE>Caf\xE9 \x80</TITLE>\n";
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("l.htm", latin), urls, error));
+    EXPECT_EQ(t.model.glName[0], "Café €");
+}
+
+TEST(Encoding, BytesThatDoNotDecodeAreReplacedAndReported) {
+    TempDir temp;
+    TestModel t;
+    int urls = 0;
+    std::string error;
+    const std::string bad = "<TITLE>A\xA0" "B</TITLE>\n<DL><p>\n<DT><A HREF=\"http://x/\">\x82</A>\n";
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("bad.htm", bad), urls, error));
+    EXPECT_EQ(t.model.glName[0], "A\xEF\xBF\xBD" "B");
+    EXPECT_EQ(t.model.glCT, 2);
+    ASSERT_FALSE(t.diagnostics.readingLog.empty());
+    EXPECT_NE(t.diagnostics.readingLog.back().find("2 個"), std::string::npos);
+}
+
+TEST(Encoding, DeclaredCharsetIsTakenFromMetaLinesOnly) {
+    EXPECT_EQ(DeclaredCharset("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">"), "UTF-8");
+    EXPECT_EQ(DeclaredCharset("<meta charset='euc-jp'/>"), "euc-jp");
+    EXPECT_EQ(DeclaredCharset("<DT><A HREF=\"http://x/?charset=utf-8\">"), "");
+}

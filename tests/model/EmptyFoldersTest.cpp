@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "formats/NetscapeReader.h"
+#include "support/Doubles.h"
+#include "support/TestFiles.h"
+
+using namespace pernard;
+using pernard::testing::DumpTable;
+using pernard::testing::TempDir;
+using pernard::testing::TestModel;
+
+namespace {
+
+const char* kNested =
+    "<TITLE>Root</TITLE>\n<DL><p>\n"
+    "<DT><H3>Outer</H3>\n<DL><p>\n<DT><H3>Inner</H3>\n<DL><p>\n</DL><p>\n</DL><p>\n"
+    "<DT><H3>Keep</H3>\n<DL><p>\n<DT><H3>Way</H3>\n<DL><p>\n<DT><H3>Down</H3>\n<DL><p>\n"
+    "<DT><A HREF=\"http://deep/\">deep</A>\n</DL><p>\n</DL><p>\n</DL><p>\n"
+    "<DT><H3>Empty</H3>\n<DL><p>\n</DL><p>\n"
+    "</DL><p>\n";
+
+}  // namespace
+
+TEST(EmptyFolders, RemovesFoldersWithoutUrlsInnerFirst) {
+    TestModel t;
+    TempDir temp;
+    int count = 0;
+    std::string error;
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("a.htm", kNested), count, error));
+    t.model.DeleteEmptyFolders(true);
+    EXPECT_EQ(DumpTable(t.model),
+              "0 -1 R Root\n1 0 F Keep\n2 1 F Way\n3 2 F Down\n4 3 U deep http://deep/\n");
+    EXPECT_EQ(t.diagnostics.checkLog,
+              (std::vector<std::string>{"削除フォルダー", "", "Empty", "Inner", "Outer"}));
+    EXPECT_TRUE(t.diagnostics.checkLogShown);
+    EXPECT_EQ(t.status.panel[1], "削除フォルダー ： 3 件");
+    EXPECT_EQ(t.model.Tree().Count(), t.model.glCT);
+    t.model.glChanged = true;
+    t.model.CheckConsistency("test", true);
+    EXPECT_EQ(t.diagnostics.memo.size(), 1u);
+}
+
+TEST(EmptyFolders, OnlyTheLastRootIsCleanedAndRootsStay) {
+    TestModel t;
+    TempDir temp;
+    int count = 0;
+    std::string error;
+    const std::string file = temp.Write("a.htm", "<TITLE>R</TITLE>\n<DL><p>\n<DT><H3>E</H3>\n");
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, file, count, error));
+    ASSERT_TRUE(ReadNetscapeFile(t.model, false, file, count, error));
+    ASSERT_TRUE(ReadNetscapeFile(t.model, false, temp.Write("b.htm", "<TITLE>Bare</TITLE>\n"),
+                                 count, error));
+    t.model.DeleteEmptyFolders(false);
+    EXPECT_EQ(DumpTable(t.model), "0 -1 R R\n1 0 F E\n2 -1 R R\n3 2 F E\n4 -1 R Bare\n");
+    EXPECT_FALSE(t.diagnostics.checkLogShown);
+    EXPECT_EQ(t.status.panel[1], "削除フォルダー ： 0 件");
+}
+
+TEST(EmptyFolders, ReaderOptionRemovesThemAfterTheRead) {
+    TestModel t;
+    t.settings.noEmptyFolders = true;
+    TempDir temp;
+    int count = 0;
+    std::string error;
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("a.htm", kNested), count, error));
+    EXPECT_EQ(t.model.glCT, 5);
+    EXPECT_EQ(t.model.Tree().Count(), 5);
+}

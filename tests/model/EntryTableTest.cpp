@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include "support/Doubles.h"
+#include "support/TestFiles.h"
+
+using namespace pernard;
+using pernard::testing::DumpTable;
+using pernard::testing::TestModel;
+
+namespace {
+
+// Appends one entry the way the readers do; false when the table refused it.
+bool Append(BmLogic& model, bool isTop, bool isUrl, const std::string& name,
+            const std::string& url = kFolderMarker, const std::string& visit = "",
+            const std::string& last = "") {
+    if (!model.PrepareSlot()) return false;
+    const std::size_t slot = static_cast<std::size_t>(model.glCT);
+    model.glUrl[slot] = isUrl ? url : kFolderMarker;
+    model.glName[slot] = name;
+    model.glVisit[slot] = visit;
+    model.glLast[slot] = last;
+    if (!model.AddEntry(isTop, isUrl, name, "source.htm")) return false;
+    ++model.glCT;
+    return true;
+}
+
+}  // namespace
+
+TEST(EntryTable, ResetEmptiesTableAndTree) {
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(Append(t.model, true, false, "root"));
+    ASSERT_TRUE(Append(t.model, false, true, "a", "http://a/"));
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    EXPECT_EQ(t.model.glCT, 0);
+    EXPECT_EQ(t.model.Tree().Count(), 0);
+    EXPECT_EQ(t.model.glMaxURL, 1000);
+}
+
+TEST(EntryTable, MaxUrlThatIsNotANumberLeavesTheCollection) {
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(Append(t.model, true, false, "root"));
+    t.settings.maxUrl = "many";
+    EXPECT_FALSE(t.model.ResetEntryTable(error));
+    EXPECT_EQ(error, "ＵＲＬのＭＡＸ値を設定してください");
+    EXPECT_EQ(t.prompts.messages.back(), "ＵＲＬのＭＡＸ値を設定してください");
+    EXPECT_EQ(t.model.glCT, 1);
+    EXPECT_EQ(t.model.Tree().Count(), 1);
+}
+
+TEST(EntryTable, CapacityIsALimitNotAnAllocation) {
+    TestModel t;
+    t.settings.maxUrl = "10000000";
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(Append(t.model, true, false, "root"));
+    EXPECT_EQ(t.model.glUrl.size(), 1u);  // storage follows the rows in use
+
+    t.settings.maxUrl = "2";
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    EXPECT_TRUE(Append(t.model, true, false, "root"));
+    EXPECT_TRUE(Append(t.model, false, true, "a", "http://a/"));
+    EXPECT_FALSE(Append(t.model, false, true, "b", "http://b/"));
+    EXPECT_EQ(t.model.glCT, 2);
+    EXPECT_LE(t.model.glUrl.size(), 2u);
+
+    for (const char* none : {"0", "-5"}) {
+        t.settings.maxUrl = none;
+        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        EXPECT_FALSE(Append(t.model, true, false, "root"));
+        EXPECT_EQ(t.model.glCT, 0);
+        EXPECT_EQ(t.model.Tree().Count(), 0);
+        EXPECT_TRUE(t.model.glUrl.empty());
+    }
+}
+
+TEST(EntryTable, DepthLimitRefusesTheTwentiethLevel) {
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(Append(t.model, true, false, "root"));
+    for (int level = 2; level <= 19; ++level) ASSERT_TRUE(Append(t.model, false, false, "f"));
+    EXPECT_EQ(t.model.glDepth, 19);
+    EXPECT_FALSE(Append(t.model, false, false, "too deep"));
+    EXPECT_EQ(t.prompts.messages.back(), "階層 ＭＡＸ ");
+    EXPECT_EQ(t.model.Tree().Count(), t.model.glCT);
+    EXPECT_TRUE(Append(t.model, false, true, "url", "http://deep/"));
+    EXPECT_EQ(t.model.gloya[static_cast<std::size_t>(t.model.glCT - 1)], t.model.glCT - 2);
+}
+
+TEST(EntryTable, TwoRootsAreBothTopLevel) {
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    Append(t.model, true, false, "first");
+    Append(t.model, false, false, "folder");
+    Append(t.model, false, true, "a", "http://a/");
+    t.model.glDepth = 0;
+    Append(t.model, true, false, "second");
+    EXPECT_EQ(DumpTable(t.model),
+              "0 -1 R first\n1 0 F folder\n2 1 U a http://a/\n3 -1 R second\n");
+    EXPECT_EQ(t.model.Tree().TopLevelCount(), 2);
+    EXPECT_EQ(t.model.Tree().AbsoluteIndex(t.model.glNode[3]), 3);
+    EXPECT_EQ(t.model.glLevel[1], 3);
+    EXPECT_EQ(t.model.glAdd[0], t.model.glSource);
+    EXPECT_EQ(t.model.glVisit[0], "source.htm");
+}
+
+TEST(EntryTable, UrlExistsComparesWholeUrlsOfUrlEntriesOnly) {
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    Append(t.model, true, false, "root");
+    Append(t.model, false, false, "http://folder/");
+    EXPECT_FALSE(t.model.UrlExists("http://a/"));
+    Append(t.model, false, true, "a", "http://a/");
+    EXPECT_TRUE(t.model.UrlExists("http://a/"));
+    EXPECT_FALSE(t.model.UrlExists("HTTP://A/"));
+    EXPECT_FALSE(t.model.UrlExists("http://a"));
+    EXPECT_FALSE(t.model.UrlExists("http://folder/"));
+    EXPECT_FALSE(t.model.UrlExists("---"));
+    // Entries appended after the index was built are found too.
+    Append(t.model, false, true, "b", "http://b/");
+    EXPECT_TRUE(t.model.UrlExists("http://b/"));
+}
+
+TEST(EntryTable, ImagesFollowTheTextComparisonOfTheDates) {
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    Append(t.model, true, false, "root");
+    Append(t.model, false, false, "folder");
+    Append(t.model, false, true, "a", "http://a/", "999", "1000");
+    Append(t.model, false, true, "b", "http://b/", "1000", "1001");
+    Append(t.model, false, true, "c", "http://c/", "", "5");
+    Append(t.model, false, true, "d", "http://d/", "5", "");
+    const TreeNodes& tree = t.model.Tree();
+    EXPECT_EQ(tree.NodeAt(0)->ImageIndex(), 0);
+    EXPECT_EQ(tree.NodeAt(0)->SelectedIndex(), 1);
+    EXPECT_EQ(tree.NodeAt(1)->ImageIndex(), 4);
+    EXPECT_EQ(tree.NodeAt(1)->SelectedIndex(), 5);
+    EXPECT_EQ(tree.NodeAt(2)->ImageIndex(), 3);
+    EXPECT_EQ(tree.NodeAt(3)->ImageIndex(), 2);
+    EXPECT_EQ(tree.NodeAt(4)->ImageIndex(), 2);
+    EXPECT_EQ(tree.NodeAt(5)->ImageIndex(), 3);
+    EXPECT_EQ(t.model.UrlImageIndex(1), 4);
+}
+
+TEST(EntryTable, ConsistencyCheckReportsOnlyAfterEdits) {
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    Append(t.model, true, false, "root");
+    Append(t.model, false, true, "a", "http://a/");
+    t.model.glChanged = false;
+    t.diagnostics.memo.clear();
+    t.model.CheckConsistency("ブックマーク読込", true);
+    EXPECT_TRUE(t.diagnostics.memo.empty());
+
+    t.model.glChanged = true;
+    t.model.CheckConsistency("編集", true);
+    EXPECT_EQ(t.diagnostics.memo, (std::vector<std::string>{"Check Debug 編集"}));
+    EXPECT_TRUE(t.settings.debugCheck);
+
+    t.model.Tree().SetText(t.model.glNode[1], "changed");
+    t.model.CheckConsistency("編集", true);
+    EXPECT_EQ(t.diagnostics.memo[1], "Unmatch text.. 1 : a ### changed");
+    EXPECT_EQ(t.diagnostics.memo.back(), "編集");
+    EXPECT_FALSE(t.settings.debugCheck);
+    t.diagnostics.memo.clear();
+    t.model.CheckConsistency("編集", true);
+    EXPECT_TRUE(t.diagnostics.memo.empty());
+}
+
+TEST(EntryTable, ConsistencyCheckFindsAWrongParent) {
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    Append(t.model, true, false, "root");
+    Append(t.model, false, false, "f");
+    Append(t.model, false, true, "a", "http://a/");
+    t.model.glChanged = true;
+    t.model.gloya[2] = 0;  // an ancestor, but not the parent
+    t.model.CheckConsistency("編集", true);
+    EXPECT_EQ(t.status.panel[0], "Error ParentCheck");
+    EXPECT_EQ(t.diagnostics.memo.back(), "Error ParentCheck ");
+    EXPECT_TRUE(t.diagnostics.memoShown);
+}

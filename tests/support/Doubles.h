@@ -1,0 +1,93 @@
+#pragma once
+// Recording doubles of the ports, and a model wired to them.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/BmLogic.h"
+
+namespace pernard::testing {
+
+class RecordingPrompts : public PromptPort {
+public:
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    Answer nextAnswer = Answer::Yes;
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    Answer Confirm(const std::string& text, Buttons) override {
+        questions.push_back(text);
+        return nextAnswer;
+    }
+};
+
+class RecordingProgress : public ProgressPort {
+public:
+    std::vector<std::string> shown;
+    std::string caption;
+    void Show(const std::string& text) override {
+        shown.push_back(text);
+        caption = text;
+    }
+    void Close() override { caption.clear(); }
+    std::string Caption() const override { return caption; }
+};
+
+class RecordingStatus : public StatusPort {
+public:
+    std::string panel[2];
+    void SetPanel(int index, const std::string& text) override { panel[index] = text; }
+};
+
+class RecordingDiagnostics : public DiagnosticsPort {
+public:
+    std::vector<std::string> memo, readingLog, bookmarkList, checkLog;
+    std::string comment, title, heading, checkLogStatus;
+    bool memoShown = false, checkLogShown = false;
+    void ClearMemo() override { memo.clear(); }
+    void AppendMemo(const std::string& line) override { memo.push_back(line); }
+    void ShowMemo() override { memoShown = true; }
+    void ClearReadingLog() override { readingLog.clear(); }
+    void AppendReadingLog(const std::string& line) override { readingLog.push_back(line); }
+    void ClearBookmarkList() override { bookmarkList.clear(); }
+    void AppendBookmarkList(const std::string& line) override { bookmarkList.push_back(line); }
+    void SetFileComment(const std::string& text) override { comment = text; }
+    void SetFileTitle(const std::string& text) override { title = text; }
+    void SetFileHeading(const std::string& text) override { heading = text; }
+    void ClearCheckLog() override { checkLog.clear(); }
+    void AppendCheckLog(const std::string& line) override { checkLog.push_back(line); }
+    void SetCheckLogStatus(const std::string& text) override { checkLogStatus = text; }
+    void ShowCheckLog() override { checkLogShown = true; }
+};
+
+class FakeSettings : public SettingsPort {
+public:
+    std::string maxUrl = "1000";
+    bool skipDuplicates = false;
+    bool noEmptyFolders = false;
+    bool debugCheck = true;
+    bool noOverwriteQuestion = false;
+    StartupSource startupSource = StartupSource::Netscape;
+    std::string bookmarkFile, favoritesDirectory;
+    std::string MaxUrlText() const override { return maxUrl; }
+    bool SkipDuplicateUrls() const override { return skipDuplicates; }
+    bool NoEmptyFolders() const override { return noEmptyFolders; }
+    bool DebugCheck() const override { return debugCheck; }
+    void SetDebugCheck(bool on) override { debugCheck = on; }
+    bool NoOverwriteQuestion() const override { return noOverwriteQuestion; }
+    StartupSource StartupSourceKind() const override { return startupSource; }
+    std::string StartupBookmarkFile() const override { return bookmarkFile; }
+    std::string StartupFavoritesDirectory() const override { return favoritesDirectory; }
+};
+
+// A model with recording ports, the way every core test starts.
+struct TestModel {
+    RecordingPrompts prompts;
+    RecordingProgress progress;
+    RecordingStatus status;
+    RecordingDiagnostics diagnostics;
+    FakeSettings settings;
+    BmLogic model{Ports{&prompts, &progress, &status, &diagnostics, &settings}};
+};
+
+}  // namespace pernard::testing

@@ -1,0 +1,262 @@
+#include "util/Text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pernard {
+
+namespace {
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+unsigned char LowerByte(unsigned char byte) {
+    return (byte >= 0x41 && byte <= 0x5A) ? static_cast<unsigned char>(byte + 0x20) : byte;
+}
+
+// Compares `needle` with `text` at byte offset `at` character by character: both texts must
+// have the same character sizes and bytes. `foldCase` lowers ASCII letters on both sides.
+bool MatchesAt(std::string_view text, std::size_t at, std::string_view needle, bool foldCase) {
+    std::size_t n = 0;
+    std::size_t t = at;
+    while (n < needle.size()) {
+        if (t >= text.size()) return false;
+        const int needleSize = CharSize(needle, n);
+        const int textSize = CharSize(text, t);
+        if (needleSize != textSize) return false;
+        for (int k = 0; k < needleSize; ++k) {
+            unsigned char a = static_cast<unsigned char>(needle[n + k]);
+            unsigned char b = static_cast<unsigned char>(text[t + k]);
+            if (foldCase) {
+                a = LowerByte(a);
+                b = LowerByte(b);
+            }
+            if (a != b) return false;
+        }
+        n += needleSize;
+        t += textSize;
+    }
+    return true;
+}
+
+}  // namespace
+
+int CharSize(std::string_view text, std::size_t position) {
+    if (position >= text.size()) return 0;
+    const unsigned char lead = static_cast<unsigned char>(text[position]);
+    int size = 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        size = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        size = 3;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        size = 4;
+    }
+    if (position + size > text.size()) return 1;
+    for (int k = 1; k < size; ++k) {
+        if (!IsContinuation(static_cast<unsigned char>(text[position + k]))) return 1;
+    }
+    return size;
+}
+
+int NextChar(std::string_view text, std::size_t& position) {
+    const int size = CharSize(text, position);
+    position += size;
+    return size;
+}
+
+int MbLength(std::string_view text) {
+    int count = 0;
+    std::size_t position = 0;
+    while (NextChar(text, position) > 0) ++count;
+    return count;
+}
+
+int MbPos(std::string_view needle, std::string_view text) {
+    if (needle.empty() || text.empty()) return 0;
+    int index = 1;
+    for (std::size_t at = 0; at < text.size(); at += CharSize(text, at), ++index) {
+        if (MatchesAt(text, at, needle, false)) return index;
+    }
+    return 0;
+}
+
+std::string MbCopy(std::string_view text, int start, int count) {
+    if (text.empty() || start < 0 || count <= 0) return {};
+    if (start == 0) start = 1;
+    std::size_t begin = 0;
+    for (int skipped = 0; skipped < start - 1; ++skipped) {
+        if (NextChar(text, begin) == 0) return {};
+    }
+    if (begin >= text.size()) return {};
+    std::size_t end = begin;
+    for (int taken = 0; taken < count; ++taken) {
+        if (NextChar(text, end) == 0) break;
+    }
+    return std::string(text.substr(begin, end - begin));
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string lowered(text);
+    for (char& c : lowered) c = static_cast<char>(LowerByte(static_cast<unsigned char>(c)));
+    return lowered;
+}
+
+std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size_t from) {
+    if (needle.empty() || from >= text.size()) return std::string_view::npos;
+    const unsigned char first = LowerByte(static_cast<unsigned char>(needle[0]));
+    if (first >= 0x80) {
+        // A needle that starts with a multi-byte character: walk the text character by character.
+        for (std::size_t at = from; at < text.size(); at += CharSize(text, at)) {
+            if (MatchesAt(text, at, needle, true)) return at;
+        }
+        return std::string_view::npos;
+    }
+    // An ASCII first byte never occurs inside a multi-byte character, so every hit of it is a
+    // character boundary. Search for both letter cases with memchr.
+    const unsigned char upper =
+        (first >= 0x61 && first <= 0x7A) ? static_cast<unsigned char>(first - 0x20) : first;
+    const char* base = text.data();
+    std::size_t at = from;
+    while (at < text.size()) {
+        const char* hit = static_cast<const char*>(std::memchr(base + at, first, text.size() - at));
+        if (upper != first) {
+            const std::size_t limit = hit ? static_cast<std::size_t>(hit - base) : text.size();
+            const void* hitUpper = std::memchr(base + at, upper, limit - at);
+            if (hitUpper != nullptr) hit = static_cast<const char*>(hitUpper);
+        }
+        if (hit == nullptr) return std::string_view::npos;
+        const std::size_t candidate = static_cast<std::size_t>(hit - base);
+        if (MatchesAt(text, candidate, needle, true)) return candidate;
+        at = candidate + 1;
+    }
+    return std::string_view::npos;
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view needle) {
+    return FindNoCase(text, needle) != std::string_view::npos;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (LowerByte(static_cast<unsigned char>(a[k])) != LowerByte(static_cast<unsigned char>(b[k]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string CutToken(std::string_view delimiter, std::string& source) {
+    if (source.empty()) return {};
+    const std::size_t at = FindNoCase(source, delimiter);
+    if (at == std::string_view::npos) {
+        std::string head = std::move(source);
+        source.clear();
+        return head;
+    }
+    std::string head = source.substr(0, at);
+    source.erase(0, at + delimiter.size());
+    return head;
+}
+
+bool ReplaceChar(std::string_view pattern, std::string_view replacement, std::string& text) {
+    if (pattern.empty()) return false;
+    std::string result;
+    bool replaced = false;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (MatchesAt(text, at, pattern, false)) {
+            result += replacement;
+            at += pattern.size();
+            replaced = true;
+        } else {
+            const int size = CharSize(text, at);
+            result.append(text, at, size);
+            at += size;
+        }
+    }
+    if (replaced) text = std::move(result);
+    return replaced;
+}
+
+std::string TrimBlanks(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+int SplitWords(std::string_view text, std::vector<std::string>& words, int capacity) {
+    words.clear();
+    if (capacity <= 0) return 0;
+    std::string rest = LowerAscii(TrimBlanks(text));
+    while (static_cast<int>(words.size()) < capacity) {
+        if (rest.find(' ') == std::string::npos) {
+            words.push_back(rest);
+            break;
+        }
+        words.push_back(CutToken(" ", rest));
+    }
+    return static_cast<int>(words.size());
+}
+
+bool IsValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int size;
+        char32_t value;
+        if (c >= 0xC2 && c <= 0xDF) {
+            size = 2;
+            value = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            size = 3;
+            value = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            size = 4;
+            value = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + size > n) return false;
+        for (int k = 1; k < size; ++k) {
+            const unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if (!IsContinuation(next)) return false;
+            value = (value << 6) | (next & 0x3F);
+        }
+        if ((size == 3 && value < 0x800) || (size == 4 && value < 0x10000) || value > 0x10FFFF ||
+            (value >= 0xD800 && value <= 0xDFFF)) {
+            return false;
+        }
+        i += size;
+    }
+    return true;
+}
+
+bool AppendUtf8(std::string& out, char32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return true;
+}
+
+}  // namespace pernard

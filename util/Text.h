@@ -1,0 +1,62 @@
+#pragma once
+// Character-wise text helpers. Every text inside the program is UTF-8; a "character" is one
+// UTF-8 sequence (a malformed byte counts as a one-byte character). Positions are 1-based and
+// 0 means "not found". A delimiter only ever matches at a character boundary, so a byte inside
+// a multi-byte character never matches a one-byte delimiter.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pernard {
+
+// Size in bytes of the character starting at `position`, or 0 at the end of the text.
+int CharSize(std::string_view text, std::size_t position);
+
+// Advances `position` past one character and returns its size in bytes; 0 at the end.
+int NextChar(std::string_view text, std::size_t& position);
+
+// Number of characters in `text`.
+int MbLength(std::string_view text);
+
+// 1-based character position of the first `needle` in `text`; 0 when absent or either is empty.
+int MbPos(std::string_view needle, std::string_view text);
+
+// Up to `count` characters of `text` from character `start` (1-based; 0 is taken as 1).
+std::string MbCopy(std::string_view text, int start, int count);
+
+// Lowers the ASCII letters A-Z and leaves every other byte alone.
+std::string LowerAscii(std::string_view text);
+
+// Byte offset of the first `needle` in `text` at or after `from`, ignoring the letter case of
+// ASCII letters and matching only at character boundaries; npos when absent.
+std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size_t from = 0);
+
+bool ContainsNoCase(std::string_view text, std::string_view needle);
+
+// Whether two texts are equal when ASCII letter case is ignored.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// Returns the part of `source` before the first `delimiter` (ASCII letter case ignored) and
+// leaves the part after it in `source`. Without a delimiter the whole source is returned and
+// `source` becomes empty.
+std::string CutToken(std::string_view delimiter, std::string& source);
+
+// Replaces every occurrence of the one-character `pattern` by `replacement`; true if any was.
+bool ReplaceChar(std::string_view pattern, std::string_view replacement, std::string& text);
+
+// Removes bytes up to 0x20 (blanks and control characters) from both ends.
+std::string TrimBlanks(std::string_view text);
+
+// Splits a search text at single half-width spaces after trimming and lowering it. Stores at
+// most `capacity` words (the rest of the text is ignored) and returns how many were stored.
+int SplitWords(std::string_view text, std::vector<std::string>& words, int capacity);
+
+// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+
+// Appends the UTF-8 form of a code point; false (nothing appended) for an invalid one.
+bool AppendUtf8(std::string& out, char32_t codePoint);
+
+}  // namespace pernard
