@@ -2,8 +2,14 @@
 
 #include <charconv>
 
+#include <filesystem>
+#include <system_error>
+
 #include "cli/CliPorts.h"
+#include "formats/FavoritesReader.h"
+#include "formats/FavoritesWriter.h"
 #include "formats/NetscapeReader.h"
+#include "formats/NetscapeWriter.h"
 #include "model/BmLogic.h"
 
 namespace pernard {
@@ -11,7 +17,10 @@ namespace pernard {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pernard-cli list [--max-url N] [--skip-duplicates] [--no-empty-folders] SOURCE...\n";
+    "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"
+    "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root N]\n"
+    "LOAD OPTIONS: --max-url N  --skip-duplicates  --no-empty-folders\n"
+    "A SOURCE is a bookmark file or a Favorites directory.\n";
 
 const char* KindOf(const BmLogic& model, int index) {
     const std::size_t i = static_cast<std::size_t>(index);
@@ -24,19 +33,37 @@ struct LoadOptions {
     bool skipDuplicates = false;
     bool noEmptyFolders = false;
     std::vector<std::string> sources;
+    // save only
+    std::string toFile;
+    std::string toFavorites;
+    std::string root;
 };
+
+// Takes the value of an option; false when it is missing.
+bool TakeValue(const std::vector<std::string>& arguments, std::size_t& k, std::string& value,
+               std::ostream& err) {
+    if (k + 1 >= arguments.size()) {
+        err << arguments[k] << " needs a value\n";
+        return false;
+    }
+    value = arguments[++k];
+    return true;
+}
 
 // Reads the options of a load; false (with a message on `err`) for a usage error.
 bool ParseLoadOptions(const std::vector<std::string>& arguments, LoadOptions& options,
                       std::ostream& err) {
     for (std::size_t k = 1; k < arguments.size(); ++k) {
         const std::string& argument = arguments[k];
+        const bool saving = arguments[0] == "save";
         if (argument == "--max-url") {
-            if (k + 1 >= arguments.size()) {
-                err << "--max-url needs a number\n";
-                return false;
-            }
-            options.maxUrl = arguments[++k];
+            if (!TakeValue(arguments, k, options.maxUrl, err)) return false;
+        } else if (saving && argument == "--to") {
+            if (!TakeValue(arguments, k, options.toFile, err)) return false;
+        } else if (saving && argument == "--to-favorites") {
+            if (!TakeValue(arguments, k, options.toFavorites, err)) return false;
+        } else if (saving && argument == "--root") {
+            if (!TakeValue(arguments, k, options.root, err)) return false;
         } else if (argument == "--skip-duplicates") {
             options.skipDuplicates = true;
         } else if (argument == "--no-empty-folders") {
@@ -65,34 +92,117 @@ void PrintTable(const BmLogic& model, std::ostream& out) {
     }
 }
 
+// The model of one command line, with the command line's ports.
+class CliSession {
+public:
+    CliSession(const LoadOptions& options, std::ostream& err)
+        : prompts_(err), status_(err), diagnostics_(err) {
+        settings_.maxUrl = options.maxUrl;
+        settings_.skipDuplicates = options.skipDuplicates;
+        settings_.noEmptyFolders = options.noEmptyFolders;
+    }
+    BmLogic& Model() { return model_; }
+    // Entries a save could not write.
+    int Failures() const { return diagnostics_.failures; }
+
+    // Reads every source, the first as a complete load; false when any read failed.
+    bool Load(const std::vector<std::string>& sources, std::ostream& err) {
+        bool ok = true;
+        for (std::size_t k = 0; k < sources.size(); ++k) {
+            int urlCount = 0;
+            std::string errorText;
+            std::error_code error;
+            const bool isDirectory = std::filesystem::is_directory(sources[k], error);
+            const bool read =
+                isDirectory ? ReadFavorites(model_, k == 0, sources[k], errorText, urlCount)
+                            : ReadNetscapeFile(model_, k == 0, sources[k], urlCount, errorText);
+            if (!read) {
+                err << "エラー " << errorText << '\n';
+                ok = false;
+                if (k == 0 && model_.glCT == 0) break;
+            }
+        }
+        return ok;
+    }
+
+private:
+    CliPrompts prompts_;
+    CliProgress progress_;
+    CliStatus status_;
+    CliDiagnostics diagnostics_;
+    CliSettings settings_;
+    NoDialogs dialogs_;
+    BmLogic model_{Ports{&prompts_, &progress_, &status_, &diagnostics_, &settings_, &dialogs_}};
+};
+
 int RunList(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     LoadOptions options;
     if (!ParseLoadOptions(arguments, options, err)) {
         err << kUsage;
         return 2;
     }
-    CliPrompts prompts(err);
-    CliProgress progress;
-    CliStatus status(err);
-    DiagnosticsPort diagnostics;
-    CliSettings settings;
-    settings.maxUrl = options.maxUrl;
-    settings.skipDuplicates = options.skipDuplicates;
-    settings.noEmptyFolders = options.noEmptyFolders;
-    BmLogic model(Ports{&prompts, &progress, &status, &diagnostics, &settings});
+    CliSession session(options, err);
+    const bool ok = session.Load(options.sources, err);
+    PrintTable(session.Model(), out);
+    return ok ? 0 : 1;
+}
 
-    int exitCode = 0;
-    for (std::size_t k = 0; k < options.sources.size(); ++k) {
-        int urlCount = 0;
-        std::string errorText;
-        if (!ReadNetscapeFile(model, k == 0, options.sources[k], urlCount, errorText)) {
-            err << "エラー " << errorText << '\n';
-            exitCode = 1;
-            if (k == 0 && model.glCT == 0) break;
+// The index of the root to save: --root N, or the first root.
+bool PickRoot(const BmLogic& model, const std::string& text, int& root, std::ostream& err) {
+    root = 0;
+    if (!text.empty()) {
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), root);
+        if (error != std::errc() || end != text.data() + text.size()) {
+            err << "--root needs an entry index\n";
+            return false;
         }
     }
-    PrintTable(model, out);
-    return exitCode;
+    if (root < 0 || root >= model.glCT || model.gloya[static_cast<std::size_t>(root)] != -1) {
+        err << "entry " << root << " is not a root\n";
+        return false;
+    }
+    return true;
+}
+
+// The Favorites target must be new or empty: the command line never deletes anything.
+bool PrepareFavoritesTarget(const std::string& directory, std::ostream& err) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(directory, error))) {
+        err << directory << " is a symbolic link\n";
+        return false;
+    }
+    if (fs::exists(directory, error)) {
+        if (!fs::is_directory(directory, error) || !fs::is_empty(directory, error)) {
+            err << directory << " exists and is not an empty directory\n";
+            return false;
+        }
+        return true;
+    }
+    if (!fs::create_directories(directory, error)) {
+        err << "Cannot create " << directory << '\n';
+        return false;
+    }
+    return true;
+}
+
+int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
+    LoadOptions options;
+    const bool valid = ParseLoadOptions(arguments, options, err);
+    if (!valid || options.toFile.empty() == options.toFavorites.empty()) {
+        if (valid) err << "give exactly one of --to and --to-favorites\n";
+        err << kUsage;
+        return 2;
+    }
+    CliSession session(options, err);
+    if (!session.Load(options.sources, err)) return 1;
+    BmLogic& model = session.Model();
+    int root = 0;
+    if (!PickRoot(model, options.root, root, err)) return 2;
+    if (!options.toFile.empty()) return WriteBookmarkFile(model, options.toFile, root) ? 0 : 1;
+    if (!PrepareFavoritesTarget(options.toFavorites, err)) return 1;
+    SaveFavorite(model, options.toFavorites, root);
+    return session.Failures() == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -119,6 +229,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         return 2;
     }
     if (arguments[0] == "list") return RunList(arguments, out, err);
+    if (arguments[0] == "save") return RunSave(arguments, err);
     err << "unknown command: " << arguments[0] << '\n' << kUsage;
     return 2;
 }

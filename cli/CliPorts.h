@@ -43,6 +43,29 @@ private:
     std::ostream& err_;
 };
 
+// Lists what a save could not write on standard error; the other views stay silent.
+class CliDiagnostics : public DiagnosticsPort {
+public:
+    explicit CliDiagnostics(std::ostream& err) : err_(err) {}
+    int failures = 0;
+    void ClearCheckLog() override { failures = 0; }
+    void AppendCheckLog(const std::string& line) override {
+        err_ << line << '\n';
+        ++failures;
+    }
+
+private:
+    std::ostream& err_;
+};
+
+// The command line never asks: every chooser is cancelled.
+class NoDialogs : public DialogPort {
+public:
+    bool OpenBookmarkFile(const std::string&, std::string&) override { return false; }
+    bool SaveBookmarkFile(const std::string&, std::string&) override { return false; }
+    bool ChooseDirectory(const std::string&, std::string&) override { return false; }
+};
+
 class CliSettings : public SettingsPort {
 public:
     std::string maxUrl = "1000000";

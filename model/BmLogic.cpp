@@ -24,6 +24,13 @@ bool ParseInteger(const std::string& text, int& value) {
 
 }  // namespace
 
+std::string CheckLogLine(const std::string& url, const std::string& name) {
+    std::string line = url;
+    const int length = MbLength(url);
+    if (length < 60) line.append(static_cast<std::size_t>(60 - length), ' ');
+    return line + " " + name;
+}
+
 BmLogic::BmLogic(const Ports& ports)
     : ports_(ports) {}
 
@@ -35,18 +42,21 @@ bool BmLogic::ResetEntryTable(std::string& errorText) {
         return false;
     }
     glMaxURL = maxUrl;
+    ClearTable();
+    return true;
+}
+
+void BmLogic::ClearTable() {
     glCT = 0;
+    glIndex = -1;
     tree_.Clear();
-    for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) {
-        texts->clear();
-    }
+    for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) texts->clear();
     gloya.clear();
     glNode.clear();
     urlIndex_.Clear();
     urlIndexValid_ = false;
     rootCharsets_.clear();
     glClipIndex = -1;
-    return true;
 }
 
 bool BmLogic::PrepareSlot() {

@@ -25,12 +25,17 @@ inline constexpr int kDepthLimit = 19;
 // Lines that one operation echoes into the memo window before it says the rest was left out.
 inline constexpr int kMemoEchoLimit = 2000;
 
+// A line of the check-log window: the URL padded with blanks to 60 characters, a blank, the
+// name ("%-60s %-s", counted in characters).
+std::string CheckLogLine(const std::string& url, const std::string& name);
+
 struct Ports {
     PromptPort* prompts = nullptr;
     ProgressPort* progress = nullptr;
     StatusPort* status = nullptr;
     DiagnosticsPort* diagnostics = nullptr;
     SettingsPort* settings = nullptr;
+    DialogPort* dialogs = nullptr;
 };
 
 class BmLogic {
@@ -64,6 +69,9 @@ public:
 
     // Empties the table for a complete load with the capacity of the MaxURL setting.
     bool ResetEntryTable(std::string& errorText);
+
+    // Empties the table and the tree without touching the capacity.
+    void ClearTable();
 
     // Makes slot glCT ready to be filled: false when the table has no free slot. The slot's
     // texts are emptied, so nothing of an earlier, abandoned use of the slot is carried over.

@@ -73,8 +73,27 @@ public:
     // 上書保存する時、確認メッセージを表示しない
     virtual bool NoOverwriteQuestion() const = 0;
     virtual StartupSource StartupSourceKind() const = 0;
+    // The bookmark file and Favorites directory read at start-up, and those for additional
+    // reads and save-as.
     virtual std::string StartupBookmarkFile() const = 0;
     virtual std::string StartupFavoritesDirectory() const = 0;
+    virtual void SetStartupBookmarkFile(const std::string& /*path*/) {}
+    virtual void SetStartupFavoritesDirectory(const std::string& /*path*/) {}
+    virtual std::string AdditionalBookmarkFile() const { return {}; }
+    virtual void SetAdditionalBookmarkFile(const std::string& /*path*/) {}
+    virtual std::string AdditionalFavoritesDirectory() const { return {}; }
+};
+
+// File and directory choosers. Each returns false when the user cancels.
+class DialogPort {
+public:
+    virtual ~DialogPort() = default;
+    // The open dialog for bookmark files ("HTML FILE (*.htm; *.html)").
+    virtual bool OpenBookmarkFile(const std::string& initialFile, std::string& chosen) = 0;
+    // The save dialog for bookmark files; asks before overwriting an existing file.
+    virtual bool SaveBookmarkFile(const std::string& initialDirectory, std::string& chosen) = 0;
+    // The directory chooser; `chosen` is the directory the user picked (its EditFavor text).
+    virtual bool ChooseDirectory(const std::string& initialDirectory, std::string& chosen) = 0;
 };
 
 }  // namespace pernard

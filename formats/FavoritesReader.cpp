@@ -1,0 +1,241 @@
+#include "formats/FavoritesReader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <vector>
+
+#include "formats/NetscapeReader.h"
+#include "util/CodePage.h"
+#include "util/Paths.h"
+#include "util/Text.h"
+
+namespace pernard {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kNotAvailable = "N/A";
+// A shortcut is a few hundred bytes; more than this is not looked at.
+constexpr std::size_t kShortcutReadLimit = 64 * 1024;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// A name taken from the file system, as UTF-8.
+std::string NameText(const fs::path& name) {
+    const std::string bytes = name.string();
+    return IsValidUtf8(bytes) ? bytes : DecodeText(bytes, kUtf8);
+}
+
+bool HasShortcutExtension(const std::string& name) {
+    return name.size() >= 4 && EqualsNoCase(std::string_view(name).substr(name.size() - 4), ".url");
+}
+
+struct DirectoryEntry {
+    fs::path path;
+    std::string name;
+    bool isDirectory = false;  // a real directory, not a link to one
+};
+
+// The entries of a directory sorted by name without regard to letter case; an unreadable
+// directory has none.
+std::vector<DirectoryEntry> ListDirectory(const fs::path& directory) {
+    std::vector<DirectoryEntry> entries;
+    std::error_code error;
+    fs::directory_iterator it(directory, error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        DirectoryEntry entry;
+        entry.path = it->path();
+        entry.name = NameText(it->path().filename());
+        std::error_code statusError;
+        entry.isDirectory = it->is_directory(statusError) && !it->is_symlink(statusError);
+        entries.push_back(std::move(entry));
+    }
+    std::sort(entries.begin(), entries.end(), [](const DirectoryEntry& a, const DirectoryEntry& b) {
+        const std::string la = LowerAscii(a.name);
+        const std::string lb = LowerAscii(b.name);
+        return la != lb ? la < lb : a.name < b.name;
+    });
+    return entries;
+}
+
+class FavoritesScanner {
+public:
+    FavoritesScanner(BmLogic& model, const std::string& root) : model_(model), root_(root) {}
+
+    // Walks one directory `depth` levels below the Favorites directory (which has depth 0 and
+    // an empty `name`). Its folder is appended at glDepth = depth, its shortcuts at depth + 1.
+    // False stops the whole walk (the table is full).
+    bool ScanFavoritesDir(const std::string& name, const fs::path& path, int depth);
+
+    int UrlCount() const { return urlCount_; }
+    const std::string& ErrorText() const { return errorText_; }
+
+private:
+    // Creates the folder entry of the directory being visited, once. False when it could not
+    // be created; `stop` tells whether the walk must end.
+    bool EnsureFolder(const std::string& name, int depth, bool& created, bool& stop);
+    bool AddShortcut(const DirectoryEntry& entry, int depth);
+    bool Full();
+
+    BmLogic& model_;
+    std::string root_;
+    int urlCount_ = 0;
+    bool depthReported_ = false;
+    std::string errorText_;
+};
+
+bool FavoritesScanner::Full() {
+    errorText_ = kUrlMaxMessage;
+    return false;
+}
+
+bool FavoritesScanner::EnsureFolder(const std::string& name, int depth, bool& created, bool& stop) {
+    stop = false;
+    if (created || name.empty()) return true;
+    if (depth >= kDepthLimit) {
+        // Too deep: the directory and its contents are left out; the message is shown once.
+        if (depthReported_) return false;
+        depthReported_ = true;
+    }
+    if (!model_.PrepareSlot()) {
+        stop = true;
+        return Full();
+    }
+    const std::size_t slot = static_cast<std::size_t>(model_.glCT);
+    model_.glUrl[slot] = kFolderMarker;
+    model_.glName[slot] = name;
+    model_.glDepth = depth;
+    if (!model_.AddEntry(false, false, name, root_)) return false;
+    ++model_.glCT;
+    created = true;
+    return true;
+}
+
+bool FavoritesScanner::ScanFavoritesDir(const std::string& name, const fs::path& path, int depth) {
+    const std::vector<DirectoryEntry> entries = ListDirectory(path);
+    bool created = false;
+    bool stop = false;
+    // First pass: any entry that is not hidden makes the directory a folder; subdirectories
+    // are visited in name order.
+    for (const DirectoryEntry& entry : entries) {
+        if (entry.name.empty() || entry.name[0] == '.') continue;
+        if (!EnsureFolder(name, depth, created, stop)) return !stop;
+        if (entry.isDirectory && !ScanFavoritesDir(entry.name, entry.path, depth + 1)) return false;
+    }
+    // Second pass: every shortcut, hidden ones included, after all subdirectories.
+    for (const DirectoryEntry& entry : entries) {
+        if (entry.isDirectory || !HasShortcutExtension(entry.name)) continue;
+        if (!EnsureFolder(name, depth, created, stop)) return !stop;
+        if (!AddShortcut(entry, depth + 1)) return false;
+    }
+    return true;
+}
+
+bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int depth) {
+    std::error_code error;
+    if (!fs::is_regular_file(entry.path, error)) return true;
+    std::string url = ReadShortcutUrl(entry.path.string());
+    if (model_.GetPorts().settings->SkipDuplicateUrls() && model_.UrlExists(url)) return true;
+    if (!model_.PrepareSlot()) return Full();
+    const std::size_t slot = static_cast<std::size_t>(model_.glCT);
+    model_.glUrl[slot] = std::move(url);
+    model_.glName[slot] = entry.name.substr(0, entry.name.size() - 4);
+    model_.glDepth = depth;
+    if (!model_.AddEntry(false, true, model_.glName[slot], root_)) return Full();
+    ++model_.glCT;
+    ++urlCount_;
+    return true;
+}
+
+}  // namespace
+
+std::string ShortcutUrlFromText(std::string_view text) {
+    bool inSection = false;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        std::size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string line = TrimBlanks(text.substr(at, end - at));
+        at = end + 1;
+        if (!line.empty() && line.front() == '[') {
+            const std::size_t close = line.find(']');
+            inSection = close != std::string::npos &&
+                        EqualsNoCase(TrimBlanks(line.substr(1, close - 1)), "InternetShortcut");
+            continue;
+        }
+        if (!inSection) continue;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        if (EqualsNoCase(TrimBlanks(line.substr(0, equals)), "URL")) {
+            return TrimBlanks(line.substr(equals + 1));
+        }
+    }
+    return kNotAvailable;
+}
+
+std::string ReadShortcutUrl(const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return kNotAvailable;
+    std::string bytes(kShortcutReadLimit, '\0');
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    // Shortcuts are written in the ANSI code page; a UTF-8 one is recognised by its bytes.
+    bool multiByte = false;
+    for (char c : bytes) multiByte = multiByte || static_cast<unsigned char>(c) >= 0x80;
+    const bool utf8 = multiByte && IsValidUtf8(bytes);
+    return ShortcutUrlFromText(multiByte ? DecodeText(bytes, utf8 ? kUtf8 : kCp932) : bytes);
+}
+
+bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
+                   std::string& errorText, int& urlCount) {
+    const Ports& ports = model.GetPorts();
+    urlCount = 0;
+    std::error_code error;
+    if (!fs::is_directory(directory, error)) {
+        errorText = "ディレクトリが存在しません : " + directory;
+        return false;
+    }
+    if (complete && !model.ResetEntryTable(errorText)) return false;
+    ports.progress->Show("お気に入り 読込中");
+    ports.diagnostics->ClearReadingLog();
+    model.glDepth = 0;
+    model.glLevel.fill(0);
+    model.glSource = kSourceFavorites;
+
+    bool result = true;
+    model.Tree().BeginBulk();
+    if (!model.PrepareSlot()) {
+        errorText = kUrlMaxMessage;
+        result = false;
+    } else {
+        const std::size_t slot = static_cast<std::size_t>(model.glCT);
+        model.glUrl[slot] = kFolderMarker;
+        model.glName[slot] = directory;
+        if (model.AddEntry(true, false, directory, directory)) {
+            ++model.glCT;
+            model.SetRootCharset(model.glCT - 1, kCp932);
+            FavoritesScanner scanner(model, directory);
+            if (!scanner.ScanFavoritesDir("", fs::path(directory), 0)) {
+                errorText = scanner.ErrorText();
+                result = false;
+            }
+            urlCount = scanner.UrlCount();
+        } else {
+            errorText = kUrlMaxMessage;
+            result = false;
+        }
+    }
+    ports.settings->SetDebugCheck(true);
+    if (ports.settings->NoEmptyFolders()) model.DeleteEmptyFolders(false);
+    model.Tree().EndBulk();
+    model.CheckConsistency("ブックマーク読込", true);
+    ports.progress->Close();
+    return result;
+}
+
+}  // namespace pernard

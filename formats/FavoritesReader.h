@@ -1,0 +1,24 @@
+#pragma once
+// Reads an Internet Explorer Favorites directory into the entry table as one new root: each
+// subdirectory becomes a folder, each shortcut file (".url", any letter case) a URL entry.
+
+#include <string>
+#include <string_view>
+
+#include "model/BmLogic.h"
+
+namespace pernard {
+
+// The URL of a shortcut file's [InternetShortcut] section, or "N/A" when the file, the section
+// or the key is missing.
+std::string ReadShortcutUrl(const std::string& path);
+
+// The same from the file's text (already in UTF-8).
+std::string ShortcutUrlFromText(std::string_view text);
+
+// Reads one Favorites directory. `complete` empties the table first. False with an error text
+// when the directory does not exist, MaxURL is not a number, or the table filled up.
+bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
+                   std::string& errorText, int& urlCount);
+
+}  // namespace pernard

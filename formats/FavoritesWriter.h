@@ -1,0 +1,32 @@
+#pragma once
+// Writes one root of the entry table as a Favorites directory: a directory per folder, a
+// shortcut file per URL.
+
+#include <string>
+
+#include "model/BmLogic.h"
+
+namespace pernard {
+
+// Whether a folder or bookmark name can be used as a file name inside the target directory:
+// not empty, not "." or "..", no path separator and no NUL.
+bool IsUsableFileName(const std::string& name);
+
+// The bytes of a shortcut file: "[InternetShortcut]" and "URL=" + url, CR LF after each, in
+// CP932. A character CP932 cannot hold, and a CR or LF, is percent-encoded as UTF-8.
+std::string ShortcutFileText(const std::string& url);
+
+// Writes entry `index` as dir/name.url; false when the file cannot be written.
+bool WriteUrlFile(BmLogic& model, const std::string& directory, int index);
+
+// Lists entry `index` in the check-log window: its URL padded to 60 characters and its name.
+void ReportWriteError(BmLogic& model, int index);
+
+// Writes root `root` below `target`, asking first unless save-as is running or the setting
+// says not to ask. True once the walk has ended, whatever the counts.
+bool SaveFavorite(BmLogic& model, const std::string& target, int root);
+
+// The save-as command: empties the chosen directory (named "favorites") and writes into it.
+bool SaveAsIE(BmLogic& model);
+
+}  // namespace pernard

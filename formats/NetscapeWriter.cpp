@@ -1,0 +1,191 @@
+#include "formats/NetscapeWriter.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "formats/FavoritesWriter.h"
+#include "formats/HtmlText.h"
+#include "util/CodePage.h"
+#include "util/SafeFile.h"
+
+namespace pernard {
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+constexpr const char* kNoRootMessage = "フォルダーを選択してください";
+
+std::string Indent(int depth) { return std::string(static_cast<std::size_t>(std::min(4 * (depth + 1), 44)), ' '); }
+
+void NumericReference(char32_t codePoint, std::string& out) {
+    out += "&#" + std::to_string(static_cast<unsigned long>(codePoint)) + ";";
+}
+
+// Collects the lines of the file and encodes them; every line but the last is followed by an
+// empty line.
+class BookmarkText {
+public:
+    BookmarkText(bool utf8, const BytesSink& sink)
+        : encoder_(utf8 ? kUtf8 : kCp932, &NumericReference), sink_(sink) {}
+    void Line(const std::string& text) {
+        encoder_.Encode(text, bytes_);
+        bytes_ += kLineEnd;
+        bytes_ += kLineEnd;
+        if (bytes_.size() >= kFlushSize) Flush();
+    }
+    void Finish(const std::string& lastLine) {
+        encoder_.Encode(lastLine, bytes_);
+        bytes_ += kLineEnd;
+        Flush();
+    }
+
+private:
+    static constexpr std::size_t kFlushSize = 1 << 20;
+    void Flush() {
+        sink_(bytes_);
+        bytes_.clear();
+    }
+    TextEncoder encoder_;
+    const BytesSink& sink_;
+    std::string bytes_;
+};
+
+}  // namespace
+
+std::string BookmarkFileText(const BmLogic& model, int root) {
+    std::string bytes;
+    WriteBookmarkText(model, root, [&bytes](std::string_view chunk) { bytes += chunk; });
+    return bytes;
+}
+
+void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink) {
+    const std::string charset = model.RootCharset(root);
+    const bool utf8 = !charset.empty() && charset != kCp932;
+    BookmarkText text(utf8, sink);
+    const std::string rootName = EscapeHtml(model.Tree().NodeAt(root)->Text());
+    text.Line("<!DOCTYPE NETSCAPE-Bookmark-file>");
+    if (utf8) text.Line("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">");
+    text.Line("<!-- This is written by Quillet -->");
+    text.Line("<TITLE>" + rootName + "</TITLE>");
+    text.Line("<H1>" + rootName + "</H1>");
+    text.Line("<DL><p>");
+    std::vector<int> open;  // folder index per open depth
+    auto closeLists = [&](int parent) {
+        while (!open.empty() && parent < open.back()) {
+            open.pop_back();
+            text.Line(Indent(static_cast<int>(open.size())) + "</DL><p>");
+        }
+    };
+    const int count = std::min(model.glCT, model.Tree().Count());
+    for (int i = root + 1; i < count && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        closeLists(model.gloya[k]);
+        const std::string indent = Indent(static_cast<int>(open.size()));
+        if (model.glUrl[k] == kFolderMarker) {
+            text.Line(indent + "<DT><H3 ADD_DATE=\"" + EscapeHtml(model.glAdd[k]) + "\">" +
+                      EscapeHtml(model.glName[k]) + "</H3>" + model.glVisit[k]);
+            text.Line(indent + "<DL><p>");
+            open.push_back(i);
+        } else {
+            text.Line(indent + "<DT><A HREF=\"" + EscapeHtml(model.glUrl[k]) + "\" ADD_DATE=\"" +
+                      EscapeHtml(model.glAdd[k]) + "\" LAST_VISIT=\"" +
+                      EscapeHtml(model.glVisit[k]) + "\" LAST_MODIFIED=\"" +
+                      EscapeHtml(model.glLast[k]) + "\">" + EscapeHtml(model.glName[k]) + "</A>");
+        }
+    }
+    closeLists(-1);
+    text.Finish("</DL><p>");
+}
+
+bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root) {
+    const Ports& ports = model.GetPorts();
+    SafeFileWriter file;
+    bool ok = root >= 0 && root < model.glCT && file.Open(fileName);
+    if (ok) {
+        WriteBookmarkText(model, root, [&file](std::string_view chunk) { file.Write(chunk); });
+        ok = file.Commit();
+    }
+    if (!ok) {
+        ports.prompts->ShowMessage("Cannot Save File : " + fileName);
+        return false;
+    }
+    ports.status->SetPanel(1, "保存完了 " + fileName);
+    return true;
+}
+
+void GetRootFolderName(const BmLogic& model, int& root, int& rootCount, std::string& rootName) {
+    const int count = std::min(model.glCT, model.Tree().Count());
+    rootCount = 0;
+    root = -1;
+    rootName.clear();
+    for (int i = 0; i < count; ++i) {
+        if (model.gloya[static_cast<std::size_t>(i)] == -1) ++rootCount;
+    }
+    if (rootCount == 1) {
+        root = 0;
+        rootName = model.glName[0];
+        return;
+    }
+    for (int i = std::min(model.glIndex, count - 1); i >= 0; --i) {
+        if (model.gloya[static_cast<std::size_t>(i)] == -1) {
+            root = i;
+            rootName = model.glName[static_cast<std::size_t>(i)];
+            return;
+        }
+    }
+}
+
+bool CheckRootNode(BmLogic& model, int& root) {
+    int rootCount = 0;
+    std::string rootName;
+    GetRootFolderName(model, root, rootCount, rootName);
+    if (rootName.empty()) {
+        model.GetPorts().prompts->ShowMessage(kNoRootMessage);
+        return false;
+    }
+    return true;
+}
+
+bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int root) {
+    const Ports& ports = model.GetPorts();
+    std::string target = model.glVisit[static_cast<std::size_t>(root)];
+    if (target.empty() && !ports.dialogs->OpenBookmarkFile("", target)) return false;
+    if (!ports.settings->NoOverwriteQuestion()) {
+        const Answer answer =
+            ports.prompts->Confirm(rootName + " を " + target + " に保存します ", Buttons::YesNo);
+        if (answer != Answer::Yes) return false;
+    }
+    if (!WriteBookmarkFile(model, target, root)) return false;
+    model.glChanged = false;
+    return true;
+}
+
+bool SaveBM(BmLogic& model) {
+    int root = -1;
+    int rootCount = 0;
+    std::string rootName;
+    GetRootFolderName(model, root, rootCount, rootName);
+    if (rootName.empty()) {
+        model.GetPorts().prompts->ShowMessage(kNoRootMessage);
+        return false;
+    }
+    if (model.glAdd[static_cast<std::size_t>(root)] == kSourceNetscape) {
+        return ConfirmAndWriteBookmark(model, rootName, root);
+    }
+    return SaveFavorite(model, rootName, root);
+}
+
+bool SaveBookmarkAs(BmLogic& model) {
+    int root = -1;
+    if (!CheckRootNode(model, root)) return false;
+    const Ports& ports = model.GetPorts();
+    std::string chosen;
+    if (!ports.dialogs->SaveBookmarkFile(ports.settings->AdditionalBookmarkFile(), chosen)) {
+        return false;
+    }
+    if (!WriteBookmarkFile(model, chosen, root)) return false;
+    ports.settings->SetAdditionalBookmarkFile(chosen);
+    return true;
+}
+
+}  // namespace pernard

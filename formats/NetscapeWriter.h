@@ -1,0 +1,42 @@
+#pragma once
+// Writes one root of the entry table as a Netscape bookmark file, and the save commands for
+// bookmark files.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "model/BmLogic.h"
+
+namespace pernard {
+
+using BytesSink = std::function<void(std::string_view)>;
+
+// Hands the bytes of the bookmark file for root `root` to `sink`, a block at a time.
+void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink);
+
+// The bytes of the bookmark file for root `root`: CP932 for a root read in CP932 (or of
+// unknown encoding), UTF-8 with a charset line for any other.
+std::string BookmarkFileText(const BmLogic& model, int root);
+
+// Writes root `root` to `fileName` through a temporary file. On success panel 1 shows
+// "保存完了 " + file name; on any failure the old file stays as it was and the message
+// "Cannot Save File : " + file name is shown.
+bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root);
+
+// The root that holds the selection: the only root, or the nearest root at or above glIndex.
+void GetRootFolderName(const BmLogic& model, int& root, int& rootCount, std::string& rootName);
+
+// GetRootFolderName, with "フォルダーを選択してください" when there is no such root.
+bool CheckRootNode(BmLogic& model, int& root);
+
+// Overwrite save of a root read from a bookmark file.
+bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int root);
+
+// Overwrite save of the root of the selection, whatever its source kind.
+bool SaveBM(BmLogic& model);
+
+// The save-as command for bookmark files.
+bool SaveBookmarkAs(BmLogic& model);
+
+}  // namespace pernard
