@@ -28,6 +28,9 @@ bool SafeFileWriter::Open(const std::string& target) {
         const fs::path real = fs::weakly_canonical(target, error);
         if (!error) target_ = real.string();
     }
+    // Only a regular file is ever replaced: never a directory, a device or anything else.
+    const fs::file_status status = fs::status(target_, error);
+    if (fs::exists(status) && !fs::is_regular_file(status)) return false;
 #ifdef _WIN32
     temporary_ = target_ + ".pernard-tmp";
     file_ = std::fopen(temporary_.c_str(), "wb");

@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "formats/FavoritesReader.h"
 #include "formats/NetscapeReader.h"
+#include "formats/NetscapeWriter.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
 #include "util/Text.h"
@@ -117,4 +119,67 @@ TEST(Corpus, JapaneseNamesAreNotGarbled) {
         EXPECT_EQ(name.find("\xEF\xBF\xBD"), std::string::npos) << name;
     }
     EXPECT_TRUE(anyJapanese);
+}
+
+namespace {
+
+// The entries of the root at `root` and below it, one line each with every text.
+std::string Subtree(const BmLogic& model, int root) {
+    std::string dump;
+    for (int i = root + 1; i < model.glCT && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        dump += std::to_string(i - root) + "|" + std::to_string(model.gloya[k] - root) + "|" +
+                model.glName[k] + "|" + model.glUrl[k] + "|" + model.glAdd[k] + "|" +
+                model.glVisit[k] + "|" + model.glLast[k] + "\n";
+    }
+    return dump;
+}
+
+}  // namespace
+
+TEST(Corpus, EveryFileSurvivesReadSaveRead) {
+    const auto dir = CorpusDir();
+    if (dir.empty()) GTEST_SKIP() << "the shared corpus is not next to the project";
+    pernard::testing::TempDir temp;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "netscape")) {
+        TestModel t;
+        t.settings.maxUrl = "1000000";
+        int urls = 0;
+        std::string error;
+        ReadNetscapeFile(t.model, true, entry.path().string(), urls, error);
+        for (int root = 0; root < t.model.glCT; ++root) {
+            if (t.model.gloya[static_cast<std::size_t>(root)] != -1) continue;
+            const std::string saved = (temp.Path() / "saved.htm").string();
+            ASSERT_TRUE(WriteBookmarkFile(t.model, saved, root)) << entry.path();
+            TestModel again;
+            again.settings.maxUrl = "1000000";
+            ASSERT_TRUE(ReadNetscapeFile(again.model, true, saved, urls, error)) << entry.path();
+            EXPECT_EQ(again.model.glName[0], t.model.glName[static_cast<std::size_t>(root)]);
+            EXPECT_EQ(Subtree(again.model, 0), Subtree(t.model, root)) << entry.path();
+        }
+    }
+}
+
+TEST(Corpus, RealFavoritesDirectory) {
+    const auto dir = CorpusDir();
+    if (dir.empty()) GTEST_SKIP() << "the shared corpus is not next to the project";
+    TestModel t;
+    int urls = 0;
+    std::string error;
+    const std::string favorites = (dir / "url" / "favorites-tree-ie10-win8").string();
+    ASSERT_TRUE(ReadFavorites(t.model, true, favorites, error, urls));
+    EXPECT_EQ(pernard::testing::DumpTable(t.model),
+              "0 -1 R " + favorites + "\n"
+              "1 0 F Links\n"
+              "2 1 U Suggested Sites (23) N/A\n"
+              "3 1 U Suggested Sites https://ieonline.microsoft.com/#ieslice\n"
+              "4 1 U Web Slice Gallery http://go.microsoft.com/fwlink/?LinkId=121315\n"
+              "5 0 F Microsoft Websites\n"
+              "6 5 U IE Add-on site http://go.microsoft.com/fwlink/?LinkId=50893\n"
+              "7 5 U Microsoft Store http://go.microsoft.com/fwlink/?linkid=140813\n"
+              "8 0 U Bing http://go.microsoft.com/fwlink/p/?LinkId=255142\n");
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "url")) {
+        if (entry.is_directory()) continue;
+        EXPECT_NE(ReadShortcutUrl(entry.path().string()), "N/A") << entry.path();
+    }
 }

@@ -68,7 +68,7 @@ public:
     bool debugCheck = true;
     bool noOverwriteQuestion = false;
     StartupSource startupSource = StartupSource::Netscape;
-    std::string bookmarkFile, favoritesDirectory;
+    std::string bookmarkFile, favoritesDirectory, additionalBookmarkFile, additionalFavorites;
     std::string MaxUrlText() const override { return maxUrl; }
     bool SkipDuplicateUrls() const override { return skipDuplicates; }
     bool NoEmptyFolders() const override { return noEmptyFolders; }
@@ -78,6 +78,37 @@ public:
     StartupSource StartupSourceKind() const override { return startupSource; }
     std::string StartupBookmarkFile() const override { return bookmarkFile; }
     std::string StartupFavoritesDirectory() const override { return favoritesDirectory; }
+    void SetStartupBookmarkFile(const std::string& path) override { bookmarkFile = path; }
+    void SetStartupFavoritesDirectory(const std::string& path) override {
+        favoritesDirectory = path;
+    }
+    std::string AdditionalBookmarkFile() const override { return additionalBookmarkFile; }
+    void SetAdditionalBookmarkFile(const std::string& path) override {
+        additionalBookmarkFile = path;
+    }
+    std::string AdditionalFavoritesDirectory() const override { return additionalFavorites; }
+};
+
+// Answers every chooser with the next scripted name; an empty name cancels.
+class ScriptedDialogs : public DialogPort {
+public:
+    std::string nextFile;
+    std::string nextDirectory;
+    std::vector<std::string> initialDirectories;
+    bool OpenBookmarkFile(const std::string&, std::string& chosen) override {
+        chosen = nextFile;
+        return !chosen.empty();
+    }
+    bool SaveBookmarkFile(const std::string& initial, std::string& chosen) override {
+        initialDirectories.push_back(initial);
+        chosen = nextFile;
+        return !chosen.empty();
+    }
+    bool ChooseDirectory(const std::string& initial, std::string& chosen) override {
+        initialDirectories.push_back(initial);
+        chosen = nextDirectory;
+        return !chosen.empty();
+    }
 };
 
 // A model with recording ports, the way every core test starts.
@@ -87,7 +118,8 @@ struct TestModel {
     RecordingStatus status;
     RecordingDiagnostics diagnostics;
     FakeSettings settings;
-    BmLogic model{Ports{&prompts, &progress, &status, &diagnostics, &settings}};
+    ScriptedDialogs dialogs;
+    BmLogic model{Ports{&prompts, &progress, &status, &diagnostics, &settings, &dialogs}};
 };
 
 }  // namespace pernard::testing

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "formats/FavoritesReader.h"
+#include "formats/FavoritesWriter.h"
+#include "formats/NetscapeReader.h"
+#include "formats/NetscapeWriter.h"
+#include "support/Doubles.h"
+#include "support/TestFiles.h"
+
+using namespace pernard;
+using pernard::testing::DumpTable;
+using pernard::testing::ReadBytes;
+using pernard::testing::TempDir;
+using pernard::testing::TestModel;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Shortcut(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
+
+class FavoritesTest : public ::testing::Test {
+protected:
+    bool Read(const std::string& directory, bool complete = true) {
+        error.clear();
+        return ReadFavorites(t.model, complete, directory, error, urls);
+    }
+    std::string Fav() const { return (temp.Path() / "Favorites").string(); }
+
+    TestModel t;
+    TempDir temp;
+    std::string error;
+    int urls = 0;
+};
+
+}  // namespace
+
+TEST(Shortcut, UrlOfTheInternetShortcutSection) {
+    EXPECT_EQ(ShortcutUrlFromText(Shortcut("http://a/")), "http://a/");
+    EXPECT_EQ(ShortcutUrlFromText("[DEFAULT]\nBASEURL=http://base/\n[internetshortcut]\n"
+                                  "  url =  http://b/  \nIconIndex=1\n"),
+              "http://b/");
+    EXPECT_EQ(ShortcutUrlFromText("[Other]\nURL=http://no/\n"), "N/A");
+    EXPECT_EQ(ShortcutUrlFromText("[InternetShortcut]\nIconIndex=1\n"), "N/A");
+    EXPECT_EQ(ShortcutUrlFromText("[InternetShortcut]\nURL=http://x/?a=b=c\n"), "http://x/?a=b=c");
+    EXPECT_EQ(ReadShortcutUrl("/no/such.url"), "N/A");
+}
+
+TEST(Shortcut, WrittenInCp932WithAnythingElsePercentEncoded) {
+    EXPECT_EQ(ShortcutFileText("http://a/"), "[InternetShortcut]\r\nURL=http://a/\r\n");
+    EXPECT_EQ(ShortcutFileText("http://日本/😀"),
+              "[InternetShortcut]\r\nURL=http://\x93\xfa\x96\x7b/%F0%9F%98%80\r\n");
+    EXPECT_EQ(ShortcutFileText("http://a/\r\nURL=evil"),
+              "[InternetShortcut]\r\nURL=http://a/%0D%0AURL=evil\r\n");
+}
+
+TEST_F(FavoritesTest, ReadsTheTreeInNameOrderFoldersFirst) {
+    temp.Write("Favorites/zeta.url", Shortcut("http://z/"));
+    temp.Write("Favorites/Alpha.URL", Shortcut("http://a/"));
+    temp.Write("Favorites/news/NEWS.url", Shortcut("http://n1/"));
+    temp.Write("Favorites/news/news.Url", Shortcut("http://n2/"));
+    temp.Write("Favorites/news/inner/x.url", Shortcut("http://x/"));
+    temp.Write("Favorites/Books/readme.txt", "not a shortcut");
+    temp.Write("Favorites/empty-outer/.keep", "");
+    fs::create_directories(temp.Path() / "Favorites" / "onlyempty" / "inner");
+    temp.Write("Favorites/.hidden/h.url", Shortcut("http://hidden/"));
+    temp.Write("Favorites/news/.dot.url", Shortcut("http://dot/"));
+    temp.Write("Favorites/hiddenonly/.secret.url", Shortcut("http://secret/"));
+    temp.Write("Favorites/日本語/サイト.url", pernard::testing::ToCp932(Shortcut("http://jp/ページ")));
+    temp.Write("Favorites/broken.url", "[InternetShortcut]\r\nIconIndex=1\r\n");
+    ASSERT_TRUE(Read(Fav()));
+    EXPECT_EQ(DumpTable(t.model),
+              "0 -1 R " + Fav() + "\n"
+              "1 0 F Books\n"
+              "2 0 F hiddenonly\n"
+              "3 2 U .secret http://secret/\n"
+              "4 0 F news\n"
+              "5 4 F inner\n"
+              "6 5 U x http://x/\n"
+              "7 4 U .dot http://dot/\n"
+              "8 4 U NEWS http://n1/\n"
+              "9 4 U news http://n2/\n"
+              "10 0 F onlyempty\n"
+              "11 0 F 日本語\n"
+              "12 11 U サイト http://jp/ページ\n"
+              "13 0 U Alpha http://a/\n"
+              "14 0 U broken N/A\n"
+              "15 0 U zeta http://z/\n");
+    EXPECT_EQ(urls, 9);
+    EXPECT_EQ(t.model.glAdd[0], "Internet Explorer");
+    EXPECT_EQ(t.model.glVisit[0], Fav());
+    EXPECT_EQ(t.progress.shown.back(), "お気に入り 読込中");
+    EXPECT_EQ(t.model.Tree().Count(), t.model.glCT);
+}
+
+TEST_F(FavoritesTest, MissingDirectoryLeavesTheTable) {
+    temp.Write("Favorites/a.url", Shortcut("http://a/"));
+    ASSERT_TRUE(Read(Fav()));
+    EXPECT_FALSE(Read(Fav() + "/nope"));
+    EXPECT_EQ(error, "ディレクトリが存在しません : " + Fav() + "/nope");
+    EXPECT_EQ(t.model.glCT, 2);
+}
+
+TEST_F(FavoritesTest, DuplicatesCapacityAndLinks) {
+    temp.Write("Favorites/a.url", Shortcut("http://a/"));
+    temp.Write("Favorites/b.url", Shortcut("http://a/"));
+    temp.Write("Favorites/c.url", Shortcut("http://A/"));
+    const std::string outside = temp.Write("outside/o.url", Shortcut("http://outside/"));
+    fs::create_directory_symlink(temp.Path() / "outside", temp.Path() / "Favorites" / "link");
+    t.settings.skipDuplicates = true;
+    ASSERT_TRUE(Read(Fav()));
+    // The link to a directory is not followed: it makes no folder of its own contents.
+    EXPECT_EQ(DumpTable(t.model), "0 -1 R " + Fav() + "\n1 0 U a http://a/\n2 0 U c http://A/\n");
+    EXPECT_EQ(urls, 2);
+
+    t.settings.maxUrl = "2";
+    EXPECT_FALSE(Read(Fav()));
+    EXPECT_EQ(error, "URL MAX !!  設定のMAX値を修正して下さい");
+    EXPECT_EQ(t.model.glCT, 2);
+}
+
+TEST_F(FavoritesTest, TooDeepDirectoriesAreLeftOutOnce) {
+    fs::path deep = temp.Path() / "Favorites";
+    for (int level = 0; level < 25; ++level) deep /= "d" + std::to_string(level);
+    temp.Write(fs::relative(deep / "bottom.url", temp.Path()).string(), Shortcut("http://bottom/"));
+    ASSERT_TRUE(Read(Fav()));
+    EXPECT_EQ(t.model.glCT, 19);  // the root and 18 folder levels
+    EXPECT_EQ(t.prompts.messages, (std::vector<std::string>{"階層 ＭＡＸ "}));
+}
+
+TEST_F(FavoritesTest, WriteAndReadBack) {
+    int count = 0;
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, std::string(PERNARD_EXAMPLES_DIR) + "/bookmark.htm", count, error));
+    const std::string target = Fav();
+    fs::create_directory(target);
+    t.settings.noOverwriteQuestion = true;
+    ASSERT_TRUE(SaveFavorite(t.model, target, 0));
+    EXPECT_EQ(t.status.panel[0], "OK : " + std::to_string(count) + "  NG : 0");
+    EXPECT_EQ(t.status.panel[1], "保存完了 " + target);
+    EXPECT_FALSE(t.diagnostics.checkLogShown);
+    EXPECT_EQ(ReadBytes(target + "/Google.url"), "[InternetShortcut]\r\nURL=https://www.google.co.jp/\r\n");
+
+    TestModel again;
+    ASSERT_TRUE(ReadFavorites(again.model, true, target, error, urls));
+    EXPECT_EQ(urls, count);
+    std::multiset<std::string> before, after;
+    for (int i = 1; i < t.model.glCT; ++i) before.insert(t.model.glName[i] + "|" + t.model.glUrl[i]);
+    for (int i = 1; i < again.model.glCT; ++i) after.insert(again.model.glName[i] + "|" + again.model.glUrl[i]);
+    EXPECT_EQ(before, after);
+}
+
+TEST_F(FavoritesTest, NamesThatCannotBeFileNamesWriteNothingAnywhere) {
+    ASSERT_TRUE(ReadNetscapeFile(
+        t.model, true,
+        temp.Write("in.htm", "<TITLE>T</TITLE>\n<DL><p>\n"
+                             "<DT><A HREF=\"http://escape/\">../x</A>\n"
+                             "<DT><H3>..</H3>\n<DL><p>\n<DT><A HREF=\"http://inside/\">in</A>\n</DL><p>\n"
+                             "<DT><A HREF=\"http://empty/\"></A>\n"
+                             "<DT><A HREF=\"http://ok/\">fine</A>\n"
+                             "<DT><A HREF=\"http://same/1\">twin</A>\n"
+                             "<DT><A HREF=\"http://same/2\">twin</A>\n"
+                             "<DT><H3>empty folder</H3>\n<DL><p>\n</DL><p>\n"),
+        urls, error));
+    const std::string target = (temp.Path() / "out" / "Favorites").string();
+    fs::create_directories(target);
+    t.settings.noOverwriteQuestion = true;
+    ASSERT_TRUE(SaveFavorite(t.model, target, 0));
+    EXPECT_EQ(t.status.panel[0], "OK : 3  NG : 4");
+    EXPECT_EQ(t.diagnostics.checkLogStatus, "保存エラー : 4 件");
+    EXPECT_TRUE(t.diagnostics.checkLogShown);
+    ASSERT_EQ(t.diagnostics.checkLog.size(), 4u);
+    EXPECT_EQ(t.diagnostics.checkLog[0], "http://escape/" + std::string(46, ' ') + " ../x");
+    EXPECT_FALSE(fs::exists(temp.Path() / "out" / "x.url"));
+    EXPECT_FALSE(fs::exists(temp.Path() / "out" / "in.url"));
+    EXPECT_EQ(ReadBytes(target + "/twin.url"), Shortcut("http://same/2"));
+    EXPECT_TRUE(fs::is_directory(target + "/empty folder"));
+    std::size_t files = 0;
+    for (auto it = fs::recursive_directory_iterator(temp.Path() / "out"); it != fs::recursive_directory_iterator(); ++it) ++files;
+    EXPECT_EQ(files, 4u);  // Favorites, fine.url, twin.url, empty folder
+}
+
+TEST_F(FavoritesTest, OverwriteSaveOfAMissingDirectoryCreatesNothing) {
+    temp.Write("Favorites/a.url", Shortcut("http://a/"));
+    ASSERT_TRUE(Read(Fav()));
+    t.model.glIndex = 1;
+    t.model.glName[0] = Fav() + "-renamed";
+    t.prompts.nextAnswer = Answer::Yes;
+    ASSERT_TRUE(SaveBM(t.model));
+    EXPECT_EQ(t.prompts.questions.back(), Fav() + " を " + Fav() + "-renamed に保存します ");
+    EXPECT_EQ(t.status.panel[0], "OK : 0  NG : 1");
+    EXPECT_FALSE(fs::exists(Fav() + "-renamed"));
+}
+
+TEST_F(FavoritesTest, SaveAsEmptiesOnlyADirectoryNamedFavorites) {
+    temp.Write("Favorites/a.url", Shortcut("http://a/"));
+    ASSERT_TRUE(Read(Fav()));
+    t.model.glIndex = 0;
+    for (const char* refused : {"Favorites2", "Favorites/", "my-favorites-x"}) {
+        t.dialogs.nextDirectory = (temp.Path() / "out").string() + "/" + refused;
+        EXPECT_FALSE(SaveAsIE(t.model)) << refused;
+        EXPECT_EQ(t.prompts.messages.back(), "Favorites 以外の名称のディレクトリには保存できません");
+    }
+    const std::string target = (temp.Path() / "out" / "FAVORITES").string();
+    temp.Write("out/FAVORITES/old/stale.url", Shortcut("http://stale/"));
+    const std::string keep = temp.Write("keep/precious.txt", "keep me");
+    fs::create_directory_symlink(temp.Path() / "keep", temp.Path() / "out" / "FAVORITES" / "link");
+    t.dialogs.nextDirectory = target;
+    t.prompts.nextAnswer = Answer::Cancel;
+    EXPECT_FALSE(SaveAsIE(t.model));
+    EXPECT_TRUE(fs::exists(target + "/old/stale.url"));
+
+    t.prompts.nextAnswer = Answer::Yes;
+    ASSERT_TRUE(SaveAsIE(t.model));
+    EXPECT_FALSE(fs::exists(target + "/old"));
+    EXPECT_TRUE(fs::exists(target + "/a.url"));
+    EXPECT_EQ(ReadBytes(keep), "keep me");
+    EXPECT_EQ(t.status.panel[1], "Save Favorite  " + target + " 0");
+    EXPECT_EQ(t.progress.caption, "");
+}
