@@ -91,6 +91,10 @@ public:
     std::string RootCharset(int rootIndex) const;
     void SetRootCharset(int rootIndex, const std::string& charset);
 
+    // Lists in the check-log window every URL entry that has an earlier entry with the same
+    // URL, naming that earliest entry; returns how many were found.
+    int CheckDuplicateUrls();
+
     // Removes every folder without a URL below it from the subtree of the last root.
     void DeleteEmptyFolders(bool showLog);
 

@@ -78,19 +78,37 @@ bool SecondsToDate(std::string_view secondsText, double& date) {
     return true;
 }
 
-std::string SecondsToDateText(std::string_view secondsText) {
-    double date = 0;
-    if (!SecondsToDate(secondsText, date)) return {};
-    // Outside years 1 to 9999 there is no sensible "yy/mm/dd" to show.
+namespace {
+
+// "yy/mm/dd" or "yy/mm/dd hh:nn" of a date value; empty outside the years 1 to 9999.
+std::string FormatDate(double date, bool withTime) {
     if (date < -693593.0 || date > 2958465.0) return {};
-    const long long daysSince1970 = static_cast<long long>(std::floor(date)) - 25569;
+    const double wholeDays = std::floor(date);
     long long year = 0;
     unsigned month = 0;
     unsigned day = 0;
-    CivilFromDays(daysSince1970, year, month, day);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d/%02u/%02u", static_cast<int>(year % 100), month, day);
+    CivilFromDays(static_cast<long long>(wholeDays) - 25569, year, month, day);
+    char text[32];
+    if (!withTime) {
+        std::snprintf(text, sizeof text, "%02d/%02u/%02u", static_cast<int>(year % 100), month, day);
+        return text;
+    }
+    const int minutes = static_cast<int>(std::floor((date - wholeDays) * 1440.0 + 1e-6)) % 1440;
+    std::snprintf(text, sizeof text, "%02d/%02u/%02u %02d:%02d", static_cast<int>(year % 100),
+                  month, day, minutes / 60, minutes % 60);
     return text;
+}
+
+}  // namespace
+
+std::string SecondsToDateText(std::string_view secondsText) {
+    double date = 0;
+    return SecondsToDate(secondsText, date) ? FormatDate(date, false) : std::string();
+}
+
+std::string SecondsToDateTimeText(std::string_view secondsText) {
+    double date = 0;
+    return SecondsToDate(secondsText, date) ? FormatDate(date, true) : std::string();
 }
 
 std::string DateTextToSeconds(std::string_view dateText) {

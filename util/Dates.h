@@ -18,6 +18,9 @@ bool SecondsToDate(std::string_view secondsText, double& date);
 // "yy/mm/dd" of a seconds text in UTC+9, or an empty text when it is not a usable number.
 std::string SecondsToDateText(std::string_view secondsText);
 
+// "yy/mm/dd hh:nn" of a seconds text in UTC+9, or an empty text when it is not a usable number.
+std::string SecondsToDateTimeText(std::string_view secondsText);
+
 // Seconds text of a date text "yy/mm/dd" or "yyyy/mm/dd", optionally followed by "hh:mm" or
 // "hh:mm:ss", read as UTC+9. Empty for a text that is not a date or that begins with "70".
 // Two-digit years 70-99 are 1970-1999 and 00-69 are 2000-2069.

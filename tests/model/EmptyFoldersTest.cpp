@@ -66,3 +66,30 @@ TEST(EmptyFolders, ReaderOptionRemovesThemAfterTheRead) {
     EXPECT_EQ(t.model.glCT, 5);
     EXPECT_EQ(t.model.Tree().Count(), 5);
 }
+
+TEST(DuplicateUrls, EachLaterOccurrenceNamesTheFirst) {
+    TestModel t;
+    TempDir temp;
+    int count = 0;
+    std::string error;
+    ASSERT_TRUE(ReadNetscapeFile(
+        t.model, true,
+        temp.Write("d.htm", "<TITLE>R</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">first</A>\n"
+                            "<DT><A HREF=\"http://A/\">upper</A>\n<DT><H3>http://a/</H3>\n<DL><p>\n"
+                            "<DT><A HREF=\"http://a/\">second</A>\n<DT><A HREF=\"http://a/\">third</A>\n"),
+        count, error));
+    EXPECT_EQ(t.model.CheckDuplicateUrls(), 2);
+    const std::string line = "http://a/" + std::string(51, ' ') + " first";
+    EXPECT_EQ(t.diagnostics.checkLog, (std::vector<std::string>{line, line}));
+    EXPECT_EQ(t.diagnostics.checkLogStatus, "重複有り : 2 件");
+    EXPECT_TRUE(t.diagnostics.checkLogShown);
+
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("u.htm", "<TITLE>R</TITLE>\n<DL><p>\n"
+                                                                    "<DT><A HREF=\"http://a/\">a</A>\n"),
+                                 count, error));
+    t.diagnostics.checkLogShown = false;
+    EXPECT_EQ(t.model.CheckDuplicateUrls(), 0);
+    EXPECT_EQ(t.prompts.messages.back(), "重複ＵＲＬ無し");
+    EXPECT_TRUE(t.diagnostics.checkLog.empty());
+    EXPECT_FALSE(t.diagnostics.checkLogShown);
+}

@@ -63,3 +63,10 @@ TEST(Dates, ShowingAndReadingBackKeepsTheDayAndDropsTheTime) {
         EXPECT_EQ(SecondsToDateText(DateTextToSeconds(day)), day) << seconds;
     }
 }
+
+TEST(Dates, DateAndTimeForTheList) {
+    EXPECT_EQ(SecondsToDateTimeText("931996800"), "99/07/15 09:00");
+    EXPECT_EQ(SecondsToDateTimeText("932032920"), "99/07/15 19:02");
+    EXPECT_EQ(SecondsToDateTimeText("-32400"), "70/01/01 00:00");
+    EXPECT_EQ(SecondsToDateTimeText("abc"), "");
+}
