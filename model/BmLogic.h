@@ -66,6 +66,8 @@ public:
     TreeNodes& Tree() { return tree_; }
     const TreeNodes& Tree() const { return tree_; }
     const Ports& GetPorts() const { return ports_; }
+    // For a program whose windows (and so its ports) exist only after the model.
+    void SetPorts(const Ports& ports) { ports_ = ports; }
 
     // Empties the table for a complete load with the capacity of the MaxURL setting.
     bool ResetEntryTable(std::string& errorText);

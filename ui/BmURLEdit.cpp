@@ -1,0 +1,84 @@
+#include "ui/BmURLEdit.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGridLayout>
+#include <QLabel>
+
+#include "ui/Fonts.h"
+#include "ui/Registry.h"
+
+namespace pernard::ui {
+
+TFormURL::TFormURL(std::function<void(const QString&)> showMessage, QWidget* parent)
+    : QDialog(parent), showMessage_(std::move(showMessage)) {
+    setObjectName("TFormURL");
+    setWindowTitle("URL");
+    setFont(DesignFont(kPGothic, 12));
+    RestoreGeometry(this, "fmURL", false);
+    auto* grid = new QGridLayout(this);
+    auto edit = [this](const char* name) {
+        auto* field = new QLineEdit(this);
+        field->setObjectName(name);
+        return field;
+    };
+    EditTitle = edit("EditTitle");
+    EditURL = edit("EditURL");
+    EditAdd = edit("EditAdd");
+    EditVisit = edit("EditVisit");
+    EditLast = edit("EditLast");
+    grid->addWidget(new QLabel("タイトル", this), 0, 0);
+    grid->addWidget(EditTitle, 0, 1, 1, 5);
+    grid->addWidget(new QLabel("ＵＲＬ", this), 1, 0);
+    grid->addWidget(EditURL, 1, 1, 1, 5);
+    grid->addWidget(new QLabel("追加日", this), 2, 0);
+    grid->addWidget(EditAdd, 2, 1);
+    grid->addWidget(new QLabel("訪問日", this), 2, 2);
+    grid->addWidget(EditVisit, 2, 3);
+    grid->addWidget(new QLabel("最終更新時刻", this), 2, 4);
+    grid->addWidget(EditLast, 2, 5);
+    CheckBuffer = new QCheckBox("URL をカットバッファーから貼り付ける", this);
+    CheckBuffer->setObjectName("CheckBuffer");
+    CheckBuffer->setChecked(Registry::ReadCheck(kWindowSection, "fmURL.CheckBuffer", false));
+    Button1 = new QPushButton("完了(&C)", this);
+    Button1->setObjectName("Button1");
+    Button1->setDefault(true);
+    Button2 = new QPushButton("ｷｬﾝｾﾙ(&E)", this);
+    Button2->setObjectName("Button2");
+    grid->addWidget(CheckBuffer, 3, 0, 1, 3);
+    grid->addWidget(Button1, 3, 4);
+    grid->addWidget(Button2, 3, 5);
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(CheckBuffer, &QCheckBox::clicked, this, [this] { CheckBufferClick(); });
+    setMinimumWidth(456);
+}
+
+void TFormURL::Button1Click() {
+    if (EditTitle->text().isEmpty()) {
+        if (showMessage_) showMessage_("タイトルを指定してください");
+        return;
+    }
+    accept();
+}
+
+void TFormURL::CheckBufferClick() {
+    if (!CheckBuffer->isChecked()) return;
+    // At most 254 bytes of the clipboard's text, never a broken character.
+    QString text = QApplication::clipboard()->text();
+    while (text.toUtf8().size() > 254) text.chop(1);
+    EditURL->setText(text);
+}
+
+void TFormURL::showEvent(QShowEvent* event) {
+    CheckBufferClick();
+    QDialog::showEvent(event);
+}
+
+void TFormURL::done(int result) {
+    SaveGeometry(this, "fmURL", false);
+    Registry::WriteCheck(kWindowSection, "fmURL.CheckBuffer", CheckBuffer->isChecked());
+    QDialog::done(result);
+}
+
+}  // namespace pernard::ui

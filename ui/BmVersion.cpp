@@ -1,0 +1,64 @@
+#include "ui/BmVersion.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGridLayout>
+#include <QUrl>
+
+#include "ui/Icons.h"
+
+namespace pernard::ui {
+
+QString TFormVersion::SupportAddress() {
+    // The support section of the help page installed beside the program.
+    return QUrl::fromLocalFile(QDir(QApplication::applicationDirPath()).filePath("pernard.htm"))
+               .toString() +
+           "#support";
+}
+
+QString TFormVersion::ContactAddress() { return "mailto:pernard-support@localhost"; }
+
+TFormVersion::TFormVersion(std::function<void(const QString&)> openAddress, QWidget* parent)
+    : QDialog(parent), openAddress_(std::move(openAddress)) {
+    setObjectName("TFormVersion");
+    setWindowTitle("ペルナード");
+    auto* layout = new QGridLayout(this);
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setPixmap(ProgramIcon().pixmap(32, 32));
+    Label1 = new QLabel("Pernard", this);
+    Label1->setObjectName("Label1");
+    QFont title = Label1->font();
+    title.setPixelSize(15);
+    title.setBold(true);
+    title.setItalic(true);
+    Label1->setFont(title);
+    Label3 = new QLabel("Ver 1.0", this);
+    Label3->setObjectName("Label3");
+    LabelSupport = new QLabel(this);
+    LabelSupport->setObjectName("LabelSupport");
+    LabelSupport->setText(QString("Support : <a href=\"%1\" style=\"color:blue\">%1</a>").arg(SupportAddress()));
+    LabelSupport->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    connect(LabelSupport, &QLabel::linkActivated, this, [this] { LabelSupportClick(); });
+    Label7 = new QLabel(ContactAddress(), this);
+    Label7->setObjectName("Label7");
+    Label7->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Button1 = new QPushButton("OK", this);
+    Button1->setObjectName("Button1");
+    Button1->setDefault(true);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    layout->addWidget(Image1, 0, 0, 2, 1, Qt::AlignTop);
+    layout->addWidget(Label1, 0, 1);
+    layout->addWidget(Label3, 1, 1);
+    layout->addWidget(LabelSupport, 2, 0, 1, 2);
+    layout->addWidget(Label7, 3, 0, 1, 2);
+    layout->addWidget(Button1, 4, 0, 1, 2, Qt::AlignCenter);
+    setMinimumSize(322, 196);
+}
+
+void TFormVersion::LabelSupportClick() {
+    if (openAddress_) openAddress_(SupportAddress());
+    accept();
+}
+
+}  // namespace pernard::ui

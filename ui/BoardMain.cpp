@@ -1,0 +1,756 @@
+#include "ui/BoardMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QTimeZone>
+#include <QVBoxLayout>
+#include <QWidgetAction>
+#include <cstdio>
+
+#include "formats/FavoritesReader.h"
+#include "formats/FavoritesWriter.h"
+#include "formats/NetscapeReader.h"
+#include "formats/NetscapeWriter.h"
+#include "ui/BmDirectory.h"
+#include "ui/Bookmark.h"
+#include "ui/Fonts.h"
+#include "ui/Icons.h"
+#include "ui/Registry.h"
+#include "util/Dates.h"
+#include "util/Paths.h"
+
+namespace pernard::ui {
+
+namespace {
+
+constexpr const char* kNoDate = "------";
+// The design widths; 登録日 gets room for "yy/mm/dd" in the fonts found on this system.
+const int kDesignColumnWidths[10] = {150, 100, 100, 72, 15, 60, 50, 0, 60, 50};
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+std::string Format(const char* format, int value) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// The current moment as a seconds text, through the date text the program shows (UTC+9).
+std::string NowSecondsText() {
+    const QDateTime now = QDateTime::currentDateTimeUtc().toOffsetFromUtc(9 * 3600);
+    return DateTextToSeconds(now.toString("yyyy/MM/dd HH:mm:ss").toStdString());
+}
+
+}  // namespace
+
+TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), model_(model) {
+    setObjectName("TFormMain");
+    setWindowTitle("スカイラーク   Ver １．０");
+    setWindowIcon(ProgramIcon());
+    setFont(DesignFont(kPMincho, 12));
+    setGeometry(329, 131, 657, 465);
+    BuildMenus();
+    BuildToolBars();
+    BuildBody();
+    BuildContextMenus();
+    status_ = new StatusPanels(Panel0, Panel1);
+    RestoreWindowState();
+    Notebook->setCurrentIndex(0);
+    model_.glChanged = false;
+    model_.glClipIndex = -1;
+}
+
+QAction* TFormMain::Item(const QString& name) const {
+    const auto found = items_.find(name);
+    return found == items_.end() ? nullptr : found->second;
+}
+
+QAction* TFormMain::AddItem(QMenu* menu, const QString& name, const QString& caption,
+                            void (TFormMain::*handler)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    items_[name] = action;
+    if (handler != nullptr) connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    return action;
+}
+
+QMenu* TFormMain::AddMenu(QMenu* parentMenu, const QString& name, const QString& caption) {
+    QMenu* menu = parentMenu != nullptr ? parentMenu->addMenu(caption) : MainMenu->addMenu(caption);
+    menu->setObjectName(name + "Menu");
+    menu->menuAction()->setObjectName(name);
+    items_[name] = menu->menuAction();
+    return menu;
+}
+
+void TFormMain::AddSeparator(QMenu* menu, const QString& name) {
+    QAction* separator = menu->addSeparator();
+    separator->setObjectName(name);
+    items_[name] = separator;
+}
+
+void TFormMain::BuildMenus() {
+    MainMenu = menuBar();
+    MainMenu->setObjectName("MainMenu");
+    QMenu* file = AddMenu(nullptr, "miFile", "ファイル(&F)");
+    QMenu* open = AddMenu(file, "miFileOpen", "ブックマークの読込(&R)");
+    AddItem(open, "NetScapeB1", "ブックマーク(&NetScape)", &TFormMain::NetScapeB1Click);
+    AddItem(open, "IE1", "お気に入り(&I.E.) ", &TFormMain::IE1Click);
+    QMenu* more = AddMenu(file, "T2", "追加読込(&T)");
+    AddItem(more, "NetScape1", "ブックマーク(&NetScape)", &TFormMain::NetScape1Click);
+    AddItem(more, "IE2", "お気に入り(&I.E.)", &TFormMain::IE2Click);
+    AddSeparator(file, "N4");
+    AddItem(file, "miFileSave", "上書保存(&S)", &TFormMain::miFileSaveClick);
+    QMenu* saveAs = AddMenu(file, "SaveAs1", "名前を付けて保存(&A)");
+    AddItem(saveAs, "NetScape2", "ブックマーク(&NetScape)", &TFormMain::NetScape2Click);
+    AddItem(saveAs, "IE3", "お気に入り(&I.E.)", &TFormMain::IE3Click);
+    AddSeparator(file, "N3");
+    AddItem(file, "miFileExit", "終了(&X)", &TFormMain::miFileExitClick);
+    AddItem(file, "C2", "変更を保存しないで終了(&C)", &TFormMain::C2Click);
+
+    QMenu* view = AddMenu(nullptr, "miView", "表示(&V)");
+    QAction* toolbar = AddItem(view, "T1", "ツールバー(&T)", &TFormMain::T1Click);
+    toolbar->setCheckable(true);
+    toolbar->setChecked(true);
+    QAction* statusBar = AddItem(view, "S1", "ステータス・バー(&S)", &TFormMain::S1Click);
+    statusBar->setCheckable(true);
+    statusBar->setChecked(true);
+    AddSeparator(view, "N5");
+    AddItem(view, "R1", "ブラウザ(&B)", &TFormMain::R1Click);
+    AddSeparator(view, "N6");
+    AddItem(view, "O1", "設定(&S)", &TFormMain::O1Click);
+
+    QMenu* find = AddMenu(nullptr, "Find1", "検索(&S)");
+    AddItem(find, "B2", "ブックマーク(&B)", &TFormMain::B2Click);
+
+    QMenu* debug = AddMenu(nullptr, "MenuDebug", "デバッグ(&G)");
+    debug->menuAction()->setShortcut(QKeySequence("Ctrl+Alt+G"));
+    AddItem(debug, "B1", "メモ(&M)", &TFormMain::B1Click);
+    AddItem(debug, "H1", "ＨＴＴＰ(&H)");
+    AddItem(debug, "Show1", "表示(&H)", &TFormMain::Show1Click);
+
+    QMenu* check = AddMenu(nullptr, "C1", "チェック(&E)");
+    AddItem(check, "URL1", "URL重複チェック(&U)", &TFormMain::URL1Click);
+    AddItem(check, "D1", "空のフォルダーの削除(&E)", &TFormMain::D1Click);
+
+    QAction* closeItem = MainMenu->addAction("閉じる(&C)");
+    closeItem->setObjectName("MenuClose");
+    items_["MenuClose"] = closeItem;
+    connect(closeItem, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* option = AddMenu(nullptr, "MenuOption", "オプション(&O)");
+    AddItem(option, "URL2", "保存(URL一覧)(&L)");
+    AddItem(option, "K1", "更新順データ出力(&K)");
+    AddItem(option, "O3", "チェック＆データ出力(&O)");
+
+    QMenu* help = AddMenu(nullptr, "miHelp", "ヘルプ(&H)");
+    AddItem(help, "R2", "リファレンス(&R)", &TFormMain::R2Click);
+    AddSeparator(help, "N25");
+    AddItem(help, "miHelpAbout", "サポート・バージョン情報(&A)", &TFormMain::miHelpAboutClick);
+}
+
+QToolButton* TFormMain::AddTool(const QString& name, const QString& caption, const QString& hint,
+                                int image, void (TFormMain::*handler)()) {
+    auto* button = new QToolButton(this);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setStatusTip(hint);
+    button->setIcon(ToolImage(image));
+    button->setIconSize(QSize(20, 20));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setMinimumSize(51, 35);
+    if (handler != nullptr) connect(button, &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
+    return button;
+}
+
+void TFormMain::BuildToolBars() {
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setMovable(false);
+    BtFolder = AddTool("BtFolder", "展開", "フォルダーの中のＵＲＬを全て展開する", 0, &TFormMain::BtFolderClick);
+    BtHenshuu = AddTool("BtHenshuu", "編集", "フォルダー又はＵＲＬを編集する", 9);
+    BtUp = AddTool("BtUp", "移動(上)", "フォルダーを上に移動", 2);
+    BtDown = AddTool("BtDown", "移動(下)", "フォルダーを下に移動", 3);
+    BtCut = AddTool("BtCut", "切取り", "URL, フォルダーの切取り", 4);
+    BtCopy = AddTool("BtCopy", "コピー", "URL, フォルダーをコピーする", 5);
+    BtPaste = AddTool("BtPaste", "貼付け", "URL, フォルダーの貼付け", 6, &TFormMain::BtPasteClick);
+    BtSakujo = AddTool("BtSakujo", "削除", "URL, フォルダーの削除", 7);
+    BtStop = AddTool("BtStop", "中止", "収集を中止", 8, &TFormMain::BtStopClick);
+    BtStop->setEnabled(false);
+    BtKensaku = AddTool("BtKensaku", "検索", "ブックマークの検索", 1, &TFormMain::B2Click);
+    BtBrowser = AddTool("BtBrowser", "ﾌﾞﾗｳｻﾞ", "ブラウザを表示する", 13, &TFormMain::BtBrowserClick);
+    BtReload = AddTool("BtReload", "再読込", "ブラウザをリロード", 11);
+    BtHTTP = AddTool("BtHTTP", "ﾁｪｯｸ", "右側リストの最終更新時刻を取得", 12);
+    BtKoushin = AddTool("BtKoushin", "更新順", "", 10);
+    BtBack = AddTool("BtBack", "戻る", "選択されているページの前のページを表示", 14);
+    BtForward = AddTool("BtForward", "進む", "選択されているページの次のページを表示", 15);
+    Animate1 = new QLabel(this);
+    Animate1->setObjectName("Animate1");
+    Animate1->setFixedSize(41, 35);
+
+    // Two rows: the first ends with 削除.
+    auto* rows = new QWidget(ToolBar1);
+    auto* layout = new QVBoxLayout(rows);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto addRow = [&](std::initializer_list<QWidget*> widgets) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(1);
+        for (QWidget* widget : widgets) {
+            if (widget == nullptr) {
+                row->addSpacing(8);
+            } else {
+                row->addWidget(widget);
+            }
+        }
+        row->addStretch();
+        layout->addLayout(row);
+    };
+    addRow({BtFolder, BtHenshuu, BtUp, BtDown, BtCut, BtCopy, BtPaste, BtSakujo});
+    addRow({BtStop, BtKensaku, nullptr, BtBrowser, BtReload, nullptr, BtHTTP, BtKoushin, Animate1,
+            BtBack, BtForward});
+    ToolBar1->addWidget(rows);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+    ToolBar2 = new QToolBar(this);
+    ToolBar2->setObjectName("ToolBar2");
+    ToolBar2->setMovable(false);
+    BtTenkai = new QToolButton(ToolBar2);
+    BtTenkai->setObjectName("BtTenkai");
+    BtTenkai->setText("ﾌｫﾙﾀﾞｰ展開");
+    BtTenkai->setCheckable(true);
+    connect(BtTenkai, &QToolButton::clicked, this, [this] { ListRefresh(); });
+    ToolBar2->addWidget(BtTenkai);
+    ToolBar2->addWidget(new QLabel("  URL：  ", ToolBar2));
+    ComboURL = new QComboBox(ToolBar2);
+    ComboURL->setObjectName("ComboURL");
+    ComboURL->setEditable(true);
+    ComboURL->setMinimumWidth(501);
+    connect(ComboURL->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { OpenInBrowser(ComboURL->currentText()); });
+    ToolBar2->addWidget(ComboURL);
+    addToolBarBreak();
+    addToolBar(Qt::TopToolBarArea, ToolBar2);
+}
+
+void TFormMain::BuildBody() {
+    auto headerLabel = [this](const QString& name, const QString& caption) {
+        auto* label = new QLabel(caption, this);
+        label->setObjectName(name);
+        label->setFixedHeight(21);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        return label;
+    };
+    Splitter = new QSplitter(Qt::Horizontal, this);
+    Splitter->setObjectName("Splitter");
+    Splitter->setOpaqueResize(false);
+    Splitter->setHandleWidth(2);
+    Splitter->setChildrenCollapsible(false);
+
+    TreeViewPanel = new QWidget(Splitter);
+    TreeViewPanel->setObjectName("TreeViewPanel");
+    auto* treeLayout = new QVBoxLayout(TreeViewPanel);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    treeLayout->setSpacing(0);
+    treeLayout->addWidget(headerLabel("TreeViewCaption", " Bookmark"));
+    TreeItems = new TreeModel(model_.Tree(), this);
+    TreeV = new QTreeView(TreeViewPanel);
+    TreeV->setObjectName("TreeV");
+    TreeV->setModel(TreeItems);
+    TreeV->setHeaderHidden(true);
+    TreeV->setIndentation(19);
+    TreeV->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeV->setUniformRowHeights(true);
+    TreeV->setContextMenuPolicy(Qt::CustomContextMenu);
+    treeLayout->addWidget(TreeV);
+
+    ListViewPanel = new QWidget(Splitter);
+    ListViewPanel->setObjectName("ListViewPanel");
+    auto* listLayout = new QVBoxLayout(ListViewPanel);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->setSpacing(0);
+    ListViewCaption = headerLabel("ListViewCaption", "URL List");
+    listLayout->addWidget(ListViewCaption);
+    Notebook = new QStackedWidget(ListViewPanel);
+    Notebook->setObjectName("Notebook");
+    auto* listPage = new QWidget(Notebook);
+    listPage->setObjectName("ListViewPage");
+    auto* imagePage = new QWidget(Notebook);
+    imagePage->setObjectName("ImageViewPage");
+    auto* browserPage = new QWidget(Notebook);
+    browserPage->setObjectName("BrowserViewPage");
+    Notebook->addWidget(listPage);
+    Notebook->addWidget(imagePage);
+    Notebook->addWidget(browserPage);
+    auto* imageLayout = new QVBoxLayout(imagePage);
+    imageLayout->setContentsMargins(0, 0, 0, 0);
+    ListItems = new ListModel(this);
+    LView = new QTreeView(imagePage);
+    LView->setObjectName("LView");
+    LView->setModel(ListItems);
+    LView->setRootIsDecorated(false);
+    LView->setItemsExpandable(false);
+    LView->setUniformRowHeights(true);
+    LView->setSortingEnabled(false);
+    LView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    LView->setContextMenuPolicy(Qt::CustomContextMenu);
+    LView->header()->setStretchLastSection(false);
+    LView->header()->setSectionsMovable(false);
+    for (int column = 0; column < 10; ++column) LView->setColumnWidth(column, kDesignColumnWidths[column]);
+    LView->setColumnHidden(10, true);
+    imageLayout->addWidget(LView);
+    listLayout->addWidget(Notebook);
+    Splitter->setStretchFactor(1, 1);
+    Splitter->setSizes({185, 470});
+    setCentralWidget(Splitter);
+
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName("StatusBar");
+    Panel0 = new QLabel(bar);
+    Panel0->setObjectName("Panel0");
+    Panel0->setFixedWidth(150);
+    Panel1 = new QLabel(bar);
+    Panel1->setObjectName("Panel1");
+    Panel1->setMinimumWidth(100);
+    bar->addWidget(Panel0);
+    bar->addWidget(Panel1, 1);
+    setStatusBar(bar);
+
+    connect(TreeV->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { TreeVChange(); });
+    connect(TreeV, &QTreeView::clicked, this, [this] { TreeVChange(); });
+    connect(TreeV, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+        const TreeNode* node = TreeModel::NodeOf(index);
+        if (node != nullptr && !node->HasChildren()) OpenInBrowser();
+    });
+    connect(TreeV, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        if (TreeNode* node = TreeModel::NodeOf(index)) model_.Tree().SetExpanded(node, true);
+    });
+    connect(TreeV, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
+        if (TreeNode* node = TreeModel::NodeOf(index)) model_.Tree().SetExpanded(node, false);
+    });
+    connect(LView, &QTreeView::clicked, this, [this](const QModelIndex& index) { LViewClick(index); });
+    connect(LView, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) { LViewDblClick(index); });
+}
+
+void TFormMain::BuildContextMenus() {
+    PMenu = new QMenu(this);
+    PMenu->setObjectName("PMenu");
+    AddItem(PMenu, "MenuBrowser", "ブラウザ表示", &TFormMain::N19Click);
+    AddItem(PMenu, "N19", "外部ブラウザの表示", &TFormMain::N19Click);
+    AddSeparator(PMenu, "N23");
+    AddItem(PMenu, "N24", "フォルダー展開", &TFormMain::BtFolderClick);
+    AddSeparator(PMenu, "N18");
+    QMenu* create = AddMenu(PMenu, "New1", "新規作成");
+    AddItem(create, "N1", "フォルダー");
+    AddItem(create, "N2", "ＵＲＬ");
+    AddItem(PMenu, "PMenuEdit", "編集");
+    AddSeparator(PMenu, "N14");
+    AddItem(PMenu, "Delete1", "削除");
+    AddSeparator(PMenu, "N17");
+    AddItem(PMenu, "Copy2", "コピー");
+    AddItem(PMenu, "N16", "切取り");
+    AddItem(PMenu, "N15", "張り付け（この下に）", &TFormMain::BtPasteClick);
+    connect(TreeV, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PMenu->popup(TreeV->viewport()->mapToGlobal(at)); });
+
+    PLViewMenu = new QMenu(this);
+    PLViewMenu->setObjectName("PLViewMenu");
+    QAction* open = AddItem(PLViewMenu, "N11", "外部ブラウザ起動");
+    connect(open, &QAction::triggered, this, [this] { LViewDblClick(LView->currentIndex()); });
+    AddSeparator(PLViewMenu, "N12");
+    QMenu* create2 = AddMenu(PLViewMenu, "New2", "新規作成");
+    AddItem(create2, "N7", "フォルダー");
+    AddItem(create2, "N8", "ＵＲＬ");
+    AddItem(PLViewMenu, "Edit2", "編集");
+    AddSeparator(PLViewMenu, "N13");
+    AddItem(PLViewMenu, "Delete2", "削除");
+    AddSeparator(PLViewMenu, "N21");
+    AddItem(PLViewMenu, "Copy1", "コピー");
+    AddItem(PLViewMenu, "Cut1", "切り取り");
+    AddItem(PLViewMenu, "PMenuText", "テキスト表示");
+    connect(LView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex index = LView->indexAt(at);
+        if (index.isValid()) {
+            LView->setCurrentIndex(index);
+            LViewClick(index);
+        }
+        PLViewMenu->popup(LView->viewport()->mapToGlobal(at));
+    });
+}
+
+void TFormMain::RestoreWindowState() {
+    RestoreGeometry(this, "fmPernard", true);
+    const int treeWidth = Registry::ReadInteger(kWindowSection, "fmPernard.TreeViewWidth",
+                                                Registry::ReadInteger(kWindowSection, "fmPernard.SplitLeft", 185));
+    const int total = qMax(width(), treeWidth + 100);
+    Splitter->setSizes({treeWidth, total - treeWidth});
+    for (int column = 0; column < 10; ++column) {
+        const int width = Registry::ReadInteger(kWindowSection, QString("fmPernard.LView%1").arg(column),
+                                                kDesignColumnWidths[column]);
+        if (width <= 0) {
+            LView->setColumnHidden(column, true);
+        } else {
+            LView->setColumnHidden(column, false);
+            LView->setColumnWidth(column, width);
+        }
+    }
+}
+
+void TFormMain::SaveWindowState() {
+    SaveGeometry(this, "fmPernard", true);
+    const int treeWidth = Splitter->sizes().value(0, TreeViewPanel->width());
+    Registry::WriteInteger(kWindowSection, "fmPernard.SplitLeft", treeWidth);
+    Registry::WriteInteger(kWindowSection, "fmPernard.SplitTop", 0);
+    Registry::WriteInteger(kWindowSection, "fmPernard.TreeViewLeft", 0);
+    Registry::WriteInteger(kWindowSection, "fmPernard.TreeViewTop", 0);
+    Registry::WriteInteger(kWindowSection, "fmPernard.TreeViewWidth", treeWidth);
+    for (int column = 0; column < 10; ++column) {
+        const int width = LView->isColumnHidden(column) ? 0 : LView->columnWidth(column);
+        Registry::WriteInteger(kWindowSection, QString("fmPernard.LView%1").arg(column), width);
+    }
+    Registry::Sync();
+}
+
+void TFormMain::SetupEdition() {
+    setWindowTitle("ペルナード");
+    QApplication::setApplicationDisplayName("ﾍﾟﾙﾅｰﾄﾞ");
+    for (QWidget* hidden : std::initializer_list<QWidget*>{Animate1, BtBack, BtForward, BtReload, BtKoushin, BtHTTP}) {
+        hidden->setVisible(false);
+    }
+    ToolBar2->setVisible(false);
+    for (const char* name : {"MenuBrowser", "PMenuText", "MenuOption", "MenuDebug", "MenuClose"}) {
+        Item(name)->setVisible(false);
+    }
+    BtStop->setEnabled(false);
+    for (int column = 4; column <= 9; ++column) LView->setColumnHidden(column, true);
+}
+
+void TFormMain::SelectNode(int absoluteIndex) {
+    const TreeNode* node = model_.Tree().NodeAt(absoluteIndex);
+    if (node == nullptr) return;
+    const QModelIndex index = TreeItems->IndexOf(node);
+    TreeV->scrollTo(index);
+    TreeV->setCurrentIndex(index);
+    TreeVChange();
+}
+
+void TFormMain::SelectFirstEntry() {
+    if (model_.Tree().Count() >= 2) SelectNode(1);
+}
+
+int TFormMain::SelectedEntry() const {
+    const TreeNode* node = TreeModel::NodeOf(TreeV->currentIndex());
+    return node == nullptr ? -1 : model_.Tree().AbsoluteIndex(node);
+}
+
+void TFormMain::TreeVChange() {
+    const int entry = SelectedEntry();
+    if (entry < 0) return;
+    model_.glIndex = entry;
+    Panel0->clear();
+    UpdateBrowserButton();
+    ListRefresh();
+}
+
+void TFormMain::UpdateBrowserButton() {
+    const int current = model_.glIndex;
+    BtBrowser->setEnabled(current >= 0 && current < model_.glCT && !model_.IsFolder(current));
+}
+
+ListRow TFormMain::RowOf(int entry) const {
+    const std::size_t k = static_cast<std::size_t>(entry);
+    ListRow row;
+    const bool folder = model_.IsFolder(entry);
+    const std::string visit = folder ? model_.glVisit[k] : SecondsToDateTimeText(model_.glVisit[k]);
+    const std::string last = SecondsToDateTimeText(model_.glLast[k]);
+    row.texts << Text(model_.glName[k]) << (folder || !visit.empty() ? Text(visit) : QString(kNoDate))
+              << (last.empty() ? QString(kNoDate) : Text(last)) << Text(SecondsToDateText(model_.glAdd[k]))
+              << QString::number(entry);
+    while (row.texts.size() < kListColumnCount) row.texts << QString();
+    row.image = model_.UrlImageIndex(entry);
+    return row;
+}
+
+void TFormMain::ListRefresh() {
+    if (BtStop->isEnabled()) {
+        Panel1->setText("コピー 又は 切取り  作業中");
+        return;
+    }
+    const bool expanded = BtTenkai->isChecked();
+    BtUp->setEnabled(true);
+    BtDown->setEnabled(true);
+    if (!TreeV->isVisible() && !TreeV->isVisibleTo(this)) return;
+    const int e = SelectedEntry();
+    if (e < 0 || e >= model_.glCT) return;
+    glShown = e;
+    const std::size_t k = static_cast<std::size_t>(e);
+    ListViewCaption->setText(Text(model_.glName[k]));
+    std::vector<ListRow> rows;
+    if (!model_.IsFolder(e)) {
+        rows.push_back(RowOf(e));
+        Panel1->setText(Text(model_.glUrl[k]));
+    } else {
+        // The subtree of e is the run of entries after it whose parent index is at least e.
+        const int count = std::min(model_.glCT, model_.Tree().Count());
+        for (int i = e + 1; i < count && model_.gloya[static_cast<std::size_t>(i)] >= e; ++i) {
+            if (expanded || model_.gloya[static_cast<std::size_t>(i)] == e) rows.push_back(RowOf(i));
+        }
+    }
+    ListItems->SetRows(std::move(rows));
+    Notebook->setCurrentIndex(1);
+    if (model_.gloya[k] == -1) Panel1->setText(Text(model_.glVisit[k]));
+}
+
+void TFormMain::LViewClick(const QModelIndex& index) {
+    const int entry = ListItems->EntryIndex(index.row());
+    if (entry < 0 || entry >= model_.glCT) return;
+    model_.glIndex = entry;
+    UpdateBrowserButton();
+}
+
+void TFormMain::LViewDblClick(const QModelIndex& index) {
+    const int entry = ListItems->EntryIndex(index.row());
+    if (entry < 0 || entry >= model_.glCT) return;
+    model_.glIndex = entry;
+    if (model_.IsFolder(entry)) {
+        SelectNode(entry);
+    } else {
+        OpenInBrowser(Text(model_.glUrl[static_cast<std::size_t>(entry)]));
+    }
+}
+
+void TFormMain::OpenInBrowser(const QString& address) {
+    QString target = address;
+    if (target.isEmpty()) {
+        const int selected = SelectedEntry();
+        if (selected < 0 || model_.IsFolder(selected)) return;
+        target = Text(model_.glUrl[static_cast<std::size_t>(selected)]);
+    }
+    if (links_.browser != nullptr) links_.browser->Open(target);
+    // The visit is recorded on the current entry when it is a bookmark.
+    const int current = model_.glIndex;
+    if (current < 0 || current >= model_.glCT || model_.IsFolder(current)) return;
+    const std::size_t k = static_cast<std::size_t>(current);
+    model_.glVisit[k] = NowSecondsText();
+    TreeNode* node = model_.glNode[k];
+    model_.Tree().SetImages(node, model_.UrlImageIndex(current), node->SelectedIndex());
+    if (glShown >= 0) ListRefresh();
+}
+
+QString TFormMain::ReferenceAddress() const {
+    const QFileInfo program(QApplication::applicationFilePath());
+    return "file:" + QDir::toNativeSeparators(program.absolutePath() + "/" + program.completeBaseName() + ".htm");
+}
+
+void TFormMain::R2Click() {
+    const QString address = ReferenceAddress();
+    Panel1->setText(address);
+    if (links_.browser != nullptr && links_.browser->Open(address)) return;
+    const QString fallback = Text(PathToFileUrl(address.mid(5).toStdString()));
+    Panel0->setText(fallback);
+    if (links_.browser != nullptr) links_.browser->Open(fallback);
+}
+
+void TFormMain::ShowReadResult(bool ok, int urlCount, const std::string& errorText, const char* format) {
+    Panel0->setText(ok ? Text(Format(format, urlCount)) : "エラー " + Text(errorText));
+}
+
+void TFormMain::NetScapeB1Click() {
+    std::string chosen;
+    const Ports& ports = model_.GetPorts();
+    if (!ports.dialogs->OpenBookmarkFile(ports.settings->StartupBookmarkFile(), chosen)) return;
+    ports.settings->SetDebugCheck(true);
+    ports.settings->SetStartupBookmarkFile(chosen);
+    int urlCount = 0;
+    std::string errorText;
+    const bool ok = ReadNetscapeFile(model_, true, chosen, urlCount, errorText);
+    ShowReadResult(ok, urlCount, errorText, "読込完了 :%d 件");
+    SelectNode(0);
+    if (model_.Tree().Count() == 0) ListItems->Clear();
+    model_.glChanged = false;
+    model_.CheckConsistency("ブックマーク読込", true);
+}
+
+void TFormMain::NetScape1Click() {
+    std::string chosen;
+    const Ports& ports = model_.GetPorts();
+    if (!ports.dialogs->OpenBookmarkFile(ports.settings->AdditionalBookmarkFile(), chosen)) return;
+    ports.settings->SetAdditionalBookmarkFile(chosen);
+    const int newRoot = model_.Tree().Count();
+    int urlCount = 0;
+    std::string errorText;
+    const bool ok = ReadNetscapeFile(model_, false, chosen, urlCount, errorText);
+    ShowReadResult(ok, urlCount, errorText, "追加読込完了:%d 件");
+    SelectNode(newRoot);
+    model_.CheckConsistency("追加読込", true);
+}
+
+void TFormMain::IE1Click() {
+    if (links_.chooser == nullptr || links_.settings == nullptr) return;
+    if (!links_.chooser->Choose(links_.settings->EditIE1->text())) return;
+    const QString directory = links_.chooser->Directory();
+    links_.settings->EditIE1->setText(directory);
+    int urlCount = 0;
+    std::string errorText;
+    if (ReadFavorites(model_, true, directory.toStdString(), errorText, urlCount)) {
+        Panel0->setText(Text(Format("読込完了 :%d 件", urlCount)));
+        Panel1->setText(directory);
+    } else {
+        model_.GetPorts().prompts->ShowMessage("エラー " + errorText);
+        Panel0->setText("読込失敗 ");
+    }
+    model_.glChanged = false;
+    SelectNode(0);
+    if (model_.Tree().Count() == 0) ListItems->Clear();
+    model_.CheckConsistency("ブックマーク読込", true);
+}
+
+void TFormMain::IE2Click() {
+    const std::string directory = model_.GetPorts().settings->AdditionalFavoritesDirectory();
+    if (directory.empty()) {
+        if (links_.settings != nullptr) {
+            links_.settings->show();
+            links_.settings->StatusBar->showMessage("Internet Explorer の追加読込用のディレクトリを指定してください");
+        }
+        return;
+    }
+    const int newRoot = model_.Tree().Count();
+    int urlCount = 0;
+    std::string errorText;
+    if (ReadFavorites(model_, false, directory, errorText, urlCount)) {
+        Panel0->setText(Text(Format("読込完了 :%d 件", urlCount)));
+        Panel1->setText(Text(directory));
+    } else {
+        model_.GetPorts().prompts->ShowMessage("エラー " + errorText);
+        Panel0->setText("読込失敗 ");
+    }
+    SelectNode(newRoot);
+    model_.CheckConsistency("追加読込", true);
+}
+
+void TFormMain::miFileSaveClick() {
+    if (SaveBM(model_)) model_.glChanged = false;
+}
+
+void TFormMain::NetScape2Click() { SaveBookmarkAs(model_); }
+void TFormMain::IE3Click() { SaveAsIE(model_); }
+void TFormMain::miFileExitClick() { close(); }
+
+void TFormMain::C2Click() {
+    model_.glChanged = false;
+    close();
+}
+
+void TFormMain::T1Click() {
+    ToolBar1->setVisible(!ToolBar1->isVisible());
+    Item("T1")->setChecked(ToolBar1->isVisible());
+}
+
+void TFormMain::S1Click() {
+    statusBar()->setVisible(!statusBar()->isVisible());
+    Item("S1")->setChecked(statusBar()->isVisible());
+}
+
+void TFormMain::R1Click() {
+    const int current = model_.glIndex;
+    if (current < 0 || current >= model_.glCT || model_.IsFolder(current)) return;
+    OpenInBrowser(Text(model_.glUrl[static_cast<std::size_t>(current)]));
+}
+
+void TFormMain::BtBrowserClick() { R1Click(); }
+void TFormMain::N19Click() { OpenInBrowser(); }
+
+void TFormMain::O1Click() {
+    if (links_.settings != nullptr) links_.settings->show();
+}
+
+void TFormMain::B2Click() {
+    if (links_.search != nullptr) links_.search->show();
+}
+
+void TFormMain::B1Click() {
+    if (links_.memo != nullptr) links_.memo->show();
+}
+
+void TFormMain::Show1Click() {
+    if (links_.settings == nullptr) return;
+    QTabWidget* pages = links_.settings->PageControl;
+    pages->setTabVisible(pages->indexOf(links_.settings->TabDebug), true);
+    pages->setTabVisible(pages->indexOf(links_.settings->TabList), true);
+    links_.settings->show();
+}
+
+void TFormMain::URL1Click() { model_.CheckDuplicateUrls(); }
+
+void TFormMain::D1Click() {
+    LView->setVisible(false);
+    model_.DeleteEmptyFolders(true);
+    LView->setVisible(true);
+    BtPaste->setEnabled(false);
+    if (SelectedEntry() < 0) {
+        ListItems->Clear();
+    } else {
+        ListRefresh();
+    }
+}
+
+void TFormMain::miHelpAboutClick() {
+    if (links_.version != nullptr) links_.version->show();
+}
+
+void TFormMain::BtFolderClick() {
+    BtTenkai->setChecked(true);
+    ListRefresh();
+    BtTenkai->setChecked(false);
+}
+
+void TFormMain::BtPasteClick() {
+    if (model_.glClipIndex < 0) model_.GetPorts().prompts->ShowMessage("URL が選択されていません");
+}
+
+void TFormMain::BtStopClick() {
+    model_.glClipIndex = -1;
+    Panel1->setText("中止しました");
+    BtStop->setEnabled(false);
+    BtPaste->setEnabled(false);
+}
+
+bool TFormMain::FormCloseQuery() {
+    if (model_.glChanged) {
+        const Answer answer = model_.GetPorts().prompts->Confirm("変更内容を保存しますか？ ", Buttons::YesNoCancel);
+        if (answer == Answer::Cancel) return false;
+        if (answer == Answer::Yes) SaveBM(model_);
+    }
+#ifdef _WIN32
+    QFile::remove("D:\\Bin\\Skylark.dat");
+#endif
+    SaveWindowState();
+    return true;
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QApplication::quit();
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    const int current = model_.glIndex;
+    if (current >= 0 && current < model_.glCT) {
+        const int image = model_.glNode[static_cast<std::size_t>(current)]->ImageIndex();
+        if (image == 2 || image == 3) BtFolder->setEnabled(false);
+    }
+}
+
+}  // namespace pernard::ui

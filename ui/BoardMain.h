@@ -1,0 +1,147 @@
+#pragma once
+// The main window: the folder tree beside the list of the selected folder's entries, the
+// menus, the tool bars and the status bar, and the commands behind them.
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <map>
+
+#include "model/BmLogic.h"
+#include "ui/ListModel.h"
+#include "ui/QtPorts.h"
+#include "ui/TreeModel.h"
+
+namespace pernard::ui {
+
+class TFormBookmark;
+class TFormDirectory;
+
+// What the main window needs of the other windows, set once they all exist.
+struct MainWindowLinks {
+    TFormBookmark* settings = nullptr;
+    TFormDirectory* chooser = nullptr;
+    QWidget* search = nullptr;
+    QWidget* memo = nullptr;
+    QWidget* version = nullptr;
+    BrowserPort* browser = nullptr;
+};
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFormMain(BmLogic& model, QWidget* parent = nullptr);
+    void SetLinks(const MainWindowLinks& links) { links_ = links; }
+    StatusPort& Status() { return *status_; }
+    QString Panel(int index) const { return status_->Panel(index); }
+
+    // The edition set-up of this window: captions, hidden commands, hidden list columns.
+    void SetupEdition();
+    // Selects the node with absolute index 1 when there is one (after the start-up read).
+    void SelectFirstEntry();
+
+    // --- the list
+    void ListRefresh();
+    ListRow RowOf(int entry) const;
+    int glShown = -1;
+
+    // --- opening addresses
+    void OpenInBrowser(const QString& address = QString());
+    QString ReferenceAddress() const;
+
+    // --- handlers
+    void NetScapeB1Click();
+    void NetScape1Click();
+    void IE1Click();
+    void IE2Click();
+    void miFileSaveClick();
+    void NetScape2Click();
+    void IE3Click();
+    void miFileExitClick();
+    void C2Click();
+    void T1Click();
+    void S1Click();
+    void R1Click();
+    void O1Click();
+    void B2Click();
+    void B1Click();
+    void Show1Click();
+    void URL1Click();
+    void D1Click();
+    void R2Click();
+    void miHelpAboutClick();
+    void BtFolderClick();
+    void BtPasteClick();
+    void BtStopClick();
+    void BtBrowserClick();
+    void N19Click();
+    void TreeVChange();
+    void LViewClick(const QModelIndex& index);
+    void LViewDblClick(const QModelIndex& index);
+    // The close sequence; false when the user chose to stay.
+    bool FormCloseQuery();
+
+    // --- controls, under their own names
+    QMenuBar* MainMenu;
+    QToolBar* ToolBar1;
+    QToolBar* ToolBar2;
+    QToolButton *BtFolder, *BtHenshuu, *BtUp, *BtDown, *BtCut, *BtCopy, *BtPaste, *BtSakujo,
+        *BtStop, *BtKensaku, *BtBrowser, *BtReload, *BtHTTP, *BtKoushin, *BtBack, *BtForward,
+        *BtTenkai;
+    QLabel* Animate1;
+    QComboBox* ComboURL;
+    QSplitter* Splitter;
+    QWidget* TreeViewPanel;
+    QTreeView* TreeV;
+    QWidget* ListViewPanel;
+    QLabel* ListViewCaption;
+    QStackedWidget* Notebook;
+    QTreeView* LView;
+    QMenu* PMenu;
+    QMenu* PLViewMenu;
+    QLabel* Panel0;
+    QLabel* Panel1;
+    TreeModel* TreeItems;
+    ListModel* ListItems;
+
+    // The named menu items and separators ("miFile", "NetScapeB1", ...).
+    QAction* Item(const QString& name) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBars();
+    void BuildBody();
+    void BuildContextMenus();
+    void RestoreWindowState();
+    void SaveWindowState();
+    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
+                     void (TFormMain::*handler)() = nullptr);
+    QMenu* AddMenu(QMenu* parentMenu, const QString& name, const QString& caption);
+    void AddSeparator(QMenu* menu, const QString& name);
+    QToolButton* AddTool(const QString& name, const QString& caption, const QString& hint, int image,
+                         void (TFormMain::*handler)() = nullptr);
+    void SelectNode(int absoluteIndex);
+    int SelectedEntry() const;
+    void ShowReadResult(bool ok, int urlCount, const std::string& errorText, const char* format);
+    void UpdateBrowserButton();
+
+    BmLogic& model_;
+    MainWindowLinks links_;
+    StatusPanels* status_ = nullptr;
+    std::map<QString, QAction*> items_;
+    std::vector<QToolButton*> toolRow1_, toolRow2_;
+};
+
+}  // namespace pernard::ui

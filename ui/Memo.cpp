@@ -1,0 +1,36 @@
+#include "ui/Memo.h"
+
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "ui/Registry.h"
+
+namespace pernard::ui {
+
+namespace {
+// The memo keeps at most this many lines, however much is written into it.
+constexpr int kMemoLineLimit = 5000;
+}  // namespace
+
+TFormMemo::TFormMemo(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName("TFormMemo");
+    setWindowTitle("Memo");
+    resize(452, 335);
+    RestoreGeometry(this, "fmMemo", true);  // read here, never written back
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* menu = new QMenuBar(this);
+    menu->addAction("閉じる(&C)", this, &QWidget::close);
+    layout->setMenuBar(menu);
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName("Memo1");
+    Memo1->setPlainText("Memo1");
+    Memo1->setMaximumBlockCount(kMemoLineLimit);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    layout->addWidget(Memo1);
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName("StatusBar");
+    layout->addWidget(StatusBar);
+}
+
+}  // namespace pernard::ui

@@ -1,0 +1,62 @@
+// Pernard, the desktop bookmark manager.
+//
+//   pernard [SOURCE]
+//
+// SOURCE, a bookmark file or a Favorites directory, is read at start-up instead of the
+// collection named in the settings; the settings are not changed by it.
+
+#include <QApplication>
+#include <QFileInfo>
+#include <cstdio>
+#include <cstdlib>
+
+#include "ui/BoardMain.h"
+#include "ui/Fonts.h"
+#include "ui/Icons.h"
+#include "ui/PernardApp.h"
+
+namespace {
+
+bool HasDisplay() {
+#if defined(__linux__)
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && *platform != '\0') return true;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+#else
+    return true;
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!HasDisplay()) {
+        std::fprintf(stderr,
+                     "pernard: 画面 (ディスプレイ) が見つかりません。\n"
+                     "pernard: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                     "To run it on a machine without a screen, start it under Xvfb:\n"
+                     "    xvfb-run -a %s%s%s\n",
+                     argv[0], argc > 1 ? " " : "", argc > 1 ? argv[1] : "");
+        return 1;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Pernard");
+    QApplication::setOrganizationName("Tesvel");
+    QApplication::setWindowIcon(pernard::ui::ProgramIcon());
+    pernard::ui::InstallFontSubstitutes();
+    QApplication::setFont(pernard::ui::DesignFont(pernard::ui::kPGothic, 12));
+
+    std::optional<pernard::ui::StartupOverride> source;
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        const QFileInfo info(arguments[1]);
+        source = pernard::ui::StartupOverride{
+            info.isDir() ? pernard::StartupSource::InternetExplorer : pernard::StartupSource::Netscape,
+            info.absoluteFilePath().toStdString()};
+    }
+    pernard::ui::PernardApp program(source);
+    program.FormMain->show();
+    return QApplication::exec();
+}

@@ -1,0 +1,95 @@
+#include "ui/PernardApp.h"
+
+#include <QApplication>
+#include <exception>
+
+#include "formats/StartupRead.h"
+#include "ui/ArHttp.h"
+#include "ui/BmCheckLog.h"
+#include "ui/BmDirectory.h"
+#include "ui/BmKensaku.h"
+#include "ui/BmURLEdit.h"
+#include "ui/BmVersion.h"
+#include "ui/BoardMain.h"
+#include "ui/FiUrlList.h"
+#include "ui/Folder.h"
+#include "ui/Memo.h"
+#include "ui/PopMessage.h"
+
+namespace pernard::ui {
+
+PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides overrides)
+    : overrides_(overrides) {
+    QApplication::setApplicationDisplayName("ｽｶｲﾗｰｸ");
+    PromptPort* prompts = overrides_.prompts != nullptr ? overrides_.prompts : &messageBoxes_;
+    auto showMessage = [prompts](const QString& text) { prompts->ShowMessage(text.toStdString()); };
+    auto confirm = [prompts](const QString& text) {
+        return prompts->Confirm(text.toStdString(), Buttons::YesNo) == Answer::Yes;
+    };
+
+    FormMain = new TFormMain(model_);
+    Created(FormMain);
+    FormURL = new TFormURL(showMessage, FormMain);
+    Created(FormURL);
+    FormFolder = new TFormFolder(showMessage, FormMain);
+    Created(FormFolder);
+    FormKensaku = new TFormKensaku(FormMain);
+    Created(FormKensaku);
+    FormDirectory = new TFormDirectory(confirm, FormMain);
+    Created(FormDirectory);
+    FormLog = new TFormLog(FormMain);
+    Created(FormLog);
+    FormURLLIST = new TFormURLLIST(FormMain);
+    Created(FormURLLIST);
+    FormArHTTP = new TFormArHTTP(FormMain);
+    Created(FormArHTTP);
+    BrowserPort* browser = overrides_.browser != nullptr ? overrides_.browser : &desktopBrowser_;
+    FormMessage = new TFormMessage(FormMain);
+    FormVersion = new TFormVersion(
+        [this, browser](const QString& address) {
+            FormMessage->Show("サポートページ表示中");
+            browser->Open(address);
+            FormMessage->Close();
+        },
+        FormMain);
+    Created(FormVersion);
+    Created(FormMessage);
+    FormMemo = new TFormMemo(FormMain);
+    Created(FormMemo);
+    windowDialogs_ = std::make_unique<WindowDialogs>(FormMain, FormDirectory);
+    FormMain->SetLinks(MainWindowLinks{nullptr, FormDirectory, FormKensaku, FormMemo, FormVersion, browser});
+    FormBookmark = new TFormBookmark(std::move(startupSource),
+                                     [this](TFormBookmark* settings) { SetupEdition(settings); }, FormMain);
+    Created(FormBookmark);
+}
+
+PernardApp::~PernardApp() { delete FormMain; }
+
+void PernardApp::Created(QWidget* window) {
+    creationOrder_.push_back(window->objectName());
+    windows_.push_back(window);
+    // Every window but the main one is a window of its own, owned by the main window.
+    if (window != FormMain) window->setWindowFlag(Qt::Window, true);
+}
+
+void PernardApp::SetupEdition(TFormBookmark* settings) {
+    DialogPort* dialogs = overrides_.dialogs != nullptr ? overrides_.dialogs : windowDialogs_.get();
+    PromptPort* prompts = overrides_.prompts != nullptr ? overrides_.prompts : &messageBoxes_;
+    diagnostics_ = std::make_unique<WindowDiagnostics>(FormMemo, FormLog, settings);
+    model_.SetPorts(Ports{prompts, FormMessage, &FormMain->Status(), diagnostics_.get(), settings, dialogs});
+    settings->SetChooser(dialogs);
+    MainWindowLinks links{settings, FormDirectory, FormKensaku, FormMemo, FormVersion,
+                          overrides_.browser != nullptr ? overrides_.browser : &desktopBrowser_};
+    FormMain->SetLinks(links);
+    try {
+        settings->SetupEditionPages();
+        FormMain->SetupEdition();
+        settings->CheckSystemDirectory([prompts](const QString& text) { prompts->ShowMessage(text.toStdString()); });
+        int urlCount = 0;
+        if (StartupRead(model_, urlCount)) FormMain->SelectFirstEntry();
+    } catch (const std::exception&) {
+        // A failed start-up read leaves an empty or unselected tree; the program starts anyway.
+    }
+}
+
+}  // namespace pernard::ui

@@ -1,0 +1,101 @@
+#include "ui/QtPorts.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include "ui/BmCheckLog.h"
+#include "ui/BmDirectory.h"
+#include "ui/Bookmark.h"
+#include "ui/Memo.h"
+
+namespace pernard::ui {
+
+namespace {
+const QString kHtmlFilter = "HTML FILE (*.htm *.html)";
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+}  // namespace
+
+bool DesktopBrowser::Open(const QString& address) {
+    QUrl url(address);
+    if (url.scheme().isEmpty()) url = QUrl::fromUserInput(address);
+    return QDesktopServices::openUrl(url);
+}
+
+void MessageBoxPrompts::ShowMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), Text(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+Answer MessageBoxPrompts::Confirm(const std::string& text, Buttons buttons) {
+    QMessageBox box(QMessageBox::Question, "確認", Text(text), QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QPushButton* yes = box.addButton("はい(&Y)", QMessageBox::YesRole);
+    QPushButton* no = buttons == Buttons::YesCancel ? nullptr : box.addButton("いいえ(&N)", QMessageBox::NoRole);
+    QPushButton* cancel = buttons == Buttons::YesNo ? nullptr : box.addButton("キャンセル", QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    if (box.clickedButton() == yes) return Answer::Yes;
+    if (no != nullptr && box.clickedButton() == no) return Answer::No;
+    // Closing the box without a button counts as the last button.
+    (void)cancel;
+    return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+}
+
+void StatusPanels::SetPanel(int panel, const std::string& text) {
+    if (panel == 0 || panel == 1) panels_[panel]->setText(Text(text));
+}
+
+QString StatusPanels::Panel(int panel) const {
+    return (panel == 0 || panel == 1) ? panels_[panel]->text() : QString();
+}
+
+void WindowDiagnostics::ClearMemo() { memo_->Memo1->clear(); }
+void WindowDiagnostics::AppendMemo(const std::string& line) { memo_->Memo1->appendPlainText(Text(line)); }
+void WindowDiagnostics::ShowMemo() { memo_->show(); }
+void WindowDiagnostics::ClearReadingLog() { settings_->MemoLog->clear(); }
+void WindowDiagnostics::AppendReadingLog(const std::string& line) {
+    settings_->MemoLog->appendPlainText(Text(line));
+}
+void WindowDiagnostics::ClearBookmarkList() { settings_->ListBookMark->clear(); }
+void WindowDiagnostics::AppendBookmarkList(const std::string& line) {
+    settings_->ListBookMark->addItem(Text(line));
+}
+void WindowDiagnostics::SetFileComment(const std::string& text) { settings_->EditComment->setText(Text(text)); }
+void WindowDiagnostics::SetFileTitle(const std::string& text) { settings_->EditTitle->setText(Text(text)); }
+void WindowDiagnostics::SetFileHeading(const std::string& text) { settings_->EditH1->setText(Text(text)); }
+void WindowDiagnostics::ClearCheckLog() { log_->MemoLog->clear(); }
+void WindowDiagnostics::AppendCheckLog(const std::string& line) { log_->MemoLog->appendPlainText(Text(line)); }
+void WindowDiagnostics::SetCheckLogStatus(const std::string& text) { log_->StatusBar->showMessage(Text(text)); }
+void WindowDiagnostics::ShowCheckLog() {
+    log_->show();
+    log_->raise();
+}
+
+bool WindowDialogs::OpenBookmarkFile(const std::string& initialFile, std::string& chosen) {
+    const QString file = QFileDialog::getOpenFileName(owner_, QString(), Text(initialFile), kHtmlFilter);
+    chosen = file.toStdString();
+    return !file.isEmpty();
+}
+
+bool WindowDialogs::SaveBookmarkFile(const std::string& initialDirectory, std::string& chosen) {
+    QFileDialog dialog(owner_, QString(), Text(initialDirectory), kHtmlFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("htm");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    chosen = dialog.selectedFiles().first().toStdString();
+    return true;
+}
+
+bool WindowDialogs::ChooseDirectory(const std::string& initialDirectory, std::string& chosen) {
+    if (!chooser_->Choose(Text(initialDirectory))) return false;
+    chosen = QDir::fromNativeSeparators(chooser_->EditFavor->text()).toStdString();
+    return !chosen.empty();
+}
+
+}  // namespace pernard::ui

@@ -1,0 +1,76 @@
+#include "ui/TreeModel.h"
+
+#include "ui/Icons.h"
+
+namespace pernard::ui {
+
+TreeModel::TreeModel(TreeNodes& tree, QObject* parent) : QAbstractItemModel(parent), tree_(tree) {
+    tree_.SetObserver(this);
+}
+
+TreeModel::~TreeModel() { tree_.SetObserver(nullptr); }
+
+TreeNode* TreeModel::NodeOf(const QModelIndex& index) {
+    return index.isValid() ? static_cast<TreeNode*>(index.internalPointer()) : nullptr;
+}
+
+QModelIndex TreeModel::IndexOf(const TreeNode* node) const {
+    return node == nullptr ? QModelIndex()
+                           : createIndex(node->Row(), 0, const_cast<TreeNode*>(node));
+}
+
+QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) const {
+    if (column != 0 || row < 0) return {};
+    const TreeNode* parentNode = NodeOf(parent);
+    if (parentNode == nullptr) {
+        return row < tree_.TopLevelCount() ? createIndex(row, 0, tree_.TopLevel(row)) : QModelIndex();
+    }
+    return row < parentNode->ChildCount() ? createIndex(row, 0, parentNode->Child(row)) : QModelIndex();
+}
+
+QModelIndex TreeModel::parent(const QModelIndex& child) const {
+    const TreeNode* node = NodeOf(child);
+    return node == nullptr ? QModelIndex() : IndexOf(node->Parent());
+}
+
+int TreeModel::rowCount(const QModelIndex& parent) const {
+    if (parent.column() > 0) return 0;
+    const TreeNode* node = NodeOf(parent);
+    return node == nullptr ? tree_.TopLevelCount() : node->ChildCount();
+}
+
+int TreeModel::columnCount(const QModelIndex&) const { return 1; }
+
+bool TreeModel::hasChildren(const QModelIndex& parent) const { return rowCount(parent) > 0; }
+
+QVariant TreeModel::data(const QModelIndex& index, int role) const {
+    const TreeNode* node = NodeOf(index);
+    if (node == nullptr) return {};
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            return QString::fromStdString(node->Text());
+        case Qt::DecorationRole:
+            return NodeIcon(node->ImageIndex(), node->SelectedIndex());
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void TreeModel::AboutToInsert(TreeNode* parent, int row) { beginInsertRows(IndexOf(parent), row, row); }
+void TreeModel::Inserted() { endInsertRows(); }
+void TreeModel::AboutToRemove(TreeNode* parent, int row) { beginRemoveRows(IndexOf(parent), row, row); }
+void TreeModel::Removed() { endRemoveRows(); }
+void TreeModel::Changed(TreeNode* node) {
+    const QModelIndex index = IndexOf(node);
+    emit dataChanged(index, index);
+}
+void TreeModel::AboutToReset() { beginResetModel(); }
+void TreeModel::ResetDone() { endResetModel(); }
+
+}  // namespace pernard::ui

@@ -1,0 +1,40 @@
+#pragma once
+// The folder tree as a Qt item model: a view of TreeNodes, which stays the single source of
+// truth. Changes arrive through the tree's observer interface.
+
+#include <QAbstractItemModel>
+
+#include "model/TreeNodes.h"
+
+namespace pernard::ui {
+
+class TreeModel : public QAbstractItemModel, public TreeObserver {
+    Q_OBJECT
+public:
+    explicit TreeModel(TreeNodes& tree, QObject* parent = nullptr);
+    ~TreeModel() override;
+
+    QModelIndex IndexOf(const TreeNode* node) const;
+    static TreeNode* NodeOf(const QModelIndex& index);
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+
+    void AboutToInsert(TreeNode* parent, int row) override;
+    void Inserted() override;
+    void AboutToRemove(TreeNode* parent, int row) override;
+    void Removed() override;
+    void Changed(TreeNode* node) override;
+    void AboutToReset() override;
+    void ResetDone() override;
+
+private:
+    TreeNodes& tree_;
+};
+
+}  // namespace pernard::ui
