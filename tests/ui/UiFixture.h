@@ -1,0 +1,56 @@
+#pragma once
+// A fresh program per test: empty settings, recorders for every prompt, dialog and browser.
+
+#include <gtest/gtest.h>
+
+#include <QSettings>
+#include <memory>
+
+#include "support/Doubles.h"
+#include "support/TestFiles.h"
+#include "ui/BoardMain.h"
+#include "ui/Bookmark.h"
+#include "ui/PernardApp.h"
+
+namespace pernard::testing {
+
+class RecordingBrowser : public ui::BrowserPort {
+public:
+    std::vector<QString> opened;
+    bool result = true;
+    bool Open(const QString& address) override {
+        opened.push_back(address);
+        return result;
+    }
+};
+
+class UiTest : public ::testing::Test {
+protected:
+    void SetUp() override { Settings().clear(); }
+    void TearDown() override {
+        app.reset();
+        Settings().clear();
+    }
+    static QSettings Settings() { return QSettings("Tesvel", "Common"); }
+    static void Store(const QString& key, const QString& value) {
+        QSettings settings = Settings();
+        settings.setValue(key, value);
+        settings.sync();
+    }
+    static QString Stored(const QString& key) { return Settings().value(key).toString(); }
+
+    void Start(std::optional<ui::StartupOverride> source = std::nullopt) {
+        app = std::make_unique<ui::PernardApp>(source, ui::UiOverrides{&prompts, &dialogs, &browser});
+    }
+    ui::TFormMain& Main() { return *app->FormMain; }
+    BmLogic& Model() { return app->Model(); }
+    std::string Sample() const { return std::string(PERNARD_EXAMPLES_DIR) + "/bookmark.htm"; }
+
+    RecordingPrompts prompts;
+    ScriptedDialogs dialogs;
+    RecordingBrowser browser;
+    TempDir temp;
+    std::unique_ptr<ui::PernardApp> app;
+};
+
+}  // namespace pernard::testing
