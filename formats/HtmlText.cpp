@@ -69,19 +69,27 @@ std::string DecodeCharacterReferences(std::string_view text) {
 }
 
 std::string EscapeHtml(std::string_view text) {
-    if (text.find_first_of("&<>\"") == std::string_view::npos) return std::string(text);
     std::string out;
-    out.reserve(text.size() + 16);
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
+    AppendEscapedHtml(out, text);
     return out;
+}
+
+void AppendEscapedHtml(std::string& out, std::string_view text) {
+    std::size_t start = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char* entity = nullptr;
+        switch (text[at]) {
+            case '&': entity = "&amp;"; break;
+            case '<': entity = "&lt;"; break;
+            case '>': entity = "&gt;"; break;
+            case '"': entity = "&quot;"; break;
+            default: continue;
+        }
+        out.append(text.data() + start, at - start);
+        out += entity;
+        start = at + 1;
+    }
+    out.append(text.data() + start, text.size() - start);
 }
 
 bool TagAttributes::Find(std::string_view name, std::string_view& value) const {

@@ -16,6 +16,8 @@ std::string DecodeCharacterReferences(std::string_view text);
 
 // Escapes "&", "<", ">" and the double quote as &amp; &lt; &gt; &quot;.
 std::string EscapeHtml(std::string_view text);
+// The same, appended to `out`.
+void AppendEscapedHtml(std::string& out, std::string_view text);
 
 // The attributes of one tag, in the order written.
 struct TagAttributes {

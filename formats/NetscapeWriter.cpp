@@ -15,8 +15,6 @@ namespace {
 constexpr const char* kLineEnd = "\r\n";
 constexpr const char* kNoRootMessage = "フォルダーを選択してください";
 
-std::string Indent(int depth) { return std::string(static_cast<std::size_t>(std::min(4 * (depth + 1), 44)), ' '); }
-
 void NumericReference(char32_t codePoint, std::string& out) {
     out += "&#" + std::to_string(static_cast<unsigned long>(codePoint)) + ";";
 }
@@ -27,13 +25,22 @@ class BookmarkText {
 public:
     BookmarkText(bool utf8, const BytesSink& sink)
         : encoder_(utf8 ? kUtf8 : kCp932, &NumericReference), sink_(sink) {}
-    void Line(const std::string& text) {
-        encoder_.Encode(text, bytes_);
+    // The line being built, in UTF-8; Emit writes it out.
+    std::string& Build() {
+        line_.clear();
+        return line_;
+    }
+    void Emit() {
+        encoder_.Encode(line_, bytes_);
         bytes_ += kLineEnd;
         bytes_ += kLineEnd;
         if (bytes_.size() >= kFlushSize) Flush();
     }
-    void Finish(const std::string& lastLine) {
+    void Line(std::string_view text) {
+        Build() += text;
+        Emit();
+    }
+    void Finish(std::string_view lastLine) {
         encoder_.Encode(lastLine, bytes_);
         bytes_ += kLineEnd;
         Flush();
@@ -47,8 +54,13 @@ private:
     }
     TextEncoder encoder_;
     const BytesSink& sink_;
+    std::string line_;
     std::string bytes_;
 };
+
+void AppendIndent(std::string& line, int depth) {
+    line.append(static_cast<std::size_t>(std::min(4 * (depth + 1), 44)), ' ');
+}
 
 }  // namespace
 
@@ -73,24 +85,45 @@ void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink) {
     auto closeLists = [&](int parent) {
         while (!open.empty() && parent < open.back()) {
             open.pop_back();
-            text.Line(Indent(static_cast<int>(open.size())) + "</DL><p>");
+            std::string& line = text.Build();
+            AppendIndent(line, static_cast<int>(open.size()));
+            line += "</DL><p>";
+            text.Emit();
         }
     };
     const int count = std::min(model.glCT, model.Tree().Count());
     for (int i = root + 1; i < count && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
         closeLists(model.gloya[k]);
-        const std::string indent = Indent(static_cast<int>(open.size()));
+        const int depth = static_cast<int>(open.size());
+        std::string& line = text.Build();
+        AppendIndent(line, depth);
         if (model.glUrl[k] == kFolderMarker) {
-            text.Line(indent + "<DT><H3 ADD_DATE=\"" + EscapeHtml(model.glAdd[k]) + "\">" +
-                      EscapeHtml(model.glName[k]) + "</H3>" + model.glVisit[k]);
-            text.Line(indent + "<DL><p>");
+            line += "<DT><H3 ADD_DATE=\"";
+            AppendEscapedHtml(line, model.glAdd[k]);
+            line += "\">";
+            AppendEscapedHtml(line, model.glName[k]);
+            line += "</H3>";
+            line += model.glVisit[k];
+            text.Emit();
+            std::string& list = text.Build();
+            AppendIndent(list, depth);
+            list += "<DL><p>";
+            text.Emit();
             open.push_back(i);
         } else {
-            text.Line(indent + "<DT><A HREF=\"" + EscapeHtml(model.glUrl[k]) + "\" ADD_DATE=\"" +
-                      EscapeHtml(model.glAdd[k]) + "\" LAST_VISIT=\"" +
-                      EscapeHtml(model.glVisit[k]) + "\" LAST_MODIFIED=\"" +
-                      EscapeHtml(model.glLast[k]) + "\">" + EscapeHtml(model.glName[k]) + "</A>");
+            line += "<DT><A HREF=\"";
+            AppendEscapedHtml(line, model.glUrl[k]);
+            line += "\" ADD_DATE=\"";
+            AppendEscapedHtml(line, model.glAdd[k]);
+            line += "\" LAST_VISIT=\"";
+            AppendEscapedHtml(line, model.glVisit[k]);
+            line += "\" LAST_MODIFIED=\"";
+            AppendEscapedHtml(line, model.glLast[k]);
+            line += "\">";
+            AppendEscapedHtml(line, model.glName[k]);
+            line += "</A>";
+            text.Emit();
         }
     }
     closeLists(-1);

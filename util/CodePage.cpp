@@ -158,11 +158,24 @@ TextEncoder::~TextEncoder() {
 bool TextEncoder::IsValid() const { return passThrough_ || handle_ != nullptr; }
 
 void TextEncoder::Encode(std::string_view utf8, std::string& out) {
-    const std::size_t asciiEnd = AsciiPrefixLength(utf8);
-    if (passThrough_ || asciiEnd == utf8.size() || handle_ == nullptr) {
+    if (passThrough_ || handle_ == nullptr) {
         out.append(utf8);
         return;
     }
+    // ASCII runs are copied as they are; only the runs between them go through the converter.
+    while (!utf8.empty()) {
+        const std::size_t ascii = AsciiPrefixLength(utf8);
+        out.append(utf8.data(), ascii);
+        utf8.remove_prefix(ascii);
+        std::size_t run = 0;
+        while (run < utf8.size() && static_cast<unsigned char>(utf8[run]) >= 0x80) ++run;
+        if (run == 0) break;
+        EncodeRun(utf8.substr(0, run), out);
+        utf8.remove_prefix(run);
+    }
+}
+
+void TextEncoder::EncodeRun(std::string_view utf8, std::string& out) {
     iconv(AsIconv(handle_), nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(utf8.data());
     std::size_t inLeft = utf8.size();

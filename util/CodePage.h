@@ -57,6 +57,9 @@ public:
     void Encode(std::string_view utf8, std::string& out);
 
 private:
+    // Converts a run of non-ASCII characters.
+    void EncodeRun(std::string_view utf8, std::string& out);
+
     std::string charset_;
     bool passThrough_ = false;
     void* handle_ = nullptr;
