@@ -168,15 +168,23 @@ void GetRootFolderName(const BmLogic& model, int& root, int& rootCount, std::str
     }
 }
 
-bool CheckRootNode(BmLogic& model, int& root) {
+namespace {
+
+// The root of the selection and its name; false, with "フォルダーを選択してください", when
+// there is none. A root whose title is empty is still a root.
+bool FindSelectedRoot(BmLogic& model, int& root, std::string& rootName) {
     int rootCount = 0;
-    std::string rootName;
     GetRootFolderName(model, root, rootCount, rootName);
-    if (rootName.empty()) {
-        model.GetPorts().prompts->ShowMessage(kNoRootMessage);
-        return false;
-    }
-    return true;
+    if (root >= 0) return true;
+    model.GetPorts().prompts->ShowMessage(kNoRootMessage);
+    return false;
+}
+
+}  // namespace
+
+bool CheckRootNode(BmLogic& model, int& root) {
+    std::string rootName;
+    return FindSelectedRoot(model, root, rootName);
 }
 
 bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int root) {
@@ -195,13 +203,8 @@ bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int ro
 
 bool SaveBM(BmLogic& model) {
     int root = -1;
-    int rootCount = 0;
     std::string rootName;
-    GetRootFolderName(model, root, rootCount, rootName);
-    if (rootName.empty()) {
-        model.GetPorts().prompts->ShowMessage(kNoRootMessage);
-        return false;
-    }
+    if (!FindSelectedRoot(model, root, rootName)) return false;
     if (model.glAdd[static_cast<std::size_t>(root)] == kSourceNetscape) {
         return ConfirmAndWriteBookmark(model, rootName, root);
     }

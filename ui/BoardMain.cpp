@@ -562,6 +562,18 @@ void TFormMain::ShowReadResult(bool ok, int urlCount, const std::string& errorTe
     Panel0->setText(ok ? Text(Format(format, urlCount)) : "エラー " + Text(errorText));
 }
 
+void TFormMain::ReadFavoritesReporting(bool complete, const std::string& directory) {
+    int urlCount = 0;
+    std::string errorText;
+    if (ReadFavorites(model_, complete, directory, errorText, urlCount)) {
+        Panel0->setText(Text(Format("読込完了 :%d 件", urlCount)));
+        Panel1->setText(Text(directory));
+    } else {
+        model_.GetPorts().prompts->ShowMessage("エラー " + errorText);
+        Panel0->setText("読込失敗 ");
+    }
+}
+
 void TFormMain::NetScapeB1Click() {
     std::string chosen;
     const Ports& ports = model_.GetPorts();
@@ -597,15 +609,7 @@ void TFormMain::IE1Click() {
     if (!links_.chooser->Choose(links_.settings->EditIE1->text())) return;
     const QString directory = links_.chooser->Directory();
     links_.settings->EditIE1->setText(directory);
-    int urlCount = 0;
-    std::string errorText;
-    if (ReadFavorites(model_, true, directory.toStdString(), errorText, urlCount)) {
-        Panel0->setText(Text(Format("読込完了 :%d 件", urlCount)));
-        Panel1->setText(directory);
-    } else {
-        model_.GetPorts().prompts->ShowMessage("エラー " + errorText);
-        Panel0->setText("読込失敗 ");
-    }
+    ReadFavoritesReporting(true, directory.toStdString());
     model_.glChanged = false;
     SelectNode(0);
     if (model_.Tree().Count() == 0) ListItems->Clear();
@@ -622,15 +626,7 @@ void TFormMain::IE2Click() {
         return;
     }
     const int newRoot = model_.Tree().Count();
-    int urlCount = 0;
-    std::string errorText;
-    if (ReadFavorites(model_, false, directory, errorText, urlCount)) {
-        Panel0->setText(Text(Format("読込完了 :%d 件", urlCount)));
-        Panel1->setText(Text(directory));
-    } else {
-        model_.GetPorts().prompts->ShowMessage("エラー " + errorText);
-        Panel0->setText("読込失敗 ");
-    }
+    ReadFavoritesReporting(false, directory);
     SelectNode(newRoot);
     model_.CheckConsistency("追加読込", true);
 }

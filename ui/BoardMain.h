@@ -135,6 +135,8 @@ private:
     void SelectNode(int absoluteIndex);
     int SelectedEntry() const;
     void ShowReadResult(bool ok, int urlCount, const std::string& errorText, const char* format);
+    // Reads a Favorites directory and reports the result in the status bar or a message.
+    void ReadFavoritesReporting(bool complete, const std::string& directory);
     void UpdateBrowserButton();
 
     BmLogic& model_;

@@ -115,6 +115,17 @@ TFormBookmark::TFormBookmark(std::optional<StartupOverride> startupOverride,
     if (setupEdition) setupEdition(this);
 }
 
+QPushButton* TFormBookmark::AddChooserRow(QGridLayout* grid, int row, const QString& buttonName,
+                                          const QString& caption, QLineEdit*& edit,
+                                          const QString& editName) {
+    QWidget* owner = grid->parentWidget();
+    auto* button = NewButton(buttonName, caption, owner);
+    edit = NewEdit(editName, owner);
+    grid->addWidget(button, row, 0);
+    grid->addWidget(edit, row, 1);
+    return button;
+}
+
 QWidget* TFormBookmark::BuildBookmarkPage() {
     auto* page = new QWidget(this);
     page->setObjectName("TabBookmark");
@@ -122,26 +133,13 @@ QWidget* TFormBookmark::BuildBookmarkPage() {
 
     auto* netscape = new QGroupBox("Ｎｅｔｓｃａｐｅ (Bookmark ファイル)", page);
     auto* netscapeGrid = new QGridLayout(netscape);
-    Button1 = NewButton("Button1", "ファイル名(&F)", netscape);
-    EditBookmark1 = NewEdit("EditBookmark1", netscape);
-    Button4 = NewButton("Button4", "追加読込用(&T)", netscape);
-    EditBookmark2 = NewEdit("EditBookmark2", netscape);
-    netscapeGrid->addWidget(Button1, 0, 0);
-    netscapeGrid->addWidget(EditBookmark1, 0, 1);
-    netscapeGrid->addWidget(Button4, 1, 0);
-    netscapeGrid->addWidget(EditBookmark2, 1, 1);
+    Button1 = AddChooserRow(netscapeGrid, 0, "Button1", "ファイル名(&F)", EditBookmark1, "EditBookmark1");
+    Button4 = AddChooserRow(netscapeGrid, 1, "Button4", "追加読込用(&T)", EditBookmark2, "EditBookmark2");
     layout->addWidget(netscape);
-
     auto* favorites = new QGroupBox("Internet Explorer (お気に入り)", page);
     auto* favoritesGrid = new QGridLayout(favorites);
-    Button5 = NewButton("Button5", "ﾃﾞｨﾚｸﾄﾘ名(&D)", favorites);
-    EditIE1 = NewEdit("EditIE1", favorites);
-    Button6 = NewButton("Button6", "追加読込用(&S)", favorites);
-    EditIE2 = NewEdit("EditIE2", favorites);
-    favoritesGrid->addWidget(Button5, 0, 0);
-    favoritesGrid->addWidget(EditIE1, 0, 1);
-    favoritesGrid->addWidget(Button6, 1, 0);
-    favoritesGrid->addWidget(EditIE2, 1, 1);
+    Button5 = AddChooserRow(favoritesGrid, 0, "Button5", "ﾃﾞｨﾚｸﾄﾘ名(&D)", EditIE1, "EditIE1");
+    Button6 = AddChooserRow(favoritesGrid, 1, "Button6", "追加読込用(&S)", EditIE2, "EditIE2");
     layout->addWidget(favorites);
 
     auto* lower = new QHBoxLayout;

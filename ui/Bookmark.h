@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -108,6 +109,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A button that chooses a file or directory and, beside it, the field it fills.
+    QPushButton* AddChooserRow(QGridLayout* grid, int row, const QString& buttonName,
+                               const QString& caption, QLineEdit*& edit, const QString& editName);
     QWidget* BuildBookmarkPage();
     QWidget* BuildOtherPage();
     QWidget* BuildNetworkPage();

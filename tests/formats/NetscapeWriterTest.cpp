@@ -241,3 +241,12 @@ TEST_F(NetscapeWriterTest, SaveAsRemembersTheFile) {
     t.dialogs.nextFile.clear();
     EXPECT_FALSE(SaveBookmarkAs(t.model));
 }
+
+TEST_F(NetscapeWriterTest, ARootWithAnEmptyTitleCanStillBeSaved) {
+    Load("<TITLE></TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n");
+    t.model.glIndex = 1;
+    t.settings.noOverwriteQuestion = true;
+    t.model.glName[1] = "changed";
+    EXPECT_TRUE(SaveBM(t.model));
+    EXPECT_NE(ReadBytes(t.model.glVisit[0]).find("changed"), std::string::npos);
+}
