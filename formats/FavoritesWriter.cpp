@@ -168,7 +168,7 @@ bool SaveAsIE(BmLogic& model) {
     } else {
         ports.progress->Show(kSaveAsCaption);
     }
-    fs::create_directory(target, error);
+    fs::create_directories(target, error);
     SaveFavorite(model, target, root);
     ports.status->SetPanel(1, "Save Favorite  " + target + " " + std::to_string(root));
     return true;

@@ -435,10 +435,13 @@ void TFormMain::SetupEdition() {
 void TFormMain::SelectNode(int absoluteIndex) {
     const TreeNode* node = model_.Tree().NodeAt(absoluteIndex);
     if (node == nullptr) return;
+    // A selection made by a command keeps the command's result in panel 0.
+    const QString result = Panel0->text();
     const QModelIndex index = TreeItems->IndexOf(node);
     TreeV->scrollTo(index);
     TreeV->setCurrentIndex(index);
     TreeVChange();
+    Panel0->setText(result);
 }
 
 void TFormMain::SelectFirstEntry() {
@@ -605,11 +608,11 @@ void TFormMain::NetScape1Click() {
 }
 
 void TFormMain::IE1Click() {
-    if (links_.chooser == nullptr || links_.settings == nullptr) return;
-    if (!links_.chooser->Choose(links_.settings->EditIE1->text())) return;
-    const QString directory = links_.chooser->Directory();
-    links_.settings->EditIE1->setText(directory);
-    ReadFavoritesReporting(true, directory.toStdString());
+    const Ports& ports = model_.GetPorts();
+    std::string directory;
+    if (!ports.dialogs->ChooseDirectory(ports.settings->StartupFavoritesDirectory(), directory)) return;
+    ports.settings->SetStartupFavoritesDirectory(directory);
+    ReadFavoritesReporting(true, directory);
     model_.glChanged = false;
     SelectNode(0);
     if (model_.Tree().Count() == 0) ListItems->Clear();

@@ -23,12 +23,10 @@
 namespace pernard::ui {
 
 class TFormBookmark;
-class TFormDirectory;
 
 // What the main window needs of the other windows, set once they all exist.
 struct MainWindowLinks {
     TFormBookmark* settings = nullptr;
-    TFormDirectory* chooser = nullptr;
     QWidget* search = nullptr;
     QWidget* memo = nullptr;
     QWidget* version = nullptr;

@@ -63,3 +63,40 @@ TEST(Cli, EscapeField) {
     EXPECT_EQ(EscapeField("a\\b\tc\rd\ne"), "a\\\\b\\tc\\rd\\ne");
     EXPECT_EQ(EscapeField("plain"), "plain");
 }
+
+TEST(Cli, SaveWritesAFileOrAFavoritesDirectory) {
+    TempDir temp;
+    const std::string a = temp.Write("a.htm", "<TITLE>A</TITLE>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n"
+                                              "<DT><A HREF=\"http://a/\">a</A>\n");
+    const std::string b = temp.Write("b.htm", "<TITLE>B</TITLE>\n<DL><p>\n<DT><A HREF=\"http://b/\">b</A>\n");
+    const std::string out = (temp.Path() / "out.htm").string();
+    CliRun run = RunWith({"save", a, b, "--to", out, "--root", "3"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(pernard::testing::ReadBytes(out).find("http://b/"), std::string::npos);
+    EXPECT_EQ(pernard::testing::ReadBytes(out).find("http://a/"), std::string::npos);
+
+    const std::string favorites = (temp.Path() / "new" / "Favorites").string();
+    run = RunWith({"save", a, "--to-favorites", favorites});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(pernard::testing::ReadBytes(favorites + "/F/a.url"), "[InternetShortcut]\r\nURL=http://a/\r\n");
+    // A directory with something in it is never touched.
+    run = RunWith({"save", a, "--to-favorites", favorites});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("not an empty directory"), std::string::npos);
+    // The saved directory reads back as a source.
+    run = RunWith({"list", favorites});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("1\t0\tfolder\tF\t---"), std::string::npos);
+    EXPECT_NE(run.out.find("2\t1\turl\ta\thttp://a/"), std::string::npos);
+}
+
+TEST(Cli, SaveUsage) {
+    TempDir temp;
+    const std::string a = temp.Write("a.htm", "<TITLE>A</TITLE>\n");
+    EXPECT_EQ(RunWith({"save", a}).status, 2);
+    EXPECT_EQ(RunWith({"save", a, "--to", "x", "--to-favorites", "y"}).status, 2);
+    EXPECT_EQ(RunWith({"save", a, "--to", "x", "--root", "7"}).status, 2);
+    EXPECT_EQ(RunWith({"save", a, "--to", "x", "--root", "one"}).status, 2);
+    EXPECT_EQ(RunWith({"list", "--to", "x", a}).status, 2);
+    EXPECT_EQ(RunWith({"save", "/no/such.htm", "--to", (temp.Path() / "o.htm").string()}).status, 1);
+}

@@ -1,6 +1,8 @@
 #include "ui/BmCheckLog.h"
 #include "ui/BmDirectory.h"
 #include "ui/Memo.h"
+
+#include <QFileInfo>
 #include "UiFixture.h"
 
 using namespace pernard;
@@ -106,4 +108,22 @@ TEST_F(UiTest, WindowGeometryIsKept) {
     EXPECT_TRUE(Stored("Window/fmMemo.Left").isEmpty());
     app->FormDirectory->reject();
     EXPECT_FALSE(Stored("Window/fmDirect.Directory").isEmpty());
+}
+
+TEST_F(UiTest, TheDirectoryChooserFollowsItsTreeAndAsksBeforeDeleting) {
+    temp.Write("dir/Favorites/a.url", "x");
+    temp.Write("dir/Favorites/b.txt", "y");
+    Start();
+    ui::TFormDirectory& chooser = *app->FormDirectory;
+    const QString directory = QString::fromStdString((temp.Path() / "dir" / "Favorites").string());
+    chooser.SetDirectory(directory);
+    EXPECT_EQ(chooser.Directory(), directory);
+    EXPECT_EQ(chooser.EditFavor->text(), directory);
+    chooser.FileEdit->setText("*.url");
+    chooser.FileEditEnter();
+    EXPECT_EQ(chooser.FileEdit->text(), "*.url");
+    // Nothing is selected in the file list: deleting does nothing and asks nothing.
+    chooser.DeleteSelectedFile();
+    EXPECT_TRUE(prompts.questions.empty());
+    EXPECT_TRUE(QFileInfo::exists(directory + "/a.url"));
 }

@@ -102,7 +102,7 @@ TEST_F(UiTest, MenuLoadsReportInTheStatusBar) {
     Start();
     dialogs.nextFile = Sample();
     Main().NetScapeB1Click();
-    EXPECT_EQ(Main().Panel(0), "");  // selecting the first node clears panel 0
+    EXPECT_EQ(Main().Panel(0), "読込完了 :15 件");
     EXPECT_EQ(app->FormBookmark->EditBookmark1->text().toStdString(), Sample());
     EXPECT_EQ(Model().glIndex, 0);
     EXPECT_EQ(Main().Panel(1).toStdString(), Sample());
@@ -162,4 +162,50 @@ TEST_F(UiTest, ReferencePageBesideTheProgram) {
     ASSERT_EQ(browser.opened.size(), 2u);
     EXPECT_EQ(Main().Panel(1), browser.opened[0]);
     EXPECT_EQ(browser.opened[1], "file://" + program.absolutePath() + "/" + program.completeBaseName() + ".htm");
+}
+
+TEST_F(UiTest, FavoritesFromTheMenusAndSavingThemBack) {
+    temp.Write("Favorites/news/a.url", "[InternetShortcut]\r\nURL=http://a/\r\n");
+    temp.Write("Favorites/b.url", "[InternetShortcut]\r\nURL=http://b/\r\n");
+    const std::string favorites = (temp.Path() / "Favorites").string();
+    Start();
+    dialogs.nextDirectory = favorites;
+    Main().IE1Click();
+    EXPECT_EQ(Main().Panel(1).toStdString(), Model().glVisit[0]);
+    EXPECT_EQ(app->FormBookmark->EditIE1->text().toStdString(), favorites);
+    EXPECT_EQ(Model().glCT, 4);
+    EXPECT_FALSE(Model().glChanged);
+
+    // Save as a bookmark file, then as another Favorites directory.
+    Model().glIndex = 0;
+    dialogs.nextFile = (temp.Path() / "saved.htm").string();
+    Main().NetScape2Click();
+    EXPECT_NE(ReadBytes(dialogs.nextFile).find("http://b/"), std::string::npos);
+    dialogs.nextDirectory = (temp.Path() / "copy" / "Favorites").string();
+    Main().IE3Click();
+    EXPECT_EQ(ReadBytes(dialogs.nextDirectory + "/news/a.url"), "[InternetShortcut]\r\nURL=http://a/\r\n");
+
+    // The additional load reads the directory named in the settings.
+    app->FormBookmark->EditIE2->setText(QString::fromStdString(dialogs.nextDirectory));
+    Main().IE2Click();
+    EXPECT_EQ(Model().glIndex, 4);
+    EXPECT_EQ(Model().glCT, 8);
+
+    dialogs.nextDirectory = (temp.Path() / "missing").string();
+    Main().IE1Click();
+    EXPECT_EQ(prompts.messages.back(), "エラー ディレクトリが存在しません : " + dialogs.nextDirectory);
+    EXPECT_EQ(Main().Panel(0), "読込失敗 ");
+}
+
+TEST_F(UiTest, TheBookmarkListShowsItsRowsEntry) {
+    Start(ui::StartupOverride{StartupSource::Netscape, Sample()});
+    ui::TFormBookmark& settings = *app->FormBookmark;
+    ASSERT_GT(settings.ListBookMark->count(), 3);
+    settings.ListBookMark->setCurrentRow(2);
+    EXPECT_EQ(settings.EditURL->text().toStdString(), Model().glUrl[2]);
+    EXPECT_EQ(settings.EditAdd->text().toStdString(), Model().glAdd[2]);
+    settings.ListBookMark->addItem("beyond the table");
+    for (int k = settings.ListBookMark->count(); k < 40; ++k) settings.ListBookMark->addItem("x");
+    settings.ListBookMark->setCurrentRow(39);
+    EXPECT_EQ(settings.EditURL->text(), "");
 }
