@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "formats/EncodingSniffer.h"
 #include "formats/HtmlText.h"
@@ -100,16 +102,34 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
             continue;
         }
         const std::size_t close = ParseTagAttributes(line, nameEnd, attributes);
-        std::string_view href;
-        if (!attributes.Find("HREF", href)) {
+        // One pass over the attributes; the first occurrence of each name counts.
+        const std::string_view* href = nullptr;
+        const std::string_view* added = nullptr;
+        const std::string_view* visited = nullptr;
+        const std::string_view* modified = nullptr;
+        for (const auto& [name, value] : attributes.items) {
+            const std::string_view** slot = nullptr;
+            switch (name.size()) {
+                case 4: slot = EqualsNoCase(name, "HREF") ? &href : nullptr; break;
+                case 8: slot = EqualsNoCase(name, "ADD_DATE") ? &added : nullptr; break;
+                case 10: slot = EqualsNoCase(name, "LAST_VISIT") ? &visited : nullptr; break;
+                case 13: slot = EqualsNoCase(name, "LAST_MODIFIED") ? &modified : nullptr; break;
+                default: break;
+            }
+            if (slot != nullptr && *slot == nullptr) *slot = &value;
+        }
+        if (href == nullptr) {
             if (close == std::string_view::npos) return false;
             at = close;
             continue;
         }
-        fields.url = DecodeCharacterReferences(href);
-        fields.added = attributes.Get("ADD_DATE");
-        fields.visited = attributes.Get("LAST_VISIT");
-        fields.modified = attributes.Get("LAST_MODIFIED");
+        auto decoded = [](const std::string_view* value) {
+            return value == nullptr ? std::string() : DecodeCharacterReferences(*value);
+        };
+        fields.url = decoded(href);
+        fields.added = decoded(added);
+        fields.visited = decoded(visited);
+        fields.modified = decoded(modified);
         fields.beforeAnchor.assign(line.substr(0, at));
         fields.name.clear();
         if (close != std::string_view::npos) {
@@ -277,6 +297,12 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
 
     model.glDepth = 0;
     model.glLevel.fill(0);
+    if (ports.settings->SkipDuplicateUrls()) {
+        // Bookmark lines take well over 200 bytes each: size the duplicate index once.
+        std::error_code error;
+        const auto bytes = std::filesystem::file_size(path, error);
+        if (!error) model.ExpectUrls(static_cast<std::size_t>(bytes / 256));
+    }
     NetscapeReader parser(model, path, encoding.charset);
     bool result = true;
     std::string raw;

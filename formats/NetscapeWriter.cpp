@@ -74,7 +74,7 @@ void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink) {
     const std::string charset = model.RootCharset(root);
     const bool utf8 = !charset.empty() && charset != kCp932;
     BookmarkText text(utf8, sink);
-    const std::string rootName = EscapeHtml(model.Tree().NodeAt(root)->Text());
+    const std::string rootName = EscapeHtml(model.Tree().NodeAt(root)->Text());  // copied out
     text.Line("<!DOCTYPE NETSCAPE-Bookmark-file>");
     if (utf8) text.Line("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">");
     text.Line("<!-- This is written by Quillet -->");

@@ -1,5 +1,6 @@
 #include "model/BmLogic.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <functional>
@@ -63,10 +64,13 @@ bool BmLogic::PrepareSlot() {
     if (glCT < 0 || glCT >= glMaxURL) return false;
     const std::size_t slot = static_cast<std::size_t>(glCT);
     if (glUrl.size() <= slot) {
-        const std::size_t size = slot + 1;
-        for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) texts->resize(size);
-        gloya.resize(size, -1);
-        glNode.resize(size, nullptr);
+        // Rows are only ever appended one at a time, so the new slot is the next one.
+        for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) texts->resize(slot);
+        gloya.resize(slot, -1);
+        glNode.resize(slot, nullptr);
+        for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) texts->emplace_back();
+        gloya.push_back(-1);
+        glNode.push_back(nullptr);
     } else {
         for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) (*texts)[slot].clear();
     }
@@ -123,6 +127,12 @@ void BmLogic::RebuildUrlIndex() {
         if (!IsFolder(i)) urlIndex_.Add(i);
     }
     urlIndexValid_ = true;
+}
+
+void BmLogic::ExpectUrls(std::size_t count) {
+    if (!urlIndexValid_) RebuildUrlIndex();
+    const std::size_t room = glMaxURL > glCT ? static_cast<std::size_t>(glMaxURL - glCT) : 0;
+    urlIndex_.Reserve(urlIndex_.Size() + std::min(count, room));
 }
 
 bool BmLogic::UrlExists(std::string_view url) {

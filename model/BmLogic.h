@@ -86,6 +86,8 @@ public:
 
     bool IsFolder(int index) const { return glUrl[static_cast<std::size_t>(index)] == kFolderMarker; }
     bool UrlExists(std::string_view url);
+    // Makes room in the URL index for `count` more URLs (a hint for large reads).
+    void ExpectUrls(std::size_t count);
     int UrlImageIndex(int index) const;
     void SetFolderImages(int index, TreeNode* node);
 

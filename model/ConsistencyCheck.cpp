@@ -53,7 +53,7 @@ void BmLogic::CheckConsistency(const std::string& callerText, bool run) {
             if (node->Text() != glName.at(slot)) {
                 context = "Check glNode Text " + std::to_string(i);
                 memo.AppendMemo("Unmatch text.. " + std::to_string(i) + " : " + glName[slot] +
-                                " ### " + node->Text());
+                                " ### " + std::string(node->Text()));
                 anomaly = true;
             }
         }

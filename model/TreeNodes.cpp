@@ -21,7 +21,7 @@ TreeNode* TreeNodes::NewNode(std::string_view text) {
         freeNodes_.pop_back();
         *node = TreeNode();
     }
-    node->text_.assign(text);
+    node->text_ = labels_.Store(text);
     return node;
 }
 
@@ -35,8 +35,7 @@ int TreeNodes::FreeSubtree(TreeNode* node) {
         for (TreeNode* child : walk->children_) pending.push_back(child);
         walk->children_.clear();
         walk->children_.shrink_to_fit();
-        walk->text_.clear();
-        walk->text_.shrink_to_fit();
+        walk->text_ = {};
         walk->parent_ = nullptr;
         freeNodes_.push_back(walk);
     }
@@ -146,6 +145,7 @@ void TreeNodes::Clear() {
     root_.children_.clear();
     pool_.clear();
     freeNodes_.clear();
+    labels_.Clear();
     count_ = 0;
     order_.clear();
     orderValid_ = true;
@@ -218,7 +218,7 @@ bool TreeNodes::IsAncestor(const TreeNode* ancestor, const TreeNode* node) const
 }
 
 void TreeNodes::SetText(TreeNode* node, std::string_view text) {
-    node->text_ = std::string(text);
+    node->text_ = labels_.Store(text);
     if (observer_ != nullptr && bulkDepth_ == 0) observer_->Changed(node);
 }
 

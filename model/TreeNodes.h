@@ -4,6 +4,7 @@
 // parent before children) is i.
 
 #include <deque>
+#include "model/TextArena.h"
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +15,7 @@ class TreeNodes;
 
 class TreeNode {
 public:
-    const std::string& Text() const { return text_; }
+    std::string_view Text() const { return text_; }
     int ImageIndex() const { return imageIndex_; }
     int SelectedIndex() const { return selectedIndex_; }
     bool Expanded() const { return expanded_; }
@@ -28,7 +29,7 @@ public:
 
 private:
     friend class TreeNodes;
-    std::string text_;
+    std::string_view text_;  // kept in the tree's text arena
     int imageIndex_ = 0;
     int selectedIndex_ = 0;
     bool expanded_ = false;
@@ -110,6 +111,7 @@ private:
     // deleted node's slot is reused.
     std::deque<TreeNode> pool_;
     std::vector<TreeNode*> freeNodes_;
+    TextArena labels_;
     int count_ = 0;
     int bulkDepth_ = 0;
     TreeObserver* observer_ = nullptr;

@@ -49,7 +49,7 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return QString::fromStdString(node->Text());
+            return QString::fromUtf8(node->Text().data(), static_cast<qsizetype>(node->Text().size()));
         case Qt::DecorationRole:
             return NodeIcon(node->ImageIndex(), node->SelectedIndex());
         default:

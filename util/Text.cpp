@@ -115,6 +115,8 @@ std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size
     // character boundary. Search for both letter cases with memchr.
     const unsigned char upper =
         (first >= 0x61 && first <= 0x7A) ? static_cast<unsigned char>(first - 0x20) : first;
+    bool asciiNeedle = true;
+    for (char c : needle) asciiNeedle = asciiNeedle && static_cast<unsigned char>(c) < 0x80;
     const char* base = text.data();
     std::size_t at = from;
     while (at < text.size()) {
@@ -126,7 +128,10 @@ std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size
         }
         if (hit == nullptr) return std::string_view::npos;
         const std::size_t candidate = static_cast<std::size_t>(hit - base);
-        if (MatchesAt(text, candidate, needle, true)) return candidate;
+        // An ASCII needle can only match ASCII bytes, so a byte-wise comparison is exact.
+        const bool matches = asciiNeedle ? EqualsNoCase(text.substr(candidate, needle.size()), needle)
+                                         : MatchesAt(text, candidate, needle, true);
+        if (matches) return candidate;
         at = candidate + 1;
     }
     return std::string_view::npos;
