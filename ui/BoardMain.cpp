@@ -489,7 +489,7 @@ void TFormMain::ListRefresh() {
     const bool expanded = BtTenkai->isChecked();
     BtUp->setEnabled(true);
     BtDown->setEnabled(true);
-    if (!TreeV->isVisible() && !TreeV->isVisibleTo(this)) return;
+    if (!TreeV->isVisibleTo(this)) return;
     const int e = SelectedEntry();
     if (e < 0 || e >= model_.glCT) return;
     glShown = e;

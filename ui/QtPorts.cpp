@@ -37,13 +37,12 @@ Answer MessageBoxPrompts::Confirm(const std::string& text, Buttons buttons) {
                     QApplication::activeWindow());
     QPushButton* yes = box.addButton("はい(&Y)", QMessageBox::YesRole);
     QPushButton* no = buttons == Buttons::YesCancel ? nullptr : box.addButton("いいえ(&N)", QMessageBox::NoRole);
-    QPushButton* cancel = buttons == Buttons::YesNo ? nullptr : box.addButton("キャンセル", QMessageBox::RejectRole);
+    if (buttons != Buttons::YesNo) box.addButton("キャンセル", QMessageBox::RejectRole);
     box.setDefaultButton(yes);
     box.exec();
     if (box.clickedButton() == yes) return Answer::Yes;
     if (no != nullptr && box.clickedButton() == no) return Answer::No;
-    // Closing the box without a button counts as the last button.
-    (void)cancel;
+    // キャンセル, or closing the box, counts as the last button.
     return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
 }
 
