@@ -100,3 +100,13 @@ TEST(Cli, SaveUsage) {
     EXPECT_EQ(RunWith({"list", "--to", "x", a}).status, 2);
     EXPECT_EQ(RunWith({"save", "/no/such.htm", "--to", (temp.Path() / "o.htm").string()}).status, 1);
 }
+
+TEST(Cli, NoEmptyFoldersCleansEachRead) {
+    TempDir temp;
+    const std::string a = temp.Write("a.htm", "<TITLE>A</TITLE>\n<DL><p>\n<DT><H3>Empty</H3>\n<DL><p>\n</DL><p>\n"
+                                              "<DT><A HREF=\"http://a/\">a</A>\n");
+    CliRun run = RunWith({"list", "--no-empty-folders", a, a});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.find("Empty"), std::string::npos);
+    EXPECT_NE(run.err.find("削除フォルダー ： 1 件"), std::string::npos);
+}
