@@ -227,7 +227,13 @@ bool NetscapeReader::ParseAnchor() {
     AnchorFields& fields = anchor_;
     if (listedLines_ <= kMemoEchoLimit) ListLine(fields.beforeAnchor + " " + fields.name);
     if (model_.GetPorts().settings->SkipDuplicateUrls() && model_.UrlExists(fields.url)) {
-        model_.GetPorts().diagnostics->AppendReadingLog("重複  " + fields.name);
+        // The reading log names skipped duplicates, bounded like the other echoes.
+        if (skippedLines_ < kMemoEchoLimit) {
+            model_.GetPorts().diagnostics->AppendReadingLog("重複  " + fields.name);
+        } else if (skippedLines_ == kMemoEchoLimit) {
+            model_.GetPorts().diagnostics->AppendReadingLog("重複  ……");
+        }
+        ++skippedLines_;
         return true;
     }
     if (!model_.PrepareSlot()) return StopAtCapacity();

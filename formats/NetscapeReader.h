@@ -56,6 +56,7 @@ private:
     bool hasRoot_ = false;
     int urlCount_ = 0;
     int listedLines_ = 0;
+    int skippedLines_ = 0;
     std::string errorText_;
     AnchorFields anchor_;          // reused from line to line
     TagAttributes attributes_;     // reused from line to line
