@@ -4,12 +4,12 @@
 
 #include <array>
 #include <cstddef>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "model/Column.h"
 #include "model/Ports.h"
 #include "model/TreeNodes.h"
 #include "model/UrlIndex.h"
@@ -45,12 +45,12 @@ public:
     BmLogic& operator=(const BmLogic&) = delete;
 
     // --- the table. Slots 0..glCT-1 are in use; storage grows with use, never to glMaxURL.
-    // Deques: appending never moves the rows already there.
-    using TextColumn = std::deque<std::string>;
+    // Columns: appending never moves the rows already there.
+    using TextColumn = Column<std::string>;
     TextColumn glUrl;
     TextColumn glName;
-    std::deque<int> gloya;
-    std::deque<TreeNode*> glNode;
+    Column<int> gloya;
+    Column<TreeNode*> glNode;
     TextColumn glAdd;
     TextColumn glVisit;
     TextColumn glLast;

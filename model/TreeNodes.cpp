@@ -15,7 +15,8 @@ TreeNodes::~TreeNodes() = default;
 TreeNode* TreeNodes::NewNode(std::string_view text) {
     TreeNode* node;
     if (freeNodes_.empty()) {
-        node = &pool_.emplace_back();
+        pool_.emplace_back();
+        node = &pool_[pool_.size() - 1];
     } else {
         node = freeNodes_.back();
         freeNodes_.pop_back();

@@ -3,11 +3,12 @@
 // the entry table is the node whose absolute index (pre-order position over the whole tree,
 // parent before children) is i.
 
-#include <deque>
-#include "model/TextArena.h"
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "model/Column.h"
+#include "model/TextArena.h"
 
 namespace pernard {
 
@@ -109,7 +110,7 @@ private:
     TreeNode root_;
     // Nodes live in a pool: appending a million nodes costs no million allocations, and a
     // deleted node's slot is reused.
-    std::deque<TreeNode> pool_;
+    Column<TreeNode> pool_;
     std::vector<TreeNode*> freeNodes_;
     TextArena labels_;
     int count_ = 0;

@@ -5,16 +5,17 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "model/Column.h"
 
 namespace pernard {
 
 class UrlIndex {
 public:
-    explicit UrlIndex(const std::deque<std::string>& urls) : urls_(urls) {}
+    explicit UrlIndex(const Column<std::string>& urls) : urls_(urls) {}
 
     void Clear();
     void Reserve(std::size_t count);
@@ -31,7 +32,7 @@ private:
     static std::uint64_t Hash(std::string_view url);
     void Grow();
 
-    const std::deque<std::string>& urls_;
+    const Column<std::string>& urls_;
     std::vector<Slot> slots_;
     std::size_t size_ = 0;
 };

@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "model/Column.h"
+#include "model/TextArena.h"
+
+using namespace pernard;
+
+TEST(Column, GrowsInChunksWithoutMovingElements) {
+    Column<std::string> column;
+    column.push_back("first");
+    const std::string* first = &column[0];
+    for (int k = 1; k < 10000; ++k) column.push_back(std::to_string(k));
+    EXPECT_EQ(first, &column[0]);
+    EXPECT_EQ(column.size(), 10000u);
+    EXPECT_EQ(column[4097], "4097");
+    column.resize(3);
+    EXPECT_EQ(column.size(), 3u);
+    column.resize(5, "x");
+    EXPECT_EQ(column[4], "x");
+    EXPECT_THROW(column.at(5), std::out_of_range);
+    std::string joined;
+    for (const std::string& text : column) joined += text + ",";
+    EXPECT_EQ(joined, "first,1,2,x,x,");
+    column.clear();
+    EXPECT_TRUE(column.empty());
+}
+
+TEST(TextArena, KeepsEveryTextUntilCleared) {
+    TextArena arena;
+    const std::string_view a = arena.Store("日本語");
+    const std::string big(300000, 'b');  // larger than a block
+    const std::string_view b = arena.Store(big);
+    const std::string_view c = arena.Store("after");
+    EXPECT_EQ(a, "日本語");
+    EXPECT_EQ(b, big);
+    EXPECT_EQ(c, "after");
+    EXPECT_TRUE(arena.Store("").empty());
+}
