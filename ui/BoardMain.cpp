@@ -290,7 +290,7 @@ void TFormMain::BuildBody() {
     Notebook->addWidget(browserPage);
     auto* imageLayout = new QVBoxLayout(imagePage);
     imageLayout->setContentsMargins(0, 0, 0, 0);
-    ListItems = new ListModel(this);
+    ListItems = new ListModel([this](int entry) { return RowOf(entry); }, this);
     LView = new QTreeView(imagePage);
     LView->setObjectName("LView");
     LView->setModel(ListItems);
@@ -468,8 +468,9 @@ void TFormMain::UpdateBrowserButton() {
 }
 
 ListRow TFormMain::RowOf(int entry) const {
-    const std::size_t k = static_cast<std::size_t>(entry);
     ListRow row;
+    if (entry < 0 || entry >= model_.glCT) return row;
+    const std::size_t k = static_cast<std::size_t>(entry);
     const bool folder = model_.IsFolder(entry);
     const std::string visit = folder ? model_.glVisit[k] : SecondsToDateTimeText(model_.glVisit[k]);
     const std::string last = SecondsToDateTimeText(model_.glLast[k]);
@@ -495,18 +496,18 @@ void TFormMain::ListRefresh() {
     glShown = e;
     const std::size_t k = static_cast<std::size_t>(e);
     ListViewCaption->setText(Text(model_.glName[k]));
-    std::vector<ListRow> rows;
+    std::vector<int> rows;
     if (!model_.IsFolder(e)) {
-        rows.push_back(RowOf(e));
+        rows.push_back(e);
         Panel1->setText(Text(model_.glUrl[k]));
     } else {
         // The subtree of e is the run of entries after it whose parent index is at least e.
         const int count = std::min(model_.glCT, model_.Tree().Count());
         for (int i = e + 1; i < count && model_.gloya[static_cast<std::size_t>(i)] >= e; ++i) {
-            if (expanded || model_.gloya[static_cast<std::size_t>(i)] == e) rows.push_back(RowOf(i));
+            if (expanded || model_.gloya[static_cast<std::size_t>(i)] == e) rows.push_back(i);
         }
     }
-    ListItems->SetRows(std::move(rows));
+    ListItems->SetEntries(std::move(rows));
     Notebook->setCurrentIndex(1);
     if (model_.gloya[k] == -1) Panel1->setText(Text(model_.glVisit[k]));
 }

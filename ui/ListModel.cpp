@@ -10,25 +10,28 @@ const char* const kCaptions[kListColumnCount] = {"名称",     "訪問日", "最
                                                  "サーバー", "備考",   "File"};
 }  // namespace
 
-ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) {}
+ListModel::ListModel(std::function<ListRow(int)> rowOf, QObject* parent)
+    : QAbstractTableModel(parent), rowOf_(std::move(rowOf)) {}
 
-void ListModel::Clear() { SetRows({}); }
+void ListModel::Clear() { SetEntries({}); }
 
-void ListModel::SetRows(std::vector<ListRow> rows) {
+void ListModel::SetEntries(std::vector<int> entries) {
     beginResetModel();
-    rows_ = std::move(rows);
+    entries_ = std::move(entries);
     endResetModel();
 }
 
 int ListModel::EntryIndex(int row) const {
-    if (row < 0 || row >= rowCount()) return -1;
-    bool ok = false;
-    const int index = Row(row).texts.value(kIndexColumn).toInt(&ok);
-    return ok ? index : -1;
+    return row < 0 || row >= rowCount() ? -1 : entries_[static_cast<std::size_t>(row)];
+}
+
+ListRow ListModel::Row(int row) const {
+    const int entry = EntryIndex(row);
+    return entry < 0 ? ListRow{} : rowOf_(entry);
 }
 
 int ListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
 }
 
 int ListModel::columnCount(const QModelIndex& parent) const {
@@ -37,10 +40,11 @@ int ListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
-    const ListRow& row = Row(index.row());
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return row.texts.value(index.column());
-    if (role == Qt::DecorationRole && index.column() == 0) return SmallImage(row.image);
-    return {};
+    const bool text = role == Qt::DisplayRole || role == Qt::ToolTipRole;
+    const bool image = role == Qt::DecorationRole && index.column() == 0;
+    if (!text && !image) return {};
+    const ListRow row = Row(index.row());
+    return text ? QVariant(row.texts.value(index.column())) : QVariant(SmallImage(row.image));
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -1,9 +1,11 @@
 #pragma once
-// The rows of the URL list (LView): a caption, ten sub-item texts and an image per row, in the
-// order they were added.
+// The rows of the URL list (LView): one row per shown entry, in the order they were added. A
+// row holds only its entry index (the hidden "Index" column); its texts and image are made when
+// the view asks for them, so that a folder of a hundred thousand bookmarks lists at once.
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace pernard::ui {
@@ -19,12 +21,13 @@ struct ListRow {
 class ListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit ListModel(QObject* parent = nullptr);
+    // `rowOf` makes the row of an entry.
+    explicit ListModel(std::function<ListRow(int entry)> rowOf, QObject* parent = nullptr);
 
     void Clear();
-    void SetRows(std::vector<ListRow> rows);
-    const ListRow& Row(int row) const { return rows_[static_cast<std::size_t>(row)]; }
-    // The entry index of a row, read from its hidden "Index" column; -1 when there is none.
+    void SetEntries(std::vector<int> entries);
+    ListRow Row(int row) const;
+    // The entry index of a row; -1 when there is none.
     int EntryIndex(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -33,7 +36,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    std::vector<ListRow> rows_;
+    std::function<ListRow(int)> rowOf_;
+    std::vector<int> entries_;
 };
 
 }  // namespace pernard::ui
