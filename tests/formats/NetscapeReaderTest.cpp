@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <random>
+
 #include "formats/NetscapeReader.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
@@ -279,4 +283,38 @@ TEST_F(NetscapeReaderTest, HostileLinesNeverCrash) {
     EXPECT_NO_FATAL_FAILURE(ReadNetscapeFile(t.model, true, (temp.Path() / "nasty.htm").string(),
                                              urls, error));
     EXPECT_EQ(t.model.Tree().Count(), t.model.glCT);
+}
+
+TEST(NetscapeReaderRandom, RandomInputKeepsEveryInvariant) {
+    // Files stitched together from tags, quotes, references, line ends and stray bytes.
+    const char* pieces[] = {"<DT>", "<DL>", "</DL>", "<H3", "</H3>", "<A ", "<a\t", "HREF=", "\"", "'",
+                            ">", "</A>", "<TITLE>", "</TITLE>", "<!--", "-->", "&amp;", "&#x", "&#", ";",
+                            "\r", "\n", "\r\n", "\x1a", "\x82", "\xe3\x81", "日本", "ADD_DATE=", " ",
+                            "<META charset=utf-8>", "\xef\xbb\xbf"};
+    std::mt19937 random(20261208);
+    TempDir temp;
+    for (int round = 0; round < 300; ++round) {
+        std::string file;
+        const int count = static_cast<int>(random() % 300);
+        for (int k = 0; k < count; ++k) {
+            file += random() % 10 == 0 ? std::string(1, static_cast<char>(random() % 256))
+                                       : pieces[random() % std::size(pieces)];
+        }
+        const std::string path = temp.Write("random.htm", file);
+        TestModel t;
+        t.settings.maxUrl = std::to_string(random() % 40);
+        t.settings.skipDuplicates = random() % 2 == 0;
+        t.settings.noEmptyFolders = random() % 2 == 0;
+        int urls = 0;
+        std::string error;
+        ReadNetscapeFile(t.model, true, path, urls, error);
+        ReadNetscapeFile(t.model, false, path, urls, error);
+        ASSERT_EQ(t.model.Tree().Count(), t.model.glCT) << round;
+        ASSERT_LE(t.model.glCT, std::max(0, t.model.glMaxURL)) << round;
+        for (int i = 0; i < t.model.glCT; ++i) ASSERT_LT(t.model.gloya[static_cast<std::size_t>(i)], i);
+        t.model.glChanged = true;
+        t.diagnostics.memo.clear();
+        t.model.CheckConsistency("random", true);
+        ASSERT_EQ(t.diagnostics.memo.size(), 1u) << round << ": " << t.diagnostics.memo.back();
+    }
 }
