@@ -1,27 +1,36 @@
 #pragma once
-// One column of the entry table: random access like a vector, but stored in large fixed-size
-// chunks, so that appending never moves an element and a million rows cost a few hundred
-// allocations.
+// One column of the entry table: random access like a vector, but stored in chunks that double
+// in size (4096 elements, then 8192, ...), so that appending never moves an element and a
+// million rows cost a handful of allocations. Elements are constructed only as they are
+// appended, so unused capacity is never touched.
 
+#include <bit>
 #include <cstddef>
 #include <memory>
+#include <new>
 #include <stdexcept>
+#include <utility>
 #include <vector>
+
+#include "util/LargeBlocks.h"
 
 namespace pernard {
 
 template <typename T>
 class Column {
 public:
-    static constexpr std::size_t kChunkSize = 4096;
+    static constexpr std::size_t kFirstChunk = 4096;
+
+    Column() = default;
+    ~Column() { clear(); }
+    Column(const Column&) = delete;
+    Column& operator=(const Column&) = delete;
 
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
 
-    T& operator[](std::size_t index) { return chunks_[index / kChunkSize][index % kChunkSize]; }
-    const T& operator[](std::size_t index) const {
-        return chunks_[index / kChunkSize][index % kChunkSize];
-    }
+    T& operator[](std::size_t index) { return *Locate(index); }
+    const T& operator[](std::size_t index) const { return *const_cast<Column*>(this)->Locate(index); }
     T& at(std::size_t index) {
         if (index >= size_) throw std::out_of_range("Column::at");
         return (*this)[index];
@@ -32,21 +41,26 @@ public:
     }
 
     void push_back(T value) {
-        if (size_ == chunks_.size() * kChunkSize) chunks_.push_back(std::make_unique<T[]>(kChunkSize));
-        (*this)[size_++] = std::move(value);
+        if (size_ == Capacity(chunks_.size())) {
+            const std::size_t elements = kFirstChunk << chunks_.size();
+            chunks_.push_back(static_cast<T*>(AllocateBlock(elements * sizeof(T))));
+        }
+        new (Locate(size_)) T(std::move(value));
+        ++size_;
     }
     void emplace_back() { push_back(T()); }
 
-    // Grows with copies of `value`, or shrinks (the elements past the new size are reset).
+    // Grows with copies of `value`, or shrinks.
     void resize(std::size_t newSize, const T& value = T()) {
         while (size_ < newSize) push_back(value);
-        while (size_ > newSize) (*this)[--size_] = T();
+        while (size_ > newSize) std::destroy_at(Locate(--size_));
     }
 
-    // Releases every chunk.
+    // Destroys every element and releases every chunk.
     void clear() {
+        resize(0);
+        for (T* chunk : chunks_) FreeBlock(chunk);
         chunks_.clear();
-        size_ = 0;
     }
 
     template <typename Element, typename Owner>
@@ -68,7 +82,15 @@ public:
     Iterator<const T, const Column> end() const { return {this, size_}; }
 
 private:
-    std::vector<std::unique_ptr<T[]>> chunks_;
+    // Elements held by the first `chunks` chunks.
+    static std::size_t Capacity(std::size_t chunks) { return kFirstChunk * ((std::size_t{1} << chunks) - 1); }
+
+    T* Locate(std::size_t index) {
+        const std::size_t chunk = static_cast<std::size_t>(std::bit_width(index / kFirstChunk + 1)) - 1;
+        return chunks_[chunk] + (index - Capacity(chunk));
+    }
+
+    std::vector<T*> chunks_;
     std::size_t size_ = 0;
 };
 

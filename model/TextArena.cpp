@@ -3,25 +3,29 @@
 #include <algorithm>
 #include <cstring>
 
+#include "util/LargeBlocks.h"
+
 namespace pernard {
 
 std::string_view TextArena::Store(std::string_view text) {
     if (text.empty()) return {};
     if (blocks_.empty() || used_ + text.size() > lastSize_) {
         // A text longer than a block gets a block of its own.
-        lastSize_ = std::max(kBlockSize, text.size());
-        blocks_.push_back(std::make_unique<char[]>(lastSize_));
+        const std::size_t next = lastSize_ == 0 ? kFirstBlock : std::min(lastSize_ * 2, kLargestBlock);
+        lastSize_ = std::max(next, text.size());
+        blocks_.push_back(static_cast<char*>(AllocateBlock(lastSize_)));
         used_ = 0;
     }
-    char* at = blocks_.back().get() + used_;
+    char* at = blocks_.back() + used_;
     std::memcpy(at, text.data(), text.size());
     used_ += text.size();
     return std::string_view(at, text.size());
 }
 
 void TextArena::Clear() {
+    for (char* block : blocks_) FreeBlock(block);
     blocks_.clear();
-    used_ = kBlockSize;
+    used_ = 0;
     lastSize_ = 0;
 }
 

@@ -4,7 +4,6 @@
 // text that is replaced stays in its block until Clear.
 
 #include <cstddef>
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -16,11 +15,18 @@ public:
     std::string_view Store(std::string_view text);
     void Clear();
 
+    TextArena() = default;
+    ~TextArena() { Clear(); }
+    TextArena(const TextArena&) = delete;
+    TextArena& operator=(const TextArena&) = delete;
+
 private:
-    static constexpr std::size_t kBlockSize = 256 * 1024;
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    std::size_t used_ = kBlockSize;  // bytes used in the last block
-    std::size_t lastSize_ = 0;       // size of the last block
+    // Blocks double from 64 KiB up to 4 MiB.
+    static constexpr std::size_t kFirstBlock = 64 * 1024;
+    static constexpr std::size_t kLargestBlock = 4 * 1024 * 1024;
+    std::vector<char*> blocks_;
+    std::size_t used_ = 0;      // bytes used in the last block
+    std::size_t lastSize_ = 0;  // size of the last block
 };
 
 }  // namespace pernard

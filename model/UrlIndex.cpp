@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "util/LargeBlocks.h"
+
 namespace pernard {
 
 std::uint64_t UrlIndex::Hash(std::string_view url) {
@@ -9,33 +11,38 @@ std::uint64_t UrlIndex::Hash(std::string_view url) {
 }
 
 void UrlIndex::Clear() {
-    slots_.clear();
-    slots_.shrink_to_fit();
+    FreeBlock(slots_);
+    slots_ = nullptr;
+    capacity_ = 0;
     size_ = 0;
 }
 
 void UrlIndex::Reserve(std::size_t count) {
     std::size_t capacity = 16;
     while (capacity < count * 2) capacity *= 2;
-    if (capacity <= slots_.size()) return;
-    std::vector<Slot> old = std::move(slots_);
-    slots_.assign(capacity, Slot{});
+    if (capacity <= capacity_) return;
+    Slot* old = slots_;
+    const std::size_t oldCapacity = capacity_;
+    slots_ = static_cast<Slot*>(AllocateBlock(capacity * sizeof(Slot)));
+    capacity_ = capacity;
+    for (std::size_t k = 0; k < capacity; ++k) slots_[k] = Slot{};
     const std::size_t mask = capacity - 1;
-    for (const Slot& slot : old) {
-        if (slot.index < 0) continue;
-        std::size_t at = static_cast<std::size_t>(slot.hash) & mask;
+    for (std::size_t k = 0; k < oldCapacity; ++k) {
+        if (old[k].index < 0) continue;
+        std::size_t at = static_cast<std::size_t>(old[k].hash) & mask;
         while (slots_[at].index >= 0) at = (at + 1) & mask;
-        slots_[at] = slot;
+        slots_[at] = old[k];
     }
+    FreeBlock(old);
 }
 
-void UrlIndex::Grow() { Reserve(slots_.empty() ? 8 : slots_.size()); }
+void UrlIndex::Grow() { Reserve(capacity_ == 0 ? 8 : capacity_); }
 
 void UrlIndex::Add(int index) {
-    if ((size_ + 1) * 2 > slots_.size()) Grow();
+    if ((size_ + 1) * 2 > capacity_) Grow();
     const std::string& url = urls_[static_cast<std::size_t>(index)];
     const std::uint64_t hash = Hash(url);
-    const std::size_t mask = slots_.size() - 1;
+    const std::size_t mask = capacity_ - 1;
     std::size_t at = static_cast<std::size_t>(hash) & mask;
     while (slots_[at].index >= 0) at = (at + 1) & mask;
     slots_[at] = Slot{hash, index};
@@ -43,9 +50,9 @@ void UrlIndex::Add(int index) {
 }
 
 bool UrlIndex::Contains(std::string_view url) const {
-    if (slots_.empty()) return false;
+    if (capacity_ == 0) return false;
     const std::uint64_t hash = Hash(url);
-    const std::size_t mask = slots_.size() - 1;
+    const std::size_t mask = capacity_ - 1;
     for (std::size_t at = static_cast<std::size_t>(hash) & mask; slots_[at].index >= 0;
          at = (at + 1) & mask) {
         if (slots_[at].hash == hash && urls_[static_cast<std::size_t>(slots_[at].index)] == url) {

@@ -16,6 +16,9 @@ namespace pernard {
 class UrlIndex {
 public:
     explicit UrlIndex(const Column<std::string>& urls) : urls_(urls) {}
+    ~UrlIndex() { Clear(); }
+    UrlIndex(const UrlIndex&) = delete;
+    UrlIndex& operator=(const UrlIndex&) = delete;
 
     void Clear();
     void Reserve(std::size_t count);
@@ -33,7 +36,8 @@ private:
     void Grow();
 
     const Column<std::string>& urls_;
-    std::vector<Slot> slots_;
+    Slot* slots_ = nullptr;  // a power of two of them, from AllocateBlock
+    std::size_t capacity_ = 0;
     std::size_t size_ = 0;
 };
 
