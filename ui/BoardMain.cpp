@@ -732,6 +732,9 @@ bool TFormMain::FormCloseQuery() {
     QFile::remove("D:\\Bin\\Skylark.dat");
 #endif
     SaveWindowState();
+    // A file or directory chosen from the menus is read at the next start even when the
+    // settings window was never closed in this run.
+    if (links_.settings != nullptr) links_.settings->SaveSettings();
     return true;
 }
 

@@ -209,3 +209,14 @@ TEST_F(UiTest, TheBookmarkListShowsItsRowsEntry) {
     settings.ListBookMark->setCurrentRow(39);
     EXPECT_EQ(settings.EditURL->text(), "");
 }
+
+TEST_F(UiTest, AFileChosenFromTheMenuIsReadAtTheNextStart) {
+    Start();
+    dialogs.nextFile = Sample();
+    Main().NetScapeB1Click();
+    app->FormBookmark->RadioBrowser->SetItemIndex(0);
+    ASSERT_TRUE(Main().FormCloseQuery());
+    app.reset();
+    Start();
+    EXPECT_EQ(Model().glCT, 21);
+}
