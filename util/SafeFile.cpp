@@ -74,6 +74,17 @@ bool SafeFileWriter::Commit() {
         std::error_code error;
         fs::rename(temporary_, target_, error);
         ok = !error;
+#ifndef _WIN32
+        // Make the rename itself durable: sync the directory that holds the file.
+        if (ok) {
+            const std::string directory = fs::path(target_).parent_path().string();
+            const int handle = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
+            if (handle >= 0) {
+                fsync(handle);
+                close(handle);
+            }
+        }
+#endif
     }
     if (!ok) std::remove(temporary_.c_str());
     temporary_.clear();
