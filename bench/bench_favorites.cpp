@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::cout << "favorites " << (ok ? "ok" : "FAILED " + errorText) << ": " << urls
-                  << " URLs, duplicates " << (skip ? "skipped" : "kept") << ", " << seconds << " s\n";
+                  << " URLs, duplicates " << (skip ? "skipped" : "kept") << ", " << seconds
+                  << " s\n";
     }
     fs::remove_all(root.parent_path());
     return 0;

@@ -16,14 +16,15 @@
 namespace {
 
 const std::vector<std::string> kJapaneseWords = {
-    "ニュース", "天気予報", "技術情報", "料理レシピ", "旅行", "鉄道", "写真", "音楽",
-    "図書館", "大学", "研究室", "開発日記", "東京", "大阪", "京都", "北海道", "銀行",
-    "買い物", "地図", "辞書", "翻訳", "健康", "スポーツ", "映画", "ゲーム", "趣味の部屋"};
+    "ニュース", "天気予報", "技術情報", "料理レシピ", "旅行",      "鉄道", "写真",
+    "音楽",     "図書館",   "大学",     "研究室",     "開発日記",  "東京", "大阪",
+    "京都",     "北海道",   "銀行",     "買い物",     "地図",      "辞書", "翻訳",
+    "健康",     "スポーツ", "映画",     "ゲーム",     "趣味の部屋"};
 const std::vector<std::string> kAsciiWords = {
-    "Linux", "Qt", "C++", "News", "Blog", "Wiki", "Docs", "Home", "Search", "Photo",
-    "Archive", "Tools", "Reference", "Forum", "Mail", "Shop"};
+    "Linux",  "Qt",    "C++",     "News",  "Blog",      "Wiki",  "Docs", "Home",
+    "Search", "Photo", "Archive", "Tools", "Reference", "Forum", "Mail", "Shop"};
 const std::vector<std::string> kHosts = {
-    "www.example.jp", "news.example.co.jp", "blog.example.net", "docs.example.org",
+    "www.example.jp",  "news.example.co.jp", "blog.example.net",   "docs.example.org",
     "www.example.com", "shop.example.ne.jp", "wiki.example.or.jp", "portal.example.ac.jp"};
 
 std::string Indent(int depth) { return std::string(std::min(4 * (depth + 1), 44), ' '); }

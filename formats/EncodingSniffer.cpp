@@ -89,7 +89,8 @@ std::string DeclaredCharset(const std::string& line) {
     const std::size_t at = FindNoCase(line, "charset=");
     if (at == std::string::npos) return {};
     std::size_t start = at + 8;
-    while (start < line.size() && (line[start] == '"' || line[start] == '\'' || line[start] == ' ')) {
+    while (start < line.size() &&
+           (line[start] == '"' || line[start] == '\'' || line[start] == ' ')) {
         ++start;
     }
     std::size_t end = start;

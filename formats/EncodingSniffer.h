@@ -7,8 +7,8 @@
 namespace pernard {
 
 struct SniffedEncoding {
-    std::string charset;         // the converter's name: "UTF-8", "CP932", "EUC-JP", ...
-    std::size_t bomLength = 0;   // bytes of a byte order mark to skip
+    std::string charset;        // the converter's name: "UTF-8", "CP932", "EUC-JP", ...
+    std::size_t bomLength = 0;  // bytes of a byte order mark to skip
 };
 
 // In this order: a UTF-8 byte order mark means UTF-8; a charset declared in a META line before

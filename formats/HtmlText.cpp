@@ -79,11 +79,20 @@ void AppendEscapedHtml(std::string& out, std::string_view text) {
     for (std::size_t at = 0; at < text.size(); ++at) {
         const char* entity = nullptr;
         switch (text[at]) {
-            case '&': entity = "&amp;"; break;
-            case '<': entity = "&lt;"; break;
-            case '>': entity = "&gt;"; break;
-            case '"': entity = "&quot;"; break;
-            default: continue;
+            case '&':
+                entity = "&amp;";
+                break;
+            case '<':
+                entity = "&lt;";
+                break;
+            case '>':
+                entity = "&gt;";
+                break;
+            case '"':
+                entity = "&quot;";
+                break;
+            default:
+                continue;
         }
         out.append(text.data() + start, at - start);
         out += entity;

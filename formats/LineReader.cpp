@@ -65,7 +65,8 @@ bool LineReader::NextLine(std::string& line) {
         std::size_t length = available;
         for (const char terminator : {'\n', '\r', kEndOfFile}) {
             const void* hit = std::memchr(start, terminator, length);
-            if (hit != nullptr) length = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
+            if (hit != nullptr)
+                length = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
         }
         line.append(start, length);
         any = true;

@@ -110,11 +110,20 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
         for (const auto& [name, value] : attributes.items) {
             const std::string_view** slot = nullptr;
             switch (name.size()) {
-                case 4: slot = EqualsNoCase(name, "HREF") ? &href : nullptr; break;
-                case 8: slot = EqualsNoCase(name, "ADD_DATE") ? &added : nullptr; break;
-                case 10: slot = EqualsNoCase(name, "LAST_VISIT") ? &visited : nullptr; break;
-                case 13: slot = EqualsNoCase(name, "LAST_MODIFIED") ? &modified : nullptr; break;
-                default: break;
+                case 4:
+                    slot = EqualsNoCase(name, "HREF") ? &href : nullptr;
+                    break;
+                case 8:
+                    slot = EqualsNoCase(name, "ADD_DATE") ? &added : nullptr;
+                    break;
+                case 10:
+                    slot = EqualsNoCase(name, "LAST_VISIT") ? &visited : nullptr;
+                    break;
+                case 13:
+                    slot = EqualsNoCase(name, "LAST_MODIFIED") ? &modified : nullptr;
+                    break;
+                default:
+                    break;
             }
             if (slot != nullptr && *slot == nullptr) *slot = &value;
         }
@@ -168,9 +177,7 @@ bool NetscapeReader::AddRoot(const std::string& name) {
     return true;
 }
 
-bool NetscapeReader::EnsureRoot() {
-    return hasRoot_ || AddRoot(FileNamePart(path_));
-}
+bool NetscapeReader::EnsureRoot() { return hasRoot_ || AddRoot(FileNamePart(path_)); }
 
 bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
     if (inComment_) {

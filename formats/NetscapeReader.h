@@ -58,8 +58,8 @@ private:
     int listedLines_ = 0;
     int skippedLines_ = 0;
     std::string errorText_;
-    AnchorFields anchor_;          // reused from line to line
-    TagAttributes attributes_;     // reused from line to line
+    AnchorFields anchor_;       // reused from line to line
+    TagAttributes attributes_;  // reused from line to line
 };
 
 }  // namespace pernard

@@ -32,8 +32,7 @@ std::string CheckLogLine(const std::string& url, const std::string& name) {
     return line + " " + name;
 }
 
-BmLogic::BmLogic(const Ports& ports)
-    : ports_(ports) {}
+BmLogic::BmLogic(const Ports& ports) : ports_(ports) {}
 
 bool BmLogic::ResetEntryTable(std::string& errorText) {
     int maxUrl = 0;
@@ -77,8 +76,7 @@ bool BmLogic::PrepareSlot() {
     return true;
 }
 
-bool BmLogic::AddEntry(bool isTop, bool isUrl, std::string_view name,
-                       std::string_view sourcePath) {
+bool BmLogic::AddEntry(bool isTop, bool isUrl, std::string_view name, std::string_view sourcePath) {
     if (glCT < 0 || glCT >= glMaxURL || static_cast<std::size_t>(glCT) >= glUrl.size()) {
         return false;
     }

@@ -84,7 +84,9 @@ public:
     // "階層 ＭＡＸ " when a root or folder would open a level beyond the limit.
     bool AddEntry(bool isTop, bool isUrl, std::string_view name, std::string_view sourcePath);
 
-    bool IsFolder(int index) const { return glUrl[static_cast<std::size_t>(index)] == kFolderMarker; }
+    bool IsFolder(int index) const {
+        return glUrl[static_cast<std::size_t>(index)] == kFolderMarker;
+    }
     bool UrlExists(std::string_view url);
     // Makes room in the URL index for `count` more URLs (a hint for large reads).
     void ExpectUrls(std::size_t count);

@@ -30,7 +30,9 @@ public:
     bool empty() const { return size_ == 0; }
 
     T& operator[](std::size_t index) { return *Locate(index); }
-    const T& operator[](std::size_t index) const { return *const_cast<Column*>(this)->Locate(index); }
+    const T& operator[](std::size_t index) const {
+        return *const_cast<Column*>(this)->Locate(index);
+    }
     T& at(std::size_t index) {
         if (index >= size_) throw std::out_of_range("Column::at");
         return (*this)[index];
@@ -83,10 +85,13 @@ public:
 
 private:
     // Elements held by the first `chunks` chunks.
-    static std::size_t Capacity(std::size_t chunks) { return kFirstChunk * ((std::size_t{1} << chunks) - 1); }
+    static std::size_t Capacity(std::size_t chunks) {
+        return kFirstChunk * ((std::size_t{1} << chunks) - 1);
+    }
 
     T* Locate(std::size_t index) {
-        const std::size_t chunk = static_cast<std::size_t>(std::bit_width(index / kFirstChunk + 1)) - 1;
+        const std::size_t chunk =
+            static_cast<std::size_t>(std::bit_width(index / kFirstChunk + 1)) - 1;
         return chunks_[chunk] + (index - Capacity(chunk));
     }
 

@@ -11,7 +11,8 @@ std::string_view TextArena::Store(std::string_view text) {
     if (text.empty()) return {};
     if (blocks_.empty() || used_ + text.size() > lastSize_) {
         // A text longer than a block gets a block of its own.
-        const std::size_t next = lastSize_ == 0 ? kFirstBlock : std::min(lastSize_ * 2, kLargestBlock);
+        const std::size_t next =
+            lastSize_ == 0 ? kFirstBlock : std::min(lastSize_ * 2, kLargestBlock);
         lastSize_ = std::max(next, text.size());
         blocks_.push_back(static_cast<char*>(AllocateBlock(lastSize_)));
         used_ = 0;

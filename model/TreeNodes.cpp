@@ -71,8 +71,7 @@ bool TreeNodes::IsOnLastPath(const TreeNode* node) const {
 }
 
 TreeNode* TreeNodes::Insert(TreeNode* parent, int row, std::string_view text) {
-    const bool appendsToOrder =
-        orderValid_ && row == parent->ChildCount() && IsOnLastPath(parent);
+    const bool appendsToOrder = orderValid_ && row == parent->ChildCount() && IsOnLastPath(parent);
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
     if (notify) observer_->AboutToInsert(parent == &root_ ? nullptr : parent, row);
     TreeNode* raw = NewNode(text);

@@ -36,8 +36,8 @@ private:
     bool expanded_ = false;
     bool doomed_ = false;  // marked by DeleteMany
     int row_ = 0;
-    int absoluteIndex_ = -1;  // valid while the tree's order cache is valid
-    TreeNode* parent_ = nullptr;  // the invisible root for top-level nodes
+    int absoluteIndex_ = -1;           // valid while the tree's order cache is valid
+    TreeNode* parent_ = nullptr;       // the invisible root for top-level nodes
     std::vector<TreeNode*> children_;  // owned by the tree's node pool
 };
 

@@ -7,7 +7,8 @@
 
 namespace pernard::ui {
 
-TFormLog::TFormLog(QWidget* parent) : PersistentWindow("TFormLog", "ログ", "fmCheckLog", parent, QSize(615, 320)) {
+TFormLog::TFormLog(QWidget* parent)
+    : PersistentWindow("TFormLog", "ログ", "fmCheckLog", parent, QSize(615, 320)) {
     setFont(DesignFont(kPGothic, 12));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

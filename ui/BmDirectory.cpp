@@ -36,7 +36,8 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
     DirListBox = new QTreeView(this);
     DirListBox->setObjectName("DirListBox");
     DirListBox->setModel(directories_);
-    for (int column = 1; column < directories_->columnCount(); ++column) DirListBox->hideColumn(column);
+    for (int column = 1; column < directories_->columnCount(); ++column)
+        DirListBox->hideColumn(column);
     DirListBox->setHeaderHidden(true);
     DirListBox->installEventFilter(this);
     DriveComboBox1 = new QComboBox(this);
@@ -71,11 +72,13 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
     grid->addWidget(StatusBar, 5, 0, 1, 2);
     grid->setRowStretch(1, 1);
 
-    connect(DirListBox->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { DirectoryChanged(directories_->filePath(current)); });
+    connect(
+        DirListBox->selectionModel(), &QItemSelectionModel::currentChanged, this,
+        [this](const QModelIndex& current) { DirectoryChanged(directories_->filePath(current)); });
     connect(DirListBox, &QTreeView::clicked, this,
             [this] { StatusBar->showMessage(QDir::toNativeSeparators(directory_)); });
-    connect(DriveComboBox1, &QComboBox::textActivated, this, [this](const QString& root) { SetDirectory(root); });
+    connect(DriveComboBox1, &QComboBox::textActivated, this,
+            [this](const QString& root) { SetDirectory(root); });
     connect(FileListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { FileEdit->setText(files_->fileName(current)); });
     connect(FileEdit, &QLineEdit::returnPressed, this, [this] { FileEditEnter(); });
@@ -85,7 +88,8 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
         menu.exec(FileListBox1->viewport()->mapToGlobal(at));
     });
 
-    const QString saved = Registry::ReadText(kWindowSection, "fmDirect.Directory", QDir::currentPath());
+    const QString saved =
+        Registry::ReadText(kWindowSection, "fmDirect.Directory", QDir::currentPath());
     SetDirectory(QFileInfo(saved).isDir() ? saved : QDir::currentPath());
 }
 

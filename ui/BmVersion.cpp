@@ -37,7 +37,8 @@ TFormVersion::TFormVersion(std::function<void(const QString&)> openAddress, QWid
     Label3->setObjectName("Label3");
     LabelSupport = new QLabel(this);
     LabelSupport->setObjectName("LabelSupport");
-    LabelSupport->setText(QString("Support : <a href=\"%1\" style=\"color:blue\">%1</a>").arg(SupportAddress()));
+    LabelSupport->setText(
+        QString("Support : <a href=\"%1\" style=\"color:blue\">%1</a>").arg(SupportAddress()));
     LabelSupport->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     connect(LabelSupport, &QLabel::linkActivated, this, [this] { LabelSupportClick(); });
     Label7 = new QLabel(ContactAddress(), this);

@@ -74,7 +74,8 @@ QAction* TFormMain::AddItem(QMenu* menu, const QString& name, const QString& cap
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     items_[name] = action;
-    if (handler != nullptr) connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    if (handler != nullptr)
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
     return action;
 }
 
@@ -164,7 +165,8 @@ QToolButton* TFormMain::AddTool(const QString& name, const QString& caption, con
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setAutoRaise(true);
     button->setMinimumSize(51, 35);
-    if (handler != nullptr) connect(button, &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
+    if (handler != nullptr)
+        connect(button, &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
     return button;
 }
 
@@ -172,7 +174,8 @@ void TFormMain::BuildToolBars() {
     ToolBar1 = new QToolBar(this);
     ToolBar1->setObjectName("ToolBar1");
     ToolBar1->setMovable(false);
-    BtFolder = AddTool("BtFolder", "展開", "フォルダーの中のＵＲＬを全て展開する", 0, &TFormMain::BtFolderClick);
+    BtFolder = AddTool("BtFolder", "展開", "フォルダーの中のＵＲＬを全て展開する", 0,
+                       &TFormMain::BtFolderClick);
     BtHenshuu = AddTool("BtHenshuu", "編集", "フォルダー又はＵＲＬを編集する", 9);
     BtUp = AddTool("BtUp", "移動(上)", "フォルダーを上に移動", 2);
     BtDown = AddTool("BtDown", "移動(下)", "フォルダーを下に移動", 3);
@@ -183,7 +186,8 @@ void TFormMain::BuildToolBars() {
     BtStop = AddTool("BtStop", "中止", "収集を中止", 8, &TFormMain::BtStopClick);
     BtStop->setEnabled(false);
     BtKensaku = AddTool("BtKensaku", "検索", "ブックマークの検索", 1, &TFormMain::B2Click);
-    BtBrowser = AddTool("BtBrowser", "ﾌﾞﾗｳｻﾞ", "ブラウザを表示する", 13, &TFormMain::BtBrowserClick);
+    BtBrowser =
+        AddTool("BtBrowser", "ﾌﾞﾗｳｻﾞ", "ブラウザを表示する", 13, &TFormMain::BtBrowserClick);
     BtReload = AddTool("BtReload", "再読込", "ブラウザをリロード", 11);
     BtHTTP = AddTool("BtHTTP", "ﾁｪｯｸ", "右側リストの最終更新時刻を取得", 12);
     BtKoushin = AddTool("BtKoushin", "更新順", "", 10);
@@ -303,7 +307,8 @@ void TFormMain::BuildBody() {
     LView->setContextMenuPolicy(Qt::CustomContextMenu);
     LView->header()->setStretchLastSection(false);
     LView->header()->setSectionsMovable(false);
-    for (int column = 0; column < 10; ++column) LView->setColumnWidth(column, kDesignColumnWidths[column]);
+    for (int column = 0; column < 10; ++column)
+        LView->setColumnWidth(column, kDesignColumnWidths[column]);
     LView->setColumnHidden(10, true);
     imageLayout->addWidget(LView);
     listLayout->addWidget(Notebook);
@@ -323,7 +328,8 @@ void TFormMain::BuildBody() {
     bar->addWidget(Panel1, 1);
     setStatusBar(bar);
 
-    connect(TreeV->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { TreeVChange(); });
+    connect(TreeV->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { TreeVChange(); });
     connect(TreeV, &QTreeView::clicked, this, [this] { TreeVChange(); });
     connect(TreeV, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
         const TreeNode* node = TreeModel::NodeOf(index);
@@ -335,8 +341,10 @@ void TFormMain::BuildBody() {
     connect(TreeV, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
         if (TreeNode* node = TreeModel::NodeOf(index)) model_.Tree().SetExpanded(node, false);
     });
-    connect(LView, &QTreeView::clicked, this, [this](const QModelIndex& index) { LViewClick(index); });
-    connect(LView, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) { LViewDblClick(index); });
+    connect(LView, &QTreeView::clicked, this,
+            [this](const QModelIndex& index) { LViewClick(index); });
+    connect(LView, &QTreeView::doubleClicked, this,
+            [this](const QModelIndex& index) { LViewDblClick(index); });
 }
 
 void TFormMain::BuildContextMenus() {
@@ -387,13 +395,14 @@ void TFormMain::BuildContextMenus() {
 
 void TFormMain::RestoreWindowState() {
     RestoreGeometry(this, "fmPernard", true);
-    const int treeWidth = Registry::ReadInteger(kWindowSection, "fmPernard.TreeViewWidth",
-                                                Registry::ReadInteger(kWindowSection, "fmPernard.SplitLeft", 185));
+    const int treeWidth =
+        Registry::ReadInteger(kWindowSection, "fmPernard.TreeViewWidth",
+                              Registry::ReadInteger(kWindowSection, "fmPernard.SplitLeft", 185));
     const int total = qMax(width(), treeWidth + 100);
     Splitter->setSizes({treeWidth, total - treeWidth});
     for (int column = 0; column < 10; ++column) {
-        const int width = Registry::ReadInteger(kWindowSection, QString("fmPernard.LView%1").arg(column),
-                                                kDesignColumnWidths[column]);
+        const int width = Registry::ReadInteger(
+            kWindowSection, QString("fmPernard.LView%1").arg(column), kDesignColumnWidths[column]);
         if (width <= 0) {
             LView->setColumnHidden(column, true);
         } else {
@@ -421,7 +430,8 @@ void TFormMain::SaveWindowState() {
 void TFormMain::SetupEdition() {
     setWindowTitle("ペルナード");
     QApplication::setApplicationDisplayName("ﾍﾟﾙﾅｰﾄﾞ");
-    for (QWidget* hidden : std::initializer_list<QWidget*>{Animate1, BtBack, BtForward, BtReload, BtKoushin, BtHTTP}) {
+    for (QWidget* hidden : std::initializer_list<QWidget*>{Animate1, BtBack, BtForward, BtReload,
+                                                           BtKoushin, BtHTTP}) {
         hidden->setVisible(false);
     }
     ToolBar2->setVisible(false);
@@ -474,9 +484,10 @@ ListRow TFormMain::RowOf(int entry) const {
     const bool folder = model_.IsFolder(entry);
     const std::string visit = folder ? model_.glVisit[k] : SecondsToDateTimeText(model_.glVisit[k]);
     const std::string last = SecondsToDateTimeText(model_.glLast[k]);
-    row.texts << Text(model_.glName[k]) << (folder || !visit.empty() ? Text(visit) : QString(kNoDate))
-              << (last.empty() ? QString(kNoDate) : Text(last)) << Text(SecondsToDateText(model_.glAdd[k]))
-              << QString::number(entry);
+    row.texts << Text(model_.glName[k])
+              << (folder || !visit.empty() ? Text(visit) : QString(kNoDate))
+              << (last.empty() ? QString(kNoDate) : Text(last))
+              << Text(SecondsToDateText(model_.glAdd[k])) << QString::number(entry);
     while (row.texts.size() < kListColumnCount) row.texts << QString();
     row.image = model_.UrlImageIndex(entry);
     return row;
@@ -550,7 +561,8 @@ void TFormMain::OpenInBrowser(const QString& address) {
 
 QString TFormMain::ReferenceAddress() const {
     const QFileInfo program(QApplication::applicationFilePath());
-    return "file:" + QDir::toNativeSeparators(program.absolutePath() + "/" + program.completeBaseName() + ".htm");
+    return "file:" + QDir::toNativeSeparators(program.absolutePath() + "/" +
+                                              program.completeBaseName() + ".htm");
 }
 
 void TFormMain::R2Click() {
@@ -562,7 +574,8 @@ void TFormMain::R2Click() {
     if (links_.browser != nullptr) links_.browser->Open(fallback);
 }
 
-void TFormMain::ShowReadResult(bool ok, int urlCount, const std::string& errorText, const char* format) {
+void TFormMain::ShowReadResult(bool ok, int urlCount, const std::string& errorText,
+                               const char* format) {
     Panel0->setText(ok ? Text(Format(format, urlCount)) : "エラー " + Text(errorText));
 }
 
@@ -611,7 +624,8 @@ void TFormMain::NetScape1Click() {
 void TFormMain::IE1Click() {
     const Ports& ports = model_.GetPorts();
     std::string directory;
-    if (!ports.dialogs->ChooseDirectory(ports.settings->StartupFavoritesDirectory(), directory)) return;
+    if (!ports.dialogs->ChooseDirectory(ports.settings->StartupFavoritesDirectory(), directory))
+        return;
     ports.settings->SetStartupFavoritesDirectory(directory);
     ReadFavoritesReporting(true, directory);
     model_.glChanged = false;
@@ -625,7 +639,8 @@ void TFormMain::IE2Click() {
     if (directory.empty()) {
         if (links_.settings != nullptr) {
             links_.settings->show();
-            links_.settings->StatusBar->showMessage("Internet Explorer の追加読込用のディレクトリを指定してください");
+            links_.settings->StatusBar->showMessage(
+                "Internet Explorer の追加読込用のディレクトリを指定してください");
         }
         return;
     }
@@ -724,7 +739,8 @@ void TFormMain::BtStopClick() {
 
 bool TFormMain::FormCloseQuery() {
     if (model_.glChanged) {
-        const Answer answer = model_.GetPorts().prompts->Confirm("変更内容を保存しますか？ ", Buttons::YesNoCancel);
+        const Answer answer =
+            model_.GetPorts().prompts->Confirm("変更内容を保存しますか？ ", Buttons::YesNoCancel);
         if (answer == Answer::Cancel) return false;
         if (answer == Answer::Yes) SaveBM(model_);
     }

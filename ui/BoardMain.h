@@ -128,8 +128,8 @@ private:
                      void (TFormMain::*handler)() = nullptr);
     QMenu* AddMenu(QMenu* parentMenu, const QString& name, const QString& caption);
     void AddSeparator(QMenu* menu, const QString& name);
-    QToolButton* AddTool(const QString& name, const QString& caption, const QString& hint, int image,
-                         void (TFormMain::*handler)() = nullptr);
+    QToolButton* AddTool(const QString& name, const QString& caption, const QString& hint,
+                         int image, void (TFormMain::*handler)() = nullptr);
     void SelectNode(int absoluteIndex);
     int SelectedEntry() const;
     void ShowReadResult(bool ok, int urlCount, const std::string& errorText, const char* format);

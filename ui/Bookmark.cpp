@@ -133,8 +133,10 @@ QWidget* TFormBookmark::BuildBookmarkPage() {
 
     auto* netscape = new QGroupBox("Ｎｅｔｓｃａｐｅ (Bookmark ファイル)", page);
     auto* netscapeGrid = new QGridLayout(netscape);
-    Button1 = AddChooserRow(netscapeGrid, 0, "Button1", "ファイル名(&F)", EditBookmark1, "EditBookmark1");
-    Button4 = AddChooserRow(netscapeGrid, 1, "Button4", "追加読込用(&T)", EditBookmark2, "EditBookmark2");
+    Button1 =
+        AddChooserRow(netscapeGrid, 0, "Button1", "ファイル名(&F)", EditBookmark1, "EditBookmark1");
+    Button4 =
+        AddChooserRow(netscapeGrid, 1, "Button4", "追加読込用(&T)", EditBookmark2, "EditBookmark2");
     layout->addWidget(netscape);
     auto* favorites = new QGroupBox("Internet Explorer (お気に入り)", page);
     auto* favoritesGrid = new QGridLayout(favorites);
@@ -146,7 +148,8 @@ QWidget* TFormBookmark::BuildBookmarkPage() {
     auto* checks = new QVBoxLayout;
     CheckChoufuku = NewCheck("CheckChoufuku", "読込時、重複したＵＲＬは読み込まない", false, page);
     CheckEmpty = NewCheck("CheckEmpty", "中身が空のフォルダーは作成しない", false, page);
-    CheckUwagaki = NewCheck("CheckUwagaki", "上書保存する時、確認メッセージを表示しない", false, page);
+    CheckUwagaki =
+        NewCheck("CheckUwagaki", "上書保存する時、確認メッセージを表示しない", false, page);
     checks->addWidget(CheckChoufuku);
     checks->addWidget(CheckEmpty);
     checks->addWidget(CheckUwagaki);
@@ -190,7 +193,8 @@ QWidget* TFormBookmark::BuildOtherPage() {
     grid->addWidget(EditEditor, 1, 1);
     grid->addWidget(Button9, 2, 0);
     grid->addWidget(EditLinkDir, 2, 1);
-    RadioList = new RadioGroup("リストの表示順", {"名称", "訪問日", "最終更新時刻", "登録日", "Index"}, page);
+    RadioList = new RadioGroup("リストの表示順",
+                               {"名称", "訪問日", "最終更新時刻", "登録日", "Index"}, page);
     RadioList->setObjectName("RadioList");
     RadioList->SetItemIndex(4);
     CheckShoujun = NewCheck("CheckShoujun", "昇順", true, page);
@@ -250,9 +254,9 @@ QWidget* TFormBookmark::BuildBrowserPage() {
     CheckCashNew = NewCheck("CheckCashNew", "常にキャッシュを最新にする", false, GroupSettei);
     CheckNoFrame = NewCheck("CheckNoFrame", "フレームの読込禁止", false, GroupSettei);
     CheckNoDialog = NewCheck("CheckNoDialog", "ダイアログを出さない", false, GroupSettei);
-    const QList<QCheckBox*> boxes = {CheckImage,    CheckVideo,   CheckBGM,     CheckScript,
-                                     CheckJava,     CheckActiveX, CheckCashFile, CheckCashNew,
-                                     CheckNoFrame,  CheckNoDialog};
+    const QList<QCheckBox*> boxes = {CheckImage,   CheckVideo,   CheckBGM,      CheckScript,
+                                     CheckJava,    CheckActiveX, CheckCashFile, CheckCashNew,
+                                     CheckNoFrame, CheckNoDialog};
     for (int k = 0; k < boxes.size(); ++k) grid->addWidget(boxes[k], k / 2, k % 2);
     GroupSettei->setVisible(false);
     Button2 = NewButton("Button2", "更新(&U)", page);
@@ -291,7 +295,8 @@ QWidget* TFormBookmark::BuildDebugPage() {
     layout->addWidget(CheckDebug, 0, 0);
     layout->addWidget(CheckNoDelete, 0, 1);
     int row = 1;
-    for (QLineEdit* edit : {EditComment, EditTitle, EditH1, EditURL, EditAdd, EditVisit, EditLast}) {
+    for (QLineEdit* edit :
+         {EditComment, EditTitle, EditH1, EditURL, EditAdd, EditVisit, EditLast}) {
         layout->addWidget(new QLabel(edit->objectName().mid(4), page), row, 0);
         layout->addWidget(edit, row++, 1);
     }
@@ -302,8 +307,8 @@ QWidget* TFormBookmark::BuildDebugPage() {
 
 void TFormBookmark::ChooseFile(QLineEdit* target) {
     std::string chosen;
-    const std::string start = target->text().isEmpty() ? InitialDir.toStdString()
-                                                       : target->text().toStdString();
+    const std::string start =
+        target->text().isEmpty() ? InitialDir.toStdString() : target->text().toStdString();
     if (dialogs_ != nullptr && dialogs_->OpenBookmarkFile(start, chosen)) {
         target->setText(QString::fromStdString(chosen));
     }
@@ -338,7 +343,9 @@ void TFormBookmark::RadioBrowserClick() {
     }
 }
 
-void TFormBookmark::RadioBrowser2Click() { GroupSettei->setVisible(RadioBrowser2->ItemIndex() == 1); }
+void TFormBookmark::RadioBrowser2Click() {
+    GroupSettei->setVisible(RadioBrowser2->ItemIndex() == 1);
+}
 
 void TFormBookmark::Button2Click() {
     const std::pair<QCheckBox*, const char*> values[] = {
@@ -347,25 +354,31 @@ void TFormBookmark::Button2Click() {
         {CheckJava, "fmBookmark.CkNoJave"},       {CheckActiveX, "fmBookmark.CkActiveX"},
         {CheckCashFile, "fmBookmark.CkCashFile"}, {CheckCashNew, "fmBookmark.CkCashNew"},
         {CheckNoFrame, "fmBookmark.CkNoFrame"},   {CheckNoDialog, "fmBookmark.CkNoDialog"}};
-    for (const auto& [box, name] : values) Registry::WriteCheck(kSettingSection, name, box->isChecked());
+    for (const auto& [box, name] : values)
+        Registry::WriteCheck(kSettingSection, name, box->isChecked());
     StatusBar->showMessage("設定更新完了");
 }
 
 void TFormBookmark::LoadSettings() {
     const char* w = kWindowSection;
     const char* s = kSettingSection;
-    move(Registry::ReadInteger(w, "fmBookmark.Left", x()), Registry::ReadInteger(w, "fmBookmark.Top", y()));
+    move(Registry::ReadInteger(w, "fmBookmark.Left", x()),
+         Registry::ReadInteger(w, "fmBookmark.Top", y()));
     EditBookmark1->setText(Registry::ReadText(w, "fmBookmark.Bookmark1", ""));
     EditBookmark2->setText(Registry::ReadText(w, "fmBookmark.Bookmark2", ""));
     EditIE1->setText(Registry::ReadText(w, "fmBookmark.IE1", ""));
     EditIE2->setText(Registry::ReadText(w, "fmBookmark.IE2", ""));
     EditMaxURL->setText(Registry::ReadText(w, "fmBookmark.MaxURL", EditMaxURL->text()));
     InitialDir = Registry::ReadText(w, "fmBookmark.InitialDir", "");
-    RadioBrowser->SetItemIndex(Registry::ReadInteger(w, "fmBookmark.RaBrowser", RadioBrowser->ItemIndex()));
+    RadioBrowser->SetItemIndex(
+        Registry::ReadInteger(w, "fmBookmark.RaBrowser", RadioBrowser->ItemIndex()));
     RadioBrowser2->SetItemIndex(Registry::ReadInteger(w, "fmBookmark.RaBrowser2", 0));
-    RadioNavigate->SetItemIndex(Registry::ReadInteger(w, "fmBookmark.RadioNavigate", RadioNavigate->ItemIndex()));
-    RadioHonbun->SetItemIndex(Registry::ReadInteger(w, "fmBookmark.RadioHonbun", RadioHonbun->ItemIndex()));
-    RadioList->SetItemIndex(Registry::ReadInteger(w, "fmBookmark.RadioList", RadioList->ItemIndex()));
+    RadioNavigate->SetItemIndex(
+        Registry::ReadInteger(w, "fmBookmark.RadioNavigate", RadioNavigate->ItemIndex()));
+    RadioHonbun->SetItemIndex(
+        Registry::ReadInteger(w, "fmBookmark.RadioHonbun", RadioHonbun->ItemIndex()));
+    RadioList->SetItemIndex(
+        Registry::ReadInteger(w, "fmBookmark.RadioList", RadioList->ItemIndex()));
     CheckChoufuku->setChecked(Registry::ReadCheck(s, "fmBookmark.CkChoufuku", false));
     CheckUwagaki->setChecked(Registry::ReadCheck(s, "fmBookmark.CkUwagaki", false));
     CheckShoujun->setChecked(Registry::ReadCheck(s, "fmBookmark.CkShoujun", true));
@@ -390,8 +403,9 @@ void TFormBookmark::SaveSettings() {
     Registry::WriteText(w, "fmBookmark.IE2", EditIE2->text());
     Registry::WriteText(w, "fmBookmark.MaxURL", EditMaxURL->text());
     const QString bookmark = EditBookmark1->text();
-    Registry::WriteText(w, "fmBookmark.InitialDir",
-                        bookmark.isEmpty() ? QString() : QDir::toNativeSeparators(QFileInfo(bookmark).path()));
+    Registry::WriteText(
+        w, "fmBookmark.InitialDir",
+        bookmark.isEmpty() ? QString() : QDir::toNativeSeparators(QFileInfo(bookmark).path()));
     Registry::WriteInteger(w, "fmBookmark.RaBrowser", RadioBrowser->ItemIndex());
     Registry::WriteInteger(w, "fmBookmark.RaBrowser2", RadioBrowser2->ItemIndex());
     Registry::WriteInteger(w, "fmBookmark.RadioNavigate", RadioNavigate->ItemIndex());
@@ -418,7 +432,8 @@ void TFormBookmark::closeEvent(QCloseEvent* event) {
 
 void TFormBookmark::SetupEditionPages() {
     if (EditBookmark1->text().isEmpty()) {
-        EditBookmark1->setText(OtherProgramValue("Netscape\\Netscape Navigator\\Bookmark List", "File Location"));
+        EditBookmark1->setText(
+            OtherProgramValue("Netscape\\Netscape Navigator\\Bookmark List", "File Location"));
     }
     if (EditIE1->text().isEmpty()) {
         EditIE1->setText(OtherProgramValue(
@@ -456,7 +471,8 @@ bool TFormBookmark::NoOverwriteQuestion() const { return CheckUwagaki->isChecked
 
 StartupSource TFormBookmark::StartupSourceKind() const {
     if (startupOverride_) return startupOverride_->kind;
-    return RadioBrowser->ItemIndex() == 0 ? StartupSource::Netscape : StartupSource::InternetExplorer;
+    return RadioBrowser->ItemIndex() == 0 ? StartupSource::Netscape
+                                          : StartupSource::InternetExplorer;
 }
 
 std::string TFormBookmark::StartupBookmarkFile() const {
@@ -477,12 +493,16 @@ void TFormBookmark::SetStartupFavoritesDirectory(const std::string& path) {
     EditIE1->setText(QString::fromStdString(path));
 }
 
-std::string TFormBookmark::AdditionalBookmarkFile() const { return EditBookmark2->text().toStdString(); }
+std::string TFormBookmark::AdditionalBookmarkFile() const {
+    return EditBookmark2->text().toStdString();
+}
 
 void TFormBookmark::SetAdditionalBookmarkFile(const std::string& path) {
     EditBookmark2->setText(QString::fromStdString(path));
 }
 
-std::string TFormBookmark::AdditionalFavoritesDirectory() const { return EditIE2->text().toStdString(); }
+std::string TFormBookmark::AdditionalFavoritesDirectory() const {
+    return EditIE2->text().toStdString();
+}
 
 }  // namespace pernard::ui

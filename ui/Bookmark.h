@@ -94,8 +94,8 @@ public:
     QLineEdit *EditBookmark1, *EditBookmark2, *EditIE1, *EditIE2, *EditMaxURL;
     QLineEdit *EditIPAddress, *EditPort, *EditSysDir, *EditEditor, *EditLinkDir;
     QLineEdit *EditComment, *EditTitle, *EditH1, *EditURL, *EditAdd, *EditVisit, *EditLast;
-    QCheckBox *CheckChoufuku, *CheckUwagaki, *CheckShoujun, *CheckProxy, *CheckControl,
-        *CheckEmpty, *CheckDebug, *CheckNoDelete;
+    QCheckBox *CheckChoufuku, *CheckUwagaki, *CheckShoujun, *CheckProxy, *CheckControl, *CheckEmpty,
+        *CheckDebug, *CheckNoDelete;
     QCheckBox *CheckImage, *CheckVideo, *CheckBGM, *CheckScript, *CheckJava, *CheckActiveX,
         *CheckCashFile, *CheckCashNew, *CheckNoFrame, *CheckNoDialog;
     RadioGroup *RadioBrowser, *RadioBrowser2, *RadioNavigate, *RadioHonbun, *RadioList;

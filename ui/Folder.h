@@ -12,7 +12,8 @@ namespace pernard::ui {
 class TFormFolder : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormFolder(std::function<void(const QString&)> showMessage, QWidget* parent = nullptr);
+    explicit TFormFolder(std::function<void(const QString&)> showMessage,
+                         QWidget* parent = nullptr);
     QLabel *LabelFolder, *LabelURL;
     QLineEdit *EditFolder, *EditSaveURL;
     QPushButton *Button1, *Button2;

@@ -118,8 +118,10 @@ Drawing ToolDrawing(int index) {
                 p.setBrush(QColor(200, 230, 255));
                 p.drawEllipse(QPointF(6.5, 6.5), 4.8, 4.8);
             };
-        case 2: return [](QPainter& p) { Arrow(p, 0, QColor(80, 170, 80)); };
-        case 3: return [](QPainter& p) { Arrow(p, 180, QColor(80, 170, 80)); };
+        case 2:
+            return [](QPainter& p) { Arrow(p, 0, QColor(80, 170, 80)); };
+        case 3:
+            return [](QPainter& p) { Arrow(p, 180, QColor(80, 170, 80)); };
         case 4:  // 切取り: scissors
             return [](QPainter& p) {
                 p.setPen(QPen(QColor(70, 70, 80), 1.2));
@@ -189,7 +191,8 @@ Drawing ToolDrawing(int index) {
         case 12:  // ﾁｪｯｸ: check mark
             return [](QPainter& p) {
                 p.setPen(QPen(QColor(40, 150, 60), 2.6, Qt::SolidLine, Qt::RoundCap));
-                p.drawPolyline(QPolygonF({QPointF(2.5, 8.5), QPointF(6.5, 12.5), QPointF(13.5, 3.5)}));
+                p.drawPolyline(
+                    QPolygonF({QPointF(2.5, 8.5), QPointF(6.5, 12.5), QPointF(13.5, 3.5)}));
             };
         case 13:  // ﾌﾞﾗｳｻﾞ: globe
             return [](QPainter& p) {
@@ -202,19 +205,27 @@ Drawing ToolDrawing(int index) {
                 p.drawLine(QPointF(2.5, 4.5), QPointF(13.5, 4.5));
                 p.drawLine(QPointF(2.5, 11.5), QPointF(13.5, 11.5));
             };
-        case 14: return [](QPainter& p) { Arrow(p, -90, QColor(80, 130, 200)); };
-        default: return [](QPainter& p) { Arrow(p, 90, QColor(80, 130, 200)); };
+        case 14:
+            return [](QPainter& p) { Arrow(p, -90, QColor(80, 130, 200)); };
+        default:
+            return [](QPainter& p) { Arrow(p, 90, QColor(80, 130, 200)); };
     }
 }
 
 Drawing SmallDrawing(int index) {
     switch (index) {
-        case 0: return [](QPainter& p) { Folder(p, kYellow, false); };
-        case 1: return [](QPainter& p) { Folder(p, kYellow, true); };
-        case 2: return [](QPainter& p) { Page(p, QColor(110, 200, 110)); };
-        case 3: return [](QPainter& p) { Page(p, QColor(255, 255, 255, 0)); };
-        case 4: return [](QPainter& p) { Folder(p, kBlue, false); };
-        default: return [](QPainter& p) { Folder(p, kBlue, true); };
+        case 0:
+            return [](QPainter& p) { Folder(p, kYellow, false); };
+        case 1:
+            return [](QPainter& p) { Folder(p, kYellow, true); };
+        case 2:
+            return [](QPainter& p) { Page(p, QColor(110, 200, 110)); };
+        case 3:
+            return [](QPainter& p) { Page(p, QColor(255, 255, 255, 0)); };
+        case 4:
+            return [](QPainter& p) { Folder(p, kBlue, false); };
+        default:
+            return [](QPainter& p) { Folder(p, kBlue, true); };
     }
 }
 

@@ -52,9 +52,10 @@ int main(int argc, char** argv) {
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) {
         const QFileInfo info(arguments[1]);
-        source = pernard::ui::StartupOverride{
-            info.isDir() ? pernard::StartupSource::InternetExplorer : pernard::StartupSource::Netscape,
-            info.absoluteFilePath().toStdString()};
+        source =
+            pernard::ui::StartupOverride{info.isDir() ? pernard::StartupSource::InternetExplorer
+                                                      : pernard::StartupSource::Netscape,
+                                         info.absoluteFilePath().toStdString()};
     }
     pernard::ui::PernardApp program(source);
     program.FormMain->show();

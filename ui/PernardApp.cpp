@@ -58,8 +58,9 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
     Created(FormMemo);
     windowDialogs_ = std::make_unique<WindowDialogs>(FormMain, FormDirectory);
     FormMain->SetLinks(MainWindowLinks{nullptr, FormKensaku, FormMemo, FormVersion, browser});
-    FormBookmark = new TFormBookmark(std::move(startupSource),
-                                     [this](TFormBookmark* settings) { SetupEdition(settings); }, FormMain);
+    FormBookmark = new TFormBookmark(
+        std::move(startupSource), [this](TFormBookmark* settings) { SetupEdition(settings); },
+        FormMain);
     Created(FormBookmark);
 }
 
@@ -76,24 +77,30 @@ void PernardApp::SetupEdition(TFormBookmark* settings) {
     DialogPort* dialogs = overrides_.dialogs != nullptr ? overrides_.dialogs : windowDialogs_.get();
     PromptPort* prompts = overrides_.prompts != nullptr ? overrides_.prompts : &messageBoxes_;
     diagnostics_ = std::make_unique<WindowDiagnostics>(FormMemo, FormLog, settings);
-    model_.SetPorts(Ports{prompts, FormMessage, &FormMain->Status(), diagnostics_.get(), settings, dialogs});
+    model_.SetPorts(
+        Ports{prompts, FormMessage, &FormMain->Status(), diagnostics_.get(), settings, dialogs});
     settings->SetChooser(dialogs);
     MainWindowLinks links{settings, FormKensaku, FormMemo, FormVersion,
                           overrides_.browser != nullptr ? overrides_.browser : &desktopBrowser_};
     FormMain->SetLinks(links);
     // A row of the bookmark list shows the entry with the row's index, when there is one.
-    QObject::connect(settings->ListBookMark, &QListWidget::currentRowChanged, settings, [this, settings](int row) {
-        const bool entry = row >= 0 && row < model_.glCT;
-        const std::size_t k = static_cast<std::size_t>(row);
-        settings->EditURL->setText(entry ? QString::fromStdString(model_.glUrl[k]) : QString());
-        settings->EditAdd->setText(entry ? QString::fromStdString(model_.glAdd[k]) : QString());
-        settings->EditVisit->setText(entry ? QString::fromStdString(model_.glVisit[k]) : QString());
-        settings->EditLast->setText(entry ? QString::fromStdString(model_.glLast[k]) : QString());
-    });
+    QObject::connect(
+        settings->ListBookMark, &QListWidget::currentRowChanged, settings,
+        [this, settings](int row) {
+            const bool entry = row >= 0 && row < model_.glCT;
+            const std::size_t k = static_cast<std::size_t>(row);
+            settings->EditURL->setText(entry ? QString::fromStdString(model_.glUrl[k]) : QString());
+            settings->EditAdd->setText(entry ? QString::fromStdString(model_.glAdd[k]) : QString());
+            settings->EditVisit->setText(entry ? QString::fromStdString(model_.glVisit[k])
+                                               : QString());
+            settings->EditLast->setText(entry ? QString::fromStdString(model_.glLast[k])
+                                              : QString());
+        });
     try {
         settings->SetupEditionPages();
         FormMain->SetupEdition();
-        settings->CheckSystemDirectory([prompts](const QString& text) { prompts->ShowMessage(text.toStdString()); });
+        settings->CheckSystemDirectory(
+            [prompts](const QString& text) { prompts->ShowMessage(text.toStdString()); });
         int urlCount = 0;
         if (StartupRead(model_, urlCount)) FormMain->SelectFirstEntry();
     } catch (const std::exception&) {

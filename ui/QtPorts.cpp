@@ -36,7 +36,8 @@ Answer MessageBoxPrompts::Confirm(const std::string& text, Buttons buttons) {
     QMessageBox box(QMessageBox::Question, "確認", Text(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
     QPushButton* yes = box.addButton("はい(&Y)", QMessageBox::YesRole);
-    QPushButton* no = buttons == Buttons::YesCancel ? nullptr : box.addButton("いいえ(&N)", QMessageBox::NoRole);
+    QPushButton* no =
+        buttons == Buttons::YesCancel ? nullptr : box.addButton("いいえ(&N)", QMessageBox::NoRole);
     if (buttons != Buttons::YesNo) box.addButton("キャンセル", QMessageBox::RejectRole);
     box.setDefaultButton(yes);
     box.exec();
@@ -55,7 +56,9 @@ QString StatusPanels::Panel(int panel) const {
 }
 
 void WindowDiagnostics::ClearMemo() { memo_->Memo1->clear(); }
-void WindowDiagnostics::AppendMemo(const std::string& line) { memo_->Memo1->appendPlainText(Text(line)); }
+void WindowDiagnostics::AppendMemo(const std::string& line) {
+    memo_->Memo1->appendPlainText(Text(line));
+}
 void WindowDiagnostics::ShowMemo() { memo_->show(); }
 void WindowDiagnostics::ClearReadingLog() { settings_->MemoLog->clear(); }
 void WindowDiagnostics::AppendReadingLog(const std::string& line) {
@@ -65,19 +68,30 @@ void WindowDiagnostics::ClearBookmarkList() { settings_->ListBookMark->clear(); 
 void WindowDiagnostics::AppendBookmarkList(const std::string& line) {
     settings_->ListBookMark->addItem(Text(line));
 }
-void WindowDiagnostics::SetFileComment(const std::string& text) { settings_->EditComment->setText(Text(text)); }
-void WindowDiagnostics::SetFileTitle(const std::string& text) { settings_->EditTitle->setText(Text(text)); }
-void WindowDiagnostics::SetFileHeading(const std::string& text) { settings_->EditH1->setText(Text(text)); }
+void WindowDiagnostics::SetFileComment(const std::string& text) {
+    settings_->EditComment->setText(Text(text));
+}
+void WindowDiagnostics::SetFileTitle(const std::string& text) {
+    settings_->EditTitle->setText(Text(text));
+}
+void WindowDiagnostics::SetFileHeading(const std::string& text) {
+    settings_->EditH1->setText(Text(text));
+}
 void WindowDiagnostics::ClearCheckLog() { log_->MemoLog->clear(); }
-void WindowDiagnostics::AppendCheckLog(const std::string& line) { log_->MemoLog->appendPlainText(Text(line)); }
-void WindowDiagnostics::SetCheckLogStatus(const std::string& text) { log_->StatusBar->showMessage(Text(text)); }
+void WindowDiagnostics::AppendCheckLog(const std::string& line) {
+    log_->MemoLog->appendPlainText(Text(line));
+}
+void WindowDiagnostics::SetCheckLogStatus(const std::string& text) {
+    log_->StatusBar->showMessage(Text(text));
+}
 void WindowDiagnostics::ShowCheckLog() {
     log_->show();
     log_->raise();
 }
 
 bool WindowDialogs::OpenBookmarkFile(const std::string& initialFile, std::string& chosen) {
-    const QString file = QFileDialog::getOpenFileName(owner_, QString(), Text(initialFile), kHtmlFilter);
+    const QString file =
+        QFileDialog::getOpenFileName(owner_, QString(), Text(initialFile), kHtmlFilter);
     chosen = file.toStdString();
     return !file.isEmpty();
 }

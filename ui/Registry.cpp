@@ -7,7 +7,9 @@ namespace pernard::ui {
 
 namespace {
 
-QSettings Store() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Tesvel", "Common"); }
+QSettings Store() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Tesvel", "Common");
+}
 
 QString Key(const char* section, const QString& name) {
     return QString::fromLatin1(section) + '/' + name;
@@ -52,7 +54,8 @@ void RestoreGeometry(QWidget* window, const QString& prefix, bool withSize) {
     window->move(left, top);
     if (withSize) {
         const int width = Registry::ReadInteger(kWindowSection, prefix + ".Width", current.width());
-        const int height = Registry::ReadInteger(kWindowSection, prefix + ".Height", current.height());
+        const int height =
+            Registry::ReadInteger(kWindowSection, prefix + ".Height", current.height());
         window->resize(qMax(width, 120), qMax(height, 80));
     }
 }

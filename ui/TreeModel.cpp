@@ -23,9 +23,11 @@ QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) con
     if (column != 0 || row < 0) return {};
     const TreeNode* parentNode = NodeOf(parent);
     if (parentNode == nullptr) {
-        return row < tree_.TopLevelCount() ? createIndex(row, 0, tree_.TopLevel(row)) : QModelIndex();
+        return row < tree_.TopLevelCount() ? createIndex(row, 0, tree_.TopLevel(row))
+                                           : QModelIndex();
     }
-    return row < parentNode->ChildCount() ? createIndex(row, 0, parentNode->Child(row)) : QModelIndex();
+    return row < parentNode->ChildCount() ? createIndex(row, 0, parentNode->Child(row))
+                                          : QModelIndex();
 }
 
 QModelIndex TreeModel::parent(const QModelIndex& child) const {
@@ -49,7 +51,8 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return QString::fromUtf8(node->Text().data(), static_cast<qsizetype>(node->Text().size()));
+            return QString::fromUtf8(node->Text().data(),
+                                     static_cast<qsizetype>(node->Text().size()));
         case Qt::DecorationRole:
             return NodeIcon(node->ImageIndex(), node->SelectedIndex());
         default:
@@ -62,9 +65,13 @@ Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
-void TreeModel::AboutToInsert(TreeNode* parent, int row) { beginInsertRows(IndexOf(parent), row, row); }
+void TreeModel::AboutToInsert(TreeNode* parent, int row) {
+    beginInsertRows(IndexOf(parent), row, row);
+}
 void TreeModel::Inserted() { endInsertRows(); }
-void TreeModel::AboutToRemove(TreeNode* parent, int row) { beginRemoveRows(IndexOf(parent), row, row); }
+void TreeModel::AboutToRemove(TreeNode* parent, int row) {
+    beginRemoveRows(IndexOf(parent), row, row);
+}
 void TreeModel::Removed() { endRemoveRows(); }
 void TreeModel::Changed(TreeNode* node) {
     const QModelIndex index = IndexOf(node);

@@ -32,9 +32,7 @@ void CivilFromDays(long long days, long long& year, unsigned& month, unsigned& d
     year = static_cast<long long>(yoe) + era * 400 + (month <= 2);
 }
 
-bool IsLeapYear(long long year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool IsLeapYear(long long year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 unsigned DaysInMonth(long long year, unsigned month) {
     static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -69,8 +67,8 @@ bool SecondsToDate(std::string_view secondsText, double& date) {
     if (!number.empty() && number[0] == '+') number.remove_prefix(1);
     if (number.empty() || number[0] == '+') return false;
     double seconds = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(),
-                                              seconds, std::chars_format::general);
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), seconds,
+                                              std::chars_format::general);
     if (error != std::errc() || end != number.data() + number.size() || !std::isfinite(seconds)) {
         return false;
     }
@@ -90,7 +88,8 @@ std::string FormatDate(double date, bool withTime) {
     CivilFromDays(static_cast<long long>(wholeDays) - 25569, year, month, day);
     char text[32];
     if (!withTime) {
-        std::snprintf(text, sizeof text, "%02d/%02u/%02u", static_cast<int>(year % 100), month, day);
+        std::snprintf(text, sizeof text, "%02d/%02u/%02u", static_cast<int>(year % 100), month,
+                      day);
         return text;
     }
     const int minutes = static_cast<int>(std::floor((date - wholeDays) * 1440.0 + 1e-6)) % 1440;
@@ -134,7 +133,8 @@ std::string DateTextToSeconds(std::string_view dateText) {
         if (Expect(text, at, ':') && !ReadNumber(text, at, 2, second, timeDigits)) return {};
         if (at != text.size() || hour > 23 || minute > 59 || second > 59) return {};
     }
-    const long long days = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+    const long long days =
+        DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
     const long long seconds = days * 86400 + hour * 3600 + minute * 60 + second - 9 * 3600;
     return std::to_string(seconds);
 }

@@ -65,7 +65,7 @@ bool SafeFileWriter::Commit() {
     // Keep the permissions of the file being replaced; a new file gets the usual ones.
     struct stat existing {};
     const mode_t mode = stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                                : static_cast<mode_t>(0644);
+                                                              : static_cast<mode_t>(0644);
     ok = ok && fchmod(fileno(file_), mode) == 0;
 #endif
     ok = std::fclose(file_) == 0 && ok;
@@ -78,7 +78,8 @@ bool SafeFileWriter::Commit() {
         // Make the rename itself durable: sync the directory that holds the file.
         if (ok) {
             const std::string directory = fs::path(target_).parent_path().string();
-            const int handle = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
+            const int handle =
+                open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
             if (handle >= 0) {
                 fsync(handle);
                 close(handle);

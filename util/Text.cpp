@@ -129,8 +129,9 @@ std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size
         if (hit == nullptr) return std::string_view::npos;
         const std::size_t candidate = static_cast<std::size_t>(hit - base);
         // An ASCII needle can only match ASCII bytes, so a byte-wise comparison is exact.
-        const bool matches = asciiNeedle ? EqualsNoCase(text.substr(candidate, needle.size()), needle)
-                                         : MatchesAt(text, candidate, needle, true);
+        const bool matches = asciiNeedle
+                                 ? EqualsNoCase(text.substr(candidate, needle.size()), needle)
+                                 : MatchesAt(text, candidate, needle, true);
         if (matches) return candidate;
         at = candidate + 1;
     }
@@ -144,7 +145,8 @@ bool ContainsNoCase(std::string_view text, std::string_view needle) {
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t k = 0; k < a.size(); ++k) {
-        if (LowerByte(static_cast<unsigned char>(a[k])) != LowerByte(static_cast<unsigned char>(b[k]))) {
+        if (LowerByte(static_cast<unsigned char>(a[k])) !=
+            LowerByte(static_cast<unsigned char>(b[k]))) {
             return false;
         }
     }

@@ -31,15 +31,18 @@ TEST(Cli, ListPrintsTheTable) {
                      "<TITLE>ルート</TITLE>\r\n<DL><p>\r\n<DT><H3>フォルダ</H3>\r\n<DL><p>\r\n"
                      "<DT><A HREF=\"http://a/\" ADD_DATE=\"1\" LAST_VISIT=\"2\" "
                      "LAST_MODIFIED=\"3\">tab&#9;in\\name</A>\r\n"));
-    const std::string b = temp.Write("b.htm", "<TITLE>B</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">dup</A>\n");
+    const std::string b =
+        temp.Write("b.htm", "<TITLE>B</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">dup</A>\n");
     CliRun run = RunWith({"list", a, b});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              "0\t-1\troot\tルート\t---\tNetscape Navigator\t" + a + "\t\n"
-              "1\t0\tfolder\tフォルダ\t---\t\t\t\n"
-              "2\t1\turl\ttab\\tin\\\\name\thttp://a/\t1\t2\t3\n"
-              "3\t-1\troot\tB\t---\tNetscape Navigator\t" + b + "\t\n"
-              "4\t3\turl\tdup\thttp://a/\t\t\t\n");
+    EXPECT_EQ(run.out, "0\t-1\troot\tルート\t---\tNetscape Navigator\t" + a +
+                           "\t\n"
+                           "1\t0\tfolder\tフォルダ\t---\t\t\t\n"
+                           "2\t1\turl\ttab\\tin\\\\name\thttp://a/\t1\t2\t3\n"
+                           "3\t-1\troot\tB\t---\tNetscape Navigator\t" +
+                           b +
+                           "\t\n"
+                           "4\t3\turl\tdup\thttp://a/\t\t\t\n");
 
     run = RunWith({"list", "--skip-duplicates", "--max-url", "4", a, b});
     EXPECT_EQ(run.status, 1);
@@ -66,9 +69,11 @@ TEST(Cli, EscapeField) {
 
 TEST(Cli, SaveWritesAFileOrAFavoritesDirectory) {
     TempDir temp;
-    const std::string a = temp.Write("a.htm", "<TITLE>A</TITLE>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n"
-                                              "<DT><A HREF=\"http://a/\">a</A>\n");
-    const std::string b = temp.Write("b.htm", "<TITLE>B</TITLE>\n<DL><p>\n<DT><A HREF=\"http://b/\">b</A>\n");
+    const std::string a = temp.Write("a.htm",
+                                     "<TITLE>A</TITLE>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n"
+                                     "<DT><A HREF=\"http://a/\">a</A>\n");
+    const std::string b =
+        temp.Write("b.htm", "<TITLE>B</TITLE>\n<DL><p>\n<DT><A HREF=\"http://b/\">b</A>\n");
     const std::string out = (temp.Path() / "out.htm").string();
     CliRun run = RunWith({"save", a, b, "--to", out, "--root", "3"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -78,7 +83,8 @@ TEST(Cli, SaveWritesAFileOrAFavoritesDirectory) {
     const std::string favorites = (temp.Path() / "new" / "Favorites").string();
     run = RunWith({"save", a, "--to-favorites", favorites});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(pernard::testing::ReadBytes(favorites + "/F/a.url"), "[InternetShortcut]\r\nURL=http://a/\r\n");
+    EXPECT_EQ(pernard::testing::ReadBytes(favorites + "/F/a.url"),
+              "[InternetShortcut]\r\nURL=http://a/\r\n");
     // A directory with something in it is never touched.
     run = RunWith({"save", a, "--to-favorites", favorites});
     EXPECT_EQ(run.status, 1);
@@ -98,13 +104,16 @@ TEST(Cli, SaveUsage) {
     EXPECT_EQ(RunWith({"save", a, "--to", "x", "--root", "7"}).status, 2);
     EXPECT_EQ(RunWith({"save", a, "--to", "x", "--root", "one"}).status, 2);
     EXPECT_EQ(RunWith({"list", "--to", "x", a}).status, 2);
-    EXPECT_EQ(RunWith({"save", "/no/such.htm", "--to", (temp.Path() / "o.htm").string()}).status, 1);
+    EXPECT_EQ(RunWith({"save", "/no/such.htm", "--to", (temp.Path() / "o.htm").string()}).status,
+              1);
 }
 
 TEST(Cli, NoEmptyFoldersCleansEachRead) {
     TempDir temp;
-    const std::string a = temp.Write("a.htm", "<TITLE>A</TITLE>\n<DL><p>\n<DT><H3>Empty</H3>\n<DL><p>\n</DL><p>\n"
-                                              "<DT><A HREF=\"http://a/\">a</A>\n");
+    const std::string a =
+        temp.Write("a.htm",
+                   "<TITLE>A</TITLE>\n<DL><p>\n<DT><H3>Empty</H3>\n<DL><p>\n</DL><p>\n"
+                   "<DT><A HREF=\"http://a/\">a</A>\n");
     CliRun run = RunWith({"list", "--no-empty-folders", a, a});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.find("Empty"), std::string::npos);

@@ -169,15 +169,16 @@ TEST(Corpus, RealFavoritesDirectory) {
     const std::string favorites = (dir / "url" / "favorites-tree-ie10-win8").string();
     ASSERT_TRUE(ReadFavorites(t.model, true, favorites, error, urls));
     EXPECT_EQ(pernard::testing::DumpTable(t.model),
-              "0 -1 R " + favorites + "\n"
-              "1 0 F Links\n"
-              "2 1 U Suggested Sites (23) N/A\n"
-              "3 1 U Suggested Sites https://ieonline.microsoft.com/#ieslice\n"
-              "4 1 U Web Slice Gallery http://go.microsoft.com/fwlink/?LinkId=121315\n"
-              "5 0 F Microsoft Websites\n"
-              "6 5 U IE Add-on site http://go.microsoft.com/fwlink/?LinkId=50893\n"
-              "7 5 U Microsoft Store http://go.microsoft.com/fwlink/?linkid=140813\n"
-              "8 0 U Bing http://go.microsoft.com/fwlink/p/?LinkId=255142\n");
+              "0 -1 R " + favorites +
+                  "\n"
+                  "1 0 F Links\n"
+                  "2 1 U Suggested Sites (23) N/A\n"
+                  "3 1 U Suggested Sites https://ieonline.microsoft.com/#ieslice\n"
+                  "4 1 U Web Slice Gallery http://go.microsoft.com/fwlink/?LinkId=121315\n"
+                  "5 0 F Microsoft Websites\n"
+                  "6 5 U IE Add-on site http://go.microsoft.com/fwlink/?LinkId=50893\n"
+                  "7 5 U Microsoft Store http://go.microsoft.com/fwlink/?linkid=140813\n"
+                  "8 0 U Bing http://go.microsoft.com/fwlink/p/?LinkId=255142\n");
     for (const auto& entry : std::filesystem::directory_iterator(dir / "url")) {
         if (entry.is_directory()) continue;
         EXPECT_NE(ReadShortcutUrl(entry.path().string()), "N/A") << entry.path();

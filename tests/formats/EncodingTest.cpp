@@ -11,8 +11,9 @@ using pernard::testing::TestModel;
 
 namespace {
 
-const std::string kBody = "<TITLE>日本語の題名</TITLE>\r\n<DL><p>\r\n"
-                          "<DT><A HREF=\"http://a/\">ページ①</A>\r\n</DL><p>\r\n";
+const std::string kBody =
+    "<TITLE>日本語の題名</TITLE>\r\n<DL><p>\r\n"
+    "<DT><A HREF=\"http://a/\">ページ①</A>\r\n</DL><p>\r\n";
 
 struct Encoded {
     const char* label;
@@ -59,8 +60,9 @@ TEST(Encoding, EucJpAndWindows1252WhenDeclared) {
     const std::string euc = "<META charset=EUC-JP>\n<TITLE>\xC6\xFC\xCB\xDC</TITLE>\n";
     ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("e.htm", euc), urls, error));
     EXPECT_EQ(t.model.glName[0], "日本");
-    const std::string latin = "<META CONTENT=\"text/html; charset=windows-1252\">\n"
-                              "<TITLE>Caf\xE9 \x80</TITLE>\n";
+    const std::string latin =
+        "<META CONTENT=\"text/html; charset=windows-1252\">\n"
+        "<TITLE>Caf\xE9 \x80</TITLE>\n";
     ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("l.htm", latin), urls, error));
     EXPECT_EQ(t.model.glName[0], "Café €");
 }
@@ -70,16 +72,22 @@ TEST(Encoding, BytesThatDoNotDecodeAreReplacedAndReported) {
     TestModel t;
     int urls = 0;
     std::string error;
-    const std::string bad = "<TITLE>A\xA0" "B</TITLE>\n<DL><p>\n<DT><A HREF=\"http://x/\">\x82</A>\n";
+    const std::string bad =
+        "<TITLE>A\xA0"
+        "B</TITLE>\n<DL><p>\n<DT><A HREF=\"http://x/\">\x82</A>\n";
     ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("bad.htm", bad), urls, error));
-    EXPECT_EQ(t.model.glName[0], "A\xEF\xBF\xBD" "B");
+    EXPECT_EQ(t.model.glName[0],
+              "A\xEF\xBF\xBD"
+              "B");
     EXPECT_EQ(t.model.glCT, 2);
     ASSERT_FALSE(t.diagnostics.readingLog.empty());
     EXPECT_NE(t.diagnostics.readingLog.back().find("2 個"), std::string::npos);
 }
 
 TEST(Encoding, DeclaredCharsetIsTakenFromMetaLinesOnly) {
-    EXPECT_EQ(DeclaredCharset("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">"), "UTF-8");
+    EXPECT_EQ(
+        DeclaredCharset("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">"),
+        "UTF-8");
     EXPECT_EQ(DeclaredCharset("<meta charset='euc-jp'/>"), "euc-jp");
     EXPECT_EQ(DeclaredCharset("<DT><A HREF=\"http://x/?charset=utf-8\">"), "");
 }

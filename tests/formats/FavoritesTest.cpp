@@ -68,26 +68,27 @@ TEST_F(FavoritesTest, ReadsTheTreeInNameOrderFoldersFirst) {
     temp.Write("Favorites/.hidden/h.url", Shortcut("http://hidden/"));
     temp.Write("Favorites/news/.dot.url", Shortcut("http://dot/"));
     temp.Write("Favorites/hiddenonly/.secret.url", Shortcut("http://secret/"));
-    temp.Write("Favorites/日本語/サイト.url", pernard::testing::ToCp932(Shortcut("http://jp/ページ")));
+    temp.Write("Favorites/日本語/サイト.url",
+               pernard::testing::ToCp932(Shortcut("http://jp/ページ")));
     temp.Write("Favorites/broken.url", "[InternetShortcut]\r\nIconIndex=1\r\n");
     ASSERT_TRUE(Read(Fav()));
-    EXPECT_EQ(DumpTable(t.model),
-              "0 -1 R " + Fav() + "\n"
-              "1 0 F Books\n"
-              "2 0 F hiddenonly\n"
-              "3 2 U .secret http://secret/\n"
-              "4 0 F news\n"
-              "5 4 F inner\n"
-              "6 5 U x http://x/\n"
-              "7 4 U .dot http://dot/\n"
-              "8 4 U NEWS http://n1/\n"
-              "9 4 U news http://n2/\n"
-              "10 0 F onlyempty\n"
-              "11 0 F 日本語\n"
-              "12 11 U サイト http://jp/ページ\n"
-              "13 0 U Alpha http://a/\n"
-              "14 0 U broken N/A\n"
-              "15 0 U zeta http://z/\n");
+    EXPECT_EQ(DumpTable(t.model), "0 -1 R " + Fav() +
+                                      "\n"
+                                      "1 0 F Books\n"
+                                      "2 0 F hiddenonly\n"
+                                      "3 2 U .secret http://secret/\n"
+                                      "4 0 F news\n"
+                                      "5 4 F inner\n"
+                                      "6 5 U x http://x/\n"
+                                      "7 4 U .dot http://dot/\n"
+                                      "8 4 U NEWS http://n1/\n"
+                                      "9 4 U news http://n2/\n"
+                                      "10 0 F onlyempty\n"
+                                      "11 0 F 日本語\n"
+                                      "12 11 U サイト http://jp/ページ\n"
+                                      "13 0 U Alpha http://a/\n"
+                                      "14 0 U broken N/A\n"
+                                      "15 0 U zeta http://z/\n");
     EXPECT_EQ(urls, 9);
     EXPECT_EQ(t.model.glAdd[0], "Internet Explorer");
     EXPECT_EQ(t.model.glVisit[0], Fav());
@@ -132,7 +133,8 @@ TEST_F(FavoritesTest, TooDeepDirectoriesAreLeftOutOnce) {
 
 TEST_F(FavoritesTest, WriteAndReadBack) {
     int count = 0;
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, std::string(PERNARD_EXAMPLES_DIR) + "/bookmark.htm", count, error));
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, std::string(PERNARD_EXAMPLES_DIR) + "/bookmark.htm",
+                                 count, error));
     const std::string target = Fav();
     fs::create_directory(target);
     t.settings.noOverwriteQuestion = true;
@@ -140,28 +142,32 @@ TEST_F(FavoritesTest, WriteAndReadBack) {
     EXPECT_EQ(t.status.panel[0], "OK : " + std::to_string(count) + "  NG : 0");
     EXPECT_EQ(t.status.panel[1], "保存完了 " + target);
     EXPECT_FALSE(t.diagnostics.checkLogShown);
-    EXPECT_EQ(ReadBytes(target + "/Google.url"), "[InternetShortcut]\r\nURL=https://www.google.co.jp/\r\n");
+    EXPECT_EQ(ReadBytes(target + "/Google.url"),
+              "[InternetShortcut]\r\nURL=https://www.google.co.jp/\r\n");
 
     TestModel again;
     ASSERT_TRUE(ReadFavorites(again.model, true, target, error, urls));
     EXPECT_EQ(urls, count);
     std::multiset<std::string> before, after;
-    for (int i = 1; i < t.model.glCT; ++i) before.insert(t.model.glName[i] + "|" + t.model.glUrl[i]);
-    for (int i = 1; i < again.model.glCT; ++i) after.insert(again.model.glName[i] + "|" + again.model.glUrl[i]);
+    for (int i = 1; i < t.model.glCT; ++i)
+        before.insert(t.model.glName[i] + "|" + t.model.glUrl[i]);
+    for (int i = 1; i < again.model.glCT; ++i)
+        after.insert(again.model.glName[i] + "|" + again.model.glUrl[i]);
     EXPECT_EQ(before, after);
 }
 
 TEST_F(FavoritesTest, NamesThatCannotBeFileNamesWriteNothingAnywhere) {
     ASSERT_TRUE(ReadNetscapeFile(
         t.model, true,
-        temp.Write("in.htm", "<TITLE>T</TITLE>\n<DL><p>\n"
-                             "<DT><A HREF=\"http://escape/\">../x</A>\n"
-                             "<DT><H3>..</H3>\n<DL><p>\n<DT><A HREF=\"http://inside/\">in</A>\n</DL><p>\n"
-                             "<DT><A HREF=\"http://empty/\"></A>\n"
-                             "<DT><A HREF=\"http://ok/\">fine</A>\n"
-                             "<DT><A HREF=\"http://same/1\">twin</A>\n"
-                             "<DT><A HREF=\"http://same/2\">twin</A>\n"
-                             "<DT><H3>empty folder</H3>\n<DL><p>\n</DL><p>\n"),
+        temp.Write("in.htm",
+                   "<TITLE>T</TITLE>\n<DL><p>\n"
+                   "<DT><A HREF=\"http://escape/\">../x</A>\n"
+                   "<DT><H3>..</H3>\n<DL><p>\n<DT><A HREF=\"http://inside/\">in</A>\n</DL><p>\n"
+                   "<DT><A HREF=\"http://empty/\"></A>\n"
+                   "<DT><A HREF=\"http://ok/\">fine</A>\n"
+                   "<DT><A HREF=\"http://same/1\">twin</A>\n"
+                   "<DT><A HREF=\"http://same/2\">twin</A>\n"
+                   "<DT><H3>empty folder</H3>\n<DL><p>\n</DL><p>\n"),
         urls, error));
     const std::string target = (temp.Path() / "out" / "Favorites").string();
     fs::create_directories(target);
@@ -177,7 +183,9 @@ TEST_F(FavoritesTest, NamesThatCannotBeFileNamesWriteNothingAnywhere) {
     EXPECT_EQ(ReadBytes(target + "/twin.url"), Shortcut("http://same/2"));
     EXPECT_TRUE(fs::is_directory(target + "/empty folder"));
     std::size_t files = 0;
-    for (auto it = fs::recursive_directory_iterator(temp.Path() / "out"); it != fs::recursive_directory_iterator(); ++it) ++files;
+    for (auto it = fs::recursive_directory_iterator(temp.Path() / "out");
+         it != fs::recursive_directory_iterator(); ++it)
+        ++files;
     EXPECT_EQ(files, 4u);  // Favorites, fine.url, twin.url, empty folder
 }
 
@@ -200,7 +208,8 @@ TEST_F(FavoritesTest, SaveAsEmptiesOnlyADirectoryNamedFavorites) {
     for (const char* refused : {"Favorites2", "Favorites/", "my-favorites-x"}) {
         t.dialogs.nextDirectory = (temp.Path() / "out").string() + "/" + refused;
         EXPECT_FALSE(SaveAsIE(t.model)) << refused;
-        EXPECT_EQ(t.prompts.messages.back(), "Favorites 以外の名称のディレクトリには保存できません");
+        EXPECT_EQ(t.prompts.messages.back(),
+                  "Favorites 以外の名称のディレクトリには保存できません");
     }
     const std::string target = (temp.Path() / "out" / "FAVORITES").string();
     temp.Write("out/FAVORITES/old/stale.url", Shortcut("http://stale/"));

@@ -30,7 +30,9 @@ TEST(LineReader, EveryKindOfLineEndEndsOneLine) {
 
 TEST(LineReader, CtrlZEndsTheFile) {
     using Lines = std::vector<std::string>;
-    EXPECT_EQ(ReadAll("a\r\nb\x1a" "c\r\nd"), (Lines{"a", "b"}));
+    EXPECT_EQ(ReadAll("a\r\nb\x1a"
+                      "c\r\nd"),
+              (Lines{"a", "b"}));
     EXPECT_EQ(ReadAll("a\r\n\x1a"), (Lines{"a"}));
 }
 

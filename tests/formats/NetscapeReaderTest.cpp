@@ -89,36 +89,38 @@ TEST_F(NetscapeReaderTest, LineFeedsAloneAndMixedLineEndsEachEndALine) {
 }
 
 TEST_F(NetscapeReaderTest, TagsInAnyLetterCase) {
-    ASSERT_TRUE(Read("<Title>Safari</Title>\n<dl><p>\n<dt><h3 folded>Favoris</h3>\n<dl><p>\n"
-                     "<dt><a href=\"http://a/\">A</a>\n</dl><p>\n</dl><p>\n"));
+    ASSERT_TRUE(
+        Read("<Title>Safari</Title>\n<dl><p>\n<dt><h3 folded>Favoris</h3>\n<dl><p>\n"
+             "<dt><a href=\"http://a/\">A</a>\n</dl><p>\n</dl><p>\n"));
     EXPECT_EQ(DumpTable(t.model), "0 -1 R Safari\n1 0 F Favoris\n2 1 U A http://a/\n");
 }
 
 TEST_F(NetscapeReaderTest, CommentsSpanLinesAndOneLineCommentsDoNot) {
-    ASSERT_TRUE(Read("<TITLE>T</TITLE>\n<DL><p>\n"
-                     "<!-- one line --><DT><A HREF=\"http://kept/\">kept</A>\n"
-                     "<!-- opens\n<DT><A HREF=\"http://hidden/\">hidden</A>\n"
-                     "closes --> <DT><A HREF=\"http://also-hidden/\">x</A>\n"
-                     "<DT><A HREF=\"http://after/\">after</A>\n"));
+    ASSERT_TRUE(
+        Read("<TITLE>T</TITLE>\n<DL><p>\n"
+             "<!-- one line --><DT><A HREF=\"http://kept/\">kept</A>\n"
+             "<!-- opens\n<DT><A HREF=\"http://hidden/\">hidden</A>\n"
+             "closes --> <DT><A HREF=\"http://also-hidden/\">x</A>\n"
+             "<DT><A HREF=\"http://after/\">after</A>\n"));
     EXPECT_EQ(DumpTable(t.model), "0 -1 R T\n1 0 U kept http://kept/\n2 0 U after http://after/\n");
 }
 
 TEST_F(NetscapeReaderTest, AnchorsAreTagsWithAttributesByName) {
-    ASSERT_TRUE(Read(
-        "<TITLE>T</TITLE>\n<DL><p>\n"
-        // Firefox order, with an icon between the dates
-        "<DT><A HREF=\"http://ff/\" ADD_DATE=\"10\" LAST_MODIFIED=\"30\" ICON_URI=\"x\" "
-        "ICON=\"data:x\">Firefox</A>\n"
-        // iCab: HREF last, single quotes, no name end
-        "<DT><A ADD_DATE='7' LAST_VISIT=8 HREF='http://icab/'>iCab\n"
-        // only two values: the name stays
-        "<DT><A HREF=\"http://two/\" ADD_DATE=\"1\">Two</A>\n"
-        // a folder whose name mentions HREF is a folder
-        "<DT><H3>HREF tips</H3>\n"
-        // escaped names and URLs
-        "<DT><A HREF=\"http://q/?a=1&amp;b=2\">Tom &amp; Jerry &lt;3&gt;</A>\n"
-        // space before the closing sign, name after it
-        "<DT><A HREF=\"http://ie/\" ADD_DATE=\"5\" >IE.url</A>\n"));
+    ASSERT_TRUE(
+        Read("<TITLE>T</TITLE>\n<DL><p>\n"
+             // Firefox order, with an icon between the dates
+             "<DT><A HREF=\"http://ff/\" ADD_DATE=\"10\" LAST_MODIFIED=\"30\" ICON_URI=\"x\" "
+             "ICON=\"data:x\">Firefox</A>\n"
+             // iCab: HREF last, single quotes, no name end
+             "<DT><A ADD_DATE='7' LAST_VISIT=8 HREF='http://icab/'>iCab\n"
+             // only two values: the name stays
+             "<DT><A HREF=\"http://two/\" ADD_DATE=\"1\">Two</A>\n"
+             // a folder whose name mentions HREF is a folder
+             "<DT><H3>HREF tips</H3>\n"
+             // escaped names and URLs
+             "<DT><A HREF=\"http://q/?a=1&amp;b=2\">Tom &amp; Jerry &lt;3&gt;</A>\n"
+             // space before the closing sign, name after it
+             "<DT><A HREF=\"http://ie/\" ADD_DATE=\"5\" >IE.url</A>\n"));
     EXPECT_EQ(Url(1), "http://ff/");
     EXPECT_EQ(t.model.glAdd[1], "10");
     EXPECT_EQ(t.model.glVisit[1], "");
@@ -138,21 +140,23 @@ TEST_F(NetscapeReaderTest, AnchorsAreTagsWithAttributesByName) {
 }
 
 TEST_F(NetscapeReaderTest, LinesWithoutListTagsAreIgnored) {
-    ASSERT_TRUE(Read("<TITLE>T</TITLE>\n<DL><p>\n"
-                     "<A HREF=\"http://no-dt/\">no dt</A>\n"
-                     "<DD>see <a href=\"http://dd/\">here</a>\n"
-                     "<DT><ABBR>not an anchor</ABBR>\n"));
+    ASSERT_TRUE(
+        Read("<TITLE>T</TITLE>\n<DL><p>\n"
+             "<A HREF=\"http://no-dt/\">no dt</A>\n"
+             "<DD>see <a href=\"http://dd/\">here</a>\n"
+             "<DT><ABBR>not an anchor</ABBR>\n"));
     EXPECT_EQ(t.model.glCT, 1);
     EXPECT_EQ(t.diagnostics.bookmarkList.back(), "<DT><ABBR>not an anchor</ABBR>");
 }
 
 TEST_F(NetscapeReaderTest, AnchorAndListEndOnOneLine) {
     // An anchor line closes no folder; a folder line with "</DL>" closes one and creates none.
-    ASSERT_TRUE(Read("<TITLE>T</TITLE>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n"
-                     "<DT><A HREF=\"http://a/\">a</A></DL><p>\n"
-                     "<DT><A HREF=\"http://b/\">b</A>\n"
-                     "</DL><p><DT><H3>G</H3>\n"
-                     "<DT><A HREF=\"http://c/\">c</A>\n"));
+    ASSERT_TRUE(
+        Read("<TITLE>T</TITLE>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n"
+             "<DT><A HREF=\"http://a/\">a</A></DL><p>\n"
+             "<DT><A HREF=\"http://b/\">b</A>\n"
+             "</DL><p><DT><H3>G</H3>\n"
+             "<DT><A HREF=\"http://c/\">c</A>\n"));
     EXPECT_EQ(DumpTable(t.model),
               "0 -1 R T\n1 0 F F\n2 1 U a http://a/\n3 1 U b http://b/\n4 0 U c http://c/\n");
 }
@@ -165,33 +169,37 @@ TEST_F(NetscapeReaderTest, FolderKeepsTheTextAfterItsHeading) {
 }
 
 TEST_F(NetscapeReaderTest, ExtraListEndsNeverLeaveTheRoot) {
-    ASSERT_TRUE(Read("<TITLE>T</TITLE>\n<DL><p>\n</DL><p>\n</DL><p>\n</DL><p>\n"
-                     "<DT><A HREF=\"http://late/\">late</A>\n"));
+    ASSERT_TRUE(
+        Read("<TITLE>T</TITLE>\n<DL><p>\n</DL><p>\n</DL><p>\n</DL><p>\n"
+             "<DT><A HREF=\"http://late/\">late</A>\n"));
     EXPECT_EQ(DumpTable(t.model), "0 -1 R T\n1 0 U late http://late/\n");
 }
 
 TEST_F(NetscapeReaderTest, EntriesBeforeAnyTitleGetARootNamedAfterTheFile) {
-    ASSERT_TRUE(Read("<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n",
-                     true, "no-title.htm"));
+    ASSERT_TRUE(Read("<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n", true,
+                     "no-title.htm"));
     EXPECT_EQ(DumpTable(t.model), "0 -1 R no-title.htm\n1 0 F F\n2 1 U a http://a/\n");
     // In an additional load the new entries never attach to an earlier file's root.
     ASSERT_TRUE(Read("</DL>\n<DT><A HREF=\"http://b/\">b</A>\n", false, "more.htm"));
-    EXPECT_EQ(DumpTable(t.model), "0 -1 R no-title.htm\n1 0 F F\n2 1 U a http://a/\n"
-                                  "3 -1 R more.htm\n4 3 U b http://b/\n");
+    EXPECT_EQ(DumpTable(t.model),
+              "0 -1 R no-title.htm\n1 0 F F\n2 1 U a http://a/\n"
+              "3 -1 R more.htm\n4 3 U b http://b/\n");
 }
 
 TEST_F(NetscapeReaderTest, EveryTitleStartsARootAtDepthOne) {
-    ASSERT_TRUE(Read("<TITLE>One</TITLE>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n"
-                     "<TITLE>Two</TITLE>\n<DL><p>\n<DT><A HREF=\"http://b/\">b</A>\n"));
+    ASSERT_TRUE(
+        Read("<TITLE>One</TITLE>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n"
+             "<TITLE>Two</TITLE>\n<DL><p>\n<DT><A HREF=\"http://b/\">b</A>\n"));
     EXPECT_EQ(DumpTable(t.model), "0 -1 R One\n1 0 F F\n2 -1 R Two\n3 2 U b http://b/\n");
 }
 
 TEST_F(NetscapeReaderTest, DuplicateUrlsAreSkippedAcrossReadsWhenAsked) {
     t.settings.skipDuplicates = true;
-    const std::string file = "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n"
-                             "<DT><A HREF=\"http://A/\">upper</A>\n"
-                             "<DT><A HREF=\"http://a/\" ADD_DATE=\"99\">again</A>\n"
-                             "<DT><H3>F</H3>\n";
+    const std::string file =
+        "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n"
+        "<DT><A HREF=\"http://A/\">upper</A>\n"
+        "<DT><A HREF=\"http://a/\" ADD_DATE=\"99\">again</A>\n"
+        "<DT><H3>F</H3>\n";
     ASSERT_TRUE(Read(file));
     EXPECT_EQ(urls, 2);
     EXPECT_EQ(t.diagnostics.readingLog.back(), "重複  again");
@@ -244,7 +252,8 @@ TEST_F(NetscapeReaderTest, AdditionalLoadIntoAFullTable) {
 
 TEST_F(NetscapeReaderTest, NestingStopsAtTheDepthLimit) {
     std::string file = "<TITLE>T</TITLE>\n<DL><p>\n";
-    for (int level = 0; level < 25; ++level) file += "<DT><H3>L" + std::to_string(level) + "</H3>\n<DL><p>\n";
+    for (int level = 0; level < 25; ++level)
+        file += "<DT><H3>L" + std::to_string(level) + "</H3>\n<DL><p>\n";
     EXPECT_FALSE(Read(file));
     EXPECT_EQ(error, "Tree 作成不可");
     EXPECT_EQ(t.prompts.messages.back(), "階層 ＭＡＸ ");
@@ -266,31 +275,46 @@ TEST_F(NetscapeReaderTest, MissingFileAndBadMaxUrl) {
 TEST_F(NetscapeReaderTest, TheMemoEchoIsBounded) {
     t.settings.maxUrl = "10000";
     std::string file = "<TITLE>T</TITLE>\n<DL><p>\n";
-    for (int k = 0; k < 5000; ++k) file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
+    for (int k = 0; k < 5000; ++k)
+        file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
     ASSERT_TRUE(Read(file));
     EXPECT_EQ(urls, 5000);
     EXPECT_EQ(t.diagnostics.memo.size(), static_cast<std::size_t>(kMemoEchoLimit) + 1);
 }
 
 TEST_F(NetscapeReaderTest, HostileLinesNeverCrash) {
-    const std::string nasty[] = {
-        "<DT><A HREF=\"", "<DT><A HREF", "<DT><A ", "<DT><H3", "<DT><H3 ADD_DATE=\"", "</DL>",
-        "<DT><A HREF=x>", "<DT><a\thref=y", "<TITLE>", "<!--", "-->", "<DT><A HREF='\xff'>\xfe",
-        "&#xFFFFFFFFFF;", "<DT><A HREF=\"&#1114112;\">&#55296;</A>", std::string(100000, '<')};
+    const std::string nasty[] = {"<DT><A HREF=\"",
+                                 "<DT><A HREF",
+                                 "<DT><A ",
+                                 "<DT><H3",
+                                 "<DT><H3 ADD_DATE=\"",
+                                 "</DL>",
+                                 "<DT><A HREF=x>",
+                                 "<DT><a\thref=y",
+                                 "<TITLE>",
+                                 "<!--",
+                                 "-->",
+                                 "<DT><A HREF='\xff'>\xfe",
+                                 "&#xFFFFFFFFFF;",
+                                 "<DT><A HREF=\"&#1114112;\">&#55296;</A>",
+                                 std::string(100000, '<')};
     std::string file;
     for (const auto& line : nasty) file += line + "\n";
     temp.Write("nasty.htm", file);
-    EXPECT_NO_FATAL_FAILURE(ReadNetscapeFile(t.model, true, (temp.Path() / "nasty.htm").string(),
-                                             urls, error));
+    EXPECT_NO_FATAL_FAILURE(
+        ReadNetscapeFile(t.model, true, (temp.Path() / "nasty.htm").string(), urls, error));
     EXPECT_EQ(t.model.Tree().Count(), t.model.glCT);
 }
 
 TEST(NetscapeReaderRandom, RandomInputKeepsEveryInvariant) {
     // Files stitched together from tags, quotes, references, line ends and stray bytes.
-    const char* pieces[] = {"<DT>", "<DL>", "</DL>", "<H3", "</H3>", "<A ", "<a\t", "HREF=", "\"", "'",
-                            ">", "</A>", "<TITLE>", "</TITLE>", "<!--", "-->", "&amp;", "&#x", "&#", ";",
-                            "\r", "\n", "\r\n", "\x1a", "\x82", "\xe3\x81", "日本", "ADD_DATE=", " ",
-                            "<META charset=utf-8>", "\xef\xbb\xbf"};
+    const char* pieces[] = {"<DT>",        "<DL>",  "</DL>",     "<H3",      "</H3>",
+                            "<A ",         "<a\t",  "HREF=",     "\"",       "'",
+                            ">",           "</A>",  "<TITLE>",   "</TITLE>", "<!--",
+                            "-->",         "&amp;", "&#x",       "&#",       ";",
+                            "\r",          "\n",    "\r\n",      "\x1a",     "\x82",
+                            "\xe3\x81",    "日本",  "ADD_DATE=", " ",        "<META charset=utf-8>",
+                            "\xef\xbb\xbf"};
     std::mt19937 random(20261208);
     TempDir temp;
     for (int round = 0; round < 300; ++round) {
@@ -311,7 +335,8 @@ TEST(NetscapeReaderRandom, RandomInputKeepsEveryInvariant) {
         ReadNetscapeFile(t.model, false, path, urls, error);
         ASSERT_EQ(t.model.Tree().Count(), t.model.glCT) << round;
         ASSERT_LE(t.model.glCT, std::max(0, t.model.glMaxURL)) << round;
-        for (int i = 0; i < t.model.glCT; ++i) ASSERT_LT(t.model.gloya[static_cast<std::size_t>(i)], i);
+        for (int i = 0; i < t.model.glCT; ++i)
+            ASSERT_LT(t.model.gloya[static_cast<std::size_t>(i)], i);
         t.model.glChanged = true;
         t.diagnostics.memo.clear();
         t.model.CheckConsistency("random", true);

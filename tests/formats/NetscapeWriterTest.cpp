@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <filesystem>
 
 #include <csignal>
 
@@ -40,7 +40,9 @@ protected:
     void Load(const std::string& bytes, bool reset = true) {
         int urls = 0;
         std::string error;
-        ASSERT_TRUE(ReadNetscapeFile(t.model, reset, temp.Write("in" + std::to_string(++files) + ".htm", bytes), urls, error))
+        ASSERT_TRUE(ReadNetscapeFile(t.model, reset,
+                                     temp.Write("in" + std::to_string(++files) + ".htm", bytes),
+                                     urls, error))
             << error;
     }
     TestModel t;
@@ -52,23 +54,27 @@ protected:
 
 TEST_F(NetscapeWriterTest, EmptyRootGivesHeadersAndTheLastLine) {
     Load("<TITLE>Empty</TITLE>\r\n");
-    EXPECT_EQ(BookmarkFileText(t.model, 0),
-              Lines({kHeader, kComment, "<TITLE>Empty</TITLE>", "<H1>Empty</H1>", "<DL><p>",
-                     "</DL><p>"}));
+    EXPECT_EQ(BookmarkFileText(t.model, 0), Lines({kHeader, kComment, "<TITLE>Empty</TITLE>",
+                                                   "<H1>Empty</H1>", "<DL><p>", "</DL><p>"}));
 }
 
 TEST_F(NetscapeWriterTest, IndentationAndClosingLines) {
     std::string file = "<TITLE>R</TITLE>\n<DL><p>\n";
-    for (int level = 0; level < 12; ++level) file += "<DT><H3 ADD_DATE=\"7\">L" + std::to_string(level) + "</H3>\n<DL><p>\n";
+    for (int level = 0; level < 12; ++level)
+        file += "<DT><H3 ADD_DATE=\"7\">L" + std::to_string(level) + "</H3>\n<DL><p>\n";
     file += "<DT><A HREF=\"http://deep/\">deep</A>\n";
     Load(file);
     const std::string text = BookmarkFileText(t.model, 0);
-    EXPECT_NE(text.find("\r\n    <DT><H3 ADD_DATE=\"7\">L0</H3>\r\n\r\n    <DL><p>\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\n" + std::string(40, ' ') + "<DT><H3 ADD_DATE=\"7\">L9</H3>\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\n" + std::string(44, ' ') + "<DT><H3 ADD_DATE=\"7\">L10</H3>\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\n" + std::string(44, ' ') + "<DT><H3 ADD_DATE=\"7\">L11</H3>\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n    <DT><H3 ADD_DATE=\"7\">L0</H3>\r\n\r\n    <DL><p>\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\r\n" + std::string(40, ' ') + "<DT><H3 ADD_DATE=\"7\">L9</H3>\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\r\n" + std::string(44, ' ') + "<DT><H3 ADD_DATE=\"7\">L10</H3>\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\r\n" + std::string(44, ' ') + "<DT><H3 ADD_DATE=\"7\">L11</H3>\r\n"),
+              std::string::npos);
     EXPECT_NE(text.find(std::string(44, ' ') + "<DT><A HREF=\"http://deep/\" ADD_DATE=\"\" "
-                        "LAST_VISIT=\"\" LAST_MODIFIED=\"\">deep</A>\r\n"),
+                                               "LAST_VISIT=\"\" LAST_MODIFIED=\"\">deep</A>\r\n"),
               std::string::npos);
     // The end: closing lines indented like the lists they close, then the last line.
     const std::string tail = "    </DL><p>\r\n\r\n</DL><p>\r\n";
@@ -76,9 +82,10 @@ TEST_F(NetscapeWriterTest, IndentationAndClosingLines) {
 }
 
 TEST_F(NetscapeWriterTest, ThreeFoldersDeepEndsWithThreeClosingLines) {
-    Load("<TITLE>R</TITLE>\n<DL><p>\n<DT><H3>A</H3>\n<DL><p>\n<DT><H3>B</H3>\n<DL><p>\n"
-         "<DT><H3>C</H3>\n<DL><p>\n<DT><A HREF=\"http://x/\" ADD_DATE=\"1\" LAST_VISIT=\"2\" "
-         "LAST_MODIFIED=\"3\">x</A>\n");
+    Load(
+        "<TITLE>R</TITLE>\n<DL><p>\n<DT><H3>A</H3>\n<DL><p>\n<DT><H3>B</H3>\n<DL><p>\n"
+        "<DT><H3>C</H3>\n<DL><p>\n<DT><A HREF=\"http://x/\" ADD_DATE=\"1\" LAST_VISIT=\"2\" "
+        "LAST_MODIFIED=\"3\">x</A>\n");
     const std::string text = BookmarkFileText(t.model, 0);
     const std::string tail =
         "            <DT><A HREF=\"http://x/\" ADD_DATE=\"1\" LAST_VISIT=\"2\" "
@@ -90,8 +97,7 @@ TEST_F(NetscapeWriterTest, ThreeFoldersDeepEndsWithThreeClosingLines) {
 TEST_F(NetscapeWriterTest, WriterFormatIsReproducedByteForByte) {
     const std::string original = pernard::testing::ToCp932(Lines(
         {kHeader, kComment, "<TITLE>日本語</TITLE>", "<H1>日本語</H1>", "<DL><p>",
-         "    <DT><H3 ADD_DATE=\"1577804400\">ニュース &amp; 天気</H3>",
-         "    <DL><p>",
+         "    <DT><H3 ADD_DATE=\"1577804400\">ニュース &amp; 天気</H3>", "    <DL><p>",
          "        <DT><A HREF=\"https://a.example.jp/?q=1&amp;r=2\" ADD_DATE=\"1\" "
          "LAST_VISIT=\"2\" LAST_MODIFIED=\"3\">&lt;新聞&gt; &quot;朝刊&quot;</A>",
          "    </DL><p>",
@@ -105,8 +111,10 @@ TEST_F(NetscapeWriterTest, WriterFormatIsReproducedByteForByte) {
 TEST_F(NetscapeWriterTest, Utf8RootsStayUtf8AndCp932KeepsEveryCharacter) {
     Load("\xEF\xBB\xBF<TITLE>Émoji 😀</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">Ünïcode ☃</A>\n");
     std::string text = BookmarkFileText(t.model, 0);
-    const std::string start = kHeader + "\r\n\r\n<META HTTP-EQUIV=\"Content-Type\" "
-                              "CONTENT=\"text/html; charset=UTF-8\">\r\n\r\n" + kComment;
+    const std::string start = kHeader +
+                              "\r\n\r\n<META HTTP-EQUIV=\"Content-Type\" "
+                              "CONTENT=\"text/html; charset=UTF-8\">\r\n\r\n" +
+                              kComment;
     EXPECT_EQ(text.substr(0, start.size()), start);
     EXPECT_NE(text.find("Ünïcode ☃"), std::string::npos);
 
@@ -194,7 +202,8 @@ TEST_F(NetscapeWriterTest, AFailedSaveLeavesTheOldFileAsItWas) {
               "Cannot Save File : " + (temp.Path() / "missing" / "b.htm").string());
     EXPECT_TRUE(t.model.glChanged);
     // No temporary file is left behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path() / "locked"), fs::directory_iterator()), 1);
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(temp.Path() / "locked"), fs::directory_iterator()), 1);
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), fs::directory_iterator()), 3);
 }
 

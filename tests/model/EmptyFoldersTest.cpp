@@ -74,9 +74,10 @@ TEST(DuplicateUrls, EachLaterOccurrenceNamesTheFirst) {
     std::string error;
     ASSERT_TRUE(ReadNetscapeFile(
         t.model, true,
-        temp.Write("d.htm", "<TITLE>R</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">first</A>\n"
-                            "<DT><A HREF=\"http://A/\">upper</A>\n<DT><H3>http://a/</H3>\n<DL><p>\n"
-                            "<DT><A HREF=\"http://a/\">second</A>\n<DT><A HREF=\"http://a/\">third</A>\n"),
+        temp.Write("d.htm",
+                   "<TITLE>R</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">first</A>\n"
+                   "<DT><A HREF=\"http://A/\">upper</A>\n<DT><H3>http://a/</H3>\n<DL><p>\n"
+                   "<DT><A HREF=\"http://a/\">second</A>\n<DT><A HREF=\"http://a/\">third</A>\n"),
         count, error));
     EXPECT_EQ(t.model.CheckDuplicateUrls(), 2);
     const std::string line = "http://a/" + std::string(51, ' ') + " first";
@@ -84,8 +85,10 @@ TEST(DuplicateUrls, EachLaterOccurrenceNamesTheFirst) {
     EXPECT_EQ(t.diagnostics.checkLogStatus, "重複有り : 2 件");
     EXPECT_TRUE(t.diagnostics.checkLogShown);
 
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("u.htm", "<TITLE>R</TITLE>\n<DL><p>\n"
-                                                                    "<DT><A HREF=\"http://a/\">a</A>\n"),
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true,
+                                 temp.Write("u.htm",
+                                            "<TITLE>R</TITLE>\n<DL><p>\n"
+                                            "<DT><A HREF=\"http://a/\">a</A>\n"),
                                  count, error));
     t.diagnostics.checkLogShown = false;
     EXPECT_EQ(t.model.CheckDuplicateUrls(), 0);

@@ -100,8 +100,7 @@ TEST(EntryTable, TwoRootsAreBothTopLevel) {
     Append(t.model, false, true, "a", "http://a/");
     t.model.glDepth = 0;
     Append(t.model, true, false, "second");
-    EXPECT_EQ(DumpTable(t.model),
-              "0 -1 R first\n1 0 F folder\n2 1 U a http://a/\n3 -1 R second\n");
+    EXPECT_EQ(DumpTable(t.model), "0 -1 R first\n1 0 F folder\n2 1 U a http://a/\n3 -1 R second\n");
     EXPECT_EQ(t.model.Tree().TopLevelCount(), 2);
     EXPECT_EQ(t.model.Tree().AbsoluteIndex(t.model.glNode[3]), 3);
     EXPECT_EQ(t.model.glLevel[1], 3);

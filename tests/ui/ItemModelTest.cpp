@@ -7,8 +7,10 @@ using namespace pernard::testing;
 
 TEST_F(UiTest, TreeAndListModelsBehaveAsQtExpects) {
     Start();
-    QAbstractItemModelTester treeTester(Main().TreeItems, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    QAbstractItemModelTester listTester(Main().ListItems, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester treeTester(Main().TreeItems,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester listTester(Main().ListItems,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
     dialogs.nextFile = Sample();
     Main().NetScapeB1Click();
     Main().NetScape1Click();

@@ -8,7 +8,8 @@ namespace {
 const char* kFile =
     "<TITLE>Root</TITLE>\n<DL><p>\n"
     "<DT><H3>Folder</H3>extra\n<DL><p>\n"
-    "<DT><A HREF=\"http://a/\" ADD_DATE=\"931996800\" LAST_VISIT=\"99\" LAST_MODIFIED=\"100\">a</A>\n"
+    "<DT><A HREF=\"http://a/\" ADD_DATE=\"931996800\" LAST_VISIT=\"99\" "
+    "LAST_MODIFIED=\"100\">a</A>\n"
     "<DT><H3>Inner</H3>\n<DL><p>\n"
     "<DT><A HREF=\"http://deep/\" ADD_DATE=\"x\" LAST_VISIT=\"\" LAST_MODIFIED=\"\">deep</A>\n"
     "</DL><p>\n</DL><p>\n"

@@ -2,9 +2,9 @@
 #include <QFileInfo>
 #include <QHeaderView>
 
+#include "UiFixture.h"
 #include "ui/BmDirectory.h"
 #include "ui/Memo.h"
-#include "UiFixture.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -17,7 +17,8 @@ TEST_F(UiTest, WindowsAreCreatedInOrderAndTheEditionIsSetUp) {
                                     "TFormVersion", "TFormMessage", "TFormMemo", "TFormBookmark"}));
     EXPECT_EQ(Main().windowTitle(), "ペルナード");
     EXPECT_EQ(QApplication::applicationDisplayName(), "ﾍﾟﾙﾅｰﾄﾞ");
-    for (const char* hidden : {"MenuBrowser", "PMenuText", "MenuOption", "MenuDebug", "MenuClose"}) {
+    for (const char* hidden :
+         {"MenuBrowser", "PMenuText", "MenuOption", "MenuDebug", "MenuClose"}) {
         EXPECT_FALSE(Main().Item(hidden)->isVisible()) << hidden;
     }
     for (const char* shown : {"miFile", "NetScapeB1", "IE1", "miFileSave", "C2", "T1", "S1", "R1",
@@ -28,8 +29,9 @@ TEST_F(UiTest, WindowsAreCreatedInOrderAndTheEditionIsSetUp) {
     EXPECT_EQ(Main().Item("IE1")->text(), "お気に入り(&I.E.) ");
     EXPECT_FALSE(Main().BtStop->isEnabled());
     EXPECT_FALSE(Main().ToolBar2->isVisibleTo(&Main()));
-    for (QWidget* hidden : std::initializer_list<QWidget*>{Main().BtBack, Main().BtForward, Main().BtReload,
-                                                           Main().BtKoushin, Main().BtHTTP, Main().Animate1}) {
+    for (QWidget* hidden :
+         std::initializer_list<QWidget*>{Main().BtBack, Main().BtForward, Main().BtReload,
+                                         Main().BtKoushin, Main().BtHTTP, Main().Animate1}) {
         EXPECT_FALSE(hidden->isVisibleTo(&Main())) << hidden->objectName().toStdString();
     }
     EXPECT_EQ(Main().BtSakujo->text(), "削除");
@@ -44,7 +46,8 @@ TEST_F(UiTest, WindowsAreCreatedInOrderAndTheEditionIsSetUp) {
 }
 
 TEST_F(UiTest, HiddenColumnsStayHiddenWhateverWasSaved) {
-    for (int column = 0; column <= 9; ++column) Store(QString("Window/fmPernard.LView%1").arg(column), "77");
+    for (int column = 0; column <= 9; ++column)
+        Store(QString("Window/fmPernard.LView%1").arg(column), "77");
     Start();
     EXPECT_EQ(Main().LView->columnWidth(0), 77);
     for (int column = 4; column <= 9; ++column) EXPECT_TRUE(Main().LView->isColumnHidden(column));
@@ -129,7 +132,8 @@ TEST_F(UiTest, AdditionalFavoritesWithoutADirectoryAsksForOne) {
 
 TEST_F(UiTest, TheMemoStaysBounded) {
     std::string file = "<TITLE>T</TITLE>\n<DL><p>\n";
-    for (int k = 0; k < 20000; ++k) file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
+    for (int k = 0; k < 20000; ++k)
+        file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
     Store("Window/fmBookmark.MaxURL", "100000");
     Start(ui::StartupOverride{StartupSource::Netscape, temp.Write("big.htm", file)});
     EXPECT_EQ(Model().glCT, 20001);
@@ -150,18 +154,21 @@ TEST_F(UiTest, OpeningAUrlRecordsTheVisit) {
     ASSERT_EQ(browser.opened.size(), 1u);
     EXPECT_EQ(browser.opened[0], "https://www.nhk.or.jp/");
     EXPECT_NE(Model().glVisit[2], before);
-    EXPECT_NEAR(std::stoll(Model().glVisit[2]), static_cast<long long>(QDateTime::currentSecsSinceEpoch()), 5);
+    EXPECT_NEAR(std::stoll(Model().glVisit[2]),
+                static_cast<long long>(QDateTime::currentSecsSinceEpoch()), 5);
 }
 
 TEST_F(UiTest, ReferencePageBesideTheProgram) {
     Start();
     const QFileInfo program(QApplication::applicationFilePath());
-    EXPECT_EQ(Main().ReferenceAddress(), "file:" + program.absolutePath() + "/" + program.completeBaseName() + ".htm");
+    EXPECT_EQ(Main().ReferenceAddress(),
+              "file:" + program.absolutePath() + "/" + program.completeBaseName() + ".htm");
     browser.result = false;
     Main().R2Click();
     ASSERT_EQ(browser.opened.size(), 2u);
     EXPECT_EQ(Main().Panel(1), browser.opened[0]);
-    EXPECT_EQ(browser.opened[1], "file://" + program.absolutePath() + "/" + program.completeBaseName() + ".htm");
+    EXPECT_EQ(browser.opened[1],
+              "file://" + program.absolutePath() + "/" + program.completeBaseName() + ".htm");
 }
 
 TEST_F(UiTest, FavoritesFromTheMenusAndSavingThemBack) {
@@ -183,7 +190,8 @@ TEST_F(UiTest, FavoritesFromTheMenusAndSavingThemBack) {
     EXPECT_NE(ReadBytes(dialogs.nextFile).find("http://b/"), std::string::npos);
     dialogs.nextDirectory = (temp.Path() / "copy" / "Favorites").string();
     Main().IE3Click();
-    EXPECT_EQ(ReadBytes(dialogs.nextDirectory + "/news/a.url"), "[InternetShortcut]\r\nURL=http://a/\r\n");
+    EXPECT_EQ(ReadBytes(dialogs.nextDirectory + "/news/a.url"),
+              "[InternetShortcut]\r\nURL=http://a/\r\n");
 
     // The additional load reads the directory named in the settings.
     app->FormBookmark->EditIE2->setText(QString::fromStdString(dialogs.nextDirectory));
@@ -193,7 +201,8 @@ TEST_F(UiTest, FavoritesFromTheMenusAndSavingThemBack) {
 
     dialogs.nextDirectory = (temp.Path() / "missing").string();
     Main().IE1Click();
-    EXPECT_EQ(prompts.messages.back(), "エラー ディレクトリが存在しません : " + dialogs.nextDirectory);
+    EXPECT_EQ(prompts.messages.back(),
+              "エラー ディレクトリが存在しません : " + dialogs.nextDirectory);
     EXPECT_EQ(Main().Panel(0), "読込失敗 ");
 }
 

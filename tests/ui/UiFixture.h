@@ -40,7 +40,8 @@ protected:
     static QString Stored(const QString& key) { return Settings().value(key).toString(); }
 
     void Start(std::optional<ui::StartupOverride> source = std::nullopt) {
-        app = std::make_unique<ui::PernardApp>(source, ui::UiOverrides{&prompts, &dialogs, &browser});
+        app =
+            std::make_unique<ui::PernardApp>(source, ui::UiOverrides{&prompts, &dialogs, &browser});
     }
     ui::TFormMain& Main() { return *app->FormMain; }
     BmLogic& Model() { return app->Model(); }

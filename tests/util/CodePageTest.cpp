@@ -14,8 +14,13 @@ TEST(CodePage, DecodesShiftJisIncludingWindowsExtensions) {
 TEST(CodePage, UndecodableBytesBecomeReplacementCharactersAndAreCounted) {
     TextDecoder decoder(kCp932);
     std::string out;
-    decoder.Decode("a\xa0" "b\x82", out);  // 0xA0 is unassigned; 0x82 lacks its second byte
-    EXPECT_EQ(out, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    decoder.Decode(
+        "a\xa0"
+        "b\x82",
+        out);  // 0xA0 is unassigned; 0x82 lacks its second byte
+    EXPECT_EQ(out,
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
     EXPECT_EQ(decoder.Replacements(), 2u);
 
     TextDecoder utf8(kUtf8);

@@ -41,8 +41,10 @@ TEST(Dates, SecondsToDateText) {
 TEST(Dates, DateTextToSeconds) {
     EXPECT_EQ(DateTextToSeconds("99/07/15"), "931964400");
     EXPECT_EQ(DateTextToSeconds("1999/07/15"), "931964400");
-    EXPECT_EQ(DateTextToSeconds("1999/07/15 13:45:10"), std::to_string(931964400 + 13 * 3600 + 45 * 60 + 10));
-    EXPECT_EQ(DateTextToSeconds("1999/07/15 13:45"), std::to_string(931964400 + 13 * 3600 + 45 * 60));
+    EXPECT_EQ(DateTextToSeconds("1999/07/15 13:45:10"),
+              std::to_string(931964400 + 13 * 3600 + 45 * 60 + 10));
+    EXPECT_EQ(DateTextToSeconds("1999/07/15 13:45"),
+              std::to_string(931964400 + 13 * 3600 + 45 * 60));
     EXPECT_EQ(DateTextToSeconds("23/11/15"), "1699974000");  // two-digit years below 70: 20xx
     EXPECT_EQ(DateTextToSeconds("1969/12/31"), "-118800");
     EXPECT_EQ(DateTextToSeconds("70/01/01"), "");
