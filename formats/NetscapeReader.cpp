@@ -88,11 +88,6 @@ std::string Between(const std::string& line, std::string_view open, std::string_
 
 }  // namespace
 
-bool ParseHrefLine(std::string_view line, AnchorFields& fields) {
-    TagAttributes attributes;
-    return ParseHrefLine(line, fields, attributes);
-}
-
 bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& attributes) {
     std::size_t at = 0;
     while ((at = FindNoCase(line, "<A", at)) != std::string_view::npos) {

@@ -23,8 +23,7 @@ struct AnchorFields {
 };
 
 // Parses the first "<A" tag with an HREF attribute on the line; false when there is none.
-bool ParseHrefLine(std::string_view line, AnchorFields& fields);
-// The same, with the caller's scratch space for the tag's attributes.
+// `attributes` is the caller's scratch space for the tag's attributes.
 bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& attributes);
 
 // Reads one file. `reset` empties the table first (a complete load); otherwise the file's root

@@ -66,7 +66,7 @@ std::string CanonicalCharset(std::string_view label) {
     return upper;
 }
 
-TextDecoder::TextDecoder(const std::string& charset) : charset_(charset) {
+TextDecoder::TextDecoder(const std::string& charset) {
     passThrough_ = IsUtf8Name(charset);
     if (!passThrough_) handle_ = OpenConverter("UTF-8", charset.c_str());
 }
@@ -74,8 +74,6 @@ TextDecoder::TextDecoder(const std::string& charset) : charset_(charset) {
 TextDecoder::~TextDecoder() {
     if (handle_ != nullptr) iconv_close(AsIconv(handle_));
 }
-
-bool TextDecoder::IsValid() const { return passThrough_ || handle_ != nullptr; }
 
 void TextDecoder::Decode(std::string_view bytes, std::string& out) {
     // ASCII is the same in every code page read here: copy it without the converter.
@@ -146,7 +144,7 @@ void TextDecoder::Decode(std::string_view bytes, std::string& out) {
 }
 
 TextEncoder::TextEncoder(const std::string& charset, Fallback fallback)
-    : charset_(charset), fallback_(fallback) {
+    : fallback_(fallback) {
     passThrough_ = IsUtf8Name(charset);
     if (!passThrough_) handle_ = OpenConverter(charset.c_str(), "UTF-8");
 }
@@ -154,8 +152,6 @@ TextEncoder::TextEncoder(const std::string& charset, Fallback fallback)
 TextEncoder::~TextEncoder() {
     if (handle_ != nullptr) iconv_close(AsIconv(handle_));
 }
-
-bool TextEncoder::IsValid() const { return passThrough_ || handle_ != nullptr; }
 
 void TextEncoder::Encode(std::string_view utf8, std::string& out) {
     if (passThrough_ || handle_ == nullptr) {

@@ -27,8 +27,6 @@ public:
     TextDecoder(const TextDecoder&) = delete;
     TextDecoder& operator=(const TextDecoder&) = delete;
 
-    bool IsValid() const;
-    const std::string& Charset() const { return charset_; }
 
     // Appends the UTF-8 form of `bytes` to `out`.
     void Decode(std::string_view bytes, std::string& out);
@@ -37,7 +35,6 @@ public:
     std::size_t Replacements() const { return replacements_; }
 
 private:
-    std::string charset_;
     bool passThrough_ = false;  // UTF-8 input: only checked, never converted
     void* handle_ = nullptr;
     std::size_t replacements_ = 0;
@@ -53,14 +50,12 @@ public:
     TextEncoder(const TextEncoder&) = delete;
     TextEncoder& operator=(const TextEncoder&) = delete;
 
-    bool IsValid() const;
     void Encode(std::string_view utf8, std::string& out);
 
 private:
     // Converts a run of non-ASCII characters.
     void EncodeRun(std::string_view utf8, std::string& out);
 
-    std::string charset_;
     bool passThrough_ = false;
     void* handle_ = nullptr;
     Fallback fallback_;

@@ -139,6 +139,5 @@ std::string DateTextToSeconds(std::string_view dateText) {
     return std::to_string(seconds);
 }
 
-std::string SecondsText(long long secondsSinceEpoch) { return std::to_string(secondsSinceEpoch); }
 
 }  // namespace pernard

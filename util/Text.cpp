@@ -138,10 +138,6 @@ std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size
     return std::string_view::npos;
 }
 
-bool ContainsNoCase(std::string_view text, std::string_view needle) {
-    return FindNoCase(text, needle) != std::string_view::npos;
-}
-
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t k = 0; k < a.size(); ++k) {

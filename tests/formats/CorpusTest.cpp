@@ -28,6 +28,14 @@ struct Counts {
     int roots = 0, folders = 0, urls = 0;
 };
 
+// Reads one corpus file as a complete load, with room for every entry.
+void ReadCorpusFile(TestModel& t, const std::filesystem::path& file) {
+    t.settings.maxUrl = "1000000";
+    int urls = 0;
+    std::string error;
+    ReadNetscapeFile(t.model, true, file.string(), urls, error);
+}
+
 Counts CountKinds(const BmLogic& model) {
     Counts counts;
     for (int i = 0; i < model.glCT; ++i) {
@@ -86,10 +94,7 @@ TEST(Corpus, FilesHoldWhatTheirBrowsersShow) {
     if (dir.empty()) GTEST_SKIP() << "the shared corpus is not next to the project";
     for (const auto& expected : kExpected) {
         TestModel t;
-        t.settings.maxUrl = "1000000";
-        int urls = 0;
-        std::string error;
-        ReadNetscapeFile(t.model, true, (dir / "netscape" / expected.file).string(), urls, error);
+        ReadCorpusFile(t, dir / "netscape" / expected.file);
         const Counts counts = CountKinds(t.model);
         EXPECT_EQ(counts.roots, expected.roots) << expected.file;
         EXPECT_EQ(counts.folders, expected.folders) << expected.file;
@@ -143,10 +148,9 @@ TEST(Corpus, EveryFileSurvivesReadSaveRead) {
     pernard::testing::TempDir temp;
     for (const auto& entry : std::filesystem::directory_iterator(dir / "netscape")) {
         TestModel t;
-        t.settings.maxUrl = "1000000";
+        ReadCorpusFile(t, entry.path());
         int urls = 0;
         std::string error;
-        ReadNetscapeFile(t.model, true, entry.path().string(), urls, error);
         for (int root = 0; root < t.model.glCT; ++root) {
             if (t.model.gloya[static_cast<std::size_t>(root)] != -1) continue;
             const std::string saved = (temp.Path() / "saved.htm").string();
