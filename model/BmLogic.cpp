@@ -56,7 +56,7 @@ void BmLogic::ClearTable() {
     urlIndex_.Clear();
     urlIndexValid_ = false;
     rootCharsets_.clear();
-    glClipIndex = -1;
+    glClip = NodeRef{};
 }
 
 bool BmLogic::PrepareSlot() {
@@ -156,13 +156,25 @@ void BmLogic::SetFolderImages(int index, TreeNode* node) {
 
 std::string BmLogic::RootCharset(int rootIndex) const {
     if (rootIndex < 0 || rootIndex >= glCT) return {};
-    const auto found = rootCharsets_.find(glNode[static_cast<std::size_t>(rootIndex)]);
+    const auto found = rootCharsets_.find(glNode[static_cast<std::size_t>(rootIndex)]->Serial());
     return found == rootCharsets_.end() ? std::string() : found->second;
 }
 
 void BmLogic::SetRootCharset(int rootIndex, const std::string& charset) {
     if (rootIndex < 0 || rootIndex >= glCT) return;
-    rootCharsets_[glNode[static_cast<std::size_t>(rootIndex)]] = charset;
+    rootCharsets_[glNode[static_cast<std::size_t>(rootIndex)]->Serial()] = charset;
+}
+
+NodeRef BmLogic::RefOf(int index) const {
+    return IsValidIndex(index) ? tree_.Ref(glNode[static_cast<std::size_t>(index)]) : NodeRef{};
+}
+
+int BmLogic::IndexOf(const NodeRef& ref) const { return IndexOf(tree_.Resolve(ref)); }
+
+int BmLogic::IndexOf(const TreeNode* node) const {
+    if (node == nullptr) return -1;
+    const int index = tree_.AbsoluteIndex(node);
+    return IsValidIndex(index) ? index : -1;
 }
 
 void BmLogic::ClearMemo() {

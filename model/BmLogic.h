@@ -24,6 +24,18 @@ inline constexpr int kLevelSlots = 21;
 inline constexpr int kDepthLimit = 19;
 // Lines that one operation echoes into the memo window before it says the rest was left out.
 inline constexpr int kMemoEchoLimit = 2000;
+// The deepest level a folder may have (a root is level 1): what the readers accept.
+inline constexpr int kFolderLevelLimit = kDepthLimit;
+inline constexpr const char* kCapacityMessage = "URL MAX !!  設定のMAX値を修正して下さい";
+inline constexpr const char* kTooDeepMessage =
+    "フォルダーの階層が深くなりすぎるため、この操作はできません（最大 19 階層）";
+
+// Where a moved or copied entry lands, next to a target entry t.
+enum class Placement {
+    Into,    // first child of the folder t
+    After,   // right after t (and t's subtree), under t's parent
+    Before,  // right before t, under t's parent
+};
 
 // A line of the check-log window: the URL padded with blanks to 60 characters, a blank, the
 // name ("%-60s %-s", counted in characters).
@@ -101,8 +113,9 @@ public:
     // URL, naming that earliest entry; returns how many were found.
     int CheckDuplicateUrls();
 
-    // Removes every folder without a URL below it from the subtree of the last root.
-    void DeleteEmptyFolders(bool showLog);
+    // Removes every folder without a URL below it from the subtree of the last root; returns
+    // how many were removed.
+    int DeleteEmptyFolders(bool showLog);
 
     // Compares the table with the tree and reports into the memo window.
     void CheckConsistency(const std::string& callerText, bool run);
@@ -115,19 +128,97 @@ public:
     // Must be called by any code that changes glUrl other than through AddEntry.
     void InvalidateUrlIndex() { urlIndexValid_ = false; }
 
-    // The clipboard source of a pending paste, -1 when none.
-    int glClipIndex = -1;
+    // --- stable identities: entries held across edits are held by their node.
+    NodeRef RefOf(int index) const;
+    // The entry index of a held node; -1 once it no longer exists.
+    int IndexOf(const NodeRef& ref) const;
+    int IndexOf(const TreeNode* node) const;
+    bool IsValidIndex(int index) const { return index >= 0 && index < glCT; }
+
+    // --- editing (model/Editing.cpp). Every operation either does all it says or, refused,
+    // changes nothing; refusals for capacity and depth are shown as messages.
+
+    // A new folder or URL placed right after `reference` as the tree shows it (see
+    // NextPlace). `shownOrder` false places it by the full tree order instead (no window).
+    // The index of the new entry, or -1 when nothing was created.
+    int NewFolder(TreeNode* reference, const std::string& name, bool shownOrder = true);
+    int NewUrl(TreeNode* reference, const UrlFields& fields, bool shownOrder = true);
+    // Stores the URL dialog's fields into URL entry i; false (nothing stored) for a folder or
+    // a URL text that would make the entry a folder.
+    bool EditUrlEntry(int index, const UrlFields& fields);
+    // Stores the folder dialog's fields into folder or root i.
+    bool EditFolderEntry(int index, const std::string& name, const std::string& saveUrl);
+
+    // The tool button's delete: asks "%s (%s) を削除します" first.
+    bool DeleteSelected();
+    // Deletes the node's entry (with its subtree). Interactive: a folder or root with contents
+    // is deleted only after the folder question, and the consistency check runs.
+    bool DeleteNode(TreeNode* node, bool interactive);
+
+    int SubtreeWidth(int folder) const;
+    // Inserts a copy of folder f's subtree into folder t (`before` false: as its first child,
+    // or right after a URL t) or right before t (`before` true). The copy's index, or -1.
+    int CopyFolderTree(int folder, int target, bool before);
+    // Inserts a copy of URL s into folder t as its first child, or right after URL t.
+    int CopyUrlEntry(int source, int target);
+    // Moves (or with `keep`, copies) the source entry onto the target: into a folder as its
+    // first child, after a URL. False when a node is missing or the move is refused (onto
+    // itself, into its own subtree, capacity, depth).
+    bool DropMove(TreeNode* source, TreeNode* target, bool keep);
+    // Moves entry i one place up or down as the tree shows it; false when it cannot move.
+    bool MoveUpDown(int index, bool up);
+
+    // --- the internal clipboard of cut, copy and paste.
+    void MarkClip(int index, bool cut);
+    // Pastes the pending cut or copy below entry `target` (into a folder, after a URL); the
+    // index of the pasted entry, or -1. The pending cut or copy ends with the paste.
+    int PasteClip(int target);
+    void CancelClip() { glClip = NodeRef{}; }
+    // The pending source's index, -1 when none (or when it was deleted).
+    int ClipIndex() const { return IndexOf(glClip); }
+
+    // The clipboard source of a pending paste, held by its node.
+    NodeRef glClip;
     bool glClipCut = false;
 
 private:
     void RebuildUrlIndex();
     void RemoveRows(const std::vector<char>& remove);
 
+    // --- row primitives (model/RowBlocks.cpp): each one pass over the rows it shifts.
+    template <typename Visit>
+    void ForEachColumn(Visit visit);
+    // Removes rows [first, first + count): a whole subtree. Later rows and parents follow.
+    void RemoveRowBlock(int first, int count);
+    // Opens `count` empty rows at `at`; later rows and parents follow.
+    void OpenRows(int at, int count);
+    // Moves the subtree rows [first, first + count) so that they stand before the row that is
+    // now at `before` (outside the block); returns the block's new first index.
+    int MoveRowBlock(int first, int count, int before);
+
+    // --- helpers of the editing operations (model/Editing.cpp)
+    struct Destination {
+        int parent = -1;    // entry index of the new parent, -1 for the top level
+        int row = 0;        // row among the parent's children
+        int tableAt = 0;    // the table row the entry is inserted before
+    };
+    bool PlaceFor(Placement placement, int target, Destination& destination) const;
+    int LevelOf(int index) const;
+    // False (with a message) when the block's folders would end deeper than the limit.
+    bool FitsDepth(int first, int width, int newParent);
+    bool FitsCapacity(int added);
+    void BecomeChildEntry(int index);
+    int MoveSubtree(int source, Placement placement, int target);
+    int CopySubtree(int source, Placement placement, int target);
+    TreeNode* NextPlace(TreeNode* reference, bool shownOrder) const;
+    void RememberCopiedUrl(int index);
+    void SetUrlImages(int index);
+
     Ports ports_;
     TreeNodes tree_;
     UrlIndex urlIndex_{glUrl};
     bool urlIndexValid_ = false;  // built on first use, then kept by AddEntry
-    std::unordered_map<const TreeNode*, std::string> rootCharsets_;
+    std::unordered_map<std::uint64_t, std::string> rootCharsets_;  // by node serial
     int memoLines_ = 0;
 };
 

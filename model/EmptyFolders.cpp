@@ -37,7 +37,7 @@ int BmLogic::CheckDuplicateUrls() {
     return duplicates;
 }
 
-void BmLogic::DeleteEmptyFolders(bool showLog) {
+int BmLogic::DeleteEmptyFolders(bool showLog) {
     const int count = tree_.Count() < glCT ? tree_.Count() : glCT;
     // usedChildren[k]: children of folder k that are URLs or hold a URL below them. Children
     // come after their parent, so a folder's count is complete before it is looked at.
@@ -79,12 +79,11 @@ void BmLogic::DeleteEmptyFolders(bool showLog) {
         tree_.DeleteMany(topmostRemoved);
         RemoveRows(remove);
     }
-    // A pending paste may name a row that no longer exists.
-    glClipIndex = -1;
 
     char text[64];
     std::snprintf(text, sizeof text, "削除フォルダー ： %d 件", removed);
     ports_.status->SetPanel(1, text);
+    return removed;
 }
 
 void BmLogic::RemoveRows(const std::vector<char>& remove) {

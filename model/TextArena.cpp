@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "util/LargeBlocks.h"
 
@@ -20,6 +21,7 @@ std::string_view TextArena::Store(std::string_view text) {
     char* at = blocks_.back() + used_;
     std::memcpy(at, text.data(), text.size());
     used_ += text.size();
+    total_ += text.size();
     return std::string_view(at, text.size());
 }
 
@@ -28,6 +30,14 @@ void TextArena::Clear() {
     blocks_.clear();
     used_ = 0;
     lastSize_ = 0;
+    total_ = 0;
+}
+
+void TextArena::Swap(TextArena& other) noexcept {
+    blocks_.swap(other.blocks_);
+    std::swap(used_, other.used_);
+    std::swap(lastSize_, other.lastSize_);
+    std::swap(total_, other.total_);
 }
 
 }  // namespace pernard

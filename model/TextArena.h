@@ -14,6 +14,9 @@ public:
     // Copies `text` into the arena; the view stays valid until Clear.
     std::string_view Store(std::string_view text);
     void Clear();
+    // Bytes handed out since the last Clear.
+    std::size_t UsedBytes() const { return total_; }
+    void Swap(TextArena& other) noexcept;
 
     TextArena() = default;
     ~TextArena() { Clear(); }
@@ -27,6 +30,7 @@ private:
     std::vector<char*> blocks_;
     std::size_t used_ = 0;      // bytes used in the last block
     std::size_t lastSize_ = 0;  // size of the last block
+    std::size_t total_ = 0;
 };
 
 }  // namespace pernard

@@ -22,8 +22,34 @@ TreeNode* TreeNodes::NewNode(std::string_view text) {
         freeNodes_.pop_back();
         *node = TreeNode();
     }
-    node->text_ = labels_.Store(text);
+    node->text_ = StoreLabel(text);
+    node->serial_ = nextSerial_++;
     return node;
+}
+
+std::string_view TreeNodes::StoreLabel(std::string_view text) {
+    liveLabelBytes_ += text.size();
+    return labels_.Store(text);
+}
+
+void TreeNodes::ReclaimLabels() {
+    constexpr std::size_t kSlack = 1 << 20;
+    if (labels_.UsedBytes() <= 2 * liveLabelBytes_ + kSlack) return;
+    TextArena fresh;
+    std::vector<TreeNode*> pending(root_.children_.begin(), root_.children_.end());
+    while (!pending.empty()) {
+        TreeNode* node = pending.back();
+        pending.pop_back();
+        node->text_ = fresh.Store(node->text_);
+        pending.insert(pending.end(), node->children_.begin(), node->children_.end());
+    }
+    labels_.Swap(fresh);
+}
+
+TreeNode* TreeNodes::Resolve(const NodeRef& ref) const {
+    // A reference from before the last Clear points into released memory: never look at it.
+    if (ref.node == nullptr || ref.serial < firstSerialOfContents_) return nullptr;
+    return ref.node->serial_ == ref.serial ? ref.node : nullptr;
 }
 
 int TreeNodes::FreeSubtree(TreeNode* node) {
@@ -36,7 +62,9 @@ int TreeNodes::FreeSubtree(TreeNode* node) {
         for (TreeNode* child : walk->children_) pending.push_back(child);
         walk->children_.clear();
         walk->children_.shrink_to_fit();
+        liveLabelBytes_ -= walk->text_.size();
         walk->text_ = {};
+        walk->serial_ = 0;
         walk->parent_ = nullptr;
         freeNodes_.push_back(walk);
     }
@@ -78,9 +106,7 @@ TreeNode* TreeNodes::Insert(TreeNode* parent, int row, std::string_view text) {
     raw->parent_ = parent;
     raw->row_ = row;
     parent->children_.insert(parent->children_.begin() + row, raw);
-    for (std::size_t k = static_cast<std::size_t>(row) + 1; k < parent->children_.size(); ++k) {
-        parent->children_[k]->row_ = static_cast<int>(k);
-    }
+    Renumber(parent, row + 1);
     ++count_;
     if (appendsToOrder) {
         raw->absoluteIndex_ = static_cast<int>(order_.size());
@@ -99,12 +125,83 @@ void TreeNodes::Delete(TreeNode* node) {
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
     if (notify) observer_->AboutToRemove(parent == &root_ ? nullptr : parent, row);
     parent->children_.erase(parent->children_.begin() + row);
-    for (std::size_t k = static_cast<std::size_t>(row); k < parent->children_.size(); ++k) {
-        parent->children_[k]->row_ = static_cast<int>(k);
-    }
+    Renumber(parent, row);
     count_ -= FreeSubtree(node);
     orderValid_ = false;
     if (notify) observer_->Removed();
+    ReclaimLabels();
+}
+
+void TreeNodes::Renumber(TreeNode* parent, int fromRow) {
+    for (std::size_t k = static_cast<std::size_t>(fromRow); k < parent->children_.size(); ++k) {
+        parent->children_[k]->row_ = static_cast<int>(k);
+    }
+}
+
+void TreeNodes::Detach(TreeNode* node) {
+    TreeNode* parent = node->parent_;
+    parent->children_.erase(parent->children_.begin() + node->row_);
+    Renumber(parent, node->row_);
+}
+
+void TreeNodes::Attach(TreeNode* node, TreeNode* parent, int row) {
+    node->parent_ = parent;
+    parent->children_.insert(parent->children_.begin() + row, node);
+    Renumber(parent, row);
+}
+
+bool TreeNodes::Move(TreeNode* node, TreeNode* parent, int row) {
+    if (node == nullptr || node == &root_) return false;
+    TreeNode* target = parent == nullptr ? &root_ : parent;
+    if (target == node || IsAncestor(node, target)) return false;
+    const int limit = target->ChildCount() - (node->parent_ == target ? 1 : 0);
+    if (row < 0 || row > limit) return false;
+    if (node->parent_ == target && node->row_ == row) return true;
+    const bool notify = observer_ != nullptr && bulkDepth_ == 0;
+    if (notify) {
+        TreeNode* from = node->parent_ == &root_ ? nullptr : node->parent_;
+        observer_->AboutToMove(from, node->row_, parent, row);
+    }
+    Detach(node);
+    Attach(node, target, row);
+    orderValid_ = false;
+    if (notify) observer_->Moved();
+    return true;
+}
+
+TreeNode* TreeNodes::CopySubtree(const TreeNode* source, TreeNode* parent, int row) {
+    TreeNode* target = parent == nullptr ? &root_ : parent;
+    if (source == nullptr || row < 0 || row > target->ChildCount()) return nullptr;
+    // The copy is built apart from the tree and attached in one step.
+    auto copyOf = [this](const TreeNode* original) {
+        TreeNode* copy = NewNode(original->text_);
+        copy->imageIndex_ = original->imageIndex_;
+        copy->selectedIndex_ = original->selectedIndex_;
+        return copy;
+    };
+    TreeNode* top = copyOf(source);
+    int copied = 1;
+    std::vector<std::pair<const TreeNode*, TreeNode*>> pending{{source, top}};
+    while (!pending.empty()) {
+        const auto [original, copy] = pending.back();
+        pending.pop_back();
+        copy->children_.reserve(original->children_.size());
+        for (const TreeNode* child : original->children_) {
+            TreeNode* childCopy = copyOf(child);
+            childCopy->parent_ = copy;
+            childCopy->row_ = static_cast<int>(copy->children_.size());
+            copy->children_.push_back(childCopy);
+            pending.emplace_back(child, childCopy);
+            ++copied;
+        }
+    }
+    const bool notify = observer_ != nullptr && bulkDepth_ == 0;
+    if (notify) observer_->AboutToInsert(parent, row);
+    Attach(top, target, row);
+    count_ += copied;
+    orderValid_ = false;
+    if (notify) observer_->Inserted();
+    return top;
 }
 
 void TreeNodes::DeleteMany(const std::vector<TreeNode*>& nodes) {
@@ -137,6 +234,7 @@ void TreeNodes::DeleteMany(const std::vector<TreeNode*>& nodes) {
     }
     orderValid_ = false;
     if (notify) observer_->ResetDone();
+    ReclaimLabels();
 }
 
 void TreeNodes::Clear() {
@@ -146,6 +244,8 @@ void TreeNodes::Clear() {
     pool_.clear();
     freeNodes_.clear();
     labels_.Clear();
+    liveLabelBytes_ = 0;
+    firstSerialOfContents_ = nextSerial_;
     count_ = 0;
     order_.clear();
     orderValid_ = true;
@@ -218,8 +318,10 @@ bool TreeNodes::IsAncestor(const TreeNode* ancestor, const TreeNode* node) const
 }
 
 void TreeNodes::SetText(TreeNode* node, std::string_view text) {
-    node->text_ = labels_.Store(text);
+    liveLabelBytes_ -= node->text_.size();
+    node->text_ = StoreLabel(text);
     if (observer_ != nullptr && bulkDepth_ == 0) observer_->Changed(node);
+    ReclaimLabels();
 }
 
 void TreeNodes::SetImages(TreeNode* node, int imageIndex, int selectedIndex) {

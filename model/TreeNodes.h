@@ -3,6 +3,7 @@
 // the entry table is the node whose absolute index (pre-order position over the whole tree,
 // parent before children) is i.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,10 +28,13 @@ public:
     int ChildCount() const { return static_cast<int>(children_.size()); }
     TreeNode* Child(int row) const { return children_[static_cast<std::size_t>(row)]; }
     bool HasChildren() const { return !children_.empty(); }
+    // A number no other node of the same tree ever had or will have.
+    std::uint64_t Serial() const { return serial_; }
 
 private:
     friend class TreeNodes;
     std::string_view text_;  // kept in the tree's text arena
+    std::uint64_t serial_ = 0;  // 0 while the node is free
     int imageIndex_ = 0;
     int selectedIndex_ = 0;
     bool expanded_ = false;
@@ -39,6 +43,15 @@ private:
     int absoluteIndex_ = -1;           // valid while the tree's order cache is valid
     TreeNode* parent_ = nullptr;       // the invisible root for top-level nodes
     std::vector<TreeNode*> children_;  // owned by the tree's node pool
+};
+
+// A node held across edits: it resolves to the same node as long as that node exists, and to
+// nothing once it was deleted (even when its memory was reused for another node) or the tree
+// was cleared.
+struct NodeRef {
+    TreeNode* node = nullptr;
+    std::uint64_t serial = 0;
+    bool operator==(const NodeRef&) const = default;
 };
 
 // Told about every change, so that a view can follow the tree. `parent` is nullptr for the
@@ -50,6 +63,10 @@ public:
     virtual void Inserted() = 0;
     virtual void AboutToRemove(TreeNode* parent, int row) = 0;
     virtual void Removed() = 0;
+    // `node` moves from (fromParent, fromRow) to row `toRow` of `toParent`, counted after the
+    // node has left its old place.
+    virtual void AboutToMove(TreeNode* fromParent, int fromRow, TreeNode* toParent, int toRow) = 0;
+    virtual void Moved() = 0;
     virtual void Changed(TreeNode* node) = 0;
     virtual void AboutToReset() = 0;
     virtual void ResetDone() = 0;
@@ -71,6 +88,13 @@ public:
     TreeNode* InsertBefore(TreeNode* sibling, std::string_view text);
     // Deletes the node and all its descendants.
     void Delete(TreeNode* node);
+    // Moves the node with its descendants to row `row` of `parent` (nullptr: the top level),
+    // the row counted without the node itself. False, and nothing changes, when `parent` is
+    // the node or lies below it.
+    bool Move(TreeNode* node, TreeNode* parent, int row);
+    // Inserts a copy of `source` and its descendants (texts and images; the copies are
+    // collapsed) at row `row` of `parent` (nullptr: the top level); one notification.
+    TreeNode* CopySubtree(const TreeNode* source, TreeNode* parent, int row);
     // Deletes several nodes with their descendants in one pass; no node may lie below another
     // of them. Announced as one reset.
     void DeleteMany(const std::vector<TreeNode*>& nodes);
@@ -89,6 +113,15 @@ public:
     TreeNode* PreviousVisible(const TreeNode* node) const;
     bool IsAncestor(const TreeNode* ancestor, const TreeNode* node) const;
 
+    NodeRef Ref(TreeNode* node) const {
+        return node == nullptr ? NodeRef{} : NodeRef{node, node->serial_};
+    }
+    // The node a reference names, or nullptr when it no longer exists.
+    TreeNode* Resolve(const NodeRef& ref) const;
+    // Bytes held by the labels' arena, and by the labels of the nodes that exist.
+    std::size_t LabelArenaBytes() const { return labels_.UsedBytes(); }
+    std::size_t LiveLabelBytes() const { return liveLabelBytes_; }
+
     void SetText(TreeNode* node, std::string_view text);
     void SetImages(TreeNode* node, int imageIndex, int selectedIndex);
     // Records the view's expand and collapse; no notification.
@@ -106,6 +139,13 @@ private:
     TreeNode* NewNode(std::string_view text);
     // Returns the node and its descendants to the pool; the number of nodes freed.
     int FreeSubtree(TreeNode* node);
+    void Detach(TreeNode* node);
+    void Attach(TreeNode* node, TreeNode* parent, int row);
+    static void Renumber(TreeNode* parent, int fromRow);
+    std::string_view StoreLabel(std::string_view text);
+    // Copies the labels of the existing nodes into a fresh arena once replaced and deleted
+    // labels make up most of it, so that edits never grow the arena without bound.
+    void ReclaimLabels();
 
     TreeNode root_;
     // Nodes live in a pool: appending a million nodes costs no million allocations, and a
@@ -113,7 +153,10 @@ private:
     Column<TreeNode> pool_;
     std::vector<TreeNode*> freeNodes_;
     TextArena labels_;
+    std::size_t liveLabelBytes_ = 0;
     int count_ = 0;
+    std::uint64_t nextSerial_ = 1;
+    std::uint64_t firstSerialOfContents_ = 1;  // nodes made before the last Clear are gone
     int bulkDepth_ = 0;
     TreeObserver* observer_ = nullptr;
     mutable std::vector<TreeNode*> order_;

@@ -61,7 +61,7 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     RestoreWindowState();
     Notebook->setCurrentIndex(0);
     model_.glChanged = false;
-    model_.glClipIndex = -1;
+    model_.CancelClip();
 }
 
 QAction* TFormMain::Item(const QString& name) const {
@@ -727,11 +727,11 @@ void TFormMain::BtFolderClick() {
 }
 
 void TFormMain::BtPasteClick() {
-    if (model_.glClipIndex < 0) model_.GetPorts().prompts->ShowMessage("URL が選択されていません");
+    if (model_.ClipIndex() < 0) model_.GetPorts().prompts->ShowMessage("URL が選択されていません");
 }
 
 void TFormMain::BtStopClick() {
-    model_.glClipIndex = -1;
+    model_.CancelClip();
     Panel1->setText("中止しました");
     BtStop->setEnabled(false);
     BtPaste->setEnabled(false);

@@ -73,6 +73,12 @@ void TreeModel::AboutToRemove(TreeNode* parent, int row) {
     beginRemoveRows(IndexOf(parent), row, row);
 }
 void TreeModel::Removed() { endRemoveRows(); }
+void TreeModel::AboutToMove(TreeNode* fromParent, int fromRow, TreeNode* toParent, int toRow) {
+    // Qt counts the destination row before the node leaves its place.
+    const int destination = fromParent == toParent && toRow >= fromRow ? toRow + 1 : toRow;
+    beginMoveRows(IndexOf(fromParent), fromRow, fromRow, IndexOf(toParent), destination);
+}
+void TreeModel::Moved() { endMoveRows(); }
 void TreeModel::Changed(TreeNode* node) {
     const QModelIndex index = IndexOf(node);
     emit dataChanged(index, index);

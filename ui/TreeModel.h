@@ -29,6 +29,8 @@ public:
     void Inserted() override;
     void AboutToRemove(TreeNode* parent, int row) override;
     void Removed() override;
+    void AboutToMove(TreeNode* fromParent, int fromRow, TreeNode* toParent, int toRow) override;
+    void Moved() override;
     void Changed(TreeNode* node) override;
     void AboutToReset() override;
     void ResetDone() override;

@@ -14,11 +14,13 @@ std::string Order(const TreeNodes& tree) {
 
 class CountingObserver : public TreeObserver {
 public:
-    int inserts = 0, removes = 0, changes = 0, resets = 0;
+    int inserts = 0, removes = 0, moves = 0, changes = 0, resets = 0;
     void AboutToInsert(TreeNode*, int) override {}
     void Inserted() override { ++inserts; }
     void AboutToRemove(TreeNode*, int) override {}
     void Removed() override { ++removes; }
+    void AboutToMove(TreeNode*, int, TreeNode*, int) override {}
+    void Moved() override { ++moves; }
     void Changed(TreeNode*) override { ++changes; }
     void AboutToReset() override {}
     void ResetDone() override { ++resets; }
@@ -111,4 +113,69 @@ TEST(TreeNodes, AVeryDeepChainIsFreedWithoutExhaustingTheStack) {
     for (int k = 0; k < 200000; ++k) node = tree->AddChildLast(node, "n");
     EXPECT_EQ(tree->AbsoluteIndex(node), 200000);
     tree.reset();
+}
+
+TEST(TreeNodes, MovesAndCopiesSubtreesWithOneNotificationEach) {
+    TreeNodes tree;
+    TreeNode* a = tree.AddTopLevelLast("A");
+    TreeNode* b = tree.AddChildLast(a, "B");
+    tree.AddChildLast(b, "C");
+    TreeNode* d = tree.AddChildLast(a, "D");
+    TreeNode* e = tree.AddTopLevelLast("E");
+    tree.SetExpanded(b, true);
+    CountingObserver observer;
+    tree.SetObserver(&observer);
+
+    ASSERT_TRUE(tree.Move(b, e, 0));
+    EXPECT_EQ(Order(tree), "ADEBC");
+    EXPECT_EQ(b->Parent(), e);
+    EXPECT_TRUE(b->Expanded());  // a moved node keeps its state
+    ASSERT_TRUE(tree.Move(d, nullptr, 0));
+    EXPECT_EQ(Order(tree), "DAEBC");
+    EXPECT_EQ(observer.moves, 2);
+
+    // Never into itself or its own subtree.
+    EXPECT_FALSE(tree.Move(e, b, 0));
+    EXPECT_FALSE(tree.Move(e, e, 0));
+    EXPECT_EQ(Order(tree), "DAEBC");
+
+    TreeNode* copy = tree.CopySubtree(e, a, 0);
+    EXPECT_EQ(Order(tree), "DAEBCEBC");
+    EXPECT_EQ(tree.Count(), 8);
+    EXPECT_EQ(observer.inserts, 1);
+    EXPECT_NE(copy->Serial(), e->Serial());
+    EXPECT_FALSE(copy->Child(0)->Expanded());
+}
+
+TEST(TreeNodes, AReferenceResolvesOnlyWhileItsNodeExists) {
+    TreeNodes tree;
+    TreeNode* a = tree.AddTopLevelLast("A");
+    TreeNode* b = tree.AddChildLast(a, "B");
+    const NodeRef held = tree.Ref(b);
+    EXPECT_EQ(tree.Resolve(held), b);
+    tree.Move(b, nullptr, 0);
+    EXPECT_EQ(tree.Resolve(held), b);
+    tree.Delete(b);
+    // The pool hands the same memory to the next node; the reference still names nothing.
+    TreeNode* reused = tree.AddChildLast(a, "C");
+    EXPECT_EQ(reused, b);
+    EXPECT_EQ(tree.Resolve(held), nullptr);
+    const NodeRef beforeClear = tree.Ref(reused);
+    tree.Clear();
+    EXPECT_EQ(tree.Resolve(beforeClear), nullptr);
+}
+
+TEST(TreeNodes, LabelsOfDeletedAndRenamedNodesAreReclaimed) {
+    TreeNodes tree;
+    TreeNode* root = tree.AddTopLevelLast("root");
+    const std::string label(100, 'x');
+    for (int round = 0; round < 300; ++round) {
+        TreeNode* folder = tree.AddChildLast(root, "folder");
+        for (int k = 0; k < 1000; ++k) tree.AddChildLast(folder, label);
+        tree.SetText(root, label);
+        tree.Delete(folder);
+    }
+    // 30 MB of labels went through the tree; what stays is bounded by what is alive.
+    EXPECT_LT(tree.LabelArenaBytes(), 2 * tree.LiveLabelBytes() + (2u << 20));
+    EXPECT_EQ(tree.NodeAt(0)->Text(), label);
 }

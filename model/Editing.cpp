@@ -1,0 +1,409 @@
+// The edits of the collection: new, edit, delete, move, copy, cut and paste. Each is built on
+// the row primitives and one structural change of the tree, so that an edit costs one pass over
+// the rows it shifts and the tree's views hear one notification.
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "model/BmLogic.h"
+
+namespace pernard {
+
+namespace {
+
+constexpr const char* kFolderQuestion = "フォルダーを削除すると、下層のデータがすべて削除されます";
+
+std::string Format(const char* format, const std::string& a, const std::string& b) {
+    std::vector<char> text(a.size() + b.size() + 64);
+    std::snprintf(text.data(), text.size(), format, a.c_str(), b.c_str());
+    return text.data();
+}
+
+// A folder's save URL is written as it is after the folder's closing tag; it must not hold
+// what would end that line or start a tag when the file is read again.
+bool UsableSaveUrl(const std::string& text) {
+    return text.find_first_of("<\r\n") == std::string::npos;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- places and limits
+
+int BmLogic::SubtreeWidth(int folder) const {
+    if (!IsValidIndex(folder)) return 0;
+    int width = 1;
+    while (folder + width < glCT && gloya[static_cast<std::size_t>(folder + width)] >= folder) {
+        ++width;
+    }
+    return width;
+}
+
+int BmLogic::LevelOf(int index) const {
+    int level = 1;
+    for (int walk = gloya[static_cast<std::size_t>(index)]; walk >= 0;
+         walk = gloya[static_cast<std::size_t>(walk)]) {
+        ++level;
+    }
+    return level;
+}
+
+bool BmLogic::FitsDepth(int first, int width, int newParent) {
+    if (!IsFolder(first)) return true;
+    // Depth of each row below the block's top, found through the parents inside the block.
+    std::vector<int> below(static_cast<std::size_t>(width), 0);
+    int deepestFolder = 0;
+    for (int k = 1; k < width; ++k) {
+        const int parent = gloya[static_cast<std::size_t>(first + k)] - first;
+        below[static_cast<std::size_t>(k)] = below[static_cast<std::size_t>(parent)] + 1;
+        if (IsFolder(first + k)) {
+            deepestFolder = std::max(deepestFolder, below[static_cast<std::size_t>(k)]);
+        }
+    }
+    const int topLevel = newParent < 0 ? 1 : LevelOf(newParent) + 1;
+    if (topLevel + deepestFolder <= kFolderLevelLimit) return true;
+    ports_.prompts->ShowMessage(kTooDeepMessage);
+    return false;
+}
+
+bool BmLogic::FitsCapacity(int added) {
+    if (glCT + added <= glMaxURL) return true;
+    ports_.prompts->ShowMessage(kCapacityMessage);
+    return false;
+}
+
+bool BmLogic::PlaceFor(Placement placement, int target, Destination& destination) const {
+    if (!IsValidIndex(target)) return false;
+    const TreeNode* node = glNode[static_cast<std::size_t>(target)];
+    switch (placement) {
+        case Placement::Into:
+            if (!IsFolder(target)) return false;
+            destination = {target, 0, target + 1};
+            return true;
+        case Placement::After:
+            destination = {gloya[static_cast<std::size_t>(target)], node->Row() + 1,
+                           target + SubtreeWidth(target)};
+            return true;
+        case Placement::Before:
+            destination = {gloya[static_cast<std::size_t>(target)], node->Row(), target};
+            return true;
+    }
+    return false;
+}
+
+TreeNode* BmLogic::NextPlace(TreeNode* reference, bool shownOrder) const {
+    if (reference == nullptr) return nullptr;
+    if (!shownOrder) return tree_.Next(reference);
+    // A node inside a collapsed folder is not shown, so nothing follows it on screen.
+    for (const TreeNode* walk = reference->Parent(); walk != nullptr; walk = walk->Parent()) {
+        if (!walk->Expanded()) return nullptr;
+    }
+    return tree_.NextVisible(reference);
+}
+
+void BmLogic::SetUrlImages(int index) {
+    const int image = UrlImageIndex(index);
+    tree_.SetImages(glNode[static_cast<std::size_t>(index)], image, image);
+}
+
+// A root that lands inside a folder is a folder from then on: its source kind and path would
+// otherwise be written out as the folder's date and save URL.
+void BmLogic::BecomeChildEntry(int index) {
+    const std::size_t k = static_cast<std::size_t>(index);
+    glAdd[k].clear();
+    glVisit[k].clear();
+    rootCharsets_.erase(glNode[k]->Serial());
+}
+
+void BmLogic::RememberCopiedUrl(int index) {
+    const std::size_t k = static_cast<std::size_t>(index);
+    ports_.dialogs->RememberUrlFields({glName[k], glUrl[k], glAdd[k], glVisit[k], glLast[k]});
+}
+
+// ---------------------------------------------------------------- new and edit
+
+int BmLogic::NewFolder(TreeNode* reference, const std::string& name, bool shownOrder) {
+    TreeNode* next = NextPlace(reference, shownOrder);
+    const int at = IndexOf(next);
+    int created = -1;
+    if (at >= 0) {
+        const int parent = gloya[static_cast<std::size_t>(at)];
+        if (parent >= 0 && LevelOf(parent) >= kFolderLevelLimit) {
+            ports_.prompts->ShowMessage(kTooDeepMessage);
+        } else if (FitsCapacity(1)) {
+            // The new folder takes the place of the node that follows the reference.
+            OpenRows(at, 1);
+            const std::size_t k = static_cast<std::size_t>(at);
+            glNode[k] = tree_.InsertBefore(next, name);
+            glUrl[k] = kFolderMarker;
+            glName[k] = name;
+            gloya[k] = parent;
+            SetFolderImages(at, glNode[k]);
+            glChanged = true;
+            created = at;
+        }
+    }
+    CheckConsistency("フォルダー新規作成", true);
+    return created;
+}
+
+int BmLogic::NewUrl(TreeNode* reference, const UrlFields& fields, bool shownOrder) {
+    TreeNode* next = NextPlace(reference, shownOrder);
+    int at = IndexOf(next);
+    int created = -1;
+    if (at >= 0 && fields.url != kFolderMarker && FitsCapacity(1)) {
+        int parent = gloya[static_cast<std::size_t>(at)];
+        if (parent < 0) {
+            // A bookmark is never a top-level entry: it becomes the last entry of the
+            // reference's root instead.
+            parent = IndexOf(reference);
+            while (gloya[static_cast<std::size_t>(parent)] >= 0) {
+                parent = gloya[static_cast<std::size_t>(parent)];
+            }
+            at = parent + SubtreeWidth(parent);
+        }
+        TreeNode* parentNode = glNode[static_cast<std::size_t>(parent)];
+        const bool beforeNext = next->Parent() == parentNode;
+        OpenRows(at, 1);
+        const std::size_t k = static_cast<std::size_t>(at);
+        glUrl[k] = fields.url;
+        glName[k] = fields.name;
+        glAdd[k] = fields.added;
+        glVisit[k] = fields.visited;
+        glLast[k] = fields.modified;
+        gloya[k] = parent;
+        glNode[k] = beforeNext ? tree_.InsertBefore(next, fields.name)
+                               : tree_.AddChildLast(parentNode, fields.name);
+        SetUrlImages(at);
+        glChanged = true;
+        created = at;
+    }
+    CheckConsistency("ＵＲＬ新規作成", true);
+    return created;
+}
+
+bool BmLogic::EditUrlEntry(int index, const UrlFields& fields) {
+    if (!IsValidIndex(index) || IsFolder(index) || fields.url == kFolderMarker) return false;
+    const std::size_t k = static_cast<std::size_t>(index);
+    glChanged = true;
+    glName[k] = fields.name;
+    glUrl[k] = fields.url;
+    glAdd[k] = fields.added;
+    glVisit[k] = fields.visited;
+    glLast[k] = fields.modified;
+    tree_.SetText(glNode[k], fields.name);
+    SetUrlImages(index);
+    InvalidateUrlIndex();
+    CheckConsistency("編集", true);
+    return true;
+}
+
+bool BmLogic::EditFolderEntry(int index, const std::string& name, const std::string& saveUrl) {
+    if (!IsValidIndex(index) || !IsFolder(index)) return false;
+    const std::size_t k = static_cast<std::size_t>(index);
+    if (gloya[k] >= 0 && !UsableSaveUrl(saveUrl)) return false;
+    glChanged = true;
+    glName[k] = name;
+    glVisit[k] = saveUrl;
+    tree_.SetText(glNode[k], name);
+    CheckConsistency("編集", true);
+    return true;
+}
+
+// ---------------------------------------------------------------- delete
+
+bool BmLogic::DeleteSelected() {
+    if (!IsValidIndex(glIndex)) return false;
+    const std::size_t k = static_cast<std::size_t>(glIndex);
+    const std::string question = Format("%s (%s) を削除します", glName[k], glUrl[k]);
+    if (ports_.prompts->Confirm(question, Buttons::YesCancel) != Answer::Yes) return false;
+    return DeleteNode(glNode[k], true);
+}
+
+bool BmLogic::DeleteNode(TreeNode* node, bool interactive) {
+    const int index = IndexOf(node);
+    if (index < 0) return false;
+    const std::size_t k = static_cast<std::size_t>(index);
+    ports_.status->SetPanel(1, "削除 : " + std::to_string(index));
+    if (!IsFolder(index)) {
+        const std::string name = glName[k];
+        RemoveRowBlock(index, 1);
+        tree_.Delete(node);
+        ports_.status->SetPanel(1, "削除完了.. " + name + " " + std::to_string(index));
+    } else {
+        // A root with contents is a whole loaded file: it gets the folder question too.
+        if (interactive && node->HasChildren() &&
+            ports_.prompts->Confirm(kFolderQuestion, Buttons::YesCancel) != Answer::Yes) {
+            return false;
+        }
+        ports_.progress->Show("削除実行中");
+        ports_.diagnostics->AppendReadingLog("Folder Del " + std::to_string(index) + " " +
+                                             glName[k]);
+        RemoveRowBlock(index, SubtreeWidth(index));
+        tree_.Delete(node);
+        ports_.progress->Close();
+    }
+    glChanged = true;
+    if (interactive) CheckConsistency("削除", true);
+    return true;
+}
+
+// ---------------------------------------------------------------- move and copy
+
+int BmLogic::MoveSubtree(int source, Placement placement, int target) {
+    Destination to;
+    if (!IsValidIndex(source) || !PlaceFor(placement, target, to)) return -1;
+    const int width = SubtreeWidth(source);
+    // Never onto itself or into its own subtree.
+    if (target >= source && target < source + width) return -1;
+    if (!FitsDepth(source, width, to.parent)) return -1;
+    TreeNode* node = glNode[static_cast<std::size_t>(source)];
+    TreeNode* parentNode = to.parent < 0 ? nullptr : glNode[static_cast<std::size_t>(to.parent)];
+    // The tree counts the new row without the node itself.
+    const int row = node->Parent() == parentNode && node->Row() < to.row ? to.row - 1 : to.row;
+    const bool wasRoot = gloya[static_cast<std::size_t>(source)] < 0;
+    const int moved = MoveRowBlock(source, width, to.tableAt);
+    tree_.Move(node, parentNode, row);
+    // The new parent stands before the new place; it moved up only if it followed the block.
+    const int parent = to.parent >= source + width ? to.parent - width : to.parent;
+    gloya[static_cast<std::size_t>(moved)] = parent;
+    if (IsFolder(moved)) {
+        if (wasRoot && parent >= 0) BecomeChildEntry(moved);
+        SetFolderImages(moved, node);
+    } else {
+        RememberCopiedUrl(moved);
+    }
+    glChanged = true;
+    return moved;
+}
+
+int BmLogic::CopySubtree(int source, Placement placement, int target) {
+    Destination to;
+    if (!IsValidIndex(source) || !PlaceFor(placement, target, to)) return -1;
+    const int width = SubtreeWidth(source);
+    // A folder is never copied into itself; a URL may be copied right after itself.
+    if (IsFolder(source) && target >= source && target < source + width) return -1;
+    if (!FitsCapacity(width) || !FitsDepth(source, width, to.parent)) return -1;
+    TreeNode* sourceNode = glNode[static_cast<std::size_t>(source)];
+    TreeNode* parentNode = to.parent < 0 ? nullptr : glNode[static_cast<std::size_t>(to.parent)];
+    const bool wasRoot = gloya[static_cast<std::size_t>(source)] < 0;
+    OpenRows(to.tableAt, width);
+    // The source moved down by `width` when the copy opened before it.
+    const int from = source >= to.tableAt ? source + width : source;
+    const int shift = to.tableAt - from;
+    for (int k = 0; k < width; ++k) {
+        const std::size_t copy = static_cast<std::size_t>(to.tableAt + k);
+        const std::size_t original = static_cast<std::size_t>(from + k);
+        glUrl[copy] = glUrl[original];
+        glName[copy] = glName[original];
+        glAdd[copy] = glAdd[original];
+        glVisit[copy] = glVisit[original];
+        glLast[copy] = glLast[original];
+        gloya[copy] = gloya[original] + shift;
+    }
+    gloya[static_cast<std::size_t>(to.tableAt)] = to.parent;
+    // The copied nodes in pre-order are the copied rows in table order.
+    TreeNode* top = tree_.CopySubtree(sourceNode, parentNode, to.row);
+    TreeNode* walk = top;
+    for (int row = to.tableAt; row < to.tableAt + width; ++row, walk = tree_.Next(walk)) {
+        glNode[static_cast<std::size_t>(row)] = walk;
+    }
+    if (IsFolder(to.tableAt)) {
+        if (wasRoot && to.parent >= 0) BecomeChildEntry(to.tableAt);
+        SetFolderImages(to.tableAt, top);
+    } else {
+        RememberCopiedUrl(to.tableAt);
+    }
+    glChanged = true;
+    return to.tableAt;
+}
+
+int BmLogic::CopyFolderTree(int folder, int target, bool before) {
+    if (!IsValidIndex(folder) || !IsFolder(folder) || !IsValidIndex(target)) return -1;
+    ports_.progress->Show("フォルダー移動中.... ");
+    const Placement placement =
+        before ? Placement::Before : IsFolder(target) ? Placement::Into : Placement::After;
+    const int copy = CopySubtree(folder, placement, target);
+    ports_.progress->Close();
+    return copy;
+}
+
+int BmLogic::CopyUrlEntry(int source, int target) {
+    if (!IsValidIndex(source) || IsFolder(source) || !IsValidIndex(target)) return -1;
+    return CopySubtree(source, IsFolder(target) ? Placement::Into : Placement::After, target);
+}
+
+bool BmLogic::DropMove(TreeNode* source, TreeNode* target, bool keep) {
+    const int from = IndexOf(source);
+    const int onto = IndexOf(target);
+    if (from < 0 || onto < 0 || from == onto) return false;
+    const Placement placement = IsFolder(onto) ? Placement::Into : Placement::After;
+    const bool folder = IsFolder(from);
+    if (folder) ports_.progress->Show("フォルダー移動中.... ");
+    const int landed =
+        keep ? CopySubtree(from, placement, onto) : MoveSubtree(from, placement, onto);
+    if (folder) ports_.progress->Close();
+    return landed >= 0;
+}
+
+bool BmLogic::MoveUpDown(int index, bool up) {
+    if (!IsValidIndex(index)) return false;
+    int moving = index;
+    if (!up) {
+        // Moving an entry down is moving the entry shown below it up.
+        moving = IndexOf(tree_.NextVisible(glNode[static_cast<std::size_t>(index)]));
+        if (moving < 0) return false;
+    }
+    const int previous = IndexOf(tree_.PreviousVisible(glNode[static_cast<std::size_t>(moving)]));
+    if (previous < 0) return false;
+    int landed = -1;
+    if (IsFolder(moving)) {
+        ports_.progress->Show("フォルダー 移動中");
+        const bool siblings =
+            gloya[static_cast<std::size_t>(moving)] == gloya[static_cast<std::size_t>(previous)];
+        const Placement placement = siblings             ? Placement::Before
+                                    : IsFolder(previous) ? Placement::Into
+                                                         : Placement::After;
+        landed = MoveSubtree(moving, placement, previous);
+        ports_.progress->Close();
+    } else {
+        // A URL trades places with the URL shown above it; never with a folder.
+        if (IsFolder(previous)) return false;
+        landed = MoveSubtree(previous, Placement::After, moving);
+    }
+    if (landed < 0) return false;
+    glChanged = true;
+    CheckConsistency("上下への移動", true);
+    return true;
+}
+
+// ---------------------------------------------------------------- cut, copy and paste
+
+void BmLogic::MarkClip(int index, bool cut) {
+    if (!IsValidIndex(index)) {
+        ports_.status->SetPanel(1, "Error ");
+        return;
+    }
+    glClip = RefOf(index);
+    glClipCut = cut;
+    ports_.status->SetPanel(1, std::string(cut ? "切取り開始 :   " : "コピー開始 :   ") +
+                                   glName[static_cast<std::size_t>(index)]);
+}
+
+int BmLogic::PasteClip(int target) {
+    const int source = ClipIndex();
+    if (source < 0) {
+        ports_.prompts->ShowMessage("URL が選択されていません");
+        return -1;
+    }
+    if (!IsValidIndex(target)) return -1;
+    const Placement placement = IsFolder(target) ? Placement::Into : Placement::After;
+    const int pasted = glClipCut ? MoveSubtree(source, placement, target)
+                                 : CopySubtree(source, placement, target);
+    if (pasted < 0) return -1;
+    CancelClip();
+    glChanged = true;
+    return pasted;
+}
+
+}  // namespace pernard

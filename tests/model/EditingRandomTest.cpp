@@ -1,0 +1,245 @@
+// Random sequences of edits on random tables, compared step by step with the plain reference,
+// with every invariant of the table checked after each step and a save-and-read at the end.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "formats/NetscapeReader.h"
+#include "formats/NetscapeWriter.h"
+#include "model/EditingReference.h"
+#include "model/TableBuilder.h"
+#include "support/Doubles.h"
+#include "support/TestFiles.h"
+
+using namespace pernard;
+using namespace pernard::testing;
+
+namespace {
+
+const char* const kNames[] = {"a", "b", "フォルダー", "日本語の名前", "x & y", "<b>", "c d"};
+const char* const kUrls[] = {"http://a/", "http://b/", "https://例え.jp/", "http://a/?q=1&r=2",
+                             "N/A"};
+const char* const kDates[] = {"", "999", "1000", "1001", "946684800"};
+
+template <typename List>
+std::string Pick(std::mt19937& random, const List& list) {
+    return list[random() % std::size(list)];
+}
+
+UrlFields RandomFields(std::mt19937& random) {
+    return {Pick(random, kNames), Pick(random, kUrls), Pick(random, kDates),
+            Pick(random, kDates), Pick(random, kDates)};
+}
+
+// A random collection: roots with folders and URLs nested up to a few levels, some of them
+// near the depth limit.
+void BuildRandomTable(BmLogic& model, std::mt19937& random) {
+    const int roots = 1 + static_cast<int>(random() % 3);
+    for (int r = 0; r < roots; ++r) {
+        TableBuilder::Root(model, Pick(random, kNames));
+        int level = 1;
+        const int entries = static_cast<int>(random() % 14);
+        const int deepest = random() % 4 == 0 ? kFolderLevelLimit : 4;
+        for (int k = 0; k < entries; ++k) {
+            const int choice = static_cast<int>(random() % 6);
+            if (choice == 0 && level > 1) {
+                --level;
+            } else if (choice <= 2 && level < deepest) {
+                TableBuilder::Folder(model, level, Pick(random, kNames));
+                ++level;
+            } else {
+                const UrlFields fields = RandomFields(random);
+                TableBuilder::Url(model, level, fields);
+            }
+        }
+    }
+}
+
+void ExpectInvariants(TestModel& t, const std::string& where) {
+    BmLogic& m = t.model;
+    ASSERT_EQ(m.glCT, m.Tree().Count()) << where;
+    ASSERT_LE(m.glCT, m.glMaxURL) << where;
+    for (int i = 0; i < m.glCT; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        const TreeNode* node = m.glNode[k];
+        ASSERT_EQ(node, m.Tree().NodeAt(i)) << where << " row " << i;
+        ASSERT_EQ(node->Text(), m.glName[k]) << where << " row " << i;
+        if (node->Parent() == nullptr) {
+            ASSERT_EQ(m.gloya[k], -1) << where << " row " << i;
+            ASSERT_TRUE(m.IsFolder(i)) << where << " row " << i;
+            ASSERT_EQ(node->ImageIndex(), 0) << where << " row " << i;
+        } else {
+            ASSERT_EQ(m.gloya[k], m.Tree().AbsoluteIndex(node->Parent())) << where;
+            ASSERT_LT(m.gloya[k], i) << where;
+            const int image = m.IsFolder(i) ? 4 : m.UrlImageIndex(i);
+            ASSERT_EQ(node->ImageIndex(), image) << where << " row " << i;
+        }
+        if (m.IsFolder(i)) {
+            int level = 1;
+            for (const TreeNode* walk = node->Parent(); walk != nullptr; walk = walk->Parent()) {
+                ++level;
+            }
+            ASSERT_LE(level, kFolderLevelLimit) << where << " row " << i;
+        } else {
+            ASSERT_TRUE(m.UrlExists(m.glUrl[k])) << where << " row " << i;
+        }
+    }
+    ASSERT_FALSE(m.UrlExists("http://never-there/")) << where;
+    const bool changed = m.glChanged;
+    m.glChanged = true;
+    t.settings.debugCheck = true;
+    t.diagnostics.memo.clear();
+    m.CheckConsistency("random", true);
+    m.glChanged = changed;
+    ASSERT_EQ(t.diagnostics.memo.size(), 1u) << where << ": " << t.diagnostics.memo.back();
+}
+
+// Every root written as a bookmark file and read back gives the same entries.
+void ExpectSaveAndReadKeepEverything(const BmLogic& model, const std::string& where) {
+    TempDir temp;
+    for (int root = 0; root < model.glCT; root += model.SubtreeWidth(root)) {
+        const std::string path = temp.Write("saved.htm", BookmarkFileText(model, root));
+        TestModel reread;
+        reread.settings.maxUrl = "100000";
+        int urls = 0;
+        std::string error;
+        ASSERT_TRUE(ReadNetscapeFile(reread.model, true, path, urls, error)) << where << error;
+        const int width = model.SubtreeWidth(root);
+        ASSERT_EQ(reread.model.glCT, width) << where << " root " << root;
+        EXPECT_EQ(reread.model.glName[0], model.glName[static_cast<std::size_t>(root)]) << where;
+        for (int k = 1; k < width; ++k) {
+            const std::size_t mine = static_cast<std::size_t>(root + k);
+            const std::size_t theirs = static_cast<std::size_t>(k);
+            ASSERT_EQ(reread.model.gloya[theirs] + root, model.gloya[mine]) << where << " " << k;
+            EXPECT_EQ(reread.model.glUrl[theirs], model.glUrl[mine]) << where << " " << k;
+            EXPECT_EQ(reread.model.glName[theirs], model.glName[mine]) << where << " " << k;
+            EXPECT_EQ(reread.model.glAdd[theirs], model.glAdd[mine]) << where << " " << k;
+            EXPECT_EQ(reread.model.glVisit[theirs], model.glVisit[mine]) << where << " " << k;
+            EXPECT_EQ(reread.model.glLast[theirs], model.glLast[mine]) << where << " " << k;
+        }
+    }
+}
+
+}  // namespace
+
+TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
+    std::mt19937 random(7081208);
+    int refused = 0, done = 0;
+    for (int round = 0; round < 150; ++round) {
+        TestModel t;
+        t.settings.maxUrl = std::to_string(20 + random() % 40);
+        std::string error;
+        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        BuildRandomTable(t.model, random);
+        for (int i = 0; i < t.model.glCT; ++i) {
+            if (random() % 2 == 0) t.model.Tree().SetExpanded(t.model.glNode[static_cast<std::size_t>(i)], true);
+        }
+        RefTree reference = RefTree::FromTable(t.model);
+        reference.maxUrl = t.model.glMaxURL;
+        t.prompts.nextAnswer = Answer::Yes;
+        for (int step = 0; step < 30 && t.model.glCT > 0; ++step) {
+            const int count = t.model.glCT;
+            const int a = static_cast<int>(random() % count);
+            const int b = static_cast<int>(random() % count);
+            TreeNode* nodeA = t.model.glNode[static_cast<std::size_t>(a)];
+            TreeNode* nodeB = t.model.glNode[static_cast<std::size_t>(b)];
+            const std::string before = DumpWithState(t.model);
+            bool mine = false, theirs = false;
+            std::string what;
+            switch (random() % 10) {
+                case 0: {
+                    const bool shown = random() % 4 != 0;
+                    const std::string name = Pick(random, kNames);
+                    what = "new folder after " + std::to_string(a);
+                    mine = t.model.NewFolder(nodeA, name, shown) >= 0;
+                    theirs = reference.NewFolder(a, name, shown);
+                    break;
+                }
+                case 1: {
+                    const bool shown = random() % 4 != 0;
+                    const UrlFields fields = RandomFields(random);
+                    what = "new url after " + std::to_string(a);
+                    mine = t.model.NewUrl(nodeA, fields, shown) >= 0;
+                    theirs = reference.NewUrl(a, fields, shown);
+                    break;
+                }
+                case 2: {
+                    what = "edit " + std::to_string(a);
+                    if (t.model.IsFolder(a)) {
+                        const std::string name = Pick(random, kNames);
+                        const std::string saveUrl = t.model.gloya[static_cast<std::size_t>(a)] < 0
+                                                        ? t.model.glVisit[static_cast<std::size_t>(a)]
+                                                        : random() % 2 ? "" : "Link.html";
+                        mine = t.model.EditFolderEntry(a, name, saveUrl);
+                        theirs = reference.EditFolder(a, name, saveUrl);
+                    } else {
+                        const UrlFields fields = RandomFields(random);
+                        mine = t.model.EditUrlEntry(a, fields);
+                        theirs = reference.EditUrl(a, fields);
+                    }
+                    break;
+                }
+                case 3:
+                    what = "delete " + std::to_string(a);
+                    mine = t.model.DeleteNode(nodeA, random() % 2 == 0);
+                    theirs = reference.Delete(a);
+                    break;
+                case 4:
+                case 5: {
+                    const bool up = random() % 2 == 0;
+                    what = std::string("move ") + (up ? "up " : "down ") + std::to_string(a);
+                    mine = t.model.MoveUpDown(a, up);
+                    theirs = reference.MoveUpDown(a, up);
+                    break;
+                }
+                case 6:
+                case 7: {
+                    const bool keep = random() % 3 == 0;
+                    what = "drop " + std::to_string(a) + " on " + std::to_string(b) +
+                           (keep ? " keeping it" : "");
+                    mine = t.model.DropMove(nodeA, nodeB, keep);
+                    theirs = reference.Drop(a, b, keep);
+                    break;
+                }
+                case 8: {
+                    // Cut or copy, then an edit elsewhere, then paste: the clip follows its node.
+                    const bool cut = random() % 2 == 0;
+                    what = std::string(cut ? "cut " : "copy ") + std::to_string(a) + " paste on " +
+                           std::to_string(b);
+                    t.model.MarkClip(a, cut);
+                    mine = t.model.PasteClip(b) >= 0;
+                    theirs = reference.Paste(a, b, cut);
+                    // A paste ends the pending cut or copy; a refused one leaves it pending.
+                    EXPECT_EQ(t.model.ClipIndex() < 0, mine) << what;
+                    t.model.CancelClip();
+                    break;
+                }
+                case 9: {
+                    const bool expanded = random() % 2 == 0;
+                    what = "expand " + std::to_string(a);
+                    t.model.Tree().SetExpanded(nodeA, expanded);
+                    reference.SetExpanded(a, expanded);
+                    mine = theirs = true;
+                    break;
+                }
+            }
+            const std::string where = "round " + std::to_string(round) + " step " +
+                                      std::to_string(step) + ": " + what + "\n" + before;
+            ASSERT_EQ(mine, theirs) << where;
+            if (!mine) {
+                ++refused;
+                ASSERT_EQ(DumpWithState(t.model), before) << where;
+            } else {
+                ++done;
+            }
+            ASSERT_EQ(DumpWithState(t.model), reference.Dump()) << where;
+            ExpectInvariants(t, where);
+            if (::testing::Test::HasFatalFailure()) return;
+        }
+        ExpectSaveAndReadKeepEverything(t.model, "round " + std::to_string(round));
+    }
+    // Both kinds of outcome were exercised.
+    EXPECT_GT(refused, 100);
+    EXPECT_GT(done, 1000);
+}

@@ -1,0 +1,290 @@
+#include "model/EditingReference.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace pernard::testing {
+
+namespace {
+
+std::string Line(int index, int parent, const std::string& url, const std::string& name,
+                 const std::string& added, const std::string& visited,
+                 const std::string& modified, bool expanded) {
+    return std::to_string(index) + " " + std::to_string(parent) + " [" + name + "] [" + url +
+           "] " + added + "|" + visited + "|" + modified + (expanded ? " +" : "") + "\n";
+}
+
+}  // namespace
+
+std::string DumpWithState(const BmLogic& model) {
+    std::string dump;
+    for (int i = 0; i < model.glCT; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        dump += Line(i, model.gloya[k], model.glUrl[k], model.glName[k], model.glAdd[k],
+                     model.glVisit[k], model.glLast[k], model.glNode[k]->Expanded());
+    }
+    return dump;
+}
+
+RefTree RefTree::FromTable(const BmLogic& model) {
+    RefTree tree;
+    std::vector<RefEntry*> byIndex;
+    for (int i = 0; i < model.glCT; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        auto entry = std::make_unique<RefEntry>();
+        entry->url = model.glUrl[k];
+        entry->name = model.glName[k];
+        entry->added = model.glAdd[k];
+        entry->visited = model.glVisit[k];
+        entry->modified = model.glLast[k];
+        entry->expanded = model.glNode[k]->Expanded();
+        byIndex.push_back(entry.get());
+        const int parent = model.gloya[k];
+        if (parent < 0) {
+            tree.roots_.push_back(std::move(entry));
+        } else {
+            RefEntry* owner = byIndex[static_cast<std::size_t>(parent)];
+            entry->parent = owner;
+            owner->children.push_back(std::move(entry));
+        }
+    }
+    return tree;
+}
+
+std::vector<RefEntry*> RefTree::Flat() const {
+    std::vector<RefEntry*> flat;
+    std::function<void(const std::vector<std::unique_ptr<RefEntry>>&)> walk =
+        [&](const std::vector<std::unique_ptr<RefEntry>>& list) {
+            for (const auto& entry : list) {
+                flat.push_back(entry.get());
+                walk(entry->children);
+            }
+        };
+    walk(roots_);
+    return flat;
+}
+
+std::string RefTree::Dump() const {
+    const std::vector<RefEntry*> flat = Flat();
+    std::string dump;
+    for (std::size_t i = 0; i < flat.size(); ++i) {
+        const RefEntry* e = flat[i];
+        const int parent = e->parent == nullptr
+                               ? -1
+                               : static_cast<int>(std::find(flat.begin(), flat.end(), e->parent) -
+                                                  flat.begin());
+        dump += Line(static_cast<int>(i), parent, e->url, e->name, e->added, e->visited,
+                     e->modified, e->expanded);
+    }
+    return dump;
+}
+
+std::vector<std::unique_ptr<RefEntry>>& RefTree::SiblingsOf(RefEntry* entry) {
+    return entry->parent == nullptr ? roots_ : entry->parent->children;
+}
+
+int RefTree::RowOf(RefEntry* entry) {
+    auto& siblings = SiblingsOf(entry);
+    for (std::size_t row = 0; row < siblings.size(); ++row) {
+        if (siblings[row].get() == entry) return static_cast<int>(row);
+    }
+    return -1;
+}
+
+std::unique_ptr<RefEntry> RefTree::Detach(RefEntry* entry) {
+    auto& siblings = SiblingsOf(entry);
+    const int row = RowOf(entry);
+    std::unique_ptr<RefEntry> owned = std::move(siblings[static_cast<std::size_t>(row)]);
+    siblings.erase(siblings.begin() + row);
+    return owned;
+}
+
+void RefTree::Place(std::unique_ptr<RefEntry> entry, Where where, RefEntry* target) {
+    if (where == Where::Into) {
+        entry->parent = target;
+        target->children.insert(target->children.begin(), std::move(entry));
+        return;
+    }
+    const int row = RowOf(target) + (where == Where::After ? 1 : 0);
+    entry->parent = target->parent;
+    auto& siblings = SiblingsOf(target);
+    siblings.insert(siblings.begin() + row, std::move(entry));
+}
+
+std::unique_ptr<RefEntry> RefTree::Copy(const RefEntry& entry, RefEntry* parent) {
+    auto copy = std::make_unique<RefEntry>();
+    copy->url = entry.url;
+    copy->name = entry.name;
+    copy->added = entry.added;
+    copy->visited = entry.visited;
+    copy->modified = entry.modified;
+    copy->parent = parent;
+    for (const auto& child : entry.children) copy->children.push_back(Copy(*child, copy.get()));
+    return copy;
+}
+
+int RefTree::Level(const RefEntry* entry) {
+    int level = 0;
+    for (; entry != nullptr; entry = entry->parent) ++level;
+    return level;
+}
+
+int RefTree::DeepestFolderBelow(const RefEntry* entry) {
+    int deepest = 0;
+    for (const auto& child : entry->children) {
+        if (child->IsFolder()) deepest = std::max(deepest, 1 + DeepestFolderBelow(child.get()));
+    }
+    return deepest;
+}
+
+int RefTree::Size(const RefEntry* entry) {
+    int size = 1;
+    for (const auto& child : entry->children) size += Size(child.get());
+    return size;
+}
+
+bool RefTree::Contains(const RefEntry* ancestor, const RefEntry* entry) {
+    for (; entry != nullptr; entry = entry->parent) {
+        if (entry == ancestor) return true;
+    }
+    return false;
+}
+
+bool RefTree::Shown(const RefEntry* entry) const {
+    for (const RefEntry* walk = entry->parent; walk != nullptr; walk = walk->parent) {
+        if (!walk->expanded) return false;
+    }
+    return true;
+}
+
+RefEntry* RefTree::Next(RefEntry* entry, bool shown) {
+    if (!entry->children.empty() && (!shown || entry->expanded)) return entry->children[0].get();
+    for (RefEntry* walk = entry; walk != nullptr; walk = walk->parent) {
+        auto& siblings = SiblingsOf(walk);
+        const int row = RowOf(walk);
+        if (row + 1 < static_cast<int>(siblings.size())) {
+            return siblings[static_cast<std::size_t>(row + 1)].get();
+        }
+    }
+    return nullptr;
+}
+
+RefEntry* RefTree::Previous(RefEntry* entry) {
+    const int row = RowOf(entry);
+    if (row == 0) return entry->parent;
+    RefEntry* walk = SiblingsOf(entry)[static_cast<std::size_t>(row - 1)].get();
+    while (walk->expanded && !walk->children.empty()) walk = walk->children.back().get();
+    return walk;
+}
+
+bool RefTree::NewFolder(int reference, const std::string& name, bool shownOrder) {
+    RefEntry* entry = Flat()[static_cast<std::size_t>(reference)];
+    if (shownOrder && !Shown(entry)) return false;
+    RefEntry* next = Next(entry, shownOrder);
+    if (next == nullptr || Count() + 1 > maxUrl) return false;
+    if (next->parent != nullptr && Level(next->parent) >= kFolderLevelLimit) return false;
+    auto folder = std::make_unique<RefEntry>();
+    folder->url = kFolderMarker;
+    folder->name = name;
+    Place(std::move(folder), Where::Before, next);
+    return true;
+}
+
+bool RefTree::NewUrl(int reference, const UrlFields& fields, bool shownOrder) {
+    RefEntry* entry = Flat()[static_cast<std::size_t>(reference)];
+    if (shownOrder && !Shown(entry)) return false;
+    RefEntry* next = Next(entry, shownOrder);
+    if (next == nullptr || Count() + 1 > maxUrl || fields.url == kFolderMarker) return false;
+    auto url = std::make_unique<RefEntry>();
+    url->url = fields.url;
+    url->name = fields.name;
+    url->added = fields.added;
+    url->visited = fields.visited;
+    url->modified = fields.modified;
+    if (next->parent == nullptr) {
+        RefEntry* root = entry;
+        while (root->parent != nullptr) root = root->parent;
+        url->parent = root;
+        root->children.push_back(std::move(url));
+    } else {
+        Place(std::move(url), Where::Before, next);
+    }
+    return true;
+}
+
+bool RefTree::EditUrl(int index, const UrlFields& fields) {
+    RefEntry* entry = Flat()[static_cast<std::size_t>(index)];
+    if (entry->IsFolder() || fields.url == kFolderMarker) return false;
+    entry->url = fields.url;
+    entry->name = fields.name;
+    entry->added = fields.added;
+    entry->visited = fields.visited;
+    entry->modified = fields.modified;
+    return true;
+}
+
+bool RefTree::EditFolder(int index, const std::string& name, const std::string& saveUrl) {
+    RefEntry* entry = Flat()[static_cast<std::size_t>(index)];
+    if (!entry->IsFolder()) return false;
+    entry->name = name;
+    entry->visited = saveUrl;
+    return true;
+}
+
+bool RefTree::Delete(int index) {
+    Detach(Flat()[static_cast<std::size_t>(index)]);
+    return true;
+}
+
+bool RefTree::Transfer(RefEntry* source, Where where, RefEntry* target, bool keep) {
+    RefEntry* newParent = where == Where::Into ? target : target->parent;
+    if (source->IsFolder() &&
+        Level(newParent) + 1 + DeepestFolderBelow(source) > kFolderLevelLimit) {
+        return false;
+    }
+    if (keep && Count() + Size(source) > maxUrl) return false;
+    const bool wasRoot = source->parent == nullptr;
+    std::unique_ptr<RefEntry> entry = keep ? Copy(*source, nullptr) : Detach(source);
+    if (wasRoot && newParent != nullptr) {
+        entry->added.clear();
+        entry->visited.clear();
+    }
+    Place(std::move(entry), where, target);
+    return true;
+}
+
+bool RefTree::Drop(int source, int target, bool keep) {
+    if (source == target) return false;
+    const std::vector<RefEntry*> flat = Flat();
+    RefEntry* from = flat[static_cast<std::size_t>(source)];
+    RefEntry* onto = flat[static_cast<std::size_t>(target)];
+    if (Contains(from, onto)) return false;
+    return Transfer(from, onto->IsFolder() ? Where::Into : Where::After, onto, keep);
+}
+
+bool RefTree::Paste(int source, int target, bool cut) {
+    const std::vector<RefEntry*> flat = Flat();
+    RefEntry* from = flat[static_cast<std::size_t>(source)];
+    RefEntry* onto = flat[static_cast<std::size_t>(target)];
+    // A URL may be copied right after itself; nothing goes into its own subtree.
+    if (Contains(from, onto) && (cut || from->IsFolder())) return false;
+    return Transfer(from, onto->IsFolder() ? Where::Into : Where::After, onto, !cut);
+}
+
+bool RefTree::MoveUpDown(int index, bool up) {
+    RefEntry* moving = Flat()[static_cast<std::size_t>(index)];
+    if (!up) moving = Next(moving, true);
+    if (moving == nullptr) return false;
+    RefEntry* previous = Previous(moving);
+    if (previous == nullptr) return false;
+    if (moving->IsFolder()) {
+        const Where where = previous->parent == moving->parent ? Where::Before
+                            : previous->IsFolder()            ? Where::Into
+                                                              : Where::After;
+        return Transfer(moving, where, previous, false);
+    }
+    if (previous->IsFolder()) return false;
+    return Transfer(previous, Where::After, moving, false);
+}
+
+}  // namespace pernard::testing
