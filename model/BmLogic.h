@@ -48,6 +48,7 @@ struct Ports {
     DiagnosticsPort* diagnostics = nullptr;
     SettingsPort* settings = nullptr;
     DialogPort* dialogs = nullptr;
+    UrlFieldsPort* urlFields = nullptr;  // optional
 };
 
 class BmLogic {

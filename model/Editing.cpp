@@ -116,8 +116,9 @@ void BmLogic::BecomeChildEntry(int index) {
 }
 
 void BmLogic::RememberCopiedUrl(int index) {
+    if (ports_.urlFields == nullptr) return;
     const std::size_t k = static_cast<std::size_t>(index);
-    ports_.dialogs->RememberUrlFields({glName[k], glUrl[k], glAdd[k], glVisit[k], glLast[k]});
+    ports_.urlFields->RememberUrlFields({glName[k], glUrl[k], glAdd[k], glVisit[k], glLast[k]});
 }
 
 // ---------------------------------------------------------------- new and edit

@@ -89,13 +89,18 @@ struct UrlFields {
     std::string name, url, added, visited, modified;
 };
 
+// The URL dialog's memory: a URL that was moved or copied fills its fields without showing
+// it, so that the next new URL starts from them.
+class UrlFieldsPort {
+public:
+    virtual ~UrlFieldsPort() = default;
+    virtual void RememberUrlFields(const UrlFields& fields) = 0;
+};
+
 // File and directory choosers. Each returns false when the user cancels.
 class DialogPort {
 public:
     virtual ~DialogPort() = default;
-    // A URL was moved or copied: the URL dialog's fields take its texts without being shown,
-    // so that the next new URL starts from them.
-    virtual void RememberUrlFields(const UrlFields& /*fields*/) {}
     // The open dialog for bookmark files ("HTML FILE (*.htm; *.html)").
     virtual bool OpenBookmarkFile(const std::string& initialFile, std::string& chosen) = 0;
     // The save dialog for bookmark files; asks before overwriting an existing file.

@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGridLayout>
+#include <QKeyEvent>
+#include <QRegularExpression>
 #include <QLabel>
 
 #include "ui/Fonts.h"
 #include "ui/Registry.h"
+#include "util/Dates.h"
 
 namespace pernard::ui {
 
@@ -59,15 +62,43 @@ void TFormURL::Button1Click() {
         if (showMessage_) showMessage_("タイトルを指定してください");
         return;
     }
+    // "---" marks a folder: a bookmark with that address would turn into one.
+    if (EditURL->text() == "---") {
+        if (showMessage_) showMessage_("ＵＲＬに「---」は指定できません");
+        return;
+    }
     accept();
+}
+
+QString TFormURL::AddressFromClipboard(const QString& text) {
+    QString line = text.section(QRegularExpression("[\\r\\n]"), 0, 0, QString::SectionSkipEmpty);
+    QString address;
+    for (const QChar c : line) {
+        if (c.category() != QChar::Other_Control) address += c;
+    }
+    return address.trimmed();
 }
 
 void TFormURL::CheckBufferClick() {
     if (!CheckBuffer->isChecked()) return;
-    // At most 254 bytes of the clipboard's text, never a broken character.
-    QString text = QApplication::clipboard()->text();
-    while (text.toUtf8().size() > 254) text.chop(1);
-    EditURL->setText(text);
+    EditURL->setText(AddressFromClipboard(QApplication::clipboard()->text()));
+}
+
+void TFormURL::RememberUrlFields(const UrlFields& fields) {
+    EditTitle->setText(QString::fromStdString(fields.name));
+    EditURL->setText(QString::fromStdString(fields.url));
+    EditAdd->setText(QString::fromStdString(SecondsToDateText(fields.added)));
+    EditVisit->setText(QString::fromStdString(SecondsToDateText(fields.visited)));
+    EditLast->setText(QString::fromStdString(SecondsToDateText(fields.modified)));
+}
+
+void TFormURL::keyPressEvent(QKeyEvent* event) {
+    // Esc has no binding in this dialog: only ｷｬﾝｾﾙ cancels.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFormURL::showEvent(QShowEvent* event) {

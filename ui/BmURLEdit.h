@@ -7,9 +7,11 @@
 #include <QPushButton>
 #include <functional>
 
+#include "model/Ports.h"
+
 namespace pernard::ui {
 
-class TFormURL : public QDialog {
+class TFormURL : public QDialog, public UrlFieldsPort {
     Q_OBJECT
 public:
     // `showMessage` shows a message box.
@@ -20,9 +22,14 @@ public:
 
     void Button1Click();
     void CheckBufferClick();
+    void RememberUrlFields(const UrlFields& fields) override;
+
+    // The clipboard's text as an address: its first line, trimmed, without control characters.
+    static QString AddressFromClipboard(const QString& text);
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void done(int result) override;
 
 private:

@@ -176,13 +176,14 @@ void TFormMain::BuildToolBars() {
     ToolBar1->setMovable(false);
     BtFolder = AddTool("BtFolder", "展開", "フォルダーの中のＵＲＬを全て展開する", 0,
                        &TFormMain::BtFolderClick);
-    BtHenshuu = AddTool("BtHenshuu", "編集", "フォルダー又はＵＲＬを編集する", 9);
-    BtUp = AddTool("BtUp", "移動(上)", "フォルダーを上に移動", 2);
-    BtDown = AddTool("BtDown", "移動(下)", "フォルダーを下に移動", 3);
-    BtCut = AddTool("BtCut", "切取り", "URL, フォルダーの切取り", 4);
-    BtCopy = AddTool("BtCopy", "コピー", "URL, フォルダーをコピーする", 5);
+    BtHenshuu = AddTool("BtHenshuu", "編集", "フォルダー又はＵＲＬを編集する", 9,
+                        &TFormMain::BtHenshuuClick);
+    BtUp = AddTool("BtUp", "移動(上)", "フォルダーを上に移動", 2, &TFormMain::BtUpClick);
+    BtDown = AddTool("BtDown", "移動(下)", "フォルダーを下に移動", 3, &TFormMain::BtDownClick);
+    BtCut = AddTool("BtCut", "切取り", "URL, フォルダーの切取り", 4, &TFormMain::BtCutClick);
+    BtCopy = AddTool("BtCopy", "コピー", "URL, フォルダーをコピーする", 5, &TFormMain::BtCopyClick);
     BtPaste = AddTool("BtPaste", "貼付け", "URL, フォルダーの貼付け", 6, &TFormMain::BtPasteClick);
-    BtSakujo = AddTool("BtSakujo", "削除", "URL, フォルダーの削除", 7);
+    BtSakujo = AddTool("BtSakujo", "削除", "URL, フォルダーの削除", 7, &TFormMain::BtSakujoClick);
     BtStop = AddTool("BtStop", "中止", "収集を中止", 8, &TFormMain::BtStopClick);
     BtStop->setEnabled(false);
     BtKensaku = AddTool("BtKensaku", "検索", "ブックマークの検索", 1, &TFormMain::B2Click);
@@ -272,6 +273,7 @@ void TFormMain::BuildBody() {
     TreeV->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeV->setUniformRowHeights(true);
     TreeV->setContextMenuPolicy(Qt::CustomContextMenu);
+    TreeV->installEventFilter(this);
     treeLayout->addWidget(TreeV);
 
     ListViewPanel = new QWidget(Splitter);
@@ -294,7 +296,8 @@ void TFormMain::BuildBody() {
     Notebook->addWidget(browserPage);
     auto* imageLayout = new QVBoxLayout(imagePage);
     imageLayout->setContentsMargins(0, 0, 0, 0);
-    ListItems = new ListModel([this](int entry) { return RowOf(entry); }, this);
+    ListItems = new ListModel([this](int entry) { return RowOf(entry); },
+                              [this](const NodeRef& node) { return model_.IndexOf(node); }, this);
     LView = new QTreeView(imagePage);
     LView->setObjectName("LView");
     LView->setModel(ListItems);
@@ -305,6 +308,7 @@ void TFormMain::BuildBody() {
     LView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LView->setSelectionBehavior(QAbstractItemView::SelectRows);
     LView->setContextMenuPolicy(Qt::CustomContextMenu);
+    LView->installEventFilter(this);
     LView->header()->setStretchLastSection(false);
     LView->header()->setSectionsMovable(false);
     for (int column = 0; column < 10; ++column)
@@ -356,14 +360,14 @@ void TFormMain::BuildContextMenus() {
     AddItem(PMenu, "N24", "フォルダー展開", &TFormMain::BtFolderClick);
     AddSeparator(PMenu, "N18");
     QMenu* create = AddMenu(PMenu, "New1", "新規作成");
-    AddItem(create, "N1", "フォルダー");
-    AddItem(create, "N2", "ＵＲＬ");
-    AddItem(PMenu, "PMenuEdit", "編集");
+    AddItem(create, "N1", "フォルダー", &TFormMain::N1Click);
+    AddItem(create, "N2", "ＵＲＬ", &TFormMain::N2Click);
+    AddItem(PMenu, "PMenuEdit", "編集", &TFormMain::BtHenshuuClick);
     AddSeparator(PMenu, "N14");
-    AddItem(PMenu, "Delete1", "削除");
+    AddItem(PMenu, "Delete1", "削除", &TFormMain::Delete1Click);
     AddSeparator(PMenu, "N17");
-    AddItem(PMenu, "Copy2", "コピー");
-    AddItem(PMenu, "N16", "切取り");
+    AddItem(PMenu, "Copy2", "コピー", &TFormMain::BtCopyClick);
+    AddItem(PMenu, "N16", "切取り", &TFormMain::BtCutClick);
     AddItem(PMenu, "N15", "張り付け（この下に）", &TFormMain::BtPasteClick);
     connect(TreeV, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PMenu->popup(TreeV->viewport()->mapToGlobal(at)); });
@@ -374,14 +378,14 @@ void TFormMain::BuildContextMenus() {
     connect(open, &QAction::triggered, this, [this] { LViewDblClick(LView->currentIndex()); });
     AddSeparator(PLViewMenu, "N12");
     QMenu* create2 = AddMenu(PLViewMenu, "New2", "新規作成");
-    AddItem(create2, "N7", "フォルダー");
-    AddItem(create2, "N8", "ＵＲＬ");
-    AddItem(PLViewMenu, "Edit2", "編集");
+    AddItem(create2, "N7", "フォルダー", &TFormMain::N7Click);
+    AddItem(create2, "N8", "ＵＲＬ", &TFormMain::N8Click);
+    AddItem(PLViewMenu, "Edit2", "編集", &TFormMain::BtHenshuuClick);
     AddSeparator(PLViewMenu, "N13");
-    AddItem(PLViewMenu, "Delete2", "削除");
+    AddItem(PLViewMenu, "Delete2", "削除", &TFormMain::Delete2Click);
     AddSeparator(PLViewMenu, "N21");
-    AddItem(PLViewMenu, "Copy1", "コピー");
-    AddItem(PLViewMenu, "Cut1", "切り取り");
+    AddItem(PLViewMenu, "Copy1", "コピー", &TFormMain::Copy1Click);
+    AddItem(PLViewMenu, "Cut1", "切り取り", &TFormMain::Cut1Click);
     AddItem(PLViewMenu, "PMenuText", "テキスト表示");
     connect(LView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         const QModelIndex index = LView->indexAt(at);
@@ -464,17 +468,38 @@ int TFormMain::SelectedEntry() const {
 }
 
 void TFormMain::TreeVChange() {
+    // During a table change the table and the tree may disagree; the change re-syncs after.
+    if (tableChanging_) return;
     const int entry = SelectedEntry();
     if (entry < 0) return;
     model_.glIndex = entry;
+    currentNode_ = model_.RefOf(entry);
     Panel0->clear();
-    UpdateBrowserButton();
+    UpdateEntryButtons();
     ListRefresh();
 }
 
-void TFormMain::UpdateBrowserButton() {
+void TFormMain::UpdateEntryButtons() {
     const int current = model_.glIndex;
-    BtBrowser->setEnabled(current >= 0 && current < model_.glCT && !model_.IsFolder(current));
+    const bool valid = model_.IsValidIndex(current);
+    BtBrowser->setEnabled(valid && !model_.IsFolder(current));
+    BtFolder->setEnabled(valid && model_.IsFolder(current));
+}
+
+void TFormMain::ApplyMoveButtonRule(int e) {
+    const TreeNode* node = model_.glNode[static_cast<std::size_t>(e)];
+    const TreeNode* previous = model_.Tree().PreviousVisible(node);
+    const TreeNode* next = model_.Tree().NextVisible(node);
+    auto isUrl = [](const TreeNode* n) { return n->ImageIndex() == 2 || n->ImageIndex() == 3; };
+    const bool firstInFolder = model_.gloya[static_cast<std::size_t>(e)] == e - 1;
+    const bool nextElsewhere = next == nullptr || next->Parent() != node->Parent();
+    if (model_.IsFolder(e)) {
+        if (firstInFolder || previous == nullptr || isUrl(previous)) BtUp->setEnabled(false);
+        if (nextElsewhere || isUrl(next)) BtDown->setEnabled(false);
+    } else {
+        if (firstInFolder) BtUp->setEnabled(false);
+        if (nextElsewhere || !isUrl(next)) BtDown->setEnabled(false);
+    }
 }
 
 ListRow TFormMain::RowOf(int entry) const {
@@ -505,20 +530,24 @@ void TFormMain::ListRefresh() {
     const int e = SelectedEntry();
     if (e < 0 || e >= model_.glCT) return;
     glShown = e;
+    shownNode_ = model_.RefOf(e);
     const std::size_t k = static_cast<std::size_t>(e);
     ListViewCaption->setText(Text(model_.glName[k]));
-    std::vector<int> rows;
+    std::vector<NodeRef> rows;
     if (!model_.IsFolder(e)) {
-        rows.push_back(e);
+        rows.push_back(shownNode_);
         Panel1->setText(Text(model_.glUrl[k]));
     } else {
         // The subtree of e is the run of entries after it whose parent index is at least e.
         const int count = std::min(model_.glCT, model_.Tree().Count());
         for (int i = e + 1; i < count && model_.gloya[static_cast<std::size_t>(i)] >= e; ++i) {
-            if (expanded || model_.gloya[static_cast<std::size_t>(i)] == e) rows.push_back(i);
+            if (expanded || model_.gloya[static_cast<std::size_t>(i)] == e) {
+                rows.push_back(model_.RefOf(i));
+            }
         }
     }
     ListItems->SetEntries(std::move(rows));
+    ApplyMoveButtonRule(e);
     Notebook->setCurrentIndex(1);
     if (model_.gloya[k] == -1) Panel1->setText(Text(model_.glVisit[k]));
 }
@@ -527,7 +556,8 @@ void TFormMain::LViewClick(const QModelIndex& index) {
     const int entry = ListItems->EntryIndex(index.row());
     if (entry < 0 || entry >= model_.glCT) return;
     model_.glIndex = entry;
-    UpdateBrowserButton();
+    currentNode_ = model_.RefOf(entry);
+    UpdateEntryButtons();
 }
 
 void TFormMain::LViewDblClick(const QModelIndex& index) {
@@ -706,14 +736,14 @@ void TFormMain::URL1Click() { model_.CheckDuplicateUrls(); }
 
 void TFormMain::D1Click() {
     LView->setVisible(false);
-    model_.DeleteEmptyFolders(true);
+    int removed = 0;
+    ChangeTable([&] {
+        removed = model_.DeleteEmptyFolders(true);
+        return NodeRef{};
+    });
+    if (removed > 0) model_.glChanged = true;
     LView->setVisible(true);
     BtPaste->setEnabled(false);
-    if (SelectedEntry() < 0) {
-        ListItems->Clear();
-    } else {
-        ListRefresh();
-    }
 }
 
 void TFormMain::miHelpAboutClick() {
@@ -726,15 +756,9 @@ void TFormMain::BtFolderClick() {
     BtTenkai->setChecked(false);
 }
 
-void TFormMain::BtPasteClick() {
-    if (model_.ClipIndex() < 0) model_.GetPorts().prompts->ShowMessage("URL が選択されていません");
-}
-
 void TFormMain::BtStopClick() {
-    model_.CancelClip();
+    EndPendingClip();
     Panel1->setText("中止しました");
-    BtStop->setEnabled(false);
-    BtPaste->setEnabled(false);
 }
 
 bool TFormMain::FormCloseQuery() {
@@ -742,7 +766,8 @@ bool TFormMain::FormCloseQuery() {
         const Answer answer =
             model_.GetPorts().prompts->Confirm("変更内容を保存しますか？ ", Buttons::YesNoCancel);
         if (answer == Answer::Cancel) return false;
-        if (answer == Answer::Yes) SaveBM(model_);
+        // A save that failed keeps the window open: closing now would lose the edits.
+        if (answer == Answer::Yes && !SaveBM(model_)) return false;
     }
 #ifdef _WIN32
     QFile::remove("D:\\Bin\\Skylark.dat");
@@ -765,11 +790,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 
 void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    const int current = model_.glIndex;
-    if (current >= 0 && current < model_.glCT) {
-        const int image = model_.glNode[static_cast<std::size_t>(current)]->ImageIndex();
-        if (image == 2 || image == 3) BtFolder->setEnabled(false);
-    }
+    UpdateEntryButtons();
 }
 
 }  // namespace pernard::ui

@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <functional>
 #include <map>
 
 #include "model/BmLogic.h"
@@ -23,6 +24,11 @@
 namespace pernard::ui {
 
 class TFormBookmark;
+class TFormURL;
+class TFormFolder;
+
+// Shows a modal dialog and returns its result; tests answer without an event loop.
+using DialogRunner = std::function<int(QDialog&)>;
 
 // What the main window needs of the other windows, set once they all exist.
 struct MainWindowLinks {
@@ -31,6 +37,9 @@ struct MainWindowLinks {
     QWidget* memo = nullptr;
     QWidget* version = nullptr;
     BrowserPort* browser = nullptr;
+    TFormURL* urlDialog = nullptr;
+    TFormFolder* folderDialog = nullptr;
+    DialogRunner runDialog;
 };
 
 class TFormMain : public QMainWindow {
@@ -77,7 +86,6 @@ public:
     void R2Click();
     void miHelpAboutClick();
     void BtFolderClick();
-    void BtPasteClick();
     void BtStopClick();
     void BtBrowserClick();
     void N19Click();
@@ -86,6 +94,27 @@ public:
     void LViewDblClick(const QModelIndex& index);
     // The close sequence; false when the user chose to stay.
     bool FormCloseQuery();
+
+    // --- editing commands (ui/EditCommands.cpp)
+    void BtHenshuuClick();
+    void BtUpClick();
+    void BtDownClick();
+    void BtCutClick();
+    void BtCopyClick();
+    void BtPasteClick();
+    void BtSakujoClick();
+    void N1Click();
+    void N2Click();
+    void N7Click();
+    void N8Click();
+    void Delete1Click();
+    void Delete2Click();
+    void Copy1Click();
+    void Cut1Click();
+    // Edits entry i through the URL or the folder dialog.
+    void EditEntry(int index);
+    // A cut or copy is pending: the list is frozen and 中止 is enabled.
+    bool ClipPending() const { return BtStop->isEnabled(); }
 
     // --- controls, under their own names
     QMenuBar* MainMenu;
@@ -116,6 +145,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenus();
@@ -135,13 +165,33 @@ private:
     void ShowReadResult(bool ok, int urlCount, const std::string& errorText, const char* format);
     // Reads a Favorites directory and reports the result in the status bar or a message.
     void ReadFavoritesReporting(bool complete, const std::string& directory);
-    void UpdateBrowserButton();
+    void UpdateEntryButtons();
+    void ApplyMoveButtonRule(int entry);
+
+    // --- editing support (ui/EditCommands.cpp)
+    // Runs a table change with the tree's selection handler held off, then takes the current
+    // entry, the shown entry, the list and the pending cut or copy again from their nodes and
+    // selects `select` when it still exists.
+    void ChangeTable(const std::function<NodeRef()>& change);
+    void AfterTableChange(const NodeRef& select);
+    void EndPendingClip();
+    int RunDialog(QDialog& dialog);
+    int ListRowEntry() const;
+    TreeNode* SelectedNode() const;
+    void NewFolderAfter(TreeNode* reference);
+    void NewUrlAfter(TreeNode* reference);
+    void MarkClipFromList(bool cut);
+    void MarkClipFromTree(bool cut);
+    void MoveSelected(bool up);
 
     BmLogic& model_;
     MainWindowLinks links_;
     StatusPanels* status_ = nullptr;
     std::map<QString, QAction*> items_;
     std::vector<QToolButton*> toolRow1_, toolRow2_;
+    NodeRef currentNode_;   // the current entry (glIndex) by its node
+    NodeRef shownNode_;     // the entry the list shows (glShown) by its node
+    bool tableChanging_ = false;
 };
 
 }  // namespace pernard::ui

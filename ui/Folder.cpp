@@ -1,6 +1,7 @@
 #include "ui/Folder.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 
 #include "ui/Fonts.h"
 #include "ui/Registry.h"
@@ -43,7 +44,24 @@ void TFormFolder::Button1Click() {
         if (showMessage_) showMessage_("タイトルを指定してください");
         return;
     }
+    // The save URL is written as it is after the folder's heading: a "<" or a line break
+    // would break the file when it is read again.
+    const QString saveUrl = EditSaveURL->text();
+    if (saveUrlUse_ == SaveUrlUse::FolderSaveUrl &&
+        (saveUrl.contains('<') || saveUrl.contains('\r') || saveUrl.contains('\n'))) {
+        if (showMessage_) showMessage_("保存ＵＲＬに「<」や改行は指定できません");
+        return;
+    }
     accept();
+}
+
+void TFormFolder::keyPressEvent(QKeyEvent* event) {
+    // Esc cancels only while the folder name has the focus.
+    if (event->key() == Qt::Key_Escape && focusWidget() != EditFolder) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFormFolder::done(int result) {

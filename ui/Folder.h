@@ -20,11 +20,18 @@ public:
 
     void Button1Click();
 
+    // What EditSaveURL holds: nothing the caller uses (a new folder), a folder's save URL
+    // (written into the bookmark file after the folder's heading), or a root's source path.
+    enum class SaveUrlUse { Unused, FolderSaveUrl, SourcePath };
+    void SetSaveUrlUse(SaveUrlUse use) { saveUrlUse_ = use; }
+
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void done(int result) override;
 
 private:
     std::function<void(const QString&)> showMessage_;
+    SaveUrlUse saveUrlUse_ = SaveUrlUse::Unused;
 };
 
 }  // namespace pernard::ui

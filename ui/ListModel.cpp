@@ -10,19 +10,33 @@ const char* const kCaptions[kListColumnCount] = {"名称",     "訪問日", "最
                                                  "サーバー", "備考",   "File"};
 }  // namespace
 
-ListModel::ListModel(std::function<ListRow(int)> rowOf, QObject* parent)
-    : QAbstractTableModel(parent), rowOf_(std::move(rowOf)) {}
+ListModel::ListModel(std::function<ListRow(int)> rowOf,
+                     std::function<int(const NodeRef&)> indexOf, QObject* parent)
+    : QAbstractTableModel(parent), rowOf_(std::move(rowOf)), indexOf_(std::move(indexOf)) {}
 
 void ListModel::Clear() { SetEntries({}); }
 
-void ListModel::SetEntries(std::vector<int> entries) {
+void ListModel::SetEntries(std::vector<NodeRef> entries) {
     beginResetModel();
     entries_ = std::move(entries);
     endResetModel();
 }
 
+void ListModel::DropMissing() {
+    std::vector<NodeRef> kept;
+    kept.reserve(entries_.size());
+    for (const NodeRef& entry : entries_) {
+        if (indexOf_(entry) >= 0) kept.push_back(entry);
+    }
+    if (kept.size() == entries_.size()) {
+        if (!entries_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, kListColumnCount - 1));
+        return;
+    }
+    SetEntries(std::move(kept));
+}
+
 int ListModel::EntryIndex(int row) const {
-    return row < 0 || row >= rowCount() ? -1 : entries_[static_cast<std::size_t>(row)];
+    return row < 0 || row >= rowCount() ? -1 : indexOf_(entries_[static_cast<std::size_t>(row)]);
 }
 
 ListRow ListModel::Row(int row) const {

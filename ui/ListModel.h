@@ -1,12 +1,16 @@
 #pragma once
 // The rows of the URL list (LView): one row per shown entry, in the order they were added. A
-// row holds only its entry index (the hidden "Index" column); its texts and image are made when
-// the view asks for them, so that a folder of a hundred thousand bookmarks lists at once.
+// row holds only its entry's node, turned into the entry index (the hidden "Index" column) when
+// used, so that an edit that shifts the table never makes a row show or act on another entry;
+// its texts and image are made when the view asks for them, so that a folder of a hundred
+// thousand bookmarks lists at once.
 
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <functional>
 #include <vector>
+
+#include "model/TreeNodes.h"
 
 namespace pernard::ui {
 
@@ -21,11 +25,14 @@ struct ListRow {
 class ListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    // `rowOf` makes the row of an entry.
-    explicit ListModel(std::function<ListRow(int entry)> rowOf, QObject* parent = nullptr);
+    // `rowOf` makes the row of an entry; `indexOf` finds a node's entry index (-1: gone).
+    ListModel(std::function<ListRow(int entry)> rowOf,
+              std::function<int(const NodeRef&)> indexOf, QObject* parent = nullptr);
 
     void Clear();
-    void SetEntries(std::vector<int> entries);
+    void SetEntries(std::vector<NodeRef> entries);
+    // Drops the rows whose entries no longer exist.
+    void DropMissing();
     ListRow Row(int row) const;
     // The entry index of a row; -1 when there is none.
     int EntryIndex(int row) const;
@@ -37,7 +44,8 @@ public:
 
 private:
     std::function<ListRow(int)> rowOf_;
-    std::vector<int> entries_;
+    std::function<int(const NodeRef&)> indexOf_;
+    std::vector<NodeRef> entries_;
 };
 
 }  // namespace pernard::ui

@@ -57,7 +57,7 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
     FormMemo = new TFormMemo(FormMain);
     Created(FormMemo);
     windowDialogs_ = std::make_unique<WindowDialogs>(FormMain, FormDirectory);
-    FormMain->SetLinks(MainWindowLinks{nullptr, FormKensaku, FormMemo, FormVersion, browser});
+    FormMain->SetLinks(MainLinks(nullptr, browser));
     FormBookmark = new TFormBookmark(
         std::move(startupSource), [this](TFormBookmark* settings) { SetupEdition(settings); },
         FormMain);
@@ -65,6 +65,11 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
 }
 
 PernardApp::~PernardApp() { delete FormMain; }
+
+MainWindowLinks PernardApp::MainLinks(TFormBookmark* settings, BrowserPort* browser) {
+    return MainWindowLinks{settings,  FormKensaku, FormMemo,  FormVersion,
+                           browser,   FormURL,     FormFolder, overrides_.runDialog};
+}
 
 void PernardApp::Created(QWidget* window) {
     creationOrder_.push_back(window->objectName());
@@ -77,12 +82,11 @@ void PernardApp::SetupEdition(TFormBookmark* settings) {
     DialogPort* dialogs = overrides_.dialogs != nullptr ? overrides_.dialogs : windowDialogs_.get();
     PromptPort* prompts = overrides_.prompts != nullptr ? overrides_.prompts : &messageBoxes_;
     diagnostics_ = std::make_unique<WindowDiagnostics>(FormMemo, FormLog, settings);
-    model_.SetPorts(
-        Ports{prompts, FormMessage, &FormMain->Status(), diagnostics_.get(), settings, dialogs});
+    model_.SetPorts(Ports{prompts, FormMessage, &FormMain->Status(), diagnostics_.get(), settings,
+                          dialogs, FormURL});
     settings->SetChooser(dialogs);
-    MainWindowLinks links{settings, FormKensaku, FormMemo, FormVersion,
-                          overrides_.browser != nullptr ? overrides_.browser : &desktopBrowser_};
-    FormMain->SetLinks(links);
+    FormMain->SetLinks(MainLinks(
+        settings, overrides_.browser != nullptr ? overrides_.browser : &desktopBrowser_));
     // A row of the bookmark list shows the entry with the row's index, when there is one.
     QObject::connect(
         settings->ListBookMark, &QListWidget::currentRowChanged, settings,

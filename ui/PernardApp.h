@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "model/BmLogic.h"
+#include "ui/BoardMain.h"
 #include "ui/Bookmark.h"
 #include "ui/QtPorts.h"
 
@@ -28,6 +29,8 @@ struct UiOverrides {
     PromptPort* prompts = nullptr;
     DialogPort* dialogs = nullptr;
     BrowserPort* browser = nullptr;
+    // Runs the URL and folder dialogs; by default a modal event loop.
+    DialogRunner runDialog;
 };
 
 class PernardApp {
@@ -60,6 +63,7 @@ private:
     // edition up and reads the start-up collection. Failures never stop the start.
     void SetupEdition(TFormBookmark* settings);
     void Created(QWidget* window);
+    MainWindowLinks MainLinks(TFormBookmark* settings, BrowserPort* browser);
 
     BmLogic model_{Ports{}};
     UiOverrides overrides_;

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QSettings>
+#include <functional>
 #include <memory>
 
 #include "support/Doubles.h"
@@ -40,9 +42,23 @@ protected:
     static QString Stored(const QString& key) { return Settings().value(key).toString(); }
 
     void Start(std::optional<ui::StartupOverride> source = std::nullopt) {
-        app =
-            std::make_unique<ui::PernardApp>(source, ui::UiOverrides{&prompts, &dialogs, &browser});
+        app = std::make_unique<ui::PernardApp>(
+            source, ui::UiOverrides{&prompts, &dialogs, &browser,
+                                    [this](QDialog& dialog) { return RunDialog(dialog); }});
     }
+
+    // The URL and folder dialogs are shown (so that their show handlers run) and answered by
+    // `answerDialog`, which fills fields and presses buttons; a dialog still open afterwards
+    // is cancelled.
+    int RunDialog(QDialog& dialog) {
+        dialogsShown.push_back(dialog.objectName());
+        dialog.show();
+        if (answerDialog) answerDialog(dialog);
+        if (dialog.isVisible()) dialog.reject();
+        return dialog.result();
+    }
+    std::function<void(QDialog&)> answerDialog;
+    std::vector<QString> dialogsShown;
     ui::TFormMain& Main() { return *app->FormMain; }
     BmLogic& Model() { return app->Model(); }
     std::string Sample() const { return std::string(PERNARD_EXAMPLES_DIR) + "/bookmark.htm"; }

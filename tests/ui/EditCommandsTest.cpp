@@ -1,0 +1,379 @@
+// The editing commands as a user drives them: tool buttons, context menu items, keys and the
+// two entry dialogs, with the item models checked by Qt's tester throughout.
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+
+#include "UiFixture.h"
+#include "formats/NetscapeReader.h"
+#include "ui/BmURLEdit.h"
+#include "ui/Folder.h"
+
+using namespace pernard;
+using namespace pernard::testing;
+
+namespace {
+
+// 0 Root; 1 A { 2 a1, 3 a2 }; 4 B { 5 B1 { 6 b } }; 7 u; 8 w
+const char* kFile =
+    "<TITLE>Root</TITLE>\n<DL><p>\n"
+    "<DT><H3 ADD_DATE=\"1\">A</H3>\n<DL><p>\n"
+    "<DT><A HREF=\"http://a1/\" ADD_DATE=\"1600000000\" LAST_VISIT=\"1600003723\" "
+    "LAST_MODIFIED=\"1500000000\">a1</A>\n"
+    "<DT><A HREF=\"http://a2/\">a2</A>\n"
+    "</DL><p>\n"
+    "<DT><H3>B</H3>\n<DL><p>\n<DT><H3>B1</H3>\n<DL><p>\n"
+    "<DT><A HREF=\"http://b/\">b</A>\n</DL><p>\n</DL><p>\n"
+    "<DT><A HREF=\"http://u/\">u</A>\n"
+    "<DT><A HREF=\"http://w/\">w</A>\n"
+    "</DL><p>\n";
+
+class EditCommandsTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        path = temp.Write("edit.htm", kFile);
+        Start(ui::StartupOverride{StartupSource::Netscape, path});
+        treeTester = std::make_unique<QAbstractItemModelTester>(
+            Main().TreeItems, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        listTester = std::make_unique<QAbstractItemModelTester>(
+            Main().ListItems, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        Main().show();
+    }
+    void TearDown() override {
+        treeTester.reset();
+        listTester.reset();
+        UiTest::TearDown();
+    }
+    QModelIndex IndexOf(int entry) {
+        return Main().TreeItems->IndexOf(Model().glNode[static_cast<std::size_t>(entry)]);
+    }
+    void Select(int entry) {
+        Main().TreeV->setCurrentIndex(IndexOf(entry));
+        Main().TreeVChange();
+    }
+    void Expand(int entry) { Main().TreeV->expand(IndexOf(entry)); }
+    std::string Names() const {
+        std::string names;
+        for (int i = 0; i < app->Model().glCT; ++i) {
+            names += app->Model().glName[static_cast<std::size_t>(i)] + " ";
+        }
+        return names;
+    }
+    QStringList ListNames() const {
+        QStringList names;
+        for (int row = 0; row < app->FormMain->ListItems->rowCount(); ++row) {
+            names << app->FormMain->ListItems->Row(row).texts[0];
+        }
+        return names;
+    }
+    void AnswerFolder(const QString& name) {
+        answerDialog = [name](QDialog& dialog) {
+            auto& folder = static_cast<ui::TFormFolder&>(dialog);
+            folder.EditFolder->setText(name);
+            folder.Button1Click();
+        };
+    }
+    ui::TFormURL& UrlDialog() { return *app->FormURL; }
+
+    std::string path;
+    std::unique_ptr<QAbstractItemModelTester> treeTester, listTester;
+};
+
+}  // namespace
+
+TEST_F(EditCommandsTest, NewFolderLandsAfterTheShownNodeOrAsFirstChild) {
+    AnswerFolder("N");
+    Expand(0);
+    Expand(1);
+    Select(1);  // expanded folder: the new folder becomes its first child
+    Main().Item("N1")->trigger();
+    EXPECT_EQ(Names(), "Root A N a1 a2 B B1 b u w ");
+    EXPECT_EQ(Model().gloya[2], 1);
+    EXPECT_TRUE(Model().glChanged);
+    // The list of the selected folder shows the new entry; the folder stays expanded.
+    EXPECT_EQ(ListNames(), (QStringList{"N", "a1", "a2"}));
+    EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(1)));
+
+    Select(5);  // collapsed folder B: the new folder follows it, after all it holds
+    Main().Item("N1")->trigger();
+    EXPECT_EQ(Names(), "Root A N a1 a2 B B1 b N u w ");
+    EXPECT_EQ(Model().gloya[8], 0);
+
+    // The last node shown has nothing after it: nothing is created.
+    answerDialog = nullptr;
+    AnswerFolder("Z");
+    Select(Model().glCT - 1);
+    Main().Item("N1")->trigger();
+    EXPECT_EQ(Model().glCT, 11);
+}
+
+TEST_F(EditCommandsTest, NewUrlTakesTheDialogFieldsAndNeverBecomesTopLevel) {
+    dialogs.nextFile = path;
+    Main().NetScape1Click();  // a second root follows the first
+    Expand(0);
+    answerDialog = [](QDialog& dialog) {
+        auto& url = static_cast<ui::TFormURL&>(dialog);
+        url.EditTitle->setText("new");
+        url.EditURL->setText("http://new/");
+        url.Button1Click();
+    };
+    Select(8);  // w, the last node of the first root: a root is shown after it
+    Main().Item("N2")->trigger();
+    EXPECT_EQ(Model().glName[9], "new");
+    EXPECT_EQ(Model().gloya[9], 0);
+    EXPECT_EQ(Model().gloya[10], -1);
+    // The added date is today's, in a form that reads back.
+    EXPECT_FALSE(Model().glAdd[9].empty());
+    EXPECT_EQ(UrlDialog().EditAdd->text().size(), 10);
+
+    // "---" would make a folder of it: the dialog stays open and says why.
+    answerDialog = [](QDialog& dialog) {
+        auto& url = static_cast<ui::TFormURL&>(dialog);
+        url.EditURL->setText("---");
+        url.Button1Click();
+    };
+    Select(7);
+    Main().Item("N2")->trigger();
+    EXPECT_EQ(prompts.messages.back(), "ＵＲＬに「---」は指定できません");
+    EXPECT_EQ(Model().glCT, 19);
+}
+
+TEST_F(EditCommandsTest, EditKeepsUntouchedDatesAndRestoresThePasteBox) {
+    UrlDialog().CheckBuffer->setChecked(true);
+    QApplication::clipboard()->setText("http://clipboard/");
+    answerDialog = [](QDialog& dialog) {
+        auto& url = static_cast<ui::TFormURL&>(dialog);
+        EXPECT_FALSE(url.CheckBuffer->isChecked());  // editing never takes the clipboard
+        EXPECT_EQ(url.EditURL->text(), "http://a1/");
+        url.EditTitle->setText("renamed");
+        url.Button1Click();
+    };
+    Select(2);
+    Main().BtHenshuuClick();
+    EXPECT_EQ(Model().glName[2], "renamed");
+    EXPECT_EQ(Model().glNode[2]->Text(), "renamed");
+    EXPECT_EQ(Model().glVisit[2], "1600003723");  // the time of day survives
+    EXPECT_EQ(Model().glAdd[2], "1600000000");
+    EXPECT_TRUE(UrlDialog().CheckBuffer->isChecked());
+    EXPECT_EQ(Main().ListItems->Row(0).texts[0], "renamed");
+
+    // A changed date is stored as that day.
+    answerDialog = [](QDialog& dialog) {
+        static_cast<ui::TFormURL&>(dialog).EditLast->setText("2020/01/02");
+        static_cast<ui::TFormURL&>(dialog).Button1Click();
+    };
+    Main().BtHenshuuClick();
+    EXPECT_EQ(Model().glLast[2], "1577890800");
+}
+
+TEST_F(EditCommandsTest, FolderAndRootEditUseTheirOwnLabels) {
+    answerDialog = [](QDialog& dialog) {
+        auto& folder = static_cast<ui::TFormFolder&>(dialog);
+        EXPECT_EQ(folder.windowTitle(), "Netscape Navigator");
+        EXPECT_EQ(folder.LabelFolder->text(), "識別名");
+        EXPECT_EQ(folder.LabelURL->text(), "ファイル名");
+        folder.EditFolder->setText("My root");
+        folder.Button1Click();
+    };
+    Select(0);
+    Main().BtHenshuuClick();
+    EXPECT_EQ(Model().glName[0], "My root");
+
+    answerDialog = [](QDialog& dialog) {
+        auto& folder = static_cast<ui::TFormFolder&>(dialog);
+        EXPECT_EQ(folder.windowTitle(), "フォルダー");
+        EXPECT_EQ(folder.LabelURL->text(), "保存ＵＲＬ");
+        folder.EditSaveURL->setText("<b>");
+        folder.Button1Click();  // refused: it would break the file
+        EXPECT_TRUE(folder.isVisible());
+        folder.EditSaveURL->setText("Link.html");
+        folder.Button1Click();
+    };
+    Select(1);
+    Main().BtHenshuuClick();
+    EXPECT_EQ(prompts.messages.back(), "保存ＵＲＬに「<」や改行は指定できません");
+    EXPECT_EQ(Model().glVisit[1], "Link.html");
+}
+
+TEST_F(EditCommandsTest, DialogKeys) {
+    // Esc has no binding in the URL dialog; in the folder dialog only in the name field.
+    UrlDialog().show();
+    QTest::keyClick(UrlDialog().EditURL, Qt::Key_Escape);
+    EXPECT_TRUE(UrlDialog().isVisible());
+    UrlDialog().reject();
+    ui::TFormFolder& folder = *app->FormFolder;
+    folder.show();
+    folder.activateWindow();
+    folder.EditSaveURL->setFocus();
+    QTest::keyClick(folder.EditSaveURL, Qt::Key_Escape);
+    EXPECT_TRUE(folder.isVisible());
+    folder.EditFolder->setFocus();
+    QTest::keyClick(folder.EditFolder, Qt::Key_Escape);
+    EXPECT_FALSE(folder.isVisible());
+    EXPECT_EQ(ui::TFormURL::AddressFromClipboard("  http://x/\t\x01y \r\nsecond line"),
+              "http://x/y");
+}
+
+TEST_F(EditCommandsTest, DeleteAsksForFoldersAndRootsWithContents) {
+    Select(4);
+    prompts.nextAnswer = Answer::Cancel;
+    QTest::keyClick(Main().TreeV, Qt::Key_Delete);
+    EXPECT_EQ(prompts.questions.back(), "フォルダーを削除すると、下層のデータがすべて削除されます");
+    EXPECT_EQ(Model().glCT, 9);
+    EXPECT_FALSE(Model().glChanged);
+
+    prompts.nextAnswer = Answer::Yes;
+    QTest::keyClick(Main().TreeV, Qt::Key_Delete);
+    EXPECT_EQ(Names(), "Root A a1 a2 u w ");
+    EXPECT_TRUE(Model().glChanged);
+    // The selection moved on; the current entry and the list follow it, not a shifted row.
+    EXPECT_EQ(Model().glIndex, Model().IndexOf(ui::TreeModel::NodeOf(Main().TreeV->currentIndex())));
+
+    // The tool button asks first, naming the entry.
+    Select(4);
+    Main().BtSakujoClick();
+    EXPECT_EQ(prompts.questions.back(), "u (http://u/) を削除します");
+    EXPECT_EQ(Names(), "Root A a1 a2 w ");
+
+    // A root with contents is a whole file: it gets the folder question too.
+    Select(0);
+    prompts.nextAnswer = Answer::Cancel;
+    Main().Delete1Click();
+    EXPECT_EQ(prompts.questions.back(), "フォルダーを削除すると、下層のデータがすべて削除されます");
+    EXPECT_EQ(Model().glCT, 5);
+}
+
+TEST_F(EditCommandsTest, ListDeleteSelectsTheRowAbove) {
+    Select(1);
+    Main().LView->setCurrentIndex(Main().ListItems->index(1, 0));
+    Main().LViewClick(Main().ListItems->index(1, 0));
+    QTest::keyClick(Main().LView, Qt::Key_Delete);
+    EXPECT_EQ(ListNames(), (QStringList{"a1"}));
+    EXPECT_EQ(Main().LView->currentIndex().row(), 0);
+    EXPECT_EQ(Model().glIndex, 2);
+}
+
+TEST_F(EditCommandsTest, MoveButtonsFollowTheRuleAndTheMovedEntryStaysSelected) {
+    Select(8);  // w: the last URL
+    EXPECT_TRUE(Main().BtUp->isEnabled());
+    EXPECT_FALSE(Main().BtDown->isEnabled());
+    Main().BtUpClick();
+    EXPECT_EQ(Names(), "Root A a1 a2 B B1 b w u ");
+    EXPECT_EQ(Model().glIndex, 7);
+    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex)], "w");
+
+    Select(4);  // B after A: the two folders swap
+    Main().BtUpClick();
+    EXPECT_EQ(Names(), "Root B B1 b A a1 a2 w u ");
+    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex)], "B");
+    EXPECT_FALSE(Main().BtUp->isEnabled());  // now the first entry of its folder
+    Main().BtDownClick();
+    EXPECT_EQ(Names(), "Root A a1 a2 B B1 b w u ");
+    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex)], "B");
+
+    // The model checks the neighbours itself: the first entry does not move up.
+    Select(1);
+    EXPECT_FALSE(Main().BtUp->isEnabled());
+    Main().BtUpClick();
+    EXPECT_EQ(Names(), "Root A a1 a2 B B1 b w u ");
+}
+
+TEST_F(EditCommandsTest, CutAndPasteFollowTheirNodesThroughOtherEdits) {
+    Select(2);  // a1
+    Main().BtCutClick();
+    EXPECT_EQ(Main().Panel(1), "切取り開始 :   a1");
+    EXPECT_TRUE(Main().BtStop->isEnabled());
+    // While it is pending the list stays as it was.
+    Select(4);
+    EXPECT_EQ(Main().Panel(1), "コピー 又は 切取り  作業中");
+    EXPECT_EQ(ListNames(), (QStringList{"a1"}));
+    // An edit before the source shifts it; the paste still takes a1.
+    Select(1);
+    prompts.nextAnswer = Answer::Yes;
+    Main().Delete1Click();  // A goes, and a1 with it: the cut has nothing left
+    EXPECT_FALSE(Main().BtStop->isEnabled());
+    EXPECT_EQ(Model().ClipIndex(), -1);
+
+    Select(Model().IndexOf(Model().Tree().NodeAt(3)));  // b
+    Main().BtCopyClick();
+    Select(0);
+    Main().BtUpClick();  // moves nothing
+    Select(Model().glCT - 1);  // w
+    Main().BtPasteClick();
+    EXPECT_EQ(Names(), "Root B B1 b u w b ");
+    EXPECT_EQ(Model().glIndex, 6);  // the pasted entry is selected
+    EXPECT_FALSE(Main().BtStop->isEnabled());
+    EXPECT_TRUE(Model().glChanged);
+
+    // Nothing pending: paste says so.
+    Main().BtPasteClick();
+    EXPECT_EQ(prompts.messages.back(), "URL が選択されていません");
+}
+
+TEST_F(EditCommandsTest, AFolderIsNeverPastedIntoItself) {
+    Select(4);
+    Main().BtCutClick();
+    Select(5);
+    Main().BtPasteClick();
+    EXPECT_EQ(Names(), "Root A a1 a2 B B1 b u w ");
+    EXPECT_TRUE(Main().BtStop->isEnabled());  // still pending: it can go elsewhere
+    Main().BtStopClick();
+    EXPECT_EQ(Main().Panel(1), "中止しました");
+    EXPECT_FALSE(Main().BtPaste->isEnabled());
+}
+
+TEST_F(EditCommandsTest, TheListFormOfCutAndCopy) {
+    Main().LView->setCurrentIndex(QModelIndex());
+    Main().Copy1Click();
+    EXPECT_EQ(Main().Panel(1), "Error ");
+    Select(1);
+    Main().LView->setCurrentIndex(Main().ListItems->index(1, 0));
+    Main().Cut1Click();
+    EXPECT_EQ(Main().Panel(1), "切取り開始 :   a2");
+    Select(7);
+    Main().BtPasteClick();
+    EXPECT_EQ(Names(), "Root A a1 B B1 b u a2 w ");
+}
+
+TEST_F(EditCommandsTest, CapacityRefusesWithTheMaxMessage) {
+    Model().glMaxURL = Model().glCT;
+    Select(2);
+    Main().BtCopyClick();
+    Main().BtPasteClick();
+    EXPECT_EQ(prompts.messages.back(), "URL MAX !!  設定のMAX値を修正して下さい");
+    EXPECT_EQ(Model().glCT, 9);
+}
+
+TEST_F(EditCommandsTest, RemovingEmptyFoldersMarksTheCollectionChanged) {
+    Expand(0);
+    Select(8);  // w
+    Model().DeleteNode(Model().glNode[6], false);  // B1 is now empty
+    Model().glChanged = false;
+    Select(7);  // w moved up one
+    Main().D1Click();
+    EXPECT_EQ(Names(), "Root A a1 a2 u w ");
+    EXPECT_TRUE(Model().glChanged);
+    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex)], "w");
+    EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(0)));
+}
+
+TEST_F(EditCommandsTest, TheFolderButtonFollowsTheCurrentEntry) {
+    Select(2);
+    EXPECT_FALSE(Main().BtFolder->isEnabled());
+    Select(1);
+    EXPECT_TRUE(Main().BtFolder->isEnabled());
+}
+
+TEST_F(EditCommandsTest, AFailedSaveKeepsTheWindowOpen) {
+    Select(2);
+    Model().glChanged = true;
+    // The root's file is replaced by a directory: the save cannot succeed.
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    prompts.nextAnswer = Answer::Yes;
+    EXPECT_FALSE(Main().FormCloseQuery());
+    EXPECT_TRUE(Model().glChanged);
+}

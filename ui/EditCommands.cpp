@@ -1,0 +1,305 @@
+// The main window's editing commands: new, edit, delete, move up and down, cut, copy and
+// paste, from the tool bar, the two context menus and the keys of the tree and the list. Each
+// calls one operation of the model and then takes the window's state again from the nodes it
+// holds, so that nothing acts on a row the edit has shifted.
+
+#include <QDateTime>
+#include <QKeyEvent>
+
+#include "ui/BmURLEdit.h"
+#include "ui/BoardMain.h"
+#include "ui/Folder.h"
+#include "util/Dates.h"
+
+namespace pernard::ui {
+
+namespace {
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+std::string Bytes(const QString& text) { return text.toStdString(); }
+
+// Today in the program's time zone (UTC+9), in a form the date fields read back.
+QString TodayText() {
+    return QDateTime::currentDateTimeUtc().toOffsetFromUtc(9 * 3600).toString("yyyy/MM/dd");
+}
+
+// A date field stores its seconds text; a field left as it was shown keeps the stored text
+// exactly (the field shows only the day).
+std::string DateField(const QLineEdit* field, const QString& shown, const std::string& stored) {
+    return field->text() == shown ? stored : DateTextToSeconds(Bytes(field->text()));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- state across edits
+
+void TFormMain::ChangeTable(const std::function<NodeRef()>& change) {
+    NodeRef select;
+    tableChanging_ = true;
+    try {
+        select = change();
+    } catch (...) {
+        tableChanging_ = false;
+        throw;
+    }
+    tableChanging_ = false;
+    AfterTableChange(select);
+}
+
+void TFormMain::AfterTableChange(const NodeRef& select) {
+    // A pending cut or copy whose source is gone has nothing left to paste.
+    if (ClipPending() && model_.ClipIndex() < 0) EndPendingClip();
+    if (model_.IndexOf(select) >= 0) {
+        SelectNode(model_.IndexOf(select));
+    } else {
+        // The tree may have moved its selection while the rows changed: follow it when the
+        // current entry is gone, otherwise keep the current entry.
+        if (model_.IndexOf(currentNode_) < 0) currentNode_ = model_.RefOf(SelectedEntry());
+        model_.glIndex = model_.IndexOf(currentNode_);
+        if (ClipPending()) {
+            ListItems->DropMissing();
+        } else {
+            ListRefresh();
+        }
+    }
+    glShown = model_.IndexOf(shownNode_);
+    if (glShown < 0 && !ClipPending()) {
+        ListItems->Clear();
+        ListViewCaption->clear();
+    }
+    UpdateEntryButtons();
+}
+
+void TFormMain::EndPendingClip() {
+    model_.CancelClip();
+    BtStop->setEnabled(false);
+    BtPaste->setEnabled(false);
+}
+
+int TFormMain::RunDialog(QDialog& dialog) {
+    return links_.runDialog ? links_.runDialog(dialog) : dialog.exec();
+}
+
+TreeNode* TFormMain::SelectedNode() const { return TreeModel::NodeOf(TreeV->currentIndex()); }
+
+int TFormMain::ListRowEntry() const {
+    const QModelIndex row = LView->currentIndex();
+    return row.isValid() ? ListItems->EntryIndex(row.row()) : -1;
+}
+
+// ---------------------------------------------------------------- new
+
+void TFormMain::NewFolderAfter(TreeNode* reference) {
+    TFormFolder* dialog = links_.folderDialog;
+    if (reference == nullptr || dialog == nullptr) return;
+    dialog->SetSaveUrlUse(TFormFolder::SaveUrlUse::Unused);
+    if (RunDialog(*dialog) != QDialog::Accepted) return;
+    const std::string name = Bytes(dialog->EditFolder->text());
+    ChangeTable([&] {
+        model_.NewFolder(reference, name, isVisible());
+        return NodeRef{};
+    });
+}
+
+void TFormMain::NewUrlAfter(TreeNode* reference) {
+    TFormURL* dialog = links_.urlDialog;
+    if (reference == nullptr || dialog == nullptr) return;
+    dialog->EditAdd->setText(TodayText());
+    if (RunDialog(*dialog) != QDialog::Accepted) return;
+    const UrlFields fields{Bytes(dialog->EditTitle->text()), Bytes(dialog->EditURL->text()),
+                           DateTextToSeconds(Bytes(dialog->EditAdd->text())),
+                           DateTextToSeconds(Bytes(dialog->EditVisit->text())),
+                           DateTextToSeconds(Bytes(dialog->EditLast->text()))};
+    ChangeTable([&] {
+        model_.NewUrl(reference, fields, isVisible());
+        return NodeRef{};
+    });
+}
+
+void TFormMain::N1Click() { NewFolderAfter(SelectedNode()); }
+void TFormMain::N2Click() { NewUrlAfter(SelectedNode()); }
+
+void TFormMain::N7Click() {
+    const int entry = ListRowEntry();
+    if (entry >= 0) NewFolderAfter(model_.glNode[static_cast<std::size_t>(entry)]);
+}
+
+void TFormMain::N8Click() {
+    const int entry = ListRowEntry();
+    if (entry >= 0) NewUrlAfter(model_.glNode[static_cast<std::size_t>(entry)]);
+}
+
+// ---------------------------------------------------------------- edit
+
+void TFormMain::BtHenshuuClick() { EditEntry(model_.glIndex); }
+
+void TFormMain::EditEntry(int index) {
+    if (!model_.IsValidIndex(index)) return;
+    const std::size_t k = static_cast<std::size_t>(index);
+    const NodeRef edited = model_.RefOf(index);
+    if (!model_.IsFolder(index)) {
+        TFormURL* dialog = links_.urlDialog;
+        if (dialog == nullptr) return;
+        const QString added = Text(SecondsToDateText(model_.glAdd[k]));
+        const QString visited = Text(SecondsToDateText(model_.glVisit[k]));
+        const QString modified = Text(SecondsToDateText(model_.glLast[k]));
+        dialog->EditTitle->setText(Text(model_.glName[k]));
+        dialog->EditURL->setText(Text(model_.glUrl[k]));
+        dialog->EditAdd->setText(added);
+        dialog->EditVisit->setText(visited);
+        dialog->EditLast->setText(modified);
+        // Opening the dialog to edit must not replace the address from the clipboard.
+        const bool pasteBox = dialog->CheckBuffer->isChecked();
+        dialog->CheckBuffer->setChecked(false);
+        if (RunDialog(*dialog) != QDialog::Accepted) return;
+        dialog->CheckBuffer->setChecked(pasteBox);
+        // The dialog was modal, but the entry is looked up again all the same.
+        const int now = model_.IndexOf(edited);
+        if (now < 0) return;
+        const std::size_t n = static_cast<std::size_t>(now);
+        const UrlFields fields{Bytes(dialog->EditTitle->text()), Bytes(dialog->EditURL->text()),
+                               DateField(dialog->EditAdd, added, model_.glAdd[n]),
+                               DateField(dialog->EditVisit, visited, model_.glVisit[n]),
+                               DateField(dialog->EditLast, modified, model_.glLast[n])};
+        ChangeTable([&] {
+            model_.EditUrlEntry(now, fields);
+            return NodeRef{};
+        });
+        return;
+    }
+    TFormFolder* dialog = links_.folderDialog;
+    if (dialog == nullptr) return;
+    const bool root = model_.gloya[k] < 0;
+    if (root) {
+        dialog->setWindowTitle(Text(model_.glAdd[k]));
+        dialog->LabelFolder->setText("識別名");
+        dialog->LabelURL->setText(model_.glAdd[k] == kSourceNetscape ? "ファイル名" : "フォルダー名");
+    } else {
+        dialog->setWindowTitle("フォルダー");
+        dialog->LabelFolder->setText("フォルダー名");
+        dialog->LabelURL->setText("保存ＵＲＬ");
+    }
+    dialog->SetSaveUrlUse(root ? TFormFolder::SaveUrlUse::SourcePath
+                               : TFormFolder::SaveUrlUse::FolderSaveUrl);
+    dialog->EditFolder->setText(Text(model_.glName[k]));
+    dialog->EditSaveURL->setText(Text(model_.glVisit[k]));
+    if (RunDialog(*dialog) != QDialog::Accepted) return;
+    const int now = model_.IndexOf(edited);
+    if (now < 0) return;
+    const std::string name = Bytes(dialog->EditFolder->text());
+    const std::string saveUrl = Bytes(dialog->EditSaveURL->text());
+    ChangeTable([&] {
+        model_.EditFolderEntry(now, name, saveUrl);
+        return NodeRef{};
+    });
+    if (root && model_.glIndex == now) Panel1->setText(Text(saveUrl));
+}
+
+// ---------------------------------------------------------------- delete
+
+void TFormMain::BtSakujoClick() {
+    ChangeTable([&] {
+        model_.DeleteSelected();
+        return NodeRef{};
+    });
+}
+
+void TFormMain::Delete1Click() {
+    TreeNode* node = SelectedNode();
+    if (node == nullptr) return;
+    ChangeTable([&] {
+        model_.DeleteNode(node, true);
+        return NodeRef{};
+    });
+}
+
+void TFormMain::Delete2Click() {
+    const QModelIndex row = LView->currentIndex();
+    const int entry = row.isValid() ? ListItems->EntryIndex(row.row()) : -1;
+    if (entry < 0) return;
+    bool deleted = false;
+    ChangeTable([&] {
+        deleted = model_.DeleteNode(model_.glNode[static_cast<std::size_t>(entry)], true);
+        return NodeRef{};
+    });
+    // The row that now stands one above the deleted one becomes the list's selection.
+    if (deleted && row.row() > 0 && row.row() - 1 < ListItems->rowCount()) {
+        const QModelIndex above = ListItems->index(row.row() - 1, 0);
+        LView->setCurrentIndex(above);
+        LViewClick(above);
+    }
+}
+
+// ---------------------------------------------------------------- move
+
+void TFormMain::MoveSelected(bool up) {
+    const int entry = SelectedEntry();
+    if (entry < 0) return;
+    // The moved entry stays selected wherever it lands.
+    const NodeRef moving = model_.RefOf(entry);
+    bool moved = false;
+    ChangeTable([&] {
+        moved = model_.MoveUpDown(entry, up);
+        return moved ? moving : NodeRef{};
+    });
+    if (moved) BtPaste->setEnabled(false);
+}
+
+void TFormMain::BtUpClick() { MoveSelected(true); }
+void TFormMain::BtDownClick() { MoveSelected(false); }
+
+// ---------------------------------------------------------------- cut, copy and paste
+
+void TFormMain::MarkClipFromTree(bool cut) {
+    if (!model_.IsValidIndex(model_.glIndex)) return;
+    model_.MarkClip(model_.glIndex, cut);
+    BtStop->setEnabled(true);
+    BtPaste->setEnabled(true);
+}
+
+void TFormMain::MarkClipFromList(bool cut) {
+    const int entry = ListRowEntry();
+    model_.MarkClip(entry, cut);  // "Error " in panel 1 without a row
+    if (entry < 0) return;
+    BtStop->setEnabled(true);
+    BtPaste->setEnabled(true);
+}
+
+void TFormMain::BtCutClick() { MarkClipFromTree(true); }
+void TFormMain::BtCopyClick() { MarkClipFromTree(false); }
+void TFormMain::Cut1Click() { MarkClipFromList(true); }
+void TFormMain::Copy1Click() { MarkClipFromList(false); }
+
+void TFormMain::BtPasteClick() {
+    if (model_.ClipIndex() >= 0 && !model_.IsValidIndex(model_.glIndex)) return;
+    int pasted = -1;
+    ChangeTable([&] {
+        pasted = model_.PasteClip(model_.glIndex);
+        if (pasted < 0) return NodeRef{};
+        // The paste ends the pending state before the selection refreshes the list.
+        EndPendingClip();
+        return model_.RefOf(pasted);
+    });
+}
+
+// ---------------------------------------------------------------- keys
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (watched == TreeV && key == Qt::Key_Delete) {
+        Delete1Click();
+        return true;
+    }
+    if (watched == TreeV && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        OpenInBrowser();
+        return true;
+    }
+    if (watched == LView && key == Qt::Key_Delete) {
+        Delete2Click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace pernard::ui
