@@ -1,0 +1,116 @@
+// Times the editing operations on large tables: a root holding ten folders of equal size, each
+// folder a tenth of the table. For each size it deletes a folder from the middle, moves a
+// folder up, copies and pastes a folder, adds a URL at the top and edits one entry; then it
+// moves one folder up and down a thousand times and reports whether memory stayed bounded.
+//
+//   bench-edit [SIZE...]        (default: 10000 100000 1000000)
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bench/BenchPorts.h"
+
+namespace {
+
+using pernard::BmLogic;
+
+void Append(BmLogic& model, bool top, bool url, const std::string& name, int depth) {
+    model.glDepth = depth;
+    model.PrepareSlot();
+    const std::size_t k = static_cast<std::size_t>(model.glCT);
+    model.glUrl[k] = url ? "https://example.com/" + name : pernard::kFolderMarker;
+    model.glName[k] = name;
+    if (url) model.glAdd[k] = "1600000000";
+    if (model.AddEntry(top, url, name, top ? "/tmp/bench.htm" : "")) ++model.glCT;
+}
+
+// A root, then `folders` folders of `perFolder` URLs each.
+void Build(BmLogic& model, int folders, int perFolder) {
+    model.glSource = pernard::kSourceNetscape;
+    Append(model, true, false, "root", 0);
+    for (int f = 0; f < folders; ++f) {
+        Append(model, false, false, "folder " + std::to_string(f), 1);
+        for (int u = 0; u < perFolder; ++u) {
+            Append(model, false, true, std::to_string(f) + "/" + std::to_string(u), 2);
+        }
+    }
+    model.Tree().SetExpanded(model.glNode[0], true);
+}
+
+double Seconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The entry index of the f-th folder under the root.
+int FolderIndex(BmLogic& model, int f) {
+    return model.IndexOf(model.glNode[0]->Child(f));
+}
+
+// Runs `work` (which says whether it succeeded) and prints its time.
+void Report(const char* what, BmLogic& model, const std::function<bool()>& work) {
+    const int size = model.glCT;
+    bool ok = false;
+    const double seconds = Seconds([&] { ok = work(); });
+    std::printf("%-28s %9d entries  %8.4f s%s\n", what, size, seconds, ok ? "" : "  FAILED");
+}
+
+void TimeOperations(int size) {
+    pernard::bench::BenchModel bench;
+    std::string error;
+    bench.model.ResetEntryTable(error);
+    BmLogic& model = bench.model;
+    Build(model, 10, size / 10 - 1);
+    Report("delete folder (middle)", model, [&] {
+        return model.DeleteNode(model.glNode[static_cast<std::size_t>(FolderIndex(model, 5))], false);
+    });
+    Report("move folder up", model, [&] { return model.MoveUpDown(FolderIndex(model, 5), true); });
+    Report("copy and paste folder", model, [&] {
+        model.MarkClip(FolderIndex(model, 6), false);
+        return model.PasteClip(FolderIndex(model, 2)) >= 0;
+    });
+    Report("new URL at the top", model, [&] {
+        return model.NewUrl(model.glNode[0], {"new", "https://new/", "", "", ""}) == 1;
+    });
+    Report("edit one entry", model, [&] {
+        return model.EditUrlEntry(model.glCT / 2, {"edited", "https://edited/", "", "", ""});
+    });
+    Report("index of a node after edit", model, [&] {
+        return model.IndexOf(model.glNode[static_cast<std::size_t>(model.glCT - 1)]) ==
+               model.glCT - 1;
+    });
+}
+
+void RepeatMoves() {
+    pernard::bench::BenchModel bench;
+    std::string error;
+    bench.model.ResetEntryTable(error);
+    BmLogic& model = bench.model;
+    Build(model, 20, 9999);
+    const long before = pernard::bench::PeakMegabytes();
+    bool ok = true;
+    const double seconds = Seconds([&] {
+        for (int k = 0; k < 1000 && ok; ++k) ok = model.MoveUpDown(FolderIndex(model, 10), k % 2 == 0);
+    });
+    std::printf("1000 moves of a 10,000-entry folder in %d entries: %.2f s, peak %ld MB -> %ld MB, "
+                "labels %zu KB held for %zu KB alive%s\n",
+                model.glCT, seconds, before, pernard::bench::PeakMegabytes(),
+                model.Tree().LabelArenaBytes() / 1024, model.Tree().LiveLabelBytes() / 1024,
+                ok ? "" : "  FAILED");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<int> sizes;
+    for (int k = 1; k < argc; ++k) sizes.push_back(std::atoi(argv[k]));
+    if (sizes.empty()) sizes = {10000, 100000, 1000000};
+    for (int size : sizes) TimeOperations(size);
+    RepeatMoves();
+    return 0;
+}
