@@ -213,6 +213,7 @@ private:
     int CopySubtree(int source, Placement placement, int target);
     TreeNode* NextPlace(TreeNode* reference, bool shownOrder) const;
     void RememberCopiedUrl(int index);
+    void StoreUrlFields(int index, const UrlFields& fields);
     void SetUrlImages(int index);
 
     Ports ports_;

@@ -115,6 +115,15 @@ void BmLogic::BecomeChildEntry(int index) {
     rootCharsets_.erase(glNode[k]->Serial());
 }
 
+void BmLogic::StoreUrlFields(int index, const UrlFields& fields) {
+    const std::size_t k = static_cast<std::size_t>(index);
+    glUrl[k] = fields.url;
+    glName[k] = fields.name;
+    glAdd[k] = fields.added;
+    glVisit[k] = fields.visited;
+    glLast[k] = fields.modified;
+}
+
 void BmLogic::RememberCopiedUrl(int index) {
     if (ports_.urlFields == nullptr) return;
     const std::size_t k = static_cast<std::size_t>(index);
@@ -167,11 +176,7 @@ int BmLogic::NewUrl(TreeNode* reference, const UrlFields& fields, bool shownOrde
         const bool beforeNext = next->Parent() == parentNode;
         OpenRows(at, 1);
         const std::size_t k = static_cast<std::size_t>(at);
-        glUrl[k] = fields.url;
-        glName[k] = fields.name;
-        glAdd[k] = fields.added;
-        glVisit[k] = fields.visited;
-        glLast[k] = fields.modified;
+        StoreUrlFields(at, fields);
         gloya[k] = parent;
         glNode[k] = beforeNext ? tree_.InsertBefore(next, fields.name)
                                : tree_.AddChildLast(parentNode, fields.name);
@@ -187,11 +192,7 @@ bool BmLogic::EditUrlEntry(int index, const UrlFields& fields) {
     if (!IsValidIndex(index) || IsFolder(index) || fields.url == kFolderMarker) return false;
     const std::size_t k = static_cast<std::size_t>(index);
     glChanged = true;
-    glName[k] = fields.name;
-    glUrl[k] = fields.url;
-    glAdd[k] = fields.added;
-    glVisit[k] = fields.visited;
-    glLast[k] = fields.modified;
+    StoreUrlFields(index, fields);
     tree_.SetText(glNode[k], fields.name);
     SetUrlImages(index);
     InvalidateUrlIndex();

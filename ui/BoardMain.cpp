@@ -339,6 +339,15 @@ void TFormMain::BuildBody() {
         const TreeNode* node = TreeModel::NodeOf(index);
         if (node != nullptr && !node->HasChildren()) OpenInBrowser();
     });
+    // A change announced as a reset (removing many empty folders at once) would collapse
+    // every folder: the folders the user had open are opened again.
+    connect(TreeItems, &QAbstractItemModel::modelReset, this, [this] {
+        const TreeNodes& tree = model_.Tree();
+        for (int i = 0; i < tree.Count(); ++i) {
+            const TreeNode* node = tree.NodeAt(i);
+            if (node->Expanded()) TreeV->expand(TreeItems->IndexOf(node));
+        }
+    });
     connect(TreeV, &QTreeView::expanded, this, [this](const QModelIndex& index) {
         if (TreeNode* node = TreeModel::NodeOf(index)) model_.Tree().SetExpanded(node, true);
     });

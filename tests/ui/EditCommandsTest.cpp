@@ -349,15 +349,18 @@ TEST_F(EditCommandsTest, CapacityRefusesWithTheMaxMessage) {
 
 TEST_F(EditCommandsTest, RemovingEmptyFoldersMarksTheCollectionChanged) {
     Expand(0);
-    Select(8);  // w
-    Model().DeleteNode(Model().glNode[6], false);  // B1 is now empty
+    Expand(1);
+    Model().DeleteNode(Model().glNode[6], false);  // B1, and so B, hold nothing now
+    Model().NewFolder(Model().glNode[6], "empty", false);  // after u
     Model().glChanged = false;
-    Select(7);  // w moved up one
+    Select(8);  // w
     Main().D1Click();
     EXPECT_EQ(Names(), "Root A a1 a2 u w ");
     EXPECT_TRUE(Model().glChanged);
     EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex)], "w");
+    // Two folders went in one step; the folders the user had open are still open.
     EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(0)));
+    EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(1)));
 }
 
 TEST_F(EditCommandsTest, TheFolderButtonFollowsTheCurrentEntry) {
