@@ -199,7 +199,12 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
     BmLogic& model = session.Model();
     int root = 0;
     if (!PickRoot(model, options.root, root, err)) return 2;
-    if (!options.toFile.empty()) return WriteBookmarkFile(model, options.toFile, root) ? 0 : 1;
+    if (!options.toFile.empty()) {
+        if (WouldReplaceKeptBytes(model, root)) {
+            err << "note: bytes that did not decode are written as U+FFFD in this encoding\n";
+        }
+        return WriteBookmarkFile(model, options.toFile, root) ? 0 : 1;
+    }
     if (!PrepareFavoritesTarget(options.toFavorites, err)) return 1;
     SaveFavorite(model, options.toFavorites, root);
     return session.Failures() == 0 ? 0 : 1;

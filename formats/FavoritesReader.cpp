@@ -90,6 +90,15 @@ private:
     std::string errorText_;
 };
 
+// The root the entries of this read hang under: the last root of the table.
+int RootOfLastEntry(const BmLogic& model) {
+    int root = model.glCT - 1;
+    while (root > 0 && model.gloya[static_cast<std::size_t>(root)] >= 0) {
+        root = model.gloya[static_cast<std::size_t>(root)];
+    }
+    return root;
+}
+
 bool FavoritesScanner::Full() {
     errorText_ = kUrlMaxMessage;
     return false;
@@ -223,6 +232,7 @@ bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
             if (!scanner.ScanFavoritesDir("", fs::path(directory), 0)) {
                 errorText = scanner.ErrorText();
                 result = false;
+                model.MarkRootPartial(model.glCT > 0 ? RootOfLastEntry(model) : -1);
             }
             urlCount = scanner.UrlCount();
         } else {

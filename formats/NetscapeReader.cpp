@@ -153,7 +153,12 @@ NetscapeReader::NetscapeReader(BmLogic& model, const std::string& path, const st
 bool NetscapeReader::StopAtCapacity() {
     errorText_ = kUrlMaxMessage;
     model_.GetPorts().prompts->ShowMessage(kUrlMaxMessage);
+    MarkPartial();
     return false;
+}
+
+void NetscapeReader::MarkPartial() {
+    if (hasRoot_) model_.MarkRootPartial(root_);
 }
 
 bool NetscapeReader::AddRoot(const std::string& name) {
@@ -165,7 +170,8 @@ bool NetscapeReader::AddRoot(const std::string& name) {
     model_.glName[slot] = name;
     if (!model_.AddEntry(true, false, name, path_)) return false;
     ++model_.glCT;
-    model_.SetRootCharset(model_.glCT - 1, charset_);
+    root_ = model_.glCT - 1;
+    model_.SetRootCharset(root_, charset_);
     hasRoot_ = true;
     // A root in the last free slot leaves no room for anything it could hold.
     if (model_.glCT >= model_.glMaxURL) return StopAtCapacity();
@@ -248,7 +254,9 @@ bool NetscapeReader::ParseAnchor() {
     if (!model_.AddEntry(false, true, model_.glName[slot], path_)) return StopAtCapacity();
     ++urlCount_;
     ++model_.glCT;
-    return model_.glCT < model_.glMaxURL;
+    // A full table stops the read at the next entry, so that a file that fits exactly is read
+    // whole and one that does not is known to be cut.
+    return true;
 }
 
 bool NetscapeReader::ParseFolder(const std::string& line) {
@@ -271,10 +279,10 @@ bool NetscapeReader::ParseFolder(const std::string& line) {
     model_.glName[slot] = name;
     if (!model_.AddEntry(false, false, name, path_)) {
         errorText_ = "Tree 作成不可";
+        MarkPartial();
         return false;
     }
     ++model_.glCT;
-    if (model_.glCT >= model_.glMaxURL) return StopAtCapacity();
     return true;
 }
 
@@ -328,7 +336,7 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
     reader.Close();
     if (decoder.Replacements() > 0) {
         char text[160];
-        std::snprintf(text, sizeof text, "変換できない文字 %zu 個を U+FFFD に置き換えました (%s)",
+        std::snprintf(text, sizeof text, "変換できないバイト %zu 個をそのまま保持しました（表示は U+FFFD） (%s)",
                       decoder.Replacements(), encoding.charset.c_str());
         model.EchoMemo(text);
         diagnostics.AppendReadingLog(text);

@@ -47,12 +47,15 @@ private:
     void ListLine(const std::string& line);
     bool ParseFolder(const std::string& line);
     bool StopAtCapacity();
+    // The read stops early: the root keeps only part of the file.
+    void MarkPartial();
 
     BmLogic& model_;
     std::string path_;
     std::string charset_;
     bool inComment_ = false;
     bool hasRoot_ = false;
+    int root_ = -1;
     int urlCount_ = 0;
     int listedLines_ = 0;
     int skippedLines_ = 0;

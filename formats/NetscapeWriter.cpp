@@ -14,6 +14,35 @@ namespace {
 
 constexpr const char* kLineEnd = "\r\n";
 constexpr const char* kNoRootMessage = "フォルダーを選択してください";
+constexpr const char* kPartialQuestion =
+    "このブックマークは途中までしか読み込まれていません。上書保存すると、読み込まれなかった"
+    "エントリーがファイルから失われます。保存しますか？";
+constexpr const char* kReplacedQuestion =
+    "読み込めなかった文字があります。保存すると、その文字は U+FFFD（\xEF\xBF\xBD）に置き換わります。"
+    "保存しますか？";
+
+// A root is written in UTF-8 when it was read in any encoding but CP932.
+bool WritesUtf8(const BmLogic& model, int root) {
+    const std::string charset = model.RootCharset(root);
+    return !charset.empty() && charset != kCp932;
+}
+
+// Bytes that did not decode go back as themselves only into the encoding they were read in.
+// A Favorites root's texts come from file names and shortcut files, never from this file.
+bool KeptBytesBelong(const BmLogic& model, int root) {
+    if (model.glAdd[static_cast<std::size_t>(root)] == kSourceFavorites) return false;
+    return model.RootCharset(root) == (WritesUtf8(model, root) ? kUtf8 : kCp932);
+}
+
+template <typename Test>
+bool AnyEntryOfRoot(const BmLogic& model, int root, Test test) {
+    const int count = std::min(model.glCT, model.Tree().Count());
+    for (int i = root; i < count && (i == root || model.gloya[static_cast<std::size_t>(i)] != -1);
+         ++i) {
+        if (test(static_cast<std::size_t>(i))) return true;
+    }
+    return false;
+}
 
 void NumericReference(char32_t codePoint, std::string& out) {
     out += "&#" + std::to_string(static_cast<unsigned long>(codePoint)) + ";";
@@ -23,8 +52,8 @@ void NumericReference(char32_t codePoint, std::string& out) {
 // empty line.
 class BookmarkText {
 public:
-    BookmarkText(bool utf8, const BytesSink& sink)
-        : encoder_(utf8 ? kUtf8 : kCp932, &NumericReference), sink_(sink) {}
+    BookmarkText(bool utf8, bool keptBytesBelong, const BytesSink& sink)
+        : encoder_(utf8 ? kUtf8 : kCp932, &NumericReference, keptBytesBelong), sink_(sink) {}
     // The line being built, in UTF-8; Emit writes it out.
     std::string& Build() {
         line_.clear();
@@ -70,10 +99,18 @@ std::string BookmarkFileText(const BmLogic& model, int root) {
     return bytes;
 }
 
+bool WouldReplaceKeptBytes(const BmLogic& model, int root) {
+    if (KeptBytesBelong(model, root)) return false;
+    return AnyEntryOfRoot(model, root, [&model](std::size_t k) {
+        return HasKeptBytes(model.glName[k]) || HasKeptBytes(model.glUrl[k]) ||
+               HasKeptBytes(model.glAdd[k]) || HasKeptBytes(model.glVisit[k]) ||
+               HasKeptBytes(model.glLast[k]);
+    });
+}
+
 void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink) {
-    const std::string charset = model.RootCharset(root);
-    const bool utf8 = !charset.empty() && charset != kCp932;
-    BookmarkText text(utf8, sink);
+    const bool utf8 = WritesUtf8(model, root);
+    BookmarkText text(utf8, KeptBytesBelong(model, root), sink);
     const std::string rootName = EscapeHtml(model.Tree().NodeAt(root)->Text());  // copied out
     text.Line("<!DOCTYPE NETSCAPE-Bookmark-file>");
     if (utf8) text.Line("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">");
@@ -195,6 +232,15 @@ bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int ro
         const Answer answer =
             ports.prompts->Confirm(rootName + " を " + target + " に保存します ", Buttons::YesNo);
         if (answer != Answer::Yes) return false;
+    }
+    // These two are asked whatever the settings say: the answer decides what the file loses.
+    if (model.IsRootPartial(root) &&
+        ports.prompts->Confirm(kPartialQuestion, Buttons::YesNoDefaultNo) != Answer::Yes) {
+        return false;
+    }
+    if (WouldReplaceKeptBytes(model, root) &&
+        ports.prompts->Confirm(kReplacedQuestion, Buttons::YesNoDefaultNo) != Answer::Yes) {
+        return false;
     }
     if (!WriteBookmarkFile(model, target, root)) return false;
     model.glChanged = false;

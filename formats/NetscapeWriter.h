@@ -19,6 +19,10 @@ void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink);
 // unknown encoding), UTF-8 with a charset line for any other.
 std::string BookmarkFileText(const BmLogic& model, int root);
 
+// True when writing root `root` as a bookmark file would write U+FFFD in place of bytes that
+// did not decode when it was read (its file's encoding is not the one it is written in).
+bool WouldReplaceKeptBytes(const BmLogic& model, int root);
+
 // Writes root `root` to `fileName` through a temporary file. On success panel 1 shows
 // "保存完了 " + file name; on any failure the old file stays as it was and the message
 // "Cannot Save File : " + file name is shown.

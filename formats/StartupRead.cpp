@@ -18,18 +18,20 @@ bool StartupRead(BmLogic& model, int& urlCount) {
     SettingsPort& settings = *ports.settings;
     std::error_code error;
     std::string errorText;
+    bool complete = true;
     if (settings.StartupSourceKind() == StartupSource::InternetExplorer) {
         const std::string directory = settings.StartupFavoritesDirectory();
         if (directory.empty() || !fs::is_directory(directory, error)) return false;
-        ReadFavorites(model, true, directory, errorText, urlCount);
+        complete = ReadFavorites(model, true, directory, errorText, urlCount);
     } else {
         const std::string file = settings.StartupBookmarkFile();
         if (file.empty() || !fs::is_regular_file(file, error)) return false;
-        ReadNetscapeFile(model, true, file, urlCount, errorText);
+        complete = ReadNetscapeFile(model, true, file, urlCount, errorText);
     }
+    // A read that stopped early says so: the table holds only part of the source.
     char text[64];
     std::snprintf(text, sizeof text, "読込完了 :%d 件", urlCount);
-    ports.status->SetPanel(0, text);
+    ports.status->SetPanel(0, complete || errorText.empty() ? text : "エラー " + errorText);
     model.CheckConsistency("初期ＲＥＡＤ", true);
     return true;
 }

@@ -56,6 +56,7 @@ void BmLogic::ClearTable() {
     urlIndex_.Clear();
     urlIndexValid_ = false;
     rootCharsets_.clear();
+    partialRoots_.clear();
     glClip = NodeRef{};
 }
 
@@ -163,6 +164,17 @@ std::string BmLogic::RootCharset(int rootIndex) const {
 void BmLogic::SetRootCharset(int rootIndex, const std::string& charset) {
     if (rootIndex < 0 || rootIndex >= glCT) return;
     rootCharsets_[glNode[static_cast<std::size_t>(rootIndex)]->Serial()] = charset;
+}
+
+bool BmLogic::IsRootPartial(int rootIndex) const {
+    return IsValidIndex(rootIndex) &&
+           partialRoots_.count(glNode[static_cast<std::size_t>(rootIndex)]->Serial()) > 0;
+}
+
+void BmLogic::MarkRootPartial(int rootIndex) {
+    if (IsValidIndex(rootIndex)) {
+        partialRoots_.insert(glNode[static_cast<std::size_t>(rootIndex)]->Serial());
+    }
 }
 
 NodeRef BmLogic::RefOf(int index) const {

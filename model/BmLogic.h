@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "model/Column.h"
@@ -109,6 +110,10 @@ public:
     // The encoding a root was read in ("UTF-8", "CP932", ...); empty when unknown.
     std::string RootCharset(int rootIndex) const;
     void SetRootCharset(int rootIndex, const std::string& charset);
+    // A root whose read stopped early (capacity or depth) holds only part of its source:
+    // saving it over that source would lose the rest.
+    bool IsRootPartial(int rootIndex) const;
+    void MarkRootPartial(int rootIndex);
 
     // Lists in the check-log window every URL entry that has an earlier entry with the same
     // URL, naming that earliest entry; returns how many were found.
@@ -221,6 +226,7 @@ private:
     UrlIndex urlIndex_{glUrl};
     bool urlIndexValid_ = false;  // built on first use, then kept by AddEntry
     std::unordered_map<std::uint64_t, std::string> rootCharsets_;  // by node serial
+    std::unordered_set<std::uint64_t> partialRoots_;                // by node serial
     int memoLines_ = 0;
 };
 

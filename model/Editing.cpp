@@ -113,6 +113,7 @@ void BmLogic::BecomeChildEntry(int index) {
     glAdd[k].clear();
     glVisit[k].clear();
     rootCharsets_.erase(glNode[k]->Serial());
+    partialRoots_.erase(glNode[k]->Serial());
 }
 
 void BmLogic::StoreUrlFields(int index, const UrlFields& fields) {

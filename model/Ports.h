@@ -7,7 +7,8 @@
 namespace pernard {
 
 enum class Answer { Yes, No, Cancel };
-enum class Buttons { YesNo, YesNoCancel, YesCancel };
+// YesNoDefaultNo: a question whose safe answer is No, which Enter gives.
+enum class Buttons { YesNo, YesNoCancel, YesCancel, YesNoDefaultNo };
 
 // Message boxes and confirmation questions.
 class PromptPort {

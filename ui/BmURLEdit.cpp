@@ -8,6 +8,7 @@
 #include <QLabel>
 
 #include "ui/Fonts.h"
+#include "ui/QtText.h"
 #include "ui/Registry.h"
 #include "util/Dates.h"
 
@@ -85,8 +86,8 @@ void TFormURL::CheckBufferClick() {
 }
 
 void TFormURL::RememberUrlFields(const UrlFields& fields) {
-    EditTitle->setText(QString::fromStdString(fields.name));
-    EditURL->setText(QString::fromStdString(fields.url));
+    EditTitle->setText(Text(fields.name));
+    EditURL->setText(Text(fields.url));
     EditAdd->setText(QString::fromStdString(SecondsToDateText(fields.added)));
     EditVisit->setText(QString::fromStdString(SecondsToDateText(fields.visited)));
     EditLast->setText(QString::fromStdString(SecondsToDateText(fields.modified)));

@@ -1,4 +1,5 @@
 #include "ui/BoardMain.h"
+#include "ui/QtText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -31,7 +32,6 @@ constexpr const char* kNoDate = "------";
 // The design widths; 登録日 gets room for "yy/mm/dd" in the fonts found on this system.
 const int kDesignColumnWidths[10] = {150, 100, 100, 72, 15, 60, 50, 0, 60, 50};
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 std::string Format(const char* format, int value) {
     char text[128];

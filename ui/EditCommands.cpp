@@ -8,6 +8,7 @@
 
 #include "ui/BmURLEdit.h"
 #include "ui/BoardMain.h"
+#include "ui/QtText.h"
 #include "ui/Folder.h"
 #include "util/Dates.h"
 
@@ -15,7 +16,6 @@ namespace pernard::ui {
 
 namespace {
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
 std::string Bytes(const QString& text) { return text.toStdString(); }
 
 // Today in the program's time zone (UTC+9), in a form the date fields read back.
@@ -23,8 +23,11 @@ QString TodayText() {
     return QDateTime::currentDateTimeUtc().toOffsetFromUtc(9 * 3600).toString("yyyy/MM/dd");
 }
 
-// A date field stores its seconds text; a field left as it was shown keeps the stored text
-// exactly (the field shows only the day).
+// A field left as it was shown keeps the stored text exactly: a date field shows only the
+// day, and a text may hold bytes that did not decode, shown as U+FFFD.
+std::string TextField(const QLineEdit* field, const std::string& stored) {
+    return field->text() == Text(stored) ? stored : Bytes(field->text());
+}
 std::string DateField(const QLineEdit* field, const QString& shown, const std::string& stored) {
     return field->text() == shown ? stored : DateTextToSeconds(Bytes(field->text()));
 }
@@ -157,7 +160,8 @@ void TFormMain::EditEntry(int index) {
         const int now = model_.IndexOf(edited);
         if (now < 0) return;
         const std::size_t n = static_cast<std::size_t>(now);
-        const UrlFields fields{Bytes(dialog->EditTitle->text()), Bytes(dialog->EditURL->text()),
+        const UrlFields fields{TextField(dialog->EditTitle, model_.glName[n]),
+                               TextField(dialog->EditURL, model_.glUrl[n]),
                                DateField(dialog->EditAdd, added, model_.glAdd[n]),
                                DateField(dialog->EditVisit, visited, model_.glVisit[n]),
                                DateField(dialog->EditLast, modified, model_.glLast[n])};
@@ -186,8 +190,9 @@ void TFormMain::EditEntry(int index) {
     if (RunDialog(*dialog) != QDialog::Accepted) return;
     const int now = model_.IndexOf(edited);
     if (now < 0) return;
-    const std::string name = Bytes(dialog->EditFolder->text());
-    const std::string saveUrl = Bytes(dialog->EditSaveURL->text());
+    const std::size_t n = static_cast<std::size_t>(now);
+    const std::string name = TextField(dialog->EditFolder, model_.glName[n]);
+    const std::string saveUrl = TextField(dialog->EditSaveURL, model_.glVisit[n]);
     ChangeTable([&] {
         model_.EditFolderEntry(now, name, saveUrl);
         return NodeRef{};

@@ -15,6 +15,7 @@
 #include "ui/Folder.h"
 #include "ui/Memo.h"
 #include "ui/PopMessage.h"
+#include "ui/QtText.h"
 
 namespace pernard::ui {
 
@@ -93,11 +94,11 @@ void PernardApp::SetupEdition(TFormBookmark* settings) {
         [this, settings](int row) {
             const bool entry = row >= 0 && row < model_.glCT;
             const std::size_t k = static_cast<std::size_t>(row);
-            settings->EditURL->setText(entry ? QString::fromStdString(model_.glUrl[k]) : QString());
-            settings->EditAdd->setText(entry ? QString::fromStdString(model_.glAdd[k]) : QString());
-            settings->EditVisit->setText(entry ? QString::fromStdString(model_.glVisit[k])
+            settings->EditURL->setText(entry ? Text(model_.glUrl[k]) : QString());
+            settings->EditAdd->setText(entry ? Text(model_.glAdd[k]) : QString());
+            settings->EditVisit->setText(entry ? Text(model_.glVisit[k])
                                                : QString());
-            settings->EditLast->setText(entry ? QString::fromStdString(model_.glLast[k])
+            settings->EditLast->setText(entry ? Text(model_.glLast[k])
                                               : QString());
         });
     try {

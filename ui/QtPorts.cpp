@@ -1,4 +1,5 @@
 #include "ui/QtPorts.h"
+#include "ui/QtText.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -17,7 +18,6 @@ namespace pernard::ui {
 namespace {
 const QString kHtmlFilter = "HTML FILE (*.htm *.html)";
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
 }  // namespace
 
 bool DesktopBrowser::Open(const QString& address) {
@@ -38,13 +38,14 @@ Answer MessageBoxPrompts::Confirm(const std::string& text, Buttons buttons) {
     QPushButton* yes = box.addButton("はい(&Y)", QMessageBox::YesRole);
     QPushButton* no =
         buttons == Buttons::YesCancel ? nullptr : box.addButton("いいえ(&N)", QMessageBox::NoRole);
-    if (buttons != Buttons::YesNo) box.addButton("キャンセル", QMessageBox::RejectRole);
-    box.setDefaultButton(yes);
+    const bool twoButtons = buttons == Buttons::YesNo || buttons == Buttons::YesNoDefaultNo;
+    if (!twoButtons) box.addButton("キャンセル", QMessageBox::RejectRole);
+    box.setDefaultButton(buttons == Buttons::YesNoDefaultNo ? no : yes);
     box.exec();
     if (box.clickedButton() == yes) return Answer::Yes;
     if (no != nullptr && box.clickedButton() == no) return Answer::No;
     // キャンセル, or closing the box, counts as the last button.
-    return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    return twoButtons ? Answer::No : Answer::Cancel;
 }
 
 void StatusPanels::SetPanel(int panel, const std::string& text) {

@@ -1,6 +1,7 @@
 #include "ui/TreeModel.h"
 
 #include "ui/Icons.h"
+#include "ui/QtText.h"
 
 namespace pernard::ui {
 
@@ -51,8 +52,7 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return QString::fromUtf8(node->Text().data(),
-                                     static_cast<qsizetype>(node->Text().size()));
+            return Text(std::string(node->Text()));
         case Qt::DecorationRole:
             return NodeIcon(node->ImageIndex(), node->SelectedIndex());
         default:

@@ -39,6 +39,48 @@ std::size_t AsciiPrefixLength(std::string_view bytes) {
 
 }  // namespace
 
+void AppendKeptByte(unsigned char byte, std::string& out) {
+    // U+DC00 + byte in UTF-8's three-byte form.
+    out += static_cast<char>(0xED);
+    out += static_cast<char>(0xB0 | (byte >> 6));
+    out += static_cast<char>(0x80 | (byte & 0x3F));
+}
+
+bool KeptByteAt(std::string_view text, std::size_t at, unsigned char& byte) {
+    if (at + kKeptByteSize > text.size()) return false;
+    const auto b0 = static_cast<unsigned char>(text[at]);
+    const auto b1 = static_cast<unsigned char>(text[at + 1]);
+    const auto b2 = static_cast<unsigned char>(text[at + 2]);
+    if (b0 != 0xED || (b1 & 0xFC) != 0xB0 || (b2 & 0xC0) != 0x80) return false;
+    byte = static_cast<unsigned char>(((b1 & 0x03) << 6) | (b2 & 0x3F));
+    return true;
+}
+
+bool HasKeptBytes(std::string_view text) {
+    unsigned char byte = 0;
+    for (std::size_t at = text.find('\xED'); at != std::string_view::npos;
+         at = text.find('\xED', at + 1)) {
+        if (KeptByteAt(text, at, byte)) return true;
+    }
+    return false;
+}
+
+std::string ShownText(std::string_view text) {
+    if (!HasKeptBytes(text)) return std::string(text);
+    std::string shown;
+    shown.reserve(text.size());
+    unsigned char byte = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        if (KeptByteAt(text, at, byte)) {
+            shown += kReplacementCharacter;
+            at += kKeptByteSize;
+        } else {
+            shown += text[at++];
+        }
+    }
+    return shown;
+}
+
 std::string CanonicalCharset(std::string_view label) {
     const std::string name = LowerAscii(TrimBlanks(label));
     if (name.empty()) return {};
@@ -66,13 +108,15 @@ std::string CanonicalCharset(std::string_view label) {
     return upper;
 }
 
-TextDecoder::TextDecoder(const std::string& charset) {
+TextDecoder::TextDecoder(const std::string& charset) : charset_(charset) {
     passThrough_ = IsUtf8Name(charset);
+    isCp932_ = charset == kCp932;
     if (!passThrough_) handle_ = OpenConverter("UTF-8", charset.c_str());
 }
 
 TextDecoder::~TextDecoder() {
     if (handle_ != nullptr) iconv_close(AsIconv(handle_));
+    if (encodeBack_ != nullptr) iconv_close(AsIconv(encodeBack_));
 }
 
 void TextDecoder::Decode(std::string_view bytes, std::string& out) {
@@ -95,7 +139,7 @@ void TextDecoder::Decode(std::string_view bytes, std::string& out) {
             }
             out.append(bytes.data() + at, run - at);
             if (run < bytes.size()) {
-                out += kReplacementCharacter;
+                AppendKeptByte(static_cast<unsigned char>(bytes[run]), out);
                 ++replacements_;
                 ++run;
             }
@@ -105,10 +149,94 @@ void TextDecoder::Decode(std::string_view bytes, std::string& out) {
     }
 
     if (handle_ == nullptr) {
-        for (std::size_t k = 0; k < bytes.size(); ++k) out += kReplacementCharacter;
-        replacements_ += bytes.size();
+        for (const char byte : bytes) {
+            if (static_cast<unsigned char>(byte) < 0x80) {
+                out += byte;
+            } else {
+                AppendKeptByte(static_cast<unsigned char>(byte), out);
+                ++replacements_;
+            }
+        }
         return;
     }
+    const std::size_t start = out.size();
+    DecodeRun(bytes, out);
+    // A character that would be written back as other bytes (CP932 maps some characters from
+    // two places) must not be taken: its bytes are kept instead.
+    if (MayNotRoundTrip(bytes) && !RoundTrips(std::string_view(out).substr(start), bytes)) {
+        out.resize(start);
+        DecodeEachCharacter(bytes, out);
+    }
+}
+
+bool TextDecoder::MayNotRoundTrip(std::string_view bytes) const {
+    if (!isCp932_) return true;
+    // Only these lead bytes hold characters that CP932 also has elsewhere.
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        const auto lead = static_cast<unsigned char>(bytes[at]);
+        if (lead == 0x87 || lead == 0xED || lead == 0xEE || lead >= 0xFA) return true;
+        if ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) ++at;
+    }
+    return false;
+}
+
+bool TextDecoder::RoundTrips(std::string_view utf8, std::string_view bytes) {
+    if (encodeBack_ == nullptr) encodeBack_ = OpenConverter(charset_.c_str(), "UTF-8");
+    if (encodeBack_ == nullptr) return true;
+    std::string back(bytes.size() + 16, '\0');
+    iconv(AsIconv(encodeBack_), nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    char* dest = back.data();
+    std::size_t destLeft = back.size();
+    if (iconv(AsIconv(encodeBack_), &in, &inLeft, &dest, &destLeft) == static_cast<std::size_t>(-1)) {
+        return false;
+    }
+    iconv(AsIconv(encodeBack_), nullptr, nullptr, &dest, &destLeft);
+    return std::string_view(back.data(), static_cast<std::size_t>(dest - back.data())) == bytes;
+}
+
+void TextDecoder::DecodeEachCharacter(std::string_view bytes, std::string& out) {
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        if (static_cast<unsigned char>(bytes[at]) < 0x80) {
+            out += bytes[at++];
+            continue;
+        }
+        // The shortest run of bytes that decodes to something that encodes back to it.
+        std::size_t taken = 0;
+        for (std::size_t length = 1; length <= 4 && at + length <= bytes.size(); ++length) {
+            std::string character;
+            if (DecodeWhole(bytes.substr(at, length), character) &&
+                RoundTrips(character, bytes.substr(at, length))) {
+                out += character;
+                taken = length;
+                break;
+            }
+        }
+        if (taken == 0) {
+            AppendKeptByte(static_cast<unsigned char>(bytes[at]), out);
+            ++replacements_;
+            taken = 1;
+        }
+        at += taken;
+    }
+}
+
+bool TextDecoder::DecodeWhole(std::string_view bytes, std::string& out) {
+    out.assign(bytes.size() * 4 + 16, '\0');
+    iconv(AsIconv(handle_), nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char* dest = out.data();
+    std::size_t destLeft = out.size();
+    const bool ok =
+        iconv(AsIconv(handle_), &in, &inLeft, &dest, &destLeft) != static_cast<std::size_t>(-1);
+    out.resize(static_cast<std::size_t>(dest - out.data()));
+    return ok && inLeft == 0 && !out.empty();
+}
+
+void TextDecoder::DecodeRun(std::string_view bytes, std::string& out) {
     iconv(AsIconv(handle_), nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(bytes.data());
     std::size_t inLeft = bytes.size();
@@ -126,15 +254,17 @@ void TextDecoder::Decode(std::string_view bytes, std::string& out) {
             destLeft = out.size() - used;
             continue;
         }
-        // EILSEQ or EINVAL: one undecodable byte becomes U+FFFD.
-        if (destLeft < kReplacementCharacter.size()) {
+        // EILSEQ or EINVAL: one undecodable byte is kept.
+        if (destLeft < kKeptByteSize) {
             const std::size_t used = static_cast<std::size_t>(dest - out.data());
             out.resize(out.size() + 16);
             dest = out.data() + used;
             destLeft = out.size() - used;
         }
-        for (char c : kReplacementCharacter) *dest++ = c;
-        destLeft -= kReplacementCharacter.size();
+        std::string kept;
+        AppendKeptByte(static_cast<unsigned char>(*in), kept);
+        for (char c : kept) *dest++ = c;
+        destLeft -= kKeptByteSize;
         ++in;
         --inLeft;
         ++replacements_;
@@ -143,8 +273,8 @@ void TextDecoder::Decode(std::string_view bytes, std::string& out) {
     out.resize(static_cast<std::size_t>(dest - out.data()));
 }
 
-TextEncoder::TextEncoder(const std::string& charset, Fallback fallback)
-    : fallback_(fallback) {
+TextEncoder::TextEncoder(const std::string& charset, Fallback fallback, bool keptBytesBelong)
+    : fallback_(fallback), keptBytesBelong_(keptBytesBelong) {
     passThrough_ = IsUtf8Name(charset);
     if (!passThrough_) handle_ = OpenConverter(charset.c_str(), "UTF-8");
 }
@@ -153,9 +283,36 @@ TextEncoder::~TextEncoder() {
     if (handle_ != nullptr) iconv_close(AsIconv(handle_));
 }
 
+void TextEncoder::KeptByte(unsigned char byte, std::string& out) const {
+    if (keptBytesBelong_) {
+        out += static_cast<char>(byte);
+    } else if (passThrough_ || handle_ == nullptr) {
+        out += kReplacementCharacter;
+    } else if (fallback_ != nullptr) {
+        fallback_(0xFFFD, out);
+    }
+}
+
+void TextEncoder::EncodeUtf8(std::string_view utf8, std::string& out) const {
+    unsigned char byte = 0;
+    std::size_t copied = 0;
+    for (std::size_t at = utf8.find('\xED'); at != std::string_view::npos;
+         at = utf8.find('\xED', at)) {
+        if (!KeptByteAt(utf8, at, byte)) {
+            ++at;
+            continue;
+        }
+        out.append(utf8.data() + copied, at - copied);
+        KeptByte(byte, out);
+        at += kKeptByteSize;
+        copied = at;
+    }
+    out.append(utf8.data() + copied, utf8.size() - copied);
+}
+
 void TextEncoder::Encode(std::string_view utf8, std::string& out) {
     if (passThrough_ || handle_ == nullptr) {
-        out.append(utf8);
+        EncodeUtf8(utf8, out);
         return;
     }
     // ASCII runs are copied as they are; only the runs between them go through the converter.
@@ -194,6 +351,18 @@ void TextEncoder::EncodeRun(std::string_view utf8, std::string& out) {
         }
         // A character the code page cannot hold (or a malformed byte): hand it to the fallback.
         const std::string_view rest(in, inLeft);
+        unsigned char keptByte = 0;
+        if (KeptByteAt(rest, 0, keptByte)) {
+            std::string written;
+            KeptByte(keptByte, written);
+            if (destLeft < written.size()) reserve(written.size() + 16);
+            for (char c : written) *dest++ = c;
+            destLeft -= written.size();
+            in += kKeptByteSize;
+            inLeft -= kKeptByteSize;
+            iconv(AsIconv(handle_), nullptr, nullptr, nullptr, nullptr);
+            continue;
+        }
         const int size = CharSize(rest, 0);
         char32_t codePoint = 0xFFFD;
         if (size > 1) {

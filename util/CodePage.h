@@ -17,8 +17,21 @@ inline constexpr const char* kUtf8 = "UTF-8";
 // "utf8", ...), or an empty text when the converter does not know it.
 std::string CanonicalCharset(std::string_view label);
 
-// Decodes text of one code page into UTF-8. A byte sequence that does not decode becomes
-// U+FFFD and is counted; decoding then goes on with the next byte.
+// A byte that does not decode is kept inside the UTF-8 text as the code point U+DC00 + byte,
+// written as the three bytes ED B0..B3 xx. Those are lone surrogates, never valid UTF-8, so no
+// real text ever looks like a kept byte. Written back in the encoding it was read in, a kept
+// byte becomes that byte again; anywhere else (shown, or written in another encoding) it stands
+// for U+FFFD.
+inline constexpr std::size_t kKeptByteSize = 3;
+void AppendKeptByte(unsigned char byte, std::string& out);
+// True when a kept byte starts at `at`; `byte` is then the byte it keeps.
+bool KeptByteAt(std::string_view text, std::size_t at, unsigned char& byte);
+bool HasKeptBytes(std::string_view text);
+// The text with every kept byte replaced by U+FFFD: what is shown.
+std::string ShownText(std::string_view text);
+
+// Decodes text of one code page into UTF-8. A byte that does not decode is kept (above) and
+// counted; decoding then goes on with the next byte.
 class TextDecoder {
 public:
     // `charset` must be a name the converter knows (see CanonicalCharset).
@@ -31,21 +44,34 @@ public:
     // Appends the UTF-8 form of `bytes` to `out`.
     void Decode(std::string_view bytes, std::string& out);
 
-    // Number of byte sequences replaced by U+FFFD so far.
+    // Number of bytes that did not decode so far.
     std::size_t Replacements() const { return replacements_; }
 
 private:
+    // Decodes with the converter, keeping each byte it refuses.
+    void DecodeRun(std::string_view bytes, std::string& out);
+    // Character by character: each must encode back to its own bytes, or they are kept.
+    void DecodeEachCharacter(std::string_view bytes, std::string& out);
+    bool DecodeWhole(std::string_view bytes, std::string& out);
+    bool MayNotRoundTrip(std::string_view bytes) const;
+    bool RoundTrips(std::string_view utf8, std::string_view bytes);
+
+    std::string charset_;
     bool passThrough_ = false;  // UTF-8 input: only checked, never converted
+    bool isCp932_ = false;
     void* handle_ = nullptr;
+    void* encodeBack_ = nullptr;  // opened when first needed
     std::size_t replacements_ = 0;
 };
 
 // Encodes UTF-8 text into a code page. A character the code page cannot hold is handed to
 // `fallback`, which appends what stands for it (in the target code page's bytes) to `out`.
+// Kept bytes are written back as themselves when `keptBytesBelong` (the text was read in this
+// code page), else as U+FFFD (through the fallback when the code page cannot hold it).
 class TextEncoder {
 public:
     using Fallback = void (*)(char32_t codePoint, std::string& out);
-    TextEncoder(const std::string& charset, Fallback fallback);
+    TextEncoder(const std::string& charset, Fallback fallback, bool keptBytesBelong = false);
     ~TextEncoder();
     TextEncoder(const TextEncoder&) = delete;
     TextEncoder& operator=(const TextEncoder&) = delete;
@@ -56,9 +82,14 @@ private:
     // Converts a run of non-ASCII characters.
     void EncodeRun(std::string_view utf8, std::string& out);
 
+    // UTF-8 out: copied, but for the kept bytes.
+    void EncodeUtf8(std::string_view utf8, std::string& out) const;
+    void KeptByte(unsigned char byte, std::string& out) const;
+
     bool passThrough_ = false;
     void* handle_ = nullptr;
     Fallback fallback_;
+    bool keptBytesBelong_ = false;
 };
 
 // One-shot conversions for short texts.

@@ -8,6 +8,7 @@
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 #include "support/Doubles.h"
+#include "util/CodePage.h"
 #include "support/TestFiles.h"
 #include "util/Text.h"
 
@@ -68,6 +69,25 @@ const Expected kExpected[] = {
     {"pocket-export-ja-ul-li-not-netscape.html", 1, 0, 0},
 };
 
+// A name holding bytes that did not decode is written back with those very bytes: the source
+// and the saved file both hold the name's bytes.
+void ExpectKeptBytesWrittenBack(const BmLogic& model, int root, const std::filesystem::path& source,
+                                const std::string& saved) {
+    const std::string charset = model.RootCharset(root);
+    if (charset != kCp932 && charset != kUtf8) return;
+    const std::string sourceBytes = pernard::testing::ReadBytes(source.string());
+    const std::string savedBytes = pernard::testing::ReadBytes(saved);
+    for (int i = root; i < model.glCT && (i == root || model.gloya[static_cast<std::size_t>(i)] >= 0);
+         ++i) {
+        const std::string& name = model.glName[static_cast<std::size_t>(i)];
+        if (!HasKeptBytes(name) || name.find_first_of("&<>\"") != std::string::npos) continue;
+        std::string bytes;
+        TextEncoder(charset, nullptr, true).Encode(name, bytes);
+        EXPECT_NE(sourceBytes.find(bytes), std::string::npos) << source << " " << i;
+        EXPECT_NE(savedBytes.find(bytes), std::string::npos) << source << " " << i;
+    }
+}
+
 }  // namespace
 
 TEST(Corpus, EveryFileReadsWithoutHarm) {
@@ -82,7 +102,7 @@ TEST(Corpus, EveryFileReadsWithoutHarm) {
         EXPECT_EQ(t.model.Tree().Count(), t.model.glCT) << entry.path();
         for (int i = 0; i < t.model.glCT; ++i) {
             const std::size_t k = static_cast<std::size_t>(i);
-            EXPECT_TRUE(IsValidUtf8(t.model.glName[k])) << entry.path() << " entry " << i;
+            EXPECT_TRUE(IsValidUtf8(ShownText(t.model.glName[k]))) << entry.path() << " " << i;
             EXPECT_LT(t.model.gloya[k], i);
         }
         EXPECT_EQ(CountKinds(t.model).urls, urls) << entry.path();
@@ -160,6 +180,7 @@ TEST(Corpus, EveryFileSurvivesReadSaveRead) {
             ASSERT_TRUE(ReadNetscapeFile(again.model, true, saved, urls, error)) << entry.path();
             EXPECT_EQ(again.model.glName[0], t.model.glName[static_cast<std::size_t>(root)]);
             EXPECT_EQ(Subtree(again.model, 0), Subtree(t.model, root)) << entry.path();
+            ExpectKeptBytesWrittenBack(t.model, root, entry.path(), saved);
         }
     }
 }

@@ -218,9 +218,19 @@ TEST_F(NetscapeReaderTest, StopsWhenTheTableIsFull) {
     }
     EXPECT_FALSE(Read(file));
     EXPECT_EQ(urls, 3);
-    EXPECT_EQ(error, "");
+    EXPECT_EQ(error, "URL MAX !!  設定のMAX値を修正して下さい");
     EXPECT_EQ(t.model.glCT, 5);
+    EXPECT_EQ(t.prompts.messages.back(), error);
+    EXPECT_TRUE(t.model.IsRootPartial(0));
+
+    // A file that fits the table exactly is read whole.
+    t.settings.maxUrl = "8";
+    t.prompts.messages.clear();
+    EXPECT_TRUE(Read(file));
+    EXPECT_EQ(urls, 6);
     EXPECT_TRUE(t.prompts.messages.empty());
+    EXPECT_FALSE(t.model.IsRootPartial(0));
+    t.settings.maxUrl = "5";
 
     // A folder that fills the table says so.
     t.settings.maxUrl = "2";

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "util/CodePage.h"
+#include "util/Text.h"
 
 using namespace pernard;
 
@@ -11,23 +12,43 @@ TEST(CodePage, DecodesShiftJisIncludingWindowsExtensions) {
     EXPECT_EQ(DecodeText("\xbd\xb6\xb2", kCp932), "ｽｶｲ");
 }
 
-TEST(CodePage, UndecodableBytesBecomeReplacementCharactersAndAreCounted) {
-    TextDecoder decoder(kCp932);
-    std::string out;
-    decoder.Decode(
+TEST(CodePage, UndecodableBytesAreKeptCountedAndWrittenBackAsThemselves) {
+    const std::string cp932 =
         "a\xa0"
-        "b\x82",
-        out);  // 0xA0 is unassigned; 0x82 lacks its second byte
-    EXPECT_EQ(out,
+        "b\x82";  // 0xA0 is unassigned; 0x82 lacks its second byte
+    TextDecoder decoder(kCp932);
+    std::string text;
+    decoder.Decode(cp932, text);
+    EXPECT_EQ(decoder.Replacements(), 2u);
+    EXPECT_EQ(ShownText(text),
               "a\xEF\xBF\xBD"
               "b\xEF\xBF\xBD");
-    EXPECT_EQ(decoder.Replacements(), 2u);
+    EXPECT_TRUE(HasKeptBytes(text));
+    EXPECT_EQ(MbLength(text), 4);  // each kept byte is one character
+    // Back into CP932: the same bytes. Into UTF-8: U+FFFD. Into CP932 for text that came from
+    // elsewhere: the fallback's U+FFFD.
+    std::string bytes;
+    TextEncoder(kCp932, nullptr, true).Encode(text, bytes);
+    EXPECT_EQ(bytes, cp932);
+    bytes.clear();
+    TextEncoder(kUtf8, nullptr, false).Encode(text, bytes);
+    EXPECT_EQ(bytes, ShownText(text));
+    bytes.clear();
+    TextEncoder(kCp932, [](char32_t c, std::string& out) { out += "&#" + std::to_string(c) + ";"; })
+        .Encode(text, bytes);
+    EXPECT_EQ(bytes, "a&#65533;b&#65533;");
 
+    const std::string utf8Bytes = "ok\xff日本\xed\xb2\x80";  // a stray byte, an encoded surrogate
     TextDecoder utf8(kUtf8);
-    out.clear();
-    utf8.Decode("ok\xff日本", out);
-    EXPECT_EQ(out, "ok\xEF\xBF\xBD日本");
-    EXPECT_EQ(utf8.Replacements(), 1u);
+    text.clear();
+    utf8.Decode(utf8Bytes, text);
+    EXPECT_EQ(ShownText(text), "ok\xEF\xBF\xBD日本\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(utf8.Replacements(), 4u);
+    bytes.clear();
+    TextEncoder(kUtf8, nullptr, true).Encode(text, bytes);
+    EXPECT_EQ(bytes, utf8Bytes);
+    // Real text never looks like a kept byte.
+    EXPECT_FALSE(HasKeptBytes("日本語 \xEF\xBF\xBD \xED\x9F\xBF"));
 }
 
 TEST(CodePage, CharsetLabelsFromFiles) {

@@ -1,0 +1,14 @@
+#pragma once
+// The program's UTF-8 texts as Qt strings. A byte that did not decode when its file was read is
+// kept in the text (util/CodePage.h) and shown as U+FFFD.
+
+#include <QString>
+#include <string>
+
+#include "util/CodePage.h"
+
+namespace pernard::ui {
+
+inline QString Text(const std::string& text) { return QString::fromStdString(ShownText(text)); }
+
+}  // namespace pernard::ui
