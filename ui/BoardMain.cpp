@@ -408,14 +408,15 @@ void TFormMain::BuildContextMenus() {
 
 void TFormMain::RestoreWindowState() {
     RestoreGeometry(this, "fmPernard", true);
-    const int treeWidth =
-        Registry::ReadInteger(kWindowSection, "fmPernard.TreeViewWidth",
-                              Registry::ReadInteger(kWindowSection, "fmPernard.SplitLeft", 185));
+    const int treeWidth = Registry::ReadInteger(
+        kWindowSection, "fmPernard.TreeViewWidth",
+        Registry::ReadInteger(kWindowSection, "fmPernard.SplitLeft", 185, 20, 4000), 20, 4000);
     const int total = qMax(width(), treeWidth + 100);
     Splitter->setSizes({treeWidth, total - treeWidth});
     for (int column = 0; column < 10; ++column) {
-        const int width = Registry::ReadInteger(
-            kWindowSection, QString("fmPernard.LView%1").arg(column), kDesignColumnWidths[column]);
+        const int width =
+            Registry::ReadInteger(kWindowSection, QString("fmPernard.LView%1").arg(column),
+                                  kDesignColumnWidths[column], 0, 2000);
         if (width <= 0) {
             LView->setColumnHidden(column, true);
         } else {

@@ -1,5 +1,7 @@
 #include "ui/Bookmark.h"
 
+#include <climits>
+
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -362,13 +364,14 @@ void TFormBookmark::Button2Click() {
 void TFormBookmark::LoadSettings() {
     const char* w = kWindowSection;
     const char* s = kSettingSection;
-    move(Registry::ReadInteger(w, "fmBookmark.Left", x()),
-         Registry::ReadInteger(w, "fmBookmark.Top", y()));
+    RestoreGeometry(this, "fmBookmark", false);
     EditBookmark1->setText(Registry::ReadText(w, "fmBookmark.Bookmark1", ""));
     EditBookmark2->setText(Registry::ReadText(w, "fmBookmark.Bookmark2", ""));
     EditIE1->setText(Registry::ReadText(w, "fmBookmark.IE1", ""));
     EditIE2->setText(Registry::ReadText(w, "fmBookmark.IE2", ""));
-    EditMaxURL->setText(Registry::ReadText(w, "fmBookmark.MaxURL", EditMaxURL->text()));
+    // A MaxURL that is no positive whole number would leave no room for any entry.
+    EditMaxURL->setText(
+        QString::number(Registry::ReadInteger(w, "fmBookmark.MaxURL", 1000, 1, INT_MAX)));
     InitialDir = Registry::ReadText(w, "fmBookmark.InitialDir", "");
     RadioBrowser->SetItemIndex(
         Registry::ReadInteger(w, "fmBookmark.RaBrowser", RadioBrowser->ItemIndex()));

@@ -1,5 +1,7 @@
 #include "ui/Registry.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QWidget>
 
@@ -27,6 +29,12 @@ int Registry::ReadInteger(const char* section, const QString& name, int fallback
     return ok ? value : fallback;
 }
 
+int Registry::ReadInteger(const char* section, const QString& name, int fallback, int minimum,
+                          int maximum) {
+    const int value = ReadInteger(section, name, fallback);
+    return value < minimum || value > maximum ? fallback : value;
+}
+
 bool Registry::ReadCheck(const char* section, const QString& name, bool fallback) {
     bool ok = false;
     const int value = Store().value(Key(section, name)).toString().trimmed().toInt(&ok);
@@ -48,16 +56,22 @@ void Registry::WriteCheck(const char* section, const QString& name, bool on) {
 void Registry::Sync() { Store().sync(); }
 
 void RestoreGeometry(QWidget* window, const QString& prefix, bool withSize) {
-    const QRect current = window->geometry();
+    // Whatever the stored values, the window comes back whole and on the screen.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    int width = window->width();
+    int height = window->height();
+    if (withSize) {
+        width = Registry::ReadInteger(kWindowSection, prefix + ".Width", width, 120, area.width());
+        height =
+            Registry::ReadInteger(kWindowSection, prefix + ".Height", height, 80, area.height());
+        window->resize(width, height);
+    }
+    // Enough of the window stays on the screen to grab it: its top edge, and 100 pixels across.
     const int left = Registry::ReadInteger(kWindowSection, prefix + ".Left", window->x());
     const int top = Registry::ReadInteger(kWindowSection, prefix + ".Top", window->y());
-    window->move(left, top);
-    if (withSize) {
-        const int width = Registry::ReadInteger(kWindowSection, prefix + ".Width", current.width());
-        const int height =
-            Registry::ReadInteger(kWindowSection, prefix + ".Height", current.height());
-        window->resize(qMax(width, 120), qMax(height, 80));
-    }
+    window->move(qBound(area.left() - width + 100, left, area.right() - 100),
+                 qBound(area.top(), top, area.bottom() - 50));
 }
 
 void SaveGeometry(const QWidget* window, const QString& prefix, bool withSize) {

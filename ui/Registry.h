@@ -17,6 +17,9 @@ public:
     static QString ReadText(const char* section, const QString& name, const QString& fallback);
     // The stored integer, or `fallback` when absent or not an integer.
     static int ReadInteger(const char* section, const QString& name, int fallback);
+    // As ReadInteger; a value outside [minimum, maximum] counts as missing.
+    static int ReadInteger(const char* section, const QString& name, int fallback, int minimum,
+                           int maximum);
     // On exactly when the stored integer is 1; `fallback` when absent or not an integer.
     static bool ReadCheck(const char* section, const QString& name, bool fallback);
     static void WriteText(const char* section, const QString& name, const QString& value);

@@ -1,6 +1,7 @@
 #pragma once
 // Recording doubles of the ports, and a model wired to them.
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,11 +14,18 @@ class RecordingPrompts : public PromptPort {
 public:
     std::vector<std::string> messages;
     std::vector<std::string> questions;
+    std::vector<Buttons> buttons;
+    // Answers given in turn; once they are used up, every question gets `nextAnswer`.
+    std::deque<Answer> answers;
     Answer nextAnswer = Answer::Yes;
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    Answer Confirm(const std::string& text, Buttons) override {
+    Answer Confirm(const std::string& text, Buttons shown) override {
         questions.push_back(text);
-        return nextAnswer;
+        buttons.push_back(shown);
+        if (answers.empty()) return nextAnswer;
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
 };
 

@@ -55,3 +55,20 @@ TEST_F(CloseTest, OverwriteSaveFromTheMenuClearsTheChangedFlag) {
     EXPECT_FALSE(Model().glChanged);
     EXPECT_NE(ReadBytes(file).find("changed"), std::string::npos);
 }
+
+TEST_F(UiTest, AStoppedStartUpReadSaysSoAndIsNotSavedOverItsFileByMistake) {
+    std::string file = "<TITLE>T</TITLE>\n<DL><p>\n";
+    for (int k = 0; k < 15; ++k) file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
+    const std::string path = temp.Write("fifteen.htm", file);
+    Store("Window/fmBookmark.MaxURL", "5");
+    Start(ui::StartupOverride{StartupSource::Netscape, path});
+    EXPECT_EQ(Main().Panel(0), "エラー URL MAX !!  設定のMAX値を修正して下さい");
+    EXPECT_EQ(prompts.messages.back(), "URL MAX !!  設定のMAX値を修正して下さい");
+    // Closing after an edit: save? Yes. The partial question's safe answer keeps everything.
+    Model().glChanged = true;
+    Model().glIndex = 1;
+    prompts.answers = {Answer::Yes, Answer::Yes, Answer::No};
+    EXPECT_FALSE(Main().FormCloseQuery());
+    EXPECT_EQ(prompts.buttons.back(), Buttons::YesNoDefaultNo);
+    EXPECT_EQ(ReadBytes(path), file);
+}

@@ -1,8 +1,13 @@
 #include "ui/BmCheckLog.h"
 #include "ui/BmDirectory.h"
+#include "ui/BmURLEdit.h"
 #include "ui/Memo.h"
 
 #include <QFileInfo>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "UiFixture.h"
 
 using namespace pernard;
@@ -62,7 +67,8 @@ TEST_F(UiTest, CheckBoxesReadOnOnlyForOne) {
     app->FormBookmark->close();
     EXPECT_EQ(Stored("Setting/fmBookmark.CkShoujun"), "1");
     EXPECT_EQ(Stored("Window/fmBookmark.RadioList"), "4");
-    EXPECT_EQ(Stored("Window/fmBookmark.MaxURL"), "many");
+    // A MaxURL that is no number starts with the default.
+    EXPECT_EQ(Stored("Window/fmBookmark.MaxURL"), "1000");
 }
 
 TEST_F(UiTest, ChoosingTheStartupSourceMarksItsField) {
@@ -126,4 +132,34 @@ TEST_F(UiTest, TheDirectoryChooserFollowsItsTreeAndAsksBeforeDeleting) {
     chooser.DeleteSelectedFile();
     EXPECT_TRUE(prompts.questions.empty());
     EXPECT_TRUE(QFileInfo::exists(directory + "/a.url"));
+}
+
+TEST_F(UiTest, GarbageSettingsStartWithDefaultsOnScreen) {
+    Store("Window/fmPernard.Left", "-99999999");
+    Store("Window/fmPernard.Top", "999999999999");
+    Store("Window/fmPernard.Width", "abc");
+    Store("Window/fmPernard.Height", "-5");
+    Store("Window/fmPernard.TreeViewWidth", "2147483647");
+    Store("Window/fmPernard.LView0", "99999999");
+    Store("Window/fmBookmark.MaxURL", "-3");
+    Store("Window/fmBookmark.RadioList", "99");
+    Store("Window/fmURL.Left", "1e9");
+    Start(ui::StartupOverride{StartupSource::Netscape, Sample()});
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.intersects(Main().geometry()));
+    EXPECT_GE(Main().height(), 80);
+    EXPECT_LE(Main().LView->columnWidth(0), 2000);
+    EXPECT_EQ(app->FormBookmark->EditMaxURL->text(), "1000");
+    EXPECT_GT(Model().glCT, 0);
+    EXPECT_TRUE(screen.intersects(app->FormURL->geometry()));
+
+    // A settings file that is not one at all.
+    app.reset();
+    const QString file = Settings().fileName();
+    QFile broken(file);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(QByteArray("\x00\xff[[[=\n\x01garbage=\xfe\n[Window\nfmPernard.Left==", 40));
+    broken.close();
+    Start();
+    EXPECT_EQ(app->FormBookmark->EditMaxURL->text(), "1000");
 }

@@ -1,0 +1,122 @@
+// What a save must never lose: bytes that did not decode, and the entries a stopped read left
+// out of the table.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/CliCommands.h"
+#include "formats/FavoritesReader.h"
+#include "formats/NetscapeReader.h"
+#include "formats/NetscapeWriter.h"
+#include "support/Doubles.h"
+#include "support/TestFiles.h"
+#include "util/CodePage.h"
+
+using namespace pernard;
+using pernard::testing::ReadBytes;
+using pernard::testing::TempDir;
+using pernard::testing::TestModel;
+
+namespace {
+
+constexpr const char* kPartialQuestion =
+    "このブックマークは途中までしか読み込まれていません。上書保存すると、読み込まれなかった"
+    "エントリーがファイルから失われます。保存しますか？";
+
+class NothingLostTest : public ::testing::Test {
+protected:
+    bool Load(const std::string& name, const std::string& bytes) {
+        path = temp.Write(name, bytes);
+        int urls = 0;
+        std::string error;
+        return ReadNetscapeFile(t.model, true, path, urls, error);
+    }
+    // The overwrite save, answering every question with `answer`.
+    bool Save(Answer answer) {
+        t.prompts.nextAnswer = answer;
+        t.model.glIndex = 0;
+        return SaveBM(t.model);
+    }
+    TestModel t;
+    TempDir temp;
+    std::string path;
+};
+
+}  // namespace
+
+TEST_F(NothingLostTest, AnUnchangedSaveWritesUndecodableBytesBack) {
+    // CP932 with bytes that are no CP932 (GBK text, a stray byte), and UTF-8 with a stray byte.
+    const std::string cp932 =
+        "<TITLE>\x82\xA0\xA0</TITLE>\r\n<DL><p>\r\n"
+        "<DT><A HREF=\"http://x/\x81\" ADD_DATE=\"1\">\xD6\xD0\xCE\xC4 \xED\x40</A>\r\n"
+        "</DL><p>\r\n";
+    ASSERT_TRUE(Load("cp932.htm", cp932));
+    EXPECT_TRUE(HasKeptBytes(t.model.glName[1]));
+    ASSERT_TRUE(Save(Answer::Yes));
+    const std::string saved = ReadBytes(path);
+    EXPECT_NE(saved.find("<TITLE>\x82\xA0\xA0</TITLE>"), std::string::npos);
+    EXPECT_NE(saved.find("\xD6\xD0\xCE\xC4 \xED\x40</A>"), std::string::npos);
+    EXPECT_NE(saved.find("HREF=\"http://x/\x81\""), std::string::npos);
+    EXPECT_TRUE(t.prompts.questions.size() == 1);  // only the usual overwrite question
+
+    const std::string utf8 =
+        "<META charset=\"UTF-8\">\n<TITLE>Root</TITLE>\n<DL><p>\n"
+        "<DT><A HREF=\"http://y/\">日本\xff語</A>\n</DL><p>\n";
+    ASSERT_TRUE(Load("utf8.htm", utf8));
+    ASSERT_TRUE(Save(Answer::Yes));
+    EXPECT_NE(ReadBytes(path).find("日本\xff語</A>"), std::string::npos);
+}
+
+TEST_F(NothingLostTest, WritingKeptBytesIntoAnotherEncodingAsksFirst) {
+    // A Favorites name that is not UTF-8 can only be written to a bookmark file as U+FFFD.
+    const auto favorites = temp.Path() / "Favorites";
+    std::filesystem::create_directories(favorites);
+    temp.Write("Favorites/ok\xff.url", "[InternetShortcut]\r\nURL=http://z/\r\n");
+    int urls = 0;
+    std::string error;
+    ASSERT_TRUE(ReadFavorites(t.model, true, favorites.string(), error, urls));
+    ASSERT_TRUE(HasKeptBytes(t.model.glName[1]));
+    EXPECT_TRUE(WouldReplaceKeptBytes(t.model, 0));
+    EXPECT_EQ(ShownText(t.model.glName[1]), "ok\xEF\xBF\xBD");
+    EXPECT_NE(BookmarkFileText(t.model, 0).find(">ok&#65533;</A>"), std::string::npos);
+
+    // A bookmark file's own bytes in its own encoding ask nothing.
+    ASSERT_TRUE(Load("plain.htm", "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">\x82</A>\n"));
+    EXPECT_FALSE(WouldReplaceKeptBytes(t.model, 0));
+}
+
+TEST_F(NothingLostTest, AStoppedReadNeverShrinksItsFileSilently) {
+    std::string file = "<TITLE>T</TITLE>\n<DL><p>\n";
+    for (int k = 0; k < 15; ++k) file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
+    const std::string original = file + "</DL><p>\n";
+    t.settings.maxUrl = "5";
+    EXPECT_FALSE(Load("fifteen.htm", original));
+    EXPECT_EQ(t.prompts.messages.back(), "URL MAX !!  設定のMAX値を修正して下さい");
+    EXPECT_TRUE(t.model.IsRootPartial(0));
+    // The safe answer keeps the file as it was.
+    EXPECT_FALSE(Save(Answer::No));
+    EXPECT_EQ(ReadBytes(path), original);
+    // Only on purpose does it shrink.
+    t.prompts.questions.clear();
+    t.prompts.nextAnswer = Answer::Yes;
+    EXPECT_TRUE(SaveBM(t.model));
+    EXPECT_EQ(t.prompts.questions.back(), kPartialQuestion);
+
+    // The depth limit stops a read the same way.
+    std::string deep = "<TITLE>D</TITLE>\n<DL><p>\n";
+    for (int k = 0; k < 25; ++k) deep += "<DT><H3>f</H3>\n<DL><p>\n";
+    t.settings.maxUrl = "1000";
+    EXPECT_FALSE(Load("deep.htm", deep));
+    EXPECT_TRUE(t.model.IsRootPartial(0));
+}
+
+TEST_F(NothingLostTest, TheCommandLineRefusesToSaveAStoppedRead) {
+    std::string file = "<TITLE>T</TITLE>\n<DL><p>\n";
+    for (int k = 0; k < 15; ++k) file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
+    path = temp.Write("fifteen.htm", file);
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli({"save", "--max-url", "5", path, "--to", path}, out, err), 1);
+    EXPECT_EQ(ReadBytes(path), file);
+    EXPECT_NE(err.str().find("URL MAX"), std::string::npos);
+}
