@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth fonts-ipafont-gothic fonts-ipafont-mincho
+  clang libclang-rt-14-dev
 )
 
 missing=()

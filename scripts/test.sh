@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the whole suite in the normal build, then the core
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds everything and runs every test: the whole suite in the normal build, the core tests
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,3 +16,6 @@ ctest --preset default -j"$jobs"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -- -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j"$jobs"
+
+# Each libFuzzer target for a short while (FUZZ_SECONDS, default 20); any failing input fails.
+scripts/fuzz.sh "${FUZZ_SECONDS:-20}"

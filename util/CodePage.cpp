@@ -160,21 +160,34 @@ void TextDecoder::Decode(std::string_view bytes, std::string& out) {
         return;
     }
     const std::size_t start = out.size();
+    const std::size_t keptBefore = replacements_;
     DecodeRun(bytes, out);
     // A character that would be written back as other bytes (CP932 maps some characters from
     // two places) must not be taken: its bytes are kept instead.
-    if (MayNotRoundTrip(bytes) && !RoundTrips(std::string_view(out).substr(start), bytes)) {
+    if (MayNotRoundTrip(bytes, replacements_ != keptBefore) &&
+        !RoundTrips(std::string_view(out).substr(start), bytes)) {
         out.resize(start);
         DecodeEachCharacter(bytes, out);
     }
 }
 
-bool TextDecoder::MayNotRoundTrip(std::string_view bytes) const {
+bool TextDecoder::MayNotRoundTrip(std::string_view bytes, bool keptSome) const {
     if (!isCp932_) return true;
-    // Only these lead bytes hold characters that CP932 also has elsewhere.
+    // Only characters led by these bytes are also found elsewhere in CP932.
+    auto suspect = [](unsigned char byte) {
+        return byte == 0x87 || byte == 0xED || byte == 0xEE || byte >= 0xFA;
+    };
+    if (keptSome) {
+        // A byte that did not decode shifts where characters start: look at every byte.
+        for (const char c : bytes) {
+            if (suspect(static_cast<unsigned char>(c))) return true;
+        }
+        return false;
+    }
+    // Everything decoded, so the characters start where CP932's structure says.
     for (std::size_t at = 0; at < bytes.size(); ++at) {
         const auto lead = static_cast<unsigned char>(bytes[at]);
-        if (lead == 0x87 || lead == 0xED || lead == 0xEE || lead >= 0xFA) return true;
+        if (suspect(lead)) return true;
         if ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) ++at;
     }
     return false;

@@ -53,7 +53,7 @@ private:
     // Character by character: each must encode back to its own bytes, or they are kept.
     void DecodeEachCharacter(std::string_view bytes, std::string& out);
     bool DecodeWhole(std::string_view bytes, std::string& out);
-    bool MayNotRoundTrip(std::string_view bytes) const;
+    bool MayNotRoundTrip(std::string_view bytes, bool keptSome) const;
     bool RoundTrips(std::string_view utf8, std::string_view bytes);
 
     std::string charset_;

@@ -111,12 +111,14 @@ std::string SecondsToDateTimeText(std::string_view secondsText) {
 }
 
 std::string DateTextToSeconds(std::string_view dateText) {
-    if (dateText.substr(0, 2) == "70") return {};
+    // A date shown as 70/... is the "no date" of an empty or zero seconds text.
     const std::string text = TrimBlanks(dateText);
+    if (text.substr(0, 2) == "70") return {};
     std::size_t at = 0;
     int year = 0, month = 0, day = 0, digits = 0, monthDigits = 0, dayDigits = 0;
     if (!ReadNumber(text, at, 4, year, digits) || (digits != 2 && digits != 4)) return {};
     if (digits == 2) year += year >= 70 ? 1900 : 2000;
+    if (year < 1) return {};  // the dates shown run from the year 1
     if (!Expect(text, at, '/') || !ReadNumber(text, at, 2, month, monthDigits)) return {};
     if (!Expect(text, at, '/') || !ReadNumber(text, at, 2, day, dayDigits)) return {};
     if (month < 1 || month > 12 || day < 1 || day > static_cast<int>(DaysInMonth(year, month))) {

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (the "fuzz" preset, clang with ASan and UBSan) and runs each for
+# SECONDS (default 20), starting from seeds made of the project's own fixtures. New inputs that
+# widen coverage go to build-fuzz/corpus/TARGET; a failing input is written to build-fuzz/ and
+# stops the script with an error.
+#
+#   scripts/fuzz.sh [SECONDS] [TARGET...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-20}
+shift || true
+targets=("$@")
+[ ${#targets[@]} -eq 0 ] && targets=(netscape-reader url-reader html-text dates code-page)
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -- -j"$(nproc 2>/dev/null || echo 2)"
+
+seeds=build-fuzz/seeds
+rm -rf "$seeds"
+mkdir -p "$seeds"/{netscape-reader,url-reader,html-text,dates,code-page}
+cp examples/*.htm "$seeds/netscape-reader/"
+printf '<TITLE>T</TITLE>\n<DL><p>\n<DT><H3 ADD_DATE="1">F</H3>x\n<DL><p>\n<DT><A HREF="http://a/?b&amp;c" ADD_DATE="1" LAST_VISIT="2" LAST_MODIFIED="3">a &lt;b&gt;</A>\n</DL><p>\n</DL><p>\n' \
+  > "$seeds/netscape-reader/small.htm"
+printf '[InternetShortcut]\r\nURL=http://example.com/\r\n' > "$seeds/url-reader/plain.url"
+printf '[DEFAULT]\r\nBASEURL=x\r\n[InternetShortcut]\r\nURL=http://\x82\xa0/\r\nIconIndex=1\r\n' > "$seeds/url-reader/cp932.url"
+grep -a -h '<A \|<H3' examples/*.htm | head -20 | split -l 1 - "$seeds/html-text/line-"
+for date in 99/07/15 "2020/01/02 12:34" "2020/02/30" 946684800 1e300 -1 " 70/01/01"; do
+  printf '%s' "$date" > "$seeds/dates/$(printf '%s' "$date" | md5sum | cut -c1-8)"
+done
+for charset in 0 1 2 3; do
+  { printf "\\x$(printf %02x $charset)"; head -c 2000 examples/bookmark.htm; } > "$seeds/code-page/sample-$charset"
+done
+
+for target in "${targets[@]}"; do
+  corpus=build-fuzz/corpus/$target
+  mkdir -p "$corpus"
+  echo "fuzz-$target: ${seconds} s"
+  (cd build-fuzz && "./fuzz/fuzz-$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+      -rss_limit_mb=2048 -print_final_stats=1 "corpus/$target" "seeds/$target" 2>&1 | tail -3)
+done
