@@ -7,6 +7,7 @@
 
 #include "formats/NetscapeWriter.h"
 #include "util/CodePage.h"
+#include "util/FileCalls.h"
 #include "util/Paths.h"
 #include "util/SafeFile.h"
 #include "util/Text.h"
@@ -64,16 +65,107 @@ std::string ShortcutFileText(const std::string& url) {
     return bytes;
 }
 
-bool WriteUrlFile(BmLogic& model, const std::string& directory, int index) {
-    const std::string& name = model.glName[static_cast<std::size_t>(index)];
-    if (!IsUsableFileName(name)) return false;
+namespace {
+
+enum class ShortcutWrite { Written, Unusable, Failed };
+
+// A name as a file name (UTF-8). Bytes of a name that did not decode go back as themselves when
+// they came from a file name (a Favorites root), else as U+FFFD.
+std::string FileNameOf(const std::string& name, bool keptBytesBelong) {
+    if (!HasKeptBytes(name)) return name;
+    std::string fileName;
+    TextEncoder(kUtf8, nullptr, keptBytesBelong).Encode(name, fileName);
+    return fileName;
+}
+
+ShortcutWrite WriteShortcut(BmLogic& model, const std::string& directory, int index,
+                            bool keptBytesBelong) {
+    const std::string name =
+        FileNameOf(model.glName[static_cast<std::size_t>(index)], keptBytesBelong);
+    if (!IsUsableFileName(name)) return ShortcutWrite::Unusable;
     const std::string path = JoinPath(directory, name + ".url");
     // A link where the file goes is replaced, never written through.
-    if (IsLink(path) && std::remove(path.c_str()) != 0) return false;
+    if (IsLink(path) && std::remove(path.c_str()) != 0) return ShortcutWrite::Failed;
     SafeFileWriter file;
-    if (!file.Open(path)) return false;
+    if (!file.Open(path)) return ShortcutWrite::Failed;
     file.Write(ShortcutFileText(model.glUrl[static_cast<std::size_t>(index)]));
-    return file.Commit();
+    return file.Commit() ? ShortcutWrite::Written : ShortcutWrite::Failed;
+}
+
+struct TreeCounts {
+    int written = 0;
+    int failed = 0;     // every entry that is not on the disk, listed in the check log
+    int diskFailures = 0;  // of those, the ones the disk refused
+};
+
+// Writes the entries of root `root` below `target`, a directory per folder.
+TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int root) {
+    TreeCounts counts;
+    // One level per open folder: its index, its directory, and whether it could be used.
+    struct OpenFolder {
+        int index;
+        std::string directory;
+        bool usable;
+    };
+    std::vector<OpenFolder> open;
+    const bool keptBytesBelong = model.glAdd[static_cast<std::size_t>(root)] == kSourceFavorites;
+    const int count = std::min(model.glCT, model.Tree().Count());
+    for (int i = root + 1; i < count && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        while (!open.empty() && model.gloya[k] < open.back().index) open.pop_back();
+        const std::string& directory = open.empty() ? target : open.back().directory;
+        const bool parentUsable = open.empty() || open.back().usable;
+        if (model.glUrl[k] != kFolderMarker) {
+            const ShortcutWrite result =
+                parentUsable ? WriteShortcut(model, directory, i, keptBytesBelong)
+                             : ShortcutWrite::Unusable;
+            if (result == ShortcutWrite::Written) {
+                ++counts.written;
+            } else {
+                ReportWriteError(model, i);
+                ++counts.failed;
+                if (result == ShortcutWrite::Failed) ++counts.diskFailures;
+            }
+            continue;
+        }
+        const std::string folderName = FileNameOf(model.glName[k], keptBytesBelong);
+        bool usable = parentUsable && IsUsableFileName(folderName);
+        const std::string folder = usable ? JoinPath(directory, folderName) : std::string();
+        if (usable) {
+            std::error_code error;
+            fs::create_directory(folder, error);  // an existing directory is fine
+            // Never write through a link to somewhere else.
+            usable = !error && !IsLink(folder) && fs::is_directory(folder, error);
+            if (!usable) {
+                ++counts.diskFailures;
+            }
+        }
+        if (!usable) {
+            ReportWriteError(model, i);
+            ++counts.failed;
+        }
+        open.push_back(OpenFolder{i, folder, usable});
+    }
+    return counts;
+}
+
+void ReportCounts(BmLogic& model, const TreeCounts& counts) {
+    const Ports& ports = model.GetPorts();
+    if (counts.failed > 0) {
+        char text[64];
+        std::snprintf(text, sizeof text, "保存エラー : %d 件", counts.failed);
+        ports.diagnostics->SetCheckLogStatus(text);
+        ports.diagnostics->ShowCheckLog();
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "OK : %d  NG : %d", counts.written, counts.failed);
+    ports.status->SetPanel(0, text);
+}
+
+}  // namespace
+
+bool WriteUrlFile(BmLogic& model, const std::string& directory, int index) {
+    return WriteShortcut(model, directory, index, false) == ShortcutWrite::Written;
 }
 
 void ReportWriteError(BmLogic& model, int index) {
@@ -89,57 +181,36 @@ bool SaveFavorite(BmLogic& model, const std::string& target, int root) {
         if (ports.prompts->Confirm(question, Buttons::YesNo) != Answer::Yes) return false;
     }
     ports.diagnostics->ClearCheckLog();
-    int written = 0;
-    int failed = 0;
-    // One level per open folder: its index, its directory, and whether it could be used.
-    struct OpenFolder {
-        int index;
-        std::string directory;
-        bool usable;
-    };
-    std::vector<OpenFolder> open;
-    const int count = std::min(model.glCT, model.Tree().Count());
-    for (int i = root + 1; i < count && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        while (!open.empty() && model.gloya[k] < open.back().index) open.pop_back();
-        const std::string& directory = open.empty() ? target : open.back().directory;
-        const bool parentUsable = open.empty() || open.back().usable;
-        if (model.glUrl[k] != kFolderMarker) {
-            if (parentUsable && WriteUrlFile(model, directory, i)) {
-                ++written;
-            } else {
-                ReportWriteError(model, i);
-                ++failed;
-            }
-            continue;
-        }
-        bool usable = parentUsable && IsUsableFileName(model.glName[k]);
-        const std::string folder = usable ? JoinPath(directory, model.glName[k]) : std::string();
-        if (usable) {
-            std::error_code error;
-            fs::create_directory(folder, error);  // an existing directory is fine
-            // Never write through a link to somewhere else.
-            usable = !IsLink(folder);
-        }
-        if (!usable) {
-            ReportWriteError(model, i);
-            ++failed;
-        }
-        open.push_back(OpenFolder{i, folder, usable});
-    }
-    if (failed > 0) {
-        char text[64];
-        std::snprintf(text, sizeof text, "保存エラー : %d 件", failed);
-        ports.diagnostics->SetCheckLogStatus(text);
-        ports.diagnostics->ShowCheckLog();
-    }
-    char counts[64];
-    std::snprintf(counts, sizeof counts, "OK : %d  NG : %d", written, failed);
-    ports.status->SetPanel(0, counts);
+    ReportCounts(model, WriteFavoritesTree(model, target, root));
     ports.status->SetPanel(1, "保存完了 " + target);
     ports.progress->Close();
     return true;
 }
+
+namespace {
+
+// Replaces the directory `target` by the complete tree in `staged`: the old tree is moved
+// aside, the new one put in its place, and only then the old one deleted. False, with the old
+// tree where it was, when a rename fails.
+bool SwapInTree(const std::string& staged, const std::string& target) {
+    const FileCalls& calls = SaveFileCalls();
+    const std::string aside = target + ".pernard-old";
+    std::error_code error;
+    const bool hadOld = fs::exists(target, error);
+    if (hadOld) {
+        DeleteTree(aside);
+        if (calls.rename(target.c_str(), aside.c_str()) != 0) return false;
+    }
+    if (calls.rename(staged.c_str(), target.c_str()) != 0) {
+        if (hadOld) calls.rename(aside.c_str(), target.c_str());
+        return false;
+    }
+    SyncDirectory(fs::path(target).parent_path().string());
+    if (hadOld) DeleteTree(aside);
+    return true;
+}
+
+}  // namespace
 
 bool SaveAsIE(BmLogic& model) {
     int root = -1;
@@ -163,13 +234,24 @@ bool SaveAsIE(BmLogic& model) {
             model.glName[static_cast<std::size_t>(root)] + " を " + target +
             " に上書します（注意！！  この下のファイル、ディレクトリは全ていったん消去されます）";
         if (ports.prompts->Confirm(question, Buttons::YesCancel) != Answer::Yes) return false;
-        ports.progress->Show(kSaveAsCaption);
-        DeleteTree(target);
-    } else {
-        ports.progress->Show(kSaveAsCaption);
     }
-    fs::create_directories(target, error);
-    SaveFavorite(model, target, root);
+    ports.progress->Show(kSaveAsCaption);
+    // The new tree is written beside the old one and takes its place only when it is complete:
+    // a failure on the way leaves the old tree as it was.
+    const std::string staged = target + ".pernard-new";
+    DeleteTree(staged);
+    fs::create_directories(staged, error);
+    ports.diagnostics->ClearCheckLog();
+    const TreeCounts counts =
+        error ? TreeCounts{0, 0, 1} : WriteFavoritesTree(model, staged, root);
+    if (counts.diskFailures > 0 || !SwapInTree(staged, target)) {
+        DeleteTree(staged);
+        ports.progress->Close();
+        ports.prompts->ShowMessage("Cannot Save File : " + target);
+        return false;
+    }
+    ReportCounts(model, counts);
+    ports.progress->Close();
     ports.status->SetPanel(1, "Save Favorite  " + target + " " + std::to_string(root));
     return true;
 }

@@ -1,10 +1,14 @@
 #include "util/SafeFile.h"
 
+#include "util/FileCalls.h"
+
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <fcntl.h>
@@ -33,19 +37,13 @@ bool SafeFileWriter::Open(const std::string& target) {
     if (fs::exists(status) && !fs::is_regular_file(status)) return false;
 #ifdef _WIN32
     temporary_ = target_ + ".pernard-tmp";
-    file_ = std::fopen(temporary_.c_str(), "wb");
+    descriptor_ = _open(temporary_.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0644);
 #else
     std::string pattern = target_ + ".XXXXXX";
-    const int descriptor = mkstemp(pattern.data());
-    if (descriptor < 0) return false;
-    temporary_ = pattern;
-    file_ = fdopen(descriptor, "wb");
-    if (file_ == nullptr) {
-        close(descriptor);
-        std::remove(temporary_.c_str());
-    }
+    descriptor_ = mkstemp(pattern.data());
+    if (descriptor_ >= 0) temporary_ = pattern;
 #endif
-    if (file_ == nullptr) {
+    if (descriptor_ < 0) {
         temporary_.clear();
         return false;
     }
@@ -53,49 +51,55 @@ bool SafeFileWriter::Open(const std::string& target) {
 }
 
 void SafeFileWriter::Write(std::string_view bytes) {
-    if (file_ == nullptr || failed_ || bytes.empty()) return;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
+    if (descriptor_ < 0 || failed_) return;
+    while (!bytes.empty()) {
+        const ssize_t written = SaveFileCalls().write(descriptor_, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            failed_ = true;
+            return;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+bool SyncDirectory(const std::string& directory) {
+#ifdef _WIN32
+    (void)directory;
+    return true;
+#else
+    const int handle = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (handle < 0) return false;
+    const bool synced = SaveFileCalls().fsync(handle) == 0;
+    return SaveFileCalls().close(handle) == 0 && synced;
+#endif
 }
 
 bool SafeFileWriter::Commit() {
-    if (file_ == nullptr) return false;
-    bool ok = !failed_ && std::fflush(file_) == 0;
+    if (descriptor_ < 0) return false;
+    const FileCalls& calls = SaveFileCalls();
+    bool ok = !failed_ && calls.fsync(descriptor_) == 0;
 #ifndef _WIN32
-    ok = ok && fsync(fileno(file_)) == 0;
     // Keep the permissions of the file being replaced; a new file gets the usual ones.
     struct stat existing {};
     const mode_t mode = stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
                                                               : static_cast<mode_t>(0644);
-    ok = ok && fchmod(fileno(file_), mode) == 0;
+    ok = ok && fchmod(descriptor_, mode) == 0;
 #endif
-    ok = std::fclose(file_) == 0 && ok;
-    file_ = nullptr;
-    if (ok) {
-        std::error_code error;
-        fs::rename(temporary_, target_, error);
-        ok = !error;
-#ifndef _WIN32
-        // Make the rename itself durable: sync the directory that holds the file.
-        if (ok) {
-            const std::string directory = fs::path(target_).parent_path().string();
-            const int handle =
-                open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
-            if (handle >= 0) {
-                fsync(handle);
-                close(handle);
-            }
-        }
-#endif
-    }
+    ok = calls.close(descriptor_) == 0 && ok;
+    descriptor_ = -1;
+    ok = ok && calls.rename(temporary_.c_str(), target_.c_str()) == 0;
+    // The rename itself must reach the disk before the save counts as done.
+    ok = ok && SyncDirectory(fs::path(target_).parent_path().string());
     if (!ok) std::remove(temporary_.c_str());
     temporary_.clear();
     return ok;
 }
 
 void SafeFileWriter::Abandon() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
+    if (descriptor_ >= 0) {
+        SaveFileCalls().close(descriptor_);
+        descriptor_ = -1;
     }
     if (!temporary_.empty()) {
         std::remove(temporary_.c_str());

@@ -1,12 +1,16 @@
 #pragma once
 // Writing a file so that the previous version survives any failure: the bytes go to a
-// temporary file beside the target, which replaces the target only once it is complete.
+// temporary file beside the target, which replaces the target only once it is complete and on
+// the disk. Every write, sync, rename and close goes through SaveFileCalls() (util/FileCalls.h).
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 namespace pernard {
+
+// Makes a directory's entries (a rename, a new file) durable; false when that failed.
+bool SyncDirectory(const std::string& directory);
 
 class SafeFileWriter {
 public:
@@ -28,7 +32,7 @@ private:
 
     std::string target_;
     std::string temporary_;
-    std::FILE* file_ = nullptr;
+    int descriptor_ = -1;
     bool failed_ = false;
 };
 

@@ -1,0 +1,22 @@
+#pragma once
+// The system calls every save goes through, in one replaceable table, so that tests can make
+// the n-th write, sync, rename or close fail and check that nothing is lost.
+
+#include <cstddef>
+#include <sys/types.h>
+
+namespace pernard {
+
+struct FileCalls {
+    ssize_t (*write)(int descriptor, const void* bytes, std::size_t count);
+    int (*fsync)(int descriptor);
+    int (*rename)(const char* from, const char* to);
+    int (*close)(int descriptor);
+};
+
+// The table in use; the real calls unless a test replaced them.
+FileCalls& SaveFileCalls();
+// The real calls.
+FileCalls RealFileCalls();
+
+}  // namespace pernard
