@@ -113,7 +113,10 @@ void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink) {
     BookmarkText text(utf8, KeptBytesBelong(model, root), sink);
     const std::string rootName = EscapeHtml(model.Tree().NodeAt(root)->Text());  // copied out
     text.Line("<!DOCTYPE NETSCAPE-Bookmark-file>");
-    if (utf8) text.Line("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">");
+    // The file says what it is written in: a Shift_JIS file can happen to be valid UTF-8 too,
+    // and would then be read back as UTF-8.
+    text.Line(utf8 ? "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">"
+                   : "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">");
     text.Line("<!-- This is written by Quillet -->");
     text.Line("<TITLE>" + rootName + "</TITLE>");
     text.Line("<H1>" + rootName + "</H1>");

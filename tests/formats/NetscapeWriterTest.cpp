@@ -33,6 +33,8 @@ std::string Lines(std::initializer_list<std::string> lines) {
 }
 
 const std::string kHeader = "<!DOCTYPE NETSCAPE-Bookmark-file>";
+const std::string kShiftJis =
+    "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">";
 const std::string kComment = "<!-- This is written by Quillet -->";
 
 class NetscapeWriterTest : public ::testing::Test {
@@ -54,7 +56,7 @@ protected:
 
 TEST_F(NetscapeWriterTest, EmptyRootGivesHeadersAndTheLastLine) {
     Load("<TITLE>Empty</TITLE>\r\n");
-    EXPECT_EQ(BookmarkFileText(t.model, 0), Lines({kHeader, kComment, "<TITLE>Empty</TITLE>",
+    EXPECT_EQ(BookmarkFileText(t.model, 0), Lines({kHeader, kShiftJis, kComment, "<TITLE>Empty</TITLE>",
                                                    "<H1>Empty</H1>", "<DL><p>", "</DL><p>"}));
 }
 
@@ -96,7 +98,7 @@ TEST_F(NetscapeWriterTest, ThreeFoldersDeepEndsWithThreeClosingLines) {
 
 TEST_F(NetscapeWriterTest, WriterFormatIsReproducedByteForByte) {
     const std::string original = pernard::testing::ToCp932(Lines(
-        {kHeader, kComment, "<TITLE>日本語</TITLE>", "<H1>日本語</H1>", "<DL><p>",
+        {kHeader, kShiftJis, kComment, "<TITLE>日本語</TITLE>", "<H1>日本語</H1>", "<DL><p>",
          "    <DT><H3 ADD_DATE=\"1577804400\">ニュース &amp; 天気</H3>", "    <DL><p>",
          "        <DT><A HREF=\"https://a.example.jp/?q=1&amp;r=2\" ADD_DATE=\"1\" "
          "LAST_VISIT=\"2\" LAST_MODIFIED=\"3\">&lt;新聞&gt; &quot;朝刊&quot;</A>",

@@ -120,3 +120,18 @@ TEST_F(NothingLostTest, TheCommandLineRefusesToSaveAStoppedRead) {
     EXPECT_EQ(ReadBytes(path), file);
     EXPECT_NE(err.str().find("URL MAX"), std::string::npos);
 }
+
+TEST_F(NothingLostTest, ASavedShiftJisFileNeverReadsBackAsUtf8) {
+    // "ﾃｩ" in Shift_JIS is the bytes of "é" in UTF-8. The source is plainly Shift_JIS (0x82A0
+    // is no UTF-8); the saved file, without that character, would pass for UTF-8.
+    ASSERT_TRUE(Load("sjis.htm",
+                     "<TITLE>\x82\xA0</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">\xC3\xA9</A>\n"));
+    ASSERT_EQ(t.model.glName[1], "ﾃｩ");
+    ASSERT_TRUE(t.model.EditFolderEntry(0, "plain", "/tmp/x.htm"));
+    const std::string saved = temp.Write("saved.htm", BookmarkFileText(t.model, 0));
+    TestModel again;
+    int urls = 0;
+    std::string error;
+    ASSERT_TRUE(ReadNetscapeFile(again.model, true, saved, urls, error));
+    EXPECT_EQ(again.model.glName[1], "ﾃｩ");
+}
