@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace pernard {
 
@@ -14,12 +16,15 @@ LineReader::~LineReader() { Close(); }
 
 bool LineReader::Open(const std::string& path) {
     Close();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return false;
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) return false;
     buffer_.resize(kBufferSize);
     position_ = size_ = 0;
     ended_ = false;
     skipLineFeed_ = false;
+    cutLines_ = 0;
     return true;
 }
 
@@ -68,7 +73,10 @@ bool LineReader::NextLine(std::string& line) {
             if (hit != nullptr)
                 length = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
         }
-        line.append(start, length);
+        // Past the limit the rest of the line is read but not kept.
+        const std::size_t room = kMaxLineLength - line.size();
+        if (length > room && room > 0) ++cutLines_;
+        line.append(start, std::min(length, room));
         any = true;
         position_ += length;
         if (length == available) continue;  // the line goes on in the next block

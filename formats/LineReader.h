@@ -1,6 +1,8 @@
 #pragma once
 // Streams a text file line by line without holding it whole in memory. A carriage return, a
-// line feed or the pair CR LF each end one line; the byte 26 (Ctrl+Z) ends the file.
+// line feed or the pair CR LF each end one line; the byte 26 (Ctrl+Z) ends the file. A line
+// longer than kMaxLineLength keeps only its beginning, so that no file can take memory
+// without bound; such lines are counted.
 
 #include <cstddef>
 #include <cstdio>
@@ -9,6 +11,8 @@
 
 namespace pernard {
 
+inline constexpr std::size_t kMaxLineLength = 16u << 20;
+
 class LineReader {
 public:
     LineReader() = default;
@@ -16,12 +20,16 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
+    // False for a missing file and for anything that is not a regular file (a directory, a
+    // FIFO or a device is never opened).
     bool Open(const std::string& path);
     void Close();
     // Skips `count` bytes at the start (a byte order mark). Call right after Open.
     void Skip(std::size_t count);
     // Reads the next line (without its line end) into `line`; false at the end of the file.
     bool NextLine(std::string& line);
+    // Lines cut at kMaxLineLength so far.
+    std::size_t CutLines() const { return cutLines_; }
 
 private:
     bool Fill();
@@ -32,6 +40,7 @@ private:
     std::size_t size_ = 0;
     bool ended_ = false;
     bool skipLineFeed_ = false;  // the previous line ended with CR: a following LF belongs to it
+    std::size_t cutLines_ = 0;
 };
 
 }  // namespace pernard

@@ -294,7 +294,10 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
     model.glSource = kSourceNetscape;
     LineReader reader;
     if (!reader.Open(path)) {
-        errorText = "Not Found Bookmark : " + path;
+        std::error_code missing;
+        errorText = std::filesystem::exists(path, missing)
+                        ? "ブックマークファイルとして読めません : " + path
+                        : "Not Found Bookmark : " + path;
         ports.prompts->ShowMessage(errorText);
         return false;
     }
@@ -324,6 +327,7 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
     std::string raw;
     std::string line;
     model.Tree().BeginBulk();
+    std::size_t cutLines = 0;
     while (reader.NextLine(raw)) {
         line.clear();
         decoder.Decode(raw, line);
@@ -332,6 +336,16 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
             result = false;
             break;
         }
+        if (reader.CutLines() != cutLines) {
+            // What the line held beyond the limit is not in the table.
+            cutLines = reader.CutLines();
+            parser.MarkPartial();
+        }
+    }
+    if (cutLines > 0) {
+        const std::string text = "長すぎる行 " + std::to_string(cutLines) + " 行の後半を読み飛ばしました";
+        model.EchoMemo(text);
+        diagnostics.AppendReadingLog(text);
     }
     reader.Close();
     if (decoder.Replacements() > 0) {

@@ -39,6 +39,8 @@ public:
     bool ParseBookmarkLine(const std::string& line);
     int UrlCount() const { return urlCount_; }
     const std::string& ErrorText() const { return errorText_; }
+    // The read stops early, or lost part of a line: the root keeps only part of the file.
+    void MarkPartial();
 
 private:
     bool AddRoot(const std::string& name);
@@ -47,8 +49,6 @@ private:
     void ListLine(const std::string& line);
     bool ParseFolder(const std::string& line);
     bool StopAtCapacity();
-    // The read stops early: the root keeps only part of the file.
-    void MarkPartial();
 
     BmLogic& model_;
     std::string path_;
