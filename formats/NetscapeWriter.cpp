@@ -257,6 +257,15 @@ bool SaveBM(BmLogic& model) {
     if (model.glAdd[static_cast<std::size_t>(root)] == kSourceNetscape) {
         return ConfirmAndWriteBookmark(model, rootName, root);
     }
+    // Shortcut files hold their URL in CP932: a byte of a URL that did not decode cannot go
+    // back into one as itself.
+    const bool replacesBytes = AnyEntryOfRoot(model, root, [&model](std::size_t k) {
+        return model.glUrl[k] != kFolderMarker && HasKeptBytes(model.glUrl[k]);
+    });
+    if (replacesBytes && model.GetPorts().prompts->Confirm(kReplacedQuestion,
+                                                           Buttons::YesNoDefaultNo) != Answer::Yes) {
+        return false;
+    }
     return SaveFavorite(model, rootName, root);
 }
 
