@@ -22,6 +22,36 @@ constexpr const char* kUsage =
     "LOAD OPTIONS: --max-url N  --skip-duplicates  --no-empty-folders\n"
     "A SOURCE is a bookmark file or a Favorites directory.\n";
 
+// The whole help, as the manual page pernard-cli(1) gives it.
+constexpr const char* kHelp =
+    "pernard-cli: read and write bookmark files and Favorites directories\n"
+    "\n"
+    "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"
+    "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root N]\n"
+    "       pernard-cli --help | --version\n"
+    "\n"
+    "A SOURCE is a bookmark file or a Favorites directory. The first SOURCE is read as a\n"
+    "complete load, every further one as an additional load (a further root).\n"
+    "\n"
+    "list   prints the entry table, one line per entry, tab-separated: index, parent index,\n"
+    "       kind (root, folder, url), name, URL, added date, last visit, last modified.\n"
+    "save   writes one root as a bookmark file (--to FILE, replacing FILE only once the new\n"
+    "       one is complete) or as a Favorites directory (--to-favorites DIR, which must not\n"
+    "       exist yet or be empty).\n"
+    "\n"
+    "LOAD OPTIONS\n"
+    "  --max-url N          room for N entries (default 1000000)\n"
+    "  --skip-duplicates    leave out a URL that was read before\n"
+    "  --no-empty-folders   remove folders with no URL below them after each read\n"
+    "SAVE OPTIONS\n"
+    "  --to FILE            write a bookmark file\n"
+    "  --to-favorites DIR   write a Favorites directory\n"
+    "  --root N             the root with entry index N (default: the first root)\n"
+    "\n"
+    "Exit status: 0 when everything was read and written, 1 when a read failed or stopped\n"
+    "early (nothing is saved then) or anything could not be written, 2 for a usage error.\n"
+    "Messages go to standard error.\n";
+
 const char* KindOf(const BmLogic& model, int index) {
     const std::size_t i = static_cast<std::size_t>(index);
     if (model.gloya[i] < 0) return "root";
@@ -241,6 +271,14 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (arguments.empty()) {
         err << kUsage;
         return 2;
+    }
+    if (arguments[0] == "--help" || arguments[0] == "-h") {
+        out << kHelp;
+        return 0;
+    }
+    if (arguments[0] == "--version") {
+        out << "pernard-cli " << PERNARD_VERSION << '\n';
+        return 0;
     }
     if (arguments[0] == "list") return RunList(arguments, out, err);
     if (arguments[0] == "save") return RunSave(arguments, err);

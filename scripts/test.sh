@@ -12,6 +12,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake --preset default >/dev/null
 cmake --build --preset default -- -j"$jobs"
 ctest --preset default -j"$jobs"
+scripts/test-install.sh
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan -- -j"$jobs"

@@ -5,15 +5,14 @@
 #include <QGridLayout>
 #include <QUrl>
 
+#include "ui/HelpPage.h"
 #include "ui/Icons.h"
 
 namespace pernard::ui {
 
 QString TFormVersion::SupportAddress() {
-    // The support section of the help page installed beside the program.
-    return QUrl::fromLocalFile(QDir(QApplication::applicationDirPath()).filePath("pernard.htm"))
-               .toString() +
-           "#support";
+    // The support section of the help page, wherever it was installed.
+    return QUrl::fromLocalFile(HelpPagePath()).toString() + "#support";
 }
 
 QString TFormVersion::ContactAddress() { return "mailto:pernard-support@localhost"; }

@@ -19,6 +19,7 @@
 #include "ui/BmDirectory.h"
 #include "ui/Bookmark.h"
 #include "ui/Fonts.h"
+#include "ui/HelpPage.h"
 #include "ui/Icons.h"
 #include "ui/Registry.h"
 #include "util/Dates.h"
@@ -600,9 +601,7 @@ void TFormMain::OpenInBrowser(const QString& address) {
 }
 
 QString TFormMain::ReferenceAddress() const {
-    const QFileInfo program(QApplication::applicationFilePath());
-    return "file:" + QDir::toNativeSeparators(program.absolutePath() + "/" +
-                                              program.completeBaseName() + ".htm");
+    return "file:" + QDir::toNativeSeparators(HelpPagePath());
 }
 
 void TFormMain::R2Click() {

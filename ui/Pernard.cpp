@@ -1,6 +1,7 @@
 // Pernard, the desktop bookmark manager.
 //
 //   pernard [SOURCE]
+//   pernard --help | --version
 //
 // SOURCE, a bookmark file or a Favorites directory, is read at start-up instead of the
 // collection named in the settings; the settings are not changed by it.
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "ui/BoardMain.h"
 #include "ui/Fonts.h"
@@ -31,7 +33,24 @@ bool HasDisplay() {
 
 }  // namespace
 
+constexpr const char* kHelp =
+    "usage: pernard [SOURCE]\n"
+    "       pernard --help | --version\n"
+    "\n"
+    "Pernard, a bookmark manager for bookmark files and Favorites directories.\n"
+    "SOURCE, a bookmark file or a Favorites directory, is read at start-up instead of the\n"
+    "collection chosen in the settings, for this run only.\n";
+
 int main(int argc, char** argv) {
+    // These answer on the terminal, display or not.
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("pernard %s\n", PERNARD_VERSION);
+        return 0;
+    }
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "pernard: 画面 (ディスプレイ) が見つかりません。\n"
