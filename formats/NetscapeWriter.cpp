@@ -1,6 +1,7 @@
 #include "formats/NetscapeWriter.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "formats/FavoritesWriter.h"
@@ -231,6 +232,10 @@ bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int ro
     const Ports& ports = model.GetPorts();
     std::string target = model.glVisit[static_cast<std::size_t>(root)];
     if (target.empty() && !ports.dialogs->OpenBookmarkFile("", target)) return false;
+    if (!std::filesystem::path(target).is_absolute()) {
+        ports.prompts->ShowMessage("保存先はフルパスで指定してください : " + target);
+        return false;
+    }
     if (!ports.settings->NoOverwriteQuestion()) {
         const Answer answer =
             ports.prompts->Confirm(rootName + " を " + target + " に保存します ", Buttons::YesNo);
@@ -254,6 +259,17 @@ bool SaveBM(BmLogic& model) {
     int root = -1;
     std::string rootName;
     if (!FindSelectedRoot(model, root, rootName)) return false;
+    // The target is a full path: a relative one would be written wherever the program runs.
+    const std::size_t k = static_cast<std::size_t>(root);
+    const std::string& target = model.glAdd[k] == kSourceNetscape ? model.glVisit[k] : rootName;
+    if (!target.empty() && !std::filesystem::path(target).is_absolute()) {
+        model.GetPorts().prompts->ShowMessage("保存先はフルパスで指定してください : " + target);
+        return false;
+    }
+    if (target.empty() && model.glAdd[k] != kSourceNetscape) {
+        model.GetPorts().prompts->ShowMessage("保存先はフルパスで指定してください : " + target);
+        return false;
+    }
     if (model.glAdd[static_cast<std::size_t>(root)] == kSourceNetscape) {
         return ConfirmAndWriteBookmark(model, rootName, root);
     }

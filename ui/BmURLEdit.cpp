@@ -88,9 +88,9 @@ void TFormURL::CheckBufferClick() {
 void TFormURL::RememberUrlFields(const UrlFields& fields) {
     EditTitle->setText(Text(fields.name));
     EditURL->setText(Text(fields.url));
-    EditAdd->setText(QString::fromStdString(SecondsToDateText(fields.added)));
-    EditVisit->setText(QString::fromStdString(SecondsToDateText(fields.visited)));
-    EditLast->setText(QString::fromStdString(SecondsToDateText(fields.modified)));
+    EditAdd->setText(QString::fromStdString(ShownDateText(fields.added)));
+    EditVisit->setText(QString::fromStdString(ShownDateText(fields.visited)));
+    EditLast->setText(QString::fromStdString(ShownDateText(fields.modified)));
 }
 
 void TFormURL::keyPressEvent(QKeyEvent* event) {

@@ -444,7 +444,7 @@ void TFormMain::SaveWindowState() {
 
 void TFormMain::SetupEdition() {
     setWindowTitle("ペルナード");
-    QApplication::setApplicationDisplayName("ﾍﾟﾙﾅｰﾄﾞ");
+    SetApplicationTitle("ﾍﾟﾙﾅｰﾄﾞ");
     for (QWidget* hidden : std::initializer_list<QWidget*>{Animate1, BtBack, BtForward, BtReload,
                                                            BtKoushin, BtHTTP}) {
         hidden->setVisible(false);
@@ -486,6 +486,11 @@ void TFormMain::TreeVChange() {
     model_.glIndex = entry;
     currentNode_ = model_.RefOf(entry);
     Panel0->clear();
+    // Panel 1 follows the current entry: the list refresh shows a bookmark's URL or a root's
+    // source; a folder has none.
+    if (model_.IsFolder(entry) && model_.gloya[static_cast<std::size_t>(entry)] >= 0) {
+        Panel1->clear();
+    }
     UpdateEntryButtons();
     ListRefresh();
 }
@@ -518,12 +523,12 @@ ListRow TFormMain::RowOf(int entry) const {
     if (entry < 0 || entry >= model_.glCT) return row;
     const std::size_t k = static_cast<std::size_t>(entry);
     const bool folder = model_.IsFolder(entry);
-    const std::string visit = folder ? model_.glVisit[k] : SecondsToDateTimeText(model_.glVisit[k]);
-    const std::string last = SecondsToDateTimeText(model_.glLast[k]);
+    const std::string visit = folder ? model_.glVisit[k] : ShownDateTimeText(model_.glVisit[k]);
+    const std::string last = ShownDateTimeText(model_.glLast[k]);
     row.texts << Text(model_.glName[k])
               << (folder || !visit.empty() ? Text(visit) : QString(kNoDate))
               << (last.empty() ? QString(kNoDate) : Text(last))
-              << Text(SecondsToDateText(model_.glAdd[k])) << QString::number(entry);
+              << Text(ShownDateText(model_.glAdd[k])) << QString::number(entry);
     while (row.texts.size() < kListColumnCount) row.texts << QString();
     row.image = model_.UrlImageIndex(entry);
     return row;
@@ -568,6 +573,7 @@ void TFormMain::LViewClick(const QModelIndex& index) {
     if (entry < 0 || entry >= model_.glCT) return;
     model_.glIndex = entry;
     currentNode_ = model_.RefOf(entry);
+    Panel1->setText(model_.IsFolder(entry) ? QString() : Text(model_.glUrl[static_cast<std::size_t>(entry)]));
     UpdateEntryButtons();
 }
 
@@ -589,7 +595,12 @@ void TFormMain::OpenInBrowser(const QString& address) {
         if (selected < 0 || model_.IsFolder(selected)) return;
         target = Text(model_.glUrl[static_cast<std::size_t>(selected)]);
     }
-    if (links_.browser != nullptr) links_.browser->Open(target);
+    if (links_.browser != nullptr && !links_.browser->Open(target)) {
+        // Nothing opened: say so, and record no visit.
+        model_.GetPorts().prompts->ShowMessage("ブラウザを起動できませんでした : " +
+                                               target.toStdString());
+        return;
+    }
     // The visit is recorded on the current entry when it is a bookmark.
     const int current = model_.glIndex;
     if (current < 0 || current >= model_.glCT || model_.IsFolder(current)) return;

@@ -175,7 +175,8 @@ QWidget* TFormBookmark::BuildBookmarkPage() {
     connect(Button5, &QPushButton::clicked, this, [this] { ChooseDirectory(EditIE1); });
     connect(Button6, &QPushButton::clicked, this, [this] { ChooseDirectory(EditIE2); });
     connect(RadioBrowser, &RadioGroup::Clicked, this, [this] { RadioBrowserClick(); });
-    connect(EditMaxURL, &QLineEdit::editingFinished, this, [this] { CheckMaxUrlOnLeave(); });
+    // Checked every time the field is left (editingFinished comes only after a change).
+    EditMaxURL->installEventFilter(this);
     return page;
 }
 
@@ -321,6 +322,11 @@ void TFormBookmark::ChooseDirectory(QLineEdit* target) {
     if (dialogs_ != nullptr && dialogs_->ChooseDirectory(target->text().toStdString(), chosen)) {
         target->setText(QString::fromStdString(chosen));
     }
+}
+
+bool TFormBookmark::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == EditMaxURL && event->type() == QEvent::FocusOut) CheckMaxUrlOnLeave();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TFormBookmark::CheckMaxUrlOnLeave() {

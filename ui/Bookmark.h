@@ -45,6 +45,9 @@ struct StartupOverride {
 
 class TFormBookmark : public QWidget, public SettingsPort {
     Q_OBJECT
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 public:
     // `setupEdition` runs at the end of the creation, after the settings were loaded.
     TFormBookmark(std::optional<StartupOverride> startupOverride,

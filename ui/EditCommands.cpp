@@ -143,9 +143,9 @@ void TFormMain::EditEntry(int index) {
     if (!model_.IsFolder(index)) {
         TFormURL* dialog = links_.urlDialog;
         if (dialog == nullptr) return;
-        const QString added = Text(SecondsToDateText(model_.glAdd[k]));
-        const QString visited = Text(SecondsToDateText(model_.glVisit[k]));
-        const QString modified = Text(SecondsToDateText(model_.glLast[k]));
+        const QString added = Text(ShownDateText(model_.glAdd[k]));
+        const QString visited = Text(ShownDateText(model_.glVisit[k]));
+        const QString modified = Text(ShownDateText(model_.glLast[k]));
         dialog->EditTitle->setText(Text(model_.glName[k]));
         dialog->EditURL->setText(Text(model_.glUrl[k]));
         dialog->EditAdd->setText(added);

@@ -21,7 +21,7 @@ namespace pernard::ui {
 
 PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides overrides)
     : overrides_(overrides) {
-    QApplication::setApplicationDisplayName("ｽｶｲﾗｰｸ");
+    SetApplicationTitle("ｽｶｲﾗｰｸ");
     PromptPort* prompts = overrides_.prompts != nullptr ? overrides_.prompts : &messageBoxes_;
     auto showMessage = [prompts](const QString& text) { prompts->ShowMessage(text.toStdString()); };
     auto confirm = [prompts](const QString& text) {

@@ -20,6 +20,16 @@ const QString kHtmlFilter = "HTML FILE (*.htm *.html)";
 
 }  // namespace
 
+namespace {
+QString& TitleStore() {
+    static QString title;
+    return title;
+}
+}  // namespace
+
+QString ApplicationTitle() { return TitleStore(); }
+void SetApplicationTitle(const QString& title) { TitleStore() = title; }
+
 bool DesktopBrowser::Open(const QString& address) {
     QUrl url(address);
     if (url.scheme().isEmpty()) url = QUrl::fromUserInput(address);
@@ -27,7 +37,7 @@ bool DesktopBrowser::Open(const QString& address) {
 }
 
 void MessageBoxPrompts::ShowMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), Text(text),
+    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), Text(text),
                     QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }

@@ -27,6 +27,11 @@ public:
     bool Open(const QString& address) override;
 };
 
+// The application title: the title of message boxes. (Qt's application display name would
+// also be appended to every window title, which must stay exactly its caption.)
+QString ApplicationTitle();
+void SetApplicationTitle(const QString& title);
+
 // Message boxes titled with the application title, and the confirmation box "確認".
 class MessageBoxPrompts : public PromptPort {
 public:

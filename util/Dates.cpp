@@ -110,6 +110,19 @@ std::string SecondsToDateTimeText(std::string_view secondsText) {
     return SecondsToDate(secondsText, date) ? FormatDate(date, true) : std::string();
 }
 
+bool IsNeverDate(std::string_view secondsText) {
+    double date = 0;
+    return SecondsToDate(secondsText, date) && date <= kEpochOffsetDays;
+}
+
+std::string ShownDateText(std::string_view secondsText) {
+    return IsNeverDate(secondsText) ? std::string() : SecondsToDateText(secondsText);
+}
+
+std::string ShownDateTimeText(std::string_view secondsText) {
+    return IsNeverDate(secondsText) ? std::string() : SecondsToDateTimeText(secondsText);
+}
+
 std::string DateTextToSeconds(std::string_view dateText) {
     // A date shown as 70/... is the "no date" of an empty or zero seconds text.
     const std::string text = TrimBlanks(dateText);

@@ -18,6 +18,13 @@ bool SecondsToDate(std::string_view secondsText, double& date);
 // "yy/mm/dd" of a seconds text in UTC+9, or an empty text when it is not a usable number.
 std::string SecondsToDateText(std::string_view secondsText);
 
+// True for a seconds text of 0 or less: how browsers write "never". Shown like an empty date.
+bool IsNeverDate(std::string_view secondsText);
+// Dates as the program shows them: SecondsToDateText and SecondsToDateTimeText, but empty for
+// a date of 0 or less.
+std::string ShownDateText(std::string_view secondsText);
+std::string ShownDateTimeText(std::string_view secondsText);
+
 // "yy/mm/dd hh:nn" of a seconds text in UTC+9, or an empty text when it is not a usable number.
 std::string SecondsToDateTimeText(std::string_view secondsText);
 

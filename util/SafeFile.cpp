@@ -36,10 +36,12 @@ bool SafeFileWriter::Open(const std::string& target) {
     const fs::file_status status = fs::status(target_, error);
     if (fs::exists(status) && !fs::is_regular_file(status)) return false;
 #ifdef _WIN32
-    temporary_ = target_ + ".pernard-tmp";
+    temporary_ = (fs::path(target_).parent_path() / ".pernard-tmp").string();
     descriptor_ = _open(temporary_.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0644);
 #else
-    std::string pattern = target_ + ".XXXXXX";
+    // A short name beside the target: target + suffix could pass the 255-byte name limit.
+    const fs::path directory = fs::path(target_).parent_path();
+    std::string pattern = (directory / ".pernard-XXXXXX").string();
     descriptor_ = mkstemp(pattern.data());
     if (descriptor_ >= 0) temporary_ = pattern;
 #endif

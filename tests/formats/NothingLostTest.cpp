@@ -7,6 +7,7 @@
 
 #include "cli/CliCommands.h"
 #include "formats/FavoritesReader.h"
+#include "formats/FavoritesWriter.h"
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 #include "support/Doubles.h"
@@ -134,4 +135,25 @@ TEST_F(NothingLostTest, ASavedShiftJisFileNeverReadsBackAsUtf8) {
     std::string error;
     ASSERT_TRUE(ReadNetscapeFile(again.model, true, saved, urls, error));
     EXPECT_EQ(again.model.glName[1], "ﾃｩ");
+}
+
+TEST_F(NothingLostTest, SavesGoOnlyToFullPathsAndLongNamesStillFit) {
+    ASSERT_TRUE(Load("a.htm", "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n"));
+    // A root whose file name was edited into a relative one is not written into whatever
+    // directory the program runs in.
+    t.model.glVisit[0] = "relative.htm";
+    EXPECT_FALSE(Save(Answer::Yes));
+    EXPECT_EQ(t.prompts.messages.back(), "保存先はフルパスで指定してください : relative.htm");
+
+    // 83 kanji make a 249-byte name: with ".url" it fits the 255-byte limit, and so must the
+    // temporary file the save goes through.
+    std::string name;
+    for (int k = 0; k < 83; ++k) name += "漢";
+    t.model.glName[1] = name;
+    t.model.Tree().SetText(t.model.glNode[1], name);
+    const auto favorites = temp.Path() / "Favorites";
+    std::filesystem::create_directories(favorites);
+    ASSERT_TRUE(SaveFavorite(t.model, favorites.string(), 0));
+    EXPECT_TRUE(std::filesystem::exists(favorites / (name + ".url")));
+    EXPECT_EQ(t.status.panel[0], "OK : 1  NG : 0");
 }

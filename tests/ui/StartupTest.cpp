@@ -16,7 +16,11 @@ TEST_F(UiTest, WindowsAreCreatedInOrderAndTheEditionIsSetUp) {
                                     "TFormDirectory", "TFormLog", "TFormURLLIST", "TFormArHTTP",
                                     "TFormVersion", "TFormMessage", "TFormMemo", "TFormBookmark"}));
     EXPECT_EQ(Main().windowTitle(), "ペルナード");
-    EXPECT_EQ(QApplication::applicationDisplayName(), "ﾍﾟﾙﾅｰﾄﾞ");
+    EXPECT_EQ(ui::ApplicationTitle(), "ﾍﾟﾙﾅｰﾄﾞ");
+    // Window titles are exactly their captions: Qt adds nothing to them.
+    EXPECT_TRUE(QApplication::applicationDisplayName().isEmpty() ||
+                QApplication::applicationDisplayName() == QApplication::applicationName());
+    EXPECT_EQ(Main().windowTitle(), "ペルナード");
     for (const char* hidden :
          {"MenuBrowser", "PMenuText", "MenuOption", "MenuDebug", "MenuClose"}) {
         EXPECT_FALSE(Main().Item(hidden)->isVisible()) << hidden;
