@@ -1,6 +1,8 @@
 #include "formats/FavoritesWriter.h"
 
 #include <cstdio>
+#include <memory>
+#include <unordered_set>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -78,15 +80,37 @@ std::string FileNameOf(const std::string& name, bool keptBytesBelong) {
     return fileName;
 }
 
+// The names used so far in one directory, compared without regard to letter case as Windows
+// does: a later entry whose name is taken gets "name (2)", "name (3)", ...
+class NamesInDirectory {
+public:
+    // The name to use for `name` (a file name without ".url", or a directory name).
+    std::string Claim(const std::string& name, const char* suffix) {
+        std::string chosen = name;
+        for (int n = 2; !used_.insert(LowerAscii(chosen + suffix)).second; ++n) {
+            chosen = name + " (" + std::to_string(n) + ")";
+        }
+        return chosen;
+    }
+
+private:
+    std::unordered_set<std::string> used_;
+};
+
 ShortcutWrite WriteShortcut(BmLogic& model, const std::string& directory, int index,
-                            bool keptBytesBelong) {
-    const std::string name =
+                            bool keptBytesBelong, NamesInDirectory* names = nullptr,
+                            std::string* renamed = nullptr) {
+    const std::string wanted =
         FileNameOf(model.glName[static_cast<std::size_t>(index)], keptBytesBelong);
-    if (!IsUsableFileName(name)) return ShortcutWrite::Unusable;
+    if (!IsUsableFileName(wanted)) return ShortcutWrite::Unusable;
+    const std::string name = names != nullptr ? names->Claim(wanted, ".url") : wanted;
+    if (renamed != nullptr) *renamed = name == wanted ? std::string() : name;
     const std::string path = JoinPath(directory, name + ".url");
     // A link where the file goes is replaced, never written through.
     if (IsLink(path) && std::remove(path.c_str()) != 0) return ShortcutWrite::Failed;
     SafeFileWriter file;
+    // Many shortcuts go into one directory: it is synced once, when all are written.
+    if (names != nullptr) file.LeaveDirectorySync();
     if (!file.Open(path)) return ShortcutWrite::Failed;
     file.Write(ShortcutFileText(model.glUrl[static_cast<std::size_t>(index)]));
     return file.Commit() ? ShortcutWrite::Written : ShortcutWrite::Failed;
@@ -94,33 +118,46 @@ ShortcutWrite WriteShortcut(BmLogic& model, const std::string& directory, int in
 
 struct TreeCounts {
     int written = 0;
-    int failed = 0;     // every entry that is not on the disk, listed in the check log
+    int failed = 0;        // every entry that is not on the disk, listed in the check log
     int diskFailures = 0;  // of those, the ones the disk refused
+    int renamed = 0;       // written under a free name, listed in the check log
 };
 
 // Writes the entries of root `root` below `target`, a directory per folder.
 TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int root) {
     TreeCounts counts;
-    // One level per open folder: its index, its directory, and whether it could be used.
+    // One level per open folder: its index, its directory, whether it could be used, and the
+    // names given in it so far.
     struct OpenFolder {
         int index;
         std::string directory;
         bool usable;
+        std::shared_ptr<NamesInDirectory> names;
     };
     std::vector<OpenFolder> open;
+    std::vector<std::string> written{target};  // each directory shortcuts went into
+    NamesInDirectory topNames;
     const bool keptBytesBelong = model.glAdd[static_cast<std::size_t>(root)] == kSourceFavorites;
     const int count = std::min(model.glCT, model.Tree().Count());
+    auto renamedEntry = [&](int i, const std::string& name) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        model.GetPorts().diagnostics->AppendCheckLog(CheckLogLine(model.glUrl[k], name));
+        ++counts.renamed;
+    };
     for (int i = root + 1; i < count && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
         while (!open.empty() && model.gloya[k] < open.back().index) open.pop_back();
         const std::string& directory = open.empty() ? target : open.back().directory;
         const bool parentUsable = open.empty() || open.back().usable;
+        NamesInDirectory& names = open.empty() ? topNames : *open.back().names;
         if (model.glUrl[k] != kFolderMarker) {
+            std::string renamed;
             const ShortcutWrite result =
-                parentUsable ? WriteShortcut(model, directory, i, keptBytesBelong)
+                parentUsable ? WriteShortcut(model, directory, i, keptBytesBelong, &names, &renamed)
                              : ShortcutWrite::Unusable;
             if (result == ShortcutWrite::Written) {
                 ++counts.written;
+                if (!renamed.empty()) renamedEntry(i, renamed);
             } else {
                 ReportWriteError(model, i);
                 ++counts.failed;
@@ -128,32 +165,41 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
             }
             continue;
         }
-        const std::string folderName = FileNameOf(model.glName[k], keptBytesBelong);
-        bool usable = parentUsable && IsUsableFileName(folderName);
+        const std::string wanted = FileNameOf(model.glName[k], keptBytesBelong);
+        bool usable = parentUsable && IsUsableFileName(wanted);
+        const std::string folderName = usable ? names.Claim(wanted, "") : wanted;
         const std::string folder = usable ? JoinPath(directory, folderName) : std::string();
         if (usable) {
             std::error_code error;
             fs::create_directory(folder, error);  // an existing directory is fine
             // Never write through a link to somewhere else.
             usable = !error && !IsLink(folder) && fs::is_directory(folder, error);
-            if (!usable) {
-                ++counts.diskFailures;
-            }
+            if (!usable) ++counts.diskFailures;
+            if (usable && folderName != wanted) renamedEntry(i, folderName);
+            if (usable) written.push_back(folder);
         }
         if (!usable) {
             ReportWriteError(model, i);
             ++counts.failed;
         }
-        open.push_back(OpenFolder{i, folder, usable});
+        open.push_back(OpenFolder{i, folder, usable, std::make_shared<NamesInDirectory>()});
+    }
+    // The new files count as saved once their directories' entries are on the disk.
+    for (const std::string& directory : written) {
+        if (!SyncDirectory(directory)) ++counts.diskFailures;
     }
     return counts;
 }
 
 void ReportCounts(BmLogic& model, const TreeCounts& counts) {
     const Ports& ports = model.GetPorts();
-    if (counts.failed > 0) {
-        char text[64];
-        std::snprintf(text, sizeof text, "保存エラー : %d 件", counts.failed);
+    if (counts.failed > 0 || counts.renamed > 0) {
+        char text[96];
+        if (counts.failed > 0) {
+            std::snprintf(text, sizeof text, "保存エラー : %d 件", counts.failed);
+        } else {
+            std::snprintf(text, sizeof text, "名前を変えて保存 : %d 件", counts.renamed);
+        }
         ports.diagnostics->SetCheckLogStatus(text);
         ports.diagnostics->ShowCheckLog();
     }

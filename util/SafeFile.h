@@ -26,6 +26,9 @@ public:
     // Flushes, syncs and renames the temporary file over the target. False (and the target
     // untouched) when anything failed on the way.
     bool Commit();
+    // Commit leaves the sync of the directory to the caller, who writes many files into one
+    // directory and syncs it once (SyncDirectory) before counting them as saved.
+    void LeaveDirectorySync() { syncDirectory_ = false; }
 
 private:
     void Abandon();
@@ -34,6 +37,7 @@ private:
     std::string temporary_;
     int descriptor_ = -1;
     bool failed_ = false;
+    bool syncDirectory_ = true;
 };
 
 }  // namespace pernard

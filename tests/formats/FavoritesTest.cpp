@@ -156,6 +156,28 @@ TEST_F(FavoritesTest, WriteAndReadBack) {
     EXPECT_EQ(before, after);
 }
 
+TEST_F(FavoritesTest, NamesThatCollideWithoutRegardToCaseGetFreeNames) {
+    ASSERT_TRUE(ReadNetscapeFile(
+        t.model, true,
+        temp.Write("in.htm", "<TITLE>T</TITLE>\n<DL><p>\n"
+                             "<DT><H3>News</H3>\n<DL><p>\n<DT><A HREF=\"http://1/\">A</A>\n</DL><p>\n"
+                             "<DT><H3>news</H3>\n<DL><p>\n<DT><A HREF=\"http://2/\">a</A>\n</DL><p>\n"
+                             "<DT><A HREF=\"http://3/\">Page</A>\n<DT><A HREF=\"http://4/\">PAGE</A>\n"
+                             "<DT><A HREF=\"http://5/\">page</A>\n"),
+        urls, error));
+    const std::string target = (temp.Path() / "Favorites").string();
+    fs::create_directories(target);
+    t.settings.noOverwriteQuestion = true;
+    ASSERT_TRUE(SaveFavorite(t.model, target, 0));
+    EXPECT_EQ(t.status.panel[0], "OK : 5  NG : 0");
+    EXPECT_EQ(ReadBytes(target + "/News/A.url"), Shortcut("http://1/"));
+    EXPECT_EQ(ReadBytes(target + "/news (2)/a.url"), Shortcut("http://2/"));
+    EXPECT_EQ(ReadBytes(target + "/PAGE (2).url"), Shortcut("http://4/"));
+    EXPECT_EQ(ReadBytes(target + "/page (3).url"), Shortcut("http://5/"));
+    EXPECT_EQ(t.diagnostics.checkLog.size(), 3u);
+    EXPECT_EQ(t.diagnostics.checkLogStatus, "名前を変えて保存 : 3 件");
+}
+
 TEST_F(FavoritesTest, NamesThatCannotBeFileNamesWriteNothingAnywhere) {
     ASSERT_TRUE(ReadNetscapeFile(
         t.model, true,
@@ -176,17 +198,20 @@ TEST_F(FavoritesTest, NamesThatCannotBeFileNamesWriteNothingAnywhere) {
     EXPECT_EQ(t.status.panel[0], "OK : 3  NG : 4");
     EXPECT_EQ(t.diagnostics.checkLogStatus, "保存エラー : 4 件");
     EXPECT_TRUE(t.diagnostics.checkLogShown);
-    ASSERT_EQ(t.diagnostics.checkLog.size(), 4u);
+    ASSERT_EQ(t.diagnostics.checkLog.size(), 5u);
     EXPECT_EQ(t.diagnostics.checkLog[0], "http://escape/" + std::string(46, ' ') + " ../x");
     EXPECT_FALSE(fs::exists(temp.Path() / "out" / "x.url"));
     EXPECT_FALSE(fs::exists(temp.Path() / "out" / "in.url"));
-    EXPECT_EQ(ReadBytes(target + "/twin.url"), Shortcut("http://same/2"));
+    // Two bookmarks of one name: the later one gets a free name and is listed, never lost.
+    EXPECT_EQ(ReadBytes(target + "/twin.url"), Shortcut("http://same/1"));
+    EXPECT_EQ(ReadBytes(target + "/twin (2).url"), Shortcut("http://same/2"));
+    EXPECT_EQ(t.diagnostics.checkLog[4], "http://same/2" + std::string(47, ' ') + " twin (2)");
     EXPECT_TRUE(fs::is_directory(target + "/empty folder"));
     std::size_t files = 0;
     for (auto it = fs::recursive_directory_iterator(temp.Path() / "out");
          it != fs::recursive_directory_iterator(); ++it)
         ++files;
-    EXPECT_EQ(files, 4u);  // Favorites, fine.url, twin.url, empty folder
+    EXPECT_EQ(files, 5u);  // Favorites, fine.url, twin.url, twin (2).url, empty folder
 }
 
 TEST_F(FavoritesTest, OverwriteSaveOfAMissingDirectoryCreatesNothing) {
