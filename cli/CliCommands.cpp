@@ -145,7 +145,9 @@ public:
             const bool isDirectory = std::filesystem::is_directory(sources[k], error);
             const bool read =
                 isDirectory ? ReadFavorites(model_, k == 0, sources[k], errorText, urlCount)
-                            : ReadNetscapeFile(model_, k == 0, sources[k], urlCount, errorText);
+                : IsShortcutFileName(sources[k])
+                    ? ReadShortcutFile(model_, k == 0, sources[k], errorText, urlCount)
+                    : ReadNetscapeFile(model_, k == 0, sources[k], urlCount, errorText);
             if (!read) {
                 err << "エラー " << errorText << '\n';
                 ok = false;

@@ -248,4 +248,49 @@ bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
     return result;
 }
 
+bool IsShortcutFileName(const std::string& path) {
+    return HasShortcutExtension(fs::path(path).filename().string());
+}
+
+bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
+                      std::string& errorText, int& urlCount) {
+    urlCount = 0;
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) {
+        errorText = "Not Found Bookmark : " + path;
+        model.GetPorts().prompts->ShowMessage(errorText);
+        return false;
+    }
+    if (complete && !model.ResetEntryTable(errorText)) return false;
+    const std::string directory = fs::absolute(path, error).parent_path().string();
+    const std::string name = fs::path(path).filename().string();
+    model.glSource = kSourceFavorites;
+    model.glDepth = 0;
+    model.glLevel.fill(0);
+    if (!model.PrepareSlot()) {
+        errorText = kUrlMaxMessage;
+        return false;
+    }
+    std::size_t slot = static_cast<std::size_t>(model.glCT);
+    model.glUrl[slot] = kFolderMarker;
+    model.glName[slot] = directory;
+    if (!model.AddEntry(true, false, directory, directory)) return false;
+    ++model.glCT;
+    const int root = model.glCT - 1;
+    model.SetRootCharset(root, kCp932);
+    if (!model.PrepareSlot()) {
+        errorText = kUrlMaxMessage;
+        model.MarkRootPartial(root);
+        return false;
+    }
+    slot = static_cast<std::size_t>(model.glCT);
+    model.glUrl[slot] = ReadShortcutUrl(path);
+    model.glName[slot] = name.substr(0, name.size() - 4);
+    model.glDepth = 1;
+    if (!model.AddEntry(false, true, model.glName[slot], directory)) return false;
+    ++model.glCT;
+    urlCount = 1;
+    return true;
+}
+
 }  // namespace pernard

@@ -21,4 +21,12 @@ std::string ShortcutUrlFromText(std::string_view text);
 bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
                    std::string& errorText, int& urlCount);
 
+// Reads one shortcut file as a collection of that one bookmark: a Favorites root for the
+// file's directory (so that an overwrite save writes the shortcut back there) holding it.
+bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
+                      std::string& errorText, int& urlCount);
+
+// True for a file name that ends in ".url" in any letter case.
+bool IsShortcutFileName(const std::string& path);
+
 }  // namespace pernard

@@ -359,6 +359,12 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
     model.Tree().EndBulk();
     urlCount = parser.UrlCount();
     if (!result && !parser.ErrorText().empty()) errorText = parser.ErrorText();
+    if (result && !parser.FoundStructure()) {
+        // Neither a title nor a folder nor a bookmark: not a bookmark file (a JSON export, a
+        // text file). Nothing was added; the read says so instead of passing for an empty one.
+        errorText = kNoBookmarksMessage;
+        result = false;
+    }
     ports.progress->Close();
     return result;
 }

@@ -11,6 +11,7 @@
 namespace pernard {
 
 inline constexpr const char* kUrlMaxMessage = "URL MAX !!  設定のMAX値を修正して下さい";
+inline constexpr const char* kNoBookmarksMessage = "0 件 : ブックマークが見つかりません";
 
 // The fields of one anchor line.
 struct AnchorFields {
@@ -38,6 +39,8 @@ public:
     // False stops the read; errorText then says why (it may stay empty).
     bool ParseBookmarkLine(const std::string& line);
     int UrlCount() const { return urlCount_; }
+    // True once the file showed a title, a folder or a bookmark.
+    bool FoundStructure() const { return hasRoot_; }
     const std::string& ErrorText() const { return errorText_; }
     // The read stops early, or lost part of a line: the root keeps only part of the file.
     void MarkPartial();

@@ -19,14 +19,29 @@ bool StartupRead(BmLogic& model, int& urlCount) {
     std::error_code error;
     std::string errorText;
     bool complete = true;
+    // A source that is named but cannot be read says so in panel 0: an empty window alone
+    // would not tell why.
+    auto unreadable = [&](const std::string& text) {
+        ports.status->SetPanel(0, "エラー " + text);
+        return false;
+    };
     if (settings.StartupSourceKind() == StartupSource::InternetExplorer) {
         const std::string directory = settings.StartupFavoritesDirectory();
-        if (directory.empty() || !fs::is_directory(directory, error)) return false;
+        if (directory.empty()) return false;
+        if (!fs::is_directory(directory, error)) {
+            return unreadable("ディレクトリが存在しません : " + directory);
+        }
         complete = ReadFavorites(model, true, directory, errorText, urlCount);
     } else {
         const std::string file = settings.StartupBookmarkFile();
-        if (file.empty() || !fs::is_regular_file(file, error)) return false;
-        complete = ReadNetscapeFile(model, true, file, urlCount, errorText);
+        if (file.empty()) return false;
+        if (!fs::is_regular_file(file, error)) {
+            return unreadable(fs::exists(file, error) ? "ブックマークファイルとして読めません : " + file
+                                                      : "Not Found Bookmark : " + file);
+        }
+        complete = IsShortcutFileName(file)
+                       ? ReadShortcutFile(model, true, file, errorText, urlCount)
+                       : ReadNetscapeFile(model, true, file, urlCount, errorText);
     }
     // A read that stopped early says so: the table holds only part of the source.
     char text[64];

@@ -20,7 +20,7 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
     setWindowTitle("ディレクトリ選択");
     setSizeGripEnabled(true);
     resize(324, 354);
-    RestoreGeometry(this, "fmDirect", true);
+    RestoreGeometry(this, "fmDirect", true, parent);
 
     auto* menu = new QMenuBar(this);
     menu->addAction("閉じる(&C)", this, &QDialog::accept);

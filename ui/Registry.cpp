@@ -55,7 +55,8 @@ void Registry::WriteCheck(const char* section, const QString& name, bool on) {
 
 void Registry::Sync() { Store().sync(); }
 
-void RestoreGeometry(QWidget* window, const QString& prefix, bool withSize) {
+void RestoreGeometry(QWidget* window, const QString& prefix, bool withSize,
+                     const QWidget* centreOn) {
     // Whatever the stored values, the window comes back whole and on the screen.
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -67,9 +68,12 @@ void RestoreGeometry(QWidget* window, const QString& prefix, bool withSize) {
             Registry::ReadInteger(kWindowSection, prefix + ".Height", height, 80, area.height());
         window->resize(width, height);
     }
+    // With no position stored, the window opens in the middle of the screen (or of its owner).
+    const QRect around = centreOn != nullptr ? centreOn->geometry() : area;
+    const QPoint centred = around.center() - QPoint(width / 2, height / 2);
     // Enough of the window stays on the screen to grab it: its top edge, and 100 pixels across.
-    const int left = Registry::ReadInteger(kWindowSection, prefix + ".Left", window->x());
-    const int top = Registry::ReadInteger(kWindowSection, prefix + ".Top", window->y());
+    const int left = Registry::ReadInteger(kWindowSection, prefix + ".Left", centred.x());
+    const int top = Registry::ReadInteger(kWindowSection, prefix + ".Top", centred.y());
     window->move(qBound(area.left() - width + 100, left, area.right() - 100),
                  qBound(area.top(), top, area.bottom() - 50));
 }

@@ -119,3 +119,22 @@ TEST(Cli, NoEmptyFoldersCleansEachRead) {
     EXPECT_EQ(run.out.find("Empty"), std::string::npos);
     EXPECT_NE(run.err.find("削除フォルダー ： 1 件"), std::string::npos);
 }
+
+TEST(Cli, WhatIsNoBookmarkFileSaysSo) {
+    TempDir temp;
+    // A JSON export holds no bookmark structure: 0 entries and a failure, not an empty success.
+    const std::string json = temp.Write("bookmarks.json", "{\"roots\": {\"bookmark_bar\": {}}}\n");
+    CliRun run = RunWith({"list", json});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("ブックマークが見つかりません"), std::string::npos);
+    // A single shortcut is a collection of that one bookmark, under its directory.
+    const std::string shortcut =
+        temp.Write("Links/Example.URL", "[InternetShortcut]\r\nURL=http://example.com/\r\n");
+    run = RunWith({"list", shortcut});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("0\t-1\troot\t" + (temp.Path() / "Links").string()), std::string::npos);
+    EXPECT_NE(run.out.find("1\t0\turl\tExample\thttp://example.com/"), std::string::npos);
+    run = RunWith({"list", (temp.Path() / "missing.htm").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Not Found Bookmark"), std::string::npos);
+}

@@ -3,9 +3,12 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 
 #include "UiFixture.h"
+#include "ui/BmDirectory.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -70,4 +73,20 @@ TEST_F(NewUserTest, TheMaxUrlFieldTakesTheFocusBackEveryTime) {
         QTest::qWait(10);
         EXPECT_EQ(settings.focusWidget(), settings.EditMaxURL) << round;
     }
+}
+
+TEST_F(UiTest, AStartUpSourceThatCannotBeReadSaysSoInTheStatusBar) {
+    const std::string missing = (temp.Path() / "missing.htm").string();
+    Start(ui::StartupOverride{StartupSource::Netscape, missing});
+    EXPECT_EQ(Main().Panel(0), QString::fromStdString("エラー Not Found Bookmark : " + missing));
+    EXPECT_EQ(Model().glCT, 0);
+}
+
+TEST_F(UiTest, WindowsWithoutStoredPlacesOpenCentred) {
+    Start();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((Main().geometry().center() - screen.center()).manhattanLength(), 4);
+    EXPECT_EQ(Main().size(), QSize(657, 465));
+    const QRect chooser = app->FormDirectory->geometry();
+    EXPECT_LE((chooser.center() - Main().geometry().center()).manhattanLength(), 4);
 }
