@@ -1,5 +1,7 @@
 #include "cli/CliCommands.h"
 
+#include "util/CodePage.h"
+
 #include <charconv>
 
 #include <filesystem>
@@ -19,7 +21,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"
     "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root N]\n"
-    "LOAD OPTIONS: --max-url N  --skip-duplicates  --no-empty-folders\n"
+    "LOAD OPTIONS: --max-url N  --encoding NAME  --skip-duplicates  --no-empty-folders\n"
     "A SOURCE is a bookmark file or a Favorites directory.\n";
 
 // The whole help, as the manual page pernard-cli(1) gives it.
@@ -41,6 +43,10 @@ constexpr const char* kHelp =
     "\n"
     "LOAD OPTIONS\n"
     "  --max-url N          room for N entries (default 1000000)\n"
+    "  --encoding NAME      the encoding of bookmark files that neither start with a byte\n"
+    "                       order mark nor declare a charset: Shift_JIS, UTF-8, EUC-JP, GBK,\n"
+    "                       Big5, EUC-KR, Windows-1252, ... (default: UTF-8 when the file is\n"
+    "                       valid UTF-8, else Shift_JIS)\n"
     "  --skip-duplicates    leave out a URL that was read before\n"
     "  --no-empty-folders   remove folders with no URL below them after each read\n"
     "SAVE OPTIONS\n"
@@ -62,6 +68,7 @@ struct LoadOptions {
     std::string maxUrl = "1000000";
     bool skipDuplicates = false;
     bool noEmptyFolders = false;
+    std::string encoding;
     std::vector<std::string> sources;
     // save only
     std::string toFile;
@@ -94,6 +101,12 @@ bool ParseLoadOptions(const std::vector<std::string>& arguments, LoadOptions& op
             if (!TakeValue(arguments, k, options.toFavorites, err)) return false;
         } else if (saving && argument == "--root") {
             if (!TakeValue(arguments, k, options.root, err)) return false;
+        } else if (argument == "--encoding") {
+            if (!TakeValue(arguments, k, options.encoding, err)) return false;
+            if (CanonicalCharset(options.encoding).empty()) {
+                err << "unknown encoding: " << options.encoding << '\n';
+                return false;
+            }
         } else if (argument == "--skip-duplicates") {
             options.skipDuplicates = true;
         } else if (argument == "--no-empty-folders") {
@@ -130,6 +143,7 @@ public:
         settings_.maxUrl = options.maxUrl;
         settings_.skipDuplicates = options.skipDuplicates;
         settings_.noEmptyFolders = options.noEmptyFolders;
+        settings_.encoding = options.encoding;
     }
     BmLogic& Model() { return model_; }
     // Entries a save could not write.

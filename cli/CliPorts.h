@@ -72,8 +72,10 @@ public:
     bool skipDuplicates = false;
     bool noEmptyFolders = false;
     bool noOverwriteQuestion = true;
+    std::string encoding;
 
     std::string MaxUrlText() const override { return maxUrl; }
+    std::string FallbackEncoding() const override { return encoding; }
     bool SkipDuplicateUrls() const override { return skipDuplicates; }
     bool NoEmptyFolders() const override { return noEmptyFolders; }
     bool DebugCheck() const override { return false; }

@@ -101,7 +101,7 @@ std::string DeclaredCharset(const std::string& line) {
     return line.substr(start, end - start);
 }
 
-SniffedEncoding SniffEncoding(const std::string& path) {
+SniffedEncoding SniffEncoding(const std::string& path, const std::string& fallback) {
     SniffedEncoding result;
     if (StartsWithUtf8Bom(path)) {
         result.charset = kUtf8;
@@ -111,6 +111,11 @@ SniffedEncoding SniffEncoding(const std::string& path) {
     const std::string declared = CanonicalCharset(DeclaredCharsetBeforeFirstList(path));
     if (!declared.empty()) {
         result.charset = declared;
+        return result;
+    }
+    const std::string chosen = CanonicalCharset(fallback);
+    if (!chosen.empty()) {
+        result.charset = chosen;
         return result;
     }
     result.charset = IsUtf8WithMultiByte(path) ? kUtf8 : kCp932;

@@ -12,9 +12,10 @@ struct SniffedEncoding {
 };
 
 // In this order: a UTF-8 byte order mark means UTF-8; a charset declared in a META line before
-// the first <DL> is taken when the converter knows it; a file that is valid UTF-8 and holds at
-// least one multi-byte sequence is UTF-8; anything else is CP932.
-SniffedEncoding SniffEncoding(const std::string& path);
+// the first <DL> is taken when the converter knows it; then `fallback` (a charset label) when
+// it is given and known; else a file that is valid UTF-8 and holds at least one multi-byte
+// sequence is UTF-8, and anything else is CP932.
+SniffedEncoding SniffEncoding(const std::string& path, const std::string& fallback = {});
 
 // The charset named by "charset=" in a line holding a META tag, or an empty text.
 std::string DeclaredCharset(const std::string& line);

@@ -301,7 +301,7 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
         ports.prompts->ShowMessage(errorText);
         return false;
     }
-    const SniffedEncoding encoding = SniffEncoding(path);
+    const SniffedEncoding encoding = SniffEncoding(path, ports.settings->FallbackEncoding());
     reader.Skip(encoding.bomLength);
     TextDecoder decoder(encoding.charset);
 

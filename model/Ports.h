@@ -83,6 +83,9 @@ public:
     virtual std::string AdditionalBookmarkFile() const { return {}; }
     virtual void SetAdditionalBookmarkFile(const std::string& /*path*/) {}
     virtual std::string AdditionalFavoritesDirectory() const { return {}; }
+    // 文字コード: the encoding of bookmark files with neither a byte order mark nor a charset
+    // declaration, as a label ("Shift_JIS", "GBK", ...); empty for the automatic rule.
+    virtual std::string FallbackEncoding() const { return {}; }
 };
 
 // The five texts of the URL dialog; dates as seconds texts.

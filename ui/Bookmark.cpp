@@ -163,6 +163,16 @@ QWidget* TFormBookmark::BuildBookmarkPage() {
     maxRow->addWidget(new QLabel("件", page));
     maxRow->addStretch();
     checks->addLayout(maxRow);
+    // 文字コード: for files that neither start with a byte order mark nor declare a charset.
+    auto* encodingRow = new QHBoxLayout;
+    ComboEncoding = new QComboBox(page);
+    ComboEncoding->setObjectName("ComboEncoding");
+    ComboEncoding->addItems({"自動", "Shift_JIS", "UTF-8", "EUC-JP", "GBK", "Big5", "EUC-KR",
+                             "Windows-1252"});
+    encodingRow->addWidget(new QLabel("文字コード", page));
+    encodingRow->addWidget(ComboEncoding);
+    encodingRow->addStretch();
+    checks->addLayout(encodingRow);
     lower->addLayout(checks, 1);
     RadioBrowser = new RadioGroup("起動時に読み込む", {"NetScape", "Internet Explorer"}, page);
     RadioBrowser->setObjectName("RadioBrowser");
@@ -394,6 +404,8 @@ void TFormBookmark::LoadSettings() {
     CheckProxy->setChecked(Registry::ReadCheck(s, "fmBookmark.CkProxy", false));
     CheckControl->setChecked(Registry::ReadCheck(s, "fmBookmark.CkControl", false));
     CheckEmpty->setChecked(Registry::ReadCheck(s, "fmBookmark.CkEmpty", false));
+    const int encoding = ComboEncoding->findText(Registry::ReadText(s, "fmBookmark.Encoding", ""));
+    ComboEncoding->setCurrentIndex(encoding < 0 ? 0 : encoding);
     EditIPAddress->setText(Registry::ReadText(s, "fmBookmark.IPAddress", ""));
     EditPort->setText(Registry::ReadText(s, "fmBookmark.Port", ""));
     EditSysDir->setText(Registry::ReadText(s, "fmBookmark.SysDir", EditSysDir->text()));
@@ -424,6 +436,8 @@ void TFormBookmark::SaveSettings() {
     Registry::WriteCheck(s, "fmBookmark.CkUwagaki", CheckUwagaki->isChecked());
     Registry::WriteCheck(s, "fmBookmark.CkShoujun", CheckShoujun->isChecked());
     Registry::WriteCheck(s, "fmBookmark.CkEmpty", CheckEmpty->isChecked());
+    Registry::WriteText(s, "fmBookmark.Encoding",
+                        ComboEncoding->currentIndex() <= 0 ? QString() : ComboEncoding->currentText());
     Registry::WriteCheck(s, "fmBookmark.CkProxy", CheckProxy->isChecked());
     Registry::WriteCheck(s, "fmBookmark.CkControl", CheckControl->isChecked());
     Registry::WriteText(s, "fmBookmark.IPAddress", EditIPAddress->text());
@@ -474,6 +488,12 @@ bool TFormBookmark::CheckSystemDirectory(const std::function<void(const QString&
 std::string TFormBookmark::MaxUrlText() const { return EditMaxURL->text().toStdString(); }
 bool TFormBookmark::SkipDuplicateUrls() const { return CheckChoufuku->isChecked(); }
 bool TFormBookmark::NoEmptyFolders() const { return CheckEmpty->isChecked(); }
+
+std::string TFormBookmark::FallbackEncoding() const {
+    // The first item, 自動, is the automatic rule.
+    return ComboEncoding->currentIndex() <= 0 ? std::string()
+                                              : ComboEncoding->currentText().toStdString();
+}
 bool TFormBookmark::DebugCheck() const { return CheckDebug->isChecked(); }
 void TFormBookmark::SetDebugCheck(bool on) { CheckDebug->setChecked(on); }
 bool TFormBookmark::NoOverwriteQuestion() const { return CheckUwagaki->isChecked(); }

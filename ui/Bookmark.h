@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -57,6 +58,7 @@ public:
     std::string MaxUrlText() const override;
     bool SkipDuplicateUrls() const override;
     bool NoEmptyFolders() const override;
+    std::string FallbackEncoding() const override;
     bool DebugCheck() const override;
     void SetDebugCheck(bool on) override;
     bool NoOverwriteQuestion() const override;
@@ -95,6 +97,7 @@ public:
     QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6, *Button7, *Button8,
         *Button9;
     QLineEdit *EditBookmark1, *EditBookmark2, *EditIE1, *EditIE2, *EditMaxURL;
+    QComboBox* ComboEncoding;  // 文字コード
     QLineEdit *EditIPAddress, *EditPort, *EditSysDir, *EditEditor, *EditLinkDir;
     QLineEdit *EditComment, *EditTitle, *EditH1, *EditURL, *EditAdd, *EditVisit, *EditLast;
     QCheckBox *CheckChoufuku, *CheckUwagaki, *CheckShoujun, *CheckProxy, *CheckControl, *CheckEmpty,

@@ -90,7 +90,8 @@ std::string CanonicalCharset(std::string_view label) {
         name == "cp932" || name == "x-ms-cp932") {
         return kCp932;
     }
-    if (name == "x-mac-roman" || name == "macintosh" || name == "mac" || name == "x-mac") {
+    if (name == "x-mac-roman" || name == "macintosh" || name == "mac" || name == "x-mac" ||
+        name == "x-mac-system") {
         return "MACINTOSH";
     }
     if (name == "iso-8859-1" || name == "latin1" || name == "us-ascii" || name == "ascii") {

@@ -138,3 +138,15 @@ TEST(Cli, WhatIsNoBookmarkFileSaysSo) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Not Found Bookmark"), std::string::npos);
 }
+
+TEST(Cli, AnEncodingForFilesThatDoNotSay) {
+    TempDir temp;
+    const std::string gbk = temp.Write("gbk.htm", "<TITLE>T</TITLE>\n<DL><p>\n"
+                                                  "<DT><A HREF=\"http://cn/\">\xD6\xD0\xB9\xFA</A>\n");
+    CliRun run = RunWith({"list", "--encoding", "GBK", gbk});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("中国"), std::string::npos);
+    run = RunWith({"list", "--encoding", "no-such-encoding", gbk});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("unknown encoding"), std::string::npos);
+}

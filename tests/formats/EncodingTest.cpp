@@ -92,3 +92,23 @@ TEST(Encoding, DeclaredCharsetIsTakenFromMetaLinesOnly) {
     EXPECT_EQ(DeclaredCharset("<meta charset='euc-jp'/>"), "euc-jp");
     EXPECT_EQ(DeclaredCharset("<DT><A HREF=\"http://x/?charset=utf-8\">"), "");
 }
+
+TEST(Encoding, TheChosenEncodingReadsFilesThatDoNotSay) {
+    TempDir temp;
+    const std::string gbk = temp.Write("gbk.htm", "<TITLE>\xD6\xD0\xCE\xC4</TITLE>\n<DL><p>\n"
+                                                  "<DT><A HREF=\"http://cn/\">\xD6\xD0\xB9\xFA</A>\n");
+    TestModel t;
+    int urls = 0;
+    std::string error;
+    t.settings.fallbackEncoding = "GBK";
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, gbk, urls, error));
+    EXPECT_EQ(t.model.glName[0], "中文");
+    EXPECT_EQ(t.model.glName[1], "中国");
+    // A declaration still wins over the setting, and browsers' own labels are known.
+    const std::string declared = temp.Write(
+        "mac.htm", "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=X-MAC-SYSTEM\">\n"
+                   "<TITLE>caf\x8E</TITLE>\n");
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, declared, urls, error));
+    EXPECT_EQ(t.model.glName[0], "café");
+    EXPECT_EQ(CanonicalCharset("windows-31j"), kCp932);
+}

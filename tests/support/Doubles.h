@@ -95,6 +95,8 @@ public:
         additionalBookmarkFile = path;
     }
     std::string AdditionalFavoritesDirectory() const override { return additionalFavorites; }
+    std::string fallbackEncoding;
+    std::string FallbackEncoding() const override { return fallbackEncoding; }
 };
 
 // Answers every chooser with the next scripted name; an empty name cancels.

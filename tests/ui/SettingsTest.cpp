@@ -163,3 +163,17 @@ TEST_F(UiTest, GarbageSettingsStartWithDefaultsOnScreen) {
     Start();
     EXPECT_EQ(app->FormBookmark->EditMaxURL->text(), "1000");
 }
+
+TEST_F(UiTest, TheEncodingSettingIsKept) {
+    Store("Setting/fmBookmark.Encoding", "GBK");
+    Start();
+    EXPECT_EQ(app->FormBookmark->FallbackEncoding(), "GBK");
+    app->FormBookmark->ComboEncoding->setCurrentIndex(0);
+    EXPECT_EQ(app->FormBookmark->FallbackEncoding(), "");
+    app->FormBookmark->SaveSettings();
+    EXPECT_EQ(Stored("Setting/fmBookmark.Encoding"), "");
+    app.reset();
+    Store("Setting/fmBookmark.Encoding", "KOI8-nonsense");
+    Start();
+    EXPECT_EQ(app->FormBookmark->ComboEncoding->currentText(), "自動");
+}
