@@ -7,6 +7,7 @@
 
 #include "formats/EncodingSniffer.h"
 #include "formats/HtmlText.h"
+#include "formats/LineJoiner.h"
 #include "formats/LineReader.h"
 #include "util/CodePage.h"
 #include "util/Paths.h"
@@ -209,6 +210,7 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
         diagnostics.AppendReadingLog("<H1>");
         return true;
     }
+    if (tags.anchor && FindNoCase(line, "HREF") != std::string::npos) ++hrefLines_;
     if (!tags.listStart && !tags.term && !tags.listEnd) return true;
     if (tags.anchor && ParseHrefLine(line, anchor_, attributes_)) return ParseAnchor();
     if (tags.listEnd) {
@@ -232,6 +234,7 @@ void NetscapeReader::ListLine(const std::string& line) {
 
 bool NetscapeReader::ParseAnchor() {
     if (!EnsureRoot()) return false;
+    ++anchorsTaken_;
     AnchorFields& fields = anchor_;
     if (listedLines_ <= kMemoEchoLimit) ListLine(fields.beforeAnchor + " " + fields.name);
     if (model_.GetPorts().settings->SkipDuplicateUrls() && model_.UrlExists(fields.url)) {
@@ -328,11 +331,21 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
     std::string line;
     model.Tree().BeginBulk();
     std::size_t cutLines = 0;
-    while (reader.NextLine(raw)) {
-        line.clear();
-        decoder.Decode(raw, line);
-        model.EchoMemo(line);
-        if (!parser.ParseBookmarkLine(line)) {
+    LineJoiner joiner;
+    std::string entry;
+    bool more = true;
+    while (more) {
+        more = reader.NextLine(raw);
+        bool ready = false;
+        if (more) {
+            line.clear();
+            decoder.Decode(raw, line);
+            model.EchoMemo(line);
+            ready = joiner.Add(line, entry);
+        } else {
+            ready = joiner.Flush(entry);
+        }
+        if (ready && !parser.ParseBookmarkLine(entry)) {
             result = false;
             break;
         }
@@ -359,7 +372,12 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
     model.Tree().EndBulk();
     urlCount = parser.UrlCount();
     if (!result && !parser.ErrorText().empty()) errorText = parser.ErrorText();
-    if (result && !parser.FoundStructure()) {
+    if (result && parser.HrefLines() > 0 && parser.AnchorsTaken() == 0) {
+        // Anchors were there but none could be read: say so rather than pass for empty.
+        errorText = kUnreadAnchorsMessage;
+        diagnostics.AppendReadingLog(errorText);
+        result = false;
+    } else if (result && !parser.FoundStructure()) {
         // Neither a title nor a folder nor a bookmark: not a bookmark file (a JSON export, a
         // text file). Nothing was added; the read says so instead of passing for an empty one.
         errorText = kNoBookmarksMessage;

@@ -12,6 +12,8 @@ namespace pernard {
 
 inline constexpr const char* kUrlMaxMessage = "URL MAX !!  設定のMAX値を修正して下さい";
 inline constexpr const char* kNoBookmarksMessage = "0 件 : ブックマークが見つかりません";
+inline constexpr const char* kUnreadAnchorsMessage =
+    "0 件 : <A HREF> はありましたが、ブックマークとして読み取れませんでした";
 
 // The fields of one anchor line.
 struct AnchorFields {
@@ -41,6 +43,9 @@ public:
     int UrlCount() const { return urlCount_; }
     // True once the file showed a title, a folder or a bookmark.
     bool FoundStructure() const { return hasRoot_; }
+    // Lines that held an <A HREF, and anchors taken from them (duplicates skipped included).
+    int HrefLines() const { return hrefLines_; }
+    int AnchorsTaken() const { return anchorsTaken_; }
     const std::string& ErrorText() const { return errorText_; }
     // The read stops early, or lost part of a line: the root keeps only part of the file.
     void MarkPartial();
@@ -59,6 +64,8 @@ private:
     bool inComment_ = false;
     bool hasRoot_ = false;
     int root_ = -1;
+    int hrefLines_ = 0;
+    int anchorsTaken_ = 0;
     int urlCount_ = 0;
     int listedLines_ = 0;
     int skippedLines_ = 0;

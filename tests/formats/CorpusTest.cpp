@@ -64,6 +64,9 @@ const Expected kExpected[] = {
     // The second copy in this page has no TITLE line, so its folders join the first root.
     {"netscape405-two-exports-in-page-crlf.htm", 1, 21, 80},
     {"safari-export-fr-folded-tabs-netscape-go.htm", 1, 5, 3},
+    // Entries spread over several lines by a formatter or an exporter.
+    {"linkace-export-prettified-multiline-tags.html", 1, 0, 5},
+    {"chromium-test-redditsaver-one-tag-per-line.html", 1, 1, 2},
     {"synthetic-flat-1000-links-netscape-go.htm", 1, 0, 1000},
     {"not-a-bookmark-file-crlf-dscr.html", 0, 0, 0},
     {"pocket-export-ja-ul-li-not-netscape.html", 1, 0, 0},

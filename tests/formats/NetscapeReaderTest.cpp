@@ -140,11 +140,13 @@ TEST_F(NetscapeReaderTest, AnchorsAreTagsWithAttributesByName) {
 }
 
 TEST_F(NetscapeReaderTest, LinesWithoutListTagsAreIgnored) {
-    ASSERT_TRUE(
+    // Anchors that make no bookmark: the read says so rather than pass for an empty file.
+    EXPECT_FALSE(
         Read("<TITLE>T</TITLE>\n<DL><p>\n"
              "<A HREF=\"http://no-dt/\">no dt</A>\n"
              "<DD>see <a href=\"http://dd/\">here</a>\n"
              "<DT><ABBR>not an anchor</ABBR>\n"));
+    EXPECT_EQ(error, kUnreadAnchorsMessage);
     EXPECT_EQ(t.model.glCT, 1);
     EXPECT_EQ(t.diagnostics.bookmarkList.back(), "<DT><ABBR>not an anchor</ABBR>");
 }
@@ -352,4 +354,23 @@ TEST(NetscapeReaderRandom, RandomInputKeepsEveryInvariant) {
         t.model.CheckConsistency("random", true);
         ASSERT_EQ(t.diagnostics.memo.size(), 1u) << round << ": " << t.diagnostics.memo.back();
     }
+}
+
+TEST_F(NetscapeReaderTest, EntriesSpreadOverLinesAreReadAsOne) {
+    // A lone <DT>, a tag broken over lines, a name wrapped before its </A>, a folder heading on
+    // the line after its <DT>.
+    ASSERT_TRUE(Read("<TITLE>T</TITLE>\n<DL>\n  <p>\n"
+                     "    <DT>\n    <H3 ADD_DATE=\"5\">Folder</H3>\n    <DL><p>\n"
+                     "    <DT>\n      <A\n        HREF=\"http://a/\"\n        ADD_DATE=\"1\">first\n"
+                     "        line</A>\n"
+                     "    <DT><A HREF=\"http://b/\" ADD_DATE=\"2\"\n      TAGS=\"x\">b</A>\n"
+                     "    </DL><p>\n"
+                     "<DT><A HREF=\"http://c/\">no closing tag, as ever\n"
+                     "<DT><A HREF=\"http://d/\">d</A>\n</DL>\n"))
+        << error;
+    EXPECT_EQ(pernard::testing::DumpTable(t.model),
+              "0 -1 R T\n1 0 F Folder\n2 1 U first line http://a/\n3 1 U b http://b/\n"
+              "4 0 U no closing tag, as ever http://c/\n5 0 U d http://d/\n");
+    EXPECT_EQ(t.model.glAdd[1], "5");
+    EXPECT_EQ(t.model.glAdd[2], "1");
 }
