@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -99,7 +101,8 @@ private:
 
 ShortcutWrite WriteShortcut(BmLogic& model, const std::string& directory, int index,
                             bool keptBytesBelong, NamesInDirectory* names = nullptr,
-                            std::string* renamed = nullptr) {
+                            std::string* renamed = nullptr, SafeFileBatch* batch = nullptr,
+                            std::string* written = nullptr) {
     const std::string wanted =
         FileNameOf(model.glName[static_cast<std::size_t>(index)], keptBytesBelong);
     if (!IsUsableFileName(wanted)) return ShortcutWrite::Unusable;
@@ -108,11 +111,15 @@ ShortcutWrite WriteShortcut(BmLogic& model, const std::string& directory, int in
     const std::string path = JoinPath(directory, name + ".url");
     // A link where the file goes is replaced, never written through.
     if (IsLink(path) && std::remove(path.c_str()) != 0) return ShortcutWrite::Failed;
+    const std::string text = ShortcutFileText(model.glUrl[static_cast<std::size_t>(index)]);
+    if (batch != nullptr) {
+        // A whole tree goes to the disk with one sync, before any shortcut is replaced.
+        if (written != nullptr) *written = path;
+        return batch->Add(path, text) ? ShortcutWrite::Written : ShortcutWrite::Failed;
+    }
     SafeFileWriter file;
-    // Many shortcuts go into one directory: it is synced once, when all are written.
-    if (names != nullptr) file.LeaveDirectorySync();
     if (!file.Open(path)) return ShortcutWrite::Failed;
-    file.Write(ShortcutFileText(model.glUrl[static_cast<std::size_t>(index)]));
+    file.Write(text);
     return file.Commit() ? ShortcutWrite::Written : ShortcutWrite::Failed;
 }
 
@@ -135,7 +142,9 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
         std::shared_ptr<NamesInDirectory> names;
     };
     std::vector<OpenFolder> open;
-    std::vector<std::string> written{target};  // each directory shortcuts went into
+    std::vector<std::string> created;  // the directories new folders went into
+    SafeFileBatch batch;
+    std::unordered_map<std::string, int> entryOfFile;
     NamesInDirectory topNames;
     const bool keptBytesBelong = model.glAdd[static_cast<std::size_t>(root)] == kSourceFavorites;
     const int count = std::min(model.glCT, model.Tree().Count());
@@ -151,10 +160,12 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
         const bool parentUsable = open.empty() || open.back().usable;
         NamesInDirectory& names = open.empty() ? topNames : *open.back().names;
         if (model.glUrl[k] != kFolderMarker) {
-            std::string renamed;
+            std::string renamed, file;
             const ShortcutWrite result =
-                parentUsable ? WriteShortcut(model, directory, i, keptBytesBelong, &names, &renamed)
+                parentUsable ? WriteShortcut(model, directory, i, keptBytesBelong, &names,
+                                             &renamed, &batch, &file)
                              : ShortcutWrite::Unusable;
+            if (result == ShortcutWrite::Written) entryOfFile[file] = i;
             if (result == ShortcutWrite::Written) {
                 ++counts.written;
                 if (!renamed.empty()) renamedEntry(i, renamed);
@@ -176,7 +187,7 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
             usable = !error && !IsLink(folder) && fs::is_directory(folder, error);
             if (!usable) ++counts.diskFailures;
             if (usable && folderName != wanted) renamedEntry(i, folderName);
-            if (usable) written.push_back(folder);
+            if (usable) created.push_back(directory);
         }
         if (!usable) {
             ReportWriteError(model, i);
@@ -184,8 +195,19 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
         }
         open.push_back(OpenFolder{i, folder, usable, std::make_shared<NamesInDirectory>()});
     }
-    // The new files count as saved once their directories' entries are on the disk.
-    for (const std::string& directory : written) {
+    // The shortcuts count as saved once they and their directories' entries are on the disk.
+    for (const std::string& failed : batch.Commit()) {
+        const auto entry = entryOfFile.find(failed);
+        if (entry != entryOfFile.end()) {
+            ReportWriteError(model, entry->second);
+            --counts.written;
+            ++counts.failed;
+        }
+        ++counts.diskFailures;
+    }
+    std::sort(created.begin(), created.end());
+    created.erase(std::unique(created.begin(), created.end()), created.end());
+    for (const std::string& directory : created) {
         if (!SyncDirectory(directory)) ++counts.diskFailures;
     }
     return counts;

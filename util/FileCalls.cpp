@@ -2,6 +2,10 @@
 
 #include <cstdio>
 
+#if defined(__linux__)
+#include <unistd.h>
+#endif
+
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -26,10 +30,22 @@ int SyncCall(int descriptor) { return ::fsync(descriptor); }
 int CloseCall(int descriptor) { return ::close(descriptor); }
 #endif
 int RenameCall(const char* from, const char* to) { return std::rename(from, to); }
+#if defined(__linux__)
+int SyncFileSystemCall(int descriptor) { return ::syncfs(descriptor); }
+#elif defined(_WIN32)
+int SyncFileSystemCall(int) { return 0; }  // each file is committed by _commit instead
+#else
+int SyncFileSystemCall(int) {
+    ::sync();
+    return 0;
+}
+#endif
 
 }  // namespace
 
-FileCalls RealFileCalls() { return FileCalls{&WriteCall, &SyncCall, &RenameCall, &CloseCall}; }
+FileCalls RealFileCalls() {
+    return FileCalls{&WriteCall, &SyncCall, &RenameCall, &CloseCall, &SyncFileSystemCall};
+}
 
 FileCalls& SaveFileCalls() {
     static FileCalls calls = RealFileCalls();

@@ -12,6 +12,8 @@ struct FileCalls {
     int (*fsync)(int descriptor);
     int (*rename)(const char* from, const char* to);
     int (*close)(int descriptor);
+    // Puts everything written to the file system that holds `descriptor` on the disk at once.
+    int (*syncFileSystem)(int descriptor);
 };
 
 // The table in use; the real calls unless a test replaced them.

@@ -2,6 +2,7 @@
 
 #include "util/FileCalls.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -36,7 +37,9 @@ bool SafeFileWriter::Open(const std::string& target) {
     const fs::file_status status = fs::status(target_, error);
     if (fs::exists(status) && !fs::is_regular_file(status)) return false;
 #ifdef _WIN32
-    temporary_ = (fs::path(target_).parent_path() / ".pernard-tmp").string();
+    static int serial = 0;
+    temporary_ = (fs::path(target_).parent_path() / (".pernard-tmp-" + std::to_string(++serial)))
+                     .string();
     descriptor_ = _open(temporary_.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0644);
 #else
     // A short name beside the target: target + suffix could pass the 255-byte name limit.
@@ -81,13 +84,7 @@ bool SafeFileWriter::Commit() {
     if (descriptor_ < 0) return false;
     const FileCalls& calls = SaveFileCalls();
     bool ok = !failed_ && calls.fsync(descriptor_) == 0;
-#ifndef _WIN32
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
-    struct stat existing {};
-    const mode_t mode = stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                              : static_cast<mode_t>(0644);
-    ok = ok && fchmod(descriptor_, mode) == 0;
-#endif
+    ok = ok && TakeTargetMode();
     ok = calls.close(descriptor_) == 0 && ok;
     descriptor_ = -1;
     ok = ok && calls.rename(temporary_.c_str(), target_.c_str()) == 0;
@@ -96,6 +93,81 @@ bool SafeFileWriter::Commit() {
     if (!ok) std::remove(temporary_.c_str());
     temporary_.clear();
     return ok;
+}
+
+bool SafeFileWriter::TakeTargetMode() {
+#ifndef _WIN32
+    // Keep the permissions of the file being replaced; a new file gets the usual ones.
+    struct stat existing {};
+    const mode_t mode = stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
+                                                              : static_cast<mode_t>(0644);
+    return fchmod(descriptor_, mode) == 0;
+#else
+    return true;
+#endif
+}
+
+std::string SafeFileWriter::Finish() {
+    if (descriptor_ < 0) return {};
+    if (!TakeTargetMode()) failed_ = true;
+    const bool closed = SaveFileCalls().close(descriptor_) == 0;
+    descriptor_ = -1;
+    std::string finished;
+    if (closed && !failed_) {
+        finished.swap(temporary_);
+    } else {
+        Abandon();
+    }
+    return finished;
+}
+
+SafeFileBatch::~SafeFileBatch() {
+    for (const Pending& file : pending_) std::remove(file.temporary.c_str());
+}
+
+bool SafeFileBatch::Add(const std::string& target, std::string_view bytes) {
+    SafeFileWriter file;
+    if (!file.Open(target)) return false;
+    file.Write(bytes);
+    const std::string temporary = file.Finish();
+    if (temporary.empty()) return false;
+    pending_.push_back(Pending{temporary, target});
+    return true;
+}
+
+std::vector<std::string> SafeFileBatch::Commit() {
+    std::vector<std::string> failed;
+    if (pending_.empty()) return failed;
+    const FileCalls& calls = SaveFileCalls();
+    // One sync for every file written: the file system's, through any of its directories.
+    const std::string first = fs::path(pending_.front().temporary).parent_path().string();
+    bool synced = false;
+#ifndef _WIN32
+    const int handle = open(first.empty() ? "." : first.c_str(), O_RDONLY | O_DIRECTORY);
+    if (handle >= 0) {
+        synced = calls.syncFileSystem(handle) == 0;
+        synced = calls.close(handle) == 0 && synced;
+    }
+#else
+    synced = true;
+#endif
+    std::vector<std::string> directories;
+    for (const Pending& file : pending_) {
+        if (!synced || calls.rename(file.temporary.c_str(), file.target.c_str()) != 0) {
+            std::remove(file.temporary.c_str());
+            failed.push_back(file.target);
+            continue;
+        }
+        const std::string directory = fs::path(file.target).parent_path().string();
+        if (directories.empty() || directories.back() != directory) directories.push_back(directory);
+    }
+    pending_.clear();
+    std::sort(directories.begin(), directories.end());
+    directories.erase(std::unique(directories.begin(), directories.end()), directories.end());
+    for (const std::string& directory : directories) {
+        if (!SyncDirectory(directory)) failed.push_back(directory);
+    }
+    return failed;
 }
 
 void SafeFileWriter::Abandon() {

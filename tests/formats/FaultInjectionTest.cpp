@@ -33,7 +33,7 @@ public:
         counts_ = {};
         failKind_ = -1;
         failAt_ = 0;
-        SaveFileCalls() = FileCalls{&Write, &Sync, &Rename, &Close};
+        SaveFileCalls() = FileCalls{&Write, &Sync, &Rename, &Close, &Sync};
     }
     ~Injector() { SaveFileCalls() = RealFileCalls(); }
     void FailAt(int kind, int n) {
