@@ -212,3 +212,27 @@ TEST(Corpus, RealFavoritesDirectory) {
         EXPECT_NE(ReadShortcutUrl(entry.path().string()), "N/A") << entry.path();
     }
 }
+
+TEST(Corpus, LegacyFilesReadInTheEncodingChosenForThem) {
+    const auto dir = CorpusDir();
+    if (dir.empty()) GTEST_SKIP() << "the shared corpus is not next to the project";
+    struct Case {
+        const char* file;
+        const char* encoding;
+        const char* name;  // a name the file holds
+    };
+    for (const Case& c : {Case{"ie6-export-zh-gbk-no-doctype-crlf-handedited.htm", "GBK", "射手网"},
+                          Case{"netscape4-export-latin1-mixed-eol-gtkbookmark.htm", "Windows-1252",
+                               "¤ archaic ruins ¤"}}) {
+        TestModel t;
+        t.settings.fallbackEncoding = c.encoding;
+        ReadCorpusFile(t, dir / "netscape" / c.file);
+        bool found = false;
+        for (int i = 0; i < t.model.glCT; ++i) {
+            const std::string& name = t.model.glName[static_cast<std::size_t>(i)];
+            EXPECT_FALSE(HasKeptBytes(name)) << c.file << " " << i;
+            found = found || name == c.name;
+        }
+        EXPECT_TRUE(found) << c.file;
+    }
+}
