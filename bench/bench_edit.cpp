@@ -48,9 +48,7 @@ double Seconds(const std::function<void()>& work) {
 }
 
 // The entry index of the f-th folder under the root.
-int FolderIndex(BmLogic& model, int f) {
-    return model.IndexOf(model.glNode[0]->Child(f));
-}
+int FolderIndex(BmLogic& model, int f) { return model.IndexOf(model.glNode[0]->Child(f)); }
 
 // Runs `work` (which says whether it succeeded) and prints its time.
 void Report(const char* what, BmLogic& model, const std::function<bool()>& work) {
@@ -67,7 +65,8 @@ void TimeOperations(int size) {
     BmLogic& model = bench.model;
     Build(model, 10, size / 10 - 1);
     Report("delete folder (middle)", model, [&] {
-        return model.DeleteNode(model.glNode[static_cast<std::size_t>(FolderIndex(model, 5))], false);
+        return model.DeleteNode(model.glNode[static_cast<std::size_t>(FolderIndex(model, 5))],
+                                false);
     });
     Report("move folder up", model, [&] { return model.MoveUpDown(FolderIndex(model, 5), true); });
     Report("copy and paste folder", model, [&] {
@@ -95,13 +94,15 @@ void RepeatMoves() {
     const long before = pernard::bench::PeakMegabytes();
     bool ok = true;
     const double seconds = Seconds([&] {
-        for (int k = 0; k < 1000 && ok; ++k) ok = model.MoveUpDown(FolderIndex(model, 10), k % 2 == 0);
+        for (int k = 0; k < 1000 && ok; ++k)
+            ok = model.MoveUpDown(FolderIndex(model, 10), k % 2 == 0);
     });
-    std::printf("1000 moves of a 10,000-entry folder in %d entries: %.2f s, peak %ld MB -> %ld MB, "
-                "labels %zu KB held for %zu KB alive%s\n",
-                model.glCT, seconds, before, pernard::bench::PeakMegabytes(),
-                model.Tree().LabelArenaBytes() / 1024, model.Tree().LiveLabelBytes() / 1024,
-                ok ? "" : "  FAILED");
+    std::printf(
+        "1000 moves of a 10,000-entry folder in %d entries: %.2f s, peak %ld MB -> %ld MB, "
+        "labels %zu KB held for %zu KB alive%s\n",
+        model.glCT, seconds, before, pernard::bench::PeakMegabytes(),
+        model.Tree().LabelArenaBytes() / 1024, model.Tree().LiveLabelBytes() / 1024,
+        ok ? "" : "  FAILED");
 }
 
 }  // namespace

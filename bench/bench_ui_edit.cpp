@@ -26,8 +26,7 @@ std::string WriteCollection(int entries) {
     for (int f = 0; f < 10; ++f) {
         out << "<DT><H3>folder " << f << "</H3>\n<DL><p>\n";
         for (int u = 0; u < perFolder; ++u) {
-            out << "<DT><A HREF=\"https://example.com/" << f << "/" << u << "\">" << u
-                << "</A>\n";
+            out << "<DT><A HREF=\"https://example.com/" << f << "/" << u << "\">" << u << "</A>\n";
         }
         out << "</DL><p>\n";
     }

@@ -1,12 +1,12 @@
 #include "formats/FavoritesWriter.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
-#include <algorithm>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "formats/NetscapeWriter.h"
@@ -161,10 +161,10 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
         NamesInDirectory& names = open.empty() ? topNames : *open.back().names;
         if (model.glUrl[k] != kFolderMarker) {
             std::string renamed, file;
-            const ShortcutWrite result =
-                parentUsable ? WriteShortcut(model, directory, i, keptBytesBelong, &names,
-                                             &renamed, &batch, &file)
-                             : ShortcutWrite::Unusable;
+            const ShortcutWrite result = parentUsable
+                                             ? WriteShortcut(model, directory, i, keptBytesBelong,
+                                                             &names, &renamed, &batch, &file)
+                                             : ShortcutWrite::Unusable;
             if (result == ShortcutWrite::Written) entryOfFile[file] = i;
             if (result == ShortcutWrite::Written) {
                 ++counts.written;
@@ -310,8 +310,7 @@ bool SaveAsIE(BmLogic& model) {
     DeleteTree(staged);
     fs::create_directories(staged, error);
     ports.diagnostics->ClearCheckLog();
-    const TreeCounts counts =
-        error ? TreeCounts{0, 0, 1} : WriteFavoritesTree(model, staged, root);
+    const TreeCounts counts = error ? TreeCounts{0, 0, 1} : WriteFavoritesTree(model, staged, root);
     if (counts.diskFailures > 0 || !SwapInTree(staged, target)) {
         DeleteTree(staged);
         ports.progress->Close();

@@ -34,7 +34,8 @@ std::size_t TagEnd(const std::string& text, std::size_t open) {
 // The last <A or <H3 tag of the text and the closing tag it needs; npos when there is none.
 std::size_t LastEntryTag(const std::string& text, const char*& closing) {
     std::size_t found = std::string::npos;
-    for (std::size_t at = Find(text, "<A"); at != std::string::npos; at = Find(text, "<A", at + 1)) {
+    for (std::size_t at = Find(text, "<A"); at != std::string::npos;
+         at = Find(text, "<A", at + 1)) {
         if (at + 2 == text.size() || IsBlank(text[at + 2])) {
             found = at;
             closing = "</A>";

@@ -356,14 +356,16 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
         }
     }
     if (cutLines > 0) {
-        const std::string text = "長すぎる行 " + std::to_string(cutLines) + " 行の後半を読み飛ばしました";
+        const std::string text =
+            "長すぎる行 " + std::to_string(cutLines) + " 行の後半を読み飛ばしました";
         model.EchoMemo(text);
         diagnostics.AppendReadingLog(text);
     }
     reader.Close();
     if (decoder.Replacements() > 0) {
         char text[160];
-        std::snprintf(text, sizeof text, "変換できないバイト %zu 個をそのまま保持しました（表示は U+FFFD） (%s)",
+        std::snprintf(text, sizeof text,
+                      "変換できないバイト %zu 個をそのまま保持しました（表示は U+FFFD） (%s)",
                       decoder.Replacements(), encoding.charset.c_str());
         model.EchoMemo(text);
         diagnostics.AppendReadingLog(text);

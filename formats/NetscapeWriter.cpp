@@ -19,7 +19,8 @@ constexpr const char* kPartialQuestion =
     "このブックマークは途中までしか読み込まれていません。上書保存すると、読み込まれなかった"
     "エントリーがファイルから失われます。保存しますか？";
 constexpr const char* kReplacedQuestion =
-    "読み込めなかった文字があります。保存すると、その文字は U+FFFD（\xEF\xBF\xBD）に置き換わります。"
+    "読み込めなかった文字があります。保存すると、その文字は "
+    "U+FFFD（\xEF\xBF\xBD）に置き換わります。"
     "保存しますか？";
 
 // A root is written in UTF-8 when it was read in any encoding but CP932.
@@ -278,8 +279,8 @@ bool SaveBM(BmLogic& model) {
     const bool replacesBytes = AnyEntryOfRoot(model, root, [&model](std::size_t k) {
         return model.glUrl[k] != kFolderMarker && HasKeptBytes(model.glUrl[k]);
     });
-    if (replacesBytes && model.GetPorts().prompts->Confirm(kReplacedQuestion,
-                                                           Buttons::YesNoDefaultNo) != Answer::Yes) {
+    if (replacesBytes && model.GetPorts().prompts->Confirm(
+                             kReplacedQuestion, Buttons::YesNoDefaultNo) != Answer::Yes) {
         return false;
     }
     return SaveFavorite(model, rootName, root);

@@ -36,8 +36,9 @@ bool StartupRead(BmLogic& model, int& urlCount) {
         const std::string file = settings.StartupBookmarkFile();
         if (file.empty()) return false;
         if (!fs::is_regular_file(file, error)) {
-            return unreadable(fs::exists(file, error) ? "ブックマークファイルとして読めません : " + file
-                                                      : "Not Found Bookmark : " + file);
+            return unreadable(fs::exists(file, error)
+                                  ? "ブックマークファイルとして読めません : " + file
+                                  : "Not Found Bookmark : " + file);
         }
         complete = IsShortcutFileName(file)
                        ? ReadShortcutFile(model, true, file, errorText, urlCount)

@@ -73,12 +73,12 @@ inline std::string ScratchFile(std::string_view bytes, const char* suffix) {
     return path;
 }
 
-#define FUZZ_CHECK(condition)                                                           \
-    do {                                                                                \
-        if (!(condition)) {                                                             \
+#define FUZZ_CHECK(condition)                                                                  \
+    do {                                                                                       \
+        if (!(condition)) {                                                                    \
             std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                               \
-        }                                                                               \
+            std::abort();                                                                      \
+        }                                                                                      \
     } while (false)
 
 // Rows in tree order, parents before children, nodes and labels in lock-step with the tree.

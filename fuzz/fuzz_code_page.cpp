@@ -10,8 +10,8 @@ using namespace pernard;
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     if (size == 0) return 0;
-    static const char* const kCharsets[] = {kCp932, kUtf8, "EUC-JP", "GBK", "BIG5", "EUC-KR",
-                                            "WINDOWS-1252"};
+    static const char* const kCharsets[] = {kCp932, kUtf8,    "EUC-JP",      "GBK",
+                                            "BIG5", "EUC-KR", "WINDOWS-1252"};
     const std::string charset = kCharsets[data[0] % std::size(kCharsets)];
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     TextDecoder decoder(charset);

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     (void)ShortcutUrlFromText(bytes);
     // Written into a shortcut, a URL reads back as itself; the writer changes only line breaks
     // and what CP932 cannot hold (percent-encoded), so plain ASCII must come back unchanged.
-    const std::string again = ReadShortcutUrl(fuzz::ScratchFile(ShortcutFileText(url), "-again.url"));
+    const std::string again =
+        ReadShortcutUrl(fuzz::ScratchFile(ShortcutFileText(url), "-again.url"));
     bool plain = url != "N/A";
     for (const char c : url) plain = plain && c >= 0x20 && c < 0x7F;
     if (plain) FUZZ_CHECK(again == TrimBlanks(url));

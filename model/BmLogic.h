@@ -204,9 +204,9 @@ private:
 
     // --- helpers of the editing operations (model/Editing.cpp)
     struct Destination {
-        int parent = -1;    // entry index of the new parent, -1 for the top level
-        int row = 0;        // row among the parent's children
-        int tableAt = 0;    // the table row the entry is inserted before
+        int parent = -1;  // entry index of the new parent, -1 for the top level
+        int row = 0;      // row among the parent's children
+        int tableAt = 0;  // the table row the entry is inserted before
     };
     bool PlaceFor(Placement placement, int target, Destination& destination) const;
     int LevelOf(int index) const;
@@ -226,7 +226,7 @@ private:
     UrlIndex urlIndex_{glUrl};
     bool urlIndexValid_ = false;  // built on first use, then kept by AddEntry
     std::unordered_map<std::uint64_t, std::string> rootCharsets_;  // by node serial
-    std::unordered_set<std::uint64_t> partialRoots_;                // by node serial
+    std::unordered_set<std::uint64_t> partialRoots_;               // by node serial
     int memoLines_ = 0;
 };
 

@@ -324,8 +324,9 @@ int BmLogic::CopySubtree(int source, Placement placement, int target) {
 int BmLogic::CopyFolderTree(int folder, int target, bool before) {
     if (!IsValidIndex(folder) || !IsFolder(folder) || !IsValidIndex(target)) return -1;
     ports_.progress->Show("フォルダー移動中.... ");
-    const Placement placement =
-        before ? Placement::Before : IsFolder(target) ? Placement::Into : Placement::After;
+    const Placement placement = before             ? Placement::Before
+                                : IsFolder(target) ? Placement::Into
+                                                   : Placement::After;
     const int copy = CopySubtree(folder, placement, target);
     ports_.progress->Close();
     return copy;
@@ -401,8 +402,8 @@ int BmLogic::PasteClip(int target) {
     }
     if (!IsValidIndex(target)) return -1;
     const Placement placement = IsFolder(target) ? Placement::Into : Placement::After;
-    const int pasted = glClipCut ? MoveSubtree(source, placement, target)
-                                 : CopySubtree(source, placement, target);
+    const int pasted =
+        glClipCut ? MoveSubtree(source, placement, target) : CopySubtree(source, placement, target);
     if (pasted < 0) return -1;
     CancelClip();
     glChanged = true;

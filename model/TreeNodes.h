@@ -33,7 +33,7 @@ public:
 
 private:
     friend class TreeNodes;
-    std::string_view text_;  // kept in the tree's text arena
+    std::string_view text_;     // kept in the tree's text arena
     std::uint64_t serial_ = 0;  // 0 while the node is free
     int imageIndex_ = 0;
     int selectedIndex_ = 0;

@@ -4,8 +4,8 @@
 #include <QClipboard>
 #include <QGridLayout>
 #include <QKeyEvent>
-#include <QRegularExpression>
 #include <QLabel>
+#include <QRegularExpression>
 
 #include "ui/Fonts.h"
 #include "ui/QtText.h"

@@ -33,7 +33,6 @@ constexpr const char* kNoDate = "------";
 // The design widths; 登録日 gets room for "yy/mm/dd" in the fonts found on this system.
 const int kDesignColumnWidths[10] = {150, 100, 100, 72, 15, 60, 50, 0, 60, 50};
 
-
 std::string Format(const char* format, int value) {
     char text[128];
     std::snprintf(text, sizeof text, format, value);
@@ -573,7 +572,8 @@ void TFormMain::LViewClick(const QModelIndex& index) {
     if (entry < 0 || entry >= model_.glCT) return;
     model_.glIndex = entry;
     currentNode_ = model_.RefOf(entry);
-    Panel1->setText(model_.IsFolder(entry) ? QString() : Text(model_.glUrl[static_cast<std::size_t>(entry)]));
+    Panel1->setText(model_.IsFolder(entry) ? QString()
+                                           : Text(model_.glUrl[static_cast<std::size_t>(entry)]));
     UpdateEntryButtons();
 }
 

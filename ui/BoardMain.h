@@ -189,8 +189,8 @@ private:
     StatusPanels* status_ = nullptr;
     std::map<QString, QAction*> items_;
     std::vector<QToolButton*> toolRow1_, toolRow2_;
-    NodeRef currentNode_;   // the current entry (glIndex) by its node
-    NodeRef shownNode_;     // the entry the list shows (glShown) by its node
+    NodeRef currentNode_;  // the current entry (glIndex) by its node
+    NodeRef shownNode_;    // the entry the list shows (glShown) by its node
     bool tableChanging_ = false;
 };
 

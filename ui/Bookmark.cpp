@@ -167,8 +167,8 @@ QWidget* TFormBookmark::BuildBookmarkPage() {
     auto* encodingRow = new QHBoxLayout;
     ComboEncoding = new QComboBox(page);
     ComboEncoding->setObjectName("ComboEncoding");
-    ComboEncoding->addItems({"自動", "Shift_JIS", "UTF-8", "EUC-JP", "GBK", "Big5", "EUC-KR",
-                             "Windows-1252"});
+    ComboEncoding->addItems(
+        {"自動", "Shift_JIS", "UTF-8", "EUC-JP", "GBK", "Big5", "EUC-KR", "Windows-1252"});
     encodingRow->addWidget(new QLabel("文字コード", page));
     encodingRow->addWidget(ComboEncoding);
     encodingRow->addStretch();
@@ -436,8 +436,9 @@ void TFormBookmark::SaveSettings() {
     Registry::WriteCheck(s, "fmBookmark.CkUwagaki", CheckUwagaki->isChecked());
     Registry::WriteCheck(s, "fmBookmark.CkShoujun", CheckShoujun->isChecked());
     Registry::WriteCheck(s, "fmBookmark.CkEmpty", CheckEmpty->isChecked());
-    Registry::WriteText(s, "fmBookmark.Encoding",
-                        ComboEncoding->currentIndex() <= 0 ? QString() : ComboEncoding->currentText());
+    Registry::WriteText(
+        s, "fmBookmark.Encoding",
+        ComboEncoding->currentIndex() <= 0 ? QString() : ComboEncoding->currentText());
     Registry::WriteCheck(s, "fmBookmark.CkProxy", CheckProxy->isChecked());
     Registry::WriteCheck(s, "fmBookmark.CkControl", CheckControl->isChecked());
     Registry::WriteText(s, "fmBookmark.IPAddress", EditIPAddress->text());

@@ -8,8 +8,8 @@
 
 #include "ui/BmURLEdit.h"
 #include "ui/BoardMain.h"
-#include "ui/QtText.h"
 #include "ui/Folder.h"
+#include "ui/QtText.h"
 #include "util/Dates.h"
 
 namespace pernard::ui {
@@ -177,7 +177,8 @@ void TFormMain::EditEntry(int index) {
     if (root) {
         dialog->setWindowTitle(Text(model_.glAdd[k]));
         dialog->LabelFolder->setText("識別名");
-        dialog->LabelURL->setText(model_.glAdd[k] == kSourceNetscape ? "ファイル名" : "フォルダー名");
+        dialog->LabelURL->setText(model_.glAdd[k] == kSourceNetscape ? "ファイル名"
+                                                                     : "フォルダー名");
     } else {
         dialog->setWindowTitle("フォルダー");
         dialog->LabelFolder->setText("フォルダー名");

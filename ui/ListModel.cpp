@@ -10,8 +10,8 @@ const char* const kCaptions[kListColumnCount] = {"名称",     "訪問日", "最
                                                  "サーバー", "備考",   "File"};
 }  // namespace
 
-ListModel::ListModel(std::function<ListRow(int)> rowOf,
-                     std::function<int(const NodeRef&)> indexOf, QObject* parent)
+ListModel::ListModel(std::function<ListRow(int)> rowOf, std::function<int(const NodeRef&)> indexOf,
+                     QObject* parent)
     : QAbstractTableModel(parent), rowOf_(std::move(rowOf)), indexOf_(std::move(indexOf)) {}
 
 void ListModel::Clear() { SetEntries({}); }
@@ -29,7 +29,8 @@ void ListModel::DropMissing() {
         if (indexOf_(entry) >= 0) kept.push_back(entry);
     }
     if (kept.size() == entries_.size()) {
-        if (!entries_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, kListColumnCount - 1));
+        if (!entries_.empty())
+            emit dataChanged(index(0, 0), index(rowCount() - 1, kListColumnCount - 1));
         return;
     }
     SetEntries(std::move(kept));

@@ -26,8 +26,8 @@ class ListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     // `rowOf` makes the row of an entry; `indexOf` finds a node's entry index (-1: gone).
-    ListModel(std::function<ListRow(int entry)> rowOf,
-              std::function<int(const NodeRef&)> indexOf, QObject* parent = nullptr);
+    ListModel(std::function<ListRow(int entry)> rowOf, std::function<int(const NodeRef&)> indexOf,
+              QObject* parent = nullptr);
 
     void Clear();
     void SetEntries(std::vector<NodeRef> entries);

@@ -68,8 +68,8 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
 PernardApp::~PernardApp() { delete FormMain; }
 
 MainWindowLinks PernardApp::MainLinks(TFormBookmark* settings, BrowserPort* browser) {
-    return MainWindowLinks{settings,  FormKensaku, FormMemo,  FormVersion,
-                           browser,   FormURL,     FormFolder, overrides_.runDialog};
+    return MainWindowLinks{settings, FormKensaku, FormMemo,   FormVersion,
+                           browser,  FormURL,     FormFolder, overrides_.runDialog};
 }
 
 void PernardApp::Created(QWidget* window) {
@@ -86,21 +86,18 @@ void PernardApp::SetupEdition(TFormBookmark* settings) {
     model_.SetPorts(Ports{prompts, FormMessage, &FormMain->Status(), diagnostics_.get(), settings,
                           dialogs, FormURL});
     settings->SetChooser(dialogs);
-    FormMain->SetLinks(MainLinks(
-        settings, overrides_.browser != nullptr ? overrides_.browser : &desktopBrowser_));
+    FormMain->SetLinks(
+        MainLinks(settings, overrides_.browser != nullptr ? overrides_.browser : &desktopBrowser_));
     // A row of the bookmark list shows the entry with the row's index, when there is one.
-    QObject::connect(
-        settings->ListBookMark, &QListWidget::currentRowChanged, settings,
-        [this, settings](int row) {
-            const bool entry = row >= 0 && row < model_.glCT;
-            const std::size_t k = static_cast<std::size_t>(row);
-            settings->EditURL->setText(entry ? Text(model_.glUrl[k]) : QString());
-            settings->EditAdd->setText(entry ? Text(model_.glAdd[k]) : QString());
-            settings->EditVisit->setText(entry ? Text(model_.glVisit[k])
-                                               : QString());
-            settings->EditLast->setText(entry ? Text(model_.glLast[k])
-                                              : QString());
-        });
+    QObject::connect(settings->ListBookMark, &QListWidget::currentRowChanged, settings,
+                     [this, settings](int row) {
+                         const bool entry = row >= 0 && row < model_.glCT;
+                         const std::size_t k = static_cast<std::size_t>(row);
+                         settings->EditURL->setText(entry ? Text(model_.glUrl[k]) : QString());
+                         settings->EditAdd->setText(entry ? Text(model_.glAdd[k]) : QString());
+                         settings->EditVisit->setText(entry ? Text(model_.glVisit[k]) : QString());
+                         settings->EditLast->setText(entry ? Text(model_.glLast[k]) : QString());
+                     });
     try {
         settings->SetupEditionPages();
         FormMain->SetupEdition();

@@ -37,8 +37,8 @@ bool DesktopBrowser::Open(const QString& address) {
 }
 
 void MessageBoxPrompts::ShowMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), Text(text),
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), Text(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.exec();
 }
 

@@ -203,7 +203,8 @@ bool TextDecoder::RoundTrips(std::string_view utf8, std::string_view bytes) {
     std::size_t inLeft = utf8.size();
     char* dest = back.data();
     std::size_t destLeft = back.size();
-    if (iconv(AsIconv(encodeBack_), &in, &inLeft, &dest, &destLeft) == static_cast<std::size_t>(-1)) {
+    if (iconv(AsIconv(encodeBack_), &in, &inLeft, &dest, &destLeft) ==
+        static_cast<std::size_t>(-1)) {
         return false;
     }
     iconv(AsIconv(encodeBack_), nullptr, nullptr, &dest, &destLeft);

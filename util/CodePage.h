@@ -40,7 +40,6 @@ public:
     TextDecoder(const TextDecoder&) = delete;
     TextDecoder& operator=(const TextDecoder&) = delete;
 
-
     // Appends the UTF-8 form of `bytes` to `out`.
     void Decode(std::string_view bytes, std::string& out);
 

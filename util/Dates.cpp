@@ -154,5 +154,4 @@ std::string DateTextToSeconds(std::string_view dateText) {
     return std::to_string(seconds);
 }
 
-
 }  // namespace pernard

@@ -33,5 +33,4 @@ std::string SecondsToDateTimeText(std::string_view secondsText);
 // Two-digit years 70-99 are 1970-1999 and 00-69 are 2000-2069.
 std::string DateTextToSeconds(std::string_view dateText);
 
-
 }  // namespace pernard

@@ -2,8 +2,8 @@
 // The system calls every save goes through, in one replaceable table, so that tests can make
 // the n-th write, sync, rename or close fail and check that nothing is lost.
 
-#include <cstddef>
 #include <sys/types.h>
+#include <cstddef>
 
 namespace pernard {
 

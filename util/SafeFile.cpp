@@ -38,8 +38,8 @@ bool SafeFileWriter::Open(const std::string& target) {
     if (fs::exists(status) && !fs::is_regular_file(status)) return false;
 #ifdef _WIN32
     static int serial = 0;
-    temporary_ = (fs::path(target_).parent_path() / (".pernard-tmp-" + std::to_string(++serial)))
-                     .string();
+    temporary_ =
+        (fs::path(target_).parent_path() / (".pernard-tmp-" + std::to_string(++serial))).string();
     descriptor_ = _open(temporary_.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0644);
 #else
     // A short name beside the target: target + suffix could pass the 255-byte name limit.
@@ -159,7 +159,8 @@ std::vector<std::string> SafeFileBatch::Commit() {
             continue;
         }
         const std::string directory = fs::path(file.target).parent_path().string();
-        if (directories.empty() || directories.back() != directory) directories.push_back(directory);
+        if (directories.empty() || directories.back() != directory)
+            directories.push_back(directory);
     }
     pending_.clear();
     std::sort(directories.begin(), directories.end());

@@ -141,8 +141,9 @@ TEST(Cli, WhatIsNoBookmarkFileSaysSo) {
 
 TEST(Cli, AnEncodingForFilesThatDoNotSay) {
     TempDir temp;
-    const std::string gbk = temp.Write("gbk.htm", "<TITLE>T</TITLE>\n<DL><p>\n"
-                                                  "<DT><A HREF=\"http://cn/\">\xD6\xD0\xB9\xFA</A>\n");
+    const std::string gbk = temp.Write("gbk.htm",
+                                       "<TITLE>T</TITLE>\n<DL><p>\n"
+                                       "<DT><A HREF=\"http://cn/\">\xD6\xD0\xB9\xFA</A>\n");
     CliRun run = RunWith({"list", "--encoding", "GBK", gbk});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("中国"), std::string::npos);

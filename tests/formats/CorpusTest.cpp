@@ -8,8 +8,8 @@
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 #include "support/Doubles.h"
-#include "util/CodePage.h"
 #include "support/TestFiles.h"
+#include "util/CodePage.h"
 #include "util/Text.h"
 
 using namespace pernard;
@@ -80,8 +80,8 @@ void ExpectKeptBytesWrittenBack(const BmLogic& model, int root, const std::files
     if (charset != kCp932 && charset != kUtf8) return;
     const std::string sourceBytes = pernard::testing::ReadBytes(source.string());
     const std::string savedBytes = pernard::testing::ReadBytes(saved);
-    for (int i = root; i < model.glCT && (i == root || model.gloya[static_cast<std::size_t>(i)] >= 0);
-         ++i) {
+    for (int i = root;
+         i < model.glCT && (i == root || model.gloya[static_cast<std::size_t>(i)] >= 0); ++i) {
         const std::string& name = model.glName[static_cast<std::size_t>(i)];
         if (!HasKeptBytes(name) || name.find_first_of("&<>\"") != std::string::npos) continue;
         std::string bytes;

@@ -3,8 +3,8 @@
 #include "formats/EncodingSniffer.h"
 #include "formats/NetscapeReader.h"
 #include "support/Doubles.h"
-#include "util/CodePage.h"
 #include "support/TestFiles.h"
+#include "util/CodePage.h"
 
 using namespace pernard;
 using pernard::testing::TempDir;
@@ -95,8 +95,9 @@ TEST(Encoding, DeclaredCharsetIsTakenFromMetaLinesOnly) {
 
 TEST(Encoding, TheChosenEncodingReadsFilesThatDoNotSay) {
     TempDir temp;
-    const std::string gbk = temp.Write("gbk.htm", "<TITLE>\xD6\xD0\xCE\xC4</TITLE>\n<DL><p>\n"
-                                                  "<DT><A HREF=\"http://cn/\">\xD6\xD0\xB9\xFA</A>\n");
+    const std::string gbk = temp.Write("gbk.htm",
+                                       "<TITLE>\xD6\xD0\xCE\xC4</TITLE>\n<DL><p>\n"
+                                       "<DT><A HREF=\"http://cn/\">\xD6\xD0\xB9\xFA</A>\n");
     TestModel t;
     int urls = 0;
     std::string error;
@@ -106,8 +107,9 @@ TEST(Encoding, TheChosenEncodingReadsFilesThatDoNotSay) {
     EXPECT_EQ(t.model.glName[1], "中国");
     // A declaration still wins over the setting, and browsers' own labels are known.
     const std::string declared = temp.Write(
-        "mac.htm", "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=X-MAC-SYSTEM\">\n"
-                   "<TITLE>caf\x8E</TITLE>\n");
+        "mac.htm",
+        "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=X-MAC-SYSTEM\">\n"
+        "<TITLE>caf\x8E</TITLE>\n");
     ASSERT_TRUE(ReadNetscapeFile(t.model, true, declared, urls, error));
     EXPECT_EQ(t.model.glName[0], "café");
     EXPECT_EQ(CanonicalCharset("windows-31j"), kCp932);

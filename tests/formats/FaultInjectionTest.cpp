@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cerrno>
 #include <filesystem>
-#include <array>
 #include <map>
 
 #include "formats/FavoritesWriter.h"
@@ -120,7 +120,8 @@ TEST_F(FaultInjectionTest, ABookmarkFileIsEitherTheOldOneOrTheWholeNewOne) {
     Injector injector;
     ASSERT_TRUE(WriteBookmarkFile(t.model, target, 0));
     std::array<int, kKinds> calls{};
-    for (int kind = 0; kind < kKinds; ++kind) calls[static_cast<std::size_t>(kind)] = Injector::Count(kind);
+    for (int kind = 0; kind < kKinds; ++kind)
+        calls[static_cast<std::size_t>(kind)] = Injector::Count(kind);
     EXPECT_GE(calls[kWrite], 2);
     for (int kind = 0; kind < kKinds; ++kind) {
         for (int n = 1; n <= calls[static_cast<std::size_t>(kind)]; ++n) {
@@ -152,7 +153,8 @@ TEST_F(FaultInjectionTest, AFavoritesTreeSavedAsIsReplacedOnlyWhenComplete) {
     t.prompts.nextAnswer = Answer::Yes;
     t.model.glMaxURL = t.model.glCT;
     // Only a part of the tree, so that every n can be tried in reasonable time.
-    while (t.model.glCT > 40) t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(t.model.glCT - 1)], false);
+    while (t.model.glCT > 40)
+        t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(t.model.glCT - 1)], false);
     Injector injector;
     {
         // A clean run on a copy counts the calls.
@@ -163,7 +165,8 @@ TEST_F(FaultInjectionTest, AFavoritesTreeSavedAsIsReplacedOnlyWhenComplete) {
         t.dialogs.nextDirectory = target.string();
     }
     std::array<int, kKinds> calls{};
-    for (int kind = 0; kind < kKinds; ++kind) calls[static_cast<std::size_t>(kind)] = Injector::Count(kind);
+    for (int kind = 0; kind < kKinds; ++kind)
+        calls[static_cast<std::size_t>(kind)] = Injector::Count(kind);
     EXPECT_GE(calls[kWrite], 30);
     for (int kind = 0; kind < kKinds; ++kind) {
         for (int n = 1; n <= calls[static_cast<std::size_t>(kind)]; ++n) {

@@ -159,11 +159,12 @@ TEST_F(FavoritesTest, WriteAndReadBack) {
 TEST_F(FavoritesTest, NamesThatCollideWithoutRegardToCaseGetFreeNames) {
     ASSERT_TRUE(ReadNetscapeFile(
         t.model, true,
-        temp.Write("in.htm", "<TITLE>T</TITLE>\n<DL><p>\n"
-                             "<DT><H3>News</H3>\n<DL><p>\n<DT><A HREF=\"http://1/\">A</A>\n</DL><p>\n"
-                             "<DT><H3>news</H3>\n<DL><p>\n<DT><A HREF=\"http://2/\">a</A>\n</DL><p>\n"
-                             "<DT><A HREF=\"http://3/\">Page</A>\n<DT><A HREF=\"http://4/\">PAGE</A>\n"
-                             "<DT><A HREF=\"http://5/\">page</A>\n"),
+        temp.Write("in.htm",
+                   "<TITLE>T</TITLE>\n<DL><p>\n"
+                   "<DT><H3>News</H3>\n<DL><p>\n<DT><A HREF=\"http://1/\">A</A>\n</DL><p>\n"
+                   "<DT><H3>news</H3>\n<DL><p>\n<DT><A HREF=\"http://2/\">a</A>\n</DL><p>\n"
+                   "<DT><A HREF=\"http://3/\">Page</A>\n<DT><A HREF=\"http://4/\">PAGE</A>\n"
+                   "<DT><A HREF=\"http://5/\">page</A>\n"),
         urls, error));
     const std::string target = (temp.Path() / "Favorites").string();
     fs::create_directories(target);

@@ -57,13 +57,14 @@ protected:
 
 TEST_F(HostileInputTest, ALineOfAGigabyteKeepsOnlyItsBeginning) {
     const std::string path =
-        SparseFile(temp, "long.htm", "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">", 1L << 30,
-                   "</A>\n<DT><A HREF=\"http://b/\">b</A>\n");
+        SparseFile(temp, "long.htm", "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">",
+                   1L << 30, "</A>\n<DT><A HREF=\"http://b/\">b</A>\n");
     const long before = PeakKilobytes();
     Read(path);
     // The cut line still makes its bookmark; the next line is read as usual.
     ASSERT_EQ(t.model.glCT, 3);
-    EXPECT_EQ(t.model.glName[1].size(), kMaxLineLength - std::string("<DT><A HREF=\"http://a/\">").size());
+    EXPECT_EQ(t.model.glName[1].size(),
+              kMaxLineLength - std::string("<DT><A HREF=\"http://a/\">").size());
     EXPECT_EQ(t.model.glUrl[2], "http://b/");
     EXPECT_TRUE(t.model.IsRootPartial(0));  // an overwrite save will warn
     EXPECT_NE(t.diagnostics.readingLog.back().find("長すぎる行 1 行"), std::string::npos);
@@ -77,7 +78,8 @@ TEST_F(HostileInputTest, DeepNestingNulsAndThingsThatAreNoFiles) {
     EXPECT_EQ(t.model.glCT, kDepthLimit);
     EXPECT_TRUE(t.model.IsRootPartial(0));
 
-    EXPECT_TRUE(Read(temp.Write("nul.htm", std::string("<TITLE>A\0B</TITLE>\n<DL><p>\n<DT><A HREF=\"\0\">\0</A>\n", 44))));
+    EXPECT_TRUE(Read(temp.Write(
+        "nul.htm", std::string("<TITLE>A\0B</TITLE>\n<DL><p>\n<DT><A HREF=\"\0\">\0</A>\n", 44))));
     EXPECT_EQ(t.model.glCT, 2);
     EXPECT_EQ(t.model.glName[0], std::string("A\0B", 3));
 
@@ -112,8 +114,10 @@ TEST_F(HostileInputTest, FavoritesWithLoopsDepthAndHugeShortcuts) {
     close(parent);
     fs::create_directory_symlink(favorites, favorites / "loop");
     // 100 MB shortcuts: one with its URL at the start, one with it past what is read.
-    SparseFile(temp, "Favorites/big.url", "[InternetShortcut]\r\nURL=http://big/\r\n", 100L << 20, "\r\n");
-    SparseFile(temp, "Favorites/far.url", "", 100L << 20, "[InternetShortcut]\r\nURL=http://far/\r\n");
+    SparseFile(temp, "Favorites/big.url", "[InternetShortcut]\r\nURL=http://big/\r\n", 100L << 20,
+               "\r\n");
+    SparseFile(temp, "Favorites/far.url", "", 100L << 20,
+               "[InternetShortcut]\r\nURL=http://far/\r\n");
     t.settings.maxUrl = "1000000";
     ASSERT_TRUE(ReadFavorites(t.model, true, favorites.string(), error, urls));
     const std::string dump = pernard::testing::DumpTable(t.model);

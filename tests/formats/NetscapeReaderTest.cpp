@@ -359,14 +359,15 @@ TEST(NetscapeReaderRandom, RandomInputKeepsEveryInvariant) {
 TEST_F(NetscapeReaderTest, EntriesSpreadOverLinesAreReadAsOne) {
     // A lone <DT>, a tag broken over lines, a name wrapped before its </A>, a folder heading on
     // the line after its <DT>.
-    ASSERT_TRUE(Read("<TITLE>T</TITLE>\n<DL>\n  <p>\n"
-                     "    <DT>\n    <H3 ADD_DATE=\"5\">Folder</H3>\n    <DL><p>\n"
-                     "    <DT>\n      <A\n        HREF=\"http://a/\"\n        ADD_DATE=\"1\">first\n"
-                     "        line</A>\n"
-                     "    <DT><A HREF=\"http://b/\" ADD_DATE=\"2\"\n      TAGS=\"x\">b</A>\n"
-                     "    </DL><p>\n"
-                     "<DT><A HREF=\"http://c/\">no closing tag, as ever\n"
-                     "<DT><A HREF=\"http://d/\">d</A>\n</DL>\n"))
+    ASSERT_TRUE(
+        Read("<TITLE>T</TITLE>\n<DL>\n  <p>\n"
+             "    <DT>\n    <H3 ADD_DATE=\"5\">Folder</H3>\n    <DL><p>\n"
+             "    <DT>\n      <A\n        HREF=\"http://a/\"\n        ADD_DATE=\"1\">first\n"
+             "        line</A>\n"
+             "    <DT><A HREF=\"http://b/\" ADD_DATE=\"2\"\n      TAGS=\"x\">b</A>\n"
+             "    </DL><p>\n"
+             "<DT><A HREF=\"http://c/\">no closing tag, as ever\n"
+             "<DT><A HREF=\"http://d/\">d</A>\n</DL>\n"))
         << error;
     EXPECT_EQ(pernard::testing::DumpTable(t.model),
               "0 -1 R T\n1 0 F Folder\n2 1 U first line http://a/\n3 1 U b http://b/\n"

@@ -56,8 +56,9 @@ protected:
 
 TEST_F(NetscapeWriterTest, EmptyRootGivesHeadersAndTheLastLine) {
     Load("<TITLE>Empty</TITLE>\r\n");
-    EXPECT_EQ(BookmarkFileText(t.model, 0), Lines({kHeader, kShiftJis, kComment, "<TITLE>Empty</TITLE>",
-                                                   "<H1>Empty</H1>", "<DL><p>", "</DL><p>"}));
+    EXPECT_EQ(BookmarkFileText(t.model, 0),
+              Lines({kHeader, kShiftJis, kComment, "<TITLE>Empty</TITLE>", "<H1>Empty</H1>",
+                     "<DL><p>", "</DL><p>"}));
 }
 
 TEST_F(NetscapeWriterTest, IndentationAndClosingLines) {

@@ -83,13 +83,15 @@ TEST_F(NothingLostTest, WritingKeptBytesIntoAnotherEncodingAsksFirst) {
     EXPECT_NE(BookmarkFileText(t.model, 0).find(">ok&#65533;</A>"), std::string::npos);
 
     // A bookmark file's own bytes in its own encoding ask nothing.
-    ASSERT_TRUE(Load("plain.htm", "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">\x82</A>\n"));
+    ASSERT_TRUE(
+        Load("plain.htm", "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">\x82</A>\n"));
     EXPECT_FALSE(WouldReplaceKeptBytes(t.model, 0));
 }
 
 TEST_F(NothingLostTest, AStoppedReadNeverShrinksItsFileSilently) {
     std::string file = "<TITLE>T</TITLE>\n<DL><p>\n";
-    for (int k = 0; k < 15; ++k) file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
+    for (int k = 0; k < 15; ++k)
+        file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
     const std::string original = file + "</DL><p>\n";
     t.settings.maxUrl = "5";
     EXPECT_FALSE(Load("fifteen.htm", original));
@@ -114,7 +116,8 @@ TEST_F(NothingLostTest, AStoppedReadNeverShrinksItsFileSilently) {
 
 TEST_F(NothingLostTest, TheCommandLineRefusesToSaveAStoppedRead) {
     std::string file = "<TITLE>T</TITLE>\n<DL><p>\n";
-    for (int k = 0; k < 15; ++k) file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
+    for (int k = 0; k < 15; ++k)
+        file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
     path = temp.Write("fifteen.htm", file);
     std::ostringstream out, err;
     EXPECT_EQ(RunCli({"save", "--max-url", "5", path, "--to", path}, out, err), 1);

@@ -28,8 +28,8 @@ std::string Pick(std::mt19937& random, const List& list) {
 }
 
 UrlFields RandomFields(std::mt19937& random) {
-    return {Pick(random, kNames), Pick(random, kUrls), Pick(random, kDates),
-            Pick(random, kDates), Pick(random, kDates)};
+    return {Pick(random, kNames), Pick(random, kUrls), Pick(random, kDates), Pick(random, kDates),
+            Pick(random, kDates)};
 }
 
 // A random collection: roots with folders and URLs nested up to a few levels, some of them
@@ -133,7 +133,8 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
         ASSERT_TRUE(t.model.ResetEntryTable(error));
         BuildRandomTable(t.model, random);
         for (int i = 0; i < t.model.glCT; ++i) {
-            if (random() % 2 == 0) t.model.Tree().SetExpanded(t.model.glNode[static_cast<std::size_t>(i)], true);
+            if (random() % 2 == 0)
+                t.model.Tree().SetExpanded(t.model.glNode[static_cast<std::size_t>(i)], true);
         }
         RefTree reference = RefTree::FromTable(t.model);
         reference.maxUrl = t.model.glMaxURL;
@@ -168,9 +169,11 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
                     what = "edit " + std::to_string(a);
                     if (t.model.IsFolder(a)) {
                         const std::string name = Pick(random, kNames);
-                        const std::string saveUrl = t.model.gloya[static_cast<std::size_t>(a)] < 0
-                                                        ? t.model.glVisit[static_cast<std::size_t>(a)]
-                                                        : random() % 2 ? "" : "Link.html";
+                        const std::string saveUrl =
+                            t.model.gloya[static_cast<std::size_t>(a)] < 0
+                                ? t.model.glVisit[static_cast<std::size_t>(a)]
+                            : random() % 2 ? ""
+                                           : "Link.html";
                         mine = t.model.EditFolderEntry(a, name, saveUrl);
                         theirs = reference.EditFolder(a, name, saveUrl);
                     } else {

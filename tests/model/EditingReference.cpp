@@ -8,10 +8,10 @@ namespace pernard::testing {
 namespace {
 
 std::string Line(int index, int parent, const std::string& url, const std::string& name,
-                 const std::string& added, const std::string& visited,
-                 const std::string& modified, bool expanded) {
-    return std::to_string(index) + " " + std::to_string(parent) + " [" + name + "] [" + url +
-           "] " + added + "|" + visited + "|" + modified + (expanded ? " +" : "") + "\n";
+                 const std::string& added, const std::string& visited, const std::string& modified,
+                 bool expanded) {
+    return std::to_string(index) + " " + std::to_string(parent) + " [" + name + "] [" + url + "] " +
+           added + "|" + visited + "|" + modified + (expanded ? " +" : "") + "\n";
 }
 
 }  // namespace
@@ -69,10 +69,10 @@ std::string RefTree::Dump() const {
     std::string dump;
     for (std::size_t i = 0; i < flat.size(); ++i) {
         const RefEntry* e = flat[i];
-        const int parent = e->parent == nullptr
-                               ? -1
-                               : static_cast<int>(std::find(flat.begin(), flat.end(), e->parent) -
-                                                  flat.begin());
+        const int parent =
+            e->parent == nullptr
+                ? -1
+                : static_cast<int>(std::find(flat.begin(), flat.end(), e->parent) - flat.begin());
         dump += Line(static_cast<int>(i), parent, e->url, e->name, e->added, e->visited,
                      e->modified, e->expanded);
     }
@@ -279,8 +279,8 @@ bool RefTree::MoveUpDown(int index, bool up) {
     if (previous == nullptr) return false;
     if (moving->IsFolder()) {
         const Where where = previous->parent == moving->parent ? Where::Before
-                            : previous->IsFolder()            ? Where::Into
-                                                              : Where::After;
+                            : previous->IsFolder()             ? Where::Into
+                                                               : Where::After;
         return Transfer(moving, where, previous, false);
     }
     if (previous->IsFolder()) return false;

@@ -37,7 +37,9 @@ public:
     bool Drop(int source, int target, bool keep);
     bool Paste(int source, int target, bool cut);
     bool MoveUpDown(int index, bool up);
-    void SetExpanded(int index, bool expanded) { Flat()[static_cast<std::size_t>(index)]->expanded = expanded; }
+    void SetExpanded(int index, bool expanded) {
+        Flat()[static_cast<std::size_t>(index)]->expanded = expanded;
+    }
 
     int maxUrl = 1000;
 

@@ -121,8 +121,8 @@ TEST_F(EditingTest, EditsRefuseWhatWouldBreakTheFile) {
 }
 
 TEST_F(EditingTest, MovesCheckTheirNeighbours) {
-    EXPECT_FALSE(t.model.MoveUpDown(0, true));    // nothing above the first root
-    EXPECT_FALSE(t.model.MoveUpDown(7, false));   // nothing below the last entry
+    EXPECT_FALSE(t.model.MoveUpDown(0, true));   // nothing above the first root
+    EXPECT_FALSE(t.model.MoveUpDown(7, false));  // nothing below the last entry
     EXPECT_FALSE(t.model.MoveUpDown(-1, true));
     EXPECT_FALSE(t.model.MoveUpDown(99, true));
     // Roots are collapsed: S moves up past R.

@@ -58,7 +58,8 @@ TEST_F(CloseTest, OverwriteSaveFromTheMenuClearsTheChangedFlag) {
 
 TEST_F(UiTest, AStoppedStartUpReadSaysSoAndIsNotSavedOverItsFileByMistake) {
     std::string file = "<TITLE>T</TITLE>\n<DL><p>\n";
-    for (int k = 0; k < 15; ++k) file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
+    for (int k = 0; k < 15; ++k)
+        file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
     const std::string path = temp.Write("fifteen.htm", file);
     Store("Window/fmBookmark.MaxURL", "5");
     Start(ui::StartupOverride{StartupSource::Netscape, path});

@@ -230,7 +230,8 @@ TEST_F(EditCommandsTest, DeleteAsksForFoldersAndRootsWithContents) {
     EXPECT_EQ(Names(), "Root A a1 a2 u w ");
     EXPECT_TRUE(Model().glChanged);
     // The selection moved on; the current entry and the list follow it, not a shifted row.
-    EXPECT_EQ(Model().glIndex, Model().IndexOf(ui::TreeModel::NodeOf(Main().TreeV->currentIndex())));
+    EXPECT_EQ(Model().glIndex,
+              Model().IndexOf(ui::TreeModel::NodeOf(Main().TreeV->currentIndex())));
 
     // The tool button asks first, naming the entry.
     Select(4);
@@ -300,7 +301,7 @@ TEST_F(EditCommandsTest, CutAndPasteFollowTheirNodesThroughOtherEdits) {
     Select(Model().IndexOf(Model().Tree().NodeAt(3)));  // b
     Main().BtCopyClick();
     Select(0);
-    Main().BtUpClick();  // moves nothing
+    Main().BtUpClick();        // moves nothing
     Select(Model().glCT - 1);  // w
     Main().BtPasteClick();
     EXPECT_EQ(Names(), "Root B B1 b u w b ");
@@ -350,7 +351,7 @@ TEST_F(EditCommandsTest, CapacityRefusesWithTheMaxMessage) {
 TEST_F(EditCommandsTest, RemovingEmptyFoldersMarksTheCollectionChanged) {
     Expand(0);
     Expand(1);
-    Model().DeleteNode(Model().glNode[6], false);  // B1, and so B, hold nothing now
+    Model().DeleteNode(Model().glNode[6], false);          // B1, and so B, hold nothing now
     Model().NewFolder(Model().glNode[6], "empty", false);  // after u
     Model().glChanged = false;
     Select(8);  // w

@@ -3,8 +3,8 @@
 #include "ui/BmURLEdit.h"
 #include "ui/Memo.h"
 
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 

@@ -34,8 +34,9 @@ TEST(CodePage, UndecodableBytesAreKeptCountedAndWrittenBackAsThemselves) {
     TextEncoder(kUtf8, nullptr, false).Encode(text, bytes);
     EXPECT_EQ(bytes, ShownText(text));
     bytes.clear();
-    TextEncoder(kCp932, [](char32_t c, std::string& out) { out += "&#" + std::to_string(c) + ";"; })
-        .Encode(text, bytes);
+    TextEncoder(kCp932, [](char32_t c, std::string& out) {
+        out += "&#" + std::to_string(c) + ";";
+    }).Encode(text, bytes);
     EXPECT_EQ(bytes, "a&#65533;b&#65533;");
 
     const std::string utf8Bytes = "ok\xff日本\xed\xb2\x80";  // a stray byte, an encoded surrogate
