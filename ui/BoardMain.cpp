@@ -159,7 +159,7 @@ QToolButton* TFormMain::AddTool(const QString& name, const QString& caption, con
     button->setObjectName(name);
     button->setText(caption);
     button->setToolTip(hint);
-    button->setStatusTip(hint);
+    // The hint is a tool tip only: as a status tip it would blank the status bar on hover.
     button->setIcon(ToolImage(image));
     button->setIconSize(QSize(20, 20));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -334,7 +334,7 @@ void TFormMain::BuildBody() {
 
     connect(TreeV->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { TreeVChange(); });
-    connect(TreeV, &QTreeView::clicked, this, [this] { TreeVChange(); });
+    connect(TreeV, &QTreeView::clicked, this, [this] { TreeVPress(); });
     connect(TreeV, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
         const TreeNode* node = TreeModel::NodeOf(index);
         if (node != nullptr && !node->HasChildren()) OpenInBrowser();
@@ -469,7 +469,28 @@ void TFormMain::SelectNode(int absoluteIndex) {
 }
 
 void TFormMain::SelectFirstEntry() {
-    if (model_.Tree().Count() >= 2) SelectNode(1);
+    if (model_.Tree().Count() < 2) return;
+    SelectNode(1);
+    // Selected before the window has a size, the first entry would be scrolled to the top of
+    // the tree, with its root above it out of sight: the tree starts at its top instead.
+    scrollToTopWhenShown_ = true;
+}
+
+void TFormMain::TreeVPress() {
+    // A press on the node already selected is no change of selection: the result in panel 0
+    // stays; the list follows only when it shows another entry.
+    const int entry = SelectedEntry();
+    if (entry < 0) return;
+    model_.glIndex = entry;
+    currentNode_ = model_.RefOf(entry);
+    BtSakujo->setEnabled(true);
+    if (entry != glShown) ListRefresh();
+    UpdateEntryButtons();
+}
+
+QMenu* TFormMain::createPopupMenu() {
+    // No menu that would show the tool bars this edition hides.
+    return nullptr;
 }
 
 int TFormMain::SelectedEntry() const {
@@ -575,6 +596,11 @@ void TFormMain::LViewClick(const QModelIndex& index) {
     Panel1->setText(model_.IsFolder(entry) ? QString()
                                            : Text(model_.glUrl[static_cast<std::size_t>(entry)]));
     UpdateEntryButtons();
+    // A row of the list is no place in the tree: moving and expanding wait for a tree press.
+    BtSakujo->setEnabled(true);
+    BtUp->setEnabled(false);
+    BtDown->setEnabled(false);
+    BtFolder->setEnabled(false);
 }
 
 void TFormMain::LViewDblClick(const QModelIndex& index) {
@@ -811,6 +837,10 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     UpdateEntryButtons();
+    if (scrollToTopWhenShown_) {
+        scrollToTopWhenShown_ = false;
+        TreeV->scrollToTop();
+    }
 }
 
 }  // namespace pernard::ui

@@ -90,6 +90,10 @@ public:
     void BtBrowserClick();
     void N19Click();
     void TreeVChange();
+    // A press in the tree (a click on a node, selected or not).
+    void TreeVPress();
+    // No menu that toggles the tool bars (this edition hides some of them).
+    QMenu* createPopupMenu() override;
     void LViewClick(const QModelIndex& index);
     void LViewDblClick(const QModelIndex& index);
     // The close sequence; false when the user chose to stay.
@@ -192,6 +196,7 @@ private:
     NodeRef currentNode_;  // the current entry (glIndex) by its node
     NodeRef shownNode_;    // the entry the list shows (glShown) by its node
     bool tableChanging_ = false;
+    bool scrollToTopWhenShown_ = false;
 };
 
 }  // namespace pernard::ui

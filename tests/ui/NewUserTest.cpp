@@ -90,3 +90,22 @@ TEST_F(UiTest, WindowsWithoutStoredPlacesOpenCentred) {
     const QRect chooser = app->FormDirectory->geometry();
     EXPECT_LE((chooser.center() - Main().geometry().center()).manhattanLength(), 4);
 }
+
+TEST_F(UiTest, TheWindowOpensAtTheTopOfTheTreeAndKeepsItsStatusTexts) {
+    std::string file = "<TITLE>Root</TITLE>\n<DL><p>\n";
+    for (int k = 0; k < 200; ++k)
+        file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
+    Start(ui::StartupOverride{StartupSource::Netscape, temp.Write("many.htm", file)});
+    Main().resize(400, 300);
+    Main().show();
+    QApplication::processEvents();
+    EXPECT_EQ(Main().TreeV->indexAt(QPoint(5, 5)), Main().TreeItems->IndexOf(Model().glNode[0]));
+    // A press on the node already selected keeps the load's result.
+    EXPECT_EQ(Main().Panel(0), "読込完了 :200 件");
+    Main().TreeVPress();
+    EXPECT_EQ(Main().Panel(0), "読込完了 :200 件");
+    // Hints are tool tips only, and no menu offers the hidden tool bars.
+    EXPECT_TRUE(Main().BtSakujo->statusTip().isEmpty());
+    EXPECT_FALSE(Main().BtSakujo->toolTip().isEmpty());
+    EXPECT_EQ(Main().createPopupMenu(), nullptr);
+}
