@@ -122,10 +122,35 @@ std::string SafeFileWriter::Finish() {
 }
 
 SafeFileBatch::~SafeFileBatch() {
-    for (const Pending& file : pending_) std::remove(file.temporary.c_str());
+    // An uncommitted batch leaves nothing: neither temporary files nor new files.
+    for (const Pending& file : pending_) {
+        std::remove(file.temporary.empty() ? file.target.c_str() : file.temporary.c_str());
+    }
 }
 
 bool SafeFileBatch::Add(const std::string& target, std::string_view bytes) {
+#ifndef _WIN32
+    // A file that does not exist yet has no old version to protect: it is written in place
+    // (created, never opened if something appeared there) and counts once the batch is synced.
+    const int created = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (created >= 0) {
+        bool ok = true;
+        for (std::string_view rest = bytes; ok && !rest.empty();) {
+            const ssize_t written = SaveFileCalls().write(created, rest.data(), rest.size());
+            if (written < 0 && errno == EINTR) continue;
+            ok = written > 0;
+            if (ok) rest.remove_prefix(static_cast<std::size_t>(written));
+        }
+        ok = SaveFileCalls().close(created) == 0 && ok;
+        if (!ok) {
+            std::remove(target.c_str());
+            return false;
+        }
+        pending_.push_back(Pending{std::string(), target});
+        return true;
+    }
+    if (errno != EEXIST) return false;
+#endif
     SafeFileWriter file;
     if (!file.Open(target)) return false;
     file.Write(bytes);
@@ -153,8 +178,11 @@ std::vector<std::string> SafeFileBatch::Commit() {
 #endif
     std::vector<std::string> directories;
     for (const Pending& file : pending_) {
-        if (!synced || calls.rename(file.temporary.c_str(), file.target.c_str()) != 0) {
-            std::remove(file.temporary.c_str());
+        const bool inPlace = file.temporary.empty();
+        if (!synced ||
+            (!inPlace && calls.rename(file.temporary.c_str(), file.target.c_str()) != 0)) {
+            // A file written in place is new: without the sync it does not count, and goes.
+            std::remove(inPlace ? file.target.c_str() : file.temporary.c_str());
             failed.push_back(file.target);
             continue;
         }

@@ -65,7 +65,7 @@ public:
 
 private:
     struct Pending {
-        std::string temporary;
+        std::string temporary;  // empty: a new file written in place
         std::string target;
     };
     std::vector<Pending> pending_;
