@@ -12,9 +12,7 @@
 #include <QWidgetAction>
 #include <cstdio>
 
-#include "formats/FavoritesReader.h"
 #include "formats/FavoritesWriter.h"
-#include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 #include "ui/BmDirectory.h"
 #include "ui/Bookmark.h"
@@ -29,15 +27,8 @@ namespace pernard::ui {
 
 namespace {
 
-constexpr const char* kNoDate = "------";
 // The design widths; 登録日 gets room for "yy/mm/dd" in the fonts found on this system.
 const int kDesignColumnWidths[10] = {150, 100, 100, 72, 15, 60, 50, 0, 60, 50};
-
-std::string Format(const char* format, int value) {
-    char text[128];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
 
 // The current moment as a seconds text, through the date text the program shows (UTC+9).
 std::string NowSecondsText() {
@@ -522,98 +513,6 @@ void TFormMain::UpdateEntryButtons() {
     BtFolder->setEnabled(valid && model_.IsFolder(current));
 }
 
-void TFormMain::ApplyMoveButtonRule(int e) {
-    const TreeNode* node = model_.glNode[static_cast<std::size_t>(e)];
-    const TreeNode* previous = model_.Tree().PreviousVisible(node);
-    const TreeNode* next = model_.Tree().NextVisible(node);
-    auto isUrl = [](const TreeNode* n) { return n->ImageIndex() == 2 || n->ImageIndex() == 3; };
-    const bool firstInFolder = model_.gloya[static_cast<std::size_t>(e)] == e - 1;
-    const bool nextElsewhere = next == nullptr || next->Parent() != node->Parent();
-    if (model_.IsFolder(e)) {
-        if (firstInFolder || previous == nullptr || isUrl(previous)) BtUp->setEnabled(false);
-        if (nextElsewhere || isUrl(next)) BtDown->setEnabled(false);
-    } else {
-        if (firstInFolder) BtUp->setEnabled(false);
-        if (nextElsewhere || !isUrl(next)) BtDown->setEnabled(false);
-    }
-}
-
-ListRow TFormMain::RowOf(int entry) const {
-    ListRow row;
-    if (entry < 0 || entry >= model_.glCT) return row;
-    const std::size_t k = static_cast<std::size_t>(entry);
-    const bool folder = model_.IsFolder(entry);
-    const std::string visit = folder ? model_.glVisit[k] : ShownDateTimeText(model_.glVisit[k]);
-    const std::string last = ShownDateTimeText(model_.glLast[k]);
-    row.texts << Text(model_.glName[k])
-              << (folder || !visit.empty() ? Text(visit) : QString(kNoDate))
-              << (last.empty() ? QString(kNoDate) : Text(last))
-              << Text(ShownDateText(model_.glAdd[k])) << QString::number(entry);
-    while (row.texts.size() < kListColumnCount) row.texts << QString();
-    row.image = model_.UrlImageIndex(entry);
-    return row;
-}
-
-void TFormMain::ListRefresh() {
-    if (BtStop->isEnabled()) {
-        Panel1->setText("コピー 又は 切取り  作業中");
-        return;
-    }
-    const bool expanded = BtTenkai->isChecked();
-    BtUp->setEnabled(true);
-    BtDown->setEnabled(true);
-    if (!TreeV->isVisibleTo(this)) return;
-    const int e = SelectedEntry();
-    if (e < 0 || e >= model_.glCT) return;
-    glShown = e;
-    shownNode_ = model_.RefOf(e);
-    const std::size_t k = static_cast<std::size_t>(e);
-    ListViewCaption->setText(Text(model_.glName[k]));
-    std::vector<NodeRef> rows;
-    if (!model_.IsFolder(e)) {
-        rows.push_back(shownNode_);
-        Panel1->setText(Text(model_.glUrl[k]));
-    } else {
-        // The subtree of e is the run of entries after it whose parent index is at least e.
-        const int count = std::min(model_.glCT, model_.Tree().Count());
-        for (int i = e + 1; i < count && model_.gloya[static_cast<std::size_t>(i)] >= e; ++i) {
-            if (expanded || model_.gloya[static_cast<std::size_t>(i)] == e) {
-                rows.push_back(model_.RefOf(i));
-            }
-        }
-    }
-    ListItems->SetEntries(std::move(rows));
-    ApplyMoveButtonRule(e);
-    Notebook->setCurrentIndex(1);
-    if (model_.gloya[k] == -1) Panel1->setText(Text(model_.glVisit[k]));
-}
-
-void TFormMain::LViewClick(const QModelIndex& index) {
-    const int entry = ListItems->EntryIndex(index.row());
-    if (entry < 0 || entry >= model_.glCT) return;
-    model_.glIndex = entry;
-    currentNode_ = model_.RefOf(entry);
-    Panel1->setText(model_.IsFolder(entry) ? QString()
-                                           : Text(model_.glUrl[static_cast<std::size_t>(entry)]));
-    UpdateEntryButtons();
-    // A row of the list is no place in the tree: moving and expanding wait for a tree press.
-    BtSakujo->setEnabled(true);
-    BtUp->setEnabled(false);
-    BtDown->setEnabled(false);
-    BtFolder->setEnabled(false);
-}
-
-void TFormMain::LViewDblClick(const QModelIndex& index) {
-    const int entry = ListItems->EntryIndex(index.row());
-    if (entry < 0 || entry >= model_.glCT) return;
-    model_.glIndex = entry;
-    if (model_.IsFolder(entry)) {
-        SelectNode(entry);
-    } else {
-        OpenInBrowser(Text(model_.glUrl[static_cast<std::size_t>(entry)]));
-    }
-}
-
 void TFormMain::OpenInBrowser(const QString& address) {
     QString target = address;
     if (target.isEmpty()) {
@@ -650,88 +549,6 @@ void TFormMain::R2Click() {
     if (links_.browser != nullptr) links_.browser->Open(fallback);
 }
 
-void TFormMain::ShowReadResult(bool ok, int urlCount, const std::string& errorText,
-                               const char* format) {
-    Panel0->setText(ok ? Text(Format(format, urlCount)) : "エラー " + Text(errorText));
-}
-
-void TFormMain::ReadFavoritesReporting(bool complete, const std::string& directory) {
-    int urlCount = 0;
-    std::string errorText;
-    if (ReadFavorites(model_, complete, directory, errorText, urlCount)) {
-        Panel0->setText(Text(Format("読込完了 :%d 件", urlCount)));
-        Panel1->setText(Text(directory));
-    } else {
-        model_.GetPorts().prompts->ShowMessage("エラー " + errorText);
-        Panel0->setText("読込失敗 ");
-    }
-}
-
-void TFormMain::NetScapeB1Click() {
-    std::string chosen;
-    const Ports& ports = model_.GetPorts();
-    if (!ports.dialogs->OpenBookmarkFile(ports.settings->StartupBookmarkFile(), chosen)) return;
-    ports.settings->SetDebugCheck(true);
-    ports.settings->SetStartupBookmarkFile(chosen);
-    int urlCount = 0;
-    std::string errorText;
-    const bool ok = ReadNetscapeFile(model_, true, chosen, urlCount, errorText);
-    ShowReadResult(ok, urlCount, errorText, "読込完了 :%d 件");
-    SelectNode(0);
-    if (model_.Tree().Count() == 0) ListItems->Clear();
-    model_.glChanged = false;
-    model_.CheckConsistency("ブックマーク読込", true);
-}
-
-void TFormMain::NetScape1Click() {
-    std::string chosen;
-    const Ports& ports = model_.GetPorts();
-    if (!ports.dialogs->OpenBookmarkFile(ports.settings->AdditionalBookmarkFile(), chosen)) return;
-    ports.settings->SetAdditionalBookmarkFile(chosen);
-    const int newRoot = model_.Tree().Count();
-    int urlCount = 0;
-    std::string errorText;
-    const bool ok = ReadNetscapeFile(model_, false, chosen, urlCount, errorText);
-    ShowReadResult(ok, urlCount, errorText, "追加読込完了:%d 件");
-    SelectNode(newRoot);
-    model_.CheckConsistency("追加読込", true);
-}
-
-void TFormMain::IE1Click() {
-    const Ports& ports = model_.GetPorts();
-    std::string directory;
-    if (!ports.dialogs->ChooseDirectory(ports.settings->StartupFavoritesDirectory(), directory))
-        return;
-    ports.settings->SetStartupFavoritesDirectory(directory);
-    ReadFavoritesReporting(true, directory);
-    model_.glChanged = false;
-    SelectNode(0);
-    if (model_.Tree().Count() == 0) ListItems->Clear();
-    model_.CheckConsistency("ブックマーク読込", true);
-}
-
-void TFormMain::IE2Click() {
-    const std::string directory = model_.GetPorts().settings->AdditionalFavoritesDirectory();
-    if (directory.empty()) {
-        if (links_.settings != nullptr) {
-            links_.settings->show();
-            links_.settings->StatusBar->showMessage(
-                "Internet Explorer の追加読込用のディレクトリを指定してください");
-        }
-        return;
-    }
-    const int newRoot = model_.Tree().Count();
-    ReadFavoritesReporting(false, directory);
-    SelectNode(newRoot);
-    model_.CheckConsistency("追加読込", true);
-}
-
-void TFormMain::miFileSaveClick() {
-    if (SaveBM(model_)) model_.glChanged = false;
-}
-
-void TFormMain::NetScape2Click() { SaveBookmarkAs(model_); }
-void TFormMain::IE3Click() { SaveAsIE(model_); }
 void TFormMain::miFileExitClick() { close(); }
 
 void TFormMain::C2Click() {

@@ -1,0 +1,108 @@
+// The main window's file commands: loading a bookmark file or a Favorites directory, in place of
+// the collection or beside it, and saving over the source or under a new name.
+
+#include <cstdio>
+
+#include "formats/FavoritesReader.h"
+#include "formats/FavoritesWriter.h"
+#include "formats/NetscapeReader.h"
+#include "formats/NetscapeWriter.h"
+#include "ui/BoardMain.h"
+#include "ui/Bookmark.h"
+#include "ui/QtText.h"
+
+namespace pernard::ui {
+
+namespace {
+
+std::string Format(const char* format, int value) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+}  // namespace
+
+void TFormMain::ShowReadResult(bool ok, int urlCount, const std::string& errorText,
+                               const char* format) {
+    Panel0->setText(ok ? Text(Format(format, urlCount)) : "エラー " + Text(errorText));
+}
+
+void TFormMain::ReadFavoritesReporting(bool complete, const std::string& directory) {
+    int urlCount = 0;
+    std::string errorText;
+    if (ReadFavorites(model_, complete, directory, errorText, urlCount)) {
+        Panel0->setText(Text(Format("読込完了 :%d 件", urlCount)));
+        Panel1->setText(Text(directory));
+    } else {
+        model_.GetPorts().prompts->ShowMessage("エラー " + errorText);
+        Panel0->setText("読込失敗 ");
+    }
+}
+
+void TFormMain::NetScapeB1Click() {
+    std::string chosen;
+    const Ports& ports = model_.GetPorts();
+    if (!ports.dialogs->OpenBookmarkFile(ports.settings->StartupBookmarkFile(), chosen)) return;
+    ports.settings->SetDebugCheck(true);
+    ports.settings->SetStartupBookmarkFile(chosen);
+    int urlCount = 0;
+    std::string errorText;
+    const bool ok = ReadNetscapeFile(model_, true, chosen, urlCount, errorText);
+    ShowReadResult(ok, urlCount, errorText, "読込完了 :%d 件");
+    SelectNode(0);
+    if (model_.Tree().Count() == 0) ListItems->Clear();
+    model_.glChanged = false;
+    model_.CheckConsistency("ブックマーク読込", true);
+}
+
+void TFormMain::NetScape1Click() {
+    std::string chosen;
+    const Ports& ports = model_.GetPorts();
+    if (!ports.dialogs->OpenBookmarkFile(ports.settings->AdditionalBookmarkFile(), chosen)) return;
+    ports.settings->SetAdditionalBookmarkFile(chosen);
+    const int newRoot = model_.Tree().Count();
+    int urlCount = 0;
+    std::string errorText;
+    const bool ok = ReadNetscapeFile(model_, false, chosen, urlCount, errorText);
+    ShowReadResult(ok, urlCount, errorText, "追加読込完了:%d 件");
+    SelectNode(newRoot);
+    model_.CheckConsistency("追加読込", true);
+}
+
+void TFormMain::IE1Click() {
+    const Ports& ports = model_.GetPorts();
+    std::string directory;
+    if (!ports.dialogs->ChooseDirectory(ports.settings->StartupFavoritesDirectory(), directory))
+        return;
+    ports.settings->SetStartupFavoritesDirectory(directory);
+    ReadFavoritesReporting(true, directory);
+    model_.glChanged = false;
+    SelectNode(0);
+    if (model_.Tree().Count() == 0) ListItems->Clear();
+    model_.CheckConsistency("ブックマーク読込", true);
+}
+
+void TFormMain::IE2Click() {
+    const std::string directory = model_.GetPorts().settings->AdditionalFavoritesDirectory();
+    if (directory.empty()) {
+        if (links_.settings != nullptr) {
+            links_.settings->show();
+            links_.settings->StatusBar->showMessage(
+                "Internet Explorer の追加読込用のディレクトリを指定してください");
+        }
+        return;
+    }
+    const int newRoot = model_.Tree().Count();
+    ReadFavoritesReporting(false, directory);
+    SelectNode(newRoot);
+    model_.CheckConsistency("追加読込", true);
+}
+
+void TFormMain::miFileSaveClick() {
+    if (SaveBM(model_)) model_.glChanged = false;
+}
+
+void TFormMain::NetScape2Click() { SaveBookmarkAs(model_); }
+void TFormMain::IE3Click() { SaveAsIE(model_); }
+}  // namespace pernard::ui

@@ -1,0 +1,106 @@
+// The list side of the main window: what the list shows for the entry selected in the tree, the
+// move buttons that follow it, and presses on its rows.
+
+#include "ui/BoardMain.h"
+#include "ui/QtText.h"
+#include "util/Dates.h"
+
+namespace pernard::ui {
+
+namespace {
+constexpr const char* kNoDate = "------";
+}  // namespace
+
+void TFormMain::ApplyMoveButtonRule(int e) {
+    const TreeNode* node = model_.glNode[static_cast<std::size_t>(e)];
+    const TreeNode* previous = model_.Tree().PreviousVisible(node);
+    const TreeNode* next = model_.Tree().NextVisible(node);
+    auto isUrl = [](const TreeNode* n) { return n->ImageIndex() == 2 || n->ImageIndex() == 3; };
+    const bool firstInFolder = model_.gloya[static_cast<std::size_t>(e)] == e - 1;
+    const bool nextElsewhere = next == nullptr || next->Parent() != node->Parent();
+    if (model_.IsFolder(e)) {
+        if (firstInFolder || previous == nullptr || isUrl(previous)) BtUp->setEnabled(false);
+        if (nextElsewhere || isUrl(next)) BtDown->setEnabled(false);
+    } else {
+        if (firstInFolder) BtUp->setEnabled(false);
+        if (nextElsewhere || !isUrl(next)) BtDown->setEnabled(false);
+    }
+}
+
+ListRow TFormMain::RowOf(int entry) const {
+    ListRow row;
+    if (entry < 0 || entry >= model_.glCT) return row;
+    const std::size_t k = static_cast<std::size_t>(entry);
+    const bool folder = model_.IsFolder(entry);
+    const std::string visit = folder ? model_.glVisit[k] : ShownDateTimeText(model_.glVisit[k]);
+    const std::string last = ShownDateTimeText(model_.glLast[k]);
+    row.texts << Text(model_.glName[k])
+              << (folder || !visit.empty() ? Text(visit) : QString(kNoDate))
+              << (last.empty() ? QString(kNoDate) : Text(last))
+              << Text(ShownDateText(model_.glAdd[k])) << QString::number(entry);
+    while (row.texts.size() < kListColumnCount) row.texts << QString();
+    row.image = model_.UrlImageIndex(entry);
+    return row;
+}
+
+void TFormMain::ListRefresh() {
+    if (BtStop->isEnabled()) {
+        Panel1->setText("コピー 又は 切取り  作業中");
+        return;
+    }
+    const bool expanded = BtTenkai->isChecked();
+    BtUp->setEnabled(true);
+    BtDown->setEnabled(true);
+    if (!TreeV->isVisibleTo(this)) return;
+    const int e = SelectedEntry();
+    if (e < 0 || e >= model_.glCT) return;
+    glShown = e;
+    shownNode_ = model_.RefOf(e);
+    const std::size_t k = static_cast<std::size_t>(e);
+    ListViewCaption->setText(Text(model_.glName[k]));
+    std::vector<NodeRef> rows;
+    if (!model_.IsFolder(e)) {
+        rows.push_back(shownNode_);
+        Panel1->setText(Text(model_.glUrl[k]));
+    } else {
+        // The subtree of e is the run of entries after it whose parent index is at least e.
+        const int count = std::min(model_.glCT, model_.Tree().Count());
+        for (int i = e + 1; i < count && model_.gloya[static_cast<std::size_t>(i)] >= e; ++i) {
+            if (expanded || model_.gloya[static_cast<std::size_t>(i)] == e) {
+                rows.push_back(model_.RefOf(i));
+            }
+        }
+    }
+    ListItems->SetEntries(std::move(rows));
+    ApplyMoveButtonRule(e);
+    Notebook->setCurrentIndex(1);
+    if (model_.gloya[k] == -1) Panel1->setText(Text(model_.glVisit[k]));
+}
+
+void TFormMain::LViewClick(const QModelIndex& index) {
+    const int entry = ListItems->EntryIndex(index.row());
+    if (entry < 0 || entry >= model_.glCT) return;
+    model_.glIndex = entry;
+    currentNode_ = model_.RefOf(entry);
+    Panel1->setText(model_.IsFolder(entry) ? QString()
+                                           : Text(model_.glUrl[static_cast<std::size_t>(entry)]));
+    UpdateEntryButtons();
+    // A row of the list is no place in the tree: moving and expanding wait for a tree press.
+    BtSakujo->setEnabled(true);
+    BtUp->setEnabled(false);
+    BtDown->setEnabled(false);
+    BtFolder->setEnabled(false);
+}
+
+void TFormMain::LViewDblClick(const QModelIndex& index) {
+    const int entry = ListItems->EntryIndex(index.row());
+    if (entry < 0 || entry >= model_.glCT) return;
+    model_.glIndex = entry;
+    if (model_.IsFolder(entry)) {
+        SelectNode(entry);
+    } else {
+        OpenInBrowser(Text(model_.glUrl[static_cast<std::size_t>(entry)]));
+    }
+}
+
+}  // namespace pernard::ui
