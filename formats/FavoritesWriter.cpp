@@ -99,28 +99,29 @@ private:
     std::unordered_set<std::string> used_;
 };
 
-ShortcutWrite WriteShortcut(BmLogic& model, const std::string& directory, int index,
-                            bool keptBytesBelong, NamesInDirectory* names = nullptr,
-                            std::string* renamed = nullptr, SafeFileBatch* batch = nullptr,
-                            std::string* written = nullptr) {
+struct Shortcut {
+    ShortcutWrite result = ShortcutWrite::Unusable;
+    std::string path;     // the file it went to
+    std::string renamed;  // the name it got instead of its own, if any
+};
+
+// Adds entry `index` as a shortcut in `directory` to the batch, under a name free in `names`.
+Shortcut WriteShortcut(BmLogic& model, const std::string& directory, int index,
+                       bool keptBytesBelong, NamesInDirectory& names, SafeFileBatch& batch) {
+    Shortcut shortcut;
     const std::string wanted =
         FileNameOf(model.glName[static_cast<std::size_t>(index)], keptBytesBelong);
-    if (!IsUsableFileName(wanted)) return ShortcutWrite::Unusable;
-    const std::string name = names != nullptr ? names->Claim(wanted, ".url") : wanted;
-    if (renamed != nullptr) *renamed = name == wanted ? std::string() : name;
-    const std::string path = JoinPath(directory, name + ".url");
+    if (!IsUsableFileName(wanted)) return shortcut;
+    const std::string name = names.Claim(wanted, ".url");
+    if (name != wanted) shortcut.renamed = name;
+    shortcut.path = JoinPath(directory, name + ".url");
+    shortcut.result = ShortcutWrite::Failed;
     // A link where the file goes is replaced, never written through.
-    if (IsLink(path) && std::remove(path.c_str()) != 0) return ShortcutWrite::Failed;
-    const std::string text = ShortcutFileText(model.glUrl[static_cast<std::size_t>(index)]);
-    if (batch != nullptr) {
-        // A whole tree goes to the disk with one sync, before any shortcut is replaced.
-        if (written != nullptr) *written = path;
-        return batch->Add(path, text) ? ShortcutWrite::Written : ShortcutWrite::Failed;
+    if (IsLink(shortcut.path) && std::remove(shortcut.path.c_str()) != 0) return shortcut;
+    if (batch.Add(shortcut.path, ShortcutFileText(model.glUrl[static_cast<std::size_t>(index)]))) {
+        shortcut.result = ShortcutWrite::Written;
     }
-    SafeFileWriter file;
-    if (!file.Open(path)) return ShortcutWrite::Failed;
-    file.Write(text);
-    return file.Commit() ? ShortcutWrite::Written : ShortcutWrite::Failed;
+    return shortcut;
 }
 
 struct TreeCounts {
@@ -160,15 +161,14 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
         const bool parentUsable = open.empty() || open.back().usable;
         NamesInDirectory& names = open.empty() ? topNames : *open.back().names;
         if (model.glUrl[k] != kFolderMarker) {
-            std::string renamed, file;
-            const ShortcutWrite result = parentUsable
-                                             ? WriteShortcut(model, directory, i, keptBytesBelong,
-                                                             &names, &renamed, &batch, &file)
-                                             : ShortcutWrite::Unusable;
-            if (result == ShortcutWrite::Written) entryOfFile[file] = i;
+            const Shortcut shortcut =
+                parentUsable ? WriteShortcut(model, directory, i, keptBytesBelong, names, batch)
+                             : Shortcut{};
+            const ShortcutWrite result = shortcut.result;
             if (result == ShortcutWrite::Written) {
+                entryOfFile[shortcut.path] = i;
                 ++counts.written;
-                if (!renamed.empty()) renamedEntry(i, renamed);
+                if (!shortcut.renamed.empty()) renamedEntry(i, shortcut.renamed);
             } else {
                 ReportWriteError(model, i);
                 ++counts.failed;
@@ -233,7 +233,11 @@ void ReportCounts(BmLogic& model, const TreeCounts& counts) {
 }  // namespace
 
 bool WriteUrlFile(BmLogic& model, const std::string& directory, int index) {
-    return WriteShortcut(model, directory, index, false) == ShortcutWrite::Written;
+    NamesInDirectory names;
+    SafeFileBatch batch;
+    return WriteShortcut(model, directory, index, false, names, batch).result ==
+               ShortcutWrite::Written &&
+           batch.Commit().empty();
 }
 
 void ReportWriteError(BmLogic& model, int index) {

@@ -10,10 +10,6 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::size_t Find(const std::string& text, const char* needle, std::size_t from = 0) {
-    return FindNoCase(text, needle, from);
-}
-
 // The end of the tag that starts at `open` (the position after its ">"), outside quotes;
 // npos when the tag does not end in the text.
 std::size_t TagEnd(const std::string& text, std::size_t open) {
@@ -34,14 +30,14 @@ std::size_t TagEnd(const std::string& text, std::size_t open) {
 // The last <A or <H3 tag of the text and the closing tag it needs; npos when there is none.
 std::size_t LastEntryTag(const std::string& text, const char*& closing) {
     std::size_t found = std::string::npos;
-    for (std::size_t at = Find(text, "<A"); at != std::string::npos;
-         at = Find(text, "<A", at + 1)) {
+    for (std::size_t at = FindNoCase(text, "<A"); at != std::string::npos;
+         at = FindNoCase(text, "<A", at + 1)) {
         if (at + 2 == text.size() || IsBlank(text[at + 2])) {
             found = at;
             closing = "</A>";
         }
     }
-    const std::size_t heading = Find(text, "<H3");
+    const std::size_t heading = FindNoCase(text, "<H3");
     if (heading != std::string::npos && (found == std::string::npos || heading > found)) {
         found = heading;
         closing = "</H3>";
@@ -62,7 +58,7 @@ bool EntryComplete(const std::string& text) {
     const std::size_t open = LastEntryTag(text, closing);
     if (open == std::string::npos) return true;
     const std::size_t end = TagEnd(text, open);
-    return end != std::string::npos && Find(text, closing, end) != std::string::npos;
+    return end != std::string::npos && FindNoCase(text, closing, end) != std::string::npos;
 }
 
 std::string WithoutLeadingBlanks(const std::string& line) {

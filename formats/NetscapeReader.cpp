@@ -210,9 +210,14 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
         diagnostics.AppendReadingLog("<H1>");
         return true;
     }
-    if (tags.anchor && FindNoCase(line, "HREF") != std::string::npos) ++hrefLines_;
-    if (!tags.listStart && !tags.term && !tags.listEnd) return true;
-    if (tags.anchor && ParseHrefLine(line, anchor_, attributes_)) return ParseAnchor();
+    if (!tags.listStart && !tags.term && !tags.listEnd) {
+        NoteUnreadAnchor(tags.anchor, line);
+        return true;
+    }
+    if (tags.anchor) {
+        if (ParseHrefLine(line, anchor_, attributes_)) return ParseAnchor();
+        NoteUnreadAnchor(true, line);
+    }
     if (tags.listEnd) {
         // Lines after the root's own list still belong to this read's root.
         const int floor = hasRoot_ ? 1 : 0;
@@ -222,6 +227,11 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
     if (tags.folder) return ParseFolder(line);
     ListLine(line);
     return true;
+}
+
+void NetscapeReader::NoteUnreadAnchor(bool anchor, const std::string& line) {
+    // Only lines that become no bookmark are searched: the usual ones cost nothing more.
+    if (anchor && FindNoCase(line, "HREF") != std::string::npos) ++unreadAnchorLines_;
 }
 
 void NetscapeReader::ListLine(const std::string& line) {
@@ -374,7 +384,7 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
     model.Tree().EndBulk();
     urlCount = parser.UrlCount();
     if (!result && !parser.ErrorText().empty()) errorText = parser.ErrorText();
-    if (result && parser.HrefLines() > 0 && parser.AnchorsTaken() == 0) {
+    if (result && parser.UnreadAnchorLines() > 0 && parser.AnchorsTaken() == 0) {
         // Anchors were there but none could be read: say so rather than pass for empty.
         errorText = kUnreadAnchorsMessage;
         diagnostics.AppendReadingLog(errorText);

@@ -43,8 +43,8 @@ public:
     int UrlCount() const { return urlCount_; }
     // True once the file showed a title, a folder or a bookmark.
     bool FoundStructure() const { return hasRoot_; }
-    // Lines that held an <A HREF, and anchors taken from them (duplicates skipped included).
-    int HrefLines() const { return hrefLines_; }
+    // Lines with an <A HREF that gave no bookmark, and anchors taken (skipped duplicates too).
+    int UnreadAnchorLines() const { return unreadAnchorLines_; }
     int AnchorsTaken() const { return anchorsTaken_; }
     const std::string& ErrorText() const { return errorText_; }
     // The read stops early, or lost part of a line: the root keeps only part of the file.
@@ -55,6 +55,7 @@ private:
     bool EnsureRoot();
     bool ParseAnchor();
     void ListLine(const std::string& line);
+    void NoteUnreadAnchor(bool anchor, const std::string& line);
     bool ParseFolder(const std::string& line);
     bool StopAtCapacity();
 
@@ -64,7 +65,7 @@ private:
     bool inComment_ = false;
     bool hasRoot_ = false;
     int root_ = -1;
-    int hrefLines_ = 0;
+    int unreadAnchorLines_ = 0;
     int anchorsTaken_ = 0;
     int urlCount_ = 0;
     int listedLines_ = 0;

@@ -229,14 +229,23 @@ bool CheckRootNode(BmLogic& model, int& root) {
     return FindSelectedRoot(model, root, rootName);
 }
 
+namespace {
+
+// An overwrite save goes to a full path only: a relative one would be written wherever the
+// program happens to run.
+bool IsFullPathOrSays(BmLogic& model, const std::string& target) {
+    if (std::filesystem::path(target).is_absolute()) return true;
+    model.GetPorts().prompts->ShowMessage("保存先はフルパスで指定してください : " + target);
+    return false;
+}
+
+}  // namespace
+
 bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int root) {
     const Ports& ports = model.GetPorts();
     std::string target = model.glVisit[static_cast<std::size_t>(root)];
     if (target.empty() && !ports.dialogs->OpenBookmarkFile("", target)) return false;
-    if (!std::filesystem::path(target).is_absolute()) {
-        ports.prompts->ShowMessage("保存先はフルパスで指定してください : " + target);
-        return false;
-    }
+    if (!IsFullPathOrSays(model, target)) return false;
     if (!ports.settings->NoOverwriteQuestion()) {
         const Answer answer =
             ports.prompts->Confirm(rootName + " を " + target + " に保存します ", Buttons::YesNo);
@@ -260,20 +269,11 @@ bool SaveBM(BmLogic& model) {
     int root = -1;
     std::string rootName;
     if (!FindSelectedRoot(model, root, rootName)) return false;
-    // The target is a full path: a relative one would be written wherever the program runs.
-    const std::size_t k = static_cast<std::size_t>(root);
-    const std::string& target = model.glAdd[k] == kSourceNetscape ? model.glVisit[k] : rootName;
-    if (!target.empty() && !std::filesystem::path(target).is_absolute()) {
-        model.GetPorts().prompts->ShowMessage("保存先はフルパスで指定してください : " + target);
-        return false;
-    }
-    if (target.empty() && model.glAdd[k] != kSourceNetscape) {
-        model.GetPorts().prompts->ShowMessage("保存先はフルパスで指定してください : " + target);
-        return false;
-    }
     if (model.glAdd[static_cast<std::size_t>(root)] == kSourceNetscape) {
         return ConfirmAndWriteBookmark(model, rootName, root);
     }
+    // A Favorites root is saved to the directory its name gives.
+    if (!IsFullPathOrSays(model, rootName)) return false;
     // Shortcut files hold their URL in CP932: a byte of a URL that did not decode cannot go
     // back into one as itself.
     const bool replacesBytes = AnyEntryOfRoot(model, root, [&model](std::size_t k) {

@@ -332,11 +332,18 @@ void TFormMain::BuildBody() {
     });
     // A change announced as a reset (removing many empty folders at once) would collapse
     // every folder: the folders the user had open are opened again.
+    // Only open folders are walked into: after a load, where nothing is open yet, that is the
+    // top level alone.
     connect(TreeItems, &QAbstractItemModel::modelReset, this, [this] {
         const TreeNodes& tree = model_.Tree();
-        for (int i = 0; i < tree.Count(); ++i) {
-            const TreeNode* node = tree.NodeAt(i);
-            if (node->Expanded()) TreeV->expand(TreeItems->IndexOf(node));
+        std::vector<const TreeNode*> open;
+        for (int row = 0; row < tree.TopLevelCount(); ++row) open.push_back(tree.TopLevel(row));
+        while (!open.empty()) {
+            const TreeNode* node = open.back();
+            open.pop_back();
+            if (!node->Expanded()) continue;
+            TreeV->expand(TreeItems->IndexOf(node));
+            for (int row = 0; row < node->ChildCount(); ++row) open.push_back(node->Child(row));
         }
     });
     connect(TreeV, &QTreeView::expanded, this, [this](const QModelIndex& index) {

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 
 #include "ui/BmURLEdit.h"
 #include "ui/BoardMain.h"
@@ -38,14 +39,10 @@ std::string DateField(const QLineEdit* field, const QString& shown, const std::s
 
 void TFormMain::ChangeTable(const std::function<NodeRef()>& change) {
     NodeRef select;
-    tableChanging_ = true;
-    try {
+    {
+        const QScopedValueRollback holdOff(tableChanging_, true);
         select = change();
-    } catch (...) {
-        tableChanging_ = false;
-        throw;
     }
-    tableChanging_ = false;
     AfterTableChange(select);
 }
 

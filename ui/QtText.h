@@ -4,11 +4,16 @@
 
 #include <QString>
 #include <string>
+#include <string_view>
 
 #include "util/CodePage.h"
 
 namespace pernard::ui {
 
-inline QString Text(const std::string& text) { return QString::fromStdString(ShownText(text)); }
+inline QString Text(std::string_view text) {
+    if (!HasKeptBytes(text))
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromStdString(ShownText(text));
+}
 
 }  // namespace pernard::ui

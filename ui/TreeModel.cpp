@@ -52,7 +52,7 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return Text(std::string(node->Text()));
+            return Text(node->Text());
         case Qt::DecorationRole:
             return NodeIcon(node->ImageIndex(), node->SelectedIndex());
         default:

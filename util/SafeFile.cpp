@@ -89,7 +89,7 @@ bool SafeFileWriter::Commit() {
     descriptor_ = -1;
     ok = ok && calls.rename(temporary_.c_str(), target_.c_str()) == 0;
     // The rename itself must reach the disk before the save counts as done.
-    if (syncDirectory_) ok = ok && SyncDirectory(fs::path(target_).parent_path().string());
+    ok = ok && SyncDirectory(fs::path(target_).parent_path().string());
     if (!ok) std::remove(temporary_.c_str());
     temporary_.clear();
     return ok;

@@ -27,9 +27,6 @@ public:
     // Flushes, syncs and renames the temporary file over the target. False (and the target
     // untouched) when anything failed on the way.
     bool Commit();
-    // Commit leaves the sync of the directory to the caller, who writes many files into one
-    // directory and syncs it once (SyncDirectory) before counting them as saved.
-    void LeaveDirectorySync() { syncDirectory_ = false; }
 
     // For SafeFileBatch: closes the complete temporary file without syncing or renaming it;
     // its name, or an empty text when anything failed.
@@ -44,7 +41,6 @@ private:
     std::string temporary_;
     int descriptor_ = -1;
     bool failed_ = false;
-    bool syncDirectory_ = true;
 };
 
 // Many small files saved as one: each is written to a temporary file, then one sync puts them

@@ -42,6 +42,8 @@ public:
         failAt_ = n;
     }
     static int Count(int kind) { return counts_[static_cast<std::size_t>(kind)]; }
+    // The calls of each kind since the last FailAt (or since the injector was set up).
+    static std::array<int, kKinds> Counts() { return counts_; }
     static bool Failed() { return failKind_ >= 0 && Count(failKind_) >= failAt_; }
 
 private:
@@ -119,9 +121,7 @@ TEST_F(FaultInjectionTest, ABookmarkFileIsEitherTheOldOneOrTheWholeNewOne) {
     ASSERT_GT(complete.size(), 1u << 20);  // more than one block, so more than one write
     Injector injector;
     ASSERT_TRUE(WriteBookmarkFile(t.model, target, 0));
-    std::array<int, kKinds> calls{};
-    for (int kind = 0; kind < kKinds; ++kind)
-        calls[static_cast<std::size_t>(kind)] = Injector::Count(kind);
+    const std::array<int, kKinds> calls = Injector::Counts();
     EXPECT_GE(calls[kWrite], 2);
     for (int kind = 0; kind < kKinds; ++kind) {
         for (int n = 1; n <= calls[static_cast<std::size_t>(kind)]; ++n) {
@@ -164,9 +164,7 @@ TEST_F(FaultInjectionTest, AFavoritesTreeSavedAsIsReplacedOnlyWhenComplete) {
         ASSERT_TRUE(SaveAsIE(t.model));
         t.dialogs.nextDirectory = target.string();
     }
-    std::array<int, kKinds> calls{};
-    for (int kind = 0; kind < kKinds; ++kind)
-        calls[static_cast<std::size_t>(kind)] = Injector::Count(kind);
+    const std::array<int, kKinds> calls = Injector::Counts();
     EXPECT_GE(calls[kWrite], 30);
     for (int kind = 0; kind < kKinds; ++kind) {
         for (int n = 1; n <= calls[static_cast<std::size_t>(kind)]; ++n) {
