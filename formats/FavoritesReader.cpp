@@ -210,6 +210,7 @@ bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
         return false;
     }
     if (complete && !model.ResetEntryTable(errorText)) return false;
+    if (!complete) model.ForgetHistory();
     ports.progress->Show("お気に入り 読込中");
     ports.diagnostics->ClearReadingLog();
     model.glDepth = 0;
@@ -262,6 +263,7 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
         return false;
     }
     if (complete && !model.ResetEntryTable(errorText)) return false;
+    if (!complete) model.ForgetHistory();
     const std::string directory = fs::absolute(path, error).parent_path().string();
     const std::string name = fs::path(path).filename().string();
     model.glSource = kSourceFavorites;

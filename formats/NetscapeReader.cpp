@@ -304,6 +304,8 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
     const Ports& ports = model.GetPorts();
     urlCount = 0;
     if (reset && !model.ResetEntryTable(errorText)) return false;
+    // Nothing before an additional load can be undone: the steps would not know its rows.
+    if (!reset) model.ForgetHistory();
     model.glSource = kSourceNetscape;
     LineReader reader;
     if (!reader.Open(path)) {

@@ -261,7 +261,7 @@ bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int ro
         return false;
     }
     if (!WriteBookmarkFile(model, target, root)) return false;
-    model.glChanged = false;
+    model.MarkSaved();
     return true;
 }
 

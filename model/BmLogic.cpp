@@ -49,6 +49,7 @@ bool BmLogic::ResetEntryTable(std::string& errorText) {
 void BmLogic::ClearTable() {
     glCT = 0;
     glIndex = -1;
+    history_.Forget(true);
     tree_.Clear();
     for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) texts->clear();
     gloya.clear();

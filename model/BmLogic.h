@@ -13,6 +13,7 @@
 #include "model/Column.h"
 #include "model/Ports.h"
 #include "model/TreeNodes.h"
+#include "model/UndoHistory.h"
 #include "model/UrlIndex.h"
 
 namespace pernard {
@@ -187,9 +188,58 @@ public:
     NodeRef glClip;
     bool glClipCut = false;
 
+    // --- undo and redo (model/Undo.cpp). Every edit above is one step; a load forgets them.
+    bool CanUndo() const { return history_.ToUndo() != nullptr; }
+    bool CanRedo() const { return history_.ToRedo() != nullptr; }
+    // The operation the next undo or redo takes back or does again; empty when none.
+    std::string UndoName() const;
+    std::string RedoName() const;
+    // Undoes or redoes one step; false when there is none. `marks` receives what the window
+    // showed before (undo) or after (redo) the step. glChanged is clear exactly when the table
+    // is back at the state last loaded or saved.
+    bool Undo(SelectionMarks* marks = nullptr);
+    bool Redo(SelectionMarks* marks = nullptr);
+    // The table was saved: this is the state an undo or redo may come back to unchanged.
+    void MarkSaved();
+    // A load: nothing before it can be undone.
+    void ForgetHistory();
+    // Attaches what the window showed around the newest step, when it was made after
+    // `pushCount` (the count read before the operation).
+    std::uint64_t HistoryPushCount() const { return history_.PushCount(); }
+    void SetStepMarks(std::uint64_t pushCount, const SelectionMarks& before,
+                      const SelectionMarks& after);
+    const UndoHistory& History() const { return history_; }
+
 private:
+    // Groups what one operation records into one step; nested scopes join the outermost.
+    class StepScope {
+    public:
+        StepScope(BmLogic& logic, const char* name);
+        ~StepScope();
+        StepScope(const StepScope&) = delete;
+        StepScope& operator=(const StepScope&) = delete;
+
+    private:
+        BmLogic& logic_;
+    };
+    void Record(UndoAction action);
+    void ReleaseStep(UndoStep& step);
+    std::size_t StepBytes(const UndoStep& step) const;
+    void Apply(UndoAction& action, bool forward);
+    // Takes whole subtrees (tops ascending, none inside another) out of the table and the tree,
+    // keeping their rows and nodes; one pass over the table.
+    std::vector<HeldBlock> TakeOutBlocks(const std::vector<int>& tops);
+    // Puts blocks taken out back where they stood; one pass over the table.
+    void PutBackBlocks(std::vector<HeldBlock>& blocks);
+    BlockPlace PlaceOf(int first) const;
+    void MoveBlockTo(int first, int width, const BlockPlace& place);
+    void StoreTexts(int index, const EntryTexts& texts);
+    // Stores the texts and shows them: the node's label and images, the URL index.
+    void ShowTexts(int index, const EntryTexts& texts);
+    EntryTexts TextsOf(int index) const;
+    void RefreshImages(int index);
+
     void RebuildUrlIndex();
-    void RemoveRows(const std::vector<char>& remove);
 
     // --- row primitives (model/RowBlocks.cpp): each one pass over the rows it shifts.
     template <typename Visit>
@@ -218,7 +268,6 @@ private:
     int CopySubtree(int source, Placement placement, int target);
     TreeNode* NextPlace(TreeNode* reference, bool shownOrder) const;
     void RememberCopiedUrl(int index);
-    void StoreUrlFields(int index, const UrlFields& fields);
     void SetUrlImages(int index);
 
     Ports ports_;
@@ -228,6 +277,20 @@ private:
     std::unordered_map<std::uint64_t, std::string> rootCharsets_;  // by node serial
     std::unordered_set<std::uint64_t> partialRoots_;               // by node serial
     int memoLines_ = 0;
+    UndoHistory history_{[this](UndoStep& step) { ReleaseStep(step); }};
+    int stepDepth_ = 0;
+    UndoStep openStep_;
 };
+
+template <typename Visit>
+void BmLogic::ForEachColumn(Visit visit) {
+    visit(glUrl);
+    visit(glName);
+    visit(glAdd);
+    visit(glVisit);
+    visit(glLast);
+    visit(gloya);
+    visit(glNode);
+}
 
 }  // namespace pernard

@@ -116,15 +116,6 @@ void BmLogic::BecomeChildEntry(int index) {
     partialRoots_.erase(glNode[k]->Serial());
 }
 
-void BmLogic::StoreUrlFields(int index, const UrlFields& fields) {
-    const std::size_t k = static_cast<std::size_t>(index);
-    glUrl[k] = fields.url;
-    glName[k] = fields.name;
-    glAdd[k] = fields.added;
-    glVisit[k] = fields.visited;
-    glLast[k] = fields.modified;
-}
-
 void BmLogic::RememberCopiedUrl(int index) {
     if (ports_.urlFields == nullptr) return;
     const std::size_t k = static_cast<std::size_t>(index);
@@ -134,6 +125,7 @@ void BmLogic::RememberCopiedUrl(int index) {
 // ---------------------------------------------------------------- new and edit
 
 int BmLogic::NewFolder(TreeNode* reference, const std::string& name, bool shownOrder) {
+    StepScope step(*this, "フォルダー新規作成");
     TreeNode* next = NextPlace(reference, shownOrder);
     const int at = IndexOf(next);
     int created = -1;
@@ -150,6 +142,7 @@ int BmLogic::NewFolder(TreeNode* reference, const std::string& name, bool shownO
             glName[k] = name;
             gloya[k] = parent;
             SetFolderImages(at, glNode[k]);
+            Record(InsertedRows(at, 1));
             glChanged = true;
             created = at;
         }
@@ -159,6 +152,7 @@ int BmLogic::NewFolder(TreeNode* reference, const std::string& name, bool shownO
 }
 
 int BmLogic::NewUrl(TreeNode* reference, const UrlFields& fields, bool shownOrder) {
+    StepScope step(*this, "ＵＲＬ新規作成");
     TreeNode* next = NextPlace(reference, shownOrder);
     int at = IndexOf(next);
     int created = -1;
@@ -177,11 +171,12 @@ int BmLogic::NewUrl(TreeNode* reference, const UrlFields& fields, bool shownOrde
         const bool beforeNext = next->Parent() == parentNode;
         OpenRows(at, 1);
         const std::size_t k = static_cast<std::size_t>(at);
-        StoreUrlFields(at, fields);
+        StoreTexts(at, {fields.url, fields.name, fields.added, fields.visited, fields.modified});
         gloya[k] = parent;
         glNode[k] = beforeNext ? tree_.InsertBefore(next, fields.name)
                                : tree_.AddChildLast(parentNode, fields.name);
         SetUrlImages(at);
+        Record(InsertedRows(at, 1));
         glChanged = true;
         created = at;
     }
@@ -191,12 +186,11 @@ int BmLogic::NewUrl(TreeNode* reference, const UrlFields& fields, bool shownOrde
 
 bool BmLogic::EditUrlEntry(int index, const UrlFields& fields) {
     if (!IsValidIndex(index) || IsFolder(index) || fields.url == kFolderMarker) return false;
-    const std::size_t k = static_cast<std::size_t>(index);
+    StepScope step(*this, "編集");
+    const EntryTexts before = TextsOf(index);
     glChanged = true;
-    StoreUrlFields(index, fields);
-    tree_.SetText(glNode[k], fields.name);
-    SetUrlImages(index);
-    InvalidateUrlIndex();
+    ShowTexts(index, {fields.url, fields.name, fields.added, fields.visited, fields.modified});
+    Record(TextsAction{index, before, TextsOf(index)});
     CheckConsistency("編集", true);
     return true;
 }
@@ -205,10 +199,14 @@ bool BmLogic::EditFolderEntry(int index, const std::string& name, const std::str
     if (!IsValidIndex(index) || !IsFolder(index)) return false;
     const std::size_t k = static_cast<std::size_t>(index);
     if (gloya[k] >= 0 && !UsableSaveUrl(saveUrl)) return false;
+    StepScope step(*this, "編集");
+    const EntryTexts before = TextsOf(index);
+    EntryTexts after = before;
+    after.name = name;
+    after.visited = saveUrl;
     glChanged = true;
-    glName[k] = name;
-    glVisit[k] = saveUrl;
-    tree_.SetText(glNode[k], name);
+    ShowTexts(index, after);
+    Record(TextsAction{index, before, after});
     CheckConsistency("編集", true);
     return true;
 }
@@ -226,12 +224,12 @@ bool BmLogic::DeleteSelected() {
 bool BmLogic::DeleteNode(TreeNode* node, bool interactive) {
     const int index = IndexOf(node);
     if (index < 0) return false;
+    StepScope step(*this, "削除");
     const std::size_t k = static_cast<std::size_t>(index);
     ports_.status->SetPanel(1, "削除 : " + std::to_string(index));
     if (!IsFolder(index)) {
         const std::string name = glName[k];
-        RemoveRowBlock(index, 1);
-        tree_.Delete(node);
+        Record(BlocksAction{TakeOutBlocks({index}), true});
         ports_.status->SetPanel(1, "削除完了.. " + name + " " + std::to_string(index));
     } else {
         // A root with contents is a whole loaded file: it gets the folder question too.
@@ -242,8 +240,8 @@ bool BmLogic::DeleteNode(TreeNode* node, bool interactive) {
         ports_.progress->Show("削除実行中");
         ports_.diagnostics->AppendReadingLog("Folder Del " + std::to_string(index) + " " +
                                              glName[k]);
-        RemoveRowBlock(index, SubtreeWidth(index));
-        tree_.Delete(node);
+        // Kept, not freed: the step that undoes the deletion puts the rows and nodes back.
+        Record(BlocksAction{TakeOutBlocks({index}), true});
         ports_.progress->Close();
     }
     glChanged = true;
@@ -265,6 +263,7 @@ int BmLogic::MoveSubtree(int source, Placement placement, int target) {
     // The tree counts the new row without the node itself.
     const int row = node->Parent() == parentNode && node->Row() < to.row ? to.row - 1 : to.row;
     const bool wasRoot = gloya[static_cast<std::size_t>(source)] < 0;
+    MoveAction action{width, PlaceOf(source), {}};
     const int moved = MoveRowBlock(source, width, to.tableAt);
     tree_.Move(node, parentNode, row);
     // The new parent stands before the new place; it moved up only if it followed the block.
@@ -276,6 +275,8 @@ int BmLogic::MoveSubtree(int source, Placement placement, int target) {
     } else {
         RememberCopiedUrl(moved);
     }
+    action.to = PlaceOf(moved);
+    Record(std::move(action));
     glChanged = true;
     return moved;
 }
@@ -317,6 +318,7 @@ int BmLogic::CopySubtree(int source, Placement placement, int target) {
     } else {
         RememberCopiedUrl(to.tableAt);
     }
+    Record(InsertedRows(to.tableAt, width));
     glChanged = true;
     return to.tableAt;
 }
@@ -341,6 +343,7 @@ bool BmLogic::DropMove(TreeNode* source, TreeNode* target, bool keep) {
     const int from = IndexOf(source);
     const int onto = IndexOf(target);
     if (from < 0 || onto < 0 || from == onto) return false;
+    StepScope step(*this, keep ? "コピー" : "移動");
     const Placement placement = IsFolder(onto) ? Placement::Into : Placement::After;
     const bool folder = IsFolder(from);
     if (folder) ports_.progress->Show("フォルダー移動中.... ");
@@ -352,6 +355,7 @@ bool BmLogic::DropMove(TreeNode* source, TreeNode* target, bool keep) {
 
 bool BmLogic::MoveUpDown(int index, bool up) {
     if (!IsValidIndex(index)) return false;
+    StepScope step(*this, up ? "移動(上)" : "移動(下)");
     int moving = index;
     if (!up) {
         // Moving an entry down is moving the entry shown below it up.
@@ -401,6 +405,7 @@ int BmLogic::PasteClip(int target) {
         return -1;
     }
     if (!IsValidIndex(target)) return -1;
+    StepScope step(*this, "貼付け");
     const Placement placement = IsFolder(target) ? Placement::Into : Placement::After;
     const int pasted =
         glClipCut ? MoveSubtree(source, placement, target) : CopySubtree(source, placement, target);

@@ -56,9 +56,10 @@ int BmLogic::DeleteEmptyFolders(bool showLog) {
     log.AppendCheckLog("削除フォルダー");
     log.AppendCheckLog("");
 
+    StepScope step(*this, "空のフォルダーの削除");
     // Only the subtree of the last root is cleaned; roots themselves always stay.
     std::vector<char> remove(static_cast<std::size_t>(count), 0);
-    std::vector<TreeNode*> topmostRemoved;
+    std::vector<int> topmostRemoved;
     int removed = 0;
     for (int k = count - 1; k >= 0; --k) {
         if (gloya[static_cast<std::size_t>(k)] < 0) break;
@@ -73,51 +74,17 @@ int BmLogic::DeleteEmptyFolders(bool showLog) {
             const int parent = gloya[static_cast<std::size_t>(k)];
             if (remove[static_cast<std::size_t>(k)] &&
                 !(parent >= 0 && remove[static_cast<std::size_t>(parent)])) {
-                topmostRemoved.push_back(glNode[static_cast<std::size_t>(k)]);
+                topmostRemoved.push_back(k);
             }
         }
-        tree_.DeleteMany(topmostRemoved);
-        RemoveRows(remove);
+        // Kept for undo: every removed folder comes back as the node it was.
+        Record(BlocksAction{TakeOutBlocks(topmostRemoved), true});
     }
 
     char text[64];
     std::snprintf(text, sizeof text, "削除フォルダー ： %d 件", removed);
     ports_.status->SetPanel(1, text);
     return removed;
-}
-
-void BmLogic::RemoveRows(const std::vector<char>& remove) {
-    // Compacts the table in one pass, keeping the order of the remaining rows and rewriting
-    // every parent index to the parent's new position.
-    const std::size_t count = remove.size();
-    std::vector<int> newIndex(count, -1);
-    std::size_t next = 0;
-    for (std::size_t k = 0; k < count; ++k) {
-        if (remove[k]) continue;
-        newIndex[k] = static_cast<int>(next);
-        if (next != k) {
-            glUrl[next] = std::move(glUrl[k]);
-            glName[next] = std::move(glName[k]);
-            glAdd[next] = std::move(glAdd[k]);
-            glVisit[next] = std::move(glVisit[k]);
-            glLast[next] = std::move(glLast[k]);
-            glNode[next] = glNode[k];
-        }
-        const int parent = gloya[k];
-        gloya[next] = parent < 0 ? -1 : newIndex[static_cast<std::size_t>(parent)];
-        ++next;
-    }
-    for (std::size_t k = next; k < count; ++k) {
-        glUrl[k].clear();
-        glName[k].clear();
-        glAdd[k].clear();
-        glVisit[k].clear();
-        glLast[k].clear();
-        glNode[k] = nullptr;
-        gloya[k] = -1;
-    }
-    glCT = static_cast<int>(next);
-    InvalidateUrlIndex();
 }
 
 }  // namespace pernard

@@ -10,17 +10,6 @@
 
 namespace pernard {
 
-template <typename Visit>
-void BmLogic::ForEachColumn(Visit visit) {
-    visit(glUrl);
-    visit(glName);
-    visit(glAdd);
-    visit(glVisit);
-    visit(glLast);
-    visit(gloya);
-    visit(glNode);
-}
-
 void BmLogic::RemoveRowBlock(int first, int count) {
     const std::size_t from = static_cast<std::size_t>(first);
     const std::size_t width = static_cast<std::size_t>(count);

@@ -37,6 +37,7 @@ void TreeNodes::ReclaimLabels() {
     if (labels_.UsedBytes() <= 2 * liveLabelBytes_ + kSlack) return;
     TextArena fresh;
     std::vector<TreeNode*> pending(root_.children_.begin(), root_.children_.end());
+    pending.insert(pending.end(), takenOut_.begin(), takenOut_.end());
     while (!pending.empty()) {
         TreeNode* node = pending.back();
         pending.pop_back();
@@ -49,7 +50,56 @@ void TreeNodes::ReclaimLabels() {
 TreeNode* TreeNodes::Resolve(const NodeRef& ref) const {
     // A reference from before the last Clear points into released memory: never look at it.
     if (ref.node == nullptr || ref.serial < firstSerialOfContents_) return nullptr;
-    return ref.node->serial_ == ref.serial ? ref.node : nullptr;
+    if (ref.node->serial_ != ref.serial) return nullptr;
+    return IsInTree(ref.node) ? ref.node : nullptr;
+}
+
+bool TreeNodes::IsInTree(const TreeNode* node) const {
+    const TreeNode* walk = node;
+    while (walk->parent_ != nullptr) walk = walk->parent_;
+    return walk == &root_;
+}
+
+int TreeNodes::SubtreeSize(const TreeNode* node) {
+    int size = 0;
+    std::vector<const TreeNode*> pending{node};
+    while (!pending.empty()) {
+        const TreeNode* walk = pending.back();
+        pending.pop_back();
+        ++size;
+        pending.insert(pending.end(), walk->children_.begin(), walk->children_.end());
+    }
+    return size;
+}
+
+void TreeNodes::TakeOut(TreeNode* node) {
+    if (node == nullptr || node == &root_ || !IsInTree(node)) return;
+    TreeNode* parent = node->parent_;
+    const bool notify = observer_ != nullptr && bulkDepth_ == 0;
+    if (notify) observer_->AboutToRemove(parent == &root_ ? nullptr : parent, node->row_);
+    Detach(node);
+    node->parent_ = nullptr;
+    count_ -= SubtreeSize(node);
+    takenOut_.insert(node);
+    orderValid_ = false;
+    if (notify) observer_->Removed();
+}
+
+void TreeNodes::PutBack(TreeNode* node, TreeNode* parent, int row) {
+    TreeNode* target = parent == nullptr ? &root_ : parent;
+    if (takenOut_.erase(node) == 0) return;
+    const bool notify = observer_ != nullptr && bulkDepth_ == 0;
+    if (notify) observer_->AboutToInsert(parent, row);
+    Attach(node, target, row);
+    count_ += SubtreeSize(node);
+    orderValid_ = false;
+    if (notify) observer_->Inserted();
+}
+
+void TreeNodes::Release(TreeNode* node) {
+    if (takenOut_.erase(node) == 0) return;
+    FreeSubtree(node);
+    ReclaimLabels();
 }
 
 int TreeNodes::FreeSubtree(TreeNode* node) {
@@ -204,45 +254,13 @@ TreeNode* TreeNodes::CopySubtree(const TreeNode* source, TreeNode* parent, int r
     return top;
 }
 
-void TreeNodes::DeleteMany(const std::vector<TreeNode*>& nodes) {
-    if (nodes.empty()) return;
-    if (nodes.size() == 1) {
-        Delete(nodes.front());
-        return;
-    }
-    const bool notify = observer_ != nullptr && bulkDepth_ == 0;
-    if (notify) observer_->AboutToReset();
-    std::vector<TreeNode*> parents;
-    for (TreeNode* node : nodes) {
-        if (node == nullptr || node == &root_ || node->doomed_) continue;
-        node->doomed_ = true;
-        parents.push_back(node->parent_);
-    }
-    for (TreeNode* parent : parents) {
-        auto& children = parent->children_;
-        std::size_t kept = 0;
-        for (std::size_t k = 0; k < children.size(); ++k) {
-            if (children[k]->doomed_) {
-                count_ -= FreeSubtree(children[k]);
-            } else {
-                if (kept != k) children[kept] = children[k];
-                children[kept]->row_ = static_cast<int>(kept);
-                ++kept;
-            }
-        }
-        children.resize(kept);
-    }
-    orderValid_ = false;
-    if (notify) observer_->ResetDone();
-    ReclaimLabels();
-}
-
 void TreeNodes::Clear() {
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
     if (notify) observer_->AboutToReset();
     root_.children_.clear();
     pool_.clear();
     freeNodes_.clear();
+    takenOut_.clear();
     labels_.Clear();
     liveLabelBytes_ = 0;
     firstSerialOfContents_ = nextSerial_;

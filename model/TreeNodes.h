@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "model/Column.h"
@@ -38,7 +39,6 @@ private:
     int imageIndex_ = 0;
     int selectedIndex_ = 0;
     bool expanded_ = false;
-    bool doomed_ = false;  // marked by DeleteMany
     int row_ = 0;
     int absoluteIndex_ = -1;           // valid while the tree's order cache is valid
     TreeNode* parent_ = nullptr;       // the invisible root for top-level nodes
@@ -95,10 +95,15 @@ public:
     // Inserts a copy of `source` and its descendants (texts and images; the copies are
     // collapsed) at row `row` of `parent` (nullptr: the top level); one notification.
     TreeNode* CopySubtree(const TreeNode* source, TreeNode* parent, int row);
-    // Deletes several nodes with their descendants in one pass; no node may lie below another
-    // of them. Announced as one reset.
-    void DeleteMany(const std::vector<TreeNode*>& nodes);
     void Clear();
+
+    // Takes the node and its descendants out of the tree without freeing them: they keep their
+    // texts, images, expanded state and serials, but resolve to nothing until put back.
+    void TakeOut(TreeNode* node);
+    // Puts a node taken out back at row `row` of `parent` (nullptr: the top level).
+    void PutBack(TreeNode* node, TreeNode* parent, int row);
+    // Frees a node taken out, with its descendants.
+    void Release(TreeNode* node);
 
     int Count() const { return count_; }
     int TopLevelCount() const { return root_.ChildCount(); }
@@ -141,6 +146,9 @@ private:
     int FreeSubtree(TreeNode* node);
     void Detach(TreeNode* node);
     void Attach(TreeNode* node, TreeNode* parent, int row);
+    static int SubtreeSize(const TreeNode* node);
+    // True when the node hangs below the invisible root (not taken out).
+    bool IsInTree(const TreeNode* node) const;
     static void Renumber(TreeNode* parent, int fromRow);
     std::string_view StoreLabel(std::string_view text);
     // Copies the labels of the existing nodes into a fresh arena once replaced and deleted
@@ -152,6 +160,7 @@ private:
     // deleted node's slot is reused.
     Column<TreeNode> pool_;
     std::vector<TreeNode*> freeNodes_;
+    std::unordered_set<TreeNode*> takenOut_;  // tops of subtrees taken out, still alive
     TextArena labels_;
     std::size_t liveLabelBytes_ = 0;
     int count_ = 0;

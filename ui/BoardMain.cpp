@@ -51,7 +51,7 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     status_ = new StatusPanels(Panel0, Panel1);
     RestoreWindowState();
     Notebook->setCurrentIndex(0);
-    model_.glChanged = false;
+    model_.MarkSaved();
     model_.CancelClip();
 }
 

@@ -52,7 +52,7 @@ void TFormMain::NetScapeB1Click() {
     ShowReadResult(ok, urlCount, errorText, "読込完了 :%d 件");
     SelectNode(0);
     if (model_.Tree().Count() == 0) ListItems->Clear();
-    model_.glChanged = false;
+    model_.MarkSaved();
     model_.CheckConsistency("ブックマーク読込", true);
 }
 
@@ -77,7 +77,7 @@ void TFormMain::IE1Click() {
         return;
     ports.settings->SetStartupFavoritesDirectory(directory);
     ReadFavoritesReporting(true, directory);
-    model_.glChanged = false;
+    model_.MarkSaved();
     SelectNode(0);
     if (model_.Tree().Count() == 0) ListItems->Clear();
     model_.CheckConsistency("ブックマーク読込", true);
@@ -100,7 +100,7 @@ void TFormMain::IE2Click() {
 }
 
 void TFormMain::miFileSaveClick() {
-    if (SaveBM(model_)) model_.glChanged = false;
+    if (SaveBM(model_)) model_.MarkSaved();
 }
 
 void TFormMain::NetScape2Click() { SaveBookmarkAs(model_); }

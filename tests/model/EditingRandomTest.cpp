@@ -121,6 +121,45 @@ void ExpectSaveAndReadKeepEverything(const BmLogic& model, const std::string& wh
     }
 }
 
+// The table as undo must give it back: rows, texts, parents, images and the very nodes (an
+// entry that comes back is the node it was). Expanded flags are the view's and not edits.
+std::string UndoDump(const BmLogic& model) {
+    std::string dump;
+    for (int i = 0; i < model.glCT; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        const TreeNode* node = model.glNode[k];
+        dump += std::to_string(i) + " " + std::to_string(model.gloya[k]) + " " + model.glUrl[k] +
+                "|" + model.glName[k] + "|" + model.glAdd[k] + "|" + model.glVisit[k] + "|" +
+                model.glLast[k] + " #" + std::to_string(node->Serial()) + " " +
+                std::to_string(node->ImageIndex()) + "/" + std::to_string(node->SelectedIndex()) +
+                "\n";
+    }
+    return dump;
+}
+
+// Undoing every step gives back each earlier table in turn, down to the one loaded, which is
+// unchanged again; redoing every step gives back the edited one.
+void ExpectUndoAndRedoRetraceTheSteps(TestModel& t, const std::vector<std::string>& states,
+                                      const std::string& where) {
+    BmLogic& m = t.model;
+    for (std::size_t step = states.size() - 1; step > 0; --step) {
+        ASSERT_TRUE(m.Undo()) << where << " undo to " << step - 1;
+        ASSERT_EQ(UndoDump(m), states[step - 1]) << where << " undo to " << step - 1;
+        ExpectInvariants(t, where + " undo");
+        if (::testing::Test::HasFatalFailure()) return;
+        ASSERT_EQ(m.glChanged, step > 1) << where << " undo to " << step - 1;
+    }
+    ASSERT_FALSE(m.CanUndo()) << where;
+    for (std::size_t step = 1; step < states.size(); ++step) {
+        ASSERT_TRUE(m.Redo()) << where << " redo to " << step;
+        ASSERT_EQ(UndoDump(m), states[step]) << where << " redo to " << step;
+        ExpectInvariants(t, where + " redo");
+        if (::testing::Test::HasFatalFailure()) return;
+        ASSERT_TRUE(m.glChanged) << where;
+    }
+    ASSERT_FALSE(m.CanRedo()) << where;
+}
+
 }  // namespace
 
 TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
@@ -139,6 +178,7 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
         RefTree reference = RefTree::FromTable(t.model);
         reference.maxUrl = t.model.glMaxURL;
         t.prompts.nextAnswer = Answer::Yes;
+        std::vector<std::string> states{UndoDump(t.model)};
         for (int step = 0; step < 30 && t.model.glCT > 0; ++step) {
             const int count = t.model.glCT;
             const int a = static_cast<int>(random() % count);
@@ -147,8 +187,10 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
             TreeNode* nodeB = t.model.glNode[static_cast<std::size_t>(b)];
             const std::string before = DumpWithState(t.model);
             bool mine = false, theirs = false;
+            bool isEdit = true;
             std::string what;
-            switch (random() % 10) {
+            const std::uint64_t pushes = t.model.HistoryPushCount();
+            switch (random() % 11) {
                 case 0: {
                     const bool shown = random() % 4 != 0;
                     const std::string name = Pick(random, kNames);
@@ -224,6 +266,15 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
                     t.model.Tree().SetExpanded(nodeA, expanded);
                     reference.SetExpanded(a, expanded);
                     mine = theirs = true;
+                    isEdit = false;
+                    break;
+                }
+                case 10: {
+                    // Checked on its own elsewhere; here it makes steps of many blocks.
+                    what = "delete empty folders";
+                    mine = theirs = t.model.DeleteEmptyFolders(false) > 0;
+                    if (mine) reference = RefTree::FromTable(t.model);
+                    reference.maxUrl = t.model.glMaxURL;
                     break;
                 }
             }
@@ -239,8 +290,14 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
             ASSERT_EQ(DumpWithState(t.model), reference.Dump()) << where;
             ExpectInvariants(t, where);
             if (::testing::Test::HasFatalFailure()) return;
+            // Exactly the edits that changed something can be undone.
+            ASSERT_EQ(t.model.HistoryPushCount() != pushes, mine && isEdit) << where;
+            if (mine && isEdit) states.push_back(UndoDump(t.model));
         }
-        ExpectSaveAndReadKeepEverything(t.model, "round " + std::to_string(round));
+        const std::string where = "round " + std::to_string(round);
+        ExpectUndoAndRedoRetraceTheSteps(t, states, where);
+        if (::testing::Test::HasFatalFailure()) return;
+        ExpectSaveAndReadKeepEverything(t.model, where);
     }
     // Both kinds of outcome were exercised.
     EXPECT_GT(refused, 100);

@@ -75,19 +75,39 @@ TEST(TreeNodes, WalksInFullAndVisibleOrder) {
     EXPECT_FALSE(tree.IsAncestor(d, c));
 }
 
-TEST(TreeNodes, DeleteManyRemovesSeveralSubtreesAtOnce) {
+TEST(TreeNodes, NodesTakenOutComeBackAsThemselvesOrAreReleased) {
     TreeNodes tree;
     TreeNode* root = tree.AddTopLevelLast("R");
-    std::vector<TreeNode*> doomed;
+    std::vector<TreeNode*> children;
     for (int k = 0; k < 6; ++k) {
         TreeNode* child = tree.AddChildLast(root, std::string(1, static_cast<char>('a' + k)));
         tree.AddChildLast(child, "x");
-        if (k % 2 == 0) doomed.push_back(child);
+        children.push_back(child);
     }
-    tree.DeleteMany(doomed);
-    EXPECT_EQ(Order(tree), "Rbxdxfx");
-    EXPECT_EQ(root->Child(2)->Row(), 2);
-    EXPECT_EQ(tree.Count(), 7);
+    const NodeRef c = tree.Ref(children[2]);
+    const NodeRef cx = tree.Ref(children[2]->Child(0));
+    tree.TakeOut(children[2]);
+    tree.TakeOut(children[4]);
+    EXPECT_EQ(Order(tree), "Raxbxdxfx");
+    EXPECT_EQ(tree.Count(), 9);
+    EXPECT_EQ(tree.Resolve(c), nullptr);
+    EXPECT_EQ(tree.Resolve(cx), nullptr);
+    // Replacing every label reclaims the arena; the nodes taken out keep theirs.
+    for (int round = 0; round < 4; ++round) {
+        tree.SetText(root, std::string(std::size_t{1} << 20, 'r'));
+    }
+    tree.SetText(root, "R");
+    tree.PutBack(children[2], root, 2);
+    tree.PutBack(children[4], root, 4);
+    EXPECT_EQ(Order(tree), "Raxbxcxdxexfx");
+    EXPECT_EQ(tree.Resolve(c), children[2]);
+    EXPECT_EQ(tree.Resolve(cx), children[2]->Child(0));
+    EXPECT_EQ(tree.AbsoluteIndex(children[2]->Child(0)), 6);
+    tree.TakeOut(children[0]);
+    tree.Release(children[0]);
+    EXPECT_EQ(Order(tree), "Rbxcxdxexfx");
+    EXPECT_EQ(tree.Count(), 11);
+    EXPECT_EQ(tree.LiveLabelBytes(), 11u);
 }
 
 TEST(TreeNodes, BulkChangesAreAnnouncedAsOneReset) {

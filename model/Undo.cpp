@@ -1,0 +1,365 @@
+// Undo and redo: each edit records the inverse of what it did as actions on the row primitives,
+// and a step is undone by applying its actions backwards, redone by applying them forwards.
+// Blocks of rows taken out of the table keep their tree nodes, so that an entry that comes back
+// is the same node as before: expanded folders, the list's rows and a pending cut or copy find
+// it again.
+
+#include <algorithm>
+
+#include "model/BmLogic.h"
+
+namespace pernard {
+
+namespace {
+
+// What a held row costs beyond its texts: five strings, a parent index, a node pointer and the
+// node itself.
+constexpr std::size_t kRowOverhead = 5 * sizeof(std::string) + sizeof(int) + sizeof(void*) +
+                                     sizeof(TreeNode);
+
+std::size_t TextBytes(const EntryTexts& texts) {
+    return texts.url.size() + texts.name.size() + texts.added.size() + texts.visited.size() +
+           texts.modified.size();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- recording
+
+BmLogic::StepScope::StepScope(BmLogic& logic, const char* name) : logic_(logic) {
+    if (logic_.stepDepth_++ == 0) {
+        logic_.openStep_ = UndoStep{};
+        logic_.openStep_.name = name;
+    }
+}
+
+BmLogic::StepScope::~StepScope() {
+    if (--logic_.stepDepth_ > 0) return;
+    UndoStep step = std::move(logic_.openStep_);
+    logic_.openStep_ = UndoStep{};
+    if (step.actions.empty()) return;
+    step.bytes = logic_.StepBytes(step);
+    logic_.history_.Push(std::move(step));
+}
+
+void BmLogic::Record(UndoAction action) {
+    if (stepDepth_ == 0) {
+        // A change made outside any named operation is still a step of its own.
+        StepScope scope(*this, "変更");
+        Record(std::move(action));
+        return;
+    }
+    openStep_.actions.push_back(std::move(action));
+}
+
+std::size_t BmLogic::StepBytes(const UndoStep& step) const {
+    std::size_t bytes = sizeof(UndoStep);
+    for (const UndoAction& action : step.actions) {
+        if (const auto* blocks = std::get_if<BlocksAction>(&action)) {
+            for (const HeldBlock& block : blocks->blocks) {
+                bytes += static_cast<std::size_t>(block.width) * kRowOverhead;
+                if (blocks->held) {
+                    for (const EntryTexts& row : block.rows) bytes += TextBytes(row);
+                } else {
+                    for (int r = block.first; r < block.first + block.width; ++r) {
+                        bytes += TextBytes(TextsOf(r));
+                    }
+                }
+            }
+        } else if (const auto* texts = std::get_if<TextsAction>(&action)) {
+            bytes += TextBytes(texts->before) + TextBytes(texts->after);
+        }
+        bytes += sizeof(UndoAction);
+    }
+    return bytes;
+}
+
+void BmLogic::ReleaseStep(UndoStep& step) {
+    for (UndoAction& action : step.actions) {
+        auto* blocks = std::get_if<BlocksAction>(&action);
+        if (blocks == nullptr || !blocks->held) continue;
+        for (HeldBlock& block : blocks->blocks) {
+            if (block.nodes.empty()) continue;
+            TreeNode* top = block.nodes.front();
+            rootCharsets_.erase(top->Serial());
+            partialRoots_.erase(top->Serial());
+            tree_.Release(top);
+        }
+        blocks->blocks.clear();
+    }
+}
+
+void BmLogic::SetStepMarks(std::uint64_t pushCount, const SelectionMarks& before,
+                           const SelectionMarks& after) {
+    if (history_.PushCount() == pushCount) return;
+    if (UndoStep* step = history_.ToUndo()) {
+        step->before = before;
+        step->after = after;
+    }
+}
+
+// ---------------------------------------------------------------- undo and redo
+
+std::string BmLogic::UndoName() const {
+    const UndoStep* step = history_.ToUndo();
+    return step == nullptr ? std::string() : step->name;
+}
+
+std::string BmLogic::RedoName() const {
+    const UndoStep* step = history_.ToRedo();
+    return step == nullptr ? std::string() : step->name;
+}
+
+bool BmLogic::Undo(SelectionMarks* marks) {
+    UndoStep* step = history_.ToUndo();
+    if (step == nullptr) return false;
+    for (auto action = step->actions.rbegin(); action != step->actions.rend(); ++action) {
+        Apply(*action, false);
+    }
+    if (marks != nullptr) *marks = step->before;
+    history_.Undone();
+    glChanged = !history_.AtSavedState();
+    CheckConsistency("元に戻す", true);
+    return true;
+}
+
+bool BmLogic::Redo(SelectionMarks* marks) {
+    UndoStep* step = history_.ToRedo();
+    if (step == nullptr) return false;
+    for (UndoAction& action : step->actions) Apply(action, true);
+    if (marks != nullptr) *marks = step->after;
+    history_.Redone();
+    glChanged = !history_.AtSavedState();
+    CheckConsistency("やり直し", true);
+    return true;
+}
+
+void BmLogic::MarkSaved() {
+    glChanged = false;
+    history_.MarkSaved();
+}
+
+void BmLogic::ForgetHistory() { history_.Forget(!glChanged); }
+
+void BmLogic::Apply(UndoAction& action, bool forward) {
+    if (auto* blocks = std::get_if<BlocksAction>(&action)) {
+        // Taking a block out and putting it back are each other's inverse, whichever
+        // direction the step goes.
+        if (blocks->held) {
+            PutBackBlocks(blocks->blocks);
+        } else {
+            std::vector<int> tops;
+            tops.reserve(blocks->blocks.size());
+            for (const HeldBlock& block : blocks->blocks) tops.push_back(block.first);
+            blocks->blocks = TakeOutBlocks(tops);
+        }
+        blocks->held = !blocks->held;
+    } else if (auto* move = std::get_if<MoveAction>(&action)) {
+        if (forward) {
+            MoveBlockTo(move->from.first, move->width, move->to);
+        } else {
+            MoveBlockTo(move->to.first, move->width, move->from);
+        }
+    } else if (auto* texts = std::get_if<TextsAction>(&action)) {
+        ShowTexts(texts->index, forward ? texts->after : texts->before);
+    }
+}
+
+// ---------------------------------------------------------------- blocks of rows
+
+std::vector<HeldBlock> BmLogic::TakeOutBlocks(const std::vector<int>& tops) {
+    std::vector<HeldBlock> blocks(tops.size());
+    // removedBefore[j]: rows of the blocks before block j.
+    std::vector<int> removedBefore(tops.size() + 1, 0);
+    for (std::size_t j = 0; j < tops.size(); ++j) {
+        HeldBlock& block = blocks[j];
+        block.first = tops[j];
+        block.width = SubtreeWidth(tops[j]);
+        block.treeRow = glNode[static_cast<std::size_t>(tops[j])]->Row();
+        const std::size_t width = static_cast<std::size_t>(block.width);
+        block.rows.resize(width);
+        block.parents.resize(width);
+        block.nodes.resize(width);
+        removedBefore[j + 1] = removedBefore[j] + block.width;
+    }
+    // A kept row's parent is kept too; it moves up by the rows of the blocks before it.
+    auto newIndexOf = [&](int parent) {
+        const auto after = std::upper_bound(tops.begin(), tops.end(), parent);
+        return parent - removedBefore[static_cast<std::size_t>(after - tops.begin())];
+    };
+    const std::size_t count = static_cast<std::size_t>(glCT);
+    std::size_t next = 0;
+    std::size_t j = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        if (j < blocks.size() && k >= static_cast<std::size_t>(blocks[j].first)) {
+            HeldBlock& block = blocks[j];
+            const std::size_t row = k - static_cast<std::size_t>(block.first);
+            block.rows[row] = {std::move(glUrl[k]), std::move(glName[k]), std::move(glAdd[k]),
+                               std::move(glVisit[k]), std::move(glLast[k])};
+            block.parents[row] = gloya[k];
+            block.nodes[row] = glNode[k];
+            if (row + 1 == static_cast<std::size_t>(block.width)) ++j;
+            continue;
+        }
+        const int parent = gloya[k];
+        if (next != k) {
+            glUrl[next] = std::move(glUrl[k]);
+            glName[next] = std::move(glName[k]);
+            glAdd[next] = std::move(glAdd[k]);
+            glVisit[next] = std::move(glVisit[k]);
+            glLast[next] = std::move(glLast[k]);
+            glNode[next] = glNode[k];
+        }
+        gloya[next] = parent < 0 ? -1 : newIndexOf(parent);
+        ++next;
+    }
+    ForEachColumn([&](auto& column) { column.resize(next); });
+    glCT = static_cast<int>(next);
+    InvalidateUrlIndex();
+
+    if (blocks.size() > 1) tree_.BeginBulk();
+    for (const HeldBlock& block : blocks) tree_.TakeOut(block.nodes.front());
+    if (blocks.size() > 1) tree_.EndBulk();
+    return blocks;
+}
+
+void BmLogic::PutBackBlocks(std::vector<HeldBlock>& blocks) {
+    const std::size_t oldCount = static_cast<std::size_t>(glCT);
+    // Where each block stands among the remaining rows, and the rows added before it.
+    std::vector<int> startsAmongKept(blocks.size());
+    std::vector<int> addedThrough(blocks.size());
+    int added = 0;
+    for (std::size_t j = 0; j < blocks.size(); ++j) {
+        startsAmongKept[j] = blocks[j].first - added;
+        added += blocks[j].width;
+        addedThrough[j] = added;
+    }
+    auto newIndexOf = [&](int parent) {
+        const auto after =
+            std::upper_bound(startsAmongKept.begin(), startsAmongKept.end(), parent);
+        const std::ptrdiff_t before = after - startsAmongKept.begin();
+        return parent + (before == 0 ? 0 : addedThrough[static_cast<std::size_t>(before - 1)]);
+    };
+    const std::size_t newCount = oldCount + static_cast<std::size_t>(added);
+    ForEachColumn([&](auto& column) {
+        column.resize(oldCount);  // rows past glCT may be left over from an abandoned read
+        column.resize(newCount);
+    });
+    // From the end backwards: every row moves at most once, to a place not yet read.
+    std::size_t source = oldCount;
+    std::ptrdiff_t j = static_cast<std::ptrdiff_t>(blocks.size()) - 1;
+    for (std::size_t k = newCount; k-- > 0;) {
+        const HeldBlock* inside = j >= 0 ? &blocks[static_cast<std::size_t>(j)] : nullptr;
+        if (inside != nullptr && k >= static_cast<std::size_t>(inside->first) &&
+            k < static_cast<std::size_t>(inside->first + inside->width)) {
+            HeldBlock& block = blocks[static_cast<std::size_t>(j)];
+            const std::size_t row = k - static_cast<std::size_t>(block.first);
+            EntryTexts& texts = block.rows[row];
+            glUrl[k] = std::move(texts.url);
+            glName[k] = std::move(texts.name);
+            glAdd[k] = std::move(texts.added);
+            glVisit[k] = std::move(texts.visited);
+            glLast[k] = std::move(texts.modified);
+            gloya[k] = block.parents[row];
+            glNode[k] = block.nodes[row];
+            if (row == 0) --j;
+            continue;
+        }
+        --source;
+        const int parent = gloya[source];
+        if (source != k) {
+            glUrl[k] = std::move(glUrl[source]);
+            glName[k] = std::move(glName[source]);
+            glAdd[k] = std::move(glAdd[source]);
+            glVisit[k] = std::move(glVisit[source]);
+            glLast[k] = std::move(glLast[source]);
+            glNode[k] = glNode[source];
+        }
+        gloya[k] = parent < 0 ? -1 : newIndexOf(parent);
+    }
+    glCT = static_cast<int>(newCount);
+    InvalidateUrlIndex();
+
+    if (blocks.size() > 1) tree_.BeginBulk();
+    for (HeldBlock& block : blocks) {
+        const int parent = block.parents.front();
+        TreeNode* parentNode = parent < 0 ? nullptr : glNode[static_cast<std::size_t>(parent)];
+        tree_.PutBack(block.nodes.front(), parentNode, block.treeRow);
+        // Only the place is kept while the block is in the table.
+        block.rows = {};
+        block.parents = {};
+        block.nodes = {};
+    }
+    if (blocks.size() > 1) tree_.EndBulk();
+}
+
+// ---------------------------------------------------------------- moves and texts
+
+BlockPlace BmLogic::PlaceOf(int first) const {
+    const std::size_t k = static_cast<std::size_t>(first);
+    BlockPlace place;
+    place.first = first;
+    place.parent = gloya[k];
+    place.treeRow = glNode[k]->Row();
+    place.added = glAdd[k];
+    place.visited = glVisit[k];
+    const auto charset = rootCharsets_.find(glNode[k]->Serial());
+    place.hasCharset = charset != rootCharsets_.end();
+    if (place.hasCharset) place.charset = charset->second;
+    place.partial = partialRoots_.count(glNode[k]->Serial()) > 0;
+    return place;
+}
+
+void BmLogic::MoveBlockTo(int first, int width, const BlockPlace& place) {
+    TreeNode* node = glNode[static_cast<std::size_t>(first)];
+    MoveRowBlock(first, width, place.first < first ? place.first : place.first + width);
+    const std::size_t k = static_cast<std::size_t>(place.first);
+    gloya[k] = place.parent;
+    TreeNode* parentNode =
+        place.parent < 0 ? nullptr : glNode[static_cast<std::size_t>(place.parent)];
+    tree_.Move(node, parentNode, place.treeRow);
+    glAdd[k] = place.added;
+    glVisit[k] = place.visited;
+    if (place.hasCharset) {
+        rootCharsets_[node->Serial()] = place.charset;
+    } else {
+        rootCharsets_.erase(node->Serial());
+    }
+    if (place.partial) {
+        partialRoots_.insert(node->Serial());
+    } else {
+        partialRoots_.erase(node->Serial());
+    }
+    RefreshImages(place.first);
+}
+
+EntryTexts BmLogic::TextsOf(int index) const {
+    const std::size_t k = static_cast<std::size_t>(index);
+    return {glUrl[k], glName[k], glAdd[k], glVisit[k], glLast[k]};
+}
+
+void BmLogic::StoreTexts(int index, const EntryTexts& texts) {
+    const std::size_t k = static_cast<std::size_t>(index);
+    glUrl[k] = texts.url;
+    glName[k] = texts.name;
+    glAdd[k] = texts.added;
+    glVisit[k] = texts.visited;
+    glLast[k] = texts.modified;
+}
+
+void BmLogic::ShowTexts(int index, const EntryTexts& texts) {
+    StoreTexts(index, texts);
+    tree_.SetText(glNode[static_cast<std::size_t>(index)], texts.name);
+    RefreshImages(index);
+    InvalidateUrlIndex();
+}
+
+void BmLogic::RefreshImages(int index) {
+    if (IsFolder(index)) {
+        SetFolderImages(index, glNode[static_cast<std::size_t>(index)]);
+    } else {
+        SetUrlImages(index);
+    }
+}
+
+}  // namespace pernard

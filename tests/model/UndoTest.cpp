@@ -1,0 +1,164 @@
+// Undo and redo beyond what the random test compares: the history's limits, the unchanged
+// state, the operations' names, and what a load does to the history.
+
+#include <gtest/gtest.h>
+
+#include "formats/NetscapeReader.h"
+#include "model/TableBuilder.h"
+#include "support/Doubles.h"
+#include "support/TestFiles.h"
+
+using namespace pernard;
+using namespace pernard::testing;
+
+namespace {
+
+UndoStep StepOf(std::size_t bytes) {
+    UndoStep step;
+    step.name = "x";
+    step.bytes = bytes;
+    return step;
+}
+
+class UndoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        // 0 R { 1 F { 2 a }, 3 G { 4 b }, 5 c }
+        TableBuilder::Root(t.model, "R");
+        TableBuilder::Folder(t.model, 1, "F");
+        TableBuilder::Url(t.model, 2, {"a", "http://a/", "1", "2", "3"});
+        TableBuilder::Folder(t.model, 1, "G");
+        TableBuilder::Url(t.model, 2, {"b", "http://b/", "", "", ""});
+        TableBuilder::Url(t.model, 1, {"c", "http://c/", "", "", ""});
+        t.model.MarkSaved();
+        t.prompts.nextAnswer = Answer::Yes;
+    }
+    TreeNode* Node(int index) { return t.model.glNode[static_cast<std::size_t>(index)]; }
+    std::string Names() const {
+        std::string names;
+        for (int i = 0; i < t.model.glCT; ++i) names += t.model.glName[static_cast<std::size_t>(i)];
+        return names;
+    }
+    TestModel t;
+};
+
+}  // namespace
+
+TEST(UndoHistory, KeepsAtMostItsStepsAndItsBytesAndReleasesWhatItDrops) {
+    int released = 0;
+    UndoHistory history([&](UndoStep&) { ++released; });
+    for (std::size_t k = 0; k < kUndoStepLimit + 5; ++k) history.Push(StepOf(10));
+    EXPECT_EQ(history.Size(), kUndoStepLimit);
+    EXPECT_EQ(released, 5);
+
+    history.Forget(true);
+    EXPECT_EQ(released, 5 + static_cast<int>(kUndoStepLimit));
+    released = 0;
+    for (int k = 0; k < 3; ++k) history.Push(StepOf(kUndoByteLimit / 2));
+    EXPECT_EQ(history.Size(), 2u);
+    EXPECT_LE(history.Bytes(), kUndoByteLimit);
+    // The newest step stays however large it is.
+    history.Push(StepOf(kUndoByteLimit * 2));
+    EXPECT_EQ(history.Size(), 1u);
+    EXPECT_NE(history.ToUndo(), nullptr);
+}
+
+TEST(UndoHistory, TheSavedStateIsReachableUntilItsStepIsGone) {
+    UndoHistory history([](UndoStep&) {});
+    history.Push(StepOf(1));
+    history.Push(StepOf(1));
+    history.MarkSaved();
+    history.Undone();
+    EXPECT_FALSE(history.AtSavedState());
+    history.Redone();
+    EXPECT_TRUE(history.AtSavedState());
+    // Undo past the saved state and edit: the saved state can never come back.
+    history.Undone();
+    history.Undone();
+    history.Push(StepOf(1));
+    history.Undone();
+    EXPECT_FALSE(history.AtSavedState());
+    history.Redone();
+    EXPECT_FALSE(history.AtSavedState());
+    // Dropping the oldest steps past the saved state loses it as well.
+    history.Forget(true);
+    EXPECT_TRUE(history.AtSavedState());
+    for (std::size_t k = 0; k <= kUndoStepLimit; ++k) history.Push(StepOf(1));
+    for (std::size_t k = 0; k < kUndoStepLimit; ++k) history.Undone();
+    EXPECT_FALSE(history.AtSavedState());
+}
+
+TEST_F(UndoTest, BackAtTheSavedStateTheCollectionIsUnchanged) {
+    ASSERT_TRUE(t.model.DeleteNode(Node(1), false));
+    EXPECT_TRUE(t.model.glChanged);
+    ASSERT_TRUE(t.model.Undo());
+    EXPECT_FALSE(t.model.glChanged);
+    EXPECT_EQ(Names(), "RFaGbc");
+    ASSERT_TRUE(t.model.Redo());
+    EXPECT_TRUE(t.model.glChanged);
+    // Saved after the edit: undoing it is a change, redoing it is not.
+    t.model.MarkSaved();
+    ASSERT_TRUE(t.model.Undo());
+    EXPECT_TRUE(t.model.glChanged);
+    ASSERT_TRUE(t.model.Redo());
+    EXPECT_FALSE(t.model.glChanged);
+    EXPECT_FALSE(t.model.Redo());
+}
+
+TEST_F(UndoTest, EachOperationIsOneNamedStep) {
+    EXPECT_EQ(t.model.UndoName(), "");
+    t.model.NewFolder(Node(4), "N", false);
+    EXPECT_EQ(t.model.UndoName(), "フォルダー新規作成");
+    t.model.EditFolderEntry(1, "F2", "");
+    EXPECT_EQ(t.model.UndoName(), "編集");
+    t.model.MoveUpDown(3, true);
+    EXPECT_EQ(t.model.UndoName(), "移動(上)");
+    t.model.DropMove(Node(5), Node(1), true);
+    EXPECT_EQ(t.model.UndoName(), "コピー");
+    t.model.MarkClip(2, true);
+    t.model.PasteClip(0);
+    EXPECT_EQ(t.model.UndoName(), "貼付け");
+    t.model.glIndex = 1;
+    t.model.DeleteSelected();
+    EXPECT_EQ(t.model.UndoName(), "削除");
+    EXPECT_EQ(t.model.History().Size(), 6u);
+    ASSERT_TRUE(t.model.Undo());
+    EXPECT_EQ(t.model.RedoName(), "削除");
+    EXPECT_EQ(t.model.UndoName(), "貼付け");
+    // A refused operation makes no step.
+    EXPECT_FALSE(t.model.DropMove(Node(0), Node(1), false));
+    EXPECT_EQ(t.model.RedoName(), "削除");
+}
+
+TEST_F(UndoTest, AnEntryThatComesBackIsTheSameNodeForWhateverHeldIt) {
+    const NodeRef a = t.model.RefOf(2);
+    t.model.MarkClip(2, false);
+    ASSERT_TRUE(t.model.DeleteNode(Node(1), false));
+    EXPECT_EQ(t.model.IndexOf(a), -1);
+    EXPECT_EQ(t.model.ClipIndex(), -1);
+    ASSERT_TRUE(t.model.Undo());
+    EXPECT_EQ(t.model.IndexOf(a), 2);
+    EXPECT_EQ(t.model.ClipIndex(), 2);
+    EXPECT_TRUE(t.model.UrlExists("http://a/"));
+}
+
+TEST_F(UndoTest, ALoadForgetsTheHistory) {
+    t.model.DeleteNode(Node(5), false);
+    TempDir temp;
+    const std::string path = temp.Write(
+        "more.htm", "<DL><p>\n<DT><A HREF=\"http://m/\" ADD_DATE=\"1\">m</A>\n</DL><p>\n");
+    int urls = 0;
+    std::string error;
+    ASSERT_TRUE(ReadNetscapeFile(t.model, false, path, urls, error)) << error;
+    EXPECT_FALSE(t.model.CanUndo());
+    // The additional load left the collection changed: no undo can make it unchanged.
+    t.model.DeleteNode(Node(1), false);
+    ASSERT_TRUE(t.model.Undo());
+    EXPECT_TRUE(t.model.glChanged);
+
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, path, urls, error)) << error;
+    EXPECT_FALSE(t.model.CanUndo());
+    EXPECT_FALSE(t.model.CanRedo());
+}
