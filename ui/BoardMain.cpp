@@ -334,18 +334,7 @@ void TFormMain::BuildBody() {
     // every folder: the folders the user had open are opened again.
     // Only open folders are walked into: after a load, where nothing is open yet, that is the
     // top level alone.
-    connect(TreeItems, &QAbstractItemModel::modelReset, this, [this] {
-        const TreeNodes& tree = model_.Tree();
-        std::vector<const TreeNode*> open;
-        for (int row = 0; row < tree.TopLevelCount(); ++row) open.push_back(tree.TopLevel(row));
-        while (!open.empty()) {
-            const TreeNode* node = open.back();
-            open.pop_back();
-            if (!node->Expanded()) continue;
-            TreeV->expand(TreeItems->IndexOf(node));
-            for (int row = 0; row < node->ChildCount(); ++row) open.push_back(node->Child(row));
-        }
-    });
+    connect(TreeItems, &QAbstractItemModel::modelReset, this, [this] { ReopenFolders(); });
     connect(TreeV, &QTreeView::expanded, this, [this](const QModelIndex& index) {
         if (TreeNode* node = TreeModel::NodeOf(index)) model_.Tree().SetExpanded(node, true);
     });
@@ -394,6 +383,7 @@ void TFormMain::BuildContextMenus() {
     AddItem(PLViewMenu, "Copy1", "コピー", &TFormMain::Copy1Click);
     AddItem(PLViewMenu, "Cut1", "切り取り", &TFormMain::Cut1Click);
     AddItem(PLViewMenu, "PMenuText", "テキスト表示");
+    BuildUndoItems();
     connect(LView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         const QModelIndex index = LView->indexAt(at);
         if (index.isValid()) {

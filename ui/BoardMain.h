@@ -117,6 +117,9 @@ public:
     void Cut1Click();
     // Edits entry i through the URL or the folder dialog.
     void EditEntry(int index);
+    // --- undo and redo (ui/UndoCommands.cpp)
+    void UndoClick();
+    void RedoClick();
     // A cut or copy is pending: the list is frozen and 中止 is enabled.
     bool ClipPending() const { return BtStop->isEnabled(); }
 
@@ -187,6 +190,15 @@ private:
     void MarkClipFromList(bool cut);
     void MarkClipFromTree(bool cut);
     void MoveSelected(bool up);
+
+    // --- undo and redo support (ui/UndoCommands.cpp)
+    void BuildUndoItems();
+    void UpdateUndoItems();
+    // What the window shows, held by node, so that an undo can show it again.
+    SelectionMarks CurrentMarks() const;
+    void RestoreMarks(const SelectionMarks& marks);
+    // Opens in the view the folders the tree records as open (after a reset or a put-back).
+    void ReopenFolders();
 
     BmLogic& model_;
     MainWindowLinks links_;

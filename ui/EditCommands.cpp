@@ -38,12 +38,16 @@ std::string DateField(const QLineEdit* field, const QString& shown, const std::s
 // ---------------------------------------------------------------- state across edits
 
 void TFormMain::ChangeTable(const std::function<NodeRef()>& change) {
+    const SelectionMarks before = CurrentMarks();
+    const std::uint64_t pushes = model_.HistoryPushCount();
     NodeRef select;
     {
         const QScopedValueRollback holdOff(tableChanging_, true);
         select = change();
     }
     AfterTableChange(select);
+    // An undo of this change shows again what was shown before it; a redo what is shown now.
+    model_.SetStepMarks(pushes, before, CurrentMarks());
 }
 
 void TFormMain::AfterTableChange(const NodeRef& select) {
@@ -68,6 +72,7 @@ void TFormMain::AfterTableChange(const NodeRef& select) {
         ListViewCaption->clear();
     }
     UpdateEntryButtons();
+    UpdateUndoItems();
 }
 
 void TFormMain::EndPendingClip() {

@@ -1,5 +1,7 @@
 #include "ui/ListModel.h"
 
+#include <algorithm>
+
 #include "ui/Icons.h"
 
 namespace pernard::ui {
@@ -38,6 +40,15 @@ void ListModel::DropMissing() {
 
 int ListModel::EntryIndex(int row) const {
     return row < 0 || row >= rowCount() ? -1 : indexOf_(entries_[static_cast<std::size_t>(row)]);
+}
+
+int ListModel::RowOfEntry(const NodeRef& entry) const {
+    const auto found = std::find(entries_.begin(), entries_.end(), entry);
+    return found == entries_.end() ? -1 : static_cast<int>(found - entries_.begin());
+}
+
+NodeRef ListModel::EntryRef(int row) const {
+    return row < 0 || row >= rowCount() ? NodeRef{} : entries_[static_cast<std::size_t>(row)];
 }
 
 ListRow ListModel::Row(int row) const {

@@ -36,6 +36,9 @@ public:
     ListRow Row(int row) const;
     // The entry index of a row; -1 when there is none.
     int EntryIndex(int row) const;
+    // The row that shows an entry; -1 when none does.
+    int RowOfEntry(const NodeRef& entry) const;
+    NodeRef EntryRef(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

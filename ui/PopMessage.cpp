@@ -13,6 +13,9 @@ TFormMessage::TFormMessage(QWidget* parent)
     setObjectName("TFormMessage");
     setWindowTitle("検索実行中");
     setFixedSize(301, 44);
+    // A note while the program works: it must not take the keys from the window the user is in
+    // (after a delete, Ctrl+Z must still reach the main window).
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setAutoFillBackground(true);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor(255, 255, 0));
