@@ -2,6 +2,7 @@
 // folder a tenth of the table. For each size it deletes a folder from the middle, moves a
 // folder up, copies and pastes a folder, adds a URL at the top and edits one entry; then it
 // moves one folder up and down a thousand times and reports whether memory stayed bounded.
+// Each edit is then undone and redone, one step at a time.
 //
 //   bench-edit [SIZE...]        (default: 10000 100000 1000000)
 
@@ -83,6 +84,16 @@ void TimeOperations(int size) {
         return model.IndexOf(model.glNode[static_cast<std::size_t>(model.glCT - 1)]) ==
                model.glCT - 1;
     });
+    std::printf("  history: %zu steps holding %zu KB\n", model.History().Size(),
+                model.History().Bytes() / 1024);
+    while (model.CanUndo()) {
+        const std::string what = "undo " + model.UndoName();
+        Report(what.c_str(), model, [&] { return model.Undo(); });
+    }
+    while (model.CanRedo()) {
+        const std::string what = "redo " + model.RedoName();
+        Report(what.c_str(), model, [&] { return model.Redo(); });
+    }
 }
 
 void RepeatMoves() {

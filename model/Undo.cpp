@@ -188,9 +188,11 @@ std::vector<HeldBlock> BmLogic::TakeOutBlocks(const std::vector<int>& tops) {
         return parent - removedBefore[static_cast<std::size_t>(after - tops.begin())];
     };
     const std::size_t count = static_cast<std::size_t>(glCT);
-    std::size_t next = 0;
+    // Rows before the first block stay where they are, with their parents.
+    const std::size_t start = tops.empty() ? count : static_cast<std::size_t>(tops.front());
+    std::size_t next = start;
     std::size_t j = 0;
-    for (std::size_t k = 0; k < count; ++k) {
+    for (std::size_t k = start; k < count; ++k) {
         if (j < blocks.size() && k >= static_cast<std::size_t>(blocks[j].first)) {
             HeldBlock& block = blocks[j];
             const std::size_t row = k - static_cast<std::size_t>(block.first);
@@ -248,7 +250,9 @@ void BmLogic::PutBackBlocks(std::vector<HeldBlock>& blocks) {
     // From the end backwards: every row moves at most once, to a place not yet read.
     std::size_t source = oldCount;
     std::ptrdiff_t j = static_cast<std::ptrdiff_t>(blocks.size()) - 1;
-    for (std::size_t k = newCount; k-- > 0;) {
+    // Rows before the first block stay where they are, with their parents.
+    const std::size_t stop = blocks.empty() ? newCount : static_cast<std::size_t>(blocks[0].first);
+    for (std::size_t k = newCount; k-- > stop;) {
         const HeldBlock* inside = j >= 0 ? &blocks[static_cast<std::size_t>(j)] : nullptr;
         if (inside != nullptr && k >= static_cast<std::size_t>(inside->first) &&
             k < static_cast<std::size_t>(inside->first + inside->width)) {
