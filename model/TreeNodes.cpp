@@ -73,6 +73,7 @@ int TreeNodes::SubtreeSize(const TreeNode* node) {
 }
 
 void TreeNodes::TakeOut(TreeNode* node) {
+    ++version_;
     if (node == nullptr || node == &root_ || !IsInTree(node)) return;
     TreeNode* parent = node->parent_;
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
@@ -86,6 +87,7 @@ void TreeNodes::TakeOut(TreeNode* node) {
 }
 
 void TreeNodes::PutBack(TreeNode* node, TreeNode* parent, int row) {
+    ++version_;
     TreeNode* target = parent == nullptr ? &root_ : parent;
     if (takenOut_.erase(node) == 0) return;
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
@@ -149,6 +151,7 @@ bool TreeNodes::IsOnLastPath(const TreeNode* node) const {
 }
 
 TreeNode* TreeNodes::Insert(TreeNode* parent, int row, std::string_view text) {
+    ++version_;
     const bool appendsToOrder = orderValid_ && row == parent->ChildCount() && IsOnLastPath(parent);
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
     if (notify) observer_->AboutToInsert(parent == &root_ ? nullptr : parent, row);
@@ -169,6 +172,7 @@ TreeNode* TreeNodes::Insert(TreeNode* parent, int row, std::string_view text) {
 }
 
 void TreeNodes::Delete(TreeNode* node) {
+    ++version_;
     if (node == nullptr || node == &root_) return;
     TreeNode* parent = node->parent_;
     const int row = node->row_;
@@ -212,6 +216,7 @@ bool TreeNodes::Move(TreeNode* node, TreeNode* parent, int row) {
         TreeNode* from = node->parent_ == &root_ ? nullptr : node->parent_;
         observer_->AboutToMove(from, node->row_, parent, row);
     }
+    ++version_;
     Detach(node);
     Attach(node, target, row);
     orderValid_ = false;
@@ -246,6 +251,7 @@ TreeNode* TreeNodes::CopySubtree(const TreeNode* source, TreeNode* parent, int r
         }
     }
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
+    ++version_;
     if (notify) observer_->AboutToInsert(parent, row);
     Attach(top, target, row);
     count_ += copied;
@@ -255,6 +261,7 @@ TreeNode* TreeNodes::CopySubtree(const TreeNode* source, TreeNode* parent, int r
 }
 
 void TreeNodes::Clear() {
+    ++version_;
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
     if (notify) observer_->AboutToReset();
     root_.children_.clear();
@@ -336,6 +343,7 @@ bool TreeNodes::IsAncestor(const TreeNode* ancestor, const TreeNode* node) const
 }
 
 void TreeNodes::SetText(TreeNode* node, std::string_view text) {
+    ++version_;
     liveLabelBytes_ -= node->text_.size();
     node->text_ = StoreLabel(text);
     if (observer_ != nullptr && bulkDepth_ == 0) observer_->Changed(node);

@@ -123,6 +123,8 @@ public:
     }
     // The node a reference names, or nullptr when it no longer exists.
     TreeNode* Resolve(const NodeRef& ref) const;
+    // Counts the changes of the tree's shape and labels: equal counts, the same tree.
+    std::uint64_t Version() const { return version_; }
     // Bytes held by the labels' arena, and by the labels of the nodes that exist.
     std::size_t LabelArenaBytes() const { return labels_.UsedBytes(); }
     std::size_t LiveLabelBytes() const { return liveLabelBytes_; }
@@ -167,6 +169,7 @@ private:
     std::uint64_t nextSerial_ = 1;
     std::uint64_t firstSerialOfContents_ = 1;  // nodes made before the last Clear are gone
     int bulkDepth_ = 0;
+    std::uint64_t version_ = 0;
     TreeObserver* observer_ = nullptr;
     mutable std::vector<TreeNode*> order_;
     mutable bool orderValid_ = true;

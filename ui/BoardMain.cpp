@@ -310,6 +310,7 @@ void TFormMain::BuildBody() {
     Splitter->setStretchFactor(1, 1);
     Splitter->setSizes({185, 470});
     setCentralWidget(Splitter);
+    SetupDragAndDrop();
 
     auto* bar = new QStatusBar(this);
     bar->setObjectName("StatusBar");
@@ -325,7 +326,7 @@ void TFormMain::BuildBody() {
 
     connect(TreeV->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { TreeVChange(); });
-    connect(TreeV, &QTreeView::clicked, this, [this] { TreeVPress(); });
+    connect(TreeV, &QTreeView::pressed, this, [this] { TreeVPress(); });
     connect(TreeV, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
         const TreeNode* node = TreeModel::NodeOf(index);
         if (node != nullptr && !node->HasChildren()) OpenInBrowser();
@@ -341,7 +342,7 @@ void TFormMain::BuildBody() {
     connect(TreeV, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
         if (TreeNode* node = TreeModel::NodeOf(index)) model_.Tree().SetExpanded(node, false);
     });
-    connect(LView, &QTreeView::clicked, this,
+    connect(LView, &QTreeView::pressed, this,
             [this](const QModelIndex& index) { LViewClick(index); });
     connect(LView, &QTreeView::doubleClicked, this,
             [this](const QModelIndex& index) { LViewDblClick(index); });
@@ -365,8 +366,11 @@ void TFormMain::BuildContextMenus() {
     AddItem(PMenu, "Copy2", "コピー", &TFormMain::BtCopyClick);
     AddItem(PMenu, "N16", "切取り", &TFormMain::BtCutClick);
     AddItem(PMenu, "N15", "張り付け（この下に）", &TFormMain::BtPasteClick);
-    connect(TreeV, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PMenu->popup(TreeV->viewport()->mapToGlobal(at)); });
+    connect(TreeV, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        // Over empty space the menu would act on a selection the user does not point at.
+        if (!TreeV->indexAt(at).isValid()) return;
+        PMenu->popup(TreeV->viewport()->mapToGlobal(at));
+    });
 
     PLViewMenu = new QMenu(this);
     PLViewMenu->setObjectName("PLViewMenu");
@@ -489,6 +493,9 @@ int TFormMain::SelectedEntry() const {
 void TFormMain::TreeVChange() {
     // During a table change the table and the tree may disagree; the change re-syncs after.
     if (tableChanging_) return;
+    // A press on a list row leaves the tree's selection alone, so the tree's next change is
+    // the user's own and is followed.
+    glListClick = false;
     const int entry = SelectedEntry();
     if (entry < 0) return;
     model_.glIndex = entry;

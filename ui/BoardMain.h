@@ -120,6 +120,13 @@ public:
     // --- undo and redo (ui/UndoCommands.cpp)
     void UndoClick();
     void RedoClick();
+    // --- pointer state of drags (ui/DragDrop.cpp)
+    bool glListClick = false;  // a press on a list row is being handled
+    bool glTreeDrag = false;   // a drag of the tree has been armed
+    bool glCopyKey = false;    // the drop being handled copies
+    NodeRef glDragSource;
+    NodeRef glDragTarget;
+
     // A cut or copy is pending: the list is frozen and 中止 is enabled.
     bool ClipPending() const { return BtStop->isEnabled(); }
 
@@ -191,6 +198,19 @@ private:
     void MarkClipFromTree(bool cut);
     void MoveSelected(bool up);
 
+    // --- drag and drop (ui/DragDrop.cpp)
+    void SetupDragAndDrop();
+    QMimeData* BeginEntryDrag(DragView from, const NodeRef& entry);
+    // The entry a payload of this program names, when it was made while the tree was as it is
+    // now; nothing otherwise.
+    NodeRef DraggedEntry(const QMimeData* mime, DragView* origin = nullptr) const;
+    bool CanDropEntry(const QMimeData* mime, DragView onto, const NodeRef& target);
+    bool DropEntry(const QMimeData* mime, Qt::DropAction action, DragView onto,
+                   const NodeRef& target);
+    bool CanLand(const NodeRef& source, const NodeRef& target) const;
+    // Presses and releases in the tree's and the list's viewports; never consumes them.
+    void HandlePointer(QObject* watched, QEvent* event);
+
     // --- undo and redo support (ui/UndoCommands.cpp)
     void BuildUndoItems();
     void UpdateUndoItems();
@@ -208,6 +228,8 @@ private:
     NodeRef currentNode_;  // the current entry (glIndex) by its node
     NodeRef shownNode_;    // the entry the list shows (glShown) by its node
     bool tableChanging_ = false;
+    DragHooks dragHooks_;
+    QByteArray dragInstance_;  // names this running program in drag payloads
     bool scrollToTopWhenShown_ = false;
 };
 

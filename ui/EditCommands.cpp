@@ -293,6 +293,7 @@ void TFormMain::BtPasteClick() {
 // ---------------------------------------------------------------- keys
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    HandlePointer(watched, event);
     if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (watched == TreeV && key == Qt::Key_Delete) {

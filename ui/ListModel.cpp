@@ -80,4 +80,41 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     return {};
 }
 
+Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
+    // Empty space in the list takes a drop too: it lands on the row last passed over.
+    if (!index.isValid()) return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren |
+           Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+}
+
+QStringList ListModel::mimeTypes() const { return {kEntryMimeType}; }
+
+Qt::DropActions ListModel::supportedDragActions() const {
+    return Qt::MoveAction | Qt::CopyAction;
+}
+
+Qt::DropActions ListModel::supportedDropActions() const {
+    return Qt::MoveAction | Qt::CopyAction;
+}
+
+QMimeData* ListModel::mimeData(const QModelIndexList& indexes) const {
+    if (hooks_ == nullptr || indexes.isEmpty()) return nullptr;
+    return hooks_->start(DragView::List, EntryRef(indexes.front().row()));
+}
+
+NodeRef ListModel::DropTarget(int row, const QModelIndex& parent) const {
+    if (row != -1 || !parent.isValid()) return {};
+    return EntryRef(parent.row());
+}
+
+bool ListModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int row, int,
+                                const QModelIndex& parent) const {
+    return hooks_ != nullptr && hooks_->canDrop(data, DragView::List, DropTarget(row, parent));
+}
+
+bool ListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+                             const QModelIndex& parent) {
+    return hooks_ != nullptr && hooks_->drop(data, action, DragView::List, DropTarget(row, parent));
+}
+
 }  // namespace pernard::ui

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/TreeNodes.h"
+#include "ui/EntryDrag.h"
 
 namespace pernard::ui {
 
@@ -44,11 +45,27 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Drag and drop of one entry, decided by the main window.
+    void SetDragHooks(const DragHooks* hooks) { hooks_ = hooks; }
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
 
 private:
     std::function<ListRow(int)> rowOf_;
     std::function<int(const NodeRef&)> indexOf_;
+    // The entry a drop lands on: the row's (drops arrive on items); empty for empty space.
+    NodeRef DropTarget(int row, const QModelIndex& parent) const;
+
     std::vector<NodeRef> entries_;
+    const DragHooks* hooks_ = nullptr;
 };
 
 }  // namespace pernard::ui

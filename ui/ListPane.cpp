@@ -82,6 +82,8 @@ void TFormMain::LViewClick(const QModelIndex& index) {
     if (entry < 0 || entry >= model_.glCT) return;
     model_.glIndex = entry;
     currentNode_ = model_.RefOf(entry);
+    glDragSource = currentNode_;
+    glListClick = true;
     Panel1->setText(model_.IsFolder(entry) ? QString()
                                            : Text(model_.glUrl[static_cast<std::size_t>(entry)]));
     UpdateEntryButtons();

@@ -5,6 +5,7 @@
 #include <QAbstractItemModel>
 
 #include "model/TreeNodes.h"
+#include "ui/EntryDrag.h"
 
 namespace pernard::ui {
 
@@ -25,6 +26,17 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
 
+    // Drag and drop of one entry, decided by the main window.
+    void SetDragHooks(const DragHooks* hooks) { hooks_ = hooks; }
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
+
     void AboutToInsert(TreeNode* parent, int row) override;
     void Inserted() override;
     void AboutToRemove(TreeNode* parent, int row) override;
@@ -36,7 +48,11 @@ public:
     void ResetDone() override;
 
 private:
+    // The node a drop lands on: drops arrive on items (or on empty space), never between.
+    NodeRef DropTarget(int row, const QModelIndex& parent) const;
+
     TreeNodes& tree_;
+    const DragHooks* hooks_ = nullptr;
 };
 
 }  // namespace pernard::ui

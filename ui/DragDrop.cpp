@@ -1,0 +1,155 @@
+// Drag and drop in the main window: an entry dragged from the tree or the list and dropped on
+// a node of the tree or a row of the list moves there (copies with Ctrl, or always when the
+// setting "DropDown No Delete" is ticked): into a folder as its first child, after a bookmark.
+// Qt's item-model drag and drop carries the payload; the flags follow the presses and
+// releases of both views.
+
+#include <QMouseEvent>
+#include <QUuid>
+
+#include "ui/BoardMain.h"
+#include "ui/Bookmark.h"
+#include "ui/SplitterGrip.h"
+
+namespace pernard::ui {
+
+void TFormMain::SetupDragAndDrop() {
+    dragInstance_ = QUuid::createUuid().toRfc4122();
+    dragHooks_.start = [this](DragView from, const NodeRef& entry) {
+        return BeginEntryDrag(from, entry);
+    };
+    dragHooks_.canDrop = [this](const QMimeData* mime, DragView onto, const NodeRef& target) {
+        return CanDropEntry(mime, onto, target);
+    };
+    dragHooks_.drop = [this](const QMimeData* mime, Qt::DropAction action, DragView onto,
+                             const NodeRef& target) {
+        return DropEntry(mime, action, onto, target);
+    };
+    TreeItems->SetDragHooks(&dragHooks_);
+    ListItems->SetDragHooks(&dragHooks_);
+    for (QTreeView* view : {TreeV, LView}) {
+        view->setDragEnabled(true);
+        view->setAcceptDrops(true);
+        view->setDropIndicatorShown(true);
+        view->setDragDropMode(QAbstractItemView::DragDrop);
+        view->setDefaultDropAction(Qt::MoveAction);
+        // Every drop lands on an item: near a row's edge Qt would report "between rows".
+        view->setDragDropOverwriteMode(true);
+        view->viewport()->installEventFilter(this);
+    }
+    new SplitterGrip(Splitter);
+    // The press that opens a node arms no drag of its own.
+    connect(TreeV, &QTreeView::expanded, this, [this] { glTreeDrag = true; });
+}
+
+void TFormMain::HandlePointer(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease) return;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (watched == TreeV->viewport()) {
+        if (type == QEvent::MouseButtonRelease) {
+            glTreeDrag = false;
+        } else if (mouse->button() == Qt::LeftButton) {
+            const NodeRef pressed =
+                model_.Tree().Ref(TreeModel::NodeOf(TreeV->indexAt(mouse->position().toPoint())));
+            glDragSource = pressed;
+            glDragTarget = pressed;
+            glTreeDrag = true;
+        }
+    } else if (watched == LView->viewport()) {
+        // A press on empty space leaves the current entry as it is.
+        if (type == QEvent::MouseButtonRelease ||
+            !LView->indexAt(mouse->position().toPoint()).isValid()) {
+            glListClick = false;
+        }
+    }
+}
+
+QMimeData* TFormMain::BeginEntryDrag(DragView from, const NodeRef& entry) {
+    const int index = model_.IndexOf(entry);
+    if (index < 0) return nullptr;
+    glDragSource = entry;
+    glDragTarget = entry;
+    // The drag itself shows that the press that began it is being handled.
+    if (from == DragView::Tree) {
+        glTreeDrag = true;
+    } else {
+        glListClick = true;
+    }
+    return NewEntryMime({dragInstance_, model_.Tree().Version(), index, entry.serial, from});
+}
+
+NodeRef TFormMain::DraggedEntry(const QMimeData* mime, DragView* origin) const {
+    const std::optional<EntryDrag> drag = ReadEntryMime(mime);
+    // Another program, another instance of this one, or a drag begun before the tree changed.
+    if (!drag || drag->instance != dragInstance_ || drag->version != model_.Tree().Version() ||
+        drag->index < 0 || drag->index >= model_.glCT) {
+        return {};
+    }
+    const NodeRef entry = model_.RefOf(static_cast<int>(drag->index));
+    if (entry.serial != drag->serial) return {};
+    if (origin != nullptr) *origin = drag->origin;
+    return entry;
+}
+
+bool TFormMain::CanLand(const NodeRef& source, const NodeRef& target) const {
+    const int from = model_.IndexOf(source);
+    const int onto = model_.IndexOf(target);
+    if (from < 0 || onto < 0 || from == onto) return false;
+    // A folder never lands on itself or inside itself.
+    return !(model_.IsFolder(from) && onto > from && onto < from + model_.SubtreeWidth(from));
+}
+
+bool TFormMain::CanDropEntry(const QMimeData* mime, DragView onto, const NodeRef& target) {
+    const NodeRef source = DraggedEntry(mime);
+    if (model_.IndexOf(source) < 0) return false;
+    // Over the tree the target is the node under the pointer (none over empty space); over
+    // the list, the row under it, and over empty space the row last passed over.
+    if (onto == DragView::Tree || model_.IndexOf(target) >= 0) glDragTarget = target;
+    return CanLand(source, glDragTarget);
+}
+
+bool TFormMain::DropEntry(const QMimeData* mime, Qt::DropAction action, DragView onto,
+                          const NodeRef& target) {
+    DragView origin = DragView::Tree;
+    const NodeRef source = DraggedEntry(mime, &origin);
+    if (!CanDropEntry(mime, onto, target)) return false;
+    // Ctrl held at the drop, or the setting, makes it a copy.
+    glCopyKey = action == Qt::CopyAction;
+    const bool keep = glCopyKey || (links_.settings != nullptr &&
+                                    links_.settings->CheckNoDelete->isChecked());
+    const NodeRef landing = glDragTarget;
+    TreeNode* sourceNode = model_.Tree().Resolve(source);
+    TreeNode* targetNode = model_.Tree().Resolve(landing);
+    bool moved = false;
+    if (origin == DragView::Tree) {
+        if (!glTreeDrag) return false;
+        ChangeTable([&] {
+            moved = model_.DropMove(sourceNode, targetNode, keep);
+            // The entry lands right after the target in the table: first child or next row.
+            return moved ? model_.RefOf(model_.IndexOf(landing) + 1) : NodeRef{};
+        });
+        if (!moved) return false;
+        glTreeDrag = false;
+        BtPaste->setEnabled(false);
+        model_.CheckConsistency("End Drag", true);
+        return true;
+    }
+    if (!glListClick) return false;
+    // The list shows the folder it showed before, wherever the move shifted it.
+    const NodeRef shown = shownNode_;
+    ChangeTable([&] {
+        moved = model_.DropMove(sourceNode, targetNode, keep);
+        return moved ? shown : NodeRef{};
+    });
+    glListClick = false;
+    if (!moved) return false;
+    if (model_.IndexOf(shown) >= 0) {
+        SelectNode(model_.IndexOf(shown));
+        ListRefresh();
+    }
+    model_.CheckConsistency("End Drag LView", true);
+    return true;
+}
+
+}  // namespace pernard::ui
