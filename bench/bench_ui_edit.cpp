@@ -1,6 +1,6 @@
 // Times editing commands end to end in the desktop program (offscreen): a collection of ten
 // folders, each a tenth of the whole, with the root and two folders expanded around the one
-// edited. Deletes a folder, moves one up, copies and pastes one.
+// edited. Deletes a folder, moves one up, copies and pastes one; then undoes and redoes them.
 //
 //   QT_QPA_PLATFORM=offscreen bench-ui-edit [ENTRIES]      (default: 1000000)
 
@@ -82,5 +82,13 @@ int main(int argc, char** argv) {
     select(folder(2));
     std::printf("paste a copied folder:        %.3f s\n", Time([&] { main.BtPasteClick(); }));
     std::printf("entries now: %d\n", model.glCT);
+    for (int step = 0; step < 3; ++step) {
+        const std::string name = model.UndoName();
+        std::printf("undo %-24s %.3f s\n", name.c_str(), Time([&] { main.UndoClick(); }));
+    }
+    for (int step = 0; step < 3; ++step) {
+        const std::string name = model.RedoName();
+        std::printf("redo %-24s %.3f s\n", name.c_str(), Time([&] { main.RedoClick(); }));
+    }
     return 0;
 }
