@@ -51,6 +51,7 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     status_ = new StatusPanels(Panel0, Panel1);
     RestoreWindowState();
     Notebook->setCurrentIndex(0);
+    Notebook->setFocusProxy(LView);  // the page book hands its focus to the list
     model_.MarkSaved();
     model_.CancelClip();
 }
