@@ -242,7 +242,11 @@ bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
         }
     }
     ports.settings->SetDebugCheck(true);
-    if (ports.settings->NoEmptyFolders()) model.DeleteEmptyFolders(false);
+    if (ports.settings->NoEmptyFolders()) {
+        model.DeleteEmptyFolders(false);
+        // Part of the load, which nothing before or in it can undo.
+        model.ForgetHistory();
+    }
     model.Tree().EndBulk();
     model.CheckConsistency("ブックマーク読込", true);
     ports.progress->Close();

@@ -382,7 +382,11 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
         model.EchoMemo(text);
         diagnostics.AppendReadingLog(text);
     }
-    if (ports.settings->NoEmptyFolders()) model.DeleteEmptyFolders(false);
+    if (ports.settings->NoEmptyFolders()) {
+        model.DeleteEmptyFolders(false);
+        // Part of the load, which nothing before or in it can undo.
+        model.ForgetHistory();
+    }
     model.Tree().EndBulk();
     urlCount = parser.UrlCount();
     if (!result && !parser.ErrorText().empty()) errorText = parser.ErrorText();

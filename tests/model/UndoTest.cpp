@@ -161,4 +161,10 @@ TEST_F(UndoTest, ALoadForgetsTheHistory) {
     ASSERT_TRUE(ReadNetscapeFile(t.model, true, path, urls, error)) << error;
     EXPECT_FALSE(t.model.CanUndo());
     EXPECT_FALSE(t.model.CanRedo());
+
+    // Empty folders removed by the reader are part of the load.
+    t.settings.noEmptyFolders = true;
+    const std::string empty = temp.Write("empty.htm", "<DL><p>\n<DT><H3>E</H3>\n<DL><p>\n</DL><p>\n</DL><p>\n");
+    ASSERT_TRUE(ReadNetscapeFile(t.model, false, empty, urls, error)) << error;
+    EXPECT_FALSE(t.model.CanUndo());
 }
