@@ -1,0 +1,83 @@
+#include "model/Search.h"
+
+#include <algorithm>
+
+#include "util/Text.h"
+#include "util/TextFold.h"
+
+namespace pernard {
+
+namespace {
+
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// True when `word` occurs in `text` starting where a character starts (in UTF-8 a word that
+// starts with a whole character can only match there, but a word is never trusted to).
+bool ContainsAtCharacter(std::string_view text, std::string_view word) {
+    if (word.empty()) return false;
+    for (std::size_t at = text.find(word); at != std::string_view::npos;
+         at = text.find(word, at + 1)) {
+        if (!IsContinuationByte(text[at])) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+SearchQuery MakeSearchQuery(std::string_view keyword, SearchField field, bool fold) {
+    SearchQuery query;
+    query.field = field;
+    query.fold = fold;
+    SplitWords(keyword, query.words, kSearchWordLimit);
+    if (fold) {
+        std::string folded;
+        for (std::string& word : query.words) {
+            FoldCaseAndWidth(word, folded);
+            word = folded;
+        }
+    }
+    return query;
+}
+
+std::vector<int> FindEntries(const BmLogic& model, const SearchQuery& query) {
+    std::vector<int> hits;
+    if (std::none_of(query.words.begin(), query.words.end(),
+                     [](const std::string& word) { return !word.empty(); })) {
+        return hits;
+    }
+    const int count = std::min(model.glCT, model.Tree().Count());
+    const auto& texts = query.field == SearchField::Title ? model.glName : model.glUrl;
+    std::string lowered;
+    for (int i = 0; i < count; ++i) {
+        const std::string& text = texts[static_cast<std::size_t>(i)];
+        if (query.fold) {
+            FoldCaseAndWidth(text, lowered);
+        } else {
+            LowerAsciiInto(text, lowered);
+        }
+        for (const std::string& word : query.words) {
+            if (ContainsAtCharacter(lowered, word)) {
+                hits.push_back(i);
+                break;
+            }
+        }
+    }
+    return hits;
+}
+
+std::string FolderPathOf(const BmLogic& model, int entry) {
+    if (!model.IsValidIndex(entry)) return {};
+    std::vector<int> folders;
+    for (int walk = model.gloya[static_cast<std::size_t>(entry)]; walk >= 0;
+         walk = model.gloya[static_cast<std::size_t>(walk)]) {
+        folders.push_back(walk);
+    }
+    std::string path;
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+        if (!path.empty()) path += " > ";
+        path += model.glName[static_cast<std::size_t>(*folder)];
+    }
+    return path;
+}
+
+}  // namespace pernard

@@ -1,0 +1,61 @@
+#include "util/TextFold.h"
+
+#include <utf8proc.h>
+
+#include <vector>
+
+namespace pernard {
+
+namespace {
+
+bool IsAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void LowerAsciiInto(std::string_view text, std::string& out) {
+    out.resize(text.size());
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const char c = text[k];
+        out[k] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
+    }
+}
+
+void FoldCaseAndWidth(std::string_view text, std::string& out) {
+    // ASCII text is its own normal form but for the letter case: the common case, made cheap.
+    if (IsAscii(text)) {
+        LowerAsciiInto(text, out);
+        return;
+    }
+    constexpr auto kOptions = static_cast<utf8proc_option_t>(
+        UTF8PROC_STABLE | UTF8PROC_COMPAT | UTF8PROC_COMPOSE | UTF8PROC_CASEFOLD |
+        UTF8PROC_IGNORE);
+    // One buffer per thread, grown as needed: no allocation per text.
+    thread_local std::vector<utf8proc_int32_t> codePoints(256);
+    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
+    const auto length = static_cast<utf8proc_ssize_t>(text.size());
+    utf8proc_ssize_t count = utf8proc_decompose(
+        bytes, length, codePoints.data(), static_cast<utf8proc_ssize_t>(codePoints.size()),
+        kOptions);
+    if (count > static_cast<utf8proc_ssize_t>(codePoints.size())) {
+        codePoints.resize(static_cast<std::size_t>(count));
+        count = utf8proc_decompose(bytes, length, codePoints.data(), count, kOptions);
+    }
+    if (count >= 0) count = utf8proc_normalize_utf32(codePoints.data(), count, kOptions);
+    if (count < 0) {
+        LowerAsciiInto(text, out);
+        return;
+    }
+    out.clear();
+    utf8proc_uint8_t encoded[4];
+    for (utf8proc_ssize_t k = 0; k < count; ++k) {
+        const utf8proc_ssize_t size = utf8proc_encode_char(codePoints[static_cast<std::size_t>(k)], encoded);
+        out.append(reinterpret_cast<const char*>(encoded), static_cast<std::size_t>(size));
+    }
+}
+
+}  // namespace pernard
