@@ -74,6 +74,10 @@ std::string EscapeHtml(std::string_view text) {
     return out;
 }
 
+void AppendNumericReference(char32_t codePoint, std::string& out) {
+    out += "&#" + std::to_string(static_cast<unsigned long>(codePoint)) + ";";
+}
+
 void AppendEscapedHtml(std::string& out, std::string_view text) {
     std::size_t start = 0;
     for (std::size_t at = 0; at < text.size(); ++at) {

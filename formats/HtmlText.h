@@ -18,6 +18,8 @@ std::string DecodeCharacterReferences(std::string_view text);
 std::string EscapeHtml(std::string_view text);
 // The same, appended to `out`.
 void AppendEscapedHtml(std::string& out, std::string_view text);
+// Appends "&#NNN;" for a character the page's encoding cannot hold (a TextEncoder fallback).
+void AppendNumericReference(char32_t codePoint, std::string& out);
 
 // The attributes of one tag, in the order written.
 struct TagAttributes {

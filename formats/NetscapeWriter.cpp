@@ -46,16 +46,12 @@ bool AnyEntryOfRoot(const BmLogic& model, int root, Test test) {
     return false;
 }
 
-void NumericReference(char32_t codePoint, std::string& out) {
-    out += "&#" + std::to_string(static_cast<unsigned long>(codePoint)) + ";";
-}
-
 // Collects the lines of the file and encodes them; every line but the last is followed by an
 // empty line.
 class BookmarkText {
 public:
     BookmarkText(bool utf8, bool keptBytesBelong, const BytesSink& sink)
-        : encoder_(utf8 ? kUtf8 : kCp932, &NumericReference, keptBytesBelong), sink_(sink) {}
+        : encoder_(utf8 ? kUtf8 : kCp932, &AppendNumericReference, keptBytesBelong), sink_(sink) {}
     // The line being built, in UTF-8; Emit writes it out.
     std::string& Build() {
         line_.clear();
