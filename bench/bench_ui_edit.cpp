@@ -90,5 +90,11 @@ int main(int argc, char** argv) {
         const std::string name = model.RedoName();
         std::printf("redo %-24s %.3f s\n", name.c_str(), Time([&] { main.RedoClick(); }));
     }
+    std::vector<std::string> lines(300000, pernard::CheckLogLine("https://example.com/a", "name"));
+    std::printf("check log of 300,000 lines:   %.3f s\n", Time([&] {
+                    model.GetPorts().diagnostics->ClearCheckLog();
+                    model.GetPorts().diagnostics->AppendCheckLogLines(lines);
+                    model.GetPorts().diagnostics->ShowCheckLog();
+                }));
     return 0;
 }

@@ -16,16 +16,17 @@ int BmLogic::CheckDuplicateUrls() {
     // The first entry of every URL, so that each later one finds it at once.
     std::unordered_map<std::string_view, int> firstOfUrl;
     firstOfUrl.reserve(static_cast<std::size_t>(count));
-    int duplicates = 0;
+    std::vector<std::string> lines;
     for (int i = 0; i < count; ++i) {
         if (IsFolder(i)) continue;
         const std::string& url = glUrl[static_cast<std::size_t>(i)];
         const auto [found, inserted] = firstOfUrl.emplace(url, i);
         if (inserted) continue;
         const std::size_t first = static_cast<std::size_t>(found->second);
-        log.AppendCheckLog(CheckLogLine(glUrl[first], glName[first]));
-        ++duplicates;
+        lines.push_back(CheckLogLine(glUrl[first], glName[first]));
     }
+    const int duplicates = static_cast<int>(lines.size());
+    log.AppendCheckLogLines(lines);
     if (duplicates > 0) {
         char text[64];
         std::snprintf(text, sizeof text, "重複有り : %d 件", duplicates);
@@ -53,8 +54,7 @@ int BmLogic::DeleteEmptyFolders(bool showLog) {
     DiagnosticsPort& log = *ports_.diagnostics;
     log.ClearCheckLog();
     if (showLog) log.ShowCheckLog();
-    log.AppendCheckLog("削除フォルダー");
-    log.AppendCheckLog("");
+    std::vector<std::string> lines{"削除フォルダー", ""};
 
     StepScope step(*this, "空のフォルダーの削除");
     // Only the subtree of the last root is cleaned; roots themselves always stay.
@@ -64,7 +64,7 @@ int BmLogic::DeleteEmptyFolders(bool showLog) {
     for (int k = count - 1; k >= 0; --k) {
         if (gloya[static_cast<std::size_t>(k)] < 0) break;
         if (IsFolder(k) && usedChildren[static_cast<std::size_t>(k)] == 0) {
-            log.AppendCheckLog(glName[static_cast<std::size_t>(k)]);
+            lines.push_back(glName[static_cast<std::size_t>(k)]);
             remove[static_cast<std::size_t>(k)] = 1;
             ++removed;
         }
@@ -81,6 +81,7 @@ int BmLogic::DeleteEmptyFolders(bool showLog) {
         Record(BlocksAction{TakeOutBlocks(topmostRemoved), true});
     }
 
+    log.AppendCheckLogLines(lines);
     char text[64];
     std::snprintf(text, sizeof text, "削除フォルダー ： %d 件", removed);
     ports_.status->SetPanel(1, text);

@@ -3,6 +3,7 @@
 // implements them with windows; the command-line tool and the tests with recorders.
 
 #include <string>
+#include <vector>
 
 namespace pernard {
 
@@ -53,6 +54,10 @@ public:
     virtual void SetFileHeading(const std::string& /*text*/) {}
     virtual void ClearCheckLog() {}
     virtual void AppendCheckLog(const std::string& /*line*/) {}
+    // Many lines at once: a window shows them in one go.
+    virtual void AppendCheckLogLines(const std::vector<std::string>& lines) {
+        for (const std::string& line : lines) AppendCheckLog(line);
+    }
     virtual void SetCheckLogStatus(const std::string& /*text*/) {}
     virtual void ShowCheckLog() {}
 };

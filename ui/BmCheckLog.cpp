@@ -15,11 +15,10 @@ TFormLog::TFormLog(QWidget* parent)
     auto* menu = new QMenuBar(this);
     menu->addAction("閉じる(&C)", this, &QWidget::close);
     layout->setMenuBar(menu);
-    MemoLog = new QPlainTextEdit(this);
+    MemoLog = new LineLog(this);
     MemoLog->setObjectName("MemoLog");
     MemoLog->setFont(DesignFont(kMincho, 12));
-    MemoLog->setPlainText("MemoLog");
-    MemoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoLog->AppendLine("MemoLog");
     layout->addWidget(MemoLog);
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");

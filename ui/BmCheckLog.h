@@ -2,9 +2,9 @@
 // The log window: result lines of the duplicate check, the empty-folder removal and the
 // Favorites save.
 
-#include <QPlainTextEdit>
 #include <QStatusBar>
 
+#include "ui/LineLog.h"
 #include "ui/PersistentWindow.h"
 
 namespace pernard::ui {
@@ -13,7 +13,7 @@ class TFormLog : public PersistentWindow {
     Q_OBJECT
 public:
     explicit TFormLog(QWidget* parent = nullptr);
-    QPlainTextEdit* MemoLog;
+    LineLog* MemoLog;  // takes hundreds of thousands of lines at once
     QStatusBar* StatusBar;
 };
 

@@ -90,7 +90,14 @@ void WindowDiagnostics::SetFileHeading(const std::string& text) {
 }
 void WindowDiagnostics::ClearCheckLog() { log_->MemoLog->clear(); }
 void WindowDiagnostics::AppendCheckLog(const std::string& line) {
-    log_->MemoLog->appendPlainText(Text(line));
+    log_->MemoLog->AppendLine(Text(line));
+}
+void WindowDiagnostics::AppendCheckLogLines(const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    QStringList shown;
+    shown.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string& line : lines) shown << Text(line);
+    log_->MemoLog->AppendLines(shown);
 }
 void WindowDiagnostics::SetCheckLogStatus(const std::string& text) {
     log_->StatusBar->showMessage(Text(text));

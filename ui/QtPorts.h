@@ -67,6 +67,7 @@ public:
     void SetFileHeading(const std::string& text) override;
     void ClearCheckLog() override;
     void AppendCheckLog(const std::string& line) override;
+    void AppendCheckLogLines(const std::vector<std::string>& lines) override;
     void SetCheckLogStatus(const std::string& text) override;
     void ShowCheckLog() override;
 
