@@ -96,6 +96,9 @@ public:
     QMenu* createPopupMenu() override;
     void LViewClick(const QModelIndex& index);
     void LViewDblClick(const QModelIndex& index);
+    // Takes the window to a search hit: its folder selected (a top-level hit itself), its row
+    // selected in the list, the list focused.
+    void ShowSearchHit(const NodeRef& hit);
     // The close sequence; false when the user chose to stay.
     bool FormCloseQuery();
 

@@ -105,4 +105,21 @@ void TFormMain::LViewDblClick(const QModelIndex& index) {
     }
 }
 
+void TFormMain::ShowSearchHit(const NodeRef& hit) {
+    const int entry = model_.IndexOf(hit);
+    if (entry < 0) return;
+    const int parent = model_.gloya[static_cast<std::size_t>(entry)];
+    SelectNode(parent < 0 ? entry : parent);
+    show();
+    raise();
+    activateWindow();
+    // A frozen list (a cut or copy pending) has no row for it.
+    const int row = parent < 0 ? -1 : ListItems->RowOfEntry(hit);
+    if (row >= 0) {
+        LView->setCurrentIndex(ListItems->index(row, 0));
+        LView->scrollTo(ListItems->index(row, 0));
+    }
+    LView->setFocus();
+}
+
 }  // namespace pernard::ui

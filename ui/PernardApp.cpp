@@ -34,7 +34,9 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
     Created(FormURL);
     FormFolder = new TFormFolder(showMessage, FormMain);
     Created(FormFolder);
-    FormKensaku = new TFormKensaku(FormMain);
+    FormKensaku = new TFormKensaku(
+        model_, [this](const NodeRef& hit) { FormMain->ShowSearchHit(hit); }, showMessage,
+        FormMain);
     Created(FormKensaku);
     FormDirectory = new TFormDirectory(confirm, FormMain);
     Created(FormDirectory);

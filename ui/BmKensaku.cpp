@@ -1,0 +1,122 @@
+#include "ui/BmKensaku.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "model/Search.h"
+#include "ui/Fonts.h"
+
+namespace pernard::ui {
+
+TFormKensaku::TFormKensaku(const BmLogic& model, std::function<void(const NodeRef&)> showHit,
+                           std::function<void(const QString&)> showMessage, QWidget* parent)
+    : PersistentWindow("TFormKensaku", "検索(ブックマーク)", "fmKensaku", parent, QSize(387, 301)),
+      model_(model),
+      showHit_(std::move(showHit)),
+      showMessage_(std::move(showMessage)) {
+    setFont(DesignFont(kPGothic, 12));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 0);
+    auto* menu = new QMenuBar(this);
+    QAction* close = menu->addAction("閉じる(&C)", this, &QWidget::close);
+    close->setObjectName("Close1");
+    QAction* clear = menu->addAction("消去(&E)", this, [this] { ClearClick(); });
+    clear->setObjectName("Clear1");
+    layout->setMenuBar(menu);
+
+    RadioTaishou = new QGroupBox("対象", this);
+    RadioTaishou->setObjectName("RadioTaishou");
+    auto* choices = new QHBoxLayout(RadioTaishou);
+    taishou_ = new QButtonGroup(this);
+    for (const auto& [id, caption] : {std::pair{0, "見出し"}, std::pair{1, "ＵＲＬ"}}) {
+        auto* choice = new QRadioButton(caption, RadioTaishou);
+        taishou_->addButton(choice, id);
+        choices->addWidget(choice);
+    }
+    SetTaishouIndex(0);
+    CheckFold = new QCheckBox("全角/半角・大小文字を区別しない", this);
+    CheckFold->setObjectName("CheckFold");
+
+    auto* keywordRow = new QHBoxLayout;
+    keywordRow->addWidget(new QLabel("キーワード", this));
+    EditKeyword = new QLineEdit(this);
+    EditKeyword->setObjectName("EditKeyword");
+    EditKeyword->setMinimumWidth(289);
+    keywordRow->addWidget(EditKeyword, 1);
+    Button1 = new QPushButton("実行(&J)", this);
+    Button1->setObjectName("Button1");
+    Button1->setDefault(true);
+    keywordRow->addWidget(Button1);
+
+    Results = new SearchResultModel(model_, this);
+    ListKekka = new QTreeView(this);
+    ListKekka->setObjectName("ListKekka");
+    ListKekka->setModel(Results);
+    ListKekka->setRootIsDecorated(false);
+    ListKekka->setItemsExpandable(false);
+    ListKekka->setUniformRowHeights(true);
+    ListKekka->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListKekka->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListKekka->header()->setStretchLastSection(true);
+    ListKekka->setColumnWidth(0, 200);
+
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName("StatusBar");
+
+    layout->addWidget(RadioTaishou);
+    layout->addWidget(CheckFold);
+    layout->addLayout(keywordRow);
+    layout->addWidget(ListKekka, 1);
+    layout->addWidget(StatusBar);
+
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(EditKeyword, &QLineEdit::returnPressed, this, [this] { Button1Click(); });
+    connect(ListKekka, &QTreeView::clicked, this,
+            [this](const QModelIndex& line) { ListKekkaClick(line); });
+    connect(ListKekka, &QTreeView::activated, this,
+            [this](const QModelIndex& line) { ListKekkaClick(line); });
+}
+
+void TFormKensaku::SetTaishouIndex(int index) {
+    if (QAbstractButton* choice = taishou_->button(index)) choice->setChecked(true);
+}
+
+void TFormKensaku::Button1Click() {
+    if (EditKeyword->text().isEmpty()) {
+        showMessage_("キーワードを指定してください");
+        return;
+    }
+    const SearchField field = TaishouIndex() == 1 ? SearchField::Url : SearchField::Title;
+    const SearchQuery query =
+        MakeSearchQuery(EditKeyword->text().toStdString(), field, CheckFold->isChecked());
+    const std::vector<int> found = FindEntries(model_, query);
+    std::vector<NodeRef> hits;
+    hits.reserve(found.size());
+    for (int entry : found) hits.push_back(model_.RefOf(entry));
+    Results->SetHits(std::move(hits), field);
+    StatusBar->showMessage(found.empty() ? QString("検索結果 該当なし ")
+                                         : QString("結果 : %1 件").arg(found.size()));
+}
+
+void TFormKensaku::ClearClick() {
+    Results->Clear();
+    EditKeyword->clear();
+    EditKeyword->setFocus();
+}
+
+void TFormKensaku::ListKekkaClick(const QModelIndex& line) {
+    const NodeRef hit = Results->Hit(line.row());
+    if (model_.IndexOf(hit) >= 0 && showHit_) showHit_(hit);
+}
+
+void TFormKensaku::showEvent(QShowEvent* event) {
+    PersistentWindow::showEvent(event);
+    EditKeyword->setFocus();
+}
+
+}  // namespace pernard::ui

@@ -1,0 +1,48 @@
+#include "ui/SearchResultModel.h"
+
+#include "ui/QtText.h"
+
+namespace pernard::ui {
+
+SearchResultModel::SearchResultModel(const BmLogic& model, QObject* parent)
+    : QAbstractTableModel(parent), model_(model) {}
+
+void SearchResultModel::SetHits(std::vector<NodeRef> hits, SearchField field) {
+    beginResetModel();
+    hits_ = std::move(hits);
+    field_ = field;
+    endResetModel();
+}
+
+NodeRef SearchResultModel::Hit(int line) const {
+    return line < 0 || line >= rowCount() ? NodeRef{} : hits_[static_cast<std::size_t>(line)];
+}
+
+int SearchResultModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(hits_.size());
+}
+
+int SearchResultModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 2;
+}
+
+QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+    const int entry = model_.IndexOf(Hit(index.row()));
+    // A hit deleted since the search shows nothing and does nothing.
+    if (entry < 0) return QString();
+    const std::size_t k = static_cast<std::size_t>(entry);
+    const QString text =
+        Text(field_ == SearchField::Title ? model_.glName[k] : model_.glUrl[k]);
+    const QString folder = Text(FolderPathOf(model_, entry));
+    if (role == Qt::ToolTipRole) return folder.isEmpty() ? text : folder + " > " + text;
+    return index.column() == 0 ? text : folder;
+}
+
+QVariant SearchResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    if (section == 1) return QString("フォルダー");
+    return QString(field_ == SearchField::Title ? "見出し" : "ＵＲＬ");
+}
+
+}  // namespace pernard::ui
