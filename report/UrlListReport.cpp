@@ -122,19 +122,20 @@ std::string UrlListPageText(const BmLogic& model, int folder, const std::vector<
 
 bool ReportPathIn(const std::string& linkDirectory, const std::string& name, std::string& path,
                   std::string& errorText) {
+    const std::string relative = name;  // `path` may be the caller's `name`
     path = linkDirectory;
     if (!path.empty() && path.back() != '/' && path.back() != fs::path::preferred_separator) {
         path += static_cast<char>(fs::path::preferred_separator);
     }
-    path += name;
-    bool inside = !IsAbsoluteName(name) && !HasParentComponent(name);
+    path += relative;
+    bool inside = !IsAbsoluteName(relative) && !HasParentComponent(relative);
     if (inside) {
         // A directory inside the link directory may still be a link to elsewhere.
         std::error_code error;
         const fs::path base = fs::weakly_canonical(linkDirectory, error);
         const fs::path directory = fs::weakly_canonical(fs::path(path).parent_path(), error);
-        const std::string relative = directory.lexically_relative(base).generic_string();
-        inside = !error && !relative.empty() && relative.rfind("..", 0) != 0;
+        const std::string within = directory.lexically_relative(base).generic_string();
+        inside = !error && !within.empty() && within.rfind("..", 0) != 0;
     }
     if (!inside) errorText = "Cannot Write " + path;
     return inside;

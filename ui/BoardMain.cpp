@@ -135,7 +135,7 @@ void TFormMain::BuildMenus() {
     connect(closeItem, &QAction::triggered, this, &QWidget::close);
 
     QMenu* option = AddMenu(nullptr, "MenuOption", "オプション(&O)");
-    AddItem(option, "URL2", "保存(URL一覧)(&L)");
+    AddItem(option, "URL2", "保存(URL一覧)(&L)", &TFormMain::URL2Click);
     AddItem(option, "K1", "更新順データ出力(&K)");
     AddItem(option, "O3", "チェック＆データ出力(&O)");
 

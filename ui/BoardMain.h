@@ -17,6 +17,7 @@
 #include <map>
 
 #include "model/BmLogic.h"
+#include "ui/FiUrlList.h"
 #include "ui/ListModel.h"
 #include "ui/QtPorts.h"
 #include "ui/TreeModel.h"
@@ -40,6 +41,7 @@ struct MainWindowLinks {
     TFormURL* urlDialog = nullptr;
     TFormFolder* folderDialog = nullptr;
     DialogRunner runDialog;
+    std::function<void()> openUrlList;
 };
 
 class TFormMain : public QMainWindow {
@@ -99,6 +101,11 @@ public:
     // Takes the window to a search hit: its folder selected (a top-level hit itself), its row
     // selected in the list, the list focused.
     void ShowSearchHit(const NodeRef& hit);
+    // The folder the list shows (-1: none) and whether it lists everything below it.
+    ListedFolder Listed() const;
+    // The list's 備考 of an entry.
+    std::string RemarkOf(int entry) const;
+    void URL2Click();
     // The close sequence; false when the user chose to stay.
     bool FormCloseQuery();
 
@@ -230,6 +237,7 @@ private:
     std::vector<QToolButton*> toolRow1_, toolRow2_;
     NodeRef currentNode_;  // the current entry (glIndex) by its node
     NodeRef shownNode_;    // the entry the list shows (glShown) by its node
+    bool listExpanded_ = false;  // the list shows everything below its folder
     bool tableChanging_ = false;
     DragHooks dragHooks_;
     QByteArray dragInstance_;  // names this running program in drag payloads

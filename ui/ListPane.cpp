@@ -72,6 +72,7 @@ void TFormMain::ListRefresh() {
         }
     }
     ListItems->SetEntries(std::move(rows));
+    listExpanded_ = expanded;
     ApplyMoveButtonRule(e);
     Notebook->setCurrentIndex(1);
     if (model_.gloya[k] == -1) Panel1->setText(Text(model_.glVisit[k]));
@@ -120,6 +121,21 @@ void TFormMain::ShowSearchHit(const NodeRef& hit) {
         LView->scrollTo(ListItems->index(row, 0));
     }
     LView->setFocus();
+}
+
+ListedFolder TFormMain::Listed() const {
+    const int shown = model_.IndexOf(shownNode_);
+    // A bookmark shown on its own is no folder to report.
+    if (shown < 0 || !model_.IsFolder(shown)) return {};
+    return {shown, listExpanded_};
+}
+
+std::string TFormMain::RemarkOf(int entry) const {
+    return RowOf(entry).texts.value(9).toStdString();
+}
+
+void TFormMain::URL2Click() {
+    if (links_.openUrlList) links_.openUrlList();
 }
 
 }  // namespace pernard::ui

@@ -42,7 +42,7 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
     Created(FormDirectory);
     FormLog = new TFormLog(FormMain);
     Created(FormLog);
-    FormURLLIST = new TFormURLLIST(FormMain);
+    FormURLLIST = new TFormURLLIST(model_, FormMain);
     Created(FormURLLIST);
     FormArHTTP = new TFormArHTTP(FormMain);
     Created(FormArHTTP);
@@ -70,8 +70,9 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
 PernardApp::~PernardApp() { delete FormMain; }
 
 MainWindowLinks PernardApp::MainLinks(TFormBookmark* settings, BrowserPort* browser) {
-    return MainWindowLinks{settings, FormKensaku, FormMemo,   FormVersion,
-                           browser,  FormURL,     FormFolder, overrides_.runDialog};
+    return MainWindowLinks{settings,   FormKensaku,          FormMemo,
+                           FormVersion, browser,             FormURL,
+                           FormFolder, overrides_.runDialog, [this] { FormURLLIST->Open(); }};
 }
 
 void PernardApp::Created(QWidget* window) {
@@ -88,6 +89,12 @@ void PernardApp::SetupEdition(TFormBookmark* settings) {
     model_.SetPorts(Ports{prompts, FormMessage, &FormMain->Status(), diagnostics_.get(), settings,
                           dialogs, FormURL});
     settings->SetChooser(dialogs);
+    FormURLLIST->SetLinks(UrlListLinks{
+        [this] { return FormMain->Listed(); },
+        [this](int entry) { return FormMain->RemarkOf(entry); },
+        [settings] { return settings->EditLinkDir->text(); },
+        [prompts](const QString& text) { prompts->ShowMessage(text.toStdString()); },
+        [this](const QString& text) { FormMain->Panel0->setText(text); }, dialogs});
     FormMain->SetLinks(
         MainLinks(settings, overrides_.browser != nullptr ? overrides_.browser : &desktopBrowser_));
     // A row of the bookmark list shows the entry with the row's index, when there is one.
