@@ -2,15 +2,13 @@
 
 #include "util/CodePage.h"
 
-#include <charconv>
-
 #include <filesystem>
 #include <system_error>
 
-#include "cli/CliPorts.h"
+#include "cli/CliSession.h"
+#include "cli/CollectionCommands.h"
 #include "formats/FavoritesReader.h"
 #include "formats/FavoritesWriter.h"
-#include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 #include "model/BmLogic.h"
 
@@ -21,6 +19,10 @@ namespace {
 constexpr const char* kUsage =
     "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"
     "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root N]\n"
+    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] --keyword TEXT SOURCE...\n"
+    "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"
+    "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"
+    "                          [--color C] --to FILE\n"
     "LOAD OPTIONS: --max-url N  --encoding NAME  --skip-duplicates  --no-empty-folders\n"
     "A SOURCE is a bookmark file or a Favorites directory.\n";
 
@@ -30,6 +32,10 @@ constexpr const char* kHelp =
     "\n"
     "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"
     "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root N]\n"
+    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] --keyword TEXT SOURCE...\n"
+    "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"
+    "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"
+    "                          [--color C] --to FILE\n"
     "       pernard-cli --help | --version\n"
     "\n"
     "A SOURCE is a bookmark file or a Favorites directory. The first SOURCE is read as a\n"
@@ -40,6 +46,15 @@ constexpr const char* kHelp =
     "save   writes one root as a bookmark file (--to FILE, replacing FILE only once the new\n"
     "       one is complete) or as a Favorites directory (--to-favorites DIR, which must not\n"
     "       exist yet or be empty).\n"
+    "search prints the entries whose name (with --url: URL) contains any of the words of\n"
+    "       TEXT, one line per entry, tab-separated: index, kind, name, URL, folder path.\n"
+    "       ASCII letters match in either case; --fold also ignores width and case (ｶﾅ = カナ,\n"
+    "       ＡＢＣ = abc). Exit 0 with hits, 1 with none, 2 for a usage or read error.\n"
+    "duplicates prints a line for every URL entry that has an earlier one with the same URL\n"
+    "       (naming that earliest entry), then the count.\n"
+    "report writes the URL list page of the folder with entry index N (its bookmarks, or with\n"
+    "       --expanded every bookmark below it) to FILE, in Shift_JIS; --title sets the page's\n"
+    "       title (default: the folder's name), --color its background (default #000000).\n"
     "\n"
     "LOAD OPTIONS\n"
     "  --max-url N          room for N entries (default 1000000)\n"
@@ -53,77 +68,21 @@ constexpr const char* kHelp =
     "  --to FILE            write a bookmark file\n"
     "  --to-favorites DIR   write a Favorites directory\n"
     "  --root N             the root with entry index N (default: the first root)\n"
+    "SEARCH OPTIONS\n"
+    "  --keyword TEXT       the words to find, separated by blanks (at most six)\n"
+    "  --url                search the URLs instead of the names\n"
+    "  --fold               ignore width and case as well (Unicode NFKC_Casefold)\n"
+    "REPORT OPTIONS\n"
+    "  --folder N           the folder with entry index N\n"
+    "  --expanded           every bookmark below the folder, not only its own\n"
+    "  --title T            the page's title\n"
+    "  --color C            the page's background colour\n"
+    "  --to FILE            the page's file\n"
     "\n"
     "Exit status: 0 when everything was read and written, 1 when a read failed or stopped\n"
-    "early (nothing is saved then) or anything could not be written, 2 for a usage error.\n"
+    "early (nothing is saved then) or anything could not be written, 2 for a usage error;\n"
+    "search: 0 with hits, 1 with none, 2 for a usage or read error.\n"
     "Messages go to standard error.\n";
-
-const char* KindOf(const BmLogic& model, int index) {
-    const std::size_t i = static_cast<std::size_t>(index);
-    if (model.gloya[i] < 0) return "root";
-    return model.glUrl[i] == kFolderMarker ? "folder" : "url";
-}
-
-struct LoadOptions {
-    std::string maxUrl = "1000000";
-    bool skipDuplicates = false;
-    bool noEmptyFolders = false;
-    std::string encoding;
-    std::vector<std::string> sources;
-    // save only
-    std::string toFile;
-    std::string toFavorites;
-    std::string root;
-};
-
-// Takes the value of an option; false when it is missing.
-bool TakeValue(const std::vector<std::string>& arguments, std::size_t& k, std::string& value,
-               std::ostream& err) {
-    if (k + 1 >= arguments.size()) {
-        err << arguments[k] << " needs a value\n";
-        return false;
-    }
-    value = arguments[++k];
-    return true;
-}
-
-// Reads the options of a load; false (with a message on `err`) for a usage error.
-bool ParseLoadOptions(const std::vector<std::string>& arguments, LoadOptions& options,
-                      std::ostream& err) {
-    for (std::size_t k = 1; k < arguments.size(); ++k) {
-        const std::string& argument = arguments[k];
-        const bool saving = arguments[0] == "save";
-        if (argument == "--max-url") {
-            if (!TakeValue(arguments, k, options.maxUrl, err)) return false;
-        } else if (saving && argument == "--to") {
-            if (!TakeValue(arguments, k, options.toFile, err)) return false;
-        } else if (saving && argument == "--to-favorites") {
-            if (!TakeValue(arguments, k, options.toFavorites, err)) return false;
-        } else if (saving && argument == "--root") {
-            if (!TakeValue(arguments, k, options.root, err)) return false;
-        } else if (argument == "--encoding") {
-            if (!TakeValue(arguments, k, options.encoding, err)) return false;
-            if (CanonicalCharset(options.encoding).empty()) {
-                err << "unknown encoding: " << options.encoding << '\n';
-                return false;
-            }
-        } else if (argument == "--skip-duplicates") {
-            options.skipDuplicates = true;
-        } else if (argument == "--no-empty-folders") {
-            options.noEmptyFolders = true;
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            err << "unknown option: " << argument << '\n';
-            return false;
-        } else {
-            options.sources.push_back(argument);
-        }
-    }
-    if (options.sources.empty()) {
-        err << "no SOURCE given\n";
-        return false;
-    }
-    return true;
-}
 
 void PrintTable(const BmLogic& model, std::ostream& out) {
     for (int i = 0; i < model.glCT; ++i) {
@@ -135,55 +94,9 @@ void PrintTable(const BmLogic& model, std::ostream& out) {
     }
 }
 
-// The model of one command line, with the command line's ports.
-class CliSession {
-public:
-    CliSession(const LoadOptions& options, std::ostream& err)
-        : prompts_(err), status_(err), diagnostics_(err) {
-        settings_.maxUrl = options.maxUrl;
-        settings_.skipDuplicates = options.skipDuplicates;
-        settings_.noEmptyFolders = options.noEmptyFolders;
-        settings_.encoding = options.encoding;
-    }
-    BmLogic& Model() { return model_; }
-    // Entries a save could not write.
-    int Failures() const { return diagnostics_.failures; }
-
-    // Reads every source, the first as a complete load; false when any read failed.
-    bool Load(const std::vector<std::string>& sources, std::ostream& err) {
-        bool ok = true;
-        for (std::size_t k = 0; k < sources.size(); ++k) {
-            int urlCount = 0;
-            std::string errorText;
-            std::error_code error;
-            const bool isDirectory = std::filesystem::is_directory(sources[k], error);
-            const bool read =
-                isDirectory ? ReadFavorites(model_, k == 0, sources[k], errorText, urlCount)
-                : IsShortcutFileName(sources[k])
-                    ? ReadShortcutFile(model_, k == 0, sources[k], errorText, urlCount)
-                    : ReadNetscapeFile(model_, k == 0, sources[k], urlCount, errorText);
-            if (!read) {
-                err << "エラー " << errorText << '\n';
-                ok = false;
-                if (k == 0 && model_.glCT == 0) break;
-            }
-        }
-        return ok;
-    }
-
-private:
-    CliPrompts prompts_;
-    CliProgress progress_;
-    CliStatus status_;
-    CliDiagnostics diagnostics_;
-    CliSettings settings_;
-    NoDialogs dialogs_;
-    BmLogic model_{Ports{&prompts_, &progress_, &status_, &diagnostics_, &settings_, &dialogs_}};
-};
-
 int RunList(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    LoadOptions options;
-    if (!ParseLoadOptions(arguments, options, err)) {
+    CommandLine options;
+    if (!ParseCommandLine(arguments, {}, options, err)) {
         err << kUsage;
         return 2;
     }
@@ -196,13 +109,7 @@ int RunList(const std::vector<std::string>& arguments, std::ostream& out, std::o
 // The index of the root to save: --root N, or the first root.
 bool PickRoot(const BmLogic& model, const std::string& text, int& root, std::ostream& err) {
     root = 0;
-    if (!text.empty()) {
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), root);
-        if (error != std::errc() || end != text.data() + text.size()) {
-            err << "--root needs an entry index\n";
-            return false;
-        }
-    }
+    if (!text.empty() && !ParseNumber("--root", text, root, err)) return false;
     if (root < 0 || root >= model.glCT || model.gloya[static_cast<std::size_t>(root)] != -1) {
         err << "entry " << root << " is not a root\n";
         return false;
@@ -233,9 +140,12 @@ bool PrepareFavoritesTarget(const std::string& directory, std::ostream& err) {
 }
 
 int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
-    LoadOptions options;
-    const bool valid = ParseLoadOptions(arguments, options, err);
-    if (!valid || options.toFile.empty() == options.toFavorites.empty()) {
+    CommandLine options;
+    const bool valid =
+        ParseCommandLine(arguments, {{"--to", "--to-favorites", "--root"}, {}}, options, err);
+    const std::string toFile = options.Value("--to");
+    const std::string toFavorites = options.Value("--to-favorites");
+    if (!valid || toFile.empty() == toFavorites.empty()) {
         if (valid) err << "give exactly one of --to and --to-favorites\n";
         err << kUsage;
         return 2;
@@ -244,19 +154,21 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
     if (!session.Load(options.sources, err)) return 1;
     BmLogic& model = session.Model();
     int root = 0;
-    if (!PickRoot(model, options.root, root, err)) return 2;
-    if (!options.toFile.empty()) {
+    if (!PickRoot(model, options.Value("--root"), root, err)) return 2;
+    if (!toFile.empty()) {
         if (WouldReplaceKeptBytes(model, root)) {
             err << "note: bytes that did not decode are written as U+FFFD in this encoding\n";
         }
-        return WriteBookmarkFile(model, options.toFile, root) ? 0 : 1;
+        return WriteBookmarkFile(model, toFile, root) ? 0 : 1;
     }
-    if (!PrepareFavoritesTarget(options.toFavorites, err)) return 1;
-    SaveFavorite(model, options.toFavorites, root);
-    return session.Failures() == 0 ? 0 : 1;
+    if (!PrepareFavoritesTarget(toFavorites, err)) return 1;
+    SaveFavorite(model, toFavorites, root);
+    return session.CheckLogLines() == 0 ? 0 : 1;
 }
 
 }  // namespace
+
+const char* CliUsage() { return kUsage; }
 
 std::string EscapeField(const std::string& text) {
     if (text.find_first_of("\\\t\r\n") == std::string::npos) return text;
@@ -298,6 +210,9 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     }
     if (arguments[0] == "list") return RunList(arguments, out, err);
     if (arguments[0] == "save") return RunSave(arguments, err);
+    if (arguments[0] == "search") return RunSearch(arguments, out, err);
+    if (arguments[0] == "duplicates") return RunDuplicates(arguments, out, err);
+    if (arguments[0] == "report") return RunReport(arguments, err);
     err << "unknown command: " << arguments[0] << '\n' << kUsage;
     return 2;
 }

@@ -1,0 +1,107 @@
+#include "cli/CliSession.h"
+
+#include <charconv>
+#include <filesystem>
+#include <system_error>
+
+#include "formats/FavoritesReader.h"
+#include "formats/NetscapeReader.h"
+#include "util/CodePage.h"
+
+namespace pernard {
+
+namespace {
+
+// Takes the value of an option; false when it is missing.
+bool TakeValue(const std::vector<std::string>& arguments, std::size_t& k, std::string& value,
+               std::ostream& err) {
+    if (k + 1 >= arguments.size()) {
+        err << arguments[k] << " needs a value\n";
+        return false;
+    }
+    value = arguments[++k];
+    return true;
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& arguments, const VerbOptions& verb,
+                      CommandLine& line, std::ostream& err) {
+    for (std::size_t k = 1; k < arguments.size(); ++k) {
+        const std::string& argument = arguments[k];
+        if (argument == "--max-url") {
+            if (!TakeValue(arguments, k, line.maxUrl, err)) return false;
+        } else if (verb.valued.count(argument) > 0) {
+            if (!TakeValue(arguments, k, line.values[argument], err)) return false;
+        } else if (verb.flags.count(argument) > 0) {
+            line.flags.insert(argument);
+        } else if (argument == "--encoding") {
+            if (!TakeValue(arguments, k, line.encoding, err)) return false;
+            if (CanonicalCharset(line.encoding).empty()) {
+                err << "unknown encoding: " << line.encoding << '\n';
+                return false;
+            }
+        } else if (argument == "--skip-duplicates") {
+            line.skipDuplicates = true;
+        } else if (argument == "--no-empty-folders") {
+            line.noEmptyFolders = true;
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            err << "unknown option: " << argument << '\n';
+            return false;
+        } else {
+            line.sources.push_back(argument);
+        }
+    }
+    if (line.sources.empty()) {
+        err << "no SOURCE given\n";
+        return false;
+    }
+    return true;
+}
+
+bool ParseNumber(const std::string& option, const std::string& text, int& number,
+                 std::ostream& err) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        err << option << " needs a whole number\n";
+        return false;
+    }
+    return true;
+}
+
+const char* KindOf(const BmLogic& model, int index) {
+    const std::size_t i = static_cast<std::size_t>(index);
+    if (model.gloya[i] < 0) return "root";
+    return model.glUrl[i] == kFolderMarker ? "folder" : "url";
+}
+
+CliSession::CliSession(const CommandLine& line, std::ostream& err, std::ostream* log)
+    : prompts_(err), status_(err), diagnostics_(log != nullptr ? *log : err) {
+    settings_.maxUrl = line.maxUrl;
+    settings_.skipDuplicates = line.skipDuplicates;
+    settings_.noEmptyFolders = line.noEmptyFolders;
+    settings_.encoding = line.encoding;
+}
+
+bool CliSession::Load(const std::vector<std::string>& sources, std::ostream& err) {
+    bool ok = true;
+    for (std::size_t k = 0; k < sources.size(); ++k) {
+        int urlCount = 0;
+        std::string errorText;
+        std::error_code error;
+        const bool isDirectory = std::filesystem::is_directory(sources[k], error);
+        const bool read =
+            isDirectory ? ReadFavorites(model_, k == 0, sources[k], errorText, urlCount)
+            : IsShortcutFileName(sources[k])
+                ? ReadShortcutFile(model_, k == 0, sources[k], errorText, urlCount)
+                : ReadNetscapeFile(model_, k == 0, sources[k], urlCount, errorText);
+        if (!read) {
+            err << "エラー " << errorText << '\n';
+            ok = false;
+            if (k == 0 && model_.glCT == 0) break;
+        }
+    }
+    return ok;
+}
+
+}  // namespace pernard

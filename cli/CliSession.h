@@ -1,0 +1,70 @@
+#pragma once
+// What every verb of pernard-cli shares: its options (the load options, and the options the verb
+// takes), and a model with the command line's ports that reads the sources.
+
+#include <map>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/CliPorts.h"
+#include "model/BmLogic.h"
+
+namespace pernard {
+
+// The options a verb takes beside the load options.
+struct VerbOptions {
+    std::set<std::string> valued;  // "--to", ... (each takes the next argument)
+    std::set<std::string> flags;   // "--url", ...
+};
+
+struct CommandLine {
+    std::string maxUrl = "1000000";
+    bool skipDuplicates = false;
+    bool noEmptyFolders = false;
+    std::string encoding;
+    std::vector<std::string> sources;
+    std::map<std::string, std::string> values;  // the verb's valued options given
+    std::set<std::string> flags;                // the verb's flags given
+
+    std::string Value(const std::string& option) const {
+        const auto found = values.find(option);
+        return found == values.end() ? std::string() : found->second;
+    }
+    bool Flag(const std::string& option) const { return flags.count(option) > 0; }
+};
+
+// Reads the arguments after the verb; false (with a message on `err`) for a usage error.
+bool ParseCommandLine(const std::vector<std::string>& arguments, const VerbOptions& verb,
+                      CommandLine& line, std::ostream& err);
+
+// Reads a whole number option; false (with a message) when it is not one.
+bool ParseNumber(const std::string& option, const std::string& text, int& number,
+                 std::ostream& err);
+
+// "root", "folder" or "url".
+const char* KindOf(const BmLogic& model, int index);
+
+// The model of one command line, with the command line's ports.
+class CliSession {
+public:
+    // Check-log lines (what a save could not write, the duplicate check's lines) go to `log`.
+    CliSession(const CommandLine& line, std::ostream& err, std::ostream* log = nullptr);
+    BmLogic& Model() { return model_; }
+    // Lines written to the check log since it was last cleared.
+    int CheckLogLines() const { return diagnostics_.failures; }
+    // Reads every source, the first as a complete load; false when any read failed.
+    bool Load(const std::vector<std::string>& sources, std::ostream& err);
+
+private:
+    CliPrompts prompts_;
+    CliProgress progress_;
+    CliStatus status_;
+    CliDiagnostics diagnostics_;
+    CliSettings settings_;
+    NoDialogs dialogs_;
+    BmLogic model_{Ports{&prompts_, &progress_, &status_, &diagnostics_, &settings_, &dialogs_}};
+};
+
+}  // namespace pernard

@@ -1,0 +1,86 @@
+// pernard-cli search, duplicates and report: their output and exit codes.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/CliCommands.h"
+#include "support/TestFiles.h"
+#include "util/CodePage.h"
+
+using namespace pernard;
+using pernard::testing::TempDir;
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun Cli(const std::vector<std::string>& arguments) {
+    std::ostringstream out, err;
+    const int status = RunCli(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// 0 R; 1 F { 2 Ａlpha; 3 beta }; 4 gamma (same URL as beta)
+class CliCollectionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        file = temp.Write("c.htm",
+                          "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; "
+                          "charset=UTF-8\">\n<TITLE>R</TITLE>\n<DL><p>\n"
+                          "<DT><H3>F</H3>\n<DL><p>\n"
+                          "<DT><A HREF=\"http://a/\" LAST_MODIFIED=\"1577804400\">Ａlpha</A>\n"
+                          "<DT><A HREF=\"http://b/\">beta &amp; more</A>\n"
+                          "</DL><p>\n"
+                          "<DT><A HREF=\"http://b/\">gamma</A>\n"
+                          "</DL><p>\n");
+    }
+    TempDir temp;
+    std::string file;
+};
+
+}  // namespace
+
+TEST_F(CliCollectionTest, SearchPrintsOneLinePerHitAndExitsAsGrepDoes) {
+    CliRun run = Cli({"search", "--keyword", "BETA gamma", file});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "3\turl\tbeta & more\thttp://b/\tR > F\n4\turl\tgamma\thttp://b/\tR\n");
+    EXPECT_EQ(Cli({"search", "--keyword", "alpha", file}).status, 1);
+    run = Cli({"search", "--fold", "--keyword", "alpha", file});
+    EXPECT_EQ(run.out, "2\turl\tＡlpha\thttp://a/\tR > F\n");
+    run = Cli({"search", "--url", "--keyword", "//B", file});
+    EXPECT_EQ(run.out.substr(0, 2), "3\t");
+    EXPECT_EQ(Cli({"search", file}).status, 2);
+    EXPECT_EQ(Cli({"search", "--keyword", "x", "/no/such.htm"}).status, 2);
+}
+
+TEST_F(CliCollectionTest, DuplicatesListsTheEarliestEntryThenTheCount) {
+    const CliRun run = Cli({"duplicates", file});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, CheckLogLine("http://b/", "beta & more") + "\n重複有り : 1 件\n");
+}
+
+TEST_F(CliCollectionTest, ReportWritesTheFolderOrSaysWhyNot) {
+    const std::string page = (temp.Path() / "r.htm").string();
+    CliRun run = Cli({"report", file, "--folder", "1", "--title", "<T>", "--to", page});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string text = DecodeText(pernard::testing::ReadBytes(page), kCp932);
+    EXPECT_NE(text.find("<TITLE>&lt;T&gt;</TITLE>"), std::string::npos);
+    EXPECT_NE(text.find("<Body bgcolor=\"#000000\">"), std::string::npos);
+    EXPECT_NE(text.find("beta &amp; more</a>"), std::string::npos);
+    EXPECT_NE(text.find("20/01/01 00:00"), std::string::npos);
+
+    run = Cli({"report", file, "--folder", "2", "--to", page});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("フォルダーを指定してください"), std::string::npos);
+    EXPECT_EQ(Cli({"report", file, "--folder", "x", "--to", page}).status, 2);
+    EXPECT_EQ(Cli({"report", file, "--folder", "1"}).status, 2);
+    run = Cli({"report", file, "--folder", "0", "--expanded", "--to", page});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("保存完了 3 件"), std::string::npos);
+}
