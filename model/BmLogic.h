@@ -203,6 +203,9 @@ public:
     void MarkSaved();
     // A load: nothing before it can be undone.
     void ForgetHistory();
+    // The table changed in a way no step records (a link check's result): it is changed, and
+    // no undo brings back the state last saved.
+    void MarkChangedOutsideHistory();
     // Attaches what the window showed around the newest step, when it was made after
     // `pushCount` (the count read before the operation).
     std::uint64_t HistoryPushCount() const { return history_.PushCount(); }

@@ -141,6 +141,11 @@ void BmLogic::MarkSaved() {
 
 void BmLogic::ForgetHistory() { history_.Forget(!glChanged); }
 
+void BmLogic::MarkChangedOutsideHistory() {
+    glChanged = true;
+    history_.LoseSavedState();
+}
+
 void BmLogic::Apply(UndoAction& action, bool forward) {
     if (auto* blocks = std::get_if<BlocksAction>(&action)) {
         // Taking a block out and putting it back are each other's inverse, whichever

@@ -119,6 +119,7 @@ public:
         savedReachable_ = true;
     }
     bool AtSavedState() const { return savedReachable_ && savedAt_ == done_; }
+    void LoseSavedState() { savedReachable_ = false; }
 
     std::size_t Size() const { return steps_.size(); }
     std::size_t Bytes() const { return bytes_; }

@@ -1,0 +1,292 @@
+#include "linkcheck/CurlLinkChecker.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace pernard {
+
+namespace {
+
+constexpr std::size_t kHeaderLimit = 64 * 1024;
+
+enum class Fetch { Head, HeadersByGet, Body };
+
+// One request in flight.
+struct Transfer {
+    LinkRequest request;
+    Fetch fetch = Fetch::Head;
+    int slot = 0;
+    CURL* easy = nullptr;
+    curl_slist* headerLines = nullptr;
+    std::string headers;  // of the latest response (a redirect starts them again)
+    std::string server;
+    std::string body;
+    bool stoppedOnPurpose = false;  // the write callback ended the transfer: not a failure
+    std::size_t bodyLimit = 0;
+    char errorText[CURL_ERROR_SIZE] = {};
+
+    ~Transfer() {
+        if (easy != nullptr) curl_easy_cleanup(easy);
+        curl_slist_free_all(headerLines);
+    }
+};
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t k = 0; k < prefix.size(); ++k) {
+        if (std::tolower(static_cast<unsigned char>(text[k])) !=
+            std::tolower(static_cast<unsigned char>(prefix[k]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
+        text.remove_suffix(1);
+    }
+    return std::string(text);
+}
+
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+    auto* transfer = static_cast<Transfer*>(user);
+    const std::string_view line(data, size * count);
+    if (StartsWithNoCase(line, "HTTP/")) {
+        transfer->headers.clear();
+        transfer->server.clear();
+    }
+    if (StartsWithNoCase(line, "Server:")) transfer->server = Trimmed(line.substr(7));
+    if (transfer->headers.size() + line.size() <= kHeaderLimit) transfer->headers += line;
+    return size * count;
+}
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+    auto* transfer = static_cast<Transfer*>(user);
+    const std::size_t bytes = size * count;
+    if (transfer->fetch == Fetch::HeadersByGet) {
+        // The headers are in: the body is not wanted.
+        transfer->stoppedOnPurpose = true;
+        return 0;
+    }
+    const std::size_t room = transfer->bodyLimit - std::min(transfer->bodyLimit, transfer->body.size());
+    transfer->body.append(data, std::min(room, bytes));
+    if (bytes > room) {
+        transfer->stoppedOnPurpose = true;
+        return 0;
+    }
+    return bytes;
+}
+
+const char* ErrorWord(CURLcode code) {
+    switch (code) {
+        case CURLE_OPERATION_TIMEDOUT:
+            return "timeout";
+        case CURLE_COULDNT_CONNECT:
+            return "refused";
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return "dns";
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_CACERT_BADFILE:
+            return "tls";
+        case CURLE_TOO_MANY_REDIRECTS:
+            return "redirects";
+        case CURLE_UNSUPPORTED_PROTOCOL:
+        case CURLE_URL_MALFORMAT:
+            return "unsupported";
+        default:
+            return "error";
+    }
+}
+
+void Configure(Transfer& transfer, const LinkCheckOptions& options) {
+    CURL* easy = transfer.easy;
+    curl_easy_setopt(easy, CURLOPT_URL, transfer.request.url.c_str());
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.errorText);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(options.maxRedirects));
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, options.timeoutMs);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, std::min(options.timeoutMs, 30000L));
+    curl_easy_setopt(easy, CURLOPT_FILETIME, 1L);
+    if (transfer.fetch == Fetch::Head) {
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    } else {
+        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    }
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &OnHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    const std::string agent =
+        options.localProgram.empty() ? std::string("Pernard/") + PERNARD_VERSION
+                                     : options.localProgram;
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
+    if (!options.referer.empty()) curl_easy_setopt(easy, CURLOPT_REFERER, options.referer.c_str());
+    if (!options.cookie.empty()) curl_easy_setopt(easy, CURLOPT_COOKIE, options.cookie.c_str());
+    if (!options.email.empty()) {
+        transfer.headerLines =
+            curl_slist_append(transfer.headerLines, ("From: " + options.email).c_str());
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer.headerLines);
+    }
+    // The proxy of the settings, or none: never one from the environment.
+    curl_easy_setopt(easy, CURLOPT_PROXY, options.proxyHost.c_str());
+    if (!options.proxyHost.empty()) {
+        curl_easy_setopt(easy, CURLOPT_PROXYPORT, static_cast<long>(options.proxyPort));
+    }
+    if (!options.userId.empty()) {
+        // Any method the server asks for, and only once it has asked (a 401): the credentials
+        // are never sent unasked, nor to another host after a redirect.
+        curl_easy_setopt(easy, CURLOPT_USERNAME, options.userId.c_str());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, options.password.c_str());
+        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_ANY));
+    }
+}
+
+LinkResult ResultOf(Transfer& transfer, CURLcode code) {
+    LinkResult result;
+    result.token = transfer.request.token;
+    result.url = transfer.request.url;
+    result.slot = transfer.slot;
+    CURL* easy = transfer.easy;
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    const bool finished = code == CURLE_OK || (code == CURLE_WRITE_ERROR && transfer.stoppedOnPurpose);
+    if (finished && status > 0) {
+        result.status = status;
+    } else {
+        result.error = ErrorWord(code);
+        result.detail = transfer.errorText[0] != '\0' ? transfer.errorText : curl_easy_strerror(code);
+    }
+    char* effective = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective);
+    if (effective != nullptr) result.finalUrl = effective;
+    long redirects = 0;
+    curl_easy_getinfo(easy, CURLINFO_REDIRECT_COUNT, &redirects);
+    result.redirects = static_cast<int>(redirects);
+    curl_off_t filetime = -1;
+    if (curl_easy_getinfo(easy, CURLINFO_FILETIME_T, &filetime) == CURLE_OK && filetime >= 0) {
+        result.lastModified = static_cast<long long>(filetime);
+    }
+    curl_off_t length = -1;
+    curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    result.size = length >= 0 ? static_cast<long long>(length)
+                              : (transfer.body.empty() ? -1 : static_cast<long long>(transfer.body.size()));
+    result.server = std::move(transfer.server);
+    result.headers = std::move(transfer.headers);
+    result.body = std::move(transfer.body);
+    return result;
+}
+
+// A server that refuses HEAD gets a GET, stopped once its headers are in.
+bool RefusesHead(const Transfer& transfer, CURLcode code) {
+    if (transfer.fetch != Fetch::Head) return false;
+    long status = 0;
+    curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &status);
+    if (code != CURLE_OK) return code == CURLE_GOT_NOTHING || code == CURLE_RECV_ERROR;
+    return status == 400 || status == 403 || status == 405 || status == 501;
+}
+
+}  // namespace
+
+CurlLinkChecker::CurlLinkChecker() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+void CurlLinkChecker::Run(const std::vector<LinkRequest>& requests,
+                          const LinkCheckOptions& options, const ResultSink& onResult,
+                          const std::atomic<bool>& stop) {
+    using Clock = std::chrono::steady_clock;
+    const int threads = std::clamp(options.threads, 1, 32);
+    CURLM* multi = curl_multi_init();
+    std::vector<std::unique_ptr<Transfer>> slots(static_cast<std::size_t>(threads));
+    std::size_t next = 0;
+    int inFlight = 0;
+    Clock::time_point lastStart = Clock::now() - std::chrono::milliseconds(options.intervalMs);
+
+    auto start = [&](std::unique_ptr<Transfer>& slot, Transfer* reuse) {
+        if (reuse == nullptr) {
+            slot = std::make_unique<Transfer>();
+            slot->request = requests[next++];
+            slot->fetch = options.body ? Fetch::Body : Fetch::Head;
+            slot->bodyLimit = options.bodyLimit;
+            slot->easy = curl_easy_init();
+        } else {
+            curl_easy_reset(slot->easy);
+            curl_slist_free_all(slot->headerLines);
+            slot->headerLines = nullptr;
+            slot->headers.clear();
+            slot->server.clear();
+            slot->errorText[0] = '\0';
+        }
+        slot->slot = static_cast<int>(&slot - slots.data());
+        Configure(*slot, options);
+        curl_multi_add_handle(multi, slot->easy);
+        ++inFlight;
+        lastStart = Clock::now();
+    };
+
+    while (!stop.load()) {
+        const bool due = Clock::now() - lastStart >= std::chrono::milliseconds(options.intervalMs);
+        for (auto& slot : slots) {
+            if (next >= requests.size() || !due) break;
+            if (slot == nullptr) {
+                start(slot, nullptr);
+                if (options.intervalMs > 0) break;
+            }
+        }
+        if (inFlight == 0 && next >= requests.size()) break;
+        int running = 0;
+        curl_multi_perform(multi, &running);
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg != CURLMSG_DONE) continue;
+            Transfer* transfer = nullptr;
+            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
+            const CURLcode code = message->data.result;
+            curl_multi_remove_handle(multi, transfer->easy);
+            --inFlight;
+            std::unique_ptr<Transfer>& slot = slots[static_cast<std::size_t>(transfer->slot)];
+            if (RefusesHead(*transfer, code)) {
+                transfer->fetch = Fetch::HeadersByGet;
+                start(slot, transfer);
+                continue;
+            }
+            onResult(ResultOf(*transfer, code));
+            slot.reset();
+        }
+        int waitMs = 100;
+        if (next < requests.size() && options.intervalMs > 0) {
+            const auto left = std::chrono::milliseconds(options.intervalMs) -
+                              std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastStart);
+            waitMs = static_cast<int>(std::clamp<long long>(left.count(), 0, 100));
+        }
+        if (inFlight > 0) {
+            curl_multi_poll(multi, nullptr, 0, waitMs, nullptr);
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::max(waitMs, 1)));
+        }
+    }
+    for (auto& slot : slots) {
+        if (slot != nullptr && slot->easy != nullptr) curl_multi_remove_handle(multi, slot->easy);
+        slot.reset();
+    }
+    curl_multi_cleanup(multi);
+}
+
+}  // namespace pernard

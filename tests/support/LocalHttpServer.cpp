@@ -1,0 +1,155 @@
+#include "support/LocalHttpServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <sstream>
+
+namespace pernard::testing {
+
+namespace {
+
+constexpr int kRequestLimit = 500;
+const char* const kLastModified = "Wed, 01 Jan 2020 00:00:00 GMT";  // 1577836800
+
+void SendAll(int connection, const std::string& bytes) {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) return;
+        sent += static_cast<std::size_t>(n);
+    }
+}
+
+std::string Response(int status, const std::string& reason, const std::string& extra,
+                     const std::string& body, bool head) {
+    std::ostringstream out;
+    out << "HTTP/1.1 " << status << ' ' << reason << "\r\nServer: PernardTest\r\n"
+        << "Connection: close\r\nContent-Length: " << body.size() << "\r\n"
+        << extra << "\r\n";
+    if (!head) out << body;
+    return out.str();
+}
+
+}  // namespace
+
+LocalHttpServer::LocalHttpServer() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int on = 1;
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener_, 64);
+    socklen_t length = sizeof address;
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    acceptor_ = std::thread([this] { Serve(); });
+}
+
+LocalHttpServer::~LocalHttpServer() {
+    stopping_ = true;
+    acceptor_.join();
+    for (std::thread& worker : workers_) worker.join();
+    ::close(listener_);
+}
+
+std::string LocalHttpServer::Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+std::vector<std::string> LocalHttpServer::Requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+std::set<std::string> LocalHttpServer::PathsWithCredentials() const {
+    std::lock_guard lock(mutex_);
+    return credentials_;
+}
+
+int LocalHttpServer::ClosedPort() {
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe);
+    return ntohs(address.sin_port);
+}
+
+void LocalHttpServer::Serve() {
+    int served = 0;
+    while (!stopping_ && served < kRequestLimit) {
+        pollfd waiting{listener_, POLLIN, 0};
+        if (::poll(&waiting, 1, 50) <= 0) continue;
+        const int connection = ::accept(listener_, nullptr, nullptr);
+        if (connection < 0) continue;
+        ++served;
+        workers_.emplace_back([this, connection] {
+            Answer(connection);
+            ::close(connection);
+        });
+    }
+}
+
+void LocalHttpServer::Answer(int connection) {
+    std::string request;
+    char buffer[4096];
+    while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
+        pollfd readable{connection, POLLIN, 0};
+        if (::poll(&readable, 1, 2000) <= 0) return;
+        const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
+        if (n <= 0) return;
+        request.append(buffer, static_cast<std::size_t>(n));
+    }
+    std::istringstream lines(request);
+    std::string method, path;
+    lines >> method >> path;
+    const bool head = method == "HEAD";
+    const bool hasCredentials = request.find("\r\nAuthorization: ") != std::string::npos;
+    {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(method + " " + path);
+        if (hasCredentials) credentials_.insert(path);
+    }
+    const std::string modified = std::string("Last-Modified: ") + kLastModified + "\r\n";
+    if (path == "/ok") {
+        SendAll(connection, Response(200, "OK", modified, "hello", head));
+    } else if (path == "/missing") {
+        SendAll(connection, Response(404, "Not Found", "", "gone", head));
+    } else if (path == "/nohead") {
+        SendAll(connection, head ? Response(405, "Method Not Allowed", "", "", true)
+                                 : Response(200, "OK", modified, "by GET", false));
+    } else if (path == "/moved") {
+        SendAll(connection, Response(301, "Moved", "Location: /ok\r\n", "", head));
+    } else if (path == "/loop") {
+        SendAll(connection, Response(302, "Found", "Location: /loop\r\n", "", head));
+    } else if (path == "/secret") {
+        // "user:pass" in Basic.
+        const bool right = request.find("Authorization: Basic dXNlcjpwYXNz") != std::string::npos;
+        SendAll(connection, right ? Response(200, "OK", modified, "secret", head)
+                                  : Response(401, "Unauthorized",
+                                             "WWW-Authenticate: Basic realm=\"test\"\r\n", "",
+                                             head));
+    } else if (path == "/slow") {
+        for (int k = 0; k < 30 && !stopping_; ++k) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        SendAll(connection, Response(200, "OK", "", "late", head));
+    } else if (path == "/big") {
+        SendAll(connection, Response(200, "OK", modified, std::string(3 << 20, 'x'), head));
+    } else {
+        SendAll(connection, Response(404, "Not Found", "", "", head));
+    }
+}
+
+}  // namespace pernard::testing
