@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/CliCommands.h"
+#include "support/LocalHttpServer.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
 
@@ -83,4 +84,34 @@ TEST_F(CliCollectionTest, ReportWritesTheFolderOrSaysWhyNot) {
     run = Cli({"report", file, "--folder", "0", "--expanded", "--to", page});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.err.find("保存完了 3 件"), std::string::npos);
+}
+
+TEST(CliCheck, ChecksEveryUrlPrintsALineEachAndSavesWhatItLearnt) {
+    pernard::testing::LocalHttpServer server;
+    TempDir temp;
+    const std::string file = temp.Write(
+        "c.htm", "<TITLE>R</TITLE>\n<DL><p>\n<DT><H3>Good</H3>\n<DL><p>\n<DT><A HREF=\"" +
+                     server.Url("/ok") + "\">ok</A>\n<DT><A HREF=\"" + server.Url("/moved") +
+                     "\">moved</A>\n</DL><p>\n<DT><A HREF=\"" + server.Url("/missing") +
+                     "\">missing</A>\n</DL><p>\n");
+    CliRun run = Cli({"check", file});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("2\t200\t" + server.Url("/ok") + "\t1577836800\tok\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("3\t200\t" + server.Url("/ok") + "\t1577836800\tmoved\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("4\t404\t" + server.Url("/missing") + "\t\tmissing\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("ok 1, redirected 1, broken 1, failed 0\n"), std::string::npos);
+
+    const std::string saved = (temp.Path() / "saved.htm").string();
+    run = Cli({"check", file, "--folder", "1", "--threads", "2", "--to", saved});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(Cli({"list", saved}).out.find("\tok\t" + server.Url("/ok") + "\t\t\t1577836800\n"),
+              std::string::npos);
+
+    EXPECT_EQ(Cli({"check", file, "--threads", "0"}).status, 2);
+    EXPECT_EQ(Cli({"check", file, "--threads", "33"}).status, 2);
+    EXPECT_EQ(Cli({"check", file, "--folder", "2"}).status, 2);
+    EXPECT_EQ(Cli({"check", "/no/such.htm"}).status, 2);
 }

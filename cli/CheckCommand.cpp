@@ -1,0 +1,100 @@
+// pernard-cli check: checks the links of a collection (or of one folder) with the same engine
+// as the desktop program, prints a line per URL as it finishes and a summary, and can save the
+// collection with the last-modified times it learnt.
+
+#include <unistd.h>
+
+#include <iostream>
+
+#include "cli/CliCommands.h"
+#include "cli/CliSession.h"
+#include "cli/CollectionCommands.h"
+#include "formats/NetscapeWriter.h"
+#include "linkcheck/CurlLinkChecker.h"
+#include "model/LinkCheck.h"
+
+namespace pernard {
+
+namespace {
+
+constexpr int kCliThreadLimit = 32;
+
+// The bookmarks below `folder` (every one when -1), in table order.
+std::vector<int> BookmarksBelow(const BmLogic& model, int folder) {
+    std::vector<int> entries;
+    const int count = std::min(model.glCT, model.Tree().Count());
+    const int first = folder < 0 ? 0 : folder + 1;
+    for (int i = first; i < count; ++i) {
+        if (folder >= 0 && model.gloya[static_cast<std::size_t>(i)] < folder) break;
+        if (!model.IsFolder(i)) entries.push_back(i);
+    }
+    return entries;
+}
+
+}  // namespace
+
+int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    CommandLine line;
+    if (!ParseCommandLine(arguments, {{"--folder", "--threads", "--timeout", "--to"}, {"--body"}},
+                          line, err)) {
+        err << CliUsage();
+        return 2;
+    }
+    int folder = -1;
+    int threads = kMaxCheckThreads;
+    int timeout = 30;
+    if ((!line.Value("--folder").empty() &&
+         !ParseNumber("--folder", line.Value("--folder"), folder, err)) ||
+        (!line.Value("--threads").empty() &&
+         !ParseNumber("--threads", line.Value("--threads"), threads, err)) ||
+        (!line.Value("--timeout").empty() &&
+         !ParseNumber("--timeout", line.Value("--timeout"), timeout, err))) {
+        err << CliUsage();
+        return 2;
+    }
+    if (threads < 1 || threads > kCliThreadLimit || timeout < 1 || timeout > 3600) {
+        err << "--threads takes 1 to 32, --timeout 1 to 3600 seconds\n" << CliUsage();
+        return 2;
+    }
+    CliSession session(line, err);
+    if (!session.Load(line.sources, err)) return 2;
+    BmLogic& model = session.Model();
+    if (folder >= 0 && (!model.IsValidIndex(folder) || !model.IsFolder(folder))) {
+        err << "entry " << folder << " is not a folder\n";
+        return 2;
+    }
+    const std::vector<int> entries = BookmarksBelow(model, folder);
+    std::vector<NodeRef> held;
+    std::vector<LinkRequest> requests;
+    for (int entry : entries) {
+        requests.push_back({held.size(), model.glUrl[static_cast<std::size_t>(entry)]});
+        held.push_back(model.RefOf(entry));
+    }
+    LinkCheckOptions options;
+    options.threads = threads;
+    options.timeoutMs = timeout * 1000L;
+    options.body = line.Flag("--body");
+    const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+    int counts[4] = {};
+    std::size_t done = 0;
+    std::atomic<bool> stop{false};
+    CurlLinkChecker checker;
+    checker.Run(requests, options, [&](LinkResult&& result) {
+        const NodeRef& entry = held[result.token];
+        ApplyLinkResult(model, entry, result);
+        const int index = model.IndexOf(entry);
+        ++counts[static_cast<int>(OutcomeOf(result))];
+        if (progress) err << "\r" << ++done << " / " << requests.size() << std::flush;
+        out << index << '\t' << StatusText(result) << '\t' << EscapeField(result.finalUrl) << '\t'
+            << (result.lastModified >= 0 ? std::to_string(result.lastModified) : std::string())
+            << '\t' << EscapeField(model.glName[static_cast<std::size_t>(index)]) << '\n'
+            << std::flush;
+    }, stop);
+    if (progress) err << '\n';
+    out << "ok " << counts[0] << ", redirected " << counts[1] << ", broken " << counts[2]
+        << ", failed " << counts[3] << '\n';
+    if (!line.Value("--to").empty() && !WriteBookmarkFile(model, line.Value("--to"), 0)) return 1;
+    return counts[2] + counts[3] == 0 ? 0 : 1;
+}
+
+}  // namespace pernard
