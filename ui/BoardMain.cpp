@@ -122,7 +122,7 @@ void TFormMain::BuildMenus() {
     QMenu* debug = AddMenu(nullptr, "MenuDebug", "デバッグ(&G)");
     debug->menuAction()->setShortcut(QKeySequence("Ctrl+Alt+G"));
     AddItem(debug, "B1", "メモ(&M)", &TFormMain::B1Click);
-    AddItem(debug, "H1", "ＨＴＴＰ(&H)");
+    AddItem(debug, "H1", "ＨＴＴＰ(&H)", &TFormMain::H1Click);
     AddItem(debug, "Show1", "表示(&H)", &TFormMain::Show1Click);
 
     QMenu* check = AddMenu(nullptr, "C1", "チェック(&E)");
@@ -136,8 +136,8 @@ void TFormMain::BuildMenus() {
 
     QMenu* option = AddMenu(nullptr, "MenuOption", "オプション(&O)");
     AddItem(option, "URL2", "保存(URL一覧)(&L)", &TFormMain::URL2Click);
-    AddItem(option, "K1", "更新順データ出力(&K)");
-    AddItem(option, "O3", "チェック＆データ出力(&O)");
+    AddItem(option, "K1", "更新順データ出力(&K)", &TFormMain::K1Click);
+    AddItem(option, "O3", "チェック＆データ出力(&O)", &TFormMain::O3Click);
 
     QMenu* help = AddMenu(nullptr, "miHelp", "ヘルプ(&H)");
     AddItem(help, "R2", "リファレンス(&R)", &TFormMain::R2Click);
@@ -182,7 +182,8 @@ void TFormMain::BuildToolBars() {
     BtBrowser =
         AddTool("BtBrowser", "ﾌﾞﾗｳｻﾞ", "ブラウザを表示する", 13, &TFormMain::BtBrowserClick);
     BtReload = AddTool("BtReload", "再読込", "ブラウザをリロード", 11);
-    BtHTTP = AddTool("BtHTTP", "ﾁｪｯｸ", "右側リストの最終更新時刻を取得", 12);
+    BtHTTP = AddTool("BtHTTP", "ﾁｪｯｸ", "右側リストの最終更新時刻を取得", 12,
+                     &TFormMain::BtHTTPClick);
     BtKoushin = AddTool("BtKoushin", "更新順", "", 10);
     BtBack = AddTool("BtBack", "戻る", "選択されているページの前のページを表示", 14);
     BtForward = AddTool("BtForward", "進む", "選択されているページの次のページを表示", 15);
@@ -625,7 +626,8 @@ void TFormMain::BtFolderClick() {
 }
 
 void TFormMain::BtStopClick() {
-    EndPendingClip();
+    if (CheckRunning()) StopCheck();
+    if (ClipPending()) EndPendingClip();
     Panel1->setText("中止しました");
 }
 

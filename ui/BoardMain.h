@@ -15,8 +15,10 @@
 #include <QTreeView>
 #include <functional>
 #include <map>
+#include <unordered_map>
 
 #include "model/BmLogic.h"
+#include "model/LinkCheck.h"
 #include "ui/FiUrlList.h"
 #include "ui/ListModel.h"
 #include "ui/QtPorts.h"
@@ -27,6 +29,9 @@ namespace pernard::ui {
 class TFormBookmark;
 class TFormURL;
 class TFormFolder;
+class TFormHTTP;
+class TFormArHTTP;
+class LinkCheckRun;
 
 // Shows a modal dialog and returns its result; tests answer without an event loop.
 using DialogRunner = std::function<int(QDialog&)>;
@@ -41,7 +46,9 @@ struct MainWindowLinks {
     TFormURL* urlDialog = nullptr;
     TFormFolder* folderDialog = nullptr;
     DialogRunner runDialog;
-    std::function<void()> openUrlList;
+    TFormURLLIST* urlList = nullptr;
+    TFormHTTP* engine = nullptr;
+    TFormArHTTP* runner = nullptr;
 };
 
 class TFormMain : public QMainWindow {
@@ -137,8 +144,19 @@ public:
     NodeRef glDragSource;
     NodeRef glDragTarget;
 
+    // --- link checking (ui/CheckCommands.cpp)
+    void BtHTTPClick();  // ﾁｪｯｸ: the headers of the list's URLs
+    void H1Click();      // ＨＴＴＰ: shows the engine window
+    void K1Click();      // 更新順データ出力
+    void O3Click();      // チェック＆データ出力: the bodies, then the update-order output
+    // Starts a check of the list's URLs: target 0 headers, 1 bodies.
+    void StartCheck(int target);
+    bool CheckRunning() const { return checkRun_ != nullptr; }
+    void StopCheck();
+    bool OutputPending() const { return outputPending_; }
+
     // A cut or copy is pending: the list is frozen and 中止 is enabled.
-    bool ClipPending() const { return BtStop->isEnabled(); }
+    bool ClipPending() const { return clipPending_; }
 
     // --- controls, under their own names
     QMenuBar* MainMenu;
@@ -221,6 +239,17 @@ private:
     // Presses and releases in the tree's and the list's viewports; never consumes them.
     void HandlePointer(QObject* watched, QEvent* event);
 
+    // --- link checking support (ui/CheckCommands.cpp)
+    struct CheckInfo {
+        QString status, size, slot, server, remark;  // the list's columns 状況 to 備考
+    };
+    void PrepareUpdateOrder();
+    void WriteKoushinData();
+    void OnCheckResult(LinkResult&& result);
+    void OnCheckFinished();
+    // 中止 is enabled while a cut or copy is pending or a check runs.
+    void UpdateStopButton();
+
     // --- undo and redo support (ui/UndoCommands.cpp)
     void BuildUndoItems();
     void UpdateUndoItems();
@@ -239,6 +268,12 @@ private:
     NodeRef shownNode_;    // the entry the list shows (glShown) by its node
     bool listExpanded_ = false;  // the list shows everything below its folder
     bool tableChanging_ = false;
+    bool clipPending_ = false;  // 中止 also ends a running link check: the two are kept apart
+    LinkCheckRun* checkRun_ = nullptr;
+    std::vector<NodeRef> checkEntries_;  // the entries of the running check, by request token
+    bool writeAfterCheck_ = false;       // the run was started by チェック＆データ出力
+    bool outputPending_ = false;         // an output command waits for its output
+    std::unordered_map<std::uint64_t, CheckInfo> checkInfo_;  // by node serial
     DragHooks dragHooks_;
     QByteArray dragInstance_;  // names this running program in drag payloads
     bool scrollToTopWhenShown_ = false;

@@ -77,7 +77,8 @@ void TFormMain::AfterTableChange(const NodeRef& select) {
 
 void TFormMain::EndPendingClip() {
     model_.CancelClip();
-    BtStop->setEnabled(false);
+    clipPending_ = false;
+    UpdateStopButton();
     BtPaste->setEnabled(false);
 }
 
@@ -261,7 +262,8 @@ void TFormMain::BtDownClick() { MoveSelected(false); }
 void TFormMain::MarkClipFromTree(bool cut) {
     if (!model_.IsValidIndex(model_.glIndex)) return;
     model_.MarkClip(model_.glIndex, cut);
-    BtStop->setEnabled(true);
+    clipPending_ = true;
+    UpdateStopButton();
     BtPaste->setEnabled(true);
 }
 
@@ -269,7 +271,8 @@ void TFormMain::MarkClipFromList(bool cut) {
     const int entry = ListRowEntry();
     model_.MarkClip(entry, cut);  // "Error " in panel 1 without a row
     if (entry < 0) return;
-    BtStop->setEnabled(true);
+    clipPending_ = true;
+    UpdateStopButton();
     BtPaste->setEnabled(true);
 }
 

@@ -25,10 +25,12 @@ std::string Format(const char* format, int value) {
 
 void TFormMain::ShowReadResult(bool ok, int urlCount, const std::string& errorText,
                                const char* format) {
+    outputPending_ = false;  // every load ends a pending output
     Panel0->setText(ok ? Text(Format(format, urlCount)) : "エラー " + Text(errorText));
 }
 
 void TFormMain::ReadFavoritesReporting(bool complete, const std::string& directory) {
+    outputPending_ = false;  // every load ends a pending output
     int urlCount = 0;
     std::string errorText;
     if (ReadFavorites(model_, complete, directory, errorText, urlCount)) {

@@ -47,6 +47,11 @@ int ListModel::RowOfEntry(const NodeRef& entry) const {
     return found == entries_.end() ? -1 : static_cast<int>(found - entries_.begin());
 }
 
+void ListModel::RefreshEntry(const NodeRef& entry) {
+    const int row = RowOfEntry(entry);
+    if (row >= 0) emit dataChanged(index(row, 0), index(row, kListColumnCount - 1));
+}
+
 NodeRef ListModel::EntryRef(int row) const {
     return row < 0 || row >= rowCount() ? NodeRef{} : entries_[static_cast<std::size_t>(row)];
 }

@@ -40,6 +40,8 @@ public:
     // The row that shows an entry; -1 when none does.
     int RowOfEntry(const NodeRef& entry) const;
     NodeRef EntryRef(int row) const;
+    // Repaints the row of an entry, when the list shows it.
+    void RefreshEntry(const NodeRef& entry);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

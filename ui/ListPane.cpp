@@ -38,13 +38,19 @@ ListRow TFormMain::RowOf(int entry) const {
               << (folder || !visit.empty() ? Text(visit) : QString(kNoDate))
               << (last.empty() ? QString(kNoDate) : Text(last))
               << Text(ShownDateText(model_.glAdd[k])) << QString::number(entry);
+    // What the last link check learnt of the entry.
+    const auto checked = checkInfo_.find(model_.glNode[k]->Serial());
+    if (checked != checkInfo_.end()) {
+        const CheckInfo& info = checked->second;
+        row.texts << info.status << info.size << info.slot << info.server << info.remark;
+    }
     while (row.texts.size() < kListColumnCount) row.texts << QString();
     row.image = model_.UrlImageIndex(entry);
     return row;
 }
 
 void TFormMain::ListRefresh() {
-    if (BtStop->isEnabled()) {
+    if (ClipPending()) {
         Panel1->setText("コピー 又は 切取り  作業中");
         return;
     }
@@ -135,7 +141,7 @@ std::string TFormMain::RemarkOf(int entry) const {
 }
 
 void TFormMain::URL2Click() {
-    if (links_.openUrlList) links_.openUrlList();
+    if (links_.urlList != nullptr) links_.urlList->Open();
 }
 
 }  // namespace pernard::ui

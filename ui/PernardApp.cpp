@@ -12,6 +12,7 @@
 #include "ui/BmVersion.h"
 #include "ui/BoardMain.h"
 #include "ui/FiUrlList.h"
+#include "ui/FormHttp.h"
 #include "ui/Folder.h"
 #include "ui/Memo.h"
 #include "ui/PopMessage.h"
@@ -46,6 +47,10 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
     Created(FormURLLIST);
     FormArHTTP = new TFormArHTTP(FormMain);
     Created(FormArHTTP);
+    // The engine window: not one of the design's twelve, made once like them.
+    FormHTTP = new TFormHTTP(FormMain);
+    FormHTTP->setWindowFlag(Qt::Window, true);
+    QObject::connect(FormHTTP->ArBody1, &QAction::triggered, FormArHTTP, &QWidget::show);
     BrowserPort* browser = overrides_.browser != nullptr ? overrides_.browser : &desktopBrowser_;
     FormMessage = new TFormMessage(FormMain);
     FormVersion = new TFormVersion(
@@ -70,9 +75,9 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
 PernardApp::~PernardApp() { delete FormMain; }
 
 MainWindowLinks PernardApp::MainLinks(TFormBookmark* settings, BrowserPort* browser) {
-    return MainWindowLinks{settings,   FormKensaku,          FormMemo,
-                           FormVersion, browser,             FormURL,
-                           FormFolder, overrides_.runDialog, [this] { FormURLLIST->Open(); }};
+    return MainWindowLinks{settings, FormKensaku, FormMemo,   FormVersion,          browser,
+                           FormURL,  FormFolder,  overrides_.runDialog, FormURLLIST, FormHTTP,
+                           FormArHTTP};
 }
 
 void PernardApp::Created(QWidget* window) {

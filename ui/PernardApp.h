@@ -20,6 +20,7 @@ class TFormDirectory;
 class TFormLog;
 class TFormURLLIST;
 class TFormArHTTP;
+class TFormHTTP;
 class TFormVersion;
 class TFormMessage;
 class TFormMemo;
@@ -57,6 +58,7 @@ public:
     TFormMessage* FormMessage = nullptr;
     TFormMemo* FormMemo = nullptr;
     TFormBookmark* FormBookmark = nullptr;
+    TFormHTTP* FormHTTP = nullptr;  // the link-check engine window
 
 private:
     // Runs when the settings window has loaded the settings: wires the ports, sets the

@@ -141,7 +141,7 @@ void LocalHttpServer::Answer(int connection) {
                                              "WWW-Authenticate: Basic realm=\"test\"\r\n", "",
                                              head));
     } else if (path == "/slow") {
-        for (int k = 0; k < 30 && !stopping_; ++k) {
+        for (int k = 0; k < 15 && !stopping_; ++k) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         SendAll(connection, Response(200, "OK", "", "late", head));

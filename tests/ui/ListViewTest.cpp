@@ -85,7 +85,7 @@ TEST_F(ListViewTest, ExpandedModeShowsTheWholeSubtree) {
 
 TEST_F(ListViewTest, APendingCopyFreezesTheList) {
     Select(1);
-    Main().BtStop->setEnabled(true);
+    Main().BtCopyClick();
     Select(0);
     EXPECT_EQ(Names(), (QStringList{"a", "Inner"}));
     EXPECT_EQ(Main().Panel(1), "コピー 又は 切取り  作業中");
