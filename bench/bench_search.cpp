@@ -43,8 +43,8 @@ void Build(BmLogic& model, int size) {
     for (int u = 0; model.glCT < size; ++u) {
         if (u % 10000 == 0) Append(model, false, false, "フォルダー " + std::to_string(u), "", 1);
         const std::string number = std::to_string(u);
-        const std::string name = u % 2 == 0 ? "ニュースとお天気の情報 " + number
-                                            : "Weather and News Portal " + number;
+        const std::string name =
+            u % 2 == 0 ? "ニュースとお天気の情報 " + number : "Weather and News Portal " + number;
         Append(model, false, true, name, "https://www.example.com/pages/" + number + ".html", 2);
     }
 }
@@ -89,9 +89,8 @@ int main(int argc, char** argv) {
     reportBench.model.ResetEntryTable(error);
     Build(reportBench.model, 100011);
     bool ok = false;
-    const double seconds = Seconds([&] {
-        ok = pernard::SaveUrlList(reportBench.model, 0, true, path, page, written, error);
-    });
+    const double seconds = Seconds(
+        [&] { ok = pernard::SaveUrlList(reportBench.model, 0, true, path, page, written, error); });
     std::printf("report of %d bookmarks: %.3f s%s\n", written, seconds, ok ? "" : "  FAILED");
     std::filesystem::remove(path);
     return 0;

@@ -79,17 +79,21 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
     std::size_t done = 0;
     std::atomic<bool> stop{false};
     CurlLinkChecker checker;
-    checker.Run(requests, options, [&](LinkResult&& result) {
-        const NodeRef& entry = held[result.token];
-        ApplyLinkResult(model, entry, result);
-        const int index = model.IndexOf(entry);
-        ++counts[static_cast<int>(OutcomeOf(result))];
-        if (progress) err << "\r" << ++done << " / " << requests.size() << std::flush;
-        out << index << '\t' << StatusText(result) << '\t' << EscapeField(result.finalUrl) << '\t'
-            << (result.lastModified >= 0 ? std::to_string(result.lastModified) : std::string())
-            << '\t' << EscapeField(model.glName[static_cast<std::size_t>(index)]) << '\n'
-            << std::flush;
-    }, stop);
+    checker.Run(
+        requests, options,
+        [&](LinkResult&& result) {
+            const NodeRef& entry = held[result.token];
+            ApplyLinkResult(model, entry, result);
+            const int index = model.IndexOf(entry);
+            ++counts[static_cast<int>(OutcomeOf(result))];
+            if (progress) err << "\r" << ++done << " / " << requests.size() << std::flush;
+            out << index << '\t' << StatusText(result) << '\t' << EscapeField(result.finalUrl)
+                << '\t'
+                << (result.lastModified >= 0 ? std::to_string(result.lastModified) : std::string())
+                << '\t' << EscapeField(model.glName[static_cast<std::size_t>(index)]) << '\n'
+                << std::flush;
+        },
+        stop);
     if (progress) err << '\n';
     out << "ok " << counts[0] << ", redirected " << counts[1] << ", broken " << counts[2]
         << ", failed " << counts[3] << '\n';

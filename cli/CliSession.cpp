@@ -90,11 +90,11 @@ bool CliSession::Load(const std::vector<std::string>& sources, std::ostream& err
         std::string errorText;
         std::error_code error;
         const bool isDirectory = std::filesystem::is_directory(sources[k], error);
-        const bool read =
-            isDirectory ? ReadFavorites(model_, k == 0, sources[k], errorText, urlCount)
-            : IsShortcutFileName(sources[k])
-                ? ReadShortcutFile(model_, k == 0, sources[k], errorText, urlCount)
-                : ReadNetscapeFile(model_, k == 0, sources[k], urlCount, errorText);
+        const bool read = isDirectory
+                              ? ReadFavorites(model_, k == 0, sources[k], errorText, urlCount)
+                          : IsShortcutFileName(sources[k])
+                              ? ReadShortcutFile(model_, k == 0, sources[k], errorText, urlCount)
+                              : ReadNetscapeFile(model_, k == 0, sources[k], urlCount, errorText);
         if (!read) {
             err << "エラー " << errorText << '\n';
             ok = false;

@@ -23,22 +23,20 @@ int RunSearch(const std::vector<std::string>& arguments, std::ostream& out, std:
     // As grep does: a source that cannot be read is an error, not "nothing found".
     if (!session.Load(line.sources, err)) return 2;
     const BmLogic& model = session.Model();
-    const SearchQuery query =
-        MakeSearchQuery(line.Value("--keyword"),
-                        line.Flag("--url") ? SearchField::Url : SearchField::Title,
-                        line.Flag("--fold"));
+    const SearchQuery query = MakeSearchQuery(
+        line.Value("--keyword"), line.Flag("--url") ? SearchField::Url : SearchField::Title,
+        line.Flag("--fold"));
     const std::vector<int> hits = FindEntries(model, query);
     for (int entry : hits) {
         const std::size_t k = static_cast<std::size_t>(entry);
-        out << entry << '\t' << KindOf(model, entry) << '\t' << EscapeField(model.glName[k])
-            << '\t' << EscapeField(model.glUrl[k]) << '\t'
-            << EscapeField(FolderPathOf(model, entry)) << '\n';
+        out << entry << '\t' << KindOf(model, entry) << '\t' << EscapeField(model.glName[k]) << '\t'
+            << EscapeField(model.glUrl[k]) << '\t' << EscapeField(FolderPathOf(model, entry))
+            << '\n';
     }
     return hits.empty() ? 1 : 0;
 }
 
-int RunDuplicates(const std::vector<std::string>& arguments, std::ostream& out,
-                  std::ostream& err) {
+int RunDuplicates(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     CommandLine line;
     if (!ParseCommandLine(arguments, {}, line, err)) {
         err << CliUsage();

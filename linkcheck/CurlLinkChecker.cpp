@@ -76,7 +76,8 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
         transfer->stoppedOnPurpose = true;
         return 0;
     }
-    const std::size_t room = transfer->bodyLimit - std::min(transfer->bodyLimit, transfer->body.size());
+    const std::size_t room =
+        transfer->bodyLimit - std::min(transfer->bodyLimit, transfer->body.size());
     transfer->body.append(data, std::min(room, bytes));
     if (bytes > room) {
         transfer->stoppedOnPurpose = true;
@@ -132,9 +133,9 @@ void Configure(Transfer& transfer, const LinkCheckOptions& options) {
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
-    const std::string agent =
-        options.localProgram.empty() ? std::string("Pernard/") + PERNARD_VERSION
-                                     : options.localProgram;
+    const std::string agent = options.localProgram.empty()
+                                  ? std::string("Pernard/") + PERNARD_VERSION
+                                  : options.localProgram;
     curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
     if (!options.referer.empty()) curl_easy_setopt(easy, CURLOPT_REFERER, options.referer.c_str());
     if (!options.cookie.empty()) curl_easy_setopt(easy, CURLOPT_COOKIE, options.cookie.c_str());
@@ -165,12 +166,14 @@ LinkResult ResultOf(Transfer& transfer, CURLcode code) {
     CURL* easy = transfer.easy;
     long status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-    const bool finished = code == CURLE_OK || (code == CURLE_WRITE_ERROR && transfer.stoppedOnPurpose);
+    const bool finished =
+        code == CURLE_OK || (code == CURLE_WRITE_ERROR && transfer.stoppedOnPurpose);
     if (finished && status > 0) {
         result.status = status;
     } else {
         result.error = ErrorWord(code);
-        result.detail = transfer.errorText[0] != '\0' ? transfer.errorText : curl_easy_strerror(code);
+        result.detail =
+            transfer.errorText[0] != '\0' ? transfer.errorText : curl_easy_strerror(code);
     }
     char* effective = nullptr;
     curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective);
@@ -184,8 +187,9 @@ LinkResult ResultOf(Transfer& transfer, CURLcode code) {
     }
     curl_off_t length = -1;
     curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    result.size = length >= 0 ? static_cast<long long>(length)
-                              : (transfer.body.empty() ? -1 : static_cast<long long>(transfer.body.size()));
+    result.size = length >= 0
+                      ? static_cast<long long>(length)
+                      : (transfer.body.empty() ? -1 : static_cast<long long>(transfer.body.size()));
     result.server = std::move(transfer.server);
     result.headers = std::move(transfer.headers);
     result.body = std::move(transfer.body);
@@ -208,9 +212,8 @@ CurlLinkChecker::CurlLinkChecker() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-void CurlLinkChecker::Run(const std::vector<LinkRequest>& requests,
-                          const LinkCheckOptions& options, const ResultSink& onResult,
-                          const std::atomic<bool>& stop) {
+void CurlLinkChecker::Run(const std::vector<LinkRequest>& requests, const LinkCheckOptions& options,
+                          const ResultSink& onResult, const std::atomic<bool>& stop) {
     using Clock = std::chrono::steady_clock;
     const int threads = std::clamp(options.threads, 1, 32);
     CURLM* multi = curl_multi_init();
@@ -254,6 +257,7 @@ void CurlLinkChecker::Run(const std::vector<LinkRequest>& requests,
         int running = 0;
         curl_multi_perform(multi, &running);
         int queued = 0;
+        bool finishedAny = false;
         while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
             if (message->msg != CURLMSG_DONE) continue;
             Transfer* transfer = nullptr;
@@ -269,11 +273,15 @@ void CurlLinkChecker::Run(const std::vector<LinkRequest>& requests,
             }
             onResult(ResultOf(*transfer, code));
             slot.reset();
+            finishedAny = true;
         }
+        // A freed slot takes its next request at once, not after the next wait.
+        if (finishedAny && next < requests.size() && options.intervalMs == 0) continue;
         int waitMs = 100;
         if (next < requests.size() && options.intervalMs > 0) {
-            const auto left = std::chrono::milliseconds(options.intervalMs) -
-                              std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastStart);
+            const auto left =
+                std::chrono::milliseconds(options.intervalMs) -
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastStart);
             waitMs = static_cast<int>(std::clamp<long long>(left.count(), 0, 100));
         }
         if (inFlight > 0) {

@@ -35,13 +35,13 @@ std::string RemarkText(const LinkResult& result) {
 }
 
 bool ReadCheckParameters(const std::string& threads, const std::string& timeoutMinutes,
-                         bool useProxy, const std::string& proxyHost,
-                         const std::string& proxyPort, LinkCheckOptions& options,
-                         std::string& errorText) {
+                         bool useProxy, const std::string& proxyHost, const std::string& proxyPort,
+                         LinkCheckOptions& options, std::string& errorText) {
     long long count = 1;
     if (!ReadInteger(threads, count)) count = 1;
-    options.threads = static_cast<int>(count < 1 ? 1 : count > kMaxCheckThreads ? kMaxCheckThreads
-                                                                                 : count);
+    options.threads = static_cast<int>(count < 1                  ? 1
+                                       : count > kMaxCheckThreads ? kMaxCheckThreads
+                                                                  : count);
     long long minutes = 0;
     constexpr long long kLongestMinutes = LONG_MAX / 60000;
     if (!ReadInteger(timeoutMinutes, minutes) || minutes <= 0 || minutes > kLongestMinutes) {

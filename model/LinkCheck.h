@@ -22,12 +22,12 @@ struct LinkRequest {
 
 struct LinkResult {
     std::size_t token = 0;
-    std::string url;        // as requested
-    int slot = 0;           // which of the parallel requests fetched it (0 .. threads - 1)
-    long status = 0;        // the final HTTP status; 0 when no answer came
-    std::string error;      // a word for a failure: timeout, refused, dns, tls, redirects, ...
-    std::string detail;     // the failure's own text
-    std::string finalUrl;   // after redirects
+    std::string url;       // as requested
+    int slot = 0;          // which of the parallel requests fetched it (0 .. threads - 1)
+    long status = 0;       // the final HTTP status; 0 when no answer came
+    std::string error;     // a word for a failure: timeout, refused, dns, tls, redirects, ...
+    std::string detail;    // the failure's own text
+    std::string finalUrl;  // after redirects
     int redirects = 0;
     long long lastModified = -1;  // seconds since 1970 from Last-Modified; -1 when not given
     long long size = -1;          // Content-Length, or the bytes received; -1 when unknown
@@ -74,9 +74,8 @@ std::string RemarkText(const LinkResult& result);
 // above 0 or too large gives one minute. False, with a message, for a proxy port outside
 // 1..65535 when a proxy is used.
 bool ReadCheckParameters(const std::string& threads, const std::string& timeoutMinutes,
-                         bool useProxy, const std::string& proxyHost,
-                         const std::string& proxyPort, LinkCheckOptions& options,
-                         std::string& errorText);
+                         bool useProxy, const std::string& proxyHost, const std::string& proxyPort,
+                         LinkCheckOptions& options, std::string& errorText);
 
 // Writes a result into the entry it was fetched for: its last-modified time (and the tree
 // image that follows it). False, and nothing changes, when that entry no longer exists or no

@@ -14,8 +14,8 @@ namespace {
 
 // What a held row costs beyond its texts: five strings, a parent index, a node pointer and the
 // node itself.
-constexpr std::size_t kRowOverhead = 5 * sizeof(std::string) + sizeof(int) + sizeof(void*) +
-                                     sizeof(TreeNode);
+constexpr std::size_t kRowOverhead =
+    5 * sizeof(std::string) + sizeof(int) + sizeof(void*) + sizeof(TreeNode);
 
 std::size_t TextBytes(const EntryTexts& texts) {
     return texts.url.size() + texts.name.size() + texts.added.size() + texts.visited.size() +
@@ -242,8 +242,7 @@ void BmLogic::PutBackBlocks(std::vector<HeldBlock>& blocks) {
         addedThrough[j] = added;
     }
     auto newIndexOf = [&](int parent) {
-        const auto after =
-            std::upper_bound(startsAmongKept.begin(), startsAmongKept.end(), parent);
+        const auto after = std::upper_bound(startsAmongKept.begin(), startsAmongKept.end(), parent);
         const std::ptrdiff_t before = after - startsAmongKept.begin();
         return parent + (before == 0 ? 0 : addedThrough[static_cast<std::size_t>(before - 1)]);
     };

@@ -83,9 +83,9 @@ using UndoAction = std::variant<BlocksAction, MoveAction, TextsAction>;
 
 // What the window showed around a step, held by node: restored with the step.
 struct SelectionMarks {
-    NodeRef current;   // the current entry
-    NodeRef tree;      // the tree's selection
-    NodeRef listRow;   // the list's selected row
+    NodeRef current;  // the current entry
+    NodeRef tree;     // the tree's selection
+    NodeRef listRow;  // the list's selected row
 };
 
 struct UndoStep {

@@ -182,8 +182,8 @@ void TFormMain::BuildToolBars() {
     BtBrowser =
         AddTool("BtBrowser", "ﾌﾞﾗｳｻﾞ", "ブラウザを表示する", 13, &TFormMain::BtBrowserClick);
     BtReload = AddTool("BtReload", "再読込", "ブラウザをリロード", 11);
-    BtHTTP = AddTool("BtHTTP", "ﾁｪｯｸ", "右側リストの最終更新時刻を取得", 12,
-                     &TFormMain::BtHTTPClick);
+    BtHTTP =
+        AddTool("BtHTTP", "ﾁｪｯｸ", "右側リストの最終更新時刻を取得", 12, &TFormMain::BtHTTPClick);
     BtKoushin = AddTool("BtKoushin", "更新順", "", 10);
     BtBack = AddTool("BtBack", "戻る", "選択されているページの前のページを表示", 14);
     BtForward = AddTool("BtForward", "進む", "選択されているページの次のページを表示", 15);

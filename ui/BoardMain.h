@@ -264,8 +264,8 @@ private:
     StatusPanels* status_ = nullptr;
     std::map<QString, QAction*> items_;
     std::vector<QToolButton*> toolRow1_, toolRow2_;
-    NodeRef currentNode_;  // the current entry (glIndex) by its node
-    NodeRef shownNode_;    // the entry the list shows (glShown) by its node
+    NodeRef currentNode_;        // the current entry (glIndex) by its node
+    NodeRef shownNode_;          // the entry the list shows (glShown) by its node
     bool listExpanded_ = false;  // the list shows everything below its folder
     bool tableChanging_ = false;
     bool clipPending_ = false;  // 中止 also ends a running link check: the two are kept apart

@@ -63,8 +63,9 @@ void TFormMain::WriteKoushinData() {
         errorText = "保存ファイルを指定してください";
     } else if (directory.isEmpty()) {
         errorText = "保存用ディレクトリを指定してください";
-    } else if (ReportPathIn(Bytes(directory), model_.glVisit[static_cast<std::size_t>(listed.folder)],
-                            path, errorText) &&
+    } else if (ReportPathIn(Bytes(directory),
+                            model_.glVisit[static_cast<std::size_t>(listed.folder)], path,
+                            errorText) &&
                links_.urlList != nullptr) {
         links_.urlList->EditTitle->setText(
             Text(model_.glName[static_cast<std::size_t>(listed.folder)]));
@@ -129,7 +130,8 @@ void TFormMain::StartCheck(int target) {
     engine->SetPanel(8, "サーチ開始");
     writeAfterCheck_ = false;
     checkRun_ = new LinkCheckRun(
-        std::move(requests), options, [this](LinkResult&& result) { OnCheckResult(std::move(result)); },
+        std::move(requests), options,
+        [this](LinkResult&& result) { OnCheckResult(std::move(result)); },
         [this] { OnCheckFinished(); }, this);
     UpdateStopButton();
 }

@@ -116,8 +116,8 @@ bool TFormMain::DropEntry(const QMimeData* mime, Qt::DropAction action, DragView
     if (!CanDropEntry(mime, onto, target)) return false;
     // Ctrl held at the drop, or the setting, makes it a copy.
     glCopyKey = action == Qt::CopyAction;
-    const bool keep = glCopyKey || (links_.settings != nullptr &&
-                                    links_.settings->CheckNoDelete->isChecked());
+    const bool keep =
+        glCopyKey || (links_.settings != nullptr && links_.settings->CheckNoDelete->isChecked());
     const NodeRef landing = glDragTarget;
     TreeNode* sourceNode = model_.Tree().Resolve(source);
     TreeNode* targetNode = model_.Tree().Resolve(landing);

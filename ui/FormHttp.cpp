@@ -82,11 +82,10 @@ TFormHTTP::TFormHTTP(QWidget* parent)
     }
     layout->addWidget(StatusBar);
     for (const StoredField& stored : kStoredFields) {
-        (this->*stored.field)->setText(
-            Registry::ReadText(kWindowSection, stored.key, stored.fallback));
+        (this->*stored.field)
+            ->setText(Registry::ReadText(kWindowSection, stored.key, stored.fallback));
     }
-    ComboTarget->setCurrentIndex(
-        Registry::ReadInteger(kWindowSection, "fmHTTP.Target", 0, 0, 1));
+    ComboTarget->setCurrentIndex(Registry::ReadInteger(kWindowSection, "fmHTTP.Target", 0, 0, 1));
 }
 
 void TFormHTTP::SetPanel(int panel, const QString& text) {

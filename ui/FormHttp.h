@@ -27,8 +27,7 @@ public:
 
     QComboBox* ComboTarget;  // 0 "Header", 1 "Body"
     QLineEdit *EditThread, *EditPriority, *EditInterval, *EditTimeOut;
-    QLineEdit *EditCookie, *EditEMail, *EditLocalProgram, *EditReferer, *EditUserID,
-        *EditPassword;
+    QLineEdit *EditCookie, *EditEMail, *EditLocalProgram, *EditReferer, *EditUserID, *EditPassword;
     QPlainTextEdit* MemoLog;
     QStatusBar* StatusBar;
     QAction* ArBody1;  // opens the runner window

@@ -17,14 +17,16 @@ LinkCheckRun::LinkCheckRun(std::vector<LinkRequest> requests, LinkCheckOptions o
             [this](LinkResult&& result) {
                 // Queued to this object: dropped by Qt if the run is gone by then.
                 QMetaObject::invokeMethod(
-                    this, [this, result = std::move(result)]() mutable {
+                    this,
+                    [this, result = std::move(result)]() mutable {
                         if (onResult_) onResult_(std::move(result));
                     },
                     Qt::QueuedConnection);
             },
             stop_);
         QMetaObject::invokeMethod(
-            this, [this] {
+            this,
+            [this] {
                 if (onFinished_) onFinished_();
             },
             Qt::QueuedConnection);

@@ -94,13 +94,9 @@ Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
 
 QStringList ListModel::mimeTypes() const { return {kEntryMimeType}; }
 
-Qt::DropActions ListModel::supportedDragActions() const {
-    return Qt::MoveAction | Qt::CopyAction;
-}
+Qt::DropActions ListModel::supportedDragActions() const { return Qt::MoveAction | Qt::CopyAction; }
 
-Qt::DropActions ListModel::supportedDropActions() const {
-    return Qt::MoveAction | Qt::CopyAction;
-}
+Qt::DropActions ListModel::supportedDropActions() const { return Qt::MoveAction | Qt::CopyAction; }
 
 QMimeData* ListModel::mimeData(const QModelIndexList& indexes) const {
     if (hooks_ == nullptr || indexes.isEmpty()) return nullptr;

@@ -12,8 +12,8 @@
 #include "ui/BmVersion.h"
 #include "ui/BoardMain.h"
 #include "ui/FiUrlList.h"
-#include "ui/FormHttp.h"
 #include "ui/Folder.h"
+#include "ui/FormHttp.h"
 #include "ui/Memo.h"
 #include "ui/PopMessage.h"
 #include "ui/QtText.h"
@@ -75,9 +75,9 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
 PernardApp::~PernardApp() { delete FormMain; }
 
 MainWindowLinks PernardApp::MainLinks(TFormBookmark* settings, BrowserPort* browser) {
-    return MainWindowLinks{settings, FormKensaku, FormMemo,   FormVersion,          browser,
-                           FormURL,  FormFolder,  overrides_.runDialog, FormURLLIST, FormHTTP,
-                           FormArHTTP};
+    return MainWindowLinks{settings,    FormKensaku, FormMemo,   FormVersion,
+                           browser,     FormURL,     FormFolder, overrides_.runDialog,
+                           FormURLLIST, FormHTTP,    FormArHTTP};
 }
 
 void PernardApp::Created(QWidget* window) {
@@ -94,12 +94,12 @@ void PernardApp::SetupEdition(TFormBookmark* settings) {
     model_.SetPorts(Ports{prompts, FormMessage, &FormMain->Status(), diagnostics_.get(), settings,
                           dialogs, FormURL});
     settings->SetChooser(dialogs);
-    FormURLLIST->SetLinks(UrlListLinks{
-        [this] { return FormMain->Listed(); },
-        [this](int entry) { return FormMain->RemarkOf(entry); },
-        [settings] { return settings->EditLinkDir->text(); },
-        [prompts](const QString& text) { prompts->ShowMessage(text.toStdString()); },
-        [this](const QString& text) { FormMain->Panel0->setText(text); }, dialogs});
+    FormURLLIST->SetLinks(
+        UrlListLinks{[this] { return FormMain->Listed(); },
+                     [this](int entry) { return FormMain->RemarkOf(entry); },
+                     [settings] { return settings->EditLinkDir->text(); },
+                     [prompts](const QString& text) { prompts->ShowMessage(text.toStdString()); },
+                     [this](const QString& text) { FormMain->Panel0->setText(text); }, dialogs});
     FormMain->SetLinks(
         MainLinks(settings, overrides_.browser != nullptr ? overrides_.browser : &desktopBrowser_));
     // A row of the bookmark list shows the entry with the row's index, when there is one.

@@ -32,8 +32,7 @@ QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
     // A hit deleted since the search shows nothing and does nothing.
     if (entry < 0) return QString();
     const std::size_t k = static_cast<std::size_t>(entry);
-    const QString text =
-        Text(field_ == SearchField::Title ? model_.glName[k] : model_.glUrl[k]);
+    const QString text = Text(field_ == SearchField::Title ? model_.glName[k] : model_.glUrl[k]);
     const QString folder = Text(FolderPathOf(model_, entry));
     if (role == Qt::ToolTipRole) return folder.isEmpty() ? text : folder + " > " + text;
     return index.column() == 0 ? text : folder;

@@ -63,19 +63,14 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const {
 Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const {
     // Empty space in the tree takes no drop: there is no node to drop on.
     if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled |
-           Qt::ItemIsDropEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
 }
 
 QStringList TreeModel::mimeTypes() const { return {kEntryMimeType}; }
 
-Qt::DropActions TreeModel::supportedDragActions() const {
-    return Qt::MoveAction | Qt::CopyAction;
-}
+Qt::DropActions TreeModel::supportedDragActions() const { return Qt::MoveAction | Qt::CopyAction; }
 
-Qt::DropActions TreeModel::supportedDropActions() const {
-    return Qt::MoveAction | Qt::CopyAction;
-}
+Qt::DropActions TreeModel::supportedDropActions() const { return Qt::MoveAction | Qt::CopyAction; }
 
 QMimeData* TreeModel::mimeData(const QModelIndexList& indexes) const {
     if (hooks_ == nullptr || indexes.isEmpty()) return nullptr;

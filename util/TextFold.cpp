@@ -32,15 +32,14 @@ void FoldCaseAndWidth(std::string_view text, std::string& out) {
         return;
     }
     constexpr auto kOptions = static_cast<utf8proc_option_t>(
-        UTF8PROC_STABLE | UTF8PROC_COMPAT | UTF8PROC_COMPOSE | UTF8PROC_CASEFOLD |
-        UTF8PROC_IGNORE);
+        UTF8PROC_STABLE | UTF8PROC_COMPAT | UTF8PROC_COMPOSE | UTF8PROC_CASEFOLD | UTF8PROC_IGNORE);
     // One buffer per thread, grown as needed: no allocation per text.
     thread_local std::vector<utf8proc_int32_t> codePoints(256);
     const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
     const auto length = static_cast<utf8proc_ssize_t>(text.size());
-    utf8proc_ssize_t count = utf8proc_decompose(
-        bytes, length, codePoints.data(), static_cast<utf8proc_ssize_t>(codePoints.size()),
-        kOptions);
+    utf8proc_ssize_t count =
+        utf8proc_decompose(bytes, length, codePoints.data(),
+                           static_cast<utf8proc_ssize_t>(codePoints.size()), kOptions);
     if (count > static_cast<utf8proc_ssize_t>(codePoints.size())) {
         codePoints.resize(static_cast<std::size_t>(count));
         count = utf8proc_decompose(bytes, length, codePoints.data(), count, kOptions);
@@ -53,7 +52,8 @@ void FoldCaseAndWidth(std::string_view text, std::string& out) {
     out.clear();
     utf8proc_uint8_t encoded[4];
     for (utf8proc_ssize_t k = 0; k < count; ++k) {
-        const utf8proc_ssize_t size = utf8proc_encode_char(codePoints[static_cast<std::size_t>(k)], encoded);
+        const utf8proc_ssize_t size =
+            utf8proc_encode_char(codePoints[static_cast<std::size_t>(k)], encoded);
         out.append(reinterpret_cast<const char*>(encoded), static_cast<std::size_t>(size));
     }
 }

@@ -26,10 +26,13 @@ protected:
         std::map<std::string, LinkResult> results;
         CurlLinkChecker checker;
         std::atomic<bool> stop{false};
-        checker.Run(requests, options, [&](LinkResult&& result) {
-            EXPECT_LT(result.slot, options.threads);
-            results[paths[result.token]] = std::move(result);
-        }, stop);
+        checker.Run(
+            requests, options,
+            [&](LinkResult&& result) {
+                EXPECT_LT(result.slot, options.threads);
+                results[paths[result.token]] = std::move(result);
+            },
+            stop);
         return results;
     }
     LocalHttpServer server;
@@ -68,7 +71,8 @@ TEST_F(CurlLinkCheckerTest, HeadersGiveStatusLastModifiedAndServer) {
 TEST_F(CurlLinkCheckerTest, FailuresAreResultsNotCrashes) {
     LinkCheckOptions options;
     options.timeoutMs = 500;
-    const std::string refused = "http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()) + "/";
+    const std::string refused =
+        "http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()) + "/";
     auto results = Check({"/slow", "/loop", refused, "file:///etc/passwd", "http://"}, options);
     ASSERT_EQ(results.size(), 5u);
     EXPECT_EQ(StatusText(results["/slow"]), "timeout");
@@ -121,8 +125,19 @@ TEST_F(CurlLinkCheckerTest, AStopDropsWhatIsStillInFlight) {
         stop = true;
     });
     const auto start = std::chrono::steady_clock::now();
-    checker.Run(requests, options, [&](LinkResult&&) { ++delivered; }, stop);
+    checker.Run(
+        requests, options, [&](LinkResult&&) { ++delivered; }, stop);
     stopper.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(delivered, 1);  // /ok came back; the slow ones were dropped
+}
+
+TEST_F(CurlLinkCheckerTest, NeverMoreRequestsInFlightThanAsked) {
+    std::vector<std::string> paths;
+    for (int k = 0; k < 12; ++k) paths.push_back("/wait?" + std::to_string(k));
+    LinkCheckOptions options;
+    options.threads = 3;
+    const auto results = Check(paths, options);
+    EXPECT_EQ(results.size(), 12u);
+    EXPECT_EQ(server.MostAtOnce(), 3);
 }

@@ -18,14 +18,14 @@ protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(t.model.ResetEntryTable(error));
-        TableBuilder::Root(t.model, "Root");                                      // 0
-        TableBuilder::Folder(t.model, 1, "Travel Plans");                         // 1
-        TableBuilder::Url(t.model, 2, {"Google MAPS", "http://maps/", "", "", ""});  // 2
+        TableBuilder::Root(t.model, "Root");                                          // 0
+        TableBuilder::Folder(t.model, 1, "Travel Plans");                             // 1
+        TableBuilder::Url(t.model, 2, {"Google MAPS", "http://maps/", "", "", ""});   // 2
         TableBuilder::Url(t.model, 2, {"ＡＢＣ full", "http://abc/", "", "", ""});    // 3
-        TableBuilder::Folder(t.model, 2, "ｶﾀｶﾅ");                                 // 4
-        TableBuilder::Url(t.model, 3, {"ア", "http://a/", "", "", ""});             // 5
-        TableBuilder::Url(t.model, 3, {"ヂ", "http://di/", "", "", ""});            // 6
-        TableBuilder::Url(t.model, 1, {"カタカナ　語", "http://kana/", "", "", ""}); // 7
+        TableBuilder::Folder(t.model, 2, "ｶﾀｶﾅ");                                     // 4
+        TableBuilder::Url(t.model, 3, {"ア", "http://a/", "", "", ""});               // 5
+        TableBuilder::Url(t.model, 3, {"ヂ", "http://di/", "", "", ""});              // 6
+        TableBuilder::Url(t.model, 1, {"カタカナ　語", "http://kana/", "", "", ""});  // 7
     }
     std::vector<int> Find(const std::string& keyword, SearchField field = SearchField::Title,
                           bool fold = false) {
@@ -69,7 +69,7 @@ TEST_F(SearchTest, OnlyAsciiLettersFoldUnlessTheOptionIsOn) {
 TEST_F(SearchTest, WordsMatchWholeCharactersOnly) {
     // "ア" is E3 82 A2; a text whose bytes hold 82 A2 only as the tail of another character.
     std::string text = "\xE3\x83\xA2\xE3\x82\xA2";  // モア
-    t.model.glName[2] = text.substr(0, 3) + "x";     // モx
+    t.model.glName[2] = text.substr(0, 3) + "x";    // モx
     EXPECT_EQ(Find("\x82\xA2x"), Hits{});
     // Bytes kept from a file that did not decode are searched as they are, folded or not.
     std::string kept = "caf";

@@ -164,7 +164,8 @@ TEST_F(UndoTest, ALoadForgetsTheHistory) {
 
     // Empty folders removed by the reader are part of the load.
     t.settings.noEmptyFolders = true;
-    const std::string empty = temp.Write("empty.htm", "<DL><p>\n<DT><H3>E</H3>\n<DL><p>\n</DL><p>\n</DL><p>\n");
+    const std::string empty =
+        temp.Write("empty.htm", "<DL><p>\n<DT><H3>E</H3>\n<DL><p>\n</DL><p>\n</DL><p>\n");
     ASSERT_TRUE(ReadNetscapeFile(t.model, false, empty, urls, error)) << error;
     EXPECT_FALSE(t.model.CanUndo());
 }

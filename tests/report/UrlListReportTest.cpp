@@ -26,11 +26,11 @@ protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(t.model.ResetEntryTable(error));
-        TableBuilder::Root(t.model, "Root");                                           // 0
-        TableBuilder::Folder(t.model, 1, "ニュース");                                  // 1
+        TableBuilder::Root(t.model, "Root");                                          // 0
+        TableBuilder::Folder(t.model, 1, "ニュース");                                 // 1
         TableBuilder::Url(t.model, 2, {"NHK", "http://nhk/", "", "", "1577804400"});  // 2
-        TableBuilder::Folder(t.model, 2, "とても長いフォルダー名");                      // 3
-        TableBuilder::Url(t.model, 3, {"深い", "http://deep/?a=1&b=2", "", "", ""});   // 4
+        TableBuilder::Folder(t.model, 2, "とても長いフォルダー名");                   // 3
+        TableBuilder::Url(t.model, 3, {"深い", "http://deep/?a=1&b=2", "", "", ""});  // 4
         TableBuilder::Url(t.model, 2, {"\"><script>", "http://x/", "", "", "abc"});   // 5
         page.title = "T<1>";
         page.color = "#000000";
@@ -119,8 +119,8 @@ TEST_F(UrlListReportTest, OnlyAFolderIsReportedAndOnlyARegularFileReplaced) {
     EXPECT_FALSE(SaveUrlList(t.model, 1, false, directory, page, written, error));
     EXPECT_EQ(error, "Cannot Write " + directory);
     fs::create_symlink(path, temp.Path() / "link.htm");
-    EXPECT_FALSE(SaveUrlList(t.model, 1, false, (temp.Path() / "link.htm").string(), page,
-                             written, error));
+    EXPECT_FALSE(
+        SaveUrlList(t.model, 1, false, (temp.Path() / "link.htm").string(), page, written, error));
     // A failure on the way leaves the old file as it was.
     SaveFileCalls().rename = [](const char*, const char*) { return errno = EIO, -1; };
     EXPECT_FALSE(SaveUrlList(t.model, 1, false, path, page, written, error));

@@ -13,13 +13,14 @@ namespace pernard::testing {
 
 namespace {
 
-constexpr int kRequestLimit = 500;
+constexpr int kRequestLimit = 5000;
 const char* const kLastModified = "Wed, 01 Jan 2020 00:00:00 GMT";  // 1577836800
 
 void SendAll(int connection, const std::string& bytes) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t n = ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        const ssize_t n =
+            ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (n <= 0) return;
         sent += static_cast<std::size_t>(n);
     }
@@ -115,41 +116,60 @@ void LocalHttpServer::Answer(int connection) {
     std::string method, path;
     lines >> method >> path;
     const bool head = method == "HEAD";
+    // Counted while the request is being answered.
+    const int now = ++atOnce_;
+    for (int most = mostAtOnce_; now > most && !mostAtOnce_.compare_exchange_weak(most, now);) {
+    }
+    struct Leave {
+        std::atomic<int>& count;
+        bool left = false;
+        void Release() {
+            if (!left) --count;
+            left = true;
+        }
+        ~Leave() { Release(); }
+    } leave{atOnce_};
     const bool hasCredentials = request.find("\r\nAuthorization: ") != std::string::npos;
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(method + " " + path);
         if (hasCredentials) credentials_.insert(path);
     }
+    std::string response;
     const std::string modified = std::string("Last-Modified: ") + kLastModified + "\r\n";
     if (path == "/ok") {
-        SendAll(connection, Response(200, "OK", modified, "hello", head));
+        response = Response(200, "OK", modified, "hello", head);
     } else if (path == "/missing") {
-        SendAll(connection, Response(404, "Not Found", "", "gone", head));
+        response = Response(404, "Not Found", "", "gone", head);
     } else if (path == "/nohead") {
-        SendAll(connection, head ? Response(405, "Method Not Allowed", "", "", true)
-                                 : Response(200, "OK", modified, "by GET", false));
+        response = head ? Response(405, "Method Not Allowed", "", "", true)
+                        : Response(200, "OK", modified, "by GET", false);
     } else if (path == "/moved") {
-        SendAll(connection, Response(301, "Moved", "Location: /ok\r\n", "", head));
+        response = Response(301, "Moved", "Location: /ok\r\n", "", head);
     } else if (path == "/loop") {
-        SendAll(connection, Response(302, "Found", "Location: /loop\r\n", "", head));
+        response = Response(302, "Found", "Location: /loop\r\n", "", head);
     } else if (path == "/secret") {
         // "user:pass" in Basic.
         const bool right = request.find("Authorization: Basic dXNlcjpwYXNz") != std::string::npos;
-        SendAll(connection, right ? Response(200, "OK", modified, "secret", head)
-                                  : Response(401, "Unauthorized",
-                                             "WWW-Authenticate: Basic realm=\"test\"\r\n", "",
-                                             head));
+        response = right ? Response(200, "OK", modified, "secret", head)
+                         : Response(401, "Unauthorized",
+                                    "WWW-Authenticate: Basic realm=\"test\"\r\n", "", head);
     } else if (path == "/slow") {
         for (int k = 0; k < 15 && !stopping_; ++k) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        SendAll(connection, Response(200, "OK", "", "late", head));
+        response = Response(200, "OK", "", "late", head);
+    } else if (path.rfind("/wait", 0) == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        response = Response(200, "OK", modified, "", head);
     } else if (path == "/big") {
-        SendAll(connection, Response(200, "OK", modified, std::string(3 << 20, 'x'), head));
+        response = Response(200, "OK", modified, std::string(3 << 20, 'x'), head);
     } else {
-        SendAll(connection, Response(404, "Not Found", "", "", head));
+        response = Response(404, "Not Found", "", "", head);
     }
+    // Answered: no longer counted, so that the client's next request may take its place.
+    leave.Release();
+    SendAll(connection, response);
 }
 
 }  // namespace pernard::testing

@@ -1,6 +1,7 @@
 #pragma once
-// A small HTTP/1.1 server on 127.0.0.1 for the link-check tests: a fixed set of paths, one
-// connection per request, at most a bounded number of requests; stopped when destroyed.
+// A small HTTP/1.1 server on 127.0.0.1 for the link-check tests and benchmark: a fixed set of
+// paths, one connection per request, at most a bounded number of requests; stopped when
+// destroyed.
 
 #include <atomic>
 #include <map>
@@ -24,6 +25,8 @@ public:
     std::vector<std::string> Requests() const;
     // The paths that received an Authorization header.
     std::set<std::string> PathsWithCredentials() const;
+    // The most requests that were being answered at the same moment.
+    int MostAtOnce() const { return mostAtOnce_; }
     // A port on 127.0.0.1 where nothing listens.
     static int ClosedPort();
 
@@ -34,6 +37,8 @@ private:
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<int> atOnce_{0};
+    std::atomic<int> mostAtOnce_{0};
     std::thread acceptor_;
     std::vector<std::thread> workers_;
     mutable std::mutex mutex_;

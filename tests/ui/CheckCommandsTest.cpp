@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "EditFixture.h"
+#include "formats/NetscapeReader.h"
 #include "support/LocalHttpServer.h"
 #include "ui/ArHttp.h"
 #include "ui/Bookmark.h"
@@ -20,11 +21,11 @@ class CheckCommandsTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        const std::string file = temp.Write(
-            "links.htm", "<TITLE>Root</TITLE>\n<DL><p>\n<DT><H3>Links</H3>\n<DL><p>\n" +
-                             Anchor("/ok", "ok") + Anchor("/missing", "missing") +
-                             Anchor("/moved", "moved") + Anchor("/slow", "slow") +
-                             "</DL><p>\n</DL><p>\n");
+        const std::string file =
+            temp.Write("links.htm", "<TITLE>Root</TITLE>\n<DL><p>\n<DT><H3>Links</H3>\n<DL><p>\n" +
+                                        Anchor("/ok", "ok") + Anchor("/missing", "missing") +
+                                        Anchor("/moved", "moved") + Anchor("/slow", "slow") +
+                                        "</DL><p>\n</DL><p>\n");
         Start(ui::StartupOverride{StartupSource::Netscape, file});
         app->FormBookmark->EditSysDir->setText(QString::fromStdString(temp.Path().string()));
         Engine().EditTimeOut->setText("1");
@@ -132,4 +133,14 @@ TEST_F(CheckCommandsTest, TheUpdateOrderOutputWritesTheExpandedFolder) {
     Model().EditFolderEntry(1, "Links", "../escape.htm");
     Main().K1Click();
     EXPECT_TRUE(Main().Panel0->text().startsWith("Cannot Write "));
+}
+
+TEST_F(CheckCommandsTest, AReloadDuringARunDropsTheOldResults) {
+    Main().BtHTTPClick();
+    int urls = 0;
+    std::string error;
+    ASSERT_TRUE(ReadNetscapeFile(Model(), true, (temp.Path() / "links.htm").string(), urls, error));
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Model().glLast[2], "");
+    EXPECT_EQ(Engine().MemoLog->toPlainText().count("破棄"), 4);
 }

@@ -28,8 +28,7 @@ protected:
     }
     bool DropOnTree(const QMimeData* mime, int entry, Qt::DropAction action = Qt::MoveAction) {
         const QModelIndex target = entry < 0 ? QModelIndex() : IndexOf(entry);
-        const bool accepted =
-            Main().TreeItems->canDropMimeData(mime, action, -1, -1, target);
+        const bool accepted = Main().TreeItems->canDropMimeData(mime, action, -1, -1, target);
         const bool dropped = Main().TreeItems->dropMimeData(mime, action, -1, -1, target);
         EXPECT_EQ(accepted, dropped);
         return dropped;
