@@ -11,14 +11,14 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(netscape-reader url-reader html-text dates code-page)
+[ ${#targets[@]} -eq 0 ] && targets=(netscape-reader url-reader html-text dates code-page search)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -- -j"$(nproc 2>/dev/null || echo 2)"
 
 seeds=build-fuzz/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{netscape-reader,url-reader,html-text,dates,code-page}
+mkdir -p "$seeds"/{netscape-reader,url-reader,html-text,dates,code-page,search}
 cp examples/*.htm "$seeds/netscape-reader/"
 printf '<TITLE>T</TITLE>\n<DL><p>\n<DT><H3 ADD_DATE="1">F</H3>x\n<DL><p>\n<DT><A HREF="http://a/?b&amp;c" ADD_DATE="1" LAST_VISIT="2" LAST_MODIFIED="3">a &lt;b&gt;</A>\n</DL><p>\n</DL><p>\n' \
   > "$seeds/netscape-reader/small.htm"
@@ -31,6 +31,9 @@ done
 for charset in 0 1 2 3; do
   { printf "\\x$(printf %02x $charset)"; head -c 2000 examples/bookmark.htm; } > "$seeds/code-page/sample-$charset"
 done
+
+printf 'Travel maps\nGoogle MAPS travel\n' > "$seeds/search/ascii"
+printf 'ｶﾀｶﾅ ＡＢＣ　x\nカタカナ abc\n' > "$seeds/search/width"
 
 for target in "${targets[@]}"; do
   corpus=build-fuzz/corpus/$target
