@@ -29,9 +29,8 @@ public:
 };
 
 // Restores a window's position (and size, when `withSize`) from "<prefix>.Left" and so on,
-// with the window's current values as defaults.
-// Restores a window's position (and size): kept on the screen; with nothing stored, the
-// window keeps its design size and is centred on `centreOn` (nullptr: the screen).
+// kept on the screen; with nothing stored, the window keeps its design size and is centred on
+// `centreOn` (nullptr: the screen).
 void RestoreGeometry(QWidget* window, const QString& prefix, bool withSize,
                      const QWidget* centreOn = nullptr);
 void SaveGeometry(const QWidget* window, const QString& prefix, bool withSize);
