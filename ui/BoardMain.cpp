@@ -15,6 +15,7 @@
 #include "formats/FavoritesWriter.h"
 #include "formats/NetscapeWriter.h"
 #include "ui/BmDirectory.h"
+#include "ui/EntryView.h"
 #include "ui/Bookmark.h"
 #include "ui/Fonts.h"
 #include "ui/HelpPage.h"
@@ -258,7 +259,7 @@ void TFormMain::BuildBody() {
     treeLayout->setSpacing(0);
     treeLayout->addWidget(headerLabel("TreeViewCaption", " Bookmark"));
     TreeItems = new TreeModel(model_.Tree(), this);
-    TreeV = new QTreeView(TreeViewPanel);
+    TreeV = new EntryView(TreeViewPanel);
     TreeV->setObjectName("TreeV");
     TreeV->setModel(TreeItems);
     TreeV->setHeaderHidden(true);
@@ -291,7 +292,7 @@ void TFormMain::BuildBody() {
     imageLayout->setContentsMargins(0, 0, 0, 0);
     ListItems = new ListModel([this](int entry) { return RowOf(entry); },
                               [this](const NodeRef& node) { return model_.IndexOf(node); }, this);
-    LView = new QTreeView(imagePage);
+    LView = new EntryView(imagePage);
     LView->setObjectName("LView");
     LView->setModel(ListItems);
     LView->setRootIsDecorated(false);
@@ -456,6 +457,10 @@ void TFormMain::SelectNode(int absoluteIndex) {
     // A selection made by a command keeps the command's result in panel 0.
     const QString result = Panel0->text();
     const QModelIndex index = TreeItems->IndexOf(node);
+    // The folders above it open, also during a drop (when the view's scrolling would not).
+    for (const TreeNode* folder = node->Parent(); folder != nullptr; folder = folder->Parent()) {
+        TreeV->expand(TreeItems->IndexOf(folder));
+    }
     TreeV->scrollTo(index);
     TreeV->setCurrentIndex(index);
     TreeVChange();

@@ -52,6 +52,7 @@ TEST_F(DragDropTest, TreeToTreeMovesIntoAFolderOrAfterABookmarkAndCopiesWithCtrl
     ASSERT_TRUE(DropOnTree(DragFromTree(7).get(), 1));
     EXPECT_EQ(Names(), "Root A u a1 a2 B B1 b w ");
     EXPECT_EQ(Selected(), 2);  // the moved entry, right after the folder it went into
+    EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(1)));  // shown: its folder opened
     EXPECT_TRUE(Model().glChanged);
     EXPECT_FALSE(Main().BtPaste->isEnabled());
 
@@ -191,4 +192,13 @@ TEST_F(DragDropTest, TheSplitterMovesOnlyWhenDragged) {
     QTest::mouseMove(handle, middle + QPoint(40, 0));
     QTest::mouseRelease(handle, Qt::LeftButton, {}, middle + QPoint(40, 0));
     EXPECT_EQ(Main().TreeViewPanel->width(), before + 40);
+}
+
+TEST_F(DragDropTest, OpenFoldersStayOpenWhenAnEntryMovesIntoThem) {
+    Expand(0);
+    Expand(4);
+    ASSERT_TRUE(DropOnTree(DragFromList(0, 0).get(), 5));  // A, from the root's list, into B1
+    EXPECT_EQ(Names(), "Root B B1 A a1 a2 b u w ");
+    EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(0)));
+    EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(1)));
 }

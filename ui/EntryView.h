@@ -1,0 +1,19 @@
+#pragma once
+// The tree and the list of the main window: item views whose drags carry one entry and leave
+// the rows alone afterwards. (Qt's own drag removes the dragged rows from the source model
+// after a move; here the drop itself moves the entry, and removing anything more would lose it.)
+
+#include <QTreeView>
+
+namespace pernard::ui {
+
+class EntryView : public QTreeView {
+    Q_OBJECT
+public:
+    using QTreeView::QTreeView;
+
+protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+};
+
+}  // namespace pernard::ui
