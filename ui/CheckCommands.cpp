@@ -121,7 +121,10 @@ void TFormMain::StartCheck(int target) {
         links_.runner->MemoHead(slot)->clear();
         links_.runner->MemoBody(slot)->clear();
     }
-    const QString now = QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    // The user's short date and long time.
+    const QDateTime started = QDateTime::currentDateTime();
+    const QString now = QLocale().toString(started.date(), QLocale::ShortFormat) + " " +
+                        QLocale().toString(started.time(), QLocale::LongFormat);
     engine->Log(QString("(処理条件)  Thread : %1 優先度 : %2 Interval : %3 [ %4 ]")
                     .arg(options.threads)
                     .arg(engine->EditPriority->text().toInt())
