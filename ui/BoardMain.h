@@ -134,9 +134,13 @@ public:
     void Cut1Click();
     // Edits entry i through the URL or the folder dialog.
     void EditEntry(int index);
+    // A cut or copy is pending: the list is frozen and 中止 is enabled.
+    bool ClipPending() const { return clipPending_; }
+
     // --- undo and redo (ui/UndoCommands.cpp)
     void UndoClick();
     void RedoClick();
+
     // --- pointer state of drags (ui/DragDrop.cpp)
     bool glListClick = false;  // a press on a list row is being handled
     bool glTreeDrag = false;   // a drag of the tree has been armed
@@ -154,9 +158,6 @@ public:
     bool CheckRunning() const { return checkRun_ != nullptr; }
     void StopCheck();
     bool OutputPending() const { return outputPending_; }
-
-    // A cut or copy is pending: the list is frozen and 中止 is enabled.
-    bool ClipPending() const { return clipPending_; }
 
     // --- controls, under their own names
     QMenuBar* MainMenu;
