@@ -96,6 +96,27 @@ void TimeOperations(int size) {
     }
 }
 
+// 空のフォルダーの削除 of 10,000 empty folders spread through the table, and its undo and redo.
+void TimeEmptyFolders(int size) {
+    pernard::bench::BenchModel bench;
+    std::string error;
+    bench.model.ResetEntryTable(error);
+    BmLogic& model = bench.model;
+    model.glSource = pernard::kSourceNetscape;
+    Append(model, true, false, "root", 0);
+    const int perFolder = size / 10000;
+    for (int f = 0; model.glCT < size; ++f) {
+        Append(model, false, false, "empty " + std::to_string(f), 1);
+        Append(model, false, false, "full " + std::to_string(f), 1);
+        for (int u = 0; u < perFolder - 2 && model.glCT < size; ++u) {
+            Append(model, false, true, std::to_string(f) + "/" + std::to_string(u), 2);
+        }
+    }
+    Report("delete 10,000 empty folders", model, [&] { return model.DeleteEmptyFolders(false) > 0; });
+    Report("undo it", model, [&] { return model.Undo(); });
+    Report("redo it", model, [&] { return model.Redo(); });
+}
+
 void RepeatMoves() {
     pernard::bench::BenchModel bench;
     std::string error;
@@ -123,6 +144,7 @@ int main(int argc, char** argv) {
     for (int k = 1; k < argc; ++k) sizes.push_back(std::atoi(argv[k]));
     if (sizes.empty()) sizes = {10000, 100000, 1000000};
     for (int size : sizes) TimeOperations(size);
+    TimeEmptyFolders(sizes.back());
     RepeatMoves();
     return 0;
 }

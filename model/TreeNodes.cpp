@@ -1,6 +1,8 @@
 #include "model/TreeNodes.h"
 
+#include <algorithm>
 #include <cassert>
+#include <unordered_map>
 
 namespace pernard {
 
@@ -96,6 +98,69 @@ void TreeNodes::PutBack(TreeNode* node, TreeNode* parent, int row) {
     count_ += SubtreeSize(node);
     orderValid_ = false;
     if (notify) observer_->Inserted();
+}
+
+void TreeNodes::TakeOutMany(const std::vector<TreeNode*>& nodes) {
+    BeginBulk();
+    ++version_;
+    std::vector<TreeNode*> parents;
+    std::unordered_set<TreeNode*> listed;
+    for (TreeNode* node : nodes) {
+        if (node == nullptr || node == &root_ || node->leaving_ || !IsInTree(node)) continue;
+        node->leaving_ = true;
+        if (listed.insert(node->parent_).second) parents.push_back(node->parent_);
+    }
+    for (TreeNode* parent : parents) {
+        auto& children = parent->children_;
+        std::size_t kept = 0;
+        for (TreeNode* child : children) {
+            if (child->leaving_) {
+                child->leaving_ = false;
+                child->parent_ = nullptr;
+                count_ -= SubtreeSize(child);
+                takenOut_.insert(child);
+            } else {
+                child->row_ = static_cast<int>(kept);
+                children[kept++] = child;
+            }
+        }
+        children.resize(kept);
+    }
+    orderValid_ = false;
+    EndBulk();
+}
+
+void TreeNodes::PutBackMany(const std::vector<Placement>& placements) {
+    BeginBulk();
+    ++version_;
+    // Per parent, the nodes to put back in ascending rows.
+    std::unordered_map<TreeNode*, std::vector<const Placement*>> byParent;
+    for (const Placement& placement : placements) {
+        if (takenOut_.erase(placement.node) == 0) continue;
+        TreeNode* parent = placement.parent == nullptr ? &root_ : placement.parent;
+        byParent[parent].push_back(&placement);
+    }
+    for (auto& [parent, incoming] : byParent) {
+        std::sort(incoming.begin(), incoming.end(),
+                  [](const Placement* a, const Placement* b) { return a->row < b->row; });
+        std::vector<TreeNode*> merged;
+        merged.reserve(parent->children_.size() + incoming.size());
+        std::size_t old = 0;
+        for (const Placement* placement : incoming) {
+            while (static_cast<int>(merged.size()) < placement->row &&
+                   old < parent->children_.size()) {
+                merged.push_back(parent->children_[old++]);
+            }
+            placement->node->parent_ = parent;
+            merged.push_back(placement->node);
+            count_ += SubtreeSize(placement->node);
+        }
+        while (old < parent->children_.size()) merged.push_back(parent->children_[old++]);
+        parent->children_ = std::move(merged);
+        Renumber(parent, 0);
+    }
+    orderValid_ = false;
+    EndBulk();
 }
 
 void TreeNodes::Release(TreeNode* node) {

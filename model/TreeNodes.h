@@ -39,6 +39,7 @@ private:
     int imageIndex_ = 0;
     int selectedIndex_ = 0;
     bool expanded_ = false;
+    bool leaving_ = false;  // marked by TakeOutMany
     int row_ = 0;
     int absoluteIndex_ = -1;           // valid while the tree's order cache is valid
     TreeNode* parent_ = nullptr;       // the invisible root for top-level nodes
@@ -104,6 +105,15 @@ public:
     void PutBack(TreeNode* node, TreeNode* parent, int row);
     // Frees a node taken out, with its descendants.
     void Release(TreeNode* node);
+    // TakeOut and PutBack of many subtrees at once (none below another), one pass over the
+    // children of each parent concerned; announced as one reset.
+    void TakeOutMany(const std::vector<TreeNode*>& nodes);
+    struct Placement {
+        TreeNode* node;
+        TreeNode* parent;  // nullptr: the top level
+        int row;           // counted with every node of the call back in place
+    };
+    void PutBackMany(const std::vector<Placement>& placements);
 
     int Count() const { return count_; }
     int TopLevelCount() const { return root_.ChildCount(); }

@@ -224,9 +224,14 @@ std::vector<HeldBlock> BmLogic::TakeOutBlocks(const std::vector<int>& tops) {
     glCT = static_cast<int>(next);
     InvalidateUrlIndex();
 
-    if (blocks.size() > 1) tree_.BeginBulk();
-    for (const HeldBlock& block : blocks) tree_.TakeOut(block.nodes.front());
-    if (blocks.size() > 1) tree_.EndBulk();
+    if (blocks.size() == 1) {
+        tree_.TakeOut(blocks.front().nodes.front());
+    } else if (!blocks.empty()) {
+        std::vector<TreeNode*> tops;
+        tops.reserve(blocks.size());
+        for (const HeldBlock& block : blocks) tops.push_back(block.nodes.front());
+        tree_.TakeOutMany(tops);
+    }
     return blocks;
 }
 
@@ -288,17 +293,22 @@ void BmLogic::PutBackBlocks(std::vector<HeldBlock>& blocks) {
     glCT = static_cast<int>(newCount);
     InvalidateUrlIndex();
 
-    if (blocks.size() > 1) tree_.BeginBulk();
+    std::vector<TreeNodes::Placement> placements;
+    placements.reserve(blocks.size());
     for (HeldBlock& block : blocks) {
         const int parent = block.parents.front();
         TreeNode* parentNode = parent < 0 ? nullptr : glNode[static_cast<std::size_t>(parent)];
-        tree_.PutBack(block.nodes.front(), parentNode, block.treeRow);
+        placements.push_back({block.nodes.front(), parentNode, block.treeRow});
         // Only the place is kept while the block is in the table.
         block.rows = {};
         block.parents = {};
         block.nodes = {};
     }
-    if (blocks.size() > 1) tree_.EndBulk();
+    if (placements.size() == 1) {
+        tree_.PutBack(placements.front().node, placements.front().parent, placements.front().row);
+    } else if (!placements.empty()) {
+        tree_.PutBackMany(placements);
+    }
 }
 
 // ---------------------------------------------------------------- moves and texts

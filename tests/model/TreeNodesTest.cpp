@@ -199,3 +199,26 @@ TEST(TreeNodes, LabelsOfDeletedAndRenamedNodesAreReclaimed) {
     EXPECT_LT(tree.LabelArenaBytes(), 2 * tree.LiveLabelBytes() + (2u << 20));
     EXPECT_EQ(tree.NodeAt(0)->Text(), label);
 }
+
+TEST(TreeNodes, ManySubtreesGoAndComeBackInOnePass) {
+    TreeNodes tree;
+    CountingObserver observer;
+    tree.SetObserver(&observer);
+    TreeNode* root = tree.AddTopLevelLast("R");
+    TreeNode* a = tree.AddChildLast(root, "a");
+    TreeNode* b = tree.AddChildLast(root, "b");
+    TreeNode* bx = tree.AddChildLast(b, "x");
+    tree.AddChildLast(b, "y");
+    TreeNode* c = tree.AddChildLast(root, "c");
+    // a leaves beside b, whose child leaves too.
+    tree.TakeOutMany({a, bx, c});
+    EXPECT_EQ(Order(tree), "Rby");
+    EXPECT_EQ(tree.Count(), 3);
+    EXPECT_EQ(b->Row(), 0);
+    EXPECT_EQ(observer.resets, 1);
+    tree.PutBackMany({{a, root, 0}, {bx, b, 0}, {c, root, 2}});
+    EXPECT_EQ(Order(tree), "Rabxyc");
+    EXPECT_EQ(tree.Count(), 6);
+    EXPECT_EQ(c->Row(), 2);
+    EXPECT_EQ(tree.Resolve(tree.Ref(bx)), bx);
+}
