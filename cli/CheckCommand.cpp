@@ -12,6 +12,7 @@
 #include "formats/NetscapeWriter.h"
 #include "linkcheck/CurlLinkChecker.h"
 #include "model/LinkCheck.h"
+#include "report/UrlListReport.h"
 
 namespace pernard {
 
@@ -21,11 +22,9 @@ constexpr int kCliThreadLimit = 32;
 
 // The bookmarks below `folder` (every one when -1), in table order.
 std::vector<int> BookmarksBelow(const BmLogic& model, int folder) {
+    if (folder >= 0) return ReportEntries(model, folder, true);
     std::vector<int> entries;
-    const int count = std::min(model.glCT, model.Tree().Count());
-    const int first = folder < 0 ? 0 : folder + 1;
-    for (int i = first; i < count; ++i) {
-        if (folder >= 0 && model.gloya[static_cast<std::size_t>(i)] < folder) break;
+    for (int i = 0; i < model.glCT; ++i) {
         if (!model.IsFolder(i)) entries.push_back(i);
     }
     return entries;

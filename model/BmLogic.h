@@ -163,6 +163,9 @@ public:
     bool DeleteNode(TreeNode* node, bool interactive);
 
     int SubtreeWidth(int folder) const;
+    // What the list shows for a folder: its children, or with `expanded` every entry below it,
+    // in table order.
+    std::vector<int> ListedEntries(int folder, bool expanded) const;
     // Inserts a copy of folder f's subtree into folder t (`before` false: as its first child,
     // or right after a URL t) or right before t (`before` true). The copy's index, or -1.
     int CopyFolderTree(int folder, int target, bool before);
@@ -247,8 +250,6 @@ private:
     // --- row primitives (model/RowBlocks.cpp): each one pass over the rows it shifts.
     template <typename Visit>
     void ForEachColumn(Visit visit);
-    // Removes rows [first, first + count): a whole subtree. Later rows and parents follow.
-    void RemoveRowBlock(int first, int count);
     // Opens `count` empty rows at `at`; later rows and parents follow.
     void OpenRows(int at, int count);
     // Moves the subtree rows [first, first + count) so that they stand before the row that is

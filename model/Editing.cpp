@@ -39,6 +39,16 @@ int BmLogic::SubtreeWidth(int folder) const {
     return width;
 }
 
+std::vector<int> BmLogic::ListedEntries(int folder, bool expanded) const {
+    std::vector<int> entries;
+    if (!IsValidIndex(folder)) return entries;
+    const int end = folder + SubtreeWidth(folder);
+    for (int i = folder + 1; i < end; ++i) {
+        if (expanded || gloya[static_cast<std::size_t>(i)] == folder) entries.push_back(i);
+    }
+    return entries;
+}
+
 int BmLogic::LevelOf(int index) const {
     int level = 1;
     for (int walk = gloya[static_cast<std::size_t>(index)]; walk >= 0;

@@ -1,6 +1,6 @@
 // The row primitives every edit is built on. A subtree is always a contiguous block of rows, so
-// removing, opening and moving blocks keeps the table in tree order; each primitive shifts the
-// rows it must once and rewrites the parent indices in the same pass.
+// opening and moving blocks (and taking them out, model/Undo.cpp) keeps the table in tree order;
+// each primitive shifts the rows it must once and rewrites the parent indices in the same pass.
 
 #include <type_traits>
 #include <utility>
@@ -9,22 +9,6 @@
 #include "model/BmLogic.h"
 
 namespace pernard {
-
-void BmLogic::RemoveRowBlock(int first, int count) {
-    const std::size_t from = static_cast<std::size_t>(first);
-    const std::size_t width = static_cast<std::size_t>(count);
-    const std::size_t end = static_cast<std::size_t>(glCT);
-    ForEachColumn([&](auto& column) {
-        for (std::size_t r = from + width; r < end; ++r) column[r - width] = std::move(column[r]);
-        column.resize(end - width);
-    });
-    // Rows after the block never have a parent inside it (the block is a whole subtree).
-    for (std::size_t r = from; r < end - width; ++r) {
-        if (gloya[r] >= first + count) gloya[r] -= count;
-    }
-    glCT -= count;
-    InvalidateUrlIndex();
-}
 
 void BmLogic::OpenRows(int at, int count) {
     const std::size_t to = static_cast<std::size_t>(at);

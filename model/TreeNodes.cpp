@@ -237,18 +237,9 @@ TreeNode* TreeNodes::Insert(TreeNode* parent, int row, std::string_view text) {
 }
 
 void TreeNodes::Delete(TreeNode* node) {
-    ++version_;
-    if (node == nullptr || node == &root_) return;
-    TreeNode* parent = node->parent_;
-    const int row = node->row_;
-    const bool notify = observer_ != nullptr && bulkDepth_ == 0;
-    if (notify) observer_->AboutToRemove(parent == &root_ ? nullptr : parent, row);
-    parent->children_.erase(parent->children_.begin() + row);
-    Renumber(parent, row);
-    count_ -= FreeSubtree(node);
-    orderValid_ = false;
-    if (notify) observer_->Removed();
-    ReclaimLabels();
+    if (node == nullptr || node == &root_ || !IsInTree(node)) return;
+    TakeOut(node);
+    Release(node);
 }
 
 void TreeNodes::Renumber(TreeNode* parent, int fromRow) {

@@ -80,10 +80,8 @@ bool IsAbsoluteName(const std::string& name) {
 std::vector<int> ReportEntries(const BmLogic& model, int folder, bool expanded) {
     std::vector<int> entries;
     if (!model.IsValidIndex(folder) || !model.IsFolder(folder)) return entries;
-    const int count = std::min(model.glCT, model.Tree().Count());
-    for (int i = folder + 1; i < count && model.gloya[static_cast<std::size_t>(i)] >= folder; ++i) {
-        const bool child = model.gloya[static_cast<std::size_t>(i)] == folder;
-        if ((expanded || child) && !model.IsFolder(i)) entries.push_back(i);
+    for (int entry : model.ListedEntries(folder, expanded)) {
+        if (!model.IsFolder(entry)) entries.push_back(entry);
     }
     return entries;
 }

@@ -69,13 +69,7 @@ void TFormMain::ListRefresh() {
         rows.push_back(shownNode_);
         Panel1->setText(Text(model_.glUrl[k]));
     } else {
-        // The subtree of e is the run of entries after it whose parent index is at least e.
-        const int count = std::min(model_.glCT, model_.Tree().Count());
-        for (int i = e + 1; i < count && model_.gloya[static_cast<std::size_t>(i)] >= e; ++i) {
-            if (expanded || model_.gloya[static_cast<std::size_t>(i)] == e) {
-                rows.push_back(model_.RefOf(i));
-            }
-        }
+        for (int entry : model_.ListedEntries(e, expanded)) rows.push_back(model_.RefOf(entry));
     }
     ListItems->SetEntries(std::move(rows));
     listExpanded_ = expanded;
