@@ -239,7 +239,12 @@ private:
     void PutBackBlocks(std::vector<HeldBlock>& blocks);
     BlockPlace PlaceOf(int first) const;
     void MoveBlockTo(int first, int width, const BlockPlace& place);
-    void StoreTexts(int index, const EntryTexts& texts);
+    void StoreTexts(int index, EntryTexts texts);
+    // The texts of row k moved out, or in; the row's other columns stay.
+    EntryTexts TakeTexts(std::size_t k);
+    void PutTexts(std::size_t k, EntryTexts&& texts);
+    // Row `from`'s texts and node moved to row `to`; the parent index is the caller's.
+    void MoveRowContents(std::size_t from, std::size_t to);
     // Stores the texts and shows them: the node's label and images, the URL index.
     void ShowTexts(int index, const EntryTexts& texts);
     EntryTexts TextsOf(int index) const;

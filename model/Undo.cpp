@@ -201,22 +201,14 @@ std::vector<HeldBlock> BmLogic::TakeOutBlocks(const std::vector<int>& tops) {
         if (j < blocks.size() && k >= static_cast<std::size_t>(blocks[j].first)) {
             HeldBlock& block = blocks[j];
             const std::size_t row = k - static_cast<std::size_t>(block.first);
-            block.rows[row] = {std::move(glUrl[k]), std::move(glName[k]), std::move(glAdd[k]),
-                               std::move(glVisit[k]), std::move(glLast[k])};
+            block.rows[row] = TakeTexts(k);
             block.parents[row] = gloya[k];
             block.nodes[row] = glNode[k];
             if (row + 1 == static_cast<std::size_t>(block.width)) ++j;
             continue;
         }
         const int parent = gloya[k];
-        if (next != k) {
-            glUrl[next] = std::move(glUrl[k]);
-            glName[next] = std::move(glName[k]);
-            glAdd[next] = std::move(glAdd[k]);
-            glVisit[next] = std::move(glVisit[k]);
-            glLast[next] = std::move(glLast[k]);
-            glNode[next] = glNode[k];
-        }
+        if (next != k) MoveRowContents(k, next);
         gloya[next] = parent < 0 ? -1 : newIndexOf(parent);
         ++next;
     }
@@ -267,12 +259,7 @@ void BmLogic::PutBackBlocks(std::vector<HeldBlock>& blocks) {
             k < static_cast<std::size_t>(inside->first + inside->width)) {
             HeldBlock& block = blocks[static_cast<std::size_t>(j)];
             const std::size_t row = k - static_cast<std::size_t>(block.first);
-            EntryTexts& texts = block.rows[row];
-            glUrl[k] = std::move(texts.url);
-            glName[k] = std::move(texts.name);
-            glAdd[k] = std::move(texts.added);
-            glVisit[k] = std::move(texts.visited);
-            glLast[k] = std::move(texts.modified);
+            PutTexts(k, std::move(block.rows[row]));
             gloya[k] = block.parents[row];
             glNode[k] = block.nodes[row];
             if (row == 0) --j;
@@ -280,14 +267,7 @@ void BmLogic::PutBackBlocks(std::vector<HeldBlock>& blocks) {
         }
         --source;
         const int parent = gloya[source];
-        if (source != k) {
-            glUrl[k] = std::move(glUrl[source]);
-            glName[k] = std::move(glName[source]);
-            glAdd[k] = std::move(glAdd[source]);
-            glVisit[k] = std::move(glVisit[source]);
-            glLast[k] = std::move(glLast[source]);
-            glNode[k] = glNode[source];
-        }
+        if (source != k) MoveRowContents(source, k);
         gloya[k] = parent < 0 ? -1 : newIndexOf(parent);
     }
     glCT = static_cast<int>(newCount);
@@ -351,18 +331,31 @@ void BmLogic::MoveBlockTo(int first, int width, const BlockPlace& place) {
     RefreshImages(place.first);
 }
 
+EntryTexts BmLogic::TakeTexts(std::size_t k) {
+    return {std::move(glUrl[k]), std::move(glName[k]), std::move(glAdd[k]), std::move(glVisit[k]),
+            std::move(glLast[k])};
+}
+
+void BmLogic::PutTexts(std::size_t k, EntryTexts&& texts) {
+    glUrl[k] = std::move(texts.url);
+    glName[k] = std::move(texts.name);
+    glAdd[k] = std::move(texts.added);
+    glVisit[k] = std::move(texts.visited);
+    glLast[k] = std::move(texts.modified);
+}
+
+void BmLogic::MoveRowContents(std::size_t from, std::size_t to) {
+    PutTexts(to, TakeTexts(from));
+    glNode[to] = glNode[from];
+}
+
 EntryTexts BmLogic::TextsOf(int index) const {
     const std::size_t k = static_cast<std::size_t>(index);
     return {glUrl[k], glName[k], glAdd[k], glVisit[k], glLast[k]};
 }
 
-void BmLogic::StoreTexts(int index, const EntryTexts& texts) {
-    const std::size_t k = static_cast<std::size_t>(index);
-    glUrl[k] = texts.url;
-    glName[k] = texts.name;
-    glAdd[k] = texts.added;
-    glVisit[k] = texts.visited;
-    glLast[k] = texts.modified;
+void BmLogic::StoreTexts(int index, EntryTexts texts) {
+    PutTexts(static_cast<std::size_t>(index), std::move(texts));
 }
 
 void BmLogic::ShowTexts(int index, const EntryTexts& texts) {

@@ -253,6 +253,8 @@ private:
 
     // --- undo and redo support (ui/UndoCommands.cpp)
     void BuildUndoItems();
+    // Undoes (or redoes) one step and shows the window as it was around it.
+    void StepHistory(bool undo);
     void UpdateUndoItems();
     // What the window shows, held by node, so that an undo can show it again.
     SelectionMarks CurrentMarks() const;

@@ -94,26 +94,17 @@ void TFormMain::RestoreMarks(const SelectionMarks& marks) {
     }
 }
 
-void TFormMain::UndoClick() {
-    SelectionMarks marks;
-    bool undone = false;
-    ChangeTable([&] {
-        undone = model_.Undo(&marks);
-        return NodeRef{};
-    });
-    if (!undone) return;
-    ReopenFolders();
-    RestoreMarks(marks);
-}
+void TFormMain::UndoClick() { StepHistory(true); }
+void TFormMain::RedoClick() { StepHistory(false); }
 
-void TFormMain::RedoClick() {
+void TFormMain::StepHistory(bool undo) {
     SelectionMarks marks;
-    bool redone = false;
+    bool stepped = false;
     ChangeTable([&] {
-        redone = model_.Redo(&marks);
+        stepped = undo ? model_.Undo(&marks) : model_.Redo(&marks);
         return NodeRef{};
     });
-    if (!redone) return;
+    if (!stepped) return;
     ReopenFolders();
     RestoreMarks(marks);
 }
