@@ -21,6 +21,7 @@ void ListModel::Clear() { SetEntries({}); }
 void ListModel::SetEntries(std::vector<NodeRef> entries) {
     beginResetModel();
     entries_ = std::move(entries);
+    rowBySerial_.clear();
     endResetModel();
 }
 
@@ -43,8 +44,16 @@ int ListModel::EntryIndex(int row) const {
 }
 
 int ListModel::RowOfEntry(const NodeRef& entry) const {
-    const auto found = std::find(entries_.begin(), entries_.end(), entry);
-    return found == entries_.end() ? -1 : static_cast<int>(found - entries_.begin());
+    // Built on first use after the rows changed: a link check asks once per result.
+    if (rowBySerial_.empty() && !entries_.empty()) {
+        rowBySerial_.reserve(entries_.size());
+        for (std::size_t row = 0; row < entries_.size(); ++row) {
+            rowBySerial_.emplace(entries_[row].serial, static_cast<int>(row));
+        }
+    }
+    const auto found = rowBySerial_.find(entry.serial);
+    if (found == rowBySerial_.end()) return -1;
+    return entries_[static_cast<std::size_t>(found->second)] == entry ? found->second : -1;
 }
 
 void ListModel::RefreshEntry(const NodeRef& entry) {

@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "model/TreeNodes.h"
@@ -67,6 +68,7 @@ private:
     NodeRef DropTarget(int row, const QModelIndex& parent) const;
 
     std::vector<NodeRef> entries_;
+    mutable std::unordered_map<std::uint64_t, int> rowBySerial_;  // empty: not built yet
     const DragHooks* hooks_ = nullptr;
 };
 

@@ -131,7 +131,9 @@ ListedFolder TFormMain::Listed() const {
 }
 
 std::string TFormMain::RemarkOf(int entry) const {
-    return RowOf(entry).texts.value(9).toStdString();
+    if (!model_.IsValidIndex(entry)) return {};
+    const auto checked = checkInfo_.find(model_.glNode[static_cast<std::size_t>(entry)]->Serial());
+    return checked == checkInfo_.end() ? std::string() : checked->second.remark.toStdString();
 }
 
 void TFormMain::URL2Click() {
