@@ -1,7 +1,5 @@
 #include "ui/ListModel.h"
 
-#include <algorithm>
-
 #include "ui/Icons.h"
 
 namespace pernard::ui {
