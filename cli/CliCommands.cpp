@@ -16,15 +16,19 @@ namespace pernard {
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"
-    "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root N]\n"
-    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] --keyword TEXT SOURCE...\n"
-    "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"
-    "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"
-    "                          [--color C] --to FILE\n"
-    "       pernard-cli check [LOAD OPTIONS] SOURCE... [--folder N] [--threads T]\n"
+// The verbs with their arguments: the start of the usage and of the help.
+#define PERNARD_CLI_SYNOPSIS \
+    "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n" \
+    "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root N]\n" \
+    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] --keyword TEXT SOURCE...\n" \
+    "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n" \
+    "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n" \
+    "                          [--color C] --to FILE\n" \
+    "       pernard-cli check [LOAD OPTIONS] SOURCE... [--folder N] [--threads T]\n" \
     "                         [--timeout SECONDS] [--body] [--to FILE]\n"
+
+constexpr const char* kUsage =
+    PERNARD_CLI_SYNOPSIS
     "LOAD OPTIONS: --max-url N  --encoding NAME  --skip-duplicates  --no-empty-folders\n"
     "A SOURCE is a bookmark file or a Favorites directory.\n";
 
@@ -32,14 +36,7 @@ constexpr const char* kUsage =
 constexpr const char* kHelp =
     "pernard-cli: read and write bookmark files and Favorites directories\n"
     "\n"
-    "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"
-    "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root N]\n"
-    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] --keyword TEXT SOURCE...\n"
-    "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"
-    "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"
-    "                          [--color C] --to FILE\n"
-    "       pernard-cli check [LOAD OPTIONS] SOURCE... [--folder N] [--threads T]\n"
-    "                         [--timeout SECONDS] [--body] [--to FILE]\n"
+    PERNARD_CLI_SYNOPSIS
     "       pernard-cli --help | --version\n"
     "\n"
     "A SOURCE is a bookmark file or a Favorites directory. The first SOURCE is read as a\n"
@@ -98,6 +95,7 @@ constexpr const char* kHelp =
     "search: 0 with hits, 1 with none, 2 for a usage or read error; check: 0 when every URL\n"
     "answered 2xx or 3xx, 1 when any is broken or failed, 2 for a usage or read error.\n"
     "Messages go to standard error.\n";
+#undef PERNARD_CLI_SYNOPSIS
 
 void PrintTable(const BmLogic& model, std::ostream& out) {
     for (int i = 0; i < model.glCT; ++i) {

@@ -3,29 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
-#include "cli/CliCommands.h"
+#include "cli/CliRun.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
 
 using namespace pernard;
+using pernard::testing::CliRun;
+using pernard::testing::RunWith;
 using pernard::testing::TempDir;
 
 namespace {
-
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(const std::vector<std::string>& arguments) {
-    std::ostringstream out, err;
-    const int status = RunCli(arguments, out, err);
-    return {status, out.str(), err.str()};
-}
 
 // 0 R; 1 F { 2 Ａlpha; 3 beta }; 4 gamma (same URL as beta)
 class CliCollectionTest : public ::testing::Test {
@@ -48,27 +37,27 @@ protected:
 }  // namespace
 
 TEST_F(CliCollectionTest, SearchPrintsOneLinePerHitAndExitsAsGrepDoes) {
-    CliRun run = Cli({"search", "--keyword", "BETA gamma", file});
+    CliRun run = RunWith({"search", "--keyword", "BETA gamma", file});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "3\turl\tbeta & more\thttp://b/\tR > F\n4\turl\tgamma\thttp://b/\tR\n");
-    EXPECT_EQ(Cli({"search", "--keyword", "alpha", file}).status, 1);
-    run = Cli({"search", "--fold", "--keyword", "alpha", file});
+    EXPECT_EQ(RunWith({"search", "--keyword", "alpha", file}).status, 1);
+    run = RunWith({"search", "--fold", "--keyword", "alpha", file});
     EXPECT_EQ(run.out, "2\turl\tＡlpha\thttp://a/\tR > F\n");
-    run = Cli({"search", "--url", "--keyword", "//B", file});
+    run = RunWith({"search", "--url", "--keyword", "//B", file});
     EXPECT_EQ(run.out.substr(0, 2), "3\t");
-    EXPECT_EQ(Cli({"search", file}).status, 2);
-    EXPECT_EQ(Cli({"search", "--keyword", "x", "/no/such.htm"}).status, 2);
+    EXPECT_EQ(RunWith({"search", file}).status, 2);
+    EXPECT_EQ(RunWith({"search", "--keyword", "x", "/no/such.htm"}).status, 2);
 }
 
 TEST_F(CliCollectionTest, DuplicatesListsTheEarliestEntryThenTheCount) {
-    const CliRun run = Cli({"duplicates", file});
+    const CliRun run = RunWith({"duplicates", file});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, CheckLogLine("http://b/", "beta & more") + "\n重複有り : 1 件\n");
 }
 
 TEST_F(CliCollectionTest, ReportWritesTheFolderOrSaysWhyNot) {
     const std::string page = (temp.Path() / "r.htm").string();
-    CliRun run = Cli({"report", file, "--folder", "1", "--title", "<T>", "--to", page});
+    CliRun run = RunWith({"report", file, "--folder", "1", "--title", "<T>", "--to", page});
     EXPECT_EQ(run.status, 0) << run.err;
     const std::string text = DecodeText(pernard::testing::ReadBytes(page), kCp932);
     EXPECT_NE(text.find("<TITLE>&lt;T&gt;</TITLE>"), std::string::npos);
@@ -76,12 +65,12 @@ TEST_F(CliCollectionTest, ReportWritesTheFolderOrSaysWhyNot) {
     EXPECT_NE(text.find("beta &amp; more</a>"), std::string::npos);
     EXPECT_NE(text.find("20/01/01 00:00"), std::string::npos);
 
-    run = Cli({"report", file, "--folder", "2", "--to", page});
+    run = RunWith({"report", file, "--folder", "2", "--to", page});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("フォルダーを指定してください"), std::string::npos);
-    EXPECT_EQ(Cli({"report", file, "--folder", "x", "--to", page}).status, 2);
-    EXPECT_EQ(Cli({"report", file, "--folder", "1"}).status, 2);
-    run = Cli({"report", file, "--folder", "0", "--expanded", "--to", page});
+    EXPECT_EQ(RunWith({"report", file, "--folder", "x", "--to", page}).status, 2);
+    EXPECT_EQ(RunWith({"report", file, "--folder", "1"}).status, 2);
+    run = RunWith({"report", file, "--folder", "0", "--expanded", "--to", page});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.err.find("保存完了 3 件"), std::string::npos);
 }
@@ -94,7 +83,7 @@ TEST(CliCheck, ChecksEveryUrlPrintsALineEachAndSavesWhatItLearnt) {
                      server.Url("/ok") + "\">ok</A>\n<DT><A HREF=\"" + server.Url("/moved") +
                      "\">moved</A>\n</DL><p>\n<DT><A HREF=\"" + server.Url("/missing") +
                      "\">missing</A>\n</DL><p>\n");
-    CliRun run = Cli({"check", file});
+    CliRun run = RunWith({"check", file});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("2\t200\t" + server.Url("/ok") + "\t1577836800\tok\n"),
               std::string::npos);
@@ -105,13 +94,13 @@ TEST(CliCheck, ChecksEveryUrlPrintsALineEachAndSavesWhatItLearnt) {
     EXPECT_NE(run.out.find("ok 1, redirected 1, broken 1, failed 0\n"), std::string::npos);
 
     const std::string saved = (temp.Path() / "saved.htm").string();
-    run = Cli({"check", file, "--folder", "1", "--threads", "2", "--to", saved});
+    run = RunWith({"check", file, "--folder", "1", "--threads", "2", "--to", saved});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(Cli({"list", saved}).out.find("\tok\t" + server.Url("/ok") + "\t\t\t1577836800\n"),
+    EXPECT_NE(RunWith({"list", saved}).out.find("\tok\t" + server.Url("/ok") + "\t\t\t1577836800\n"),
               std::string::npos);
 
-    EXPECT_EQ(Cli({"check", file, "--threads", "0"}).status, 2);
-    EXPECT_EQ(Cli({"check", file, "--threads", "33"}).status, 2);
-    EXPECT_EQ(Cli({"check", file, "--folder", "2"}).status, 2);
-    EXPECT_EQ(Cli({"check", "/no/such.htm"}).status, 2);
+    EXPECT_EQ(RunWith({"check", file, "--threads", "0"}).status, 2);
+    EXPECT_EQ(RunWith({"check", file, "--threads", "33"}).status, 2);
+    EXPECT_EQ(RunWith({"check", file, "--folder", "2"}).status, 2);
+    EXPECT_EQ(RunWith({"check", "/no/such.htm"}).status, 2);
 }

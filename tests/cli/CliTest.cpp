@@ -1,28 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/CliCommands.h"
+#include "cli/CliRun.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
+using pernard::testing::CliRun;
+using pernard::testing::RunWith;
 using pernard::testing::TempDir;
-
-namespace {
-
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunWith(const std::vector<std::string>& arguments) {
-    std::ostringstream out, err;
-    const int status = RunCli(arguments, out, err);
-    return {status, out.str(), err.str()};
-}
-
-}  // namespace
 
 TEST(Cli, ListPrintsTheTable) {
     TempDir temp;
