@@ -17,26 +17,25 @@ namespace pernard {
 namespace {
 
 // The verbs with their arguments: the start of the usage and of the help.
-#define PERNARD_CLI_SYNOPSIS \
-    "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n" \
-    "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root N]\n" \
-    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] --keyword TEXT SOURCE...\n" \
-    "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n" \
-    "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n" \
-    "                          [--color C] --to FILE\n" \
-    "       pernard-cli check [LOAD OPTIONS] SOURCE... [--folder N] [--threads T]\n" \
+#define PERNARD_CLI_SYNOPSIS                                                                     \
+    "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"                                         \
+    "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root " \
+    "N]\n"                                                                                       \
+    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] --keyword TEXT SOURCE...\n"       \
+    "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"                                   \
+    "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"   \
+    "                          [--color C] --to FILE\n"                                          \
+    "       pernard-cli check [LOAD OPTIONS] SOURCE... [--folder N] [--threads T]\n"             \
     "                         [--timeout SECONDS] [--body] [--to FILE]\n"
 
-constexpr const char* kUsage =
-    PERNARD_CLI_SYNOPSIS
+constexpr const char* kUsage = PERNARD_CLI_SYNOPSIS
     "LOAD OPTIONS: --max-url N  --encoding NAME  --skip-duplicates  --no-empty-folders\n"
     "A SOURCE is a bookmark file or a Favorites directory.\n";
 
 // The whole help, as the manual page pernard-cli(1) gives it.
 constexpr const char* kHelp =
     "pernard-cli: read and write bookmark files and Favorites directories\n"
-    "\n"
-    PERNARD_CLI_SYNOPSIS
+    "\n" PERNARD_CLI_SYNOPSIS
     "       pernard-cli --help | --version\n"
     "\n"
     "A SOURCE is a bookmark file or a Favorites directory. The first SOURCE is read as a\n"

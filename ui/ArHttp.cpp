@@ -1,20 +1,12 @@
 #include "ui/ArHttp.h"
 
-#include <QMenuBar>
 #include <QVBoxLayout>
-
-#include "ui/Fonts.h"
 
 namespace pernard::ui {
 
 TFormArHTTP::TFormArHTTP(QWidget* parent)
     : PersistentWindow("TFormArHTTP", "ArHTTP", "fmArHTTP", parent, QSize(500, 480)) {
-    setFont(DesignFont(kPGothic, 12));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* menu = new QMenuBar(this);
-    menu->addAction("閉じる(&C)", this, &QWidget::close)->setObjectName("Close1");
-    layout->setMenuBar(menu);
+    QVBoxLayout* layout = FrameWithCloseMenu(0);
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
     TabHeader = new QWidget(PageControl1);

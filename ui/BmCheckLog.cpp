@@ -1,6 +1,5 @@
 #include "ui/BmCheckLog.h"
 
-#include <QMenuBar>
 #include <QVBoxLayout>
 
 #include "ui/Fonts.h"
@@ -9,12 +8,7 @@ namespace pernard::ui {
 
 TFormLog::TFormLog(QWidget* parent)
     : PersistentWindow("TFormLog", "ログ", "fmCheckLog", parent, QSize(615, 320)) {
-    setFont(DesignFont(kPGothic, 12));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* menu = new QMenuBar(this);
-    menu->addAction("閉じる(&C)", this, &QWidget::close);
-    layout->setMenuBar(menu);
+    QVBoxLayout* layout = FrameWithCloseMenu(0);
     MemoLog = new LineLog(this);
     MemoLog->setObjectName("MemoLog");
     MemoLog->setFont(DesignFont(kMincho, 12));

@@ -4,12 +4,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenuBar>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "model/Search.h"
-#include "ui/Fonts.h"
 
 namespace pernard::ui {
 
@@ -19,15 +17,8 @@ TFormKensaku::TFormKensaku(const BmLogic& model, std::function<void(const NodeRe
       model_(model),
       showHit_(std::move(showHit)),
       showMessage_(std::move(showMessage)) {
-    setFont(DesignFont(kPGothic, 12));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 0, 4, 0);
-    auto* menu = new QMenuBar(this);
-    QAction* close = menu->addAction("閉じる(&C)", this, &QWidget::close);
-    close->setObjectName("Close1");
-    QAction* clear = menu->addAction("消去(&E)", this, [this] { ClearClick(); });
-    clear->setObjectName("Clear1");
-    layout->setMenuBar(menu);
+    QVBoxLayout* layout = FrameWithCloseMenu(4);
+    Menu()->addAction("消去(&E)", this, [this] { ClearClick(); })->setObjectName("Clear1");
 
     RadioTaishou = new QGroupBox("対象", this);
     RadioTaishou->setObjectName("RadioTaishou");

@@ -3,11 +3,9 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
-#include <QMenuBar>
 #include <QVBoxLayout>
 #include <ctime>
 
-#include "ui/Fonts.h"
 #include "ui/QtText.h"
 #include "ui/Registry.h"
 
@@ -22,13 +20,7 @@ std::string Bytes(const QString& text) { return text.toStdString(); }
 TFormURLLIST::TFormURLLIST(const BmLogic& model, QWidget* parent)
     : PersistentWindow("TFormURLLIST", "URL リスト 保存", "fmURLList", parent, QSize(400, 190)),
       model_(model) {
-    setFont(DesignFont(kPGothic, 12));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 0, 4, 0);
-    auto* menu = new QMenuBar(this);
-    QAction* close = menu->addAction("閉じる(&C)", this, &QWidget::close);
-    close->setObjectName("Close1");
-    layout->setMenuBar(menu);
+    QVBoxLayout* layout = FrameWithCloseMenu(4);
 
     auto* grid = new QGridLayout;
     EditSaveDir = new QLineEdit(this);

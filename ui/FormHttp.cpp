@@ -2,10 +2,8 @@
 
 #include <QCloseEvent>
 #include <QFormLayout>
-#include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "ui/Fonts.h"
 #include "ui/Registry.h"
 
 namespace pernard::ui {
@@ -34,14 +32,9 @@ const StoredField kStoredFields[] = {
 
 TFormHTTP::TFormHTTP(QWidget* parent)
     : PersistentWindow("TFormHTTP", "ＨＴＴＰ 取得", "fmHTTP", parent, QSize(520, 460)) {
-    setFont(DesignFont(kPGothic, 12));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 0, 4, 0);
-    auto* menu = new QMenuBar(this);
-    menu->addAction("閉じる(&C)", this, &QWidget::close)->setObjectName("Close1");
-    ArBody1 = menu->addAction("ArBody(&A)");
+    QVBoxLayout* layout = FrameWithCloseMenu(4);
+    ArBody1 = Menu()->addAction("ArBody(&A)");
     ArBody1->setObjectName("ArBody1");
-    layout->setMenuBar(menu);
 
     auto* form = new QFormLayout;
     ComboTarget = new QComboBox(this);

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 
+#include "ui/Fonts.h"
 #include "ui/Registry.h"
 
 namespace pernard::ui {
@@ -13,6 +14,16 @@ PersistentWindow::PersistentWindow(const QString& objectName, const QString& cap
     setWindowTitle(caption);
     resize(designSize);
     RestoreGeometry(this, prefix_, true);
+}
+
+QVBoxLayout* PersistentWindow::FrameWithCloseMenu(int sideMargin) {
+    setFont(DesignFont(kPGothic, 12));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(sideMargin, 0, sideMargin, 0);
+    menu_ = new QMenuBar(this);
+    menu_->addAction("閉じる(&C)", this, &QWidget::close)->setObjectName("Close1");
+    layout->setMenuBar(menu_);
+    return layout;
 }
 
 void PersistentWindow::closeEvent(QCloseEvent* event) {

@@ -2,6 +2,8 @@
 // A top-level window that restores its position and size when it is created and stores them
 // whenever it is closed.
 
+#include <QMenuBar>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace pernard::ui {
@@ -14,9 +16,14 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The frame the program's tool windows share: the design font, a menu bar holding
+    // "閉じる(&C)" (Close1), and below it the layout of the contents, `sideMargin` pixels in.
+    QVBoxLayout* FrameWithCloseMenu(int sideMargin);
+    QMenuBar* Menu() const { return menu_; }
 
 private:
     QString prefix_;
+    QMenuBar* menu_ = nullptr;
 };
 
 }  // namespace pernard::ui

@@ -96,8 +96,9 @@ TEST(CliCheck, ChecksEveryUrlPrintsALineEachAndSavesWhatItLearnt) {
     const std::string saved = (temp.Path() / "saved.htm").string();
     run = RunWith({"check", file, "--folder", "1", "--threads", "2", "--to", saved});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(RunWith({"list", saved}).out.find("\tok\t" + server.Url("/ok") + "\t\t\t1577836800\n"),
-              std::string::npos);
+    EXPECT_NE(
+        RunWith({"list", saved}).out.find("\tok\t" + server.Url("/ok") + "\t\t\t1577836800\n"),
+        std::string::npos);
 
     EXPECT_EQ(RunWith({"check", file, "--threads", "0"}).status, 2);
     EXPECT_EQ(RunWith({"check", file, "--threads", "33"}).status, 2);
