@@ -10,6 +10,9 @@
 #include "ui/ArHttp.h"
 #include "ui/Bookmark.h"
 #include "ui/FormHttp.h"
+#include "ui/Registry.h"
+
+#include <QSettings>
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -143,4 +146,15 @@ TEST_F(CheckCommandsTest, AReloadDuringARunDropsTheOldResults) {
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Model().glLast[2], "");
     EXPECT_EQ(Engine().MemoLog->toPlainText().count("破棄"), 4);
+}
+
+TEST_F(CheckCommandsTest, TheEngineKeepsItsFieldsButNeverThePassword) {
+    Engine().EditUserID->setText("me");
+    Engine().EditPassword->setText("secret-word");
+    Engine().show();
+    Engine().close();
+    ui::Registry::Sync();
+    EXPECT_EQ(ui::Registry::ReadText(ui::kWindowSection, "fmHTTP.UserID", ""), "me");
+    const std::string settings = ReadBytes(QSettings("Tesvel", "Common").fileName().toStdString());
+    EXPECT_EQ(settings.find("secret-word"), std::string::npos);
 }

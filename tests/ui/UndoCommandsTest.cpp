@@ -115,3 +115,22 @@ TEST_F(UndoCommandsTest, StepsAfterASaveMarkTheCollectionChangedBothWays) {
     EXPECT_FALSE(Model().glChanged);
     EXPECT_EQ(Main().TreeV->currentIndex(), IndexOf(8));
 }
+
+TEST_F(UndoCommandsTest, UndoingTheRemovalOfEmptyFoldersBringsThemAllBackWithTheTreeOpen) {
+    Model().NewFolder(Model().glNode[2], "E1", false);  // after a1, in A
+    Model().NewFolder(Model().glNode[7], "E2", false);  // after b, in B1
+    ASSERT_EQ(Names(), "Root A a1 E1 a2 B B1 b E2 u w ");
+    Expand(0);
+    Expand(1);
+    Expand(5);
+    Expand(6);
+    Main().D1Click();
+    ASSERT_EQ(Names(), "Root A a1 a2 B B1 b u w ");
+    Main().Item("Undo1")->trigger();
+    EXPECT_EQ(Names(), "Root A a1 E1 a2 B B1 b E2 u w ");
+    EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(1)));
+    EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(6)));
+    EXPECT_EQ(Model().RedoName(), "空のフォルダーの削除");
+    Main().RedoClick();
+    EXPECT_EQ(Names(), "Root A a1 a2 B B1 b u w ");
+}
