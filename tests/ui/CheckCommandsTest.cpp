@@ -2,6 +2,7 @@
 // list and the runner window, 中止, results for entries that changed, the run's parameters, and
 // the update-order output.
 
+#include <QSettings>
 #include <QTest>
 
 #include "EditFixture.h"
@@ -11,8 +12,6 @@
 #include "ui/Bookmark.h"
 #include "ui/FormHttp.h"
 #include "ui/Registry.h"
-
-#include <QSettings>
 
 using namespace pernard;
 using namespace pernard::testing;
