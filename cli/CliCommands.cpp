@@ -174,8 +174,10 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
         return WriteBookmarkFile(model, toFile, root) ? 0 : 1;
     }
     if (!PrepareFavoritesTarget(toFavorites, err)) return 1;
-    SaveFavorite(model, toFavorites, root);
-    return session.CheckLogLines() == 0 ? 0 : 1;
+    int notWritten = 0;
+    SaveFavorite(model, toFavorites, root, &notWritten);
+    if (!session.CheckLogStatus().empty()) err << session.CheckLogStatus() << '\n';
+    return notWritten == 0 ? 0 : 1;
 }
 
 }  // namespace

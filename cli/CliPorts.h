@@ -47,12 +47,11 @@ private:
 class CliDiagnostics : public DiagnosticsPort {
 public:
     explicit CliDiagnostics(std::ostream& err) : err_(err) {}
-    int failures = 0;
-    void ClearCheckLog() override { failures = 0; }
-    void AppendCheckLog(const std::string& line) override {
-        err_ << line << '\n';
-        ++failures;
-    }
+    void ClearCheckLog() override { status.clear(); }
+    void AppendCheckLog(const std::string& line) override { err_ << line << '\n'; }
+    void SetCheckLogStatus(const std::string& text) override { status = text; }
+    // What the listed lines are ("保存エラー : 2 件", "名前を変えて保存 : 1 件"), if said.
+    std::string status;
 
 private:
     std::ostream& err_;

@@ -245,7 +245,7 @@ void ReportWriteError(BmLogic& model, int index) {
     model.GetPorts().diagnostics->AppendCheckLog(CheckLogLine(model.glUrl[k], model.glName[k]));
 }
 
-bool SaveFavorite(BmLogic& model, const std::string& target, int root) {
+bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notWritten) {
     const Ports& ports = model.GetPorts();
     if (ports.progress->Caption() != kSaveAsCaption && !ports.settings->NoOverwriteQuestion()) {
         const std::string question =
@@ -253,7 +253,9 @@ bool SaveFavorite(BmLogic& model, const std::string& target, int root) {
         if (ports.prompts->Confirm(question, Buttons::YesNo) != Answer::Yes) return false;
     }
     ports.diagnostics->ClearCheckLog();
-    ReportCounts(model, WriteFavoritesTree(model, target, root));
+    const TreeCounts counts = WriteFavoritesTree(model, target, root);
+    ReportCounts(model, counts);
+    if (notWritten != nullptr) *notWritten = counts.failed;
     ports.status->SetPanel(1, "保存完了 " + target);
     ports.progress->Close();
     return true;

@@ -23,8 +23,10 @@ bool WriteUrlFile(BmLogic& model, const std::string& directory, int index);
 void ReportWriteError(BmLogic& model, int index);
 
 // Writes root `root` below `target`, asking first unless save-as is running or the setting
-// says not to ask. True once the walk has ended, whatever the counts.
-bool SaveFavorite(BmLogic& model, const std::string& target, int root);
+// says not to ask. True once the walk has ended, whatever the counts; `notWritten`, when given,
+// receives the number of entries that are not on the disk (renamed ones were written).
+bool SaveFavorite(BmLogic& model, const std::string& target, int root,
+                  int* notWritten = nullptr);
 
 // The save-as command: empties the chosen directory (named "favorites") and writes into it.
 bool SaveAsIE(BmLogic& model);

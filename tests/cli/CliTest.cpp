@@ -80,6 +80,21 @@ TEST(Cli, SaveWritesAFileOrAFavoritesDirectory) {
     EXPECT_NE(run.out.find("2\t1\turl\ta\thttp://a/"), std::string::npos);
 }
 
+TEST(Cli, SaveToFavoritesWithRenamedEntriesSucceeds) {
+    TempDir temp;
+    const std::string a = temp.Write("a.htm",
+                                     "<TITLE>A</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">Same</A>\n"
+                                     "<DT><A HREF=\"http://b/\">same</A>\n");
+    const std::string favorites = (temp.Path() / "Favorites").string();
+    const CliRun run = RunWith({"save", a, "--to-favorites", favorites});
+    // The second entry was written under a free name: nothing is missing, so it is a success.
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("same (2)"), std::string::npos);
+    EXPECT_NE(run.err.find("名前を変えて保存 : 1 件"), std::string::npos);
+    EXPECT_EQ(pernard::testing::ReadBytes(favorites + "/same (2).url"),
+              "[InternetShortcut]\r\nURL=http://b/\r\n");
+}
+
 TEST(Cli, SaveUsage) {
     TempDir temp;
     const std::string a = temp.Write("a.htm", "<TITLE>A</TITLE>\n");
