@@ -116,8 +116,6 @@ Shortcut WriteShortcut(BmLogic& model, const std::string& directory, int index,
     if (name != wanted) shortcut.renamed = name;
     shortcut.path = JoinPath(directory, name + ".url");
     shortcut.result = ShortcutWrite::Failed;
-    // A link where the file goes is replaced, never written through.
-    if (IsLink(shortcut.path) && std::remove(shortcut.path.c_str()) != 0) return shortcut;
     if (batch.Add(shortcut.path, ShortcutFileText(model.glUrl[static_cast<std::size_t>(index)]))) {
         shortcut.result = ShortcutWrite::Written;
     }

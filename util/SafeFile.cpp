@@ -128,29 +128,53 @@ SafeFileBatch::~SafeFileBatch() {
     }
 }
 
-bool SafeFileBatch::Add(const std::string& target, std::string_view bytes) {
-#ifndef _WIN32
-    // A file that does not exist yet has no old version to protect: it is written in place
-    // (created, never opened if something appeared there) and counts once the batch is synced.
+namespace {
+
+// Creates `target`, which must not exist yet, and writes `bytes` into it; false (and nothing
+// left behind) when it exists or cannot be written.
+bool WriteNewFile(const std::string& target, std::string_view bytes) {
+#ifdef _WIN32
+    (void)target;
+    (void)bytes;
+    errno = EEXIST;
+    return false;
+#else
+    // O_EXCL never opens what is already there, a link included.
     const int created = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (created >= 0) {
-        bool ok = true;
-        for (std::string_view rest = bytes; ok && !rest.empty();) {
-            const ssize_t written = SaveFileCalls().write(created, rest.data(), rest.size());
-            if (written < 0 && errno == EINTR) continue;
-            ok = written > 0;
-            if (ok) rest.remove_prefix(static_cast<std::size_t>(written));
-        }
-        ok = SaveFileCalls().close(created) == 0 && ok;
-        if (!ok) {
-            std::remove(target.c_str());
-            return false;
-        }
+    if (created < 0) return false;
+    bool ok = true;
+    for (std::string_view rest = bytes; ok && !rest.empty();) {
+        const ssize_t written = SaveFileCalls().write(created, rest.data(), rest.size());
+        if (written < 0 && errno == EINTR) continue;
+        ok = written > 0;
+        if (ok) rest.remove_prefix(static_cast<std::size_t>(written));
+    }
+    ok = SaveFileCalls().close(created) == 0 && ok;
+    if (!ok) {
+        std::remove(target.c_str());
+        errno = EIO;
+    }
+    return ok;
+#endif
+}
+
+}  // namespace
+
+bool SafeFileBatch::Add(const std::string& target, std::string_view bytes) {
+    // A file that does not exist yet has no old version to protect: it is written in place and
+    // counts once the batch is synced. Only when something is already there is it looked at.
+    if (WriteNewFile(target, bytes)) {
         pending_.push_back(Pending{std::string(), target});
         return true;
     }
     if (errno != EEXIST) return false;
-#endif
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(target, error))) {
+        // A link is replaced, never written through.
+        if (std::remove(target.c_str()) != 0 || !WriteNewFile(target, bytes)) return false;
+        pending_.push_back(Pending{std::string(), target});
+        return true;
+    }
     SafeFileWriter file;
     if (!file.Open(target)) return false;
     file.Write(bytes);
@@ -164,8 +188,8 @@ std::vector<std::string> SafeFileBatch::Commit() {
     std::vector<std::string> failed;
     if (pending_.empty()) return failed;
     const FileCalls& calls = SaveFileCalls();
-    // One sync for every file written: the file system's, through any of its directories.
-    const std::string first = fs::path(pending_.front().temporary).parent_path().string();
+    // One sync for every file written: the file system's, through the directory of one of them.
+    const std::string first = fs::path(pending_.front().target).parent_path().string();
     bool synced = false;
 #ifndef _WIN32
     const int handle = open(first.empty() ? "." : first.c_str(), O_RDONLY | O_DIRECTORY);

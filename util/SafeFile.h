@@ -54,7 +54,8 @@ public:
     SafeFileBatch(const SafeFileBatch&) = delete;
     SafeFileBatch& operator=(const SafeFileBatch&) = delete;
 
-    // Writes `bytes` for `target`; false when its temporary file could not be written.
+    // Writes `bytes` for `target`; false when it could not be written. A new file is written in
+    // place, an existing one through a temporary file; a link at `target` is replaced by a file.
     bool Add(const std::string& target, std::string_view bytes);
     // Syncs, renames and syncs the directories; returns the targets that were not replaced.
     std::vector<std::string> Commit();

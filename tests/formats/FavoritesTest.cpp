@@ -179,6 +179,29 @@ TEST_F(FavoritesTest, NamesThatCollideWithoutRegardToCaseGetFreeNames) {
     EXPECT_EQ(t.diagnostics.checkLogStatus, "名前を変えて保存 : 3 件");
 }
 
+TEST_F(FavoritesTest, AnOverwriteSaveReplacesFilesAndLinksButWritesNothingThroughALink) {
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true,
+                                 temp.Write("in.htm",
+                                            "<TITLE>T</TITLE>\n<DL><p>\n"
+                                            "<DT><A HREF=\"http://new/1\">old</A>\n"
+                                            "<DT><A HREF=\"http://new/2\">linked</A>\n"
+                                            "<DT><A HREF=\"http://new/3\">fresh</A>\n"),
+                                 urls, error));
+    const std::string target = (temp.Path() / "Favorites").string();
+    temp.Write("Favorites/old.url", Shortcut("http://old/"));
+    const std::string outside = temp.Write("outside.url", Shortcut("http://outside/"));
+    fs::create_symlink(outside, target + "/linked.url");
+    t.settings.noOverwriteQuestion = true;
+    ASSERT_TRUE(SaveFavorite(t.model, target, 0));
+    EXPECT_EQ(t.status.panel[0], "OK : 3  NG : 0");
+    EXPECT_EQ(ReadBytes(target + "/old.url"), Shortcut("http://new/1"));
+    EXPECT_FALSE(fs::is_symlink(target + "/linked.url"));
+    EXPECT_EQ(ReadBytes(target + "/linked.url"), Shortcut("http://new/2"));
+    EXPECT_EQ(ReadBytes(outside), Shortcut("http://outside/"));
+    EXPECT_EQ(ReadBytes(target + "/fresh.url"), Shortcut("http://new/3"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(target), fs::directory_iterator()), 3);
+}
+
 TEST_F(FavoritesTest, NamesThatCannotBeFileNamesWriteNothingAnywhere) {
     ASSERT_TRUE(ReadNetscapeFile(
         t.model, true,
