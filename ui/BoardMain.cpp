@@ -11,6 +11,7 @@
 #include "ui/Fonts.h"
 #include "ui/HelpPage.h"
 #include "ui/Icons.h"
+#include "ui/PersistentWindow.h"
 #include "util/Dates.h"
 #include "util/Paths.h"
 
@@ -180,15 +181,15 @@ void TFormMain::BtBrowserClick() { R1Click(); }
 void TFormMain::N19Click() { OpenInBrowser(); }
 
 void TFormMain::O1Click() {
-    if (links_.settings != nullptr) links_.settings->show();
+    if (links_.settings != nullptr) ShowInFront(links_.settings);
 }
 
 void TFormMain::B2Click() {
-    if (links_.search != nullptr) links_.search->show();
+    if (links_.search != nullptr) ShowInFront(links_.search);
 }
 
 void TFormMain::B1Click() {
-    if (links_.memo != nullptr) links_.memo->show();
+    if (links_.memo != nullptr) ShowInFront(links_.memo);
 }
 
 void TFormMain::Show1Click() {
@@ -196,7 +197,7 @@ void TFormMain::Show1Click() {
     QTabWidget* pages = links_.settings->PageControl;
     pages->setTabVisible(pages->indexOf(links_.settings->TabDebug), true);
     pages->setTabVisible(pages->indexOf(links_.settings->TabList), true);
-    links_.settings->show();
+    ShowInFront(links_.settings);
 }
 
 void TFormMain::URL1Click() { model_.CheckDuplicateUrls(); }
@@ -214,7 +215,7 @@ void TFormMain::D1Click() {
 }
 
 void TFormMain::miHelpAboutClick() {
-    if (links_.version != nullptr) links_.version->show();
+    if (links_.version != nullptr) ShowInFront(links_.version);
 }
 
 void TFormMain::BtFolderClick() {

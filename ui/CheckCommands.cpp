@@ -10,6 +10,7 @@
 #include "ui/Bookmark.h"
 #include "ui/FormHttp.h"
 #include "ui/LinkCheckRun.h"
+#include "ui/PersistentWindow.h"
 #include "ui/QtText.h"
 
 namespace pernard::ui {
@@ -25,7 +26,7 @@ void TFormMain::UpdateStopButton() { BtStop->setEnabled(ClipPending() || CheckRu
 void TFormMain::BtHTTPClick() { StartCheck(0); }
 
 void TFormMain::H1Click() {
-    if (links_.engine != nullptr) links_.engine->show();
+    if (links_.engine != nullptr) ShowInFront(links_.engine);
 }
 
 void TFormMain::PrepareUpdateOrder() {

@@ -71,8 +71,7 @@ void TFormURLLIST::Open() {
         EditTitle->setText(Text(model_.glName[k]));
         chosenInDialog_ = false;
     }
-    show();
-    raise();
+    ShowInFront(this);
 }
 
 void TFormURLLIST::Button3Click() {

@@ -9,6 +9,7 @@
 #include "formats/NetscapeWriter.h"
 #include "ui/BoardMain.h"
 #include "ui/Bookmark.h"
+#include "ui/PersistentWindow.h"
 #include "ui/QtText.h"
 
 namespace pernard::ui {
@@ -89,7 +90,7 @@ void TFormMain::IE2Click() {
     const std::string directory = model_.GetPorts().settings->AdditionalFavoritesDirectory();
     if (directory.empty()) {
         if (links_.settings != nullptr) {
-            links_.settings->show();
+            ShowInFront(links_.settings);
             links_.settings->StatusBar->showMessage(
                 "Internet Explorer の追加読込用のディレクトリを指定してください");
         }

@@ -31,4 +31,10 @@ void PersistentWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void ShowInFront(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 }  // namespace pernard::ui

@@ -26,4 +26,8 @@ private:
     QMenuBar* menu_ = nullptr;
 };
 
+// Shows `window`, or brings it to the front with the keyboard focus when it is already open
+// behind another window.
+void ShowInFront(QWidget* window);
+
 }  // namespace pernard::ui
