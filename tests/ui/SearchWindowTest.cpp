@@ -83,13 +83,3 @@ TEST_F(SearchWindowTest, OldResultsFollowTheirEntryOrDoNothing) {
     EXPECT_EQ(Selected(), 7);
     EXPECT_EQ(Search().Results->index(3, 0).data().toString(), "");
 }
-
-TEST_F(SearchWindowTest, TheSearchCommandBringsAnOpenWindowToTheFront) {
-    Main().show();
-    Main().B2Click();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Search()));
-    Main().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
-    Main().B2Click();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&Search()));
-}
