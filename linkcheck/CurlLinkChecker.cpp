@@ -9,6 +9,8 @@
 #include <mutex>
 #include <thread>
 
+#include "util/Text.h"
+
 namespace pernard {
 
 namespace {
@@ -38,22 +40,7 @@ struct Transfer {
 };
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t k = 0; k < prefix.size(); ++k) {
-        if (std::tolower(static_cast<unsigned char>(text[k])) !=
-            std::tolower(static_cast<unsigned char>(prefix[k]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::string Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
-        text.remove_suffix(1);
-    }
-    return std::string(text);
+    return EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
@@ -63,7 +50,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
         transfer->headers.clear();
         transfer->server.clear();
     }
-    if (StartsWithNoCase(line, "Server:")) transfer->server = Trimmed(line.substr(7));
+    if (StartsWithNoCase(line, "Server:")) transfer->server = TrimBlanks(line.substr(7));
     if (transfer->headers.size() + line.size() <= kHeaderLimit) transfer->headers += line;
     return size * count;
 }

@@ -248,6 +248,8 @@ private:
     // Stores the texts and shows them: the node's label and images, the URL index.
     void ShowTexts(int index, const EntryTexts& texts);
     EntryTexts TextsOf(int index) const;
+    // The bytes of row `index`'s texts, without copying them.
+    std::size_t RowTextBytes(int index) const;
     void RefreshImages(int index);
 
     void RebuildUrlIndex();

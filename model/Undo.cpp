@@ -62,7 +62,7 @@ std::size_t BmLogic::StepBytes(const UndoStep& step) const {
                     for (const EntryTexts& row : block.rows) bytes += TextBytes(row);
                 } else {
                     for (int r = block.first; r < block.first + block.width; ++r) {
-                        bytes += TextBytes(TextsOf(r));
+                        bytes += RowTextBytes(r);
                     }
                 }
             }
@@ -347,6 +347,12 @@ void BmLogic::PutTexts(std::size_t k, EntryTexts&& texts) {
 void BmLogic::MoveRowContents(std::size_t from, std::size_t to) {
     PutTexts(to, TakeTexts(from));
     glNode[to] = glNode[from];
+}
+
+std::size_t BmLogic::RowTextBytes(int index) const {
+    const std::size_t k = static_cast<std::size_t>(index);
+    return glUrl[k].size() + glName[k].size() + glAdd[k].size() + glVisit[k].size() +
+           glLast[k].size();
 }
 
 EntryTexts BmLogic::TextsOf(int index) const {

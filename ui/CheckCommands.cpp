@@ -15,12 +15,6 @@
 
 namespace pernard::ui {
 
-namespace {
-
-std::string Bytes(const QString& text) { return text.toStdString(); }
-
-}  // namespace
-
 void TFormMain::UpdateStopButton() { BtStop->setEnabled(ClipPending() || CheckRunning()); }
 
 void TFormMain::BtHTTPClick() { StartCheck(0); }

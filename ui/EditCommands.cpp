@@ -17,8 +17,6 @@ namespace pernard::ui {
 
 namespace {
 
-std::string Bytes(const QString& text) { return text.toStdString(); }
-
 // Today in the program's time zone (UTC+9), in a form the date fields read back.
 QString TodayText() {
     return QDateTime::currentDateTimeUtc().toOffsetFromUtc(9 * 3600).toString("yyyy/MM/dd");

@@ -11,12 +11,6 @@
 
 namespace pernard::ui {
 
-namespace {
-
-std::string Bytes(const QString& text) { return text.toStdString(); }
-
-}  // namespace
-
 TFormURLLIST::TFormURLLIST(const BmLogic& model, QWidget* parent)
     : PersistentWindow("TFormURLLIST", "URL リスト 保存", "fmURLList", parent, QSize(400, 190)),
       model_(model) {

@@ -12,7 +12,7 @@ const char* const kCaptions[kListColumnCount] = {"名称",     "訪問日", "最
 
 ListModel::ListModel(std::function<ListRow(int)> rowOf, std::function<int(const NodeRef&)> indexOf,
                      QObject* parent)
-    : QAbstractTableModel(parent), rowOf_(std::move(rowOf)), indexOf_(std::move(indexOf)) {}
+    : ListModelBase(parent), rowOf_(std::move(rowOf)), indexOf_(std::move(indexOf)) {}
 
 void ListModel::Clear() { SetEntries({}); }
 
@@ -99,30 +99,11 @@ Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
            Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
 }
 
-QStringList ListModel::mimeTypes() const { return {kEntryMimeType}; }
-
-Qt::DropActions ListModel::supportedDragActions() const { return Qt::MoveAction | Qt::CopyAction; }
-
-Qt::DropActions ListModel::supportedDropActions() const { return Qt::MoveAction | Qt::CopyAction; }
-
-QMimeData* ListModel::mimeData(const QModelIndexList& indexes) const {
-    if (hooks_ == nullptr || indexes.isEmpty()) return nullptr;
-    return hooks_->start(DragView::List, EntryRef(indexes.front().row()));
-}
+NodeRef ListModel::DraggedEntry(const QModelIndex& index) const { return EntryRef(index.row()); }
 
 NodeRef ListModel::DropTarget(int row, const QModelIndex& parent) const {
     if (row != -1 || !parent.isValid()) return {};
     return EntryRef(parent.row());
-}
-
-bool ListModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int row, int,
-                                const QModelIndex& parent) const {
-    return hooks_ != nullptr && hooks_->canDrop(data, DragView::List, DropTarget(row, parent));
-}
-
-bool ListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
-                             const QModelIndex& parent) {
-    return hooks_ != nullptr && hooks_->drop(data, action, DragView::List, DropTarget(row, parent));
 }
 
 }  // namespace pernard::ui

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "model/TreeNodes.h"
-#include "ui/EntryDrag.h"
+#include "ui/EntryDragModel.h"
 
 namespace pernard::ui {
 
@@ -24,7 +24,9 @@ struct ListRow {
     int image = 3;
 };
 
-class ListModel : public QAbstractTableModel {
+using ListModelBase = EntryDragModel<QAbstractTableModel, DragView::List>;
+
+class ListModel : public ListModelBase {
     Q_OBJECT
 public:
     // `rowOf` makes the row of an entry; `indexOf` finds a node's entry index (-1: gone).
@@ -50,26 +52,17 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // Drag and drop of one entry, decided by the main window.
-    void SetDragHooks(const DragHooks* hooks) { hooks_ = hooks; }
-    QStringList mimeTypes() const override;
-    QMimeData* mimeData(const QModelIndexList& indexes) const override;
-    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-                         const QModelIndex& parent) const override;
-    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-                      const QModelIndex& parent) override;
-    Qt::DropActions supportedDragActions() const override;
-    Qt::DropActions supportedDropActions() const override;
+protected:
+    NodeRef DraggedEntry(const QModelIndex& index) const override;
+    // The entry a drop lands on: the row's (drops arrive on items); empty for empty space.
+    NodeRef DropTarget(int row, const QModelIndex& parent) const override;
 
 private:
     std::function<ListRow(int)> rowOf_;
     std::function<int(const NodeRef&)> indexOf_;
-    // The entry a drop lands on: the row's (drops arrive on items); empty for empty space.
-    NodeRef DropTarget(int row, const QModelIndex& parent) const;
 
     std::vector<NodeRef> entries_;
     mutable std::unordered_map<std::uint64_t, int> rowBySerial_;  // empty: not built yet
-    const DragHooks* hooks_ = nullptr;
 };
 
 }  // namespace pernard::ui

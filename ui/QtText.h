@@ -16,4 +16,7 @@ inline QString Text(std::string_view text) {
     return QString::fromStdString(ShownText(text));
 }
 
+// A Qt string as the program's UTF-8 text.
+inline std::string Bytes(const QString& text) { return text.toStdString(); }
+
 }  // namespace pernard::ui

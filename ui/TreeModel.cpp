@@ -5,7 +5,7 @@
 
 namespace pernard::ui {
 
-TreeModel::TreeModel(TreeNodes& tree, QObject* parent) : QAbstractItemModel(parent), tree_(tree) {
+TreeModel::TreeModel(TreeNodes& tree, QObject* parent) : TreeModelBase(parent), tree_(tree) {
     tree_.SetObserver(this);
 }
 
@@ -66,32 +66,13 @@ Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
 }
 
-QStringList TreeModel::mimeTypes() const { return {kEntryMimeType}; }
-
-Qt::DropActions TreeModel::supportedDragActions() const { return Qt::MoveAction | Qt::CopyAction; }
-
-Qt::DropActions TreeModel::supportedDropActions() const { return Qt::MoveAction | Qt::CopyAction; }
-
-QMimeData* TreeModel::mimeData(const QModelIndexList& indexes) const {
-    if (hooks_ == nullptr || indexes.isEmpty()) return nullptr;
-    return hooks_->start(DragView::Tree, tree_.Ref(NodeOf(indexes.front())));
-}
+NodeRef TreeModel::DraggedEntry(const QModelIndex& index) const { return tree_.Ref(NodeOf(index)); }
 
 NodeRef TreeModel::DropTarget(int row, const QModelIndex& parent) const {
     // A row of -1 is a drop on `parent` itself; anything else would be between rows, which
     // the view is set never to report.
     if (row != -1) return {};
     return tree_.Ref(NodeOf(parent));
-}
-
-bool TreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int row, int,
-                                const QModelIndex& parent) const {
-    return hooks_ != nullptr && hooks_->canDrop(data, DragView::Tree, DropTarget(row, parent));
-}
-
-bool TreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
-                             const QModelIndex& parent) {
-    return hooks_ != nullptr && hooks_->drop(data, action, DragView::Tree, DropTarget(row, parent));
 }
 
 void TreeModel::AboutToInsert(TreeNode* parent, int row) {

@@ -5,11 +5,13 @@
 #include <QAbstractItemModel>
 
 #include "model/TreeNodes.h"
-#include "ui/EntryDrag.h"
+#include "ui/EntryDragModel.h"
 
 namespace pernard::ui {
 
-class TreeModel : public QAbstractItemModel, public TreeObserver {
+using TreeModelBase = EntryDragModel<QAbstractItemModel, DragView::Tree>;
+
+class TreeModel : public TreeModelBase, public TreeObserver {
     Q_OBJECT
 public:
     explicit TreeModel(TreeNodes& tree, QObject* parent = nullptr);
@@ -26,17 +28,6 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
 
-    // Drag and drop of one entry, decided by the main window.
-    void SetDragHooks(const DragHooks* hooks) { hooks_ = hooks; }
-    QStringList mimeTypes() const override;
-    QMimeData* mimeData(const QModelIndexList& indexes) const override;
-    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-                         const QModelIndex& parent) const override;
-    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-                      const QModelIndex& parent) override;
-    Qt::DropActions supportedDragActions() const override;
-    Qt::DropActions supportedDropActions() const override;
-
     void AboutToInsert(TreeNode* parent, int row) override;
     void Inserted() override;
     void AboutToRemove(TreeNode* parent, int row) override;
@@ -47,12 +38,13 @@ public:
     void AboutToReset() override;
     void ResetDone() override;
 
-private:
+protected:
+    NodeRef DraggedEntry(const QModelIndex& index) const override;
     // The node a drop lands on: drops arrive on items (or on empty space), never between.
-    NodeRef DropTarget(int row, const QModelIndex& parent) const;
+    NodeRef DropTarget(int row, const QModelIndex& parent) const override;
 
+private:
     TreeNodes& tree_;
-    const DragHooks* hooks_ = nullptr;
 };
 
 }  // namespace pernard::ui
