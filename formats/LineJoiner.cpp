@@ -78,7 +78,7 @@ bool LineJoiner::Ready(std::string& out) {
 }
 
 bool LineJoiner::Add(const std::string& line, std::string& out) {
-    const std::string trimmed = TrimBlanks(line);
+    const std::string_view trimmed = TrimBlanksView(line);
     if (heldLines_ == 0) {
         // A <DT> alone waits for its entry; a tag that does not end waits for its end.
         if (EqualsNoCase(trimmed, "<DT>")) {

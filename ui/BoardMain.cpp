@@ -133,7 +133,7 @@ void TFormMain::OpenInBrowser(const QString& address) {
     }
     // The visit is recorded on the current entry when it is a bookmark.
     const int current = model_.glIndex;
-    if (current < 0 || current >= model_.glCT || model_.IsFolder(current)) return;
+    if (!model_.IsValidIndex(current) || model_.IsFolder(current)) return;
     const std::size_t k = static_cast<std::size_t>(current);
     model_.glVisit[k] = NowSecondsText();
     TreeNode* node = model_.glNode[k];
@@ -173,7 +173,7 @@ void TFormMain::S1Click() {
 
 void TFormMain::R1Click() {
     const int current = model_.glIndex;
-    if (current < 0 || current >= model_.glCT || model_.IsFolder(current)) return;
+    if (!model_.IsValidIndex(current) || model_.IsFolder(current)) return;
     OpenInBrowser(Text(model_.glUrl[static_cast<std::size_t>(current)]));
 }
 

@@ -2,6 +2,7 @@
 // move buttons that follow it, and presses on its rows.
 
 #include "ui/BoardMain.h"
+#include "ui/PersistentWindow.h"
 #include "ui/QtText.h"
 #include "util/Dates.h"
 
@@ -29,7 +30,7 @@ void TFormMain::ApplyMoveButtonRule(int e) {
 
 ListRow TFormMain::RowOf(int entry) const {
     ListRow row;
-    if (entry < 0 || entry >= model_.glCT) return row;
+    if (!model_.IsValidIndex(entry)) return row;
     const std::size_t k = static_cast<std::size_t>(entry);
     const bool folder = model_.IsFolder(entry);
     const std::string visit = folder ? model_.glVisit[k] : ShownDateTimeText(model_.glVisit[k]);
@@ -59,7 +60,7 @@ void TFormMain::ListRefresh() {
     BtDown->setEnabled(true);
     if (!TreeV->isVisibleTo(this)) return;
     const int e = SelectedEntry();
-    if (e < 0 || e >= model_.glCT) return;
+    if (!model_.IsValidIndex(e)) return;
     glShown = e;
     shownNode_ = model_.RefOf(e);
     const std::size_t k = static_cast<std::size_t>(e);
@@ -80,7 +81,7 @@ void TFormMain::ListRefresh() {
 
 void TFormMain::LViewClick(const QModelIndex& index) {
     const int entry = ListItems->EntryIndex(index.row());
-    if (entry < 0 || entry >= model_.glCT) return;
+    if (!model_.IsValidIndex(entry)) return;
     model_.glIndex = entry;
     currentNode_ = model_.RefOf(entry);
     glDragSource = currentNode_;
@@ -97,7 +98,7 @@ void TFormMain::LViewClick(const QModelIndex& index) {
 
 void TFormMain::LViewDblClick(const QModelIndex& index) {
     const int entry = ListItems->EntryIndex(index.row());
-    if (entry < 0 || entry >= model_.glCT) return;
+    if (!model_.IsValidIndex(entry)) return;
     model_.glIndex = entry;
     if (model_.IsFolder(entry)) {
         SelectNode(entry);
@@ -111,9 +112,7 @@ void TFormMain::ShowSearchHit(const NodeRef& hit) {
     if (entry < 0) return;
     const int parent = model_.gloya[static_cast<std::size_t>(entry)];
     SelectNode(parent < 0 ? entry : parent);
-    show();
-    raise();
-    activateWindow();
+    ShowInFront(this);
     // A frozen list (a cut or copy pending) has no row for it.
     const int row = parent < 0 ? -1 : ListItems->RowOfEntry(hit);
     if (row >= 0) {

@@ -182,13 +182,15 @@ bool ReplaceChar(std::string_view pattern, std::string_view replacement, std::st
     return replaced;
 }
 
-std::string TrimBlanks(std::string_view text) {
+std::string_view TrimBlanksView(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
     while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
     while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
-    return std::string(text.substr(begin, end - begin));
+    return text.substr(begin, end - begin);
 }
+
+std::string TrimBlanks(std::string_view text) { return std::string(TrimBlanksView(text)); }
 
 int SplitWords(std::string_view text, std::vector<std::string>& words, int capacity) {
     words.clear();

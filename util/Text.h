@@ -47,6 +47,8 @@ bool ReplaceChar(std::string_view pattern, std::string_view replacement, std::st
 
 // Removes bytes up to 0x20 (blanks and control characters) from both ends.
 std::string TrimBlanks(std::string_view text);
+// The same, as a view into `text`.
+std::string_view TrimBlanksView(std::string_view text);
 
 // Splits a search text at single half-width spaces after trimming and lowering it. Stores at
 // most `capacity` words (the rest of the text is ignored) and returns how many were stored.
