@@ -33,7 +33,6 @@ std::string LowerAscii(std::string_view text);
 // ASCII letters and matching only at character boundaries; npos when absent.
 std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size_t from = 0);
 
-
 // Whether two texts are equal when ASCII letter case is ignored.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
