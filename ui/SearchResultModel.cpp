@@ -33,9 +33,11 @@ QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
     if (entry < 0) return QString();
     const std::size_t k = static_cast<std::size_t>(entry);
     const QString text = Text(field_ == SearchField::Title ? model_.glName[k] : model_.glUrl[k]);
+    if (role == Qt::DisplayRole && index.column() == 0) return text;
+    // The folder path walks up the tree: made only for the column and the tool tip that show it.
     const QString folder = Text(FolderPathOf(model_, entry));
     if (role == Qt::ToolTipRole) return folder.isEmpty() ? text : folder + " > " + text;
-    return index.column() == 0 ? text : folder;
+    return folder;
 }
 
 QVariant SearchResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
