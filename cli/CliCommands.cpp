@@ -1,7 +1,5 @@
 #include "cli/CliCommands.h"
 
-#include "util/CodePage.h"
-
 #include <filesystem>
 #include <system_error>
 
@@ -11,6 +9,7 @@
 #include "formats/FavoritesWriter.h"
 #include "formats/NetscapeWriter.h"
 #include "model/BmLogic.h"
+#include "util/CodePage.h"
 
 namespace pernard {
 
@@ -184,7 +183,9 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
 
 const char* CliUsage() { return kUsage; }
 
-std::string EscapeField(const std::string& text) {
+std::string EscapeField(const std::string& field) {
+    // Bytes kept from a file are printed as they are shown: the output stays UTF-8.
+    const std::string text = ShownText(field);
     if (text.find_first_of("\\\t\r\n") == std::string::npos) return text;
     std::string out;
     out.reserve(text.size() + 8);

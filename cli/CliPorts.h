@@ -46,14 +46,16 @@ private:
 // Lists what a save could not write on standard error; the other views stay silent.
 class CliDiagnostics : public DiagnosticsPort {
 public:
-    explicit CliDiagnostics(std::ostream& err) : err_(err) {}
+    CliDiagnostics(std::ostream& log, std::ostream& err) : log_(log), err_(err) {}
+    void ReportReadWarning(const std::string& line) override { err_ << line << '\n'; }
     void ClearCheckLog() override { status.clear(); }
-    void AppendCheckLog(const std::string& line) override { err_ << line << '\n'; }
+    void AppendCheckLog(const std::string& line) override { log_ << line << '\n'; }
     void SetCheckLogStatus(const std::string& text) override { status = text; }
     // What the listed lines are ("保存エラー : 2 件", "名前を変えて保存 : 1 件"), if said.
     std::string status;
 
 private:
+    std::ostream& log_;
     std::ostream& err_;
 };
 

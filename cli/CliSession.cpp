@@ -76,7 +76,7 @@ const char* KindOf(const BmLogic& model, int index) {
 }
 
 CliSession::CliSession(const CommandLine& line, std::ostream& err, std::ostream* log)
-    : prompts_(err), status_(err), diagnostics_(log != nullptr ? *log : err) {
+    : prompts_(err), status_(err), diagnostics_(log != nullptr ? *log : err, err) {
     settings_.maxUrl = line.maxUrl;
     settings_.skipDuplicates = line.skipDuplicates;
     settings_.noEmptyFolders = line.noEmptyFolders;

@@ -150,6 +150,13 @@ bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int depth) {
     std::error_code error;
     if (!fs::is_regular_file(entry.path, error)) return true;
     std::string url = ReadShortcutUrl(entry.path.string());
+    if (url == kFolderMarker) {
+        // The table marks folders with this URL: the shortcut is left out and said, and its
+        // file is not one this load read, so no save removes it.
+        model_.GetPorts().diagnostics->ReportReadWarning(kFolderMarkerUrlMessage +
+                                                         entry.path.string());
+        return true;
+    }
     if (model_.GetPorts().settings->SkipDuplicateUrls() && model_.UrlExists(url)) return true;
     if (!model_.PrepareSlot()) return Full();
     const std::size_t slot = static_cast<std::size_t>(model_.glCT);

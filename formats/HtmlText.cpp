@@ -45,6 +45,41 @@ std::size_t DecodeOneReference(std::string_view text, std::size_t at, std::strin
     return AppendUtf8(out, value) ? length : 0;
 }
 
+bool IsNameCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           c == '_' || c == '-' || c == ':';
+}
+
+// Whether a quote at `at` can end a value: what follows it is the end of the tag, a blank, or
+// the next attribute's name and "=".
+bool EndsValue(std::string_view line, std::size_t at) {
+    const std::size_t next = at + 1;
+    if (next >= line.size() || IsBlank(line[next]) || line[next] == '>' || line[next] == '/') {
+        return true;
+    }
+    std::size_t end = next;
+    while (end < line.size() && IsNameCharacter(line[end])) ++end;
+    return end > next && end < line.size() && line[end] == '=';
+}
+
+// The quote that closes the value opened at `open`. A quote inside the value (a search URL
+// such as "...?q="exact") is passed over when a later one ends the value properly; without
+// such a later one the first quote closes it.
+std::size_t ClosingQuote(std::string_view line, std::size_t open, char quote) {
+    const std::size_t first = line.find(quote, open + 1);
+    std::size_t at = first;
+    while (at != std::string_view::npos && !EndsValue(line, at)) {
+        const std::size_t next = line.find(quote, at + 1);
+        // A value is not taken past a ">": that is where the tag most likely ended.
+        if (next == std::string_view::npos ||
+            line.substr(at, next - at).find('>') != std::string_view::npos) {
+            return first;
+        }
+        at = next;
+    }
+    return at;
+}
+
 }  // namespace
 
 std::string DecodeCharacterReferences(std::string_view text) {
@@ -95,6 +130,12 @@ void AppendEscapedHtml(std::string& out, std::string_view text) {
             case '"':
                 entity = "&quot;";
                 break;
+            case '\r':
+                entity = "&#13;";
+                break;
+            case '\n':
+                entity = "&#10;";
+                break;
             default:
                 continue;
         }
@@ -143,7 +184,7 @@ std::size_t ParseTagAttributes(std::string_view line, std::size_t from, TagAttri
         std::string_view value;
         if (at < n && (line[at] == '"' || line[at] == '\'')) {
             const char quote = line[at];
-            const std::size_t close = line.find(quote, at + 1);
+            const std::size_t close = ClosingQuote(line, at, quote);
             if (close == std::string_view::npos) {
                 out.items.emplace_back(name, line.substr(at + 1));
                 return std::string_view::npos;

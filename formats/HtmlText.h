@@ -14,7 +14,8 @@ namespace pernard {
 // reference without its closing ";", an unknown name or an invalid number stays as it is.
 std::string DecodeCharacterReferences(std::string_view text);
 
-// Escapes "&", "<", ">" and the double quote as &amp; &lt; &gt; &quot;.
+// Escapes "&", "<", ">" and the double quote as &amp; &lt; &gt; &quot;, and CR and LF as
+// &#13; and &#10;, so that no text breaks a line or a tag.
 std::string EscapeHtml(std::string_view text);
 // The same, appended to `out`.
 void AppendEscapedHtml(std::string& out, std::string_view text);

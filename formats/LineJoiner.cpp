@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "formats/HtmlText.h"
 #include "util/Text.h"
 
 namespace pernard {
@@ -10,55 +11,38 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The end of the tag that starts at `open` (the position after its ">"), outside quotes;
-// npos when the tag does not end in the text.
-std::size_t TagEnd(const std::string& text, std::size_t open) {
-    char quote = 0;
-    for (std::size_t at = open + 1; at < text.size(); ++at) {
-        const char c = text[at];
-        if (quote != 0) {
-            if (c == quote) quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
-            return at + 1;
+// The first <A or <H3 tag of the text, the length of its name and the closing tag it needs;
+// npos when there is none. Tags after it are in its text: a name may hold "<a " or "<h3".
+std::size_t FirstEntryTag(const std::string& text, std::size_t& nameLength, const char*& closing) {
+    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
+        const std::string_view rest = std::string_view(text).substr(at + 1);
+        if (!rest.empty() && (rest[0] | 0x20) == 'a' && (rest.size() == 1 || IsBlank(rest[1]))) {
+            nameLength = 2;
+            closing = "</A>";
+            return at;
+        }
+        if (rest.size() >= 2 && (rest[0] | 0x20) == 'h' && rest[1] == '3') {
+            nameLength = 3;
+            closing = "</H3>";
+            return at;
         }
     }
     return std::string::npos;
 }
 
-// The last <A or <H3 tag of the text and the closing tag it needs; npos when there is none.
-std::size_t LastEntryTag(const std::string& text, const char*& closing) {
-    std::size_t found = std::string::npos;
-    for (std::size_t at = FindNoCase(text, "<A"); at != std::string::npos;
-         at = FindNoCase(text, "<A", at + 1)) {
-        if (at + 2 == text.size() || IsBlank(text[at + 2])) {
-            found = at;
-            closing = "</A>";
-        }
-    }
-    const std::size_t heading = FindNoCase(text, "<H3");
-    if (heading != std::string::npos && (found == std::string::npos || heading > found)) {
-        found = heading;
-        closing = "</H3>";
-    }
-    return found;
-}
-
-// True when the text ends inside an <A> or <H3> tag.
-bool EndsInsideTag(const std::string& text) {
+// Whether the text's entry tag ends inside it (and, with `closed`, is followed by its closing
+// tag). A text that holds the closing tag after the entry tag is whole: a stray quote in a
+// value must not make the entry swallow the lines after it.
+bool EntryEnds(const std::string& text, bool closed) {
+    std::size_t nameLength = 0;
     const char* closing = nullptr;
-    const std::size_t open = LastEntryTag(text, closing);
-    return open != std::string::npos && TagEnd(text, open) == std::string::npos;
-}
-
-// True when the text's last <A> or <H3> tag ends and is closed by its closing tag.
-bool EntryComplete(const std::string& text) {
-    const char* closing = nullptr;
-    const std::size_t open = LastEntryTag(text, closing);
+    const std::size_t open = FirstEntryTag(text, nameLength, closing);
     if (open == std::string::npos) return true;
-    const std::size_t end = TagEnd(text, open);
-    return end != std::string::npos && FindNoCase(text, closing, end) != std::string::npos;
+    if (FindNoCase(text, closing, open) != std::string::npos) return true;
+    if (closed) return false;
+    // The quotes of the tag are those the attribute parser takes as quotes.
+    TagAttributes attributes;
+    return ParseTagAttributes(text, open + nameLength, attributes) != std::string::npos;
 }
 
 std::string WithoutLeadingBlanks(const std::string& line) {
@@ -87,7 +71,7 @@ bool LineJoiner::Add(const std::string& line, std::string& out) {
             afterTerm_ = true;
             return false;
         }
-        if (!EndsInsideTag(line)) {
+        if (EntryEnds(line, false)) {
             out = line;
             return true;
         }
@@ -104,7 +88,7 @@ bool LineJoiner::Add(const std::string& line, std::string& out) {
     }
     ++heldLines_;
     // An entry spread over lines is whole once its tag ends and its closing tag follows.
-    if (EntryComplete(held_) || heldLines_ >= kMostLines || held_.size() >= kMostBytes) {
+    if (EntryEnds(held_, true) || heldLines_ >= kMostLines || held_.size() >= kMostBytes) {
         return Ready(out);
     }
     return false;

@@ -17,9 +17,12 @@ namespace pernard {
 
 namespace {
 
-// The tags of one line that decide how it is read, found in one pass over its "<" signs.
+// The tags of one line that decide how it is read. Only the line's own markup counts: the scan
+// stops at the text of the first tag that carries one (a title, a heading, a folder or an
+// anchor), so a name such as "<title>: The Document Title element" or "a <!-- b" is never
+// taken for structure. After that tag's closing tag only list tags and a comment are looked at.
 struct LineTags {
-    bool commentOpen = false;  // "<!--"
+    bool commentOpen = false;  // "<!--" without its "-->" later on the line
     bool doctype = false;      // "<!DOCTYPE"
     bool title = false;        // "<TITLE>"
     bool heading = false;      // "<H1>"
@@ -36,44 +39,59 @@ bool StartsNoCase(std::string_view text, std::size_t at, std::string_view word) 
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 
+// The closing tag of a tag that carries text, or nullptr when `rest` (the text after a "<")
+// starts no such tag.
+const char* TextTagClosing(std::string_view rest, LineTags& tags) {
+    switch (rest.empty() ? '\0' : rest[0] | 0x20) {
+        case 't':
+            if (StartsNoCase(rest, 0, "TITLE>")) return tags.title = true, "</TITLE>";
+            break;
+        case 'h':
+            if (StartsNoCase(rest, 0, "H1>")) return tags.heading = true, "</H1>";
+            if (StartsNoCase(rest, 0, "H3")) return tags.folder = true, "</H3>";
+            break;
+        case 'a':
+            if (rest.size() >= 2 && IsBlank(rest[1])) return tags.anchor = true, "</A>";
+            break;
+        default:
+            break;
+    }
+    return nullptr;
+}
+
 LineTags ScanTags(std::string_view line) {
     LineTags tags;
     const char* base = line.data();
+    bool textSeen = false;  // past the first tag that carries a text
     std::size_t at = 0;
     while (at < line.size()) {
         const void* hit = std::memchr(base + at, '<', line.size() - at);
         if (hit == nullptr) break;
         at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
         const std::string_view rest = line.substr(at + 1);
-        // Dispatch on the first letter so that each "<" costs one or two comparisons.
-        switch (rest.empty() ? '\0' : rest[0] | 0x20) {
-            case '!' | 0x20:
-                if (rest.substr(0, 3) == "!--") {
-                    tags.commentOpen = true;
-                } else if (StartsNoCase(rest, 0, "!DOCTYPE")) {
-                    tags.doctype = true;
-                }
+        if (rest.substr(0, 3) == "!--") {
+            const std::size_t close = line.find("-->", at + 4);
+            if (close == std::string_view::npos) {
+                tags.commentOpen = true;
                 break;
-            case 't':
-                tags.title = tags.title || StartsNoCase(rest, 0, "TITLE>");
-                break;
-            case 'h':
-                tags.heading = tags.heading || StartsNoCase(rest, 0, "H1>");
-                tags.folder = tags.folder || StartsNoCase(rest, 0, "H3");
-                break;
-            case 'd':
-                tags.listStart = tags.listStart || StartsNoCase(rest, 0, "DL>");
-                tags.term = tags.term || StartsNoCase(rest, 0, "DT>");
-                break;
-            case '/':
-                tags.listEnd = tags.listEnd || StartsNoCase(rest, 0, "/DL>");
-                break;
-            case 'a':
-                tags.anchor = tags.anchor || (rest.size() >= 2 && IsBlank(rest[1]));
-                break;
-            default:
-                break;
+            }
+            at = close + 3;
+            continue;
         }
+        if (!textSeen) {
+            if (const char* closing = TextTagClosing(rest, tags)) {
+                // The tag's text is not markup: go on after its closing tag, if it has one.
+                textSeen = true;
+                const std::size_t end = FindNoCase(line, closing, at + 1);
+                if (end == std::string_view::npos) break;
+                at = end + std::strlen(closing);
+                continue;
+            }
+            if (StartsNoCase(rest, 0, "!DOCTYPE")) tags.doctype = true;
+        }
+        tags.listStart = tags.listStart || StartsNoCase(rest, 0, "DL>");
+        tags.term = tags.term || StartsNoCase(rest, 0, "DT>");
+        tags.listEnd = tags.listEnd || StartsNoCase(rest, 0, "/DL>");
         ++at;
     }
     return tags;
@@ -187,10 +205,9 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
         return true;
     }
     const LineTags tags = ScanTags(line);
-    if (tags.commentOpen && line.find("-->") == std::string::npos) {
-        inComment_ = true;
-        return true;
-    }
+    // A comment that stays open takes the following lines; what came before it on this line
+    // is read as usual.
+    if (tags.commentOpen) inComment_ = true;
     DiagnosticsPort& diagnostics = *model_.GetPorts().diagnostics;
     if (tags.doctype) {
         std::string rest = line;
@@ -246,6 +263,7 @@ bool NetscapeReader::ParseAnchor() {
     if (!EnsureRoot()) return false;
     ++anchorsTaken_;
     AnchorFields& fields = anchor_;
+    if (fields.url == kFolderMarker) return LeaveOutFolderMarkerUrl(fields.name);
     if (listedLines_ <= kMemoEchoLimit) ListLine(fields.beforeAnchor + " " + fields.name);
     if (model_.GetPorts().settings->SkipDuplicateUrls() && model_.UrlExists(fields.url)) {
         // The reading log names skipped duplicates, bounded like the other echoes.
@@ -272,6 +290,19 @@ bool NetscapeReader::ParseAnchor() {
     return true;
 }
 
+bool NetscapeReader::LeaveOutFolderMarkerUrl(const std::string& name) {
+    // The table marks folders with this URL: as a bookmark's it would turn it into a folder.
+    // The bookmark is left out, said, and the root counts as read only in part.
+    MarkPartial();
+    if (leftOutLines_ < kMemoEchoLimit) {
+        const std::string text = std::string(kFolderMarkerUrlMessage) + name;
+        model_.EchoMemo(text);
+        model_.GetPorts().diagnostics->ReportReadWarning(text);
+    }
+    ++leftOutLines_;
+    return true;
+}
+
 bool NetscapeReader::ParseFolder(const std::string& line) {
     if (!EnsureRoot()) return false;
     ListLine(line);
@@ -283,6 +314,9 @@ bool NetscapeReader::ParseFolder(const std::string& line) {
     if (close != std::string::npos) {
         rest = line.substr(close);
         name = DecodeCharacterReferences(CutToken("</H3>", rest));
+        // The folder keeps the text after its heading (its save URL), not markup that follows
+        // it there, such as a "<DL><p>" on the same line: that is structure, not the folder's.
+        rest = DecodeCharacterReferences(rest.substr(0, rest.find('<')));
     }
     if (!model_.PrepareSlot()) return StopAtCapacity();
     const std::size_t slot = static_cast<std::size_t>(model_.glCT);
@@ -371,7 +405,7 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
         const std::string text =
             "長すぎる行 " + std::to_string(cutLines) + " 行の後半を読み飛ばしました";
         model.EchoMemo(text);
-        diagnostics.AppendReadingLog(text);
+        diagnostics.ReportReadWarning(text);
     }
     reader.Close();
     if (decoder.Replacements() > 0) {
@@ -380,7 +414,7 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
                       "変換できないバイト %zu 個をそのまま保持しました（表示は U+FFFD） (%s)",
                       decoder.Replacements(), encoding.charset.c_str());
         model.EchoMemo(text);
-        diagnostics.AppendReadingLog(text);
+        diagnostics.ReportReadWarning(text);
     }
     if (ports.settings->NoEmptyFolders()) {
         model.DeleteEmptyFolders(false);

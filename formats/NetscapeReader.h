@@ -15,6 +15,10 @@ inline constexpr const char* kNoBookmarksMessage = "0 件 : ブックマーク�
 inline constexpr const char* kUnreadAnchorsMessage =
     "0 件 : <A HREF> はありましたが、ブックマークとして読み取れませんでした";
 
+// Said for a bookmark whose URL is "---" (the folder marker), followed by its name.
+inline constexpr const char* kFolderMarkerUrlMessage =
+    "URL が \"---\" のブックマークは読み込めません（上書保存するとファイルから失われます） : ";
+
 // The fields of one anchor line.
 struct AnchorFields {
     std::string url;           // HREF
@@ -57,6 +61,7 @@ private:
     void ListLine(const std::string& line);
     void NoteUnreadAnchor(bool anchor, const std::string& line);
     bool ParseFolder(const std::string& line);
+    bool LeaveOutFolderMarkerUrl(const std::string& name);
     bool StopAtCapacity();
 
     BmLogic& model_;
@@ -70,6 +75,7 @@ private:
     int urlCount_ = 0;
     int listedLines_ = 0;
     int skippedLines_ = 0;
+    int leftOutLines_ = 0;
     std::string errorText_;
     AnchorFields anchor_;       // reused from line to line
     TagAttributes attributes_;  // reused from line to line

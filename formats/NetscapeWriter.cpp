@@ -142,7 +142,7 @@ void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink) {
             line += "\">";
             AppendEscapedHtml(line, model.glName[k]);
             line += "</H3>";
-            line += model.glVisit[k];
+            AppendEscapedHtml(line, model.glVisit[k]);
             text.Emit();
             std::string& list = text.Build();
             AppendIndent(list, depth);

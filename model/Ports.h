@@ -47,6 +47,9 @@ public:
     virtual void ShowMemo() {}
     virtual void ClearReadingLog() {}
     virtual void AppendReadingLog(const std::string& /*line*/) {}
+    // Something a read left out or kept in another form: in the reading log (and on the
+    // command line, on standard error).
+    virtual void ReportReadWarning(const std::string& line) { AppendReadingLog(line); }
     virtual void ClearBookmarkList() {}
     virtual void AppendBookmarkList(const std::string& /*line*/) {}
     virtual void SetFileComment(const std::string& /*text*/) {}

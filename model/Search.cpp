@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "util/CodePage.h"
 #include "util/Text.h"
 #include "util/TextFold.h"
 
@@ -48,12 +49,18 @@ std::vector<int> FindEntries(const BmLogic& model, const SearchQuery& query) {
     const int count = std::min(model.glCT, model.Tree().Count());
     const auto& texts = query.field == SearchField::Title ? model.glName : model.glUrl;
     std::string lowered;
+    std::string shown;
     for (int i = 0; i < count; ++i) {
-        const std::string& text = texts[static_cast<std::size_t>(i)];
+        const std::string* text = &texts[static_cast<std::size_t>(i)];
+        // Bytes kept from the file are searched as they are shown.
+        if (HasKeptBytes(*text)) {
+            shown = ShownText(*text);
+            text = &shown;
+        }
         if (query.fold) {
-            FoldCaseAndWidth(text, lowered);
+            FoldCaseAndWidth(*text, lowered);
         } else {
-            LowerAsciiInto(text, lowered);
+            LowerAsciiInto(*text, lowered);
         }
         for (const std::string& word : query.words) {
             if (ContainsAtCharacter(lowered, word)) {

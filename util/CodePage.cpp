@@ -24,6 +24,39 @@ void* OpenConverter(const char* to, const char* from) {
 
 bool IsUtf8Name(const std::string& charset) { return charset == kUtf8; }
 
+// Converts a whole short text; false when any of it does not convert.
+bool Convert(void* handle, std::string_view text, std::string& out) {
+    iconv(AsIconv(handle), nullptr, nullptr, nullptr, nullptr);
+    out.assign(text.size() * 4 + 16, '\0');
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    char* dest = out.data();
+    std::size_t destLeft = out.size();
+    const bool ok = iconv(AsIconv(handle), &in, &inLeft, &dest, &destLeft) !=
+                        static_cast<std::size_t>(-1) &&
+                    inLeft == 0 &&
+                    iconv(AsIconv(handle), nullptr, nullptr, &dest, &destLeft) !=
+                        static_cast<std::size_t>(-1);
+    out.resize(static_cast<std::size_t>(dest - out.data()));
+    return ok;
+}
+
+// The code point of the UTF-8 character at `at` and its size in bytes (1 with U+FFFD for a
+// malformed byte).
+int CodePointAt(std::string_view utf8, std::size_t at, char32_t& codePoint) {
+    const int size = CharSize(utf8, at);
+    codePoint = 0xFFFD;
+    if (size > 1) {
+        codePoint = static_cast<unsigned char>(utf8[at]) & (0xFF >> (size + 1));
+        for (int k = 1; k < size; ++k) {
+            codePoint = (codePoint << 6) | (static_cast<unsigned char>(utf8[at + k]) & 0x3F);
+        }
+    } else if (size == 1) {
+        codePoint = static_cast<unsigned char>(utf8[at]);
+    }
+    return size;
+}
+
 // Length of the leading run of ASCII bytes, looked at eight bytes at a time.
 std::size_t AsciiPrefixLength(std::string_view bytes) {
     std::size_t at = 0;
@@ -39,20 +72,23 @@ std::size_t AsciiPrefixLength(std::string_view bytes) {
 
 }  // namespace
 
-void AppendKeptByte(unsigned char byte, std::string& out) {
-    // U+DC00 + byte in UTF-8's three-byte form.
+void AppendKeptByte(unsigned char byte, std::string& out, bool leadsCp932Character) {
+    // U+DC00 + byte (U+DB00 + byte for the lead byte of a kept CP932 character) in UTF-8's
+    // three-byte form.
     out += static_cast<char>(0xED);
-    out += static_cast<char>(0xB0 | (byte >> 6));
+    out += static_cast<char>((leadsCp932Character ? 0xAC : 0xB0) | (byte >> 6));
     out += static_cast<char>(0x80 | (byte & 0x3F));
 }
 
-bool KeptByteAt(std::string_view text, std::size_t at, unsigned char& byte) {
+bool KeptByteAt(std::string_view text, std::size_t at, unsigned char& byte, bool* leadsCharacter) {
     if (at + kKeptByteSize > text.size()) return false;
     const auto b0 = static_cast<unsigned char>(text[at]);
     const auto b1 = static_cast<unsigned char>(text[at + 1]);
     const auto b2 = static_cast<unsigned char>(text[at + 2]);
-    if (b0 != 0xED || (b1 & 0xFC) != 0xB0 || (b2 & 0xC0) != 0x80) return false;
+    const bool lead = (b1 & 0xFC) == 0xAC;
+    if (b0 != 0xED || ((b1 & 0xFC) != 0xB0 && !lead) || (b2 & 0xC0) != 0x80) return false;
     byte = static_cast<unsigned char>(((b1 & 0x03) << 6) | (b2 & 0x3F));
+    if (leadsCharacter != nullptr) *leadsCharacter = lead;
     return true;
 }
 
@@ -65,13 +101,49 @@ bool HasKeptBytes(std::string_view text) {
     return false;
 }
 
+namespace {
+
+// A CP932 lead byte of the rows whose characters also have a second code (NEC and IBM
+// extensions): such a character is kept as its two bytes when its file holds the other code.
+bool IsDoubleCodedLead(unsigned char byte) {
+    return byte == 0x87 || byte == 0xED || byte == 0xEE || byte >= 0xFA;
+}
+
+// The character two kept bytes of a CP932 text stand for.
+bool KeptCp932Character(unsigned char lead, unsigned char trail, std::string& out) {
+    void* handle = OpenConverter("UTF-8", kCp932);
+    if (handle == nullptr) return false;
+    char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    char converted[8];
+    char* from = in;
+    std::size_t fromLeft = 2;
+    char* to = converted;
+    std::size_t toLeft = sizeof converted;
+    const bool ok = iconv(AsIconv(handle), &from, &fromLeft, &to, &toLeft) !=
+                        static_cast<std::size_t>(-1) &&
+                    fromLeft == 0;
+    iconv_close(AsIconv(handle));
+    if (!ok) return false;
+    out.append(converted, static_cast<std::size_t>(to - converted));
+    return true;
+}
+
+}  // namespace
+
 std::string ShownText(std::string_view text) {
     if (!HasKeptBytes(text)) return std::string(text);
     std::string shown;
     shown.reserve(text.size());
     unsigned char byte = 0;
+    unsigned char trail = 0;
     for (std::size_t at = 0; at < text.size();) {
-        if (KeptByteAt(text, at, byte)) {
+        bool leadsCharacter = false;
+        if (KeptByteAt(text, at, byte, &leadsCharacter)) {
+            if (leadsCharacter && KeptByteAt(text, at + kKeptByteSize, trail) &&
+                KeptCp932Character(byte, trail, shown)) {
+                at += 2 * kKeptByteSize;
+                continue;
+            }
             shown += kReplacementCharacter;
             at += kKeptByteSize;
         } else {
@@ -105,8 +177,15 @@ std::string CanonicalCharset(std::string_view label) {
     }
     void* probe = OpenConverter("UTF-8", upper.c_str());
     if (probe == nullptr) return {};
+    // The reader copies ASCII bytes as they are and finds its tags by them: a charset in which
+    // ASCII bytes mean something else (UTF-7, UTF-16, a stateful ISO-2022 code) is no charset
+    // it can read a file in, nor write one back.
+    std::string ascii = "\t\r\n\x1b(B";
+    for (char c = 0x20; c < 0x7F; ++c) ascii += c;
+    std::string decoded;
+    const bool compatible = Convert(probe, ascii, decoded) && decoded == ascii;
     iconv_close(AsIconv(probe));
-    return upper;
+    return compatible ? upper : std::string();
 }
 
 TextDecoder::TextDecoder(const std::string& charset) : charset_(charset) {
@@ -175,9 +254,7 @@ void TextDecoder::Decode(std::string_view bytes, std::string& out) {
 bool TextDecoder::MayNotRoundTrip(std::string_view bytes, bool keptSome) const {
     if (!isCp932_) return true;
     // Only characters led by these bytes are also found elsewhere in CP932.
-    auto suspect = [](unsigned char byte) {
-        return byte == 0x87 || byte == 0xED || byte == 0xEE || byte >= 0xFA;
-    };
+    auto suspect = IsDoubleCodedLead;
     if (keptSome) {
         // A byte that did not decode shifts where characters start: look at every byte.
         for (const char c : bytes) {
@@ -218,21 +295,30 @@ void TextDecoder::DecodeEachCharacter(std::string_view bytes, std::string& out) 
             out += bytes[at++];
             continue;
         }
-        // The shortest run of bytes that decodes to something that encodes back to it.
+        // The shortest run of bytes that decodes to something that encodes back to it. A
+        // character that decodes but would be written back as other bytes keeps all its bytes
+        // together, so that its trail byte is never read as the start of the next character.
         std::size_t taken = 0;
+        std::size_t decodedLength = 0;
         for (std::size_t length = 1; length <= 4 && at + length <= bytes.size(); ++length) {
             std::string character;
-            if (DecodeWhole(bytes.substr(at, length), character) &&
-                RoundTrips(character, bytes.substr(at, length))) {
+            if (!DecodeWhole(bytes.substr(at, length), character)) continue;
+            if (RoundTrips(character, bytes.substr(at, length))) {
                 out += character;
                 taken = length;
                 break;
             }
+            if (decodedLength == 0) decodedLength = length;
         }
         if (taken == 0) {
-            AppendKeptByte(static_cast<unsigned char>(bytes[at]), out);
-            ++replacements_;
-            taken = 1;
+            taken = decodedLength == 0 ? 1 : decodedLength;
+            // Only bytes that did not decode are counted: a kept character is shown as itself.
+            const bool keptCharacter = isCp932_ && taken == 2;
+            for (std::size_t k = 0; k < taken; ++k) {
+                AppendKeptByte(static_cast<unsigned char>(bytes[at + k]), out,
+                               keptCharacter && k == 0);
+            }
+            if (!keptCharacter) ++replacements_;
         }
         at += taken;
     }
@@ -289,13 +375,14 @@ void TextDecoder::DecodeRun(std::string_view bytes, std::string& out) {
 }
 
 TextEncoder::TextEncoder(const std::string& charset, Fallback fallback, bool keptBytesBelong)
-    : fallback_(fallback), keptBytesBelong_(keptBytesBelong) {
+    : charset_(charset), fallback_(fallback), keptBytesBelong_(keptBytesBelong) {
     passThrough_ = IsUtf8Name(charset);
     if (!passThrough_) handle_ = OpenConverter(charset.c_str(), "UTF-8");
 }
 
 TextEncoder::~TextEncoder() {
     if (handle_ != nullptr) iconv_close(AsIconv(handle_));
+    if (decodeBack_ != nullptr) iconv_close(AsIconv(decodeBack_));
 }
 
 void TextEncoder::KeptByte(unsigned char byte, std::string& out) const {
@@ -310,16 +397,24 @@ void TextEncoder::KeptByte(unsigned char byte, std::string& out) const {
 
 void TextEncoder::EncodeUtf8(std::string_view utf8, std::string& out) const {
     unsigned char byte = 0;
+    unsigned char trail = 0;
     std::size_t copied = 0;
     for (std::size_t at = utf8.find('\xED'); at != std::string_view::npos;
          at = utf8.find('\xED', at)) {
-        if (!KeptByteAt(utf8, at, byte)) {
+        bool leadsCharacter = false;
+        if (!KeptByteAt(utf8, at, byte, &leadsCharacter)) {
             ++at;
             continue;
         }
         out.append(utf8.data() + copied, at - copied);
-        KeptByte(byte, out);
-        at += kKeptByteSize;
+        // A kept CP932 character goes into UTF-8 as the character it is.
+        if (!keptBytesBelong_ && leadsCharacter && KeptByteAt(utf8, at + kKeptByteSize, trail) &&
+            KeptCp932Character(byte, trail, out)) {
+            at += 2 * kKeptByteSize;
+        } else {
+            KeptByte(byte, out);
+            at += kKeptByteSize;
+        }
         copied = at;
     }
     out.append(utf8.data() + copied, utf8.size() - copied);
@@ -343,7 +438,54 @@ void TextEncoder::Encode(std::string_view utf8, std::string& out) {
     }
 }
 
+bool TextEncoder::EncodesBack(char32_t codePoint) {
+    const bool cached = codePoint < kCachedCodePoints;
+    if (cached && encodesBack_.empty()) encodesBack_.assign(kCachedCodePoints, kUnknown);
+    if (cached && encodesBack_[codePoint] != kUnknown) return encodesBack_[codePoint] == kGood;
+    std::string character;
+    std::string bytes;
+    std::string back;
+    bool good = AppendUtf8(character, codePoint) && Convert(handle_, character, bytes);
+    if (good) {
+        if (decodeBack_ == nullptr) decodeBack_ = OpenConverter("UTF-8", charset_.c_str());
+        good = decodeBack_ != nullptr && Convert(decodeBack_, bytes, back) && back == character;
+    }
+    if (cached) encodesBack_[codePoint] = good ? kGood : kBad;
+    return good;
+}
+
+bool TextEncoder::RunEncodesBack(std::string_view utf8) {
+    for (std::size_t at = 0; at < utf8.size();) {
+        char32_t codePoint = 0;
+        const int size = CodePointAt(utf8, at, codePoint);
+        unsigned char kept = 0;
+        if (size > 1 && !KeptByteAt(utf8, at, kept) && !EncodesBack(codePoint)) return false;
+        at += static_cast<std::size_t>(size);
+    }
+    return true;
+}
+
 void TextEncoder::EncodeRun(std::string_view utf8, std::string& out) {
+    const std::size_t start = out.size();
+    ConvertRun(utf8, out);
+    // Some characters are converted one way only (〜 becomes ～ in CP932): those go through
+    // the fallback like any character the code page cannot hold.
+    if (RunEncodesBack(utf8)) return;
+    out.resize(start);
+    for (std::size_t at = 0; at < utf8.size();) {
+        char32_t codePoint = 0;
+        const std::size_t size = static_cast<std::size_t>(CodePointAt(utf8, at, codePoint));
+        unsigned char kept = 0;
+        if (size > 1 && !KeptByteAt(utf8, at, kept) && !EncodesBack(codePoint)) {
+            if (fallback_ != nullptr) fallback_(codePoint, out);
+        } else {
+            ConvertRun(utf8.substr(at, size), out);
+        }
+        at += size;
+    }
+}
+
+void TextEncoder::ConvertRun(std::string_view utf8, std::string& out) {
     iconv(AsIconv(handle_), nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(utf8.data());
     std::size_t inLeft = utf8.size();

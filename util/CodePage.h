@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pernard {
 
@@ -22,10 +23,15 @@ std::string CanonicalCharset(std::string_view label);
 // real text ever looks like a kept byte. Written back in the encoding it was read in, a kept
 // byte becomes that byte again; anywhere else (shown, or written in another encoding) it stands
 // for U+FFFD.
+// A CP932 character whose bytes decode but would be written back as other bytes (CP932 has
+// two codes for some characters) is kept as its two bytes, the first marked as U+DB00 + byte:
+// it is shown as the character and written back as the same bytes.
 inline constexpr std::size_t kKeptByteSize = 3;
-void AppendKeptByte(unsigned char byte, std::string& out);
-// True when a kept byte starts at `at`; `byte` is then the byte it keeps.
-bool KeptByteAt(std::string_view text, std::size_t at, unsigned char& byte);
+void AppendKeptByte(unsigned char byte, std::string& out, bool leadsCp932Character = false);
+// True when a kept byte starts at `at`; `byte` is then the byte it keeps and
+// `leadsCharacter`, when given, whether it leads a kept CP932 character.
+bool KeptByteAt(std::string_view text, std::size_t at, unsigned char& byte,
+                bool* leadsCharacter = nullptr);
 bool HasKeptBytes(std::string_view text);
 // The text with every kept byte replaced by U+FFFD: what is shown.
 std::string ShownText(std::string_view text);
@@ -78,15 +84,24 @@ public:
     void Encode(std::string_view utf8, std::string& out);
 
 private:
-    // Converts a run of non-ASCII characters.
+    // Converts a run of non-ASCII characters; one whose bytes would decode to another
+    // character goes to the fallback.
     void EncodeRun(std::string_view utf8, std::string& out);
+    void ConvertRun(std::string_view utf8, std::string& out);
+    bool RunEncodesBack(std::string_view utf8);
+    bool EncodesBack(char32_t codePoint);
 
     // UTF-8 out: copied, but for the kept bytes.
     void EncodeUtf8(std::string_view utf8, std::string& out) const;
     void KeptByte(unsigned char byte, std::string& out) const;
 
+    static constexpr char32_t kCachedCodePoints = 0x10000;
+    enum : unsigned char { kUnknown, kGood, kBad };
+    std::string charset_;
     bool passThrough_ = false;
     void* handle_ = nullptr;
+    void* decodeBack_ = nullptr;  // opened when first needed
+    std::vector<unsigned char> encodesBack_;  // per BMP code point, filled as they are met
     Fallback fallback_;
     bool keptBytesBelong_ = false;
 };
