@@ -66,7 +66,8 @@ std::vector<DirectoryEntry> ListDirectory(const fs::path& directory) {
 
 class FavoritesScanner {
 public:
-    FavoritesScanner(BmLogic& model, const std::string& root) : model_(model), root_(root) {}
+    FavoritesScanner(BmLogic& model, const std::string& root, ReadFavoritesFiles& files)
+        : model_(model), root_(root), files_(files) {}
 
     // Walks one directory `depth` levels below the Favorites directory (which has depth 0 and
     // an empty `name`). Its folder is appended at glDepth = depth, its shortcuts at depth + 1.
@@ -79,16 +80,28 @@ public:
 private:
     // Creates the folder entry of the directory being visited, once. False when it could not
     // be created; `stop` tells whether the walk must end.
-    bool EnsureFolder(const std::string& name, int depth, bool& created, bool& stop);
+    bool EnsureFolder(const std::string& name, const fs::path& path, int depth, bool& created,
+                      bool& stop);
     bool AddShortcut(const DirectoryEntry& entry, int depth);
     bool Full();
 
     BmLogic& model_;
     std::string root_;
+    ReadFavoritesFiles& files_;
     int urlCount_ = 0;
     bool depthReported_ = false;
     std::string errorText_;
 };
+
+// Notes a shortcut file as this load read it.
+void RecordShortcut(ReadFavoritesFiles& files, const std::string& path) {
+    std::error_code error;
+    ReadShortcut shortcut;
+    shortcut.size = fs::file_size(path, error);
+    if (error) return;
+    shortcut.modified = fs::last_write_time(path, error).time_since_epoch().count();
+    if (!error) files.shortcuts[NormalPath(path)] = shortcut;
+}
 
 // The root the entries of this read hang under: the last root of the table.
 int RootOfLastEntry(const BmLogic& model) {
@@ -104,7 +117,8 @@ bool FavoritesScanner::Full() {
     return false;
 }
 
-bool FavoritesScanner::EnsureFolder(const std::string& name, int depth, bool& created, bool& stop) {
+bool FavoritesScanner::EnsureFolder(const std::string& name, const fs::path& path, int depth,
+                                    bool& created, bool& stop) {
     stop = false;
     if (created || name.empty()) return true;
     if (depth >= kDepthLimit) {
@@ -123,6 +137,7 @@ bool FavoritesScanner::EnsureFolder(const std::string& name, int depth, bool& cr
     if (!model_.AddEntry(false, false, name, root_)) return false;
     ++model_.glCT;
     created = true;
+    files_.directories.insert(NormalPath(path.string()));
     return true;
 }
 
@@ -130,17 +145,17 @@ bool FavoritesScanner::ScanFavoritesDir(const std::string& name, const fs::path&
     const std::vector<DirectoryEntry> entries = ListDirectory(path);
     bool created = false;
     bool stop = false;
-    // First pass: any entry that is not hidden makes the directory a folder; subdirectories
-    // are visited in name order.
+    // Every directory is a folder, an empty one too, so that empty folders survive a save and
+    // a read back (the setting for empty folders removes them after the read).
+    if (!EnsureFolder(name, path, depth, created, stop)) return !stop;
+    // First pass: subdirectories in name order, hidden ones left out.
     for (const DirectoryEntry& entry : entries) {
         if (entry.name.empty() || entry.name[0] == '.') continue;
-        if (!EnsureFolder(name, depth, created, stop)) return !stop;
         if (entry.isDirectory && !ScanFavoritesDir(entry.name, entry.path, depth + 1)) return false;
     }
     // Second pass: every shortcut, hidden ones included, after all subdirectories.
     for (const DirectoryEntry& entry : entries) {
         if (entry.isDirectory || !HasShortcutExtension(entry.name)) continue;
-        if (!EnsureFolder(name, depth, created, stop)) return !stop;
         if (!AddShortcut(entry, depth + 1)) return false;
     }
     return true;
@@ -166,6 +181,7 @@ bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int depth) {
     if (!model_.AddEntry(false, true, model_.glName[slot], root_)) return Full();
     ++model_.glCT;
     ++urlCount_;
+    RecordShortcut(files_, entry.path.string());
     return true;
 }
 
@@ -235,8 +251,12 @@ bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
         model.glName[slot] = directory;
         if (model.AddEntry(true, false, directory, directory)) {
             ++model.glCT;
-            model.SetRootCharset(model.glCT - 1, kCp932);
-            FavoritesScanner scanner(model, directory);
+            const int root = model.glCT - 1;
+            model.SetRootCharset(root, kCp932);
+            auto files = std::make_shared<ReadFavoritesFiles>();
+            files->directory = directory;
+            if (RootInfo* info = model.MutableRootInfo(root)) info->favorites = files;
+            FavoritesScanner scanner(model, directory, *files);
             if (!scanner.ScanFavoritesDir("", fs::path(directory), 0)) {
                 errorText = scanner.ErrorText();
                 result = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -82,21 +83,49 @@ std::string FileNameOf(const std::string& name, bool keptBytesBelong) {
     return fileName;
 }
 
+// The longest file name, in bytes, that file systems take (Linux and Windows alike: 255).
+constexpr std::size_t kLongestFileName = 255;
+
+// `name` cut at a character boundary so that it takes at most `bytes` bytes.
+std::string CutToBytes(const std::string& name, std::size_t bytes) {
+    if (name.size() <= bytes) return name;
+    std::size_t end = 0;
+    for (std::size_t at = 0; at < name.size();) {
+        const int size = CharSize(name, at);
+        if (at + static_cast<std::size_t>(size) > bytes) break;
+        at += static_cast<std::size_t>(size);
+        end = at;
+    }
+    return name.substr(0, end);
+}
+
 // The names used so far in one directory, compared without regard to letter case as Windows
-// does: a later entry whose name is taken gets "name (2)", "name (3)", ...
+// does: a later entry whose name is taken gets "name (2)", "name (3)", ... A name whose file
+// the load read in this very directory keeps its own name, though: two such files differing
+// only in case already live side by side, and renaming one on every save would never end.
 class NamesInDirectory {
 public:
-    // The name to use for `name` (a file name without ".url", or a directory name).
-    std::string Claim(const std::string& name, const char* suffix) {
-        std::string chosen = name;
-        for (int n = 2; !used_.insert(LowerAscii(chosen + suffix)).second; ++n) {
-            chosen = name + " (" + std::to_string(n) + ")";
+    // The name to use for `name` (a file name without ".url", or a directory name). A name too
+    // long for the file system is shortened. `readHere` tells whether the load read a file
+    // of exactly that name in this directory.
+    std::string Claim(const std::string& name, const char* suffix, bool readHere = false) {
+        const std::size_t room = kLongestFileName - std::strlen(suffix);
+        if (name.size() <= room && readHere && exact_.insert(name + suffix).second) {
+            used_.insert(LowerAscii(name + suffix));
+            return name;
         }
+        std::string chosen = CutToBytes(name, room);
+        for (int n = 2; !used_.insert(LowerAscii(chosen + suffix)).second; ++n) {
+            const std::string number = " (" + std::to_string(n) + ")";
+            chosen = CutToBytes(name, room - number.size()) + number;
+        }
+        exact_.insert(chosen + suffix);
         return chosen;
     }
 
 private:
-    std::unordered_set<std::string> used_;
+    std::unordered_set<std::string> used_;   // lowered
+    std::unordered_set<std::string> exact_;  // as given
 };
 
 struct Shortcut {
@@ -107,12 +136,16 @@ struct Shortcut {
 
 // Adds entry `index` as a shortcut in `directory` to the batch, under a name free in `names`.
 Shortcut WriteShortcut(BmLogic& model, const std::string& directory, int index,
-                       bool keptBytesBelong, NamesInDirectory& names, SafeFileBatch& batch) {
+                       bool keptBytesBelong, NamesInDirectory& names, SafeFileBatch& batch,
+                       const ReadFavoritesFiles* read = nullptr) {
     Shortcut shortcut;
     const std::string wanted =
         FileNameOf(model.glName[static_cast<std::size_t>(index)], keptBytesBelong);
     if (!IsUsableFileName(wanted)) return shortcut;
-    const std::string name = names.Claim(wanted, ".url");
+    const bool readHere =
+        read != nullptr &&
+        read->shortcuts.count(NormalPath(JoinPath(directory, wanted + ".url"))) > 0;
+    const std::string name = names.Claim(wanted, ".url", readHere);
     if (name != wanted) shortcut.renamed = name;
     shortcut.path = JoinPath(directory, name + ".url");
     shortcut.result = ShortcutWrite::Failed;
@@ -127,18 +160,25 @@ struct TreeCounts {
     int failed = 0;        // every entry that is not on the disk, listed in the check log
     int diskFailures = 0;  // of those, the ones the disk refused
     int renamed = 0;       // written under a free name, listed in the check log
+    std::vector<std::string> files;        // the shortcut files written
+    std::vector<std::string> directories;  // the folders' directories
 };
 
-// Writes the entries of root `root` below `target`, a directory per folder.
-TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int root) {
+// Writes the entries of root `root` below `target`, a directory per folder. `read`, for an
+// overwrite save, is what the load read there.
+TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int root,
+                              const ReadFavoritesFiles* read = nullptr) {
     TreeCounts counts;
     // One level per open folder: its index, its directory, whether it could be used, and the
-    // names given in it so far.
+    // names given in it so far. A folder whose directory could not be made counts as not
+    // written only when nothing below it was counted instead.
     struct OpenFolder {
         int index;
         std::string directory;
         bool usable;
         std::shared_ptr<NamesInDirectory> names;
+        bool failed = false;
+        bool covered = false;  // a failure below it was counted
     };
     std::vector<OpenFolder> open;
     std::vector<std::string> created;  // the directories new folders went into
@@ -152,31 +192,45 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
         model.GetPorts().diagnostics->AppendCheckLog(CheckLogLine(model.glUrl[k], name));
         ++counts.renamed;
     };
+    auto closeFolder = [&]() {
+        const OpenFolder folder = open.back();
+        open.pop_back();
+        if (folder.failed && !folder.covered) {
+            ReportWriteError(model, folder.index);
+            ++counts.failed;
+        }
+        if ((folder.failed || folder.covered) && !open.empty()) open.back().covered = true;
+    };
     for (int i = root + 1; i < count && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
-        while (!open.empty() && model.gloya[k] < open.back().index) open.pop_back();
+        while (!open.empty() && model.gloya[k] < open.back().index) closeFolder();
         const std::string& directory = open.empty() ? target : open.back().directory;
         const bool parentUsable = open.empty() || open.back().usable;
         NamesInDirectory& names = open.empty() ? topNames : *open.back().names;
         if (model.glUrl[k] != kFolderMarker) {
             const Shortcut shortcut =
-                parentUsable ? WriteShortcut(model, directory, i, keptBytesBelong, names, batch)
-                             : Shortcut{};
+                parentUsable
+                    ? WriteShortcut(model, directory, i, keptBytesBelong, names, batch, read)
+                    : Shortcut{};
             const ShortcutWrite result = shortcut.result;
             if (result == ShortcutWrite::Written) {
                 entryOfFile[shortcut.path] = i;
+                counts.files.push_back(shortcut.path);
                 ++counts.written;
                 if (!shortcut.renamed.empty()) renamedEntry(i, shortcut.renamed);
             } else {
                 ReportWriteError(model, i);
                 ++counts.failed;
+                if (!open.empty()) open.back().covered = true;
                 if (result == ShortcutWrite::Failed) ++counts.diskFailures;
             }
             continue;
         }
         const std::string wanted = FileNameOf(model.glName[k], keptBytesBelong);
         bool usable = parentUsable && IsUsableFileName(wanted);
-        const std::string folderName = usable ? names.Claim(wanted, "") : wanted;
+        const bool readHere =
+            read != nullptr && read->directories.count(NormalPath(JoinPath(directory, wanted))) > 0;
+        const std::string folderName = usable ? names.Claim(wanted, "", readHere) : wanted;
         const std::string folder = usable ? JoinPath(directory, folderName) : std::string();
         if (usable) {
             std::error_code error;
@@ -185,14 +239,15 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
             usable = !error && !IsLink(folder) && fs::is_directory(folder, error);
             if (!usable) ++counts.diskFailures;
             if (usable && folderName != wanted) renamedEntry(i, folderName);
-            if (usable) created.push_back(directory);
-        }
-        if (!usable) {
-            ReportWriteError(model, i);
-            ++counts.failed;
+            if (usable) {
+                created.push_back(directory);
+                counts.directories.push_back(folder);
+            }
         }
         open.push_back(OpenFolder{i, folder, usable, std::make_shared<NamesInDirectory>()});
+        open.back().failed = !usable;
     }
+    while (!open.empty()) closeFolder();
     // The shortcuts count as saved once they and their directories' entries are on the disk.
     for (const std::string& failed : batch.Commit()) {
         const auto entry = entryOfFile.find(failed);
@@ -200,6 +255,7 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
             ReportWriteError(model, entry->second);
             --counts.written;
             ++counts.failed;
+            counts.files.erase(std::find(counts.files.begin(), counts.files.end(), failed));
         }
         ++counts.diskFailures;
     }
@@ -209,6 +265,73 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
         if (!SyncDirectory(directory)) ++counts.diskFailures;
     }
     return counts;
+}
+
+// After an overwrite save in which every entry was written: removes the shortcut files the
+// load read that no entry went to (deleted, moved, renamed), and then the directories it read
+// that no folder went to, once they are empty. A file changed on disk since the load, and
+// anything the load did not read, stays. Each removal is listed in the check log. Returns how
+// many were removed.
+int RemoveLeftOverFiles(BmLogic& model, const ReadFavoritesFiles& read, const TreeCounts& counts) {
+    std::unordered_set<std::string> written;
+    for (const std::string& file : counts.files) written.insert(NormalPath(file));
+    std::unordered_set<std::string> kept;
+    for (const std::string& directory : counts.directories) kept.insert(NormalPath(directory));
+    DiagnosticsPort& log = *model.GetPorts().diagnostics;
+    int removed = 0;
+    std::vector<std::string> files;
+    for (const auto& [path, seen] : read.shortcuts) {
+        if (written.count(path) == 0) files.push_back(path);
+    }
+    std::sort(files.begin(), files.end());
+    for (const std::string& path : files) {
+        const ReadShortcut& seen = read.shortcuts.at(path);
+        std::error_code error;
+        if (IsLink(path) || !fs::is_regular_file(path, error)) continue;
+        const auto size = fs::file_size(path, error);
+        if (error || size != seen.size) continue;
+        const auto modified = fs::last_write_time(path, error).time_since_epoch().count();
+        if (error || modified != seen.modified) continue;
+        if (fs::remove(path, error) && !error) {
+            log.AppendCheckLog("削除 : " + path);
+            ++removed;
+        }
+    }
+    std::vector<std::string> directories;
+    for (const std::string& directory : read.directories) {
+        if (kept.count(directory) == 0) directories.push_back(directory);
+    }
+    // Deepest first, so that a directory whose subdirectories went is empty by its turn.
+    std::sort(directories.rbegin(), directories.rend());
+    for (const std::string& directory : directories) {
+        std::error_code error;
+        if (IsLink(directory) || !fs::is_directory(directory, error) ||
+            !fs::is_empty(directory, error) || error) {
+            continue;
+        }
+        if (fs::remove(directory, error) && !error) {
+            log.AppendCheckLog("削除 : " + directory + kPathSeparator);
+            ++removed;
+        }
+    }
+    return removed;
+}
+
+// What the disk holds for the root after a save: the files and directories just written.
+void RecordWrittenFiles(ReadFavoritesFiles& read, const TreeCounts& counts) {
+    read.shortcuts.clear();
+    read.directories.clear();
+    for (const std::string& file : counts.files) {
+        std::error_code error;
+        ReadShortcut shortcut;
+        shortcut.size = fs::file_size(file, error);
+        if (error) continue;
+        shortcut.modified = fs::last_write_time(file, error).time_since_epoch().count();
+        if (!error) read.shortcuts[NormalPath(file)] = shortcut;
+    }
+    for (const std::string& directory : counts.directories) {
+        read.directories.insert(NormalPath(directory));
+    }
 }
 
 void ReportCounts(BmLogic& model, const TreeCounts& counts) {
@@ -251,11 +374,26 @@ bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notW
         if (ports.prompts->Confirm(question, Buttons::YesNo) != Answer::Yes) return false;
     }
     ports.diagnostics->ClearCheckLog();
-    const TreeCounts counts = WriteFavoritesTree(model, target, root);
+    // What the load read below this very directory: the save leaves the directory matching
+    // the collection.
+    const RootInfo* info = model.RootInfoOf(root);
+    const std::shared_ptr<ReadFavoritesFiles> read =
+        info != nullptr && info->favorites != nullptr &&
+                NormalPath(info->favorites->directory) == NormalPath(target)
+            ? info->favorites
+            : nullptr;
+    const TreeCounts counts = WriteFavoritesTree(model, target, root, read.get());
+    if (read != nullptr && counts.failed == 0) {
+        RemoveLeftOverFiles(model, *read, counts);
+        RecordWrittenFiles(*read, counts);
+    }
     ReportCounts(model, counts);
     if (notWritten != nullptr) *notWritten = counts.failed;
-    ports.status->SetPanel(1, "保存完了 " + target);
     ports.progress->Close();
+    // An entry that is not on the disk makes the save a failure: the close sequence keeps the
+    // window (and the list of what was not written) open, and the collection stays changed.
+    if (counts.failed > 0) return false;
+    ports.status->SetPanel(1, "保存完了 " + target);
     return true;
 }
 
@@ -314,7 +452,12 @@ bool SaveAsIE(BmLogic& model) {
     DeleteTree(staged);
     fs::create_directories(staged, error);
     ports.diagnostics->ClearCheckLog();
-    const TreeCounts counts = error ? TreeCounts{0, 0, 1} : WriteFavoritesTree(model, staged, root);
+    TreeCounts counts;
+    if (error) {
+        counts.diskFailures = 1;
+    } else {
+        counts = WriteFavoritesTree(model, staged, root);
+    }
     if (counts.diskFailures > 0 || !SwapInTree(staged, target)) {
         DeleteTree(staged);
         ports.progress->Close();

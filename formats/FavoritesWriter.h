@@ -23,8 +23,8 @@ bool WriteUrlFile(BmLogic& model, const std::string& directory, int index);
 void ReportWriteError(BmLogic& model, int index);
 
 // Writes root `root` below `target`, asking first unless save-as is running or the setting
-// says not to ask. True once the walk has ended, whatever the counts; `notWritten`, when given,
-// receives the number of entries that are not on the disk (renamed ones were written).
+// says not to ask. True when every entry is on the disk (renamed ones count as written);
+// `notWritten`, when given, receives the number of entries that are not.
 bool SaveFavorite(BmLogic& model, const std::string& target, int root,
                   int* notWritten = nullptr);
 

@@ -167,7 +167,7 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
 }
 
 NetscapeReader::NetscapeReader(BmLogic& model, const std::string& path, const std::string& charset)
-    : model_(model), path_(path), charset_(charset) {}
+    : model_(model), path_(path), charset_(charset), read_(model.NewReadNumber()) {}
 
 bool NetscapeReader::StopAtCapacity() {
     errorText_ = kUrlMaxMessage;
@@ -191,6 +191,7 @@ bool NetscapeReader::AddRoot(const std::string& name) {
     ++model_.glCT;
     root_ = model_.glCT - 1;
     model_.SetRootCharset(root_, charset_);
+    model_.SetRootRead(root_, read_);
     hasRoot_ = true;
     // A root in the last free slot leaves no room for anything it could hold.
     if (model_.glCT >= model_.glMaxURL) return StopAtCapacity();

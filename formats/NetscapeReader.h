@@ -67,6 +67,7 @@ private:
     BmLogic& model_;
     std::string path_;
     std::string charset_;
+    int read_;
     bool inComment_ = false;
     bool hasRoot_ = false;
     int root_ = -1;

@@ -106,16 +106,11 @@ bool WouldReplaceKeptBytes(const BmLogic& model, int root) {
     });
 }
 
-void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink) {
-    const bool utf8 = WritesUtf8(model, root);
-    BookmarkText text(utf8, KeptBytesBelong(model, root), sink);
+namespace {
+
+// The entries of one root: its title, heading and list.
+void WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool last) {
     const std::string rootName = EscapeHtml(model.Tree().NodeAt(root)->Text());  // copied out
-    text.Line("<!DOCTYPE NETSCAPE-Bookmark-file>");
-    // The file says what it is written in: a Shift_JIS file can happen to be valid UTF-8 too,
-    // and would then be read back as UTF-8.
-    text.Line(utf8 ? "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">"
-                   : "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">");
-    text.Line("<!-- This is written by Quillet -->");
     text.Line("<TITLE>" + rootName + "</TITLE>");
     text.Line("<H1>" + rootName + "</H1>");
     text.Line("<DL><p>");
@@ -165,15 +160,49 @@ void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink) {
         }
     }
     closeLists(-1);
-    text.Finish("</DL><p>");
+    if (last) {
+        text.Finish("</DL><p>");
+    } else {
+        text.Line("</DL><p>");
+    }
+}
+
+}  // namespace
+
+void WriteBookmarkText(const BmLogic& model, const std::vector<int>& roots,
+                       const BytesSink& sink) {
+    if (roots.empty()) return;
+    // The roots of one file were read in one encoding: the first one's says it.
+    const bool utf8 = WritesUtf8(model, roots.front());
+    BookmarkText text(utf8, KeptBytesBelong(model, roots.front()), sink);
+    text.Line("<!DOCTYPE NETSCAPE-Bookmark-file>");
+    // The file says what it is written in: a Shift_JIS file can happen to be valid UTF-8 too,
+    // and would then be read back as UTF-8.
+    text.Line(utf8 ? "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">"
+                   : "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">");
+    text.Line("<!-- This is written by Quillet -->");
+    for (std::size_t k = 0; k < roots.size(); ++k) {
+        WriteRootSection(model, roots[k], text, k + 1 == roots.size());
+    }
+}
+
+void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink) {
+    WriteBookmarkText(model, std::vector<int>{root}, sink);
 }
 
 bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root) {
+    return WriteBookmarkFile(model, fileName, std::vector<int>{root});
+}
+
+bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, const std::vector<int>& roots) {
     const Ports& ports = model.GetPorts();
     SafeFileWriter file;
-    bool ok = root >= 0 && root < model.glCT && file.Open(fileName);
+    bool ok = !roots.empty() &&
+              std::all_of(roots.begin(), roots.end(),
+                          [&model](int root) { return root >= 0 && root < model.glCT; }) &&
+              file.Open(fileName);
     if (ok) {
-        WriteBookmarkText(model, root, [&file](std::string_view chunk) { file.Write(chunk); });
+        WriteBookmarkText(model, roots, [&file](std::string_view chunk) { file.Write(chunk); });
         ok = file.Commit();
     }
     if (!ok) {
@@ -235,6 +264,20 @@ bool IsFullPathOrSays(BmLogic& model, const std::string& target) {
     return false;
 }
 
+// The roots that one read of `target` gave, root `root` among them, that still stand for
+// that file.
+std::vector<int> RootsOfFile(const BmLogic& model, int root, const std::string& target) {
+    std::vector<int> roots;
+    for (int other : model.RootsOfSameRead(root)) {
+        const std::size_t k = static_cast<std::size_t>(other);
+        if (other == root || (model.gloya[k] == -1 && model.glAdd[k] == kSourceNetscape &&
+                              model.glVisit[k] == target)) {
+            roots.push_back(other);
+        }
+    }
+    return roots;
+}
+
 }  // namespace
 
 bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int root) {
@@ -247,16 +290,22 @@ bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int ro
             ports.prompts->Confirm(rootName + " を " + target + " に保存します ", Buttons::YesNo);
         if (answer != Answer::Yes) return false;
     }
+    // Every root the file gave goes back into it: a file with two TITLE sections keeps both.
+    const std::vector<int> roots = RootsOfFile(model, root, target);
     // These two are asked whatever the settings say: the answer decides what the file loses.
-    if (model.IsRootPartial(root) &&
+    const bool partial = std::any_of(roots.begin(), roots.end(),
+                                     [&model](int r) { return model.IsRootPartial(r); });
+    if (partial &&
         ports.prompts->Confirm(kPartialQuestion, Buttons::YesNoDefaultNo) != Answer::Yes) {
         return false;
     }
-    if (WouldReplaceKeptBytes(model, root) &&
+    const bool replaces = std::any_of(roots.begin(), roots.end(),
+                                      [&model](int r) { return WouldReplaceKeptBytes(model, r); });
+    if (replaces &&
         ports.prompts->Confirm(kReplacedQuestion, Buttons::YesNoDefaultNo) != Answer::Yes) {
         return false;
     }
-    if (!WriteBookmarkFile(model, target, root)) return false;
+    if (!WriteBookmarkFile(model, target, roots)) return false;
     model.MarkSaved();
     return true;
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/BmLogic.h"
 
@@ -14,6 +15,8 @@ using BytesSink = std::function<void(std::string_view)>;
 
 // Hands the bytes of the bookmark file for root `root` to `sink`, a block at a time.
 void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink);
+// The same for several roots in one file, one TITLE section each, in the order given.
+void WriteBookmarkText(const BmLogic& model, const std::vector<int>& roots, const BytesSink& sink);
 
 // The bytes of the bookmark file for root `root`: CP932 for a root read in CP932 (or of
 // unknown encoding), UTF-8 with a charset line for any other.
@@ -27,6 +30,7 @@ bool WouldReplaceKeptBytes(const BmLogic& model, int root);
 // "保存完了 " + file name; on any failure the old file stays as it was and the message
 // "Cannot Save File : " + file name is shown.
 bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root);
+bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, const std::vector<int>& roots);
 
 // The root that holds the selection: the only root, or the nearest root at or above glIndex.
 void GetRootFolderName(const BmLogic& model, int& root, int& rootCount, std::string& rootName);

@@ -56,8 +56,7 @@ void BmLogic::ClearTable() {
     glNode.clear();
     urlIndex_.Clear();
     urlIndexValid_ = false;
-    rootCharsets_.clear();
-    partialRoots_.clear();
+    roots_.clear();
     glClip = NodeRef{};
 }
 
@@ -156,26 +155,51 @@ void BmLogic::SetFolderImages(int index, TreeNode* node) {
     }
 }
 
+const RootInfo* BmLogic::RootInfoOf(int rootIndex) const {
+    if (!IsValidIndex(rootIndex)) return nullptr;
+    const auto found = roots_.find(glNode[static_cast<std::size_t>(rootIndex)]->Serial());
+    return found == roots_.end() ? nullptr : &found->second;
+}
+
+RootInfo* BmLogic::MutableRootInfo(int rootIndex) {
+    if (!IsValidIndex(rootIndex)) return nullptr;
+    return &roots_[glNode[static_cast<std::size_t>(rootIndex)]->Serial()];
+}
+
 std::string BmLogic::RootCharset(int rootIndex) const {
-    if (rootIndex < 0 || rootIndex >= glCT) return {};
-    const auto found = rootCharsets_.find(glNode[static_cast<std::size_t>(rootIndex)]->Serial());
-    return found == rootCharsets_.end() ? std::string() : found->second;
+    const RootInfo* info = RootInfoOf(rootIndex);
+    return info == nullptr ? std::string() : info->charset;
 }
 
 void BmLogic::SetRootCharset(int rootIndex, const std::string& charset) {
-    if (rootIndex < 0 || rootIndex >= glCT) return;
-    rootCharsets_[glNode[static_cast<std::size_t>(rootIndex)]->Serial()] = charset;
+    if (RootInfo* info = MutableRootInfo(rootIndex)) info->charset = charset;
 }
 
 bool BmLogic::IsRootPartial(int rootIndex) const {
-    return IsValidIndex(rootIndex) &&
-           partialRoots_.count(glNode[static_cast<std::size_t>(rootIndex)]->Serial()) > 0;
+    const RootInfo* info = RootInfoOf(rootIndex);
+    return info != nullptr && info->partial;
 }
 
 void BmLogic::MarkRootPartial(int rootIndex) {
-    if (IsValidIndex(rootIndex)) {
-        partialRoots_.insert(glNode[static_cast<std::size_t>(rootIndex)]->Serial());
+    if (RootInfo* info = MutableRootInfo(rootIndex)) info->partial = true;
+}
+
+int BmLogic::NewReadNumber() { return ++reads_; }
+
+void BmLogic::SetRootRead(int rootIndex, int read) {
+    if (RootInfo* info = MutableRootInfo(rootIndex)) info->read = read;
+}
+
+std::vector<int> BmLogic::RootsOfSameRead(int rootIndex) const {
+    const RootInfo* info = RootInfoOf(rootIndex);
+    if (info == nullptr || info->read == 0) return {rootIndex};
+    std::vector<int> roots;
+    const int count = std::min(glCT, tree_.Count());
+    for (int i = 0; i < count; i = i + SubtreeWidth(i)) {
+        const RootInfo* other = RootInfoOf(i);
+        if (other != nullptr && other->read == info->read) roots.push_back(i);
     }
+    return roots;
 }
 
 NodeRef BmLogic::RefOf(int index) const {

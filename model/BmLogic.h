@@ -12,6 +12,7 @@
 
 #include "model/Column.h"
 #include "model/Ports.h"
+#include "model/RootInfo.h"
 #include "model/TreeNodes.h"
 #include "model/UndoHistory.h"
 #include "model/UrlIndex.h"
@@ -115,6 +116,16 @@ public:
     // saving it over that source would lose the rest.
     bool IsRootPartial(int rootIndex) const;
     void MarkRootPartial(int rootIndex);
+    // What the table knows of a root's source; nullptr when nothing.
+    const RootInfo* RootInfoOf(int rootIndex) const;
+    RootInfo* MutableRootInfo(int rootIndex);
+    // The roots one read of a file gave share a number: saved over that file, they go
+    // back into it together.
+    int NewReadNumber();
+    void SetRootRead(int rootIndex, int read);
+    // The roots of the read that gave root `rootIndex`, in table order (itself alone when it
+    // came from no numbered read).
+    std::vector<int> RootsOfSameRead(int rootIndex) const;
 
     // Lists in the check-log window every URL entry that has an earlier entry with the same
     // URL, naming that earliest entry; returns how many were found.
@@ -285,8 +296,8 @@ private:
     TreeNodes tree_;
     UrlIndex urlIndex_{glUrl};
     bool urlIndexValid_ = false;  // built on first use, then kept by AddEntry
-    std::unordered_map<std::uint64_t, std::string> rootCharsets_;  // by node serial
-    std::unordered_set<std::uint64_t> partialRoots_;               // by node serial
+    std::unordered_map<std::uint64_t, RootInfo> roots_;  // by node serial
+    int reads_ = 0;
     int memoLines_ = 0;
     UndoHistory history_{[this](UndoStep& step) { ReleaseStep(step); }};
     int stepDepth_ = 0;

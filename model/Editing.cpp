@@ -122,8 +122,7 @@ void BmLogic::BecomeChildEntry(int index) {
     const std::size_t k = static_cast<std::size_t>(index);
     glAdd[k].clear();
     glVisit[k].clear();
-    rootCharsets_.erase(glNode[k]->Serial());
-    partialRoots_.erase(glNode[k]->Serial());
+    roots_.erase(glNode[k]->Serial());
 }
 
 void BmLogic::RememberCopiedUrl(int index) {

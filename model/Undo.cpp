@@ -81,8 +81,7 @@ void BmLogic::ReleaseStep(UndoStep& step) {
         for (HeldBlock& block : blocks->blocks) {
             if (block.nodes.empty()) continue;
             TreeNode* top = block.nodes.front();
-            rootCharsets_.erase(top->Serial());
-            partialRoots_.erase(top->Serial());
+            roots_.erase(top->Serial());
             tree_.Release(top);
         }
         blocks->blocks.clear();
@@ -301,10 +300,8 @@ BlockPlace BmLogic::PlaceOf(int first) const {
     place.treeRow = glNode[k]->Row();
     place.added = glAdd[k];
     place.visited = glVisit[k];
-    const auto charset = rootCharsets_.find(glNode[k]->Serial());
-    place.hasCharset = charset != rootCharsets_.end();
-    if (place.hasCharset) place.charset = charset->second;
-    place.partial = partialRoots_.count(glNode[k]->Serial()) > 0;
+    const auto root = roots_.find(glNode[k]->Serial());
+    if (root != roots_.end()) place.root = root->second;
     return place;
 }
 
@@ -318,15 +315,10 @@ void BmLogic::MoveBlockTo(int first, int width, const BlockPlace& place) {
     tree_.Move(node, parentNode, place.treeRow);
     glAdd[k] = place.added;
     glVisit[k] = place.visited;
-    if (place.hasCharset) {
-        rootCharsets_[node->Serial()] = place.charset;
+    if (place.root) {
+        roots_[node->Serial()] = *place.root;
     } else {
-        rootCharsets_.erase(node->Serial());
-    }
-    if (place.partial) {
-        partialRoots_.insert(node->Serial());
-    } else {
-        partialRoots_.erase(node->Serial());
+        roots_.erase(node->Serial());
     }
     RefreshImages(place.first);
 }

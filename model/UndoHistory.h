@@ -12,9 +12,12 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "model/RootInfo.h"
 
 #include "model/TreeNodes.h"
 
@@ -55,9 +58,7 @@ struct BlockPlace {
     int parent = -1;
     int treeRow = 0;
     std::string added, visited;
-    std::string charset;
-    bool hasCharset = false;
-    bool partial = false;
+    std::optional<RootInfo> root;  // what the table knew of it as a root
 };
 
 struct MoveAction {

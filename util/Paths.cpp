@@ -38,6 +38,10 @@ std::string FileNamePart(std::string_view path, char separator) {
     return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
 }
 
+std::string NormalPath(const std::string& path) {
+    return std::filesystem::path(path).lexically_normal().string();
+}
+
 std::string JoinPath(std::string_view directory, std::string_view name, char separator) {
     std::string joined(directory);
     if (joined.empty() || joined.back() != separator) joined += separator;

@@ -28,6 +28,9 @@ std::string FileNamePart(std::string_view path, char separator = kPathSeparator)
 std::string JoinPath(std::string_view directory, std::string_view name,
                      char separator = kPathSeparator);
 
+// The path with "." and ".." components and doubled separators taken out, for comparisons.
+std::string NormalPath(const std::string& path);
+
 // Removes a directory and everything below it. Symbolic links are removed, never followed.
 // A failure does not stop the walk; the result is false when anything could not be removed,
 // and then the directories on the way to it stay.

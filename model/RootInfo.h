@@ -1,0 +1,34 @@
+#pragma once
+// What the table knows about a root beyond its row: how its source was read.
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace pernard {
+
+// A shortcut file a Favorites load read, as it was then: a save may remove it once no entry
+// is written to it, but only while it is still what the load saw.
+struct ReadShortcut {
+    std::uintmax_t size = 0;
+    std::int64_t modified = 0;  // nanoseconds since the file-system clock's epoch
+};
+
+// The files and directories one Favorites load read (or its last save wrote), by full path.
+struct ReadFavoritesFiles {
+    std::string directory;  // the Favorites directory itself
+    std::unordered_map<std::string, ReadShortcut> shortcuts;
+    std::unordered_set<std::string> directories;
+};
+
+struct RootInfo {
+    std::string charset;  // the encoding its source was read in; empty when unknown
+    bool partial = false;  // the read stopped early: saving over the source would lose the rest
+    int read = 0;          // roots of one read of one file share this number
+    std::shared_ptr<ReadFavoritesFiles> favorites;  // a Favorites root's files, if known
+};
+
+}  // namespace pernard
