@@ -289,6 +289,15 @@ private:
     int MoveSubtree(int source, Placement placement, int target);
     int CopySubtree(int source, Placement placement, int target);
     TreeNode* NextPlace(TreeNode* reference, bool shownOrder) const;
+    // Where a new entry made next to `reference` goes: its row, its parent and the node it is
+    // inserted before (nullptr: as the parent's last child).
+    struct NewPlace {
+        int at = -1;
+        int parent = -1;
+        TreeNode* before = nullptr;
+    };
+    bool NewEntryPlace(TreeNode* reference, bool shownOrder, bool isUrl, NewPlace& place) const;
+    TreeNode* InsertNewNode(const NewPlace& place, const std::string& name);
     void RememberCopiedUrl(int index);
     void SetUrlImages(int index);
 

@@ -133,27 +133,71 @@ void BmLogic::RememberCopiedUrl(int index) {
 
 // ---------------------------------------------------------------- new and edit
 
+bool BmLogic::NewEntryPlace(TreeNode* reference, bool shownOrder, bool isUrl,
+                            NewPlace& place) const {
+    const int referenceIndex = IndexOf(reference);
+    if (referenceIndex < 0) return false;
+    place.before = NextPlace(reference, shownOrder);
+    if (place.before != nullptr) {
+        // Right after the reference as the tree shows it: in the place of the node that follows.
+        place.at = IndexOf(place.before);
+        place.parent = gloya[static_cast<std::size_t>(place.at)];
+    } else if (IsFolder(referenceIndex)) {
+        // Nothing is shown after a collapsed folder or root that ends the tree: the new entry
+        // goes into it, as its last entry.
+        place.parent = referenceIndex;
+        place.at = referenceIndex + SubtreeWidth(referenceIndex);
+    } else {
+        // A bookmark whose folder is collapsed (picked in the list), or the tree's last node:
+        // right after it, in its folder.
+        place.parent = gloya[static_cast<std::size_t>(referenceIndex)];
+        place.at = referenceIndex + 1;
+        const TreeNode* parentNode = reference->Parent();
+        const int row = reference->Row() + 1;
+        if (parentNode != nullptr && row < parentNode->ChildCount()) {
+            place.before = parentNode->Child(row);
+        }
+    }
+    if (isUrl && place.parent < 0) {
+        // A bookmark is never a top-level entry: it becomes the last entry of the
+        // reference's root instead.
+        int root = referenceIndex;
+        while (gloya[static_cast<std::size_t>(root)] >= 0) root = gloya[static_cast<std::size_t>(root)];
+        place.parent = root;
+        place.at = root + SubtreeWidth(root);
+        place.before = nullptr;
+    }
+    // The node it goes before must be a child of the new entry's parent.
+    const TreeNode* parentNode =
+        place.parent < 0 ? nullptr : glNode[static_cast<std::size_t>(place.parent)];
+    if (place.before != nullptr && place.before->Parent() != parentNode) place.before = nullptr;
+    return true;
+}
+
+TreeNode* BmLogic::InsertNewNode(const NewPlace& place, const std::string& name) {
+    if (place.before != nullptr) return tree_.InsertBefore(place.before, name);
+    if (place.parent < 0) return tree_.AddTopLevelLast(name);
+    return tree_.AddChildLast(glNode[static_cast<std::size_t>(place.parent)], name);
+}
+
 int BmLogic::NewFolder(TreeNode* reference, const std::string& name, bool shownOrder) {
     StepScope step(*this, "フォルダー新規作成");
-    TreeNode* next = NextPlace(reference, shownOrder);
-    const int at = IndexOf(next);
+    NewPlace place;
     int created = -1;
-    if (at >= 0) {
-        const int parent = gloya[static_cast<std::size_t>(at)];
-        if (parent >= 0 && LevelOf(parent) >= kFolderLevelLimit) {
+    if (NewEntryPlace(reference, shownOrder, false, place)) {
+        if (place.parent >= 0 && LevelOf(place.parent) >= kFolderLevelLimit) {
             ports_.prompts->ShowMessage(kTooDeepMessage);
         } else if (FitsCapacity(1)) {
-            // The new folder takes the place of the node that follows the reference.
-            OpenRows(at, 1);
-            const std::size_t k = static_cast<std::size_t>(at);
-            glNode[k] = tree_.InsertBefore(next, name);
+            OpenRows(place.at, 1);
+            const std::size_t k = static_cast<std::size_t>(place.at);
+            glNode[k] = InsertNewNode(place, name);
             glUrl[k] = kFolderMarker;
             glName[k] = name;
-            gloya[k] = parent;
-            SetFolderImages(at, glNode[k]);
-            Record(InsertedRows(at, 1));
+            gloya[k] = place.parent;
+            SetFolderImages(place.at, glNode[k]);
+            Record(InsertedRows(place.at, 1));
             glChanged = true;
-            created = at;
+            created = place.at;
         }
     }
     CheckConsistency("フォルダー新規作成", true);
@@ -162,32 +206,20 @@ int BmLogic::NewFolder(TreeNode* reference, const std::string& name, bool shownO
 
 int BmLogic::NewUrl(TreeNode* reference, const UrlFields& fields, bool shownOrder) {
     StepScope step(*this, "ＵＲＬ新規作成");
-    TreeNode* next = NextPlace(reference, shownOrder);
-    int at = IndexOf(next);
+    NewPlace place;
     int created = -1;
-    if (at >= 0 && fields.url != kFolderMarker && FitsCapacity(1)) {
-        int parent = gloya[static_cast<std::size_t>(at)];
-        if (parent < 0) {
-            // A bookmark is never a top-level entry: it becomes the last entry of the
-            // reference's root instead.
-            parent = IndexOf(reference);
-            while (gloya[static_cast<std::size_t>(parent)] >= 0) {
-                parent = gloya[static_cast<std::size_t>(parent)];
-            }
-            at = parent + SubtreeWidth(parent);
-        }
-        TreeNode* parentNode = glNode[static_cast<std::size_t>(parent)];
-        const bool beforeNext = next->Parent() == parentNode;
-        OpenRows(at, 1);
-        const std::size_t k = static_cast<std::size_t>(at);
-        StoreTexts(at, {fields.url, fields.name, fields.added, fields.visited, fields.modified});
-        gloya[k] = parent;
-        glNode[k] = beforeNext ? tree_.InsertBefore(next, fields.name)
-                               : tree_.AddChildLast(parentNode, fields.name);
-        SetUrlImages(at);
-        Record(InsertedRows(at, 1));
+    if (fields.url != kFolderMarker && NewEntryPlace(reference, shownOrder, true, place) &&
+        FitsCapacity(1)) {
+        OpenRows(place.at, 1);
+        const std::size_t k = static_cast<std::size_t>(place.at);
+        StoreTexts(place.at,
+                   {fields.url, fields.name, fields.added, fields.visited, fields.modified});
+        gloya[k] = place.parent;
+        glNode[k] = InsertNewNode(place, fields.name);
+        SetUrlImages(place.at);
+        Record(InsertedRows(place.at, 1));
         glChanged = true;
-        created = at;
+        created = place.at;
     }
     CheckConsistency("ＵＲＬ新規作成", true);
     return created;

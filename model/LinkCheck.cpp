@@ -67,7 +67,10 @@ bool ApplyLinkResult(BmLogic& model, const NodeRef& entry, const LinkResult& res
     if (index < 0) return false;
     const std::size_t k = static_cast<std::size_t>(index);
     if (model.IsFolder(index) || model.glUrl[k] != result.url) return false;
-    if (result.lastModified < 0) return true;
+    // Only the page itself dates the bookmark: an error page's date (404, 500, 401, ...) is
+    // the error page's.
+    const bool success = result.status >= 200 && result.status < 300;
+    if (result.lastModified < 0 || !success) return true;
     const std::string seconds = std::to_string(result.lastModified);
     if (model.glLast[k] == seconds) return true;
     model.glLast[k] = seconds;

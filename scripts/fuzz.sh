@@ -22,6 +22,11 @@ mkdir -p "$seeds"/{netscape-reader,url-reader,html-text,dates,code-page,search}
 cp examples/*.htm "$seeds/netscape-reader/"
 printf '<TITLE>T</TITLE>\n<DL><p>\n<DT><H3 ADD_DATE="1">F</H3>x\n<DL><p>\n<DT><A HREF="http://a/?b&amp;c" ADD_DATE="1" LAST_VISIT="2" LAST_MODIFIED="3">a &lt;b&gt;</A>\n</DL><p>\n</DL><p>\n' \
   > "$seeds/netscape-reader/small.htm"
+# Real exports, when the shared test corpus sits beside the checkout.
+if [ -d ../shared/corpus/netscape ]; then
+  cp ../shared/corpus/netscape/* "$seeds/netscape-reader/"
+  find ../shared/corpus/url -name '*.url' -exec cp {} "$seeds/url-reader/" \;
+fi
 printf '[InternetShortcut]\r\nURL=http://example.com/\r\n' > "$seeds/url-reader/plain.url"
 printf '[DEFAULT]\r\nBASEURL=x\r\n[InternetShortcut]\r\nURL=http://\x82\xa0/\r\nIconIndex=1\r\n' > "$seeds/url-reader/cp932.url"
 grep -a -h '<A \|<H3' examples/*.htm | head -20 | split -l 1 - "$seeds/html-text/line-"

@@ -177,38 +177,54 @@ RefEntry* RefTree::Previous(RefEntry* entry) {
     return walk;
 }
 
+// A new entry goes before the node shown after the reference; with nothing shown after it,
+// into a reference folder as its last entry, or right after a reference bookmark. A bookmark
+// never becomes a top-level entry: it goes last into the reference's root instead.
+void RefTree::PlaceNew(std::unique_ptr<RefEntry> created, RefEntry* entry, bool shownOrder) {
+    RefEntry* next = shownOrder && !Shown(entry) ? nullptr : Next(entry, shownOrder);
+    RefEntry* parent = next != nullptr ? next->parent : entry->IsFolder() ? entry : entry->parent;
+    if (!created->IsFolder() && parent == nullptr) {
+        RefEntry* root = entry;
+        while (root->parent != nullptr) root = root->parent;
+        created->parent = root;
+        root->children.push_back(std::move(created));
+    } else if (next != nullptr) {
+        Place(std::move(created), Where::Before, next);
+    } else if (entry->IsFolder()) {
+        created->parent = entry;
+        entry->children.push_back(std::move(created));
+    } else {
+        Place(std::move(created), Where::After, entry);
+    }
+}
+
+RefEntry* RefTree::NewParent(RefEntry* entry, bool shownOrder) {
+    RefEntry* next = shownOrder && !Shown(entry) ? nullptr : Next(entry, shownOrder);
+    return next != nullptr ? next->parent : entry->IsFolder() ? entry : entry->parent;
+}
+
 bool RefTree::NewFolder(int reference, const std::string& name, bool shownOrder) {
     RefEntry* entry = Flat()[static_cast<std::size_t>(reference)];
-    if (shownOrder && !Shown(entry)) return false;
-    RefEntry* next = Next(entry, shownOrder);
-    if (next == nullptr || Count() + 1 > maxUrl) return false;
-    if (next->parent != nullptr && Level(next->parent) >= kFolderLevelLimit) return false;
+    if (Count() + 1 > maxUrl) return false;
+    RefEntry* parent = NewParent(entry, shownOrder);
+    if (parent != nullptr && Level(parent) >= kFolderLevelLimit) return false;
     auto folder = std::make_unique<RefEntry>();
     folder->url = kFolderMarker;
     folder->name = name;
-    Place(std::move(folder), Where::Before, next);
+    PlaceNew(std::move(folder), entry, shownOrder);
     return true;
 }
 
 bool RefTree::NewUrl(int reference, const UrlFields& fields, bool shownOrder) {
     RefEntry* entry = Flat()[static_cast<std::size_t>(reference)];
-    if (shownOrder && !Shown(entry)) return false;
-    RefEntry* next = Next(entry, shownOrder);
-    if (next == nullptr || Count() + 1 > maxUrl || fields.url == kFolderMarker) return false;
+    if (Count() + 1 > maxUrl || fields.url == kFolderMarker) return false;
     auto url = std::make_unique<RefEntry>();
     url->url = fields.url;
     url->name = fields.name;
     url->added = fields.added;
     url->visited = fields.visited;
     url->modified = fields.modified;
-    if (next->parent == nullptr) {
-        RefEntry* root = entry;
-        while (root->parent != nullptr) root = root->parent;
-        url->parent = root;
-        root->children.push_back(std::move(url));
-    } else {
-        Place(std::move(url), Where::Before, next);
-    }
+    PlaceNew(std::move(url), entry, shownOrder);
     return true;
 }
 

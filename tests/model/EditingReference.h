@@ -49,6 +49,8 @@ private:
     int RowOf(RefEntry* entry);
     std::unique_ptr<RefEntry> Detach(RefEntry* entry);
     void Place(std::unique_ptr<RefEntry> entry, Where where, RefEntry* target);
+    void PlaceNew(std::unique_ptr<RefEntry> created, RefEntry* entry, bool shownOrder);
+    RefEntry* NewParent(RefEntry* entry, bool shownOrder);
     static std::unique_ptr<RefEntry> Copy(const RefEntry& entry, RefEntry* parent);
     static int Level(const RefEntry* entry);
     static int DeepestFolderBelow(const RefEntry* entry);

@@ -52,6 +52,14 @@ TEST(LinkCheck, AResultReachesOnlyTheEntryItWasFetchedFor) {
     EXPECT_EQ(t.model.glLast[1], "1577836800");
     EXPECT_EQ(t.model.glNode[1]->ImageIndex(), 2);  // modified after the visit
     EXPECT_TRUE(t.model.glChanged);
+    // An error page's date is not the bookmark's.
+    for (int status : {404, 500, 401, 301, 0}) {
+        result.status = status;
+        result.lastModified = 1700000000;
+        EXPECT_TRUE(ApplyLinkResult(t.model, a, result)) << status;
+        EXPECT_EQ(t.model.glLast[1], "1577836800") << status;
+    }
+    result.status = 200;
 
     // The entry holds another URL now, or is gone: the result is dropped.
     result.url = "http://b-old/";

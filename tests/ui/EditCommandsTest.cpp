@@ -32,12 +32,13 @@ TEST_F(EditCommandsTest, NewFolderLandsAfterTheShownNodeOrAsFirstChild) {
     EXPECT_EQ(Names(), "Root A N a1 a2 B B1 b N u w ");
     EXPECT_EQ(Model().gloya[8], 0);
 
-    // The last node shown has nothing after it: nothing is created.
+    // The last node shown has nothing after it: the new folder follows it in its folder.
     answerDialog = nullptr;
     AnswerFolder("Z");
     Select(Model().glCT - 1);
     Main().Item("N1")->trigger();
-    EXPECT_EQ(Model().glCT, 11);
+    EXPECT_EQ(Names(), "Root A N a1 a2 B B1 b N u w Z ");
+    EXPECT_EQ(Model().gloya[11], 0);
 }
 
 TEST_F(EditCommandsTest, NewUrlTakesTheDialogFieldsAndNeverBecomesTopLevel) {
