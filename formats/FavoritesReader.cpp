@@ -275,6 +275,7 @@ bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
         model.ForgetHistory();
     }
     model.Tree().EndBulk();
+    model.RememberRootsAsRead();
     model.CheckConsistency("ブックマーク読込", true);
     ports.progress->Close();
     return result;
@@ -323,6 +324,7 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
     if (!model.AddEntry(false, true, model.glName[slot], directory)) return false;
     ++model.glCT;
     urlCount = 1;
+    model.RememberRootsAsRead();
     return true;
 }
 

@@ -423,6 +423,7 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
         model.ForgetHistory();
     }
     model.Tree().EndBulk();
+    model.RememberRootsAsRead();
     urlCount = parser.UrlCount();
     if (!result && !parser.ErrorText().empty()) errorText = parser.ErrorText();
     if (result && parser.UnreadAnchorLines() > 0 && parser.AnchorsTaken() == 0) {

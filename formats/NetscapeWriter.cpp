@@ -306,7 +306,7 @@ bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int ro
         return false;
     }
     if (!WriteBookmarkFile(model, target, roots)) return false;
-    model.MarkSaved();
+    model.MarkRootsSaved(roots);
     return true;
 }
 
@@ -314,6 +314,14 @@ bool SaveBM(BmLogic& model) {
     int root = -1;
     std::string rootName;
     if (!FindSelectedRoot(model, root, rootName)) return false;
+    return SaveRoot(model, root);
+}
+
+bool SaveRoot(BmLogic& model, int root) {
+    if (!model.IsValidIndex(root) || model.gloya[static_cast<std::size_t>(root)] != -1) {
+        return false;
+    }
+    const std::string rootName = model.glName[static_cast<std::size_t>(root)];
     if (model.glAdd[static_cast<std::size_t>(root)] == kSourceNetscape) {
         return ConfirmAndWriteBookmark(model, rootName, root);
     }
@@ -328,7 +336,9 @@ bool SaveBM(BmLogic& model) {
                              kReplacedQuestion, Buttons::YesNoDefaultNo) != Answer::Yes) {
         return false;
     }
-    return SaveFavorite(model, rootName, root);
+    if (!SaveFavorite(model, rootName, root)) return false;
+    model.MarkRootsSaved({root});
+    return true;
 }
 
 bool SaveBookmarkAs(BmLogic& model) {

@@ -43,6 +43,8 @@ bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int ro
 
 // Overwrite save of the root of the selection, whatever its source kind.
 bool SaveBM(BmLogic& model);
+// Overwrite save of root `root`. The collection counts as saved once no root has changes left.
+bool SaveRoot(BmLogic& model, int root);
 
 // The save-as command for bookmark files.
 bool SaveBookmarkAs(BmLogic& model);

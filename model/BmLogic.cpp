@@ -186,6 +186,61 @@ void BmLogic::MarkRootPartial(int rootIndex) {
 
 int BmLogic::NewReadNumber() { return ++reads_; }
 
+std::uint64_t BmLogic::RootHash(int root) const {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    auto mix = [&hash](std::uint64_t value) {
+        hash ^= value + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
+    };
+    const std::hash<std::string_view> text;
+    const int end = root + SubtreeWidth(root);
+    for (int i = root; i < end; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        mix(static_cast<std::uint64_t>(i - root));
+        mix(static_cast<std::uint64_t>(i - gloya[k]));
+        for (const TextColumn* column : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) {
+            mix(text((*column)[k]));
+        }
+    }
+    return hash;
+}
+
+template <typename Visit>
+void BmLogic::ForEachSourceRoot(Visit visit) const {
+    const int count = std::min(glCT, tree_.Count());
+    for (int i = 0; i < count; i += SubtreeWidth(i)) {
+        const auto found = roots_.find(glNode[static_cast<std::size_t>(i)]->Serial());
+        if (found != roots_.end()) visit(i, found->second);
+    }
+}
+
+void BmLogic::RememberRootsAsRead() {
+    ForEachSourceRoot([this](int root, const RootInfo&) {
+        RootInfo& info = roots_[glNode[static_cast<std::size_t>(root)]->Serial()];
+        if (info.hasSavedHash) return;
+        info.savedHash = RootHash(root);
+        info.hasSavedHash = true;
+    });
+}
+
+std::vector<int> BmLogic::ChangedRoots() const {
+    std::vector<int> changed;
+    ForEachSourceRoot([this, &changed](int root, const RootInfo& info) {
+        if (info.hasSavedHash && info.savedHash != RootHash(root)) changed.push_back(root);
+    });
+    return changed;
+}
+
+void BmLogic::MarkRootsSaved(const std::vector<int>& roots) {
+    for (int root : roots) {
+        if (RootInfo* info = MutableRootInfo(root)) {
+            info->savedHash = RootHash(root);
+            info->hasSavedHash = true;
+        }
+    }
+    // The collection counts as saved once no root holds changes any more.
+    if (ChangedRoots().empty()) MarkSaved();
+}
+
 void BmLogic::SetRootRead(int rootIndex, int read) {
     if (RootInfo* info = MutableRootInfo(rootIndex)) info->read = read;
 }

@@ -126,6 +126,14 @@ public:
     // The roots of the read that gave root `rootIndex`, in table order (itself alone when it
     // came from no numbered read).
     std::vector<int> RootsOfSameRead(int rootIndex) const;
+    // --- unsaved changes per root. A hash of the root's entries (and its name and source).
+    std::uint64_t RootHash(int root) const;
+    // Roots just read are as their sources hold them.
+    void RememberRootsAsRead();
+    // The roots read from a source whose entries changed since they were read or saved.
+    std::vector<int> ChangedRoots() const;
+    // These roots were saved; the collection is saved when no root has changes left.
+    void MarkRootsSaved(const std::vector<int>& roots);
 
     // Lists in the check-log window every URL entry that has an earlier entry with the same
     // URL, naming that earliest entry; returns how many were found.
@@ -264,6 +272,8 @@ private:
     void RefreshImages(int index);
 
     void RebuildUrlIndex();
+    template <typename Visit>
+    void ForEachSourceRoot(Visit visit) const;
 
     // --- row primitives (model/RowBlocks.cpp): each one pass over the rows it shifts.
     template <typename Visit>

@@ -29,6 +29,10 @@ struct RootInfo {
     bool partial = false;  // the read stopped early: saving over the source would lose the rest
     int read = 0;          // roots of one read of one file share this number
     std::shared_ptr<ReadFavoritesFiles> favorites;  // a Favorites root's files, if known
+    // What the root held when it was last read or saved, as a hash of its entries: it has
+    // unsaved changes exactly when its entries hash to something else now.
+    std::uint64_t savedHash = 0;
+    bool hasSavedHash = false;
 };
 
 }  // namespace pernard

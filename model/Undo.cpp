@@ -136,6 +136,8 @@ bool BmLogic::Redo(SelectionMarks* marks) {
 void BmLogic::MarkSaved() {
     glChanged = false;
     history_.MarkSaved();
+    for (auto& [serial, info] : roots_) info.hasSavedHash = false;
+    RememberRootsAsRead();
 }
 
 void BmLogic::ForgetHistory() { history_.Forget(!glChanged); }

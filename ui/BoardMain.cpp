@@ -1,6 +1,7 @@
 #include "ui/BoardMain.h"
 #include "ui/QtText.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
@@ -230,13 +231,30 @@ void TFormMain::BtStopClick() {
     Panel1->setText("中止しました");
 }
 
+bool TFormMain::SaveChangedRoots() {
+    const std::vector<int> changed = model_.ChangedRoots();
+    // Changes no root's source can take (a folder made at the top level): the selection's.
+    if (changed.empty()) return SaveBM(model_);
+    std::vector<NodeRef> roots;
+    for (int root : changed) roots.push_back(model_.RefOf(root));
+    for (const NodeRef& root : roots) {
+        // A root saved with another one of its file has no changes left.
+        const int index = model_.IndexOf(root);
+        const std::vector<int> left = model_.ChangedRoots();
+        if (std::find(left.begin(), left.end(), index) == left.end()) continue;
+        if (!SaveRoot(model_, index)) return false;
+    }
+    return true;
+}
+
 bool TFormMain::FormCloseQuery() {
     if (model_.glChanged) {
         const Answer answer =
             model_.GetPorts().prompts->Confirm("変更内容を保存しますか？ ", Buttons::YesNoCancel);
         if (answer == Answer::Cancel) return false;
-        // A save that failed keeps the window open: closing now would lose the edits.
-        if (answer == Answer::Yes && !SaveBM(model_)) return false;
+        // Yes saves every root with changes, each over its own source; a save that failed
+        // keeps the window open: closing now would lose the edits.
+        if (answer == Answer::Yes && !SaveChangedRoots()) return false;
     }
 #ifdef _WIN32
     QFile::remove("D:\\Bin\\Skylark.dat");

@@ -115,6 +115,8 @@ public:
     void URL2Click();
     // The close sequence; false when the user chose to stay.
     bool FormCloseQuery();
+    // The overwrite save of every root with unsaved changes; false when one failed.
+    bool SaveChangedRoots();
 
     // --- editing commands (ui/EditCommands.cpp)
     void BtHenshuuClick();

@@ -103,7 +103,7 @@ void TFormMain::IE2Click() {
 }
 
 void TFormMain::miFileSaveClick() {
-    if (SaveBM(model_)) model_.MarkSaved();
+    SaveBM(model_);
 }
 
 void TFormMain::NetScape2Click() { SaveBookmarkAs(model_); }
