@@ -20,6 +20,7 @@ namespace {
     "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"                                         \
     "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root " \
     "N]\n"                                                                                       \
+    "                        [--save-encoding UTF-8]\n"                                           \
     "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] --keyword TEXT SOURCE...\n"       \
     "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"                                   \
     "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"   \
@@ -44,7 +45,8 @@ constexpr const char* kHelp =
     "       kind (root, folder, url), name, URL, added date, last visit, last modified.\n"
     "save   writes one root as a bookmark file (--to FILE, replacing FILE only once the new\n"
     "       one is complete) or as a Favorites directory (--to-favorites DIR, which must not\n"
-    "       exist yet or be empty).\n"
+    "       exist yet or be empty). A bookmark file is written in the root's own encoding\n"
+    "       (Shift_JIS for a Shift_JIS file), or with --save-encoding UTF-8 in UTF-8.\n"
     "search prints the entries whose name (with --url: URL) contains any of the words of\n"
     "       TEXT, one line per entry, tab-separated: index, kind, name, URL, folder path.\n"
     "       ASCII letters match in either case; --fold also ignores width and case (ｶﾅ = カナ,\n"
@@ -153,7 +155,8 @@ bool PrepareFavoritesTarget(const std::string& directory, std::ostream& err) {
 int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
     CommandLine options;
     const bool valid =
-        ParseCommandLine(arguments, {{"--to", "--to-favorites", "--root"}, {}}, options, err);
+        ParseCommandLine(arguments, {{"--to", "--to-favorites", "--root", "--save-encoding"}, {}},
+                         options, err);
     const std::string toFile = options.Value("--to");
     const std::string toFavorites = options.Value("--to-favorites");
     if (!valid || toFile.empty() == toFavorites.empty()) {
@@ -161,7 +164,13 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
         err << kUsage;
         return 2;
     }
+    const std::string saveEncoding = options.Value("--save-encoding");
+    if (!saveEncoding.empty() && CanonicalCharset(saveEncoding) != kUtf8) {
+        err << "--save-encoding takes UTF-8 (without it, a root is written in its own encoding)\n";
+        return 2;
+    }
     CliSession session(options, err);
+    if (!saveEncoding.empty()) session.SaveInUtf8();
     if (!session.Load(options.sources, err)) return 1;
     BmLogic& model = session.Model();
     int root = 0;

@@ -74,9 +74,11 @@ public:
     bool noEmptyFolders = false;
     bool noOverwriteQuestion = true;
     std::string encoding;
+    bool saveInUtf8 = false;
 
     std::string MaxUrlText() const override { return maxUrl; }
     std::string FallbackEncoding() const override { return encoding; }
+    bool SaveInUtf8() const override { return saveInUtf8; }
     bool SkipDuplicateUrls() const override { return skipDuplicates; }
     bool NoEmptyFolders() const override { return noEmptyFolders; }
     bool DebugCheck() const override { return false; }

@@ -23,8 +23,12 @@ constexpr const char* kReplacedQuestion =
     "U+FFFD（\xEF\xBF\xBD）に置き換わります。"
     "保存しますか？";
 
-// A root is written in UTF-8 when it was read in any encoding but CP932.
+// A root is written in UTF-8 when it was read in any encoding but CP932, or when the settings
+// say so.
 bool WritesUtf8(const BmLogic& model, int root) {
+    if (model.GetPorts().settings != nullptr && model.GetPorts().settings->SaveInUtf8()) {
+        return true;
+    }
     const std::string charset = model.RootCharset(root);
     return !charset.empty() && charset != kCp932;
 }
@@ -100,9 +104,9 @@ std::string BookmarkFileText(const BmLogic& model, int root) {
 bool WouldReplaceKeptBytes(const BmLogic& model, int root) {
     if (KeptBytesBelong(model, root)) return false;
     return AnyEntryOfRoot(model, root, [&model](std::size_t k) {
-        return HasKeptBytes(model.glName[k]) || HasKeptBytes(model.glUrl[k]) ||
-               HasKeptBytes(model.glAdd[k]) || HasKeptBytes(model.glVisit[k]) ||
-               HasKeptBytes(model.glLast[k]);
+        return HasLostKeptBytes(model.glName[k]) || HasLostKeptBytes(model.glUrl[k]) ||
+               HasLostKeptBytes(model.glAdd[k]) || HasLostKeptBytes(model.glVisit[k]) ||
+               HasLostKeptBytes(model.glLast[k]);
     });
 }
 

@@ -94,6 +94,8 @@ public:
     // 文字コード: the encoding of bookmark files with neither a byte order mark nor a charset
     // declaration, as a label ("Shift_JIS", "GBK", ...); empty for the automatic rule.
     virtual std::string FallbackEncoding() const { return {}; }
+    // ＵＴＦ－８で保存する: bookmark files are written in UTF-8 whatever they were read in.
+    virtual bool SaveInUtf8() const { return false; }
 };
 
 // The five texts of the URL dialog; dates as seconds texts.

@@ -1,10 +1,10 @@
 #include "ui/BoardMain.h"
 #include "ui/QtText.h"
 
-#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <algorithm>
 
 #include "formats/NetscapeWriter.h"
 #include "ui/BmDirectory.h"

@@ -155,6 +155,8 @@ QWidget* TFormBookmark::BuildBookmarkPage() {
     checks->addWidget(CheckChoufuku);
     checks->addWidget(CheckEmpty);
     checks->addWidget(CheckUwagaki);
+    CheckUtf8 = NewCheck("CheckUtf8", "ブックマークファイルは UTF-8 で保存する", false, page);
+    checks->addWidget(CheckUtf8);
     auto* maxRow = new QHBoxLayout;
     EditMaxURL = NewEdit("EditMaxURL", page, "1000");
     EditMaxURL->setMaximumWidth(90);
@@ -404,6 +406,7 @@ void TFormBookmark::LoadSettings() {
     CheckProxy->setChecked(Registry::ReadCheck(s, "fmBookmark.CkProxy", false));
     CheckControl->setChecked(Registry::ReadCheck(s, "fmBookmark.CkControl", false));
     CheckEmpty->setChecked(Registry::ReadCheck(s, "fmBookmark.CkEmpty", false));
+    CheckUtf8->setChecked(Registry::ReadCheck(s, "fmBookmark.CkUtf8", false));
     const int encoding = ComboEncoding->findText(Registry::ReadText(s, "fmBookmark.Encoding", ""));
     ComboEncoding->setCurrentIndex(encoding < 0 ? 0 : encoding);
     EditIPAddress->setText(Registry::ReadText(s, "fmBookmark.IPAddress", ""));
@@ -436,6 +439,7 @@ void TFormBookmark::SaveSettings() {
     Registry::WriteCheck(s, "fmBookmark.CkUwagaki", CheckUwagaki->isChecked());
     Registry::WriteCheck(s, "fmBookmark.CkShoujun", CheckShoujun->isChecked());
     Registry::WriteCheck(s, "fmBookmark.CkEmpty", CheckEmpty->isChecked());
+    Registry::WriteCheck(s, "fmBookmark.CkUtf8", CheckUtf8->isChecked());
     Registry::WriteText(
         s, "fmBookmark.Encoding",
         ComboEncoding->currentIndex() <= 0 ? QString() : ComboEncoding->currentText());
@@ -498,6 +502,7 @@ std::string TFormBookmark::FallbackEncoding() const {
 bool TFormBookmark::DebugCheck() const { return CheckDebug->isChecked(); }
 void TFormBookmark::SetDebugCheck(bool on) { CheckDebug->setChecked(on); }
 bool TFormBookmark::NoOverwriteQuestion() const { return CheckUwagaki->isChecked(); }
+bool TFormBookmark::SaveInUtf8() const { return CheckUtf8->isChecked(); }
 
 StartupSource TFormBookmark::StartupSourceKind() const {
     if (startupOverride_) return startupOverride_->kind;

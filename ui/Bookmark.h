@@ -59,6 +59,7 @@ public:
     bool SkipDuplicateUrls() const override;
     bool NoEmptyFolders() const override;
     std::string FallbackEncoding() const override;
+    bool SaveInUtf8() const override;
     bool DebugCheck() const override;
     void SetDebugCheck(bool on) override;
     bool NoOverwriteQuestion() const override;
@@ -98,6 +99,7 @@ public:
         *Button9;
     QLineEdit *EditBookmark1, *EditBookmark2, *EditIE1, *EditIE2, *EditMaxURL;
     QComboBox* ComboEncoding;  // 文字コード
+    QCheckBox* CheckUtf8;      // ブックマークファイルは UTF-8 で保存する
     QLineEdit *EditIPAddress, *EditPort, *EditSysDir, *EditEditor, *EditLinkDir;
     QLineEdit *EditComment, *EditTitle, *EditH1, *EditURL, *EditAdd, *EditVisit, *EditLast;
     QCheckBox *CheckChoufuku, *CheckUwagaki, *CheckShoujun, *CheckProxy, *CheckControl, *CheckEmpty,

@@ -130,6 +130,22 @@ bool KeptCp932Character(unsigned char lead, unsigned char trail, std::string& ou
 
 }  // namespace
 
+bool HasLostKeptBytes(std::string_view text) {
+    unsigned char byte = 0;
+    unsigned char trail = 0;
+    for (std::size_t at = text.find('\xED'); at != std::string_view::npos;
+         at = text.find('\xED', at)) {
+        bool leadsCharacter = false;
+        if (!KeptByteAt(text, at, byte, &leadsCharacter)) {
+            ++at;
+            continue;
+        }
+        if (!leadsCharacter || !KeptByteAt(text, at + kKeptByteSize, trail)) return true;
+        at += 2 * kKeptByteSize;
+    }
+    return false;
+}
+
 std::string ShownText(std::string_view text) {
     if (!HasKeptBytes(text)) return std::string(text);
     std::string shown;

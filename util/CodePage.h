@@ -33,6 +33,9 @@ void AppendKeptByte(unsigned char byte, std::string& out, bool leadsCp932Charact
 bool KeptByteAt(std::string_view text, std::size_t at, unsigned char& byte,
                 bool* leadsCharacter = nullptr);
 bool HasKeptBytes(std::string_view text);
+// Whether the text holds kept bytes that are no kept CP932 character: what writing it in
+// another encoding turns into U+FFFD.
+bool HasLostKeptBytes(std::string_view text);
 // The text with every kept byte replaced by U+FFFD: what is shown.
 std::string ShownText(std::string_view text);
 
