@@ -195,8 +195,9 @@ std::uint64_t BmLogic::RootHash(int root) const {
     const int end = root + SubtreeWidth(root);
     for (int i = root; i < end; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
+        // Positions relative to the root: rows added before it change nothing of it.
         mix(static_cast<std::uint64_t>(i - root));
-        mix(static_cast<std::uint64_t>(i - gloya[k]));
+        mix(static_cast<std::uint64_t>(i == root ? 0 : i - gloya[k]));
         for (const TextColumn* column : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) {
             mix(text((*column)[k]));
         }

@@ -97,6 +97,8 @@ public:
     std::string AdditionalFavoritesDirectory() const override { return additionalFavorites; }
     std::string fallbackEncoding;
     std::string FallbackEncoding() const override { return fallbackEncoding; }
+    bool saveInUtf8 = false;
+    bool SaveInUtf8() const override { return saveInUtf8; }
 };
 
 // Answers every chooser with the next scripted name; an empty name cancels.
