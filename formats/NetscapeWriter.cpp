@@ -23,21 +23,26 @@ constexpr const char* kReplacedQuestion =
     "U+FFFD（\xEF\xBF\xBD）に置き換わります。"
     "保存しますか？";
 
-// A root is written in UTF-8 when it was read in any encoding but CP932, or when the settings
-// say so.
-bool WritesUtf8(const BmLogic& model, int root) {
+// A root is written in the encoding it was read in (CP932 when that is unknown), or in UTF-8
+// when the settings say so. Its own encoding takes back every byte it was read with.
+std::string WriteCharset(const BmLogic& model, int root) {
     if (model.GetPorts().settings != nullptr && model.GetPorts().settings->SaveInUtf8()) {
-        return true;
+        return kUtf8;
     }
     const std::string charset = model.RootCharset(root);
-    return !charset.empty() && charset != kCp932;
+    return charset.empty() ? std::string(kCp932) : charset;
+}
+
+// The label the file's charset line gives for an encoding.
+std::string CharsetLabel(const std::string& charset) {
+    return charset == kCp932 ? std::string("Shift_JIS") : charset;
 }
 
 // Bytes that did not decode go back as themselves only into the encoding they were read in.
 // A Favorites root's texts come from file names and shortcut files, never from this file.
 bool KeptBytesBelong(const BmLogic& model, int root) {
     if (model.glAdd[static_cast<std::size_t>(root)] == kSourceFavorites) return false;
-    return model.RootCharset(root) == (WritesUtf8(model, root) ? kUtf8 : kCp932);
+    return model.RootCharset(root) == WriteCharset(model, root);
 }
 
 template <typename Test>
@@ -54,8 +59,8 @@ bool AnyEntryOfRoot(const BmLogic& model, int root, Test test) {
 // empty line.
 class BookmarkText {
 public:
-    BookmarkText(bool utf8, bool keptBytesBelong, const BytesSink& sink)
-        : encoder_(utf8 ? kUtf8 : kCp932, &AppendNumericReference, keptBytesBelong), sink_(sink) {}
+    BookmarkText(const std::string& charset, bool keptBytesBelong, const BytesSink& sink)
+        : encoder_(charset, &AppendNumericReference, keptBytesBelong), sink_(sink) {}
     // The line being built, in UTF-8; Emit writes it out.
     std::string& Build() {
         line_.clear();
@@ -177,13 +182,13 @@ void WriteBookmarkText(const BmLogic& model, const std::vector<int>& roots,
                        const BytesSink& sink) {
     if (roots.empty()) return;
     // The roots of one file were read in one encoding: the first one's says it.
-    const bool utf8 = WritesUtf8(model, roots.front());
-    BookmarkText text(utf8, KeptBytesBelong(model, roots.front()), sink);
+    const std::string charset = WriteCharset(model, roots.front());
+    BookmarkText text(charset, KeptBytesBelong(model, roots.front()), sink);
     text.Line("<!DOCTYPE NETSCAPE-Bookmark-file>");
     // The file says what it is written in: a Shift_JIS file can happen to be valid UTF-8 too,
     // and would then be read back as UTF-8.
-    text.Line(utf8 ? "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">"
-                   : "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">");
+    text.Line("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=" +
+              CharsetLabel(charset) + "\">");
     text.Line("<!-- This is written by Quillet -->");
     for (std::size_t k = 0; k < roots.size(); ++k) {
         WriteRootSection(model, roots[k], text, k + 1 == roots.size());

@@ -18,8 +18,8 @@ void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink);
 // The same for several roots in one file, one TITLE section each, in the order given.
 void WriteBookmarkText(const BmLogic& model, const std::vector<int>& roots, const BytesSink& sink);
 
-// The bytes of the bookmark file for root `root`: CP932 for a root read in CP932 (or of
-// unknown encoding), UTF-8 with a charset line for any other.
+// The bytes of the bookmark file for root `root`, in the encoding it was read in (CP932 when
+// unknown) or in UTF-8 when the settings say so, with a charset line.
 std::string BookmarkFileText(const BmLogic& model, int root);
 
 // True when writing root `root` as a bookmark file would write U+FFFD in place of bytes that

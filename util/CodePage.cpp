@@ -172,6 +172,13 @@ std::string ShownText(std::string_view text) {
 std::string CanonicalCharset(std::string_view label) {
     const std::string name = LowerAscii(TrimBlanks(label));
     if (name.empty()) return {};
+    // A label is made of ASCII letters, digits and a few marks; anything else is no label.
+    for (const char c : name) {
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+              c == '.' || c == ':')) {
+            return {};
+        }
+    }
     if (name == "utf-8" || name == "utf8" || name == "unicode-1-1-utf-8") return kUtf8;
     if (name == "shift_jis" || name == "shift-jis" || name == "sjis" || name == "x-sjis" ||
         name == "ms_kanji" || name == "csshiftjis" || name == "windows-31j" || name == "ms932" ||
