@@ -1,0 +1,268 @@
+// The overwrite save of a Favorites directory leaves the directory matching the collection:
+// what the user deleted, moved or renamed is gone from where it was, and nothing the load did
+// not read is ever touched.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <random>
+
+#include "formats/FavoritesReader.h"
+#include "formats/FavoritesWriter.h"
+#include "formats/NetscapeWriter.h"
+#include "support/Doubles.h"
+#include "support/TestFiles.h"
+
+using namespace pernard;
+using pernard::testing::ReadBytes;
+using pernard::testing::TempDir;
+using pernard::testing::TestModel;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Shortcut(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
+
+// The collection below entry `folder` in a form that does not depend on order: children sorted,
+// folders with what they hold, bookmarks with their URLs.
+std::string Canonical(const BmLogic& model, int folder) {
+    std::vector<std::string> children;
+    const int end = folder + model.SubtreeWidth(folder);
+    for (int i = folder + 1; i < end; i += model.SubtreeWidth(i)) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        children.push_back(model.IsFolder(i) ? "F:" + model.glName[k] + "{" + Canonical(model, i) + "}"
+                                             : "U:" + model.glName[k] + "=" + model.glUrl[k]);
+    }
+    std::sort(children.begin(), children.end());
+    std::string out;
+    for (const std::string& child : children) out += child + ";";
+    return out;
+}
+
+// Every file below `directory` with its bytes, and every directory.
+std::map<std::string, std::string> DiskState(const fs::path& directory) {
+    std::map<std::string, std::string> state;
+    for (auto it = fs::recursive_directory_iterator(directory);
+         it != fs::recursive_directory_iterator(); ++it) {
+        const std::string relative = fs::relative(it->path(), directory).string();
+        state[relative] = it->is_directory() ? "<dir>" : ReadBytes(it->path().string());
+    }
+    return state;
+}
+
+class FavoritesSaveTest : public ::testing::Test {
+protected:
+    FavoritesSaveTest() { t.settings.noOverwriteQuestion = true; }
+    bool Read(TestModel& into) {
+        std::string error;
+        int urls = 0;
+        return ReadFavorites(into.model, true, Fav(), error, urls);
+    }
+    bool Save() {
+        t.model.glIndex = 0;
+        return SaveBM(t.model);
+    }
+    // The collection as a fresh read of the directory gives it.
+    std::string ReadBack() {
+        TestModel again;
+        EXPECT_TRUE(Read(again));
+        return Canonical(again.model, 0);
+    }
+    std::string Fav() const { return (temp.Path() / "Favorites").string(); }
+    std::string Path(const std::string& relative) const { return Fav() + "/" + relative; }
+    int Find(const std::string& name) const {
+        for (int i = 0; i < t.model.glCT; ++i) {
+            if (t.model.glName[static_cast<std::size_t>(i)] == name) return i;
+        }
+        return -1;
+    }
+
+    TestModel t;
+    TempDir temp;
+};
+
+}  // namespace
+
+TEST_F(FavoritesSaveTest, DeletedMovedAndRenamedEntriesLeaveTheirOldFiles) {
+    temp.Write("Favorites/gone.url", Shortcut("http://gone/"));
+    temp.Write("Favorites/mover.url", Shortcut("http://mover/"));
+    temp.Write("Favorites/old name.url", Shortcut("http://renamed/"));
+    temp.Write("Favorites/Folder/stay.url", Shortcut("http://stay/"));
+    temp.Write("Favorites/Dropped/inside.url", Shortcut("http://inside/"));
+    temp.Write("Favorites/Dropped/notes.txt", "not a shortcut");
+    temp.Write("Favorites/Emptied/last.url", Shortcut("http://last/"));
+    ASSERT_TRUE(Read(t));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(Find("gone"))], false));
+    ASSERT_TRUE(t.model.DropMove(t.model.glNode[static_cast<std::size_t>(Find("mover"))],
+                                 t.model.glNode[static_cast<std::size_t>(Find("Folder"))], false));
+    ASSERT_TRUE(t.model.EditUrlEntry(Find("old name"), {"new name", "http://renamed/", "", "", ""}));
+    ASSERT_TRUE(
+        t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(Find("Dropped"))], false));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(Find("last"))], false));
+    // Changed on disk since the load, and new since the load: neither is the save's to remove.
+    temp.Write("Favorites/Folder/stay.url", Shortcut("http://changed-outside/"));
+    const std::string expected = Canonical(t.model, 0);
+    temp.Write("Favorites/added-later.url", Shortcut("http://later/"));
+
+    ASSERT_TRUE(Save());
+    EXPECT_FALSE(fs::exists(Path("gone.url")));
+    EXPECT_FALSE(fs::exists(Path("mover.url")));
+    EXPECT_TRUE(fs::exists(Path("Folder/mover.url")));
+    EXPECT_FALSE(fs::exists(Path("old name.url")));
+    EXPECT_TRUE(fs::exists(Path("new name.url")));
+    // The deleted folder keeps what is not a shortcut; the emptied one stays a folder.
+    EXPECT_FALSE(fs::exists(Path("Dropped/inside.url")));
+    EXPECT_TRUE(fs::exists(Path("Dropped/notes.txt")));
+    EXPECT_TRUE(fs::is_directory(Path("Emptied")));
+    EXPECT_FALSE(fs::exists(Path("Emptied/last.url")));
+    EXPECT_TRUE(fs::exists(Path("added-later.url")));
+    // The save wrote its own stay.url over the one changed outside: the collection's URL.
+    EXPECT_EQ(ReadBytes(Path("Folder/stay.url")), Shortcut("http://stay/"));
+    // Each removal is listed.
+    const auto& log = t.diagnostics.checkLog;
+    EXPECT_NE(std::find(log.begin(), log.end(), "削除 : " + Path("gone.url")), log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "削除 : " + Path("Emptied/last.url")), log.end());
+
+    // Read back: the edited collection, plus the file added outside and the folder that kept
+    // a file that is not a shortcut.
+    TestModel again;
+    ASSERT_TRUE(Read(again));
+    EXPECT_EQ(expected,
+              "F:Emptied{};F:Folder{U:mover=http://mover/;U:stay=http://stay/;};"
+              "U:new name=http://renamed/;");
+    EXPECT_EQ(Canonical(again.model, 0),
+              "F:Dropped{};F:Emptied{};F:Folder{U:mover=http://mover/;U:stay=http://stay/;};"
+              "U:added-later=http://later/;U:new name=http://renamed/;");
+}
+
+TEST_F(FavoritesSaveTest, ADeletedFolderWhoseFileChangedOutsideStays) {
+    temp.Write("Favorites/Folder/a.url", Shortcut("http://a/"));
+    ASSERT_TRUE(Read(t));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[1], false));
+    temp.Write("Favorites/Folder/a.url", Shortcut("http://edited-elsewhere/"));
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(ReadBytes(Path("Folder/a.url")), Shortcut("http://edited-elsewhere/"));
+}
+
+TEST_F(FavoritesSaveTest, NothingIsRemovedWhenAnEntryCouldNotBeWritten) {
+    temp.Write("Favorites/gone.url", Shortcut("http://gone/"));
+    temp.Write("Favorites/keep.url", Shortcut("http://keep/"));
+    ASSERT_TRUE(Read(t));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(Find("gone"))], false));
+    ASSERT_TRUE(t.model.EditUrlEntry(Find("keep"), {"bad/name", "http://keep/", "", "", ""}));
+    EXPECT_FALSE(Save());
+    EXPECT_TRUE(fs::exists(Path("gone.url")));
+    EXPECT_EQ(t.status.panel[0], "OK : 0  NG : 1");
+    EXPECT_TRUE(t.diagnostics.checkLogShown);
+    EXPECT_TRUE(t.model.glChanged);
+}
+
+TEST_F(FavoritesSaveTest, TwinsDifferingInCaseStayAsTheyAreSaveAfterSave) {
+    temp.Write("Favorites/News.url", Shortcut("http://n1/"));
+    temp.Write("Favorites/news.url", Shortcut("http://n2/"));
+    temp.Write("Favorites/Dir/x.url", Shortcut("http://x/"));
+    temp.Write("Favorites/dir/y.url", Shortcut("http://y/"));
+    ASSERT_TRUE(Read(t));
+    const auto before = DiskState(Fav());
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(Save());
+        EXPECT_EQ(DiskState(Fav()), before) << round;
+    }
+    EXPECT_TRUE(t.diagnostics.checkLog.empty());
+}
+
+TEST_F(FavoritesSaveTest, NamesTooLongForTheFileSystemAreShortened) {
+    temp.Write("Favorites/a.url", Shortcut("http://a/"));
+    ASSERT_TRUE(Read(t));
+    std::string name;
+    for (int k = 0; k < 100; ++k) name += "漢";  // 300 bytes
+    ASSERT_TRUE(t.model.EditUrlEntry(1, {name, "http://a/", "", "", ""}));
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(t.status.panel[0], "OK : 1  NG : 0");
+    // 83 kanji and ".url": the most that fits in 255 bytes.
+    EXPECT_TRUE(fs::exists(Path(name.substr(0, 83 * 3) + ".url")));
+    EXPECT_FALSE(fs::exists(Path("a.url")));
+
+    // Save-as too: the whole tree is written, nothing refused.
+    const std::string target = (temp.Path() / "out" / "Favorites").string();
+    t.dialogs.nextDirectory = target;
+    t.prompts.nextAnswer = Answer::Yes;
+    ASSERT_TRUE(SaveAsIE(t.model));
+    EXPECT_TRUE(fs::exists(target + "/" + name.substr(0, 83 * 3) + ".url"));
+}
+
+// Random edits of a random Favorites tree, then the overwrite save: the directory read back is
+// exactly the edited collection, and a second save changes nothing on the disk.
+TEST_F(FavoritesSaveTest, RandomEditsThenSaveReadBackAsTheEditedCollection) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        TempDir dir;
+        const fs::path favorites = dir.Path() / "Favorites";
+        std::mt19937 random(seed);
+        int serial = 0;
+        std::vector<std::string> folders = {""};
+        fs::create_directories(favorites);
+        for (int k = 0; k < 25; ++k) {
+            const std::string parent = folders[random() % folders.size()];
+            const std::string name = "n" + std::to_string(++serial);
+            if (random() % 4 == 0) {
+                const std::string folder = parent.empty() ? name : parent + "/" + name;
+                fs::create_directories(favorites / folder);
+                folders.push_back(folder);
+            } else {
+                dir.Write("Favorites/" + (parent.empty() ? "" : parent + "/") + name + ".url",
+                          Shortcut("http://" + name + "/"));
+            }
+        }
+        TestModel edited;
+        edited.settings.noOverwriteQuestion = true;
+        std::string error;
+        int urls = 0;
+        ASSERT_TRUE(ReadFavorites(edited.model, true, favorites.string(), error, urls));
+        BmLogic& model = edited.model;
+        for (int step = 0; step < 12; ++step) {
+            if (model.glCT < 2) break;
+            const int entry = 1 + static_cast<int>(random() % static_cast<unsigned>(model.glCT - 1));
+            const int other = 1 + static_cast<int>(random() % static_cast<unsigned>(model.glCT - 1));
+            const std::string name = "e" + std::to_string(++serial);
+            switch (random() % 6) {
+                case 0:
+                    model.DeleteNode(model.glNode[static_cast<std::size_t>(entry)], false);
+                    break;
+                case 1:
+                    model.DropMove(model.glNode[static_cast<std::size_t>(entry)],
+                                   model.glNode[static_cast<std::size_t>(other)], false);
+                    break;
+                case 2:
+                    if (model.IsFolder(entry)) {
+                        model.EditFolderEntry(entry, name, "");
+                    } else {
+                        model.EditUrlEntry(
+                            entry, {name, model.glUrl[static_cast<std::size_t>(entry)], "", "", ""});
+                    }
+                    break;
+                case 3:
+                    model.MarkClip(entry, true);
+                    model.PasteClip(other);
+                    break;
+                case 4:
+                    model.NewUrl(model.glNode[static_cast<std::size_t>(entry)],
+                                 {name, "http://" + name + "/", "", "", ""}, false);
+                    break;
+                default:
+                    model.NewFolder(model.glNode[static_cast<std::size_t>(entry)], name, false);
+                    break;
+            }
+        }
+        const std::string expected = Canonical(model, 0);
+        model.glIndex = 0;
+        ASSERT_TRUE(SaveBM(model)) << "seed " << seed;
+        TestModel again;
+        ASSERT_TRUE(ReadFavorites(again.model, true, favorites.string(), error, urls));
+        ASSERT_EQ(Canonical(again.model, 0), expected) << "seed " << seed;
+        const auto disk = DiskState(favorites);
+        ASSERT_TRUE(SaveBM(model)) << "seed " << seed;
+        ASSERT_EQ(DiskState(favorites), disk) << "seed " << seed;
+    }
+}
