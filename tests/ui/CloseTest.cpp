@@ -73,3 +73,42 @@ TEST_F(UiTest, AStoppedStartUpReadSaysSoAndIsNotSavedOverItsFileByMistake) {
     EXPECT_EQ(prompts.buttons.back(), Buttons::YesNoDefaultNo);
     EXPECT_EQ(ReadBytes(path), file);
 }
+
+TEST_F(CloseTest, YesSavesEveryRootWithChangesAndMenuSavesOnlyTheSelectedOne) {
+    const std::string second = temp.Write("second.htm", ReadBytes(Sample()));
+    dialogs.nextFile = second;
+    const int secondRoot = Model().Tree().Count();
+    Main().NetScape1Click();
+    ASSERT_EQ(Model().gloya[static_cast<std::size_t>(secondRoot)], -1);
+    const int entry = secondRoot + 2;
+    Model().glName[static_cast<std::size_t>(entry)] = "second changed";
+    EXPECT_EQ(Model().ChangedRoots(), (std::vector<int>{0, secondRoot}));
+
+    // 上書保存 of the second root: the first one keeps its changes, and so does the collection.
+    Model().glIndex = entry;
+    Main().miFileSaveClick();
+    EXPECT_NE(ReadBytes(second).find("second changed"), std::string::npos);
+    EXPECT_EQ(ReadBytes(file), original);
+    EXPECT_TRUE(Model().glChanged);
+    EXPECT_EQ(Model().ChangedRoots(), std::vector<int>{0});
+
+    // At close, はい saves what is left, whatever is selected.
+    Model().glName[static_cast<std::size_t>(entry)] = "second again";
+    prompts.nextAnswer = Answer::Yes;
+    EXPECT_TRUE(Main().FormCloseQuery());
+    EXPECT_NE(ReadBytes(file).find("changed"), std::string::npos);
+    EXPECT_NE(ReadBytes(second).find("second again"), std::string::npos);
+    EXPECT_FALSE(Model().glChanged);
+}
+
+TEST_F(UiTest, AFavoritesSaveThatLeftEntriesUnwrittenKeepsTheWindowOpen) {
+    const std::string favorites = (temp.Path() / "Favorites").string();
+    temp.Write("Favorites/a.url", "[InternetShortcut]\r\nURL=http://a/\r\n");
+    Store("Setting/fmBookmark.CkUwagaki", "1");
+    Start(ui::StartupOverride{StartupSource::InternetExplorer, favorites});
+    ASSERT_TRUE(Model().EditUrlEntry(1, {"no/such/dir", "http://a/", "", "", ""}));
+    prompts.nextAnswer = Answer::Yes;
+    EXPECT_FALSE(Main().FormCloseQuery());
+    EXPECT_EQ(Main().Panel(0), "OK : 0  NG : 1");
+    EXPECT_TRUE(Model().glChanged);
+}

@@ -312,3 +312,19 @@ TEST_F(EditCommandsTest, AFailedSaveKeepsTheWindowOpen) {
     EXPECT_FALSE(Main().FormCloseQuery());
     EXPECT_TRUE(Model().glChanged);
 }
+
+TEST_F(EditCommandsTest, NewUrlFromAListRowOfACollapsedFolderLandsRightAfterIt) {
+    answerDialog = [](QDialog& dialog) {
+        auto& url = static_cast<ui::TFormURL&>(dialog);
+        url.EditTitle->setText("typed");
+        url.EditURL->setText("http://typed/");
+        url.Button1Click();
+    };
+    Select(1);  // folder A, collapsed: the list shows a1 and a2
+    ASSERT_FALSE(Main().TreeV->isExpanded(IndexOf(1)));
+    Main().LView->setCurrentIndex(Main().ListItems->index(0, 0));
+    Main().LViewClick(Main().ListItems->index(0, 0));
+    Main().Item("N8")->trigger();  // the list's 新規作成 › ＵＲＬ
+    EXPECT_EQ(Names(), "Root A a1 typed a2 B B1 b u w ");
+    EXPECT_EQ(Model().gloya[3], 1);
+}
