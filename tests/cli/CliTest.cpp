@@ -150,3 +150,26 @@ TEST(Cli, AnEncodingForFilesThatDoNotSay) {
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("unknown encoding"), std::string::npos);
 }
+
+TEST(Cli, SaveKeepsTheFilesEncodingOrWritesUtf8WhenAsked) {
+    TempDir temp;
+    const std::string gbk = temp.Write("gbk.htm",
+                                       "<META charset=\"GBK\">\n<TITLE>T</TITLE>\n<DL><p>\n"
+                                       "<DT><A HREF=\"http://cn/\">\xD6\xD0\xB9\xFA \xFF</A>\n");
+    const std::string own = (temp.Path() / "own.htm").string();
+    CliRun run = RunWith({"save", gbk, "--to", own});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string bytes = pernard::testing::ReadBytes(own);
+    EXPECT_NE(bytes.find("charset=GBK"), std::string::npos);
+    // Every byte it was read with goes back, the one that did not decode too.
+    EXPECT_NE(bytes.find("\">\xD6\xD0\xB9\xFA \xFF</A>"), std::string::npos);
+
+    const std::string utf8 = (temp.Path() / "utf8.htm").string();
+    run = RunWith({"save", gbk, "--to", utf8, "--save-encoding", "UTF-8"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(pernard::testing::ReadBytes(utf8).find("charset=UTF-8"), std::string::npos);
+    EXPECT_NE(pernard::testing::ReadBytes(utf8).find("\">中国 \xEF\xBF\xBD</A>"),
+              std::string::npos);
+    EXPECT_NE(run.err.find("U+FFFD"), std::string::npos);
+    EXPECT_EQ(RunWith({"save", gbk, "--to", utf8, "--save-encoding", "GBK"}).status, 2);
+}

@@ -282,3 +282,17 @@ TEST_F(FavoritesTest, SaveAsEmptiesOnlyADirectoryNamedFavorites) {
     EXPECT_EQ(t.status.panel[1], "Save Favorite  " + target + " 0");
     EXPECT_EQ(t.progress.caption, "");
 }
+
+TEST_F(FavoritesTest, AShortcutWithTheFolderMarkerAsUrlIsLeftOutSaidAndNeverRemoved) {
+    temp.Write("Favorites/dashes.url", Shortcut("---"));
+    temp.Write("Favorites/a.url", Shortcut("http://a/"));
+    ASSERT_TRUE(Read(Fav()));
+    EXPECT_EQ(DumpTable(t.model), "0 -1 R " + Fav() + "\n1 0 U a http://a/\n");
+    ASSERT_FALSE(t.diagnostics.readingLog.empty());
+    EXPECT_EQ(t.diagnostics.readingLog.back(),
+              std::string(kFolderMarkerUrlMessage) + Fav() + "/dashes.url");
+    t.settings.noOverwriteQuestion = true;
+    t.model.glIndex = 0;
+    ASSERT_TRUE(SaveBM(t.model));
+    EXPECT_EQ(ReadBytes(Fav() + "/dashes.url"), Shortcut("---"));
+}
