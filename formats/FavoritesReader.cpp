@@ -93,16 +93,6 @@ private:
     std::string errorText_;
 };
 
-// Notes a shortcut file as this load read it.
-void RecordShortcut(ReadFavoritesFiles& files, const std::string& path) {
-    std::error_code error;
-    ReadShortcut shortcut;
-    shortcut.size = fs::file_size(path, error);
-    if (error) return;
-    shortcut.modified = fs::last_write_time(path, error).time_since_epoch().count();
-    if (!error) files.shortcuts[NormalPath(path)] = shortcut;
-}
-
 // The root the entries of this read hang under: the last root of the table.
 int RootOfLastEntry(const BmLogic& model) {
     int root = model.glCT - 1;
@@ -181,7 +171,7 @@ bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int depth) {
     if (!model_.AddEntry(false, true, model_.glName[slot], root_)) return Full();
     ++model_.glCT;
     ++urlCount_;
-    RecordShortcut(files_, entry.path.string());
+    NoteShortcutFile(files_, entry.path.string());
     return true;
 }
 
@@ -279,6 +269,19 @@ bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
     model.CheckConsistency("ブックマーク読込", true);
     ports.progress->Close();
     return result;
+}
+
+bool LookAtShortcutFile(const std::string& path, ReadShortcut& now) {
+    std::error_code error;
+    now.size = fs::file_size(path, error);
+    if (error) return false;
+    now.modified = fs::last_write_time(path, error).time_since_epoch().count();
+    return !error;
+}
+
+void NoteShortcutFile(ReadFavoritesFiles& files, const std::string& path) {
+    ReadShortcut shortcut;
+    if (LookAtShortcutFile(path, shortcut)) files.shortcuts[NormalPath(path)] = shortcut;
 }
 
 bool IsShortcutFileName(const std::string& path) {

@@ -26,6 +26,11 @@ bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
 bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
                       std::string& errorText, int& urlCount);
 
+// The size and modification time of a shortcut file now; false when it cannot be looked at.
+bool LookAtShortcutFile(const std::string& path, ReadShortcut& now);
+// Notes a shortcut file as it is now among the files of a Favorites root.
+void NoteShortcutFile(ReadFavoritesFiles& files, const std::string& path);
+
 // True for a file name that ends in ".url" in any letter case.
 bool IsShortcutFileName(const std::string& path);
 

@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "formats/FavoritesReader.h"
 #include "formats/NetscapeWriter.h"
 #include "util/CodePage.h"
 #include "util/FileCalls.h"
@@ -288,10 +289,11 @@ int RemoveLeftOverFiles(BmLogic& model, const ReadFavoritesFiles& read, const Tr
         const ReadShortcut& seen = read.shortcuts.at(path);
         std::error_code error;
         if (IsLink(path) || !fs::is_regular_file(path, error)) continue;
-        const auto size = fs::file_size(path, error);
-        if (error || size != seen.size) continue;
-        const auto modified = fs::last_write_time(path, error).time_since_epoch().count();
-        if (error || modified != seen.modified) continue;
+        ReadShortcut now;
+        if (!LookAtShortcutFile(path, now) || now.size != seen.size ||
+            now.modified != seen.modified) {
+            continue;
+        }
         if (fs::remove(path, error) && !error) {
             log.AppendCheckLog("削除 : " + path);
             ++removed;
@@ -321,14 +323,7 @@ int RemoveLeftOverFiles(BmLogic& model, const ReadFavoritesFiles& read, const Tr
 void RecordWrittenFiles(ReadFavoritesFiles& read, const TreeCounts& counts) {
     read.shortcuts.clear();
     read.directories.clear();
-    for (const std::string& file : counts.files) {
-        std::error_code error;
-        ReadShortcut shortcut;
-        shortcut.size = fs::file_size(file, error);
-        if (error) continue;
-        shortcut.modified = fs::last_write_time(file, error).time_since_epoch().count();
-        if (!error) read.shortcuts[NormalPath(file)] = shortcut;
-    }
+    for (const std::string& file : counts.files) NoteShortcutFile(read, file);
     for (const std::string& directory : counts.directories) {
         read.directories.insert(NormalPath(directory));
     }

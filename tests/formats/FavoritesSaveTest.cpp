@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Shortcut(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
+std::string Shortcut(const std::string& url) { return pernard::testing::ShortcutText(url); }
 
 // The collection below entry `folder` in a form that does not depend on order: children sorted,
 // folders with what they hold, bookmarks with their URLs.

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Shortcut(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
+std::string Shortcut(const std::string& url) { return pernard::testing::ShortcutText(url); }
 
 class FavoritesTest : public ::testing::Test {
 protected:

@@ -31,6 +31,11 @@ std::string DumpTable(const BmLogic& model);
 // The folder of the shared corpus, or an empty path when it is not there.
 std::filesystem::path CorpusDir();
 
+// The bytes of a shortcut file holding `url`, as the program writes them.
+inline std::string ShortcutText(const std::string& url) {
+    return "[InternetShortcut]\r\nURL=" + url + "\r\n";
+}
+
 // Converts UTF-8 test text into CP932 bytes.
 std::string ToCp932(const std::string& utf8);
 
