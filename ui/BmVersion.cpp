@@ -36,6 +36,7 @@ TFormVersion::TFormVersion(std::function<void(const QString&)> openAddress, QWid
     Label3->setObjectName("Label3");
     LabelSupport = new QLabel(this);
     LabelSupport->setObjectName("LabelSupport");
+    LabelSupport->setTextFormat(Qt::RichText);
     LabelSupport->setText(
         QString("Support : <a href=\"%1\" style=\"color:blue\">%1</a>").arg(SupportAddress()));
     LabelSupport->setTextInteractionFlags(Qt::LinksAccessibleByMouse);

@@ -1,5 +1,7 @@
 #include "ui/ListModel.h"
 
+#include "ui/QtText.h"
+
 #include "ui/Icons.h"
 
 namespace pernard::ui {
@@ -82,6 +84,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     const bool image = role == Qt::DecorationRole && index.column() == 0;
     if (!text && !image) return {};
     const ListRow row = Row(index.row());
+    if (role == Qt::ToolTipRole) return PlainToolTip(row.texts.value(index.column()));
     return text ? QVariant(row.texts.value(index.column())) : QVariant(SmallImage(row.image));
 }
 

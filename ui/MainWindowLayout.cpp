@@ -1,6 +1,7 @@
 // The main window's layout: its menus, tool bars, body and context menus under their design
 // names, the window state kept in the registry, and the edition's hidden commands.
 #include "ui/BoardMain.h"
+#include "ui/StatusPanel.h"
 
 #include <QHeaderView>
 #include <QMenuBar>
@@ -279,12 +280,11 @@ void TFormMain::BuildBody() {
 
     auto* bar = new QStatusBar(this);
     bar->setObjectName("StatusBar");
-    Panel0 = new QLabel(bar);
+    // Panel 0 holds results and errors: as wide as its text needs, never cut at a fixed width.
+    Panel0 = new StatusPanel(150, bar);
     Panel0->setObjectName("Panel0");
-    Panel0->setFixedWidth(150);
-    Panel1 = new QLabel(bar);
+    Panel1 = new StatusPanel(100, bar);
     Panel1->setObjectName("Panel1");
-    Panel1->setMinimumWidth(100);
     bar->addWidget(Panel0);
     bar->addWidget(Panel1, 1);
     setStatusBar(bar);

@@ -1,6 +1,7 @@
 #include "ui/PernardApp.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <exception>
 
 #include "formats/StartupRead.h"
@@ -70,6 +71,11 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
         std::move(startupSource), [this](TFormBookmark* settings) { SetupEdition(settings); },
         FormMain);
     Created(FormBookmark);
+    // Labels show names, paths and messages as they stand; only a label made rich on purpose
+    // (a link) keeps its markup. Every window is owned by the main window.
+    for (QLabel* label : FormMain->findChildren<QLabel*>()) {
+        if (label->textFormat() == Qt::AutoText) label->setTextFormat(Qt::PlainText);
+    }
 }
 
 PernardApp::~PernardApp() { delete FormMain; }

@@ -39,12 +39,15 @@ bool DesktopBrowser::Open(const QString& address) {
 void MessageBoxPrompts::ShowMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), Text(text), QMessageBox::Ok,
                     QApplication::activeWindow());
+    // Messages hold names and paths: shown as they stand, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 Answer MessageBoxPrompts::Confirm(const std::string& text, Buttons buttons) {
     QMessageBox box(QMessageBox::Question, "確認", Text(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     QPushButton* yes = box.addButton("はい(&Y)", QMessageBox::YesRole);
     QPushButton* no =
         buttons == Buttons::YesCancel ? nullptr : box.addButton("いいえ(&N)", QMessageBox::NoRole);

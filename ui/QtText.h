@@ -16,6 +16,14 @@ inline QString Text(std::string_view text) {
     return QString::fromStdString(ShownText(text));
 }
 
+// A tool tip that shows `text` as it stands: Qt takes a tool tip that looks like markup for rich
+// text, and a name such as "<b>Big</b>" would be drawn bold.
+inline QString PlainToolTip(const QString& text) {
+    if (!text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('&'))) return text;
+    return QStringLiteral("<qt style=\"white-space:pre\">") + text.toHtmlEscaped() +
+           QStringLiteral("</qt>");
+}
+
 // A Qt string as the program's UTF-8 text.
 inline std::string Bytes(const QString& text) { return text.toStdString(); }
 

@@ -51,8 +51,9 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const {
     if (node == nullptr) return {};
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::ToolTipRole:
             return Text(node->Text());
+        case Qt::ToolTipRole:
+            return PlainToolTip(Text(node->Text()));
         case Qt::DecorationRole:
             return NodeIcon(node->ImageIndex(), node->SelectedIndex());
         default:

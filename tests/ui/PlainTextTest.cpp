@@ -1,0 +1,78 @@
+// Names, paths and messages are shown as they stand: a name that looks like markup is never
+// drawn as rich text, in labels, panels, message boxes or tool tips.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QToolTip>
+
+#include "UiFixture.h"
+#include "ui/QtPorts.h"
+#include "ui/QtText.h"
+
+using namespace pernard;
+using namespace pernard::testing;
+
+namespace {
+
+constexpr const char* kMarkupName = "<b>Big</b> name";
+
+}  // namespace
+
+TEST_F(UiTest, EveryLabelOfEveryWindowShowsItsTextAsItStands) {
+    const std::string file = temp.Write(
+        "markup.htm", std::string("<TITLE>T</TITLE>\n<DL><p>\n<DT><H3>") + kMarkupName +
+                          "</H3>\n<DL><p>\n<DT><A HREF=\"http://a/\">" + kMarkupName +
+                          "</A>\n</DL><p>\n</DL><p>\n");
+    Start(ui::StartupOverride{StartupSource::Netscape, file});
+    for (QLabel* label : Main().findChildren<QLabel*>()) {
+        if (label->objectName() == "LabelSupport") continue;  // a link, made on purpose
+        EXPECT_EQ(label->textFormat(), Qt::PlainText)
+            << label->window()->objectName().toStdString() << " "
+            << label->objectName().toStdString() << " " << label->text().toStdString();
+    }
+    // The folder's caption above the list and a cut entry in panel 1 read as the name.
+    Main().TreeV->setCurrentIndex(Main().TreeItems->IndexOf(Model().glNode[1]));
+    EXPECT_EQ(Main().ListViewCaption->text().toStdString(), kMarkupName);
+    // Tool tips of the tree, the list and the search results show the markup as text.
+    const QString tip = Main().TreeItems->data(Main().TreeItems->IndexOf(Model().glNode[1]),
+                                               Qt::ToolTipRole)
+                            .toString();
+    EXPECT_TRUE(tip.contains("&lt;b&gt;Big&lt;/b&gt; name")) << tip.toStdString();
+    EXPECT_EQ(ui::PlainToolTip("plain"), "plain");
+}
+
+TEST_F(UiTest, MessageBoxesShowTheirTextAsItStands) {
+    ui::MessageBoxPrompts boxes;
+    QString shownText;
+    Qt::TextFormat shownFormat = Qt::AutoText;
+    auto look = [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr && box->isVisible()) {
+                shownText = box->text();
+                shownFormat = box->textFormat();
+                box->reject();
+            }
+        }
+    };
+    QTimer::singleShot(0, look);
+    boxes.ShowMessage(std::string(kMarkupName) + " (http://a/) を削除します");
+    EXPECT_EQ(shownFormat, Qt::PlainText);
+    EXPECT_EQ(shownText.toStdString(), std::string(kMarkupName) + " (http://a/) を削除します");
+    shownFormat = Qt::AutoText;
+    QTimer::singleShot(0, look);
+    boxes.Confirm("0 件 : <A HREF> はありましたが", Buttons::YesNo);
+    EXPECT_EQ(shownFormat, Qt::PlainText);
+    EXPECT_EQ(shownText.toStdString(), "0 件 : <A HREF> はありましたが");
+}
+
+TEST_F(UiTest, PanelZeroIsAsWideAsItsTextWithTheWholeTextAsItsToolTip) {
+    Start();
+    Main().resize(900, 500);
+    Main().show();
+    const QString error = "エラー URL MAX !!  設定のMAX値を修正して下さい";
+    Main().Panel0->setText(error);
+    QApplication::processEvents();
+    EXPECT_GE(Main().Panel0->width(), Main().Panel0->fontMetrics().horizontalAdvance(error));
+    EXPECT_FALSE(Main().Panel0->text().isEmpty());
+}
