@@ -15,6 +15,7 @@
 #include "ui/BoardMain.h"
 #include "ui/Fonts.h"
 #include "ui/Icons.h"
+#include "ui/Language.h"
 #include "ui/PernardApp.h"
 
 namespace {
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Pernard");
     QApplication::setOrganizationName("Tesvel");
     QApplication::setWindowIcon(pernard::ui::ProgramIcon());
+    pernard::ui::InstallJapanese(application);
     pernard::ui::InstallFontSubstitutes();
     QApplication::setFont(pernard::ui::DesignFont(pernard::ui::kPGothic, 12));
 

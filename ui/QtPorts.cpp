@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
+#include <algorithm>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -110,9 +113,30 @@ void WindowDiagnostics::ShowCheckLog() {
     log_->raise();
 }
 
+namespace {
+
+// Runs a file dialog; the chosen file, or an empty text. Qt's own dialog (where the system
+// has none) is made wide enough for its columns, which follow what they show.
+QString RunFileDialog(QFileDialog& dialog) {
+    if (auto* view = dialog.findChild<QTreeView*>("treeView")) {
+        dialog.resize(std::max(dialog.width(), 680), std::max(dialog.height(), 420));
+        QHeaderView* header = view->header();
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column) {
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+}  // namespace
+
 bool WindowDialogs::OpenBookmarkFile(const std::string& initialFile, std::string& chosen) {
-    const QString file =
-        QFileDialog::getOpenFileName(owner_, QString(), Text(initialFile), kHtmlFilter);
+    QFileDialog dialog(owner_, QString(), Text(initialFile), kHtmlFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    const QString file = RunFileDialog(dialog);
     chosen = file.toStdString();
     return !file.isEmpty();
 }
@@ -121,9 +145,9 @@ bool WindowDialogs::SaveBookmarkFile(const std::string& initialDirectory, std::s
     QFileDialog dialog(owner_, QString(), Text(initialDirectory), kHtmlFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("htm");
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    chosen = dialog.selectedFiles().first().toStdString();
-    return true;
+    const QString file = RunFileDialog(dialog);
+    chosen = file.toStdString();
+    return !file.isEmpty();
 }
 
 bool WindowDialogs::ChooseDirectory(const std::string& initialDirectory, std::string& chosen) {

@@ -76,3 +76,13 @@ TEST_F(UiTest, PanelZeroIsAsWideAsItsTextWithTheWholeTextAsItsToolTip) {
     EXPECT_GE(Main().Panel0->width(), Main().Panel0->fontMetrics().horizontalAdvance(error));
     EXPECT_FALSE(Main().Panel0->text().isEmpty());
 }
+
+TEST(Language, QtsOwnTextsAreJapaneseWhateverTheLocale) {
+    // The test program installs the language as the program does.
+    EXPECT_EQ(QLocale().language(), QLocale::Japanese);
+    for (const char* text : {"Look in:", "Files of type:", "&Open"}) {
+        EXPECT_NE(QCoreApplication::translate("QFileDialog", text), QString(text)) << text;
+    }
+    EXPECT_NE(QCoreApplication::translate("QWidgetTextControl", "&Undo"), QString("&Undo"));
+    EXPECT_NE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
+}

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "ui/Fonts.h"
+#include "ui/Language.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Pernard");
     pernard::ui::InstallFontSubstitutes();
+    pernard::ui::InstallJapanese(application);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
