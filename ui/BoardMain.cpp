@@ -139,7 +139,9 @@ void TFormMain::OpenInBrowser(const QString& address) {
     model_.glVisit[k] = NowSecondsText();
     TreeNode* node = model_.glNode[k];
     model_.Tree().SetImages(node, model_.UrlImageIndex(current), node->SelectedIndex());
-    if (glShown >= 0) ListRefresh();
+    // Only that row changes: the list keeps what it shows (an expanded list too), its
+    // selection and what panel 1 follows.
+    ListItems->RefreshEntry(model_.RefOf(current));
 }
 
 QString TFormMain::ReferenceAddress() const {

@@ -328,3 +328,24 @@ TEST_F(EditCommandsTest, NewUrlFromAListRowOfACollapsedFolderLandsRightAfterIt) 
     EXPECT_EQ(Names(), "Root A a1 typed a2 B B1 b u w ");
     EXPECT_EQ(Model().gloya[3], 1);
 }
+
+TEST_F(EditCommandsTest, OpeningABookmarkChangesOnlyItsRow) {
+    Select(0);
+    Main().BtFolderClick();  // 展開: every bookmark below the root
+    const QStringList expanded = ListNames();
+    ASSERT_GT(expanded.size(), 3);
+    const int row = static_cast<int>(expanded.indexOf("b"));
+    ASSERT_GE(row, 0);
+    const QModelIndex index = Main().ListItems->index(row, 0);
+    Main().LView->setCurrentIndex(index);
+    Main().LViewClick(index);
+    const QString panel1 = Main().Panel(1);
+    Main().LViewDblClick(index);
+    ASSERT_EQ(browser.opened.size(), 1u);
+    // The visit is stamped and shown in the row; the list, its selection and panel 1 stay.
+    EXPECT_EQ(ListNames(), expanded);
+    EXPECT_EQ(Main().LView->currentIndex().row(), row);
+    EXPECT_EQ(Main().Panel(1), panel1);
+    const int entry = Main().ListItems->EntryIndex(row);
+    EXPECT_FALSE(Model().glVisit[static_cast<std::size_t>(entry)].empty());
+}
