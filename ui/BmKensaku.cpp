@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -66,7 +67,6 @@ TFormKensaku::TFormKensaku(const BmLogic& model, std::function<void(const NodeRe
     layout->addWidget(StatusBar);
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(EditKeyword, &QLineEdit::returnPressed, this, [this] { Button1Click(); });
     connect(ListKekka, &QTreeView::clicked, this,
             [this](const QModelIndex& line) { ListKekkaClick(line); });
     connect(ListKekka, &QTreeView::activated, this,
@@ -90,12 +90,22 @@ void TFormKensaku::Button1Click() {
     hits.reserve(found.size());
     for (int entry : found) hits.push_back(model_.RefOf(entry));
     Results->SetHits(std::move(hits), field);
-    StatusBar->showMessage(found.empty() ? QString("検索結果 該当なし ")
-                                         : QString("結果 : %1 件").arg(found.size()));
+    ShowCount();
+}
+
+void TFormKensaku::ShowCount() {
+    const int count = Results->rowCount();
+    StatusBar->showMessage(count == 0 ? QString("検索結果 該当なし ")
+                                      : QString("結果 : %1 件").arg(count));
+}
+
+void TFormKensaku::DropGoneHits() {
+    if (Results->DropGone()) ShowCount();
 }
 
 void TFormKensaku::ClearClick() {
     Results->Clear();
+    StatusBar->clearMessage();
     EditKeyword->clear();
     EditKeyword->setFocus();
 }
@@ -103,6 +113,17 @@ void TFormKensaku::ClearClick() {
 void TFormKensaku::ListKekkaClick(const QModelIndex& line) {
     const NodeRef hit = Results->Hit(line.row());
     if (model_.IndexOf(hit) >= 0 && showHit_) showHit_(hit);
+}
+
+void TFormKensaku::keyPressEvent(QKeyEvent* event) {
+    // Enter that no field took (the keyword field, the 対象 buttons, the check box) searches;
+    // on a result line it has gone to that hit already.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !ListKekka->hasFocus()) {
+        Button1Click();
+        return;
+    }
+    PersistentWindow::keyPressEvent(event);
 }
 
 void TFormKensaku::showEvent(QShowEvent* event) {

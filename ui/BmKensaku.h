@@ -31,6 +31,8 @@ public:
     void Button1Click();  // 実行
     void ClearClick();    // 消去
     void ListKekkaClick(const QModelIndex& line);
+    // After a change of the collection: hits whose entries are gone leave the list.
+    void DropGoneHits();
 
     QGroupBox* RadioTaishou;
     QCheckBox* CheckFold;  // 全角/半角・大小文字を区別しない
@@ -42,8 +44,12 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // "結果 : N 件" for the lines listed.
+    void ShowCount();
+
     const BmLogic& model_;
     std::function<void(const NodeRef&)> showHit_;
     std::function<void(const QString&)> showMessage_;

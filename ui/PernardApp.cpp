@@ -40,6 +40,13 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
         model_, [this](const NodeRef& hit) { FormMain->ShowSearchHit(hit); }, showMessage,
         FormMain);
     Created(FormKensaku);
+    // Hits whose entries an edit or a load took away leave the search results, once the
+    // change is complete.
+    const auto dropGone = [search = FormKensaku] { search->DropGoneHits(); };
+    QObject::connect(FormMain->TreeItems, &QAbstractItemModel::rowsRemoved, FormKensaku, dropGone,
+                     Qt::QueuedConnection);
+    QObject::connect(FormMain->TreeItems, &QAbstractItemModel::modelReset, FormKensaku, dropGone,
+                     Qt::QueuedConnection);
     FormDirectory = new TFormDirectory(confirm, FormMain);
     Created(FormDirectory);
     FormLog = new TFormLog(FormMain);

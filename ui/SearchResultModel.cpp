@@ -1,5 +1,7 @@
 #include "ui/SearchResultModel.h"
 
+#include <algorithm>
+
 #include "ui/QtText.h"
 
 namespace pernard::ui {
@@ -12,6 +14,15 @@ void SearchResultModel::SetHits(std::vector<NodeRef> hits, SearchField field) {
     hits_ = std::move(hits);
     field_ = field;
     endResetModel();
+}
+
+bool SearchResultModel::DropGone() {
+    const auto gone = [this](const NodeRef& hit) { return model_.IndexOf(hit) < 0; };
+    if (std::none_of(hits_.begin(), hits_.end(), gone)) return false;
+    beginResetModel();
+    hits_.erase(std::remove_if(hits_.begin(), hits_.end(), gone), hits_.end());
+    endResetModel();
+    return true;
 }
 
 NodeRef SearchResultModel::Hit(int line) const {

@@ -18,6 +18,9 @@ public:
 
     void SetHits(std::vector<NodeRef> hits, SearchField field);
     void Clear() { SetHits({}, field_); }
+    // Drops the hits whose entries are gone (deleted, or a new load); the rest stay, in their
+    // order. True when any went.
+    bool DropGone();
     NodeRef Hit(int line) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;

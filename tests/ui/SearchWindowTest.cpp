@@ -78,8 +78,25 @@ TEST_F(SearchWindowTest, OldResultsFollowTheirEntryOrDoNothing) {
     Click(0);  // a1, now inside B1
     EXPECT_EQ(Model().glName[static_cast<std::size_t>(Selected())], "B1");
     EXPECT_EQ(ListNames(), QStringList{"a1"});
-    Select(7);
-    Click(3);  // b is gone: nothing happens
-    EXPECT_EQ(Selected(), 7);
-    EXPECT_EQ(Search().Results->index(3, 0).data().toString(), "");
+    // Once the change is complete, the deleted hit leaves the list and the count follows.
+    QApplication::processEvents();
+    EXPECT_EQ(Lines(), (QStringList{"a1|Root > B > B1", "B|Root", "B1|Root > B"}));
+    EXPECT_EQ(Search().StatusBar->currentMessage(), "結果 : 3 件");
+}
+
+TEST_F(SearchWindowTest, ClearEmptiesTheCountAndEnterSearchesFromAnywhere) {
+    Search().show();
+    Run("b");
+    Search().ClearClick();
+    EXPECT_TRUE(Search().StatusBar->currentMessage().isEmpty());
+    // Enter on a 対象 button runs the search.
+    Search().EditKeyword->setText("a2");
+    QAbstractButton* choice = Search().RadioTaishou->findChildren<QAbstractButton*>().first();
+    choice->setFocus();
+    QTest::keyClick(choice, Qt::Key_Return);
+    EXPECT_EQ(Lines(), QStringList{"a2|Root > A"});
+    // Enter in the keyword field too.
+    Search().EditKeyword->setText("b");
+    QTest::keyClick(Search().EditKeyword, Qt::Key_Return);
+    EXPECT_EQ(Search().StatusBar->currentMessage(), "結果 : 3 件");
 }
