@@ -38,7 +38,7 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     BuildToolBars();
     BuildBody();
     BuildContextMenus();
-    status_ = new StatusPanels(Panel0, Panel1);
+    status_ = std::make_unique<StatusPanels>(Panel0, Panel1);
     RestoreWindowState();
     Notebook->setCurrentIndex(0);
     Notebook->setFocusProxy(LView);  // the page book hands its focus to the list

@@ -15,6 +15,7 @@
 #include <QTreeView>
 #include <functional>
 #include <map>
+#include <memory>
 #include <unordered_map>
 
 #include "model/BmLogic.h"
@@ -266,7 +267,7 @@ private:
 
     BmLogic& model_;
     MainWindowLinks links_;
-    StatusPanels* status_ = nullptr;
+    std::unique_ptr<StatusPanels> status_;
     std::map<QString, QAction*> items_;
     std::vector<QToolButton*> toolRow1_, toolRow2_;
     NodeRef currentNode_;        // the current entry (glIndex) by its node
