@@ -213,6 +213,8 @@ void TFormMain::D1Click() {
         return NodeRef{};
     });
     if (removed > 0) model_.glChanged = true;
+    // The list's refresh after the change wrote panel 1 anew: the command's result stays.
+    Panel1->setText(QString("削除フォルダー ： %1 件").arg(removed));
     LView->setVisible(true);
     BtPaste->setEnabled(false);
 }
