@@ -49,6 +49,8 @@ void TFormMain::NetScapeB1Click() {
     if (!ports.dialogs->OpenBookmarkFile(ports.settings->StartupBookmarkFile(), chosen)) return;
     ports.settings->SetDebugCheck(true);
     ports.settings->SetStartupBookmarkFile(chosen);
+    // A cut or copy pending from the previous collection ends with it.
+    if (ClipPending()) EndPendingClip();
     int urlCount = 0;
     std::string errorText;
     const bool ok = ReadNetscapeFile(model_, true, chosen, urlCount, errorText);
@@ -79,6 +81,7 @@ void TFormMain::IE1Click() {
     if (!ports.dialogs->ChooseDirectory(ports.settings->StartupFavoritesDirectory(), directory))
         return;
     ports.settings->SetStartupFavoritesDirectory(directory);
+    if (ClipPending()) EndPendingClip();
     ReadFavoritesReporting(true, directory);
     model_.MarkSaved();
     SelectNode(0);

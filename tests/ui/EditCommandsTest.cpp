@@ -349,3 +349,18 @@ TEST_F(EditCommandsTest, OpeningABookmarkChangesOnlyItsRow) {
     const int entry = Main().ListItems->EntryIndex(row);
     EXPECT_FALSE(Model().glVisit[static_cast<std::size_t>(entry)].empty());
 }
+
+TEST_F(EditCommandsTest, ACompleteLoadEndsAPendingCutOrCopy) {
+    Select(2);
+    Main().BtCopyClick();
+    ASSERT_TRUE(Main().BtPaste->isEnabled());
+    dialogs.nextFile = path;
+    Main().NetScapeB1Click();
+    EXPECT_FALSE(Main().BtPaste->isEnabled());
+    EXPECT_FALSE(Main().BtStop->isEnabled());
+    EXPECT_NE(Main().Panel(1), "コピー 又は 切取り  作業中");
+    EXPECT_EQ(Model().ClipIndex(), -1);
+    // The list shows the new collection's first folder.
+    Select(1);
+    EXPECT_EQ(ListNames(), (QStringList{"a1", "a2"}));
+}
