@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QScopedValueRollback>
+#include <algorithm>
 
 #include "ui/BmURLEdit.h"
 #include "ui/BoardMain.h"
@@ -224,16 +225,26 @@ void TFormMain::Delete2Click() {
     const QModelIndex row = LView->currentIndex();
     const int entry = row.isValid() ? ListItems->EntryIndex(row.row()) : -1;
     if (entry < 0) return;
+    // The list the user was looking at (an expanded one too) and the row above the deleted one.
+    std::vector<NodeRef> shown;
+    for (int k = 0; k < ListItems->rowCount(); ++k) shown.push_back(ListItems->EntryRef(k));
+    const NodeRef above = row.row() > 0 ? ListItems->EntryRef(row.row() - 1) : NodeRef{};
     bool deleted = false;
     ChangeTable([&] {
         deleted = model_.DeleteNode(model_.glNode[static_cast<std::size_t>(entry)], true);
         return NodeRef{};
     });
-    // The row that now stands one above the deleted one becomes the list's selection.
-    if (deleted && row.row() > 0 && row.row() - 1 < ListItems->rowCount()) {
-        const QModelIndex above = ListItems->index(row.row() - 1, 0);
-        LView->setCurrentIndex(above);
-        LViewClick(above);
+    if (!deleted) return;
+    // That list stays, without what was deleted, and the row above becomes its selection.
+    shown.erase(std::remove_if(shown.begin(), shown.end(),
+                               [this](const NodeRef& ref) { return model_.IndexOf(ref) < 0; }),
+                shown.end());
+    ListItems->SetEntries(std::move(shown));
+    const int aboveRow = ListItems->RowOfEntry(above);
+    if (aboveRow >= 0) {
+        const QModelIndex index = ListItems->index(aboveRow, 0);
+        LView->setCurrentIndex(index);
+        LViewClick(index);
     }
 }
 

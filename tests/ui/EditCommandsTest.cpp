@@ -364,3 +364,21 @@ TEST_F(EditCommandsTest, ACompleteLoadEndsAPendingCutOrCopy) {
     Select(1);
     EXPECT_EQ(ListNames(), (QStringList{"a1", "a2"}));
 }
+
+TEST_F(EditCommandsTest, DeleteInAnExpandedListKeepsThatListAndSelectsTheRowAbove) {
+    Select(0);
+    Main().BtFolderClick();  // 展開
+    QStringList expanded = ListNames();
+    const int row = static_cast<int>(expanded.indexOf("a2"));
+    ASSERT_GT(row, 0);
+    const QString above = expanded[row - 1];
+    const QModelIndex index = Main().ListItems->index(row, 0);
+    Main().LView->setCurrentIndex(index);
+    Main().LViewClick(index);
+    prompts.nextAnswer = Answer::Yes;
+    Main().Delete2Click();
+    expanded.removeAt(row);
+    EXPECT_EQ(ListNames(), expanded);
+    ASSERT_TRUE(Main().LView->currentIndex().isValid());
+    EXPECT_EQ(ListNames()[Main().LView->currentIndex().row()], above);
+}
