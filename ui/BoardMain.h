@@ -192,6 +192,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Ctrl+C, Ctrl+X, Ctrl+V, F2 in the tree and the list, and Enter in the list; false for
+    // any other key.
+    bool HandleEditKeys(QObject* watched, QKeyEvent* event);
 
 private:
     void BuildMenus();

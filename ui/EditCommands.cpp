@@ -304,9 +304,30 @@ void TFormMain::BtPasteClick() {
 
 // ---------------------------------------------------------------- keys
 
+bool TFormMain::HandleEditKeys(QObject* watched, QKeyEvent* event) {
+    if (watched != TreeV && watched != LView) return false;
+    const bool tree = watched == TreeV;
+    if (event->matches(QKeySequence::Copy)) {
+        tree ? BtCopyClick() : Copy1Click();
+    } else if (event->matches(QKeySequence::Cut)) {
+        tree ? BtCutClick() : Cut1Click();
+    } else if (event->matches(QKeySequence::Paste)) {
+        BtPasteClick();
+    } else if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier) {
+        BtHenshuuClick();
+    } else if (!tree && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        // Enter on a list row does what a double click does.
+        if (LView->currentIndex().isValid()) LViewDblClick(LView->currentIndex());
+    } else {
+        return false;
+    }
+    return true;
+}
+
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     HandlePointer(watched, event);
     if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
+    if (HandleEditKeys(watched, static_cast<QKeyEvent*>(event))) return true;
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (watched == TreeV && key == Qt::Key_Delete) {
         Delete1Click();

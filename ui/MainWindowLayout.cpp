@@ -353,6 +353,19 @@ void TFormMain::BuildContextMenus() {
     AddItem(PLViewMenu, "Cut1", "切り取り", &TFormMain::Cut1Click);
     AddItem(PLViewMenu, "PMenuText", "テキスト表示");
     BuildUndoItems();
+    // The keys the tree and the list take (see HandleEditKeys), shown beside their commands.
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"PMenuEdit", QKeySequence(Qt::Key_F2)},        {"Copy2", QKeySequence::Copy},
+        {"N16", QKeySequence::Cut},                     {"N15", QKeySequence::Paste},
+        {"Delete1", QKeySequence(Qt::Key_Delete)},      {"N11", QKeySequence(Qt::Key_Return)},
+        {"Edit2", QKeySequence(Qt::Key_F2)},            {"Delete2", QKeySequence(Qt::Key_Delete)},
+        {"Copy1", QKeySequence::Copy},                  {"Cut1", QKeySequence::Cut},
+    };
+    for (const auto& [name, key] : keys) {
+        QAction* item = Item(name);
+        item->setShortcut(key);
+        item->setShortcutContext(Qt::WidgetShortcut);  // shown only; the view's key acts
+    }
     connect(LView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         const QModelIndex index = LView->indexAt(at);
         if (index.isValid()) {

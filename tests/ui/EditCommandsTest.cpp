@@ -382,3 +382,37 @@ TEST_F(EditCommandsTest, DeleteInAnExpandedListKeepsThatListAndSelectsTheRowAbov
     ASSERT_TRUE(Main().LView->currentIndex().isValid());
     EXPECT_EQ(ListNames()[Main().LView->currentIndex().row()], above);
 }
+
+TEST_F(EditCommandsTest, KeysCopyCutPasteEditAndOpen) {
+    // Ctrl+C on a tree node, Ctrl+V on another: a copy lands after it.
+    Select(7);  // u
+    QTest::keyClick(Main().TreeV, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(Main().BtPaste->isEnabled());
+    Select(8);  // w
+    QTest::keyClick(Main().TreeV, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Names(), "Root A a1 a2 B B1 b u w u ");
+    // Ctrl+X on a list row, Ctrl+V onto folder B in the tree: the bookmark moves into it.
+    Select(1);
+    Main().LView->setCurrentIndex(Main().ListItems->index(0, 0));
+    Main().LViewClick(Main().ListItems->index(0, 0));
+    QTest::keyClick(Main().LView, Qt::Key_X, Qt::ControlModifier);
+    Select(4);
+    QTest::keyClick(Main().TreeV, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Names(), "Root A a2 B a1 B1 b u w u ");
+    // Enter on a list row opens it.
+    Select(1);
+    Main().LView->setCurrentIndex(Main().ListItems->index(0, 0));
+    Main().LViewClick(Main().ListItems->index(0, 0));
+    QTest::keyClick(Main().LView, Qt::Key_Return);
+    EXPECT_EQ(browser.opened.size(), 1u);
+    // F2 edits the current entry; the menus show the keys.
+    bool edited = false;
+    answerDialog = [&edited](QDialog& dialog) {
+        edited = true;
+        dialog.reject();
+    };
+    QTest::keyClick(Main().LView, Qt::Key_F2);
+    EXPECT_TRUE(edited);
+    EXPECT_EQ(Main().Item("Copy1")->shortcut(), QKeySequence(QKeySequence::Copy));
+    EXPECT_EQ(Main().Item("Edit2")->shortcut(), QKeySequence(Qt::Key_F2));
+}
