@@ -54,7 +54,17 @@ TFormVersion::TFormVersion(std::function<void(const QString&)> openAddress, QWid
     layout->addWidget(LabelSupport, 2, 0, 1, 2);
     layout->addWidget(Label7, 3, 0, 1, 2);
     layout->addWidget(Button1, 4, 0, 1, 2, Qt::AlignCenter);
-    setMinimumSize(322, 196);
+    // A fixed size: the design's, or what the font needs.
+    setFixedSize(sizeHint().expandedTo(QSize(322, 196)));
+}
+
+void TFormVersion::showEvent(QShowEvent* event) {
+    // Centred on the main window, as a version box is.
+    if (QWidget* owner = parentWidget()) {
+        const QRect frame = owner->frameGeometry();
+        move(frame.center() - QPoint(width() / 2, height() / 2));
+    }
+    QDialog::showEvent(event);
 }
 
 void TFormVersion::LabelSupportClick() {

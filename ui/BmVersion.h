@@ -25,6 +25,9 @@ public:
 
     void LabelSupportClick();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     std::function<void(const QString&)> openAddress_;
 };

@@ -7,6 +7,7 @@
 #include <QToolTip>
 
 #include "UiFixture.h"
+#include "ui/BmVersion.h"
 #include "ui/QtPorts.h"
 #include "ui/QtText.h"
 
@@ -85,4 +86,16 @@ TEST(Language, QtsOwnTextsAreJapaneseWhateverTheLocale) {
     }
     EXPECT_NE(QCoreApplication::translate("QWidgetTextControl", "&Undo"), QString("&Undo"));
     EXPECT_NE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
+}
+
+TEST_F(UiTest, TheVersionWindowIsFixedAndCentredOnTheMainWindow) {
+    Start();
+    Main().setGeometry(200, 150, 800, 600);
+    Main().show();
+    Main().miHelpAboutClick();
+    QWidget& version = *app->FormVersion;
+    EXPECT_EQ(version.minimumSize(), version.maximumSize());
+    const QPoint offset = version.frameGeometry().center() - Main().frameGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), 4);
+    version.close();
 }
