@@ -119,6 +119,10 @@ public:
     virtual bool OpenBookmarkFile(const std::string& initialFile, std::string& chosen) = 0;
     // The save dialog for bookmark files; asks before overwriting an existing file.
     virtual bool SaveBookmarkFile(const std::string& initialDirectory, std::string& chosen) = 0;
+    // The settings window's file dialog: bookmark files, and programs (EXE) for the editor.
+    virtual bool OpenSettingsFile(const std::string& initialFile, std::string& chosen) {
+        return OpenBookmarkFile(initialFile, chosen);
+    }
     // The directory chooser; `chosen` is the directory the user picked (its EditFavor text).
     virtual bool ChooseDirectory(const std::string& initialDirectory, std::string& chosen) = 0;
 };

@@ -324,7 +324,7 @@ void TFormBookmark::ChooseFile(QLineEdit* target) {
     std::string chosen;
     const std::string start =
         target->text().isEmpty() ? InitialDir.toStdString() : target->text().toStdString();
-    if (dialogs_ != nullptr && dialogs_->OpenBookmarkFile(start, chosen)) {
+    if (dialogs_ != nullptr && dialogs_->OpenSettingsFile(start, chosen)) {
         target->setText(QString::fromStdString(chosen));
     }
 }

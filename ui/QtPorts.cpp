@@ -20,6 +20,8 @@ namespace pernard::ui {
 
 namespace {
 const QString kHtmlFilter = "HTML FILE (*.htm *.html)";
+// The settings window's: bookmark files, and the editor program.
+const QString kSettingsFilter = "HTML(*.htm *.html);;EXE (*.exe)";
 
 }  // namespace
 
@@ -136,6 +138,16 @@ bool WindowDialogs::OpenBookmarkFile(const std::string& initialFile, std::string
     QFileDialog dialog(owner_, QString(), Text(initialFile), kHtmlFilter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    const QString file = RunFileDialog(dialog);
+    chosen = file.toStdString();
+    return !file.isEmpty();
+}
+
+bool WindowDialogs::OpenSettingsFile(const std::string& initialFile, std::string& chosen) {
+    QFileDialog dialog(owner_, QString(), Text(initialFile), kSettingsFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix("htm");
     const QString file = RunFileDialog(dialog);
     chosen = file.toStdString();
     return !file.isEmpty();

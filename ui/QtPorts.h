@@ -83,6 +83,7 @@ public:
     WindowDialogs(QWidget* owner, TFormDirectory* chooser) : owner_(owner), chooser_(chooser) {}
     bool OpenBookmarkFile(const std::string& initialFile, std::string& chosen) override;
     bool SaveBookmarkFile(const std::string& initialDirectory, std::string& chosen) override;
+    bool OpenSettingsFile(const std::string& initialFile, std::string& chosen) override;
     bool ChooseDirectory(const std::string& initialDirectory, std::string& chosen) override;
 
 private:

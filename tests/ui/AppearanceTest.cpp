@@ -1,7 +1,9 @@
-// Names, paths and messages are shown as they stand: a name that looks like markup is never
-// drawn as rich text, in labels, panels, message boxes or tool tips.
+// What a user sees: names, paths and messages as they stand (a name that looks like markup is
+// never drawn as rich text, in labels, panels, message boxes or tool tips), Qt's own texts in
+// Japanese, and the standard windows' shapes and filters.
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
 #include <QToolTip>
@@ -98,4 +100,21 @@ TEST_F(UiTest, TheVersionWindowIsFixedAndCentredOnTheMainWindow) {
     const QPoint offset = version.frameGeometry().center() - Main().frameGeometry().center();
     EXPECT_LE(offset.manhattanLength(), 4);
     version.close();
+}
+
+TEST_F(UiTest, TheSettingsFileDialogOffersBookmarkFilesAndPrograms) {
+    QWidget owner;
+    ui::WindowDialogs dialogs(&owner, nullptr);
+    QStringList filters;
+    QTimer::singleShot(0, [&filters] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) {
+                filters = dialog->nameFilters();
+                dialog->reject();
+            }
+        }
+    });
+    std::string chosen;
+    EXPECT_FALSE(dialogs.OpenSettingsFile("", chosen));
+    EXPECT_EQ(filters, (QStringList{"HTML(*.htm *.html)", "EXE (*.exe)"}));
 }
