@@ -448,8 +448,12 @@ int BmLogic::PasteClip(int target) {
     if (!IsValidIndex(target)) return -1;
     StepScope step(*this, "貼付け");
     const Placement placement = IsFolder(target) ? Placement::Into : Placement::After;
+    // Pasting a folder shows the progress window as a folder move does.
+    const bool folder = IsFolder(source);
+    if (folder) ports_.progress->Show("フォルダー移動中.... ");
     const int pasted =
         glClipCut ? MoveSubtree(source, placement, target) : CopySubtree(source, placement, target);
+    if (folder) ports_.progress->Close();
     if (pasted < 0) return -1;
     CancelClip();
     glChanged = true;

@@ -269,7 +269,10 @@ void TFormMain::BtDownClick() { MoveSelected(false); }
 // ---------------------------------------------------------------- cut, copy and paste
 
 void TFormMain::MarkClipFromTree(bool cut) {
-    if (!model_.IsValidIndex(model_.glIndex)) return;
+    if (!model_.IsValidIndex(model_.glIndex)) {
+        Panel1->setText("Error ");
+        return;
+    }
     model_.MarkClip(model_.glIndex, cut);
     clipPending_ = true;
     UpdateStopButton();

@@ -106,6 +106,13 @@ TEST_F(EditingTest, TheClipFollowsItsNodeAndEndsWithIt) {
     EXPECT_EQ(t.model.ClipIndex(), -1);
     EXPECT_EQ(t.model.PasteClip(0), -1);
     EXPECT_EQ(t.prompts.messages.back(), "URL が選択されていません");
+
+    // Pasting a folder shows the progress window of a folder move, and closes it.
+    t.model.MarkClip(1, false);  // G
+    t.progress.shown.clear();
+    EXPECT_GE(t.model.PasteClip(4), 0);
+    EXPECT_EQ(t.progress.shown, std::vector<std::string>{"フォルダー移動中.... "});
+    EXPECT_TRUE(t.progress.caption.empty());
 }
 
 TEST_F(EditingTest, EditsRefuseWhatWouldBreakTheFile) {

@@ -416,3 +416,10 @@ TEST_F(EditCommandsTest, KeysCopyCutPasteEditAndOpen) {
     EXPECT_EQ(Main().Item("Copy1")->shortcut(), QKeySequence(QKeySequence::Copy));
     EXPECT_EQ(Main().Item("Edit2")->shortcut(), QKeySequence(Qt::Key_F2));
 }
+
+TEST_F(EditCommandsTest, CutWithoutACurrentEntrySaysError) {
+    Model().glIndex = -1;
+    Main().BtCutClick();
+    EXPECT_EQ(Main().Panel(1), "Error ");
+    EXPECT_EQ(Model().ClipIndex(), -1);
+}
