@@ -171,6 +171,8 @@ NetscapeReader::NetscapeReader(BmLogic& model, const std::string& path, const st
 
 bool NetscapeReader::StopAtCapacity() {
     errorText_ = kUrlMaxMessage;
+    // The message goes over the window, not over a "please wait" box still drawn.
+    model_.GetPorts().progress->Close();
     model_.GetPorts().prompts->ShowMessage(kUrlMaxMessage);
     MarkPartial();
     return false;
