@@ -264,6 +264,10 @@ bool TFormMain::FormCloseQuery() {
     QFile::remove("D:\\Bin\\Skylark.dat");
 #endif
     SaveWindowState();
+    // Tool windows still open when the program ends keep where they were.
+    for (PersistentWindow* window : findChildren<PersistentWindow*>()) {
+        if (window->isVisible()) window->StoreGeometry();
+    }
     // A file or directory chosen from the menus is read at the next start even when the
     // settings window was never closed in this run.
     if (links_.settings != nullptr) links_.settings->SaveSettings();

@@ -26,8 +26,10 @@ QVBoxLayout* PersistentWindow::FrameWithCloseMenu(int sideMargin) {
     return layout;
 }
 
+void PersistentWindow::StoreGeometry() { SaveGeometry(this, prefix_, true); }
+
 void PersistentWindow::closeEvent(QCloseEvent* event) {
-    SaveGeometry(this, prefix_, true);
+    StoreGeometry();
     event->accept();
 }
 

@@ -14,6 +14,10 @@ public:
     PersistentWindow(const QString& objectName, const QString& caption, const QString& prefix,
                      QWidget* parent = nullptr, QSize designSize = QSize(400, 300));
 
+    // Stores the position and size now (the program ends with the window open, and windows
+    // are not closed one by one then).
+    void StoreGeometry();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     // The frame the program's tool windows share: the design font, a menu bar holding

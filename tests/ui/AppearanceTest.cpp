@@ -9,6 +9,7 @@
 #include <QToolTip>
 
 #include "UiFixture.h"
+#include "ui/BmKensaku.h"
 #include "ui/BmVersion.h"
 #include "ui/QtPorts.h"
 #include "ui/QtText.h"
@@ -117,4 +118,16 @@ TEST_F(UiTest, TheSettingsFileDialogOffersBookmarkFilesAndPrograms) {
     std::string chosen;
     EXPECT_FALSE(dialogs.OpenSettingsFile("", chosen));
     EXPECT_EQ(filters, (QStringList{"HTML(*.htm *.html)", "EXE (*.exe)"}));
+}
+
+TEST_F(UiTest, ToolWindowsOpenAtTheEndKeepWhereTheyWere) {
+    Start();
+    Main().show();
+    app->FormKensaku->show();
+    app->FormKensaku->setGeometry(321, 234, 400, 300);
+    EXPECT_TRUE(Main().FormCloseQuery());
+    // Stored as a close of the window stores it (its frame, at least its layout's width).
+    ASSERT_TRUE(Settings().contains("Window/fmKensaku.Left"));
+    EXPECT_NEAR(Settings().value("Window/fmKensaku.Left").toInt(), 321, 4);
+    EXPECT_GE(Settings().value("Window/fmKensaku.Width").toInt(), 400);
 }
