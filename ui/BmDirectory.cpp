@@ -11,6 +11,7 @@
 #include <QStorageInfo>
 
 #include "ui/Registry.h"
+#include "ui/PersistentWindow.h"
 
 namespace pernard::ui {
 
@@ -18,9 +19,6 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
     : QDialog(parent), confirm_(std::move(confirm)) {
     setObjectName("TFormDirectory");
     setWindowTitle("ディレクトリ選択");
-    setSizeGripEnabled(true);
-    resize(324, 354);
-    RestoreGeometry(this, "fmDirect", true, parent);
 
     auto* menu = new QMenuBar(this);
     menu->addAction("閉じる(&C)", this, &QDialog::accept);
@@ -53,7 +51,7 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
     FileEdit->setObjectName("FileEdit");
     FilterComboBox1 = new QComboBox(this);
     FilterComboBox1->setObjectName("FilterComboBox1");
-    FilterComboBox1->addItem("All Files (*.*)", "*");
+    FilterComboBox1->addItem("All Files", "*");
     EditFavor = new QLineEdit(this);
     EditFavor->setObjectName("EditFavor");
     StatusBar = new QStatusBar(this);
@@ -87,13 +85,44 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
         menu.addAction("削除", this, [this] { DeleteSelectedFile(); });
         menu.exec(FileListBox1->viewport()->mapToGlobal(at));
     });
+    // The directory list's "リフレッシュ" reads the file list again.
+    DirListBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DirListBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addAction("リフレッシュ", this, [this] { RefreshFiles(); })
+            ->setObjectName("Refresh");
+        menu.exec(DirListBox->viewport()->mapToGlobal(at));
+    });
 
     const QString saved =
         Registry::ReadText(kWindowSection, "fmDirect.Directory", QDir::currentPath());
     SetDirectory(QFileInfo(saved).isDir() ? saved : QDir::currentPath());
+    // Resizable, at its designed size (grown only as far as the fonts need) until the user
+    // gives it another, which is kept.
+    for (QComboBox* box : {DriveComboBox1, FilterComboBox1}) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(8);
+    }
+    setSizeGripEnabled(true);
+    resize(QSize(324, 354).expandedTo(minimumSizeHint()));
+    RestoreGeometry(this, "fmDirect", true, parent);
 }
 
 QString TFormDirectory::Directory() const { return directory_; }
+
+void TFormDirectory::RefreshFiles() {
+    // A model made anew lists the directory as it is now.
+    auto* fresh = new QFileSystemModel(this);
+    fresh->setFilter(files_->filter());
+    fresh->setNameFilterDisables(false);
+    fresh->setNameFilters(files_->nameFilters());
+    FileListBox1->setModel(fresh);
+    connect(FileListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { FileEdit->setText(files_->fileName(current)); });
+    files_->deleteLater();
+    files_ = fresh;
+    FileListBox1->setRootIndex(files_->setRootPath(directory_));
+}
 
 void TFormDirectory::SetDirectory(const QString& path) {
     const QModelIndex index = directories_->index(path);

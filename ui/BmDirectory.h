@@ -35,6 +35,8 @@ public:
 
     void FileEditEnter();
     void DeleteSelectedFile();
+    // リフレッシュ: lists the current directory's files again.
+    void RefreshFiles();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -10,6 +10,7 @@
 #include "ui/Fonts.h"
 #include "ui/QtText.h"
 #include "ui/Registry.h"
+#include "ui/PersistentWindow.h"
 #include "util/Dates.h"
 
 namespace pernard::ui {
@@ -55,7 +56,11 @@ TFormURL::TFormURL(std::function<void(const QString&)> showMessage, QWidget* par
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(CheckBuffer, &QCheckBox::clicked, this, [this] { CheckBufferClick(); });
-    setMinimumWidth(456);
+    // Date fields as wide as a date; the dialog keeps its designed size, grown only as far as
+    // the font needs, and fixed.
+    const int dateWidth = fontMetrics().horizontalAdvance("0000/00/00") + 16;
+    for (QLineEdit* date : {EditAdd, EditVisit, EditLast}) date->setFixedWidth(dateWidth);
+    FixDialogSize(*this, QSize(456, 154));
 }
 
 void TFormURL::Button1Click() {

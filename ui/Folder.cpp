@@ -5,6 +5,7 @@
 
 #include "ui/Fonts.h"
 #include "ui/Registry.h"
+#include "ui/PersistentWindow.h"
 
 namespace pernard::ui {
 
@@ -36,7 +37,7 @@ TFormFolder::TFormFolder(std::function<void(const QString&)> showMessage, QWidge
     grid->addWidget(Button2, 2, 2);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
-    setMinimumWidth(296);
+    FixDialogSize(*this, QSize(296, 113));
 }
 
 void TFormFolder::Button1Click() {

@@ -33,6 +33,10 @@ void PersistentWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void FixDialogSize(QWidget& dialog, QSize design) {
+    dialog.setFixedSize(design.expandedTo(dialog.minimumSizeHint()));
+}
+
 void ShowInFront(QWidget* window) {
     window->show();
     window->raise();

@@ -30,6 +30,10 @@ private:
     QMenuBar* menu_ = nullptr;
 };
 
+// Gives a dialog its designed size, grown only as far as its contents need with the fonts at
+// hand, and keeps it there.
+void FixDialogSize(QWidget& dialog, QSize design);
+
 // Shows `window`, or brings it to the front with the keyboard focus when it is already open
 // behind another window.
 void ShowInFront(QWidget* window);

@@ -9,7 +9,10 @@
 #include <QToolTip>
 
 #include "UiFixture.h"
+#include "ui/BmDirectory.h"
 #include "ui/BmKensaku.h"
+#include "ui/BmURLEdit.h"
+#include "ui/Folder.h"
 #include "ui/BmVersion.h"
 #include "ui/QtPorts.h"
 #include "ui/QtText.h"
@@ -130,4 +133,34 @@ TEST_F(UiTest, ToolWindowsOpenAtTheEndKeepWhereTheyWere) {
     ASSERT_TRUE(Settings().contains("Window/fmKensaku.Left"));
     EXPECT_NEAR(Settings().value("Window/fmKensaku.Left").toInt(), 321, 4);
     EXPECT_GE(Settings().value("Window/fmKensaku.Width").toInt(), 400);
+}
+
+TEST_F(UiTest, DialogsOpenAtTheirDesignedSize) {
+    Start();
+    // The URL and folder dialogs are fixed; the directory chooser may be resized.
+    const std::tuple<QWidget*, QSize, bool> dialogs[] = {
+        {app->FormURL, QSize(456, 154), true},
+        {app->FormFolder, QSize(296, 113), true},
+        {app->FormDirectory, QSize(324, 354), false},
+    };
+    for (const auto& [dialog, design, fixed] : dialogs) {
+        dialog->show();
+        QApplication::processEvents();
+        const std::string name = dialog->objectName().toStdString();
+        EXPECT_EQ(dialog->minimumSize() == dialog->maximumSize(), fixed) << name;
+        // Grown only as far as the fonts need.
+        EXPECT_GE(dialog->width(), design.width()) << name;
+        EXPECT_LE(dialog->width(), design.width() * 5 / 4) << name;
+        EXPECT_LE(dialog->height(), design.height() * 5 / 4) << name;
+        dialog->hide();
+    }
+    // The chooser's filter and its directory list's リフレッシュ.
+    EXPECT_EQ(app->FormDirectory->FilterComboBox1->itemText(0), "All Files");
+    const QString directory = QString::fromStdString(temp.Path().string());
+    app->FormDirectory->SetDirectory(directory);
+    temp.Write("late.txt", "x");
+    app->FormDirectory->RefreshFiles();
+    EXPECT_EQ(app->FormDirectory->FileListBox1->model(),
+              static_cast<const QAbstractItemModel*>(
+                  app->FormDirectory->FileListBox1->rootIndex().model()));
 }
