@@ -8,6 +8,7 @@
 
 #include "formats/NetscapeWriter.h"
 #include "ui/BmDirectory.h"
+#include "ui/EntryView.h"
 #include "ui/Bookmark.h"
 #include "ui/Fonts.h"
 #include "ui/HelpPage.h"
@@ -112,11 +113,30 @@ void TFormMain::TreeVChange() {
     ListRefresh();
 }
 
+namespace {
+
+const QString kEmptyCollectionHint =
+    "ブックマークはまだ読み込まれていません。\n\n"
+    "ファイル › ブックマークの読込 › ブックマーク(NetScape) でブックマークファイル "
+    "(bookmark.htm など、ブラウザーの「ブックマークのエクスポート」で作った HTML ファイル) を、"
+    "お気に入り(I.E.) でお気に入りのディレクトリを開きます。\n\n"
+    "起動時に読み込むものは 表示 › 設定 で選べます。";
+
+}  // namespace
+
 void TFormMain::UpdateEntryButtons() {
     const int current = model_.glIndex;
     const bool valid = model_.IsValidIndex(current);
     BtBrowser->setEnabled(valid && !model_.IsFolder(current));
     BtFolder->setEnabled(valid && model_.IsFolder(current));
+    // Commands on an entry wait for one; with nothing loaded the list says how to begin.
+    for (QWidget* button : {BtHenshuu, BtCut, BtCopy, BtSakujo}) button->setEnabled(valid);
+    const bool empty = model_.glCT == 0;
+    static_cast<EntryView*>(LView)->SetEmptyHint(empty ? kEmptyCollectionHint : QString());
+    if (empty) {
+        for (QWidget* button : {BtUp, BtDown, BtPaste}) button->setEnabled(false);
+        Notebook->setCurrentIndex(1);  // the list, where the hint is
+    }
 }
 
 void TFormMain::OpenInBrowser(const QString& address) {

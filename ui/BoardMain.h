@@ -116,6 +116,9 @@ public:
     void URL2Click();
     // The close sequence; false when the user chose to stay.
     bool FormCloseQuery();
+    // Enables the commands that act on an entry when there is one, and shows the list's hint
+    // for an empty collection.
+    void UpdateEntryButtons();
     // The overwrite save of every root with unsaved changes; false when one failed.
     bool SaveChangedRoots();
 
@@ -214,7 +217,6 @@ private:
     void ShowReadResult(bool ok, int urlCount, const std::string& errorText, const char* format);
     // Reads a Favorites directory and reports the result in the status bar or a message.
     void ReadFavoritesReporting(bool complete, const std::string& directory);
-    void UpdateEntryButtons();
     void ApplyMoveButtonRule(int entry);
 
     // --- editing support (ui/EditCommands.cpp)

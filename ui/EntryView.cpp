@@ -1,6 +1,7 @@
 #include "ui/EntryView.h"
 
 #include <QDrag>
+#include <QPainter>
 
 namespace pernard::ui {
 
@@ -15,6 +16,21 @@ void EntryView::startDrag(Qt::DropActions supportedActions) {
     if (row.isValid()) drag->setPixmap(viewport()->grab(row));
     // Whatever the drop did is done: nothing is removed here.
     drag->exec(supportedActions, Qt::MoveAction);
+}
+
+void EntryView::SetEmptyHint(const QString& hint) {
+    if (hint == emptyHint_) return;
+    emptyHint_ = hint;
+    viewport()->update();
+}
+
+void EntryView::paintEvent(QPaintEvent* event) {
+    QTreeView::paintEvent(event);
+    if (emptyHint_.isEmpty() || (model() != nullptr && model()->rowCount() > 0)) return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const QRect area = viewport()->rect().adjusted(16, 16, -16, -16);
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, emptyHint_);
 }
 
 }  // namespace pernard::ui

@@ -11,9 +11,16 @@ class EntryView : public QTreeView {
     Q_OBJECT
 public:
     using QTreeView::QTreeView;
+    // A text shown in the middle of the view while it has no rows; empty shows nothing.
+    void SetEmptyHint(const QString& hint);
+    const QString& EmptyHint() const { return emptyHint_; }
 
 protected:
     void startDrag(Qt::DropActions supportedActions) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString emptyHint_;
 };
 
 }  // namespace pernard::ui

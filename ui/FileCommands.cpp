@@ -28,6 +28,7 @@ void TFormMain::ShowReadResult(bool ok, int urlCount, const std::string& errorTe
                                const char* format) {
     outputPending_ = false;  // every load ends a pending output
     Panel0->setText(ok ? Text(Format(format, urlCount)) : "エラー " + Text(errorText));
+    UpdateEntryButtons();
 }
 
 void TFormMain::ReadFavoritesReporting(bool complete, const std::string& directory) {
@@ -41,6 +42,7 @@ void TFormMain::ReadFavoritesReporting(bool complete, const std::string& directo
         model_.GetPorts().prompts->ShowMessage("エラー " + errorText);
         Panel0->setText("読込失敗 ");
     }
+    UpdateEntryButtons();
 }
 
 void TFormMain::NetScapeB1Click() {

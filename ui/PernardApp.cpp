@@ -132,6 +132,7 @@ void PernardApp::SetupEdition(TFormBookmark* settings) {
             [prompts](const QString& text) { prompts->ShowMessage(text.toStdString()); });
         int urlCount = 0;
         if (StartupRead(model_, urlCount)) FormMain->SelectFirstEntry();
+        FormMain->UpdateEntryButtons();
     } catch (const std::exception&) {
         // A failed start-up read leaves an empty or unselected tree; the program starts anyway.
     }

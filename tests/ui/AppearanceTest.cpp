@@ -14,6 +14,7 @@
 #include "ui/BmURLEdit.h"
 #include "ui/Folder.h"
 #include "ui/BmVersion.h"
+#include "ui/EntryView.h"
 #include "ui/QtPorts.h"
 #include "ui/QtText.h"
 
@@ -163,4 +164,19 @@ TEST_F(UiTest, DialogsOpenAtTheirDesignedSize) {
     EXPECT_EQ(app->FormDirectory->FileListBox1->model(),
               static_cast<const QAbstractItemModel*>(
                   app->FormDirectory->FileListBox1->rootIndex().model()));
+}
+
+TEST_F(UiTest, WithNothingLoadedTheListSaysHowToBeginAndEntryCommandsWait) {
+    Start();
+    ASSERT_EQ(Model().glCT, 0);
+    auto* list = static_cast<ui::EntryView*>(Main().LView);
+    EXPECT_TRUE(list->EmptyHint().contains("ブックマークの読込"));
+    for (QWidget* button : {static_cast<QWidget*>(Main().BtHenshuu), static_cast<QWidget*>(Main().BtCut),
+                            static_cast<QWidget*>(Main().BtCopy), static_cast<QWidget*>(Main().BtSakujo)}) {
+        EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
+    }
+    dialogs.nextFile = Sample();
+    Main().NetScapeB1Click();
+    EXPECT_TRUE(list->EmptyHint().isEmpty());
+    EXPECT_TRUE(Main().BtHenshuu->isEnabled());
 }
