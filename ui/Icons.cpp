@@ -14,10 +14,12 @@ namespace {
 
 using Drawing = std::function<void(QPainter&)>;
 
-// Paints `draw` (in a 16 x 16 coordinate system) at several sizes.
+// Paints `draw` (in a 16 x 16 coordinate system) at several sizes: those of the tree's and the
+// tool bar's icons at 100 %, 125 %, 150 %, 200 % and 250 % scaling, so that each is drawn sharp
+// for the screen's pixel ratio rather than scaled.
 QIcon Render(const Drawing& draw, QIcon::Mode mode = QIcon::Normal, QIcon base = QIcon()) {
     QIcon icon = base;
-    for (int size : {16, 24, 32, 48, 64}) {
+    for (int size : {16, 20, 24, 30, 32, 36, 40, 48, 60, 64}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);

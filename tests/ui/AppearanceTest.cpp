@@ -15,6 +15,7 @@
 #include "ui/Folder.h"
 #include "ui/BmVersion.h"
 #include "ui/EntryView.h"
+#include "ui/Icons.h"
 #include "ui/QtPorts.h"
 #include "ui/QtText.h"
 
@@ -179,4 +180,15 @@ TEST_F(UiTest, WithNothingLoadedTheListSaysHowToBeginAndEntryCommandsWait) {
     Main().NetScapeB1Click();
     EXPECT_TRUE(list->EmptyHint().isEmpty());
     EXPECT_TRUE(Main().BtHenshuu->isEnabled());
+}
+
+TEST(Icons, DrawnSharpForEveryCommonScaling) {
+    for (const double ratio : {1.0, 1.25, 1.5, 2.0, 2.5}) {
+        for (const int logical : {16, 24}) {
+            const int device = static_cast<int>(logical * ratio);
+            // An icon drawn at exactly the device size: nothing is scaled.
+            EXPECT_TRUE(ui::ToolImage(0).availableSizes().contains(QSize(device, device)))
+                << logical << " at " << ratio;
+        }
+    }
 }
