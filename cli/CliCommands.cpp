@@ -20,7 +20,7 @@ namespace {
     "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"                                         \
     "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root " \
     "N]\n"                                                                                       \
-    "                        [--save-encoding UTF-8]\n"                                           \
+    "                        [--save-encoding UTF-8]\n"                                          \
     "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] --keyword TEXT SOURCE...\n"       \
     "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"                                   \
     "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"   \
@@ -154,9 +154,8 @@ bool PrepareFavoritesTarget(const std::string& directory, std::ostream& err) {
 
 int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
     CommandLine options;
-    const bool valid =
-        ParseCommandLine(arguments, {{"--to", "--to-favorites", "--root", "--save-encoding"}, {}},
-                         options, err);
+    const bool valid = ParseCommandLine(
+        arguments, {{"--to", "--to-favorites", "--root", "--save-encoding"}, {}}, options, err);
     const std::string toFile = options.Value("--to");
     const std::string toFavorites = options.Value("--to-favorites");
     if (!valid || toFile.empty() == toFavorites.empty()) {

@@ -158,10 +158,10 @@ Shortcut WriteShortcut(BmLogic& model, const std::string& directory, int index,
 
 struct TreeCounts {
     int written = 0;
-    int failed = 0;        // every entry that is not on the disk, listed in the check log
-    int diskFailures = 0;  // of those, the ones the disk refused
-    int renamed = 0;       // written under a free name, listed in the check log
-    std::vector<std::string> files;        // the shortcut files written
+    int failed = 0;                  // every entry that is not on the disk, listed in the check log
+    int diskFailures = 0;            // of those, the ones the disk refused
+    int renamed = 0;                 // written under a free name, listed in the check log
+    std::vector<std::string> files;  // the shortcut files written
     std::vector<std::string> directories;  // the folders' directories
 };
 

@@ -25,8 +25,7 @@ void ReportWriteError(BmLogic& model, int index);
 // Writes root `root` below `target`, asking first unless save-as is running or the setting
 // says not to ask. True when every entry is on the disk (renamed ones count as written);
 // `notWritten`, when given, receives the number of entries that are not.
-bool SaveFavorite(BmLogic& model, const std::string& target, int root,
-                  int* notWritten = nullptr);
+bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notWritten = nullptr);
 
 // The save-as command: empties the chosen directory (named "favorites") and writes into it.
 bool SaveAsIE(BmLogic& model);

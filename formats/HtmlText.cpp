@@ -46,8 +46,8 @@ std::size_t DecodeOneReference(std::string_view text, std::size_t at, std::strin
 }
 
 bool IsNameCharacter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '-' || c == ':';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == ':';
 }
 
 // Whether a quote at `at` can end a value: what follows it is the end of the tag, a blank, or

@@ -178,8 +178,7 @@ void WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool l
 
 }  // namespace
 
-void WriteBookmarkText(const BmLogic& model, const std::vector<int>& roots,
-                       const BytesSink& sink) {
+void WriteBookmarkText(const BmLogic& model, const std::vector<int>& roots, const BytesSink& sink) {
     if (roots.empty()) return;
     // The roots of one file were read in one encoding: the first one's says it.
     const std::string charset = WriteCharset(model, roots.front());
@@ -206,10 +205,9 @@ bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root) {
 bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, const std::vector<int>& roots) {
     const Ports& ports = model.GetPorts();
     SafeFileWriter file;
-    bool ok = !roots.empty() &&
-              std::all_of(roots.begin(), roots.end(),
-                          [&model](int root) { return root >= 0 && root < model.glCT; }) &&
-              file.Open(fileName);
+    bool ok = !roots.empty() && std::all_of(roots.begin(), roots.end(), [&model](int root) {
+        return root >= 0 && root < model.glCT;
+    }) && file.Open(fileName);
     if (ok) {
         WriteBookmarkText(model, roots, [&file](std::string_view chunk) { file.Write(chunk); });
         ok = file.Commit();
@@ -302,8 +300,8 @@ bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int ro
     // Every root the file gave goes back into it: a file with two TITLE sections keeps both.
     const std::vector<int> roots = RootsOfFile(model, root, target);
     // These two are asked whatever the settings say: the answer decides what the file loses.
-    const bool partial = std::any_of(roots.begin(), roots.end(),
-                                     [&model](int r) { return model.IsRootPartial(r); });
+    const bool partial =
+        std::any_of(roots.begin(), roots.end(), [&model](int r) { return model.IsRootPartial(r); });
     if (partial &&
         ports.prompts->Confirm(kPartialQuestion, Buttons::YesNoDefaultNo) != Answer::Yes) {
         return false;

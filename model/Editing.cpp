@@ -162,7 +162,8 @@ bool BmLogic::NewEntryPlace(TreeNode* reference, bool shownOrder, bool isUrl,
         // A bookmark is never a top-level entry: it becomes the last entry of the
         // reference's root instead.
         int root = referenceIndex;
-        while (gloya[static_cast<std::size_t>(root)] >= 0) root = gloya[static_cast<std::size_t>(root)];
+        while (gloya[static_cast<std::size_t>(root)] >= 0)
+            root = gloya[static_cast<std::size_t>(root)];
         place.parent = root;
         place.at = root + SubtreeWidth(root);
         place.before = nullptr;

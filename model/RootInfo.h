@@ -25,7 +25,7 @@ struct ReadFavoritesFiles {
 };
 
 struct RootInfo {
-    std::string charset;  // the encoding its source was read in; empty when unknown
+    std::string charset;   // the encoding its source was read in; empty when unknown
     bool partial = false;  // the read stopped early: saving over the source would lose the rest
     int read = 0;          // roots of one read of one file share this number
     std::shared_ptr<ReadFavoritesFiles> favorites;  // a Favorites root's files, if known

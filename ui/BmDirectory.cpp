@@ -10,8 +10,8 @@
 #include <QMenuBar>
 #include <QStorageInfo>
 
-#include "ui/Registry.h"
 #include "ui/PersistentWindow.h"
+#include "ui/Registry.h"
 
 namespace pernard::ui {
 
@@ -89,8 +89,7 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
     DirListBox->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(DirListBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
-        menu.addAction("リフレッシュ", this, [this] { RefreshFiles(); })
-            ->setObjectName("Refresh");
+        menu.addAction("リフレッシュ", this, [this] { RefreshFiles(); })->setObjectName("Refresh");
         menu.exec(DirListBox->viewport()->mapToGlobal(at));
     });
 

@@ -8,9 +8,9 @@
 #include <QRegularExpression>
 
 #include "ui/Fonts.h"
+#include "ui/PersistentWindow.h"
 #include "ui/QtText.h"
 #include "ui/Registry.h"
-#include "ui/PersistentWindow.h"
 #include "util/Dates.h"
 
 namespace pernard::ui {

@@ -8,8 +8,8 @@
 
 #include "formats/NetscapeWriter.h"
 #include "ui/BmDirectory.h"
-#include "ui/EntryView.h"
 #include "ui/Bookmark.h"
+#include "ui/EntryView.h"
 #include "ui/Fonts.h"
 #include "ui/HelpPage.h"
 #include "ui/Icons.h"

@@ -107,9 +107,7 @@ void TFormMain::IE2Click() {
     model_.CheckConsistency("追加読込", true);
 }
 
-void TFormMain::miFileSaveClick() {
-    SaveBM(model_);
-}
+void TFormMain::miFileSaveClick() { SaveBM(model_); }
 
 void TFormMain::NetScape2Click() { SaveBookmarkAs(model_); }
 void TFormMain::IE3Click() { SaveAsIE(model_); }

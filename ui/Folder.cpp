@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 
 #include "ui/Fonts.h"
-#include "ui/Registry.h"
 #include "ui/PersistentWindow.h"
+#include "ui/Registry.h"
 
 namespace pernard::ui {
 

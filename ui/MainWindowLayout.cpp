@@ -355,11 +355,16 @@ void TFormMain::BuildContextMenus() {
     BuildUndoItems();
     // The keys the tree and the list take (see HandleEditKeys), shown beside their commands.
     const std::pair<const char*, QKeySequence> keys[] = {
-        {"PMenuEdit", QKeySequence(Qt::Key_F2)},        {"Copy2", QKeySequence::Copy},
-        {"N16", QKeySequence::Cut},                     {"N15", QKeySequence::Paste},
-        {"Delete1", QKeySequence(Qt::Key_Delete)},      {"N11", QKeySequence(Qt::Key_Return)},
-        {"Edit2", QKeySequence(Qt::Key_F2)},            {"Delete2", QKeySequence(Qt::Key_Delete)},
-        {"Copy1", QKeySequence::Copy},                  {"Cut1", QKeySequence::Cut},
+        {"PMenuEdit", QKeySequence(Qt::Key_F2)},
+        {"Copy2", QKeySequence::Copy},
+        {"N16", QKeySequence::Cut},
+        {"N15", QKeySequence::Paste},
+        {"Delete1", QKeySequence(Qt::Key_Delete)},
+        {"N11", QKeySequence(Qt::Key_Return)},
+        {"Edit2", QKeySequence(Qt::Key_F2)},
+        {"Delete2", QKeySequence(Qt::Key_Delete)},
+        {"Copy1", QKeySequence::Copy},
+        {"Cut1", QKeySequence::Cut},
     };
     for (const auto& [name, key] : keys) {
         QAction* item = Item(name);

@@ -5,11 +5,11 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QTreeView>
-#include <algorithm>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 #include <QUrl>
+#include <algorithm>
 
 #include "ui/BmCheckLog.h"
 #include "ui/BmDirectory.h"

@@ -47,7 +47,8 @@ QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole && index.column() == 0) return text;
     // The folder path walks up the tree: made only for the column and the tool tip that show it.
     const QString folder = Text(FolderPathOf(model_, entry));
-    if (role == Qt::ToolTipRole) return PlainToolTip(folder.isEmpty() ? text : folder + " > " + text);
+    if (role == Qt::ToolTipRole)
+        return PlainToolTip(folder.isEmpty() ? text : folder + " > " + text);
     return folder;
 }
 

@@ -32,11 +32,10 @@ bool Convert(void* handle, std::string_view text, std::string& out) {
     std::size_t inLeft = text.size();
     char* dest = out.data();
     std::size_t destLeft = out.size();
-    const bool ok = iconv(AsIconv(handle), &in, &inLeft, &dest, &destLeft) !=
-                        static_cast<std::size_t>(-1) &&
-                    inLeft == 0 &&
-                    iconv(AsIconv(handle), nullptr, nullptr, &dest, &destLeft) !=
-                        static_cast<std::size_t>(-1);
+    const bool ok =
+        iconv(AsIconv(handle), &in, &inLeft, &dest, &destLeft) != static_cast<std::size_t>(-1) &&
+        inLeft == 0 &&
+        iconv(AsIconv(handle), nullptr, nullptr, &dest, &destLeft) != static_cast<std::size_t>(-1);
     out.resize(static_cast<std::size_t>(dest - out.data()));
     return ok;
 }
@@ -119,9 +118,9 @@ bool KeptCp932Character(unsigned char lead, unsigned char trail, std::string& ou
     std::size_t fromLeft = 2;
     char* to = converted;
     std::size_t toLeft = sizeof converted;
-    const bool ok = iconv(AsIconv(handle), &from, &fromLeft, &to, &toLeft) !=
-                        static_cast<std::size_t>(-1) &&
-                    fromLeft == 0;
+    const bool ok =
+        iconv(AsIconv(handle), &from, &fromLeft, &to, &toLeft) != static_cast<std::size_t>(-1) &&
+        fromLeft == 0;
     iconv_close(AsIconv(handle));
     if (!ok) return false;
     out.append(converted, static_cast<std::size_t>(to - converted));

@@ -103,7 +103,7 @@ private:
     std::string charset_;
     bool passThrough_ = false;
     void* handle_ = nullptr;
-    void* decodeBack_ = nullptr;  // opened when first needed
+    void* decodeBack_ = nullptr;              // opened when first needed
     std::vector<unsigned char> encodesBack_;  // per BMP code point, filled as they are met
     Fallback fallback_;
     bool keptBytesBelong_ = false;

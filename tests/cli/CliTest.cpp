@@ -82,9 +82,10 @@ TEST(Cli, SaveWritesAFileOrAFavoritesDirectory) {
 
 TEST(Cli, SaveToFavoritesWithRenamedEntriesSucceeds) {
     TempDir temp;
-    const std::string a = temp.Write("a.htm",
-                                     "<TITLE>A</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">Same</A>\n"
-                                     "<DT><A HREF=\"http://b/\">same</A>\n");
+    const std::string a =
+        temp.Write("a.htm",
+                   "<TITLE>A</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">Same</A>\n"
+                   "<DT><A HREF=\"http://b/\">same</A>\n");
     const std::string favorites = (temp.Path() / "Favorites").string();
     const CliRun run = RunWith({"save", a, "--to-favorites", favorites});
     // The second entry was written under a free name: nothing is missing, so it is a success.

@@ -32,8 +32,9 @@ std::string Canonical(const BmLogic& model, int folder) {
     const int end = folder + model.SubtreeWidth(folder);
     for (int i = folder + 1; i < end; i += model.SubtreeWidth(i)) {
         const std::size_t k = static_cast<std::size_t>(i);
-        children.push_back(model.IsFolder(i) ? "F:" + model.glName[k] + "{" + Canonical(model, i) + "}"
-                                             : "U:" + model.glName[k] + "=" + model.glUrl[k]);
+        children.push_back(model.IsFolder(i)
+                               ? "F:" + model.glName[k] + "{" + Canonical(model, i) + "}"
+                               : "U:" + model.glName[k] + "=" + model.glUrl[k]);
     }
     std::sort(children.begin(), children.end());
     std::string out;
@@ -97,7 +98,8 @@ TEST_F(FavoritesSaveTest, DeletedMovedAndRenamedEntriesLeaveTheirOldFiles) {
     ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(Find("gone"))], false));
     ASSERT_TRUE(t.model.DropMove(t.model.glNode[static_cast<std::size_t>(Find("mover"))],
                                  t.model.glNode[static_cast<std::size_t>(Find("Folder"))], false));
-    ASSERT_TRUE(t.model.EditUrlEntry(Find("old name"), {"new name", "http://renamed/", "", "", ""}));
+    ASSERT_TRUE(
+        t.model.EditUrlEntry(Find("old name"), {"new name", "http://renamed/", "", "", ""}));
     ASSERT_TRUE(
         t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(Find("Dropped"))], false));
     ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(Find("last"))], false));
@@ -223,8 +225,10 @@ TEST_F(FavoritesSaveTest, RandomEditsThenSaveReadBackAsTheEditedCollection) {
         BmLogic& model = edited.model;
         for (int step = 0; step < 12; ++step) {
             if (model.glCT < 2) break;
-            const int entry = 1 + static_cast<int>(random() % static_cast<unsigned>(model.glCT - 1));
-            const int other = 1 + static_cast<int>(random() % static_cast<unsigned>(model.glCT - 1));
+            const int entry =
+                1 + static_cast<int>(random() % static_cast<unsigned>(model.glCT - 1));
+            const int other =
+                1 + static_cast<int>(random() % static_cast<unsigned>(model.glCT - 1));
             const std::string name = "e" + std::to_string(++serial);
             switch (random() % 6) {
                 case 0:
@@ -239,7 +243,8 @@ TEST_F(FavoritesSaveTest, RandomEditsThenSaveReadBackAsTheEditedCollection) {
                         model.EditFolderEntry(entry, name, "");
                     } else {
                         model.EditUrlEntry(
-                            entry, {name, model.glUrl[static_cast<std::size_t>(entry)], "", "", ""});
+                            entry,
+                            {name, model.glUrl[static_cast<std::size_t>(entry)], "", "", ""});
                     }
                     break;
                 case 3:

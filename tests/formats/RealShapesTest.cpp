@@ -102,14 +102,12 @@ TEST_F(RealShapesTest, MarkupInsideNamesIsTextNotStructure) {
 }
 
 TEST_F(RealShapesTest, ACommentOpenedAfterAnEntryKeepsTheEntryAndTheLinesAfterItsEnd) {
-    ASSERT_TRUE(Load(std::string(kHead) +
-                     "<DT><A HREF=\"http://a/\">a</A> <!-- note\n"
-                     "<DT><A HREF=\"http://hidden/\">hidden</A>\n"
-                     "-->\n"
-                     "<!-- one line --><DT><A HREF=\"http://b/\">b</A>\n"
-                     "</DL><p>\n"));
-    EXPECT_EQ(FullDump(t.model),
-              "-1|R|Bookmarks|\n0|U|a|http://a/|||\n0|U|b|http://b/|||\n");
+    ASSERT_TRUE(Load(std::string(kHead) + "<DT><A HREF=\"http://a/\">a</A> <!-- note\n"
+                                          "<DT><A HREF=\"http://hidden/\">hidden</A>\n"
+                                          "-->\n"
+                                          "<!-- one line --><DT><A HREF=\"http://b/\">b</A>\n"
+                                          "</DL><p>\n"));
+    EXPECT_EQ(FullDump(t.model), "-1|R|Bookmarks|\n0|U|a|http://a/|||\n0|U|b|http://b/|||\n");
 }
 
 TEST_F(RealShapesTest, AStrayQuoteOrApostropheNeverSwallowsTheNextLines) {
@@ -155,9 +153,10 @@ TEST_F(RealShapesTest, ADeclaredCharsetThatIsNotAsciiCompatibleCountsAsUndeclare
     EXPECT_EQ(CanonicalCharset("EUC-JP"), "EUC-JP");
     // "+AGE-" is "a" in UTF-7; read as the undeclared file it is, the name stays as written
     // and survives a save and a read.
-    ASSERT_TRUE(Load("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-7\">\n"
-                     "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">x+AGE-y</A>\n"
-                     "</DL><p>\n"));
+    ASSERT_TRUE(
+        Load("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-7\">\n"
+             "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">x+AGE-y</A>\n"
+             "</DL><p>\n"));
     EXPECT_EQ(t.model.glName[1], "x+AGE-y");
     const std::string before = FullDump(t.model);
     ASSERT_TRUE(SaveOver());
@@ -215,12 +214,13 @@ TEST_F(RealShapesTest, CharactersCp932ConvertsOneWayBecomeReferences) {
 
 TEST_F(RealShapesTest, WhatTheWriterWritesNeverChangesTheStructure) {
     // A folder line with its list on the same line, and names with line breaks.
-    ASSERT_TRUE(Load("<TITLE>R</TITLE>\n<DL><p>\n"
-                     "<DT><H3>Folder</H3><DL><p>\n"
-                     "<DT><A HREF=\"http://in/\">in</A>\n"
-                     "</DL><p>\n"
-                     "<DT><A HREF=\"http://sibling/\">sibling</A>\n"
-                     "</DL><p>\n"));
+    ASSERT_TRUE(
+        Load("<TITLE>R</TITLE>\n<DL><p>\n"
+             "<DT><H3>Folder</H3><DL><p>\n"
+             "<DT><A HREF=\"http://in/\">in</A>\n"
+             "</DL><p>\n"
+             "<DT><A HREF=\"http://sibling/\">sibling</A>\n"
+             "</DL><p>\n"));
     EXPECT_EQ(t.model.glVisit[1], "");
     t.model.glName[2] = "two\r\nlines";
     t.model.glVisit[1] = "http://save/?a=<b>";
@@ -234,8 +234,9 @@ TEST_F(RealShapesTest, WhatTheWriterWritesNeverChangesTheStructure) {
 }
 
 TEST_F(RealShapesTest, AnOverwriteSaveWritesEveryRootItsFileGave) {
-    ASSERT_TRUE(Load("<TITLE>One</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n</DL><p>\n"
-                     "<TITLE>Two</TITLE>\n<DL><p>\n<DT><A HREF=\"http://b/\">b</A>\n</DL><p>\n"));
+    ASSERT_TRUE(
+        Load("<TITLE>One</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n</DL><p>\n"
+             "<TITLE>Two</TITLE>\n<DL><p>\n<DT><A HREF=\"http://b/\">b</A>\n</DL><p>\n"));
     ASSERT_EQ(t.model.glCT, 4);
     // Another file, read after it, is not written into this one.
     const std::string other = temp.Write("other.htm", "<TITLE>Other</TITLE>\n<DL><p>\n</DL><p>\n");
@@ -253,8 +254,9 @@ TEST_F(RealShapesTest, AnOverwriteSaveWritesEveryRootItsFileGave) {
 TEST_F(RealShapesTest, ChangesAreKnownPerRoot) {
     ASSERT_TRUE(Load("<TITLE>One</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n</DL><p>\n"));
     const std::string other =
-        temp.Write("other.htm", "<TITLE>Other</TITLE>\n<DL><p>\n<DT><A HREF=\"http://o/\">o</A>\n"
-                                "</DL><p>\n");
+        temp.Write("other.htm",
+                   "<TITLE>Other</TITLE>\n<DL><p>\n<DT><A HREF=\"http://o/\">o</A>\n"
+                   "</DL><p>\n");
     int urls = 0;
     ASSERT_TRUE(ReadNetscapeFile(t.model, false, other, urls, error));
     t.model.MarkSaved();
@@ -277,14 +279,28 @@ TEST_F(RealShapesTest, ChangesAreKnownPerRoot) {
 // every root saved over its file, read again gives the same entries.
 TEST_F(RealShapesTest, RandomFilesOfSeveralRootsSurviveSavesOverThemselves) {
     const std::vector<std::string> pool = {
-        "plain",      "<title>: The Document Title element", "a <dl> b",  "<!-- open",
-        "<!doctype html>", "q=\"exact",  "it's",  "---", "<H3>x</H3>", "&amp; &lt;",
-        "<a href=\"x\">link</a>", "</DL><p>", "日本語 〜", "<DT>", "", "tab\there",
-        "<h1>head</h1>", "--> after",
+        "plain",
+        "<title>: The Document Title element",
+        "a <dl> b",
+        "<!-- open",
+        "<!doctype html>",
+        "q=\"exact",
+        "it's",
+        "---",
+        "<H3>x</H3>",
+        "&amp; &lt;",
+        "<a href=\"x\">link</a>",
+        "</DL><p>",
+        "日本語 〜",
+        "<DT>",
+        "",
+        "tab\there",
+        "<h1>head</h1>",
+        "--> after",
     };
-    const std::vector<std::string> urls = {"http://a/", "http://s/?q=\"exact", "---",
-                                           "http://e/it's", "javascript:alert('<x>')",
-                                           "http://amp/?a=1&b=2"};
+    const std::vector<std::string> urls = {
+        "http://a/",     "http://s/?q=\"exact",     "---",
+        "http://e/it's", "javascript:alert('<x>')", "http://amp/?a=1&b=2"};
     for (unsigned seed = 1; seed <= 60; ++seed) {
         std::mt19937 random(seed);
         auto pick = [&random](const std::vector<std::string>& from) {

@@ -12,9 +12,9 @@
 #include "ui/BmDirectory.h"
 #include "ui/BmKensaku.h"
 #include "ui/BmURLEdit.h"
-#include "ui/Folder.h"
 #include "ui/BmVersion.h"
 #include "ui/EntryView.h"
+#include "ui/Folder.h"
 #include "ui/Icons.h"
 #include "ui/QtPorts.h"
 #include "ui/QtText.h"
@@ -29,10 +29,10 @@ constexpr const char* kMarkupName = "<b>Big</b> name";
 }  // namespace
 
 TEST_F(UiTest, EveryLabelOfEveryWindowShowsItsTextAsItStands) {
-    const std::string file = temp.Write(
-        "markup.htm", std::string("<TITLE>T</TITLE>\n<DL><p>\n<DT><H3>") + kMarkupName +
-                          "</H3>\n<DL><p>\n<DT><A HREF=\"http://a/\">" + kMarkupName +
-                          "</A>\n</DL><p>\n</DL><p>\n");
+    const std::string file =
+        temp.Write("markup.htm", std::string("<TITLE>T</TITLE>\n<DL><p>\n<DT><H3>") + kMarkupName +
+                                     "</H3>\n<DL><p>\n<DT><A HREF=\"http://a/\">" + kMarkupName +
+                                     "</A>\n</DL><p>\n</DL><p>\n");
     Start(ui::StartupOverride{StartupSource::Netscape, file});
     for (QLabel* label : Main().findChildren<QLabel*>()) {
         if (label->objectName() == "LabelSupport") continue;  // a link, made on purpose
@@ -44,9 +44,10 @@ TEST_F(UiTest, EveryLabelOfEveryWindowShowsItsTextAsItStands) {
     Main().TreeV->setCurrentIndex(Main().TreeItems->IndexOf(Model().glNode[1]));
     EXPECT_EQ(Main().ListViewCaption->text().toStdString(), kMarkupName);
     // Tool tips of the tree, the list and the search results show the markup as text.
-    const QString tip = Main().TreeItems->data(Main().TreeItems->IndexOf(Model().glNode[1]),
-                                               Qt::ToolTipRole)
-                            .toString();
+    const QString tip =
+        Main()
+            .TreeItems->data(Main().TreeItems->IndexOf(Model().glNode[1]), Qt::ToolTipRole)
+            .toString();
     EXPECT_TRUE(tip.contains("&lt;b&gt;Big&lt;/b&gt; name")) << tip.toStdString();
     EXPECT_EQ(ui::PlainToolTip("plain"), "plain");
 }
@@ -57,7 +58,8 @@ TEST_F(UiTest, MessageBoxesShowTheirTextAsItStands) {
     Qt::TextFormat shownFormat = Qt::AutoText;
     auto look = [&] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr && box->isVisible()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget);
+                box != nullptr && box->isVisible()) {
                 shownText = box->text();
                 shownFormat = box->textFormat();
                 box->reject();
@@ -172,8 +174,9 @@ TEST_F(UiTest, WithNothingLoadedTheListSaysHowToBeginAndEntryCommandsWait) {
     ASSERT_EQ(Model().glCT, 0);
     auto* list = static_cast<ui::EntryView*>(Main().LView);
     EXPECT_TRUE(list->EmptyHint().contains("ブックマークの読込"));
-    for (QWidget* button : {static_cast<QWidget*>(Main().BtHenshuu), static_cast<QWidget*>(Main().BtCut),
-                            static_cast<QWidget*>(Main().BtCopy), static_cast<QWidget*>(Main().BtSakujo)}) {
+    for (QWidget* button :
+         {static_cast<QWidget*>(Main().BtHenshuu), static_cast<QWidget*>(Main().BtCut),
+          static_cast<QWidget*>(Main().BtCopy), static_cast<QWidget*>(Main().BtSakujo)}) {
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
     }
     dialogs.nextFile = Sample();
