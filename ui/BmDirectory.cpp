@@ -2,13 +2,13 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStorageInfo>
+#include <algorithm>
 
 #include "ui/PersistentWindow.h"
 #include "ui/Registry.h"
@@ -155,10 +155,16 @@ void TFormDirectory::DeleteSelectedFile() {
     // Deleting a file cannot be undone: ask first.
     if (confirm_ && !confirm_(QDir::toNativeSeparators(path) + " を削除します")) return;
     const int row = current.row();
-    if (QFile::remove(path)) {
-        const QModelIndex again = files_->index(row, 0, FileListBox1->rootIndex());
-        if (again.isValid()) FileListBox1->setCurrentIndex(again);
-    }
+    const int top = FileListBox1->indexAt(QPoint(1, 1)).row();
+    // Removed through the list's model, which drops the file from the list at once.
+    if (!files_->remove(current)) return;
+    // The top row is one further down than before, and the row number that was selected is
+    // selected again when it still exists.
+    const QModelIndex root = FileListBox1->rootIndex();
+    const QModelIndex first = files_->index(std::max(top, 0) + 1, 0, root);
+    if (first.isValid()) FileListBox1->scrollTo(first, QAbstractItemView::PositionAtTop);
+    const QModelIndex again = files_->index(row, 0, root);
+    if (again.isValid()) FileListBox1->setCurrentIndex(again);
 }
 
 bool TFormDirectory::Choose(const QString& start) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QToolTip>
 
@@ -194,4 +195,29 @@ TEST(Icons, DrawnSharpForEveryCommonScaling) {
                 << logical << " at " << ratio;
         }
     }
+}
+
+TEST_F(UiTest, DeletingAFileInTheChooserReadsTheListAgainAndKeepsTheRowNumber) {
+    Start();
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        temp.Write(std::string("files/") + name, "x");
+    ui::TFormDirectory& chooser = *app->FormDirectory;
+    chooser.SetDirectory(QString::fromStdString((temp.Path() / "files").string()));
+    chooser.show();
+    auto rows = [&chooser] {
+        return chooser.FileListBox1->model()->rowCount(chooser.FileListBox1->rootIndex());
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 3; }, 5000));
+    chooser.FileListBox1->model()->sort(0);
+    const QModelIndex second =
+        chooser.FileListBox1->model()->index(1, 0, chooser.FileListBox1->rootIndex());
+    chooser.FileListBox1->setCurrentIndex(second);
+    const QString deleted = second.data().toString();
+    chooser.DeleteSelectedFile();  // the recorded prompts answer Yes
+    EXPECT_FALSE(
+        QFile::exists(QString::fromStdString((temp.Path() / "files").string()) + "/" + deleted));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rows() == 2; }, 5000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return chooser.FileListBox1->currentIndex().row() == 1; }, 5000));
+    chooser.hide();
 }
