@@ -384,8 +384,10 @@ TEST_F(EditCommandsTest, DeleteInAnExpandedListKeepsThatListAndSelectsTheRowAbov
 }
 
 TEST_F(EditCommandsTest, KeysCopyCutPasteEditAndOpen) {
-    // Ctrl+C on a tree node, Ctrl+V on another: a copy lands after it.
+    // Ctrl+C on a tree node, Ctrl+V on another: a copy lands after it. Nothing is pasteable
+    // before.
     Select(7);  // u
+    EXPECT_FALSE(Main().BtPaste->isEnabled());
     QTest::keyClick(Main().TreeV, Qt::Key_C, Qt::ControlModifier);
     EXPECT_TRUE(Main().BtPaste->isEnabled());
     Select(8);  // w
