@@ -112,19 +112,12 @@ bool IsDoubleCodedLead(unsigned char byte) {
 bool KeptCp932Character(unsigned char lead, unsigned char trail, std::string& out) {
     void* handle = OpenConverter("UTF-8", kCp932);
     if (handle == nullptr) return false;
-    char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-    char converted[8];
-    char* from = in;
-    std::size_t fromLeft = 2;
-    char* to = converted;
-    std::size_t toLeft = sizeof converted;
-    const bool ok =
-        iconv(AsIconv(handle), &from, &fromLeft, &to, &toLeft) != static_cast<std::size_t>(-1) &&
-        fromLeft == 0;
+    const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    std::string character;
+    const bool ok = Convert(handle, std::string_view(bytes, 2), character);
     iconv_close(AsIconv(handle));
-    if (!ok) return false;
-    out.append(converted, static_cast<std::size_t>(to - converted));
-    return true;
+    if (ok) out += character;
+    return ok;
 }
 
 }  // namespace
