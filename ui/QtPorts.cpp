@@ -134,32 +134,27 @@ QString RunFileDialog(QFileDialog& dialog) {
 
 }  // namespace
 
-bool WindowDialogs::OpenBookmarkFile(const std::string& initialFile, std::string& chosen) {
-    QFileDialog dialog(owner_, QString(), Text(initialFile), kHtmlFilter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+bool WindowDialogs::ChooseFile(const std::string& initial, const QString& filter, bool save,
+                               std::string& chosen) {
+    QFileDialog dialog(owner_, QString(), Text(initial), filter);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (!save) dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix("htm");
     const QString file = RunFileDialog(dialog);
     chosen = file.toStdString();
     return !file.isEmpty();
+}
+
+bool WindowDialogs::OpenBookmarkFile(const std::string& initialFile, std::string& chosen) {
+    return ChooseFile(initialFile, kHtmlFilter, false, chosen);
 }
 
 bool WindowDialogs::OpenSettingsFile(const std::string& initialFile, std::string& chosen) {
-    QFileDialog dialog(owner_, QString(), Text(initialFile), kSettingsFilter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix("htm");
-    const QString file = RunFileDialog(dialog);
-    chosen = file.toStdString();
-    return !file.isEmpty();
+    return ChooseFile(initialFile, kSettingsFilter, false, chosen);
 }
 
 bool WindowDialogs::SaveBookmarkFile(const std::string& initialDirectory, std::string& chosen) {
-    QFileDialog dialog(owner_, QString(), Text(initialDirectory), kHtmlFilter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix("htm");
-    const QString file = RunFileDialog(dialog);
-    chosen = file.toStdString();
-    return !file.isEmpty();
+    return ChooseFile(initialDirectory, kHtmlFilter, true, chosen);
 }
 
 bool WindowDialogs::ChooseDirectory(const std::string& initialDirectory, std::string& chosen) {

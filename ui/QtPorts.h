@@ -87,6 +87,10 @@ public:
     bool ChooseDirectory(const std::string& initialDirectory, std::string& chosen) override;
 
 private:
+    // A file dialog to open (an existing file) or to save; false when cancelled.
+    bool ChooseFile(const std::string& initial, const QString& filter, bool save,
+                    std::string& chosen);
+
     QWidget* owner_;
     TFormDirectory* chooser_;
 };
