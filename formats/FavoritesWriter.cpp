@@ -64,7 +64,9 @@ std::string ShortcutFileText(const std::string& url) {
             safeUrl += c;
         }
     }
-    TextEncoder encoder(kCp932, &PercentEncodeUtf8);
+    // One encoder for every shortcut of a save: opening a converter (and its table of what
+    // converts back) per file would cost more than the file.
+    static thread_local TextEncoder encoder(kCp932, &PercentEncodeUtf8);
     std::string bytes = "[InternetShortcut]\r\nURL=";
     encoder.Encode(safeUrl, bytes);
     bytes += "\r\n";
@@ -216,7 +218,6 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
             const ShortcutWrite result = shortcut.result;
             if (result == ShortcutWrite::Written) {
                 entryOfFile[shortcut.path] = i;
-                counts.files.push_back(shortcut.path);
                 ++counts.written;
                 if (!shortcut.renamed.empty()) renamedEntry(i, shortcut.renamed);
             } else {
@@ -256,10 +257,13 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
             ReportWriteError(model, entry->second);
             --counts.written;
             ++counts.failed;
-            counts.files.erase(std::find(counts.files.begin(), counts.files.end(), failed));
+            entryOfFile.erase(entry);
         }
         ++counts.diskFailures;
     }
+    // The files written are those whose entries the commit did not take back.
+    counts.files.reserve(entryOfFile.size());
+    for (const auto& [file, entry] : entryOfFile) counts.files.push_back(file);
     std::sort(created.begin(), created.end());
     created.erase(std::unique(created.begin(), created.end()), created.end());
     for (const std::string& directory : created) {
@@ -271,15 +275,13 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
 // After an overwrite save in which every entry was written: removes the shortcut files the
 // load read that no entry went to (deleted, moved, renamed), and then the directories it read
 // that no folder went to, once they are empty. A file changed on disk since the load, and
-// anything the load did not read, stays. Each removal is listed in the check log. Returns how
-// many were removed.
-int RemoveLeftOverFiles(BmLogic& model, const ReadFavoritesFiles& read, const TreeCounts& counts) {
+// anything the load did not read, stays. Each removal is listed in the check log.
+void RemoveLeftOverFiles(BmLogic& model, const ReadFavoritesFiles& read, const TreeCounts& counts) {
     std::unordered_set<std::string> written;
     for (const std::string& file : counts.files) written.insert(NormalPath(file));
     std::unordered_set<std::string> kept;
     for (const std::string& directory : counts.directories) kept.insert(NormalPath(directory));
     DiagnosticsPort& log = *model.GetPorts().diagnostics;
-    int removed = 0;
     std::vector<std::string> files;
     for (const auto& [path, seen] : read.shortcuts) {
         if (written.count(path) == 0) files.push_back(path);
@@ -296,7 +298,6 @@ int RemoveLeftOverFiles(BmLogic& model, const ReadFavoritesFiles& read, const Tr
         }
         if (fs::remove(path, error) && !error) {
             log.AppendCheckLog("削除 : " + path);
-            ++removed;
         }
     }
     std::vector<std::string> directories;
@@ -313,10 +314,8 @@ int RemoveLeftOverFiles(BmLogic& model, const ReadFavoritesFiles& read, const Tr
         }
         if (fs::remove(directory, error) && !error) {
             log.AppendCheckLog("削除 : " + directory + kPathSeparator);
-            ++removed;
         }
     }
-    return removed;
 }
 
 // What the disk holds for the root after a save: the files and directories just written.

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <functional>
+#include <unordered_set>
 
 #include "util/Text.h"
 
@@ -232,14 +233,24 @@ std::vector<int> BmLogic::ChangedRoots() const {
 }
 
 void BmLogic::MarkRootsSaved(const std::vector<int>& roots) {
-    for (int root : roots) {
-        if (RootInfo* info = MutableRootInfo(root)) {
-            info->savedHash = RootHash(root);
-            info->hasSavedHash = true;
+    // One pass, each root hashed once: the saved ones take their hash now, the others are
+    // compared with theirs.
+    const std::unordered_set<int> saved(roots.begin(), roots.end());
+    bool othersChanged = false;
+    ForEachSourceRoot([&](int root, const RootInfo&) {
+        RootInfo& info = roots_[glNode[static_cast<std::size_t>(root)]->Serial()];
+        if (saved.count(root) > 0) {
+            info.savedHash = RootHash(root);
+            info.hasSavedHash = true;
+        } else if (info.hasSavedHash && info.savedHash != RootHash(root)) {
+            othersChanged = true;
         }
-    }
-    // The collection counts as saved once no root holds changes any more.
-    if (ChangedRoots().empty()) MarkSaved();
+    });
+    // The collection counts as saved once no root holds changes any more; every hash is
+    // current already.
+    if (othersChanged) return;
+    glChanged = false;
+    history_.MarkSaved();
 }
 
 void BmLogic::SetRootRead(int rootIndex, int read) {
