@@ -48,6 +48,7 @@ class CliDiagnostics : public DiagnosticsPort {
 public:
     CliDiagnostics(std::ostream& log, std::ostream& err) : log_(log), err_(err) {}
     void ReportReadWarning(const std::string& line) override { err_ << line << '\n'; }
+    void ReportSaveWarning(const std::string& line) override { err_ << line << '\n'; }
     void ClearCheckLog() override { status.clear(); }
     void AppendCheckLog(const std::string& line) override { log_ << line << '\n'; }
     void SetCheckLogStatus(const std::string& text) override { status = text; }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "formats/HtmlText.h"
+#include "util/HtmlText.h"
 #include "util/Text.h"
 
 namespace pernard {

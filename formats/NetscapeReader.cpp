@@ -6,10 +6,10 @@
 #include <system_error>
 
 #include "formats/EncodingSniffer.h"
-#include "formats/HtmlText.h"
 #include "formats/LineJoiner.h"
 #include "formats/LineReader.h"
 #include "util/CodePage.h"
+#include "util/HtmlText.h"
 #include "util/Paths.h"
 #include "util/Text.h"
 
@@ -31,6 +31,16 @@ struct LineTags {
     bool listEnd = false;      // "</DL>"
     bool folder = false;       // "<H3"
     bool anchor = false;       // "<A" followed by white space
+    bool separator = false;    // "<HR>"
+    // "<DD>" as the line's first tag: the description of the entry before it starts right
+    // after it, at `descriptionAt`.
+    bool description = false;
+    std::size_t descriptionAt = 0;
+    // Lines that end a description that runs over several lines.
+    bool EndsDescription() const {
+        return listStart || term || listEnd || title || heading || doctype || separator ||
+               description || commentOpen;
+    }
 };
 
 bool StartsNoCase(std::string_view text, std::size_t at, std::string_view word) {
@@ -63,6 +73,7 @@ LineTags ScanTags(std::string_view line) {
     LineTags tags;
     const char* base = line.data();
     bool textSeen = false;  // past the first tag that carries a text
+    const std::size_t firstTag = line.find_first_not_of(" \t");
     std::size_t at = 0;
     while (at < line.size()) {
         const void* hit = std::memchr(base + at, '<', line.size() - at);
@@ -88,6 +99,14 @@ LineTags ScanTags(std::string_view line) {
                 continue;
             }
             if (StartsNoCase(rest, 0, "!DOCTYPE")) tags.doctype = true;
+            if (StartsNoCase(rest, 0, "HR") &&
+                (rest.size() == 2 || rest[2] == '>' || rest[2] == '/' || IsBlank(rest[2]))) {
+                tags.separator = true;
+            }
+            if (at == firstTag && StartsNoCase(rest, 0, "DD>")) {
+                tags.description = true;
+                tags.descriptionAt = at + 4;
+            }
         }
         tags.listStart = tags.listStart || StartsNoCase(rest, 0, "DL>");
         tags.term = tags.term || StartsNoCase(rest, 0, "DT>");
@@ -95,6 +114,31 @@ LineTags ScanTags(std::string_view line) {
         ++at;
     }
     return tags;
+}
+
+// The description a "<DD>" line starts: the rest of the line, up to a list tag or a comment that
+// follows on the same line. `continues` tells whether the lines after it go on with it.
+std::string_view DescriptionOnLine(std::string_view line, const LineTags& tags, bool& continues) {
+    std::string_view text = line.substr(tags.descriptionAt);
+    continues = !(tags.listStart || tags.term || tags.listEnd || tags.commentOpen);
+    if (!continues) {
+        std::size_t cut = text.size();
+        for (const char* tag : {"<DL>", "</DL>", "<DT>", "<!--"}) {
+            cut = std::min(cut, FindNoCase(text, tag));
+        }
+        text = text.substr(0, cut);
+    }
+    return text;
+}
+
+// Removes the blank lines at the end of a description: a save puts an empty line after each.
+void DropTrailingBlankLines(std::string& description) {
+    while (true) {
+        const std::size_t lineStart = description.rfind('\n');
+        if (lineStart == std::string::npos) return;
+        if (!TrimBlanksView(std::string_view(description).substr(lineStart + 1)).empty()) return;
+        description.resize(lineStart);
+    }
 }
 
 // The text between `open` and `close` (ASCII letter case ignored), trimmed of blanks and
@@ -121,7 +165,9 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
         const std::string_view* added = nullptr;
         const std::string_view* visited = nullptr;
         const std::string_view* modified = nullptr;
-        for (const auto& [name, value] : attributes.items) {
+        fields.otherAttributes.clear();
+        for (const TagAttribute& attribute : attributes.items) {
+            const std::string_view& name = attribute.name;
             const std::string_view** slot = nullptr;
             switch (name.size()) {
                 case 4:
@@ -139,7 +185,13 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
                 default:
                     break;
             }
-            if (slot != nullptr && *slot == nullptr) *slot = &value;
+            if (slot != nullptr && *slot == nullptr) {
+                *slot = &attribute.value;
+            } else {
+                // Kept as written, so that a save writes it back.
+                fields.otherAttributes += ' ';
+                fields.otherAttributes += attribute.text;
+            }
         }
         if (href == nullptr) {
             if (close == std::string_view::npos) return false;
@@ -182,6 +234,58 @@ void NetscapeReader::MarkPartial() {
     if (hasRoot_) model_.MarkRootPartial(root_);
 }
 
+void NetscapeReader::BeginEntry(int index) {
+    StoreExtras();
+    lastEntry_ = index;
+    extras_.separatorsBefore = pendingSeparators_;
+    pendingSeparators_ = 0;
+}
+
+void NetscapeReader::StoreExtras() {
+    inDescription_ = false;
+    if (lastEntry_ < 0 || extras_.Empty()) return;
+    DropTrailingBlankLines(extras_.description);
+    model_.SetExtras(lastEntry_, PackExtras(extras_));
+    extras_ = EntryExtras();
+}
+
+void NetscapeReader::NoEntryBefore() {
+    StoreExtras();
+    lastEntry_ = -1;
+}
+
+void NetscapeReader::StartDescription(std::string_view text, bool continues) {
+    if (lastEntry_ < 0) return;
+    // A second description of one entry goes on the lines after the first.
+    if (extras_.hasDescription) extras_.description += '\n';
+    extras_.hasDescription = true;
+    extras_.description += text;
+    inDescription_ = continues;
+}
+
+void NetscapeReader::ContinueDescription(const std::string& line) {
+    extras_.description += '\n';
+    extras_.description += line;
+}
+
+void NetscapeReader::SeparatorsAtListEnd(int folder) {
+    if (pendingSeparators_ == 0 || folder < 0) return;
+    if (folder == lastEntry_) {
+        extras_.separatorsAtEnd += pendingSeparators_;
+    } else {
+        EntryExtras extras = UnpackExtras(model_.ExtrasOf(folder));
+        extras.separatorsAtEnd += pendingSeparators_;
+        model_.SetExtras(folder, PackExtras(extras));
+    }
+    pendingSeparators_ = 0;
+}
+
+void NetscapeReader::Finish() {
+    // Separators of a list the file never closed end the root's.
+    if (hasRoot_) SeparatorsAtListEnd(root_);
+    StoreExtras();
+}
+
 bool NetscapeReader::AddRoot(const std::string& name) {
     // Every root opens depth 1, whatever was open before it.
     model_.glDepth = 0;
@@ -192,6 +296,7 @@ bool NetscapeReader::AddRoot(const std::string& name) {
     if (!model_.AddEntry(true, false, name, path_)) return false;
     ++model_.glCT;
     root_ = model_.glCT - 1;
+    BeginEntry(root_);
     model_.SetRootCharset(root_, charset_);
     model_.SetRootRead(root_, read_);
     hasRoot_ = true;
@@ -208,9 +313,22 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
         return true;
     }
     const LineTags tags = ScanTags(line);
+    if (inDescription_) {
+        if (!tags.EndsDescription()) {
+            ContinueDescription(line);
+            return true;
+        }
+        inDescription_ = false;
+    }
     // A comment that stays open takes the following lines; what came before it on this line
     // is read as usual.
     if (tags.commentOpen) inComment_ = true;
+    if (tags.separator) ++pendingSeparators_;
+    if (tags.description) {
+        bool continues = false;
+        const std::string_view text = DescriptionOnLine(line, tags, continues);
+        StartDescription(text, continues);
+    }
     DiagnosticsPort& diagnostics = *model_.GetPorts().diagnostics;
     if (tags.doctype) {
         std::string rest = line;
@@ -239,6 +357,8 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
         NoteUnreadAnchor(true, line);
     }
     if (tags.listEnd) {
+        SeparatorsAtListEnd(
+            model_.glDepth >= 1 ? model_.glLevel[static_cast<std::size_t>(model_.glDepth)] : -1);
         // Lines after the root's own list still belong to this read's root.
         const int floor = hasRoot_ ? 1 : 0;
         if (model_.glDepth > floor) --model_.glDepth;
@@ -266,7 +386,10 @@ bool NetscapeReader::ParseAnchor() {
     if (!EnsureRoot()) return false;
     ++anchorsTaken_;
     AnchorFields& fields = anchor_;
-    if (fields.url == kFolderMarker) return LeaveOutFolderMarkerUrl(fields.name);
+    if (fields.url == kFolderMarker) {
+        NoEntryBefore();
+        return LeaveOutFolderMarkerUrl(fields.name);
+    }
     if (listedLines_ <= kMemoEchoLimit) ListLine(fields.beforeAnchor + " " + fields.name);
     if (model_.GetPorts().settings->SkipDuplicateUrls() && model_.UrlExists(fields.url)) {
         // The reading log names skipped duplicates, bounded like the other echoes.
@@ -276,6 +399,7 @@ bool NetscapeReader::ParseAnchor() {
             model_.GetPorts().diagnostics->AppendReadingLog("重複  ……");
         }
         ++skippedLines_;
+        NoEntryBefore();
         return true;
     }
     if (!model_.PrepareSlot()) return StopAtCapacity();
@@ -288,6 +412,8 @@ bool NetscapeReader::ParseAnchor() {
     if (!model_.AddEntry(false, true, model_.glName[slot], path_)) return StopAtCapacity();
     ++urlCount_;
     ++model_.glCT;
+    BeginEntry(model_.glCT - 1);
+    extras_.attributes.swap(fields.otherAttributes);
     // A full table stops the read at the next entry, so that a file that fits exactly is read
     // whole and one that does not is known to be cut.
     return true;
@@ -323,8 +449,21 @@ bool NetscapeReader::ParseFolder(const std::string& line) {
     }
     if (!model_.PrepareSlot()) return StopAtCapacity();
     const std::size_t slot = static_cast<std::size_t>(model_.glCT);
+    // The folder's date is a column; every other attribute is kept as written.
+    std::string_view added;
+    bool addedSeen = false;
+    std::string otherAttributes;
+    for (const TagAttribute& attribute : attributes.items) {
+        if (!addedSeen && EqualsNoCase(attribute.name, "ADD_DATE")) {
+            added = attribute.value;
+            addedSeen = true;
+        } else {
+            otherAttributes += ' ';
+            otherAttributes += attribute.text;
+        }
+    }
     model_.glUrl[slot] = kFolderMarker;
-    model_.glAdd[slot] = attributes.Get("ADD_DATE");
+    model_.glAdd[slot] = DecodeCharacterReferences(added);
     model_.glVisit[slot] = rest;
     model_.glName[slot] = name;
     if (!model_.AddEntry(false, false, name, path_)) {
@@ -333,6 +472,8 @@ bool NetscapeReader::ParseFolder(const std::string& line) {
         return false;
     }
     ++model_.glCT;
+    BeginEntry(model_.glCT - 1);
+    extras_.attributes = std::move(otherAttributes);
     return true;
 }
 
@@ -404,6 +545,7 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
             parser.MarkPartial();
         }
     }
+    parser.Finish();
     if (cutLines > 0) {
         const std::string text =
             "長すぎる行 " + std::to_string(cutLines) + " 行の後半を読み飛ばしました";

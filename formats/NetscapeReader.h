@@ -5,8 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "formats/HtmlText.h"
 #include "model/BmLogic.h"
+#include "model/EntryExtras.h"
+#include "util/HtmlText.h"
 
 namespace pernard {
 
@@ -27,6 +28,8 @@ struct AnchorFields {
     std::string modified;      // LAST_MODIFIED
     std::string name;          // the text after the tag up to "</A>"
     std::string beforeAnchor;  // the line before the "<A" tag
+    // The tag's other attributes as written, each after a blank (kept as the entry's extras).
+    std::string otherAttributes;
 };
 
 // Parses the first "<A" tag with an HREF attribute on the line; false when there is none.
@@ -53,6 +56,8 @@ public:
     const std::string& ErrorText() const { return errorText_; }
     // The read stops early, or lost part of a line: the root keeps only part of the file.
     void MarkPartial();
+    // At the end of the file: stores what was gathered for the last entry.
+    void Finish();
 
 private:
     bool AddRoot(const std::string& name);
@@ -63,6 +68,17 @@ private:
     bool ParseFolder(const std::string& line);
     bool LeaveOutFolderMarkerUrl(const std::string& name);
     bool StopAtCapacity();
+
+    // --- what the table has no column for (model/EntryExtras.h), gathered for the entry read
+    // last and stored when the next one begins.
+    void BeginEntry(int index);
+    void StoreExtras();
+    // A bookmark was left out: a description after it belongs to no entry.
+    void NoEntryBefore();
+    void StartDescription(std::string_view text, bool continues);
+    void ContinueDescription(const std::string& line);
+    // <HR> lines right before the end of a list belong to the folder (or root) it closes.
+    void SeparatorsAtListEnd(int folder);
 
     BmLogic& model_;
     std::string path_;
@@ -80,6 +96,10 @@ private:
     std::string errorText_;
     AnchorFields anchor_;       // reused from line to line
     TagAttributes attributes_;  // reused from line to line
+    int lastEntry_ = -1;        // the entry the gathered extras belong to
+    EntryExtras extras_;
+    bool inDescription_ = false;  // the lines that follow continue the description
+    int pendingSeparators_ = 0;   // <HR> lines waiting for the next entry
 };
 
 }  // namespace pernard

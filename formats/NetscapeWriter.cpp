@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "formats/FavoritesWriter.h"
-#include "formats/HtmlText.h"
+#include "model/EntryExtras.h"
 #include "util/CodePage.h"
+#include "util/HtmlText.h"
 #include "util/SafeFile.h"
 
 namespace pernard {
@@ -111,21 +112,58 @@ bool WouldReplaceKeptBytes(const BmLogic& model, int root) {
     return AnyEntryOfRoot(model, root, [&model](std::size_t k) {
         return HasLostKeptBytes(model.glName[k]) || HasLostKeptBytes(model.glUrl[k]) ||
                HasLostKeptBytes(model.glAdd[k]) || HasLostKeptBytes(model.glVisit[k]) ||
-               HasLostKeptBytes(model.glLast[k]);
+               HasLostKeptBytes(model.glLast[k]) ||
+               HasLostKeptBytes(model.ExtrasOf(static_cast<int>(k)));
     });
 }
 
 namespace {
 
-// The entries of one root: its title, heading and list.
-void WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool last) {
+// What an entry's extras add to the file around its own line.
+void AppendSeparators(BookmarkText& text, int count, int depth) {
+    for (int n = 0; n < count; ++n) {
+        std::string& line = text.Build();
+        AppendIndent(line, depth);
+        line += "<HR>";
+        text.Emit();
+    }
+}
+
+// The description as written, after "<DD>": its lines go out as they were read.
+void AppendDescription(BookmarkText& text, const EntryExtras& extras, int depth) {
+    if (!extras.hasDescription) return;
+    std::string& line = text.Build();
+    AppendIndent(line, depth);
+    line += "<DD>";
+    for (const char c : extras.description) {
+        if (c == '\n') {
+            line += "\r\n";
+        } else {
+            line += c;
+        }
+    }
+    text.Emit();
+}
+
+// The entries of one root: its title, heading and list. Returns how many entries had extras
+// that a bookmark file cannot hold (a shortcut file's lines).
+int WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool last) {
+    int dropped = 0;
     const std::string rootName = EscapeHtml(model.Tree().NodeAt(root)->Text());  // copied out
+    const EntryExtras rootExtras = UnpackExtras(model.ExtrasOf(root));
+    AppendSeparators(text, rootExtras.separatorsBefore, -1);
     text.Line("<TITLE>" + rootName + "</TITLE>");
     text.Line("<H1>" + rootName + "</H1>");
+    AppendDescription(text, rootExtras, -1);
     text.Line("<DL><p>");
-    std::vector<int> open;  // folder index per open depth
+    struct OpenList {
+        int folder;
+        int separatorsAtEnd;
+    };
+    std::vector<OpenList> open;  // the folder per open depth
     auto closeLists = [&](int parent) {
-        while (!open.empty() && parent < open.back()) {
+        while (!open.empty() && parent < open.back().folder) {
+            AppendSeparators(text, open.back().separatorsAtEnd, static_cast<int>(open.size()));
             open.pop_back();
             std::string& line = text.Build();
             AppendIndent(line, static_cast<int>(open.size()));
@@ -133,26 +171,38 @@ void WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool l
             text.Emit();
         }
     };
+    const EntryExtras none;
+    EntryExtras extras;
     const int count = std::min(model.glCT, model.Tree().Count());
     for (int i = root + 1; i < count && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
         closeLists(model.gloya[k]);
         const int depth = static_cast<int>(open.size());
+        const std::string_view packed = model.ExtrasOf(i);
+        if (!packed.empty()) {
+            extras = UnpackExtras(packed);
+            if (!extras.shortcut.empty()) ++dropped;
+        }
+        const EntryExtras& kept = packed.empty() ? none : extras;
+        AppendSeparators(text, kept.separatorsBefore, depth);
         std::string& line = text.Build();
         AppendIndent(line, depth);
         if (model.glUrl[k] == kFolderMarker) {
             line += "<DT><H3 ADD_DATE=\"";
             AppendEscapedHtml(line, model.glAdd[k]);
-            line += "\">";
+            line += '"';
+            line += kept.attributes;
+            line += '>';
             AppendEscapedHtml(line, model.glName[k]);
             line += "</H3>";
             AppendEscapedHtml(line, model.glVisit[k]);
             text.Emit();
+            AppendDescription(text, kept, depth);
             std::string& list = text.Build();
             AppendIndent(list, depth);
             list += "<DL><p>";
             text.Emit();
-            open.push_back(i);
+            open.push_back(OpenList{i, kept.separatorsAtEnd});
         } else {
             line += "<DT><A HREF=\"";
             AppendEscapedHtml(line, model.glUrl[k]);
@@ -162,24 +212,29 @@ void WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool l
             AppendEscapedHtml(line, model.glVisit[k]);
             line += "\" LAST_MODIFIED=\"";
             AppendEscapedHtml(line, model.glLast[k]);
-            line += "\">";
+            line += '"';
+            line += kept.attributes;
+            line += '>';
             AppendEscapedHtml(line, model.glName[k]);
             line += "</A>";
             text.Emit();
+            AppendDescription(text, kept, depth);
         }
     }
     closeLists(-1);
+    AppendSeparators(text, rootExtras.separatorsAtEnd, 0);
     if (last) {
         text.Finish("</DL><p>");
     } else {
         text.Line("</DL><p>");
     }
+    return dropped;
 }
 
 }  // namespace
 
-void WriteBookmarkText(const BmLogic& model, const std::vector<int>& roots, const BytesSink& sink) {
-    if (roots.empty()) return;
+int WriteBookmarkText(const BmLogic& model, const std::vector<int>& roots, const BytesSink& sink) {
+    if (roots.empty()) return 0;
     // The roots of one file were read in one encoding: the first one's says it.
     const std::string charset = WriteCharset(model, roots.front());
     BookmarkText text(charset, KeptBytesBelong(model, roots.front()), sink);
@@ -189,13 +244,15 @@ void WriteBookmarkText(const BmLogic& model, const std::vector<int>& roots, cons
     text.Line("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=" +
               CharsetLabel(charset) + "\">");
     text.Line("<!-- This is written by Quillet -->");
+    int dropped = 0;
     for (std::size_t k = 0; k < roots.size(); ++k) {
-        WriteRootSection(model, roots[k], text, k + 1 == roots.size());
+        dropped += WriteRootSection(model, roots[k], text, k + 1 == roots.size());
     }
+    return dropped;
 }
 
-void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink) {
-    WriteBookmarkText(model, std::vector<int>{root}, sink);
+int WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink) {
+    return WriteBookmarkText(model, std::vector<int>{root}, sink);
 }
 
 bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root) {
@@ -208,14 +265,17 @@ bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, const std::v
     bool ok = !roots.empty() && std::all_of(roots.begin(), roots.end(), [&model](int root) {
         return root >= 0 && root < model.glCT;
     }) && file.Open(fileName);
+    int dropped = 0;
     if (ok) {
-        WriteBookmarkText(model, roots, [&file](std::string_view chunk) { file.Write(chunk); });
+        dropped =
+            WriteBookmarkText(model, roots, [&file](std::string_view chunk) { file.Write(chunk); });
         ok = file.Commit();
     }
     if (!ok) {
         ports.prompts->ShowMessage("Cannot Save File : " + fileName);
         return false;
     }
+    if (dropped > 0) ports.diagnostics->ReportSaveWarning(DroppedExtrasMessage(dropped));
     ports.status->SetPanel(1, "保存完了 " + fileName);
     return true;
 }

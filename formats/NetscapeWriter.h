@@ -13,10 +13,12 @@ namespace pernard {
 
 using BytesSink = std::function<void(std::string_view)>;
 
-// Hands the bytes of the bookmark file for root `root` to `sink`, a block at a time.
-void WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink);
+// Hands the bytes of the bookmark file for root `root` to `sink`, a block at a time. What a
+// browser wrote that the table has no column for goes back on its entry. Returns how many
+// entries held what a bookmark file cannot (the other lines of a shortcut file): left out.
+int WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink);
 // The same for several roots in one file, one TITLE section each, in the order given.
-void WriteBookmarkText(const BmLogic& model, const std::vector<int>& roots, const BytesSink& sink);
+int WriteBookmarkText(const BmLogic& model, const std::vector<int>& roots, const BytesSink& sink);
 
 // The bytes of the bookmark file for root `root`, in the encoding it was read in (CP932 when
 // unknown) or in UTF-8 when the settings say so, with a charset line.

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "formats/HtmlText.h"
+#include "util/HtmlText.h"
 #include "formats/NetscapeReader.h"
 #include "fuzz/FuzzSupport.h"
 #include "util/Text.h"

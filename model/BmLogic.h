@@ -102,6 +102,17 @@ public:
     bool IsFolder(int index) const {
         return glUrl[static_cast<std::size_t>(index)] == kFolderMarker;
     }
+    // What the entry's source held beyond the columns, packed (model/EntryExtras.h); empty
+    // for none. The extras belong to the entry's node: moves take them along, copies copy them.
+    std::string_view ExtrasOf(int index) const {
+        const TreeNode* node =
+            IsValidIndex(index) ? glNode[static_cast<std::size_t>(index)] : nullptr;
+        return node == nullptr ? std::string_view() : tree_.Extras(node);
+    }
+    void SetExtras(int index, std::string_view packed) {
+        TreeNode* node = IsValidIndex(index) ? glNode[static_cast<std::size_t>(index)] : nullptr;
+        if (node != nullptr) tree_.SetExtras(node, packed);
+    }
     bool UrlExists(std::string_view url);
     // Makes room in the URL index for `count` more URLs (a hint for large reads).
     void ExpectUrls(std::size_t count);

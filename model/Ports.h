@@ -62,6 +62,9 @@ public:
         for (const std::string& line : lines) AppendCheckLog(line);
     }
     virtual void SetCheckLogStatus(const std::string& /*text*/) {}
+    // Something a save left out: in the check log (and on the command line, on standard
+    // error).
+    virtual void ReportSaveWarning(const std::string& line) { AppendCheckLog(line); }
     virtual void ShowCheckLog() {}
 };
 

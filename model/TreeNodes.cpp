@@ -49,6 +49,30 @@ void TreeNodes::ReclaimLabels() {
     labels_.Swap(fresh);
 }
 
+void TreeNodes::SetExtras(TreeNode* node, std::string_view view) {
+    // `view` may point into a slot that growing the slots would move.
+    std::string packed(view);
+    if (node->extras_ != 0) {
+        if (!packed.empty()) {
+            extras_[node->extras_ - 1] = std::move(packed);
+            return;
+        }
+        std::string().swap(extras_[node->extras_ - 1]);
+        freeExtras_.push_back(node->extras_);
+        node->extras_ = 0;
+        return;
+    }
+    if (packed.empty()) return;
+    if (freeExtras_.empty()) {
+        extras_.push_back(std::move(packed));
+        node->extras_ = static_cast<std::uint32_t>(extras_.size());
+    } else {
+        node->extras_ = freeExtras_.back();
+        freeExtras_.pop_back();
+        extras_[node->extras_ - 1] = std::move(packed);
+    }
+}
+
 TreeNode* TreeNodes::Resolve(const NodeRef& ref) const {
     // A reference from before the last Clear points into released memory: never look at it.
     if (ref.node == nullptr || ref.serial < firstSerialOfContents_) return nullptr;
@@ -181,6 +205,7 @@ int TreeNodes::FreeSubtree(TreeNode* node) {
         walk->children_.shrink_to_fit();
         liveLabelBytes_ -= walk->text_.size();
         walk->text_ = {};
+        SetExtras(walk, {});
         walk->serial_ = 0;
         walk->parent_ = nullptr;
         freeNodes_.push_back(walk);
@@ -286,6 +311,7 @@ TreeNode* TreeNodes::CopySubtree(const TreeNode* source, TreeNode* parent, int r
     // The copy is built apart from the tree and attached in one step.
     auto copyOf = [this](const TreeNode* original) {
         TreeNode* copy = NewNode(original->text_);
+        SetExtras(copy, Extras(original));
         copy->imageIndex_ = original->imageIndex_;
         copy->selectedIndex_ = original->selectedIndex_;
         return copy;
@@ -326,6 +352,8 @@ void TreeNodes::Clear() {
     takenOut_.clear();
     labels_.Clear();
     liveLabelBytes_ = 0;
+    extras_.clear();
+    freeExtras_.clear();
     firstSerialOfContents_ = nextSerial_;
     count_ = 0;
     order_.clear();

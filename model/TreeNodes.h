@@ -42,6 +42,7 @@ private:
     bool leaving_ = false;  // marked by TakeOutMany
     int row_ = 0;
     int absoluteIndex_ = -1;           // valid while the tree's order cache is valid
+    std::uint32_t extras_ = 0;         // 1 + the slot of its extras in the tree; 0 for none
     TreeNode* parent_ = nullptr;       // the invisible root for top-level nodes
     std::vector<TreeNode*> children_;  // owned by the tree's node pool
 };
@@ -140,6 +141,12 @@ public:
     std::size_t LiveLabelBytes() const { return liveLabelBytes_; }
 
     void SetText(TreeNode* node, std::string_view text);
+    // What an entry's source held beyond the table's columns (model/EntryExtras.h), packed;
+    // empty for none. A copy of a node gets a copy of them; they go with the node.
+    std::string_view Extras(const TreeNode* node) const {
+        return node->extras_ == 0 ? std::string_view() : extras_[node->extras_ - 1];
+    }
+    void SetExtras(TreeNode* node, std::string_view packed);
     void SetImages(TreeNode* node, int imageIndex, int selectedIndex);
     // Records the view's expand and collapse; no notification.
     void SetExpanded(TreeNode* node, bool expanded) { node->expanded_ = expanded; }
@@ -175,6 +182,9 @@ private:
     std::unordered_set<TreeNode*> takenOut_;  // tops of subtrees taken out, still alive
     TextArena labels_;
     std::size_t liveLabelBytes_ = 0;
+    // Extras are few (most entries have none): one text each, slots reused.
+    std::vector<std::string> extras_;
+    std::vector<std::uint32_t> freeExtras_;
     int count_ = 0;
     std::uint64_t nextSerial_ = 1;
     std::uint64_t firstSerialOfContents_ = 1;  // nodes made before the last Clear are gone

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "formats/HtmlText.h"
+#include "util/HtmlText.h"
 #include "util/CodePage.h"
 #include "util/Dates.h"
 #include "util/SafeFile.h"

@@ -97,6 +97,11 @@ void WindowDiagnostics::SetFileHeading(const std::string& text) {
     settings_->EditH1->setText(Text(text));
 }
 void WindowDiagnostics::ClearCheckLog() { log_->MemoLog->clear(); }
+void WindowDiagnostics::ReportSaveWarning(const std::string& line) {
+    AppendCheckLog(line);
+    ShowCheckLog();
+}
+
 void WindowDiagnostics::AppendCheckLog(const std::string& line) {
     log_->MemoLog->AppendLine(Text(line));
 }

@@ -70,6 +70,7 @@ public:
     void AppendCheckLogLines(const std::vector<std::string>& lines) override;
     void SetCheckLogStatus(const std::string& text) override;
     void ShowCheckLog() override;
+    void ReportSaveWarning(const std::string& line) override;
 
 private:
     TFormMemo* memo_;

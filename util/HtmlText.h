@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace pernard {
@@ -22,9 +21,16 @@ void AppendEscapedHtml(std::string& out, std::string_view text);
 // Appends "&#NNN;" for a character the page's encoding cannot hold (a TextEncoder fallback).
 void AppendNumericReference(char32_t codePoint, std::string& out);
 
+// One attribute of a tag, as views into the line.
+struct TagAttribute {
+    std::string_view name;
+    std::string_view value;  // raw, without its quotes
+    std::string_view text;   // the attribute as written: its name, "=" and quoted value
+};
+
 // The attributes of one tag, in the order written.
 struct TagAttributes {
-    std::vector<std::pair<std::string_view, std::string_view>> items;  // raw name and value
+    std::vector<TagAttribute> items;
     // The raw value of the first attribute named `name` (ASCII letter case ignored).
     bool Find(std::string_view name, std::string_view& value) const;
     // Its decoded value, or an empty text when the attribute is missing.

@@ -1,4 +1,4 @@
-#include "formats/HtmlText.h"
+#include "util/HtmlText.h"
 
 #include <cstring>
 
@@ -147,9 +147,9 @@ void AppendEscapedHtml(std::string& out, std::string_view text) {
 }
 
 bool TagAttributes::Find(std::string_view name, std::string_view& value) const {
-    for (const auto& [itemName, itemValue] : items) {
-        if (EqualsNoCase(itemName, name)) {
-            value = itemValue;
+    for (const TagAttribute& item : items) {
+        if (EqualsNoCase(item.name, name)) {
+            value = item.value;
             return true;
         }
     }
@@ -175,7 +175,7 @@ std::size_t ParseTagAttributes(std::string_view line, std::size_t from, TagAttri
         std::size_t look = at;
         while (look < n && IsBlank(line[look])) ++look;
         if (look >= n || line[look] != '=') {
-            if (!name.empty()) out.items.emplace_back(name, std::string_view());
+            if (!name.empty()) out.items.push_back({name, std::string_view(), name});
             if (at == nameStart) ++at;  // a stray character such as "/" or a quote
             continue;
         }
@@ -186,7 +186,7 @@ std::size_t ParseTagAttributes(std::string_view line, std::size_t from, TagAttri
             const char quote = line[at];
             const std::size_t close = ClosingQuote(line, at, quote);
             if (close == std::string_view::npos) {
-                out.items.emplace_back(name, line.substr(at + 1));
+                out.items.push_back({name, line.substr(at + 1), line.substr(nameStart)});
                 return std::string_view::npos;
             }
             value = line.substr(at + 1, close - at - 1);
@@ -196,7 +196,7 @@ std::size_t ParseTagAttributes(std::string_view line, std::size_t from, TagAttri
             while (at < n && !IsBlank(line[at]) && line[at] != '>') ++at;
             value = line.substr(valueStart, at - valueStart);
         }
-        out.items.emplace_back(name, value);
+        out.items.push_back({name, value, line.substr(nameStart, at - nameStart)});
     }
     return std::string_view::npos;
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "formats/HtmlText.h"
+#include "util/HtmlText.h"
 
 using namespace pernard;
 
@@ -34,10 +34,16 @@ TEST(HtmlText, TagAttributesInEveryQuotingStyle) {
     EXPECT_EQ(attributes.Get("last_visit"), "34");
     EXPECT_EQ(attributes.Get("ICON"), "a>b");
     EXPECT_EQ(attributes.Get("LAST_MODIFIED"), "");
+    // Each attribute is also kept as written, for what the table has no column for.
+    ASSERT_EQ(attributes.items.size(), 5u);
+    EXPECT_EQ(attributes.items[1].text, "Add_Date='12'");
+    EXPECT_EQ(attributes.items[2].text, "LAST_VISIT=34");
+    EXPECT_EQ(attributes.items[3].text, "ICON=\"a>b\"");
 
     EXPECT_EQ(ParseTagAttributes("<A HREF=\"never closed", 2, attributes), std::string::npos);
     EXPECT_EQ(attributes.Get("HREF"), "never closed");
     EXPECT_EQ(ParseTagAttributes("<A SUBSCRIBE FOLDED>", 2, attributes), 20u);
     std::string_view value;
     EXPECT_TRUE(attributes.Find("folded", value));
+    EXPECT_EQ(attributes.items[1].text, "FOLDED");
 }

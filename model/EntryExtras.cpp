@@ -1,0 +1,132 @@
+#include "model/EntryExtras.h"
+
+#include <charconv>
+
+#include "util/HtmlText.h"
+#include "util/Text.h"
+
+namespace pernard {
+
+namespace {
+
+// A packed text is a run of fields: a letter, the length of the value in decimal, ":", the
+// value's bytes. Counts are values in decimal.
+void PackField(std::string& out, char letter, std::string_view value) {
+    out += letter;
+    out += std::to_string(value.size());
+    out += ':';
+    out += value;
+}
+
+// The next field of `packed` from `at`; false at the end or on a text that is no field.
+bool NextField(std::string_view packed, std::size_t& at, char& letter, std::string_view& value) {
+    if (at >= packed.size()) return false;
+    letter = packed[at];
+    const std::size_t colon = packed.find(':', at + 1);
+    if (colon == std::string_view::npos) return false;
+    std::size_t length = 0;
+    const char* first = packed.data() + at + 1;
+    const char* last = packed.data() + colon;
+    const auto parsed = std::from_chars(first, last, length);
+    if (parsed.ec != std::errc() || parsed.ptr != last || length > packed.size() - colon - 1) {
+        return false;
+    }
+    value = packed.substr(colon + 1, length);
+    at = colon + 1 + length;
+    return true;
+}
+
+int CountOf(std::string_view value) {
+    int count = 0;
+    std::from_chars(value.data(), value.data() + value.size(), count);
+    return count;
+}
+
+}  // namespace
+
+std::string DroppedExtrasMessage(int entries) {
+    return "この形式では保存できない追加情報（属性・説明・区切り線、ショートカットの他の行）を省き"
+           "ま"
+           "した : " +
+           std::to_string(entries) + " 件";
+}
+
+std::string PackExtras(const EntryExtras& extras) {
+    std::string packed;
+    if (!extras.attributes.empty()) PackField(packed, 'A', extras.attributes);
+    if (extras.hasDescription) PackField(packed, 'D', extras.description);
+    if (extras.separatorsBefore > 0) {
+        PackField(packed, 'B', std::to_string(extras.separatorsBefore));
+    }
+    if (extras.separatorsAtEnd > 0) PackField(packed, 'E', std::to_string(extras.separatorsAtEnd));
+    if (!extras.shortcut.empty()) PackField(packed, 'S', extras.shortcut);
+    return packed;
+}
+
+EntryExtras UnpackExtras(std::string_view packed) {
+    EntryExtras extras;
+    std::size_t at = 0;
+    char letter = 0;
+    std::string_view value;
+    while (NextField(packed, at, letter, value)) {
+        switch (letter) {
+            case 'A':
+                extras.attributes = value;
+                break;
+            case 'D':
+                extras.hasDescription = true;
+                extras.description = value;
+                break;
+            case 'B':
+                extras.separatorsBefore = CountOf(value);
+                break;
+            case 'E':
+                extras.separatorsAtEnd = CountOf(value);
+                break;
+            case 'S':
+                extras.shortcut = value;
+                break;
+            default:
+                break;
+        }
+    }
+    return extras;
+}
+
+std::string DescriptionText(std::string_view description) {
+    std::string text;
+    std::size_t at = 0;
+    while (at <= description.size()) {
+        std::size_t end = description.find('\n', at);
+        if (end == std::string_view::npos) end = description.size();
+        const std::string line = TrimBlanks(description.substr(at, end - at));
+        at = end + 1;
+        if (line.empty()) continue;
+        if (!text.empty()) text += '\n';
+        text += DecodeCharacterReferences(line);
+    }
+    return text;
+}
+
+std::string TagsText(std::string_view attributes) {
+    // The attributes were written by a tag: parse them as the rest of one.
+    const std::string tag = std::string(attributes) + ">";
+    TagAttributes parsed;
+    ParseTagAttributes(tag, 0, parsed);
+    std::string_view value;
+    return parsed.Find("TAGS", value) ? TrimBlanks(DecodeCharacterReferences(value)) : "";
+}
+
+std::string NotesText(std::string_view packed) {
+    if (packed.empty()) return {};
+    const EntryExtras extras = UnpackExtras(packed);
+    std::string notes = extras.hasDescription ? DescriptionText(extras.description) : "";
+    const std::string tags = TagsText(extras.attributes);
+    if (!tags.empty()) {
+        if (!notes.empty()) notes += '\n';
+        notes += "タグ: " + tags;
+    }
+    return notes;
+}
+
+}  // namespace pernard

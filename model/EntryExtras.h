@@ -1,0 +1,49 @@
+#pragma once
+// What a browser or another program wrote for an entry that the table has no column for: the
+// other attributes of its tag, its description, the separators around it, the other lines of
+// its shortcut file. Kept per entry so that a save writes it back and edits carry it along; an
+// entry without any costs nothing. Stored packed, as one text.
+
+#include <string>
+#include <string_view>
+
+namespace pernard {
+
+struct EntryExtras {
+    // The tag's other attributes as written, each after one blank: ` TAGS="a,b" FOLDED`.
+    std::string attributes;
+    // The text after <DD> as written (markup and references included), its lines joined by
+    // "\n". An empty <DD> is a description too.
+    bool hasDescription = false;
+    std::string description;
+    // <HR> lines right before the entry, and (a folder's or a root's) after its last entry.
+    int separatorsBefore = 0;
+    int separatorsAtEnd = 0;
+    // The bytes of the shortcut file the entry was read from, when they hold more than its URL.
+    std::string shortcut;
+
+    bool Empty() const { return !HoldsBookmarkFileData() && shortcut.empty(); }
+    // What only a bookmark file can hold (attributes, description, separators).
+    bool HoldsBookmarkFileData() const {
+        return !attributes.empty() || hasDescription || separatorsBefore > 0 || separatorsAtEnd > 0;
+    }
+};
+
+// Said once by a save for the entries whose extras the format saved to cannot hold.
+std::string DroppedExtrasMessage(int entries);
+
+// The packed text of the extras; empty for none.
+std::string PackExtras(const EntryExtras& extras);
+// The extras a packed text holds; a text that is not one holds none.
+EntryExtras UnpackExtras(std::string_view packed);
+
+// The description as a reader sees it: references decoded, tags left as they are, the lines
+// trimmed and blank ones dropped.
+std::string DescriptionText(std::string_view description);
+// The decoded value of the TAGS attribute among the attributes; empty when there is none.
+std::string TagsText(std::string_view attributes);
+// The description and the tags of packed extras, on lines of their own ("タグ: a,b"): what
+// the list shows as the name's tool tip and what a search of notes looks in.
+std::string NotesText(std::string_view packed);
+
+}  // namespace pernard
