@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "formats/NetscapeReader.h"
+#include "formats/ShortcutText.h"
+#include "model/EntryExtras.h"
 #include "util/CodePage.h"
 #include "util/Paths.h"
 #include "util/Text.h"
@@ -18,7 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kNotAvailable = "N/A";
 // A shortcut is a few hundred bytes; more than this is not looked at.
 constexpr std::size_t kShortcutReadLimit = 64 * 1024;
 
@@ -154,7 +155,8 @@ bool FavoritesScanner::ScanFavoritesDir(const std::string& name, const fs::path&
 bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int depth) {
     std::error_code error;
     if (!fs::is_regular_file(entry.path, error)) return true;
-    std::string url = ReadShortcutUrl(entry.path.string());
+    const std::string bytes = ReadShortcutBytes(entry.path.string());
+    std::string url = ShortcutUrlFromText(ShortcutTextOf(bytes));
     if (url == kFolderMarker) {
         // The table marks folders with this URL: the shortcut is left out and said, and its
         // file is not one this load read, so no save removes it.
@@ -170,6 +172,7 @@ bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int depth) {
     model_.glDepth = depth;
     if (!model_.AddEntry(false, true, model_.glName[slot], root_)) return Full();
     ++model_.glCT;
+    model_.SetExtras(model_.glCT - 1, ShortcutExtras(bytes, model_.glUrl[slot]));
     ++urlCount_;
     NoteShortcutFile(files_, entry.path.string());
     return true;
@@ -177,40 +180,23 @@ bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int depth) {
 
 }  // namespace
 
-std::string ShortcutUrlFromText(std::string_view text) {
-    bool inSection = false;
-    std::size_t at = 0;
-    while (at <= text.size()) {
-        std::size_t end = text.find_first_of("\r\n", at);
-        if (end == std::string_view::npos) end = text.size();
-        const std::string line = TrimBlanks(text.substr(at, end - at));
-        at = end + 1;
-        if (!line.empty() && line.front() == '[') {
-            const std::size_t close = line.find(']');
-            inSection = close != std::string::npos &&
-                        EqualsNoCase(TrimBlanks(line.substr(1, close - 1)), "InternetShortcut");
-            continue;
-        }
-        if (!inSection) continue;
-        const std::size_t equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        if (EqualsNoCase(TrimBlanks(line.substr(0, equals)), "URL")) {
-            return TrimBlanks(line.substr(equals + 1));
-        }
-    }
-    return kNotAvailable;
+std::string ReadShortcutBytes(const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return {};
+    std::string bytes(kShortcutReadLimit, '\0');
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    return bytes;
 }
 
 std::string ReadShortcutUrl(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return kNotAvailable;
-    std::string bytes(kShortcutReadLimit, '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-    // Shortcuts are written in the ANSI code page; a UTF-8 one is recognised by its bytes.
-    bool multiByte = false;
-    for (char c : bytes) multiByte = multiByte || static_cast<unsigned char>(c) >= 0x80;
-    const bool utf8 = multiByte && IsValidUtf8(bytes);
-    return ShortcutUrlFromText(multiByte ? DecodeText(bytes, utf8 ? kUtf8 : kCp932) : bytes);
+    return ShortcutUrlFromText(ShortcutTextOf(ReadShortcutBytes(path)));
+}
+
+std::string ShortcutExtras(std::string_view bytes, const std::string& url) {
+    if (bytes == ShortcutFileText(url)) return {};
+    EntryExtras extras;
+    extras.shortcut = bytes;
+    return PackExtras(extras);
 }
 
 bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
@@ -321,11 +307,13 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
         return false;
     }
     slot = static_cast<std::size_t>(model.glCT);
-    model.glUrl[slot] = ReadShortcutUrl(path);
+    const std::string bytes = ReadShortcutBytes(path);
+    model.glUrl[slot] = ShortcutUrlFromText(ShortcutTextOf(bytes));
     model.glName[slot] = name.substr(0, name.size() - 4);
     model.glDepth = 1;
     if (!model.AddEntry(false, true, model.glName[slot], directory)) return false;
     ++model.glCT;
+    model.SetExtras(model.glCT - 1, ShortcutExtras(bytes, model.glUrl[slot]));
     urlCount = 1;
     model.RememberRootsAsRead();
     return true;

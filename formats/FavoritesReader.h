@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "formats/ShortcutText.h"
 #include "model/BmLogic.h"
 
 namespace pernard {
@@ -12,9 +13,11 @@ namespace pernard {
 // The URL of a shortcut file's [InternetShortcut] section, or "N/A" when the file, the section
 // or the key is missing.
 std::string ReadShortcutUrl(const std::string& path);
-
-// The same from the file's text (already in UTF-8).
-std::string ShortcutUrlFromText(std::string_view text);
+// The bytes of a shortcut file (at most 64 KiB); empty when it cannot be read.
+std::string ReadShortcutBytes(const std::string& path);
+// The packed extras of an entry read from a shortcut file's bytes: the bytes themselves when
+// they hold more than what the program writes for `url`, else none.
+std::string ShortcutExtras(std::string_view bytes, const std::string& url);
 
 // Reads one Favorites directory. `complete` empties the table first. False with an error text
 // when the directory does not exist, MaxURL is not a number, or the table filled up.

@@ -12,6 +12,7 @@
 
 #include "formats/FavoritesReader.h"
 #include "formats/NetscapeWriter.h"
+#include "model/EntryExtras.h"
 #include "util/CodePage.h"
 #include "util/FileCalls.h"
 #include "util/Paths.h"
@@ -25,16 +26,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kSaveAsCaption = "名前を付けて保存実行中";
-
-void PercentEncodeUtf8(char32_t codePoint, std::string& out) {
-    std::string utf8;
-    if (!AppendUtf8(utf8, codePoint)) AppendUtf8(utf8, 0xFFFD);
-    char hex[4];
-    for (unsigned char byte : utf8) {
-        std::snprintf(hex, sizeof hex, "%%%02X", byte);
-        out += hex;
-    }
-}
 
 bool IsLink(const std::string& path) {
     std::error_code error;
@@ -53,24 +44,6 @@ bool IsUsableFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     return name.find('/') == std::string::npos && name.find('\\') == std::string::npos &&
            name.find('\0') == std::string::npos;
-}
-
-std::string ShortcutFileText(const std::string& url) {
-    std::string safeUrl;
-    for (char c : url) {
-        if (c == '\r' || c == '\n') {
-            PercentEncodeUtf8(static_cast<unsigned char>(c), safeUrl);
-        } else {
-            safeUrl += c;
-        }
-    }
-    // One encoder for every shortcut of a save: opening a converter (and its table of what
-    // converts back) per file would cost more than the file.
-    static thread_local TextEncoder encoder(kCp932, &PercentEncodeUtf8);
-    std::string bytes = "[InternetShortcut]\r\nURL=";
-    encoder.Encode(safeUrl, bytes);
-    bytes += "\r\n";
-    return bytes;
 }
 
 namespace {
@@ -137,6 +110,16 @@ struct Shortcut {
     std::string renamed;  // the name it got instead of its own, if any
 };
 
+// The bytes of entry `index`'s shortcut file: the file it was read from with its URL made the
+// entry's, or for a new one the two lines the program writes.
+std::string ShortcutBytes(const BmLogic& model, int index) {
+    const std::string& url = model.glUrl[static_cast<std::size_t>(index)];
+    const std::string_view packed = model.ExtrasOf(index);
+    if (packed.empty()) return ShortcutFileText(url);
+    const EntryExtras extras = UnpackExtras(packed);
+    return extras.shortcut.empty() ? ShortcutFileText(url) : ShortcutWithUrl(extras.shortcut, url);
+}
+
 // Adds entry `index` as a shortcut in `directory` to the batch, under a name free in `names`.
 Shortcut WriteShortcut(BmLogic& model, const std::string& directory, int index,
                        bool keptBytesBelong, NamesInDirectory& names, SafeFileBatch& batch,
@@ -151,10 +134,15 @@ Shortcut WriteShortcut(BmLogic& model, const std::string& directory, int index,
     const std::string name = names.Claim(wanted, ".url", readHere);
     if (name != wanted) shortcut.renamed = name;
     shortcut.path = JoinPath(directory, name + ".url");
-    shortcut.result = ShortcutWrite::Failed;
-    if (batch.Add(shortcut.path, ShortcutFileText(model.glUrl[static_cast<std::size_t>(index)]))) {
+    const std::string bytes = ShortcutBytes(model, index);
+    // A shortcut the load read at this very place that already holds these bytes is left as
+    // it is: a save changes only the files of what changed.
+    if (readHere && name == wanted && ReadShortcutBytes(shortcut.path) == bytes) {
         shortcut.result = ShortcutWrite::Written;
+        return shortcut;
     }
+    shortcut.result = ShortcutWrite::Failed;
+    if (batch.Add(shortcut.path, bytes)) shortcut.result = ShortcutWrite::Written;
     return shortcut;
 }
 
@@ -163,6 +151,7 @@ struct TreeCounts {
     int failed = 0;                  // every entry that is not on the disk, listed in the check log
     int diskFailures = 0;            // of those, the ones the disk refused
     int renamed = 0;                 // written under a free name, listed in the check log
+    int droppedExtras = 0;           // entries whose extras only a bookmark file holds
     std::vector<std::string> files;  // the shortcut files written
     std::vector<std::string> directories;  // the folders' directories
 };
@@ -204,8 +193,16 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
         }
         if ((folder.failed || folder.covered) && !open.empty()) open.back().covered = true;
     };
+    auto noteExtras = [&](int i) {
+        const std::string_view packed = model.ExtrasOf(i);
+        if (!packed.empty() && UnpackExtras(packed).HoldsBookmarkFileData()) {
+            ++counts.droppedExtras;
+        }
+    };
+    noteExtras(root);
     for (int i = root + 1; i < count && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
+        noteExtras(i);
         while (!open.empty() && model.gloya[k] < open.back().index) closeFolder();
         const std::string& directory = open.empty() ? target : open.back().directory;
         const bool parentUsable = open.empty() || open.back().usable;
@@ -339,6 +336,9 @@ void ReportCounts(BmLogic& model, const TreeCounts& counts) {
         }
         ports.diagnostics->SetCheckLogStatus(text);
         ports.diagnostics->ShowCheckLog();
+    }
+    if (counts.droppedExtras > 0) {
+        ports.diagnostics->ReportSaveWarning(DroppedExtrasMessage(counts.droppedExtras));
     }
     char text[64];
     std::snprintf(text, sizeof text, "OK : %d  NG : %d", counts.written, counts.failed);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "formats/ShortcutText.h"
 #include "model/BmLogic.h"
 
 namespace pernard {
@@ -11,10 +12,6 @@ namespace pernard {
 // Whether a folder or bookmark name can be used as a file name inside the target directory:
 // not empty, not "." or "..", no path separator and no NUL.
 bool IsUsableFileName(const std::string& name);
-
-// The bytes of a shortcut file: "[InternetShortcut]" and "URL=" + url, CR LF after each, in
-// CP932. A character CP932 cannot hold, and a CR or LF, is percent-encoded as UTF-8.
-std::string ShortcutFileText(const std::string& url);
 
 // Writes entry `index` as dir/name.url; false when the file cannot be written.
 bool WriteUrlFile(BmLogic& model, const std::string& directory, int index);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -12,6 +13,7 @@
 #include "formats/FavoritesReader.h"
 #include "formats/FavoritesWriter.h"
 #include "formats/NetscapeWriter.h"
+#include "model/EntryExtras.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
 
@@ -270,4 +272,74 @@ TEST_F(FavoritesSaveTest, RandomEditsThenSaveReadBackAsTheEditedCollection) {
         ASSERT_TRUE(SaveBM(model)) << "seed " << seed;
         ASSERT_EQ(DiskState(favorites), disk) << "seed " << seed;
     }
+}
+
+TEST_F(FavoritesSaveTest, ShortcutsKeepEveryOtherLineAndUnchangedOnesAreNotTouched) {
+    const std::string rich =
+        "[DEFAULT]\r\nBASEURL=http://old/\r\n[InternetShortcut]\r\nURL=http://old/\r\n"
+        "IconFile=http://old/favicon.ico\r\nIconIndex=1\r\nHotKey=0\r\nModified=C0A1B2\r\n"
+        "[{000214A0-0000-0000-C000-000000000046}]\r\nProp3=19,11\r\n";
+    const std::string lineFeeds = "[InternetShortcut]\nURL=http://lf/\nIconIndex=0\n";
+    temp.Write("Favorites/rich.url", rich);
+    temp.Write("Favorites/lf.url", lineFeeds);
+    temp.Write("Favorites/plain.url", Shortcut("http://plain/"));
+    temp.Write("Favorites/Folder/other.url", Shortcut("http://other/"));
+    // Saves that leave a file alone leave its time alone too.
+    const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+    fs::last_write_time(Path("plain.url"), longAgo);
+    ASSERT_TRUE(Read(t));
+    EXPECT_TRUE(t.model.ExtrasOf(Find("plain")).empty());
+    ASSERT_TRUE(t.model.EditUrlEntry(Find("rich"), {"rich", "http://new/", "", "", ""}));
+    ASSERT_TRUE(t.model.DropMove(t.model.glNode[static_cast<std::size_t>(Find("lf"))],
+                                 t.model.glNode[static_cast<std::size_t>(Find("Folder"))], false));
+    ASSERT_TRUE(Save());
+
+    std::string expected = rich;
+    expected.replace(expected.find("BASEURL=http://old/"), 19, "BASEURL=http://new/");
+    expected.replace(expected.find("\nURL=http://old/"), 16, "\nURL=http://new/");
+    EXPECT_EQ(ReadBytes(Path("rich.url")), expected);
+    EXPECT_EQ(ReadBytes(Path("Folder/lf.url")), lineFeeds);
+    EXPECT_FALSE(fs::exists(Path("lf.url")));
+    EXPECT_EQ(fs::last_write_time(Path("plain.url")), longAgo);
+
+    // A second save right after changes no file at all.
+    const auto richTime = fs::last_write_time(Path("rich.url"));
+    fs::last_write_time(Path("rich.url"), longAgo);
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(fs::last_write_time(Path("rich.url")), longAgo);
+    EXPECT_NE(richTime, longAgo);
+
+    // A bookmark file cannot hold a shortcut's other lines: the save says so once.
+    t.diagnostics.checkLog.clear();
+    ASSERT_TRUE(WriteBookmarkFile(t.model, (temp.Path() / "out.htm").string(), 0));
+    EXPECT_EQ(t.diagnostics.checkLog, std::vector<std::string>{DroppedExtrasMessage(2)});
+}
+
+TEST_F(FavoritesSaveTest, RealShortcutsStayByteForByteThroughSaves) {
+    const fs::path corpus = pernard::testing::CorpusDir();
+    if (corpus.empty()) GTEST_SKIP() << "the shared corpus is not next to the project";
+    std::map<std::string, std::string> originals;
+    for (const auto& entry : fs::directory_iterator(corpus / "url")) {
+        if (!entry.is_regular_file() || !IsShortcutFileName(entry.path().string())) continue;
+        const std::string name = entry.path().filename().string();
+        originals[name] = ReadBytes(entry.path().string());
+        temp.Write("Favorites/" + name, originals[name]);
+    }
+    ASSERT_FALSE(originals.empty());
+    ASSERT_TRUE(Read(t));
+    ASSERT_TRUE(Save());
+    for (const auto& [name, bytes] : originals) EXPECT_EQ(ReadBytes(Path(name)), bytes) << name;
+
+    // A changed URL changes that line only: the file read back holds the new URL and every
+    // other line it had.
+    const std::string name = originals.begin()->first;
+    const int index = Find(name.substr(0, name.size() - 4));
+    ASSERT_GE(index, 0);
+    ASSERT_TRUE(t.model.EditUrlEntry(index, {t.model.glName[static_cast<std::size_t>(index)],
+                                             "http://changed.example/", "", "", ""}));
+    ASSERT_TRUE(Save());
+    const std::string changed = ReadBytes(Path(name));
+    EXPECT_EQ(ReadShortcutUrl(Path(name)), "http://changed.example/");
+    EXPECT_EQ(ShortcutWithUrl(changed, ReadShortcutUrl(corpus / "url" / name)),
+              originals.begin()->second);
 }

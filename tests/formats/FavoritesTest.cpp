@@ -56,6 +56,26 @@ TEST(Shortcut, WrittenInCp932WithAnythingElsePercentEncoded) {
               "[InternetShortcut]\r\nURL=http://a/%0D%0AURL=evil\r\n");
 }
 
+TEST(Shortcut, ANewUrlChangesOnlyItsLineInTheFilesOwnEncoding) {
+    // Another section's URL key and a BASEURL that is not the old URL stay.
+    const std::string file =
+        "[DEFAULT]\nBASEURL=http://elsewhere/\n[Other]\nURL=http://other/\n"
+        "[InternetShortcut]\n  URL = http://old/\nIconIndex=3";
+    EXPECT_EQ(ShortcutWithUrl(file, "http://old/"), file);
+    EXPECT_EQ(ShortcutWithUrl(file, "http://new/\nx"),
+              "[DEFAULT]\nBASEURL=http://elsewhere/\n[Other]\nURL=http://other/\n"
+              "[InternetShortcut]\n  URL =http://new/%0Ax\nIconIndex=3");
+    // A UTF-8 file stays UTF-8; a CP932 one gets CP932.
+    EXPECT_EQ(ShortcutWithUrl("[InternetShortcut]\r\nURL=http://日本/\r\n", "http://東京/"),
+              "[InternetShortcut]\r\nURL=http://東京/\r\n");
+    EXPECT_EQ(
+        ShortcutWithUrl("[InternetShortcut]\r\nURL=http://a/\r\nIconIndex=1\r\n", "http://日本/"),
+        "[InternetShortcut]\r\nURL=http://\x93\xfa\x96\x7b/\r\nIconIndex=1\r\n");
+    // A file without a URL keeps what it has and gets one.
+    EXPECT_EQ(ShortcutWithUrl("[DEFAULT]\nX=1", "http://a/"),
+              "[DEFAULT]\nX=1\r\n[InternetShortcut]\r\nURL=http://a/\r\n");
+}
+
 TEST_F(FavoritesTest, ReadsTheTreeInNameOrderFoldersFirst) {
     temp.Write("Favorites/zeta.url", Shortcut("http://z/"));
     temp.Write("Favorites/Alpha.URL", Shortcut("http://a/"));
