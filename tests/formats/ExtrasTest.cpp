@@ -227,3 +227,48 @@ TEST(Extras, DescriptionsNeverSwallowWhatFollows) {
 }
 
 }  // namespace
+
+namespace {
+
+int FindNamed(const BmLogic& model, const std::string& name) {
+    for (int i = 0; i < model.glCT; ++i) {
+        if (model.glName[static_cast<std::size_t>(i)] == name) return i;
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST(Extras, EditsCarryThemAndTheSavedFileHoldsThemOnTheRightEntries) {
+    TempDir dir;
+    TestModel t;
+    ASSERT_TRUE(Read(t, dir.Write("every.htm", kEveryKind)));
+    BmLogic& m = t.model;
+    const std::string toolbar(m.ExtrasOf(FindNamed(m, "Toolbar")));
+    const std::string a(m.ExtrasOf(FindNamed(m, "A")));
+    // The toolbar folder moves below the last bookmark; A is copied into the empty folder and
+    // edited there; C is deleted and the deletion undone.
+    ASSERT_TRUE(m.DropMove(m.glNode[static_cast<std::size_t>(FindNamed(m, "Toolbar"))],
+                           m.glNode[static_cast<std::size_t>(FindNamed(m, "C"))], false));
+    m.MarkClip(FindNamed(m, "A"), false);
+    const int pasted = m.PasteClip(FindNamed(m, "Empty"));
+    ASSERT_GE(pasted, 0);
+    ASSERT_TRUE(m.EditUrlEntry(pasted, {"A copy", "http://a2.example/", "", "", ""}));
+    const std::string c(m.ExtrasOf(FindNamed(m, "C")));
+    ASSERT_TRUE(m.DeleteNode(m.glNode[static_cast<std::size_t>(FindNamed(m, "C"))], false));
+    ASSERT_TRUE(m.Undo());
+    EXPECT_EQ(m.ExtrasOf(FindNamed(m, "C")), c);
+    ASSERT_TRUE(m.Redo());
+    ASSERT_TRUE(m.Undo());
+
+    const std::string saved = (dir.Path() / "edited.htm").string();
+    ASSERT_TRUE(WriteBookmarkFile(m, saved, 0));
+    TestModel back;
+    ASSERT_TRUE(Read(back, saved));
+    EXPECT_EQ(back.model.ExtrasOf(FindNamed(back.model, "Toolbar")), toolbar);
+    EXPECT_EQ(back.model.ExtrasOf(FindNamed(back.model, "A")), a);
+    EXPECT_EQ(back.model.ExtrasOf(FindNamed(back.model, "A copy")), a);
+    EXPECT_EQ(back.model.ExtrasOf(FindNamed(back.model, "C")), c);
+    EXPECT_EQ(back.model.gloya[static_cast<std::size_t>(FindNamed(back.model, "A copy"))],
+              FindNamed(back.model, "Empty"));
+}

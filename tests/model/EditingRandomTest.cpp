@@ -8,6 +8,7 @@
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 #include "model/EditingReference.h"
+#include "model/EntryExtras.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
@@ -22,6 +23,9 @@ const char* const kUrls[] = {"http://a/", "http://b/", "https://例え.jp/", "ht
                              "N/A"};
 const char* const kDates[] = {"", "999", "1000", "1001", "946684800"};
 
+const char* const kAttributes[] = {"", " TAGS=\"a,b\"", " FOLDED", " ICON=\"data:x\" ID=\"7\""};
+const char* const kDescriptions[] = {"", "one line", "two\n  lines &amp; a reference"};
+
 template <typename List>
 std::string Pick(std::mt19937& random, const List& list) {
     return list[random() % std::size(list)];
@@ -32,8 +36,22 @@ UrlFields RandomFields(std::mt19937& random) {
             Pick(random, kDates)};
 }
 
+// Random extras for entry `index` (one in three has none): what a browser's export would carry.
+void GiveRandomExtras(BmLogic& model, int index, std::mt19937& random) {
+    if (random() % 3 == 0) return;
+    EntryExtras extras;
+    const bool root = model.gloya[static_cast<std::size_t>(index)] < 0;
+    if (!root) extras.attributes = Pick(random, kAttributes);
+    const std::string description = Pick(random, kDescriptions);
+    extras.hasDescription = !description.empty() || random() % 4 == 0;
+    extras.description = description;
+    if (!root) extras.separatorsBefore = static_cast<int>(random() % 3);
+    if (model.IsFolder(index)) extras.separatorsAtEnd = static_cast<int>(random() % 2);
+    model.SetExtras(index, PackExtras(extras));
+}
+
 // A random collection: roots with folders and URLs nested up to a few levels, some of them
-// near the depth limit.
+// near the depth limit; most entries carry extras.
 void BuildRandomTable(BmLogic& model, std::mt19937& random) {
     const int roots = 1 + static_cast<int>(random() % 3);
     for (int r = 0; r < roots; ++r) {
@@ -54,6 +72,7 @@ void BuildRandomTable(BmLogic& model, std::mt19937& random) {
             }
         }
     }
+    for (int i = 0; i < model.glCT; ++i) GiveRandomExtras(model, i, random);
 }
 
 void ExpectInvariants(TestModel& t, const std::string& where) {
@@ -117,6 +136,8 @@ void ExpectSaveAndReadKeepEverything(const BmLogic& model, const std::string& wh
             EXPECT_EQ(reread.model.glAdd[theirs], model.glAdd[mine]) << where << " " << k;
             EXPECT_EQ(reread.model.glVisit[theirs], model.glVisit[mine]) << where << " " << k;
             EXPECT_EQ(reread.model.glLast[theirs], model.glLast[mine]) << where << " " << k;
+            // An extra of a folder that moved to be a URL's, or the reverse, reads back the same.
+            EXPECT_EQ(reread.model.ExtrasOf(k), model.ExtrasOf(root + k)) << where << " " << k;
         }
     }
 }
@@ -132,7 +153,7 @@ std::string UndoDump(const BmLogic& model) {
                 "|" + model.glName[k] + "|" + model.glAdd[k] + "|" + model.glVisit[k] + "|" +
                 model.glLast[k] + " #" + std::to_string(node->Serial()) + " " +
                 std::to_string(node->ImageIndex()) + "/" + std::to_string(node->SelectedIndex()) +
-                "\n";
+                " {" + std::string(model.ExtrasOf(i)) + "}\n";
     }
     return dump;
 }

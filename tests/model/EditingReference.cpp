@@ -9,9 +9,10 @@ namespace {
 
 std::string Line(int index, int parent, const std::string& url, const std::string& name,
                  const std::string& added, const std::string& visited, const std::string& modified,
-                 bool expanded) {
+                 bool expanded, std::string_view extras) {
     return std::to_string(index) + " " + std::to_string(parent) + " [" + name + "] [" + url + "] " +
-           added + "|" + visited + "|" + modified + (expanded ? " +" : "") + "\n";
+           added + "|" + visited + "|" + modified + (expanded ? " +" : "") +
+           (extras.empty() ? "" : " {" + std::string(extras) + "}") + "\n";
 }
 
 }  // namespace
@@ -20,8 +21,9 @@ std::string DumpWithState(const BmLogic& model) {
     std::string dump;
     for (int i = 0; i < model.glCT; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
-        dump += Line(i, model.gloya[k], model.glUrl[k], model.glName[k], model.glAdd[k],
-                     model.glVisit[k], model.glLast[k], model.glNode[k]->Expanded());
+        dump +=
+            Line(i, model.gloya[k], model.glUrl[k], model.glName[k], model.glAdd[k],
+                 model.glVisit[k], model.glLast[k], model.glNode[k]->Expanded(), model.ExtrasOf(i));
     }
     return dump;
 }
@@ -38,6 +40,7 @@ RefTree RefTree::FromTable(const BmLogic& model) {
         entry->visited = model.glVisit[k];
         entry->modified = model.glLast[k];
         entry->expanded = model.glNode[k]->Expanded();
+        entry->extras = model.ExtrasOf(i);
         byIndex.push_back(entry.get());
         const int parent = model.gloya[k];
         if (parent < 0) {
@@ -74,7 +77,7 @@ std::string RefTree::Dump() const {
                 ? -1
                 : static_cast<int>(std::find(flat.begin(), flat.end(), e->parent) - flat.begin());
         dump += Line(static_cast<int>(i), parent, e->url, e->name, e->added, e->visited,
-                     e->modified, e->expanded);
+                     e->modified, e->expanded, e->extras);
     }
     return dump;
 }
@@ -118,6 +121,7 @@ std::unique_ptr<RefEntry> RefTree::Copy(const RefEntry& entry, RefEntry* parent)
     copy->added = entry.added;
     copy->visited = entry.visited;
     copy->modified = entry.modified;
+    copy->extras = entry.extras;
     copy->parent = parent;
     for (const auto& child : entry.children) copy->children.push_back(Copy(*child, copy.get()));
     return copy;

@@ -13,6 +13,7 @@ namespace pernard::testing {
 
 struct RefEntry {
     std::string url, name, added, visited, modified;
+    std::string extras;  // packed; they travel with the entry
     bool expanded = false;
     RefEntry* parent = nullptr;
     std::vector<std::unique_ptr<RefEntry>> children;
