@@ -21,7 +21,8 @@ namespace {
     "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root " \
     "N]\n"                                                                                       \
     "                        [--save-encoding UTF-8]\n"                                          \
-    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] --keyword TEXT SOURCE...\n"       \
+    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] [--notes] --keyword TEXT\n"       \
+    "                          SOURCE...\n"                                                      \
     "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"                                   \
     "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"   \
     "                          [--color C] --to FILE\n"                                          \
@@ -50,7 +51,8 @@ constexpr const char* kHelp =
     "search prints the entries whose name (with --url: URL) contains any of the words of\n"
     "       TEXT, one line per entry, tab-separated: index, kind, name, URL, folder path.\n"
     "       ASCII letters match in either case; --fold also ignores width and case (ｶﾅ = カナ,\n"
-    "       ＡＢＣ = abc). Exit 0 with hits, 1 with none, 2 for a usage or read error.\n"
+    "       ＡＢＣ = abc); --notes also looks in descriptions and tags. Exit 0 with hits, 1\n"
+    "       with none, 2 for a usage or read error.\n"
     "duplicates prints a line for every URL entry that has an earlier one with the same URL\n"
     "       (naming that earliest entry), then the count.\n"
     "report writes the URL list page of the folder with entry index N (its bookmarks, or with\n"

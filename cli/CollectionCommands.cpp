@@ -11,7 +11,7 @@ namespace pernard {
 
 int RunSearch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     CommandLine line;
-    if (!ParseCommandLine(arguments, {{"--keyword"}, {"--url", "--fold"}}, line, err)) {
+    if (!ParseCommandLine(arguments, {{"--keyword"}, {"--url", "--fold", "--notes"}}, line, err)) {
         err << CliUsage();
         return 2;
     }
@@ -23,9 +23,10 @@ int RunSearch(const std::vector<std::string>& arguments, std::ostream& out, std:
     // As grep does: a source that cannot be read is an error, not "nothing found".
     if (!session.Load(line.sources, err)) return 2;
     const BmLogic& model = session.Model();
-    const SearchQuery query = MakeSearchQuery(
-        line.Value("--keyword"), line.Flag("--url") ? SearchField::Url : SearchField::Title,
-        line.Flag("--fold"));
+    SearchQuery query = MakeSearchQuery(line.Value("--keyword"),
+                                        line.Flag("--url") ? SearchField::Url : SearchField::Title,
+                                        line.Flag("--fold"));
+    query.notes = line.Flag("--notes");
     const std::vector<int> hits = FindEntries(model, query);
     for (int entry : hits) {
         const std::size_t k = static_cast<std::size_t>(entry);

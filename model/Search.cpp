@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/EntryExtras.h"
 #include "util/CodePage.h"
 #include "util/Text.h"
 #include "util/TextFold.h"
@@ -50,8 +51,7 @@ std::vector<int> FindEntries(const BmLogic& model, const SearchQuery& query) {
     const auto& texts = query.field == SearchField::Title ? model.glName : model.glUrl;
     std::string lowered;
     std::string shown;
-    for (int i = 0; i < count; ++i) {
-        const std::string* text = &texts[static_cast<std::size_t>(i)];
+    auto contains = [&](const std::string* text) {
         // Bytes kept from the file are searched as they are shown.
         if (HasKeptBytes(*text)) {
             shown = ShownText(*text);
@@ -62,12 +62,21 @@ std::vector<int> FindEntries(const BmLogic& model, const SearchQuery& query) {
         } else {
             LowerAsciiInto(*text, lowered);
         }
-        for (const std::string& word : query.words) {
-            if (ContainsAtCharacter(lowered, word)) {
-                hits.push_back(i);
-                break;
-            }
+        return std::any_of(query.words.begin(), query.words.end(), [&](const std::string& word) {
+            return ContainsAtCharacter(lowered, word);
+        });
+    };
+    std::string notes;
+    for (int i = 0; i < count; ++i) {
+        if (contains(&texts[static_cast<std::size_t>(i)])) {
+            hits.push_back(i);
+            continue;
         }
+        if (!query.notes) continue;
+        const std::string_view packed = model.ExtrasOf(i);
+        if (packed.empty()) continue;
+        notes = NotesText(packed);
+        if (contains(&notes)) hits.push_back(i);
     }
     return hits;
 }

@@ -17,6 +17,8 @@ struct SearchQuery {
     std::vector<std::string> words;  // already lowered (or folded); an empty word never matches
     SearchField field = SearchField::Title;
     bool fold = false;  // compare after NFKC_Casefold instead of ASCII lowering
+    // Also look in what the entry's source said of it: its description and tags.
+    bool notes = false;
 };
 
 // The words of a keyword: blanks around it removed, cut at every half-width space (two in a row
@@ -24,8 +26,8 @@ struct SearchQuery {
 // lowered; with `fold` each word is normalized as FoldCaseAndWidth does.
 SearchQuery MakeSearchQuery(std::string_view keyword, SearchField field, bool fold);
 
-// The entries, in table order, whose text contains at least one word, matched at character
-// boundaries.
+// The entries, in table order, whose text (or, with `notes`, description or tags) contains at
+// least one word, matched at character boundaries.
 std::vector<int> FindEntries(const BmLogic& model, const SearchQuery& query);
 
 // The names of the folders above an entry, from its root down to its parent, joined by " > ";

@@ -33,6 +33,8 @@ TFormKensaku::TFormKensaku(const BmLogic& model, std::function<void(const NodeRe
     SetTaishouIndex(0);
     CheckFold = new QCheckBox("全角/半角・大小文字を区別しない", this);
     CheckFold->setObjectName("CheckFold");
+    CheckNotes = new QCheckBox("説明とタグも検索する", this);
+    CheckNotes->setObjectName("CheckNotes");
 
     auto* keywordRow = new QHBoxLayout;
     keywordRow->addWidget(new QLabel("キーワード", this));
@@ -61,7 +63,11 @@ TFormKensaku::TFormKensaku(const BmLogic& model, std::function<void(const NodeRe
     StatusBar->setObjectName("StatusBar");
 
     layout->addWidget(RadioTaishou);
-    layout->addWidget(CheckFold);
+    auto* optionRow = new QHBoxLayout;
+    optionRow->addWidget(CheckFold);
+    optionRow->addWidget(CheckNotes);
+    optionRow->addStretch(1);
+    layout->addLayout(optionRow);
     layout->addLayout(keywordRow);
     layout->addWidget(ListKekka, 1);
     layout->addWidget(StatusBar);
@@ -83,8 +89,9 @@ void TFormKensaku::Button1Click() {
         return;
     }
     const SearchField field = TaishouIndex() == 1 ? SearchField::Url : SearchField::Title;
-    const SearchQuery query =
+    SearchQuery query =
         MakeSearchQuery(EditKeyword->text().toStdString(), field, CheckFold->isChecked());
+    query.notes = CheckNotes->isChecked();
     const std::vector<int> found = FindEntries(model_, query);
     std::vector<NodeRef> hits;
     hits.reserve(found.size());

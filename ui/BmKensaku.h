@@ -35,7 +35,8 @@ public:
     void DropGoneHits();
 
     QGroupBox* RadioTaishou;
-    QCheckBox* CheckFold;  // 全角/半角・大小文字を区別しない
+    QCheckBox* CheckFold;   // 全角/半角・大小文字を区別しない
+    QCheckBox* CheckNotes;  // 説明とタグも検索する
     QLineEdit* EditKeyword;
     QPushButton* Button1;
     QTreeView* ListKekka;

@@ -63,6 +63,10 @@ TFormURL::TFormURL(std::function<void(const QString&)> showMessage, QWidget* par
     FixDialogSize(*this, QSize(456, 154));
 }
 
+void TFormURL::ShowNotes(const QString& notes) {
+    EditTitle->setToolTip(notes.isEmpty() ? QString() : PlainToolTip(notes));
+}
+
 void TFormURL::Button1Click() {
     if (EditTitle->text().isEmpty()) {
         if (showMessage_) showMessage_("タイトルを指定してください");

@@ -23,6 +23,9 @@ public:
     void Button1Click();
     void CheckBufferClick();
     void RememberUrlFields(const UrlFields& fields) override;
+    // The bookmark's description and tags, as the title field's tool tip (the dialog's fixed
+    // layout has no room for a text of any length); empty for none.
+    void ShowNotes(const QString& notes);
 
     // The clipboard's text as an address: its first line, trimmed, without control characters.
     static QString AddressFromClipboard(const QString& text);

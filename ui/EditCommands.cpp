@@ -8,6 +8,7 @@
 #include <QScopedValueRollback>
 #include <algorithm>
 
+#include "model/EntryExtras.h"
 #include "ui/BmURLEdit.h"
 #include "ui/BoardMain.h"
 #include "ui/Folder.h"
@@ -110,6 +111,7 @@ void TFormMain::NewUrlAfter(TreeNode* reference) {
     TFormURL* dialog = links_.urlDialog;
     if (reference == nullptr || dialog == nullptr) return;
     dialog->EditAdd->setText(TodayText());
+    dialog->ShowNotes(QString());
     if (RunDialog(*dialog) != QDialog::Accepted) return;
     const UrlFields fields{Bytes(dialog->EditTitle->text()), Bytes(dialog->EditURL->text()),
                            DateTextToSeconds(Bytes(dialog->EditAdd->text())),
@@ -153,6 +155,7 @@ void TFormMain::EditEntry(int index) {
         dialog->EditAdd->setText(added);
         dialog->EditVisit->setText(visited);
         dialog->EditLast->setText(modified);
+        dialog->ShowNotes(Text(NotesText(model_.ExtrasOf(index))));
         // Opening the dialog to edit must not replace the address from the clipboard.
         const bool pasteBox = dialog->CheckBuffer->isChecked();
         dialog->CheckBuffer->setChecked(false);

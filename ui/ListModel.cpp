@@ -84,7 +84,11 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     const bool image = role == Qt::DecorationRole && index.column() == 0;
     if (!text && !image) return {};
     const ListRow row = Row(index.row());
-    if (role == Qt::ToolTipRole) return PlainToolTip(row.texts.value(index.column()));
+    if (role == Qt::ToolTipRole) {
+        QString tip = row.texts.value(index.column());
+        if (index.column() == 0 && !row.notes.isEmpty()) tip += QLatin1Char('\n') + row.notes;
+        return PlainToolTip(tip);
+    }
     return text ? QVariant(row.texts.value(index.column())) : QVariant(SmallImage(row.image));
 }
 

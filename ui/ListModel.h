@@ -21,6 +21,7 @@ inline constexpr int kIndexColumn = 4;
 
 struct ListRow {
     QStringList texts;  // kListColumnCount texts: the caption, then the sub-items
+    QString notes;      // the entry's description and tags: the name's tool tip adds them
     int image = 3;
 };
 

@@ -1,6 +1,7 @@
 // The list side of the main window: what the list shows for the entry selected in the tree, the
 // move buttons that follow it, and presses on its rows.
 
+#include "model/EntryExtras.h"
 #include "ui/BoardMain.h"
 #include "ui/PersistentWindow.h"
 #include "ui/QtText.h"
@@ -47,6 +48,7 @@ ListRow TFormMain::RowOf(int entry) const {
     }
     while (row.texts.size() < kListColumnCount) row.texts << QString();
     row.image = model_.UrlImageIndex(entry);
+    row.notes = Text(NotesText(model_.ExtrasOf(entry)));
     return row;
 }
 

@@ -27,7 +27,8 @@ protected:
                           "<DT><A HREF=\"http://a/\" LAST_MODIFIED=\"1577804400\">Ａlpha</A>\n"
                           "<DT><A HREF=\"http://b/\">beta &amp; more</A>\n"
                           "</DL><p>\n"
-                          "<DT><A HREF=\"http://b/\">gamma</A>\n"
+                          "<DT><A HREF=\"http://b/\" TAGS=\"greek\">gamma</A>\n"
+                          "<DD>third letter\n"
                           "</DL><p>\n");
     }
     TempDir temp;
@@ -45,6 +46,9 @@ TEST_F(CliCollectionTest, SearchPrintsOneLinePerHitAndExitsAsGrepDoes) {
     EXPECT_EQ(run.out, "2\turl\tＡlpha\thttp://a/\tR > F\n");
     run = RunWith({"search", "--url", "--keyword", "//B", file});
     EXPECT_EQ(run.out.substr(0, 2), "3\t");
+    EXPECT_EQ(RunWith({"search", "--keyword", "greek third", file}).status, 1);
+    run = RunWith({"search", "--notes", "--keyword", "greek", file});
+    EXPECT_EQ(run.out, "4\turl\tgamma\thttp://b/\tR\n");
     EXPECT_EQ(RunWith({"search", file}).status, 2);
     EXPECT_EQ(RunWith({"search", "--keyword", "x", "/no/such.htm"}).status, 2);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/EntryExtras.h"
 #include "model/Search.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
@@ -82,4 +83,25 @@ TEST_F(SearchTest, TheFolderPathRunsFromTheRootToTheParent) {
     EXPECT_EQ(FolderPathOf(t.model, 5), "Root > Travel Plans > ｶﾀｶﾅ");
     EXPECT_EQ(FolderPathOf(t.model, 1), "Root");
     EXPECT_EQ(FolderPathOf(t.model, 0), "");
+}
+
+TEST_F(SearchTest, NotesAreSearchedOnlyWhenAsked) {
+    EntryExtras extras;
+    extras.hasDescription = true;
+    extras.description = "Route planner &amp; ＴＲＡＦＦＩＣ";
+    extras.attributes = " TAGS=\"commute,daily\"";
+    t.model.SetExtras(2, PackExtras(extras));
+    auto notes = [this](const std::string& keyword, bool fold = false) {
+        SearchQuery query = MakeSearchQuery(keyword, SearchField::Title, fold);
+        query.notes = true;
+        return FindEntries(t.model, query);
+    };
+    EXPECT_EQ(Find("planner daily"), Hits{});
+    EXPECT_EQ(notes("planner"), (Hits{2}));
+    EXPECT_EQ(notes("daily"), (Hits{2}));
+    // The description is searched as it reads: references decoded, the option's folding.
+    EXPECT_EQ(notes("& traffic", true), (Hits{2}));
+    // A hit in the title is one hit, and an entry without notes is searched as before.
+    EXPECT_EQ(notes("maps planner"), (Hits{2}));
+    EXPECT_EQ(notes("travel"), (Hits{1}));
 }

@@ -221,3 +221,22 @@ TEST_F(UiTest, DeletingAFileInTheChooserReadsTheListAgainAndKeepsTheRowNumber) {
         QTest::qWaitFor([&] { return chooser.FileListBox1->currentIndex().row() == 1; }, 5000));
     chooser.hide();
 }
+
+TEST_F(UiTest, ABookmarksDescriptionAndTagsAreTheToolTipOfItsName) {
+    const std::string file =
+        temp.Write("notes.htm",
+                   "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+                   "<TITLE>T</TITLE>\n<DL><p>\n"
+                   "<DT><A HREF=\"http://a/\" TAGS=\"news,日本\">A</A>\n"
+                   "<DD>Daily &lt;news&gt;\n  second line\n"
+                   "<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n");
+    Start(ui::StartupOverride{StartupSource::Netscape, file});
+    Main().TreeV->setCurrentIndex(Main().TreeItems->IndexOf(Model().glNode[0]));
+    ASSERT_EQ(Main().ListItems->rowCount(), 2);
+    const QString tip = Main().ListItems->index(0, 0).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.contains("A\nDaily &lt;news&gt;\nsecond line\nタグ: news,日本"))
+        << tip.toStdString();
+    // Other columns and bookmarks without notes show their text alone.
+    EXPECT_EQ(Main().ListItems->index(1, 0).data(Qt::ToolTipRole).toString(), "B");
+    EXPECT_EQ(Main().ListItems->index(0, 4).data(Qt::ToolTipRole).toString(), "1");
+}

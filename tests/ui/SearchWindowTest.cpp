@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "EditFixture.h"
+#include "model/EntryExtras.h"
 #include "ui/BmKensaku.h"
 
 using namespace pernard;
@@ -99,4 +100,15 @@ TEST_F(SearchWindowTest, ClearEmptiesTheCountAndEnterSearchesFromAnywhere) {
     Search().EditKeyword->setText("b");
     QTest::keyClick(Search().EditKeyword, Qt::Key_Return);
     EXPECT_EQ(Search().StatusBar->currentMessage(), "結果 : 3 件");
+}
+
+TEST_F(SearchWindowTest, TheNotesOptionAlsoLooksInDescriptionsAndTags) {
+    EntryExtras extras;
+    extras.attributes = " TAGS=\"holiday\"";
+    Model().SetExtras(7, PackExtras(extras));
+    Run("holiday");
+    EXPECT_TRUE(Lines().isEmpty());
+    Search().CheckNotes->setChecked(true);
+    Run("holiday");
+    EXPECT_EQ(Lines(), QStringList{"u|Root"});
 }
