@@ -1,7 +1,9 @@
 // Writes a realistic bookmark file for the benchmarks: nested folders, Japanese and ASCII
-// names, CR LF line ends, Shift_JIS (CP932), about 1% duplicate URLs.
+// names, CR LF line ends, Shift_JIS (CP932), about 1% duplicate URLs. With "extras", every
+// bookmark also carries what browsers add: tags, an icon, a description, and a separator now
+// and then.
 //
-//   generate-bookmarks URL_COUNT OUTPUT_FILE [utf8]
+//   generate-bookmarks URL_COUNT OUTPUT_FILE [utf8] [extras]
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,11 +35,16 @@ std::string Indent(int depth) { return std::string(std::min(4 * (depth + 1), 44)
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::cerr << "usage: generate-bookmarks URL_COUNT OUTPUT_FILE [utf8]\n";
+        std::cerr << "usage: generate-bookmarks URL_COUNT OUTPUT_FILE [utf8] [extras]\n";
         return 2;
     }
     const long urlCount = std::atol(argv[1]);
-    const bool utf8 = argc > 3 && std::string(argv[3]) == "utf8";
+    bool utf8 = false;
+    bool extras = false;
+    for (int k = 3; k < argc; ++k) {
+        utf8 = utf8 || std::string(argv[k]) == "utf8";
+        extras = extras || std::string(argv[k]) == "extras";
+    }
     std::ofstream out(argv[2], std::ios::binary);
     if (!out) {
         std::cerr << "cannot write " << argv[2] << '\n';
@@ -90,9 +97,18 @@ int main(int argc, char** argv) {
         date += random() % 5000;
         const std::string name = pick(kJapaneseWords) + " " + pick(kAsciiWords) + " の" +
                                  pick(kJapaneseWords) + " " + std::to_string(i);
+        if (extras && i % 50 == 0) line(Indent(depth) + "<HR>");
+        const std::string kept =
+            extras ? " ICON=\"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAABAAAAAQ\" TAGS=\"" +
+                         pick(kAsciiWords) + "," + pick(kJapaneseWords) + "\""
+                   : "";
         line(Indent(depth) + "<DT><A HREF=\"" + url + "\" ADD_DATE=\"" + std::to_string(date) +
              "\" LAST_VISIT=\"" + std::to_string(date + 86400) + "\" LAST_MODIFIED=\"" +
-             std::to_string(date + 3600) + "\">" + name + "</A>");
+             std::to_string(date + 3600) + "\"" + kept + ">" + name + "</A>");
+        if (extras) {
+            line(Indent(depth) + "<DD>" + pick(kJapaneseWords) + "についてのメモ &amp; " +
+                 pick(kAsciiWords));
+        }
     }
     while (depth > 0) {
         --depth;
