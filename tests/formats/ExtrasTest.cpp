@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/FavoritesWriter.h"
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 #include "model/EntryExtras.h"
@@ -271,4 +272,18 @@ TEST(Extras, EditsCarryThemAndTheSavedFileHoldsThemOnTheRightEntries) {
     EXPECT_EQ(back.model.ExtrasOf(FindNamed(back.model, "C")), c);
     EXPECT_EQ(back.model.gloya[static_cast<std::size_t>(FindNamed(back.model, "A copy"))],
               FindNamed(back.model, "Empty"));
+}
+
+TEST(Extras, AFavoritesSaveSaysOnceWhatItCannotHold) {
+    TempDir dir;
+    TestModel t;
+    ASSERT_TRUE(Read(t, dir.Write("every.htm", kEveryKind)));
+    t.settings.noOverwriteQuestion = true;
+    const std::string target = (dir.Path() / "Favorites").string();
+    std::filesystem::create_directory(target);
+    ASSERT_TRUE(SaveFavorite(t.model, target, 0));
+    // The root, both folders and the three bookmarks carry what only a bookmark file holds.
+    EXPECT_EQ(t.diagnostics.checkLog, std::vector<std::string>{DroppedExtrasMessage(6)});
+    // The entries keep them: a bookmark file saved afterwards still has them.
+    EXPECT_EQ(EntriesWithExtras(t.model), 6);
 }
