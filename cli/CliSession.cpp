@@ -6,6 +6,7 @@
 
 #include "formats/FavoritesReader.h"
 #include "formats/NetscapeReader.h"
+#include "formats/SourceRead.h"
 #include "util/CodePage.h"
 
 namespace pernard {
@@ -88,14 +89,7 @@ bool CliSession::Load(const std::vector<std::string>& sources, std::ostream& err
     for (std::size_t k = 0; k < sources.size(); ++k) {
         int urlCount = 0;
         std::string errorText;
-        std::error_code error;
-        const bool isDirectory = std::filesystem::is_directory(sources[k], error);
-        const bool read = isDirectory
-                              ? ReadFavorites(model_, k == 0, sources[k], errorText, urlCount)
-                          : IsShortcutFileName(sources[k])
-                              ? ReadShortcutFile(model_, k == 0, sources[k], errorText, urlCount)
-                              : ReadNetscapeFile(model_, k == 0, sources[k], urlCount, errorText);
-        if (!read) {
+        if (!ReadSource(model_, k == 0, sources[k], urlCount, errorText)) {
             err << "エラー " << errorText << '\n';
             ok = false;
             if (k == 0 && model_.glCT == 0) break;

@@ -6,6 +6,7 @@
 
 #include "formats/FavoritesReader.h"
 #include "formats/NetscapeReader.h"
+#include "formats/SourceRead.h"
 
 namespace pernard {
 
@@ -40,9 +41,7 @@ bool StartupRead(BmLogic& model, int& urlCount) {
                                   ? "ブックマークファイルとして読めません : " + file
                                   : "Not Found Bookmark : " + file);
         }
-        complete = IsShortcutFileName(file)
-                       ? ReadShortcutFile(model, true, file, errorText, urlCount)
-                       : ReadNetscapeFile(model, true, file, urlCount, errorText);
+        complete = ReadSource(model, true, file, urlCount, errorText);
     }
     // A read that stopped early says so: the table holds only part of the source.
     char text[64];

@@ -21,6 +21,13 @@ namespace pernard {
 inline constexpr const char* kFolderMarker = "---";
 inline constexpr const char* kSourceNetscape = "Netscape Navigator";
 inline constexpr const char* kSourceFavorites = "Internet Explorer";
+// Browsers' own stores, read but never written: a Chromium-family `Bookmarks` file, a Firefox
+// `places.sqlite`.
+inline constexpr const char* kSourceChromium = "Chromium";
+inline constexpr const char* kSourceFirefox = "Firefox";
+inline bool IsBrowserStore(const std::string& sourceKind) {
+    return sourceKind == kSourceChromium || sourceKind == kSourceFirefox;
+}
 inline constexpr int kLevelSlots = 21;
 // glDepth at which no further root or folder may open a level.
 inline constexpr int kDepthLimit = 19;

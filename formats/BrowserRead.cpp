@@ -1,0 +1,54 @@
+#include "formats/BrowserRead.h"
+
+#include <charconv>
+
+#include "formats/NetscapeReader.h"
+
+namespace pernard {
+
+bool RunBrowserRead(BmLogic& model, bool complete,
+                    const std::function<bool(EntryBuilder&, std::string&)>& fill, int& urlCount,
+                    std::string& errorText) {
+    const Ports& ports = model.GetPorts();
+    urlCount = 0;
+    if (complete && !model.ResetEntryTable(errorText)) return false;
+    // Nothing before an additional load can be undone: the steps would not know its rows.
+    if (!complete) model.ForgetHistory();
+    ports.progress->Show("Bookmark 読込中");
+    ports.diagnostics->ClearReadingLog();
+    model.glLevel.fill(0);
+    model.Tree().BeginBulk();
+    EntryBuilder builder(model);
+    bool ok = fill(builder, errorText);
+    builder.Finish();
+    if (ok && builder.Root() < 0) {
+        errorText = kUrlMaxMessage;
+        ok = false;
+    } else if (!ok && builder.Root() >= 0) {
+        // What was read stays, as a root known to hold only part of its store.
+        model.MarkRootPartial(builder.Root());
+    }
+    if (builder.Root() >= 0) model.SetRootRead(builder.Root(), model.NewReadNumber());
+    if (ports.settings->NoEmptyFolders()) {
+        model.DeleteEmptyFolders(false);
+        // Part of the load, which nothing before or in it can undo.
+        model.ForgetHistory();
+    }
+    model.Tree().EndBulk();
+    model.RememberRootsAsRead();
+    urlCount = builder.UrlCount();
+    ports.progress->Close();
+    return ok;
+}
+
+std::string MicrosecondsToSeconds(std::string_view microseconds, long long epochSeconds) {
+    long long value = 0;
+    const char* first = microseconds.data();
+    const char* last = first + microseconds.size();
+    const auto parsed = std::from_chars(first, last, value);
+    if (parsed.ec != std::errc() || parsed.ptr != last || value <= 0) return {};
+    const long long seconds = value / 1000000 - epochSeconds;
+    return seconds > 0 ? std::to_string(seconds) : std::string();
+}
+
+}  // namespace pernard

@@ -1,0 +1,31 @@
+#pragma once
+// What the readers of browsers' own stores share: the frame of a read (a complete or an
+// additional load, the progress window, the settings applied after it) and the dates.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "model/BmLogic.h"
+#include "model/EntryBuilder.h"
+
+namespace pernard {
+
+// Runs `fill`, which adds one root through the builder and returns false with an error text when
+// the store cannot be read. `complete` empties the table first. False with `errorText` when nothing
+// could be read, or the table filled up.
+bool RunBrowserRead(BmLogic& model, bool complete,
+                    const std::function<bool(EntryBuilder&, std::string&)>& fill, int& urlCount,
+                    std::string& errorText);
+
+// A time in microseconds since `epochSeconds` seconds before 1970-01-01 UTC, given as decimal
+// text, as the table's seconds since 1970; empty for "0", nothing, or what is not a number.
+std::string MicrosecondsToSeconds(std::string_view microseconds, long long epochSeconds);
+// Seconds between 1601-01-01 and 1970-01-01: Chromium's dates count from 1601.
+inline constexpr long long kSecondsFrom1601To1970 = 11644473600LL;
+
+// What a reader says of a folder it left out for being too deep.
+inline constexpr const char* kTooDeepFolderMessage =
+    "階層が深すぎるフォルダーとその中身は読み込みませんでした : ";
+
+}  // namespace pernard

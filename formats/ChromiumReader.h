@@ -1,0 +1,18 @@
+#pragma once
+// Reads the `Bookmarks` file of a Chromium-family browser (Chrome, Chromium, Edge, Brave,
+// Vivaldi, Opera): JSON whose `roots` hold the bookmark bar, the other bookmarks and the synced
+// ones. The file is only read.
+
+#include <string>
+
+#include "model/BmLogic.h"
+
+namespace pernard {
+
+// Reads one `Bookmarks` file as one root named after the file, holding a folder per top
+// folder of the file. `complete` empties the table first. False with an error text when the
+// file cannot be read or is not such a file.
+bool ReadChromiumBookmarks(BmLogic& model, bool complete, const std::string& path, int& urlCount,
+                           std::string& errorText);
+
+}  // namespace pernard

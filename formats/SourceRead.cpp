@@ -1,0 +1,68 @@
+#include "formats/SourceRead.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "formats/ChromiumReader.h"
+#include "formats/FavoritesReader.h"
+#include "formats/FirefoxReader.h"
+#include "formats/NetscapeReader.h"
+
+namespace pernard {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The first bytes of a file; empty when it cannot be read.
+std::string Head(const std::string& path, std::size_t bytes) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return {};
+    std::string head(bytes, '\0');
+    head.resize(std::fread(head.data(), 1, head.size(), file.get()));
+    return head;
+}
+
+// A JSON object whose first keys include "roots", as Chromium writes its Bookmarks file.
+bool LooksLikeChromiumBookmarks(const std::string& head) {
+    std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    at = head.find_first_not_of(" \t\r\n", at);
+    return at != std::string::npos && head[at] == '{' &&
+           head.find("\"roots\"", at) != std::string::npos;
+}
+
+}  // namespace
+
+SourceKind KindOfSource(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) return SourceKind::Favorites;
+    if (IsShortcutFileName(path)) return SourceKind::Shortcut;
+    const std::string head = Head(path, 64 * 1024);
+    if (head.compare(0, 16, std::string("SQLite format 3\0", 16)) == 0) return SourceKind::Firefox;
+    if (LooksLikeChromiumBookmarks(head)) return SourceKind::Chromium;
+    return SourceKind::BookmarkFile;
+}
+
+bool ReadSource(BmLogic& model, bool complete, const std::string& path, int& urlCount,
+                std::string& errorText) {
+    switch (KindOfSource(path)) {
+        case SourceKind::Favorites:
+            return ReadFavorites(model, complete, path, errorText, urlCount);
+        case SourceKind::Shortcut:
+            return ReadShortcutFile(model, complete, path, errorText, urlCount);
+        case SourceKind::Chromium:
+            return ReadChromiumBookmarks(model, complete, path, urlCount, errorText);
+        case SourceKind::Firefox:
+            return ReadFirefoxPlaces(model, complete, path, urlCount, errorText);
+        case SourceKind::BookmarkFile:
+            break;
+    }
+    return ReadNetscapeFile(model, complete, path, urlCount, errorText);
+}
+
+}  // namespace pernard

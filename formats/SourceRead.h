@@ -1,0 +1,20 @@
+#pragma once
+// Reading any source the program knows, told apart by what it is: a Favorites directory, a
+// shortcut file, a Chromium-family `Bookmarks` file or a Firefox `places.sqlite` (by their
+// contents), or else a bookmark file.
+
+#include <string>
+
+#include "model/BmLogic.h"
+
+namespace pernard {
+
+enum class SourceKind { BookmarkFile, Shortcut, Favorites, Chromium, Firefox };
+
+SourceKind KindOfSource(const std::string& path);
+
+// Reads the source with the reader its kind needs. `complete` empties the table first.
+bool ReadSource(BmLogic& model, bool complete, const std::string& path, int& urlCount,
+                std::string& errorText);
+
+}  // namespace pernard

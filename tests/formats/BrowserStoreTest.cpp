@@ -1,0 +1,231 @@
+// Browsers' own stores: a Chromium-family Bookmarks file and a Firefox places.sqlite, both
+// made by the tests, read into the table and saved as a bookmark file.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "formats/BrowserRead.h"
+#include "formats/ChromiumReader.h"
+#include "formats/FirefoxReader.h"
+#include "formats/NetscapeReader.h"
+#include "formats/NetscapeWriter.h"
+#include "formats/SourceRead.h"
+#include "model/EntryExtras.h"
+#include "support/Doubles.h"
+#include "support/PlacesFixture.h"
+#include "support/TestFiles.h"
+
+using namespace pernard;
+using pernard::testing::PlacesFixture;
+using pernard::testing::ReadBytes;
+using pernard::testing::TempDir;
+using pernard::testing::TestModel;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Microseconds since 1601 for a time in seconds since 1970, as Chromium writes them.
+std::string ChromeTime(long long seconds) {
+    return std::to_string((seconds + kSecondsFrom1601To1970) * 1000000);
+}
+
+constexpr long long kSecond = 1000000;  // microseconds
+
+// One line per entry: parent, kind, name, URL, dates, kept attributes and separators.
+std::string Listing(const BmLogic& model, int first = 1) {
+    std::string out;
+    for (int i = first; i < model.glCT; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        const EntryExtras extras = UnpackExtras(model.ExtrasOf(i));
+        out +=
+            std::to_string(model.gloya[k] - (first - 1)) + " " + (model.IsFolder(i) ? "F " : "U ") +
+            model.glName[k] + " " + (model.IsFolder(i) ? "" : model.glUrl[k]) + " " +
+            model.glAdd[k] + "|" + (model.IsFolder(i) ? "" : model.glVisit[k]) + "|" +
+            model.glLast[k] + extras.attributes +
+            (extras.separatorsBefore > 0 ? " hr" + std::to_string(extras.separatorsBefore) : "") +
+            (extras.separatorsAtEnd > 0 ? " end" + std::to_string(extras.separatorsAtEnd) : "") +
+            "\n";
+    }
+    return out;
+}
+
+// Saves root 0 as a bookmark file and reads it back: the same entries.
+void ExpectSavedFileReadsTheSame(TestModel& t, const TempDir& dir) {
+    const std::string saved = (dir.Path() / "saved.htm").string();
+    ASSERT_TRUE(WriteBookmarkFile(t.model, saved, 0));
+    TestModel back;
+    back.settings.maxUrl = "1000";
+    int urls = 0;
+    std::string error;
+    ASSERT_TRUE(ReadNetscapeFile(back.model, true, saved, urls, error)) << error;
+    EXPECT_EQ(Listing(back.model), Listing(t.model));
+}
+
+}  // namespace
+
+TEST(ChromiumStore, TheRootsFoldersDatesAndUnknownKeysOfABookmarksFile) {
+    TempDir dir;
+    const std::string json =
+        "{\n \"checksum\": \"abc\",\n \"roots\": {\n"
+        "  \"bookmark_bar\": {\"children\": [\n"
+        "    {\"date_added\": \"" +
+        ChromeTime(1700000000) +
+        "\", \"date_last_used\": \"0\", "
+        "\"guid\": \"g1\", \"id\": \"5\", \"meta_info\": {\"k\": \"v\"}, "
+        "\"name\": \"日本語の名前 😀\", \"type\": \"url\", \"url\": \"https://例え.jp/\"},\n"
+        "    {\"children\": [ {\"date_added\": \"" +
+        ChromeTime(1700000100) +
+        "\", "
+        "\"date_last_used\": \"" +
+        ChromeTime(1700000200) +
+        "\", \"name\": \"deep\", "
+        "\"type\": \"url\", \"url\": \"http://deep/\", \"new_key\": [1, {\"x\": null}]} ],\n"
+        "     \"date_added\": \"0\", \"date_modified\": \"" +
+        ChromeTime(1700000300) +
+        "\", "
+        "\"name\": \"Sub\", \"type\": \"folder\"}\n"
+        "  ], \"date_added\": \"" +
+        ChromeTime(1600000000) +
+        "\", \"date_modified\": \"0\", "
+        "\"name\": \"ブックマーク バー\", \"type\": \"folder\"},\n"
+        "  \"other\": {\"children\": [], \"name\": \"その他のブックマーク\", \"type\": "
+        "\"folder\"},\n"
+        "  \"synced\": {\"children\": [ {\"name\": \"m\", \"type\": \"url\", \"url\": "
+        "\"http://m/\"} ], \"name\": \"モバイルのブックマーク\", \"type\": \"folder\"}\n"
+        " },\n \"sync_metadata\": \"xyz\",\n \"version\": 1\n}\n";
+    const std::string path = dir.Write("Bookmarks", json);
+    EXPECT_EQ(KindOfSource(path), SourceKind::Chromium);
+    TestModel t;
+    int urls = 0;
+    std::string error;
+    ASSERT_TRUE(ReadSource(t.model, true, path, urls, error)) << error;
+    EXPECT_EQ(urls, 3);
+    EXPECT_EQ(t.model.glName[0], path);
+    EXPECT_EQ(t.model.glAdd[0], kSourceChromium);
+    EXPECT_EQ(Listing(t.model),
+              "0 F ブックマーク バー  1600000000|| PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
+              "1 U 日本語の名前 😀 https://例え.jp/ 1700000000||\n"
+              "1 F Sub  || LAST_MODIFIED=\"1700000300\"\n"
+              "3 U deep http://deep/ 1700000100|1700000200|\n"
+              "0 F その他のブックマーク  ||\n"
+              "0 F モバイルのブックマーク  ||\n"
+              "6 U m http://m/ ||\n");
+    ExpectSavedFileReadsTheSame(t, dir);
+}
+
+TEST(ChromiumStore, WhatIsNotABookmarksFileSaysSo) {
+    TempDir dir;
+    TestModel t;
+    int urls = 0;
+    std::string error;
+    const std::string broken = dir.Write("Bookmarks", "{\"roots\": {\"bookmark_bar\": [");
+    EXPECT_EQ(KindOfSource(broken), SourceKind::Chromium);
+    EXPECT_FALSE(ReadChromiumBookmarks(t.model, true, broken, urls, error));
+    EXPECT_NE(error.find("Chromium"), std::string::npos);
+    EXPECT_EQ(t.model.glCT, 0);
+    EXPECT_EQ(KindOfSource(dir.Write("other.json", "{\"name\": 1}")), SourceKind::BookmarkFile);
+}
+
+class FirefoxStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = (dir.Path() / "places.sqlite").string();
+        places = std::make_unique<PlacesFixture>(path);
+        PlacesFixture& p = *places;
+        const long long a =
+            p.Bookmark(PlacesFixture::kMenu, "日本 A", "http://a/", 1700000000 * kSecond,
+                       1700000500 * kSecond, 1700000900 * kSecond);
+        p.Separator(PlacesFixture::kMenu);
+        const long long folder =
+            p.Folder(PlacesFixture::kMenu, "Folder", 1600000000 * kSecond, 1600000100 * kSecond);
+        p.Bookmark(folder, "never visited", "http://nv/", 1650000000 * kSecond);
+        p.Separator(folder);
+        p.Folder(PlacesFixture::kMenu, "Empty");
+        const long long b = p.Bookmark(PlacesFixture::kToolbar, "B", "http://b/");
+        p.Bookmark(PlacesFixture::kUnfiled, "C", "http://c/");
+        p.Bookmark(PlacesFixture::kMobile, "D 😀", "http://d/");
+        p.Tag(a, "news");
+        p.Tag(a, "日本");
+        p.Tag(b, "news");
+        p.Keyword(a, "kw");
+    }
+    bool Read(TestModel& t, std::string& error) {
+        int urls = 0;
+        return ReadSource(t.model, true, path, urls, error);
+    }
+
+    TempDir dir;
+    std::string path;
+    std::unique_ptr<PlacesFixture> places;
+};
+
+TEST_F(FirefoxStoreTest, RootsTagsKeywordsSeparatorsAndDates) {
+    EXPECT_EQ(KindOfSource(path), SourceKind::Firefox);
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(Read(t, error)) << error;
+    EXPECT_EQ(t.model.glAdd[0], kSourceFirefox);
+    EXPECT_EQ(Listing(t.model),
+              "0 F ブックマークメニュー  ||\n"
+              "1 U 日本 A http://a/ 1700000000|1700000900|1700000500 SHORTCUTURL=\"kw\" "
+              "TAGS=\"news,日本\"\n"
+              "1 F Folder  1600000000|| LAST_MODIFIED=\"1600000100\" hr1 end1\n"
+              "3 U never visited http://nv/ 1650000000||\n"
+              "1 F Empty  ||\n"
+              "0 F ブックマークツールバー  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
+              "6 U B http://b/ || TAGS=\"news\"\n"
+              "0 F 他のブックマーク  ||\n"
+              "8 U C http://c/ ||\n"
+              "0 F モバイルのブックマーク  ||\n"
+              "10 U D 😀 http://d/ ||\n");
+    ExpectSavedFileReadsTheSame(t, dir);
+}
+
+TEST_F(FirefoxStoreTest, AnotherConnectionWritingMeanwhileIsNeitherDisturbedNorRead) {
+    // Firefox holds the database open with a write under way.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other,
+                           "BEGIN IMMEDIATE; INSERT INTO moz_places (url, title) VALUES "
+                           "('http://uncommitted/', 'u');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const std::string database = ReadBytes(path);
+    const std::string log = ReadBytes(path + "-wal");
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(Read(t, error)) << error;
+    EXPECT_EQ(t.model.glCT, 12);
+    // The profile's files are as they were, and nothing was left beside them.
+    EXPECT_EQ(ReadBytes(path), database);
+    EXPECT_EQ(ReadBytes(path + "-wal"), log);
+    for (const auto& entry : fs::directory_iterator(dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name.rfind("places.sqlite", 0) == 0) << name;
+    }
+    // The other connection commits what it wrote; the next read sees it.
+    EXPECT_EQ(sqlite3_exec(other,
+                           "INSERT INTO moz_bookmarks (type, fk, parent, position, title) "
+                           "VALUES (1, last_insert_rowid(), 5, 9, 'u'); COMMIT;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    TestModel again;
+    ASSERT_TRUE(Read(again, error)) << error;
+    EXPECT_EQ(again.model.glCT, 13);
+}
+
+TEST_F(FirefoxStoreTest, WhatIsNotAPlacesDatabaseSaysSo) {
+    TestModel t;
+    int urls = 0;
+    std::string error;
+    const std::string other = (dir.Path() / "other.sqlite").string();
+    {
+        PlacesFixture empty(other);
+        empty.Run("DROP TABLE moz_bookmarks");
+    }
+    EXPECT_FALSE(ReadFirefoxPlaces(t.model, true, other, urls, error));
+    EXPECT_NE(error.find("places.sqlite"), std::string::npos);
+    EXPECT_FALSE(ReadFirefoxPlaces(t.model, true, "/no/such/places.sqlite", urls, error));
+}

@@ -1,0 +1,45 @@
+#pragma once
+// Builds a Firefox places.sqlite with the tables and columns Firefox documents for its bookmarks
+// (moz_places, moz_bookmarks, moz_keywords), filled by the test: never a browser's own file.
+
+#include <sqlite3.h>
+
+#include <string>
+
+namespace pernard::testing {
+
+class PlacesFixture {
+public:
+    // Creates the database at `path` with the five roots (menu, toolbar, tags, unfiled,
+    // mobile) under the invisible root.
+    explicit PlacesFixture(const std::string& path);
+    ~PlacesFixture();
+    PlacesFixture(const PlacesFixture&) = delete;
+    PlacesFixture& operator=(const PlacesFixture&) = delete;
+
+    static constexpr long long kMenu = 2, kToolbar = 3, kTags = 4, kUnfiled = 5, kMobile = 6;
+
+    // Each returns the new row's id; dates in microseconds since 1970 (0: none).
+    long long Folder(long long parent, const std::string& title, long long added = 0,
+                     long long modified = 0);
+    long long Bookmark(long long parent, const std::string& title, const std::string& url,
+                       long long added = 0, long long modified = 0, long long lastVisit = 0);
+    long long Separator(long long parent);
+    // Tags the place of bookmark `bookmark` with `tag` (a folder under the tags root, made once).
+    void Tag(long long bookmark, const std::string& tag);
+    void Keyword(long long bookmark, const std::string& keyword);
+    // Runs SQL as it stands (a test's own statements).
+    void Run(const std::string& sql);
+    sqlite3* Handle() const { return db_; }
+
+private:
+    long long Insert(int type, long long parent, const std::string& title, long long place,
+                     long long added, long long modified);
+    long long PlaceOf(long long bookmark);
+    int NextPosition(long long parent);
+
+    sqlite3* db_ = nullptr;
+    long long nextGuid_ = 0;
+};
+
+}  // namespace pernard::testing
