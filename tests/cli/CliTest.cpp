@@ -122,8 +122,10 @@ TEST(Cli, NoEmptyFoldersCleansEachRead) {
 
 TEST(Cli, WhatIsNoBookmarkFileSaysSo) {
     TempDir temp;
-    // A JSON export holds no bookmark structure: 0 entries and a failure, not an empty success.
-    const std::string json = temp.Write("bookmarks.json", "{\"roots\": {\"bookmark_bar\": {}}}\n");
+    // A JSON export that is no browser's store holds no bookmark structure: 0 entries and a
+    // failure, not an empty success.
+    const std::string json =
+        temp.Write("bookmarks.json", "[{\"url\": \"http://a/\", \"title\": \"a\"}]\n");
     CliRun run = RunWith({"list", json});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("ブックマークが見つかりません"), std::string::npos);
