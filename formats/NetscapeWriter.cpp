@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formats/FavoritesWriter.h"
+#include "formats/SourceRead.h"
 #include "model/EntryExtras.h"
 #include "util/CodePage.h"
 #include "util/HtmlText.h"
@@ -19,6 +20,8 @@ constexpr const char* kNoRootMessage = "フォルダーを選択してくださ�
 constexpr const char* kPartialQuestion =
     "このブックマークは途中までしか読み込まれていません。上書保存すると、読み込まれなかった"
     "エントリーがファイルから失われます。保存しますか？";
+constexpr const char* kBrowserStoreMessage =
+    "ブラウザーのブックマークには書き込みません。別のブックマークファイルに保存してください : ";
 constexpr const char* kReplacedQuestion =
     "読み込めなかった文字があります。保存すると、その文字は "
     "U+FFFD（\xEF\xBF\xBD）に置き換わります。"
@@ -261,6 +264,12 @@ bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root) {
 
 bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, const std::vector<int>& roots) {
     const Ports& ports = model.GetPorts();
+    // A browser's own store is read, never written: not even when chosen as a save's target.
+    const SourceKind kind = KindOfSource(fileName);
+    if (kind == SourceKind::Chromium || kind == SourceKind::Firefox) {
+        ports.prompts->ShowMessage(kBrowserStoreMessage + fileName);
+        return false;
+    }
     SafeFileWriter file;
     bool ok = !roots.empty() && std::all_of(roots.begin(), roots.end(), [&model](int root) {
         return root >= 0 && root < model.glCT;
@@ -392,6 +401,14 @@ bool SaveRoot(BmLogic& model, int root) {
     if (model.glAdd[static_cast<std::size_t>(root)] == kSourceNetscape) {
         return ConfirmAndWriteBookmark(model, rootName, root);
     }
+    if (IsBrowserStore(model.glAdd[static_cast<std::size_t>(root)])) {
+        // Saved as a bookmark file of the user's choice instead of over the store.
+        model.GetPorts().prompts->ShowMessage(kBrowserStoreMessage +
+                                              model.glVisit[static_cast<std::size_t>(root)]);
+        if (!SaveRootAsBookmarkFile(model, root)) return false;
+        model.MarkRootsSaved({root});
+        return true;
+    }
     // A Favorites root is saved to the directory its name gives.
     if (!IsFullPathOrSays(model, rootName)) return false;
     // Shortcut files hold their URL in CP932: a byte of a URL that did not decode cannot go
@@ -410,7 +427,10 @@ bool SaveRoot(BmLogic& model, int root) {
 
 bool SaveBookmarkAs(BmLogic& model) {
     int root = -1;
-    if (!CheckRootNode(model, root)) return false;
+    return CheckRootNode(model, root) && SaveRootAsBookmarkFile(model, root);
+}
+
+bool SaveRootAsBookmarkFile(BmLogic& model, int root) {
     const Ports& ports = model.GetPorts();
     std::string chosen;
     if (!ports.dialogs->SaveBookmarkFile(ports.settings->AdditionalBookmarkFile(), chosen)) {

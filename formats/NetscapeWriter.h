@@ -30,7 +30,7 @@ bool WouldReplaceKeptBytes(const BmLogic& model, int root);
 
 // Writes root `root` to `fileName` through a temporary file. On success panel 1 shows
 // "保存完了 " + file name; on any failure the old file stays as it was and the message
-// "Cannot Save File : " + file name is shown.
+// "Cannot Save File : " + file name is shown. A file that is a browser's own store is refused.
 bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root);
 bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, const std::vector<int>& roots);
 
@@ -50,5 +50,8 @@ bool SaveRoot(BmLogic& model, int root);
 
 // The save-as command for bookmark files.
 bool SaveBookmarkAs(BmLogic& model);
+// Saves root `root` to a bookmark file the user chooses. A browser's own store is never a
+// target: a root read from one is saved this way by the overwrite save.
+bool SaveRootAsBookmarkFile(BmLogic& model, int root);
 
 }  // namespace pernard

@@ -229,3 +229,36 @@ TEST_F(FirefoxStoreTest, WhatIsNotAPlacesDatabaseSaysSo) {
     EXPECT_NE(error.find("places.sqlite"), std::string::npos);
     EXPECT_FALSE(ReadFirefoxPlaces(t.model, true, "/no/such/places.sqlite", urls, error));
 }
+
+TEST_F(FirefoxStoreTest, TheOverwriteSaveAsksForAFileAndNeverWritesTheStore) {
+    const std::string json =
+        "{\"roots\": {\"other\": {\"type\": \"folder\", \"name\": \"O\", "
+        "\"children\": [{\"type\": \"url\", \"name\": \"a\", \"url\": "
+        "\"http://a/\"}]}}}";
+    const std::string chromium = dir.Write("Bookmarks", json);
+    for (const std::string& store : {path, chromium}) {
+        const std::string before = ReadBytes(store);
+        TestModel t;
+        t.settings.noOverwriteQuestion = true;
+        int urls = 0;
+        std::string error;
+        ASSERT_TRUE(ReadSource(t.model, true, store, urls, error)) << error;
+        ASSERT_TRUE(t.model.EditFolderEntry(1, "renamed", ""));
+        // Cancelled: nothing saved, still changed.
+        t.model.glIndex = 1;
+        EXPECT_FALSE(SaveBM(t.model));
+        EXPECT_NE(t.prompts.messages.back().find("ブラウザーのブックマークには書き込みません"),
+                  std::string::npos);
+        EXPECT_FALSE(t.model.ChangedRoots().empty());
+        // Even when the store itself is chosen, it is refused.
+        t.dialogs.nextFile = store;
+        EXPECT_FALSE(SaveBM(t.model));
+        EXPECT_EQ(ReadBytes(store), before);
+        // A file of the user's choice takes it, and the collection counts as saved.
+        t.dialogs.nextFile = (dir.Path() / "saved.htm").string();
+        EXPECT_TRUE(SaveBM(t.model));
+        EXPECT_TRUE(t.model.ChangedRoots().empty());
+        EXPECT_NE(ReadBytes(t.dialogs.nextFile).find("renamed"), std::string::npos);
+        EXPECT_EQ(ReadBytes(store), before);
+    }
+}
