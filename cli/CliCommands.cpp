@@ -31,7 +31,9 @@ namespace {
 
 constexpr const char* kUsage = PERNARD_CLI_SYNOPSIS
     "LOAD OPTIONS: --max-url N  --encoding NAME  --skip-duplicates  --no-empty-folders\n"
-    "A SOURCE is a bookmark file or a Favorites directory.\n";
+    "              --browser NAME\n"
+    "A SOURCE is a bookmark file, a Favorites directory, a Chromium-family Bookmarks file or a\n"
+    "Firefox places.sqlite.\n";
 
 // The whole help, as the manual page pernard-cli(1) gives it.
 constexpr const char* kHelp =
@@ -71,6 +73,9 @@ constexpr const char* kHelp =
     "                       valid UTF-8, else Shift_JIS)\n"
     "  --skip-duplicates    leave out a URL that was read before\n"
     "  --no-empty-folders   remove folders with no URL below them after each read\n"
+    "  --browser NAME       read the default profile's bookmarks of a browser: chrome,\n"
+    "                       chromium, edge, brave, vivaldi, opera or firefox (a browser's\n"
+    "                       store is only read, never written)\n"
     "SAVE OPTIONS\n"
     "  --to FILE            write a bookmark file\n"
     "  --to-favorites DIR   write a Favorites directory\n"
@@ -79,6 +84,7 @@ constexpr const char* kHelp =
     "  --keyword TEXT       the words to find, separated by blanks (at most six)\n"
     "  --url                search the URLs instead of the names\n"
     "  --fold               ignore width and case as well (Unicode NFKC_Casefold)\n"
+    "  --notes              also look in the entries' descriptions and tags\n"
     "REPORT OPTIONS\n"
     "  --folder N           the folder with entry index N\n"
     "  --expanded           every bookmark below the folder, not only its own\n"

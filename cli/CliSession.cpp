@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "formats/BrowserStores.h"
 #include "formats/FavoritesReader.h"
 #include "formats/NetscapeReader.h"
 #include "formats/SourceRead.h"
@@ -42,6 +43,17 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, const VerbOptio
                 err << "unknown encoding: " << line.encoding << '\n';
                 return false;
             }
+        } else if (argument == "--browser") {
+            std::string browser;
+            if (!TakeValue(arguments, k, browser, err)) return false;
+            const std::string store =
+                DefaultStoreOf(FindBrowserStores(StoreLocations::FromEnvironment()), browser);
+            if (store.empty()) {
+                err << "no bookmarks of " << browser << " found (--browser takes " << kBrowserNames
+                    << ")\n";
+                return false;
+            }
+            line.sources.push_back(store);
         } else if (argument == "--skip-duplicates") {
             line.skipDuplicates = true;
         } else if (argument == "--no-empty-folders") {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "cli/CliRun.h"
@@ -108,4 +109,30 @@ TEST(CliCheck, ChecksEveryUrlPrintsALineEachAndSavesWhatItLearnt) {
     EXPECT_EQ(RunWith({"check", file, "--threads", "33"}).status, 2);
     EXPECT_EQ(RunWith({"check", file, "--folder", "2"}).status, 2);
     EXPECT_EQ(RunWith({"check", "/no/such.htm"}).status, 2);
+}
+
+TEST(CliBrowser, TheBrowserOptionReadsTheDefaultProfileAndAStoreIsASource) {
+    TempDir home;
+    const std::string store = home.Write(
+        ".config/chromium/Default/Bookmarks",
+        "{\"roots\": {\"bookmark_bar\": {\"type\": \"folder\", \"name\": \"Bar\", \"children\": "
+        "[{\"type\": \"url\", \"name\": \"a\", \"url\": \"http://a/\"}]}}}");
+    const char* saved = std::getenv("HOME");
+    const std::string previous = saved != nullptr ? saved : "";
+    setenv("HOME", home.Path().c_str(), 1);
+    const CliRun byName = RunWith({"list", "--browser", "chromium"});
+    const CliRun missing = RunWith({"list", "--browser", "firefox"});
+    setenv("HOME", previous.c_str(), 1);
+    EXPECT_EQ(byName.status, 0) << byName.err;
+    EXPECT_NE(byName.out.find("2\t1\turl\ta\thttp://a/"), std::string::npos) << byName.out;
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("no bookmarks of firefox found"), std::string::npos);
+    // The same store named as a SOURCE; a save goes to the file named, never to the store.
+    const std::string before = pernard::testing::ReadBytes(store);
+    EXPECT_EQ(RunWith({"list", store}).out, byName.out);
+    const CliRun intoStore = RunWith({"save", store, "--to", store});
+    EXPECT_EQ(intoStore.status, 1);
+    EXPECT_EQ(pernard::testing::ReadBytes(store), before);
+    const std::string copy = (home.Path() / "copy.htm").string();
+    EXPECT_EQ(RunWith({"save", store, "--to", copy}).status, 0);
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "formats/BrowserRead.h"
+#include "formats/BrowserStores.h"
 #include "formats/ChromiumReader.h"
 #include "formats/FirefoxReader.h"
 #include "formats/NetscapeReader.h"
@@ -261,4 +262,69 @@ TEST_F(FirefoxStoreTest, TheOverwriteSaveAsksForAFileAndNeverWritesTheStore) {
         EXPECT_NE(ReadBytes(t.dialogs.nextFile).find("renamed"), std::string::npos);
         EXPECT_EQ(ReadBytes(store), before);
     }
+}
+
+TEST(BrowserStores, EachBrowsersDefaultProfileIsFoundFirst) {
+    TempDir home;
+    const std::string json = "{\"roots\": {}}";
+    home.Write(".config/google-chrome/Profile 10/Bookmarks", json);
+    home.Write(".config/google-chrome/Profile 2/Bookmarks", json);
+    home.Write(".config/google-chrome/Default/Bookmarks", json);
+    home.Write(".config/google-chrome/System Profile/Bookmarks", json);
+    home.Write(".config/BraveSoftware/Brave-Browser/Default/Bookmarks", json);
+    home.Write("snap/chromium/common/chromium/Default/Bookmarks", json);
+    home.Write(".config/opera/Bookmarks", json);
+    home.Write(".config/vivaldi/Default/Preferences", "{}");  // no bookmarks yet
+    // Firefox: the installation's default is not the profile marked Default=1.
+    home.Write(".mozilla/firefox/profiles.ini",
+               "[Profile1]\nName=old\nIsRelative=1\nPath=abc.old\nDefault=1\n\n"
+               "[Profile0]\nName=default-release\nIsRelative=1\nPath=xyz.default-release\n\n"
+               "[Install4F96D1932A9F858E]\nDefault=xyz.default-release\nLocked=1\n");
+    home.Write(".mozilla/firefox/abc.old/places.sqlite", "");
+    home.Write(".mozilla/firefox/xyz.default-release/places.sqlite", "");
+    home.Write(".var/app/org.mozilla.firefox/.mozilla/firefox/profiles.ini",
+               "[Profile0]\nName=flat\nIsRelative=1\nPath=f.default\nDefault=1\n");
+    home.Write(".var/app/org.mozilla.firefox/.mozilla/firefox/f.default/places.sqlite", "");
+    StoreLocations where;
+    where.home = home.Path().string();
+    const std::vector<BrowserStore> stores = FindBrowserStores(where);
+    std::vector<std::string> found;
+    for (const BrowserStore& store : stores) {
+        found.push_back(store.browser + " " + store.profile + " " +
+                        fs::relative(store.path, home.Path()).generic_string());
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{
+                         "chrome Default .config/google-chrome/Default/Bookmarks",
+                         "chrome Profile 2 .config/google-chrome/Profile 2/Bookmarks",
+                         "chrome Profile 10 .config/google-chrome/Profile 10/Bookmarks",
+                         "chromium Default snap/chromium/common/chromium/Default/Bookmarks",
+                         "brave Default .config/BraveSoftware/Brave-Browser/Default/Bookmarks",
+                         "opera Default .config/opera/Bookmarks",
+                         "firefox default-release "
+                         ".mozilla/firefox/xyz.default-release/places.sqlite",
+                         "firefox old .mozilla/firefox/abc.old/places.sqlite",
+                         "firefox flat "
+                         ".var/app/org.mozilla.firefox/.mozilla/firefox/f.default/places.sqlite"}));
+    EXPECT_EQ(fs::path(DefaultStoreOf(stores, "firefox")).parent_path().filename(),
+              "xyz.default-release");
+    EXPECT_EQ(DefaultStoreOf(stores, "vivaldi"), "");
+    EXPECT_EQ(DefaultStoreOf(stores, "netscape"), "");
+    EXPECT_EQ(StoreLabel(stores[0]),
+              "Chrome — Default (" +
+                  (home.Path() / ".config/google-chrome/Default/Bookmarks").string() + ")");
+
+    // The Windows places, from %LOCALAPPDATA% and %APPDATA%.
+    TempDir windows;
+    windows.Write("Local/Microsoft/Edge/User Data/Default/Bookmarks", json);
+    windows.Write("Roaming/Mozilla/Firefox/profiles.ini",
+                  "[Profile0]\nName=w\nIsRelative=0\nPath=" +
+                      (windows.Path() / "Elsewhere").string() + "\nDefault=1\n");
+    windows.Write("Elsewhere/places.sqlite", "");
+    StoreLocations onWindows;
+    onWindows.localAppData = (windows.Path() / "Local").string();
+    onWindows.appData = (windows.Path() / "Roaming").string();
+    const std::vector<BrowserStore> windowsStores = FindBrowserStores(onWindows);
+    ASSERT_EQ(windowsStores.size(), 2u);
+    EXPECT_EQ(windowsStores[0].browser, "edge");
+    EXPECT_EQ(windowsStores[1].path, (windows.Path() / "Elsewhere" / "places.sqlite").string());
 }

@@ -1,0 +1,201 @@
+#include "formats/BrowserStores.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "util/Text.h"
+
+namespace pernard {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ChromiumPlace {
+    const char* browser;
+    const char* base;  // "home", "local" or "roaming"
+    const char* directory;
+    bool profileIsDirectory;  // Opera keeps one profile in the directory itself
+};
+
+// The user-data directories of the Chromium family, the native place before snap and flatpak.
+const ChromiumPlace kChromiumPlaces[] = {
+    {"chrome", "home", ".config/google-chrome", false},
+    {"chrome", "home", ".var/app/com.google.Chrome/config/google-chrome", false},
+    {"chrome", "local", "Google/Chrome/User Data", false},
+    {"chromium", "home", ".config/chromium", false},
+    {"chromium", "home", "snap/chromium/common/chromium", false},
+    {"chromium", "home", ".var/app/org.chromium.Chromium/config/chromium", false},
+    {"chromium", "local", "Chromium/User Data", false},
+    {"edge", "home", ".config/microsoft-edge", false},
+    {"edge", "home", ".var/app/com.microsoft.Edge/config/microsoft-edge", false},
+    {"edge", "local", "Microsoft/Edge/User Data", false},
+    {"brave", "home", ".config/BraveSoftware/Brave-Browser", false},
+    {"brave", "home", ".var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser", false},
+    {"brave", "local", "BraveSoftware/Brave-Browser/User Data", false},
+    {"vivaldi", "home", ".config/vivaldi", false},
+    {"vivaldi", "local", "Vivaldi/User Data", false},
+    {"opera", "home", ".config/opera", true},
+    {"opera", "roaming", "Opera Software/Opera Stable", true},
+};
+
+// The directories that hold profiles.ini, native first.
+const std::pair<const char*, const char*> kFirefoxPlaces[] = {
+    {"home", ".mozilla/firefox"},
+    {"home", "snap/firefox/common/.mozilla/firefox"},
+    {"home", ".var/app/org.mozilla.firefox/.mozilla/firefox"},
+    {"roaming", "Mozilla/Firefox"},
+};
+
+std::string BaseOf(const StoreLocations& where, const std::string& base) {
+    if (base == "home") return where.home;
+    if (base == "local") return where.localAppData;
+    return where.appData;
+}
+
+bool IsFile(const fs::path& path) {
+    std::error_code error;
+    return fs::is_regular_file(path, error);
+}
+
+// "Default" first, then "Profile 1", "Profile 2", ... in number order.
+std::vector<std::string> ChromiumProfiles(const fs::path& userData) {
+    std::vector<std::string> profiles;
+    std::error_code error;
+    for (fs::directory_iterator it(userData, error); !error && it != fs::directory_iterator();
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind("Profile ", 0) == 0 && IsFile(it->path() / "Bookmarks")) {
+            profiles.push_back(name);
+        }
+    }
+    std::sort(profiles.begin(), profiles.end(), [](const std::string& a, const std::string& b) {
+        return std::atoi(a.c_str() + 8) < std::atoi(b.c_str() + 8);
+    });
+    if (IsFile(userData / "Default" / "Bookmarks")) profiles.insert(profiles.begin(), "Default");
+    return profiles;
+}
+
+struct FirefoxProfile {
+    std::string name, path;
+    bool isDefault = false;
+};
+
+// The profiles of a profiles.ini, the one the installation uses (or marked Default=1) first.
+std::vector<FirefoxProfile> FirefoxProfiles(const fs::path& directory) {
+    std::ifstream ini(directory / "profiles.ini");
+    std::vector<FirefoxProfile> profiles;
+    std::string installDefault;
+    std::string section;
+    FirefoxProfile current;
+    bool relative = true;
+    auto finish = [&] {
+        if (section.rfind("Profile", 0) == 0 && !current.path.empty()) {
+            if (relative) current.path = (directory / current.path).string();
+            profiles.push_back(current);
+        }
+        current = FirefoxProfile();
+        relative = true;
+    };
+    std::string line;
+    while (std::getline(ini, line)) {
+        line = TrimBlanks(line);
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+        if (line.front() == '[') {
+            finish();
+            section = line.substr(1, line.find(']') - 1);
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals);
+        const std::string value = line.substr(equals + 1);
+        if (section.rfind("Install", 0) == 0 && key == "Default" && installDefault.empty()) {
+            installDefault = (directory / value).string();
+        } else if (key == "Name") {
+            current.name = value;
+        } else if (key == "Path") {
+            current.path = value;
+        } else if (key == "IsRelative") {
+            relative = value != "0";
+        } else if (key == "Default") {
+            current.isDefault = value == "1";
+        }
+    }
+    finish();
+    // The installation's default wins over the old Default=1 mark.
+    auto rank = [&](const FirefoxProfile& profile) {
+        if (!installDefault.empty() && fs::path(profile.path) == fs::path(installDefault)) return 0;
+        return profile.isDefault ? 1 : 2;
+    };
+    std::stable_sort(
+        profiles.begin(), profiles.end(),
+        [&](const FirefoxProfile& a, const FirefoxProfile& b) { return rank(a) < rank(b); });
+    return profiles;
+}
+
+}  // namespace
+
+StoreLocations StoreLocations::FromEnvironment() {
+    StoreLocations where;
+    auto variable = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value == nullptr ? std::string() : std::string(value);
+    };
+    where.home = variable("HOME");
+    where.localAppData = variable("LOCALAPPDATA");
+    where.appData = variable("APPDATA");
+    if (where.home.empty()) where.home = variable("USERPROFILE");
+    return where;
+}
+
+std::vector<BrowserStore> FindBrowserStores(const StoreLocations& where) {
+    std::vector<BrowserStore> stores;
+    for (const ChromiumPlace& place : kChromiumPlaces) {
+        const std::string base = BaseOf(where, place.base);
+        if (base.empty()) continue;
+        const fs::path directory = fs::path(base) / place.directory;
+        if (place.profileIsDirectory) {
+            if (IsFile(directory / "Bookmarks")) {
+                stores.push_back({place.browser, "Default", (directory / "Bookmarks").string()});
+            }
+            continue;
+        }
+        for (const std::string& profile : ChromiumProfiles(directory)) {
+            stores.push_back(
+                {place.browser, profile, (directory / profile / "Bookmarks").string()});
+        }
+    }
+    for (const auto& [base, relative] : kFirefoxPlaces) {
+        const std::string root = BaseOf(where, base);
+        if (root.empty()) continue;
+        for (const FirefoxProfile& profile : FirefoxProfiles(fs::path(root) / relative)) {
+            const fs::path places = fs::path(profile.path) / "places.sqlite";
+            if (IsFile(places)) stores.push_back({"firefox", profile.name, places.string()});
+        }
+    }
+    return stores;
+}
+
+std::string DefaultStoreOf(const std::vector<BrowserStore>& stores, const std::string& browser) {
+    for (const BrowserStore& store : stores) {
+        if (store.browser == browser) return store.path;
+    }
+    return {};
+}
+
+std::string StoreLabel(const BrowserStore& store) {
+    static const std::pair<const char*, const char*> kShownNames[] = {
+        {"chrome", "Chrome"},   {"chromium", "Chromium"}, {"edge", "Edge"},      {"brave", "Brave"},
+        {"vivaldi", "Vivaldi"}, {"opera", "Opera"},       {"firefox", "Firefox"}};
+    std::string shown = store.browser;
+    for (const auto& [name, caption] : kShownNames) {
+        if (store.browser == name) shown = caption;
+    }
+    return shown + " — " + store.profile + " (" + store.path + ")";
+}
+
+}  // namespace pernard
