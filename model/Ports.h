@@ -128,6 +128,15 @@ public:
     }
     // The directory chooser; `chosen` is the directory the user picked (its EditFavor text).
     virtual bool ChooseDirectory(const std::string& initialDirectory, std::string& chosen) = 0;
+    // Offers `items` under `title`; the index picked, or -1 when cancelled.
+    virtual int ChooseFromList(const std::string& /*title*/,
+                               const std::vector<std::string>& /*items*/) {
+        return -1;
+    }
+    // The open dialog for a browser's store (a Bookmarks file, a places.sqlite: any file).
+    virtual bool OpenStoreFile(const std::string& initialFile, std::string& chosen) {
+        return OpenBookmarkFile(initialFile, chosen);
+    }
 };
 
 }  // namespace pernard

@@ -72,6 +72,8 @@ public:
 
     // --- opening addresses
     void OpenInBrowser(const QString& address = QString());
+    // Reads a store of Firefox or of the Chromium family as a complete or an additional load.
+    void ReadBrowserStore(bool firefox, bool complete);
     QString ReferenceAddress() const;
 
     // --- handlers
@@ -79,6 +81,11 @@ public:
     void NetScape1Click();
     void IE1Click();
     void IE2Click();
+    // A browser's own store, picked from those found (or any file): ui/BrowserCommands.cpp.
+    void ChromiumOpenClick();
+    void ChromiumAddClick();
+    void FirefoxOpenClick();
+    void FirefoxAddClick();
     void miFileSaveClick();
     void NetScape2Click();
     void IE3Click();

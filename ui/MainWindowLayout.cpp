@@ -56,9 +56,13 @@ void TFormMain::BuildMenus() {
     QMenu* open = AddMenu(file, "miFileOpen", "ブックマークの読込(&R)");
     AddItem(open, "NetScapeB1", "ブックマーク(&NetScape)", &TFormMain::NetScapeB1Click);
     AddItem(open, "IE1", "お気に入り(&I.E.) ", &TFormMain::IE1Click);
+    AddItem(open, "ChromiumB1", "Chrome / Edge など(&C)", &TFormMain::ChromiumOpenClick);
+    AddItem(open, "FirefoxB1", "Firefox(&F)", &TFormMain::FirefoxOpenClick);
     QMenu* more = AddMenu(file, "T2", "追加読込(&T)");
     AddItem(more, "NetScape1", "ブックマーク(&NetScape)", &TFormMain::NetScape1Click);
     AddItem(more, "IE2", "お気に入り(&I.E.)", &TFormMain::IE2Click);
+    AddItem(more, "Chromium1", "Chrome / Edge など(&C)", &TFormMain::ChromiumAddClick);
+    AddItem(more, "Firefox1", "Firefox(&F)", &TFormMain::FirefoxAddClick);
     AddSeparator(file, "N4");
     AddItem(file, "miFileSave", "上書保存(&S)", &TFormMain::miFileSaveClick);
     QMenu* saveAs = AddMenu(file, "SaveAs1", "名前を付けて保存(&A)");

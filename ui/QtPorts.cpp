@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTreeView>
@@ -20,6 +21,8 @@ namespace pernard::ui {
 
 namespace {
 const QString kHtmlFilter = "HTML FILE (*.htm *.html)";
+// A browser's store: Chromium's Bookmarks file has no extension.
+const QString kStoreFilter = "Bookmarks / places.sqlite (Bookmarks *.sqlite);;すべてのファイル (*)";
 // The settings window's: bookmark files, and the editor program.
 const QString kSettingsFilter = "HTML(*.htm *.html);;EXE (*.exe)";
 
@@ -152,6 +155,19 @@ bool WindowDialogs::ChooseFile(const std::string& initial, const QString& filter
 
 bool WindowDialogs::OpenBookmarkFile(const std::string& initialFile, std::string& chosen) {
     return ChooseFile(initialFile, kHtmlFilter, false, chosen);
+}
+
+bool WindowDialogs::OpenStoreFile(const std::string& initialFile, std::string& chosen) {
+    return ChooseFile(initialFile, kStoreFilter, false, chosen);
+}
+
+int WindowDialogs::ChooseFromList(const std::string& title, const std::vector<std::string>& items) {
+    QStringList texts;
+    for (const std::string& item : items) texts << Text(item);
+    bool picked = false;
+    const QString choice =
+        QInputDialog::getItem(owner_, Text(title), Text(title), texts, 0, false, &picked);
+    return picked ? static_cast<int>(texts.indexOf(choice)) : -1;
 }
 
 bool WindowDialogs::OpenSettingsFile(const std::string& initialFile, std::string& chosen) {

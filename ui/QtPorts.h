@@ -86,6 +86,8 @@ public:
     bool SaveBookmarkFile(const std::string& initialDirectory, std::string& chosen) override;
     bool OpenSettingsFile(const std::string& initialFile, std::string& chosen) override;
     bool ChooseDirectory(const std::string& initialDirectory, std::string& chosen) override;
+    int ChooseFromList(const std::string& title, const std::vector<std::string>& items) override;
+    bool OpenStoreFile(const std::string& initialFile, std::string& chosen) override;
 
 private:
     // A file dialog to open (an existing file) or to save; false when cancelled.

@@ -121,6 +121,13 @@ public:
         chosen = nextDirectory;
         return !chosen.empty();
     }
+    // The lists offered, and the index the next choice gives (-1: cancelled).
+    std::vector<std::vector<std::string>> offeredLists;
+    int nextChoice = -1;
+    int ChooseFromList(const std::string&, const std::vector<std::string>& items) override {
+        offeredLists.push_back(items);
+        return nextChoice;
+    }
 };
 
 // A model with recording ports, the way every core test starts.

@@ -1,0 +1,61 @@
+// The main window's commands for browsers' own stores: ファイル › ブックマークの読込 and 追加読込 ›
+// "Chrome / Edge など" and "Firefox" offer the stores found on this computer, or any file. A
+// store is only read: its root is saved to a bookmark file of the user's choice.
+
+#include "formats/BrowserStores.h"
+#include "formats/SourceRead.h"
+#include "ui/BoardMain.h"
+
+namespace pernard::ui {
+
+namespace {
+
+constexpr const char* kOtherFile = "その他のファイルを選ぶ…";
+
+}  // namespace
+
+void TFormMain::ChromiumOpenClick() { ReadBrowserStore(false, true); }
+void TFormMain::ChromiumAddClick() { ReadBrowserStore(false, false); }
+void TFormMain::FirefoxOpenClick() { ReadBrowserStore(true, true); }
+void TFormMain::FirefoxAddClick() { ReadBrowserStore(true, false); }
+
+void TFormMain::ReadBrowserStore(bool firefox, bool complete) {
+    const Ports& ports = model_.GetPorts();
+    std::vector<BrowserStore> stores;
+    std::vector<std::string> items;
+    for (const BrowserStore& store : FindBrowserStores(StoreLocations::FromEnvironment())) {
+        if (store.IsFirefox() != firefox) continue;
+        stores.push_back(store);
+        items.push_back(StoreLabel(store));
+    }
+    items.push_back(kOtherFile);
+    const int picked = ports.dialogs->ChooseFromList(
+        firefox ? "Firefox のブックマーク" : "Chrome / Edge などのブックマーク", items);
+    if (picked < 0) return;
+    std::string chosen;
+    if (picked < static_cast<int>(stores.size())) {
+        chosen = stores[static_cast<std::size_t>(picked)].path;
+    } else if (!ports.dialogs->OpenStoreFile("", chosen)) {
+        return;
+    }
+    if (complete) {
+        ports.settings->SetDebugCheck(true);
+        ports.settings->SetStartupBookmarkFile(chosen);
+        // A cut or copy pending from the previous collection ends with it.
+        if (ClipPending()) EndPendingClip();
+    }
+    const int newRoot = model_.Tree().Count();
+    int urlCount = 0;
+    std::string errorText;
+    const bool ok = ReadSource(model_, complete, chosen, urlCount, errorText);
+    if (!ok && !errorText.empty()) ports.prompts->ShowMessage("エラー " + errorText);
+    ShowReadResult(ok, urlCount, errorText, complete ? "読込完了 :%d 件" : "追加読込完了:%d 件");
+    SelectNode(complete ? 0 : newRoot);
+    if (complete) {
+        if (model_.Tree().Count() == 0) ListItems->Clear();
+        model_.MarkSaved();
+    }
+    model_.CheckConsistency(complete ? "ブックマーク読込" : "追加読込", true);
+}
+
+}  // namespace pernard::ui
