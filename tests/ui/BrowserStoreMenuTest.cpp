@@ -69,3 +69,10 @@ TEST_F(BrowserStoreMenuTest, TheStoresFoundAreOfferedAndAnyFileCanBeChosen) {
     EXPECT_NE(ReadBytes(dialogs.nextFile).find("changed"), std::string::npos);
     EXPECT_EQ(ReadBytes(store), before);
 }
+
+TEST_F(BrowserStoreMenuTest, AStoreNamedAtStartIsReadAsOne) {
+    Start(ui::StartupOverride{StartupSource::Netscape, store});
+    ASSERT_EQ(Model().glCT, 3);
+    EXPECT_EQ(Model().glAdd[0], kSourceChromium);
+    EXPECT_EQ(Model().glName[2], "例");
+}
