@@ -48,17 +48,19 @@ private:
     fs::path path_;
 };
 
-// Copies the database and the write-ahead log beside it (if any) into `directory`; the copy's
+// Copies the database and the logs beside it (the write-ahead log, or the rollback journal of a
+// commit under way, which SQLite then rolls back in the copy) into `directory`; the copy's
 // path, or an empty one when the database could not be copied.
 fs::path CopyDatabase(const std::string& path, const fs::path& directory) {
     std::error_code error;
     const fs::path copy = directory / "places.sqlite";
     fs::copy_file(path, copy, fs::copy_options::overwrite_existing, error);
     if (error) return {};
-    const fs::path log = path + "-wal";
-    if (fs::exists(log, error)) {
-        fs::copy_file(log, directory / "places.sqlite-wal", fs::copy_options::overwrite_existing,
-                      error);
+    for (const char* suffix : {"-wal", "-journal"}) {
+        const fs::path log = path + suffix;
+        if (!fs::exists(log, error)) continue;
+        fs::copy_file(log, directory / ("places.sqlite" + std::string(suffix)),
+                      fs::copy_options::overwrite_existing, error);
         if (error) return {};
     }
     return copy;

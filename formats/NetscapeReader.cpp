@@ -131,6 +131,14 @@ std::string_view DescriptionOnLine(std::string_view line, const LineTags& tags, 
     return text;
 }
 
+// Keeps an attribute as written, so that a save writes it back. A value whose quote the line
+// never closes gets its closing quote: written back open, it would take the rest of the tag.
+void AppendKeptAttribute(std::string& kept, const TagAttribute& attribute) {
+    kept += ' ';
+    kept += attribute.text;
+    if (attribute.unclosedQuote != 0) kept += attribute.unclosedQuote;
+}
+
 // Removes the blank lines at the end of a description: a save puts an empty line after each.
 void DropTrailingBlankLines(std::string& description) {
     while (true) {
@@ -188,9 +196,7 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
             if (slot != nullptr && *slot == nullptr) {
                 *slot = &attribute.value;
             } else {
-                // Kept as written, so that a save writes it back.
-                fields.otherAttributes += ' ';
-                fields.otherAttributes += attribute.text;
+                AppendKeptAttribute(fields.otherAttributes, attribute);
             }
         }
         if (href == nullptr) {
@@ -458,8 +464,7 @@ bool NetscapeReader::ParseFolder(const std::string& line) {
             added = attribute.value;
             addedSeen = true;
         } else {
-            otherAttributes += ' ';
-            otherAttributes += attribute.text;
+            AppendKeptAttribute(otherAttributes, attribute);
         }
     }
     model_.glUrl[slot] = kFolderMarker;

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "util/HtmlText.h"
 #include "formats/NetscapeReader.h"
 #include "fuzz/FuzzSupport.h"
+#include "util/HtmlText.h"
 #include "util/Text.h"
 
 using namespace pernard;

@@ -1,5 +1,5 @@
 // Any bytes read as a bookmark file keep the table's invariants, and every root written back
-// and read again gives the same entries.
+// and read again gives the same entries, with the same extras.
 
 #include <string>
 
@@ -26,6 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         fuzz::CheckInvariants(again.model);
         const int width = first.model.SubtreeWidth(root);
         FUZZ_CHECK(again.model.glCT == width);
+        // What the table has no column for comes back on the same entries.
+        FUZZ_CHECK(again.model.ExtrasOf(0) == first.model.ExtrasOf(root));
         for (int k = 1; k < width; ++k) {
             const std::size_t mine = static_cast<std::size_t>(root + k);
             const std::size_t theirs = static_cast<std::size_t>(k);
@@ -35,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
             FUZZ_CHECK(again.model.glAdd[theirs] == first.model.glAdd[mine]);
             FUZZ_CHECK(again.model.glVisit[theirs] == first.model.glVisit[mine]);
             FUZZ_CHECK(again.model.glLast[theirs] == first.model.glLast[mine]);
+            FUZZ_CHECK(again.model.ExtrasOf(k) == first.model.ExtrasOf(root + k));
         }
     }
     return 0;

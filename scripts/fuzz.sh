@@ -11,14 +11,14 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(netscape-reader url-reader html-text dates code-page search)
+[ ${#targets[@]} -eq 0 ] && targets=(netscape-reader chromium-reader url-reader html-text dates code-page search)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -- -j"$(nproc 2>/dev/null || echo 2)"
 
 seeds=build-fuzz/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{netscape-reader,url-reader,html-text,dates,code-page,search}
+mkdir -p "$seeds"/{netscape-reader,chromium-reader,url-reader,html-text,dates,code-page,search}
 cp examples/*.htm "$seeds/netscape-reader/"
 printf '<TITLE>T</TITLE>\n<DL><p>\n<DT><H3 ADD_DATE="1">F</H3>x\n<DL><p>\n<DT><A HREF="http://a/?b&amp;c" ADD_DATE="1" LAST_VISIT="2" LAST_MODIFIED="3">a &lt;b&gt;</A>\n</DL><p>\n</DL><p>\n' \
   > "$seeds/netscape-reader/small.htm"
@@ -28,6 +28,8 @@ if [ -d ../shared/corpus/netscape ]; then
   find ../shared/corpus/url -name '*.url' -exec cp {} "$seeds/url-reader/" \;
 fi
 printf '[InternetShortcut]\r\nURL=http://example.com/\r\n' > "$seeds/url-reader/plain.url"
+printf '{"roots": {"bookmark_bar": {"type": "folder", "name": "Bar", "date_added": "13300000000000000", "children": [{"type": "url", "name": "a", "url": "http://a/", "date_last_used": "0"}, {"type": "folder", "name": "F", "children": []}]}, "other": {"type": "folder", "name": "O", "children": []}}}' \
+  > "$seeds/chromium-reader/small.json"
 printf '[DEFAULT]\r\nBASEURL=x\r\n[InternetShortcut]\r\nURL=http://\x82\xa0/\r\nIconIndex=1\r\n' > "$seeds/url-reader/cp932.url"
 grep -a -h '<A \|<H3' examples/*.htm | head -20 | split -l 1 - "$seeds/html-text/line-"
 for date in 99/07/15 "2020/01/02 12:34" "2020/02/30" 946684800 1e300 -1 " 70/01/01"; do

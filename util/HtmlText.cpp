@@ -186,7 +186,7 @@ std::size_t ParseTagAttributes(std::string_view line, std::size_t from, TagAttri
             const char quote = line[at];
             const std::size_t close = ClosingQuote(line, at, quote);
             if (close == std::string_view::npos) {
-                out.items.push_back({name, line.substr(at + 1), line.substr(nameStart)});
+                out.items.push_back({name, line.substr(at + 1), line.substr(nameStart), quote});
                 return std::string_view::npos;
             }
             value = line.substr(at + 1, close - at - 1);

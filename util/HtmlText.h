@@ -26,6 +26,7 @@ struct TagAttribute {
     std::string_view name;
     std::string_view value;  // raw, without its quotes
     std::string_view text;   // the attribute as written: its name, "=" and quoted value
+    char unclosedQuote = 0;  // the quote that opened a value the line never closes
 };
 
 // The attributes of one tag, in the order written.

@@ -204,8 +204,9 @@ TEST(Extras, EntriesWithoutAnyCostNothingAndWriteAsBefore) {
 
 TEST(Extras, DescriptionsNeverSwallowWhatFollows) {
     TempDir dir;
-    // A description that opens a comment, one that closes the list on its line, and one after
-    // a bookmark the read leaves out: none may take an entry with it on the way back.
+    // A description that opens a comment, one that closes the list on its line, one after a
+    // bookmark the read leaves out, and an attribute that never ends: none may take an entry
+    // with it on the way back.
     const std::string file =
         "<TITLE>T</TITLE>\n<DL><p>\n"
         "<DT><A HREF=\"http://a/\">A</A>\n<DD>note <!-- open\n"
@@ -213,10 +214,15 @@ TEST(Extras, DescriptionsNeverSwallowWhatFollows) {
         "<DT><A HREF=\"http://b/\">B</A>\n<DD>last</DL><p>\n"
         "<DT><A HREF=\"---\">Marker</A>\n<DD>belongs to nothing\n"
         "<DT><A HREF=\"http://c/\">C</A>\n"
+        "<DT><A HREF=\"http://d/\" PRIVATE=\"never closed><p>\n"
         "</DL><p>\n";
     TestModel t;
     ASSERT_TRUE(Read(t, dir.Write("tricky.htm", file)));
-    ASSERT_EQ(t.model.glCT, 4);
+    ASSERT_EQ(t.model.glCT, 5);
+    // A value the line never closes is kept closed: written open, it would take the tag along.
+    const std::string open = UnpackExtras(t.model.ExtrasOf(4)).attributes;
+    EXPECT_EQ(open.rfind(" PRIVATE=\"never closed><p>", 0), 0u) << open;
+    EXPECT_EQ(open.back(), '"') << open;
     EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(1)).description, "note ");
     EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(2)).description, "last");
     EXPECT_TRUE(t.model.ExtrasOf(3).empty());
