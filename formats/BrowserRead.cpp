@@ -22,7 +22,7 @@ bool RunBrowserRead(BmLogic& model, bool complete,
     bool ok = fill(builder, errorText);
     builder.Finish();
     if (ok && builder.Root() < 0) {
-        errorText = kUrlMaxMessage;
+        errorText = kCapacityMessage;
         ok = false;
     } else if (!ok && builder.Root() >= 0) {
         // What was read stays, as a root known to hold only part of its store.

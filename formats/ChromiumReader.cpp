@@ -102,7 +102,7 @@ bool ReadChromiumBookmarks(BmLogic& model, bool complete, const std::string& pat
         model, complete,
         [&](EntryBuilder& builder, std::string& error) {
             if (builder.AddRoot(path, kSourceChromium, path) != EntryBuilder::Outcome::Added) {
-                error = kUrlMaxMessage;
+                error = kCapacityMessage;
                 return false;
             }
             model.SetRootCharset(builder.Root(), "UTF-8");
@@ -110,7 +110,7 @@ bool ReadChromiumBookmarks(BmLogic& model, bool complete, const std::string& pat
             for (const auto field : roots) {
                 if (!field.value.is_object()) continue;
                 if (!walk.AddNode(field.value, field.key == "bookmark_bar")) {
-                    error = kUrlMaxMessage;
+                    error = kCapacityMessage;
                     return false;
                 }
             }

@@ -104,7 +104,7 @@ int RootOfLastEntry(const BmLogic& model) {
 }
 
 bool FavoritesScanner::Full() {
-    errorText_ = kUrlMaxMessage;
+    errorText_ = kCapacityMessage;
     return false;
 }
 
@@ -219,7 +219,7 @@ bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
     bool result = true;
     model.Tree().BeginBulk();
     if (!model.PrepareSlot()) {
-        errorText = kUrlMaxMessage;
+        errorText = kCapacityMessage;
         result = false;
     } else {
         const std::size_t slot = static_cast<std::size_t>(model.glCT);
@@ -240,7 +240,7 @@ bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
             }
             urlCount = scanner.UrlCount();
         } else {
-            errorText = kUrlMaxMessage;
+            errorText = kCapacityMessage;
             result = false;
         }
     }
@@ -280,7 +280,6 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
     std::error_code error;
     if (!fs::is_regular_file(path, error)) {
         errorText = "Not Found Bookmark : " + path;
-        model.GetPorts().prompts->ShowMessage(errorText);
         return false;
     }
     if (complete && !model.ResetEntryTable(errorText)) return false;
@@ -291,7 +290,7 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
     model.glDepth = 0;
     model.glLevel.fill(0);
     if (!model.PrepareSlot()) {
-        errorText = kUrlMaxMessage;
+        errorText = kCapacityMessage;
         return false;
     }
     std::size_t slot = static_cast<std::size_t>(model.glCT);
@@ -302,7 +301,7 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
     const int root = model.glCT - 1;
     model.SetRootCharset(root, kCp932);
     if (!model.PrepareSlot()) {
-        errorText = kUrlMaxMessage;
+        errorText = kCapacityMessage;
         model.MarkRootPartial(root);
         return false;
     }

@@ -347,14 +347,6 @@ void ReportCounts(BmLogic& model, const TreeCounts& counts) {
 
 }  // namespace
 
-bool WriteUrlFile(BmLogic& model, const std::string& directory, int index) {
-    NamesInDirectory names;
-    SafeFileBatch batch;
-    return WriteShortcut(model, directory, index, false, names, batch).result ==
-               ShortcutWrite::Written &&
-           batch.Commit().empty();
-}
-
 void ReportWriteError(BmLogic& model, int index) {
     const std::size_t k = static_cast<std::size_t>(index);
     model.GetPorts().diagnostics->AppendCheckLog(CheckLogLine(model.glUrl[k], model.glName[k]));

@@ -13,9 +13,6 @@ namespace pernard {
 // not empty, not "." or "..", no path separator and no NUL.
 bool IsUsableFileName(const std::string& name);
 
-// Writes entry `index` as dir/name.url; false when the file cannot be written.
-bool WriteUrlFile(BmLogic& model, const std::string& directory, int index);
-
 // Lists entry `index` in the check-log window: its URL padded to 60 characters and its name.
 void ReportWriteError(BmLogic& model, int index);
 

@@ -297,7 +297,7 @@ bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, i
         model, complete,
         [&](EntryBuilder& builder, std::string& error) {
             if (builder.AddRoot(path, kSourceFirefox, path) != EntryBuilder::Outcome::Added) {
-                error = kUrlMaxMessage;
+                error = kCapacityMessage;
                 return false;
             }
             model.SetRootCharset(builder.Root(), "UTF-8");
@@ -307,7 +307,7 @@ bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, i
                 walk.AddTop(places.ByGuid("toolbar_____"), kFirefoxToolbarName, true) &&
                 walk.AddTop(places.ByGuid("unfiled_____"), kFirefoxUnfiledName, false) &&
                 walk.AddTop(places.ByGuid("mobile______"), kFirefoxMobileName, false);
-            if (!all) error = kUrlMaxMessage;
+            if (!all) error = kCapacityMessage;
             if (walk.Partial()) model.MarkRootPartial(builder.Root());
             return all;
         },

@@ -228,10 +228,7 @@ NetscapeReader::NetscapeReader(BmLogic& model, const std::string& path, const st
     : model_(model), path_(path), charset_(charset), read_(model.NewReadNumber()) {}
 
 bool NetscapeReader::StopAtCapacity() {
-    errorText_ = kUrlMaxMessage;
-    // The message goes over the window, not over a "please wait" box still drawn.
-    model_.GetPorts().progress->Close();
-    model_.GetPorts().prompts->ShowMessage(kUrlMaxMessage);
+    errorText_ = kCapacityMessage;
     MarkPartial();
     return false;
 }
@@ -496,7 +493,6 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
         errorText = std::filesystem::exists(path, missing)
                         ? "ブックマークファイルとして読めません : " + path
                         : "Not Found Bookmark : " + path;
-        ports.prompts->ShowMessage(errorText);
         return false;
     }
     const SniffedEncoding encoding = SniffEncoding(path, ports.settings->FallbackEncoding());

@@ -11,7 +11,6 @@
 
 namespace pernard {
 
-inline constexpr const char* kUrlMaxMessage = "URL MAX !!  設定のMAX値を修正して下さい";
 inline constexpr const char* kNoBookmarksMessage = "0 件 : ブックマークが見つかりません";
 inline constexpr const char* kUnreadAnchorsMessage =
     "0 件 : <A HREF> はありましたが、ブックマークとして読み取れませんでした";

@@ -47,6 +47,8 @@ bool StartupRead(BmLogic& model, int& urlCount) {
     char text[64];
     std::snprintf(text, sizeof text, "読込完了 :%d 件", urlCount);
     ports.status->SetPanel(0, complete || errorText.empty() ? text : "エラー " + errorText);
+    // The reader returned what stopped it; it is said once, here.
+    if (!complete && !errorText.empty()) ports.prompts->ShowMessage(errorText);
     model.CheckConsistency("初期ＲＥＡＤ", true);
     return true;
 }

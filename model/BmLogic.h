@@ -202,11 +202,6 @@ public:
     // What the list shows for a folder: its children, or with `expanded` every entry below it,
     // in table order.
     std::vector<int> ListedEntries(int folder, bool expanded) const;
-    // Inserts a copy of folder f's subtree into folder t (`before` false: as its first child,
-    // or right after a URL t) or right before t (`before` true). The copy's index, or -1.
-    int CopyFolderTree(int folder, int target, bool before);
-    // Inserts a copy of URL s into folder t as its first child, or right after URL t.
-    int CopyUrlEntry(int source, int target);
     // Moves (or with `keep`, copies) the source entry onto the target: into a folder as its
     // first child, after a URL. False when a node is missing or the move is refused (onto
     // itself, into its own subtree, capacity, depth).

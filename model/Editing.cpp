@@ -365,22 +365,6 @@ int BmLogic::CopySubtree(int source, Placement placement, int target) {
     return to.tableAt;
 }
 
-int BmLogic::CopyFolderTree(int folder, int target, bool before) {
-    if (!IsValidIndex(folder) || !IsFolder(folder) || !IsValidIndex(target)) return -1;
-    ports_.progress->Show("フォルダー移動中.... ");
-    const Placement placement = before             ? Placement::Before
-                                : IsFolder(target) ? Placement::Into
-                                                   : Placement::After;
-    const int copy = CopySubtree(folder, placement, target);
-    ports_.progress->Close();
-    return copy;
-}
-
-int BmLogic::CopyUrlEntry(int source, int target) {
-    if (!IsValidIndex(source) || IsFolder(source) || !IsValidIndex(target)) return -1;
-    return CopySubtree(source, IsFolder(target) ? Placement::Into : Placement::After, target);
-}
-
 bool BmLogic::DropMove(TreeNode* source, TreeNode* target, bool keep) {
     const int from = IndexOf(source);
     const int onto = IndexOf(target);

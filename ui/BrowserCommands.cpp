@@ -48,7 +48,6 @@ void TFormMain::ReadBrowserStore(bool firefox, bool complete) {
     int urlCount = 0;
     std::string errorText;
     const bool ok = ReadSource(model_, complete, chosen, urlCount, errorText);
-    if (!ok && !errorText.empty()) ports.prompts->ShowMessage("エラー " + errorText);
     ShowReadResult(ok, urlCount, errorText, complete ? "読込完了 :%d 件" : "追加読込完了:%d 件");
     SelectNode(complete ? 0 : newRoot);
     if (complete) {

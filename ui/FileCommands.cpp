@@ -28,6 +28,8 @@ void TFormMain::ShowReadResult(bool ok, int urlCount, const std::string& errorTe
                                const char* format) {
     outputPending_ = false;  // every load ends a pending output
     Panel0->setText(ok ? Text(Format(format, urlCount)) : "エラー " + Text(errorText));
+    // The readers return what stopped them; it is said here, once, over the window.
+    if (!ok && !errorText.empty()) model_.GetPorts().prompts->ShowMessage(errorText);
     UpdateEntryButtons();
 }
 

@@ -17,7 +17,8 @@
 namespace pernard::ui {
 
 inline constexpr int kListColumnCount = 11;
-inline constexpr int kIndexColumn = 4;
+// The last column ("File") is hidden: the list shows the ones before it.
+inline constexpr int kFileColumn = kListColumnCount - 1;
 
 struct ListRow {
     QStringList texts;  // kListColumnCount texts: the caption, then the sub-items

@@ -16,7 +16,7 @@ namespace pernard::ui {
 namespace {
 
 // The design widths; 登録日 gets room for "yy/mm/dd" in the fonts found on this system.
-const int kDesignColumnWidths[10] = {150, 100, 100, 72, 15, 60, 50, 0, 60, 50};
+const int kDesignColumnWidths[kFileColumn] = {150, 100, 100, 72, 15, 60, 50, 0, 60, 50};
 
 }  // namespace
 
@@ -272,9 +272,9 @@ void TFormMain::BuildBody() {
     LView->installEventFilter(this);
     LView->header()->setStretchLastSection(false);
     LView->header()->setSectionsMovable(false);
-    for (int column = 0; column < 10; ++column)
+    for (int column = 0; column < kFileColumn; ++column)
         LView->setColumnWidth(column, kDesignColumnWidths[column]);
-    LView->setColumnHidden(10, true);
+    LView->setColumnHidden(kFileColumn, true);
     imageLayout->addWidget(LView);
     listLayout->addWidget(Notebook);
     Splitter->setStretchFactor(1, 1);
@@ -392,7 +392,7 @@ void TFormMain::RestoreWindowState() {
         Registry::ReadInteger(kWindowSection, "fmPernard.SplitLeft", 185, 20, 4000), 20, 4000);
     const int total = qMax(width(), treeWidth + 100);
     Splitter->setSizes({treeWidth, total - treeWidth});
-    for (int column = 0; column < 10; ++column) {
+    for (int column = 0; column < kFileColumn; ++column) {
         const int width =
             Registry::ReadInteger(kWindowSection, QString("fmPernard.LView%1").arg(column),
                                   kDesignColumnWidths[column], 0, 2000);
@@ -413,7 +413,7 @@ void TFormMain::SaveWindowState() {
     Registry::WriteInteger(kWindowSection, "fmPernard.TreeViewLeft", 0);
     Registry::WriteInteger(kWindowSection, "fmPernard.TreeViewTop", 0);
     Registry::WriteInteger(kWindowSection, "fmPernard.TreeViewWidth", treeWidth);
-    for (int column = 0; column < 10; ++column) {
+    for (int column = 0; column < kFileColumn; ++column) {
         const int width = LView->isColumnHidden(column) ? 0 : LView->columnWidth(column);
         Registry::WriteInteger(kWindowSection, QString("fmPernard.LView%1").arg(column), width);
     }

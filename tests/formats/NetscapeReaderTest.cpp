@@ -222,7 +222,8 @@ TEST_F(NetscapeReaderTest, StopsWhenTheTableIsFull) {
     EXPECT_EQ(urls, 3);
     EXPECT_EQ(error, "URL MAX !!  設定のMAX値を修正して下さい");
     EXPECT_EQ(t.model.glCT, 5);
-    EXPECT_EQ(t.prompts.messages.back(), error);
+    // The reader returns what stopped it; the caller says it.
+    EXPECT_TRUE(t.prompts.messages.empty());
     EXPECT_TRUE(t.model.IsRootPartial(0));
 
     // A file that fits the table exactly is read whole.
@@ -238,7 +239,6 @@ TEST_F(NetscapeReaderTest, StopsWhenTheTableIsFull) {
     t.settings.maxUrl = "2";
     EXPECT_FALSE(Read(file));
     EXPECT_EQ(error, "URL MAX !!  設定のMAX値を修正して下さい");
-    EXPECT_EQ(t.prompts.messages.back(), error);
 
     // No room at all, or room for the root only.
     for (const char* max : {"1", "0", "-1"}) {
@@ -275,7 +275,7 @@ TEST_F(NetscapeReaderTest, NestingStopsAtTheDepthLimit) {
 TEST_F(NetscapeReaderTest, MissingFileAndBadMaxUrl) {
     EXPECT_FALSE(ReadNetscapeFile(t.model, true, "/no/such/file.htm", urls, error));
     EXPECT_EQ(error, "Not Found Bookmark : /no/such/file.htm");
-    EXPECT_EQ(t.prompts.messages.back(), error);
+    EXPECT_TRUE(t.prompts.messages.empty());
 
     ASSERT_TRUE(Read(kSample));
     t.settings.maxUrl = "x";
