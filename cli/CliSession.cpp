@@ -1,8 +1,8 @@
 #include "cli/CliSession.h"
 
-#include <charconv>
 #include <filesystem>
 #include <system_error>
+#include "util/Numbers.h"
 
 #include "formats/BrowserStores.h"
 #include "formats/FavoritesReader.h"
@@ -74,8 +74,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, const VerbOptio
 
 bool ParseNumber(const std::string& option, const std::string& text, int& number,
                  std::ostream& err) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+    if (!ParseWholeNumber(text, number)) {
         err << option << " needs a whole number\n";
         return false;
     }

@@ -1,8 +1,7 @@
 #include "formats/BrowserRead.h"
 
-#include <charconv>
-
 #include "formats/NetscapeReader.h"
+#include "util/Numbers.h"
 
 namespace pernard {
 
@@ -43,10 +42,7 @@ bool RunBrowserRead(BmLogic& model, bool complete,
 
 std::string MicrosecondsToSeconds(std::string_view microseconds, long long epochSeconds) {
     long long value = 0;
-    const char* first = microseconds.data();
-    const char* last = first + microseconds.size();
-    const auto parsed = std::from_chars(first, last, value);
-    if (parsed.ec != std::errc() || parsed.ptr != last || value <= 0) return {};
+    if (!ParseWholeNumber(microseconds, value) || value <= 0) return {};
     const long long seconds = value / 1000000 - epochSeconds;
     return seconds > 0 ? std::to_string(seconds) : std::string();
 }

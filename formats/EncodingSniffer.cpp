@@ -7,6 +7,7 @@
 
 #include "formats/LineReader.h"
 #include "util/CodePage.h"
+#include "util/OpenFile.h"
 #include "util/Text.h"
 
 namespace pernard {
@@ -16,12 +17,8 @@ namespace {
 // Lines looked at for a declaration before giving up on finding the first <DL>.
 constexpr int kDeclarationLineLimit = 2000;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 bool StartsWithUtf8Bom(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const OpenFile file = OpenForReading(path);
     if (!file) return false;
     unsigned char head[3] = {0, 0, 0};
     return std::fread(head, 1, 3, file.get()) == 3 && head[0] == 0xEF && head[1] == 0xBB &&
@@ -31,7 +28,7 @@ bool StartsWithUtf8Bom(const std::string& path) {
 // Whether the whole file is valid UTF-8 and holds a multi-byte sequence. Stops reading at the
 // first byte that is not UTF-8, which for a Shift_JIS file comes early.
 bool IsUtf8WithMultiByte(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const OpenFile file = OpenForReading(path);
     if (!file) return false;
     constexpr std::size_t kBlock = 1 << 20;
     std::vector<char> buffer(kBlock + 4);
@@ -46,7 +43,7 @@ bool IsUtf8WithMultiByte(const std::string& path) {
         std::size_t end = size;
         for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
             const unsigned char byte = static_cast<unsigned char>(buffer[size - back]);
-            if ((byte & 0xC0) == 0x80) continue;
+            if (IsContinuationByte(static_cast<char>(byte))) continue;
             const std::size_t need = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
             if (need > back) end = size - back;
             break;

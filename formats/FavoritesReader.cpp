@@ -11,6 +11,7 @@
 #include "formats/ShortcutText.h"
 #include "model/EntryExtras.h"
 #include "util/CodePage.h"
+#include "util/OpenFile.h"
 #include "util/Paths.h"
 #include "util/Text.h"
 
@@ -22,10 +23,6 @@ namespace {
 
 // A shortcut is a few hundred bytes; more than this is not looked at.
 constexpr std::size_t kShortcutReadLimit = 64 * 1024;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // A name taken from the file system, as UTF-8.
 std::string NameText(const fs::path& name) {
@@ -181,7 +178,7 @@ bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int depth) {
 }  // namespace
 
 std::string ReadShortcutBytes(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const OpenFile file = OpenForReading(path);
     if (!file) return {};
     std::string bytes(kShortcutReadLimit, '\0');
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));

@@ -11,17 +11,15 @@
 #include "formats/FirefoxReader.h"
 #include "formats/NetscapeReader.h"
 
+#include "util/OpenFile.h"
+
 namespace pernard {
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // The first bytes of a file; empty when it cannot be read.
 std::string Head(const std::string& path, std::size_t bytes) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const OpenFile file = OpenForReading(path);
     if (!file) return {};
     std::string head(bytes, '\0');
     head.resize(std::fread(head.data(), 1, head.size(), file.get()));

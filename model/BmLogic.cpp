@@ -1,10 +1,10 @@
 #include "model/BmLogic.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <functional>
 #include <unordered_set>
+#include "util/Numbers.h"
 
 #include "util/Text.h"
 
@@ -20,8 +20,7 @@ bool ParseInteger(const std::string& text, int& value) {
     const char* begin = trimmed.data();
     const char* end = trimmed.data() + trimmed.size();
     if (begin != end && *begin == '+') ++begin;
-    const auto [stop, error] = std::from_chars(begin, end, value);
-    return begin != end && error == std::errc() && stop == end;
+    return ParseWholeNumber(std::string_view(begin, static_cast<std::size_t>(end - begin)), value);
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #include "model/EntryExtras.h"
 
-#include <charconv>
-
 #include "util/HtmlText.h"
+#include "util/Numbers.h"
 #include "util/Text.h"
 
 namespace pernard {
@@ -25,10 +24,8 @@ bool NextField(std::string_view packed, std::size_t& at, char& letter, std::stri
     const std::size_t colon = packed.find(':', at + 1);
     if (colon == std::string_view::npos) return false;
     std::size_t length = 0;
-    const char* first = packed.data() + at + 1;
-    const char* last = packed.data() + colon;
-    const auto parsed = std::from_chars(first, last, length);
-    if (parsed.ec != std::errc() || parsed.ptr != last || length > packed.size() - colon - 1) {
+    if (!ParseWholeNumber(packed.substr(at + 1, colon - at - 1), length) ||
+        length > packed.size() - colon - 1) {
         return false;
     }
     value = packed.substr(colon + 1, length);
@@ -38,8 +35,7 @@ bool NextField(std::string_view packed, std::size_t& at, char& letter, std::stri
 
 int CountOf(std::string_view value) {
     int count = 0;
-    std::from_chars(value.data(), value.data() + value.size(), count);
-    return count;
+    return ParseWholeNumber(value, count) ? count : 0;
 }
 
 }  // namespace

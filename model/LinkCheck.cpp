@@ -1,15 +1,14 @@
 #include "model/LinkCheck.h"
 
-#include <charconv>
 #include <climits>
+#include "util/Numbers.h"
 
 namespace pernard {
 
 namespace {
 
 bool ReadInteger(const std::string& text, long long& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+    return ParseWholeNumber(text, value);
 }
 
 }  // namespace

@@ -11,8 +11,6 @@ namespace pernard {
 
 namespace {
 
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 // True when `word` occurs in `text` starting where a character starts (in UTF-8 a word that
 // starts with a whole character can only match there, but a word is never trusted to).
 bool ContainsAtCharacter(std::string_view text, std::string_view word) {

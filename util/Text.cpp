@@ -7,8 +7,6 @@ namespace pernard {
 
 namespace {
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
 unsigned char LowerByte(unsigned char byte) {
     return (byte >= 0x41 && byte <= 0x5A) ? static_cast<unsigned char>(byte + 0x20) : byte;
 }
@@ -53,7 +51,7 @@ int CharSize(std::string_view text, std::size_t position) {
     }
     if (position + size > text.size()) return 1;
     for (int k = 1; k < size; ++k) {
-        if (!IsContinuation(static_cast<unsigned char>(text[position + k]))) return 1;
+        if (!IsContinuationByte(text[position + k])) return 1;
     }
     return size;
 }
@@ -232,7 +230,7 @@ bool IsValidUtf8(std::string_view text) {
         if (i + size > n) return false;
         for (int k = 1; k < size; ++k) {
             const unsigned char next = static_cast<unsigned char>(text[i + k]);
-            if (!IsContinuation(next)) return false;
+            if (!IsContinuationByte(next)) return false;
             value = (value << 6) | (next & 0x3F);
         }
         if ((size == 3 && value < 0x800) || (size == 4 && value < 0x10000) || value > 0x10FFFF ||

@@ -13,6 +13,10 @@ namespace pernard {
 
 // Size in bytes of the character starting at `position`, or 0 at the end of the text.
 int CharSize(std::string_view text, std::size_t position);
+// A byte that continues a UTF-8 sequence (10xxxxxx), never starts a character.
+inline bool IsContinuationByte(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
 
 // Advances `position` past one character and returns its size in bytes; 0 at the end.
 int NextChar(std::string_view text, std::size_t& position);
