@@ -18,7 +18,6 @@ class NullProgress : public ProgressPort {
 public:
     void Show(const std::string&) override {}
     void Close() override {}
-    std::string Caption() const override { return {}; }
 };
 
 class NullStatus : public StatusPort {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "bench/BenchPorts.h"
+#include "commands/SaveCommands.h"
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 

@@ -9,6 +9,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
 #include "cli/CollectionCommands.h"
+#include "commands/SaveCommands.h"
 #include "formats/NetscapeWriter.h"
 #include "linkcheck/CurlLinkChecker.h"
 #include "model/LinkCheck.h"

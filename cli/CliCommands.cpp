@@ -1,10 +1,12 @@
 #include "cli/CliCommands.h"
+#include "commands/FavoritesCommands.h"
 
 #include <filesystem>
 #include <system_error>
 
 #include "cli/CliSession.h"
 #include "cli/CollectionCommands.h"
+#include "commands/SaveCommands.h"
 #include "formats/FavoritesReader.h"
 #include "formats/FavoritesWriter.h"
 #include "formats/NetscapeWriter.h"

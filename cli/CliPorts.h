@@ -24,12 +24,8 @@ private:
 
 class CliProgress : public ProgressPort {
 public:
-    void Show(const std::string& caption) override { caption_ = caption; }
-    void Close() override { caption_.clear(); }
-    std::string Caption() const override { return caption_; }
-
-private:
-    std::string caption_;
+    void Show(const std::string&) override {}
+    void Close() override {}
 };
 
 class CliStatus : public StatusPort {

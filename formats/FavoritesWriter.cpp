@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "formats/FavoritesReader.h"
-#include "formats/NetscapeWriter.h"
 #include "model/EntryExtras.h"
 #include "util/CodePage.h"
 #include "util/FileCalls.h"
@@ -23,22 +22,12 @@ namespace pernard {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-constexpr const char* kSaveAsCaption = "名前を付けて保存実行中";
+namespace {}  // namespace
 
 bool IsLink(const std::string& path) {
     std::error_code error;
     return fs::is_symlink(fs::symlink_status(path, error));
 }
-
-// The last component of a directory text: what follows the last separator or ":".
-std::string LastComponent(const std::string& path) {
-    const std::size_t cut = path.find_last_of(std::string(1, kPathSeparator) + "\\:");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-}  // namespace
 
 bool IsUsableFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
@@ -121,7 +110,7 @@ std::string ShortcutBytes(const BmLogic& model, int index) {
 }
 
 // Adds entry `index` as a shortcut in `directory` to the batch, under a name free in `names`.
-Shortcut WriteShortcut(BmLogic& model, const std::string& directory, int index,
+Shortcut WriteShortcut(const BmLogic& model, const std::string& directory, int index,
                        bool keptBytesBelong, NamesInDirectory& names, SafeFileBatch& batch,
                        const ReadFavoritesFiles* read = nullptr) {
     Shortcut shortcut;
@@ -146,21 +135,11 @@ Shortcut WriteShortcut(BmLogic& model, const std::string& directory, int index,
     return shortcut;
 }
 
-struct TreeCounts {
-    int written = 0;
-    int failed = 0;                  // every entry that is not on the disk, listed in the check log
-    int diskFailures = 0;            // of those, the ones the disk refused
-    int renamed = 0;                 // written under a free name, listed in the check log
-    int droppedExtras = 0;           // entries whose extras only a bookmark file holds
-    std::vector<std::string> files;  // the shortcut files written
-    std::vector<std::string> directories;  // the folders' directories
-};
-
 // Writes the entries of root `root` below `target`, a directory per folder. `read`, for an
 // overwrite save, is what the load read there.
-TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int root,
-                              const ReadFavoritesFiles* read = nullptr) {
-    TreeCounts counts;
+FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& target, int root,
+                                  const ReadFavoritesFiles* read = nullptr) {
+    FavoritesWrite counts;
     // One level per open folder: its index, its directory, whether it could be used, and the
     // names given in it so far. A folder whose directory could not be made counts as not
     // written only when nothing below it was counted instead.
@@ -181,14 +160,14 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
     const int count = std::min(model.glCT, model.Tree().Count());
     auto renamedEntry = [&](int i, const std::string& name) {
         const std::size_t k = static_cast<std::size_t>(i);
-        model.GetPorts().diagnostics->AppendCheckLog(CheckLogLine(model.glUrl[k], name));
+        counts.logLines.push_back(CheckLogLine(model.glUrl[k], name));
         ++counts.renamed;
     };
     auto closeFolder = [&]() {
         const OpenFolder folder = open.back();
         open.pop_back();
         if (folder.failed && !folder.covered) {
-            ReportWriteError(model, folder.index);
+            counts.logLines.push_back(EntryLogLine(model, folder.index));
             ++counts.failed;
         }
         if ((folder.failed || folder.covered) && !open.empty()) open.back().covered = true;
@@ -218,7 +197,7 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
                 ++counts.written;
                 if (!shortcut.renamed.empty()) renamedEntry(i, shortcut.renamed);
             } else {
-                ReportWriteError(model, i);
+                counts.logLines.push_back(EntryLogLine(model, i));
                 ++counts.failed;
                 if (!open.empty()) open.back().covered = true;
                 if (result == ShortcutWrite::Failed) ++counts.diskFailures;
@@ -251,7 +230,7 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
     for (const std::string& failed : batch.Commit()) {
         const auto entry = entryOfFile.find(failed);
         if (entry != entryOfFile.end()) {
-            ReportWriteError(model, entry->second);
+            counts.logLines.push_back(EntryLogLine(model, entry->second));
             --counts.written;
             ++counts.failed;
             entryOfFile.erase(entry);
@@ -273,12 +252,11 @@ TreeCounts WriteFavoritesTree(BmLogic& model, const std::string& target, int roo
 // load read that no entry went to (deleted, moved, renamed), and then the directories it read
 // that no folder went to, once they are empty. A file changed on disk since the load, and
 // anything the load did not read, stays. Each removal is listed in the check log.
-void RemoveLeftOverFiles(BmLogic& model, const ReadFavoritesFiles& read, const TreeCounts& counts) {
+void RemoveLeftOverFiles(const ReadFavoritesFiles& read, FavoritesWrite& counts) {
     std::unordered_set<std::string> written;
     for (const std::string& file : counts.files) written.insert(NormalPath(file));
     std::unordered_set<std::string> kept;
     for (const std::string& directory : counts.directories) kept.insert(NormalPath(directory));
-    DiagnosticsPort& log = *model.GetPorts().diagnostics;
     std::vector<std::string> files;
     for (const auto& [path, seen] : read.shortcuts) {
         if (written.count(path) == 0) files.push_back(path);
@@ -294,7 +272,7 @@ void RemoveLeftOverFiles(BmLogic& model, const ReadFavoritesFiles& read, const T
             continue;
         }
         if (fs::remove(path, error) && !error) {
-            log.AppendCheckLog("削除 : " + path);
+            counts.logLines.push_back("削除 : " + path);
         }
     }
     std::vector<std::string> directories;
@@ -310,13 +288,13 @@ void RemoveLeftOverFiles(BmLogic& model, const ReadFavoritesFiles& read, const T
             continue;
         }
         if (fs::remove(directory, error) && !error) {
-            log.AppendCheckLog("削除 : " + directory + kPathSeparator);
+            counts.logLines.push_back("削除 : " + directory + kPathSeparator);
         }
     }
 }
 
 // What the disk holds for the root after a save: the files and directories just written.
-void RecordWrittenFiles(ReadFavoritesFiles& read, const TreeCounts& counts) {
+void RecordWrittenFiles(ReadFavoritesFiles& read, const FavoritesWrite& counts) {
     read.shortcuts.clear();
     read.directories.clear();
     for (const std::string& file : counts.files) NoteShortcutFile(read, file);
@@ -325,63 +303,7 @@ void RecordWrittenFiles(ReadFavoritesFiles& read, const TreeCounts& counts) {
     }
 }
 
-void ReportCounts(BmLogic& model, const TreeCounts& counts) {
-    const Ports& ports = model.GetPorts();
-    if (counts.failed > 0 || counts.renamed > 0) {
-        char text[96];
-        if (counts.failed > 0) {
-            std::snprintf(text, sizeof text, "保存エラー : %d 件", counts.failed);
-        } else {
-            std::snprintf(text, sizeof text, "名前を変えて保存 : %d 件", counts.renamed);
-        }
-        ports.diagnostics->SetCheckLogStatus(text);
-        ports.diagnostics->ShowCheckLog();
-    }
-    if (counts.droppedExtras > 0) {
-        ports.diagnostics->ReportSaveWarning(DroppedExtrasMessage(counts.droppedExtras));
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, "OK : %d  NG : %d", counts.written, counts.failed);
-    ports.status->SetPanel(0, text);
-}
-
 }  // namespace
-
-void ReportWriteError(BmLogic& model, int index) {
-    const std::size_t k = static_cast<std::size_t>(index);
-    model.GetPorts().diagnostics->AppendCheckLog(CheckLogLine(model.glUrl[k], model.glName[k]));
-}
-
-bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notWritten) {
-    const Ports& ports = model.GetPorts();
-    if (ports.progress->Caption() != kSaveAsCaption && !ports.settings->NoOverwriteQuestion()) {
-        const std::string question =
-            model.glVisit[static_cast<std::size_t>(root)] + " を " + target + " に保存します ";
-        if (ports.prompts->Confirm(question, Buttons::YesNo) != Answer::Yes) return false;
-    }
-    ports.diagnostics->ClearCheckLog();
-    // What the load read below this very directory: the save leaves the directory matching
-    // the collection.
-    const RootInfo* info = model.RootInfoOf(root);
-    const std::shared_ptr<ReadFavoritesFiles> read =
-        info != nullptr && info->favorites != nullptr &&
-                NormalPath(info->favorites->directory) == NormalPath(target)
-            ? info->favorites
-            : nullptr;
-    const TreeCounts counts = WriteFavoritesTree(model, target, root, read.get());
-    if (read != nullptr && counts.failed == 0) {
-        RemoveLeftOverFiles(model, *read, counts);
-        RecordWrittenFiles(*read, counts);
-    }
-    ReportCounts(model, counts);
-    if (notWritten != nullptr) *notWritten = counts.failed;
-    ports.progress->Close();
-    // An entry that is not on the disk makes the save a failure: the close sequence keeps the
-    // window (and the list of what was not written) open, and the collection stays changed.
-    if (counts.failed > 0) return false;
-    ports.status->SetPanel(1, "保存完了 " + target);
-    return true;
-}
 
 namespace {
 
@@ -408,52 +330,44 @@ bool SwapInTree(const std::string& staged, const std::string& target) {
 
 }  // namespace
 
-bool SaveAsIE(BmLogic& model) {
-    int root = -1;
-    if (!CheckRootNode(model, root)) return false;
-    const Ports& ports = model.GetPorts();
-    std::string target;
-    if (!ports.dialogs->ChooseDirectory(ports.settings->AdditionalFavoritesDirectory(), target)) {
-        return false;
+std::string EntryLogLine(const BmLogic& model, int index) {
+    const std::size_t k = static_cast<std::size_t>(index);
+    return CheckLogLine(model.glUrl[k], model.glName[k]);
+}
+
+FavoritesWrite WriteFavoritesOver(const BmLogic& model, const std::string& target, int root) {
+    // What the load read below this very directory: the save leaves the directory matching
+    // the collection.
+    const RootInfo* info = model.RootInfoOf(root);
+    const std::shared_ptr<ReadFavoritesFiles> read =
+        info != nullptr && info->favorites != nullptr &&
+                NormalPath(info->favorites->directory) == NormalPath(target)
+            ? info->favorites
+            : nullptr;
+    FavoritesWrite result = WriteFavoritesTree(model, target, root, read.get());
+    if (read != nullptr && result.failed == 0) {
+        RemoveLeftOverFiles(*read, result);
+        RecordWrittenFiles(*read, result);
     }
-    if (LowerAscii(LastComponent(target)) != "favorites") {
-        ports.prompts->ShowMessage("Favorites 以外の名称のディレクトリには保存できません");
-        return false;
-    }
-    if (IsLink(target)) {
-        ports.prompts->ShowMessage("Cannot Save File : " + target);
-        return false;
-    }
-    std::error_code error;
-    if (fs::exists(target, error)) {
-        const std::string question =
-            model.glName[static_cast<std::size_t>(root)] + " を " + target +
-            " に上書します（注意！！  この下のファイル、ディレクトリは全ていったん消去されます）";
-        if (ports.prompts->Confirm(question, Buttons::YesCancel) != Answer::Yes) return false;
-    }
-    ports.progress->Show(kSaveAsCaption);
+    return result;
+}
+
+FavoritesWrite WriteFavoritesAnew(const BmLogic& model, const std::string& target, int root) {
     // The new tree is written beside the old one and takes its place only when it is complete:
     // a failure on the way leaves the old tree as it was.
     const std::string staged = target + ".pernard-new";
     DeleteTree(staged);
+    std::error_code error;
     fs::create_directories(staged, error);
-    ports.diagnostics->ClearCheckLog();
-    TreeCounts counts;
+    FavoritesWrite result;
     if (error) {
-        counts.diskFailures = 1;
+        result.diskFailures = 1;
     } else {
-        counts = WriteFavoritesTree(model, staged, root);
+        result = WriteFavoritesTree(model, staged, root);
     }
-    if (counts.diskFailures > 0 || !SwapInTree(staged, target)) {
-        DeleteTree(staged);
-        ports.progress->Close();
-        ports.prompts->ShowMessage("Cannot Save File : " + target);
-        return false;
-    }
-    ReportCounts(model, counts);
-    ports.progress->Close();
-    ports.status->SetPanel(1, "Save Favorite  " + target + " " + std::to_string(root));
-    return true;
+    result.replaced = result.diskFailures == 0 && SwapInTree(staged, target);
+    if (!result.replaced) DeleteTree(staged);
+    return result;
 }
 
 }  // namespace pernard

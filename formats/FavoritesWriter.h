@@ -1,8 +1,9 @@
 #pragma once
 // Writes one root of the entry table as a Favorites directory: a directory per folder, a
-// shortcut file per URL.
+// shortcut file per URL. The writers only write; the save commands (commands/) ask and say.
 
 #include <string>
+#include <vector>
 
 #include "formats/ShortcutText.h"
 #include "model/BmLogic.h"
@@ -13,15 +14,34 @@ namespace pernard {
 // not empty, not "." or "..", no path separator and no NUL.
 bool IsUsableFileName(const std::string& name);
 
-// Lists entry `index` in the check-log window: its URL padded to 60 characters and its name.
-void ReportWriteError(BmLogic& model, int index);
+// True when `path` is a symbolic link: a save never writes through one.
+bool IsLink(const std::string& path);
 
-// Writes root `root` below `target`, asking first unless save-as is running or the setting
-// says not to ask. True when every entry is on the disk (renamed ones count as written);
-// `notWritten`, when given, receives the number of entries that are not.
-bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notWritten = nullptr);
+// What writing a Favorites tree came to.
+struct FavoritesWrite {
+    int written = 0;
+    int failed = 0;                        // every entry that is not on the disk
+    int diskFailures = 0;                  // of those, the ones the disk refused
+    int renamed = 0;                       // written under a free name
+    int droppedExtras = 0;                 // entries whose extras only a bookmark file holds
+    std::vector<std::string> files;        // the shortcut files written
+    std::vector<std::string> directories;  // the folders' directories
+    // For the check-log window: each entry not written or renamed (URL and name), and each
+    // left-over file or directory removed ("削除 : " + path).
+    std::vector<std::string> logLines;
+    bool replaced = false;  // WriteFavoritesAnew: the new tree took the old one's place
+};
 
-// The save-as command: empties the chosen directory (named "favorites") and writes into it.
-bool SaveAsIE(BmLogic& model);
+// Entry `index` as the check-log window lists it: its URL padded to 60 characters, its name.
+std::string EntryLogLine(const BmLogic& model, int index);
+
+// The overwrite save: writes root `root` below `target`. When `target` is the directory the
+// root was read from and every entry was written, the files the load read there that no entry
+// went to are removed (never one changed since, nor anything it did not read).
+FavoritesWrite WriteFavoritesOver(const BmLogic& model, const std::string& target, int root);
+
+// Save-as: writes root `root` as a complete new tree beside `target`, which takes the old
+// tree's place only once complete (`replaced`); otherwise the old tree stays as it was.
+FavoritesWrite WriteFavoritesAnew(const BmLogic& model, const std::string& target, int root);
 
 }  // namespace pernard

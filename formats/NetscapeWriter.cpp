@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <vector>
 
-#include "formats/FavoritesWriter.h"
 #include "formats/SourceRead.h"
 #include "model/EntryExtras.h"
 #include "util/CodePage.h"
@@ -16,16 +15,6 @@ namespace pernard {
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
-constexpr const char* kNoRootMessage = "フォルダーを選択してください";
-constexpr const char* kPartialQuestion =
-    "このブックマークは途中までしか読み込まれていません。上書保存すると、読み込まれなかった"
-    "エントリーがファイルから失われます。保存しますか？";
-constexpr const char* kBrowserStoreMessage =
-    "ブラウザーのブックマークには書き込みません。別のブックマークファイルに保存してください : ";
-constexpr const char* kReplacedQuestion =
-    "読み込めなかった文字があります。保存すると、その文字は "
-    "U+FFFD（\xEF\xBF\xBD）に置き換わります。"
-    "保存しますか？";
 
 // A root is written in the encoding it was read in (CP932 when that is unknown), or in UTF-8
 // when the settings say so. Its own encoding takes back every byte it was read with.
@@ -258,187 +247,32 @@ int WriteBookmarkText(const BmLogic& model, int root, const BytesSink& sink) {
     return WriteBookmarkText(model, std::vector<int>{root}, sink);
 }
 
-bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root) {
-    return WriteBookmarkFile(model, fileName, std::vector<int>{root});
+bool UrlsHoldKeptBytes(const BmLogic& model, int root) {
+    return AnyEntryOfRoot(model, root, [&model](std::size_t k) {
+        return model.glUrl[k] != kFolderMarker && HasKeptBytes(model.glUrl[k]);
+    });
 }
 
-bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, const std::vector<int>& roots) {
-    const Ports& ports = model.GetPorts();
+BookmarkFileWrite WriteBookmarkRoots(const BmLogic& model, const std::string& fileName,
+                                     const std::vector<int>& roots) {
+    BookmarkFileWrite result;
     // A browser's own store is read, never written: not even when chosen as a save's target.
     const SourceKind kind = KindOfSource(fileName);
     if (kind == SourceKind::Chromium || kind == SourceKind::Firefox) {
-        ports.prompts->ShowMessage(kBrowserStoreMessage + fileName);
-        return false;
+        result.refusedStore = true;
+        return result;
     }
     SafeFileWriter file;
     bool ok = !roots.empty() && std::all_of(roots.begin(), roots.end(), [&model](int root) {
         return root >= 0 && root < model.glCT;
     }) && file.Open(fileName);
-    int dropped = 0;
     if (ok) {
-        dropped =
+        result.droppedExtras =
             WriteBookmarkText(model, roots, [&file](std::string_view chunk) { file.Write(chunk); });
         ok = file.Commit();
     }
-    if (!ok) {
-        ports.prompts->ShowMessage("Cannot Save File : " + fileName);
-        return false;
-    }
-    if (dropped > 0) ports.diagnostics->ReportSaveWarning(DroppedExtrasMessage(dropped));
-    ports.status->SetPanel(1, "保存完了 " + fileName);
-    return true;
-}
-
-void GetRootFolderName(const BmLogic& model, int& root, int& rootCount, std::string& rootName) {
-    const int count = std::min(model.glCT, model.Tree().Count());
-    rootCount = 0;
-    root = -1;
-    rootName.clear();
-    for (int i = 0; i < count; ++i) {
-        if (model.gloya[static_cast<std::size_t>(i)] == -1) ++rootCount;
-    }
-    if (rootCount == 1) {
-        root = 0;
-        rootName = model.glName[0];
-        return;
-    }
-    for (int i = std::min(model.glIndex, count - 1); i >= 0; --i) {
-        if (model.gloya[static_cast<std::size_t>(i)] == -1) {
-            root = i;
-            rootName = model.glName[static_cast<std::size_t>(i)];
-            return;
-        }
-    }
-}
-
-namespace {
-
-// The root of the selection and its name; false, with "フォルダーを選択してください", when
-// there is none. A root whose title is empty is still a root.
-bool FindSelectedRoot(BmLogic& model, int& root, std::string& rootName) {
-    int rootCount = 0;
-    GetRootFolderName(model, root, rootCount, rootName);
-    if (root >= 0) return true;
-    model.GetPorts().prompts->ShowMessage(kNoRootMessage);
-    return false;
-}
-
-}  // namespace
-
-bool CheckRootNode(BmLogic& model, int& root) {
-    std::string rootName;
-    return FindSelectedRoot(model, root, rootName);
-}
-
-namespace {
-
-// An overwrite save goes to a full path only: a relative one would be written wherever the
-// program happens to run.
-bool IsFullPathOrSays(BmLogic& model, const std::string& target) {
-    if (std::filesystem::path(target).is_absolute()) return true;
-    model.GetPorts().prompts->ShowMessage("保存先はフルパスで指定してください : " + target);
-    return false;
-}
-
-// The roots that one read of `target` gave, root `root` among them, that still stand for
-// that file.
-std::vector<int> RootsOfFile(const BmLogic& model, int root, const std::string& target) {
-    std::vector<int> roots;
-    for (int other : model.RootsOfSameRead(root)) {
-        const std::size_t k = static_cast<std::size_t>(other);
-        if (other == root || (model.gloya[k] == -1 && model.glAdd[k] == kSourceNetscape &&
-                              model.glVisit[k] == target)) {
-            roots.push_back(other);
-        }
-    }
-    return roots;
-}
-
-}  // namespace
-
-bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int root) {
-    const Ports& ports = model.GetPorts();
-    std::string target = model.glVisit[static_cast<std::size_t>(root)];
-    if (target.empty() && !ports.dialogs->OpenBookmarkFile("", target)) return false;
-    if (!IsFullPathOrSays(model, target)) return false;
-    if (!ports.settings->NoOverwriteQuestion()) {
-        const Answer answer =
-            ports.prompts->Confirm(rootName + " を " + target + " に保存します ", Buttons::YesNo);
-        if (answer != Answer::Yes) return false;
-    }
-    // Every root the file gave goes back into it: a file with two TITLE sections keeps both.
-    const std::vector<int> roots = RootsOfFile(model, root, target);
-    // These two are asked whatever the settings say: the answer decides what the file loses.
-    const bool partial =
-        std::any_of(roots.begin(), roots.end(), [&model](int r) { return model.IsRootPartial(r); });
-    if (partial &&
-        ports.prompts->Confirm(kPartialQuestion, Buttons::YesNoDefaultNo) != Answer::Yes) {
-        return false;
-    }
-    const bool replaces = std::any_of(roots.begin(), roots.end(),
-                                      [&model](int r) { return WouldReplaceKeptBytes(model, r); });
-    if (replaces &&
-        ports.prompts->Confirm(kReplacedQuestion, Buttons::YesNoDefaultNo) != Answer::Yes) {
-        return false;
-    }
-    if (!WriteBookmarkFile(model, target, roots)) return false;
-    model.MarkRootsSaved(roots);
-    return true;
-}
-
-bool SaveBM(BmLogic& model) {
-    int root = -1;
-    std::string rootName;
-    if (!FindSelectedRoot(model, root, rootName)) return false;
-    return SaveRoot(model, root);
-}
-
-bool SaveRoot(BmLogic& model, int root) {
-    if (!model.IsValidIndex(root) || model.gloya[static_cast<std::size_t>(root)] != -1) {
-        return false;
-    }
-    const std::string rootName = model.glName[static_cast<std::size_t>(root)];
-    if (model.glAdd[static_cast<std::size_t>(root)] == kSourceNetscape) {
-        return ConfirmAndWriteBookmark(model, rootName, root);
-    }
-    if (IsBrowserStore(model.glAdd[static_cast<std::size_t>(root)])) {
-        // Saved as a bookmark file of the user's choice instead of over the store.
-        model.GetPorts().prompts->ShowMessage(kBrowserStoreMessage +
-                                              model.glVisit[static_cast<std::size_t>(root)]);
-        if (!SaveRootAsBookmarkFile(model, root)) return false;
-        model.MarkRootsSaved({root});
-        return true;
-    }
-    // A Favorites root is saved to the directory its name gives.
-    if (!IsFullPathOrSays(model, rootName)) return false;
-    // Shortcut files hold their URL in CP932: a byte of a URL that did not decode cannot go
-    // back into one as itself.
-    const bool replacesBytes = AnyEntryOfRoot(model, root, [&model](std::size_t k) {
-        return model.glUrl[k] != kFolderMarker && HasKeptBytes(model.glUrl[k]);
-    });
-    if (replacesBytes && model.GetPorts().prompts->Confirm(
-                             kReplacedQuestion, Buttons::YesNoDefaultNo) != Answer::Yes) {
-        return false;
-    }
-    if (!SaveFavorite(model, rootName, root)) return false;
-    model.MarkRootsSaved({root});
-    return true;
-}
-
-bool SaveBookmarkAs(BmLogic& model) {
-    int root = -1;
-    return CheckRootNode(model, root) && SaveRootAsBookmarkFile(model, root);
-}
-
-bool SaveRootAsBookmarkFile(BmLogic& model, int root) {
-    const Ports& ports = model.GetPorts();
-    std::string chosen;
-    if (!ports.dialogs->SaveBookmarkFile(ports.settings->AdditionalBookmarkFile(), chosen)) {
-        return false;
-    }
-    if (!WriteBookmarkFile(model, chosen, root)) return false;
-    ports.settings->SetAdditionalBookmarkFile(chosen);
-    return true;
+    result.written = ok;
+    return result;
 }
 
 }  // namespace pernard

@@ -1,6 +1,5 @@
 #pragma once
-// Writes one root of the entry table as a Netscape bookmark file, and the save commands for
-// bookmark files.
+// Writes roots of the entry table as a Netscape bookmark file.
 
 #include <functional>
 #include <string>
@@ -28,30 +27,20 @@ std::string BookmarkFileText(const BmLogic& model, int root);
 // did not decode when it was read (its file's encoding is not the one it is written in).
 bool WouldReplaceKeptBytes(const BmLogic& model, int root);
 
-// Writes root `root` to `fileName` through a temporary file. On success panel 1 shows
-// "保存完了 " + file name; on any failure the old file stays as it was and the message
-// "Cannot Save File : " + file name is shown. A file that is a browser's own store is refused.
-bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root);
-bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, const std::vector<int>& roots);
+// What writing a bookmark file came to.
+struct BookmarkFileWrite {
+    bool written = false;       // the file holds the roots now
+    bool refusedStore = false;  // the target is a browser's own store: nothing was written
+    int droppedExtras = 0;      // entries whose extras a bookmark file cannot hold
+};
 
-// The root that holds the selection: the only root, or the nearest root at or above glIndex.
-void GetRootFolderName(const BmLogic& model, int& root, int& rootCount, std::string& rootName);
+// Writes the roots to `fileName` through a temporary file that replaces it only once complete;
+// on any failure the old file stays as it was. A file that is a browser's own store is refused.
+BookmarkFileWrite WriteBookmarkRoots(const BmLogic& model, const std::string& fileName,
+                                     const std::vector<int>& roots);
 
-// GetRootFolderName, with "フォルダーを選択してください" when there is no such root.
-bool CheckRootNode(BmLogic& model, int& root);
-
-// Overwrite save of a root read from a bookmark file.
-bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int root);
-
-// Overwrite save of the root of the selection, whatever its source kind.
-bool SaveBM(BmLogic& model);
-// Overwrite save of root `root`. The collection counts as saved once no root has changes left.
-bool SaveRoot(BmLogic& model, int root);
-
-// The save-as command for bookmark files.
-bool SaveBookmarkAs(BmLogic& model);
-// Saves root `root` to a bookmark file the user chooses. A browser's own store is never a
-// target: a root read from one is saved this way by the overwrite save.
-bool SaveRootAsBookmarkFile(BmLogic& model, int root);
+// True when root `root` holds a URL with bytes that did not decode: a shortcut file (CP932)
+// cannot take them back as themselves.
+bool UrlsHoldKeptBytes(const BmLogic& model, int root);
 
 }  // namespace pernard

@@ -24,7 +24,6 @@ class SilentProgress : public ProgressPort {
 public:
     void Show(const std::string&) override {}
     void Close() override {}
-    std::string Caption() const override { return {}; }
 };
 
 class SilentStatus : public StatusPort {

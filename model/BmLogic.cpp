@@ -119,6 +119,15 @@ bool BmLogic::AddEntry(bool isTop, bool isUrl, std::string_view name, std::strin
     return true;
 }
 
+int BmLogic::SelectedRoot() const {
+    const int count = std::min(glCT, tree_.Count());
+    if (tree_.TopLevelCount() == 1 && count > 0) return 0;
+    for (int i = std::min(glIndex, count - 1); i >= 0; --i) {
+        if (gloya[static_cast<std::size_t>(i)] == -1) return i;
+    }
+    return -1;
+}
+
 void BmLogic::RebuildUrlIndex() {
     urlIndex_.Clear();
     urlIndex_.Reserve(static_cast<std::size_t>(glCT));

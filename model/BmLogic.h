@@ -126,6 +126,10 @@ public:
     int UrlImageIndex(int index) const;
     void SetFolderImages(int index, TreeNode* node);
 
+    // The root that holds the selection: the only root, or the nearest root at or above
+    // glIndex; -1 when there is none.
+    int SelectedRoot() const;
+
     // The encoding a root was read in ("UTF-8", "CP932", ...); empty when unknown.
     std::string RootCharset(int rootIndex) const;
     void SetRootCharset(int rootIndex, const std::string& charset);

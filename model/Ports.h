@@ -25,8 +25,6 @@ public:
     virtual ~ProgressPort() = default;
     virtual void Show(const std::string& caption) = 0;
     virtual void Close() = 0;
-    // The caption shown now, or an empty text when the window is closed.
-    virtual std::string Caption() const = 0;
 };
 
 // Panels 0 and 1 of the main window's status bar.

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <algorithm>
 
+#include "commands/SaveCommands.h"
 #include "formats/NetscapeWriter.h"
 #include "ui/BmDirectory.h"
 #include "ui/Bookmark.h"

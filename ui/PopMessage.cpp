@@ -42,8 +42,4 @@ void TFormMessage::Show(const std::string& caption) {
 
 void TFormMessage::Close() { hide(); }
 
-std::string TFormMessage::Caption() const {
-    return isVisible() ? windowTitle().toStdString() : std::string();
-}
-
 }  // namespace pernard::ui

@@ -18,7 +18,6 @@ public:
     // Shows the window with `caption` as its title and lets it paint once.
     void Show(const std::string& caption) override;
     void Close() override;
-    std::string Caption() const override;
 };
 
 }  // namespace pernard::ui

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "commands/SaveCommands.h"
 #include "formats/BrowserRead.h"
 #include "formats/BrowserStores.h"
 #include "formats/ChromiumReader.h"

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "commands/SaveCommands.h"
 #include "formats/FavoritesReader.h"
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "commands/FavoritesCommands.h"
+#include "commands/SaveCommands.h"
 #include "formats/FavoritesWriter.h"
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <map>
 
+#include "commands/FavoritesCommands.h"
+#include "commands/SaveCommands.h"
 #include "formats/FavoritesWriter.h"
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"

@@ -10,6 +10,8 @@
 #include <map>
 #include <random>
 
+#include "commands/FavoritesCommands.h"
+#include "commands/SaveCommands.h"
 #include "formats/FavoritesReader.h"
 #include "formats/FavoritesWriter.h"
 #include "formats/NetscapeWriter.h"

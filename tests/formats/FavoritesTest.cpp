@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <set>
 
+#include "commands/FavoritesCommands.h"
+#include "commands/SaveCommands.h"
 #include "formats/FavoritesReader.h"
 #include "formats/FavoritesWriter.h"
 #include "formats/NetscapeReader.h"

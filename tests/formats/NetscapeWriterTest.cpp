@@ -7,6 +7,7 @@
 
 #include <csignal>
 
+#include "commands/SaveCommands.h"
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 #include "support/Doubles.h"
@@ -135,15 +136,11 @@ TEST_F(NetscapeWriterTest, TwoRootsAreWrittenSeparately) {
     Load("<TITLE>Two</TITLE>\n<DL><p>\n<DT><A HREF=\"http://2/\">2</A>\n", false);
     EXPECT_EQ(BookmarkFileText(t.model, 0).find("http://2/"), std::string::npos);
     EXPECT_NE(BookmarkFileText(t.model, 2).find("http://2/"), std::string::npos);
-    int root = -1, roots = 0;
-    std::string name;
+    int root = -1;
     t.model.glIndex = 1;
-    GetRootFolderName(t.model, root, roots, name);
-    EXPECT_EQ(root, 0);
-    EXPECT_EQ(roots, 2);
+    EXPECT_EQ(t.model.SelectedRoot(), 0);
     t.model.glIndex = 3;
-    GetRootFolderName(t.model, root, roots, name);
-    EXPECT_EQ(name, "Two");
+    EXPECT_EQ(t.model.SelectedRoot(), 2);
     t.model.glIndex = -1;
     EXPECT_FALSE(CheckRootNode(t.model, root));
     EXPECT_EQ(t.prompts.messages.back(), "フォルダーを選択してください");

@@ -6,6 +6,8 @@
 #include <sstream>
 
 #include "cli/CliCommands.h"
+#include "commands/FavoritesCommands.h"
+#include "commands/SaveCommands.h"
 #include "formats/FavoritesReader.h"
 #include "formats/FavoritesWriter.h"
 #include "formats/NetscapeReader.h"

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/CliCommands.h"
+#include "commands/SaveCommands.h"
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 #include "model/Search.h"

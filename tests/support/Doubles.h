@@ -38,7 +38,6 @@ public:
         caption = text;
     }
     void Close() override { caption.clear(); }
-    std::string Caption() const override { return caption; }
 };
 
 class RecordingStatus : public StatusPort {

@@ -1,0 +1,19 @@
+#pragma once
+// The user's save commands for Favorites directories: the overwrite save (asking first unless
+// the settings say not to) and save-as into a directory named "favorites".
+
+#include <string>
+
+#include "model/BmLogic.h"
+
+namespace pernard {
+
+// Writes root `root` below `target`. True when every entry is on the disk (renamed ones count
+// as written); `notWritten`, when given, receives the number of entries that are not. What was
+// not written, renamed or removed is listed in the check-log window.
+bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notWritten = nullptr);
+
+// The save-as command: empties the chosen directory (named "favorites") and writes into it.
+bool SaveAsIE(BmLogic& model);
+
+}  // namespace pernard
