@@ -6,8 +6,8 @@
 
 #include <iostream>
 
-#include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "cli/CliUsage.h"
 #include "cli/CollectionCommands.h"
 #include "commands/SaveCommands.h"
 #include "formats/NetscapeWriter.h"

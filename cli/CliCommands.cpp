@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "cli/CliSession.h"
+#include "cli/CliUsage.h"
 #include "cli/CollectionCommands.h"
 #include "commands/SaveCommands.h"
 #include "formats/FavoritesReader.h"
@@ -17,94 +18,6 @@ namespace pernard {
 
 namespace {
 
-// The verbs with their arguments: the start of the usage and of the help.
-#define PERNARD_CLI_SYNOPSIS                                                                     \
-    "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"                                         \
-    "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root " \
-    "N]\n"                                                                                       \
-    "                        [--save-encoding UTF-8]\n"                                          \
-    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] [--notes] --keyword TEXT\n"       \
-    "                          SOURCE...\n"                                                      \
-    "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"                                   \
-    "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"   \
-    "                          [--color C] --to FILE\n"                                          \
-    "       pernard-cli check [LOAD OPTIONS] SOURCE... [--folder N] [--threads T]\n"             \
-    "                         [--timeout SECONDS] [--body] [--to FILE]\n"
-
-constexpr const char* kUsage = PERNARD_CLI_SYNOPSIS
-    "LOAD OPTIONS: --max-url N  --encoding NAME  --skip-duplicates  --no-empty-folders\n"
-    "              --browser NAME\n"
-    "A SOURCE is a bookmark file, a Favorites directory, a Chromium-family Bookmarks file or a\n"
-    "Firefox places.sqlite.\n";
-
-// The whole help, as the manual page pernard-cli(1) gives it.
-constexpr const char* kHelp =
-    "pernard-cli: read and write bookmark files and Favorites directories\n"
-    "\n" PERNARD_CLI_SYNOPSIS
-    "       pernard-cli --help | --version\n"
-    "\n"
-    "A SOURCE is a bookmark file or a Favorites directory. The first SOURCE is read as a\n"
-    "complete load, every further one as an additional load (a further root).\n"
-    "\n"
-    "list   prints the entry table, one line per entry, tab-separated: index, parent index,\n"
-    "       kind (root, folder, url), name, URL, added date, last visit, last modified.\n"
-    "save   writes one root as a bookmark file (--to FILE, replacing FILE only once the new\n"
-    "       one is complete) or as a Favorites directory (--to-favorites DIR, which must not\n"
-    "       exist yet or be empty). A bookmark file is written in the root's own encoding\n"
-    "       (Shift_JIS for a Shift_JIS file), or with --save-encoding UTF-8 in UTF-8.\n"
-    "search prints the entries whose name (with --url: URL) contains any of the words of\n"
-    "       TEXT, one line per entry, tab-separated: index, kind, name, URL, folder path.\n"
-    "       ASCII letters match in either case; --fold also ignores width and case (ｶﾅ = カナ,\n"
-    "       ＡＢＣ = abc); --notes also looks in descriptions and tags. Exit 0 with hits, 1\n"
-    "       with none, 2 for a usage or read error.\n"
-    "duplicates prints a line for every URL entry that has an earlier one with the same URL\n"
-    "       (naming that earliest entry), then the count.\n"
-    "report writes the URL list page of the folder with entry index N (its bookmarks, or with\n"
-    "       --expanded every bookmark below it) to FILE, in Shift_JIS; --title sets the page's\n"
-    "       title (default: the folder's name), --color its background (default #000000).\n"
-    "check  fetches every URL (or those below folder N) over HTTP, T at a time, and prints a\n"
-    "       line per URL as it finishes: index, status code or error word (timeout, refused,\n"
-    "       dns, tls, redirects, unsupported, error), final URL, Last-Modified as seconds,\n"
-    "       name; then a summary. Only http and https URLs are fetched.\n"
-    "\n"
-    "LOAD OPTIONS\n"
-    "  --max-url N          room for N entries (default 1000000)\n"
-    "  --encoding NAME      the encoding of bookmark files that neither start with a byte\n"
-    "                       order mark nor declare a charset: Shift_JIS, UTF-8, EUC-JP, GBK,\n"
-    "                       Big5, EUC-KR, Windows-1252, ... (default: UTF-8 when the file is\n"
-    "                       valid UTF-8, else Shift_JIS)\n"
-    "  --skip-duplicates    leave out a URL that was read before\n"
-    "  --no-empty-folders   remove folders with no URL below them after each read\n"
-    "  --browser NAME       read the default profile's bookmarks of a browser: chrome,\n"
-    "                       chromium, edge, brave, vivaldi, opera or firefox (a browser's\n"
-    "                       store is only read, never written)\n"
-    "SAVE OPTIONS\n"
-    "  --to FILE            write a bookmark file\n"
-    "  --to-favorites DIR   write a Favorites directory\n"
-    "  --root N             the root with entry index N (default: the first root)\n"
-    "SEARCH OPTIONS\n"
-    "  --keyword TEXT       the words to find, separated by blanks (at most six)\n"
-    "  --url                search the URLs instead of the names\n"
-    "  --fold               ignore width and case as well (Unicode NFKC_Casefold)\n"
-    "  --notes              also look in the entries' descriptions and tags\n"
-    "REPORT OPTIONS\n"
-    "  --folder N           the folder with entry index N\n"
-    "  --expanded           every bookmark below the folder, not only its own\n"
-    "  --title T            the page's title\n"
-    "  --color C            the page's background colour\n"
-    "  --to FILE            the page's file\n"
-    "CHECK OPTIONS\n"
-    "  --folder N           only the bookmarks below the folder with entry index N\n"
-    "  --threads T          requests in flight at once, 1 to 32 (default 8)\n"
-    "  --timeout SECONDS    for one request, 1 to 3600 (default 30)\n"
-    "  --body               fetch whole pages (GET) instead of headers (HEAD)\n"
-    "  --to FILE            save the first root with the learnt last-modified times\n"
-    "\n"
-    "Exit status: 0 when everything was read and written, 1 when a read failed or stopped\n"
-    "early (nothing is saved then) or anything could not be written, 2 for a usage error;\n"
-    "search: 0 with hits, 1 with none, 2 for a usage or read error; check: 0 when every URL\n"
-    "answered 2xx or 3xx, 1 when any is broken or failed, 2 for a usage or read error.\n"
-    "Messages go to standard error.\n";
 #undef PERNARD_CLI_SYNOPSIS
 
 void PrintTable(const BmLogic& model, std::ostream& out) {
@@ -120,7 +33,7 @@ void PrintTable(const BmLogic& model, std::ostream& out) {
 int RunList(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     CommandLine options;
     if (!ParseCommandLine(arguments, {}, options, err)) {
-        err << kUsage;
+        err << CliUsage();
         return 2;
     }
     CliSession session(options, err);
@@ -170,7 +83,7 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
     const std::string toFavorites = options.Value("--to-favorites");
     if (!valid || toFile.empty() == toFavorites.empty()) {
         if (valid) err << "give exactly one of --to and --to-favorites\n";
-        err << kUsage;
+        err << CliUsage();
         return 2;
     }
     const std::string saveEncoding = options.Value("--save-encoding");
@@ -199,42 +112,13 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
 
 }  // namespace
 
-const char* CliUsage() { return kUsage; }
-
-std::string EscapeField(const std::string& field) {
-    // Bytes kept from a file are printed as they are shown: the output stays UTF-8.
-    const std::string text = ShownText(field);
-    if (text.find_first_of("\\\t\r\n") == std::string::npos) return text;
-    std::string out;
-    out.reserve(text.size() + 8);
-    for (char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     if (arguments.empty()) {
-        err << kUsage;
+        err << CliUsage();
         return 2;
     }
     if (arguments[0] == "--help" || arguments[0] == "-h") {
-        out << kHelp;
+        out << CliHelp();
         return 0;
     }
     if (arguments[0] == "--version") {
@@ -247,7 +131,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (arguments[0] == "duplicates") return RunDuplicates(arguments, out, err);
     if (arguments[0] == "report") return RunReport(arguments, err);
     if (arguments[0] == "check") return RunCheck(arguments, out, err);
-    err << "unknown command: " << arguments[0] << '\n' << kUsage;
+    err << "unknown command: " << arguments[0] << '\n' << CliUsage();
     return 2;
 }
 

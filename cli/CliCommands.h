@@ -11,10 +11,4 @@ namespace pernard {
 // 1 a read or write failed, 2 a usage error.
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
-// The short usage, printed after a usage error.
-const char* CliUsage();
-
-// Writes a table field with backslash, tab, CR and LF escaped as \\ \t \r \n.
-std::string EscapeField(const std::string& text);
-
 }  // namespace pernard

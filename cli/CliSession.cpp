@@ -81,6 +81,33 @@ bool ParseNumber(const std::string& option, const std::string& text, int& number
     return true;
 }
 
+std::string EscapeField(const std::string& field) {
+    // Bytes kept from a file are printed as they are shown: the output stays UTF-8.
+    const std::string text = ShownText(field);
+    if (text.find_first_of("\\\t\r\n") == std::string::npos) return text;
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (char c : text) {
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
 const char* KindOf(const BmLogic& model, int index) {
     const std::size_t i = static_cast<std::size_t>(index);
     if (model.gloya[i] < 0) return "root";

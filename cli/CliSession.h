@@ -43,6 +43,9 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, const VerbOptio
 bool ParseNumber(const std::string& option, const std::string& text, int& number,
                  std::ostream& err);
 
+// A table field with backslash, tab, CR and LF escaped as \\ \t \r \n.
+std::string EscapeField(const std::string& text);
+
 // "root", "folder" or "url".
 const char* KindOf(const BmLogic& model, int index);
 

@@ -2,8 +2,8 @@
 
 #include <ctime>
 
-#include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "cli/CliUsage.h"
 #include "model/Search.h"
 #include "report/UrlListReport.h"
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliRun.h"
+#include "cli/CliSession.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
