@@ -26,7 +26,8 @@ constexpr const char* kUsage = PERNARD_CLI_SYNOPSIS
 
 // The whole help, as the manual page pernard-cli(1) gives it.
 constexpr const char* kHelp =
-    "pernard-cli: read and write bookmark files and Favorites directories\n"
+    "pernard-cli: read and write bookmark files and Favorites directories, and read browsers'\n"
+    "own bookmarks\n"
     "\n" PERNARD_CLI_SYNOPSIS
     "       pernard-cli --help | --version\n"
     "\n"
