@@ -206,10 +206,13 @@ public:
     // What the list shows for a folder: its children, or with `expanded` every entry below it,
     // in table order.
     std::vector<int> ListedEntries(int folder, bool expanded) const;
+    // Whether the source entry may land on the target: both exist, they differ, and a folder
+    // is not dropped on itself or inside itself.
+    bool CanDrop(const TreeNode* source, const TreeNode* target) const;
     // Moves (or with `keep`, copies) the source entry onto the target: into a folder as its
-    // first child, after a URL. False when a node is missing or the move is refused (onto
-    // itself, into its own subtree, capacity, depth).
-    bool DropMove(TreeNode* source, TreeNode* target, bool keep);
+    // first child, after a URL. The index of the entry that landed, or -1 when a node is
+    // missing or the move is refused (onto itself, into its own subtree, capacity, depth).
+    int DropMove(TreeNode* source, TreeNode* target, bool keep);
     // Moves entry i one place up or down as the tree shows it; false when it cannot move.
     bool MoveUpDown(int index, bool up);
 

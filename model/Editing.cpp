@@ -365,10 +365,18 @@ int BmLogic::CopySubtree(int source, Placement placement, int target) {
     return to.tableAt;
 }
 
-bool BmLogic::DropMove(TreeNode* source, TreeNode* target, bool keep) {
+bool BmLogic::CanDrop(const TreeNode* source, const TreeNode* target) const {
     const int from = IndexOf(source);
     const int onto = IndexOf(target);
     if (from < 0 || onto < 0 || from == onto) return false;
+    // A folder never lands on itself or inside itself.
+    return !(IsFolder(from) && onto > from && onto < from + SubtreeWidth(from));
+}
+
+int BmLogic::DropMove(TreeNode* source, TreeNode* target, bool keep) {
+    const int from = IndexOf(source);
+    const int onto = IndexOf(target);
+    if (from < 0 || onto < 0 || from == onto) return -1;
     StepScope step(*this, keep ? "コピー" : "移動");
     const Placement placement = IsFolder(onto) ? Placement::Into : Placement::After;
     const bool folder = IsFolder(from);
@@ -376,7 +384,7 @@ bool BmLogic::DropMove(TreeNode* source, TreeNode* target, bool keep) {
     const int landed =
         keep ? CopySubtree(from, placement, onto) : MoveSubtree(from, placement, onto);
     if (folder) ports_.progress->Close();
-    return landed >= 0;
+    return landed;
 }
 
 bool BmLogic::MoveUpDown(int index, bool up) {

@@ -93,11 +93,7 @@ NodeRef TFormMain::DraggedEntry(const QMimeData* mime, DragView* origin) const {
 }
 
 bool TFormMain::CanLand(const NodeRef& source, const NodeRef& target) const {
-    const int from = model_.IndexOf(source);
-    const int onto = model_.IndexOf(target);
-    if (from < 0 || onto < 0 || from == onto) return false;
-    // A folder never lands on itself or inside itself.
-    return !(model_.IsFolder(from) && onto > from && onto < from + model_.SubtreeWidth(from));
+    return model_.CanDrop(model_.Tree().Resolve(source), model_.Tree().Resolve(target));
 }
 
 bool TFormMain::CanDropEntry(const QMimeData* mime, DragView onto, const NodeRef& target) {
@@ -118,16 +114,15 @@ bool TFormMain::DropEntry(const QMimeData* mime, Qt::DropAction action, DragView
     glCopyKey = action == Qt::CopyAction;
     const bool keep =
         glCopyKey || (links_.settings != nullptr && links_.settings->CheckNoDelete->isChecked());
-    const NodeRef landing = glDragTarget;
     TreeNode* sourceNode = model_.Tree().Resolve(source);
-    TreeNode* targetNode = model_.Tree().Resolve(landing);
+    TreeNode* targetNode = model_.Tree().Resolve(glDragTarget);
     bool moved = false;
     if (origin == DragView::Tree) {
         if (!glTreeDrag) return false;
         ChangeTable([&] {
-            moved = model_.DropMove(sourceNode, targetNode, keep);
-            // The entry lands right after the target in the table: first child or next row.
-            return moved ? model_.RefOf(model_.IndexOf(landing) + 1) : NodeRef{};
+            const int landed = model_.DropMove(sourceNode, targetNode, keep);
+            moved = landed >= 0;
+            return moved ? model_.RefOf(landed) : NodeRef{};
         });
         if (!moved) return false;
         glTreeDrag = false;
@@ -139,7 +134,7 @@ bool TFormMain::DropEntry(const QMimeData* mime, Qt::DropAction action, DragView
     // The list shows the folder it showed before, wherever the move shifted it.
     const NodeRef shown = shownNode_;
     ChangeTable([&] {
-        moved = model_.DropMove(sourceNode, targetNode, keep);
+        moved = model_.DropMove(sourceNode, targetNode, keep) >= 0;
         return moved ? shown : NodeRef{};
     });
     glListClick = false;

@@ -264,8 +264,20 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
                     const bool keep = random() % 3 == 0;
                     what = "drop " + std::to_string(a) + " on " + std::to_string(b) +
                            (keep ? " keeping it" : "");
-                    mine = t.model.DropMove(nodeA, nodeB, keep);
+                    const bool may = t.model.CanDrop(nodeA, nodeB);
+                    const int landed = t.model.DropMove(nodeA, nodeB, keep);
+                    mine = landed >= 0;
                     theirs = reference.Drop(a, b, keep);
+                    // What may not land never does; a moved entry lands as itself.
+                    if (!may) ASSERT_FALSE(mine) << what;
+                    if (mine && !keep) {
+                        ASSERT_EQ(t.model.glNode[static_cast<std::size_t>(landed)], nodeA) << what;
+                    }
+                    if (mine && keep) {
+                        ASSERT_EQ(t.model.glName[static_cast<std::size_t>(landed)],
+                                  std::string(nodeA->Text()))
+                            << what;
+                    }
                     break;
                 }
                 case 8: {
