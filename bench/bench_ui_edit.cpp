@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
         QSettings settings("Tesvel", "Common");
         settings.setValue("Window/fmBookmark.MaxURL", QString::number(2 * entries));
     }
-    pernard::bench::NullPrompts prompts;
+    pernard::NullPrompts prompts;
+    prompts.answer = pernard::Answer::Yes;
     pernard::ui::PernardApp app(
         pernard::ui::StartupOverride{pernard::StartupSource::Netscape, WriteCollection(entries)},
         pernard::ui::UiOverrides{&prompts, nullptr, nullptr, nullptr});

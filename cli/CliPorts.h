@@ -1,11 +1,12 @@
 #pragma once
 // The ports of the command line: messages and status texts go to standard error, questions
-// are answered No, the progress window and the diagnostic views are silent.
+// are answered No; the progress window, the choosers and the settings are the null ones
+// (model/NullPorts.h).
 
 #include <ostream>
 #include <string>
 
-#include "model/Ports.h"
+#include "model/NullPorts.h"
 
 namespace pernard {
 
@@ -20,12 +21,6 @@ public:
 
 private:
     std::ostream& err_;
-};
-
-class CliProgress : public ProgressPort {
-public:
-    void Show(const std::string&) override {}
-    void Close() override {}
 };
 
 class CliStatus : public StatusPort {
@@ -54,36 +49,6 @@ public:
 private:
     std::ostream& log_;
     std::ostream& err_;
-};
-
-// The command line never asks: every chooser is cancelled.
-class NoDialogs : public DialogPort {
-public:
-    bool OpenBookmarkFile(const std::string&, std::string&) override { return false; }
-    bool SaveBookmarkFile(const std::string&, std::string&) override { return false; }
-    bool ChooseDirectory(const std::string&, std::string&) override { return false; }
-};
-
-class CliSettings : public SettingsPort {
-public:
-    std::string maxUrl = "1000000";
-    bool skipDuplicates = false;
-    bool noEmptyFolders = false;
-    bool noOverwriteQuestion = true;
-    std::string encoding;
-    bool saveInUtf8 = false;
-
-    std::string MaxUrlText() const override { return maxUrl; }
-    std::string FallbackEncoding() const override { return encoding; }
-    bool SaveInUtf8() const override { return saveInUtf8; }
-    bool SkipDuplicateUrls() const override { return skipDuplicates; }
-    bool NoEmptyFolders() const override { return noEmptyFolders; }
-    bool DebugCheck() const override { return false; }
-    void SetDebugCheck(bool) override {}
-    bool NoOverwriteQuestion() const override { return noOverwriteQuestion; }
-    StartupSource StartupSourceKind() const override { return StartupSource::Netscape; }
-    std::string StartupBookmarkFile() const override { return {}; }
-    std::string StartupFavoritesDirectory() const override { return {}; }
 };
 
 }  // namespace pernard

@@ -64,11 +64,11 @@ public:
 
 private:
     CliPrompts prompts_;
-    CliProgress progress_;
+    NullProgress progress_;
     CliStatus status_;
     CliDiagnostics diagnostics_;
-    CliSettings settings_;
-    NoDialogs dialogs_;
+    FixedSettings settings_;
+    NullDialogs dialogs_;
     BmLogic model_{Ports{&prompts_, &progress_, &status_, &diagnostics_, &settings_, &dialogs_}};
 };
 

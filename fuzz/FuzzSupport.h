@@ -10,50 +10,14 @@
 #include <string>
 #include <string_view>
 
-#include "model/BmLogic.h"
+#include "model/NullPorts.h"
+#include "support/Invariants.h"
 
 namespace pernard::fuzz {
 
-class SilentPrompts : public PromptPort {
-public:
-    void ShowMessage(const std::string&) override {}
-    Answer Confirm(const std::string&, Buttons) override { return Answer::No; }
-};
-
-class SilentProgress : public ProgressPort {
-public:
-    void Show(const std::string&) override {}
-    void Close() override {}
-};
-
-class SilentStatus : public StatusPort {
-public:
-    void SetPanel(int, const std::string&) override {}
-};
-
-class FuzzSettings : public SettingsPort {
-public:
-    std::string maxUrl = "100000";
-    bool skipDuplicates = false;
-    bool noEmptyFolders = false;
-    std::string MaxUrlText() const override { return maxUrl; }
-    bool SkipDuplicateUrls() const override { return skipDuplicates; }
-    bool NoEmptyFolders() const override { return noEmptyFolders; }
-    bool DebugCheck() const override { return false; }
-    void SetDebugCheck(bool) override {}
-    bool NoOverwriteQuestion() const override { return true; }
-    StartupSource StartupSourceKind() const override { return StartupSource::Netscape; }
-    std::string StartupBookmarkFile() const override { return {}; }
-    std::string StartupFavoritesDirectory() const override { return {}; }
-};
-
-struct FuzzModel {
-    SilentPrompts prompts;
-    SilentProgress progress;
-    SilentStatus status;
-    DiagnosticsPort diagnostics;
-    FuzzSettings settings;
-    BmLogic model{Ports{&prompts, &progress, &status, &diagnostics, &settings}};
+// A model wired to the null ports, with room for 100,000 entries.
+struct FuzzModel : NullModel {
+    FuzzModel() { settings.maxUrl = "100000"; }
 };
 
 // A file of this process's own under /dev/shm (or /tmp) holding `bytes`.
@@ -80,20 +44,12 @@ inline std::string ScratchFile(std::string_view bytes, const char* suffix) {
         }                                                                                      \
     } while (false)
 
-// Rows in tree order, parents before children, nodes and labels in lock-step with the tree.
-inline void CheckInvariants(const BmLogic& model) {
-    FUZZ_CHECK(model.glCT == model.Tree().Count());
-    FUZZ_CHECK(model.glCT <= model.glMaxURL);
-    for (int i = 0; i < model.glCT; ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        const TreeNode* node = model.glNode[k];
-        FUZZ_CHECK(node == model.Tree().NodeAt(i));
-        FUZZ_CHECK(node->Text() == model.glName[k]);
-        if (node->Parent() == nullptr) {
-            FUZZ_CHECK(model.gloya[k] == -1 && model.IsFolder(i));
-        } else {
-            FUZZ_CHECK(model.gloya[k] == model.Tree().AbsoluteIndex(node->Parent()));
-        }
+// The table's invariants (tests/support/Invariants.h); a broken one aborts with its sentence.
+inline void CheckInvariants(BmLogic& model) {
+    const std::string broken = testing::BrokenInvariant(model);
+    if (!broken.empty()) {
+        std::fprintf(stderr, "invariant broken: %s\n", broken.c_str());
+        std::abort();
     }
 }
 

@@ -11,6 +11,7 @@
 #include "model/EntryExtras.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
+#include "support/Invariants.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -77,34 +78,7 @@ void BuildRandomTable(BmLogic& model, std::mt19937& random) {
 
 void ExpectInvariants(TestModel& t, const std::string& where) {
     BmLogic& m = t.model;
-    ASSERT_EQ(m.glCT, m.Tree().Count()) << where;
-    ASSERT_LE(m.glCT, m.glMaxURL) << where;
-    for (int i = 0; i < m.glCT; ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        const TreeNode* node = m.glNode[k];
-        ASSERT_EQ(node, m.Tree().NodeAt(i)) << where << " row " << i;
-        ASSERT_EQ(node->Text(), m.glName[k]) << where << " row " << i;
-        if (node->Parent() == nullptr) {
-            ASSERT_EQ(m.gloya[k], -1) << where << " row " << i;
-            ASSERT_TRUE(m.IsFolder(i)) << where << " row " << i;
-            ASSERT_EQ(node->ImageIndex(), 0) << where << " row " << i;
-        } else {
-            ASSERT_EQ(m.gloya[k], m.Tree().AbsoluteIndex(node->Parent())) << where;
-            ASSERT_LT(m.gloya[k], i) << where;
-            const int image = m.IsFolder(i) ? 4 : m.UrlImageIndex(i);
-            ASSERT_EQ(node->ImageIndex(), image) << where << " row " << i;
-        }
-        if (m.IsFolder(i)) {
-            int level = 1;
-            for (const TreeNode* walk = node->Parent(); walk != nullptr; walk = walk->Parent()) {
-                ++level;
-            }
-            ASSERT_LE(level, kFolderLevelLimit) << where << " row " << i;
-        } else {
-            ASSERT_TRUE(m.UrlExists(m.glUrl[k])) << where << " row " << i;
-        }
-    }
-    ASSERT_FALSE(m.UrlExists("http://never-there/")) << where;
+    ASSERT_EQ(BrokenInvariant(m), "") << where;
     const bool changed = m.glChanged;
     m.glChanged = true;
     t.settings.debugCheck = true;
