@@ -48,7 +48,7 @@ bool BmLogic::ResetEntryTable(std::string& errorText) {
 
 void BmLogic::ClearTable() {
     glCT = 0;
-    glIndex = -1;
+    SetCurrent(-1);
     history_.Forget(true);
     tree_.Clear();
     for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) texts->clear();
@@ -122,7 +122,7 @@ bool BmLogic::AddEntry(bool isTop, bool isUrl, std::string_view name, std::strin
 int BmLogic::SelectedRoot() const {
     const int count = std::min(glCT, tree_.Count());
     if (tree_.TopLevelCount() == 1 && count > 0) return 0;
-    for (int i = std::min(glIndex, count - 1); i >= 0; --i) {
+    for (int i = std::min(glIndex(), count - 1); i >= 0; --i) {
         if (gloya[static_cast<std::size_t>(i)] == -1) return i;
     }
     return -1;

@@ -81,9 +81,15 @@ public:
     int glMaxURL = 0;
     std::array<int, kLevelSlots> glLevel{};
     int glDepth = 0;
-    int glIndex = -1;
     bool glChanged = false;
     std::string glSource;
+
+    // The current entry (the window's selection), held by its node: an edit that shifts rows
+    // leaves it on the same entry, and a deleted one leaves none (-1).
+    int glIndex() const { return IndexOf(current_); }
+    const NodeRef& Current() const { return current_; }
+    void SetCurrent(int index) { current_ = RefOf(index); }
+    void SetCurrent(const NodeRef& entry) { current_ = entry; }
 
     TreeNodes& Tree() { return tree_; }
     const TreeNodes& Tree() const { return tree_; }
@@ -127,7 +133,7 @@ public:
     void SetFolderImages(int index, TreeNode* node);
 
     // The root that holds the selection: the only root, or the nearest root at or above
-    // glIndex; -1 when there is none.
+    // the current entry; -1 when there is none.
     int SelectedRoot() const;
 
     // The encoding a root was read in ("UTF-8", "CP932", ...); empty when unknown.
@@ -332,6 +338,7 @@ private:
 
     Ports ports_;
     TreeNodes tree_;
+    NodeRef current_;
     UrlIndex urlIndex_{glUrl};
     bool urlIndexValid_ = false;  // built on first use, then kept by AddEntry
     std::unordered_map<std::uint64_t, RootInfo> roots_;  // by node serial

@@ -256,8 +256,8 @@ bool BmLogic::EditFolderEntry(int index, const std::string& name, const std::str
 // ---------------------------------------------------------------- delete
 
 bool BmLogic::DeleteSelected() {
-    if (!IsValidIndex(glIndex)) return false;
-    const std::size_t k = static_cast<std::size_t>(glIndex);
+    if (!IsValidIndex(glIndex())) return false;
+    const std::size_t k = static_cast<std::size_t>(glIndex());
     const std::string question = Format("%s (%s) を削除します", glName[k], glUrl[k]);
     if (ports_.prompts->Confirm(question, Buttons::YesCancel) != Answer::Yes) return false;
     return DeleteNode(glNode[k], true);

@@ -77,10 +77,9 @@ void TFormMain::TreeVPress() {
     // stays; the list follows only when it shows another entry.
     const int entry = SelectedEntry();
     if (entry < 0) return;
-    model_.glIndex = entry;
-    currentNode_ = model_.RefOf(entry);
+    model_.SetCurrent(entry);
     BtSakujo->setEnabled(true);
-    if (entry != glShown) ListRefresh();
+    if (entry != model_.IndexOf(shownNode_)) ListRefresh();
     UpdateEntryButtons();
 }
 
@@ -102,8 +101,7 @@ void TFormMain::TreeVChange() {
     glListClick = false;
     const int entry = SelectedEntry();
     if (entry < 0) return;
-    model_.glIndex = entry;
-    currentNode_ = model_.RefOf(entry);
+    model_.SetCurrent(entry);
     Panel0->clear();
     // Panel 1 follows the current entry: the list refresh shows a bookmark's URL or a root's
     // source; a folder has none.
@@ -127,7 +125,7 @@ const QString kEmptyCollectionHint =
 }  // namespace
 
 void TFormMain::UpdateEntryButtons() {
-    const int current = model_.glIndex;
+    const int current = model_.glIndex();
     const bool valid = model_.IsValidIndex(current);
     BtBrowser->setEnabled(valid && !model_.IsFolder(current));
     BtFolder->setEnabled(valid && model_.IsFolder(current));
@@ -157,7 +155,7 @@ void TFormMain::OpenInBrowser(const QString& address) {
         return;
     }
     // The visit is recorded on the current entry when it is a bookmark.
-    const int current = model_.glIndex;
+    const int current = model_.glIndex();
     if (!model_.IsValidIndex(current) || model_.IsFolder(current)) return;
     const std::size_t k = static_cast<std::size_t>(current);
     model_.glVisit[k] = NowSecondsText();
@@ -199,7 +197,7 @@ void TFormMain::S1Click() {
 }
 
 void TFormMain::R1Click() {
-    const int current = model_.glIndex;
+    const int current = model_.glIndex();
     if (!model_.IsValidIndex(current) || model_.IsFolder(current)) return;
     OpenInBrowser(Text(model_.glUrl[static_cast<std::size_t>(current)]));
 }

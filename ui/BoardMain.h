@@ -68,7 +68,6 @@ public:
     // --- the list
     void ListRefresh();
     ListRow RowOf(int entry) const;
-    int glShown = -1;
 
     // --- opening addresses
     void OpenInBrowser(const QString& address = QString());
@@ -282,8 +281,7 @@ private:
     std::unique_ptr<StatusPanels> status_;
     std::map<QString, QAction*> items_;
     std::vector<QToolButton*> toolRow1_, toolRow2_;
-    NodeRef currentNode_;        // the current entry (glIndex) by its node
-    NodeRef shownNode_;          // the entry the list shows (glShown) by its node
+    NodeRef shownNode_;          // the entry the list shows, by its node
     bool listExpanded_ = false;  // the list shows everything below its folder
     bool tableChanging_ = false;
     bool clipPending_ = false;  // 中止 also ends a running link check: the two are kept apart

@@ -58,16 +58,14 @@ void TFormMain::AfterTableChange(const NodeRef& select) {
     } else {
         // The tree may have moved its selection while the rows changed: follow it when the
         // current entry is gone, otherwise keep the current entry.
-        if (model_.IndexOf(currentNode_) < 0) currentNode_ = model_.RefOf(SelectedEntry());
-        model_.glIndex = model_.IndexOf(currentNode_);
+        if (model_.glIndex() < 0) model_.SetCurrent(SelectedEntry());
         if (ClipPending()) {
             ListItems->DropMissing();
         } else {
             ListRefresh();
         }
     }
-    glShown = model_.IndexOf(shownNode_);
-    if (glShown < 0 && !ClipPending()) {
+    if (model_.IndexOf(shownNode_) < 0 && !ClipPending()) {
         ListItems->Clear();
         ListViewCaption->clear();
     }
@@ -138,7 +136,7 @@ void TFormMain::N8Click() {
 
 // ---------------------------------------------------------------- edit
 
-void TFormMain::BtHenshuuClick() { EditEntry(model_.glIndex); }
+void TFormMain::BtHenshuuClick() { EditEntry(model_.glIndex()); }
 
 void TFormMain::EditEntry(int index) {
     if (!model_.IsValidIndex(index)) return;
@@ -203,7 +201,7 @@ void TFormMain::EditEntry(int index) {
         model_.EditFolderEntry(now, name, saveUrl);
         return NodeRef{};
     });
-    if (root && model_.glIndex == now) Panel1->setText(Text(saveUrl));
+    if (root && model_.glIndex() == now) Panel1->setText(Text(saveUrl));
 }
 
 // ---------------------------------------------------------------- delete
@@ -272,11 +270,11 @@ void TFormMain::BtDownClick() { MoveSelected(false); }
 // ---------------------------------------------------------------- cut, copy and paste
 
 void TFormMain::MarkClipFromTree(bool cut) {
-    if (!model_.IsValidIndex(model_.glIndex)) {
+    if (!model_.IsValidIndex(model_.glIndex())) {
         Panel1->setText("Error ");
         return;
     }
-    model_.MarkClip(model_.glIndex, cut);
+    model_.MarkClip(model_.glIndex(), cut);
     clipPending_ = true;
     UpdateStopButton();
     BtPaste->setEnabled(true);
@@ -297,10 +295,10 @@ void TFormMain::Cut1Click() { MarkClipFromList(true); }
 void TFormMain::Copy1Click() { MarkClipFromList(false); }
 
 void TFormMain::BtPasteClick() {
-    if (model_.ClipIndex() >= 0 && !model_.IsValidIndex(model_.glIndex)) return;
+    if (model_.ClipIndex() >= 0 && !model_.IsValidIndex(model_.glIndex())) return;
     int pasted = -1;
     ChangeTable([&] {
-        pasted = model_.PasteClip(model_.glIndex);
+        pasted = model_.PasteClip(model_.glIndex());
         if (pasted < 0) return NodeRef{};
         // The paste ends the pending state before the selection refreshes the list.
         EndPendingClip();

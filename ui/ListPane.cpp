@@ -63,7 +63,6 @@ void TFormMain::ListRefresh() {
     if (!TreeV->isVisibleTo(this)) return;
     const int e = SelectedEntry();
     if (!model_.IsValidIndex(e)) return;
-    glShown = e;
     shownNode_ = model_.RefOf(e);
     const std::size_t k = static_cast<std::size_t>(e);
     ListViewCaption->setText(Text(model_.glName[k]));
@@ -84,9 +83,8 @@ void TFormMain::ListRefresh() {
 void TFormMain::LViewClick(const QModelIndex& index) {
     const int entry = ListItems->EntryIndex(index.row());
     if (!model_.IsValidIndex(entry)) return;
-    model_.glIndex = entry;
-    currentNode_ = model_.RefOf(entry);
-    glDragSource = currentNode_;
+    model_.SetCurrent(entry);
+    glDragSource = model_.Current();
     glListClick = true;
     Panel1->setText(model_.IsFolder(entry) ? QString()
                                            : Text(model_.glUrl[static_cast<std::size_t>(entry)]));
@@ -101,7 +99,7 @@ void TFormMain::LViewClick(const QModelIndex& index) {
 void TFormMain::LViewDblClick(const QModelIndex& index) {
     const int entry = ListItems->EntryIndex(index.row());
     if (!model_.IsValidIndex(entry)) return;
-    model_.glIndex = entry;
+    model_.SetCurrent(entry);
     if (model_.IsFolder(entry)) {
         SelectNode(entry);
     } else {

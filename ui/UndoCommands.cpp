@@ -72,7 +72,7 @@ void TFormMain::UpdateUndoItems() {
 
 SelectionMarks TFormMain::CurrentMarks() const {
     SelectionMarks marks;
-    marks.current = currentNode_;
+    marks.current = model_.Current();
     marks.tree = model_.Tree().Ref(SelectedNode());
     const QModelIndex row = LView->currentIndex();
     if (row.isValid()) marks.listRow = ListItems->EntryRef(row.row());
@@ -86,10 +86,8 @@ void TFormMain::RestoreMarks(const SelectionMarks& marks) {
     if (row >= 0 && model_.IndexOf(marks.listRow) >= 0) {
         LView->setCurrentIndex(ListItems->index(row, 0));
     }
-    const int current = model_.IndexOf(marks.current);
-    if (current >= 0) {
-        currentNode_ = marks.current;
-        model_.glIndex = current;
+    if (model_.IndexOf(marks.current) >= 0) {
+        model_.SetCurrent(marks.current);
         UpdateEntryButtons();
     }
 }

@@ -247,7 +247,7 @@ TEST_F(FirefoxStoreTest, TheOverwriteSaveAsksForAFileAndNeverWritesTheStore) {
         ASSERT_TRUE(ReadSource(t.model, true, store, urls, error)) << error;
         ASSERT_TRUE(t.model.EditFolderEntry(1, "renamed", ""));
         // Cancelled: nothing saved, still changed.
-        t.model.glIndex = 1;
+        t.model.SetCurrent(1);
         EXPECT_FALSE(SaveBM(t.model));
         EXPECT_NE(t.prompts.messages.back().find("ブラウザーのブックマークには書き込みません"),
                   std::string::npos);

@@ -109,7 +109,7 @@ protected:
         int urls = 0;
         std::string error;
         ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("source.htm", file), urls, error));
-        t.model.glIndex = 0;
+        t.model.SetCurrent(0);
     }
     TestModel t;
     TempDir temp;

@@ -66,7 +66,7 @@ protected:
         return ReadFavorites(into.model, true, Fav(), error, urls);
     }
     bool Save() {
-        t.model.glIndex = 0;
+        t.model.SetCurrent(0);
         return SaveBM(t.model);
     }
     // The collection as a fresh read of the directory gives it.
@@ -266,7 +266,7 @@ TEST_F(FavoritesSaveTest, RandomEditsThenSaveReadBackAsTheEditedCollection) {
             }
         }
         const std::string expected = Canonical(model, 0);
-        model.glIndex = 0;
+        model.SetCurrent(0);
         ASSERT_TRUE(SaveBM(model)) << "seed " << seed;
         TestModel again;
         ASSERT_TRUE(ReadFavorites(again.model, true, favorites.string(), error, urls));

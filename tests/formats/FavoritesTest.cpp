@@ -268,7 +268,7 @@ TEST_F(FavoritesTest, NamesThatCannotBeFileNamesWriteNothingAnywhere) {
 TEST_F(FavoritesTest, OverwriteSaveOfAMissingDirectoryCreatesNothing) {
     temp.Write("Favorites/a.url", Shortcut("http://a/"));
     ASSERT_TRUE(Read(Fav()));
-    t.model.glIndex = 1;
+    t.model.SetCurrent(1);
     t.model.glName[0] = Fav() + "-renamed";
     t.prompts.nextAnswer = Answer::Yes;
     EXPECT_FALSE(SaveBM(t.model));
@@ -280,7 +280,7 @@ TEST_F(FavoritesTest, OverwriteSaveOfAMissingDirectoryCreatesNothing) {
 TEST_F(FavoritesTest, SaveAsEmptiesOnlyADirectoryNamedFavorites) {
     temp.Write("Favorites/a.url", Shortcut("http://a/"));
     ASSERT_TRUE(Read(Fav()));
-    t.model.glIndex = 0;
+    t.model.SetCurrent(0);
     for (const char* refused : {"Favorites2", "Favorites/", "my-favorites-x"}) {
         t.dialogs.nextDirectory = (temp.Path() / "out").string() + "/" + refused;
         EXPECT_FALSE(SaveAsIE(t.model)) << refused;
@@ -314,7 +314,7 @@ TEST_F(FavoritesTest, AShortcutWithTheFolderMarkerAsUrlIsLeftOutSaidAndNeverRemo
     EXPECT_EQ(t.diagnostics.readingLog.back(),
               std::string(kFolderMarkerUrlMessage) + Fav() + "/dashes.url");
     t.settings.noOverwriteQuestion = true;
-    t.model.glIndex = 0;
+    t.model.SetCurrent(0);
     ASSERT_TRUE(SaveBM(t.model));
     EXPECT_EQ(ReadBytes(Fav() + "/dashes.url"), Shortcut("---"));
 }

@@ -137,11 +137,11 @@ TEST_F(NetscapeWriterTest, TwoRootsAreWrittenSeparately) {
     EXPECT_EQ(BookmarkFileText(t.model, 0).find("http://2/"), std::string::npos);
     EXPECT_NE(BookmarkFileText(t.model, 2).find("http://2/"), std::string::npos);
     int root = -1;
-    t.model.glIndex = 1;
+    t.model.SetCurrent(1);
     EXPECT_EQ(t.model.SelectedRoot(), 0);
-    t.model.glIndex = 3;
+    t.model.SetCurrent(3);
     EXPECT_EQ(t.model.SelectedRoot(), 2);
-    t.model.glIndex = -1;
+    t.model.SetCurrent(-1);
     EXPECT_FALSE(CheckRootNode(t.model, root));
     EXPECT_EQ(t.prompts.messages.back(), "フォルダーを選択してください");
 }
@@ -220,7 +220,7 @@ TEST_F(NetscapeWriterTest, OverwriteSaveAsksUnlessToldNotTo) {
     Load("<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n");
     const std::string source = t.model.glVisit[0];
     t.model.glChanged = true;
-    t.model.glIndex = 1;
+    t.model.SetCurrent(1);
     t.prompts.nextAnswer = Answer::No;
     EXPECT_FALSE(SaveBM(t.model));
     EXPECT_EQ(t.prompts.questions.back(), "T を " + source + " に保存します ");
@@ -253,7 +253,7 @@ TEST_F(NetscapeWriterTest, SaveAsRemembersTheFile) {
 
 TEST_F(NetscapeWriterTest, ARootWithAnEmptyTitleCanStillBeSaved) {
     Load("<TITLE></TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n");
-    t.model.glIndex = 1;
+    t.model.SetCurrent(1);
     t.settings.noOverwriteQuestion = true;
     t.model.glName[1] = "changed";
     EXPECT_TRUE(SaveBM(t.model));

@@ -38,7 +38,7 @@ protected:
     // The overwrite save, answering every question with `answer`.
     bool Save(Answer answer) {
         t.prompts.nextAnswer = answer;
-        t.model.glIndex = 0;
+        t.model.SetCurrent(0);
         return SaveBM(t.model);
     }
     TestModel t;

@@ -50,7 +50,7 @@ protected:
     // The overwrite save of the root at `root`, answering every question Yes.
     bool SaveOver(int root = 0) {
         t.prompts.nextAnswer = Answer::Yes;
-        t.model.glIndex = root;
+        t.model.SetCurrent(root);
         return SaveBM(t.model);
     }
     // Reads `path` again into a fresh model.
@@ -339,7 +339,7 @@ TEST_F(RealShapesTest, RandomFilesOfSeveralRootsSurviveSavesOverThemselves) {
         const std::string read = FullDump(first.model);
         for (int root = 0; root < first.model.glCT; root += first.model.SubtreeWidth(root)) {
             first.prompts.nextAnswer = Answer::Yes;
-            first.model.glIndex = root;
+            first.model.SetCurrent(root);
             ASSERT_TRUE(SaveBM(first.model)) << "seed " << seed << "\n" << file;
             ASSERT_EQ(Reread(), read) << "seed " << seed << "\n" << file;
         }

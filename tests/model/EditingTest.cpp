@@ -43,7 +43,7 @@ TEST_F(EditingTest, DeleteReportsInTheStatusBarAndRunsTheCheck) {
     EXPECT_EQ(t.diagnostics.memo.front(), "Check Debug 削除");
     EXPECT_TRUE(t.model.glChanged);
 
-    t.model.glIndex = 1;
+    t.model.SetCurrent(1);
     t.prompts.nextAnswer = Answer::Cancel;
     EXPECT_FALSE(t.model.DeleteSelected());
     EXPECT_EQ(t.prompts.questions.back(), "F (---) を削除します");

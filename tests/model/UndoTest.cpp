@@ -120,7 +120,7 @@ TEST_F(UndoTest, EachOperationIsOneNamedStep) {
     t.model.MarkClip(2, true);
     t.model.PasteClip(0);
     EXPECT_EQ(t.model.UndoName(), "貼付け");
-    t.model.glIndex = 1;
+    t.model.SetCurrent(1);
     t.model.DeleteSelected();
     EXPECT_EQ(t.model.UndoName(), "削除");
     EXPECT_EQ(t.model.History().Size(), 6u);

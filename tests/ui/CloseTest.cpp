@@ -50,7 +50,7 @@ TEST_F(CloseTest, NoChangesAndCloseWithoutSavingAskNothing) {
 }
 
 TEST_F(CloseTest, OverwriteSaveFromTheMenuClearsTheChangedFlag) {
-    Model().glIndex = 2;
+    Model().SetCurrent(2);
     Main().miFileSaveClick();
     EXPECT_FALSE(Model().glChanged);
     EXPECT_NE(ReadBytes(file).find("changed"), std::string::npos);
@@ -67,7 +67,7 @@ TEST_F(UiTest, AStoppedStartUpReadSaysSoAndIsNotSavedOverItsFileByMistake) {
     EXPECT_EQ(prompts.messages.back(), "URL MAX !!  設定のMAX値を修正して下さい");
     // Closing after an edit: save? Yes. The partial question's safe answer keeps everything.
     Model().glChanged = true;
-    Model().glIndex = 1;
+    Model().SetCurrent(1);
     prompts.answers = {Answer::Yes, Answer::Yes, Answer::No};
     EXPECT_FALSE(Main().FormCloseQuery());
     EXPECT_EQ(prompts.buttons.back(), Buttons::YesNoDefaultNo);
@@ -85,7 +85,7 @@ TEST_F(CloseTest, YesSavesEveryRootWithChangesAndMenuSavesOnlyTheSelectedOne) {
     EXPECT_EQ(Model().ChangedRoots(), (std::vector<int>{0, secondRoot}));
 
     // 上書保存 of the second root: the first one keeps its changes, and so does the collection.
-    Model().glIndex = entry;
+    Model().SetCurrent(entry);
     Main().miFileSaveClick();
     EXPECT_NE(ReadBytes(second).find("second changed"), std::string::npos);
     EXPECT_EQ(ReadBytes(file), original);

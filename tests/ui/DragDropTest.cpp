@@ -168,10 +168,10 @@ TEST_F(DragDropTest, PressesOnEmptySpaceActOnNothing) {
     const QModelIndex row = Main().ListItems->index(1, 0);
     Main().LView->setCurrentIndex(row);
     Main().LViewClick(row);
-    ASSERT_EQ(Model().glIndex, 3);
+    ASSERT_EQ(Model().glIndex(), 3);
     QTest::mousePress(Main().LView->viewport(), Qt::LeftButton, {}, QPoint(10, 400));
     QTest::mouseRelease(Main().LView->viewport(), Qt::LeftButton, {}, QPoint(10, 400));
-    EXPECT_EQ(Model().glIndex, 3);
+    EXPECT_EQ(Model().glIndex(), 3);
     EXPECT_FALSE(Main().glListClick);
 
     emit Main().TreeV->customContextMenuRequested(QPoint(10, 400));

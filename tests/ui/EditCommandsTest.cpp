@@ -161,7 +161,7 @@ TEST_F(EditCommandsTest, DeleteAsksForFoldersAndRootsWithContents) {
     EXPECT_EQ(Names(), "Root A a1 a2 u w ");
     EXPECT_TRUE(Model().glChanged);
     // The selection moved on; the current entry and the list follow it, not a shifted row.
-    EXPECT_EQ(Model().glIndex,
+    EXPECT_EQ(Model().glIndex(),
               Model().IndexOf(ui::TreeModel::NodeOf(Main().TreeV->currentIndex())));
 
     // The tool button asks first, naming the entry.
@@ -185,7 +185,7 @@ TEST_F(EditCommandsTest, ListDeleteSelectsTheRowAbove) {
     QTest::keyClick(Main().LView, Qt::Key_Delete);
     EXPECT_EQ(ListNames(), (QStringList{"a1"}));
     EXPECT_EQ(Main().LView->currentIndex().row(), 0);
-    EXPECT_EQ(Model().glIndex, 2);
+    EXPECT_EQ(Model().glIndex(), 2);
 }
 
 TEST_F(EditCommandsTest, MoveButtonsFollowTheRuleAndTheMovedEntryStaysSelected) {
@@ -194,17 +194,17 @@ TEST_F(EditCommandsTest, MoveButtonsFollowTheRuleAndTheMovedEntryStaysSelected) 
     EXPECT_FALSE(Main().BtDown->isEnabled());
     Main().BtUpClick();
     EXPECT_EQ(Names(), "Root A a1 a2 B B1 b w u ");
-    EXPECT_EQ(Model().glIndex, 7);
-    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex)], "w");
+    EXPECT_EQ(Model().glIndex(), 7);
+    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex())], "w");
 
     Select(4);  // B after A: the two folders swap
     Main().BtUpClick();
     EXPECT_EQ(Names(), "Root B B1 b A a1 a2 w u ");
-    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex)], "B");
+    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex())], "B");
     EXPECT_FALSE(Main().BtUp->isEnabled());  // now the first entry of its folder
     Main().BtDownClick();
     EXPECT_EQ(Names(), "Root A a1 a2 B B1 b w u ");
-    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex)], "B");
+    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex())], "B");
 
     // The model checks the neighbours itself: the first entry does not move up.
     Select(1);
@@ -236,7 +236,7 @@ TEST_F(EditCommandsTest, CutAndPasteFollowTheirNodesThroughOtherEdits) {
     Select(Model().glCT - 1);  // w
     Main().BtPasteClick();
     EXPECT_EQ(Names(), "Root B B1 b u w b ");
-    EXPECT_EQ(Model().glIndex, 6);  // the pasted entry is selected
+    EXPECT_EQ(Model().glIndex(), 6);  // the pasted entry is selected
     EXPECT_FALSE(Main().BtStop->isEnabled());
     EXPECT_TRUE(Model().glChanged);
 
@@ -289,7 +289,7 @@ TEST_F(EditCommandsTest, RemovingEmptyFoldersMarksTheCollectionChanged) {
     Main().D1Click();
     EXPECT_EQ(Names(), "Root A a1 a2 u w ");
     EXPECT_TRUE(Model().glChanged);
-    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex)], "w");
+    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Model().glIndex())], "w");
     // Two folders went in one step; the folders the user had open are still open.
     EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(0)));
     EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(1)));
@@ -420,7 +420,7 @@ TEST_F(EditCommandsTest, KeysCopyCutPasteEditAndOpen) {
 }
 
 TEST_F(EditCommandsTest, CutWithoutACurrentEntrySaysError) {
-    Model().glIndex = -1;
+    Model().SetCurrent(-1);
     Main().BtCutClick();
     EXPECT_EQ(Main().Panel(1), "Error ");
     EXPECT_EQ(Model().ClipIndex(), -1);

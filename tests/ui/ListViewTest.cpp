@@ -98,7 +98,7 @@ TEST_F(ListViewTest, APendingCopyFreezesTheList) {
 TEST_F(ListViewTest, DoubleClickEntersAFolderAndOpensAUrl) {
     Select(1);
     Main().LViewDblClick(Main().ListItems->index(1, 0));
-    EXPECT_EQ(Model().glIndex, 3);
+    EXPECT_EQ(Model().glIndex(), 3);
     EXPECT_EQ(Names(), (QStringList{"deep"}));
     Main().LViewDblClick(Main().ListItems->index(0, 0));
     ASSERT_EQ(browser.opened.size(), 1u);

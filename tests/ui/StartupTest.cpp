@@ -72,7 +72,7 @@ TEST_F(UiTest, StartupReadsTheConfiguredBookmarkFileAndSelectsNodeOne) {
     Store("Window/fmBookmark.RaBrowser", "0");
     Start();
     EXPECT_EQ(Model().glCT, 21);
-    EXPECT_EQ(Model().glIndex, 1);
+    EXPECT_EQ(Model().glIndex(), 1);
     EXPECT_EQ(Main().TreeV->currentIndex().data().toString(), "ニュース・天気");
     EXPECT_EQ(Main().ListItems->rowCount(), 3);
     EXPECT_EQ(Main().ListViewCaption->text(), "ニュース・天気");
@@ -86,7 +86,7 @@ TEST_F(UiTest, StartupReadsTheFavoritesDirectoryForAnyOtherChoice) {
     Start();
     EXPECT_EQ(Model().glCT, 3);
     EXPECT_EQ(Model().glAdd[0], "Internet Explorer");
-    EXPECT_EQ(Model().glIndex, 1);
+    EXPECT_EQ(Model().glIndex(), 1);
 }
 
 TEST_F(UiTest, ATreeOfOneNodeSelectsNothing) {
@@ -111,14 +111,14 @@ TEST_F(UiTest, MenuLoadsReportInTheStatusBar) {
     Main().NetScapeB1Click();
     EXPECT_EQ(Main().Panel(0), "読込完了 :15 件");
     EXPECT_EQ(app->FormBookmark->EditBookmark1->text().toStdString(), Sample());
-    EXPECT_EQ(Model().glIndex, 0);
+    EXPECT_EQ(Model().glIndex(), 0);
     EXPECT_EQ(Main().Panel(1).toStdString(), Sample());
 
     const int roots = Main().TreeItems->rowCount();
     dialogs.nextFile = Sample();
     Main().NetScape1Click();
     EXPECT_EQ(Main().TreeItems->rowCount(), roots + 1);
-    EXPECT_EQ(Model().glIndex, 21);
+    EXPECT_EQ(Model().glIndex(), 21);
     EXPECT_EQ(app->FormBookmark->EditBookmark2->text().toStdString(), Sample());
 
     dialogs.nextFile = (temp.Path() / "missing.htm").string();
@@ -147,12 +147,12 @@ TEST_F(UiTest, TheMemoStaysBounded) {
 TEST_F(UiTest, OpeningAUrlRecordsTheVisit) {
     Start(ui::StartupOverride{StartupSource::Netscape, Sample()});
     // A folder is current: nothing opens, nothing changes.
-    Model().glIndex = 1;
+    Model().SetCurrent(1);
     Main().R1Click();
     EXPECT_TRUE(browser.opened.empty());
     EXPECT_EQ(Model().glVisit[1], "");
     // A bookmark: the address goes to the browser and the visit is stamped now.
-    Model().glIndex = 2;
+    Model().SetCurrent(2);
     const std::string before = Model().glVisit[2];
     Main().R1Click();
     ASSERT_EQ(browser.opened.size(), 1u);
@@ -188,7 +188,7 @@ TEST_F(UiTest, FavoritesFromTheMenusAndSavingThemBack) {
     EXPECT_FALSE(Model().glChanged);
 
     // Save as a bookmark file, then as another Favorites directory.
-    Model().glIndex = 0;
+    Model().SetCurrent(0);
     dialogs.nextFile = (temp.Path() / "saved.htm").string();
     Main().NetScape2Click();
     EXPECT_NE(ReadBytes(dialogs.nextFile).find("http://b/"), std::string::npos);
@@ -200,7 +200,7 @@ TEST_F(UiTest, FavoritesFromTheMenusAndSavingThemBack) {
     // The additional load reads the directory named in the settings.
     app->FormBookmark->EditIE2->setText(QString::fromStdString(dialogs.nextDirectory));
     Main().IE2Click();
-    EXPECT_EQ(Model().glIndex, 4);
+    EXPECT_EQ(Model().glIndex(), 4);
     EXPECT_EQ(Model().glCT, 8);
 
     dialogs.nextDirectory = (temp.Path() / "missing").string();

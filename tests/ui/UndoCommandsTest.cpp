@@ -61,7 +61,7 @@ TEST_F(UndoCommandsTest, UndoingADeleteShowsTheFolderOpenAndSelectedAsBefore) {
     EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(4)));
     EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(5)));
     EXPECT_EQ(Main().TreeV->currentIndex(), IndexOf(4));
-    EXPECT_EQ(Model().glIndex, 4);
+    EXPECT_EQ(Model().glIndex(), 4);
     EXPECT_EQ(ListNames(), QStringList{"B1"});
     // Back at the table as loaded: nothing to save.
     EXPECT_FALSE(Model().glChanged);
@@ -84,14 +84,14 @@ TEST_F(UndoCommandsTest, AnEditOfAListRowIsUndoneWithTheRowSelectedAgain) {
     const QModelIndex row = Main().ListItems->index(1, 0);
     Main().LView->setCurrentIndex(row);
     Main().LViewClick(row);
-    ASSERT_EQ(Model().glIndex, 3);
+    ASSERT_EQ(Model().glIndex(), 3);
     Key(Main().LView, Qt::Key_Delete);
     ASSERT_EQ(ListNames(), QStringList{"a1"});
 
     Main().Item("Undo2")->trigger();
     EXPECT_EQ(ListNames(), (QStringList{"a1", "a2"}));
     EXPECT_EQ(Main().LView->currentIndex().row(), 1);
-    EXPECT_EQ(Model().glIndex, 3);
+    EXPECT_EQ(Model().glIndex(), 3);
     EXPECT_EQ(Main().TreeV->currentIndex(), IndexOf(1));
 
     Main().Item("Redo2")->trigger();
