@@ -119,7 +119,7 @@ CliSession::CliSession(const CommandLine& line, std::ostream& err, std::ostream*
     settings_.maxUrl = line.maxUrl;
     settings_.skipDuplicates = line.skipDuplicates;
     settings_.noEmptyFolders = line.noEmptyFolders;
-    settings_.encoding = line.encoding;
+    settings_.fallbackEncoding = line.encoding;
 }
 
 bool CliSession::Load(const std::vector<std::string>& sources, std::ostream& err) {

@@ -44,20 +44,15 @@ public:
     bool skipDuplicates = false;
     bool noEmptyFolders = false;
     bool noOverwriteQuestion = true;
-    std::string encoding;
+    std::string fallbackEncoding;
     bool saveInUtf8 = false;
 
     std::string MaxUrlText() const override { return maxUrl; }
-    std::string FallbackEncoding() const override { return encoding; }
+    std::string FallbackEncoding() const override { return fallbackEncoding; }
     bool SaveInUtf8() const override { return saveInUtf8; }
     bool SkipDuplicateUrls() const override { return skipDuplicates; }
     bool NoEmptyFolders() const override { return noEmptyFolders; }
-    bool DebugCheck() const override { return false; }
-    void SetDebugCheck(bool) override {}
     bool NoOverwriteQuestion() const override { return noOverwriteQuestion; }
-    StartupSource StartupSourceKind() const override { return StartupSource::Netscape; }
-    std::string StartupBookmarkFile() const override { return {}; }
-    std::string StartupFavoritesDirectory() const override { return {}; }
 };
 
 // A model wired to the null ports.

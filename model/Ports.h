@@ -68,35 +68,47 @@ public:
 
 enum class StartupSource { Netscape, InternetExplorer };
 
-// The settings the core reads at the moment of use.
-class SettingsPort {
+// What the readers need of the settings, read at the moment of use.
+class ReadSettings {
 public:
-    virtual ~SettingsPort() = default;
+    virtual ~ReadSettings() = default;
     virtual std::string MaxUrlText() const = 0;
     // 読込時、重複したＵＲＬは読み込まない
     virtual bool SkipDuplicateUrls() const = 0;
     // 中身が空のフォルダーは作成しない
     virtual bool NoEmptyFolders() const = 0;
-    // The consistency check's switch.
-    virtual bool DebugCheck() const = 0;
-    virtual void SetDebugCheck(bool on) = 0;
-    // 上書保存する時、確認メッセージを表示しない
-    virtual bool NoOverwriteQuestion() const = 0;
-    virtual StartupSource StartupSourceKind() const = 0;
-    // The bookmark file and Favorites directory read at start-up, and those for additional
-    // reads and save-as.
-    virtual std::string StartupBookmarkFile() const = 0;
-    virtual std::string StartupFavoritesDirectory() const = 0;
+    // 文字コード: the encoding of bookmark files with neither a byte order mark nor a charset
+    // declaration, as a label ("Shift_JIS", "GBK", ...); empty for the automatic rule.
+    virtual std::string FallbackEncoding() const { return {}; }
+};
+
+// Where the collections are: the bookmark file and Favorites directory read at start-up, and
+// those for additional reads and save-as. Only the commands and the window use them; a program
+// without a window keeps the defaults (none).
+class SourceLocations {
+public:
+    virtual ~SourceLocations() = default;
+    virtual StartupSource StartupSourceKind() const { return StartupSource::Netscape; }
+    virtual std::string StartupBookmarkFile() const { return {}; }
+    virtual std::string StartupFavoritesDirectory() const { return {}; }
     virtual void SetStartupBookmarkFile(const std::string& /*path*/) {}
     virtual void SetStartupFavoritesDirectory(const std::string& /*path*/) {}
     virtual std::string AdditionalBookmarkFile() const { return {}; }
     virtual void SetAdditionalBookmarkFile(const std::string& /*path*/) {}
     virtual std::string AdditionalFavoritesDirectory() const { return {}; }
-    // 文字コード: the encoding of bookmark files with neither a byte order mark nor a charset
-    // declaration, as a label ("Shift_JIS", "GBK", ...); empty for the automatic rule.
-    virtual std::string FallbackEncoding() const { return {}; }
+};
+
+// All the settings the core reads: the readers', the source locations, the saves' and the
+// consistency check's switch.
+class SettingsPort : public ReadSettings, public SourceLocations {
+public:
+    // 上書保存する時、確認メッセージを表示しない
+    virtual bool NoOverwriteQuestion() const = 0;
     // ＵＴＦ－８で保存する: bookmark files are written in UTF-8 whatever they were read in.
     virtual bool SaveInUtf8() const { return false; }
+    // The consistency check's switch.
+    virtual bool DebugCheck() const { return false; }
+    virtual void SetDebugCheck(bool /*on*/) {}
 };
 
 // The five texts of the URL dialog; dates as seconds texts.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/BmLogic.h"
+#include "model/NullPorts.h"
 
 namespace pernard::testing {
 
@@ -67,21 +68,19 @@ public:
     void ShowCheckLog() override { checkLogShown = true; }
 };
 
-class FakeSettings : public SettingsPort {
+// The null settings (model/NullPorts.h) as tests start from them, with the source locations
+// and the consistency check's switch held in fields too.
+class FakeSettings : public FixedSettings {
 public:
-    std::string maxUrl = "1000";
-    bool skipDuplicates = false;
-    bool noEmptyFolders = false;
+    FakeSettings() {
+        maxUrl = "1000";
+        noOverwriteQuestion = false;
+    }
     bool debugCheck = true;
-    bool noOverwriteQuestion = false;
     StartupSource startupSource = StartupSource::Netscape;
     std::string bookmarkFile, favoritesDirectory, additionalBookmarkFile, additionalFavorites;
-    std::string MaxUrlText() const override { return maxUrl; }
-    bool SkipDuplicateUrls() const override { return skipDuplicates; }
-    bool NoEmptyFolders() const override { return noEmptyFolders; }
     bool DebugCheck() const override { return debugCheck; }
     void SetDebugCheck(bool on) override { debugCheck = on; }
-    bool NoOverwriteQuestion() const override { return noOverwriteQuestion; }
     StartupSource StartupSourceKind() const override { return startupSource; }
     std::string StartupBookmarkFile() const override { return bookmarkFile; }
     std::string StartupFavoritesDirectory() const override { return favoritesDirectory; }
@@ -94,10 +93,6 @@ public:
         additionalBookmarkFile = path;
     }
     std::string AdditionalFavoritesDirectory() const override { return additionalFavorites; }
-    std::string fallbackEncoding;
-    std::string FallbackEncoding() const override { return fallbackEncoding; }
-    bool saveInUtf8 = false;
-    bool SaveInUtf8() const override { return saveInUtf8; }
 };
 
 // Answers every chooser with the next scripted name; an empty name cancels.
