@@ -38,7 +38,6 @@ bool BmLogic::ResetEntryTable(std::string& errorText) {
     int maxUrl = 0;
     if (!ParseInteger(ports_.settings->MaxUrlText(), maxUrl)) {
         errorText = kMaxUrlMessage;
-        ports_.prompts->ShowMessage(kMaxUrlMessage);
         return false;
     }
     glMaxURL = maxUrl;
@@ -49,6 +48,8 @@ bool BmLogic::ResetEntryTable(std::string& errorText) {
 void BmLogic::ClearTable() {
     glCT = 0;
     SetCurrent(-1);
+    // An empty table is as its source holds it: what is read into it next is unchanged.
+    glChanged = false;
     history_.Forget(true);
     tree_.Clear();
     for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) texts->clear();

@@ -44,7 +44,6 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     RestoreWindowState();
     Notebook->setCurrentIndex(0);
     Notebook->setFocusProxy(LView);  // the page book hands its focus to the list
-    model_.MarkSaved();
     model_.CancelClip();
 }
 

@@ -50,10 +50,7 @@ void TFormMain::ReadBrowserStore(bool firefox, bool complete) {
     const bool ok = ReadSource(model_, complete, chosen, urlCount, errorText);
     ShowReadResult(ok, urlCount, errorText, complete ? "読込完了 :%d 件" : "追加読込完了:%d 件");
     SelectNode(complete ? 0 : newRoot);
-    if (complete) {
-        if (model_.Tree().Count() == 0) ListItems->Clear();
-        model_.MarkSaved();
-    }
+    if (complete && model_.Tree().Count() == 0) ListItems->Clear();
     model_.CheckConsistency(complete ? "ブックマーク読込" : "追加読込", true);
 }
 

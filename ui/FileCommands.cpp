@@ -63,7 +63,6 @@ void TFormMain::NetScapeB1Click() {
     ShowReadResult(ok, urlCount, errorText, "読込完了 :%d 件");
     SelectNode(0);
     if (model_.Tree().Count() == 0) ListItems->Clear();
-    model_.MarkSaved();
     model_.CheckConsistency("ブックマーク読込", true);
 }
 
@@ -89,7 +88,6 @@ void TFormMain::IE1Click() {
     ports.settings->SetStartupFavoritesDirectory(directory);
     if (ClipPending()) EndPendingClip();
     ReadFavoritesReporting(true, directory);
-    model_.MarkSaved();
     SelectNode(0);
     if (model_.Tree().Count() == 0) ListItems->Clear();
     model_.CheckConsistency("ブックマーク読込", true);
