@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets (the "fuzz" preset, clang with ASan and UBSan) and runs each for
-# SECONDS (default 20), starting from seeds made of the project's own fixtures. New inputs that
-# widen coverage go to build-fuzz/corpus/TARGET; a failing input is written to build-fuzz/ and
-# stops the script with an error.
+# Builds the libFuzzer targets (the "fuzz" preset, clang with ASan and UBSan), replays the inputs
+# of fuzz/regressions, and runs each target for SECONDS (default 20), starting from seeds made of
+# the project's own fixtures. New inputs that widen coverage go to build-fuzz/corpus/TARGET; a
+# failing input is written to build-fuzz/ and stops the script with an error (a small hand-made
+# input that fails the same way belongs in fuzz/regressions/TARGET).
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
@@ -43,6 +44,12 @@ printf 'Travel maps\nGoogle MAPS travel\n' > "$seeds/search/ascii"
 printf 'ｶﾀｶﾅ ＡＢＣ　x\nカタカナ abc\n' > "$seeds/search/width"
 
 for target in "${targets[@]}"; do
+  # Every input that once failed (fuzz/regressions/TARGET) is replayed first: the same inputs and
+  # the same result on every run.
+  if [ -d "fuzz/regressions/$target" ]; then
+    echo "fuzz-$target: replaying fuzz/regressions/$target"
+    "./build-fuzz/fuzz/fuzz-$target" fuzz/regressions/"$target"/* 2>&1 | tail -1
+  fi
   corpus=build-fuzz/corpus/$target
   mkdir -p "$corpus"
   echo "fuzz-$target: ${seconds} s"
