@@ -47,8 +47,6 @@ bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, const std::v
     return true;
 }
 
-namespace {}  // namespace
-
 bool CheckRootNode(BmLogic& model, int& root) {
     // A root whose title is empty is still a root.
     root = model.SelectedRoot();
