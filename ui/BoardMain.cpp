@@ -47,6 +47,15 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     model_.CancelClip();
 }
 
+TFormMain::~TFormMain() {
+    // The views ask their models, and the models ask this window, while they are taken down:
+    // they go first, while the window is still whole.
+    delete LView;
+    delete TreeV;
+    delete ListItems;
+    delete TreeItems;
+}
+
 void TFormMain::SelectNode(int absoluteIndex) {
     const TreeNode* node = model_.Tree().NodeAt(absoluteIndex);
     if (node == nullptr) return;

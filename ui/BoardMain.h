@@ -56,6 +56,7 @@ class TFormMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TFormMain(BmLogic& model, QWidget* parent = nullptr);
+    ~TFormMain() override;
     void SetLinks(const MainWindowLinks& links) { links_ = links; }
     StatusPort& Status() { return *status_; }
     QString Panel(int index) const { return status_->Panel(index); }
