@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets (the "fuzz" preset, clang with ASan and UBSan), replays the inputs
+# Builds the libFuzzer targets (the "check" preset, clang with ASan and UBSan), replays the inputs
 # of fuzz/regressions, and runs each target for SECONDS (default 20), starting from seeds made of
-# the project's own fixtures. New inputs that widen coverage go to build-fuzz/corpus/TARGET; a
-# failing input is written to build-fuzz/ and stops the script with an error (a small hand-made
+# the project's own fixtures. New inputs that widen coverage go to build-check/corpus/TARGET; a
+# failing input is written to build-check/ and stops the script with an error (a small hand-made
 # input that fails the same way belongs in fuzz/regressions/TARGET).
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
@@ -14,10 +14,10 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(netscape-reader chromium-reader url-reader html-text dates code-page search)
 
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -- -j"$(nproc 2>/dev/null || echo 2)"
+cmake --preset check >/dev/null
+cmake --build --preset check -- -j"$(nproc 2>/dev/null || echo 2)"
 
-seeds=build-fuzz/seeds
+seeds=build-check/seeds
 rm -rf "$seeds"
 mkdir -p "$seeds"/{netscape-reader,chromium-reader,url-reader,html-text,dates,code-page,search}
 cp examples/*.htm "$seeds/netscape-reader/"
@@ -48,11 +48,11 @@ for target in "${targets[@]}"; do
   # the same result on every run.
   if [ -d "fuzz/regressions/$target" ]; then
     echo "fuzz-$target: replaying fuzz/regressions/$target"
-    "./build-fuzz/fuzz/fuzz-$target" fuzz/regressions/"$target"/* 2>&1 | tail -1
+    "./build-check/fuzz/fuzz-$target" fuzz/regressions/"$target"/* 2>&1 | tail -1
   fi
-  corpus=build-fuzz/corpus/$target
+  corpus=build-check/corpus/$target
   mkdir -p "$corpus"
   echo "fuzz-$target: ${seconds} s"
-  (cd build-fuzz && "./fuzz/fuzz-$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+  (cd build-check && "./fuzz/fuzz-$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
       -rss_limit_mb=2048 -print_final_stats=1 "corpus/$target" "seeds/$target" 2>&1 | tail -3)
 done

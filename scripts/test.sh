@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the whole suite in the normal build, the core tests
-# again under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target briefly.
+# Builds everything and runs every test: the whole suite in the normal build (and a staged
+# install), then once more, the UI's tests included, in one clang build under AddressSanitizer
+# and UndefinedBehaviorSanitizer that also holds the fuzz targets, which replay their
+# regression inputs and then fuzz briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,9 +16,9 @@ cmake --build --preset default -- -j"$jobs"
 ctest --preset default -j"$jobs"
 scripts/test-install.sh
 
-cmake --preset asan >/dev/null
-cmake --build --preset asan -- -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j"$jobs"
+cmake --preset check >/dev/null
+cmake --build --preset check -- -j"$jobs"
+ctest --preset check -j"$jobs"
 
 # Each libFuzzer target for a short while (FUZZ_SECONDS, default 20); any failing input fails.
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
