@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <exception>
 
-#include "formats/StartupRead.h"
+#include "commands/StartupRead.h"
 #include "ui/ArHttp.h"
 #include "ui/BmCheckLog.h"
 #include "ui/BmDirectory.h"

@@ -1,4 +1,4 @@
-#include "formats/StartupRead.h"
+#include "commands/StartupRead.h"
 
 #include <cstdio>
 #include <filesystem>
