@@ -40,6 +40,24 @@ bool RunBrowserRead(BmLogic& model, bool complete,
     return ok;
 }
 
+EntryBuilder::Outcome OpenStoreFolder(BmLogic& model, EntryBuilder& builder,
+                                      const std::string& name, const std::string& added,
+                                      EntryExtras extras, bool& partial) {
+    const EntryBuilder::Outcome outcome = builder.OpenFolder(name, added, std::move(extras));
+    if (outcome == EntryBuilder::Outcome::TooDeep) {
+        model.GetPorts().diagnostics->ReportReadWarning(kTooDeepFolderMessage + name);
+        partial = true;
+    }
+    return outcome;
+}
+
+bool LeaveOutFolderMarkerUrl(BmLogic& model, const UrlFields& fields, bool& partial) {
+    if (fields.url != kFolderMarker) return false;
+    model.GetPorts().diagnostics->ReportReadWarning(kFolderMarkerUrlMessage + fields.name);
+    partial = true;
+    return true;
+}
+
 std::string MicrosecondsToSeconds(std::string_view microseconds, long long epochSeconds) {
     long long value = 0;
     if (!ParseWholeNumber(microseconds, value) || value <= 0) return {};

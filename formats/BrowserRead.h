@@ -24,6 +24,15 @@ std::string MicrosecondsToSeconds(std::string_view microseconds, long long epoch
 // Seconds between 1601-01-01 and 1970-01-01: Chromium's dates count from 1601.
 inline constexpr long long kSecondsFrom1601To1970 = 11644473600LL;
 
+// Opens a folder of a store. One too deep for the table is said and left out with its contents
+// (TooDeep; `partial` is set): the caller goes on after it. Full stops the read.
+EntryBuilder::Outcome OpenStoreFolder(BmLogic& model, EntryBuilder& builder,
+                                      const std::string& name, const std::string& added,
+                                      EntryExtras extras, bool& partial);
+// True, with the bookmark said and `partial` set, when its URL is the folder marker: the table
+// would take it for a folder, so it is left out.
+bool LeaveOutFolderMarkerUrl(BmLogic& model, const UrlFields& fields, bool& partial);
+
 // What a reader says of a folder it left out for being too deep.
 inline constexpr const char* kTooDeepFolderMessage =
     "階層が深すぎるフォルダーとその中身は読み込みませんでした : ";

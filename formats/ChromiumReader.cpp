@@ -38,16 +38,9 @@ public:
         const std::string modified = DateOf(node, "date_modified");
         if (!modified.empty()) extras.attributes += " LAST_MODIFIED=\"" + modified + "\"";
         const std::string name = TextOf(node, "name");
-        switch (builder_.OpenFolder(name, DateOf(node, "date_added"), std::move(extras))) {
-            case EntryBuilder::Outcome::Full:
-                return false;
-            case EntryBuilder::Outcome::TooDeep:
-                model_.GetPorts().diagnostics->ReportReadWarning(kTooDeepFolderMessage + name);
-                partial_ = true;
-                return true;
-            case EntryBuilder::Outcome::Added:
-                break;
-        }
+        const EntryBuilder::Outcome outcome = OpenStoreFolder(
+            model_, builder_, name, DateOf(node, "date_added"), std::move(extras), partial_);
+        if (outcome != EntryBuilder::Outcome::Added) return outcome != EntryBuilder::Outcome::Full;
         simdjson::dom::array children;
         if (node["children"].get(children) == simdjson::SUCCESS) {
             for (const element child : children) {
@@ -65,12 +58,7 @@ private:
         UrlFields fields;
         fields.name = TextOf(node, "name");
         fields.url = TextOf(node, "url");
-        if (fields.url == kFolderMarker) {
-            // The table marks folders with this URL: the bookmark is left out and said.
-            model_.GetPorts().diagnostics->ReportReadWarning(kFolderMarkerUrlMessage + fields.name);
-            partial_ = true;
-            return true;
-        }
+        if (LeaveOutFolderMarkerUrl(model_, fields, partial_)) return true;
         fields.added = DateOf(node, "date_added");
         fields.visited = DateOf(node, "date_last_used");
         return builder_.AddBookmark(fields, EntryExtras()) == EntryBuilder::Outcome::Added;

@@ -213,16 +213,9 @@ private:
     bool AddFolder(const Item& folder, const std::string& name, EntryExtras extras) {
         if (!folder.modified.empty())
             extras.attributes += Attribute("LAST_MODIFIED", folder.modified);
-        switch (builder_.OpenFolder(name, folder.added, std::move(extras))) {
-            case EntryBuilder::Outcome::Full:
-                return false;
-            case EntryBuilder::Outcome::TooDeep:
-                model_.GetPorts().diagnostics->ReportReadWarning(kTooDeepFolderMessage + name);
-                partial_ = true;
-                return true;
-            case EntryBuilder::Outcome::Added:
-                break;
-        }
+        const EntryBuilder::Outcome outcome =
+            OpenStoreFolder(model_, builder_, name, folder.added, std::move(extras), partial_);
+        if (outcome != EntryBuilder::Outcome::Added) return outcome != EntryBuilder::Outcome::Full;
         for (const Item* child : folder.children) {
             if (!AddItem(*child)) return false;
         }
@@ -245,12 +238,8 @@ private:
     }
 
     bool AddBookmark(const Item& item) {
-        if (item.url == kFolderMarker) {
-            model_.GetPorts().diagnostics->ReportReadWarning(kFolderMarkerUrlMessage + item.title);
-            partial_ = true;
-            return true;
-        }
-        UrlFields fields{item.title, item.url, item.added, item.visited, item.modified};
+        const UrlFields fields{item.title, item.url, item.added, item.visited, item.modified};
+        if (LeaveOutFolderMarkerUrl(model_, fields, partial_)) return true;
         EntryExtras extras;
         const std::string keyword = places_.KeywordOf(item.place);
         if (!keyword.empty()) extras.attributes += Attribute("SHORTCUTURL", keyword);
