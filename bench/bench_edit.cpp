@@ -19,19 +19,23 @@ namespace {
 
 using pernard::BmLogic;
 
+// A root (depth 0), or a folder or URL into the folder open at `depth` (1: the root).
 void Append(BmLogic& model, bool top, bool url, const std::string& name, int depth) {
-    model.glDepth = depth;
-    model.PrepareSlot();
-    const std::size_t k = static_cast<std::size_t>(model.glCT);
-    model.glUrl[k] = url ? "https://example.com/" + name : pernard::kFolderMarker;
-    model.glName[k] = name;
-    if (url) model.glAdd[k] = "1600000000";
-    if (model.AddEntry(top, url, name, top ? "/tmp/bench.htm" : "")) ++model.glCT;
+    if (top) {
+        model.AppendRoot(name, pernard::kSourceNetscape, "/tmp/bench.htm");
+    } else if (url) {
+        pernard::EntryTexts texts;
+        texts.name = name;
+        texts.url = "https://example.com/" + name;
+        texts.added = "1600000000";
+        model.AppendBookmark(model.OpenFolderAt(depth), texts);
+    } else {
+        model.AppendFolder(model.OpenFolderAt(depth), name, "", "");
+    }
 }
 
 // A root, then `folders` folders of `perFolder` URLs each.
 void Build(BmLogic& model, int folders, int perFolder) {
-    model.glSource = pernard::kSourceNetscape;
     Append(model, true, false, "root", 0);
     for (int f = 0; f < folders; ++f) {
         Append(model, false, false, "folder " + std::to_string(f), 1);
@@ -102,7 +106,6 @@ void TimeEmptyFolders(int size) {
     std::string error;
     bench.model.ResetEntryTable(error);
     BmLogic& model = bench.model;
-    model.glSource = pernard::kSourceNetscape;
     Append(model, true, false, "root", 0);
     const int perFolder = size / 10000;
     for (int f = 0; model.glCT < size; ++f) {
@@ -112,7 +115,8 @@ void TimeEmptyFolders(int size) {
             Append(model, false, true, std::to_string(f) + "/" + std::to_string(u), 2);
         }
     }
-    Report("delete 10,000 empty folders", model, [&] { return model.DeleteEmptyFolders(false) > 0; });
+    Report("delete 10,000 empty folders", model,
+           [&] { return model.DeleteEmptyFolders(false) > 0; });
     Report("undo it", model, [&] { return model.Undo(); });
     Report("redo it", model, [&] { return model.Redo(); });
 }

@@ -25,20 +25,24 @@ double Seconds(const std::function<void()>& work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// A root (depth 0), or a folder or URL into the folder open at `depth` (1: the root).
 void Append(BmLogic& model, bool top, bool url, const std::string& name, const std::string& address,
             int depth) {
-    model.glDepth = depth;
-    model.PrepareSlot();
-    const std::size_t k = static_cast<std::size_t>(model.glCT);
-    model.glUrl[k] = url ? address : pernard::kFolderMarker;
-    model.glName[k] = name;
-    model.glLast[k] = "1600000000";
-    if (model.AddEntry(top, url, name, top ? "/tmp/bench.htm" : "")) ++model.glCT;
+    if (top) {
+        model.AppendRoot(name, pernard::kSourceNetscape, "/tmp/bench.htm");
+    } else if (url) {
+        pernard::EntryTexts texts;
+        texts.name = name;
+        texts.url = address;
+        texts.modified = "1600000000";
+        model.AppendBookmark(model.OpenFolderAt(depth), texts);
+    } else {
+        model.AppendFolder(model.OpenFolderAt(depth), name, "", "");
+    }
 }
 
 // A root with folders of 10,000 bookmarks each.
 void Build(BmLogic& model, int size) {
-    model.glSource = pernard::kSourceNetscape;
     Append(model, true, false, "root", "", 0);
     for (int u = 0; model.glCT < size; ++u) {
         if (u % 10000 == 0) Append(model, false, false, "フォルダー " + std::to_string(u), "", 1);

@@ -67,7 +67,7 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
     std::vector<NodeRef> held;
     std::vector<LinkRequest> requests;
     for (int entry : entries) {
-        requests.push_back({held.size(), model.glUrl[static_cast<std::size_t>(entry)]});
+        requests.push_back({held.size(), std::string(model.glUrl[entry])});
         held.push_back(model.RefOf(entry));
     }
     LinkCheckOptions options;

@@ -81,7 +81,7 @@ bool ParseNumber(const std::string& option, const std::string& text, int& number
     return true;
 }
 
-std::string EscapeField(const std::string& field) {
+std::string EscapeField(std::string_view field) {
     // Bytes kept from a file are printed as they are shown: the output stays UTF-8.
     const std::string text = ShownText(field);
     if (text.find_first_of("\\\t\r\n") == std::string::npos) return text;

@@ -52,7 +52,7 @@ bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notW
     const Ports& ports = model.GetPorts();
     if (!ports.settings->NoOverwriteQuestion()) {
         const std::string question =
-            model.glVisit[static_cast<std::size_t>(root)] + " を " + target + " に保存します ";
+            std::string(model.SourcePath(root)) + " を " + target + " に保存します ";
         if (ports.prompts->Confirm(question, Buttons::YesNo) != Answer::Yes) return false;
     }
     ports.diagnostics->ClearCheckLog();
@@ -86,7 +86,7 @@ bool SaveAsIE(BmLogic& model) {
     std::error_code error;
     if (fs::exists(target, error)) {
         const std::string question =
-            model.glName[static_cast<std::size_t>(root)] + " を " + target +
+            std::string(model.glName[root]) + " を " + target +
             " に上書します（注意！！  この下のファイル、ディレクトリは全ていったん消去されます）";
         if (ports.prompts->Confirm(question, Buttons::YesCancel) != Answer::Yes) return false;
     }

@@ -83,7 +83,7 @@ std::vector<int> RootsOfFile(const BmLogic& model, int root, const std::string& 
 
 bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int root) {
     const Ports& ports = model.GetPorts();
-    std::string target = model.glVisit[static_cast<std::size_t>(root)];
+    std::string target(model.SourcePath(root));
     if (target.empty() && !ports.dialogs->OpenBookmarkFile("", target)) return false;
     if (!IsFullPathOrSays(model, target)) return false;
     if (!ports.settings->NoOverwriteQuestion()) {
@@ -117,17 +117,17 @@ bool SaveBM(BmLogic& model) {
 }
 
 bool SaveRoot(BmLogic& model, int root) {
-    if (!model.IsValidIndex(root) || model.gloya[static_cast<std::size_t>(root)] != -1) {
+    if (!model.IsValidIndex(root) || !model.IsRoot(root)) {
         return false;
     }
-    const std::string rootName = model.glName[static_cast<std::size_t>(root)];
-    if (model.glAdd[static_cast<std::size_t>(root)] == kSourceNetscape) {
+    const std::string rootName(model.glName[root]);
+    if (model.SourceKind(root) == kSourceNetscape) {
         return ConfirmAndWriteBookmark(model, rootName, root);
     }
-    if (IsBrowserStore(model.glAdd[static_cast<std::size_t>(root)])) {
+    if (IsBrowserStore(model.SourceKind(root))) {
         // Saved as a bookmark file of the user's choice instead of over the store.
         model.GetPorts().prompts->ShowMessage(kBrowserStoreMessage +
-                                              model.glVisit[static_cast<std::size_t>(root)]);
+                                              std::string(model.SourcePath(root)));
         if (!SaveRootAsBookmarkFile(model, root)) return false;
         model.MarkRootsSaved({root});
         return true;

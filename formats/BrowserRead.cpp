@@ -15,7 +15,6 @@ bool RunBrowserRead(BmLogic& model, bool complete,
     if (!complete) model.ForgetHistory();
     ports.progress->Show("Bookmark 読込中");
     ports.diagnostics->ClearReadingLog();
-    model.glLevel.fill(0);
     model.Tree().BeginBulk();
     EntryBuilder builder(model);
     bool ok = fill(builder, errorText);
@@ -51,7 +50,7 @@ EntryBuilder::Outcome OpenStoreFolder(BmLogic& model, EntryBuilder& builder,
     return outcome;
 }
 
-bool LeaveOutFolderMarkerUrl(BmLogic& model, const UrlFields& fields, bool& partial) {
+bool LeaveOutFolderMarkerUrl(BmLogic& model, const EntryTexts& fields, bool& partial) {
     if (fields.url != kFolderMarker) return false;
     model.GetPorts().diagnostics->ReportReadWarning(kFolderMarkerUrlMessage + fields.name);
     partial = true;

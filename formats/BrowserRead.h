@@ -31,7 +31,7 @@ EntryBuilder::Outcome OpenStoreFolder(BmLogic& model, EntryBuilder& builder,
                                       EntryExtras extras, bool& partial);
 // True, with the bookmark said and `partial` set, when its URL is the folder marker: the table
 // would take it for a folder, so it is left out.
-bool LeaveOutFolderMarkerUrl(BmLogic& model, const UrlFields& fields, bool& partial);
+bool LeaveOutFolderMarkerUrl(BmLogic& model, const EntryTexts& fields, bool& partial);
 
 // What a reader says of a folder it left out for being too deep.
 inline constexpr const char* kTooDeepFolderMessage =

@@ -55,7 +55,7 @@ public:
 
 private:
     bool AddUrl(const element& node) {
-        UrlFields fields;
+        EntryTexts fields;
         fields.name = TextOf(node, "name");
         fields.url = TextOf(node, "url");
         if (LeaveOutFolderMarkerUrl(model_, fields, partial_)) return true;

@@ -64,92 +64,83 @@ std::vector<DirectoryEntry> ListDirectory(const fs::path& directory) {
 
 class FavoritesScanner {
 public:
-    FavoritesScanner(BmLogic& model, const std::string& root, ReadFavoritesFiles& files)
-        : model_(model), root_(root), files_(files) {}
+    FavoritesScanner(BmLogic& model, ReadFavoritesFiles& files) : model_(model), files_(files) {}
 
-    // Walks one directory `depth` levels below the Favorites directory (which has depth 0 and
-    // an empty `name`). Its folder is appended at glDepth = depth, its shortcuts at depth + 1.
-    // False stops the whole walk (the table is full).
-    bool ScanFavoritesDir(const std::string& name, const fs::path& path, int depth);
+    // Walks one directory below the Favorites directory (which has an empty `name`: its
+    // entries go straight into the root). Its folder is appended under `parent`, its shortcuts
+    // and subdirectories into that folder. False stops the whole walk (the table is full).
+    bool ScanFavoritesDir(const std::string& name, const fs::path& path, int parent);
 
     int UrlCount() const { return urlCount_; }
     const std::string& ErrorText() const { return errorText_; }
 
 private:
-    // Creates the folder entry of the directory being visited, once. False when it could not
-    // be created; `stop` tells whether the walk must end.
-    bool EnsureFolder(const std::string& name, const fs::path& path, int depth, bool& created,
+    // Creates the folder entry of the directory being visited under `parent`; `folder` is where
+    // its entries go. False when it could not be created; `stop` tells whether the walk must
+    // end.
+    bool EnsureFolder(const std::string& name, const fs::path& path, int parent, int& folder,
                       bool& stop);
-    bool AddShortcut(const DirectoryEntry& entry, int depth);
+    bool AddShortcut(const DirectoryEntry& entry, int folder);
     bool Full();
 
     BmLogic& model_;
-    std::string root_;
     ReadFavoritesFiles& files_;
     int urlCount_ = 0;
     bool depthReported_ = false;
     std::string errorText_;
 };
 
-// The root the entries of this read hang under: the last root of the table.
-int RootOfLastEntry(const BmLogic& model) {
-    int root = model.glCT - 1;
-    while (root > 0 && model.gloya[static_cast<std::size_t>(root)] >= 0) {
-        root = model.gloya[static_cast<std::size_t>(root)];
-    }
-    return root;
-}
-
 bool FavoritesScanner::Full() {
     errorText_ = kCapacityMessage;
     return false;
 }
 
-bool FavoritesScanner::EnsureFolder(const std::string& name, const fs::path& path, int depth,
-                                    bool& created, bool& stop) {
+bool FavoritesScanner::EnsureFolder(const std::string& name, const fs::path& path, int parent,
+                                    int& folder, bool& stop) {
     stop = false;
-    if (created || name.empty()) return true;
-    if (depth >= kDepthLimit) {
-        // Too deep: the directory and its contents are left out; the message is shown once.
-        if (depthReported_) return false;
-        depthReported_ = true;
-    }
-    if (!model_.PrepareSlot()) {
+    folder = parent;
+    if (name.empty()) return true;
+    const BmLogic::Appended added = model_.AppendFolder(parent, name, "", "");
+    if (added.outcome == BmLogic::Outcome::Full) {
         stop = true;
         return Full();
     }
-    const std::size_t slot = static_cast<std::size_t>(model_.glCT);
-    model_.glUrl[slot] = kFolderMarker;
-    model_.glName[slot] = name;
-    model_.glDepth = depth;
-    if (!model_.AddEntry(false, false, name, root_)) return false;
-    ++model_.glCT;
-    created = true;
+    if (!added.Added()) {
+        // Too deep: the directory and its contents are left out; the message is shown once.
+        if (added.outcome == BmLogic::Outcome::TooDeep && !depthReported_) {
+            depthReported_ = true;
+            model_.GetPorts().prompts->ShowMessage(kDepthLimitMessage);
+        }
+        return false;
+    }
+    folder = added.index;
     files_.directories.insert(NormalPath(path.string()));
     return true;
 }
 
-bool FavoritesScanner::ScanFavoritesDir(const std::string& name, const fs::path& path, int depth) {
+bool FavoritesScanner::ScanFavoritesDir(const std::string& name, const fs::path& path, int parent) {
     const std::vector<DirectoryEntry> entries = ListDirectory(path);
-    bool created = false;
+    int folder = parent;
     bool stop = false;
     // Every directory is a folder, an empty one too, so that empty folders survive a save and
     // a read back (the setting for empty folders removes them after the read).
-    if (!EnsureFolder(name, path, depth, created, stop)) return !stop;
+    if (!EnsureFolder(name, path, parent, folder, stop)) return !stop;
     // First pass: subdirectories in name order, hidden ones left out.
     for (const DirectoryEntry& entry : entries) {
         if (entry.name.empty() || entry.name[0] == '.') continue;
-        if (entry.isDirectory && !ScanFavoritesDir(entry.name, entry.path, depth + 1)) return false;
+        if (entry.isDirectory && !ScanFavoritesDir(entry.name, entry.path, folder)) {
+            return false;
+        }
     }
     // Second pass: every shortcut, hidden ones included, after all subdirectories.
     for (const DirectoryEntry& entry : entries) {
         if (entry.isDirectory || !HasShortcutExtension(entry.name)) continue;
-        if (!AddShortcut(entry, depth + 1)) return false;
+        if (!AddShortcut(entry, folder)) return false;
     }
     return true;
 }
 
-bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int depth) {
+bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int folder) {
     std::error_code error;
     if (!fs::is_regular_file(entry.path, error)) return true;
     const std::string bytes = ReadShortcutBytes(entry.path.string());
@@ -162,14 +153,12 @@ bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int depth) {
         return true;
     }
     if (model_.GetPorts().settings->SkipDuplicateUrls() && model_.UrlExists(url)) return true;
-    if (!model_.PrepareSlot()) return Full();
-    const std::size_t slot = static_cast<std::size_t>(model_.glCT);
-    model_.glUrl[slot] = std::move(url);
-    model_.glName[slot] = entry.name.substr(0, entry.name.size() - 4);
-    model_.glDepth = depth;
-    if (!model_.AddEntry(false, true, model_.glName[slot], root_)) return Full();
-    ++model_.glCT;
-    model_.SetExtras(model_.glCT - 1, ShortcutExtras(bytes, model_.glUrl[slot]));
+    EntryTexts texts;
+    texts.url = std::move(url);
+    texts.name = entry.name.substr(0, entry.name.size() - 4);
+    const BmLogic::Appended added = model_.AppendBookmark(folder, texts);
+    if (!added.Added()) return Full();
+    model_.SetExtras(added.index, ShortcutExtras(bytes, texts.url));
     ++urlCount_;
     NoteShortcutFile(files_, entry.path.string());
     return true;
@@ -209,37 +198,25 @@ bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
     if (!complete) model.ForgetHistory();
     ports.progress->Show("お気に入り 読込中");
     ports.diagnostics->ClearReadingLog();
-    model.glDepth = 0;
-    model.glLevel.fill(0);
-    model.glSource = kSourceFavorites;
 
     bool result = true;
     model.Tree().BeginBulk();
-    if (!model.PrepareSlot()) {
+    const BmLogic::Appended root = model.AppendRoot(directory, kSourceFavorites, directory);
+    if (root.Added()) {
+        model.SetRootCharset(root.index, kCp932);
+        auto files = std::make_shared<ReadFavoritesFiles>();
+        files->directory = directory;
+        if (RootInfo* info = model.MutableRootInfo(root.index)) info->favorites = files;
+        FavoritesScanner scanner(model, *files);
+        if (!scanner.ScanFavoritesDir("", fs::path(directory), root.index)) {
+            errorText = scanner.ErrorText();
+            result = false;
+            model.MarkRootPartial(root.index);
+        }
+        urlCount = scanner.UrlCount();
+    } else {
         errorText = kCapacityMessage;
         result = false;
-    } else {
-        const std::size_t slot = static_cast<std::size_t>(model.glCT);
-        model.glUrl[slot] = kFolderMarker;
-        model.glName[slot] = directory;
-        if (model.AddEntry(true, false, directory, directory)) {
-            ++model.glCT;
-            const int root = model.glCT - 1;
-            model.SetRootCharset(root, kCp932);
-            auto files = std::make_shared<ReadFavoritesFiles>();
-            files->directory = directory;
-            if (RootInfo* info = model.MutableRootInfo(root)) info->favorites = files;
-            FavoritesScanner scanner(model, directory, *files);
-            if (!scanner.ScanFavoritesDir("", fs::path(directory), 0)) {
-                errorText = scanner.ErrorText();
-                result = false;
-                model.MarkRootPartial(model.glCT > 0 ? RootOfLastEntry(model) : -1);
-            }
-            urlCount = scanner.UrlCount();
-        } else {
-            errorText = kCapacityMessage;
-            result = false;
-        }
     }
     ports.settings->SetDebugCheck(true);
     if (ports.settings->NoEmptyFolders()) {
@@ -283,33 +260,23 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
     if (!complete) model.ForgetHistory();
     const std::string directory = fs::absolute(path, error).parent_path().string();
     const std::string name = fs::path(path).filename().string();
-    model.glSource = kSourceFavorites;
-    model.glDepth = 0;
-    model.glLevel.fill(0);
-    if (!model.PrepareSlot()) {
+    const BmLogic::Appended root = model.AppendRoot(directory, kSourceFavorites, directory);
+    if (!root.Added()) {
         errorText = kCapacityMessage;
         return false;
     }
-    std::size_t slot = static_cast<std::size_t>(model.glCT);
-    model.glUrl[slot] = kFolderMarker;
-    model.glName[slot] = directory;
-    if (!model.AddEntry(true, false, directory, directory)) return false;
-    ++model.glCT;
-    const int root = model.glCT - 1;
-    model.SetRootCharset(root, kCp932);
-    if (!model.PrepareSlot()) {
-        errorText = kCapacityMessage;
-        model.MarkRootPartial(root);
-        return false;
-    }
-    slot = static_cast<std::size_t>(model.glCT);
+    model.SetRootCharset(root.index, kCp932);
     const std::string bytes = ReadShortcutBytes(path);
-    model.glUrl[slot] = ShortcutUrlFromText(ShortcutTextOf(bytes));
-    model.glName[slot] = name.substr(0, name.size() - 4);
-    model.glDepth = 1;
-    if (!model.AddEntry(false, true, model.glName[slot], directory)) return false;
-    ++model.glCT;
-    model.SetExtras(model.glCT - 1, ShortcutExtras(bytes, model.glUrl[slot]));
+    EntryTexts texts;
+    texts.url = ShortcutUrlFromText(ShortcutTextOf(bytes));
+    texts.name = name.substr(0, name.size() - 4);
+    const BmLogic::Appended entry = model.AppendBookmark(root.index, texts);
+    if (!entry.Added()) {
+        errorText = kCapacityMessage;
+        model.MarkRootPartial(root.index);
+        return false;
+    }
+    model.SetExtras(entry.index, ShortcutExtras(bytes, texts.url));
     urlCount = 1;
     model.RememberRootsAsRead();
     return true;

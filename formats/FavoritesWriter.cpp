@@ -41,8 +41,8 @@ enum class ShortcutWrite { Written, Unusable, Failed };
 
 // A name as a file name (UTF-8). Bytes of a name that did not decode go back as themselves when
 // they came from a file name (a Favorites root), else as U+FFFD.
-std::string FileNameOf(const std::string& name, bool keptBytesBelong) {
-    if (!HasKeptBytes(name)) return name;
+std::string FileNameOf(std::string_view name, bool keptBytesBelong) {
+    if (!HasKeptBytes(name)) return std::string(name);
     std::string fileName;
     TextEncoder(kUtf8, nullptr, keptBytesBelong).Encode(name, fileName);
     return fileName;
@@ -102,7 +102,7 @@ struct Shortcut {
 // The bytes of entry `index`'s shortcut file: the file it was read from with its URL made the
 // entry's, or for a new one the two lines the program writes.
 std::string ShortcutBytes(const BmLogic& model, int index) {
-    const std::string& url = model.glUrl[static_cast<std::size_t>(index)];
+    const std::string_view url = model.glUrl[index];
     const std::string_view packed = model.ExtrasOf(index);
     if (packed.empty()) return ShortcutFileText(url);
     const EntryExtras extras = UnpackExtras(packed);
@@ -114,8 +114,7 @@ Shortcut WriteShortcut(const BmLogic& model, const std::string& directory, int i
                        bool keptBytesBelong, NamesInDirectory& names, SafeFileBatch& batch,
                        const ReadFavoritesFiles* read = nullptr) {
     Shortcut shortcut;
-    const std::string wanted =
-        FileNameOf(model.glName[static_cast<std::size_t>(index)], keptBytesBelong);
+    const std::string wanted = FileNameOf(model.glName[index], keptBytesBelong);
     if (!IsUsableFileName(wanted)) return shortcut;
     const bool readHere =
         read != nullptr &&

@@ -238,7 +238,7 @@ private:
     }
 
     bool AddBookmark(const Item& item) {
-        const UrlFields fields{item.title, item.url, item.added, item.visited, item.modified};
+        const EntryTexts fields{item.title, item.url, item.added, item.visited, item.modified};
         if (LeaveOutFolderMarkerUrl(model_, fields, partial_)) return true;
         EntryExtras extras;
         const std::string keyword = places_.KeywordOf(item.place);

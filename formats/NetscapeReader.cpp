@@ -290,15 +290,12 @@ void NetscapeReader::Finish() {
 }
 
 bool NetscapeReader::AddRoot(const std::string& name) {
+    const BmLogic::Appended root = model_.AppendRoot(name, kSourceNetscape, path_);
+    if (!root.Added()) return StopAtCapacity();
     // Every root opens depth 1, whatever was open before it.
-    model_.glDepth = 0;
-    if (!model_.PrepareSlot()) return StopAtCapacity();
-    const std::size_t slot = static_cast<std::size_t>(model_.glCT);
-    model_.glUrl[slot] = kFolderMarker;
-    model_.glName[slot] = name;
-    if (!model_.AddEntry(true, false, name, path_)) return false;
-    ++model_.glCT;
-    root_ = model_.glCT - 1;
+    depth_ = 1;
+    level_[1] = root.index;
+    root_ = root.index;
     BeginEntry(root_);
     model_.SetRootCharset(root_, charset_);
     model_.SetRootRead(root_, read_);
@@ -360,11 +357,10 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
         NoteUnreadAnchor(true, line);
     }
     if (tags.listEnd) {
-        SeparatorsAtListEnd(
-            model_.glDepth >= 1 ? model_.glLevel[static_cast<std::size_t>(model_.glDepth)] : -1);
+        SeparatorsAtListEnd(depth_ >= 1 ? level_[static_cast<std::size_t>(depth_)] : -1);
         // Lines after the root's own list still belong to this read's root.
         const int floor = hasRoot_ ? 1 : 0;
-        if (model_.glDepth > floor) --model_.glDepth;
+        if (depth_ > floor) --depth_;
         return true;
     }
     if (tags.folder) return ParseFolder(line);
@@ -405,17 +401,11 @@ bool NetscapeReader::ParseAnchor() {
         NoEntryBefore();
         return true;
     }
-    if (!model_.PrepareSlot()) return StopAtCapacity();
-    const std::size_t slot = static_cast<std::size_t>(model_.glCT);
-    model_.glUrl[slot] = std::move(fields.url);
-    model_.glAdd[slot] = std::move(fields.added);
-    model_.glVisit[slot] = std::move(fields.visited);
-    model_.glLast[slot] = std::move(fields.modified);
-    model_.glName[slot] = std::move(fields.name);
-    if (!model_.AddEntry(false, true, model_.glName[slot], path_)) return StopAtCapacity();
+    const BmLogic::Appended entry =
+        model_.AppendBookmark(level_[static_cast<std::size_t>(depth_)], fields);
+    if (!entry.Added()) return StopAtCapacity();
     ++urlCount_;
-    ++model_.glCT;
-    BeginEntry(model_.glCT - 1);
+    BeginEntry(entry.index);
     extras_.attributes.swap(fields.otherAttributes);
     // A full table stops the read at the next entry, so that a file that fits exactly is read
     // whole and one that does not is known to be cut.
@@ -450,8 +440,6 @@ bool NetscapeReader::ParseFolder(const std::string& line) {
         // it there, such as a "<DL><p>" on the same line: that is structure, not the folder's.
         rest = DecodeCharacterReferences(rest.substr(0, rest.find('<')));
     }
-    if (!model_.PrepareSlot()) return StopAtCapacity();
-    const std::size_t slot = static_cast<std::size_t>(model_.glCT);
     // The folder's date is a column; every other attribute is kept as written.
     std::string_view added;
     bool addedSeen = false;
@@ -464,17 +452,20 @@ bool NetscapeReader::ParseFolder(const std::string& line) {
             AppendKeptAttribute(otherAttributes, attribute);
         }
     }
-    model_.glUrl[slot] = kFolderMarker;
-    model_.glAdd[slot] = DecodeCharacterReferences(added);
-    model_.glVisit[slot] = rest;
-    model_.glName[slot] = name;
-    if (!model_.AddEntry(false, false, name, path_)) {
+    const BmLogic::Appended folder = model_.AppendFolder(
+        level_[static_cast<std::size_t>(depth_)], name, DecodeCharacterReferences(added), rest);
+    if (folder.outcome == BmLogic::Outcome::Full) return StopAtCapacity();
+    if (!folder.Added()) {
+        if (folder.outcome == BmLogic::Outcome::TooDeep) {
+            model_.GetPorts().prompts->ShowMessage(kDepthLimitMessage);
+        }
         errorText_ = "Tree 作成不可";
         MarkPartial();
         return false;
     }
-    ++model_.glCT;
-    BeginEntry(model_.glCT - 1);
+    ++depth_;
+    level_[static_cast<std::size_t>(depth_)] = folder.index;
+    BeginEntry(folder.index);
     extras_.attributes = std::move(otherAttributes);
     return true;
 }
@@ -486,7 +477,6 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
     if (reset && !model.ResetEntryTable(errorText)) return false;
     // Nothing before an additional load can be undone: the steps would not know its rows.
     if (!reset) model.ForgetHistory();
-    model.glSource = kSourceNetscape;
     LineReader reader;
     if (!reader.Open(path)) {
         std::error_code missing;
@@ -508,8 +498,6 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
     diagnostics.SetFileTitle("");
     diagnostics.SetFileHeading("");
 
-    model.glDepth = 0;
-    model.glLevel.fill(0);
     if (ports.settings->SkipDuplicateUrls()) {
         // Bookmark lines take well over 200 bytes each: size the duplicate index once.
         std::error_code error;

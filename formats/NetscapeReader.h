@@ -2,6 +2,7 @@
 // Reads a Netscape bookmark file into the entry table: one root per file (per TITLE line), one
 // folder per H3 heading, one URL entry per anchor. Line-oriented and keyword-driven.
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -20,12 +21,9 @@ inline constexpr const char* kFolderMarkerUrlMessage =
     "URL が \"---\" のブックマークは読み込めません（上書保存するとファイルから失われます） : ";
 
 // The fields of one anchor line.
-struct AnchorFields {
-    std::string url;           // HREF
-    std::string added;         // ADD_DATE
-    std::string visited;       // LAST_VISIT
-    std::string modified;      // LAST_MODIFIED
-    std::string name;          // the text after the tag up to "</A>"
+// The entry's texts: url from HREF, added from ADD_DATE, visited from LAST_VISIT, modified
+// from LAST_MODIFIED, name from the text after the tag up to "</A>".
+struct AnchorFields : EntryTexts {
     std::string beforeAnchor;  // the line before the "<A" tag
     // The tag's other attributes as written, each after a blank (kept as the entry's extras).
     std::string otherAttributes;
@@ -86,6 +84,9 @@ private:
     bool inComment_ = false;
     bool hasRoot_ = false;
     int root_ = -1;
+    // The open lists: level_[1] is the root, level_[depth_] the folder entries go into now.
+    std::array<int, kLevelSlots> level_{};
+    int depth_ = 0;
     int unreadAnchorLines_ = 0;
     int anchorsTaken_ = 0;
     int urlCount_ = 0;

@@ -30,7 +30,7 @@ bool HasHighBytes(std::string_view bytes) {
 
 // Appends the URL as a shortcut file holds it: in UTF-8 or CP932, a CR or LF percent-encoded
 // so that it cannot start a line of its own.
-void AppendShortcutUrl(const std::string& url, bool utf8, std::string& out) {
+void AppendShortcutUrl(std::string_view url, bool utf8, std::string& out) {
     std::string safeUrl;
     for (char c : url) {
         if (c == '\r' || c == '\n') {
@@ -61,7 +61,7 @@ bool SectionOf(std::string_view line, std::string& section) {
 
 }  // namespace
 
-std::string ShortcutFileText(const std::string& url) {
+std::string ShortcutFileText(std::string_view url) {
     std::string bytes = "[InternetShortcut]\r\nURL=";
     AppendShortcutUrl(url, false, bytes);
     bytes += "\r\n";
@@ -96,7 +96,7 @@ std::string ShortcutUrlFromText(std::string_view text) {
     return kNotAvailable;
 }
 
-std::string ShortcutWithUrl(std::string_view original, const std::string& url) {
+std::string ShortcutWithUrl(std::string_view original, std::string_view url) {
     const std::string oldUrl = ShortcutUrlFromText(ShortcutTextOf(original));
     if (oldUrl == url) return std::string(original);
     const bool utf8 = HasHighBytes(original) && IsValidUtf8(original);

@@ -9,7 +9,7 @@ namespace pernard {
 
 // The bytes of a shortcut file: "[InternetShortcut]" and "URL=" + url, CR LF after each, in
 // CP932. A character CP932 cannot hold, and a CR or LF, is percent-encoded as UTF-8.
-std::string ShortcutFileText(const std::string& url);
+std::string ShortcutFileText(std::string_view url);
 
 // A shortcut file's bytes as UTF-8 text: UTF-8 when they are, CP932 otherwise.
 std::string ShortcutTextOf(std::string_view bytes);
@@ -22,6 +22,6 @@ std::string ShortcutUrlFromText(std::string_view text);
 // the URL= line of its [InternetShortcut] section changes, and a BASEURL= of its [DEFAULT]
 // section that held the old URL; every other byte stays, line ends included. `original`
 // itself when it already holds `url`.
-std::string ShortcutWithUrl(std::string_view original, const std::string& url);
+std::string ShortcutWithUrl(std::string_view original, std::string_view url);
 
 }  // namespace pernard

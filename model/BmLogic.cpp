@@ -13,7 +13,6 @@ namespace pernard {
 namespace {
 
 constexpr const char* kMaxUrlMessage = "ＵＲＬのＭＡＸ値を設定してください";
-constexpr const char* kDepthMessage = "階層 ＭＡＸ ";
 
 bool ParseInteger(const std::string& text, int& value) {
     const std::string trimmed = TrimBlanks(text);
@@ -25,11 +24,13 @@ bool ParseInteger(const std::string& text, int& value) {
 
 }  // namespace
 
-std::string CheckLogLine(const std::string& url, const std::string& name) {
-    std::string line = url;
-    const int length = MbLength(url);
+std::string CheckLogLine(std::string_view url, std::string_view name) {
+    std::string line(url);
+    const int length = MbLength(line);
     if (length < 60) line.append(static_cast<std::size_t>(60 - length), ' ');
-    return line + " " + name;
+    line += ' ';
+    line += name;
+    return line;
 }
 
 BmLogic::BmLogic(const Ports& ports) : ports_(ports) {}
@@ -46,85 +47,128 @@ bool BmLogic::ResetEntryTable(std::string& errorText) {
 }
 
 void BmLogic::ClearTable() {
-    glCT = 0;
+    count_ = 0;
     SetCurrent(-1);
     // An empty table is as its source holds it: what is read into it next is unchanged.
     glChanged = false;
     history_.Forget(true);
     tree_.Clear();
-    for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) texts->clear();
-    gloya.clear();
-    glNode.clear();
+    for (TextColumn* texts : {&url_, &name_, &added_, &visited_, &modified_}) texts->Clear();
+    parents_.clear();
+    nodes_.clear();
     urlIndex_.Clear();
     urlIndexValid_ = false;
     roots_.clear();
     glClip = NodeRef{};
 }
 
-bool BmLogic::PrepareSlot() {
-    if (glCT < 0 || glCT >= glMaxURL) return false;
-    const std::size_t slot = static_cast<std::size_t>(glCT);
-    if (glUrl.size() <= slot) {
-        // Rows are only ever appended one at a time, so the new slot is the next one.
-        for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) texts->resize(slot);
-        gloya.resize(slot, -1);
-        glNode.resize(slot, nullptr);
-        for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) texts->emplace_back();
-        gloya.push_back(-1);
-        glNode.push_back(nullptr);
-    } else {
-        for (auto* texts : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) (*texts)[slot].clear();
+int BmLogic::OpenLevel(int parent) const {
+    // The open path runs from the last row up to its root; a parent on it is open.
+    int level = 0;
+    bool found = false;
+    for (int row = count_ - 1; row >= 0; row = parents_[static_cast<std::size_t>(row)]) {
+        if (row == parent) found = true;
+        if (found) {
+            ++level;
+        } else if (row < parent) {
+            break;
+        }
     }
-    return true;
+    return found ? level : 0;
 }
 
-bool BmLogic::AddEntry(bool isTop, bool isUrl, std::string_view name, std::string_view sourcePath) {
-    if (glCT < 0 || glCT >= glMaxURL || static_cast<std::size_t>(glCT) >= glUrl.size()) {
-        return false;
+int BmLogic::OpenFolderAt(int level) const {
+    std::vector<int> path;  // the last entry's folders, innermost first
+    for (int row = count_ - 1; row >= 0; row = parents_[static_cast<std::size_t>(row)]) {
+        if (IsFolder(row)) path.push_back(row);
     }
-    if (!isUrl && glDepth >= kDepthLimit) {
-        ports_.prompts->ShowMessage(kDepthMessage);
-        return false;
-    }
-    const std::size_t slot = static_cast<std::size_t>(glCT);
-    TreeNode* node = nullptr;
-    if (isTop) {
-        node = tree_.AddTopLevelLast(name);
-        gloya[slot] = -1;
-        glUrl[slot] = kFolderMarker;
-        glVisit[slot] = std::string(sourcePath);
-        glAdd[slot] = glSource;
-    } else {
-        const int parent = glLevel[static_cast<std::size_t>(glDepth)];
-        // Never attach to an entry that does not exist.
-        if (parent < 0 || parent >= glCT || glNode[static_cast<std::size_t>(parent)] == nullptr) {
-            return false;
-        }
-        node = tree_.AddChildLast(glNode[static_cast<std::size_t>(parent)], name);
-        gloya[slot] = parent;
-    }
-    glNode[slot] = node;
+    const auto at = static_cast<std::size_t>(level);
+    return level >= 1 && at <= path.size() ? path[path.size() - at] : -1;
+}
+
+BmLogic::Appended BmLogic::AppendRow(int parent, bool isUrl, const EntryTexts& texts) {
+    if (count_ < 0 || count_ >= glMaxURL) return {Outcome::Full};
+    const bool root = parent < 0;
+    TreeNode* node = root
+                         ? tree_.AddTopLevelLast(texts.name)
+                         : tree_.AddChildLast(nodes_[static_cast<std::size_t>(parent)], texts.name);
+    url_.PushBack(isUrl ? std::string_view(texts.url) : std::string_view(kFolderMarker));
+    name_.PushBack(texts.name);
+    added_.PushBack(texts.added);
+    visited_.PushBack(texts.visited);
+    modified_.PushBack(texts.modified);
+    parents_.push_back(root ? -1 : parent);
+    nodes_.push_back(node);
+    const int index = count_++;
     if (isUrl) {
-        const int image = UrlImageIndex(glCT);
+        const int image = UrlImageIndex(index);
         tree_.SetImages(node, image, image);
-        if (urlIndexValid_) urlIndex_.Add(glCT);
-        return true;
+        if (urlIndexValid_) urlIndex_.Add(index);
+    } else {
+        SetFolderImages(index, node);
     }
-    SetFolderImages(glCT, node);
-    ++glDepth;
-    glLevel[static_cast<std::size_t>(glDepth)] = glCT;
-    char line[64];
-    std::snprintf(line, sizeof line, "glLevel[%d]:%d", glDepth, glCT);
-    EchoMemo(line);
-    glName[slot] = std::string(name);
-    return true;
+    return {Outcome::Added, index};
+}
+
+BmLogic::Appended BmLogic::AppendRoot(std::string_view name, std::string_view sourceKind,
+                                      std::string_view sourcePath) {
+    EntryTexts texts;
+    texts.name = name;
+    texts.added = sourceKind;
+    texts.visited = sourcePath;
+    const Appended appended = AppendRow(-1, false, texts);
+    if (appended.Added()) {
+        char line[64];
+        std::snprintf(line, sizeof line, "glLevel[1]:%d", appended.index);
+        EchoMemo(line);
+    }
+    return appended;
+}
+
+BmLogic::Appended BmLogic::AppendFolder(int parent, std::string_view name, std::string_view added,
+                                        std::string_view saveUrl) {
+    const int level = OpenLevel(parent);
+    if (level == 0 || !IsFolder(parent)) return {Outcome::OutOfOrder};
+    if (level >= kDepthLimit) return {Outcome::TooDeep};
+    EntryTexts texts;
+    texts.name = name;
+    texts.added = added;
+    texts.visited = saveUrl;
+    const Appended appended = AppendRow(parent, false, texts);
+    if (appended.Added()) {
+        char line[64];
+        std::snprintf(line, sizeof line, "glLevel[%d]:%d", level + 1, appended.index);
+        EchoMemo(line);
+    }
+    return appended;
+}
+
+BmLogic::Appended BmLogic::AppendBookmark(int parent, const EntryTexts& texts) {
+    if (OpenLevel(parent) == 0 || !IsFolder(parent)) return {Outcome::OutOfOrder};
+    // A bookmark whose URL is the folder marker would turn into a folder.
+    if (texts.url == kFolderMarker) return {Outcome::OutOfOrder};
+    return AppendRow(parent, true, texts);
+}
+
+void BmLogic::RecordVisit(int index, std::string_view seconds) {
+    if (!IsValidIndex(index) || IsFolder(index)) return;
+    visited_.Set(static_cast<std::size_t>(index), seconds);
+    TreeNode* node = nodes_[index];
+    tree_.SetImages(node, UrlImageIndex(index), node->SelectedIndex());
+}
+
+void BmLogic::RecordModified(int index, std::string_view seconds) {
+    if (!IsValidIndex(index) || IsFolder(index)) return;
+    modified_.Set(static_cast<std::size_t>(index), seconds);
+    const int image = UrlImageIndex(index);
+    tree_.SetImages(glNode[index], image, image);
 }
 
 int BmLogic::SelectedRoot() const {
     const int count = std::min(glCT, tree_.Count());
     if (tree_.TopLevelCount() == 1 && count > 0) return 0;
     for (int i = std::min(glIndex(), count - 1); i >= 0; --i) {
-        if (gloya[static_cast<std::size_t>(i)] == -1) return i;
+        if (parents_[static_cast<std::size_t>(i)] == -1) return i;
     }
     return -1;
 }
@@ -158,7 +202,7 @@ int BmLogic::UrlImageIndex(int index) const {
 }
 
 void BmLogic::SetFolderImages(int index, TreeNode* node) {
-    if (gloya[static_cast<std::size_t>(index)] < 0) {
+    if (parents_[static_cast<std::size_t>(index)] < 0) {
         tree_.SetImages(node, 0, 1);
     } else {
         tree_.SetImages(node, 4, 5);
@@ -167,13 +211,13 @@ void BmLogic::SetFolderImages(int index, TreeNode* node) {
 
 const RootInfo* BmLogic::RootInfoOf(int rootIndex) const {
     if (!IsValidIndex(rootIndex)) return nullptr;
-    const auto found = roots_.find(glNode[static_cast<std::size_t>(rootIndex)]->Serial());
+    const auto found = roots_.find(nodes_[static_cast<std::size_t>(rootIndex)]->Serial());
     return found == roots_.end() ? nullptr : &found->second;
 }
 
 RootInfo* BmLogic::MutableRootInfo(int rootIndex) {
     if (!IsValidIndex(rootIndex)) return nullptr;
-    return &roots_[glNode[static_cast<std::size_t>(rootIndex)]->Serial()];
+    return &roots_[nodes_[static_cast<std::size_t>(rootIndex)]->Serial()];
 }
 
 std::string BmLogic::RootCharset(int rootIndex) const {
@@ -207,8 +251,8 @@ std::uint64_t BmLogic::RootHash(int root) const {
         const std::size_t k = static_cast<std::size_t>(i);
         // Positions relative to the root: rows added before it change nothing of it.
         mix(static_cast<std::uint64_t>(i - root));
-        mix(static_cast<std::uint64_t>(i == root ? 0 : i - gloya[k]));
-        for (const TextColumn* column : {&glUrl, &glName, &glAdd, &glVisit, &glLast}) {
+        mix(static_cast<std::uint64_t>(i == root ? 0 : i - parents_[k]));
+        for (const TextColumn* column : {&url_, &name_, &added_, &visited_, &modified_}) {
             mix(text((*column)[k]));
         }
     }
@@ -219,14 +263,14 @@ template <typename Visit>
 void BmLogic::ForEachSourceRoot(Visit visit) const {
     const int count = std::min(glCT, tree_.Count());
     for (int i = 0; i < count; i += SubtreeWidth(i)) {
-        const auto found = roots_.find(glNode[static_cast<std::size_t>(i)]->Serial());
+        const auto found = roots_.find(nodes_[static_cast<std::size_t>(i)]->Serial());
         if (found != roots_.end()) visit(i, found->second);
     }
 }
 
 void BmLogic::RememberRootsAsRead() {
     ForEachSourceRoot([this](int root, const RootInfo&) {
-        RootInfo& info = roots_[glNode[static_cast<std::size_t>(root)]->Serial()];
+        RootInfo& info = roots_[nodes_[static_cast<std::size_t>(root)]->Serial()];
         if (info.hasSavedHash) return;
         info.savedHash = RootHash(root);
         info.hasSavedHash = true;
@@ -247,7 +291,7 @@ void BmLogic::MarkRootsSaved(const std::vector<int>& roots) {
     const std::unordered_set<int> saved(roots.begin(), roots.end());
     bool othersChanged = false;
     ForEachSourceRoot([&](int root, const RootInfo&) {
-        RootInfo& info = roots_[glNode[static_cast<std::size_t>(root)]->Serial()];
+        RootInfo& info = roots_[nodes_[static_cast<std::size_t>(root)]->Serial()];
         if (saved.count(root) > 0) {
             info.savedHash = RootHash(root);
             info.hasSavedHash = true;
@@ -279,7 +323,7 @@ std::vector<int> BmLogic::RootsOfSameRead(int rootIndex) const {
 }
 
 NodeRef BmLogic::RefOf(int index) const {
-    return IsValidIndex(index) ? tree_.Ref(glNode[static_cast<std::size_t>(index)]) : NodeRef{};
+    return IsValidIndex(index) ? tree_.Ref(nodes_[static_cast<std::size_t>(index)]) : NodeRef{};
 }
 
 int BmLogic::IndexOf(const NodeRef& ref) const { return IndexOf(tree_.Resolve(ref)); }

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "model/Column.h"
+#include "model/EntryTexts.h"
 #include "model/Ports.h"
 #include "model/RootInfo.h"
+#include "model/TextColumn.h"
 #include "model/TreeNodes.h"
 #include "model/UndoHistory.h"
 #include "model/UrlIndex.h"
@@ -25,16 +27,19 @@ inline constexpr const char* kSourceFavorites = "Internet Explorer";
 // `places.sqlite`.
 inline constexpr const char* kSourceChromium = "Chromium";
 inline constexpr const char* kSourceFirefox = "Firefox";
-inline bool IsBrowserStore(const std::string& sourceKind) {
+inline bool IsBrowserStore(std::string_view sourceKind) {
     return sourceKind == kSourceChromium || sourceKind == kSourceFirefox;
 }
+// The open levels a reader keeps track of (a root is level 1).
 inline constexpr int kLevelSlots = 21;
-// glDepth at which no further root or folder may open a level.
+// A root or folder at this level opens no further folder.
 inline constexpr int kDepthLimit = 19;
 // Lines that one operation echoes into the memo window before it says the rest was left out.
 inline constexpr int kMemoEchoLimit = 2000;
 // The deepest level a folder may have (a root is level 1): what the readers accept.
 inline constexpr int kFolderLevelLimit = kDepthLimit;
+// What a reader says when a folder of its source is deeper than the limit.
+inline constexpr const char* kDepthLimitMessage = "階層 ＭＡＸ ";
 inline constexpr const char* kCapacityMessage = "URL MAX !!  設定のMAX値を修正して下さい";
 inline constexpr const char* kTooDeepMessage =
     "フォルダーの階層が深くなりすぎるため、この操作はできません（最大 19 階層）";
@@ -48,7 +53,7 @@ enum class Placement {
 
 // A line of the check-log window: the URL padded with blanks to 60 characters, a blank, the
 // name ("%-60s %-s", counted in characters).
-std::string CheckLogLine(const std::string& url, const std::string& name);
+std::string CheckLogLine(std::string_view url, std::string_view name);
 
 struct Ports {
     PromptPort* prompts = nullptr;
@@ -66,23 +71,55 @@ public:
     BmLogic(const BmLogic&) = delete;
     BmLogic& operator=(const BmLogic&) = delete;
 
-    // --- the table. Slots 0..glCT-1 are in use; storage grows with use, never to glMaxURL.
-    // Columns: appending never moves the rows already there.
-    using TextColumn = Column<std::string>;
-    TextColumn glUrl;
-    TextColumn glName;
-    Column<int> gloya;
-    Column<TreeNode*> glNode;
-    TextColumn glAdd;
-    TextColumn glVisit;
-    TextColumn glLast;
+    // --- the table: rows 0..glCT-1, one per entry, in tree order. Outside the model the
+    // columns are read only; entries are added through AppendRoot, AppendFolder and
+    // AppendBookmark (or model/EntryBuilder) and changed by the editing operations.
+    const ReadOnlyColumn<TextColumn> glUrl{url_};
+    const ReadOnlyColumn<TextColumn> glName{name_};
+    // The parent's row; -1 for a root.
+    const ReadOnlyColumn<Column<int>> gloya{parents_};
+    const ReadOnlyColumn<Column<TreeNode*>> glNode{nodes_};
+    const ReadOnlyColumn<TextColumn> glAdd{added_};
+    const ReadOnlyColumn<TextColumn> glVisit{visited_};
+    const ReadOnlyColumn<TextColumn> glLast{modified_};
+    const int& glCT = count_;
 
-    int glCT = 0;
     int glMaxURL = 0;
-    std::array<int, kLevelSlots> glLevel{};
-    int glDepth = 0;
     bool glChanged = false;
-    std::string glSource;
+
+    // What a column means for a row.
+    bool IsRoot(int index) const { return gloya[index] < 0; }
+    bool IsFolder(int index) const { return glUrl[index] == kFolderMarker; }
+    int ParentOf(int index) const { return gloya[index]; }
+    // A root's source kind (kSourceNetscape, ...) and the path it was read from.
+    std::string_view SourceKind(int root) const { return glAdd[root]; }
+    std::string_view SourcePath(int root) const { return glVisit[root]; }
+    // The URL a folder was saved with (the text after its heading).
+    std::string_view SaveUrl(int folder) const { return glVisit[folder]; }
+    EntryTexts TextsOf(int index) const;
+
+    // --- appending, in tree order: each entry goes at the end of the table, under a root or
+    // folder on the path to the last entry. The outcome says why nothing was added: the table
+    // is full, a folder would be deeper than the limit, or the parent is not open (not a root
+    // or folder on that path). Nothing is shown.
+    enum class Outcome { Added, Full, TooDeep, OutOfOrder };
+    struct Appended {
+        Outcome outcome = Outcome::Full;
+        int index = -1;
+        bool Added() const { return outcome == Outcome::Added; }
+    };
+    Appended AppendRoot(std::string_view name, std::string_view sourceKind,
+                        std::string_view sourcePath);
+    Appended AppendFolder(int parent, std::string_view name, std::string_view added,
+                          std::string_view saveUrl);
+    Appended AppendBookmark(int parent, const EntryTexts& texts);
+    // The root or folder at `level` (1: the root) on the path to the last entry, where an entry
+    // may be appended; -1 when there is none.
+    int OpenFolderAt(int level) const;
+    // What happened to a bookmark, recorded outside the undo history (seconds texts): it was
+    // opened in the browser; a link check found the page's date.
+    void RecordVisit(int index, std::string_view seconds);
+    void RecordModified(int index, std::string_view seconds);
 
     // The current entry (the window's selection), held by its node: an edit that shifts rows
     // leaves it on the same entry, and a deleted one leaves none (-1).
@@ -103,27 +140,14 @@ public:
     // Empties the table and the tree without touching the capacity.
     void ClearTable();
 
-    // Makes slot glCT ready to be filled: false when the table has no free slot. The slot's
-    // texts are emptied, so nothing of an earlier, abandoned use of the slot is carried over.
-    bool PrepareSlot();
-
-    // Appends slot glCT (filled by the caller) and its tree node. The caller increments glCT
-    // when true comes back. False without a message when the table is full; false with
-    // "階層 ＭＡＸ " when a root or folder would open a level beyond the limit.
-    bool AddEntry(bool isTop, bool isUrl, std::string_view name, std::string_view sourcePath);
-
-    bool IsFolder(int index) const {
-        return glUrl[static_cast<std::size_t>(index)] == kFolderMarker;
-    }
     // What the entry's source held beyond the columns, packed (model/EntryExtras.h); empty
     // for none. The extras belong to the entry's node: moves take them along, copies copy them.
     std::string_view ExtrasOf(int index) const {
-        const TreeNode* node =
-            IsValidIndex(index) ? glNode[static_cast<std::size_t>(index)] : nullptr;
+        const TreeNode* node = IsValidIndex(index) ? glNode[index] : nullptr;
         return node == nullptr ? std::string_view() : tree_.Extras(node);
     }
     void SetExtras(int index, std::string_view packed) {
-        TreeNode* node = IsValidIndex(index) ? glNode[static_cast<std::size_t>(index)] : nullptr;
+        TreeNode* node = IsValidIndex(index) ? glNode[index] : nullptr;
         if (node != nullptr) tree_.SetExtras(node, packed);
     }
     bool UrlExists(std::string_view url);
@@ -178,9 +202,6 @@ public:
     void ClearMemo();
     void EchoMemo(const std::string& line);
 
-    // Must be called by any code that changes glUrl other than through AddEntry.
-    void InvalidateUrlIndex() { urlIndexValid_ = false; }
-
     // --- stable identities: entries held across edits are held by their node.
     NodeRef RefOf(int index) const;
     // The entry index of a held node; -1 once it no longer exists.
@@ -195,10 +216,10 @@ public:
     // NextPlace). `shownOrder` false places it by the full tree order instead (no window).
     // The index of the new entry, or -1 when nothing was created.
     int NewFolder(TreeNode* reference, const std::string& name, bool shownOrder = true);
-    int NewUrl(TreeNode* reference, const UrlFields& fields, bool shownOrder = true);
+    int NewUrl(TreeNode* reference, const EntryTexts& fields, bool shownOrder = true);
     // Stores the URL dialog's fields into URL entry i; false (nothing stored) for a folder or
     // a URL text that would make the entry a folder.
-    bool EditUrlEntry(int index, const UrlFields& fields);
+    bool EditUrlEntry(int index, const EntryTexts& fields);
     // Stores the folder dialog's fields into folder or root i.
     bool EditFolderEntry(int index, const std::string& name, const std::string& saveUrl);
 
@@ -261,6 +282,8 @@ public:
     const UndoHistory& History() const { return history_; }
 
 private:
+    friend struct TableSurgery;  // tests that need a table no operation makes
+
     // Groups what one operation records into one step; nested scopes join the outermost.
     class StepScope {
     public:
@@ -291,12 +314,18 @@ private:
     void MoveRowContents(std::size_t from, std::size_t to);
     // Stores the texts and shows them: the node's label and images, the URL index.
     void ShowTexts(int index, const EntryTexts& texts);
-    EntryTexts TextsOf(int index) const;
     // The bytes of row `index`'s texts, without copying them.
     std::size_t RowTextBytes(int index) const;
     void RefreshImages(int index);
 
     void RebuildUrlIndex();
+    void InvalidateUrlIndex() { urlIndexValid_ = false; }
+    // Appends a row and its node under `parent` (-1: a root).
+    Appended AppendRow(int parent, bool isUrl, const EntryTexts& texts);
+    // The level of an open parent (a root is level 1), or 0 when it is not open.
+    int OpenLevel(int parent) const;
+    // Drops what replaced and taken texts left behind, when that is most of the texts' bytes.
+    void CompactTexts();
     template <typename Visit>
     void ForEachSourceRoot(Visit visit) const;
 
@@ -336,10 +365,19 @@ private:
     void RememberCopiedUrl(int index);
     void SetUrlImages(int index);
 
+    TextColumn url_;
+    TextColumn name_;
+    Column<int> parents_;
+    Column<TreeNode*> nodes_;
+    TextColumn added_;
+    TextColumn visited_;
+    TextColumn modified_;
+    int count_ = 0;
+
     Ports ports_;
     TreeNodes tree_;
     NodeRef current_;
-    UrlIndex urlIndex_{glUrl};
+    UrlIndex urlIndex_{url_};
     bool urlIndexValid_ = false;  // built on first use, then kept by AddEntry
     std::unordered_map<std::uint64_t, RootInfo> roots_;  // by node serial
     int reads_ = 0;
@@ -351,13 +389,9 @@ private:
 
 template <typename Visit>
 void BmLogic::ForEachColumn(Visit visit) {
-    visit(glUrl);
-    visit(glName);
-    visit(glAdd);
-    visit(glVisit);
-    visit(glLast);
-    visit(gloya);
-    visit(glNode);
+    for (TextColumn* texts : {&url_, &name_, &added_, &visited_, &modified_}) visit(texts->Cells());
+    visit(parents_);
+    visit(nodes_);
 }
 
 }  // namespace pernard

@@ -99,4 +99,25 @@ private:
     std::size_t size_ = 0;
 };
 
+// A column as code outside the model sees it: read only, indexed by a signed row number that is
+// checked against the rows in use (std::out_of_range beyond them).
+template <typename Storage>
+class ReadOnlyColumn {
+public:
+    explicit ReadOnlyColumn(const Storage& column) : column_(column) {}
+    ReadOnlyColumn(const ReadOnlyColumn&) = delete;
+    ReadOnlyColumn& operator=(const ReadOnlyColumn&) = delete;
+
+    decltype(auto) operator[](std::ptrdiff_t row) const {
+        if (row < 0 || static_cast<std::size_t>(row) >= column_.size()) {
+            throw std::out_of_range("entry table row out of range");
+        }
+        return column_[static_cast<std::size_t>(row)];
+    }
+    std::size_t size() const { return column_.size(); }
+
+private:
+    const Storage& column_;
+};
+
 }  // namespace pernard

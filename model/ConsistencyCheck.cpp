@@ -33,35 +33,34 @@ void BmLogic::CheckConsistency(const std::string& callerText, bool run) {
             anomaly = true;
         }
         for (int i = 0; i < nodeCount; ++i) {
-            const std::size_t slot = static_cast<std::size_t>(i);
             TreeNode* node = tree_.NodeAt(i);
-            if (glNode.at(slot) != node) {
+            if (glNode[i] != node) {
                 context = "Check glNode " + std::to_string(i);
                 throw std::runtime_error("node out of order");
             }
-            if (glUrl.at(slot) == kFolderMarker) {
+            if (glUrl[i] == kFolderMarker) {
                 // A root shows images 0/1, a folder 4/5.
                 const bool top = node->Parent() == nullptr;
                 const int wantImage = top ? 0 : 4;
                 if (node->ImageIndex() != wantImage || node->SelectedIndex() != wantImage + 1) {
                     context = "Check Folder " + std::to_string(i);
-                    memo.AppendMemo("glUrl[" + std::to_string(i) + "] : " + glUrl[slot] +
+                    memo.AppendMemo("glUrl[" + std::to_string(i) + "] : " + std::string(glUrl[i]) +
                                     "  ImageIndex:" + std::to_string(node->ImageIndex()));
                     anomaly = true;
                 }
             }
-            if (node->Text() != glName.at(slot)) {
+            if (node->Text() != glName[i]) {
                 context = "Check glNode Text " + std::to_string(i);
-                memo.AppendMemo("Unmatch text.. " + std::to_string(i) + " : " + glName[slot] +
-                                " ### " + std::string(node->Text()));
+                memo.AppendMemo("Unmatch text.. " + std::to_string(i) + " : " +
+                                std::string(glName[i]) + " ### " + std::string(node->Text()));
                 anomaly = true;
             }
         }
         for (int i = 0; i < nodeCount; ++i) {
-            const int parent = gloya.at(static_cast<std::size_t>(i));
+            const int parent = gloya[i];
             if (parent == -1) continue;
-            TreeNode* parentNode = glNode.at(static_cast<std::size_t>(parent));
-            if (!tree_.IsAncestor(parentNode, glNode.at(static_cast<std::size_t>(i)))) {
+            TreeNode* parentNode = glNode[parent];
+            if (!tree_.IsAncestor(parentNode, glNode[i])) {
                 context = "Check Folder " + std::to_string(i);
                 memo.AppendMemo("Error Parent " + std::to_string(i) + " ");
                 anomaly = true;
@@ -88,7 +87,7 @@ bool BmLogic::ParentCheck() {
         const TreeNode* node = tree_.NodeAt(i);
         const TreeNode* parent = node->Parent();
         if (parent == nullptr) continue;
-        if (tree_.AbsoluteIndex(parent) != gloya[static_cast<std::size_t>(i)]) {
+        if (tree_.AbsoluteIndex(parent) != parents_[static_cast<std::size_t>(i)]) {
             ports_.status->SetPanel(0, "Error ParentCheck");
             result = false;
         }

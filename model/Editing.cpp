@@ -33,7 +33,7 @@ bool UsableSaveUrl(const std::string& text) {
 int BmLogic::SubtreeWidth(int folder) const {
     if (!IsValidIndex(folder)) return 0;
     int width = 1;
-    while (folder + width < glCT && gloya[static_cast<std::size_t>(folder + width)] >= folder) {
+    while (folder + width < glCT && parents_[static_cast<std::size_t>(folder + width)] >= folder) {
         ++width;
     }
     return width;
@@ -44,15 +44,15 @@ std::vector<int> BmLogic::ListedEntries(int folder, bool expanded) const {
     if (!IsValidIndex(folder)) return entries;
     const int end = folder + SubtreeWidth(folder);
     for (int i = folder + 1; i < end; ++i) {
-        if (expanded || gloya[static_cast<std::size_t>(i)] == folder) entries.push_back(i);
+        if (expanded || parents_[static_cast<std::size_t>(i)] == folder) entries.push_back(i);
     }
     return entries;
 }
 
 int BmLogic::LevelOf(int index) const {
     int level = 1;
-    for (int walk = gloya[static_cast<std::size_t>(index)]; walk >= 0;
-         walk = gloya[static_cast<std::size_t>(walk)]) {
+    for (int walk = parents_[static_cast<std::size_t>(index)]; walk >= 0;
+         walk = parents_[static_cast<std::size_t>(walk)]) {
         ++level;
     }
     return level;
@@ -64,7 +64,7 @@ bool BmLogic::FitsDepth(int first, int width, int newParent) {
     std::vector<int> below(static_cast<std::size_t>(width), 0);
     int deepestFolder = 0;
     for (int k = 1; k < width; ++k) {
-        const int parent = gloya[static_cast<std::size_t>(first + k)] - first;
+        const int parent = parents_[static_cast<std::size_t>(first + k)] - first;
         below[static_cast<std::size_t>(k)] = below[static_cast<std::size_t>(parent)] + 1;
         if (IsFolder(first + k)) {
             deepestFolder = std::max(deepestFolder, below[static_cast<std::size_t>(k)]);
@@ -84,18 +84,18 @@ bool BmLogic::FitsCapacity(int added) {
 
 bool BmLogic::PlaceFor(Placement placement, int target, Destination& destination) const {
     if (!IsValidIndex(target)) return false;
-    const TreeNode* node = glNode[static_cast<std::size_t>(target)];
+    const TreeNode* node = nodes_[static_cast<std::size_t>(target)];
     switch (placement) {
         case Placement::Into:
             if (!IsFolder(target)) return false;
             destination = {target, 0, target + 1};
             return true;
         case Placement::After:
-            destination = {gloya[static_cast<std::size_t>(target)], node->Row() + 1,
+            destination = {parents_[static_cast<std::size_t>(target)], node->Row() + 1,
                            target + SubtreeWidth(target)};
             return true;
         case Placement::Before:
-            destination = {gloya[static_cast<std::size_t>(target)], node->Row(), target};
+            destination = {parents_[static_cast<std::size_t>(target)], node->Row(), target};
             return true;
     }
     return false;
@@ -113,22 +113,21 @@ TreeNode* BmLogic::NextPlace(TreeNode* reference, bool shownOrder) const {
 
 void BmLogic::SetUrlImages(int index) {
     const int image = UrlImageIndex(index);
-    tree_.SetImages(glNode[static_cast<std::size_t>(index)], image, image);
+    tree_.SetImages(nodes_[static_cast<std::size_t>(index)], image, image);
 }
 
 // A root that lands inside a folder is a folder from then on: its source kind and path would
 // otherwise be written out as the folder's date and save URL.
 void BmLogic::BecomeChildEntry(int index) {
     const std::size_t k = static_cast<std::size_t>(index);
-    glAdd[k].clear();
-    glVisit[k].clear();
-    roots_.erase(glNode[k]->Serial());
+    added_.Set(k, {});
+    visited_.Set(k, {});
+    roots_.erase(nodes_[k]->Serial());
 }
 
 void BmLogic::RememberCopiedUrl(int index) {
     if (ports_.urlFields == nullptr) return;
-    const std::size_t k = static_cast<std::size_t>(index);
-    ports_.urlFields->RememberUrlFields({glName[k], glUrl[k], glAdd[k], glVisit[k], glLast[k]});
+    ports_.urlFields->RememberUrlFields(TextsOf(index));
 }
 
 // ---------------------------------------------------------------- new and edit
@@ -141,7 +140,7 @@ bool BmLogic::NewEntryPlace(TreeNode* reference, bool shownOrder, bool isUrl,
     if (place.before != nullptr) {
         // Right after the reference as the tree shows it: in the place of the node that follows.
         place.at = IndexOf(place.before);
-        place.parent = gloya[static_cast<std::size_t>(place.at)];
+        place.parent = parents_[static_cast<std::size_t>(place.at)];
     } else if (IsFolder(referenceIndex)) {
         // Nothing is shown after a collapsed folder or root that ends the tree: the new entry
         // goes into it, as its last entry.
@@ -150,7 +149,7 @@ bool BmLogic::NewEntryPlace(TreeNode* reference, bool shownOrder, bool isUrl,
     } else {
         // A bookmark whose folder is collapsed (picked in the list), or the tree's last node:
         // right after it, in its folder.
-        place.parent = gloya[static_cast<std::size_t>(referenceIndex)];
+        place.parent = parents_[static_cast<std::size_t>(referenceIndex)];
         place.at = referenceIndex + 1;
         const TreeNode* parentNode = reference->Parent();
         const int row = reference->Row() + 1;
@@ -162,15 +161,15 @@ bool BmLogic::NewEntryPlace(TreeNode* reference, bool shownOrder, bool isUrl,
         // A bookmark is never a top-level entry: it becomes the last entry of the
         // reference's root instead.
         int root = referenceIndex;
-        while (gloya[static_cast<std::size_t>(root)] >= 0)
-            root = gloya[static_cast<std::size_t>(root)];
+        while (parents_[static_cast<std::size_t>(root)] >= 0)
+            root = parents_[static_cast<std::size_t>(root)];
         place.parent = root;
         place.at = root + SubtreeWidth(root);
         place.before = nullptr;
     }
     // The node it goes before must be a child of the new entry's parent.
     const TreeNode* parentNode =
-        place.parent < 0 ? nullptr : glNode[static_cast<std::size_t>(place.parent)];
+        place.parent < 0 ? nullptr : nodes_[static_cast<std::size_t>(place.parent)];
     if (place.before != nullptr && place.before->Parent() != parentNode) place.before = nullptr;
     return true;
 }
@@ -178,7 +177,7 @@ bool BmLogic::NewEntryPlace(TreeNode* reference, bool shownOrder, bool isUrl,
 TreeNode* BmLogic::InsertNewNode(const NewPlace& place, const std::string& name) {
     if (place.before != nullptr) return tree_.InsertBefore(place.before, name);
     if (place.parent < 0) return tree_.AddTopLevelLast(name);
-    return tree_.AddChildLast(glNode[static_cast<std::size_t>(place.parent)], name);
+    return tree_.AddChildLast(nodes_[static_cast<std::size_t>(place.parent)], name);
 }
 
 int BmLogic::NewFolder(TreeNode* reference, const std::string& name, bool shownOrder) {
@@ -191,11 +190,11 @@ int BmLogic::NewFolder(TreeNode* reference, const std::string& name, bool shownO
         } else if (FitsCapacity(1)) {
             OpenRows(place.at, 1);
             const std::size_t k = static_cast<std::size_t>(place.at);
-            glNode[k] = InsertNewNode(place, name);
-            glUrl[k] = kFolderMarker;
-            glName[k] = name;
-            gloya[k] = place.parent;
-            SetFolderImages(place.at, glNode[k]);
+            nodes_[k] = InsertNewNode(place, name);
+            url_.Set(k, kFolderMarker);
+            name_.Set(k, name);
+            parents_[k] = place.parent;
+            SetFolderImages(place.at, nodes_[k]);
             Record(InsertedRows(place.at, 1));
             glChanged = true;
             created = place.at;
@@ -205,7 +204,7 @@ int BmLogic::NewFolder(TreeNode* reference, const std::string& name, bool shownO
     return created;
 }
 
-int BmLogic::NewUrl(TreeNode* reference, const UrlFields& fields, bool shownOrder) {
+int BmLogic::NewUrl(TreeNode* reference, const EntryTexts& fields, bool shownOrder) {
     StepScope step(*this, "ＵＲＬ新規作成");
     NewPlace place;
     int created = -1;
@@ -213,10 +212,9 @@ int BmLogic::NewUrl(TreeNode* reference, const UrlFields& fields, bool shownOrde
         FitsCapacity(1)) {
         OpenRows(place.at, 1);
         const std::size_t k = static_cast<std::size_t>(place.at);
-        StoreTexts(place.at,
-                   {fields.url, fields.name, fields.added, fields.visited, fields.modified});
-        gloya[k] = place.parent;
-        glNode[k] = InsertNewNode(place, fields.name);
+        StoreTexts(place.at, fields);
+        parents_[k] = place.parent;
+        nodes_[k] = InsertNewNode(place, fields.name);
         SetUrlImages(place.at);
         Record(InsertedRows(place.at, 1));
         glChanged = true;
@@ -226,12 +224,12 @@ int BmLogic::NewUrl(TreeNode* reference, const UrlFields& fields, bool shownOrde
     return created;
 }
 
-bool BmLogic::EditUrlEntry(int index, const UrlFields& fields) {
+bool BmLogic::EditUrlEntry(int index, const EntryTexts& fields) {
     if (!IsValidIndex(index) || IsFolder(index) || fields.url == kFolderMarker) return false;
     StepScope step(*this, "編集");
     const EntryTexts before = TextsOf(index);
     glChanged = true;
-    ShowTexts(index, {fields.url, fields.name, fields.added, fields.visited, fields.modified});
+    ShowTexts(index, fields);
     Record(TextsAction{index, before, TextsOf(index)});
     CheckConsistency("編集", true);
     return true;
@@ -240,7 +238,7 @@ bool BmLogic::EditUrlEntry(int index, const UrlFields& fields) {
 bool BmLogic::EditFolderEntry(int index, const std::string& name, const std::string& saveUrl) {
     if (!IsValidIndex(index) || !IsFolder(index)) return false;
     const std::size_t k = static_cast<std::size_t>(index);
-    if (gloya[k] >= 0 && !UsableSaveUrl(saveUrl)) return false;
+    if (parents_[k] >= 0 && !UsableSaveUrl(saveUrl)) return false;
     StepScope step(*this, "編集");
     const EntryTexts before = TextsOf(index);
     EntryTexts after = before;
@@ -258,9 +256,10 @@ bool BmLogic::EditFolderEntry(int index, const std::string& name, const std::str
 bool BmLogic::DeleteSelected() {
     if (!IsValidIndex(glIndex())) return false;
     const std::size_t k = static_cast<std::size_t>(glIndex());
-    const std::string question = Format("%s (%s) を削除します", glName[k], glUrl[k]);
+    const std::string question =
+        Format("%s (%s) を削除します", std::string(name_[k]), std::string(url_[k]));
     if (ports_.prompts->Confirm(question, Buttons::YesCancel) != Answer::Yes) return false;
-    return DeleteNode(glNode[k], true);
+    return DeleteNode(nodes_[k], true);
 }
 
 bool BmLogic::DeleteNode(TreeNode* node, bool interactive) {
@@ -270,7 +269,7 @@ bool BmLogic::DeleteNode(TreeNode* node, bool interactive) {
     const std::size_t k = static_cast<std::size_t>(index);
     ports_.status->SetPanel(1, "削除 : " + std::to_string(index));
     if (!IsFolder(index)) {
-        const std::string name = glName[k];
+        const std::string name(name_[k]);
         Record(BlocksAction{TakeOutBlocks({index}), true});
         ports_.status->SetPanel(1, "削除完了.. " + name + " " + std::to_string(index));
     } else {
@@ -281,7 +280,7 @@ bool BmLogic::DeleteNode(TreeNode* node, bool interactive) {
         }
         ports_.progress->Show("削除実行中");
         ports_.diagnostics->AppendReadingLog("Folder Del " + std::to_string(index) + " " +
-                                             glName[k]);
+                                             std::string(name_[k]));
         // Kept, not freed: the step that undoes the deletion puts the rows and nodes back.
         Record(BlocksAction{TakeOutBlocks({index}), true});
         ports_.progress->Close();
@@ -300,17 +299,17 @@ int BmLogic::MoveSubtree(int source, Placement placement, int target) {
     // Never onto itself or into its own subtree.
     if (target >= source && target < source + width) return -1;
     if (!FitsDepth(source, width, to.parent)) return -1;
-    TreeNode* node = glNode[static_cast<std::size_t>(source)];
-    TreeNode* parentNode = to.parent < 0 ? nullptr : glNode[static_cast<std::size_t>(to.parent)];
+    TreeNode* node = nodes_[static_cast<std::size_t>(source)];
+    TreeNode* parentNode = to.parent < 0 ? nullptr : nodes_[static_cast<std::size_t>(to.parent)];
     // The tree counts the new row without the node itself.
     const int row = node->Parent() == parentNode && node->Row() < to.row ? to.row - 1 : to.row;
-    const bool wasRoot = gloya[static_cast<std::size_t>(source)] < 0;
+    const bool wasRoot = parents_[static_cast<std::size_t>(source)] < 0;
     MoveAction action{width, PlaceOf(source), {}};
     const int moved = MoveRowBlock(source, width, to.tableAt);
     tree_.Move(node, parentNode, row);
     // The new parent stands before the new place; it moved up only if it followed the block.
     const int parent = to.parent >= source + width ? to.parent - width : to.parent;
-    gloya[static_cast<std::size_t>(moved)] = parent;
+    parents_[static_cast<std::size_t>(moved)] = parent;
     if (IsFolder(moved)) {
         if (wasRoot && parent >= 0) BecomeChildEntry(moved);
         SetFolderImages(moved, node);
@@ -330,9 +329,9 @@ int BmLogic::CopySubtree(int source, Placement placement, int target) {
     // A folder is never copied into itself; a URL may be copied right after itself.
     if (IsFolder(source) && target >= source && target < source + width) return -1;
     if (!FitsCapacity(width) || !FitsDepth(source, width, to.parent)) return -1;
-    TreeNode* sourceNode = glNode[static_cast<std::size_t>(source)];
-    TreeNode* parentNode = to.parent < 0 ? nullptr : glNode[static_cast<std::size_t>(to.parent)];
-    const bool wasRoot = gloya[static_cast<std::size_t>(source)] < 0;
+    TreeNode* sourceNode = nodes_[static_cast<std::size_t>(source)];
+    TreeNode* parentNode = to.parent < 0 ? nullptr : nodes_[static_cast<std::size_t>(to.parent)];
+    const bool wasRoot = parents_[static_cast<std::size_t>(source)] < 0;
     OpenRows(to.tableAt, width);
     // The source moved down by `width` when the copy opened before it.
     const int from = source >= to.tableAt ? source + width : source;
@@ -340,19 +339,17 @@ int BmLogic::CopySubtree(int source, Placement placement, int target) {
     for (int k = 0; k < width; ++k) {
         const std::size_t copy = static_cast<std::size_t>(to.tableAt + k);
         const std::size_t original = static_cast<std::size_t>(from + k);
-        glUrl[copy] = glUrl[original];
-        glName[copy] = glName[original];
-        glAdd[copy] = glAdd[original];
-        glVisit[copy] = glVisit[original];
-        glLast[copy] = glLast[original];
-        gloya[copy] = gloya[original] + shift;
+        for (TextColumn* texts : {&url_, &name_, &added_, &visited_, &modified_}) {
+            texts->Set(copy, (*texts)[original]);
+        }
+        parents_[copy] = parents_[original] + shift;
     }
-    gloya[static_cast<std::size_t>(to.tableAt)] = to.parent;
+    parents_[static_cast<std::size_t>(to.tableAt)] = to.parent;
     // The copied nodes in pre-order are the copied rows in table order.
     TreeNode* top = tree_.CopySubtree(sourceNode, parentNode, to.row);
     TreeNode* walk = top;
     for (int row = to.tableAt; row < to.tableAt + width; ++row, walk = tree_.Next(walk)) {
-        glNode[static_cast<std::size_t>(row)] = walk;
+        nodes_[static_cast<std::size_t>(row)] = walk;
     }
     if (IsFolder(to.tableAt)) {
         if (wasRoot && to.parent >= 0) BecomeChildEntry(to.tableAt);
@@ -393,16 +390,16 @@ bool BmLogic::MoveUpDown(int index, bool up) {
     int moving = index;
     if (!up) {
         // Moving an entry down is moving the entry shown below it up.
-        moving = IndexOf(tree_.NextVisible(glNode[static_cast<std::size_t>(index)]));
+        moving = IndexOf(tree_.NextVisible(nodes_[static_cast<std::size_t>(index)]));
         if (moving < 0) return false;
     }
-    const int previous = IndexOf(tree_.PreviousVisible(glNode[static_cast<std::size_t>(moving)]));
+    const int previous = IndexOf(tree_.PreviousVisible(nodes_[static_cast<std::size_t>(moving)]));
     if (previous < 0) return false;
     int landed = -1;
     if (IsFolder(moving)) {
         ports_.progress->Show("フォルダー 移動中");
-        const bool siblings =
-            gloya[static_cast<std::size_t>(moving)] == gloya[static_cast<std::size_t>(previous)];
+        const bool siblings = parents_[static_cast<std::size_t>(moving)] ==
+                              parents_[static_cast<std::size_t>(previous)];
         const Placement placement = siblings             ? Placement::Before
                                     : IsFolder(previous) ? Placement::Into
                                                          : Placement::After;
@@ -428,8 +425,8 @@ void BmLogic::MarkClip(int index, bool cut) {
     }
     glClip = RefOf(index);
     glClipCut = cut;
-    ports_.status->SetPanel(1, std::string(cut ? "切取り開始 :   " : "コピー開始 :   ") +
-                                   glName[static_cast<std::size_t>(index)]);
+    ports_.status->SetPanel(
+        1, std::string(cut ? "切取り開始 :   " : "コピー開始 :   ") + std::string(glName[index]));
 }
 
 int BmLogic::PasteClip(int target) {

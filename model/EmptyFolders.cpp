@@ -19,7 +19,7 @@ int BmLogic::CheckDuplicateUrls() {
     std::vector<std::string> lines;
     for (int i = 0; i < count; ++i) {
         if (IsFolder(i)) continue;
-        const std::string& url = glUrl[static_cast<std::size_t>(i)];
+        const std::string_view url = glUrl[i];
         const auto [found, inserted] = firstOfUrl.emplace(url, i);
         if (inserted) continue;
         const std::size_t first = static_cast<std::size_t>(found->second);
@@ -44,7 +44,7 @@ int BmLogic::DeleteEmptyFolders(bool showLog) {
     // come after their parent, so a folder's count is complete before it is looked at.
     std::vector<int> usedChildren(static_cast<std::size_t>(count), 0);
     for (int k = count - 1; k >= 0; --k) {
-        const int parent = gloya[static_cast<std::size_t>(k)];
+        const int parent = parents_[static_cast<std::size_t>(k)];
         if (parent < 0 || parent >= count) continue;
         if (!IsFolder(k) || usedChildren[static_cast<std::size_t>(k)] > 0) {
             ++usedChildren[static_cast<std::size_t>(parent)];
@@ -62,16 +62,16 @@ int BmLogic::DeleteEmptyFolders(bool showLog) {
     std::vector<int> topmostRemoved;
     int removed = 0;
     for (int k = count - 1; k >= 0; --k) {
-        if (gloya[static_cast<std::size_t>(k)] < 0) break;
+        if (parents_[static_cast<std::size_t>(k)] < 0) break;
         if (IsFolder(k) && usedChildren[static_cast<std::size_t>(k)] == 0) {
-            lines.push_back(glName[static_cast<std::size_t>(k)]);
+            lines.emplace_back(glName[k]);
             remove[static_cast<std::size_t>(k)] = 1;
             ++removed;
         }
     }
     if (removed > 0) {
         for (int k = 0; k < count; ++k) {
-            const int parent = gloya[static_cast<std::size_t>(k)];
+            const int parent = parents_[static_cast<std::size_t>(k)];
             if (remove[static_cast<std::size_t>(k)] &&
                 !(parent >= 0 && remove[static_cast<std::size_t>(parent)])) {
                 topmostRemoved.push_back(k);

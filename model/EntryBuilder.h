@@ -15,7 +15,7 @@ namespace pernard {
 
 class EntryBuilder {
 public:
-    enum class Outcome { Added, Full, TooDeep };
+    using Outcome = BmLogic::Outcome;
 
     explicit EntryBuilder(BmLogic& model) : model_(model) {}
 
@@ -23,10 +23,11 @@ public:
     Outcome AddRoot(const std::string& name, const std::string& source,
                     const std::string& sourcePath);
     // A folder below the folder open now; it stays open until CloseFolder. A folder that
-    // would be too deep is not added: the caller leaves its contents out.
+    // would be too deep is not added: the caller leaves its contents out. Before AddRoot,
+    // OpenFolder and AddBookmark add nothing (OutOfOrder).
     Outcome OpenFolder(const std::string& name, const std::string& added, EntryExtras extras);
     void CloseFolder();
-    Outcome AddBookmark(const UrlFields& fields, EntryExtras extras);
+    Outcome AddBookmark(const EntryTexts& fields, EntryExtras extras);
     void AddSeparator() { ++pendingSeparators_; }
     // Closes every folder still open.
     void Finish();
@@ -35,9 +36,8 @@ public:
     int UrlCount() const { return urlCount_; }
 
 private:
-    // Appends the entry prepared in the current slot; stores its extras.
-    Outcome Append(bool top, bool isUrl, const std::string& name, EntryExtras& extras,
-                   const std::string& sourcePath);
+    // Stores the extras of the entry just appended, with the separators before it.
+    Outcome Appended(const BmLogic::Appended& appended, EntryExtras& extras);
     // The separators waiting for an entry stand at the end of `folder`'s list.
     void SeparatorsEnd(int folder);
 

@@ -64,17 +64,14 @@ bool ReadCheckParameters(const std::string& threads, const std::string& timeoutM
 bool ApplyLinkResult(BmLogic& model, const NodeRef& entry, const LinkResult& result) {
     const int index = model.IndexOf(entry);
     if (index < 0) return false;
-    const std::size_t k = static_cast<std::size_t>(index);
-    if (model.IsFolder(index) || model.glUrl[k] != result.url) return false;
+    if (model.IsFolder(index) || model.glUrl[index] != result.url) return false;
     // Only the page itself dates the bookmark: an error page's date (404, 500, 401, ...) is
     // the error page's.
     const bool success = result.status >= 200 && result.status < 300;
     if (result.lastModified < 0 || !success) return true;
     const std::string seconds = std::to_string(result.lastModified);
-    if (model.glLast[k] == seconds) return true;
-    model.glLast[k] = seconds;
-    const int image = model.UrlImageIndex(index);
-    model.Tree().SetImages(model.glNode[k], image, image);
+    if (model.glLast[index] == seconds) return true;
+    model.RecordModified(index, seconds);
     model.MarkChangedOutsideHistory();
     return true;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "model/EntryTexts.h"
+
 namespace pernard {
 
 enum class Answer { Yes, No, Cancel };
@@ -111,17 +113,12 @@ public:
     virtual void SetDebugCheck(bool /*on*/) {}
 };
 
-// The five texts of the URL dialog; dates as seconds texts.
-struct UrlFields {
-    std::string name, url, added, visited, modified;
-};
-
 // The URL dialog's memory: a URL that was moved or copied fills its fields without showing
 // it, so that the next new URL starts from them.
 class UrlFieldsPort {
 public:
     virtual ~UrlFieldsPort() = default;
-    virtual void RememberUrlFields(const UrlFields& fields) = 0;
+    virtual void RememberUrlFields(const EntryTexts& fields) = 0;
 };
 
 // File and directory choosers. Each returns false when the user cancels.

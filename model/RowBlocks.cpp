@@ -21,10 +21,10 @@ void BmLogic::OpenRows(int at, int count) {
         for (std::size_t r = to; r < to + width; ++r) column[r] = {};
     });
     for (std::size_t r = to + width; r < end + width; ++r) {
-        if (gloya[r] >= at) gloya[r] += count;
+        if (parents_[r] >= at) parents_[r] += count;
     }
-    for (std::size_t r = to; r < to + width; ++r) gloya[r] = -1;
-    glCT += count;
+    for (std::size_t r = to; r < to + width; ++r) parents_[r] = -1;
+    count_ += count;
     InvalidateUrlIndex();
 }
 
@@ -64,7 +64,7 @@ int BmLogic::MoveRowBlock(int first, int count, int before) {
     });
     // Parents of rows from `low` on may have moved; rows before `low` have parents before it.
     for (int r = low; r < end; ++r) {
-        int& parent = gloya[static_cast<std::size_t>(r)];
+        int& parent = parents_[static_cast<std::size_t>(r)];
         if (parent >= 0) parent = newIndex(parent);
     }
     InvalidateUrlIndex();

@@ -49,16 +49,16 @@ std::vector<int> FindEntries(const BmLogic& model, const SearchQuery& query) {
     const auto& texts = query.field == SearchField::Title ? model.glName : model.glUrl;
     std::string lowered;
     std::string shown;
-    auto contains = [&](const std::string* text) {
+    auto contains = [&](std::string_view text) {
         // Bytes kept from the file are searched as they are shown.
-        if (HasKeptBytes(*text)) {
-            shown = ShownText(*text);
-            text = &shown;
+        if (HasKeptBytes(text)) {
+            shown = ShownText(text);
+            text = shown;
         }
         if (query.fold) {
-            FoldCaseAndWidth(*text, lowered);
+            FoldCaseAndWidth(text, lowered);
         } else {
-            LowerAsciiInto(*text, lowered);
+            LowerAsciiInto(text, lowered);
         }
         return std::any_of(query.words.begin(), query.words.end(), [&](const std::string& word) {
             return ContainsAtCharacter(lowered, word);
@@ -66,7 +66,7 @@ std::vector<int> FindEntries(const BmLogic& model, const SearchQuery& query) {
     };
     std::string notes;
     for (int i = 0; i < count; ++i) {
-        if (contains(&texts[static_cast<std::size_t>(i)])) {
+        if (contains(texts[i])) {
             hits.push_back(i);
             continue;
         }
@@ -74,7 +74,7 @@ std::vector<int> FindEntries(const BmLogic& model, const SearchQuery& query) {
         const std::string_view packed = model.ExtrasOf(i);
         if (packed.empty()) continue;
         notes = NotesText(packed);
-        if (contains(&notes)) hits.push_back(i);
+        if (contains(notes)) hits.push_back(i);
     }
     return hits;
 }
@@ -89,7 +89,7 @@ std::string FolderPathOf(const BmLogic& model, int entry) {
     std::string path;
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
         if (!path.empty()) path += " > ";
-        path += model.glName[static_cast<std::size_t>(*folder)];
+        path += model.glName[*folder];
     }
     return path;
 }

@@ -10,19 +10,24 @@ namespace pernard {
 
 std::string_view TextArena::Store(std::string_view text) {
     if (text.empty()) return {};
-    if (blocks_.empty() || used_ + text.size() > lastSize_) {
+    char* at = Allocate(text.size());
+    std::memcpy(at, text.data(), text.size());
+    return std::string_view(at, text.size());
+}
+
+char* TextArena::Allocate(std::size_t bytes) {
+    if (blocks_.empty() || used_ + bytes > lastSize_) {
         // A text longer than a block gets a block of its own.
         const std::size_t next =
             lastSize_ == 0 ? kFirstBlock : std::min(lastSize_ * 2, kLargestBlock);
-        lastSize_ = std::max(next, text.size());
+        lastSize_ = std::max(next, bytes);
         blocks_.push_back(static_cast<char*>(AllocateBlock(lastSize_)));
         used_ = 0;
     }
     char* at = blocks_.back() + used_;
-    std::memcpy(at, text.data(), text.size());
-    used_ += text.size();
-    total_ += text.size();
-    return std::string_view(at, text.size());
+    used_ += bytes;
+    total_ += bytes;
+    return at;
 }
 
 void TextArena::Clear() {

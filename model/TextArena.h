@@ -13,6 +13,8 @@ class TextArena {
 public:
     // Copies `text` into the arena; the view stays valid until Clear.
     std::string_view Store(std::string_view text);
+    // `bytes` bytes of room (at least one), valid until Clear.
+    char* Allocate(std::size_t bytes);
     void Clear();
     // Bytes handed out since the last Clear.
     std::size_t UsedBytes() const { return total_; }

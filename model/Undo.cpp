@@ -35,6 +35,7 @@ BmLogic::StepScope::StepScope(BmLogic& logic, const char* name) : logic_(logic) 
 
 BmLogic::StepScope::~StepScope() {
     if (--logic_.stepDepth_ > 0) return;
+    logic_.CompactTexts();
     UndoStep step = std::move(logic_.openStep_);
     logic_.openStep_ = UndoStep{};
     if (step.actions.empty()) return;
@@ -118,6 +119,7 @@ bool BmLogic::Undo(SelectionMarks* marks) {
     if (marks != nullptr) *marks = step->before;
     history_.Undone();
     glChanged = !history_.AtSavedState();
+    CompactTexts();
     CheckConsistency("元に戻す", true);
     return true;
 }
@@ -129,6 +131,7 @@ bool BmLogic::Redo(SelectionMarks* marks) {
     if (marks != nullptr) *marks = step->after;
     history_.Redone();
     glChanged = !history_.AtSavedState();
+    CompactTexts();
     CheckConsistency("やり直し", true);
     return true;
 }
@@ -181,7 +184,7 @@ std::vector<HeldBlock> BmLogic::TakeOutBlocks(const std::vector<int>& tops) {
         HeldBlock& block = blocks[j];
         block.first = tops[j];
         block.width = SubtreeWidth(tops[j]);
-        block.treeRow = glNode[static_cast<std::size_t>(tops[j])]->Row();
+        block.treeRow = nodes_[static_cast<std::size_t>(tops[j])]->Row();
         const std::size_t width = static_cast<std::size_t>(block.width);
         block.rows.resize(width);
         block.parents.resize(width);
@@ -203,18 +206,18 @@ std::vector<HeldBlock> BmLogic::TakeOutBlocks(const std::vector<int>& tops) {
             HeldBlock& block = blocks[j];
             const std::size_t row = k - static_cast<std::size_t>(block.first);
             block.rows[row] = TakeTexts(k);
-            block.parents[row] = gloya[k];
-            block.nodes[row] = glNode[k];
+            block.parents[row] = parents_[k];
+            block.nodes[row] = nodes_[k];
             if (row + 1 == static_cast<std::size_t>(block.width)) ++j;
             continue;
         }
-        const int parent = gloya[k];
+        const int parent = parents_[k];
         if (next != k) MoveRowContents(k, next);
-        gloya[next] = parent < 0 ? -1 : newIndexOf(parent);
+        parents_[next] = parent < 0 ? -1 : newIndexOf(parent);
         ++next;
     }
     ForEachColumn([&](auto& column) { column.resize(next); });
-    glCT = static_cast<int>(next);
+    count_ = static_cast<int>(next);
     InvalidateUrlIndex();
 
     if (blocks.size() == 1) {
@@ -261,24 +264,24 @@ void BmLogic::PutBackBlocks(std::vector<HeldBlock>& blocks) {
             HeldBlock& block = blocks[static_cast<std::size_t>(j)];
             const std::size_t row = k - static_cast<std::size_t>(block.first);
             PutTexts(k, std::move(block.rows[row]));
-            gloya[k] = block.parents[row];
-            glNode[k] = block.nodes[row];
+            parents_[k] = block.parents[row];
+            nodes_[k] = block.nodes[row];
             if (row == 0) --j;
             continue;
         }
         --source;
-        const int parent = gloya[source];
+        const int parent = parents_[source];
         if (source != k) MoveRowContents(source, k);
-        gloya[k] = parent < 0 ? -1 : newIndexOf(parent);
+        parents_[k] = parent < 0 ? -1 : newIndexOf(parent);
     }
-    glCT = static_cast<int>(newCount);
+    count_ = static_cast<int>(newCount);
     InvalidateUrlIndex();
 
     std::vector<TreeNodes::Placement> placements;
     placements.reserve(blocks.size());
     for (HeldBlock& block : blocks) {
         const int parent = block.parents.front();
-        TreeNode* parentNode = parent < 0 ? nullptr : glNode[static_cast<std::size_t>(parent)];
+        TreeNode* parentNode = parent < 0 ? nullptr : nodes_[static_cast<std::size_t>(parent)];
         placements.push_back({block.nodes.front(), parentNode, block.treeRow});
         // Only the place is kept while the block is in the table.
         block.rows = {};
@@ -298,25 +301,25 @@ BlockPlace BmLogic::PlaceOf(int first) const {
     const std::size_t k = static_cast<std::size_t>(first);
     BlockPlace place;
     place.first = first;
-    place.parent = gloya[k];
-    place.treeRow = glNode[k]->Row();
-    place.added = glAdd[k];
-    place.visited = glVisit[k];
-    const auto root = roots_.find(glNode[k]->Serial());
+    place.parent = parents_[k];
+    place.treeRow = nodes_[k]->Row();
+    place.added = added_[k];
+    place.visited = visited_[k];
+    const auto root = roots_.find(nodes_[k]->Serial());
     if (root != roots_.end()) place.root = root->second;
     return place;
 }
 
 void BmLogic::MoveBlockTo(int first, int width, const BlockPlace& place) {
-    TreeNode* node = glNode[static_cast<std::size_t>(first)];
+    TreeNode* node = nodes_[static_cast<std::size_t>(first)];
     MoveRowBlock(first, width, place.first < first ? place.first : place.first + width);
     const std::size_t k = static_cast<std::size_t>(place.first);
-    gloya[k] = place.parent;
+    parents_[k] = place.parent;
     TreeNode* parentNode =
-        place.parent < 0 ? nullptr : glNode[static_cast<std::size_t>(place.parent)];
+        place.parent < 0 ? nullptr : nodes_[static_cast<std::size_t>(place.parent)];
     tree_.Move(node, parentNode, place.treeRow);
-    glAdd[k] = place.added;
-    glVisit[k] = place.visited;
+    added_.Set(k, place.added);
+    visited_.Set(k, place.visited);
     if (place.root) {
         roots_[node->Serial()] = *place.root;
     } else {
@@ -325,33 +328,39 @@ void BmLogic::MoveBlockTo(int first, int width, const BlockPlace& place) {
     RefreshImages(place.first);
 }
 
+void BmLogic::CompactTexts() {
+    for (TextColumn* texts : {&url_, &name_, &added_, &visited_, &modified_}) {
+        texts->CompactIfWorthwhile();
+    }
+}
+
 EntryTexts BmLogic::TakeTexts(std::size_t k) {
-    return {std::move(glUrl[k]), std::move(glName[k]), std::move(glAdd[k]), std::move(glVisit[k]),
-            std::move(glLast[k])};
+    return {name_.Take(k), url_.Take(k), added_.Take(k), visited_.Take(k), modified_.Take(k)};
 }
 
 void BmLogic::PutTexts(std::size_t k, EntryTexts&& texts) {
-    glUrl[k] = std::move(texts.url);
-    glName[k] = std::move(texts.name);
-    glAdd[k] = std::move(texts.added);
-    glVisit[k] = std::move(texts.visited);
-    glLast[k] = std::move(texts.modified);
+    url_.Set(k, texts.url);
+    name_.Set(k, texts.name);
+    added_.Set(k, texts.added);
+    visited_.Set(k, texts.visited);
+    modified_.Set(k, texts.modified);
 }
 
 void BmLogic::MoveRowContents(std::size_t from, std::size_t to) {
     PutTexts(to, TakeTexts(from));
-    glNode[to] = glNode[from];
+    nodes_[to] = nodes_[from];
 }
 
 std::size_t BmLogic::RowTextBytes(int index) const {
     const std::size_t k = static_cast<std::size_t>(index);
-    return glUrl[k].size() + glName[k].size() + glAdd[k].size() + glVisit[k].size() +
-           glLast[k].size();
+    return url_[k].size() + name_[k].size() + added_[k].size() + visited_[k].size() +
+           modified_[k].size();
 }
 
 EntryTexts BmLogic::TextsOf(int index) const {
     const std::size_t k = static_cast<std::size_t>(index);
-    return {glUrl[k], glName[k], glAdd[k], glVisit[k], glLast[k]};
+    return {std::string(name_[k]), std::string(url_[k]), std::string(added_[k]),
+            std::string(visited_[k]), std::string(modified_[k])};
 }
 
 void BmLogic::StoreTexts(int index, EntryTexts texts) {
@@ -360,14 +369,14 @@ void BmLogic::StoreTexts(int index, EntryTexts texts) {
 
 void BmLogic::ShowTexts(int index, const EntryTexts& texts) {
     StoreTexts(index, texts);
-    tree_.SetText(glNode[static_cast<std::size_t>(index)], texts.name);
+    tree_.SetText(nodes_[static_cast<std::size_t>(index)], texts.name);
     RefreshImages(index);
     InvalidateUrlIndex();
 }
 
 void BmLogic::RefreshImages(int index) {
     if (IsFolder(index)) {
-        SetFolderImages(index, glNode[static_cast<std::size_t>(index)]);
+        SetFolderImages(index, nodes_[static_cast<std::size_t>(index)]);
     } else {
         SetUrlImages(index);
     }

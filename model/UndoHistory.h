@@ -17,6 +17,7 @@
 #include <variant>
 #include <vector>
 
+#include "model/EntryTexts.h"
 #include "model/RootInfo.h"
 
 #include "model/TreeNodes.h"
@@ -27,11 +28,6 @@ namespace pernard {
 // large (its rows were in the table a moment ago).
 inline constexpr std::size_t kUndoStepLimit = 1000;
 inline constexpr std::size_t kUndoByteLimit = std::size_t{256} << 20;
-
-// The five stored texts of a row.
-struct EntryTexts {
-    std::string url, name, added, visited, modified;
-};
 
 // Rows of whole subtrees, in the table (an insertion that is done) or held out of it (a deletion
 // that is done).

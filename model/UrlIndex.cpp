@@ -40,7 +40,7 @@ void UrlIndex::Grow() { Reserve(capacity_ == 0 ? 8 : capacity_); }
 
 void UrlIndex::Add(int index) {
     if ((size_ + 1) * 2 > capacity_) Grow();
-    const std::string& url = urls_[static_cast<std::size_t>(index)];
+    const std::string_view url = urls_[static_cast<std::size_t>(index)];
     const std::uint64_t hash = Hash(url);
     const std::size_t mask = capacity_ - 1;
     std::size_t at = static_cast<std::size_t>(hash) & mask;

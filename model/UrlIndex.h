@@ -9,13 +9,13 @@
 #include <string_view>
 #include <vector>
 
-#include "model/Column.h"
+#include "model/TextColumn.h"
 
 namespace pernard {
 
 class UrlIndex {
 public:
-    explicit UrlIndex(const Column<std::string>& urls) : urls_(urls) {}
+    explicit UrlIndex(const TextColumn& urls) : urls_(urls) {}
     ~UrlIndex() { Clear(); }
     UrlIndex(const UrlIndex&) = delete;
     UrlIndex& operator=(const UrlIndex&) = delete;
@@ -35,7 +35,7 @@ private:
     static std::uint64_t Hash(std::string_view url);
     void Grow();
 
-    const Column<std::string>& urls_;
+    const TextColumn& urls_;
     Slot* slots_ = nullptr;  // a power of two of them, from AllocateBlock
     std::size_t capacity_ = 0;
     std::size_t size_ = 0;

@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "util/HtmlText.h"
 #include "util/CodePage.h"
 #include "util/Dates.h"
+#include "util/HtmlText.h"
 #include "util/SafeFile.h"
 #include "util/Text.h"
 
@@ -39,7 +39,7 @@ private:
 
 void WriteRow(const BmLogic& model, int entry, const UrlListPage& page, PageLines& lines) {
     const std::size_t k = static_cast<std::size_t>(entry);
-    const std::string& category = model.glName[static_cast<std::size_t>(model.gloya[k])];
+    const std::string_view category = model.glName[model.gloya[k]];
     const std::string modified = ShownDateTimeText(model.glLast[k]);
     std::string remark = page.remarkOf ? page.remarkOf(entry) : std::string();
     if (remark.empty()) remark = "　";
@@ -117,9 +117,9 @@ std::string UrlListPageText(const BmLogic& model, int folder, const std::vector<
     return lines.Take();
 }
 
-bool ReportPathIn(const std::string& linkDirectory, const std::string& name, std::string& path,
+bool ReportPathIn(const std::string& linkDirectory, std::string_view name, std::string& path,
                   std::string& errorText) {
-    const std::string relative = name;  // `path` may be the caller's `name`
+    const std::string relative(name);  // `path` may be the caller's `name`
     path = linkDirectory;
     if (!path.empty() && path.back() != '/' && path.back() != fs::path::preferred_separator) {
         path += static_cast<char>(fs::path::preferred_separator);

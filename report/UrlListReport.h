@@ -34,7 +34,7 @@ std::string UrlListPageText(const BmLogic& model, int folder, const std::vector<
 // The report file of a name relative to the link directory, joined with the platform's
 // separator. False, with "Cannot Write " + the path, for a name that is absolute or holds a
 // ".." component, or whose directory lies outside the link directory.
-bool ReportPathIn(const std::string& linkDirectory, const std::string& name, std::string& path,
+bool ReportPathIn(const std::string& linkDirectory, std::string_view name, std::string& path,
                   std::string& errorText);
 
 // Writes the report of `folder` to `path` in Shift_JIS (characters it cannot hold as &#NNN;),

@@ -94,7 +94,7 @@ void TFormURL::CheckBufferClick() {
     EditURL->setText(AddressFromClipboard(QApplication::clipboard()->text()));
 }
 
-void TFormURL::RememberUrlFields(const UrlFields& fields) {
+void TFormURL::RememberUrlFields(const EntryTexts& fields) {
     EditTitle->setText(Text(fields.name));
     EditURL->setText(Text(fields.url));
     EditAdd->setText(QString::fromStdString(ShownDateText(fields.added)));

@@ -22,7 +22,7 @@ public:
 
     void Button1Click();
     void CheckBufferClick();
-    void RememberUrlFields(const UrlFields& fields) override;
+    void RememberUrlFields(const EntryTexts& fields) override;
     // The bookmark's description and tags, as the title field's tool tip (the dialog's fixed
     // layout has no room for a text of any length); empty for none.
     void ShowNotes(const QString& notes);

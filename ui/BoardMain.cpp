@@ -165,10 +165,7 @@ void TFormMain::OpenInBrowser(const QString& address) {
     // The visit is recorded on the current entry when it is a bookmark.
     const int current = model_.glIndex();
     if (!model_.IsValidIndex(current) || model_.IsFolder(current)) return;
-    const std::size_t k = static_cast<std::size_t>(current);
-    model_.glVisit[k] = NowSecondsText();
-    TreeNode* node = model_.glNode[k];
-    model_.Tree().SetImages(node, model_.UrlImageIndex(current), node->SelectedIndex());
+    model_.RecordVisit(current, NowSecondsText());
     // Only that row changes: the list keeps what it shows (an expanded list too), its
     // selection and what panel 1 follows.
     ListItems->RefreshEntry(model_.RefOf(current));

@@ -108,7 +108,7 @@ void TFormMain::StartCheck(int target) {
     for (int row = 0; row < ListItems->rowCount(); ++row) {
         const int entry = ListItems->EntryIndex(row);
         if (entry < 0 || model_.IsFolder(entry)) continue;
-        requests.push_back({checkEntries_.size(), model_.glUrl[static_cast<std::size_t>(entry)]});
+        requests.push_back({checkEntries_.size(), std::string(model_.glUrl[entry])});
         checkEntries_.push_back(model_.RefOf(entry));
     }
     engine->MemoLog->clear();

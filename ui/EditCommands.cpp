@@ -26,11 +26,11 @@ QString TodayText() {
 
 // A field left as it was shown keeps the stored text exactly: a date field shows only the
 // day, and a text may hold bytes that did not decode, shown as U+FFFD.
-std::string TextField(const QLineEdit* field, const std::string& stored) {
-    return field->text() == Text(stored) ? stored : Bytes(field->text());
+std::string TextField(const QLineEdit* field, std::string_view stored) {
+    return field->text() == Text(stored) ? std::string(stored) : Bytes(field->text());
 }
-std::string DateField(const QLineEdit* field, const QString& shown, const std::string& stored) {
-    return field->text() == shown ? stored : DateTextToSeconds(Bytes(field->text()));
+std::string DateField(const QLineEdit* field, const QString& shown, std::string_view stored) {
+    return field->text() == shown ? std::string(stored) : DateTextToSeconds(Bytes(field->text()));
 }
 
 }  // namespace
@@ -111,10 +111,10 @@ void TFormMain::NewUrlAfter(TreeNode* reference) {
     dialog->EditAdd->setText(TodayText());
     dialog->ShowNotes(QString());
     if (RunDialog(*dialog) != QDialog::Accepted) return;
-    const UrlFields fields{Bytes(dialog->EditTitle->text()), Bytes(dialog->EditURL->text()),
-                           DateTextToSeconds(Bytes(dialog->EditAdd->text())),
-                           DateTextToSeconds(Bytes(dialog->EditVisit->text())),
-                           DateTextToSeconds(Bytes(dialog->EditLast->text()))};
+    const EntryTexts fields{Bytes(dialog->EditTitle->text()), Bytes(dialog->EditURL->text()),
+                            DateTextToSeconds(Bytes(dialog->EditAdd->text())),
+                            DateTextToSeconds(Bytes(dialog->EditVisit->text())),
+                            DateTextToSeconds(Bytes(dialog->EditLast->text()))};
     ChangeTable([&] {
         model_.NewUrl(reference, fields, isVisible());
         return NodeRef{};
@@ -163,11 +163,11 @@ void TFormMain::EditEntry(int index) {
         const int now = model_.IndexOf(edited);
         if (now < 0) return;
         const std::size_t n = static_cast<std::size_t>(now);
-        const UrlFields fields{TextField(dialog->EditTitle, model_.glName[n]),
-                               TextField(dialog->EditURL, model_.glUrl[n]),
-                               DateField(dialog->EditAdd, added, model_.glAdd[n]),
-                               DateField(dialog->EditVisit, visited, model_.glVisit[n]),
-                               DateField(dialog->EditLast, modified, model_.glLast[n])};
+        const EntryTexts fields{TextField(dialog->EditTitle, model_.glName[n]),
+                                TextField(dialog->EditURL, model_.glUrl[n]),
+                                DateField(dialog->EditAdd, added, model_.glAdd[n]),
+                                DateField(dialog->EditVisit, visited, model_.glVisit[n]),
+                                DateField(dialog->EditLast, modified, model_.glLast[n])};
         ChangeTable([&] {
             model_.EditUrlEntry(now, fields);
             return NodeRef{};

@@ -34,7 +34,8 @@ ListRow TFormMain::RowOf(int entry) const {
     if (!model_.IsValidIndex(entry)) return row;
     const std::size_t k = static_cast<std::size_t>(entry);
     const bool folder = model_.IsFolder(entry);
-    const std::string visit = folder ? model_.glVisit[k] : ShownDateTimeText(model_.glVisit[k]);
+    const std::string visit =
+        folder ? std::string(model_.glVisit[k]) : ShownDateTimeText(model_.glVisit[k]);
     const std::string last = ShownDateTimeText(model_.glLast[k]);
     row.texts << Text(model_.glName[k])
               << (folder || !visit.empty() ? Text(visit) : QString(kNoDate))

@@ -42,9 +42,11 @@ std::string Listing(const BmLogic& model, int first = 1) {
         const EntryExtras extras = UnpackExtras(model.ExtrasOf(i));
         out +=
             std::to_string(model.gloya[k] - (first - 1)) + " " + (model.IsFolder(i) ? "F " : "U ") +
-            model.glName[k] + " " + (model.IsFolder(i) ? "" : model.glUrl[k]) + " " +
-            model.glAdd[k] + "|" + (model.IsFolder(i) ? "" : model.glVisit[k]) + "|" +
-            model.glLast[k] + extras.attributes +
+            std::string(model.glName[k]) + " " +
+            (model.IsFolder(i) ? "" : std::string(model.glUrl[k])) + " " +
+            std::string(model.glAdd[k]) + "|" +
+            (model.IsFolder(i) ? "" : std::string(model.glVisit[k])) + "|" +
+            std::string(model.glLast[k]) + extras.attributes +
             (extras.separatorsBefore > 0 ? " hr" + std::to_string(extras.separatorsBefore) : "") +
             (extras.separatorsAtEnd > 0 ? " end" + std::to_string(extras.separatorsAtEnd) : "") +
             "\n";

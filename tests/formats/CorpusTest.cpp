@@ -83,7 +83,7 @@ void ExpectKeptBytesWrittenBack(const BmLogic& model, int root, const std::files
     const std::string savedBytes = pernard::testing::ReadBytes(saved);
     for (int i = root;
          i < model.glCT && (i == root || model.gloya[static_cast<std::size_t>(i)] >= 0); ++i) {
-        const std::string& name = model.glName[static_cast<std::size_t>(i)];
+        const std::string_view name = model.glName[static_cast<std::size_t>(i)];
         if (!HasKeptBytes(name) || name.find_first_of("&<>\"") != std::string::npos) continue;
         std::string bytes;
         TextEncoder(charset, nullptr, true).Encode(name, bytes);
@@ -143,7 +143,8 @@ TEST(Corpus, JapaneseNamesAreNotGarbled) {
                      (dir / "netscape/ie-export-ja-utf8-bom-crlf-url-suffix.htm").string(), urls,
                      error);
     bool anyJapanese = false;
-    for (const auto& name : t.model.glName) {
+    for (int i = 0; i < t.model.glCT; ++i) {
+        const std::string_view name = t.model.glName[i];
         if (name.find("Yahoo! JAPAN") != std::string::npos) anyJapanese = true;
         EXPECT_EQ(name.find("\xEF\xBF\xBD"), std::string::npos) << name;
     }
@@ -158,8 +159,9 @@ std::string Subtree(const BmLogic& model, int root) {
     for (int i = root + 1; i < model.glCT && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
         dump += std::to_string(i - root) + "|" + std::to_string(model.gloya[k] - root) + "|" +
-                model.glName[k] + "|" + model.glUrl[k] + "|" + model.glAdd[k] + "|" +
-                model.glVisit[k] + "|" + model.glLast[k] + "\n";
+                std::string(model.glName[k]) + "|" + std::string(model.glUrl[k]) + "|" +
+                std::string(model.glAdd[k]) + "|" + std::string(model.glVisit[k]) + "|" +
+                std::string(model.glLast[k]) + "\n";
     }
     return dump;
 }
@@ -230,7 +232,7 @@ TEST(Corpus, LegacyFilesReadInTheEncodingChosenForThem) {
         ReadCorpusFile(t, dir / "netscape" / c.file);
         bool found = false;
         for (int i = 0; i < t.model.glCT; ++i) {
-            const std::string& name = t.model.glName[static_cast<std::size_t>(i)];
+            const std::string_view name = t.model.glName[static_cast<std::size_t>(i)];
             EXPECT_FALSE(HasKeptBytes(name)) << c.file << " " << i;
             found = found || name == c.name;
         }

@@ -34,8 +34,8 @@ std::vector<EntryView> Entries(const BmLogic& model) {
     std::vector<EntryView> entries;
     for (int i = 0; i < model.glCT; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
-        entries.push_back(
-            {model.gloya[k], model.glUrl[k], model.glName[k], UnpackExtras(model.ExtrasOf(i))});
+        entries.push_back({model.gloya[k], std::string(model.glUrl[k]),
+                           std::string(model.glName[k]), UnpackExtras(model.ExtrasOf(i))});
     }
     return entries;
 }

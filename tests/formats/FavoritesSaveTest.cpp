@@ -36,9 +36,10 @@ std::string Canonical(const BmLogic& model, int folder) {
     const int end = folder + model.SubtreeWidth(folder);
     for (int i = folder + 1; i < end; i += model.SubtreeWidth(i)) {
         const std::size_t k = static_cast<std::size_t>(i);
-        children.push_back(model.IsFolder(i)
-                               ? "F:" + model.glName[k] + "{" + Canonical(model, i) + "}"
-                               : "U:" + model.glName[k] + "=" + model.glUrl[k]);
+        children.push_back(
+            model.IsFolder(i)
+                ? "F:" + std::string(model.glName[k]) + "{" + Canonical(model, i) + "}"
+                : "U:" + std::string(model.glName[k]) + "=" + std::string(model.glUrl[k]));
     }
     std::sort(children.begin(), children.end());
     std::string out;
@@ -247,9 +248,8 @@ TEST_F(FavoritesSaveTest, RandomEditsThenSaveReadBackAsTheEditedCollection) {
                     if (model.IsFolder(entry)) {
                         model.EditFolderEntry(entry, name, "");
                     } else {
-                        model.EditUrlEntry(
-                            entry,
-                            {name, model.glUrl[static_cast<std::size_t>(entry)], "", "", ""});
+                        model.EditUrlEntry(entry,
+                                           {name, std::string(model.glUrl[entry]), "", "", ""});
                     }
                     break;
                 case 3:
@@ -339,8 +339,8 @@ TEST_F(FavoritesSaveTest, RealShortcutsStayByteForByteThroughSaves) {
     const std::string name = originals.begin()->first;
     const int index = Find(name.substr(0, name.size() - 4));
     ASSERT_GE(index, 0);
-    ASSERT_TRUE(t.model.EditUrlEntry(index, {t.model.glName[static_cast<std::size_t>(index)],
-                                             "http://changed.example/", "", "", ""}));
+    ASSERT_TRUE(t.model.EditUrlEntry(
+        index, {std::string(t.model.glName[index]), "http://changed.example/", "", "", ""}));
     ASSERT_TRUE(Save());
     const std::string changed = ReadBytes(Path(name));
     EXPECT_EQ(ReadShortcutUrl(Path(name)), "http://changed.example/");

@@ -10,6 +10,7 @@
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 #include "support/Doubles.h"
+#include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -174,9 +175,9 @@ TEST_F(FavoritesTest, WriteAndReadBack) {
     EXPECT_EQ(urls, count);
     std::multiset<std::string> before, after;
     for (int i = 1; i < t.model.glCT; ++i)
-        before.insert(t.model.glName[i] + "|" + t.model.glUrl[i]);
+        before.insert(std::string(t.model.glName[i]) + "|" + std::string(t.model.glUrl[i]));
     for (int i = 1; i < again.model.glCT; ++i)
-        after.insert(again.model.glName[i] + "|" + again.model.glUrl[i]);
+        after.insert(std::string(again.model.glName[i]) + "|" + std::string(again.model.glUrl[i]));
     EXPECT_EQ(before, after);
 }
 
@@ -269,7 +270,7 @@ TEST_F(FavoritesTest, OverwriteSaveOfAMissingDirectoryCreatesNothing) {
     temp.Write("Favorites/a.url", Shortcut("http://a/"));
     ASSERT_TRUE(Read(Fav()));
     t.model.SetCurrent(1);
-    t.model.glName[0] = Fav() + "-renamed";
+    TableSurgery::SetName(t.model, 0, Fav() + "-renamed");
     t.prompts.nextAnswer = Answer::Yes;
     EXPECT_FALSE(SaveBM(t.model));
     EXPECT_EQ(t.prompts.questions.back(), Fav() + " を " + Fav() + "-renamed に保存します ");

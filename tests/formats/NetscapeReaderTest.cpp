@@ -24,8 +24,8 @@ protected:
         error.clear();
         return ReadNetscapeFile(t.model, reset, path, urls, error);
     }
-    const std::string& Url(int i) { return t.model.glUrl[static_cast<std::size_t>(i)]; }
-    const std::string& Name(int i) { return t.model.glName[static_cast<std::size_t>(i)]; }
+    std::string_view Url(int i) { return t.model.glUrl[i]; }
+    std::string_view Name(int i) { return t.model.glName[i]; }
 
     TestModel t;
     TempDir temp;

@@ -11,6 +11,7 @@
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 #include "support/Doubles.h"
+#include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
 
@@ -125,7 +126,7 @@ TEST_F(NetscapeWriterTest, Utf8RootsStayUtf8AndCp932KeepsEveryCharacter) {
     // A CP932 root: what CP932 cannot hold becomes a numeric reference, read back unchanged.
     Load(pernard::testing::ToCp932("<TITLE>日本</TITLE>\n<DL><p>\n<DT><H3>x</H3>\n"));
     ASSERT_EQ(t.model.glCT, 2);
-    t.model.glName[1] = "Ünïcode ☃ 😀 日本";
+    TableSurgery::SetName(t.model, 1, "Ünïcode ☃ 😀 日本");
     t.model.Tree().SetText(t.model.glNode[1], t.model.glName[1]);
     text = BookmarkFileText(t.model, 0);
     EXPECT_NE(text.find("&#220;n&#239;code &#9731; &#128512; \x93\xfa\x96\x7b"), std::string::npos);
@@ -218,7 +219,7 @@ TEST_F(NetscapeWriterTest, SaveThroughALinkReplacesTheFileNotTheLink) {
 
 TEST_F(NetscapeWriterTest, OverwriteSaveAsksUnlessToldNotTo) {
     Load("<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n");
-    const std::string source = t.model.glVisit[0];
+    const std::string source(t.model.glVisit[0]);
     t.model.glChanged = true;
     t.model.SetCurrent(1);
     t.prompts.nextAnswer = Answer::No;
@@ -227,7 +228,7 @@ TEST_F(NetscapeWriterTest, OverwriteSaveAsksUnlessToldNotTo) {
     EXPECT_TRUE(t.model.glChanged);
 
     t.prompts.nextAnswer = Answer::Yes;
-    t.model.glName[1] = "renamed";
+    TableSurgery::SetName(t.model, 1, "renamed");
     EXPECT_TRUE(SaveBM(t.model));
     EXPECT_FALSE(t.model.glChanged);
     EXPECT_NE(ReadBytes(source).find("renamed"), std::string::npos);
@@ -255,7 +256,7 @@ TEST_F(NetscapeWriterTest, ARootWithAnEmptyTitleCanStillBeSaved) {
     Load("<TITLE></TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n");
     t.model.SetCurrent(1);
     t.settings.noOverwriteQuestion = true;
-    t.model.glName[1] = "changed";
+    TableSurgery::SetName(t.model, 1, "changed");
     EXPECT_TRUE(SaveBM(t.model));
-    EXPECT_NE(ReadBytes(t.model.glVisit[0]).find("changed"), std::string::npos);
+    EXPECT_NE(ReadBytes(std::string(t.model.SourcePath(0))).find("changed"), std::string::npos);
 }

@@ -13,6 +13,7 @@
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
 #include "support/Doubles.h"
+#include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
 
@@ -145,7 +146,7 @@ TEST_F(NothingLostTest, SavesGoOnlyToFullPathsAndLongNamesStillFit) {
     ASSERT_TRUE(Load("a.htm", "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n"));
     // A root whose file name was edited into a relative one is not written into whatever
     // directory the program runs in.
-    t.model.glVisit[0] = "relative.htm";
+    TableSurgery::SetVisited(t.model, 0, "relative.htm");
     EXPECT_FALSE(Save(Answer::Yes));
     EXPECT_EQ(t.prompts.messages.back(), "保存先はフルパスで指定してください : relative.htm");
 
@@ -153,7 +154,7 @@ TEST_F(NothingLostTest, SavesGoOnlyToFullPathsAndLongNamesStillFit) {
     // temporary file the save goes through.
     std::string name;
     for (int k = 0; k < 83; ++k) name += "漢";
-    t.model.glName[1] = name;
+    TableSurgery::SetName(t.model, 1, name);
     t.model.Tree().SetText(t.model.glNode[1], name);
     const auto favorites = temp.Path() / "Favorites";
     std::filesystem::create_directories(favorites);

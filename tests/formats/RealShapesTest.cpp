@@ -13,6 +13,7 @@
 #include "formats/NetscapeWriter.h"
 #include "model/Search.h"
 #include "support/Doubles.h"
+#include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
 
@@ -29,10 +30,11 @@ std::string FullDump(const BmLogic& model) {
     for (int i = 0; i < model.glCT; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
         const char* kind = model.gloya[k] < 0 ? "R" : model.IsFolder(i) ? "F" : "U";
-        out += std::to_string(model.gloya[k]) + "|" + kind + "|" + model.glName[k] + "|";
+        out +=
+            std::to_string(model.gloya[k]) + "|" + kind + "|" + std::string(model.glName[k]) + "|";
         if (model.gloya[k] >= 0) {
-            out += model.glUrl[k] + "|" + model.glAdd[k] + "|" + model.glVisit[k] + "|" +
-                   model.glLast[k];
+            out += std::string(model.glUrl[k]) + "|" + std::string(model.glAdd[k]) + "|" +
+                   std::string(model.glVisit[k]) + "|" + std::string(model.glLast[k]);
         }
         out += "\n";
     }
@@ -199,7 +201,7 @@ TEST_F(RealShapesTest, SecondCodesOfCp932KeepTheirBytesAndShowAsTheirCharacters)
 TEST_F(RealShapesTest, CharactersCp932ConvertsOneWayBecomeReferences) {
     ASSERT_TRUE(Load("<TITLE>R</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n</DL><p>\n"));
     const std::string name = "〜 − ‖ ¬ — ¢ £ ～";
-    t.model.glName[1] = name;
+    TableSurgery::SetName(t.model, 1, name);
     std::string encoded;
     TextEncoder(kCp932, &AppendNumericReference).Encode(name, encoded);
     EXPECT_EQ(encoded, "&#12316; &#8722; &#8214; &#172; &#8212; &#162; &#163; \x81\x60");
@@ -223,8 +225,8 @@ TEST_F(RealShapesTest, WhatTheWriterWritesNeverChangesTheStructure) {
              "<DT><A HREF=\"http://sibling/\">sibling</A>\n"
              "</DL><p>\n"));
     EXPECT_EQ(t.model.glVisit[1], "");
-    t.model.glName[2] = "two\r\nlines";
-    t.model.glVisit[1] = "http://save/?a=<b>";
+    TableSurgery::SetName(t.model, 2, "two\r\nlines");
+    TableSurgery::SetVisited(t.model, 1, "http://save/?a=<b>");
     const std::string before = FullDump(t.model);
     ASSERT_TRUE(SaveOver());
     const std::string saved = ReadBytes(path);
@@ -243,7 +245,7 @@ TEST_F(RealShapesTest, AnOverwriteSaveWritesEveryRootItsFileGave) {
     const std::string other = temp.Write("other.htm", "<TITLE>Other</TITLE>\n<DL><p>\n</DL><p>\n");
     int urls = 0;
     ASSERT_TRUE(ReadNetscapeFile(t.model, false, other, urls, error));
-    t.model.glName[3] = "b edited";
+    TableSurgery::SetName(t.model, 3, "b edited");
     const std::string before = FullDump(t.model);
     ASSERT_TRUE(SaveOver(2));  // from the second root
     const std::string saved = Reread();

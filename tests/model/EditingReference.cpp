@@ -7,11 +7,16 @@ namespace pernard::testing {
 
 namespace {
 
-std::string Line(int index, int parent, const std::string& url, const std::string& name,
-                 const std::string& added, const std::string& visited, const std::string& modified,
+std::string Line(int index, int parent, std::string_view url, std::string_view name,
+                 std::string_view added, std::string_view visited, std::string_view modified,
                  bool expanded, std::string_view extras) {
-    return std::to_string(index) + " " + std::to_string(parent) + " [" + name + "] [" + url + "] " +
-           added + "|" + visited + "|" + modified + (expanded ? " +" : "") +
+    std::string line = std::to_string(index) + " " + std::to_string(parent) + " [";
+    for (std::string_view part :
+         {name, std::string_view("] ["), url, std::string_view("] "), added, std::string_view("|"),
+          visited, std::string_view("|"), modified}) {
+        line += part;
+    }
+    return line + (expanded ? " +" : "") +
            (extras.empty() ? "" : " {" + std::string(extras) + "}") + "\n";
 }
 
@@ -219,7 +224,7 @@ bool RefTree::NewFolder(int reference, const std::string& name, bool shownOrder)
     return true;
 }
 
-bool RefTree::NewUrl(int reference, const UrlFields& fields, bool shownOrder) {
+bool RefTree::NewUrl(int reference, const EntryTexts& fields, bool shownOrder) {
     RefEntry* entry = Flat()[static_cast<std::size_t>(reference)];
     if (Count() + 1 > maxUrl || fields.url == kFolderMarker) return false;
     auto url = std::make_unique<RefEntry>();
@@ -232,7 +237,7 @@ bool RefTree::NewUrl(int reference, const UrlFields& fields, bool shownOrder) {
     return true;
 }
 
-bool RefTree::EditUrl(int index, const UrlFields& fields) {
+bool RefTree::EditUrl(int index, const EntryTexts& fields) {
     RefEntry* entry = Flat()[static_cast<std::size_t>(index)];
     if (entry->IsFolder() || fields.url == kFolderMarker) return false;
     entry->url = fields.url;

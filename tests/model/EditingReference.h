@@ -31,8 +31,8 @@ public:
     std::string Dump() const;
 
     bool NewFolder(int reference, const std::string& name, bool shownOrder);
-    bool NewUrl(int reference, const UrlFields& fields, bool shownOrder);
-    bool EditUrl(int index, const UrlFields& fields);
+    bool NewUrl(int reference, const EntryTexts& fields, bool shownOrder);
+    bool EditUrl(int index, const EntryTexts& fields);
     bool EditFolder(int index, const std::string& name, const std::string& saveUrl);
     bool Delete(int index);
     bool Drop(int source, int target, bool keep);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/Doubles.h"
+#include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -9,19 +10,21 @@ using pernard::testing::TestModel;
 
 namespace {
 
-// Appends one entry the way the readers do; false when the table refused it.
+// Appends one entry the way the readers do, into the innermost folder open; false when the
+// table refused it.
 bool Append(BmLogic& model, bool isTop, bool isUrl, const std::string& name,
             const std::string& url = kFolderMarker, const std::string& visit = "",
             const std::string& last = "") {
-    if (!model.PrepareSlot()) return false;
-    const std::size_t slot = static_cast<std::size_t>(model.glCT);
-    model.glUrl[slot] = isUrl ? url : kFolderMarker;
-    model.glName[slot] = name;
-    model.glVisit[slot] = visit;
-    model.glLast[slot] = last;
-    if (!model.AddEntry(isTop, isUrl, name, "source.htm")) return false;
-    ++model.glCT;
-    return true;
+    if (isTop) return model.AppendRoot(name, kSourceNetscape, "source.htm").Added();
+    int parent = model.glCT - 1;
+    while (parent >= 0 && !model.IsFolder(parent)) parent = model.gloya[parent];
+    if (!isUrl) return model.AppendFolder(parent, name, "", visit).Added();
+    EntryTexts texts;
+    texts.name = name;
+    texts.url = url;
+    texts.visited = visit;
+    texts.modified = last;
+    return model.AppendBookmark(parent, texts).Added();
 }
 
 }  // namespace
@@ -74,7 +77,7 @@ TEST(EntryTable, CapacityIsALimitNotAnAllocation) {
         EXPECT_FALSE(Append(t.model, true, false, "root"));
         EXPECT_EQ(t.model.glCT, 0);
         EXPECT_EQ(t.model.Tree().Count(), 0);
-        EXPECT_TRUE(t.model.glUrl.empty());
+        EXPECT_EQ(t.model.glUrl.size(), 0u);
     }
 }
 
@@ -84,12 +87,13 @@ TEST(EntryTable, DepthLimitRefusesTheTwentiethLevel) {
     ASSERT_TRUE(t.model.ResetEntryTable(error));
     ASSERT_TRUE(Append(t.model, true, false, "root"));
     for (int level = 2; level <= 19; ++level) ASSERT_TRUE(Append(t.model, false, false, "f"));
-    EXPECT_EQ(t.model.glDepth, 19);
-    EXPECT_FALSE(Append(t.model, false, false, "too deep"));
-    EXPECT_EQ(t.prompts.messages.back(), "階層 ＭＡＸ ");
+    EXPECT_EQ(t.model.AppendFolder(t.model.glCT - 1, "too deep", "", "").outcome,
+              BmLogic::Outcome::TooDeep);
+    // The reader says it, in its own words.
+    EXPECT_TRUE(t.prompts.messages.empty());
     EXPECT_EQ(t.model.Tree().Count(), t.model.glCT);
     EXPECT_TRUE(Append(t.model, false, true, "url", "http://deep/"));
-    EXPECT_EQ(t.model.gloya[static_cast<std::size_t>(t.model.glCT - 1)], t.model.glCT - 2);
+    EXPECT_EQ(t.model.ParentOf(t.model.glCT - 1), t.model.glCT - 2);
 }
 
 TEST(EntryTable, TwoRootsAreBothTopLevel) {
@@ -99,14 +103,12 @@ TEST(EntryTable, TwoRootsAreBothTopLevel) {
     Append(t.model, true, false, "first");
     Append(t.model, false, false, "folder");
     Append(t.model, false, true, "a", "http://a/");
-    t.model.glDepth = 0;
     Append(t.model, true, false, "second");
     EXPECT_EQ(DumpTable(t.model), "0 -1 R first\n1 0 F folder\n2 1 U a http://a/\n3 -1 R second\n");
     EXPECT_EQ(t.model.Tree().TopLevelCount(), 2);
     EXPECT_EQ(t.model.Tree().AbsoluteIndex(t.model.glNode[3]), 3);
-    EXPECT_EQ(t.model.glLevel[1], 3);
-    EXPECT_EQ(t.model.glAdd[0], t.model.glSource);
-    EXPECT_EQ(t.model.glVisit[0], "source.htm");
+    EXPECT_EQ(t.model.SourceKind(0), kSourceNetscape);
+    EXPECT_EQ(t.model.SourcePath(0), "source.htm");
 }
 
 TEST(EntryTable, UrlExistsComparesWholeUrlsOfUrlEntriesOnly) {
@@ -183,7 +185,7 @@ TEST(EntryTable, ConsistencyCheckFindsAWrongParent) {
     Append(t.model, false, false, "f");
     Append(t.model, false, true, "a", "http://a/");
     t.model.glChanged = true;
-    t.model.gloya[2] = 0;  // an ancestor, but not the parent
+    TableSurgery::SetParent(t.model, 2, 0);  // an ancestor, but not the parent
     t.model.CheckConsistency("編集", true);
     EXPECT_EQ(t.status.panel[0], "Error ParentCheck");
     EXPECT_EQ(t.diagnostics.memo.back(), "Error ParentCheck ");

@@ -7,6 +7,7 @@
 #include "model/Search.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
+#include "support/TableSurgery.h"
 #include "util/CodePage.h"
 
 using namespace pernard;
@@ -69,13 +70,13 @@ TEST_F(SearchTest, OnlyAsciiLettersFoldUnlessTheOptionIsOn) {
 
 TEST_F(SearchTest, WordsMatchWholeCharactersOnly) {
     // "ア" is E3 82 A2; a text whose bytes hold 82 A2 only as the tail of another character.
-    std::string text = "\xE3\x83\xA2\xE3\x82\xA2";  // モア
-    t.model.glName[2] = text.substr(0, 3) + "x";    // モx
+    std::string text = "\xE3\x83\xA2\xE3\x82\xA2";               // モア
+    TableSurgery::SetName(t.model, 2, text.substr(0, 3) + "x");  // モx
     EXPECT_EQ(Find("\x82\xA2x"), Hits{});
     // Bytes kept from a file that did not decode are searched as they are, folded or not.
     std::string kept = "caf";
     AppendKeptByte(0xE9, kept);
-    t.model.glName[3] = kept;
+    TableSurgery::SetName(t.model, 3, kept);
     EXPECT_EQ(Find("caf", SearchField::Title, true), (Hits{3}));
 }
 

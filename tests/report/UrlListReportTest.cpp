@@ -8,6 +8,7 @@
 #include "model/TableBuilder.h"
 #include "report/UrlListReport.h"
 #include "support/Doubles.h"
+#include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
 #include "util/FileCalls.h"
@@ -95,12 +96,12 @@ TEST_F(UrlListReportTest, ExpandedRowsCarryTheirOwnFolderAndRemarksAreEscaped) {
     EXPECT_EQ(ReportEntries(t.model, 1, true), (std::vector<int>{2, 4, 5}));
     EXPECT_EQ(ReportEntries(t.model, 1, false), (std::vector<int>{2, 5}));
     // A category of exactly eight characters keeps the normal size.
-    t.model.glName[3] = "八文字のフォルダ";
+    TableSurgery::SetName(t.model, 3, "八文字のフォルダ");
     EXPECT_EQ(UrlListPageText(t.model, 1, {4}, page).find("<font size=-1>"), std::string::npos);
 }
 
 TEST_F(UrlListReportTest, WhatCp932CannotHoldIsWrittenAsAReference) {
-    t.model.glName[2] = "😀 smile";
+    TableSurgery::SetName(t.model, 2, "😀 smile");
     const std::string path = (temp.Path() / "list.htm").string();
     int written = 0;
     std::string error;

@@ -42,9 +42,9 @@ std::string DumpTable(const BmLogic& model) {
     for (int i = 0; i < model.glCT; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
         const char kind = model.gloya[k] < 0 ? 'R' : model.glUrl[k] == kFolderMarker ? 'F' : 'U';
-        dump += std::to_string(i) + " " + std::to_string(model.gloya[k]) + " " + kind + " " +
-                model.glName[k];
-        if (kind == 'U') dump += " " + model.glUrl[k];
+        dump += std::to_string(i) + " " + std::to_string(model.gloya[k]) + " " + kind + " ";
+        dump += model.glName[k];
+        if (kind == 'U') dump += " " + std::string(model.glUrl[k]);
         dump += "\n";
     }
     return dump;

@@ -1,4 +1,5 @@
 #include "UiFixture.h"
+#include "support/TableSurgery.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -12,7 +13,7 @@ protected:
         Store("Setting/fmBookmark.CkUwagaki", "1");
         Start(ui::StartupOverride{StartupSource::Netscape, file});
         Model().glChanged = true;
-        Model().glName[2] = "changed";
+        TableSurgery::SetName(Model(), 2, "changed");
     }
     std::string file;
     std::string original;
@@ -81,7 +82,7 @@ TEST_F(CloseTest, YesSavesEveryRootWithChangesAndMenuSavesOnlyTheSelectedOne) {
     Main().NetScape1Click();
     ASSERT_EQ(Model().gloya[static_cast<std::size_t>(secondRoot)], -1);
     const int entry = secondRoot + 2;
-    Model().glName[static_cast<std::size_t>(entry)] = "second changed";
+    TableSurgery::SetName(Model(), static_cast<std::size_t>(entry), "second changed");
     EXPECT_EQ(Model().ChangedRoots(), (std::vector<int>{0, secondRoot}));
 
     // 上書保存 of the second root: the first one keeps its changes, and so does the collection.
@@ -93,7 +94,7 @@ TEST_F(CloseTest, YesSavesEveryRootWithChangesAndMenuSavesOnlyTheSelectedOne) {
     EXPECT_EQ(Model().ChangedRoots(), std::vector<int>{0});
 
     // At close, はい saves what is left, whatever is selected.
-    Model().glName[static_cast<std::size_t>(entry)] = "second again";
+    TableSurgery::SetName(Model(), static_cast<std::size_t>(entry), "second again");
     prompts.nextAnswer = Answer::Yes;
     EXPECT_TRUE(Main().FormCloseQuery());
     EXPECT_NE(ReadBytes(file).find("changed"), std::string::npos);

@@ -52,7 +52,7 @@ protected:
     std::string Names() const {
         std::string names;
         for (int i = 0; i < app->Model().glCT; ++i) {
-            names += app->Model().glName[static_cast<std::size_t>(i)] + " ";
+            names += std::string(app->Model().glName[static_cast<std::size_t>(i)]) + " ";
         }
         return names;
     }

@@ -153,12 +153,12 @@ TEST_F(UiTest, OpeningAUrlRecordsTheVisit) {
     EXPECT_EQ(Model().glVisit[1], "");
     // A bookmark: the address goes to the browser and the visit is stamped now.
     Model().SetCurrent(2);
-    const std::string before = Model().glVisit[2];
+    const std::string before(Model().glVisit[2]);
     Main().R1Click();
     ASSERT_EQ(browser.opened.size(), 1u);
     EXPECT_EQ(browser.opened[0], "https://www.nhk.or.jp/");
     EXPECT_NE(Model().glVisit[2], before);
-    EXPECT_NEAR(std::stoll(Model().glVisit[2]),
+    EXPECT_NEAR(std::stoll(std::string(Model().glVisit[2])),
                 static_cast<long long>(QDateTime::currentSecsSinceEpoch()), 5);
 }
 

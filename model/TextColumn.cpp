@@ -1,0 +1,54 @@
+#include "model/TextColumn.h"
+
+#include <stdexcept>
+
+namespace pernard {
+
+namespace {
+// Below this, dropped bytes are not worth a pass over the column.
+constexpr std::size_t kCompactFloor = std::size_t{4} << 20;
+}  // namespace
+
+TextColumn::Cell TextColumn::Store(std::string_view text) {
+    if (text.empty()) return nullptr;
+    if (text.size() > UINT32_MAX) throw std::length_error("TextColumn: text too long");
+    const auto length = static_cast<std::uint32_t>(text.size());
+    char* at = arena_.Allocate(sizeof length + text.size());
+    std::memcpy(at, &length, sizeof length);
+    std::memcpy(at + sizeof length, text.data(), text.size());
+    return at + sizeof length;
+}
+
+void TextColumn::Drop(Cell cell) {
+    if (cell != nullptr) dropped_ += sizeof(std::uint32_t) + TextOf(cell).size();
+}
+
+void TextColumn::Set(std::size_t index, std::string_view text) {
+    // Stored before the old text is dropped: `text` may be a view of it.
+    const Cell stored = Store(text);
+    Drop(cells_[index]);
+    cells_[index] = stored;
+}
+
+std::string TextColumn::Take(std::size_t index) {
+    std::string text(TextOf(cells_[index]));
+    Drop(cells_[index]);
+    cells_[index] = nullptr;
+    return text;
+}
+
+void TextColumn::Clear() {
+    cells_.clear();
+    arena_.Clear();
+    dropped_ = 0;
+}
+
+void TextColumn::CompactIfWorthwhile() {
+    if (dropped_ < kCompactFloor || dropped_ * 2 < arena_.UsedBytes()) return;
+    TextArena old;
+    old.Swap(arena_);
+    dropped_ = 0;
+    for (std::size_t k = 0; k < cells_.size(); ++k) cells_[k] = Store(TextOf(cells_[k]));
+}
+
+}  // namespace pernard
