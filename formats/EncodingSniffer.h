@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace pernard {
 
@@ -11,11 +12,20 @@ struct SniffedEncoding {
     std::size_t bomLength = 0;  // bytes of a byte order mark to skip
 };
 
-// In this order: a UTF-8 byte order mark means UTF-8; a charset declared in a META line before
-// the first <DL> is taken when the converter knows it; then `fallback` (a charset label) when
-// it is given and known; else a file that is valid UTF-8 and holds at least one multi-byte
-// sequence is UTF-8, and anything else is CP932.
-SniffedEncoding SniffEncoding(const std::string& path, const std::string& fallback = {});
+// Decides from `head`, the first block of the file (`wholeFile` when it is all of it), in this
+// order: a UTF-8 byte order mark means UTF-8; a charset declared in a META line before the first
+// <DL> is taken when the converter knows it; then `fallback` (a charset label) when it is given
+// and known; else a head that holds a multi-byte sequence is UTF-8 when it is valid UTF-8 (a
+// sequence the block cuts off at its end counts as valid) and CP932 when not. A head of ASCII
+// alone leaves the charset empty when more follows: the reader decides with CharsetOfFirstText
+// where the first other bytes come, and an all-ASCII file is CP932.
+SniffedEncoding SniffEncoding(std::string_view head, bool wholeFile,
+                              const std::string& fallback = {});
+
+// The charset of an undeclared file whose first bytes beyond ASCII are on `line`, with
+// `following` the bytes read after it: UTF-8 when both are valid UTF-8 (a sequence cut off at the
+// end of `following` counts as valid), else CP932.
+std::string CharsetOfFirstText(std::string_view line, std::string_view following);
 
 // The charset named by "charset=" in a line holding a META tag, or an empty text.
 std::string DeclaredCharset(const std::string& line);

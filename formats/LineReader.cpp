@@ -33,6 +33,12 @@ void LineReader::Close() {
     file_ = nullptr;
 }
 
+std::string_view LineReader::Head(bool& whole) {
+    if (size_ == 0) Fill();
+    whole = file_ == nullptr || size_ < buffer_.size() || std::feof(file_) != 0;
+    return {buffer_.data(), size_};
+}
+
 void LineReader::Skip(std::size_t count) {
     while (count > 0 && (position_ < size_ || Fill())) {
         const std::size_t step = std::min(count, size_ - position_);

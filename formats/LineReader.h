@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pernard {
@@ -24,8 +25,13 @@ public:
     // FIFO or a device is never opened).
     bool Open(const std::string& path);
     void Close();
-    // Skips `count` bytes at the start (a byte order mark). Call right after Open.
+    // The first block of the file, read by the first call; call right after Open. `whole`
+    // tells whether it is all of the file.
+    std::string_view Head(bool& whole);
+    // Skips `count` bytes at the start (a byte order mark). Call right after Open or Head.
     void Skip(std::size_t count);
+    // The bytes read from the file and not yet returned as lines.
+    std::string_view Buffered() const { return {buffer_.data() + position_, size_ - position_}; }
     // Reads the next line (without its line end) into `line`; false at the end of the file.
     bool NextLine(std::string& line);
     // Lines cut at kMaxLineLength so far.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "formats/EncodingSniffer.h"
@@ -305,6 +306,12 @@ bool NetscapeReader::AddRoot(const std::string& name) {
     return true;
 }
 
+void NetscapeReader::SetCharset(const std::string& charset) {
+    charset_ = charset;
+    if (!hasRoot_) return;
+    for (int root : model_.RootsOfSameRead(root_)) model_.SetRootCharset(root, charset_);
+}
+
 bool NetscapeReader::EnsureRoot() { return hasRoot_ || AddRoot(FileNamePart(path_)); }
 
 bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
@@ -485,9 +492,16 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
                         : "Not Found Bookmark : " + path;
         return false;
     }
-    const SniffedEncoding encoding = SniffEncoding(path, ports.settings->FallbackEncoding());
+    // The encoding is decided from the first block; a file whose first block is all ASCII is
+    // decided where its first other bytes come.
+    bool wholeFile = false;
+    const std::string_view head = reader.Head(wholeFile);
+    const SniffedEncoding encoding =
+        SniffEncoding(head, wholeFile, ports.settings->FallbackEncoding());
     reader.Skip(encoding.bomLength);
-    TextDecoder decoder(encoding.charset);
+    std::string charset = encoding.charset;
+    std::optional<TextDecoder> decoder;
+    if (!charset.empty()) decoder.emplace(charset);
 
     ports.progress->Show("Bookmark 読込中");
     model.ClearMemo();
@@ -504,7 +518,7 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
         const auto bytes = std::filesystem::file_size(path, error);
         if (!error) model.ExpectUrls(static_cast<std::size_t>(bytes / 256));
     }
-    NetscapeReader parser(model, path, encoding.charset);
+    NetscapeReader parser(model, path, charset);
     bool result = true;
     std::string raw;
     std::string line;
@@ -517,8 +531,17 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
         more = reader.NextLine(raw);
         bool ready = false;
         if (more) {
+            if (!decoder && HasHighBytes(raw)) {
+                charset = CharsetOfFirstText(raw, reader.Buffered());
+                decoder.emplace(charset);
+                parser.SetCharset(charset);
+            }
             line.clear();
-            decoder.Decode(raw, line);
+            if (decoder) {
+                decoder->Decode(raw, line);
+            } else {
+                line = raw;
+            }
             model.EchoMemo(line);
             ready = joiner.Add(line, entry);
         } else {
@@ -534,6 +557,7 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
             parser.MarkPartial();
         }
     }
+    if (!decoder) parser.SetCharset(kCp932);  // all ASCII
     parser.Finish();
     if (cutLines > 0) {
         const std::string text =
@@ -542,11 +566,11 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
         diagnostics.ReportReadWarning(text);
     }
     reader.Close();
-    if (decoder.Replacements() > 0) {
+    if (decoder && decoder->Replacements() > 0) {
         char text[160];
         std::snprintf(text, sizeof text,
                       "変換できないバイト %zu 個をそのまま保持しました（表示は U+FFFD） (%s)",
-                      decoder.Replacements(), encoding.charset.c_str());
+                      decoder->Replacements(), charset.c_str());
         model.EchoMemo(text);
         diagnostics.ReportReadWarning(text);
     }

@@ -55,6 +55,8 @@ public:
     void MarkPartial();
     // At the end of the file: stores what was gathered for the last entry.
     void Finish();
+    // The file's charset, found only now: the roots read so far were read in it too.
+    void SetCharset(const std::string& charset);
 
 private:
     bool AddRoot(const std::string& name);

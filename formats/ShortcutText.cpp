@@ -21,13 +21,6 @@ void PercentEncodeUtf8(char32_t codePoint, std::string& out) {
     }
 }
 
-bool HasHighBytes(std::string_view bytes) {
-    for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80) return true;
-    }
-    return false;
-}
-
 // Appends the URL as a shortcut file holds it: in UTF-8 or CP932, a CR or LF percent-encoded
 // so that it cannot start a line of its own.
 void AppendShortcutUrl(std::string_view url, bool utf8, std::string& out) {

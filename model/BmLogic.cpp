@@ -62,19 +62,15 @@ void BmLogic::ClearTable() {
     glClip = NodeRef{};
 }
 
-int BmLogic::OpenLevel(int parent) const {
-    // The open path runs from the last row up to its root; a parent on it is open.
-    int level = 0;
-    bool found = false;
-    for (int row = count_ - 1; row >= 0; row = parents_[static_cast<std::size_t>(row)]) {
-        if (row == parent) found = true;
-        if (found) {
-            ++level;
-        } else if (row < parent) {
-            break;
-        }
+bool BmLogic::IsOpen(int parent) const {
+    if (parent < 0 || parent >= count_ || !IsFolder(parent)) return false;
+    // The open path runs from the last row up to its root. Readers append into the last row
+    // or beside it: those two answer at once.
+    const int last = count_ - 1;
+    for (int row = last; row >= parent; row = parents_[static_cast<std::size_t>(row)]) {
+        if (row == parent) return true;
     }
-    return found ? level : 0;
+    return false;
 }
 
 int BmLogic::OpenFolderAt(int level) const {
@@ -127,8 +123,8 @@ BmLogic::Appended BmLogic::AppendRoot(std::string_view name, std::string_view so
 
 BmLogic::Appended BmLogic::AppendFolder(int parent, std::string_view name, std::string_view added,
                                         std::string_view saveUrl) {
-    const int level = OpenLevel(parent);
-    if (level == 0 || !IsFolder(parent)) return {Outcome::OutOfOrder};
+    if (!IsOpen(parent)) return {Outcome::OutOfOrder};
+    const int level = LevelOf(parent);
     if (level >= kDepthLimit) return {Outcome::TooDeep};
     EntryTexts texts;
     texts.name = name;
@@ -144,7 +140,7 @@ BmLogic::Appended BmLogic::AppendFolder(int parent, std::string_view name, std::
 }
 
 BmLogic::Appended BmLogic::AppendBookmark(int parent, const EntryTexts& texts) {
-    if (OpenLevel(parent) == 0 || !IsFolder(parent)) return {Outcome::OutOfOrder};
+    if (!IsOpen(parent)) return {Outcome::OutOfOrder};
     // A bookmark whose URL is the folder marker would turn into a folder.
     if (texts.url == kFolderMarker) return {Outcome::OutOfOrder};
     return AppendRow(parent, true, texts);

@@ -322,8 +322,8 @@ private:
     void InvalidateUrlIndex() { urlIndexValid_ = false; }
     // Appends a row and its node under `parent` (-1: a root).
     Appended AppendRow(int parent, bool isUrl, const EntryTexts& texts);
-    // The level of an open parent (a root is level 1), or 0 when it is not open.
-    int OpenLevel(int parent) const;
+    // Whether `parent` is a root or folder on the path to the last row.
+    bool IsOpen(int parent) const;
     // Drops what replaced and taken texts left behind, when that is most of the texts' bytes.
     void CompactTexts();
     template <typename Visit>

@@ -204,6 +204,13 @@ int SplitWords(std::string_view text, std::vector<std::string>& words, int capac
     return static_cast<int>(words.size());
 }
 
+bool HasHighBytes(std::string_view bytes) {
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) return true;
+    }
+    return false;
+}
+
 bool IsValidUtf8(std::string_view text) {
     std::size_t i = 0;
     const std::size_t n = text.size();

@@ -57,6 +57,9 @@ std::string_view TrimBlanksView(std::string_view text);
 // most `capacity` words (the rest of the text is ignored) and returns how many were stored.
 int SplitWords(std::string_view text, std::vector<std::string>& words, int capacity);
 
+// Whether `bytes` holds a byte beyond ASCII.
+bool HasHighBytes(std::string_view bytes);
+
 // Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 

@@ -41,7 +41,7 @@ TEST(Encoding, TheFileSaysOrShowsWhatItIsWrittenIn) {
     };
     for (const auto& c : cases) {
         const std::string path = temp.Write("f.htm", c.bytes);
-        EXPECT_EQ(SniffEncoding(path).charset, c.charset) << c.label;
+        EXPECT_EQ(SniffEncoding(c.bytes, true).charset, c.charset) << c.label;
         TestModel t;
         int urls = 0;
         std::string error;
@@ -49,6 +49,32 @@ TEST(Encoding, TheFileSaysOrShowsWhatItIsWrittenIn) {
         EXPECT_EQ(t.model.glName[0], "日本語の題名") << c.label;
         EXPECT_EQ(t.model.glName[1], "ページ①") << c.label;
         EXPECT_EQ(t.model.RootCharset(0), c.charset) << c.label;
+    }
+}
+
+TEST(Encoding, AFileAsciiInItsFirstBlockIsDecidedWhereItsOtherBytesCome) {
+    TempDir temp;
+    // Over a mebibyte of ASCII bookmarks before the first Japanese name.
+    std::string ascii = "<TITLE>T</TITLE>\r\n<DL><p>\r\n";
+    for (int i = 0; ascii.size() < (std::size_t{3} << 19); ++i) {
+        ascii += "<DT><A HREF=\"http://example.com/" + std::to_string(i) + "\">page</A>\r\n";
+    }
+    const std::string tail = "<DT><A HREF=\"http://ja/\">日本語のページ</A>\r\n</DL><p>\r\n";
+    EXPECT_EQ(SniffEncoding(ascii, false).charset, "");
+    EXPECT_EQ(SniffEncoding(ascii, true).charset, "CP932");
+    const struct {
+        std::string bytes;
+        const char* charset;
+    } cases[] = {{ascii + tail, "UTF-8"}, {ascii + pernard::testing::ToCp932(tail), "CP932"}};
+    for (const auto& c : cases) {
+        const std::string path = temp.Write("late.htm", c.bytes);
+        TestModel t;
+        t.settings.maxUrl = "1000000";
+        int urls = 0;
+        std::string error;
+        ASSERT_TRUE(ReadNetscapeFile(t.model, true, path, urls, error)) << c.charset;
+        EXPECT_EQ(t.model.glName[t.model.glCT - 1], "日本語のページ") << c.charset;
+        EXPECT_EQ(t.model.RootCharset(0), c.charset);
     }
 }
 
