@@ -15,6 +15,35 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
+// Characters that compatibility normalization and case folding leave as they are, whatever
+// stands around them: hiragana, katakana (without the half-width forms and the combining
+// sound marks), the long vowel mark and the unified CJK ideographs.
+bool IsStableUnderFolding(char32_t c) {
+    return (c >= 0x3041 && c <= 0x3096) || (c >= 0x30A1 && c <= 0x30FA) || c == 0x30FC ||
+           (c >= 0x4E00 && c <= 0x9FFF);
+}
+
+// Whether every character is ASCII or stable under folding: then only the ASCII letters
+// change. Three-byte sequences are all the stable characters need.
+bool FoldsByAsciiAlone(std::string_view text) {
+    for (std::size_t k = 0; k < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[k]);
+        if (lead < 0x80) {
+            ++k;
+            continue;
+        }
+        if ((lead & 0xF0) != 0xE0 || k + 2 >= text.size()) return false;
+        const auto second = static_cast<unsigned char>(text[k + 1]);
+        const auto third = static_cast<unsigned char>(text[k + 2]);
+        if ((second & 0xC0) != 0x80 || (third & 0xC0) != 0x80) return false;
+        const char32_t c = (static_cast<char32_t>(lead & 0x0F) << 12) |
+                           (static_cast<char32_t>(second & 0x3F) << 6) | (third & 0x3F);
+        if (!IsStableUnderFolding(c)) return false;
+        k += 3;
+    }
+    return true;
+}
+
 }  // namespace
 
 void LowerAsciiInto(std::string_view text, std::string& out) {
@@ -26,8 +55,9 @@ void LowerAsciiInto(std::string_view text, std::string& out) {
 }
 
 void FoldCaseAndWidth(std::string_view text, std::string& out) {
-    // ASCII text is its own normal form but for the letter case: the common case, made cheap.
-    if (IsAscii(text)) {
+    // ASCII text is its own normal form but for the letter case; so is text of kana and
+    // ideographs besides it: the common cases, made cheap.
+    if (IsAscii(text) || FoldsByAsciiAlone(text)) {
         LowerAsciiInto(text, out);
         return;
     }

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <utf8proc.h>
+
+#include <cstdlib>
+
 #include "util/Text.h"
+#include "util/TextFold.h"
 
 using namespace pernard;
 
@@ -109,4 +114,33 @@ TEST(Text, Utf8Validation) {
     EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong "/"
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
     EXPECT_FALSE(IsValidUtf8("\xE3\x81"));          // cut short
+}
+
+TEST(TextFold, KanaAndIdeographsFoldAsTheFullNormalizationFoldsThem) {
+    // Every character the cheap path keeps, alone, next to ASCII letters and next to each
+    // other, folds to what NFKC with case folding gives.
+    auto reference = [](const std::string& text) {
+        utf8proc_uint8_t* folded =
+            utf8proc_NFKC_Casefold(reinterpret_cast<const utf8proc_uint8_t*>(text.c_str()));
+        std::string out(reinterpret_cast<const char*>(folded));
+        std::free(folded);
+        return out;
+    };
+    std::string out;
+    std::string previous = "A";
+    for (char32_t c = 0x3000; c <= 0x9FFF; ++c) {
+        if (c == 0xA000 || (c > 0x30FF && c < 0x4E00)) continue;
+        std::string text;
+        AppendUtf8(text, c);
+        for (const std::string& sample : {text, "Ab" + text + "Z", previous + text}) {
+            FoldCaseAndWidth(sample, out);
+            ASSERT_EQ(out, reference(sample)) << std::hex << static_cast<std::uint32_t>(c);
+        }
+        previous = text;
+    }
+    // Half-width kana and a combining sound mark still change.
+    FoldCaseAndWidth("ﾆｭｰｽ", out);
+    EXPECT_EQ(out, "ニュース");
+    FoldCaseAndWidth("カ\xE3\x82\x99", out);
+    EXPECT_EQ(out, "ガ");
 }
