@@ -21,13 +21,28 @@ namespace {
 #undef PERNARD_CLI_SYNOPSIS
 
 void PrintTable(const BmLogic& model, std::ostream& out) {
+    // Lines are gathered in one buffer and written in large pieces.
+    constexpr std::size_t kPiece = 1 << 20;
+    std::string lines;
+    lines.reserve(kPiece + 4096);
     for (int i = 0; i < model.glCT; ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        out << i << '\t' << model.gloya[k] << '\t' << KindOf(model, i) << '\t'
-            << EscapeField(model.glName[k]) << '\t' << EscapeField(model.glUrl[k]) << '\t'
-            << EscapeField(model.glAdd[k]) << '\t' << EscapeField(model.glVisit[k]) << '\t'
-            << EscapeField(model.glLast[k]) << '\n';
+        lines += std::to_string(i);
+        lines += '\t';
+        lines += std::to_string(model.gloya[i]);
+        lines += '\t';
+        lines += KindOf(model, i);
+        for (const auto* column :
+             {&model.glName, &model.glUrl, &model.glAdd, &model.glVisit, &model.glLast}) {
+            lines += '\t';
+            AppendEscapedField(lines, (*column)[i]);
+        }
+        lines += '\n';
+        if (lines.size() >= kPiece) {
+            out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+            lines.clear();
+        }
     }
+    out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
 }
 
 int RunList(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {

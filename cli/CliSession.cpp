@@ -1,5 +1,6 @@
 #include "cli/CliSession.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include "util/Numbers.h"
@@ -82,12 +83,26 @@ bool ParseNumber(const std::string& option, const std::string& text, int& number
 }
 
 std::string EscapeField(std::string_view field) {
-    // Bytes kept from a file are printed as they are shown: the output stays UTF-8.
-    const std::string text = ShownText(field);
-    if (text.find_first_of("\\\t\r\n") == std::string::npos) return text;
     std::string out;
-    out.reserve(text.size() + 8);
-    for (char c : text) {
+    AppendEscapedField(out, field);
+    return out;
+}
+
+void AppendEscapedField(std::string& out, std::string_view field) {
+    // Bytes kept from a file are printed as they are shown: the output stays UTF-8.
+    std::string shown;
+    if (HasKeptBytes(field)) {
+        shown = ShownText(field);
+        field = shown;
+    }
+    const bool plain = std::none_of(field.begin(), field.end(), [](char c) {
+        return c == '\\' || c == '\t' || c == '\r' || c == '\n';
+    });
+    if (plain) {
+        out += field;
+        return;
+    }
+    for (char c : field) {
         switch (c) {
             case '\\':
                 out += "\\\\";
@@ -105,7 +120,6 @@ std::string EscapeField(std::string_view field) {
                 out += c;
         }
     }
-    return out;
 }
 
 const char* KindOf(const BmLogic& model, int index) {

@@ -45,6 +45,7 @@ bool ParseNumber(const std::string& option, const std::string& text, int& number
 
 // A table field with backslash, tab, CR and LF escaped as \\ \t \r \n.
 std::string EscapeField(std::string_view text);
+void AppendEscapedField(std::string& out, std::string_view text);
 
 // "root", "folder" or "url".
 const char* KindOf(const BmLogic& model, int index);

@@ -205,20 +205,21 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
             at = close;
             continue;
         }
-        auto decoded = [](const std::string_view* value) {
-            return value == nullptr ? std::string() : DecodeCharacterReferences(*value);
+        // Decoded into the fields' own storage, which the reader reuses from line to line.
+        auto decode = [](const std::string_view* value, std::string& field) {
+            DecodeCharacterReferencesInto(value == nullptr ? std::string_view() : *value, field);
         };
-        fields.url = decoded(href);
-        fields.added = decoded(added);
-        fields.visited = decoded(visited);
-        fields.modified = decoded(modified);
+        decode(href, fields.url);
+        decode(added, fields.added);
+        decode(visited, fields.visited);
+        decode(modified, fields.modified);
         fields.beforeAnchor.assign(line.substr(0, at));
         fields.name.clear();
         if (close != std::string_view::npos) {
             const std::string_view after = line.substr(close);
             const std::size_t end = FindNoCase(after, "</A>");
-            fields.name = DecodeCharacterReferences(
-                end == std::string_view::npos ? after : after.substr(0, end));
+            DecodeCharacterReferencesInto(
+                end == std::string_view::npos ? after : after.substr(0, end), fields.name);
         }
         return true;
     }

@@ -1,5 +1,6 @@
 #include "util/HtmlText.h"
 
+#include <array>
 #include <cstring>
 
 #include "util/Text.h"
@@ -83,9 +84,18 @@ std::size_t ClosingQuote(std::string_view line, std::size_t open, char quote) {
 }  // namespace
 
 std::string DecodeCharacterReferences(std::string_view text) {
-    std::size_t amp = text.find('&');
-    if (amp == std::string_view::npos) return std::string(text);
     std::string out;
+    DecodeCharacterReferencesInto(text, out);
+    return out;
+}
+
+void DecodeCharacterReferencesInto(std::string_view text, std::string& out) {
+    std::size_t amp = text.find('&');
+    if (amp == std::string_view::npos) {
+        out.assign(text);
+        return;
+    }
+    out.clear();
     out.reserve(text.size());
     std::size_t copied = 0;
     while (amp != std::string_view::npos) {
@@ -100,7 +110,6 @@ std::string DecodeCharacterReferences(std::string_view text) {
         amp = text.find('&', copied);
     }
     out.append(text.data() + copied, text.size() - copied);
-    return out;
 }
 
 std::string EscapeHtml(std::string_view text) {
@@ -114,8 +123,15 @@ void AppendNumericReference(char32_t codePoint, std::string& out) {
 }
 
 void AppendEscapedHtml(std::string& out, std::string_view text) {
+    // The bytes that need a reference, looked up in one step: most bytes need none.
+    static constexpr auto kSpecial = [] {
+        std::array<bool, 256> special{};
+        for (unsigned char c : {'&', '<', '>', '"', '\r', '\n'}) special[c] = true;
+        return special;
+    }();
     std::size_t start = 0;
     for (std::size_t at = 0; at < text.size(); ++at) {
+        if (!kSpecial[static_cast<unsigned char>(text[at])]) continue;
         const char* entity = nullptr;
         switch (text[at]) {
             case '&':

@@ -12,6 +12,8 @@ namespace pernard {
 // Decodes &amp; &lt; &gt; &quot; &#39; &apos; and numeric references (&#NNN; &#xHH;). A
 // reference without its closing ";", an unknown name or an invalid number stays as it is.
 std::string DecodeCharacterReferences(std::string_view text);
+// The same into `out`, replacing what it held (its storage is reused).
+void DecodeCharacterReferencesInto(std::string_view text, std::string& out);
 
 // Escapes "&", "<", ">" and the double quote as &amp; &lt; &gt; &quot;, and CR and LF as
 // &#13; and &#10;, so that no text breaks a line or a tag.

@@ -136,17 +136,6 @@ std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size
     return std::string_view::npos;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        if (LowerByte(static_cast<unsigned char>(a[k])) !=
-            LowerByte(static_cast<unsigned char>(b[k]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string CutToken(std::string_view delimiter, std::string& source) {
     if (source.empty()) return {};
     const std::size_t at = FindNoCase(source, delimiter);

@@ -38,7 +38,18 @@ std::string LowerAscii(std::string_view text);
 std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size_t from = 0);
 
 // Whether two texts are equal when ASCII letter case is ignored.
-bool EqualsNoCase(std::string_view a, std::string_view b);
+// Inline: the readers compare every attribute name with it.
+inline bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        const auto x = static_cast<unsigned char>(a[k]);
+        const auto y = static_cast<unsigned char>(b[k]);
+        if (x != y && ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z')) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Returns the part of `source` before the first `delimiter` (ASCII letter case ignored) and
 // leaves the part after it in `source`. Without a delimiter the whole source is returned and
