@@ -5,6 +5,7 @@
 
 #include "model/Column.h"
 #include "model/TextArena.h"
+#include "model/TextColumn.h"
 
 using namespace pernard;
 
@@ -38,4 +39,33 @@ TEST(TextArena, KeepsEveryTextUntilCleared) {
     EXPECT_EQ(b, big);
     EXPECT_EQ(c, "after");
     EXPECT_TRUE(arena.Store("").empty());
+}
+
+TEST(TextColumn, ReplacedTextsAreDroppedByCompactionAndTheRestStays) {
+    TextColumn column;
+    column.PushBack("");
+    for (int k = 1; k < 1000; ++k) column.PushBack("text " + std::to_string(k));
+    // Every row replaced by a long text and then by a short one: the long ones are dropped.
+    const std::string big(8 << 10, 'x');
+    for (std::size_t k = 1; k < column.size(); ++k) column.Set(k, big);
+    for (std::size_t k = 1; k < column.size(); ++k) column.Set(k, std::to_string(k));
+    EXPECT_GT(column.DroppedBytes(), column.StoredBytes() / 2);
+    const std::string taken = column.Take(3);
+    column.CompactIfWorthwhile();
+    EXPECT_EQ(column.DroppedBytes(), 0u);
+    EXPECT_LT(column.StoredBytes(), std::size_t{20000});
+    EXPECT_EQ(taken, "3");
+    EXPECT_EQ(column[3], "");
+    EXPECT_EQ(column[1], "1");
+    EXPECT_EQ(column[999], "999");
+    EXPECT_EQ(column[0], "");  // an empty text stays empty
+}
+
+TEST(ReadOnlyColumn, RowsAreCheckedAtBothEdges) {
+    TextColumn texts;
+    texts.PushBack("only");
+    const ReadOnlyColumn<TextColumn> view(texts);
+    EXPECT_EQ(view[0], "only");
+    EXPECT_THROW(view[1], std::out_of_range);
+    EXPECT_THROW(view[-1], std::out_of_range);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "model/EntryBuilder.h"
 #include "support/Doubles.h"
 #include "support/TableSurgery.h"
 #include "support/TestFiles.h"
@@ -190,4 +191,54 @@ TEST(EntryTable, ConsistencyCheckFindsAWrongParent) {
     EXPECT_EQ(t.status.panel[0], "Error ParentCheck");
     EXPECT_EQ(t.diagnostics.memo.back(), "Error ParentCheck ");
     EXPECT_TRUE(t.diagnostics.memoShown);
+}
+
+TEST(EntryTable, AppendingRefusesWhatWouldBreakTheTreeOrder) {
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    EntryTexts bookmark;
+    bookmark.name = "a";
+    bookmark.url = "http://a/";
+    // Nothing to go into yet.
+    EXPECT_EQ(t.model.AppendBookmark(0, bookmark).outcome, BmLogic::Outcome::OutOfOrder);
+    EXPECT_EQ(t.model.AppendFolder(-1, "f", "", "").outcome, BmLogic::Outcome::OutOfOrder);
+    const int root = t.model.AppendRoot("root", kSourceNetscape, "r.htm").index;
+    const int first = t.model.AppendFolder(root, "first", "", "").index;
+    EXPECT_EQ(t.model.AppendBookmark(first, bookmark).index, 2);
+    const int second = t.model.AppendFolder(root, "second", "", "").index;
+    // The first folder is closed: an entry appended into it would stand after the second.
+    EXPECT_EQ(t.model.AppendBookmark(first, bookmark).outcome, BmLogic::Outcome::OutOfOrder);
+    // A bookmark is no parent, and no bookmark may take the folder marker as its URL.
+    const int inSecond = t.model.AppendBookmark(second, bookmark).index;
+    EXPECT_EQ(t.model.AppendBookmark(inSecond, bookmark).outcome, BmLogic::Outcome::OutOfOrder);
+    bookmark.url = kFolderMarker;
+    EXPECT_EQ(t.model.AppendBookmark(second, bookmark).outcome, BmLogic::Outcome::OutOfOrder);
+    EXPECT_EQ(DumpTable(t.model),
+              "0 -1 R root\n1 0 F first\n2 1 U a http://a/\n3 0 F second\n4 3 U a http://a/\n");
+    EXPECT_EQ(t.model.OpenFolderAt(1), root);
+    EXPECT_EQ(t.model.OpenFolderAt(2), second);
+    EXPECT_EQ(t.model.OpenFolderAt(3), -1);
+}
+
+TEST(EntryTable, TheBuilderAddsNothingBeforeItsRoot) {
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    EntryBuilder builder(t.model);
+    EntryTexts bookmark;
+    bookmark.name = "a";
+    bookmark.url = "http://a/";
+    EXPECT_EQ(builder.AddBookmark(bookmark, {}), EntryBuilder::Outcome::OutOfOrder);
+    EXPECT_EQ(builder.OpenFolder("f", "", {}), EntryBuilder::Outcome::OutOfOrder);
+    EXPECT_EQ(t.model.glCT, 0);
+    ASSERT_EQ(builder.AddRoot("root", kSourceFirefox, "places.sqlite"),
+              EntryBuilder::Outcome::Added);
+    builder.OpenFolder("f", "", {});
+    builder.AddBookmark(bookmark, {});
+    builder.CloseFolder();
+    builder.AddBookmark(bookmark, {});
+    EXPECT_EQ(DumpTable(t.model), "0 -1 R root\n1 0 F f\n2 1 U a http://a/\n3 0 U a http://a/\n");
+    EXPECT_EQ(t.model.SourceKind(0), kSourceFirefox);
+    EXPECT_THROW(t.model.glName[4], std::out_of_range);
 }
