@@ -69,10 +69,8 @@ void TimeOperations(int size) {
     bench.model.ResetEntryTable(error);
     BmLogic& model = bench.model;
     Build(model, 10, size / 10 - 1);
-    Report("delete folder (middle)", model, [&] {
-        return model.DeleteNode(model.glNode[static_cast<std::size_t>(FolderIndex(model, 5))],
-                                false);
-    });
+    Report("delete folder (middle)", model,
+           [&] { return model.DeleteNode(model.glNode[FolderIndex(model, 5)], false); });
     Report("move folder up", model, [&] { return model.MoveUpDown(FolderIndex(model, 5), true); });
     Report("copy and paste folder", model, [&] {
         model.MarkClip(FolderIndex(model, 6), false);
@@ -84,10 +82,8 @@ void TimeOperations(int size) {
     Report("edit one entry", model, [&] {
         return model.EditUrlEntry(model.glCT / 2, {"edited", "https://edited/", "", "", ""});
     });
-    Report("index of a node after edit", model, [&] {
-        return model.IndexOf(model.glNode[static_cast<std::size_t>(model.glCT - 1)]) ==
-               model.glCT - 1;
-    });
+    Report("index of a node after edit", model,
+           [&] { return model.IndexOf(model.glNode[model.glCT - 1]) == model.glCT - 1; });
     std::printf("  history: %zu steps holding %zu KB\n", model.History().Size(),
                 model.History().Bytes() / 1024);
     while (model.CanUndo()) {

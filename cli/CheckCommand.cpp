@@ -90,7 +90,7 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
             out << index << '\t' << StatusText(result) << '\t' << EscapeField(result.finalUrl)
                 << '\t'
                 << (result.lastModified >= 0 ? std::to_string(result.lastModified) : std::string())
-                << '\t' << EscapeField(model.glName[static_cast<std::size_t>(index)]) << '\n'
+                << '\t' << EscapeField(model.glName[index]) << '\n'
                 << std::flush;
         },
         stop);

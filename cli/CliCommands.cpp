@@ -61,7 +61,7 @@ int RunList(const std::vector<std::string>& arguments, std::ostream& out, std::o
 bool PickRoot(const BmLogic& model, const std::string& text, int& root, std::ostream& err) {
     root = 0;
     if (!text.empty() && !ParseNumber("--root", text, root, err)) return false;
-    if (root < 0 || root >= model.glCT || model.gloya[static_cast<std::size_t>(root)] != -1) {
+    if (root < 0 || root >= model.glCT || model.gloya[root] != -1) {
         err << "entry " << root << " is not a root\n";
         return false;
     }

@@ -71,9 +71,8 @@ int RunReport(const std::vector<std::string>& arguments, std::ostream& err) {
     const BmLogic& model = session.Model();
     UrlListPage page;
     const bool isFolder = model.IsValidIndex(folder) && model.IsFolder(folder);
-    page.title = line.values.count("--title") > 0 || !isFolder
-                     ? line.Value("--title")
-                     : model.glName[static_cast<std::size_t>(folder)];
+    page.title = line.values.count("--title") > 0 || !isFolder ? line.Value("--title")
+                                                               : model.glName[folder];
     page.color = line.values.count("--color") > 0 ? line.Value("--color") : "#000000";
     page.now = static_cast<long long>(std::time(nullptr));
     int written = 0;

@@ -155,7 +155,7 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
     SafeFileBatch batch;
     std::unordered_map<std::string, int> entryOfFile;
     NamesInDirectory topNames;
-    const bool keptBytesBelong = model.glAdd[static_cast<std::size_t>(root)] == kSourceFavorites;
+    const bool keptBytesBelong = model.glAdd[root] == kSourceFavorites;
     const int count = std::min(model.glCT, model.Tree().Count());
     auto renamedEntry = [&](int i, const std::string& name) {
         const std::size_t k = static_cast<std::size_t>(i);
@@ -178,7 +178,7 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
         }
     };
     noteExtras(root);
-    for (int i = root + 1; i < count && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
+    for (int i = root + 1; i < count && model.gloya[i] != -1; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
         noteExtras(i);
         while (!open.empty() && model.gloya[k] < open.back().index) closeFolder();

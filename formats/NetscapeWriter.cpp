@@ -34,15 +34,14 @@ std::string CharsetLabel(const std::string& charset) {
 // Bytes that did not decode go back as themselves only into the encoding they were read in.
 // A Favorites root's texts come from file names and shortcut files, never from this file.
 bool KeptBytesBelong(const BmLogic& model, int root) {
-    if (model.glAdd[static_cast<std::size_t>(root)] == kSourceFavorites) return false;
+    if (model.glAdd[root] == kSourceFavorites) return false;
     return model.RootCharset(root) == WriteCharset(model, root);
 }
 
 template <typename Test>
 bool AnyEntryOfRoot(const BmLogic& model, int root, Test test) {
     const int count = std::min(model.glCT, model.Tree().Count());
-    for (int i = root; i < count && (i == root || model.gloya[static_cast<std::size_t>(i)] != -1);
-         ++i) {
+    for (int i = root; i < count && (i == root || model.gloya[i] != -1); ++i) {
         if (test(static_cast<std::size_t>(i))) return true;
     }
     return false;
@@ -166,7 +165,7 @@ int WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool la
     const EntryExtras none;
     EntryExtras extras;
     const int count = std::min(model.glCT, model.Tree().Count());
-    for (int i = root + 1; i < count && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
+    for (int i = root + 1; i < count && model.gloya[i] != -1; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
         closeLists(model.gloya[k]);
         const int depth = static_cast<int>(open.size());

@@ -82,8 +82,7 @@ std::vector<int> FindEntries(const BmLogic& model, const SearchQuery& query) {
 std::string FolderPathOf(const BmLogic& model, int entry) {
     if (!model.IsValidIndex(entry)) return {};
     std::vector<int> folders;
-    for (int walk = model.gloya[static_cast<std::size_t>(entry)]; walk >= 0;
-         walk = model.gloya[static_cast<std::size_t>(walk)]) {
+    for (int walk = model.gloya[entry]; walk >= 0; walk = model.gloya[walk]) {
         folders.push_back(walk);
     }
     std::string path;

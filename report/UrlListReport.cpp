@@ -93,8 +93,7 @@ std::string UrlListPageText(const BmLogic& model, int folder, const std::vector<
     lines.Line("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">");
     lines.Line("<TITLE>", page.title, "</TITLE></HEAD>");
     lines.Line("<Body bgcolor=\"", page.color, "\">");
-    lines.Line("<h3><font color=\"Brown\">", model.glName[static_cast<std::size_t>(folder)],
-               "</font>");
+    lines.Line("<h3><font color=\"Brown\">", model.glName[folder], "</font>");
     lines.Line("<small><font color=\"Black\">　　次回チェック時刻 : </font><font color=\"Brown\">");
     lines.Line("", page.nextCheck, "</font></small></h3>");
     lines.Line("<h4 align=right>");

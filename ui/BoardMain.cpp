@@ -113,7 +113,7 @@ void TFormMain::TreeVChange() {
     Panel0->clear();
     // Panel 1 follows the current entry: the list refresh shows a bookmark's URL or a root's
     // source; a folder has none.
-    if (model_.IsFolder(entry) && model_.gloya[static_cast<std::size_t>(entry)] >= 0) {
+    if (model_.IsFolder(entry) && model_.gloya[entry] >= 0) {
         Panel1->clear();
     }
     UpdateEntryButtons();
@@ -154,7 +154,7 @@ void TFormMain::OpenInBrowser(const QString& address) {
     if (target.isEmpty()) {
         const int selected = SelectedEntry();
         if (selected < 0 || model_.IsFolder(selected)) return;
-        target = Text(model_.glUrl[static_cast<std::size_t>(selected)]);
+        target = Text(model_.glUrl[selected]);
     }
     if (links_.browser != nullptr && !links_.browser->Open(target)) {
         // Nothing opened: say so, and record no visit.
@@ -204,7 +204,7 @@ void TFormMain::S1Click() {
 void TFormMain::R1Click() {
     const int current = model_.glIndex();
     if (!model_.IsValidIndex(current) || model_.IsFolder(current)) return;
-    OpenInBrowser(Text(model_.glUrl[static_cast<std::size_t>(current)]));
+    OpenInBrowser(Text(model_.glUrl[current]));
 }
 
 void TFormMain::BtBrowserClick() { R1Click(); }

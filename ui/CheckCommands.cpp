@@ -53,17 +53,14 @@ void TFormMain::WriteKoushinData() {
     std::string path, errorText;
     if (!model_.IsValidIndex(listed.folder)) {
         errorText = kReportNeedsFolder;
-    } else if (model_.glVisit[static_cast<std::size_t>(listed.folder)].empty()) {
+    } else if (model_.glVisit[listed.folder].empty()) {
         // Never a file named after nothing at the top of the link directory.
         errorText = "保存ファイルを指定してください";
     } else if (directory.isEmpty()) {
         errorText = "保存用ディレクトリを指定してください";
-    } else if (ReportPathIn(Bytes(directory),
-                            model_.glVisit[static_cast<std::size_t>(listed.folder)], path,
-                            errorText) &&
+    } else if (ReportPathIn(Bytes(directory), model_.glVisit[listed.folder], path, errorText) &&
                links_.urlList != nullptr) {
-        links_.urlList->EditTitle->setText(
-            Text(model_.glName[static_cast<std::size_t>(listed.folder)]));
+        links_.urlList->EditTitle->setText(Text(model_.glName[listed.folder]));
         links_.urlList->SaveUrlList(path, errorText);  // shows "保存完了 n 件" itself
     }
     if (!errorText.empty()) Panel0->setText(Text(errorText));

@@ -126,12 +126,12 @@ void TFormMain::N2Click() { NewUrlAfter(SelectedNode()); }
 
 void TFormMain::N7Click() {
     const int entry = ListRowEntry();
-    if (entry >= 0) NewFolderAfter(model_.glNode[static_cast<std::size_t>(entry)]);
+    if (entry >= 0) NewFolderAfter(model_.glNode[entry]);
 }
 
 void TFormMain::N8Click() {
     const int entry = ListRowEntry();
-    if (entry >= 0) NewUrlAfter(model_.glNode[static_cast<std::size_t>(entry)]);
+    if (entry >= 0) NewUrlAfter(model_.glNode[entry]);
 }
 
 // ---------------------------------------------------------------- edit
@@ -232,7 +232,7 @@ void TFormMain::Delete2Click() {
     const NodeRef above = row.row() > 0 ? ListItems->EntryRef(row.row() - 1) : NodeRef{};
     bool deleted = false;
     ChangeTable([&] {
-        deleted = model_.DeleteNode(model_.glNode[static_cast<std::size_t>(entry)], true);
+        deleted = model_.DeleteNode(model_.glNode[entry], true);
         return NodeRef{};
     });
     if (!deleted) return;

@@ -14,11 +14,11 @@ constexpr const char* kNoDate = "------";
 }  // namespace
 
 void TFormMain::ApplyMoveButtonRule(int e) {
-    const TreeNode* node = model_.glNode[static_cast<std::size_t>(e)];
+    const TreeNode* node = model_.glNode[e];
     const TreeNode* previous = model_.Tree().PreviousVisible(node);
     const TreeNode* next = model_.Tree().NextVisible(node);
     auto isUrl = [](const TreeNode* n) { return n->ImageIndex() == 2 || n->ImageIndex() == 3; };
-    const bool firstInFolder = model_.gloya[static_cast<std::size_t>(e)] == e - 1;
+    const bool firstInFolder = model_.gloya[e] == e - 1;
     const bool nextElsewhere = next == nullptr || next->Parent() != node->Parent();
     if (model_.IsFolder(e)) {
         if (firstInFolder || previous == nullptr || isUrl(previous)) BtUp->setEnabled(false);
@@ -87,8 +87,7 @@ void TFormMain::LViewClick(const QModelIndex& index) {
     model_.SetCurrent(entry);
     glDragSource = model_.Current();
     glListClick = true;
-    Panel1->setText(model_.IsFolder(entry) ? QString()
-                                           : Text(model_.glUrl[static_cast<std::size_t>(entry)]));
+    Panel1->setText(model_.IsFolder(entry) ? QString() : Text(model_.glUrl[entry]));
     UpdateEntryButtons();
     // A row of the list is no place in the tree: moving and expanding wait for a tree press.
     BtSakujo->setEnabled(true);
@@ -104,14 +103,14 @@ void TFormMain::LViewDblClick(const QModelIndex& index) {
     if (model_.IsFolder(entry)) {
         SelectNode(entry);
     } else {
-        OpenInBrowser(Text(model_.glUrl[static_cast<std::size_t>(entry)]));
+        OpenInBrowser(Text(model_.glUrl[entry]));
     }
 }
 
 void TFormMain::ShowSearchHit(const NodeRef& hit) {
     const int entry = model_.IndexOf(hit);
     if (entry < 0) return;
-    const int parent = model_.gloya[static_cast<std::size_t>(entry)];
+    const int parent = model_.gloya[entry];
     SelectNode(parent < 0 ? entry : parent);
     ShowInFront(this);
     // A frozen list (a cut or copy pending) has no row for it.
@@ -132,7 +131,7 @@ ListedFolder TFormMain::Listed() const {
 
 std::string TFormMain::RemarkOf(int entry) const {
     if (!model_.IsValidIndex(entry)) return {};
-    const auto checked = checkInfo_.find(model_.glNode[static_cast<std::size_t>(entry)]->Serial());
+    const auto checked = checkInfo_.find(model_.glNode[entry]->Serial());
     return checked == checkInfo_.end() ? std::string() : checked->second.remark.toStdString();
 }
 

@@ -81,9 +81,8 @@ void ExpectKeptBytesWrittenBack(const BmLogic& model, int root, const std::files
     if (charset != kCp932 && charset != kUtf8) return;
     const std::string sourceBytes = pernard::testing::ReadBytes(source.string());
     const std::string savedBytes = pernard::testing::ReadBytes(saved);
-    for (int i = root;
-         i < model.glCT && (i == root || model.gloya[static_cast<std::size_t>(i)] >= 0); ++i) {
-        const std::string_view name = model.glName[static_cast<std::size_t>(i)];
+    for (int i = root; i < model.glCT && (i == root || model.gloya[i] >= 0); ++i) {
+        const std::string_view name = model.glName[i];
         if (!HasKeptBytes(name) || name.find_first_of("&<>\"") != std::string::npos) continue;
         std::string bytes;
         TextEncoder(charset, nullptr, true).Encode(name, bytes);
@@ -156,7 +155,7 @@ namespace {
 // The entries of the root at `root` and below it, one line each with every text.
 std::string Subtree(const BmLogic& model, int root) {
     std::string dump;
-    for (int i = root + 1; i < model.glCT && model.gloya[static_cast<std::size_t>(i)] != -1; ++i) {
+    for (int i = root + 1; i < model.glCT && model.gloya[i] != -1; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
         dump += std::to_string(i - root) + "|" + std::to_string(model.gloya[k] - root) + "|" +
                 std::string(model.glName[k]) + "|" + std::string(model.glUrl[k]) + "|" +
@@ -178,13 +177,13 @@ TEST(Corpus, EveryFileSurvivesReadSaveRead) {
         int urls = 0;
         std::string error;
         for (int root = 0; root < t.model.glCT; ++root) {
-            if (t.model.gloya[static_cast<std::size_t>(root)] != -1) continue;
+            if (t.model.gloya[root] != -1) continue;
             const std::string saved = (temp.Path() / "saved.htm").string();
             ASSERT_TRUE(WriteBookmarkFile(t.model, saved, root)) << entry.path();
             TestModel again;
             again.settings.maxUrl = "1000000";
             ASSERT_TRUE(ReadNetscapeFile(again.model, true, saved, urls, error)) << entry.path();
-            EXPECT_EQ(again.model.glName[0], t.model.glName[static_cast<std::size_t>(root)]);
+            EXPECT_EQ(again.model.glName[0], t.model.glName[root]);
             EXPECT_EQ(Subtree(again.model, 0), Subtree(t.model, root)) << entry.path();
             ExpectKeptBytesWrittenBack(t.model, root, entry.path(), saved);
         }
@@ -232,7 +231,7 @@ TEST(Corpus, LegacyFilesReadInTheEncodingChosenForThem) {
         ReadCorpusFile(t, dir / "netscape" / c.file);
         bool found = false;
         for (int i = 0; i < t.model.glCT; ++i) {
-            const std::string_view name = t.model.glName[static_cast<std::size_t>(i)];
+            const std::string_view name = t.model.glName[i];
             EXPECT_FALSE(HasKeptBytes(name)) << c.file << " " << i;
             found = found || name == c.name;
         }

@@ -241,7 +241,7 @@ namespace {
 
 int FindNamed(const BmLogic& model, const std::string& name) {
     for (int i = 0; i < model.glCT; ++i) {
-        if (model.glName[static_cast<std::size_t>(i)] == name) return i;
+        if (model.glName[i] == name) return i;
     }
     return -1;
 }
@@ -257,15 +257,13 @@ TEST(Extras, EditsCarryThemAndTheSavedFileHoldsThemOnTheRightEntries) {
     const std::string a(m.ExtrasOf(FindNamed(m, "A")));
     // The toolbar folder moves below the last bookmark; A is copied into the empty folder and
     // edited there; C is deleted and the deletion undone.
-    ASSERT_GE(m.DropMove(m.glNode[static_cast<std::size_t>(FindNamed(m, "Toolbar"))],
-                         m.glNode[static_cast<std::size_t>(FindNamed(m, "C"))], false),
-              0);
+    ASSERT_GE(m.DropMove(m.glNode[FindNamed(m, "Toolbar")], m.glNode[FindNamed(m, "C")], false), 0);
     m.MarkClip(FindNamed(m, "A"), false);
     const int pasted = m.PasteClip(FindNamed(m, "Empty"));
     ASSERT_GE(pasted, 0);
     ASSERT_TRUE(m.EditUrlEntry(pasted, {"A copy", "http://a2.example/", "", "", ""}));
     const std::string c(m.ExtrasOf(FindNamed(m, "C")));
-    ASSERT_TRUE(m.DeleteNode(m.glNode[static_cast<std::size_t>(FindNamed(m, "C"))], false));
+    ASSERT_TRUE(m.DeleteNode(m.glNode[FindNamed(m, "C")], false));
     ASSERT_TRUE(m.Undo());
     EXPECT_EQ(m.ExtrasOf(FindNamed(m, "C")), c);
     ASSERT_TRUE(m.Redo());
@@ -279,8 +277,7 @@ TEST(Extras, EditsCarryThemAndTheSavedFileHoldsThemOnTheRightEntries) {
     EXPECT_EQ(back.model.ExtrasOf(FindNamed(back.model, "A")), a);
     EXPECT_EQ(back.model.ExtrasOf(FindNamed(back.model, "A copy")), a);
     EXPECT_EQ(back.model.ExtrasOf(FindNamed(back.model, "C")), c);
-    EXPECT_EQ(back.model.gloya[static_cast<std::size_t>(FindNamed(back.model, "A copy"))],
-              FindNamed(back.model, "Empty"));
+    EXPECT_EQ(back.model.gloya[FindNamed(back.model, "A copy")], FindNamed(back.model, "Empty"));
 }
 
 TEST(Extras, AFavoritesSaveSaysOnceWhatItCannotHold) {

@@ -155,8 +155,7 @@ TEST_F(FaultInjectionTest, AFavoritesTreeSavedAsIsReplacedOnlyWhenComplete) {
     t.prompts.nextAnswer = Answer::Yes;
     t.model.glMaxURL = t.model.glCT;
     // Only a part of the tree, so that every n can be tried in reasonable time.
-    while (t.model.glCT > 40)
-        t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(t.model.glCT - 1)], false);
+    while (t.model.glCT > 40) t.model.DeleteNode(t.model.glNode[t.model.glCT - 1], false);
     Injector injector;
     {
         // A clean run on a copy counts the calls.

@@ -80,7 +80,7 @@ protected:
     std::string Path(const std::string& relative) const { return Fav() + "/" + relative; }
     int Find(const std::string& name) const {
         for (int i = 0; i < t.model.glCT; ++i) {
-            if (t.model.glName[static_cast<std::size_t>(i)] == name) return i;
+            if (t.model.glName[i] == name) return i;
         }
         return -1;
     }
@@ -100,15 +100,13 @@ TEST_F(FavoritesSaveTest, DeletedMovedAndRenamedEntriesLeaveTheirOldFiles) {
     temp.Write("Favorites/Dropped/notes.txt", "not a shortcut");
     temp.Write("Favorites/Emptied/last.url", Shortcut("http://last/"));
     ASSERT_TRUE(Read(t));
-    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(Find("gone"))], false));
-    ASSERT_GE(t.model.DropMove(t.model.glNode[static_cast<std::size_t>(Find("mover"))],
-                               t.model.glNode[static_cast<std::size_t>(Find("Folder"))], false),
-              0);
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("gone")], false));
+    ASSERT_GE(
+        t.model.DropMove(t.model.glNode[Find("mover")], t.model.glNode[Find("Folder")], false), 0);
     ASSERT_TRUE(
         t.model.EditUrlEntry(Find("old name"), {"new name", "http://renamed/", "", "", ""}));
-    ASSERT_TRUE(
-        t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(Find("Dropped"))], false));
-    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(Find("last"))], false));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("Dropped")], false));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("last")], false));
     // Changed on disk since the load, and new since the load: neither is the save's to remove.
     temp.Write("Favorites/Folder/stay.url", Shortcut("http://changed-outside/"));
     const std::string expected = Canonical(t.model, 0);
@@ -158,7 +156,7 @@ TEST_F(FavoritesSaveTest, NothingIsRemovedWhenAnEntryCouldNotBeWritten) {
     temp.Write("Favorites/gone.url", Shortcut("http://gone/"));
     temp.Write("Favorites/keep.url", Shortcut("http://keep/"));
     ASSERT_TRUE(Read(t));
-    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[static_cast<std::size_t>(Find("gone"))], false));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("gone")], false));
     ASSERT_TRUE(t.model.EditUrlEntry(Find("keep"), {"bad/name", "http://keep/", "", "", ""}));
     EXPECT_FALSE(Save());
     EXPECT_TRUE(fs::exists(Path("gone.url")));
@@ -238,11 +236,10 @@ TEST_F(FavoritesSaveTest, RandomEditsThenSaveReadBackAsTheEditedCollection) {
             const std::string name = "e" + std::to_string(++serial);
             switch (random() % 6) {
                 case 0:
-                    model.DeleteNode(model.glNode[static_cast<std::size_t>(entry)], false);
+                    model.DeleteNode(model.glNode[entry], false);
                     break;
                 case 1:
-                    model.DropMove(model.glNode[static_cast<std::size_t>(entry)],
-                                   model.glNode[static_cast<std::size_t>(other)], false);
+                    model.DropMove(model.glNode[entry], model.glNode[other], false);
                     break;
                 case 2:
                     if (model.IsFolder(entry)) {
@@ -257,11 +254,11 @@ TEST_F(FavoritesSaveTest, RandomEditsThenSaveReadBackAsTheEditedCollection) {
                     model.PasteClip(other);
                     break;
                 case 4:
-                    model.NewUrl(model.glNode[static_cast<std::size_t>(entry)],
-                                 {name, "http://" + name + "/", "", "", ""}, false);
+                    model.NewUrl(model.glNode[entry], {name, "http://" + name + "/", "", "", ""},
+                                 false);
                     break;
                 default:
-                    model.NewFolder(model.glNode[static_cast<std::size_t>(entry)], name, false);
+                    model.NewFolder(model.glNode[entry], name, false);
                     break;
             }
         }
@@ -293,8 +290,7 @@ TEST_F(FavoritesSaveTest, ShortcutsKeepEveryOtherLineAndUnchangedOnesAreNotTouch
     ASSERT_TRUE(Read(t));
     EXPECT_TRUE(t.model.ExtrasOf(Find("plain")).empty());
     ASSERT_TRUE(t.model.EditUrlEntry(Find("rich"), {"rich", "http://new/", "", "", ""}));
-    ASSERT_GE(t.model.DropMove(t.model.glNode[static_cast<std::size_t>(Find("lf"))],
-                               t.model.glNode[static_cast<std::size_t>(Find("Folder"))], false),
+    ASSERT_GE(t.model.DropMove(t.model.glNode[Find("lf")], t.model.glNode[Find("Folder")], false),
               0);
     ASSERT_TRUE(Save());
 

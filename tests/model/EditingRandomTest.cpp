@@ -41,7 +41,7 @@ EntryTexts RandomFields(std::mt19937& random) {
 void GiveRandomExtras(BmLogic& model, int index, std::mt19937& random) {
     if (random() % 3 == 0) return;
     EntryExtras extras;
-    const bool root = model.gloya[static_cast<std::size_t>(index)] < 0;
+    const bool root = model.gloya[index] < 0;
     if (!root) extras.attributes = Pick(random, kAttributes);
     const std::string description = Pick(random, kDescriptions);
     extras.hasDescription = !description.empty() || random() % 4 == 0;
@@ -100,7 +100,7 @@ void ExpectSaveAndReadKeepEverything(const BmLogic& model, const std::string& wh
         ASSERT_TRUE(ReadNetscapeFile(reread.model, true, path, urls, error)) << where << error;
         const int width = model.SubtreeWidth(root);
         ASSERT_EQ(reread.model.glCT, width) << where << " root " << root;
-        EXPECT_EQ(reread.model.glName[0], model.glName[static_cast<std::size_t>(root)]) << where;
+        EXPECT_EQ(reread.model.glName[0], model.glName[root]) << where;
         for (int k = 1; k < width; ++k) {
             const std::size_t mine = static_cast<std::size_t>(root + k);
             const std::size_t theirs = static_cast<std::size_t>(k);
@@ -168,8 +168,7 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
         ASSERT_TRUE(t.model.ResetEntryTable(error));
         BuildRandomTable(t.model, random);
         for (int i = 0; i < t.model.glCT; ++i) {
-            if (random() % 2 == 0)
-                t.model.Tree().SetExpanded(t.model.glNode[static_cast<std::size_t>(i)], true);
+            if (random() % 2 == 0) t.model.Tree().SetExpanded(t.model.glNode[i], true);
         }
         RefTree reference = RefTree::FromTable(t.model);
         reference.maxUrl = t.model.glMaxURL;
@@ -179,8 +178,8 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
             const int count = t.model.glCT;
             const int a = static_cast<int>(random() % count);
             const int b = static_cast<int>(random() % count);
-            TreeNode* nodeA = t.model.glNode[static_cast<std::size_t>(a)];
-            TreeNode* nodeB = t.model.glNode[static_cast<std::size_t>(b)];
+            TreeNode* nodeA = t.model.glNode[a];
+            TreeNode* nodeB = t.model.glNode[b];
             const std::string before = DumpWithState(t.model);
             bool mine = false, theirs = false;
             bool isEdit = true;
@@ -247,12 +246,10 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
                         ASSERT_FALSE(mine) << what;
                     }
                     if (mine && !keep) {
-                        ASSERT_EQ(t.model.glNode[static_cast<std::size_t>(landed)], nodeA) << what;
+                        ASSERT_EQ(t.model.glNode[landed], nodeA) << what;
                     }
                     if (mine && keep) {
-                        ASSERT_EQ(t.model.glName[static_cast<std::size_t>(landed)],
-                                  std::string(nodeA->Text()))
-                            << what;
+                        ASSERT_EQ(t.model.glName[landed], std::string(nodeA->Text())) << what;
                     }
                     break;
                 }

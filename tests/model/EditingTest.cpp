@@ -26,10 +26,10 @@ protected:
         TableBuilder::Root(t.model, "S", "/tmp/second.htm");
         TableBuilder::Url(t.model, 1, {"d", "http://d/", "", "", ""});
     }
-    TreeNode* Node(int index) { return t.model.glNode[static_cast<std::size_t>(index)]; }
+    TreeNode* Node(int index) { return t.model.glNode[index]; }
     std::string Names() const {
         std::string names;
-        for (int i = 0; i < t.model.glCT; ++i) names += t.model.glName[static_cast<std::size_t>(i)];
+        for (int i = 0; i < t.model.glCT; ++i) names += t.model.glName[i];
         return names;
     }
     TestModel t;

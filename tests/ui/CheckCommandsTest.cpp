@@ -39,8 +39,7 @@ protected:
     }
     ui::TFormHTTP& Engine() { return *app->FormHTTP; }
     void Select(int entry) {
-        Main().TreeV->setCurrentIndex(
-            Main().TreeItems->IndexOf(Model().glNode[static_cast<std::size_t>(entry)]));
+        Main().TreeV->setCurrentIndex(Main().TreeItems->IndexOf(Model().glNode[entry]));
         Main().TreeVChange();
     }
     QString Column(int row, int column) { return Main().ListItems->Row(row).texts[column]; }

@@ -80,7 +80,7 @@ TEST_F(CloseTest, YesSavesEveryRootWithChangesAndMenuSavesOnlyTheSelectedOne) {
     dialogs.nextFile = second;
     const int secondRoot = Model().Tree().Count();
     Main().NetScape1Click();
-    ASSERT_EQ(Model().gloya[static_cast<std::size_t>(secondRoot)], -1);
+    ASSERT_EQ(Model().gloya[secondRoot], -1);
     const int entry = secondRoot + 2;
     TableSurgery::SetName(Model(), static_cast<std::size_t>(entry), "second changed");
     EXPECT_EQ(Model().ChangedRoots(), (std::vector<int>{0, secondRoot}));

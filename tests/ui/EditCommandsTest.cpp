@@ -347,7 +347,7 @@ TEST_F(EditCommandsTest, OpeningABookmarkChangesOnlyItsRow) {
     EXPECT_EQ(Main().LView->currentIndex().row(), row);
     EXPECT_EQ(Main().Panel(1), panel1);
     const int entry = Main().ListItems->EntryIndex(row);
-    EXPECT_FALSE(Model().glVisit[static_cast<std::size_t>(entry)].empty());
+    EXPECT_FALSE(Model().glVisit[entry].empty());
 }
 
 TEST_F(EditCommandsTest, ACompleteLoadEndsAPendingCutOrCopy) {

@@ -41,9 +41,7 @@ protected:
         listTester.reset();
         UiTest::TearDown();
     }
-    QModelIndex IndexOf(int entry) {
-        return Main().TreeItems->IndexOf(Model().glNode[static_cast<std::size_t>(entry)]);
-    }
+    QModelIndex IndexOf(int entry) { return Main().TreeItems->IndexOf(Model().glNode[entry]); }
     void Select(int entry) {
         Main().TreeV->setCurrentIndex(IndexOf(entry));
         Main().TreeVChange();
@@ -52,7 +50,7 @@ protected:
     std::string Names() const {
         std::string names;
         for (int i = 0; i < app->Model().glCT; ++i) {
-            names += std::string(app->Model().glName[static_cast<std::size_t>(i)]) + " ";
+            names += std::string(app->Model().glName[i]) + " ";
         }
         return names;
     }

@@ -77,7 +77,7 @@ TEST_F(SearchWindowTest, OldResultsFollowTheirEntryOrDoNothing) {
     Model().DropMove(Model().glNode[2], Model().glNode[5], false);
     Model().DeleteNode(Model().glNode[Model().IndexOf(Search().Results->Hit(3))], false);
     Click(0);  // a1, now inside B1
-    EXPECT_EQ(Model().glName[static_cast<std::size_t>(Selected())], "B1");
+    EXPECT_EQ(Model().glName[Selected()], "B1");
     EXPECT_EQ(ListNames(), QStringList{"a1"});
     // Once the change is complete, the deleted hit leaves the list and the count follows.
     QApplication::processEvents();
