@@ -347,7 +347,13 @@ void BmLogic::PutTexts(std::size_t k, EntryTexts&& texts) {
 }
 
 void BmLogic::MoveRowContents(std::size_t from, std::size_t to) {
-    PutTexts(to, TakeTexts(from));
+    // The texts stay where they are stored: the rows' cells move. The row left behind is
+    // empty, so no text is held by two rows.
+    for (TextColumn* texts : {&url_, &name_, &added_, &visited_, &modified_}) {
+        Column<TextColumn::Cell>& cells = texts->Cells();
+        cells[to] = cells[from];
+        cells[from] = nullptr;
+    }
     nodes_[to] = nodes_[from];
 }
 
