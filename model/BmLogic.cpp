@@ -85,11 +85,14 @@ int BmLogic::OpenFolderAt(int level) const {
 BmLogic::Appended BmLogic::AppendRow(int parent, bool isUrl, const EntryTexts& texts) {
     if (count_ < 0 || count_ >= glMaxURL) return {Outcome::Full};
     const bool root = parent < 0;
-    TreeNode* node = root
-                         ? tree_.AddTopLevelLast(texts.name)
-                         : tree_.AddChildLast(nodes_[static_cast<std::size_t>(parent)], texts.name);
     url_.PushBack(isUrl ? std::string_view(texts.url) : std::string_view(kFolderMarker));
     name_.PushBack(texts.name);
+    // The node's label is the name column's own bytes, not a second copy of them.
+    const std::string_view name = name_[static_cast<std::size_t>(count_)];
+    constexpr TreeNodes::Label kBorrowed = TreeNodes::Label::Borrowed;
+    TreeNode* node =
+        root ? tree_.AddTopLevelLast(name, kBorrowed)
+             : tree_.AddChildLast(nodes_[static_cast<std::size_t>(parent)], name, kBorrowed);
     added_.PushBack(texts.added);
     visited_.PushBack(texts.visited);
     modified_.PushBack(texts.modified);

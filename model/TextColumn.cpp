@@ -43,8 +43,11 @@ void TextColumn::Clear() {
     dropped_ = 0;
 }
 
-void TextColumn::CompactIfWorthwhile() {
-    if (dropped_ < kCompactFloor || dropped_ * 2 < arena_.UsedBytes()) return;
+bool TextColumn::WorthCompacting() const {
+    return dropped_ >= kCompactFloor && dropped_ * 2 >= arena_.UsedBytes();
+}
+
+void TextColumn::Compact() {
     TextArena old;
     old.Swap(arena_);
     dropped_ = 0;

@@ -40,7 +40,11 @@ public:
     void Clear();
     // Copies the texts still in use into fresh blocks when most of the stored bytes belong to
     // texts replaced or taken since. Every view handed out before is invalid afterwards.
-    void CompactIfWorthwhile();
+    void CompactIfWorthwhile() {
+        if (WorthCompacting()) Compact();
+    }
+    bool WorthCompacting() const;
+    void Compact();
     // Bytes held in blocks, and the part of them no row uses any more.
     std::size_t StoredBytes() const { return arena_.UsedBytes(); }
     std::size_t DroppedBytes() const { return dropped_; }

@@ -14,7 +14,7 @@ TreeNodes::TreeNodes() = default;
 
 TreeNodes::~TreeNodes() = default;
 
-TreeNode* TreeNodes::NewNode(std::string_view text) {
+TreeNode* TreeNodes::NewNode(std::string_view text, Label label) {
     TreeNode* node;
     if (freeNodes_.empty()) {
         pool_.emplace_back();
@@ -24,9 +24,39 @@ TreeNode* TreeNodes::NewNode(std::string_view text) {
         freeNodes_.pop_back();
         *node = TreeNode();
     }
-    node->text_ = StoreLabel(text);
+    if (label == Label::Borrowed) {
+        node->text_ = text;
+        node->borrowed_ = true;
+    } else {
+        node->text_ = StoreLabel(text);
+    }
     node->serial_ = nextSerial_++;
     return node;
+}
+
+void TreeNodes::DropLabel(TreeNode* node) {
+    if (!node->borrowed_) liveLabelBytes_ -= node->text_.size();
+    node->borrowed_ = false;
+    node->text_ = {};
+}
+
+void TreeNodes::BorrowLabel(TreeNode* node, std::string_view text) {
+    DropLabel(node);
+    node->text_ = text;
+    node->borrowed_ = true;
+}
+
+void TreeNodes::OwnTakenOutLabels() {
+    std::vector<TreeNode*> pending(takenOut_.begin(), takenOut_.end());
+    while (!pending.empty()) {
+        TreeNode* node = pending.back();
+        pending.pop_back();
+        if (node->borrowed_) {
+            node->borrowed_ = false;
+            node->text_ = StoreLabel(node->text_);
+        }
+        pending.insert(pending.end(), node->children_.begin(), node->children_.end());
+    }
 }
 
 std::string_view TreeNodes::StoreLabel(std::string_view text) {
@@ -43,7 +73,7 @@ void TreeNodes::ReclaimLabels() {
     while (!pending.empty()) {
         TreeNode* node = pending.back();
         pending.pop_back();
-        node->text_ = fresh.Store(node->text_);
+        if (!node->borrowed_) node->text_ = fresh.Store(node->text_);
         pending.insert(pending.end(), node->children_.begin(), node->children_.end());
     }
     labels_.Swap(fresh);
@@ -203,8 +233,7 @@ int TreeNodes::FreeSubtree(TreeNode* node) {
         for (TreeNode* child : walk->children_) pending.push_back(child);
         walk->children_.clear();
         walk->children_.shrink_to_fit();
-        liveLabelBytes_ -= walk->text_.size();
-        walk->text_ = {};
+        DropLabel(walk);
         SetExtras(walk, {});
         walk->serial_ = 0;
         walk->parent_ = nullptr;
@@ -213,16 +242,16 @@ int TreeNodes::FreeSubtree(TreeNode* node) {
     return freed;
 }
 
-TreeNode* TreeNodes::AddTopLevelLast(std::string_view text) {
-    return Insert(&root_, root_.ChildCount(), text);
+TreeNode* TreeNodes::AddTopLevelLast(std::string_view text, Label label) {
+    return Insert(&root_, root_.ChildCount(), text, label);
 }
 
 TreeNode* TreeNodes::AddChildFirst(TreeNode* parent, std::string_view text) {
     return Insert(parent, 0, text);
 }
 
-TreeNode* TreeNodes::AddChildLast(TreeNode* parent, std::string_view text) {
-    return Insert(parent, parent->ChildCount(), text);
+TreeNode* TreeNodes::AddChildLast(TreeNode* parent, std::string_view text, Label label) {
+    return Insert(parent, parent->ChildCount(), text, label);
 }
 
 TreeNode* TreeNodes::InsertBefore(TreeNode* sibling, std::string_view text) {
@@ -240,12 +269,12 @@ bool TreeNodes::IsOnLastPath(const TreeNode* node) const {
     return false;
 }
 
-TreeNode* TreeNodes::Insert(TreeNode* parent, int row, std::string_view text) {
+TreeNode* TreeNodes::Insert(TreeNode* parent, int row, std::string_view text, Label label) {
     ++version_;
     const bool appendsToOrder = orderValid_ && row == parent->ChildCount() && IsOnLastPath(parent);
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
     if (notify) observer_->AboutToInsert(parent == &root_ ? nullptr : parent, row);
-    TreeNode* raw = NewNode(text);
+    TreeNode* raw = NewNode(text, label);
     raw->parent_ = parent;
     raw->row_ = row;
     parent->children_.insert(parent->children_.begin() + row, raw);
@@ -428,15 +457,17 @@ bool TreeNodes::IsAncestor(const TreeNode* ancestor, const TreeNode* node) const
 
 void TreeNodes::SetText(TreeNode* node, std::string_view text) {
     ++version_;
-    liveLabelBytes_ -= node->text_.size();
-    node->text_ = StoreLabel(text);
+    // `text` may be the node's own label: stored before it is dropped.
+    const std::string_view stored = StoreLabel(text);
+    DropLabel(node);
+    node->text_ = stored;
     if (observer_ != nullptr && bulkDepth_ == 0) observer_->Changed(node);
     ReclaimLabels();
 }
 
 void TreeNodes::SetImages(TreeNode* node, int imageIndex, int selectedIndex) {
-    node->imageIndex_ = imageIndex;
-    node->selectedIndex_ = selectedIndex;
+    node->imageIndex_ = static_cast<std::uint8_t>(imageIndex);
+    node->selectedIndex_ = static_cast<std::uint8_t>(selectedIndex);
     if (observer_ != nullptr && bulkDepth_ == 0) observer_->Changed(node);
 }
 

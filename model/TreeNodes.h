@@ -34,17 +34,20 @@ public:
 
 private:
     friend class TreeNodes;
-    std::string_view text_;     // kept in the tree's text arena
-    std::uint64_t serial_ = 0;  // 0 while the node is free
-    int imageIndex_ = 0;
-    int selectedIndex_ = 0;
-    bool expanded_ = false;
-    bool leaving_ = false;  // marked by TakeOutMany
-    int row_ = 0;
-    int absoluteIndex_ = -1;           // valid while the tree's order cache is valid
-    std::uint32_t extras_ = 0;         // 1 + the slot of its extras in the tree; 0 for none
+    // A million of them are a million entries: the members are ordered, and the small ones
+    // packed, so that a node takes 72 bytes.
+    std::string_view text_;            // kept in the tree's text arena, or borrowed
+    std::uint64_t serial_ = 0;         // 0 while the node is free
     TreeNode* parent_ = nullptr;       // the invisible root for top-level nodes
     std::vector<TreeNode*> children_;  // owned by the tree's node pool
+    int row_ = 0;
+    int absoluteIndex_ = -1;    // valid while the tree's order cache is valid
+    std::uint32_t extras_ = 0;  // 1 + the slot of its extras in the tree; 0 for none
+    std::uint8_t imageIndex_ = 0;
+    std::uint8_t selectedIndex_ = 0;
+    bool expanded_ : 1 = false;
+    bool leaving_ : 1 = false;   // marked by TakeOutMany
+    bool borrowed_ : 1 = false;  // the label's bytes are the caller's (TreeNodes::Label::Borrowed)
 };
 
 // A node held across edits: it resolves to the same node as long as that node exists, and to
@@ -83,9 +86,14 @@ public:
 
     void SetObserver(TreeObserver* observer) { observer_ = observer; }
 
-    TreeNode* AddTopLevelLast(std::string_view text);
+    // A label is copied into the tree's own arena, or borrowed: its bytes stay the caller's,
+    // who keeps them alive and unchanged while the node has that label (the table lends its
+    // names, and re-lends them when it moves them: BorrowLabel). SetText and copies of a node
+    // always copy.
+    enum class Label { Copied, Borrowed };
+    TreeNode* AddTopLevelLast(std::string_view text, Label label = Label::Copied);
     TreeNode* AddChildFirst(TreeNode* parent, std::string_view text);
-    TreeNode* AddChildLast(TreeNode* parent, std::string_view text);
+    TreeNode* AddChildLast(TreeNode* parent, std::string_view text, Label label = Label::Copied);
     // Inserts a new node right before `sibling`, under the same parent.
     TreeNode* InsertBefore(TreeNode* sibling, std::string_view text);
     // Deletes the node and all its descendants.
@@ -141,6 +149,12 @@ public:
     std::size_t LiveLabelBytes() const { return liveLabelBytes_; }
 
     void SetText(TreeNode* node, std::string_view text);
+    // The same label text at a new place of the caller's (see Label).
+    void BorrowLabel(TreeNode* node, std::string_view text);
+    bool IsLabelBorrowed(const TreeNode* node) const { return node->borrowed_; }
+    // The nodes taken out (held for an undo) copy the labels they borrow, so that the lender
+    // may move or free those bytes.
+    void OwnTakenOutLabels();
     // What an entry's source held beyond the table's columns (model/EntryExtras.h), packed;
     // empty for none. A copy of a node gets a copy of them; they go with the node.
     std::string_view Extras(const TreeNode* node) const {
@@ -156,11 +170,11 @@ public:
     void EndBulk();
 
 private:
-    TreeNode* Insert(TreeNode* parent, int row, std::string_view text);
+    TreeNode* Insert(TreeNode* parent, int row, std::string_view text, Label label = Label::Copied);
     void EnsureOrder() const;
     bool IsOnLastPath(const TreeNode* node) const;
     static TreeNode* NextSiblingOrAncestorSibling(const TreeNode* node);
-    TreeNode* NewNode(std::string_view text);
+    TreeNode* NewNode(std::string_view text, Label label = Label::Copied);
     // Returns the node and its descendants to the pool; the number of nodes freed.
     int FreeSubtree(TreeNode* node);
     void Detach(TreeNode* node);
@@ -170,6 +184,8 @@ private:
     bool IsInTree(const TreeNode* node) const;
     static void Renumber(TreeNode* parent, int fromRow);
     std::string_view StoreLabel(std::string_view text);
+    // Forgets the node's label, copied or borrowed.
+    void DropLabel(TreeNode* node);
     // Copies the labels of the existing nodes into a fresh arena once replaced and deleted
     // labels make up most of it, so that edits never grow the arena without bound.
     void ReclaimLabels();

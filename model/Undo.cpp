@@ -329,8 +329,14 @@ void BmLogic::MoveBlockTo(int first, int width, const BlockPlace& place) {
 }
 
 void BmLogic::CompactTexts() {
-    for (TextColumn* texts : {&url_, &name_, &added_, &visited_, &modified_}) {
-        texts->CompactIfWorthwhile();
+    for (TextColumn* texts : {&url_, &added_, &visited_, &modified_}) texts->CompactIfWorthwhile();
+    if (!name_.WorthCompacting()) return;
+    // Names lend their bytes to the tree's labels: nodes held for an undo copy theirs, and the
+    // rows' nodes borrow the moved bytes again.
+    tree_.OwnTakenOutLabels();
+    name_.Compact();
+    for (std::size_t k = 0; k < static_cast<std::size_t>(count_); ++k) {
+        if (tree_.IsLabelBorrowed(nodes_[k])) tree_.BorrowLabel(nodes_[k], name_[k]);
     }
 }
 

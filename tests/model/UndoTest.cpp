@@ -169,3 +169,43 @@ TEST_F(UndoTest, ALoadForgetsTheHistory) {
     ASSERT_TRUE(ReadNetscapeFile(t.model, false, empty, urls, error)) << error;
     EXPECT_FALSE(t.model.CanUndo());
 }
+
+TEST(UndoTexts, LabelsFollowTheirNamesWhenTheNamesAreCompacted) {
+    // Long names, so that deleting a folder drops enough of the name column's bytes for it to
+    // be compacted at the end of the step, while the deleted nodes are held for the undo.
+    TestModel t;
+    t.settings.maxUrl = "100000";
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    TableBuilder::Root(t.model, "R");
+    TableBuilder::Folder(t.model, 1, "big");
+    const std::string pad(4096, 'n');
+    for (int k = 0; k < 1500; ++k) {
+        TableBuilder::Url(t.model, 2,
+                          {pad + std::to_string(k), "http://x/" + std::to_string(k), "", "", ""});
+    }
+    TableBuilder::Folder(t.model, 1, "small");
+    TableBuilder::Url(t.model, 2, {"kept", "http://kept/", "", "", ""});
+    auto labelsMatch = [&] {
+        for (int i = 0; i < t.model.glCT; ++i) {
+            if (t.model.glNode[i]->Text() != t.model.glName[i]) return false;
+        }
+        return true;
+    };
+    const std::string before = DumpTable(t.model);
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[1], false));
+    EXPECT_TRUE(labelsMatch());
+    EXPECT_EQ(t.model.glName[2], "kept");
+    ASSERT_TRUE(t.model.Undo());
+    EXPECT_TRUE(labelsMatch());
+    EXPECT_EQ(DumpTable(t.model), before);
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(t.model.Redo());
+        EXPECT_TRUE(labelsMatch());
+        ASSERT_TRUE(t.model.Undo());
+        EXPECT_TRUE(labelsMatch());
+    }
+    ASSERT_TRUE(t.model.EditFolderEntry(1502, "renamed", ""));
+    EXPECT_TRUE(labelsMatch());
+    EXPECT_EQ(t.model.glNode[1502]->Text(), "renamed");
+}
