@@ -71,7 +71,9 @@ bool LineJoiner::Add(const std::string& line, std::string& out) {
             afterTerm_ = true;
             return false;
         }
-        if (EntryEnds(line, false)) {
+        // A description is never joined: the lines after it go on with it only up to a list
+        // tag (the reader's rule), so that an unclosed tag in it cannot take the list's end.
+        if (EntryEnds(line, false) || EqualsNoCase(trimmed.substr(0, 4), "<DD>")) {
             out = line;
             return true;
         }

@@ -2,7 +2,8 @@
 // Puts back together what prettifying tools spread over several lines, so that the line-oriented
 // reader sees one entry per line: a <DT> alone on its line goes with the next line, and an <A>
 // or <H3> tag that does not end on its line is read on, joined by blanks, up to its closing
-// </A> or </H3>. Lines in the usual one-entry-per-line layout pass through as they are.
+// </A> or </H3>. Lines in the usual one-entry-per-line layout, and description (<DD>) lines,
+// pass through as they are.
 
 #include <cstddef>
 #include <string>

@@ -11,6 +11,7 @@
 #include "commands/SaveCommands.h"
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
+#include "model/EntryExtras.h"
 #include "model/Search.h"
 #include "support/Doubles.h"
 #include "support/TableSurgery.h"
@@ -111,6 +112,26 @@ TEST_F(RealShapesTest, ACommentOpenedAfterAnEntryKeepsTheEntryAndTheLinesAfterIt
                                           "<!-- one line --><DT><A HREF=\"http://b/\">b</A>\n"
                                           "</DL><p>\n"));
     EXPECT_EQ(FullDump(t.model), "-1|R|Bookmarks|\n0|U|a|http://a/|||\n0|U|b|http://b/|||\n");
+}
+
+TEST_F(RealShapesTest, ADescriptionEndingInsideATagLeavesTheListEndAfterIt) {
+    // Found by fuzzing: written back with the list's end on the following lines, the unclosed
+    // anchor of the description took those lines into itself on the next read.
+    ASSERT_TRUE(Load(std::string(kHead) + "<DT><H3>Folder</H3>\n<DL><p>\n"
+                                          "<DT><A HREF=\"http://in/\">in</A>\n"
+                                          "<DD>see <A HREF=\"http://x/\" LAST_VISI\n"
+                                          "</DL><p>\n"
+                                          "<DT><A HREF=\"http://out/\">out</A>\n"
+                                          "</DL><p>\n"));
+    EXPECT_EQ(FullDump(t.model),
+              "-1|R|Bookmarks|\n"
+              "0|F|Folder|---|||\n"
+              "1|U|in|http://in/|||\n"
+              "0|U|out|http://out/|||\n");
+    EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(2)).description, "see <A HREF=\"http://x/\" LAST_VISI");
+    const std::string before = FullDump(t.model);
+    ASSERT_TRUE(SaveOver());
+    EXPECT_EQ(Reread(), before);
 }
 
 TEST_F(RealShapesTest, AStrayQuoteOrApostropheNeverSwallowsTheNextLines) {
