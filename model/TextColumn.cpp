@@ -1,6 +1,6 @@
 #include "model/TextColumn.h"
 
-#include <stdexcept>
+#include <cstring>
 
 namespace pernard {
 
@@ -11,16 +11,26 @@ constexpr std::size_t kCompactFloor = std::size_t{4} << 20;
 
 TextColumn::Cell TextColumn::Store(std::string_view text) {
     if (text.empty()) return nullptr;
-    if (text.size() > UINT32_MAX) throw std::length_error("TextColumn: text too long");
-    const auto length = static_cast<std::uint32_t>(text.size());
-    char* at = arena_.Allocate(sizeof length + text.size());
-    std::memcpy(at, &length, sizeof length);
-    std::memcpy(at + sizeof length, text.data(), text.size());
-    return at + sizeof length;
+    char head[10];
+    std::size_t headBytes = 0;
+    for (std::size_t rest = text.size();; rest >>= 7) {
+        const auto low = static_cast<unsigned char>(rest & 0x7F);
+        if (rest < 0x80) {
+            head[headBytes++] = static_cast<char>(low);
+            break;
+        }
+        head[headBytes++] = static_cast<char>(low | 0x80);
+    }
+    char* at = arena_.Allocate(headBytes + text.size());
+    std::memcpy(at, head, headBytes);
+    std::memcpy(at + headBytes, text.data(), text.size());
+    return at;
 }
 
 void TextColumn::Drop(Cell cell) {
-    if (cell != nullptr) dropped_ += sizeof(std::uint32_t) + TextOf(cell).size();
+    if (cell == nullptr) return;
+    const std::string_view text = TextOf(cell);
+    dropped_ += static_cast<std::size_t>(text.data() + text.size() - cell);
 }
 
 void TextColumn::Set(std::size_t index, std::string_view text) {

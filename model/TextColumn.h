@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -17,8 +16,9 @@ namespace pernard {
 
 class TextColumn {
 public:
-    // A row: its text's first byte, with the length in the four bytes before; nullptr for
-    // the empty text.
+    // A row: where its text is stored, its length first (seven bits a byte, the low ones first,
+    // the high bit set on every byte but the last: one byte below 128), then its bytes;
+    // nullptr for the empty text.
     using Cell = const char*;
 
     TextColumn() = default;
@@ -51,8 +51,14 @@ public:
 
     static std::string_view TextOf(Cell cell) {
         if (cell == nullptr) return {};
-        std::uint32_t length = 0;
-        std::memcpy(&length, cell - sizeof length, sizeof length);
+        std::size_t length = 0;
+        int shift = 0;
+        unsigned char byte = 0;
+        do {
+            byte = static_cast<unsigned char>(*cell++);
+            length |= static_cast<std::size_t>(byte & 0x7F) << shift;
+            shift += 7;
+        } while ((byte & 0x80) != 0);
         return {cell, length};
     }
 

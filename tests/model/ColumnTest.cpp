@@ -59,6 +59,11 @@ TEST(TextColumn, ReplacedTextsAreDroppedByCompactionAndTheRestStays) {
     EXPECT_EQ(column[1], "1");
     EXPECT_EQ(column[999], "999");
     EXPECT_EQ(column[0], "");  // an empty text stays empty
+    // Lengths of one, two and three length bytes.
+    for (std::size_t size : {127u, 128u, 16383u, 16384u, 300000u}) {
+        column.PushBack(std::string(size, 'y'));
+        EXPECT_EQ(column[column.size() - 1].size(), size);
+    }
 }
 
 TEST(ReadOnlyColumn, RowsAreCheckedAtBothEdges) {
