@@ -61,9 +61,13 @@ bool LineJoiner::Ready(std::string& out) {
     return true;
 }
 
-bool LineJoiner::Add(const std::string& line, std::string& out) {
+bool LineJoiner::Add(const std::string& line, std::string& out, bool asItIs) {
     const std::string_view trimmed = TrimBlanksView(line);
     if (heldLines_ == 0) {
+        if (asItIs) {
+            out = line;
+            return true;
+        }
         // A <DT> alone waits for its entry; a tag that does not end waits for its end.
         if (EqualsNoCase(trimmed, "<DT>")) {
             held_ = line;

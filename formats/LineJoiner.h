@@ -12,8 +12,10 @@ namespace pernard {
 
 class LineJoiner {
 public:
-    // Takes one decoded line; true when a whole line is ready in `out`.
-    bool Add(const std::string& line, std::string& out);
+    // Takes one decoded line; true when a whole line is ready in `out`. `asItIs` hands the
+    // line on unjoined (a line that goes on a description is the description's, whatever
+    // tags it holds).
+    bool Add(const std::string& line, std::string& out, bool asItIs = false);
     // At the end of the file: true when a held line is handed out in `out`.
     bool Flush(std::string& out);
 

@@ -268,6 +268,10 @@ void NetscapeReader::StartDescription(std::string_view text, bool continues) {
     inDescription_ = continues;
 }
 
+bool NetscapeReader::ContinuesDescription(std::string_view line) const {
+    return inDescription_ && !inComment_ && !ScanTags(line).EndsDescription();
+}
+
 void NetscapeReader::ContinueDescription(const std::string& line) {
     extras_.description += '\n';
     extras_.description += line;
@@ -544,7 +548,8 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
                 line = raw;
             }
             model.EchoMemo(line);
-            ready = joiner.Add(line, entry);
+            // A description's lines are its own, whatever tags they hold: never joined.
+            ready = joiner.Add(line, entry, parser.ContinuesDescription(line));
         } else {
             ready = joiner.Flush(entry);
         }

@@ -51,6 +51,9 @@ public:
     int UnreadAnchorLines() const { return unreadAnchorLines_; }
     int AnchorsTaken() const { return anchorsTaken_; }
     const std::string& ErrorText() const { return errorText_; }
+    // Whether `line` goes on the description of the entry before it: one is open and the line
+    // holds no list tag that ends it.
+    bool ContinuesDescription(std::string_view line) const;
     // The read stops early, or lost part of a line: the root keeps only part of the file.
     void MarkPartial();
     // At the end of the file: stores what was gathered for the last entry.

@@ -134,6 +134,26 @@ TEST_F(RealShapesTest, ADescriptionEndingInsideATagLeavesTheListEndAfterIt) {
     EXPECT_EQ(Reread(), before);
 }
 
+TEST_F(RealShapesTest, ADescriptionLineEndingInsideATagLeavesTheListEndAfterIt) {
+    // The same on a later line of a description that goes over several lines.
+    ASSERT_TRUE(Load(std::string(kHead) + "<DT><H3>Folder</H3>\n<DL><p>\n"
+                                          "<DT><A HREF=\"http://in/\">in</A>\n"
+                                          "<DD>first line\n"
+                                          "<li><a href=\"http://x/\n"
+                                          "</DL><p>\n"
+                                          "<DT><A HREF=\"http://out/\">out</A>\n"
+                                          "</DL><p>\n"));
+    EXPECT_EQ(FullDump(t.model),
+              "-1|R|Bookmarks|\n"
+              "0|F|Folder|---|||\n"
+              "1|U|in|http://in/|||\n"
+              "0|U|out|http://out/|||\n");
+    EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(2)).description, "first line\n<li><a href=\"http://x/");
+    const std::string before = FullDump(t.model);
+    ASSERT_TRUE(SaveOver());
+    EXPECT_EQ(Reread(), before);
+}
+
 TEST_F(RealShapesTest, AStrayQuoteOrApostropheNeverSwallowsTheNextLines) {
     ASSERT_TRUE(Load(std::string(kHead) +
                      "<DT><A HREF=\"http://s/?q=\"exact\" ADD_DATE=\"3\">search</A>\n"
