@@ -4,6 +4,18 @@
 
 namespace pernard::bench {
 
+void AddRoot(BmLogic& model, const std::string& name) {
+    model.AppendRoot(name, kSourceNetscape, "/tmp/bench.htm");
+}
+
+void AddFolder(BmLogic& model, int depth, const std::string& name) {
+    model.AppendFolder(model.OpenFolderAt(depth), name, "", "");
+}
+
+void AddBookmark(BmLogic& model, int depth, const EntryTexts& texts) {
+    model.AppendBookmark(model.OpenFolderAt(depth), texts);
+}
+
 long PeakMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

@@ -16,6 +16,12 @@ struct BenchModel : NullModel {
     }
 };
 
+// The benchmarks' tables: a root, then folders and bookmarks appended into the folder open at
+// `depth` (1: the root).
+void AddRoot(BmLogic& model, const std::string& name);
+void AddFolder(BmLogic& model, int depth, const std::string& name);
+void AddBookmark(BmLogic& model, int depth, const EntryTexts& texts);
+
 // Peak resident memory of the process so far, in megabytes.
 long PeakMegabytes();
 

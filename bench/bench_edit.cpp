@@ -19,28 +19,19 @@ namespace {
 
 using pernard::BmLogic;
 
-// A root (depth 0), or a folder or URL into the folder open at `depth` (1: the root).
-void Append(BmLogic& model, bool top, bool url, const std::string& name, int depth) {
-    if (top) {
-        model.AppendRoot(name, pernard::kSourceNetscape, "/tmp/bench.htm");
-    } else if (url) {
-        pernard::EntryTexts texts;
-        texts.name = name;
-        texts.url = "https://example.com/" + name;
-        texts.added = "1600000000";
-        model.AppendBookmark(model.OpenFolderAt(depth), texts);
-    } else {
-        model.AppendFolder(model.OpenFolderAt(depth), name, "", "");
-    }
+// A bookmark into the folder appended last.
+void AddBookmark(BmLogic& model, const std::string& name) {
+    pernard::bench::AddBookmark(model, 2,
+                                {name, "https://example.com/" + name, "1600000000", "", ""});
 }
 
 // A root, then `folders` folders of `perFolder` URLs each.
 void Build(BmLogic& model, int folders, int perFolder) {
-    Append(model, true, false, "root", 0);
+    pernard::bench::AddRoot(model, "root");
     for (int f = 0; f < folders; ++f) {
-        Append(model, false, false, "folder " + std::to_string(f), 1);
+        pernard::bench::AddFolder(model, 1, "folder " + std::to_string(f));
         for (int u = 0; u < perFolder; ++u) {
-            Append(model, false, true, std::to_string(f) + "/" + std::to_string(u), 2);
+            AddBookmark(model, std::to_string(f) + "/" + std::to_string(u));
         }
     }
     model.Tree().SetExpanded(model.glNode[0], true);
@@ -102,13 +93,13 @@ void TimeEmptyFolders(int size) {
     std::string error;
     bench.model.ResetEntryTable(error);
     BmLogic& model = bench.model;
-    Append(model, true, false, "root", 0);
+    pernard::bench::AddRoot(model, "root");
     const int perFolder = size / 10000;
     for (int f = 0; model.glCT < size; ++f) {
-        Append(model, false, false, "empty " + std::to_string(f), 1);
-        Append(model, false, false, "full " + std::to_string(f), 1);
+        pernard::bench::AddFolder(model, 1, "empty " + std::to_string(f));
+        pernard::bench::AddFolder(model, 1, "full " + std::to_string(f));
         for (int u = 0; u < perFolder - 2 && model.glCT < size; ++u) {
-            Append(model, false, true, std::to_string(f) + "/" + std::to_string(u), 2);
+            AddBookmark(model, std::to_string(f) + "/" + std::to_string(u));
         }
     }
     Report("delete 10,000 empty folders", model,

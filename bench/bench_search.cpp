@@ -25,31 +25,17 @@ double Seconds(const std::function<void()>& work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// A root (depth 0), or a folder or URL into the folder open at `depth` (1: the root).
-void Append(BmLogic& model, bool top, bool url, const std::string& name, const std::string& address,
-            int depth) {
-    if (top) {
-        model.AppendRoot(name, pernard::kSourceNetscape, "/tmp/bench.htm");
-    } else if (url) {
-        pernard::EntryTexts texts;
-        texts.name = name;
-        texts.url = address;
-        texts.modified = "1600000000";
-        model.AppendBookmark(model.OpenFolderAt(depth), texts);
-    } else {
-        model.AppendFolder(model.OpenFolderAt(depth), name, "", "");
-    }
-}
-
 // A root with folders of 10,000 bookmarks each.
 void Build(BmLogic& model, int size) {
-    Append(model, true, false, "root", "", 0);
+    pernard::bench::AddRoot(model, "root");
     for (int u = 0; model.glCT < size; ++u) {
-        if (u % 10000 == 0) Append(model, false, false, "フォルダー " + std::to_string(u), "", 1);
+        if (u % 10000 == 0) pernard::bench::AddFolder(model, 1, "フォルダー " + std::to_string(u));
         const std::string number = std::to_string(u);
         const std::string name =
             u % 2 == 0 ? "ニュースとお天気の情報 " + number : "Weather and News Portal " + number;
-        Append(model, false, true, name, "https://www.example.com/pages/" + number + ".html", 2);
+        pernard::bench::AddBookmark(
+            model, 2,
+            {name, "https://www.example.com/pages/" + number + ".html", "", "", "1600000000"});
     }
 }
 

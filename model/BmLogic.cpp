@@ -109,6 +109,12 @@ BmLogic::Appended BmLogic::AppendRow(int parent, bool isUrl, const EntryTexts& t
     return {Outcome::Added, index};
 }
 
+void BmLogic::EchoLevel(int level, int index) {
+    char line[64];
+    std::snprintf(line, sizeof line, "glLevel[%d]:%d", level, index);
+    EchoMemo(line);
+}
+
 BmLogic::Appended BmLogic::AppendRoot(std::string_view name, std::string_view sourceKind,
                                       std::string_view sourcePath) {
     EntryTexts texts;
@@ -116,11 +122,7 @@ BmLogic::Appended BmLogic::AppendRoot(std::string_view name, std::string_view so
     texts.added = sourceKind;
     texts.visited = sourcePath;
     const Appended appended = AppendRow(-1, false, texts);
-    if (appended.Added()) {
-        char line[64];
-        std::snprintf(line, sizeof line, "glLevel[1]:%d", appended.index);
-        EchoMemo(line);
-    }
+    if (appended.Added()) EchoLevel(1, appended.index);
     return appended;
 }
 
@@ -134,11 +136,7 @@ BmLogic::Appended BmLogic::AppendFolder(int parent, std::string_view name, std::
     texts.added = added;
     texts.visited = saveUrl;
     const Appended appended = AppendRow(parent, false, texts);
-    if (appended.Added()) {
-        char line[64];
-        std::snprintf(line, sizeof line, "glLevel[%d]:%d", level + 1, appended.index);
-        EchoMemo(line);
-    }
+    if (appended.Added()) EchoLevel(level + 1, appended.index);
     return appended;
 }
 

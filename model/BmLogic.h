@@ -322,6 +322,8 @@ private:
     void InvalidateUrlIndex() { urlIndexValid_ = false; }
     // Appends a row and its node under `parent` (-1: a root).
     Appended AppendRow(int parent, bool isUrl, const EntryTexts& texts);
+    // The memo's line for a root or folder appended at `level`.
+    void EchoLevel(int level, int index);
     // Whether `parent` is a root or folder on the path to the last row.
     bool IsOpen(int parent) const;
     // Drops what replaced and taken texts left behind, when that is most of the texts' bytes.

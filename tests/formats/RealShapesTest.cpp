@@ -116,42 +116,33 @@ TEST_F(RealShapesTest, ACommentOpenedAfterAnEntryKeepsTheEntryAndTheLinesAfterIt
 
 TEST_F(RealShapesTest, ADescriptionEndingInsideATagLeavesTheListEndAfterIt) {
     // Found by fuzzing: written back with the list's end on the following lines, the unclosed
-    // anchor of the description took those lines into itself on the next read.
-    ASSERT_TRUE(Load(std::string(kHead) + "<DT><H3>Folder</H3>\n<DL><p>\n"
-                                          "<DT><A HREF=\"http://in/\">in</A>\n"
-                                          "<DD>see <A HREF=\"http://x/\" LAST_VISI\n"
-                                          "</DL><p>\n"
-                                          "<DT><A HREF=\"http://out/\">out</A>\n"
-                                          "</DL><p>\n"));
-    EXPECT_EQ(FullDump(t.model),
-              "-1|R|Bookmarks|\n"
-              "0|F|Folder|---|||\n"
-              "1|U|in|http://in/|||\n"
-              "0|U|out|http://out/|||\n");
-    EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(2)).description, "see <A HREF=\"http://x/\" LAST_VISI");
-    const std::string before = FullDump(t.model);
-    ASSERT_TRUE(SaveOver());
-    EXPECT_EQ(Reread(), before);
-}
-
-TEST_F(RealShapesTest, ADescriptionLineEndingInsideATagLeavesTheListEndAfterIt) {
-    // The same on a later line of a description that goes over several lines.
-    ASSERT_TRUE(Load(std::string(kHead) + "<DT><H3>Folder</H3>\n<DL><p>\n"
-                                          "<DT><A HREF=\"http://in/\">in</A>\n"
-                                          "<DD>first line\n"
-                                          "<li><a href=\"http://x/\n"
-                                          "</DL><p>\n"
-                                          "<DT><A HREF=\"http://out/\">out</A>\n"
-                                          "</DL><p>\n"));
-    EXPECT_EQ(FullDump(t.model),
-              "-1|R|Bookmarks|\n"
-              "0|F|Folder|---|||\n"
-              "1|U|in|http://in/|||\n"
-              "0|U|out|http://out/|||\n");
-    EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(2)).description, "first line\n<li><a href=\"http://x/");
-    const std::string before = FullDump(t.model);
-    ASSERT_TRUE(SaveOver());
-    EXPECT_EQ(Reread(), before);
+    // anchor of the description took those lines into itself on the next read; on its first
+    // line, and on a later line of a description that goes over several lines.
+    const struct {
+        const char* lines;
+        const char* description;
+    } cases[] = {
+        {"<DD>see <A HREF=\"http://x/\" LAST_VISI\n", "see <A HREF=\"http://x/\" LAST_VISI"},
+        {"<DD>first line\n<li><a href=\"http://x/\n", "first line\n<li><a href=\"http://x/"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(Load(std::string(kHead) +
+                         "<DT><H3>Folder</H3>\n<DL><p>\n"
+                         "<DT><A HREF=\"http://in/\">in</A>\n" +
+                         c.lines +
+                         "</DL><p>\n"
+                         "<DT><A HREF=\"http://out/\">out</A>\n"
+                         "</DL><p>\n"));
+        EXPECT_EQ(FullDump(t.model),
+                  "-1|R|Bookmarks|\n"
+                  "0|F|Folder|---|||\n"
+                  "1|U|in|http://in/|||\n"
+                  "0|U|out|http://out/|||\n");
+        EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(2)).description, c.description);
+        const std::string before = FullDump(t.model);
+        ASSERT_TRUE(SaveOver());
+        EXPECT_EQ(Reread(), before);
+    }
 }
 
 TEST_F(RealShapesTest, AStrayQuoteOrApostropheNeverSwallowsTheNextLines) {
