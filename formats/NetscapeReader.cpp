@@ -34,9 +34,12 @@ struct LineTags {
     bool anchor = false;       // "<A" followed by white space
     bool separator = false;    // "<HR>"
     // "<DD>" as the line's first tag: the description of the entry before it starts right
-    // after it, at `descriptionAt`.
+    // after it, at `descriptionAt`, and runs to `descriptionEnd`: the first list tag or comment
+    // left open on the line, or npos when the lines after it go on with it. Tags in between are
+    // the description's text, not structure.
     bool description = false;
     std::size_t descriptionAt = 0;
+    std::size_t descriptionEnd = std::string_view::npos;
     // Lines that end a description that runs over several lines.
     bool EndsDescription() const {
         return listStart || term || listEnd || title || heading || doctype || separator ||
@@ -73,7 +76,8 @@ const char* TextTagClosing(std::string_view rest, LineTags& tags) {
 LineTags ScanTags(std::string_view line) {
     LineTags tags;
     const char* base = line.data();
-    bool textSeen = false;  // past the first tag that carries a text
+    bool textSeen = false;         // past the first tag that carries a text
+    bool descriptionText = false;  // inside the text of a "<DD>"
     const std::size_t firstTag = line.find_first_not_of(" \t");
     std::size_t at = 0;
     while (at < line.size()) {
@@ -85,12 +89,13 @@ LineTags ScanTags(std::string_view line) {
             const std::size_t close = line.find("-->", at + 4);
             if (close == std::string_view::npos) {
                 tags.commentOpen = true;
+                if (descriptionText) tags.descriptionEnd = at;
                 break;
             }
             at = close + 3;
             continue;
         }
-        if (!textSeen) {
+        if (!textSeen && !descriptionText) {
             if (const char* closing = TextTagClosing(rest, tags)) {
                 // The tag's text is not markup: go on after its closing tag, if it has one.
                 textSeen = true;
@@ -107,29 +112,25 @@ LineTags ScanTags(std::string_view line) {
             if (at == firstTag && StartsNoCase(rest, 0, "DD>")) {
                 tags.description = true;
                 tags.descriptionAt = at + 4;
+                descriptionText = true;
+                at += 4;
+                continue;
             }
         }
-        tags.listStart = tags.listStart || StartsNoCase(rest, 0, "DL>");
-        tags.term = tags.term || StartsNoCase(rest, 0, "DT>");
-        tags.listEnd = tags.listEnd || StartsNoCase(rest, 0, "/DL>");
+        const bool listStart = StartsNoCase(rest, 0, "DL>");
+        const bool term = StartsNoCase(rest, 0, "DT>");
+        const bool listEnd = StartsNoCase(rest, 0, "/DL>");
+        if (descriptionText && (listStart || term || listEnd)) {
+            // The description ends here; what follows on the line is read as usual.
+            tags.descriptionEnd = at;
+            descriptionText = false;
+        }
+        tags.listStart = tags.listStart || listStart;
+        tags.term = tags.term || term;
+        tags.listEnd = tags.listEnd || listEnd;
         ++at;
     }
     return tags;
-}
-
-// The description a "<DD>" line starts: the rest of the line, up to a list tag or a comment that
-// follows on the same line. `continues` tells whether the lines after it go on with it.
-std::string_view DescriptionOnLine(std::string_view line, const LineTags& tags, bool& continues) {
-    std::string_view text = line.substr(tags.descriptionAt);
-    continues = !(tags.listStart || tags.term || tags.listEnd || tags.commentOpen);
-    if (!continues) {
-        std::size_t cut = text.size();
-        for (const char* tag : {"<DL>", "</DL>", "<DT>", "<!--"}) {
-            cut = std::min(cut, FindNoCase(text, tag));
-        }
-        text = text.substr(0, cut);
-    }
-    return text;
 }
 
 // Keeps an attribute as written, so that a save writes it back. A value whose quote the line
@@ -269,8 +270,10 @@ void NetscapeReader::StartDescription(std::string_view text, bool continues) {
 }
 
 bool NetscapeReader::ContinuesDescription(std::string_view line) const {
-    return inDescription_ && !inComment_ && !ScanTags(line).EndsDescription();
+    return inDescription_ && !inComment_ && !LineEndsDescription(line);
 }
+
+bool LineEndsDescription(std::string_view line) { return ScanTags(line).EndsDescription(); }
 
 void NetscapeReader::ContinueDescription(const std::string& line) {
     extras_.description += '\n';
@@ -332,15 +335,19 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
         }
         inDescription_ = false;
     }
+    if (tags.description) {
+        const std::string_view text = std::string_view(line).substr(
+            tags.descriptionAt, tags.descriptionEnd - tags.descriptionAt);
+        StartDescription(text, tags.descriptionEnd == std::string_view::npos);
+        // A list tag or comment after the description on the same line is read as a line of
+        // its own (rare: the usual layout gives the description its own line).
+        if (tags.descriptionEnd == std::string_view::npos) return true;
+        return ParseBookmarkLine(line.substr(tags.descriptionEnd));
+    }
     // A comment that stays open takes the following lines; what came before it on this line
     // is read as usual.
     if (tags.commentOpen) inComment_ = true;
     if (tags.separator) ++pendingSeparators_;
-    if (tags.description) {
-        bool continues = false;
-        const std::string_view text = DescriptionOnLine(line, tags, continues);
-        StartDescription(text, continues);
-    }
     DiagnosticsPort& diagnostics = *model_.GetPorts().diagnostics;
     if (tags.doctype) {
         std::string rest = line;

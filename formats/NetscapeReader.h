@@ -38,6 +38,10 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
 bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& urlCount,
                       std::string& errorText);
 
+// Whether `line`, coming after a description that runs over several lines, ends it instead of
+// going on with it (it holds a list tag, a heading, a "<DD>", …).
+bool LineEndsDescription(std::string_view line);
+
 // The state of one read; ParseBookmarkLine handles one decoded (UTF-8) line.
 class NetscapeReader {
 public:

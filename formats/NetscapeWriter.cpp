@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "formats/NetscapeReader.h"
 #include "formats/SourceRead.h"
 #include "model/EntryExtras.h"
 #include "util/CodePage.h"
@@ -120,18 +121,26 @@ void AppendSeparators(BookmarkText& text, int count, int depth) {
     }
 }
 
-// The description as written, after "<DD>": its lines go out as they were read.
+// The description as written, after "<DD>": its lines go out as they were read. A later line
+// that a read would take for the end of the description (it came from a second "<DD>" of the
+// entry) gets its "<DD>" back, which a read turns into a line of the same description again.
 void AppendDescription(BookmarkText& text, const EntryExtras& extras, int depth) {
     if (!extras.hasDescription) return;
     std::string& line = text.Build();
     AppendIndent(line, depth);
     line += "<DD>";
-    for (const char c : extras.description) {
-        if (c == '\n') {
+    const std::string_view description = extras.description;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = description.find('\n', start);
+        const std::string_view part = description.substr(start, end - start);
+        if (start > 0) {
             line += "\r\n";
-        } else {
-            line += c;
+            if (LineEndsDescription(part)) line += "<DD>";
         }
+        line += part;
+        if (end == std::string_view::npos) break;
+        start = end + 1;
     }
     text.Emit();
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <sstream>
 
@@ -56,15 +57,16 @@ protected:
         t.model.SetCurrent(root);
         return SaveBM(t.model);
     }
-    // Reads `path` again into a fresh model.
+    // Reads `path` again into a fresh model, `back`.
     std::string Reread() {
-        TestModel again;
+        back = std::make_unique<TestModel>();
         int urls = 0;
         std::string ignored;
-        ReadNetscapeFile(again.model, true, path, urls, ignored);
-        return FullDump(again.model);
+        ReadNetscapeFile(back->model, true, path, urls, ignored);
+        return FullDump(back->model);
     }
     TestModel t;
+    std::unique_ptr<TestModel> back;
     TempDir temp;
     std::string path;
     std::string error;
@@ -143,6 +145,47 @@ TEST_F(RealShapesTest, ADescriptionEndingInsideATagLeavesTheListEndAfterIt) {
         ASSERT_TRUE(SaveOver());
         EXPECT_EQ(Reread(), before);
     }
+}
+
+TEST_F(RealShapesTest, MarkupInASecondDescriptionIsItsTextAndComesBackWithIt) {
+    // Found by fuzzing: the text of an entry's second "<DD>" started with a tag that ends
+    // descriptions. It was read as structure as well (a separator, a title's root) and written
+    // back as a bare line, so the next read cut the description there.
+    for (const char* markup : {"<HR>", "<TITLE>t</TITLE>", "<H1>h</H1>", "<!DOCTYPE d>", "<DD>",
+                               "<H3>f</H3>", "<A HREF=\"http://u/\">u</A>", "  <HR>"}) {
+        const std::string second = std::string(markup) + " second";
+        ASSERT_TRUE(Load(std::string(kHead) +
+                         "<DT><A HREF=\"http://a/\">a</A>\n"
+                         "<DD>first\n<DD>" +
+                         second +
+                         "\nmore\n"
+                         "<DT><A HREF=\"http://b/\">b</A>\n"
+                         "</DL><p>\n"));
+        EXPECT_EQ(FullDump(t.model), "-1|R|Bookmarks|\n0|U|a|http://a/|||\n0|U|b|http://b/|||\n")
+            << markup;
+        EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(1)).description, "first\n" + second + "\nmore");
+        EXPECT_TRUE(t.model.ExtrasOf(2).empty()) << markup;
+        const std::string extras(t.model.ExtrasOf(1));
+        const std::string before = FullDump(t.model);
+        ASSERT_TRUE(SaveOver());
+        EXPECT_EQ(Reread(), before) << markup;
+        EXPECT_EQ(back->model.ExtrasOf(1), extras) << markup;
+    }
+}
+
+TEST_F(RealShapesTest, AnEntryAfterADescriptionOnItsLineIsRead) {
+    ASSERT_TRUE(Load(std::string(kHead) +
+                     "<DT><A HREF=\"http://a/\">a</A>\n"
+                     "<DD>about <A HREF=\"http://x/\">x</A><DT><A HREF=\"http://b/\">b</A>\n"
+                     "<DD>last <HR></DL><p>\n"
+                     "<DT><A HREF=\"http://c/\">c</A>\n"));
+    EXPECT_EQ(FullDump(t.model),
+              "-1|R|Bookmarks|\n0|U|a|http://a/|||\n0|U|b|http://b/|||\n0|U|c|http://c/|||\n");
+    EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(1)).description, "about <A HREF=\"http://x/\">x</A>");
+    EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(2)).description, "last <HR>");
+    const std::string before = FullDump(t.model);
+    ASSERT_TRUE(SaveOver());
+    EXPECT_EQ(Reread(), before);
 }
 
 TEST_F(RealShapesTest, AStrayQuoteOrApostropheNeverSwallowsTheNextLines) {
