@@ -5,6 +5,10 @@
 # failing input is written to build-check/ and stops the script with an error (a small hand-made
 # input that fails the same way belongs in fuzz/regressions/TARGET).
 #
+# FUZZ_SEED fixes libFuzzer's random seed (0, the default, draws one). With the same number,
+# the same seeds and the same corpus (a clean checkout starts with none), a run mutates the same
+# inputs in the same order, so what a fixed-seed run finds, a longer one with that seed finds too.
+#
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -52,7 +56,16 @@ for target in "${targets[@]}"; do
   fi
   corpus=build-check/corpus/$target
   mkdir -p "$corpus"
-  echo "fuzz-$target: ${seconds} s"
+  echo "fuzz-$target: ${seconds} s, seed ${FUZZ_SEED:-0}"
+  log=build-check/fuzz-$target.log
+  status=0
   (cd build-check && "./fuzz/fuzz-$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
-      -rss_limit_mb=2048 -print_final_stats=1 "corpus/$target" "seeds/$target" 2>&1 | tail -3)
+      -seed="${FUZZ_SEED:-0}" -rss_limit_mb=2048 -print_final_stats=1 \
+      "corpus/$target" "seeds/$target") >"$log" 2>&1 || status=$?
+  tail -3 "$log"
+  if [ "$status" -ne 0 ]; then
+    # What failed, and the input (libFuzzer prints small ones in Base64), for the record.
+    grep -a -E 'check failed|ERROR:|SUMMARY:|Test unit written|Base64:' "$log" | head -20
+    exit "$status"
+  fi
 done
