@@ -197,7 +197,7 @@ void TreeNodes::PutBackMany(const std::vector<Placement>& placements) {
     for (auto& [parent, incoming] : byParent) {
         std::sort(incoming.begin(), incoming.end(),
                   [](const Placement* a, const Placement* b) { return a->row < b->row; });
-        std::vector<TreeNode*> merged;
+        ChildList<TreeNode*> merged;
         merged.reserve(parent->children_.size() + incoming.size());
         std::size_t old = 0;
         for (const Placement* placement : incoming) {

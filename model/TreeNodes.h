@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "model/ChildList.h"
 #include "model/Column.h"
 #include "model/TextArena.h"
 
@@ -35,11 +36,11 @@ public:
 private:
     friend class TreeNodes;
     // A million of them are a million entries: the members are ordered, and the small ones
-    // packed, so that a node takes 72 bytes.
-    std::string_view text_;            // kept in the tree's text arena, or borrowed
-    std::uint64_t serial_ = 0;         // 0 while the node is free
-    TreeNode* parent_ = nullptr;       // the invisible root for top-level nodes
-    std::vector<TreeNode*> children_;  // owned by the tree's node pool
+    // packed, so that a node takes 56 bytes.
+    std::string_view text_;          // kept in the tree's text arena, or borrowed
+    std::uint64_t serial_ = 0;       // 0 while the node is free
+    TreeNode* parent_ = nullptr;     // the invisible root for top-level nodes
+    ChildList<TreeNode*> children_;  // owned by the tree's node pool
     int row_ = 0;
     int absoluteIndex_ = -1;    // valid while the tree's order cache is valid
     std::uint32_t extras_ = 0;  // 1 + the slot of its extras in the tree; 0 for none

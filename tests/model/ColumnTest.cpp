@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "model/ChildList.h"
 #include "model/Column.h"
 #include "model/TextArena.h"
 #include "model/TextColumn.h"
@@ -27,6 +30,49 @@ TEST(Column, GrowsInChunksWithoutMovingElements) {
     EXPECT_EQ(joined, "first,1,2,x,x,");
     column.clear();
     EXPECT_TRUE(column.empty());
+}
+
+TEST(ChildList, FollowsAVectorThroughInsertsErasesCopiesAndMoves) {
+    std::mt19937 random(7);
+    ChildList<int> list;
+    std::vector<int> reference;
+    for (int step = 0; step < 5000; ++step) {
+        const std::size_t size = reference.size();
+        const std::size_t at = size == 0 ? 0 : random() % (size + 1);
+        switch (random() % 6) {
+            case 0:
+            case 1:
+            case 2:
+                list.insert(list.begin() + at, step);
+                reference.insert(reference.begin() + static_cast<std::ptrdiff_t>(at), step);
+                break;
+            case 3:
+                if (at < size) {
+                    list.erase(list.begin() + at);
+                    reference.erase(reference.begin() + static_cast<std::ptrdiff_t>(at));
+                }
+                break;
+            case 4:
+                list.resize(at);
+                reference.resize(std::min(at, size));
+                break;
+            default:
+                list.push_back(-step);
+                reference.push_back(-step);
+        }
+        ASSERT_EQ(std::vector<int>(list.begin(), list.end()), reference) << step;
+    }
+    ChildList<int> copy = list;
+    list.clear();
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(std::vector<int>(copy.begin(), copy.end()), reference);
+    ChildList<int> moved = std::move(copy);
+    EXPECT_EQ(moved.size(), reference.size());
+    moved.clear();
+    moved.shrink_to_fit();
+    EXPECT_EQ(moved.begin(), moved.end());
+    moved.push_back(1);
+    EXPECT_EQ(moved[0], 1);
 }
 
 TEST(TextArena, KeepsEveryTextUntilCleared) {
