@@ -149,7 +149,7 @@ void AppendDescription(BookmarkText& text, const EntryExtras& extras, int depth)
 // that a bookmark file cannot hold (a shortcut file's lines).
 int WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool last) {
     int dropped = 0;
-    const std::string rootName = EscapeHtml(model.Tree().NodeAt(root)->Text());  // copied out
+    const std::string rootName = EscapeHtml(model.glNode[root]->Text());  // copied out
     const EntryExtras rootExtras = UnpackExtras(model.ExtrasOf(root));
     AppendSeparators(text, rootExtras.separatorsBefore, -1);
     text.Line("<TITLE>" + rootName + "</TITLE>");

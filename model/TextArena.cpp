@@ -15,6 +15,22 @@ std::string_view TextArena::Store(std::string_view text) {
     return std::string_view(at, text.size());
 }
 
+const char* TextArena::StorePrefixed(std::string_view text) {
+    if (text.empty()) return nullptr;
+    char* const start = Allocate(PrefixedBytes(text.size()));
+    char* at = start;
+    for (std::size_t rest = text.size();; rest >>= 7) {
+        const auto low = static_cast<unsigned char>(rest & 0x7F);
+        if (rest < 0x80) {
+            *at++ = static_cast<char>(low);
+            break;
+        }
+        *at++ = static_cast<char>(low | 0x80);
+    }
+    std::memcpy(at, text.data(), text.size());
+    return start;
+}
+
 char* TextArena::Allocate(std::size_t bytes) {
     if (blocks_.empty() || used_ + bytes > lastSize_) {
         // A text longer than a block gets a block of its own.

@@ -9,28 +9,11 @@ namespace {
 constexpr std::size_t kCompactFloor = std::size_t{4} << 20;
 }  // namespace
 
-TextColumn::Cell TextColumn::Store(std::string_view text) {
-    if (text.empty()) return nullptr;
-    char head[10];
-    std::size_t headBytes = 0;
-    for (std::size_t rest = text.size();; rest >>= 7) {
-        const auto low = static_cast<unsigned char>(rest & 0x7F);
-        if (rest < 0x80) {
-            head[headBytes++] = static_cast<char>(low);
-            break;
-        }
-        head[headBytes++] = static_cast<char>(low | 0x80);
-    }
-    char* at = arena_.Allocate(headBytes + text.size());
-    std::memcpy(at, head, headBytes);
-    std::memcpy(at + headBytes, text.data(), text.size());
-    return at;
-}
+TextColumn::Cell TextColumn::Store(std::string_view text) { return arena_.StorePrefixed(text); }
 
 void TextColumn::Drop(Cell cell) {
     if (cell == nullptr) return;
-    const std::string_view text = TextOf(cell);
-    dropped_ += static_cast<std::size_t>(text.data() + text.size() - cell);
+    dropped_ += TextArena::PrefixedBytes(TextOf(cell).size());
 }
 
 void TextColumn::Set(std::size_t index, std::string_view text) {

@@ -16,9 +16,8 @@ namespace pernard {
 
 class TextColumn {
 public:
-    // A row: where its text is stored, its length first (seven bits a byte, the low ones first,
-    // the high bit set on every byte but the last: one byte below 128), then its bytes;
-    // nullptr for the empty text.
+    // A row: where its text is stored, its length first (TextArena::StorePrefixed); nullptr for
+    // the empty text.
     using Cell = const char*;
 
     TextColumn() = default;
@@ -49,18 +48,7 @@ public:
     std::size_t StoredBytes() const { return arena_.UsedBytes(); }
     std::size_t DroppedBytes() const { return dropped_; }
 
-    static std::string_view TextOf(Cell cell) {
-        if (cell == nullptr) return {};
-        std::size_t length = 0;
-        int shift = 0;
-        unsigned char byte = 0;
-        do {
-            byte = static_cast<unsigned char>(*cell++);
-            length |= static_cast<std::size_t>(byte & 0x7F) << shift;
-            shift += 7;
-        } while ((byte & 0x80) != 0);
-        return {cell, length};
-    }
+    static std::string_view TextOf(Cell cell) { return TextArena::PrefixedText(cell); }
 
 private:
     Cell Store(std::string_view text);

@@ -25,25 +25,29 @@ TreeNode* TreeNodes::NewNode(std::string_view text, Label label) {
         *node = TreeNode();
     }
     if (label == Label::Borrowed) {
-        node->text_ = text;
+        node->label_ = TextArena::PrefixOf(text);
         node->borrowed_ = true;
+        assert(node->Text() == text && node->Text().data() == text.data());
     } else {
-        node->text_ = StoreLabel(text);
+        node->label_ = StoreLabel(text);
     }
     node->serial_ = nextSerial_++;
     return node;
 }
 
 void TreeNodes::DropLabel(TreeNode* node) {
-    if (!node->borrowed_) liveLabelBytes_ -= node->text_.size();
+    if (!node->borrowed_ && node->label_ != nullptr) {
+        liveLabelBytes_ -= TextArena::PrefixedBytes(node->Text().size());
+    }
     node->borrowed_ = false;
-    node->text_ = {};
+    node->label_ = nullptr;
 }
 
 void TreeNodes::BorrowLabel(TreeNode* node, std::string_view text) {
     DropLabel(node);
-    node->text_ = text;
+    node->label_ = TextArena::PrefixOf(text);
     node->borrowed_ = true;
+    assert(node->Text() == text && node->Text().data() == text.data());
 }
 
 void TreeNodes::OwnTakenOutLabels() {
@@ -53,15 +57,15 @@ void TreeNodes::OwnTakenOutLabels() {
         pending.pop_back();
         if (node->borrowed_) {
             node->borrowed_ = false;
-            node->text_ = StoreLabel(node->text_);
+            node->label_ = StoreLabel(node->Text());
         }
         pending.insert(pending.end(), node->children_.begin(), node->children_.end());
     }
 }
 
-std::string_view TreeNodes::StoreLabel(std::string_view text) {
-    liveLabelBytes_ += text.size();
-    return labels_.Store(text);
+const char* TreeNodes::StoreLabel(std::string_view text) {
+    if (!text.empty()) liveLabelBytes_ += TextArena::PrefixedBytes(text.size());
+    return labels_.StorePrefixed(text);
 }
 
 void TreeNodes::ReclaimLabels() {
@@ -73,7 +77,7 @@ void TreeNodes::ReclaimLabels() {
     while (!pending.empty()) {
         TreeNode* node = pending.back();
         pending.pop_back();
-        if (!node->borrowed_) node->text_ = fresh.Store(node->text_);
+        if (!node->borrowed_) node->label_ = fresh.StorePrefixed(node->Text());
         pending.insert(pending.end(), node->children_.begin(), node->children_.end());
     }
     labels_.Swap(fresh);
@@ -262,8 +266,7 @@ bool TreeNodes::IsOnLastPath(const TreeNode* node) const {
     // True when the last node in pre-order is `node` or lies below it, so that a new last
     // child of `node` becomes the new last node in pre-order.
     if (node == &root_) return true;
-    if (order_.empty()) return false;
-    for (const TreeNode* walk = order_.back(); walk != nullptr; walk = walk->parent_) {
+    for (const TreeNode* walk = lastInOrder_; walk != nullptr; walk = walk->parent_) {
         if (walk == node) return true;
     }
     return false;
@@ -281,8 +284,9 @@ TreeNode* TreeNodes::Insert(TreeNode* parent, int row, std::string_view text, La
     Renumber(parent, row + 1);
     ++count_;
     if (appendsToOrder) {
-        raw->absoluteIndex_ = static_cast<int>(order_.size());
-        order_.push_back(raw);
+        raw->absoluteIndex_ = count_ - 1;
+        lastInOrder_ = raw;
+        if (orderListed_) order_.push_back(raw);
     } else {
         orderValid_ = false;
     }
@@ -339,7 +343,7 @@ TreeNode* TreeNodes::CopySubtree(const TreeNode* source, TreeNode* parent, int r
     if (source == nullptr || row < 0 || row > target->ChildCount()) return nullptr;
     // The copy is built apart from the tree and attached in one step.
     auto copyOf = [this](const TreeNode* original) {
-        TreeNode* copy = NewNode(original->text_);
+        TreeNode* copy = NewNode(original->Text());
         SetExtras(copy, Extras(original));
         copy->imageIndex_ = original->imageIndex_;
         copy->selectedIndex_ = original->selectedIndex_;
@@ -385,13 +389,20 @@ void TreeNodes::Clear() {
     freeExtras_.clear();
     firstSerialOfContents_ = nextSerial_;
     count_ = 0;
-    order_.clear();
+    std::vector<TreeNode*>().swap(order_);
     orderValid_ = true;
+    // A load that follows appends in order without listing the nodes a second time.
+    orderListed_ = false;
+    lastInOrder_ = nullptr;
     if (notify) observer_->ResetDone();
 }
 
 void TreeNodes::EnsureOrder() const {
     if (orderValid_) return;
+    ListOrder();
+}
+
+void TreeNodes::ListOrder() const {
     order_.clear();
     order_.reserve(static_cast<std::size_t>(count_));
     std::vector<const TreeNode*> stack;
@@ -405,6 +416,8 @@ void TreeNodes::EnsureOrder() const {
         for (int row = node->ChildCount() - 1; row >= 0; --row) stack.push_back(node->Child(row));
     }
     orderValid_ = true;
+    orderListed_ = true;
+    lastInOrder_ = order_.empty() ? nullptr : order_.back();
 }
 
 int TreeNodes::AbsoluteIndex(const TreeNode* node) const {
@@ -415,7 +428,7 @@ int TreeNodes::AbsoluteIndex(const TreeNode* node) const {
 
 TreeNode* TreeNodes::NodeAt(int absoluteIndex) const {
     if (absoluteIndex < 0 || absoluteIndex >= count_) return nullptr;
-    EnsureOrder();
+    if (!orderValid_ || !orderListed_) ListOrder();
     return order_[static_cast<std::size_t>(absoluteIndex)];
 }
 
@@ -458,9 +471,9 @@ bool TreeNodes::IsAncestor(const TreeNode* ancestor, const TreeNode* node) const
 void TreeNodes::SetText(TreeNode* node, std::string_view text) {
     ++version_;
     // `text` may be the node's own label: stored before it is dropped.
-    const std::string_view stored = StoreLabel(text);
+    const char* stored = StoreLabel(text);
     DropLabel(node);
-    node->text_ = stored;
+    node->label_ = stored;
     if (observer_ != nullptr && bulkDepth_ == 0) observer_->Changed(node);
     ReclaimLabels();
 }

@@ -19,7 +19,7 @@ class TreeNodes;
 
 class TreeNode {
 public:
-    std::string_view Text() const { return text_; }
+    std::string_view Text() const { return TextArena::PrefixedText(label_); }
     int ImageIndex() const { return imageIndex_; }
     int SelectedIndex() const { return selectedIndex_; }
     bool Expanded() const { return expanded_; }
@@ -36,8 +36,8 @@ public:
 private:
     friend class TreeNodes;
     // A million of them are a million entries: the members are ordered, and the small ones
-    // packed, so that a node takes 56 bytes.
-    std::string_view text_;          // kept in the tree's text arena, or borrowed
+    // packed, so that a node takes 48 bytes.
+    const char* label_ = nullptr;    // TextArena::StorePrefixed bytes: the tree's, or borrowed
     std::uint64_t serial_ = 0;       // 0 while the node is free
     TreeNode* parent_ = nullptr;     // the invisible root for top-level nodes
     ChildList<TreeNode*> children_;  // owned by the tree's node pool
@@ -89,8 +89,9 @@ public:
 
     // A label is copied into the tree's own arena, or borrowed: its bytes stay the caller's,
     // who keeps them alive and unchanged while the node has that label (the table lends its
-    // names, and re-lends them when it moves them: BorrowLabel). SetText and copies of a node
-    // always copy.
+    // names, and re-lends them when it moves them: BorrowLabel). A borrowed text is a view
+    // that TextArena::PrefixedText gave: the node keeps only where its length starts.
+    // SetText and copies of a node always copy.
     enum class Label { Copied, Borrowed };
     TreeNode* AddTopLevelLast(std::string_view text, Label label = Label::Copied);
     TreeNode* AddChildFirst(TreeNode* parent, std::string_view text);
@@ -173,6 +174,8 @@ public:
 private:
     TreeNode* Insert(TreeNode* parent, int row, std::string_view text, Label label = Label::Copied);
     void EnsureOrder() const;
+    // Numbers every node in pre-order and lists them in order_.
+    void ListOrder() const;
     bool IsOnLastPath(const TreeNode* node) const;
     static TreeNode* NextSiblingOrAncestorSibling(const TreeNode* node);
     TreeNode* NewNode(std::string_view text, Label label = Label::Copied);
@@ -184,7 +187,7 @@ private:
     // True when the node hangs below the invisible root (not taken out).
     bool IsInTree(const TreeNode* node) const;
     static void Renumber(TreeNode* parent, int fromRow);
-    std::string_view StoreLabel(std::string_view text);
+    const char* StoreLabel(std::string_view text);
     // Forgets the node's label, copied or borrowed.
     void DropLabel(TreeNode* node);
     // Copies the labels of the existing nodes into a fresh arena once replaced and deleted
@@ -208,8 +211,14 @@ private:
     int bulkDepth_ = 0;
     std::uint64_t version_ = 0;
     TreeObserver* observer_ = nullptr;
+    // The pre-order: valid when every node's absoluteIndex_ is right. Appending in order keeps
+    // it valid and only notes the new last node; the list of nodes by position (8 bytes a
+    // node) is made when NodeAt first needs it, so that a load does not hold a second one
+    // beside the table's own.
     mutable std::vector<TreeNode*> order_;
     mutable bool orderValid_ = true;
+    mutable bool orderListed_ = false;               // order_ holds every node, in pre-order
+    mutable const TreeNode* lastInOrder_ = nullptr;  // while valid: the last node in pre-order
 };
 
 }  // namespace pernard

@@ -52,6 +52,30 @@ TEST(TreeNodes, AbsoluteIndexIsThePreOrderPosition) {
     EXPECT_EQ(tree.AbsoluteIndex(d), 3);
 }
 
+TEST(TreeNodes, AppendsInOrderKeepThePositionsWhetherOrNotTheyWereListed) {
+    TreeNodes tree;
+    for (int round = 0; round < 2; ++round) {
+        tree.Clear();
+        // A load: every node appended as the last one in pre-order, back up the path and down.
+        TreeNode* a = tree.AddTopLevelLast("A");
+        TreeNode* b = tree.AddChildLast(a, "B");
+        tree.AddChildLast(b, "C");
+        if (round == 1) EXPECT_EQ(Order(tree), "ABC");  // listed in the middle of the load
+        TreeNode* d = tree.AddChildLast(a, "D");
+        TreeNode* e = tree.AddTopLevelLast("E");
+        EXPECT_EQ(tree.AbsoluteIndex(d), 3);
+        EXPECT_EQ(tree.AbsoluteIndex(e), 4);
+        EXPECT_EQ(Order(tree), "ABCDE");
+        // Not at the end: the positions after it move.
+        tree.AddChildLast(b, "F");
+        EXPECT_EQ(tree.AbsoluteIndex(d), 4);
+        EXPECT_EQ(Order(tree), "ABCFDE");
+        tree.AddChildLast(e, "G");
+        EXPECT_EQ(tree.AbsoluteIndex(tree.NodeAt(6)), 6);
+        EXPECT_EQ(Order(tree), "ABCFDEG");
+    }
+}
+
 TEST(TreeNodes, WalksInFullAndVisibleOrder) {
     TreeNodes tree;
     TreeNode* a = tree.AddTopLevelLast("A");
@@ -107,7 +131,7 @@ TEST(TreeNodes, NodesTakenOutComeBackAsThemselvesOrAreReleased) {
     tree.Release(children[0]);
     EXPECT_EQ(Order(tree), "Rbxcxdxexfx");
     EXPECT_EQ(tree.Count(), 11);
-    EXPECT_EQ(tree.LiveLabelBytes(), 11u);
+    EXPECT_EQ(tree.LiveLabelBytes(), 22u);  // eleven one-byte labels, each after its length
 }
 
 TEST(TreeNodes, BulkChangesAreAnnouncedAsOneReset) {
