@@ -76,7 +76,7 @@ SniffedEncoding SniffEncoding(std::string_view head, bool wholeFile, const std::
         return result;
     }
     if (HasHighBytes(head)) {
-        result.charset = CharsetOfFirstText({}, wholeFile ? head : WithoutCutSequence(head));
+        result.charset = CharsetOfFirstText({}, head);
     } else if (wholeFile) {
         result.charset = kCp932;
     }

@@ -53,7 +53,7 @@ void BmLogic::ClearTable() {
     glChanged = false;
     history_.Forget(true);
     tree_.Clear();
-    for (TextColumn* texts : {&url_, &name_, &added_, &visited_, &modified_}) texts->Clear();
+    for (TextColumn* texts : TextColumns()) texts->Clear();
     parents_.clear();
     nodes_.clear();
     urlIndex_.Clear();
@@ -249,7 +249,7 @@ std::uint64_t BmLogic::RootHash(int root) const {
         // Positions relative to the root: rows added before it change nothing of it.
         mix(static_cast<std::uint64_t>(i - root));
         mix(static_cast<std::uint64_t>(i == root ? 0 : i - parents_[k]));
-        for (const TextColumn* column : {&url_, &name_, &added_, &visited_, &modified_}) {
+        for (const TextColumn* column : TextColumns()) {
             mix(text((*column)[k]));
         }
     }

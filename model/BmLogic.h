@@ -332,6 +332,13 @@ private:
     void ForEachSourceRoot(Visit visit) const;
 
     // --- row primitives (model/RowBlocks.cpp): each one pass over the rows it shifts.
+    // The five text columns, for what is done to each of them alike.
+    std::array<TextColumn*, 5> TextColumns() {
+        return {&url_, &name_, &added_, &visited_, &modified_};
+    }
+    std::array<const TextColumn*, 5> TextColumns() const {
+        return {&url_, &name_, &added_, &visited_, &modified_};
+    }
     template <typename Visit>
     void ForEachColumn(Visit visit);
     // Opens `count` empty rows at `at`; later rows and parents follow.
@@ -391,7 +398,7 @@ private:
 
 template <typename Visit>
 void BmLogic::ForEachColumn(Visit visit) {
-    for (TextColumn* texts : {&url_, &name_, &added_, &visited_, &modified_}) visit(texts->Cells());
+    for (TextColumn* texts : TextColumns()) visit(texts->Cells());
     visit(parents_);
     visit(nodes_);
 }

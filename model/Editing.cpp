@@ -339,7 +339,7 @@ int BmLogic::CopySubtree(int source, Placement placement, int target) {
     for (int k = 0; k < width; ++k) {
         const std::size_t copy = static_cast<std::size_t>(to.tableAt + k);
         const std::size_t original = static_cast<std::size_t>(from + k);
-        for (TextColumn* texts : {&url_, &name_, &added_, &visited_, &modified_}) {
+        for (TextColumn* texts : TextColumns()) {
             texts->Set(copy, (*texts)[original]);
         }
         parents_[copy] = parents_[original] + shift;

@@ -355,7 +355,7 @@ void BmLogic::PutTexts(std::size_t k, EntryTexts&& texts) {
 void BmLogic::MoveRowContents(std::size_t from, std::size_t to) {
     // The texts stay where they are stored: the rows' cells move. The row left behind is
     // empty, so no text is held by two rows.
-    for (TextColumn* texts : {&url_, &name_, &added_, &visited_, &modified_}) {
+    for (TextColumn* texts : TextColumns()) {
         Column<TextColumn::Cell>& cells = texts->Cells();
         cells[to] = cells[from];
         cells[from] = nullptr;

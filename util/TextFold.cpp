@@ -8,13 +8,6 @@ namespace pernard {
 
 namespace {
 
-bool IsAscii(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
-
 // Characters that compatibility normalization and case folding leave as they are, whatever
 // stands around them: hiragana, katakana (without the half-width forms and the combining
 // sound marks), the long vowel mark and the unified CJK ideographs.
@@ -57,7 +50,7 @@ void LowerAsciiInto(std::string_view text, std::string& out) {
 void FoldCaseAndWidth(std::string_view text, std::string& out) {
     // ASCII text is its own normal form but for the letter case; so is text of kana and
     // ideographs besides it: the common cases, made cheap.
-    if (IsAscii(text) || FoldsByAsciiAlone(text)) {
+    if (FoldsByAsciiAlone(text)) {
         LowerAsciiInto(text, out);
         return;
     }
