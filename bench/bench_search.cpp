@@ -13,7 +13,7 @@
 
 #include "bench/BenchPorts.h"
 #include "model/Search.h"
-#include "report/UrlListReport.h"
+#include "commands/ReportCommands.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     Build(reportBench.model, 100011);
     bool ok = false;
     const double seconds = Seconds(
-        [&] { ok = pernard::SaveUrlList(reportBench.model, 0, true, path, page, written, error); });
+        [&] { ok = pernard::SaveUrlListReport(reportBench.model, 0, true, path, page, written, error); });
     std::printf("report of %d bookmarks: %.3f s%s\n", written, seconds, ok ? "" : "  FAILED");
     std::filesystem::remove(path);
     return 0;

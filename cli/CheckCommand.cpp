@@ -35,7 +35,7 @@ std::vector<int> BookmarksBelow(const BmLogic& model, int folder) {
 
 int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     CommandLine line;
-    if (!ParseCommandLine(arguments, {{"--folder", "--threads", "--timeout", "--to"}, {"--body"}},
+    if (!ParseCommandLine(arguments, {{"--folder", "--threads", "--timeout", "--to"}, {"--body", "--force"}},
                           line, err)) {
         err << CliUsage();
         return 2;
@@ -97,7 +97,17 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
     if (progress) err << '\n';
     out << "ok " << counts[0] << ", redirected " << counts[1] << ", broken " << counts[2]
         << ", failed " << counts[3] << '\n';
-    if (!line.Value("--to").empty() && !WriteBookmarkFile(model, line.Value("--to"), 0)) return 1;
+    if (!line.Value("--to").empty()) {
+        WriteRequest request;
+        request.target = line.Value("--to");
+        request.roots = {0};
+        request.force = line.Flag("--force");
+        WriteRefusal refusal = WriteRefusal::None;
+        if (!SaveBookmarkFile(model, request, &refusal)) {
+            SayDeclined(refusal, err);
+            return 1;
+        }
+    }
     return counts[2] + counts[3] == 0 ? 0 : 1;
 }
 

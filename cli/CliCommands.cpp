@@ -8,6 +8,7 @@
 #include "cli/CliUsage.h"
 #include "cli/CollectionCommands.h"
 #include "commands/SaveCommands.h"
+#include "commands/WriteGate.h"
 #include "formats/FavoritesReader.h"
 #include "formats/FavoritesWriter.h"
 #include "formats/NetscapeWriter.h"
@@ -93,7 +94,8 @@ bool PrepareFavoritesTarget(const std::string& directory, std::ostream& err) {
 int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
     CommandLine options;
     const bool valid = ParseCommandLine(
-        arguments, {{"--to", "--to-favorites", "--root", "--save-encoding"}, {}}, options, err);
+        arguments, {{"--to", "--to-favorites", "--root", "--save-encoding"}, {"--force"}}, options,
+        err);
     const std::string toFile = options.Value("--to");
     const std::string toFavorites = options.Value("--to-favorites");
     if (!valid || toFile.empty() == toFavorites.empty()) {
@@ -112,15 +114,30 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
     BmLogic& model = session.Model();
     int root = 0;
     if (!PickRoot(model, options.Value("--root"), root, err)) return 2;
+    WriteRequest request;
+    request.kind = toFile.empty() ? WriteKind::Favorites : WriteKind::BookmarkFile;
+    request.target = toFile.empty() ? toFavorites : toFile;
+    request.roots = {root};
+    request.force = options.Flag("--force");
     if (!toFile.empty()) {
         if (WouldReplaceKeptBytes(model, root)) {
             err << "note: bytes that did not decode are written as U+FFFD in this encoding\n";
         }
-        return WriteBookmarkFile(model, toFile, root) ? 0 : 1;
+        WriteRefusal refusal = WriteRefusal::None;
+        if (SaveBookmarkFile(model, request, &refusal)) return 0;
+        SayDeclined(refusal, err);
+        return 1;
     }
     if (!PrepareFavoritesTarget(toFavorites, err)) return 1;
+    const WriteDecision decision = WriteGate::Decide(model, request);
+    if (!decision.Allowed()) {
+        SayDeclined(decision.refusal, err);
+        return 1;
+    }
     int notWritten = 0;
-    SaveFavorite(model, toFavorites, root, &notWritten);
+    if (SaveFavorite(model, *decision.permit, &notWritten)) {
+        WriteGate::Written(model, *decision.permit);
+    }
     if (!session.CheckLogStatus().empty()) err << session.CheckLogStatus() << '\n';
     return notWritten == 0 ? 0 : 1;
 }

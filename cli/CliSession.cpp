@@ -122,6 +122,10 @@ void AppendEscapedField(std::string& out, std::string_view field) {
     }
 }
 
+void SayDeclined(WriteRefusal refusal, std::ostream& err) {
+    if (refusal == WriteRefusal::Declined) err << "nothing written (--force writes it anyway)\n";
+}
+
 const char* KindOf(const BmLogic& model, int index) {
     const std::size_t i = static_cast<std::size_t>(index);
     if (model.gloya[i] < 0) return "root";

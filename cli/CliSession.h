@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/CliPorts.h"
+#include "commands/WriteGate.h"
 #include "model/BmLogic.h"
 
 namespace pernard {
@@ -46,6 +47,9 @@ bool ParseNumber(const std::string& option, const std::string& text, int& number
 // A table field with backslash, tab, CR and LF escaped as \\ \t \r \n.
 std::string EscapeField(std::string_view text);
 void AppendEscapedField(std::string& out, std::string_view text);
+
+// A question the command line cannot answer was taken as No: says how to write anyway.
+void SayDeclined(WriteRefusal refusal, std::ostream& err);
 
 // "root", "folder" or "url".
 const char* KindOf(const BmLogic& model, int index);

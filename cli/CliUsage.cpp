@@ -9,14 +9,14 @@ namespace {
     "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"                                         \
     "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root " \
     "N]\n"                                                                                       \
-    "                        [--save-encoding UTF-8]\n"                                          \
+    "                        [--save-encoding UTF-8] [--force]\n"                                \
     "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] [--notes] --keyword TEXT\n"       \
     "                          SOURCE...\n"                                                      \
     "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"                                   \
     "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"   \
     "                          [--color C] --to FILE\n"                                          \
     "       pernard-cli check [LOAD OPTIONS] SOURCE... [--folder N] [--threads T]\n"             \
-    "                         [--timeout SECONDS] [--body] [--to FILE]\n"
+    "                         [--timeout SECONDS] [--body] [--to FILE] [--force]\n"
 
 constexpr const char* kUsage = PERNARD_CLI_SYNOPSIS
     "LOAD OPTIONS: --max-url N  --encoding NAME  --skip-duplicates  --no-empty-folders\n"
@@ -39,7 +39,9 @@ constexpr const char* kHelp =
     "save   writes one root as a bookmark file (--to FILE, replacing FILE only once the new\n"
     "       one is complete) or as a Favorites directory (--to-favorites DIR, which must not\n"
     "       exist yet or be empty). A bookmark file is written in the root's own encoding\n"
-    "       (Shift_JIS for a Shift_JIS file), or with --save-encoding UTF-8 in UTF-8.\n"
+    "       (Shift_JIS for a Shift_JIS file), or with --save-encoding UTF-8 in UTF-8. Written\n"
+    "       over the file it was read from, it holds every root that file gave, in order;\n"
+    "       a browser's store, or a file another SOURCE was read from, is never a target.\n"
     "search prints the entries whose name (with --url: URL) contains any of the words of\n"
     "       TEXT, one line per entry, tab-separated: index, kind, name, URL, folder path.\n"
     "       ASCII letters match in either case; --fold also ignores width and case (ｶﾅ = カナ,\n"
@@ -70,6 +72,8 @@ constexpr const char* kHelp =
     "  --to FILE            write a bookmark file\n"
     "  --to-favorites DIR   write a Favorites directory\n"
     "  --root N             the root with entry index N (default: the first root)\n"
+    "  --force              write over the source even when its read left something out or\n"
+    "                       bytes that did not decode would be written as U+FFFD\n"
     "SEARCH OPTIONS\n"
     "  --keyword TEXT       the words to find, separated by blanks (at most six)\n"
     "  --url                search the URLs instead of the names\n"
@@ -87,6 +91,7 @@ constexpr const char* kHelp =
     "  --timeout SECONDS    for one request, 1 to 3600 (default 30)\n"
     "  --body               fetch whole pages (GET) instead of headers (HEAD)\n"
     "  --to FILE            save the first root with the learnt last-modified times\n"
+    "  --force              as for save\n"
     "\n"
     "Exit status: 0 when everything was read and written, 1 when a read failed or stopped\n"
     "early (nothing is saved then) or anything could not be written, 2 for a usage error;\n"

@@ -5,7 +5,7 @@
 #include "cli/CliSession.h"
 #include "cli/CliUsage.h"
 #include "model/Search.h"
-#include "report/UrlListReport.h"
+#include "commands/ReportCommands.h"
 
 namespace pernard {
 
@@ -78,9 +78,10 @@ int RunReport(const std::vector<std::string>& arguments, std::ostream& err) {
     int written = 0;
     std::string errorText;
     // The command line has no link directory: the file is taken as given.
-    if (!SaveUrlList(model, folder, line.Flag("--expanded"), line.Value("--to"), page, written,
-                     errorText)) {
-        err << "保存失敗  " << errorText << '\n';
+    if (!SaveUrlListReport(model, folder, line.Flag("--expanded"), line.Value("--to"), page,
+                           written, errorText)) {
+        // A refusal of the gate was said already.
+        if (!errorText.empty()) err << "保存失敗  " << errorText << '\n';
         return 1;
     }
     err << "保存完了 " << written << " 件\n";

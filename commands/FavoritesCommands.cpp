@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "commands/SaveCommands.h"
+#include "commands/WriteGate.h"
 #include "formats/FavoritesWriter.h"
 #include "model/EntryExtras.h"
 #include "util/Paths.h"
@@ -48,13 +49,10 @@ void ReportCounts(BmLogic& model, const FavoritesWrite& counts) {
 
 }  // namespace
 
-bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notWritten) {
+bool SaveFavorite(BmLogic& model, const WritePermit& permit, int* notWritten) {
     const Ports& ports = model.GetPorts();
-    if (!ports.settings->NoOverwriteQuestion()) {
-        const std::string question =
-            std::string(model.SourcePath(root)) + " を " + target + " に保存します ";
-        if (ports.prompts->Confirm(question, Buttons::YesNo) != Answer::Yes) return false;
-    }
+    const std::string& target = permit.Target();
+    const int root = permit.Roots().front();
     ports.diagnostics->ClearCheckLog();
     const FavoritesWrite counts = WriteFavoritesOver(model, target, root);
     ReportCounts(model, counts);
@@ -64,6 +62,18 @@ bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notW
     // window (and the list of what was not written) open, and the collection stays changed.
     if (counts.failed > 0) return false;
     ports.status->SetPanel(1, "保存完了 " + target);
+    return true;
+}
+
+bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notWritten) {
+    WriteRequest request;
+    request.kind = WriteKind::Favorites;
+    request.target = target;
+    request.roots = {root};
+    const WriteDecision decision = WriteGate::Decide(model, request);
+    if (!decision.Allowed()) return false;
+    if (!SaveFavorite(model, *decision.permit, notWritten)) return false;
+    WriteGate::Written(model, *decision.permit);
     return true;
 }
 
@@ -83,6 +93,12 @@ bool SaveAsIE(BmLogic& model) {
         ports.prompts->ShowMessage("Cannot Save File : " + target);
         return false;
     }
+    WriteRequest request;
+    request.kind = WriteKind::FavoritesAnew;
+    request.target = target;
+    request.roots = {root};
+    const WriteDecision decision = WriteGate::Decide(model, request);
+    if (!decision.Allowed()) return false;
     std::error_code error;
     if (fs::exists(target, error)) {
         const std::string question =
@@ -100,6 +116,8 @@ bool SaveAsIE(BmLogic& model) {
     }
     ReportCounts(model, counts);
     ports.progress->Close();
+    // Written over its own source whole, the root is saved.
+    if (counts.failed == 0) WriteGate::Written(model, *decision.permit);
     ports.status->SetPanel(1, "Save Favorite  " + target + " " + std::to_string(root));
     return true;
 }

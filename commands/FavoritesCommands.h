@@ -5,12 +5,15 @@
 #include <string>
 
 #include "model/BmLogic.h"
+#include "model/WritePermit.h"
 
 namespace pernard {
 
-// Writes root `root` below `target`. True when every entry is on the disk (renamed ones count
-// as written); `notWritten`, when given, receives the number of entries that are not. What was
-// not written, renamed or removed is listed in the check-log window.
+// Writes the permitted root below the permitted directory. True when every entry is on the disk
+// (renamed ones count as written); `notWritten`, when given, receives the number of entries
+// that are not. What was not written, renamed or removed is listed in the check-log window.
+bool SaveFavorite(BmLogic& model, const WritePermit& permit, int* notWritten = nullptr);
+// The same for root `root` written below `target`, once the write gate lets it.
 bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notWritten = nullptr);
 
 // The save-as command: empties the chosen directory (named "favorites") and writes into it.

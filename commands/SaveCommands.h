@@ -1,38 +1,38 @@
 #pragma once
 // The user's save commands: the overwrite save of the selection's root (over its bookmark file,
 // its Favorites directory, or for a browser's store into a bookmark file chosen instead), and
-// save-as to a bookmark file. They ask, write through the writers and say what came of it; the
-// collection counts as saved once no root has changes left.
+// save-as to a bookmark file. Each asks the write gate (commands/WriteGate.h) first, writes
+// through the writers and says what came of it; the collection counts as saved once no root
+// has changes left.
 
 #include <string>
-#include <vector>
 
+#include "commands/WriteGate.h"
 #include "model/BmLogic.h"
 
 namespace pernard {
 
-// Writes the roots to `fileName` (formats/NetscapeWriter) and says what came of it: on success
-// panel 1 shows "保存完了 " + file name; a failure shows "Cannot Save File : " + file name, a
-// browser's store as the target its own message; extras left out are said once.
+// Asks the gate, writes the bookmark file and says what came of it: on success panel 1 shows
+// "保存完了 " + file name; a failure shows "Cannot Save File : " + file name; extras left out
+// are said once. `refusal`, when given, receives why the gate let nothing be written.
+bool SaveBookmarkFile(BmLogic& model, const WriteRequest& request,
+                      WriteRefusal* refusal = nullptr);
+// The same for root `root` written to `fileName`.
 bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root);
-bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, const std::vector<int>& roots);
 
 // The root of the selection (BmLogic::SelectedRoot), with "フォルダーを選択してください" when
 // there is none.
 bool CheckRootNode(BmLogic& model, int& root);
 
-// Overwrite save of a root read from a bookmark file.
-bool ConfirmAndWriteBookmark(BmLogic& model, const std::string& rootName, int root);
-
 // Overwrite save of the root of the selection, whatever its source kind.
 bool SaveBM(BmLogic& model);
-// Overwrite save of root `root`. The collection counts as saved once no root has changes left.
+// Overwrite save of root `root` (with the other roots its file gave). When its file changed on
+// the disk since it was read, it is saved to a bookmark file of the user's choice instead.
 bool SaveRoot(BmLogic& model, int root);
 
 // The save-as command for bookmark files.
 bool SaveBookmarkAs(BmLogic& model);
-// Saves root `root` to a bookmark file the user chooses. A browser's own store is never a
-// target: a root read from one is saved this way by the overwrite save.
+// Saves root `root` to a bookmark file the user chooses.
 bool SaveRootAsBookmarkFile(BmLogic& model, int root);
 
 }  // namespace pernard

@@ -228,7 +228,11 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
 }
 
 NetscapeReader::NetscapeReader(BmLogic& model, const std::string& path, const std::string& charset)
-    : model_(model), path_(path), charset_(charset), read_(model.NewReadNumber()) {}
+    : model_(model),
+      path_(path),
+      charset_(charset),
+      read_(model.NewReadNumber()),
+      sourceStamp_(StampOf(path)) {}
 
 bool NetscapeReader::StopAtCapacity() {
     errorText_ = kCapacityMessage;
@@ -308,6 +312,7 @@ bool NetscapeReader::AddRoot(const std::string& name) {
     BeginEntry(root_);
     model_.SetRootCharset(root_, charset_);
     model_.SetRootRead(root_, read_);
+    model_.MutableRootInfo(root_)->sourceStamp = sourceStamp_;
     hasRoot_ = true;
     // A root in the last free slot leaves no room for anything it could hold.
     if (model_.glCT >= model_.glMaxURL) return StopAtCapacity();

@@ -8,6 +8,7 @@
 
 #include "model/BmLogic.h"
 #include "model/EntryExtras.h"
+#include "util/FileStamp.h"
 #include "util/HtmlText.h"
 
 namespace pernard {
@@ -90,6 +91,8 @@ private:
     std::string path_;
     std::string charset_;
     int read_;
+    // The file as this read found it: a save over it checks that nothing changed it since.
+    FileStamp sourceStamp_;
     bool inComment_ = false;
     bool hasRoot_ = false;
     int root_ = -1;

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "formats/NetscapeReader.h"
-#include "formats/SourceRead.h"
 #include "model/EntryExtras.h"
 #include "util/CodePage.h"
 #include "util/HtmlText.h"
@@ -261,19 +260,13 @@ bool UrlsHoldKeptBytes(const BmLogic& model, int root) {
     });
 }
 
-BookmarkFileWrite WriteBookmarkRoots(const BmLogic& model, const std::string& fileName,
-                                     const std::vector<int>& roots) {
+BookmarkFileWrite WriteBookmarkRoots(const BmLogic& model, const WritePermit& permit) {
     BookmarkFileWrite result;
-    // A browser's own store is read, never written: not even when chosen as a save's target.
-    const SourceKind kind = KindOfSource(fileName);
-    if (kind == SourceKind::Chromium || kind == SourceKind::Firefox) {
-        result.refusedStore = true;
-        return result;
-    }
+    const std::vector<int>& roots = permit.Roots();
     SafeFileWriter file;
     bool ok = !roots.empty() && std::all_of(roots.begin(), roots.end(), [&model](int root) {
         return root >= 0 && root < model.glCT;
-    }) && file.Open(fileName);
+    }) && file.Open(permit.Target());
     if (ok) {
         result.droppedExtras =
             WriteBookmarkText(model, roots, [&file](std::string_view chunk) { file.Write(chunk); });

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/BmLogic.h"
+#include "model/WritePermit.h"
 
 namespace pernard {
 
@@ -29,15 +30,13 @@ bool WouldReplaceKeptBytes(const BmLogic& model, int root);
 
 // What writing a bookmark file came to.
 struct BookmarkFileWrite {
-    bool written = false;       // the file holds the roots now
-    bool refusedStore = false;  // the target is a browser's own store: nothing was written
-    int droppedExtras = 0;      // entries whose extras a bookmark file cannot hold
+    bool written = false;   // the file holds the roots now
+    int droppedExtras = 0;  // entries whose extras a bookmark file cannot hold
 };
 
-// Writes the roots to `fileName` through a temporary file that replaces it only once complete;
-// on any failure the old file stays as it was. A file that is a browser's own store is refused.
-BookmarkFileWrite WriteBookmarkRoots(const BmLogic& model, const std::string& fileName,
-                                     const std::vector<int>& roots);
+// Writes the permitted roots to the permitted file through a temporary file that replaces it
+// only once complete; on any failure the old file stays as it was.
+BookmarkFileWrite WriteBookmarkRoots(const BmLogic& model, const WritePermit& permit);
 
 // True when root `root` holds a URL with bytes that did not decode: a shortcut file (CP932)
 // cannot take them back as themselves.

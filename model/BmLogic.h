@@ -369,7 +369,7 @@ private:
         int parent = -1;
         TreeNode* before = nullptr;
     };
-    bool NewEntryPlace(TreeNode* reference, bool shownOrder, bool isUrl, NewPlace& place) const;
+    bool NewEntryPlace(TreeNode* reference, bool shownOrder, NewPlace& place) const;
     TreeNode* InsertNewNode(const NewPlace& place, const std::string& name);
     void RememberCopiedUrl(int index);
     void SetUrlImages(int index);

@@ -132,8 +132,7 @@ void BmLogic::RememberCopiedUrl(int index) {
 
 // ---------------------------------------------------------------- new and edit
 
-bool BmLogic::NewEntryPlace(TreeNode* reference, bool shownOrder, bool isUrl,
-                            NewPlace& place) const {
+bool BmLogic::NewEntryPlace(TreeNode* reference, bool shownOrder, NewPlace& place) const {
     const int referenceIndex = IndexOf(reference);
     if (referenceIndex < 0) return false;
     place.before = NextPlace(reference, shownOrder);
@@ -157,8 +156,9 @@ bool BmLogic::NewEntryPlace(TreeNode* reference, bool shownOrder, bool isUrl,
             place.before = parentNode->Child(row);
         }
     }
-    if (isUrl && place.parent < 0) {
-        // A bookmark is never a top-level entry: it becomes the last entry of the
+    if (place.parent < 0) {
+        // Only a load makes a top-level entry, a root with a source to be saved to: a new
+        // folder or bookmark whose place would be the top level becomes the last entry of the
         // reference's root instead.
         int root = referenceIndex;
         while (parents_[static_cast<std::size_t>(root)] >= 0)
@@ -184,7 +184,7 @@ int BmLogic::NewFolder(TreeNode* reference, const std::string& name, bool shownO
     StepScope step(*this, "フォルダー新規作成");
     NewPlace place;
     int created = -1;
-    if (NewEntryPlace(reference, shownOrder, false, place)) {
+    if (NewEntryPlace(reference, shownOrder, place)) {
         if (place.parent >= 0 && LevelOf(place.parent) >= kFolderLevelLimit) {
             ports_.prompts->ShowMessage(kTooDeepMessage);
         } else if (FitsCapacity(1)) {
@@ -208,7 +208,7 @@ int BmLogic::NewUrl(TreeNode* reference, const EntryTexts& fields, bool shownOrd
     StepScope step(*this, "ＵＲＬ新規作成");
     NewPlace place;
     int created = -1;
-    if (fields.url != kFolderMarker && NewEntryPlace(reference, shownOrder, true, place) &&
+    if (fields.url != kFolderMarker && NewEntryPlace(reference, shownOrder, place) &&
         FitsCapacity(1)) {
         OpenRows(place.at, 1);
         const std::size_t k = static_cast<std::size_t>(place.at);

@@ -4,9 +4,12 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+
+#include "util/FileStamp.h"
 
 namespace pernard {
 
@@ -29,6 +32,9 @@ struct RootInfo {
     bool partial = false;  // the read stopped early: saving over the source would lose the rest
     int read = 0;          // roots of one read of one file share this number
     std::shared_ptr<ReadFavoritesFiles> favorites;  // a Favorites root's files, if known
+    // A bookmark file as it was when it was read or last saved from this root: a save over
+    // it finds out whether anything else (another copy of it, another program) wrote it since.
+    std::optional<FileStamp> sourceStamp;
     // What the root held when it was last read or saved, as a hash of its entries: it has
     // unsaved changes exactly when its entries hash to something else now.
     std::uint64_t savedHash = 0;

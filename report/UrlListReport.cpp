@@ -137,8 +137,9 @@ bool ReportPathIn(const std::string& linkDirectory, std::string_view name, std::
     return inside;
 }
 
-bool SaveUrlList(const BmLogic& model, int folder, bool expanded, const std::string& path,
+bool SaveUrlList(const BmLogic& model, int folder, bool expanded, const WritePermit& permit,
                  const UrlListPage& page, int& written, std::string& errorText) {
+    const std::string& path = permit.Target();
     written = 0;
     if (!model.IsValidIndex(folder) || !model.IsFolder(folder)) {
         errorText = kReportNeedsFolder;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/BmLogic.h"
+#include "model/WritePermit.h"
 
 namespace pernard {
 
@@ -37,11 +38,11 @@ std::string UrlListPageText(const BmLogic& model, int folder, const std::vector<
 bool ReportPathIn(const std::string& linkDirectory, std::string_view name, std::string& path,
                   std::string& errorText);
 
-// Writes the report of `folder` to `path` in Shift_JIS (characters it cannot hold as &#NNN;),
-// through a temporary file renamed over the old one when complete; only a regular file is
-// replaced. False with the error text: kReportNeedsFolder when `folder` is no folder,
+// Writes the report of `folder` to the permitted file in Shift_JIS (characters it cannot hold
+// as &#NNN;), through a temporary file renamed over the old one when complete; only a regular
+// file is replaced. False with the error text: kReportNeedsFolder when `folder` is no folder,
 // "Cannot Write " + path when the file cannot be written. `written` is the number of rows.
-bool SaveUrlList(const BmLogic& model, int folder, bool expanded, const std::string& path,
+bool SaveUrlList(const BmLogic& model, int folder, bool expanded, const WritePermit& permit,
                  const UrlListPage& page, int& written, std::string& errorText);
 
 }  // namespace pernard

@@ -278,15 +278,18 @@ bool TFormMain::SaveChangedRoots() {
     return true;
 }
 
+bool TFormMain::SettleUnsavedChanges() {
+    if (!model_.glChanged) return true;
+    const Answer answer =
+        model_.GetPorts().prompts->Confirm("変更内容を保存しますか？ ", Buttons::YesNoCancel);
+    if (answer == Answer::Cancel) return false;
+    // Yes saves every root with changes, each over its own source; a save that failed keeps
+    // the collection: going on now would lose the edits.
+    return answer == Answer::No || SaveChangedRoots();
+}
+
 bool TFormMain::FormCloseQuery() {
-    if (model_.glChanged) {
-        const Answer answer =
-            model_.GetPorts().prompts->Confirm("変更内容を保存しますか？ ", Buttons::YesNoCancel);
-        if (answer == Answer::Cancel) return false;
-        // Yes saves every root with changes, each over its own source; a save that failed
-        // keeps the window open: closing now would lose the edits.
-        if (answer == Answer::Yes && !SaveChangedRoots()) return false;
-    }
+    if (!SettleUnsavedChanges()) return false;
 #ifdef _WIN32
     QFile::remove("D:\\Bin\\Skylark.dat");
 #endif

@@ -128,6 +128,10 @@ public:
     void UpdateEntryButtons();
     // The overwrite save of every root with unsaved changes; false when one failed.
     bool SaveChangedRoots();
+    // Before the collection is closed or replaced: asks "変更内容を保存しますか？ " when it
+    // holds unsaved changes. False when the user cancelled or a save failed: the collection
+    // must stay.
+    bool SettleUnsavedChanges();
 
     // --- editing commands (ui/EditCommands.cpp)
     void BtHenshuuClick();

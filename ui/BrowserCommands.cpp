@@ -39,6 +39,7 @@ void TFormMain::ReadBrowserStore(bool firefox, bool complete) {
         return;
     }
     if (complete) {
+        if (!SettleUnsavedChanges()) return;
         ports.settings->SetDebugCheck(true);
         ports.settings->SetStartupBookmarkFile(chosen);
         // A cut or copy pending from the previous collection ends with it.

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <ctime>
 
+#include "commands/ReportCommands.h"
 #include "ui/QtText.h"
 #include "ui/Registry.h"
 
@@ -109,8 +110,8 @@ bool TFormURLLIST::SaveUrlList(const std::string& path, std::string& errorText) 
     page.now = static_cast<long long>(std::time(nullptr));
     page.remarkOf = links_.remarkOf;
     int written = 0;
-    if (!pernard::SaveUrlList(model_, listed.folder, listed.expanded, path, page, written,
-                              errorText)) {
+    if (!SaveUrlListReport(model_, listed.folder, listed.expanded, path, page, written,
+                           errorText)) {
         return false;
     }
     const QString done = QString("保存完了 %1 件").arg(written);

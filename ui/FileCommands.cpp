@@ -53,6 +53,7 @@ void TFormMain::NetScapeB1Click() {
     std::string chosen;
     const Ports& ports = model_.GetPorts();
     if (!ports.dialogs->OpenBookmarkFile(ports.settings->StartupBookmarkFile(), chosen)) return;
+    if (!SettleUnsavedChanges()) return;
     ports.settings->SetDebugCheck(true);
     ports.settings->SetStartupBookmarkFile(chosen);
     // A cut or copy pending from the previous collection ends with it.
@@ -85,6 +86,7 @@ void TFormMain::IE1Click() {
     std::string directory;
     if (!ports.dialogs->ChooseDirectory(ports.settings->StartupFavoritesDirectory(), directory))
         return;
+    if (!SettleUnsavedChanges()) return;
     ports.settings->SetStartupFavoritesDirectory(directory);
     if (ClipPending()) EndPendingClip();
     ReadFavoritesReporting(true, directory);

@@ -187,12 +187,12 @@ RefEntry* RefTree::Previous(RefEntry* entry) {
 }
 
 // A new entry goes before the node shown after the reference; with nothing shown after it,
-// into a reference folder as its last entry, or right after a reference bookmark. A bookmark
-// never becomes a top-level entry: it goes last into the reference's root instead.
+// into a reference folder as its last entry, or right after a reference bookmark. Nothing new
+// becomes a top-level entry: it goes last into the reference's root instead.
 void RefTree::PlaceNew(std::unique_ptr<RefEntry> created, RefEntry* entry, bool shownOrder) {
     RefEntry* next = shownOrder && !Shown(entry) ? nullptr : Next(entry, shownOrder);
     RefEntry* parent = next != nullptr ? next->parent : entry->IsFolder() ? entry : entry->parent;
-    if (!created->IsFolder() && parent == nullptr) {
+    if (parent == nullptr) {
         RefEntry* root = entry;
         while (root->parent != nullptr) root = root->parent;
         created->parent = root;

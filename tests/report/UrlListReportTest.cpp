@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "model/TableBuilder.h"
+#include "commands/ReportCommands.h"
 #include "report/UrlListReport.h"
 #include "support/Doubles.h"
 #include "support/TableSurgery.h"
@@ -71,7 +72,7 @@ TEST_F(UrlListReportTest, ThePageOfAFolderByteForByte) {
     const std::string path = (temp.Path() / "list.htm").string();
     int written = 0;
     std::string error;
-    ASSERT_TRUE(SaveUrlList(t.model, 1, false, path, page, written, error)) << error;
+    ASSERT_TRUE(SaveUrlListReport(t.model, 1, false, path, page, written, error)) << error;
     EXPECT_EQ(written, 2);
     const std::string expected =
         std::string(kHead) +
@@ -105,7 +106,7 @@ TEST_F(UrlListReportTest, WhatCp932CannotHoldIsWrittenAsAReference) {
     const std::string path = (temp.Path() / "list.htm").string();
     int written = 0;
     std::string error;
-    ASSERT_TRUE(SaveUrlList(t.model, 1, false, path, page, written, error)) << error;
+    ASSERT_TRUE(SaveUrlListReport(t.model, 1, false, path, page, written, error)) << error;
     EXPECT_NE(ReadBytes(path).find("&#128512; smile</a>"), std::string::npos);
 }
 
@@ -113,18 +114,18 @@ TEST_F(UrlListReportTest, OnlyAFolderIsReportedAndOnlyARegularFileReplaced) {
     int written = 0;
     std::string error;
     const std::string path = temp.Write("old.htm", "old page");
-    EXPECT_FALSE(SaveUrlList(t.model, 2, false, path, page, written, error));
+    EXPECT_FALSE(SaveUrlListReport(t.model, 2, false, path, page, written, error));
     EXPECT_EQ(error, "フォルダーを指定してください");
     fs::create_directory(temp.Path() / "dir.htm");
     const std::string directory = (temp.Path() / "dir.htm").string();
-    EXPECT_FALSE(SaveUrlList(t.model, 1, false, directory, page, written, error));
+    EXPECT_FALSE(SaveUrlListReport(t.model, 1, false, directory, page, written, error));
     EXPECT_EQ(error, "Cannot Write " + directory);
     fs::create_symlink(path, temp.Path() / "link.htm");
     EXPECT_FALSE(
-        SaveUrlList(t.model, 1, false, (temp.Path() / "link.htm").string(), page, written, error));
+        SaveUrlListReport(t.model, 1, false, (temp.Path() / "link.htm").string(), page, written, error));
     // A failure on the way leaves the old file as it was.
     SaveFileCalls().rename = [](const char*, const char*) { return errno = EIO, -1; };
-    EXPECT_FALSE(SaveUrlList(t.model, 1, false, path, page, written, error));
+    EXPECT_FALSE(SaveUrlListReport(t.model, 1, false, path, page, written, error));
     SaveFileCalls() = RealFileCalls();
     EXPECT_EQ(error, "Cannot Write " + path);
     EXPECT_EQ(ReadBytes(path), "old page");

@@ -1,0 +1,249 @@
+#include "commands/WriteGate.h"
+
+#include <algorithm>
+
+#include "formats/FavoritesReader.h"
+#include "formats/NetscapeWriter.h"
+#include "formats/SourceRead.h"
+#include "util/FileStamp.h"
+
+namespace pernard {
+
+namespace {
+
+constexpr const char* kPartialQuestion =
+    "このブックマークは途中までしか読み込まれていません。上書保存すると、読み込まれなかった"
+    "エントリーがファイルから失われます。保存しますか？";
+constexpr const char* kReplacedQuestion =
+    "読み込めなかった文字があります。保存すると、その文字は "
+    "U+FFFD（\xEF\xBF\xBD）に置き換わります。"
+    "保存しますか？";
+constexpr const char* kChangedMessage =
+    "読み込んだ後にファイルが変更されています（同じファイルから読み込んだ別のルートの保存、"
+    "または別のプログラムによる変更）。上書するとその変更が失われるため、別のファイルに"
+    "保存してください : ";
+
+// A root read from a file or directory this program may write back (not a browser's store).
+bool HasWritableSource(const BmLogic& model, int root) {
+    const std::string_view kind = model.SourceKind(root);
+    return (kind == kSourceNetscape || kind == kSourceFavorites) && !model.SourcePath(root).empty();
+}
+
+std::vector<int> AllRoots(const BmLogic& model) {
+    std::vector<int> roots;
+    const TreeNodes& tree = model.Tree();
+    for (int row = 0; row < tree.TopLevelCount(); ++row) {
+        const int index = model.IndexOf(tree.TopLevel(row));
+        if (model.IsValidIndex(index) && model.IsRoot(index)) roots.push_back(index);
+    }
+    std::sort(roots.begin(), roots.end());
+    return roots;
+}
+
+// The roots as a question names them: a Favorites root by the directory it was read from.
+std::string NamesOf(const BmLogic& model, const std::vector<int>& roots) {
+    std::string names;
+    for (int root : roots) {
+        if (!names.empty()) names += "、";
+        names += model.SourceKind(root) == kSourceFavorites ? model.SourcePath(root)
+                                                            : model.glName[root];
+    }
+    return names;
+}
+
+// What the loaded roots have to do with the target.
+struct Holders {
+    std::vector<int> sameFile;  // read from the target itself
+    std::vector<int> touched;   // read from something the write would change or replace
+};
+
+Holders HoldersOf(const BmLogic& model, const WriteRequest& request) {
+    Holders holders;
+    for (int root : AllRoots(model)) {
+        if (!HasWritableSource(model, root)) continue;
+        const std::string source(model.SourcePath(root));
+        const bool favorites = model.SourceKind(root) == kSourceFavorites;
+        if (SamePath(source, request.target)) {
+            holders.sameFile.push_back(root);
+            holders.touched.push_back(root);
+        } else if (request.kind == WriteKind::FavoritesAnew && IsInside(source, request.target)) {
+            // The new tree takes the place of everything below the directory.
+            holders.touched.push_back(root);
+        } else if (favorites && request.kind != WriteKind::Favorites &&
+                   request.kind != WriteKind::FavoritesAnew && IsShortcutFileName(request.target) &&
+                   IsInside(request.target, source)) {
+            // A shortcut file of a Favorites directory that was read.
+            holders.touched.push_back(root);
+        }
+    }
+    return holders;
+}
+
+// The roots one read of the target gave, `first` among them, that still stand for it.
+std::vector<int> RootsOfTheRead(const BmLogic& model, int first, const Holders& holders) {
+    std::vector<int> roots;
+    for (int root : model.RootsOfSameRead(first)) {
+        if (std::find(holders.sameFile.begin(), holders.sameFile.end(), root) !=
+            holders.sameFile.end()) {
+            roots.push_back(root);
+        }
+    }
+    return roots;
+}
+
+bool Contains(const std::vector<int>& roots, int root) {
+    return std::find(roots.begin(), roots.end(), root) != roots.end();
+}
+
+// What the gate decided: the roots to write and whether the target is their source, or why
+// nothing may be written.
+struct Verdict {
+    WriteRefusal refusal = WriteRefusal::None;
+    std::vector<int> roots;
+    bool overSource = false;
+};
+
+class Decision {
+public:
+    Decision(const BmLogic& model, const WriteRequest& request)
+        : model_(model), request_(request), prompts_(*model.GetPorts().prompts) {}
+
+    Verdict Make();
+
+private:
+    Verdict Refuse(WriteRefusal why, const std::string& message = {}) {
+        if (!message.empty()) prompts_.ShowMessage(message);
+        return Verdict{why, {}, false};
+    }
+    bool RootsAreValid() const;
+    // Whether the user (or --force) lets the write go on after `question`.
+    bool Agrees(const std::string& question) const {
+        return request_.force || prompts_.Confirm(question, Buttons::YesNoDefaultNo) == Answer::Yes;
+    }
+    // The overwrite save's question, when it asks one: true to go on.
+    bool ConfirmsOverwrite(const std::vector<int>& roots, const Holders& holders) const {
+        return !request_.confirmOverwrite || model_.GetPorts().settings->NoOverwriteQuestion() ||
+               prompts_.Confirm(OverwriteQuestion(roots, holders), Buttons::YesNo) == Answer::Yes;
+    }
+    std::string OverwriteQuestion(const std::vector<int>& roots, const Holders& holders) const;
+    bool ReplacesKeptBytes(const std::vector<int>& roots) const;
+
+    const BmLogic& model_;
+    const WriteRequest& request_;
+    PromptPort& prompts_;
+};
+
+bool Decision::RootsAreValid() const {
+    if (request_.kind == WriteKind::Page) return true;
+    return !request_.roots.empty() &&
+           std::all_of(request_.roots.begin(), request_.roots.end(), [this](int root) {
+               return model_.IsValidIndex(root) && model_.IsRoot(root);
+           });
+}
+
+Verdict Decision::Make() {
+    const std::string& target = request_.target;
+    if (target.empty() || !RootsAreValid()) return Refuse(WriteRefusal::Invalid);
+    const SourceKind kind = KindOfSource(target);
+    if (kind == SourceKind::Chromium || kind == SourceKind::Firefox) {
+        return Refuse(WriteRefusal::BrowserStore, kBrowserStoreMessage + target);
+    }
+    const Holders holders = HoldersOf(model_, request_);
+    if (holders.touched.empty()) {
+        if (!ConfirmsOverwrite(request_.roots, holders)) return Refuse(WriteRefusal::Declined);
+        return Verdict{WriteRefusal::None, request_.roots, false};
+    }
+
+    // Over a source: the write must hold what one read of it gave.
+    int first = -1;
+    if (request_.kind != WriteKind::Page) {
+        for (int root : request_.roots) {
+            if (Contains(holders.sameFile, root)) {
+                first = root;
+                break;
+            }
+        }
+    }
+    std::vector<int> roots =
+        first >= 0 ? RootsOfTheRead(model_, first, holders) : std::vector<int>{};
+    // Another read of the same file is a copy of it: its own save is checked later against the
+    // file as it then is. Anything else the write would change or replace is lost.
+    std::vector<int> lost;
+    for (int root : holders.touched) {
+        if (first < 0 || !Contains(holders.sameFile, root)) lost.push_back(root);
+    }
+    if (!lost.empty()) {
+        return Refuse(
+            WriteRefusal::OtherSource,
+            "読み込んだブックマーク（" + NamesOf(model_, lost) +
+                "）の読込元です。上書するとそれが失われるため、書き込みません : " + target);
+    }
+    for (int root : request_.roots) {
+        if (!Contains(roots, root)) roots.push_back(root);
+    }
+
+    if (request_.kind == WriteKind::BookmarkFile) {
+        const RootInfo* info = model_.RootInfoOf(first);
+        const FileStamp now = StampOf(target);
+        if (info != nullptr && info->sourceStamp && now.exists && !(*info->sourceStamp == now)) {
+            return Refuse(WriteRefusal::SourceChanged, kChangedMessage + target);
+        }
+    }
+    if (!ConfirmsOverwrite(roots, holders)) return Refuse(WriteRefusal::Declined);
+    // These two are asked whatever the settings say: the answer decides what the source loses.
+    const bool partial = std::any_of(roots.begin(), roots.end(),
+                                     [this](int root) { return model_.IsRootPartial(root); });
+    if (partial && !Agrees(kPartialQuestion)) return Refuse(WriteRefusal::Declined);
+    if (ReplacesKeptBytes(roots) && !Agrees(kReplacedQuestion)) {
+        return Refuse(WriteRefusal::Declined);
+    }
+    return Verdict{WriteRefusal::None, std::move(roots), true};
+}
+
+std::string Decision::OverwriteQuestion(const std::vector<int>& roots,
+                                        const Holders& holders) const {
+    std::string question = NamesOf(model_, roots) + " を " + request_.target + " に保存します ";
+    std::vector<int> copies;
+    for (int root : holders.sameFile) {
+        if (!Contains(roots, root)) copies.push_back(root);
+    }
+    if (!copies.empty()) {
+        // The same file read twice: the other copy's changes cannot go into it after this.
+        question += "（このファイルは " + NamesOf(model_, copies) +
+                    " としても読み込まれています。そちらの変更は、この保存の後は別のファイルに"
+                    "保存することになります）";
+    }
+    return question;
+}
+
+bool Decision::ReplacesKeptBytes(const std::vector<int>& roots) const {
+    if (request_.kind == WriteKind::BookmarkFile) {
+        return std::any_of(roots.begin(), roots.end(),
+                           [this](int root) { return WouldReplaceKeptBytes(model_, root); });
+    }
+    // Shortcut files hold their URL in CP932: a byte of a URL that did not decode cannot go
+    // back into one as itself.
+    return std::any_of(roots.begin(), roots.end(),
+                       [this](int root) { return UrlsHoldKeptBytes(model_, root); });
+}
+
+}  // namespace
+
+WriteDecision WriteGate::Decide(const BmLogic& model, const WriteRequest& request) {
+    Verdict verdict = Decision(model, request).Make();
+    if (verdict.refusal != WriteRefusal::None) return WriteDecision{std::nullopt, verdict.refusal};
+    return WriteDecision{WritePermit(request.target, std::move(verdict.roots), verdict.overSource),
+                         WriteRefusal::None};
+}
+
+void WriteGate::Written(BmLogic& model, const WritePermit& permit) {
+    if (!permit.OverSource()) return;
+    const FileStamp now = StampOf(permit.Target());
+    for (int root : permit.Roots()) {
+        RootInfo* info = model.MutableRootInfo(root);
+        if (info != nullptr && info->sourceStamp) info->sourceStamp = now;
+    }
+    model.MarkRootsSaved(permit.Roots());
+}
+
+}  // namespace pernard
