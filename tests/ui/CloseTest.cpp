@@ -113,3 +113,33 @@ TEST_F(UiTest, AFavoritesSaveThatLeftEntriesUnwrittenKeepsTheWindowOpen) {
     EXPECT_EQ(Main().Panel(0), "OK : 0  NG : 1");
     EXPECT_TRUE(Model().glChanged);
 }
+
+TEST_F(CloseTest, LoadingInPlaceOfUnsavedEditsAsksFirstAsClosingDoes) {
+    const std::string other = temp.Write("other.htm", "<TITLE>Other</TITLE>\n<DL><p>\n</DL><p>\n");
+    const std::string favorites = (temp.Path() / "Favorites").string();
+    temp.Write("Favorites/f.url", "[InternetShortcut]\r\nURL=http://f/\r\n");
+    const std::vector<std::function<void()>> loads = {
+        [&] {
+            dialogs.nextFile = other;
+            Main().NetScapeB1Click();
+        },
+        [&] {
+            dialogs.nextDirectory = favorites;
+            Main().IE1Click();
+        }};
+    for (const auto& load : loads) {
+        // Cancel keeps the collection and its edits.
+        prompts.questions.clear();
+        prompts.answers = {Answer::Cancel};
+        load();
+        EXPECT_EQ(prompts.questions, (std::vector<std::string>{"変更内容を保存しますか？ "}));
+        EXPECT_EQ(Model().glName[2], "changed");
+        EXPECT_TRUE(Model().glChanged);
+    }
+    // Yes saves them over their source before the other collection is read.
+    prompts.answers = {Answer::Yes};
+    loads[0]();
+    EXPECT_NE(ReadBytes(file).find("changed"), std::string::npos);
+    EXPECT_EQ(Model().glName[0], "Other");
+    EXPECT_FALSE(Model().glChanged);
+}

@@ -425,3 +425,19 @@ TEST_F(EditCommandsTest, CutWithoutACurrentEntrySaysError) {
     EXPECT_EQ(Main().Panel(1), "Error ");
     EXPECT_EQ(Model().ClipIndex(), -1);
 }
+
+TEST_F(EditCommandsTest, ANewFolderAfterTheLastNodeOfARootStaysInItAndIsSavedAtClose) {
+    // A second root follows the first one's last node, w.
+    dialogs.nextFile = temp.Write("second.htm", "<TITLE>Second</TITLE>\n<DL><p>\n</DL><p>\n");
+    Main().NetScape1Click();
+    Expand(0);
+    AnswerFolder("New");
+    Select(8);
+    Main().Item("N1")->trigger();
+    EXPECT_EQ(Names(), "Root A a1 a2 B B1 b u w New Second ");
+    EXPECT_EQ(Model().gloya[9], 0);
+    EXPECT_EQ(Model().ChangedRoots(), std::vector<int>{0});
+    prompts.nextAnswer = Answer::Yes;
+    EXPECT_TRUE(Main().FormCloseQuery());
+    EXPECT_NE(ReadBytes(path).find(">New</H3>"), std::string::npos);
+}
