@@ -555,8 +555,10 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
                 line = raw;
             }
             model.EchoMemo(line);
-            // A description's lines are its own, whatever tags they hold: never joined.
-            ready = joiner.Add(line, entry, parser.ContinuesDescription(line));
+            // A description's lines are its own, whatever tags they hold: never joined. A line
+            // cut at the length limit ends its entry: the tag it was cut in would otherwise take
+            // the next entry's line.
+            ready = joiner.Add(line, entry, parser.ContinuesDescription(line), reader.LineCut());
         } else {
             ready = joiner.Flush(entry);
         }
