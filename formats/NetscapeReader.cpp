@@ -61,7 +61,11 @@ const char* TextTagClosing(std::string_view rest, LineTags& tags) {
             if (StartsNoCase(rest, 0, "TITLE>")) return tags.title = true, "</TITLE>";
             break;
         case 'h':
-            if (StartsNoCase(rest, 0, "H1>")) return tags.heading = true, "</H1>";
+            // "<H1>" or "<H1 " and its attributes.
+            if (StartsNoCase(rest, 0, "H1") && rest.size() > 2 &&
+                (rest[2] == '>' || IsBlank(rest[2]))) {
+                return tags.heading = true, "</H1>";
+            }
             if (StartsNoCase(rest, 0, "H3")) return tags.folder = true, "</H3>";
             break;
         case 'a':
@@ -305,6 +309,7 @@ bool NetscapeReader::AddRoot(const std::string& name) {
     depth_ = 1;
     level_[1] = root.index;
     root_ = root.index;
+    headingTaken_ = false;
     BeginEntry(root_);
     model_.SetRootCharset(root_, charset_);
     model_.SetRootRead(root_, read_);
@@ -363,7 +368,7 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
         return AddRoot(title);
     }
     if (tags.heading) {
-        diagnostics.SetFileHeading(DecodeCharacterReferences(Between(line, "<H1>", "</H1>")));
+        ParseHeading(line);
         diagnostics.AppendReadingLog("<H1>");
         return true;
     }
@@ -442,6 +447,31 @@ bool NetscapeReader::LeaveOutFolderMarkerUrl(const std::string& name) {
     }
     ++leftOutLines_;
     return true;
+}
+
+void NetscapeReader::ParseHeading(const std::string& line) {
+    TagAttributes& attributes = attributes_;
+    const std::size_t close = ParseTagAttributes(line, FindNoCase(line, "<H1") + 3, attributes);
+    std::string text;
+    std::size_t end = std::string::npos;
+    if (close != std::string::npos) {
+        end = FindNoCase(line, "</H1>", close);
+        text = TrimBlanks(std::string_view(line).substr(close, end - close));
+    }
+    const std::string shown = DecodeCharacterReferences(text);
+    model_.GetPorts().diagnostics->SetFileHeading(shown);
+    // The first heading after a root's title, before its first entry, is the root's: its
+    // attributes are kept as written, and its text when it is not the title's (and ends on its
+    // line: a heading spread over lines is written as the title, as always).
+    if (!hasRoot_ || lastEntry_ != root_ || headingTaken_) return;
+    headingTaken_ = true;
+    for (const TagAttribute& attribute : attributes.items) {
+        AppendKeptAttribute(extras_.headingAttributes, attribute);
+    }
+    if (end != std::string::npos && shown != model_.glName[root_]) {
+        extras_.hasHeading = true;
+        extras_.heading = std::move(text);
+    }
 }
 
 bool NetscapeReader::ParseFolder(const std::string& line) {
