@@ -25,6 +25,7 @@ const char* TextTagClosing(std::string_view rest, LineTags& tags) {
             // "<H1>" or "<H1 " and its attributes.
             if (StartsNoCase(rest, 0, "H1") && rest.size() > 2 &&
                 (rest[2] == '>' || IsBlank(rest[2]))) {
+                tags.plainHeading = rest[2] == '>';
                 return tags.heading = true, "</H1>";
             }
             if (StartsNoCase(rest, 0, "H3")) return tags.folder = true, "</H3>";

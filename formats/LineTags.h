@@ -15,6 +15,7 @@ struct LineTags {
     bool doctype = false;      // "<!DOCTYPE"
     bool title = false;        // "<TITLE>"
     bool heading = false;      // "<H1>" or "<H1 ...>"
+    bool plainHeading = false;  // "<H1>" itself
     bool listStart = false;    // "<DL>"
     bool term = false;         // "<DT>"
     bool listEnd = false;      // "</DL>"
@@ -28,9 +29,10 @@ struct LineTags {
     bool description = false;
     std::size_t descriptionAt = 0;
     std::size_t descriptionEnd = std::string_view::npos;
-    // Lines that end a description that runs over several lines.
+    // Lines that end a description that runs over several lines. A heading with attributes
+    // does not: descriptions hold HTML such as <h1 class="...">, which they always kept.
     bool EndsDescription() const {
-        return listStart || term || listEnd || title || heading || doctype || separator ||
+        return listStart || term || listEnd || title || plainHeading || doctype || separator ||
                description || commentOpen;
     }
 };

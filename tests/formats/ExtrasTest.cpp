@@ -250,6 +250,12 @@ TEST(Extras, ARootKeepsItsOwnHeading) {
         ASSERT_TRUE(t.model.EditFolderEntry(0, "R", std::string(t.model.glVisit[0])));
         EXPECT_EQ(headingLine(BookmarkFileText(t.model, 0)), shape.renamed) << shape.label;
     }
+    // A heading with attributes on a description's later line is the description's, as before.
+    TestModel t;
+    ASSERT_TRUE(Read(t, dir.Write("d.htm",
+                                  "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n"
+                                  "<DD>first\n<h1 class=\"x\">inner</h1>\n</DL><p>\n")));
+    EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(1)).description, "first\n<h1 class=\"x\">inner</h1>");
 }
 
 TEST(Extras, DescriptionsNeverSwallowWhatFollows) {
