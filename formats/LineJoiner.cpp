@@ -61,10 +61,10 @@ bool LineJoiner::Ready(std::string& out) {
     return true;
 }
 
-bool LineJoiner::Add(const std::string& line, std::string& out, bool asItIs) {
+bool LineJoiner::Add(const std::string& line, std::string& out, bool asItIs, bool cut) {
     const std::string_view trimmed = TrimBlanksView(line);
     if (heldLines_ == 0) {
-        if (asItIs) {
+        if (asItIs || cut) {
             out = line;
             return true;
         }
@@ -94,7 +94,7 @@ bool LineJoiner::Add(const std::string& line, std::string& out, bool asItIs) {
     }
     ++heldLines_;
     // An entry spread over lines is whole once its tag ends and its closing tag follows.
-    if (EntryEnds(held_, true) || heldLines_ >= kMostLines || held_.size() >= kMostBytes) {
+    if (cut || EntryEnds(held_, true) || heldLines_ >= kMostLines || held_.size() >= kMostBytes) {
         return Ready(out);
     }
     return false;

@@ -14,8 +14,9 @@ class LineJoiner {
 public:
     // Takes one decoded line; true when a whole line is ready in `out`. `asItIs` hands the
     // line on unjoined (a line that goes on a description is the description's, whatever
-    // tags it holds).
-    bool Add(const std::string& line, std::string& out, bool asItIs = false);
+    // tags it holds). `cut`: the line reader cut the line at its length limit; the entry ends
+    // with it, so that the tag it was cut in takes none of the lines after it.
+    bool Add(const std::string& line, std::string& out, bool asItIs = false, bool cut = false);
     // At the end of the file: true when a held line is handed out in `out`.
     bool Flush(std::string& out);
 

@@ -25,6 +25,7 @@ bool LineReader::Open(const std::string& path) {
     ended_ = false;
     skipLineFeed_ = false;
     cutLines_ = 0;
+    lineCut_ = false;
     return true;
 }
 
@@ -60,6 +61,7 @@ bool LineReader::Fill() {
 
 bool LineReader::NextLine(std::string& line) {
     line.clear();
+    lineCut_ = false;
     bool any = false;
     for (;;) {
         if (position_ >= size_ && !Fill()) return any;
@@ -81,7 +83,10 @@ bool LineReader::NextLine(std::string& line) {
         }
         // Past the limit the rest of the line is read but not kept.
         const std::size_t room = kMaxLineLength - line.size();
-        if (length > room && room > 0) ++cutLines_;
+        if (length > room && room > 0) {
+            ++cutLines_;
+            lineCut_ = true;
+        }
         line.append(start, std::min(length, room));
         any = true;
         position_ += length;

@@ -36,6 +36,8 @@ public:
     bool NextLine(std::string& line);
     // Lines cut at kMaxLineLength so far.
     std::size_t CutLines() const { return cutLines_; }
+    // Whether the line NextLine gave last was cut at kMaxLineLength.
+    bool LineCut() const { return lineCut_; }
 
 private:
     bool Fill();
@@ -47,6 +49,7 @@ private:
     bool ended_ = false;
     bool skipLineFeed_ = false;  // the previous line ended with CR: a following LF belongs to it
     std::size_t cutLines_ = 0;
+    bool lineCut_ = false;
 };
 
 }  // namespace pernard

@@ -1,7 +1,6 @@
 #include "formats/NetscapeReader.h"
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -9,6 +8,7 @@
 #include "formats/EncodingSniffer.h"
 #include "formats/LineJoiner.h"
 #include "formats/LineReader.h"
+#include "formats/LineTags.h"
 #include "util/CodePage.h"
 #include "util/HtmlText.h"
 #include "util/Paths.h"
@@ -18,120 +18,7 @@ namespace pernard {
 
 namespace {
 
-// The tags of one line that decide how it is read. Only the line's own markup counts: the scan
-// stops at the text of the first tag that carries one (a title, a heading, a folder or an
-// anchor), so a name such as "<title>: The Document Title element" or "a <!-- b" is never
-// taken for structure. After that tag's closing tag only list tags and a comment are looked at.
-struct LineTags {
-    bool commentOpen = false;  // "<!--" without its "-->" later on the line
-    bool doctype = false;      // "<!DOCTYPE"
-    bool title = false;        // "<TITLE>"
-    bool heading = false;      // "<H1>"
-    bool listStart = false;    // "<DL>"
-    bool term = false;         // "<DT>"
-    bool listEnd = false;      // "</DL>"
-    bool folder = false;       // "<H3"
-    bool anchor = false;       // "<A" followed by white space
-    bool separator = false;    // "<HR>"
-    // "<DD>" as the line's first tag: the description of the entry before it starts right
-    // after it, at `descriptionAt`, and runs to `descriptionEnd`: the first list tag or comment
-    // left open on the line, or npos when the lines after it go on with it. Tags in between are
-    // the description's text, not structure.
-    bool description = false;
-    std::size_t descriptionAt = 0;
-    std::size_t descriptionEnd = std::string_view::npos;
-    // Lines that end a description that runs over several lines.
-    bool EndsDescription() const {
-        return listStart || term || listEnd || title || heading || doctype || separator ||
-               description || commentOpen;
-    }
-};
-
-bool StartsNoCase(std::string_view text, std::size_t at, std::string_view word) {
-    return text.size() - at >= word.size() && EqualsNoCase(text.substr(at, word.size()), word);
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
-
-// The closing tag of a tag that carries text, or nullptr when `rest` (the text after a "<")
-// starts no such tag.
-const char* TextTagClosing(std::string_view rest, LineTags& tags) {
-    switch (rest.empty() ? '\0' : rest[0] | 0x20) {
-        case 't':
-            if (StartsNoCase(rest, 0, "TITLE>")) return tags.title = true, "</TITLE>";
-            break;
-        case 'h':
-            if (StartsNoCase(rest, 0, "H1>")) return tags.heading = true, "</H1>";
-            if (StartsNoCase(rest, 0, "H3")) return tags.folder = true, "</H3>";
-            break;
-        case 'a':
-            if (rest.size() >= 2 && IsBlank(rest[1])) return tags.anchor = true, "</A>";
-            break;
-        default:
-            break;
-    }
-    return nullptr;
-}
-
-LineTags ScanTags(std::string_view line) {
-    LineTags tags;
-    const char* base = line.data();
-    bool textSeen = false;         // past the first tag that carries a text
-    bool descriptionText = false;  // inside the text of a "<DD>"
-    const std::size_t firstTag = line.find_first_not_of(" \t");
-    std::size_t at = 0;
-    while (at < line.size()) {
-        const void* hit = std::memchr(base + at, '<', line.size() - at);
-        if (hit == nullptr) break;
-        at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
-        const std::string_view rest = line.substr(at + 1);
-        if (rest.substr(0, 3) == "!--") {
-            const std::size_t close = line.find("-->", at + 4);
-            if (close == std::string_view::npos) {
-                tags.commentOpen = true;
-                if (descriptionText) tags.descriptionEnd = at;
-                break;
-            }
-            at = close + 3;
-            continue;
-        }
-        if (!textSeen && !descriptionText) {
-            if (const char* closing = TextTagClosing(rest, tags)) {
-                // The tag's text is not markup: go on after its closing tag, if it has one.
-                textSeen = true;
-                const std::size_t end = FindNoCase(line, closing, at + 1);
-                if (end == std::string_view::npos) break;
-                at = end + std::strlen(closing);
-                continue;
-            }
-            if (StartsNoCase(rest, 0, "!DOCTYPE")) tags.doctype = true;
-            if (StartsNoCase(rest, 0, "HR") &&
-                (rest.size() == 2 || rest[2] == '>' || rest[2] == '/' || IsBlank(rest[2]))) {
-                tags.separator = true;
-            }
-            if (at == firstTag && StartsNoCase(rest, 0, "DD>")) {
-                tags.description = true;
-                tags.descriptionAt = at + 4;
-                descriptionText = true;
-                at += 4;
-                continue;
-            }
-        }
-        const bool listStart = StartsNoCase(rest, 0, "DL>");
-        const bool term = StartsNoCase(rest, 0, "DT>");
-        const bool listEnd = StartsNoCase(rest, 0, "/DL>");
-        if (descriptionText && (listStart || term || listEnd)) {
-            // The description ends here; what follows on the line is read as usual.
-            tags.descriptionEnd = at;
-            descriptionText = false;
-        }
-        tags.listStart = tags.listStart || listStart;
-        tags.term = tags.term || term;
-        tags.listEnd = tags.listEnd || listEnd;
-        ++at;
-    }
-    return tags;
-}
 
 // Keeps an attribute as written, so that a save writes it back. A value whose quote the line
 // never closes gets its closing quote: written back open, it would take the rest of the tag.
@@ -309,6 +196,7 @@ bool NetscapeReader::AddRoot(const std::string& name) {
     depth_ = 1;
     level_[1] = root.index;
     root_ = root.index;
+    headingTaken_ = false;
     BeginEntry(root_);
     model_.SetRootCharset(root_, charset_);
     model_.SetRootRead(root_, read_);
@@ -368,7 +256,7 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
         return AddRoot(title);
     }
     if (tags.heading) {
-        diagnostics.SetFileHeading(DecodeCharacterReferences(Between(line, "<H1>", "</H1>")));
+        ParseHeading(line);
         diagnostics.AppendReadingLog("<H1>");
         return true;
     }
@@ -447,6 +335,31 @@ bool NetscapeReader::LeaveOutFolderMarkerUrl(const std::string& name) {
     }
     ++leftOutLines_;
     return true;
+}
+
+void NetscapeReader::ParseHeading(const std::string& line) {
+    TagAttributes& attributes = attributes_;
+    const std::size_t close = ParseTagAttributes(line, FindNoCase(line, "<H1") + 3, attributes);
+    std::string text;
+    std::size_t end = std::string::npos;
+    if (close != std::string::npos) {
+        end = FindNoCase(line, "</H1>", close);
+        text = TrimBlanks(std::string_view(line).substr(close, end - close));
+    }
+    const std::string shown = DecodeCharacterReferences(text);
+    model_.GetPorts().diagnostics->SetFileHeading(shown);
+    // The first heading after a root's title, before its first entry, is the root's: its
+    // attributes are kept as written, and its text when it is not the title's (and ends on its
+    // line: a heading spread over lines is written as the title, as always).
+    if (!hasRoot_ || lastEntry_ != root_ || headingTaken_) return;
+    headingTaken_ = true;
+    for (const TagAttribute& attribute : attributes.items) {
+        AppendKeptAttribute(extras_.headingAttributes, attribute);
+    }
+    if (end != std::string::npos && shown != model_.glName[root_]) {
+        extras_.hasHeading = true;
+        extras_.heading = std::move(text);
+    }
 }
 
 bool NetscapeReader::ParseFolder(const std::string& line) {
@@ -560,8 +473,10 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
                 line = raw;
             }
             model.EchoMemo(line);
-            // A description's lines are its own, whatever tags they hold: never joined.
-            ready = joiner.Add(line, entry, parser.ContinuesDescription(line));
+            // A description's lines are its own, whatever tags they hold: never joined. A line
+            // cut at the length limit ends its entry: the tag it was cut in would otherwise take
+            // the next entry's line.
+            ready = joiner.Add(line, entry, parser.ContinuesDescription(line), reader.LineCut());
         } else {
             ready = joiner.Flush(entry);
         }

@@ -73,6 +73,8 @@ private:
     void ListLine(const std::string& line);
     void NoteUnreadAnchor(bool anchor, const std::string& line);
     bool ParseFolder(const std::string& line);
+    // An <H1> line: the file's heading, and the root's own when it follows its title.
+    void ParseHeading(const std::string& line);
     bool LeaveOutFolderMarkerUrl(const std::string& name);
     bool StopAtCapacity();
 
@@ -96,6 +98,7 @@ private:
     bool inComment_ = false;
     bool hasRoot_ = false;
     int root_ = -1;
+    bool headingTaken_ = false;  // the root read last has its heading
     // The open lists: level_[1] is the root, level_[depth_] the folder entries go into now.
     std::array<int, kLevelSlots> level_{};
     int depth_ = 0;

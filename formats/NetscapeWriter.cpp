@@ -152,7 +152,14 @@ int WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool la
     const EntryExtras rootExtras = UnpackExtras(model.ExtrasOf(root));
     AppendSeparators(text, rootExtras.separatorsBefore, -1);
     text.Line("<TITLE>" + rootName + "</TITLE>");
-    text.Line("<H1>" + rootName + "</H1>");
+    // The file's own heading, or the title again.
+    std::string& heading = text.Build();
+    heading += "<H1";
+    heading += rootExtras.headingAttributes;
+    heading += '>';
+    heading += rootExtras.hasHeading ? rootExtras.heading : rootName;
+    heading += "</H1>";
+    text.Emit();
     AppendDescription(text, rootExtras, -1);
     text.Line("<DL><p>");
     struct OpenList {

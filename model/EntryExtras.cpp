@@ -41,9 +41,8 @@ int CountOf(std::string_view value) {
 }  // namespace
 
 std::string DroppedExtrasMessage(int entries) {
-    return "この形式では保存できない追加情報（属性・説明・区切り線、ショートカットの他の行）を省き"
-           "ま"
-           "した : " +
+    return "この形式では保存できない追加情報（属性・説明・区切り線・見出し、ショートカットの他の"
+           "行）を省きました : " +
            std::to_string(entries) + " 件";
 }
 
@@ -56,6 +55,8 @@ std::string PackExtras(const EntryExtras& extras) {
     }
     if (extras.separatorsAtEnd > 0) PackField(packed, 'E', std::to_string(extras.separatorsAtEnd));
     if (!extras.shortcut.empty()) PackField(packed, 'S', extras.shortcut);
+    if (!extras.headingAttributes.empty()) PackField(packed, 'G', extras.headingAttributes);
+    if (extras.hasHeading) PackField(packed, 'H', extras.heading);
     return packed;
 }
 
@@ -81,6 +82,13 @@ EntryExtras UnpackExtras(std::string_view packed) {
                 break;
             case 'S':
                 extras.shortcut = value;
+                break;
+            case 'G':
+                extras.headingAttributes = value;
+                break;
+            case 'H':
+                extras.hasHeading = true;
+                extras.heading = value;
                 break;
             default:
                 break;

@@ -21,11 +21,18 @@ struct EntryExtras {
     int separatorsAtEnd = 0;
     // The bytes of the shortcut file the entry was read from, when they hold more than its URL.
     std::string shortcut;
+    // A root's <H1> heading: the attributes of its tag as written (as `attributes`), and its
+    // text as written when that is not the root's title (a heading that repeats the title
+    // follows the root's name).
+    std::string headingAttributes;
+    bool hasHeading = false;
+    std::string heading;
 
     bool Empty() const { return !HoldsBookmarkFileData() && shortcut.empty(); }
-    // What only a bookmark file can hold (attributes, description, separators).
+    // What only a bookmark file can hold (attributes, description, separators, a heading).
     bool HoldsBookmarkFileData() const {
-        return !attributes.empty() || hasDescription || separatorsBefore > 0 || separatorsAtEnd > 0;
+        return !attributes.empty() || hasDescription || separatorsBefore > 0 ||
+               separatorsAtEnd > 0 || !headingAttributes.empty() || hasHeading;
     }
 };
 

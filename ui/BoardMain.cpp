@@ -86,9 +86,39 @@ void TFormMain::TreeVPress() {
     const int entry = SelectedEntry();
     if (entry < 0) return;
     model_.SetCurrent(entry);
+    ClearListHighlight();
     BtSakujo->setEnabled(true);
-    if (entry != model_.IndexOf(shownNode_)) ListRefresh();
+    if (entry != model_.IndexOf(shownNode_)) {
+        ListRefresh();
+    } else if (!ClipPending()) {
+        // The list stays; the move buttons follow the tree's entry again, as after a refresh.
+        BtUp->setEnabled(true);
+        BtDown->setEnabled(true);
+        ApplyMoveButtonRule(entry);
+    }
+    if (!ClipPending()) ShowCurrentInPanel1();
     UpdateEntryButtons();
+}
+
+void TFormMain::ShowCurrentInPanel1() {
+    const int current = model_.glIndex();
+    if (!model_.IsValidIndex(current)) return;
+    if (model_.IsRoot(current)) {
+        Panel1->setText(Text(model_.glVisit[current]));
+    } else {
+        Panel1->setText(model_.IsFolder(current) ? QString() : Text(model_.glUrl[current]));
+    }
+}
+
+void TFormMain::ClearListHighlight() {
+    if (LView->currentIndex().isValid() || LView->selectionModel()->hasSelection()) {
+        LView->selectionModel()->clear();
+    }
+}
+
+NodeRef TFormMain::HighlightedRow() const {
+    const QModelIndex row = LView->currentIndex();
+    return row.isValid() ? ListItems->EntryRef(row.row()) : NodeRef{};
 }
 
 QMenu* TFormMain::createPopupMenu() {
@@ -110,6 +140,8 @@ void TFormMain::TreeVChange() {
     const int entry = SelectedEntry();
     if (entry < 0) return;
     model_.SetCurrent(entry);
+    // A frozen list (a cut or copy pending) is not refreshed: its row would stay highlighted.
+    ClearListHighlight();
     Panel0->clear();
     // Panel 1 follows the current entry: the list refresh shows a bookmark's URL or a root's
     // source; a folder has none.

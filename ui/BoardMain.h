@@ -106,11 +106,18 @@ public:
     void BtStopClick();
     void BtBrowserClick();
     void N19Click();
+    // The current entry is the one highlighted in the view that last took it: the tree's
+    // selection when its highlight moved or it was pressed, the list's row when its highlight
+    // moved (a click, a key, a search hit, a command's selection). What the tree takes, the
+    // list no longer shows highlighted.
     void TreeVChange();
     // A press in the tree (a click on a node, selected or not).
     void TreeVPress();
     // No menu that toggles the tool bars (this edition hides some of them).
     QMenu* createPopupMenu() override;
+    // The list's highlight moved to `index`: its entry becomes the current entry.
+    void LViewChange(const QModelIndex& index);
+    // A press on a list row: it is highlighted and becomes the current entry.
     void LViewClick(const QModelIndex& index);
     void LViewDblClick(const QModelIndex& index);
     // Takes the window to a search hit: its folder selected (a top-level hit itself), its row
@@ -225,6 +232,13 @@ private:
                          int image, void (TFormMain::*handler)() = nullptr);
     void SelectNode(int absoluteIndex);
     int SelectedEntry() const;
+    // The tree took the current entry: no list row stays highlighted.
+    void ClearListHighlight();
+    // Panel 1 follows the current entry: a bookmark's URL, a root's source, nothing for a
+    // folder.
+    void ShowCurrentInPanel1();
+    // The entry of the list's highlighted row; none when no row is highlighted.
+    NodeRef HighlightedRow() const;
     void ShowReadResult(bool ok, int urlCount, const std::string& errorText, const char* format);
     // Reads a Favorites directory and reports the result in the status bar or a message.
     void ReadFavoritesReporting(bool complete, const std::string& directory);
@@ -235,7 +249,9 @@ private:
     // entry, the shown entry, the list and the pending cut or copy again from their nodes and
     // selects `select` when it still exists.
     void ChangeTable(const std::function<NodeRef()>& change);
-    void AfterTableChange(const NodeRef& select);
+    // `listRow`: the list's highlighted row before the change, highlighted again when it is
+    // still listed.
+    void AfterTableChange(const NodeRef& select, const NodeRef& listRow);
     void EndPendingClip();
     int RunDialog(QDialog& dialog);
     int ListRowEntry() const;

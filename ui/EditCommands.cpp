@@ -40,29 +40,38 @@ std::string DateField(const QLineEdit* field, const QString& shown, std::string_
 void TFormMain::ChangeTable(const std::function<NodeRef()>& change) {
     const SelectionMarks before = CurrentMarks();
     const std::uint64_t pushes = model_.HistoryPushCount();
+    const NodeRef listRow = HighlightedRow();
     NodeRef select;
     {
         const QScopedValueRollback holdOff(tableChanging_, true);
         select = change();
     }
-    AfterTableChange(select);
+    AfterTableChange(select, listRow);
     // An undo of this change shows again what was shown before it; a redo what is shown now.
     model_.SetStepMarks(pushes, before, CurrentMarks());
 }
 
-void TFormMain::AfterTableChange(const NodeRef& select) {
+void TFormMain::AfterTableChange(const NodeRef& select, const NodeRef& listRow) {
     // A pending cut or copy whose source is gone has nothing left to paste.
     if (ClipPending() && model_.ClipIndex() < 0) EndPendingClip();
     if (model_.IndexOf(select) >= 0) {
         SelectNode(model_.IndexOf(select));
     } else {
-        // The tree may have moved its selection while the rows changed: follow it when the
-        // current entry is gone, otherwise keep the current entry.
-        if (model_.glIndex() < 0) model_.SetCurrent(SelectedEntry());
         if (ClipPending()) {
             ListItems->DropMissing();
         } else {
             ListRefresh();
+        }
+        // The current entry follows the highlight: the list's row when it is still listed
+        // (highlighted again, as the refresh cleared it), else the tree's selection, which Qt
+        // may have moved while the rows changed.
+        // Without a tree selection a current entry that still exists stays.
+        const int row = model_.IndexOf(listRow) >= 0 ? ListItems->RowOfEntry(listRow) : -1;
+        if (row >= 0) {
+            LView->setCurrentIndex(ListItems->index(row, 0));
+            LViewChange(LView->currentIndex());  // also when the row was current already
+        } else if (const int selected = SelectedEntry(); selected >= 0 || model_.glIndex() < 0) {
+            model_.SetCurrent(selected);
         }
     }
     if (model_.IndexOf(shownNode_) < 0 && !ClipPending()) {
@@ -330,6 +339,14 @@ bool TFormMain::HandleEditKeys(QObject* watched, QKeyEvent* event) {
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     HandlePointer(watched, event);
+    if (event->type() == QEvent::FocusIn) {
+        // Tab into a view: its highlight is what the keys act on now.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+            if (watched == TreeV) TreeVPress();
+            if (watched == LView) LViewChange(LView->currentIndex());
+        }
+    }
     if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
     if (HandleEditKeys(watched, static_cast<QKeyEvent*>(event))) return true;
     const int key = static_cast<QKeyEvent*>(event)->key();

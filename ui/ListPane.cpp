@@ -81,19 +81,33 @@ void TFormMain::ListRefresh() {
     if (model_.gloya[k] == -1) Panel1->setText(Text(model_.glVisit[k]));
 }
 
-void TFormMain::LViewClick(const QModelIndex& index) {
+void TFormMain::LViewChange(const QModelIndex& index) {
+    // During a table change the rows may name entries that moved; the change re-syncs after.
+    if (tableChanging_ || !index.isValid()) return;
     const int entry = ListItems->EntryIndex(index.row());
     if (!model_.IsValidIndex(entry)) return;
+    // The row that is current is the one shown highlighted (Qt makes a row current without
+    // selecting it when the list first gets the focus).
+    if (!LView->selectionModel()->isRowSelected(index.row())) {
+        LView->selectionModel()->select(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
     model_.SetCurrent(entry);
-    glDragSource = model_.Current();
-    glListClick = true;
-    Panel1->setText(model_.IsFolder(entry) ? QString() : Text(model_.glUrl[entry]));
+    ShowCurrentInPanel1();
     UpdateEntryButtons();
     // A row of the list is no place in the tree: moving and expanding wait for a tree press.
     BtSakujo->setEnabled(true);
     BtUp->setEnabled(false);
     BtDown->setEnabled(false);
     BtFolder->setEnabled(false);
+}
+
+void TFormMain::LViewClick(const QModelIndex& index) {
+    if (!index.isValid() || !model_.IsValidIndex(ListItems->EntryIndex(index.row()))) return;
+    if (LView->currentIndex() != index) LView->setCurrentIndex(index);
+    LViewChange(index);
+    glDragSource = model_.Current();
+    glListClick = true;
 }
 
 void TFormMain::LViewDblClick(const QModelIndex& index) {
@@ -113,7 +127,8 @@ void TFormMain::ShowSearchHit(const NodeRef& hit) {
     const int parent = model_.gloya[entry];
     SelectNode(parent < 0 ? entry : parent);
     ShowInFront(this);
-    // A frozen list (a cut or copy pending) has no row for it.
+    // A frozen list (a cut or copy pending) has no row for it. The highlighted row is the
+    // current entry (LViewChange), so commands act on the hit, not on its folder.
     const int row = parent < 0 ? -1 : ListItems->RowOfEntry(hit);
     if (row >= 0) {
         LView->setCurrentIndex(ListItems->index(row, 0));

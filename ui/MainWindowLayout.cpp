@@ -311,6 +311,8 @@ void TFormMain::BuildBody() {
     connect(TreeV, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
         if (TreeNode* node = TreeModel::NodeOf(index)) model_.Tree().SetExpanded(node, false);
     });
+    connect(LView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& index) { LViewChange(index); });
     connect(LView, &QTreeView::pressed, this,
             [this](const QModelIndex& index) { LViewClick(index); });
     connect(LView, &QTreeView::doubleClicked, this,

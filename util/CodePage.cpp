@@ -261,7 +261,9 @@ void TextDecoder::Decode(std::string_view bytes, std::string& out) {
     // two places) must not be taken: its bytes are kept instead.
     if (MayNotRoundTrip(bytes, replacements_ != keptBefore) &&
         !RoundTrips(std::string_view(out).substr(start), bytes)) {
+        // Decoded again character by character, which counts the kept bytes anew.
         out.resize(start);
+        replacements_ = keptBefore;
         DecodeEachCharacter(bytes, out);
     }
 }

@@ -220,6 +220,33 @@ TEST_F(FirefoxStoreTest, AnotherConnectionWritingMeanwhileIsNeitherDisturbedNorR
     EXPECT_EQ(again.model.glCT, 13);
 }
 
+TEST_F(FirefoxStoreTest, AProfilesWriteAheadLogIsReadFromTheCopyAndLeftAsItWas) {
+    // Firefox's last commits are still in places.sqlite-wal, not yet in the database (it runs,
+    // or it ended without bringing the log in). The profile holds the two files as they are
+    // while the fixture's connection stays open; no other connection has them open.
+    places->Bookmark(PlacesFixture::kUnfiled, "in the log", "http://wal/");
+    const std::string database = ReadBytes(path);
+    const std::string log = ReadBytes(path + "-wal");
+    ASSERT_FALSE(log.empty());
+    const std::string profile = dir.Write("profile/places.sqlite", database);
+    dir.Write("profile/places.sqlite-wal", log);
+    TestModel t;
+    int urls = 0;
+    std::string error;
+    ASSERT_TRUE(ReadFirefoxPlaces(t.model, true, profile, urls, error)) << error;
+    EXPECT_NE(Listing(t.model).find("U in the log http://wal/"), std::string::npos);
+    // Opened in place, the log would have been brought into the database and removed, and an
+    // index file made beside them.
+    EXPECT_TRUE(ReadBytes(profile) == database) << "the database changed";
+    EXPECT_TRUE(ReadBytes(profile + "-wal") == log) << "the log changed";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path() / "profile"), {}), 2);
+    // What was read came from the log: the database alone does not hold it.
+    const std::string alone = dir.Write("alone/places.sqlite", database);
+    TestModel without;
+    const bool read = ReadFirefoxPlaces(without.model, true, alone, urls, error);
+    EXPECT_TRUE(!read || Listing(without.model).find("http://wal/") == std::string::npos);
+}
+
 TEST_F(FirefoxStoreTest, WhatIsNotAPlacesDatabaseSaysSo) {
     TestModel t;
     int urls = 0;

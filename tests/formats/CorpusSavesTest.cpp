@@ -1,6 +1,7 @@
 // A read and a save of every corpus file, left unchanged, writes the very bytes it wrote before
 // the entry table's storage was rebuilt: tests/data/corpus-saves.txt holds, per file, the exit
-// status of `pernard-cli save` and a hash (64-bit FNV-1a) of what it wrote then.
+// status of `pernard-cli save` and a hash (64-bit FNV-1a) of what it wrote then (since updated
+// only for the files whose own <H1> heading a save now keeps: their heading line alone changed).
 
 #include <gtest/gtest.h>
 

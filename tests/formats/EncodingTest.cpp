@@ -111,6 +111,36 @@ TEST(Encoding, BytesThatDoNotDecodeAreKeptAndReported) {
     EXPECT_NE(t.diagnostics.readingLog.back().find("2 個"), std::string::npos);
 }
 
+TEST(Encoding, TheReportCountsEachByteThatDidNotDecodeOnce) {
+    // Lines whose bytes are decoded a second time, character by character (a CP932 byte that
+    // may lead a character found in two places, any other code page's bad byte), count once.
+    struct Bad {
+        const char* label;
+        std::string bytes;
+        const char* count;
+    };
+    const Bad cases[] = {
+        {"cp932, bytes past the last lead byte", "<TITLE>\xFD\xFE\xFF</TITLE>\n", "3 個"},
+        {"cp932, beside a character kept as its bytes", "<TITLE>\xED\x40 \xA0</TITLE>\n", "1 個"},
+        {"euc-jp", "<META CONTENT=\"charset=EUC-JP\">\n<TITLE>\xA4\xA2\xFF\xFF</TITLE>\n", "2 個"},
+        {"utf-8", "<META CONTENT=\"charset=UTF-8\">\n<TITLE>\xE6\x97\xA5\xFF</TITLE>\n", "1 個"},
+    };
+    TempDir temp;
+    for (const Bad& c : cases) {
+        TestModel t;
+        int urls = 0;
+        std::string error;
+        ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("bad.htm", c.bytes + "<DL><p>\n"),
+                                     urls, error))
+            << c.label;
+        ASSERT_FALSE(t.diagnostics.readingLog.empty()) << c.label;
+        EXPECT_NE(
+            t.diagnostics.readingLog.back().find(std::string("変換できないバイト ") + c.count),
+            std::string::npos)
+            << c.label << ": " << t.diagnostics.readingLog.back();
+    }
+}
+
 TEST(Encoding, DeclaredCharsetIsTakenFromMetaLinesOnly) {
     EXPECT_EQ(
         DeclaredCharset("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">"),

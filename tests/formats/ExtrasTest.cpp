@@ -68,6 +68,9 @@ void ExpectSameEntries(const std::vector<EntryView>& before, const std::vector<E
         EXPECT_EQ(a.extras.description, b.extras.description) << where;
         EXPECT_EQ(a.extras.separatorsBefore, b.extras.separatorsBefore) << where;
         EXPECT_EQ(a.extras.separatorsAtEnd, b.extras.separatorsAtEnd) << where;
+        EXPECT_EQ(a.extras.headingAttributes, b.extras.headingAttributes) << where;
+        EXPECT_EQ(a.extras.hasHeading, b.extras.hasHeading) << where;
+        EXPECT_EQ(a.extras.heading, b.extras.heading) << where;
     }
 }
 
@@ -202,6 +205,57 @@ TEST(Extras, EntriesWithoutAnyCostNothingAndWriteAsBefore) {
     EXPECT_NE(text.find("<DT><A HREF=\"http://x/\" ADD_DATE=\"2\" LAST_VISIT=\"3\" "
                         "LAST_MODIFIED=\"4\">X</A>"),
               std::string::npos);
+}
+
+TEST(Extras, ARootKeepsItsOwnHeading) {
+    // The heading line a save writes for each shape of heading, before and after the root is
+    // renamed: a heading that repeats the title follows the root's name, one of its own stays.
+    struct Shape {
+        const char* label;
+        std::string lines;
+        const char* written;
+        const char* renamed;
+    };
+    const Shape shapes[] = {
+        {"the title again", "<TITLE>T &amp; U</TITLE>\n<H1>T &#38; U</H1>\n", "<H1>T &amp; U</H1>",
+         "<H1>R</H1>"},
+        {"a text of its own", "<TITLE>T</TITLE>\n<H1>Bookmarks Menu</H1>\n",
+         "<H1>Bookmarks Menu</H1>", "<H1>Bookmarks Menu</H1>"},
+        {"attributes, markup and references as written",
+         "<TITLE>T</TITLE>\n<h1  LAST_MODIFIED=\"1177541029\" FOLDED>A <b>&amp;</b> &#x42;</h1>\n",
+         "<H1 LAST_MODIFIED=\"1177541029\" FOLDED>A <b>&amp;</b> &#x42;</H1>",
+         "<H1 LAST_MODIFIED=\"1177541029\" FOLDED>A <b>&amp;</b> &#x42;</H1>"},
+        {"no heading", "<TITLE>T</TITLE>\n", "<H1>T</H1>", "<H1>R</H1>"},
+        {"a heading spread over lines", "<TITLE>T</TITLE>\n<H1 ID=\"h\">\nMine\n</H1>\n",
+         "<H1 ID=\"h\">T</H1>", "<H1 ID=\"h\">R</H1>"},
+        {"a heading before the title is the file's, not the root's",
+         "<H1>Mine</H1>\n<TITLE>T</TITLE>\n", "<H1>T</H1>", "<H1>R</H1>"},
+    };
+    auto headingLine = [](const std::string& text) {
+        const std::size_t at = text.find("<H1");
+        return text.substr(at, text.find("\r\n", at) - at);
+    };
+    TempDir dir;
+    for (const Shape& shape : shapes) {
+        TestModel t;
+        const std::string path = dir.Write(
+            "h.htm", shape.lines + "<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n</DL><p>\n");
+        ASSERT_TRUE(Read(t, path)) << shape.label;
+        const std::string saved = BookmarkFileText(t.model, 0);
+        EXPECT_EQ(headingLine(saved), shape.written) << shape.label;
+        // Read back, the root holds the same heading.
+        TestModel back;
+        ASSERT_TRUE(Read(back, dir.Write("back.htm", saved))) << shape.label;
+        EXPECT_EQ(back.model.ExtrasOf(0), t.model.ExtrasOf(0)) << shape.label;
+        ASSERT_TRUE(t.model.EditFolderEntry(0, "R", std::string(t.model.glVisit[0])));
+        EXPECT_EQ(headingLine(BookmarkFileText(t.model, 0)), shape.renamed) << shape.label;
+    }
+    // A heading with attributes on a description's later line is the description's, as before.
+    TestModel t;
+    ASSERT_TRUE(Read(t, dir.Write("d.htm",
+                                  "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n"
+                                  "<DD>first\n<h1 class=\"x\">inner</h1>\n</DL><p>\n")));
+    EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(1)).description, "first\n<h1 class=\"x\">inner</h1>");
 }
 
 TEST(Extras, DescriptionsNeverSwallowWhatFollows) {

@@ -71,6 +71,34 @@ TEST_F(HostileInputTest, ALineOfAGigabyteKeepsOnlyItsBeginning) {
     EXPECT_LT(PeakKilobytes() - before, 400 * 1024);
 }
 
+TEST_F(HostileInputTest, AnEntryCutAtTheLineLimitEndsWhereItsLineEnds) {
+    // An icon of 17 MiB: the line is cut inside the attribute's quotes, and the tag left open
+    // there must not take the next bookmark's line.
+    const std::string icon = "ICON=\"data:image/png;base64," + std::string(17u << 20, 'A') + "\"";
+    const std::string next = "<DT><A HREF=\"http://next/\">Next</A>\n";
+    struct Shape {
+        const char* label;
+        std::string lines;
+        const char* table;
+    };
+    const Shape shapes[] = {
+        {"a bookmark", "<DT><A HREF=\"http://big/\" " + icon + ">Big</A>\n" + next,
+         "0 -1 R T\n1 0 U  http://big/\n2 0 U Next http://next/\n"},
+        {"a bookmark spread over two lines",
+         "<DT><A HREF=\"http://big/\"\n    " + icon + ">Big</A>\n" + next,
+         "0 -1 R T\n1 0 U  http://big/\n2 0 U Next http://next/\n"},
+        {"a folder",
+         "<DT><H3 " + icon + ">Big</H3>\n<DL><p>\n" + next + "</DL><p>\n" +
+             "<DT><A HREF=\"http://after/\">After</A>\n",
+         "0 -1 R T\n1 0 F \n2 1 U Next http://next/\n3 0 U After http://after/\n"},
+    };
+    for (const Shape& shape : shapes) {
+        Read(temp.Write("icon.htm", "<TITLE>T</TITLE>\n<DL><p>\n" + shape.lines + "</DL><p>\n"));
+        EXPECT_EQ(pernard::testing::DumpTable(t.model), shape.table) << shape.label;
+        EXPECT_TRUE(t.model.IsRootPartial(0)) << shape.label;
+    }
+}
+
 TEST_F(HostileInputTest, DeepNestingNulsAndThingsThatAreNoFiles) {
     std::string deep = "<TITLE>T</TITLE>\n<DL><p>\n";
     for (int k = 0; k < 100000; ++k) deep += "<DT><H3>f</H3>\n<DL><p>\n";

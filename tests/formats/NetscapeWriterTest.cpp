@@ -6,10 +6,12 @@
 #include <filesystem>
 
 #include <csignal>
+#include <random>
 
 #include "commands/SaveCommands.h"
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
+#include "model/TableBuilder.h"
 #include "support/Doubles.h"
 #include "support/TableSurgery.h"
 #include "support/TestFiles.h"
@@ -167,6 +169,56 @@ TEST_F(NetscapeWriterTest, ReadSaveReadKeepsTheWholeTable) {
     // Saving the saved file again gives the same bytes.
     ASSERT_TRUE(WriteBookmarkFile(again.model, saved + "2", 0));
     EXPECT_EQ(ReadBytes(saved + "2"), ReadBytes(saved));
+}
+
+TEST_F(NetscapeWriterTest, MarkupInNamesUrlsAndFoldersComesBackAsItWas) {
+    // Generated collections whose texts are made of markup, quotes, references written out
+    // literally and characters the file's encoding may lack, written and read back.
+    const std::vector<std::string> pieces = {
+        "<",        ">",         "&",     "\"",     "'",       "</A>",   "</H3>",
+        "<DL><p>",  "</DL>",     "<DT>",  "<DD>",   "<HR>",    "<H1>",   "<TITLE>",
+        "<A HREF=", "<!--",      "-->",   "&amp;",  "&lt;",    "&quot;", "&#39;",
+        "&#x263A;", "&#128512;", "&nbsp", "日本語", "ｶﾅ",      "é",      "😀",
+        "a b",      "=",         "/",     "x",      "y NAME=", "\" z"};
+    std::mt19937 random(7);
+    // One to six pieces; no blank at either end (a reader may trim them).
+    auto text = [&] {
+        std::string out;
+        const int count = 1 + static_cast<int>(random() % 6);
+        for (int k = 0; k < count; ++k) out += pieces[random() % pieces.size()];
+        return out;
+    };
+    using pernard::testing::TableBuilder;
+    for (const char* charset : {"", "UTF-8"}) {
+        TestModel made;
+        std::string error;
+        ASSERT_TRUE(made.model.ResetEntryTable(error));
+        TableBuilder::Root(made.model, text());
+        made.model.SetRootCharset(0, charset);
+        int depth = 1;  // the deepest open level (the root is level 1)
+        for (int k = 0; k < 300; ++k) {
+            const int level = 1 + static_cast<int>(random() % static_cast<unsigned>(depth));
+            if (random() % 3 == 0 && level < 8) {
+                made.model.AppendFolder(made.model.OpenFolderAt(level), text(), "", text());
+                depth = level + 1;
+            } else {
+                TableBuilder::Url(made.model, level, {text(), text(), "1", "2", "3"});
+                depth = level;
+            }
+        }
+        TestModel back;
+        int urls = 0;
+        ASSERT_TRUE(ReadNetscapeFile(back.model, true,
+                                     temp.Write("markup.htm", BookmarkFileText(made.model, 0)),
+                                     urls, error))
+            << error;
+        ASSERT_EQ(DumpTable(back.model), DumpTable(made.model)) << charset;
+        for (int i = 1; i < made.model.glCT; ++i) {
+            if (made.model.IsFolder(i)) {
+                EXPECT_EQ(back.model.glVisit[i], made.model.glVisit[i]) << charset << " " << i;
+            }
+        }
+    }
 }
 
 TEST_F(NetscapeWriterTest, AFailedSaveLeavesTheOldFileAsItWas) {

@@ -57,6 +57,9 @@ TEST_F(NothingLostTest, AnUnchangedSaveWritesUndecodableBytesBack) {
         "</DL><p>\r\n";
     ASSERT_TRUE(Load("cp932.htm", cp932));
     EXPECT_TRUE(HasKeptBytes(t.model.glName[1]));
+    // Two bytes did not decode (0xA0, 0x81); ED 40 is a character kept as its bytes.
+    EXPECT_NE(t.diagnostics.readingLog.back().find("変換できないバイト 2 個"), std::string::npos)
+        << t.diagnostics.readingLog.back();
     ASSERT_TRUE(Save(Answer::Yes));
     const std::string saved = ReadBytes(path);
     EXPECT_NE(saved.find("<TITLE>\x82\xA0\xA0</TITLE>"), std::string::npos);

@@ -8,6 +8,7 @@
 
 #include "EditFixture.h"
 #include "formats/NetscapeReader.h"
+#include "ui/BmKensaku.h"
 #include "ui/BmURLEdit.h"
 #include "ui/Folder.h"
 
@@ -440,4 +441,125 @@ TEST_F(EditCommandsTest, ANewFolderAfterTheLastNodeOfARootStaysInItAndIsSavedAtC
     prompts.nextAnswer = Answer::Yes;
     EXPECT_TRUE(Main().FormCloseQuery());
     EXPECT_NE(ReadBytes(path).find(">New</H3>"), std::string::npos);
+}
+
+TEST_F(EditCommandsTest, EveryCommandActsOnTheEntryShownHighlighted) {
+    Main().resize(700, 500);
+    QApplication::processEvents();
+    auto click = [](QTreeView* view, const QModelIndex& index) {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    };
+    auto listRow = [this](int row) { return Main().ListItems->index(row, 0); };
+    // What the user sees highlighted: a row of the list, else the tree's selection.
+    auto highlighted = [this]() -> std::string {
+        const QModelIndexList rows = Main().LView->selectionModel()->selectedRows();
+        const int entry = rows.isEmpty()
+                              ? Model().IndexOf(ui::TreeModel::NodeOf(Main().TreeV->currentIndex()))
+                              : Main().ListItems->EntryIndex(rows.front().row());
+        return entry < 0 ? "" : std::string(Model().glName[entry]);
+    };
+    // Each way of moving the highlight leaves the keys with a view; panel 1 follows.
+    struct Way {
+        const char* label;
+        std::function<QWidget*()> move;
+        const char* entry;
+        const char* panel;
+    };
+    const Way ways[] = {
+        {"arrow keys in the list",
+         [&] {
+             Select(1);
+             click(Main().LView, listRow(0));
+             QTest::keyClick(Main().LView, Qt::Key_Down);
+             return Main().LView;
+         },
+         "a2", "http://a2/"},
+        {"arrow keys back up",
+         [&] {
+             Select(0);  // A, B, u, w
+             click(Main().LView, listRow(3));
+             QTest::keyClick(Main().LView, Qt::Key_Up);
+             QTest::keyClick(Main().LView, Qt::Key_Up);
+             return Main().LView;
+         },
+         "B", ""},
+        {"a click on the selected folder while a list row is highlighted",
+         [&] {
+             Select(1);
+             click(Main().LView, listRow(1));
+             click(Main().TreeV, IndexOf(1));
+             return Main().TreeV;
+         },
+         "A", ""},
+        {"Tab into the tree while a list row is highlighted",
+         [&] {
+             Select(1);
+             click(Main().LView, listRow(1));
+             QFocusEvent tab(QEvent::FocusIn, Qt::TabFocusReason);
+             QApplication::sendEvent(Main().TreeV, &tab);
+             return Main().TreeV;
+         },
+         "A", ""},
+        {"a search hit",
+         [&] {
+             Select(4);
+             app->FormKensaku->EditKeyword->setText("a2");
+             app->FormKensaku->Button1Click();
+             app->FormKensaku->ListKekkaClick(app->FormKensaku->Results->index(0, 0));
+             return Main().LView;
+         },
+         "a2", "http://a2/"},
+    };
+    // Each command says which entry it acted on, and leaves the collection as it was.
+    struct Command {
+        const char* label;
+        std::function<std::string(QWidget* keys)> actOn;
+    };
+    std::string edited;
+    answerDialog = [&edited](QDialog& dialog) {
+        if (auto* url = qobject_cast<ui::TFormURL*>(&dialog)) {
+            edited = url->EditTitle->text().toStdString();
+        }
+        if (auto* folder = qobject_cast<ui::TFormFolder*>(&dialog)) {
+            edited = folder->EditFolder->text().toStdString();
+        }
+        dialog.reject();
+    };
+    const Command commands[] = {
+        {"F2",
+         [&](QWidget* keys) {
+             QTest::keyClick(keys, Qt::Key_F2);
+             return edited;
+         }},
+        {"編集",
+         [&](QWidget*) {
+             Main().BtHenshuu->click();
+             return edited;
+         }},
+        {"削除",
+         [&](QWidget*) {
+             prompts.nextAnswer = Answer::Cancel;
+             Main().BtSakujo->click();
+             const std::string question = prompts.questions.back();
+             return question.substr(0, question.find(" ("));
+         }},
+        {"Ctrl+C",
+         [&](QWidget* keys) {
+             QTest::keyClick(keys, Qt::Key_C, Qt::ControlModifier);
+             const int clip = Model().ClipIndex();
+             Main().BtStopClick();
+             return clip < 0 ? std::string() : std::string(Model().glName[clip]);
+         }},
+    };
+    const std::string names = Names();
+    for (const Way& way : ways) {
+        for (const Command& command : commands) {
+            edited.clear();
+            QWidget* keys = way.move();
+            EXPECT_EQ(highlighted(), way.entry) << way.label;
+            EXPECT_EQ(Main().Panel(1), way.panel) << way.label;
+            EXPECT_EQ(command.actOn(keys), way.entry) << way.label << ", then " << command.label;
+        }
+    }
+    EXPECT_EQ(Names(), names);
 }

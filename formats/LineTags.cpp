@@ -1,0 +1,104 @@
+#include "formats/LineTags.h"
+
+#include <cstring>
+
+#include "util/Text.h"
+
+namespace pernard {
+
+namespace {
+
+bool StartsNoCase(std::string_view text, std::size_t at, std::string_view word) {
+    return text.size() - at >= word.size() && EqualsNoCase(text.substr(at, word.size()), word);
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+// The closing tag of a tag that carries text, or nullptr when `rest` (the text after a "<")
+// starts no such tag.
+const char* TextTagClosing(std::string_view rest, LineTags& tags) {
+    switch (rest.empty() ? '\0' : rest[0] | 0x20) {
+        case 't':
+            if (StartsNoCase(rest, 0, "TITLE>")) return tags.title = true, "</TITLE>";
+            break;
+        case 'h':
+            // "<H1>" or "<H1 " and its attributes.
+            if (StartsNoCase(rest, 0, "H1") && rest.size() > 2 &&
+                (rest[2] == '>' || IsBlank(rest[2]))) {
+                tags.plainHeading = rest[2] == '>';
+                return tags.heading = true, "</H1>";
+            }
+            if (StartsNoCase(rest, 0, "H3")) return tags.folder = true, "</H3>";
+            break;
+        case 'a':
+            if (rest.size() >= 2 && IsBlank(rest[1])) return tags.anchor = true, "</A>";
+            break;
+        default:
+            break;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+LineTags ScanTags(std::string_view line) {
+    LineTags tags;
+    const char* base = line.data();
+    bool textSeen = false;         // past the first tag that carries a text
+    bool descriptionText = false;  // inside the text of a "<DD>"
+    const std::size_t firstTag = line.find_first_not_of(" \t");
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const void* hit = std::memchr(base + at, '<', line.size() - at);
+        if (hit == nullptr) break;
+        at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+        const std::string_view rest = line.substr(at + 1);
+        if (rest.substr(0, 3) == "!--") {
+            const std::size_t close = line.find("-->", at + 4);
+            if (close == std::string_view::npos) {
+                tags.commentOpen = true;
+                if (descriptionText) tags.descriptionEnd = at;
+                break;
+            }
+            at = close + 3;
+            continue;
+        }
+        if (!textSeen && !descriptionText) {
+            if (const char* closing = TextTagClosing(rest, tags)) {
+                // The tag's text is not markup: go on after its closing tag, if it has one.
+                textSeen = true;
+                const std::size_t end = FindNoCase(line, closing, at + 1);
+                if (end == std::string_view::npos) break;
+                at = end + std::strlen(closing);
+                continue;
+            }
+            if (StartsNoCase(rest, 0, "!DOCTYPE")) tags.doctype = true;
+            if (StartsNoCase(rest, 0, "HR") &&
+                (rest.size() == 2 || rest[2] == '>' || rest[2] == '/' || IsBlank(rest[2]))) {
+                tags.separator = true;
+            }
+            if (at == firstTag && StartsNoCase(rest, 0, "DD>")) {
+                tags.description = true;
+                tags.descriptionAt = at + 4;
+                descriptionText = true;
+                at += 4;
+                continue;
+            }
+        }
+        const bool listStart = StartsNoCase(rest, 0, "DL>");
+        const bool term = StartsNoCase(rest, 0, "DT>");
+        const bool listEnd = StartsNoCase(rest, 0, "/DL>");
+        if (descriptionText && (listStart || term || listEnd)) {
+            // The description ends here; what follows on the line is read as usual.
+            tags.descriptionEnd = at;
+            descriptionText = false;
+        }
+        tags.listStart = tags.listStart || listStart;
+        tags.term = tags.term || term;
+        tags.listEnd = tags.listEnd || listEnd;
+        ++at;
+    }
+    return tags;
+}
+
+}  // namespace pernard
