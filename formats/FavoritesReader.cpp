@@ -21,9 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A shortcut is a few hundred bytes; more than this is not looked at.
-constexpr std::size_t kShortcutReadLimit = 64 * 1024;
-
 // A name taken from the file system, as UTF-8.
 std::string NameText(const fs::path& name) {
     const std::string bytes = name.string();
@@ -143,7 +140,13 @@ bool FavoritesScanner::ScanFavoritesDir(const std::string& name, const fs::path&
 bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int folder) {
     std::error_code error;
     if (!fs::is_regular_file(entry.path, error)) return true;
-    const std::string bytes = ReadShortcutBytes(entry.path.string());
+    std::string bytes;
+    if (!ReadShortcutBytes(entry.path.string(), bytes)) {
+        // Not a file this load read: no save writes over it or removes it.
+        model_.GetPorts().diagnostics->ReportReadWarning(kUnreadShortcutMessage +
+                                                         entry.path.string());
+        return true;
+    }
     std::string url = ShortcutUrlFromText(ShortcutTextOf(bytes));
     if (url == kFolderMarker) {
         // The table marks folders with this URL: the shortcut is left out and said, and its
@@ -166,16 +169,31 @@ bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int folder) {
 
 }  // namespace
 
-std::string ReadShortcutBytes(const std::string& path) {
+bool ReadShortcutBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
     const OpenFile file = OpenForReading(path);
-    if (!file) return {};
-    std::string bytes(kShortcutReadLimit, '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-    return bytes;
+    if (!file) return false;
+    // Read in blocks up to one byte past the limit, so that a file that says nothing of its
+    // size (or lies about it) costs no more than the limit.
+    constexpr std::size_t kBlock = 64 * 1024;
+    while (bytes.size() <= kShortcutSizeLimit) {
+        const std::size_t had = bytes.size();
+        bytes.resize(had + kBlock);
+        const std::size_t got = std::fread(bytes.data() + had, 1, kBlock, file.get());
+        bytes.resize(had + got);
+        if (got < kBlock) break;
+    }
+    if (std::ferror(file.get()) != 0 || bytes.size() > kShortcutSizeLimit) {
+        bytes.clear();
+        return false;
+    }
+    return true;
 }
 
 std::string ReadShortcutUrl(const std::string& path) {
-    return ShortcutUrlFromText(ShortcutTextOf(ReadShortcutBytes(path)));
+    std::string bytes;
+    ReadShortcutBytes(path, bytes);
+    return ShortcutUrlFromText(ShortcutTextOf(bytes));
 }
 
 std::string ShortcutExtras(std::string_view bytes, const std::string& url) {
@@ -256,6 +274,11 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
         errorText = "Not Found Bookmark : " + path;
         return false;
     }
+    std::string bytes;
+    if (!ReadShortcutBytes(path, bytes)) {
+        errorText = kUnreadShortcutMessage + path;
+        return false;
+    }
     if (complete && !model.ResetEntryTable(errorText)) return false;
     if (!complete) model.ForgetHistory();
     const std::string directory = fs::absolute(path, error).parent_path().string();
@@ -266,7 +289,6 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
         return false;
     }
     model.SetRootCharset(root.index, kCp932);
-    const std::string bytes = ReadShortcutBytes(path);
     EntryTexts texts;
     texts.url = ShortcutUrlFromText(ShortcutTextOf(bytes));
     texts.name = name.substr(0, name.size() - 4);

@@ -2,6 +2,7 @@
 // Reads an Internet Explorer Favorites directory into the entry table as one new root: each
 // subdirectory becomes a folder, each shortcut file (".url", any letter case) a URL entry.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -10,11 +11,20 @@
 
 namespace pernard {
 
+// The largest shortcut file that is read. A shortcut is a few hundred bytes; its entry carries
+// the whole file, so that a save gives every byte of it back.
+inline constexpr std::size_t kShortcutSizeLimit = 16 * 1024 * 1024;
+
+// Said for a shortcut file that is left out of a read, followed by its path.
+inline constexpr const char* kUnreadShortcutMessage =
+    "読めないか大きすぎる（16 MiB 超）ショートカットは読み込みませんでした : ";
+
 // The URL of a shortcut file's [InternetShortcut] section, or "N/A" when the file, the section
 // or the key is missing.
 std::string ReadShortcutUrl(const std::string& path);
-// The bytes of a shortcut file (at most 64 KiB); empty when it cannot be read.
-std::string ReadShortcutBytes(const std::string& path);
+// The whole of a shortcut file; false when it cannot be read or is larger than
+// kShortcutSizeLimit.
+bool ReadShortcutBytes(const std::string& path, std::string& bytes);
 // The packed extras of an entry read from a shortcut file's bytes: the bytes themselves when
 // they hold more than what the program writes for `url`, else none.
 std::string ShortcutExtras(std::string_view bytes, const std::string& url);

@@ -125,7 +125,9 @@ Shortcut WriteShortcut(const BmLogic& model, const std::string& directory, int i
     const std::string bytes = ShortcutBytes(model, index);
     // A shortcut the load read at this very place that already holds these bytes is left as
     // it is: a save changes only the files of what changed.
-    if (readHere && name == wanted && ReadShortcutBytes(shortcut.path) == bytes) {
+    std::string onDisk;
+    if (readHere && name == wanted && ReadShortcutBytes(shortcut.path, onDisk) &&
+        onDisk == bytes) {
         shortcut.result = ShortcutWrite::Written;
         return shortcut;
     }

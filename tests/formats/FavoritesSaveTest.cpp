@@ -343,3 +343,58 @@ TEST_F(FavoritesSaveTest, RealShortcutsStayByteForByteThroughSaves) {
     EXPECT_EQ(ShortcutWithUrl(changed, ReadShortcutUrl(corpus / "url" / name)),
               originals.begin()->second);
 }
+
+// A shortcut far larger than any browser writes (here 100 KiB of other lines) keeps every byte
+// whatever happens to its entry: moved, renamed, its URL edited, saved as.
+TEST_F(FavoritesSaveTest, LargeShortcutsKeepEveryByteThroughEveryEdit) {
+    const auto large = [](const std::string& url) {
+        std::string bytes = "[InternetShortcut]\r\nURL=" + url + "\r\n[Notes]\r\n";
+        for (int line = 0; bytes.size() < 100 * 1024; ++line) {
+            bytes += "Note" + std::to_string(line) + "=" + std::string(60, 'x') + "\r\n";
+        }
+        return bytes + "Last=end";
+    };
+    struct Case {
+        const char* name;
+        std::function<bool(BmLogic&, int entry, int folder)> edit;
+        const char* savedAs;  // where the entry's file is after the save
+        std::string url;      // the URL it holds then
+    };
+    const std::vector<Case> cases = {
+        {"moved",
+         [](BmLogic& m, int i, int folder) {
+             return m.DropMove(m.glNode[i], m.glNode[folder], false) >= 0;
+         },
+         "Folder/moved.url", "http://moved/"},
+        {"renamed",
+         [](BmLogic& m, int i, int) {
+             return m.EditUrlEntry(i, {"new name", "http://renamed/", "", "", ""});
+         },
+         "new name.url", "http://renamed/"},
+        {"edited",
+         [](BmLogic& m, int i, int) {
+             return m.EditUrlEntry(i, {"edited", "http://changed/", "", "", ""});
+         },
+         "edited.url", "http://changed/"},
+        {"unchanged", [](BmLogic&, int, int) { return true; }, "unchanged.url",
+         "http://unchanged/"},
+    };
+    fs::create_directories(Path("Folder"));
+    for (const Case& c : cases) {
+        temp.Write("Favorites/" + std::string(c.name) + ".url",
+                   large("http://" + std::string(c.name) + "/"));
+    }
+    ASSERT_TRUE(Read(t));
+    for (const Case& c : cases) ASSERT_TRUE(c.edit(t.model, Find(c.name), Find("Folder"))) << c.name;
+    ASSERT_TRUE(Save());
+    const std::string savedAs = (temp.Path() / "out" / "Favorites").string();
+    t.dialogs.nextDirectory = savedAs;
+    ASSERT_TRUE(SaveAsIE(t.model));
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReadBytes(Path(c.savedAs)), large(c.url)) << c.name;
+        EXPECT_EQ(ReadBytes(savedAs + "/" + c.savedAs), large(c.url)) << c.name;
+        if (std::string(c.name) + ".url" != c.savedAs) {
+            EXPECT_FALSE(fs::exists(Path(std::string(c.name) + ".url"))) << c.name;
+        }
+    }
+}
