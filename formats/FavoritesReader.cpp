@@ -199,6 +199,7 @@ std::string ReadShortcutUrl(const std::string& path) {
 std::string ShortcutExtras(std::string_view bytes, const std::string& url) {
     if (bytes == ShortcutFileText(url)) return {};
     EntryExtras extras;
+    extras.hasShortcut = true;
     extras.shortcut = bytes;
     return PackExtras(extras);
 }

@@ -25,8 +25,8 @@ std::string ReadShortcutUrl(const std::string& path);
 // The whole of a shortcut file; false when it cannot be read or is larger than
 // kShortcutSizeLimit.
 bool ReadShortcutBytes(const std::string& path, std::string& bytes);
-// The packed extras of an entry read from a shortcut file's bytes: the bytes themselves when
-// they hold more than what the program writes for `url`, else none.
+// The packed extras of an entry read from a shortcut file's bytes: the bytes themselves (an
+// empty file's none too) unless they are just what the program writes for `url`.
 std::string ShortcutExtras(std::string_view bytes, const std::string& url);
 
 // Reads one Favorites directory. `complete` empties the table first. False with an error text

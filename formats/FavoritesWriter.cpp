@@ -106,7 +106,7 @@ std::string ShortcutBytes(const BmLogic& model, int index) {
     const std::string_view packed = model.ExtrasOf(index);
     if (packed.empty()) return ShortcutFileText(url);
     const EntryExtras extras = UnpackExtras(packed);
-    return extras.shortcut.empty() ? ShortcutFileText(url) : ShortcutWithUrl(extras.shortcut, url);
+    return extras.hasShortcut ? ShortcutWithUrl(extras.shortcut, url) : ShortcutFileText(url);
 }
 
 // Adds entry `index` as a shortcut in `directory` to the batch, under a name free in `names`.

@@ -55,7 +55,7 @@ std::string PackExtras(const EntryExtras& extras) {
         PackField(packed, 'B', std::to_string(extras.separatorsBefore));
     }
     if (extras.separatorsAtEnd > 0) PackField(packed, 'E', std::to_string(extras.separatorsAtEnd));
-    if (!extras.shortcut.empty()) PackField(packed, 'S', extras.shortcut);
+    if (extras.hasShortcut) PackField(packed, 'S', extras.shortcut);
     return packed;
 }
 
@@ -80,6 +80,7 @@ EntryExtras UnpackExtras(std::string_view packed) {
                 extras.separatorsAtEnd = CountOf(value);
                 break;
             case 'S':
+                extras.hasShortcut = true;
                 extras.shortcut = value;
                 break;
             default:

@@ -19,10 +19,12 @@ struct EntryExtras {
     // <HR> lines right before the entry, and (a folder's or a root's) after its last entry.
     int separatorsBefore = 0;
     int separatorsAtEnd = 0;
-    // The bytes of the shortcut file the entry was read from, when they hold more than its URL.
+    // The bytes of the shortcut file the entry was read from, when they are not just what the
+    // program writes for its URL (an empty file among them).
+    bool hasShortcut = false;
     std::string shortcut;
 
-    bool Empty() const { return !HoldsBookmarkFileData() && shortcut.empty(); }
+    bool Empty() const { return !HoldsBookmarkFileData() && !hasShortcut; }
     // What only a bookmark file can hold (attributes, description, separators).
     bool HoldsBookmarkFileData() const {
         return !attributes.empty() || hasDescription || separatorsBefore > 0 || separatorsAtEnd > 0;

@@ -398,3 +398,50 @@ TEST_F(FavoritesSaveTest, LargeShortcutsKeepEveryByteThroughEveryEdit) {
         }
     }
 }
+
+// A shortcut is written back in the form it was read in: an empty file stays empty while its
+// entry is unchanged, a UTF-16 file stays UTF-16 LE with its byte order mark, a UTF-8 one keeps
+// its byte order mark.
+TEST_F(FavoritesSaveTest, ShortcutsStayInTheirOwnEncoding) {
+    const auto utf16 = [](const std::u16string& text) {
+        std::string bytes = "\xFF\xFE";
+        for (const char16_t unit : text) {
+            bytes += static_cast<char>(unit & 0xFF);
+            bytes += static_cast<char>(unit >> 8);
+        }
+        return bytes;
+    };
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string url;  // the URL read
+        std::string edit;  // a new URL, or nothing
+        std::string after;
+    };
+    const std::vector<Case> cases = {
+        {"empty", "", "N/A", "", ""},
+        {"empty edited", "", "N/A", "http://e/", Shortcut("http://e/")},
+        {"wide", utf16(u"[InternetShortcut]\r\nURL=http://w/\r\nIconIndex=1\r\n"), "http://w/", "",
+         utf16(u"[InternetShortcut]\r\nURL=http://w/\r\nIconIndex=1\r\n")},
+        {"wide edited", utf16(u"[InternetShortcut]\r\nURL=http://w/\r\nIconIndex=1\r\n"),
+         "http://w/", "http://新/😀", utf16(u"[InternetShortcut]\r\nURL=http://新/😀\r\nIconIndex=1\r\n")},
+        {"wide without url", utf16(u"[Other]\r\nX=日本"), "N/A", "http://x/",
+         utf16(u"[Other]\r\nX=日本\r\n[InternetShortcut]\r\nURL=http://x/\r\n")},
+        {"marked utf-8", "\xEF\xBB\xBF[InternetShortcut]\nURL=http://日本/\n", "http://日本/",
+         "http://東京/", "\xEF\xBB\xBF[InternetShortcut]\nURL=http://東京/\n"},
+    };
+    for (const Case& c : cases) temp.Write("Favorites/" + std::string(c.name) + ".url", c.before);
+    ASSERT_TRUE(Read(t));
+    for (const Case& c : cases) {
+        const int entry = Find(c.name);
+        ASSERT_GE(entry, 0) << c.name;
+        EXPECT_EQ(t.model.glUrl[entry], c.url) << c.name;
+        if (!c.edit.empty()) {
+            ASSERT_TRUE(t.model.EditUrlEntry(entry, {c.name, c.edit, "", "", ""}));
+        }
+    }
+    ASSERT_TRUE(Save());
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReadBytes(Path(std::string(c.name) + ".url")), c.after) << c.name;
+    }
+}
