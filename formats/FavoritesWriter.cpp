@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "formats/FavoriteNames.h"
 #include "formats/FavoritesReader.h"
 #include "model/EntryExtras.h"
 #include "util/CodePage.h"
@@ -22,17 +23,9 @@ namespace pernard {
 
 namespace fs = std::filesystem;
 
-namespace {}  // namespace
-
 bool IsLink(const std::string& path) {
     std::error_code error;
     return fs::is_symlink(fs::symlink_status(path, error));
-}
-
-bool IsUsableFileName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    return name.find('/') == std::string::npos && name.find('\\') == std::string::npos &&
-           name.find('\0') == std::string::npos;
 }
 
 namespace {
@@ -48,49 +41,48 @@ std::string FileNameOf(std::string_view name, bool keptBytesBelong) {
     return fileName;
 }
 
-// The longest file name, in bytes, that file systems take (Linux and Windows alike: 255).
-constexpr std::size_t kLongestFileName = 255;
-
-// `name` cut at a character boundary so that it takes at most `bytes` bytes.
-std::string CutToBytes(const std::string& name, std::size_t bytes) {
-    if (name.size() <= bytes) return name;
-    std::size_t end = 0;
-    for (std::size_t at = 0; at < name.size();) {
-        const int size = CharSize(name, at);
-        if (at + static_cast<std::size_t>(size) > bytes) break;
-        at += static_cast<std::size_t>(size);
-        end = at;
-    }
-    return name.substr(0, end);
-}
-
-// The names used so far in one directory, compared without regard to letter case as Windows
-// does: a later entry whose name is taken gets "name (2)", "name (3)", ... A name whose file
-// the load read in this very directory keeps its own name, though: two such files differing
-// only in case already live side by side, and renaming one on every save would never end.
-class NamesInDirectory {
+// The names of what the load read (or the last save wrote), to give each entry read from a
+// file the very name it was read from: its extension's letter case, and characters a new
+// name would not get (a "\" on Linux, the second byte of a CP932 character copied from
+// Windows), included.
+class ReadNames {
 public:
-    // The name to use for `name` (a file name without ".url", or a directory name). A name too
-    // long for the file system is shortened. `readHere` tells whether the load read a file
-    // of exactly that name in this directory.
-    std::string Claim(const std::string& name, const char* suffix, bool readHere = false) {
-        const std::size_t room = kLongestFileName - std::strlen(suffix);
-        if (name.size() <= room && readHere && exact_.insert(name + suffix).second) {
-            used_.insert(LowerAscii(name + suffix));
-            return name;
+    explicit ReadNames(const ReadFavoritesFiles* read) : read_(read) {
+        if (read_ == nullptr) return;
+        for (const auto& [path, seen] : read_->shortcuts) {
+            const std::size_t stem = path.size() - std::min<std::size_t>(path.size(), 4);
+            suffixes_[path.substr(0, stem)].push_back(path.substr(stem));
         }
-        std::string chosen = CutToBytes(name, room);
-        for (int n = 2; !used_.insert(LowerAscii(chosen + suffix)).second; ++n) {
-            const std::string number = " (" + std::to_string(n) + ")";
-            chosen = CutToBytes(name, room - number.size()) + number;
+        for (auto& [stem, suffixes] : suffixes_) std::sort(suffixes.begin(), suffixes.end());
+    }
+
+    // The extension (".url" in the letter case read) of a shortcut file `name` + extension the
+    // load read in `directory` that `names` has not given out yet; empty when there is none.
+    std::string ShortcutSuffix(const std::string& directory, const std::string& name,
+                               const NamesInDirectory& names) const {
+        if (read_ == nullptr || name.find('/') != std::string::npos ||
+            name.find('\0') != std::string::npos) {
+            return {};
         }
-        exact_.insert(chosen + suffix);
-        return chosen;
+        const std::string path = NormalPath(JoinPath(directory, name + ".url"));
+        const auto found = suffixes_.find(path.substr(0, path.size() - 4));
+        if (found == suffixes_.end()) return {};
+        for (const std::string& suffix : found->second) {
+            if (!names.Given(name + suffix)) return suffix;
+        }
+        return {};
+    }
+
+    // Whether the load read a directory `name` in `directory`.
+    bool HasDirectory(const std::string& directory, const std::string& name) const {
+        return read_ != nullptr && IsPlainFileName(name) &&
+               read_->directories.count(NormalPath(JoinPath(directory, name))) > 0;
     }
 
 private:
-    std::unordered_set<std::string> used_;   // lowered
-    std::unordered_set<std::string> exact_;  // as given
+    const ReadFavoritesFiles* read_;
+    // By the normal path of a shortcut without its extension: the extensions read.
+    std::unordered_map<std::string, std::vector<std::string>> suffixes_;
 };
 
 struct Shortcut {
@@ -110,24 +102,27 @@ std::string ShortcutBytes(const BmLogic& model, int index) {
 }
 
 // Adds entry `index` as a shortcut in `directory` to the batch, under a name free in `names`.
+// A name the load read from this very directory goes back to the file it was read from as it
+// was; any other is made a file name that Windows can hold.
 Shortcut WriteShortcut(const BmLogic& model, const std::string& directory, int index,
                        bool keptBytesBelong, NamesInDirectory& names, SafeFileBatch& batch,
-                       const ReadFavoritesFiles* read = nullptr) {
+                       const ReadNames& readNames, const ReadFavoritesFiles* read) {
     Shortcut shortcut;
-    const std::string wanted = FileNameOf(model.glName[index], keptBytesBelong);
-    if (!IsUsableFileName(wanted)) return shortcut;
-    const bool readHere =
-        read != nullptr &&
-        read->shortcuts.count(NormalPath(JoinPath(directory, wanted + ".url"))) > 0;
-    const std::string name = names.Claim(wanted, ".url", readHere);
+    const std::string stored = FileNameOf(model.glName[index], keptBytesBelong);
+    std::string suffix = readNames.ShortcutSuffix(directory, stored, names);
+    const bool readHere = !suffix.empty();
+    const std::string wanted = readHere ? stored : PortableFileName(stored, false);
+    if (!readHere && wanted.empty()) return shortcut;
+    if (!readHere) suffix = ".url";
+    const std::string name = names.Claim(wanted, suffix, readHere);
     if (name != wanted) shortcut.renamed = name;
-    shortcut.path = JoinPath(directory, name + ".url");
+    shortcut.path = JoinPath(directory, name + suffix);
     const std::string bytes = ShortcutBytes(model, index);
-    // A shortcut the load read at this very place that already holds these bytes is left as
-    // it is: a save changes only the files of what changed.
+    // A shortcut the load read (or the last save wrote) at this very place that already holds
+    // these bytes is left as it is: a save changes only the files of what changed.
+    const bool noted = read != nullptr && read->shortcuts.count(NormalPath(shortcut.path)) > 0;
     std::string onDisk;
-    if (readHere && name == wanted && ReadShortcutBytes(shortcut.path, onDisk) &&
-        onDisk == bytes) {
+    if (noted && ReadShortcutBytes(shortcut.path, onDisk) && onDisk == bytes) {
         shortcut.result = ShortcutWrite::Written;
         return shortcut;
     }
@@ -157,6 +152,7 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
     SafeFileBatch batch;
     std::unordered_map<std::string, int> entryOfFile;
     NamesInDirectory topNames;
+    const ReadNames readNames(read);
     const bool keptBytesBelong = model.glAdd[root] == kSourceFavorites;
     const int count = std::min(model.glCT, model.Tree().Count());
     auto renamedEntry = [&](int i, const std::string& name) {
@@ -188,10 +184,10 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
         const bool parentUsable = open.empty() || open.back().usable;
         NamesInDirectory& names = open.empty() ? topNames : *open.back().names;
         if (model.glUrl[k] != kFolderMarker) {
-            const Shortcut shortcut =
-                parentUsable
-                    ? WriteShortcut(model, directory, i, keptBytesBelong, names, batch, read)
-                    : Shortcut{};
+            const Shortcut shortcut = parentUsable
+                                          ? WriteShortcut(model, directory, i, keptBytesBelong,
+                                                          names, batch, readNames, read)
+                                          : Shortcut{};
             const ShortcutWrite result = shortcut.result;
             if (result == ShortcutWrite::Written) {
                 entryOfFile[shortcut.path] = i;
@@ -205,11 +201,14 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
             }
             continue;
         }
-        const std::string wanted = FileNameOf(model.glName[k], keptBytesBelong);
-        bool usable = parentUsable && IsUsableFileName(wanted);
-        const bool readHere =
-            read != nullptr && read->directories.count(NormalPath(JoinPath(directory, wanted))) > 0;
+        // A folder the load read keeps its directory's name as it was; any other name is made
+        // one that Windows can hold.
+        const std::string stored = FileNameOf(model.glName[k], keptBytesBelong);
+        const bool readHere = readNames.HasDirectory(directory, stored);
+        const std::string wanted = readHere ? stored : PortableFileName(stored, true);
+        bool usable = parentUsable && !wanted.empty();
         const std::string folderName = usable ? names.Claim(wanted, "", readHere) : wanted;
+        usable = usable && IsPlainFileName(folderName);
         const std::string folder = usable ? JoinPath(directory, folderName) : std::string();
         if (usable) {
             std::error_code error;

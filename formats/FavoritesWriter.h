@@ -10,10 +10,6 @@
 
 namespace pernard {
 
-// Whether a folder or bookmark name can be used as a file name inside the target directory:
-// not empty, not "." or "..", no path separator and no NUL.
-bool IsUsableFileName(const std::string& name);
-
 // True when `path` is a symbolic link: a save never writes through one.
 bool IsLink(const std::string& path);
 

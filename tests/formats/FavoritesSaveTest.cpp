@@ -157,7 +157,7 @@ TEST_F(FavoritesSaveTest, NothingIsRemovedWhenAnEntryCouldNotBeWritten) {
     temp.Write("Favorites/keep.url", Shortcut("http://keep/"));
     ASSERT_TRUE(Read(t));
     ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("gone")], false));
-    ASSERT_TRUE(t.model.EditUrlEntry(Find("keep"), {"bad/name", "http://keep/", "", "", ""}));
+    ASSERT_TRUE(t.model.EditUrlEntry(Find("keep"), {"", "http://keep/", "", "", ""}));
     EXPECT_FALSE(Save());
     EXPECT_TRUE(fs::exists(Path("gone.url")));
     EXPECT_EQ(t.status.panel[0], "OK : 0  NG : 1");
@@ -385,7 +385,8 @@ TEST_F(FavoritesSaveTest, LargeShortcutsKeepEveryByteThroughEveryEdit) {
                    large("http://" + std::string(c.name) + "/"));
     }
     ASSERT_TRUE(Read(t));
-    for (const Case& c : cases) ASSERT_TRUE(c.edit(t.model, Find(c.name), Find("Folder"))) << c.name;
+    for (const Case& c : cases)
+        ASSERT_TRUE(c.edit(t.model, Find(c.name), Find("Folder"))) << c.name;
     ASSERT_TRUE(Save());
     const std::string savedAs = (temp.Path() / "out" / "Favorites").string();
     t.dialogs.nextDirectory = savedAs;
@@ -414,7 +415,7 @@ TEST_F(FavoritesSaveTest, ShortcutsStayInTheirOwnEncoding) {
     struct Case {
         const char* name;
         std::string before;
-        std::string url;  // the URL read
+        std::string url;   // the URL read
         std::string edit;  // a new URL, or nothing
         std::string after;
     };
@@ -424,7 +425,8 @@ TEST_F(FavoritesSaveTest, ShortcutsStayInTheirOwnEncoding) {
         {"wide", utf16(u"[InternetShortcut]\r\nURL=http://w/\r\nIconIndex=1\r\n"), "http://w/", "",
          utf16(u"[InternetShortcut]\r\nURL=http://w/\r\nIconIndex=1\r\n")},
         {"wide edited", utf16(u"[InternetShortcut]\r\nURL=http://w/\r\nIconIndex=1\r\n"),
-         "http://w/", "http://新/😀", utf16(u"[InternetShortcut]\r\nURL=http://新/😀\r\nIconIndex=1\r\n")},
+         "http://w/", "http://新/😀",
+         utf16(u"[InternetShortcut]\r\nURL=http://新/😀\r\nIconIndex=1\r\n")},
         {"wide without url", utf16(u"[Other]\r\nX=日本"), "N/A", "http://x/",
          utf16(u"[Other]\r\nX=日本\r\n[InternetShortcut]\r\nURL=http://x/\r\n")},
         {"marked utf-8", "\xEF\xBB\xBF[InternetShortcut]\nURL=http://日本/\n", "http://日本/",
@@ -444,4 +446,39 @@ TEST_F(FavoritesSaveTest, ShortcutsStayInTheirOwnEncoding) {
     for (const Case& c : cases) {
         EXPECT_EQ(ReadBytes(Path(std::string(c.name) + ".url")), c.after) << c.name;
     }
+}
+
+// Names read from the directory go back to the very files they were read from: the extension's
+// letter case, a "\" (legal on Linux) and CP932 names copied from Windows (表 is 95 5C) stay as
+// they are, save after save, also when the save fails for another entry. A new name maps the
+// characters Windows cannot hold.
+TEST_F(FavoritesSaveTest, NamesReadFromTheDirectoryStayAsTheyAre) {
+    const std::vector<std::string> files = {
+        "Upper.URL",       "back\\slash.url", "\x95\x5C.url", "\x95\x5C dir/\x83\x5C.url",
+        "trailing./a.url", "CON.url",         "gone.url",
+    };
+    for (const std::string& file : files) temp.Write("Favorites/" + file, Shortcut("http://a/"));
+    ASSERT_TRUE(Read(t));
+    const auto before = DiskState(Fav());
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(DiskState(Fav()), before);
+    EXPECT_TRUE(t.diagnostics.checkLog.empty());
+
+    // A save that fails for one entry (a name that can be no file name) writes every other
+    // entry to its own file and removes nothing: no entry appears twice.
+    ASSERT_TRUE(
+        t.model.NewUrl(t.model.glNode[Find("gone")], {"", "http://nameless/", "", "", ""}, false));
+    ASSERT_FALSE(Save());
+    EXPECT_EQ(DiskState(Fav()), before);
+
+    // Once it can be written, the deletions are carried out.
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("")], false));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("gone")], false));
+    ASSERT_TRUE(t.model.NewUrl(t.model.glNode[Find("CON")],
+                               {"new\\name", "http://new/", "", "", ""}, false));
+    ASSERT_TRUE(Save());
+    auto after = before;
+    after.erase("gone.url");
+    after["new＼name.url"] = Shortcut("http://new/");
+    EXPECT_EQ(DiskState(Fav()), after);
 }
