@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <system_error>
 #include <vector>
@@ -163,7 +164,7 @@ bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int folder) {
     if (!added.Added()) return Full();
     model_.SetExtras(added.index, ShortcutExtras(bytes, texts.url));
     ++urlCount_;
-    NoteShortcutFile(files_, entry.path.string());
+    NoteShortcutFile(files_, entry.path.string(), ShortcutHash(bytes));
     return true;
 }
 
@@ -258,9 +259,26 @@ bool LookAtShortcutFile(const std::string& path, ReadShortcut& now) {
     return !error;
 }
 
-void NoteShortcutFile(ReadFavoritesFiles& files, const std::string& path) {
+std::uint64_t ShortcutHash(std::string_view bytes) { return std::hash<std::string_view>{}(bytes); }
+
+void NoteShortcutFile(ReadFavoritesFiles& files, const std::string& path, std::uint64_t hash) {
     ReadShortcut shortcut;
+    shortcut.hash = hash;
     if (LookAtShortcutFile(path, shortcut)) files.shortcuts[NormalPath(path)] = shortcut;
+}
+
+bool IsAsNoted(const std::string& path, const ReadShortcut& noted, std::string* bytes) {
+    ReadShortcut now;
+    std::string held;
+    // The bytes too: an edit within the file system's time resolution, or one that set the
+    // time back, keeps the size and the time.
+    if (!LookAtShortcutFile(path, now) || now.size != noted.size ||
+        now.modified != noted.modified || !ReadShortcutBytes(path, held) ||
+        ShortcutHash(held) != noted.hash) {
+        return false;
+    }
+    if (bytes != nullptr) *bytes = std::move(held);
+    return true;
 }
 
 bool IsShortcutFileName(const std::string& path) {

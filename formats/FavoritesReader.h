@@ -3,6 +3,7 @@
 // subdirectory becomes a folder, each shortcut file (".url", any letter case) a URL entry.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -41,8 +42,14 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
 
 // The size and modification time of a shortcut file now; false when it cannot be looked at.
 bool LookAtShortcutFile(const std::string& path, ReadShortcut& now);
-// Notes a shortcut file as it is now among the files of a Favorites root.
-void NoteShortcutFile(ReadFavoritesFiles& files, const std::string& path);
+// The hash of a shortcut file's bytes that a note keeps.
+std::uint64_t ShortcutHash(std::string_view bytes);
+// Notes a shortcut file as it is now, holding bytes of `hash`, among the files of a Favorites
+// root.
+void NoteShortcutFile(ReadFavoritesFiles& files, const std::string& path, std::uint64_t hash);
+// Whether a noted shortcut file is still as the note says: the same size, time and bytes.
+// `bytes`, when given, receives what it holds.
+bool IsAsNoted(const std::string& path, const ReadShortcut& noted, std::string* bytes = nullptr);
 
 // True for a file name that ends in ".url" in any letter case.
 bool IsShortcutFileName(const std::string& path);

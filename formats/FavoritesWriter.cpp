@@ -1,8 +1,8 @@
 #include "formats/FavoritesWriter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -89,7 +89,31 @@ struct Shortcut {
     ShortcutWrite result = ShortcutWrite::Unusable;
     std::string path;     // the file it went to
     std::string renamed;  // the name it got instead of its own, if any
+    std::uint64_t hash = 0;    // of the bytes the file holds for it
+    bool leftChanged = false;  // a file another program changed, left as it is
 };
+
+// What is on the disk where a shortcut goes, against what the load read (or the last save
+// wrote) there.
+struct AtPlace {
+    enum Kind { Nothing, AsNoted, Changed, NotRead } kind = Nothing;
+    const ReadShortcut* noted = nullptr;
+    std::string bytes;  // AsNoted: what the file holds
+};
+
+AtPlace LookAtPlace(const std::string& path, const ReadFavoritesFiles& read) {
+    AtPlace place;
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(path, error))) return place;
+    const auto found = read.shortcuts.find(NormalPath(path));
+    if (found == read.shortcuts.end()) {
+        place.kind = AtPlace::NotRead;
+        return place;
+    }
+    place.noted = &found->second;
+    place.kind = IsAsNoted(path, found->second, &place.bytes) ? AtPlace::AsNoted : AtPlace::Changed;
+    return place;
+}
 
 // The bytes of entry `index`'s shortcut file: the file it was read from with its URL made the
 // entry's, or for a new one the two lines the program writes.
@@ -118,24 +142,50 @@ Shortcut WriteShortcut(const BmLogic& model, const std::string& directory, int i
     if (name != wanted) shortcut.renamed = name;
     shortcut.path = JoinPath(directory, name + suffix);
     const std::string bytes = ShortcutBytes(model, index);
-    // A shortcut the load read (or the last save wrote) at this very place that already holds
-    // these bytes is left as it is: a save changes only the files of what changed.
-    const bool noted = read != nullptr && read->shortcuts.count(NormalPath(shortcut.path)) > 0;
-    std::string onDisk;
-    if (noted && ReadShortcutBytes(shortcut.path, onDisk) && onDisk == bytes) {
-        shortcut.result = ShortcutWrite::Written;
-        return shortcut;
+    shortcut.hash = ShortcutHash(bytes);
+    // In the directory the load read, a file goes only where nothing is, or over a file as the
+    // load saw it; what another program changed or made since stays. A shortcut that already
+    // holds these bytes is left as it is (a save changes only the files of what changed), and
+    // so is a changed file whose entry is unchanged (its bytes are what the load read there).
+    // Any other entry goes beside it, under a free name.
+    for (bool first = true; read != nullptr; first = false) {
+        const AtPlace place = LookAtPlace(shortcut.path, *read);
+        if (place.kind == AtPlace::Nothing) break;
+        if (place.kind == AtPlace::AsNoted && place.bytes == bytes) {
+            shortcut.result = ShortcutWrite::Written;
+            return shortcut;
+        }
+        if (first && place.kind == AtPlace::AsNoted) break;
+        if (first && place.kind == AtPlace::Changed && place.noted->hash == shortcut.hash) {
+            shortcut.result = ShortcutWrite::Written;
+            shortcut.leftChanged = true;
+            return shortcut;
+        }
+        shortcut.renamed = names.Claim(wanted, suffix);
+        shortcut.path = JoinPath(directory, shortcut.renamed + suffix);
     }
     shortcut.result = ShortcutWrite::Failed;
     if (batch.Add(shortcut.path, bytes)) shortcut.result = ShortcutWrite::Written;
     return shortcut;
 }
 
+// What a tree's write left on the disk, for the notes an overwrite save keeps.
+struct TreeWrite {
+    FavoritesWrite counts;
+    // The shortcut files that hold an entry (written, or holding it already): the hashes of
+    // their bytes, by path.
+    std::unordered_map<std::string, std::uint64_t> files;
+    // Files another program changed that hold an unchanged entry: left as they are.
+    std::unordered_set<std::string> leftChanged;
+    std::vector<std::string> directories;  // the folders' directories
+};
+
 // Writes the entries of root `root` below `target`, a directory per folder. `read`, for an
 // overwrite save, is what the load read there.
-FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& target, int root,
-                                  const ReadFavoritesFiles* read = nullptr) {
-    FavoritesWrite counts;
+TreeWrite WriteFavoritesTree(const BmLogic& model, const std::string& target, int root,
+                             const ReadFavoritesFiles* read = nullptr) {
+    TreeWrite tree;
+    FavoritesWrite& counts = tree.counts;
     // One level per open folder: its index, its directory, whether it could be used, and the
     // names given in it so far. A folder whose directory could not be made counts as not
     // written only when nothing below it was counted instead.
@@ -150,7 +200,7 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
     std::vector<OpenFolder> open;
     std::vector<std::string> created;  // the directories new folders went into
     SafeFileBatch batch;
-    std::unordered_map<std::string, int> entryOfFile;
+    std::unordered_map<std::string, int> entryOfFile;  // of the files written or holding one
     NamesInDirectory topNames;
     const ReadNames readNames(read);
     const bool keptBytesBelong = model.glAdd[root] == kSourceFavorites;
@@ -190,7 +240,12 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
                                           : Shortcut{};
             const ShortcutWrite result = shortcut.result;
             if (result == ShortcutWrite::Written) {
-                entryOfFile[shortcut.path] = i;
+                if (shortcut.leftChanged) {
+                    tree.leftChanged.insert(NormalPath(shortcut.path));
+                } else {
+                    entryOfFile[shortcut.path] = i;
+                    tree.files[shortcut.path] = shortcut.hash;
+                }
                 ++counts.written;
                 if (!shortcut.renamed.empty()) renamedEntry(i, shortcut.renamed);
             } else {
@@ -219,7 +274,7 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
             if (usable && folderName != wanted) renamedEntry(i, folderName);
             if (usable) {
                 created.push_back(directory);
-                counts.directories.push_back(folder);
+                tree.directories.push_back(folder);
             }
         }
         open.push_back(OpenFolder{i, folder, usable, std::make_shared<NamesInDirectory>()});
@@ -234,45 +289,46 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
             --counts.written;
             ++counts.failed;
             entryOfFile.erase(entry);
+            tree.files.erase(failed);
         }
         ++counts.diskFailures;
     }
-    // The files written are those whose entries the commit did not take back.
-    counts.files.reserve(entryOfFile.size());
-    for (const auto& [file, entry] : entryOfFile) counts.files.push_back(file);
     std::sort(created.begin(), created.end());
     created.erase(std::unique(created.begin(), created.end()), created.end());
     for (const std::string& directory : created) {
         if (!SyncDirectory(directory)) ++counts.diskFailures;
     }
-    return counts;
+    return tree;
 }
 
 // After an overwrite save in which every entry was written: removes the shortcut files the
 // load read that no entry went to (deleted, moved, renamed), and then the directories it read
 // that no folder went to, once they are empty. A file changed on disk since the load, and
-// anything the load did not read, stays. Each removal is listed in the check log.
-void RemoveLeftOverFiles(const ReadFavoritesFiles& read, FavoritesWrite& counts) {
-    std::unordered_set<std::string> written;
-    for (const std::string& file : counts.files) written.insert(NormalPath(file));
+// anything the load did not read, stays. Each removal is listed in the check log, and its note
+// goes.
+void RemoveLeftOverFiles(ReadFavoritesFiles& read, TreeWrite& tree) {
+    std::unordered_set<std::string> inUse = tree.leftChanged;
+    for (const auto& [file, hash] : tree.files) inUse.insert(NormalPath(file));
     std::unordered_set<std::string> kept;
-    for (const std::string& directory : counts.directories) kept.insert(NormalPath(directory));
+    for (const std::string& directory : tree.directories) kept.insert(NormalPath(directory));
     std::vector<std::string> files;
     for (const auto& [path, seen] : read.shortcuts) {
-        if (written.count(path) == 0) files.push_back(path);
+        if (inUse.count(path) == 0) files.push_back(path);
     }
     std::sort(files.begin(), files.end());
     for (const std::string& path : files) {
-        const ReadShortcut& seen = read.shortcuts.at(path);
         std::error_code error;
-        if (IsLink(path) || !fs::is_regular_file(path, error)) continue;
-        ReadShortcut now;
-        if (!LookAtShortcutFile(path, now) || now.size != seen.size ||
-            now.modified != seen.modified) {
+        if (!fs::exists(fs::symlink_status(path, error))) {
+            read.shortcuts.erase(path);
+            continue;
+        }
+        if (IsLink(path) || !fs::is_regular_file(path, error) ||
+            !IsAsNoted(path, read.shortcuts.at(path))) {
             continue;
         }
         if (fs::remove(path, error) && !error) {
-            counts.logLines.push_back("削除 : " + path);
+            tree.counts.logLines.push_back("削除 : " + path);
+            read.shortcuts.erase(path);
         }
     }
     std::vector<std::string> directories;
@@ -288,17 +344,18 @@ void RemoveLeftOverFiles(const ReadFavoritesFiles& read, FavoritesWrite& counts)
             continue;
         }
         if (fs::remove(directory, error) && !error) {
-            counts.logLines.push_back("削除 : " + directory + kPathSeparator);
+            tree.counts.logLines.push_back("削除 : " + directory + kPathSeparator);
+            read.directories.erase(directory);
         }
     }
 }
 
-// What the disk holds for the root after a save: the files and directories just written.
-void RecordWrittenFiles(ReadFavoritesFiles& read, const FavoritesWrite& counts) {
-    read.shortcuts.clear();
-    read.directories.clear();
-    for (const std::string& file : counts.files) NoteShortcutFile(read, file);
-    for (const std::string& directory : counts.directories) {
+// What the root notes after a save: the files and directories that hold its entries now. The
+// notes of files left as they were (changed by another program, or not removed) stay as the
+// load took them, so that the next save treats them alike.
+void RecordWrittenFiles(ReadFavoritesFiles& read, const TreeWrite& tree) {
+    for (const auto& [file, hash] : tree.files) NoteShortcutFile(read, file, hash);
+    for (const std::string& directory : tree.directories) {
         read.directories.insert(NormalPath(directory));
     }
 }
@@ -344,12 +401,12 @@ FavoritesWrite WriteFavoritesOver(const BmLogic& model, const std::string& targe
                 NormalPath(info->favorites->directory) == NormalPath(target)
             ? info->favorites
             : nullptr;
-    FavoritesWrite result = WriteFavoritesTree(model, target, root, read.get());
-    if (read != nullptr && result.failed == 0) {
-        RemoveLeftOverFiles(*read, result);
-        RecordWrittenFiles(*read, result);
+    TreeWrite tree = WriteFavoritesTree(model, target, root, read.get());
+    if (read != nullptr) {
+        if (tree.counts.failed == 0) RemoveLeftOverFiles(*read, tree);
+        RecordWrittenFiles(*read, tree);
     }
-    return result;
+    return tree.counts;
 }
 
 FavoritesWrite WriteFavoritesAnew(const BmLogic& model, const std::string& target, int root) {
@@ -363,7 +420,7 @@ FavoritesWrite WriteFavoritesAnew(const BmLogic& model, const std::string& targe
     if (error) {
         result.diskFailures = 1;
     } else {
-        result = WriteFavoritesTree(model, staged, root);
+        result = WriteFavoritesTree(model, staged, root).counts;
     }
     result.replaced = result.diskFailures == 0 && SwapInTree(staged, target);
     if (!result.replaced) DeleteTree(staged);

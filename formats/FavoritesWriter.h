@@ -20,8 +20,6 @@ struct FavoritesWrite {
     int diskFailures = 0;                  // of those, the ones the disk refused
     int renamed = 0;                       // written under a free name
     int droppedExtras = 0;                 // entries whose extras only a bookmark file holds
-    std::vector<std::string> files;        // the shortcut files written
-    std::vector<std::string> directories;  // the folders' directories
     // For the check-log window: each entry not written or renamed (URL and name), and each
     // left-over file or directory removed ("削除 : " + path).
     std::vector<std::string> logLines;

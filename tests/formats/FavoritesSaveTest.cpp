@@ -124,23 +124,24 @@ TEST_F(FavoritesSaveTest, DeletedMovedAndRenamedEntriesLeaveTheirOldFiles) {
     EXPECT_TRUE(fs::is_directory(Path("Emptied")));
     EXPECT_FALSE(fs::exists(Path("Emptied/last.url")));
     EXPECT_TRUE(fs::exists(Path("added-later.url")));
-    // The save wrote its own stay.url over the one changed outside: the collection's URL.
-    EXPECT_EQ(ReadBytes(Path("Folder/stay.url")), Shortcut("http://stay/"));
+    // The stay.url changed outside holds an unchanged entry: the save leaves it as it is.
+    EXPECT_EQ(ReadBytes(Path("Folder/stay.url")), Shortcut("http://changed-outside/"));
     // Each removal is listed.
     const auto& log = t.diagnostics.checkLog;
     EXPECT_NE(std::find(log.begin(), log.end(), "削除 : " + Path("gone.url")), log.end());
     EXPECT_NE(std::find(log.begin(), log.end(), "削除 : " + Path("Emptied/last.url")), log.end());
 
-    // Read back: the edited collection, plus the file added outside and the folder that kept
-    // a file that is not a shortcut.
+    // Read back: the edited collection, plus the file added outside, the change made outside
+    // and the folder that kept a file that is not a shortcut.
     TestModel again;
     ASSERT_TRUE(Read(again));
     EXPECT_EQ(expected,
               "F:Emptied{};F:Folder{U:mover=http://mover/;U:stay=http://stay/;};"
               "U:new name=http://renamed/;");
     EXPECT_EQ(Canonical(again.model, 0),
-              "F:Dropped{};F:Emptied{};F:Folder{U:mover=http://mover/;U:stay=http://stay/;};"
-              "U:added-later=http://later/;U:new name=http://renamed/;");
+              "F:Dropped{};F:Emptied{};F:Folder{U:mover=http://mover/;"
+              "U:stay=http://changed-outside/;};U:added-later=http://later/;"
+              "U:new name=http://renamed/;");
 }
 
 TEST_F(FavoritesSaveTest, ADeletedFolderWhoseFileChangedOutsideStays) {
@@ -150,6 +151,44 @@ TEST_F(FavoritesSaveTest, ADeletedFolderWhoseFileChangedOutsideStays) {
     temp.Write("Favorites/Folder/a.url", Shortcut("http://edited-elsewhere/"));
     ASSERT_TRUE(Save());
     EXPECT_EQ(ReadBytes(Path("Folder/a.url")), Shortcut("http://edited-elsewhere/"));
+}
+
+// What another program changed or made in the directory after the load is never written over
+// or removed: an unchanged entry leaves its changed file alone, an edited one goes beside it
+// under a free name (listed), and a file is changed when its size, its time or its bytes are.
+TEST_F(FavoritesSaveTest, FilesChangedOnDiskSinceTheLoadAreNeverOverwrittenOrRemoved) {
+    for (const std::string name : {"unchanged", "edited", "same size", "touched", "untouched"}) {
+        temp.Write("Favorites/" + name + ".url", Shortcut("http://" + name + "/"));
+    }
+    const auto loaded = fs::last_write_time(Path("same size.url"));
+    ASSERT_TRUE(Read(t));
+    // Another program, after the load: two edits, one of the same size with its time set back
+    // (only the bytes tell), a touch of the time alone, a new file.
+    temp.Write("Favorites/unchanged.url", Shortcut("http://outside-1/"));
+    temp.Write("Favorites/edited.url", Shortcut("http://outside-2/"));
+    temp.Write("Favorites/same size.url", Shortcut("http://SAME SIZE/"));
+    fs::last_write_time(Path("same size.url"), loaded);
+    fs::last_write_time(Path("touched.url"), loaded + std::chrono::hours(1));
+    temp.Write("Favorites/new.url", Shortcut("http://outside-new/"));
+    // The user: edits one, deletes three (only the untouched file may go), adds one named like
+    // the new file.
+    ASSERT_TRUE(t.model.EditUrlEntry(Find("edited"), {"edited", "http://mine/", "", "", ""}));
+    for (const char* name : {"same size", "touched", "untouched"}) {
+        ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find(name)], false)) << name;
+    }
+    ASSERT_TRUE(t.model.NewUrl(t.model.glNode[Find("unchanged")],
+                               {"new", "http://mine-new/", "", "", ""}, false));
+    auto expected = DiskState(Fav());
+    expected.erase("untouched.url");
+    expected["edited (2).url"] = Shortcut("http://mine/");
+    expected["new (2).url"] = Shortcut("http://mine-new/");
+
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(DiskState(Fav()), expected);
+    EXPECT_EQ(t.diagnostics.checkLogStatus, "名前を変えて保存 : 2 件");
+    // The next save finds everything where this one left it.
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(DiskState(Fav()), expected);
 }
 
 TEST_F(FavoritesSaveTest, NothingIsRemovedWhenAnEntryCouldNotBeWritten) {
