@@ -9,8 +9,9 @@
 namespace pernard {
 
 // Writes root `root` below `target`. True when every entry is on the disk (renamed ones count
-// as written); `notWritten`, when given, receives the number of entries that are not. What was
-// not written, renamed or removed is listed in the check-log window.
+// as written) and every left-over file it removes is gone; `notWritten`, when given, receives
+// the number of entries that are not and of files that could not be removed. What was not
+// written, renamed, removed or not removed is listed in the check-log window.
 bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notWritten = nullptr);
 
 // The save-as command: empties the chosen directory (named "favorites") and writes into it.

@@ -301,6 +301,20 @@ TreeWrite WriteFavoritesTree(const BmLogic& model, const std::string& target, in
     return tree;
 }
 
+// Removes a left-over file or directory with `remove` and lists it in the check log; one that
+// cannot be removed (its directory read-only, the file immutable) is listed and counted.
+bool RemoveLeftOver(const std::string& path, bool directory, FavoritesWrite& counts) {
+    const FileCalls& calls = SaveFileCalls();
+    const std::string shown = directory ? path + kPathSeparator : path;
+    if ((directory ? calls.removeDirectory : calls.removeFile)(path.c_str()) == 0) {
+        counts.logLines.push_back("削除 : " + shown);
+        return true;
+    }
+    counts.logLines.push_back("削除できません : " + shown);
+    ++counts.notRemoved;
+    return false;
+}
+
 // After an overwrite save in which every entry was written: removes the shortcut files the
 // load read that no entry went to (deleted, moved, renamed), and then the directories it read
 // that no folder went to, once they are empty. A file changed on disk since the load, and
@@ -326,10 +340,7 @@ void RemoveLeftOverFiles(ReadFavoritesFiles& read, TreeWrite& tree) {
             !IsAsNoted(path, read.shortcuts.at(path))) {
             continue;
         }
-        if (fs::remove(path, error) && !error) {
-            tree.counts.logLines.push_back("削除 : " + path);
-            read.shortcuts.erase(path);
-        }
+        if (RemoveLeftOver(path, false, tree.counts)) read.shortcuts.erase(path);
     }
     std::vector<std::string> directories;
     for (const std::string& directory : read.directories) {
@@ -343,10 +354,7 @@ void RemoveLeftOverFiles(ReadFavoritesFiles& read, TreeWrite& tree) {
             !fs::is_empty(directory, error) || error) {
             continue;
         }
-        if (fs::remove(directory, error) && !error) {
-            tree.counts.logLines.push_back("削除 : " + directory + kPathSeparator);
-            read.directories.erase(directory);
-        }
+        if (RemoveLeftOver(directory, true, tree.counts)) read.directories.erase(directory);
     }
 }
 

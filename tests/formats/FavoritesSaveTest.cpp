@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "model/EntryExtras.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
+#include "util/FileCalls.h"
 
 using namespace pernard;
 using pernard::testing::ReadBytes;
@@ -57,6 +59,29 @@ std::map<std::string, std::string> DiskState(const fs::path& directory) {
     }
     return state;
 }
+
+// Makes the removals of files, or of directories, fail as they do in a read-only directory
+// (whoever runs the test, root too).
+class FailingRemovals {
+public:
+    FailingRemovals(bool files, bool directories) {
+        files_ = files;
+        directories_ = directories;
+        SaveFileCalls().removeFile = &RemoveFile;
+        SaveFileCalls().removeDirectory = &RemoveDirectory;
+    }
+    ~FailingRemovals() { SaveFileCalls() = RealFileCalls(); }
+
+private:
+    static int RemoveFile(const char* path) {
+        return files_ ? (errno = EACCES, -1) : RealFileCalls().removeFile(path);
+    }
+    static int RemoveDirectory(const char* path) {
+        return directories_ ? (errno = EACCES, -1) : RealFileCalls().removeDirectory(path);
+    }
+    static inline bool files_ = false;
+    static inline bool directories_ = false;
+};
 
 class FavoritesSaveTest : public ::testing::Test {
 protected:
@@ -189,6 +214,51 @@ TEST_F(FavoritesSaveTest, FilesChangedOnDiskSinceTheLoadAreNeverOverwrittenOrRem
     // The next save finds everything where this one left it.
     ASSERT_TRUE(Save());
     EXPECT_EQ(DiskState(Fav()), expected);
+}
+
+// A file or directory of a deleted entry that cannot be removed is listed and makes the save
+// fail (else the entry would come back on the next read, unsaid); the next save tries again.
+TEST_F(FavoritesSaveTest, RemovalsThatFailAreSaidAndTriedAgain) {
+    temp.Write("Favorites/gone.url", Shortcut("http://gone/"));
+    temp.Write("Favorites/Old/inner.url", Shortcut("http://inner/"));
+    temp.Write("Favorites/keep.url", Shortcut("http://keep/"));
+    ASSERT_TRUE(Read(t));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("gone")], false));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("Old")], false));
+    const std::string gone = Path("gone.url");
+    const std::string inner = Path("Old/inner.url");
+    const std::string old = Path("Old") + "/";
+    struct Round {
+        bool filesFail, directoriesFail;
+        std::vector<std::string> log;
+        const char* panel;
+        const char* status;
+    };
+    const std::vector<Round> rounds = {
+        {true,
+         true,
+         {"削除できません : " + inner, "削除できません : " + gone},
+         "OK : 1  NG : 2",
+         "削除できません : 2 件"},
+        {false,
+         true,
+         {"削除 : " + inner, "削除 : " + gone, "削除できません : " + old},
+         "OK : 1  NG : 1",
+         "削除できません : 1 件"},
+        {false, false, {"削除 : " + old}, "OK : 1  NG : 0", ""},
+    };
+    for (const Round& round : rounds) {
+        const FailingRemovals failing(round.filesFail, round.directoriesFail);
+        t.diagnostics.ClearCheckLog();
+        t.diagnostics.checkLogStatus.clear();
+        const bool fails = round.filesFail || round.directoriesFail;
+        EXPECT_EQ(Save(), !fails);
+        EXPECT_EQ(t.diagnostics.checkLog, round.log);
+        EXPECT_EQ(t.status.panel[0], round.panel);
+        EXPECT_EQ(t.diagnostics.checkLogStatus, round.status);
+        EXPECT_EQ(t.model.glChanged, fails);
+    }
+    EXPECT_EQ(ReadBack(), "U:keep=http://keep/;");
 }
 
 TEST_F(FavoritesSaveTest, NothingIsRemovedWhenAnEntryCouldNotBeWritten) {
