@@ -89,10 +89,11 @@ std::string PortableFileName(std::string_view name, bool directory) {
             out.append(name.substr(start, at - start));
         }
     }
-    const std::size_t dot = out.find('.');
-    if (IsDeviceName(std::string_view(out).substr(0, dot))) {
+    // Windows takes a device name for the device whatever extension follows it.
+    const std::size_t stemEnd = std::min(out.find('.'), out.size());
+    if (IsDeviceName(std::string_view(out).substr(0, stemEnd))) {
         std::string device;
-        for (std::size_t k = 0; k < std::min(dot, out.size()); ++k) {
+        for (std::size_t k = 0; k < stemEnd; ++k) {
             const unsigned char c = static_cast<unsigned char>(out[k]);
             if (c > 0x20 && c < 0x7F) {
                 AppendFullWidth(out[k], device);
@@ -100,18 +101,22 @@ std::string PortableFileName(std::string_view name, bool directory) {
                 device += out[k];
             }
         }
-        out = device + out.substr(std::min(dot, out.size()));
+        out = device + out.substr(stemEnd);
     }
     return directory ? WithWindowsEnd(out) : out;
 }
 
-bool IsPlainFileName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    return name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos
+bool HoldsSeparator(std::string_view name) {
 #ifdef _WIN32
-           && name.find('\\') == std::string_view::npos
+    constexpr std::string_view kSeparators("/\\\0", 3);
+#else
+    constexpr std::string_view kSeparators("/\0", 2);
 #endif
-        ;
+    return name.find_first_of(kSeparators) != std::string_view::npos;
+}
+
+bool IsPlainFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && !HoldsSeparator(name);
 }
 
 std::string NamesInDirectory::Claim(const std::string& name, const std::string& suffix,

@@ -21,6 +21,9 @@ inline constexpr std::size_t kLongestFileName = 255;
 // no separator, and a folder's is never "." or "..".
 std::string PortableFileName(std::string_view name, bool directory);
 
+// Whether `name` holds a path separator or a NUL: it would name something else than a file of
+// the directory it is joined to.
+bool HoldsSeparator(std::string_view name);
 // Whether `name` names something inside a directory as it stands: not empty, "." or "..", no
 // separator or NUL.
 bool IsPlainFileName(std::string_view name);

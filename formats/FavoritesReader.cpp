@@ -172,6 +172,9 @@ bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int folder) {
 
 bool ReadShortcutBytes(const std::string& path, std::string& bytes) {
     bytes.clear();
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(path, error);
+    if (!error && size > kShortcutSizeLimit) return false;
     const OpenFile file = OpenForReading(path);
     if (!file) return false;
     // Read in blocks up to one byte past the limit, so that a file that says nothing of its

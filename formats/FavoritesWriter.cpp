@@ -60,10 +60,7 @@ public:
     // load read in `directory` that `names` has not given out yet; empty when there is none.
     std::string ShortcutSuffix(const std::string& directory, const std::string& name,
                                const NamesInDirectory& names) const {
-        if (read_ == nullptr || name.find('/') != std::string::npos ||
-            name.find('\0') != std::string::npos) {
-            return {};
-        }
+        if (read_ == nullptr || HoldsSeparator(name)) return {};
         const std::string path = NormalPath(JoinPath(directory, name + ".url"));
         const auto found = suffixes_.find(path.substr(0, path.size() - 4));
         if (found == suffixes_.end()) return {};
@@ -139,6 +136,7 @@ Shortcut WriteShortcut(const BmLogic& model, const std::string& directory, int i
     if (!readHere && wanted.empty()) return shortcut;
     if (!readHere) suffix = ".url";
     const std::string name = names.Claim(wanted, suffix, readHere);
+    if (HoldsSeparator(name)) return shortcut;
     if (name != wanted) shortcut.renamed = name;
     shortcut.path = JoinPath(directory, name + suffix);
     const std::string bytes = ShortcutBytes(model, index);
@@ -301,8 +299,9 @@ TreeWrite WriteFavoritesTree(const BmLogic& model, const std::string& target, in
     return tree;
 }
 
-// Removes a left-over file or directory with `remove` and lists it in the check log; one that
-// cannot be removed (its directory read-only, the file immutable) is listed and counted.
+// Removes a left-over file (or, `directory`, an empty directory) and lists it in the check log;
+// one that cannot be removed (its directory read-only, the file immutable) is listed and
+// counted.
 bool RemoveLeftOver(const std::string& path, bool directory, FavoritesWrite& counts) {
     const FileCalls& calls = SaveFileCalls();
     const std::string shown = directory ? path + kPathSeparator : path;
