@@ -321,6 +321,12 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
         return false;
     }
     model.SetExtras(entry.index, ShortcutExtras(bytes, texts.url));
+    // The file is noted as a Favorites load notes its files: a save writes it back under its
+    // own name, and never over it once another program changed it.
+    auto files = std::make_shared<ReadFavoritesFiles>();
+    files->directory = directory;
+    NoteShortcutFile(*files, fs::absolute(path, error).string(), ShortcutHash(bytes));
+    if (RootInfo* info = model.MutableRootInfo(root.index)) info->favorites = files;
     urlCount = 1;
     model.RememberRootsAsRead();
     return true;

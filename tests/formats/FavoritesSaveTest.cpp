@@ -590,4 +590,14 @@ TEST_F(FavoritesSaveTest, NamesReadFromTheDirectoryStayAsTheyAre) {
     after.erase("gone.url");
     after["new＼name.url"] = Shortcut("http://new/");
     EXPECT_EQ(DiskState(Fav()), after);
+
+    // A single shortcut given as the source goes back to its own file too.
+    TestModel single;
+    single.settings.noOverwriteQuestion = true;
+    std::string error;
+    int urls = 0;
+    ASSERT_TRUE(ReadShortcutFile(single.model, true, Path("Upper.URL"), error, urls));
+    single.model.SetCurrent(0);
+    ASSERT_TRUE(SaveBM(single.model));
+    EXPECT_EQ(DiskState(Fav()), after);
 }
