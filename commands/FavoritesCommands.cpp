@@ -29,10 +29,12 @@ std::string LastComponent(const std::string& path) {
 void ReportCounts(BmLogic& model, const FavoritesWrite& counts) {
     const Ports& ports = model.GetPorts();
     ports.diagnostics->AppendCheckLogLines(counts.logLines);
-    if (counts.failed > 0 || counts.renamed > 0) {
+    if (counts.failed > 0 || counts.notRemoved > 0 || counts.renamed > 0) {
         char text[96];
         if (counts.failed > 0) {
             std::snprintf(text, sizeof text, "保存エラー : %d 件", counts.failed);
+        } else if (counts.notRemoved > 0) {
+            std::snprintf(text, sizeof text, "削除できません : %d 件", counts.notRemoved);
         } else {
             std::snprintf(text, sizeof text, "名前を変えて保存 : %d 件", counts.renamed);
         }
@@ -43,7 +45,8 @@ void ReportCounts(BmLogic& model, const FavoritesWrite& counts) {
         ports.diagnostics->ReportSaveWarning(DroppedExtrasMessage(counts.droppedExtras));
     }
     char text[64];
-    std::snprintf(text, sizeof text, "OK : %d  NG : %d", counts.written, counts.failed);
+    std::snprintf(text, sizeof text, "OK : %d  NG : %d", counts.written,
+                  counts.failed + counts.notRemoved);
     ports.status->SetPanel(0, text);
 }
 
@@ -56,11 +59,12 @@ bool SaveFavorite(BmLogic& model, const WritePermit& permit, int* notWritten) {
     ports.diagnostics->ClearCheckLog();
     const FavoritesWrite counts = WriteFavoritesOver(model, target, root);
     ReportCounts(model, counts);
-    if (notWritten != nullptr) *notWritten = counts.failed;
+    if (notWritten != nullptr) *notWritten = counts.failed + counts.notRemoved;
     ports.progress->Close();
-    // An entry that is not on the disk makes the save a failure: the close sequence keeps the
+    // An entry that is not on the disk, or a deleted one whose file could not be removed (it
+    // would come back on the next read), makes the save a failure: the close sequence keeps the
     // window (and the list of what was not written) open, and the collection stays changed.
-    if (counts.failed > 0) return false;
+    if (counts.failed > 0 || counts.notRemoved > 0) return false;
     ports.status->SetPanel(1, "保存完了 " + target);
     return true;
 }

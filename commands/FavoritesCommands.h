@@ -10,8 +10,10 @@
 namespace pernard {
 
 // Writes the permitted root below the permitted directory. True when every entry is on the disk
-// (renamed ones count as written); `notWritten`, when given, receives the number of entries
-// that are not. What was not written, renamed or removed is listed in the check-log window.
+// (renamed ones count as written) and every left-over file it removes is gone; `notWritten`,
+// when given, receives the number of entries that are not and of files that could not be
+// removed. What was not written, renamed, removed or not removed is listed in the check-log
+// window.
 bool SaveFavorite(BmLogic& model, const WritePermit& permit, int* notWritten = nullptr);
 // The same for root `root` written below `target`, once the write gate lets it.
 bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notWritten = nullptr);

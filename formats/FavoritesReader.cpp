@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <system_error>
 #include <vector>
@@ -20,9 +21,6 @@ namespace pernard {
 namespace fs = std::filesystem;
 
 namespace {
-
-// A shortcut is a few hundred bytes; more than this is not looked at.
-constexpr std::size_t kShortcutReadLimit = 64 * 1024;
 
 // A name taken from the file system, as UTF-8.
 std::string NameText(const fs::path& name) {
@@ -143,7 +141,13 @@ bool FavoritesScanner::ScanFavoritesDir(const std::string& name, const fs::path&
 bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int folder) {
     std::error_code error;
     if (!fs::is_regular_file(entry.path, error)) return true;
-    const std::string bytes = ReadShortcutBytes(entry.path.string());
+    std::string bytes;
+    if (!ReadShortcutBytes(entry.path.string(), bytes)) {
+        // Not a file this load read: no save writes over it or removes it.
+        model_.GetPorts().diagnostics->ReportReadWarning(kUnreadShortcutMessage +
+                                                         entry.path.string());
+        return true;
+    }
     std::string url = ShortcutUrlFromText(ShortcutTextOf(bytes));
     if (url == kFolderMarker) {
         // The table marks folders with this URL: the shortcut is left out and said, and its
@@ -160,27 +164,46 @@ bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int folder) {
     if (!added.Added()) return Full();
     model_.SetExtras(added.index, ShortcutExtras(bytes, texts.url));
     ++urlCount_;
-    NoteShortcutFile(files_, entry.path.string());
+    NoteShortcutFile(files_, entry.path.string(), ShortcutHash(bytes));
     return true;
 }
 
 }  // namespace
 
-std::string ReadShortcutBytes(const std::string& path) {
+bool ReadShortcutBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(path, error);
+    if (!error && size > kShortcutSizeLimit) return false;
     const OpenFile file = OpenForReading(path);
-    if (!file) return {};
-    std::string bytes(kShortcutReadLimit, '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-    return bytes;
+    if (!file) return false;
+    // Read in blocks up to one byte past the limit, so that a file that says nothing of its
+    // size (or lies about it) costs no more than the limit.
+    constexpr std::size_t kBlock = 64 * 1024;
+    while (bytes.size() <= kShortcutSizeLimit) {
+        const std::size_t had = bytes.size();
+        bytes.resize(had + kBlock);
+        const std::size_t got = std::fread(bytes.data() + had, 1, kBlock, file.get());
+        bytes.resize(had + got);
+        if (got < kBlock) break;
+    }
+    if (std::ferror(file.get()) != 0 || bytes.size() > kShortcutSizeLimit) {
+        bytes.clear();
+        return false;
+    }
+    return true;
 }
 
 std::string ReadShortcutUrl(const std::string& path) {
-    return ShortcutUrlFromText(ShortcutTextOf(ReadShortcutBytes(path)));
+    std::string bytes;
+    ReadShortcutBytes(path, bytes);
+    return ShortcutUrlFromText(ShortcutTextOf(bytes));
 }
 
 std::string ShortcutExtras(std::string_view bytes, const std::string& url) {
     if (bytes == ShortcutFileText(url)) return {};
     EntryExtras extras;
+    extras.hasShortcut = true;
     extras.shortcut = bytes;
     return PackExtras(extras);
 }
@@ -239,9 +262,26 @@ bool LookAtShortcutFile(const std::string& path, ReadShortcut& now) {
     return !error;
 }
 
-void NoteShortcutFile(ReadFavoritesFiles& files, const std::string& path) {
+std::uint64_t ShortcutHash(std::string_view bytes) { return std::hash<std::string_view>{}(bytes); }
+
+void NoteShortcutFile(ReadFavoritesFiles& files, const std::string& path, std::uint64_t hash) {
     ReadShortcut shortcut;
+    shortcut.hash = hash;
     if (LookAtShortcutFile(path, shortcut)) files.shortcuts[NormalPath(path)] = shortcut;
+}
+
+bool IsAsNoted(const std::string& path, const ReadShortcut& noted, std::string* bytes) {
+    ReadShortcut now;
+    std::string held;
+    // The bytes too: an edit within the file system's time resolution, or one that set the
+    // time back, keeps the size and the time.
+    if (!LookAtShortcutFile(path, now) || now.size != noted.size ||
+        now.modified != noted.modified || !ReadShortcutBytes(path, held) ||
+        ShortcutHash(held) != noted.hash) {
+        return false;
+    }
+    if (bytes != nullptr) *bytes = std::move(held);
+    return true;
 }
 
 bool IsShortcutFileName(const std::string& path) {
@@ -256,6 +296,11 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
         errorText = "Not Found Bookmark : " + path;
         return false;
     }
+    std::string bytes;
+    if (!ReadShortcutBytes(path, bytes)) {
+        errorText = kUnreadShortcutMessage + path;
+        return false;
+    }
     if (complete && !model.ResetEntryTable(errorText)) return false;
     if (!complete) model.ForgetHistory();
     const std::string directory = fs::absolute(path, error).parent_path().string();
@@ -266,7 +311,6 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
         return false;
     }
     model.SetRootCharset(root.index, kCp932);
-    const std::string bytes = ReadShortcutBytes(path);
     EntryTexts texts;
     texts.url = ShortcutUrlFromText(ShortcutTextOf(bytes));
     texts.name = name.substr(0, name.size() - 4);
@@ -277,6 +321,12 @@ bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
         return false;
     }
     model.SetExtras(entry.index, ShortcutExtras(bytes, texts.url));
+    // The file is noted as a Favorites load notes its files: a save writes it back under its
+    // own name, and never over it once another program changed it.
+    auto files = std::make_shared<ReadFavoritesFiles>();
+    files->directory = directory;
+    NoteShortcutFile(*files, fs::absolute(path, error).string(), ShortcutHash(bytes));
+    if (RootInfo* info = model.MutableRootInfo(root.index)) info->favorites = files;
     urlCount = 1;
     model.RememberRootsAsRead();
     return true;

@@ -1,8 +1,8 @@
 #include "formats/FavoritesWriter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "formats/FavoriteNames.h"
 #include "formats/FavoritesReader.h"
 #include "model/EntryExtras.h"
 #include "util/CodePage.h"
@@ -22,17 +23,9 @@ namespace pernard {
 
 namespace fs = std::filesystem;
 
-namespace {}  // namespace
-
 bool IsLink(const std::string& path) {
     std::error_code error;
     return fs::is_symlink(fs::symlink_status(path, error));
-}
-
-bool IsUsableFileName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    return name.find('/') == std::string::npos && name.find('\\') == std::string::npos &&
-           name.find('\0') == std::string::npos;
 }
 
 namespace {
@@ -48,56 +41,76 @@ std::string FileNameOf(std::string_view name, bool keptBytesBelong) {
     return fileName;
 }
 
-// The longest file name, in bytes, that file systems take (Linux and Windows alike: 255).
-constexpr std::size_t kLongestFileName = 255;
-
-// `name` cut at a character boundary so that it takes at most `bytes` bytes.
-std::string CutToBytes(const std::string& name, std::size_t bytes) {
-    if (name.size() <= bytes) return name;
-    std::size_t end = 0;
-    for (std::size_t at = 0; at < name.size();) {
-        const int size = CharSize(name, at);
-        if (at + static_cast<std::size_t>(size) > bytes) break;
-        at += static_cast<std::size_t>(size);
-        end = at;
-    }
-    return name.substr(0, end);
-}
-
-// The names used so far in one directory, compared without regard to letter case as Windows
-// does: a later entry whose name is taken gets "name (2)", "name (3)", ... A name whose file
-// the load read in this very directory keeps its own name, though: two such files differing
-// only in case already live side by side, and renaming one on every save would never end.
-class NamesInDirectory {
+// The names of what the load read (or the last save wrote), to give each entry read from a
+// file the very name it was read from: its extension's letter case, and characters a new
+// name would not get (a "\" on Linux, the second byte of a CP932 character copied from
+// Windows), included.
+class ReadNames {
 public:
-    // The name to use for `name` (a file name without ".url", or a directory name). A name too
-    // long for the file system is shortened. `readHere` tells whether the load read a file
-    // of exactly that name in this directory.
-    std::string Claim(const std::string& name, const char* suffix, bool readHere = false) {
-        const std::size_t room = kLongestFileName - std::strlen(suffix);
-        if (name.size() <= room && readHere && exact_.insert(name + suffix).second) {
-            used_.insert(LowerAscii(name + suffix));
-            return name;
+    explicit ReadNames(const ReadFavoritesFiles* read) : read_(read) {
+        if (read_ == nullptr) return;
+        for (const auto& [path, seen] : read_->shortcuts) {
+            const std::size_t stem = path.size() - std::min<std::size_t>(path.size(), 4);
+            suffixes_[path.substr(0, stem)].push_back(path.substr(stem));
         }
-        std::string chosen = CutToBytes(name, room);
-        for (int n = 2; !used_.insert(LowerAscii(chosen + suffix)).second; ++n) {
-            const std::string number = " (" + std::to_string(n) + ")";
-            chosen = CutToBytes(name, room - number.size()) + number;
+        for (auto& [stem, suffixes] : suffixes_) std::sort(suffixes.begin(), suffixes.end());
+    }
+
+    // The extension (".url" in the letter case read) of a shortcut file `name` + extension the
+    // load read in `directory` that `names` has not given out yet; empty when there is none.
+    std::string ShortcutSuffix(const std::string& directory, const std::string& name,
+                               const NamesInDirectory& names) const {
+        if (read_ == nullptr || HoldsSeparator(name)) return {};
+        const std::string path = NormalPath(JoinPath(directory, name + ".url"));
+        const auto found = suffixes_.find(path.substr(0, path.size() - 4));
+        if (found == suffixes_.end()) return {};
+        for (const std::string& suffix : found->second) {
+            if (!names.Given(name + suffix)) return suffix;
         }
-        exact_.insert(chosen + suffix);
-        return chosen;
+        return {};
+    }
+
+    // Whether the load read a directory `name` in `directory`.
+    bool HasDirectory(const std::string& directory, const std::string& name) const {
+        return read_ != nullptr && IsPlainFileName(name) &&
+               read_->directories.count(NormalPath(JoinPath(directory, name))) > 0;
     }
 
 private:
-    std::unordered_set<std::string> used_;   // lowered
-    std::unordered_set<std::string> exact_;  // as given
+    const ReadFavoritesFiles* read_;
+    // By the normal path of a shortcut without its extension: the extensions read.
+    std::unordered_map<std::string, std::vector<std::string>> suffixes_;
 };
 
 struct Shortcut {
     ShortcutWrite result = ShortcutWrite::Unusable;
     std::string path;     // the file it went to
     std::string renamed;  // the name it got instead of its own, if any
+    std::uint64_t hash = 0;    // of the bytes the file holds for it
+    bool leftChanged = false;  // a file another program changed, left as it is
 };
+
+// What is on the disk where a shortcut goes, against what the load read (or the last save
+// wrote) there.
+struct AtPlace {
+    enum Kind { Nothing, AsNoted, Changed, NotRead } kind = Nothing;
+    const ReadShortcut* noted = nullptr;
+    std::string bytes;  // AsNoted: what the file holds
+};
+
+AtPlace LookAtPlace(const std::string& path, const ReadFavoritesFiles& read) {
+    AtPlace place;
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(path, error))) return place;
+    const auto found = read.shortcuts.find(NormalPath(path));
+    if (found == read.shortcuts.end()) {
+        place.kind = AtPlace::NotRead;
+        return place;
+    }
+    place.noted = &found->second;
+    place.kind = IsAsNoted(path, found->second, &place.bytes) ? AtPlace::AsNoted : AtPlace::Changed;
+    return place;
+}
 
 // The bytes of entry `index`'s shortcut file: the file it was read from with its URL made the
 // entry's, or for a new one the two lines the program writes.
@@ -106,39 +119,71 @@ std::string ShortcutBytes(const BmLogic& model, int index) {
     const std::string_view packed = model.ExtrasOf(index);
     if (packed.empty()) return ShortcutFileText(url);
     const EntryExtras extras = UnpackExtras(packed);
-    return extras.shortcut.empty() ? ShortcutFileText(url) : ShortcutWithUrl(extras.shortcut, url);
+    return extras.hasShortcut ? ShortcutWithUrl(extras.shortcut, url) : ShortcutFileText(url);
 }
 
 // Adds entry `index` as a shortcut in `directory` to the batch, under a name free in `names`.
+// A name the load read from this very directory goes back to the file it was read from as it
+// was; any other is made a file name that Windows can hold.
 Shortcut WriteShortcut(const BmLogic& model, const std::string& directory, int index,
                        bool keptBytesBelong, NamesInDirectory& names, SafeFileBatch& batch,
-                       const ReadFavoritesFiles* read = nullptr) {
+                       const ReadNames& readNames, const ReadFavoritesFiles* read) {
     Shortcut shortcut;
-    const std::string wanted = FileNameOf(model.glName[index], keptBytesBelong);
-    if (!IsUsableFileName(wanted)) return shortcut;
-    const bool readHere =
-        read != nullptr &&
-        read->shortcuts.count(NormalPath(JoinPath(directory, wanted + ".url"))) > 0;
-    const std::string name = names.Claim(wanted, ".url", readHere);
+    const std::string stored = FileNameOf(model.glName[index], keptBytesBelong);
+    std::string suffix = readNames.ShortcutSuffix(directory, stored, names);
+    const bool readHere = !suffix.empty();
+    const std::string wanted = readHere ? stored : PortableFileName(stored, false);
+    if (!readHere && wanted.empty()) return shortcut;
+    if (!readHere) suffix = ".url";
+    const std::string name = names.Claim(wanted, suffix, readHere);
+    if (HoldsSeparator(name)) return shortcut;
     if (name != wanted) shortcut.renamed = name;
-    shortcut.path = JoinPath(directory, name + ".url");
+    shortcut.path = JoinPath(directory, name + suffix);
     const std::string bytes = ShortcutBytes(model, index);
-    // A shortcut the load read at this very place that already holds these bytes is left as
-    // it is: a save changes only the files of what changed.
-    if (readHere && name == wanted && ReadShortcutBytes(shortcut.path) == bytes) {
-        shortcut.result = ShortcutWrite::Written;
-        return shortcut;
+    shortcut.hash = ShortcutHash(bytes);
+    // In the directory the load read, a file goes only where nothing is, or over a file as the
+    // load saw it; what another program changed or made since stays. A shortcut that already
+    // holds these bytes is left as it is (a save changes only the files of what changed), and
+    // so is a changed file whose entry is unchanged (its bytes are what the load read there).
+    // Any other entry goes beside it, under a free name.
+    for (bool first = true; read != nullptr; first = false) {
+        const AtPlace place = LookAtPlace(shortcut.path, *read);
+        if (place.kind == AtPlace::Nothing) break;
+        if (place.kind == AtPlace::AsNoted && place.bytes == bytes) {
+            shortcut.result = ShortcutWrite::Written;
+            return shortcut;
+        }
+        if (first && place.kind == AtPlace::AsNoted) break;
+        if (first && place.kind == AtPlace::Changed && place.noted->hash == shortcut.hash) {
+            shortcut.result = ShortcutWrite::Written;
+            shortcut.leftChanged = true;
+            return shortcut;
+        }
+        shortcut.renamed = names.Claim(wanted, suffix);
+        shortcut.path = JoinPath(directory, shortcut.renamed + suffix);
     }
     shortcut.result = ShortcutWrite::Failed;
     if (batch.Add(shortcut.path, bytes)) shortcut.result = ShortcutWrite::Written;
     return shortcut;
 }
 
+// What a tree's write left on the disk, for the notes an overwrite save keeps.
+struct TreeWrite {
+    FavoritesWrite counts;
+    // The shortcut files that hold an entry (written, or holding it already): the hashes of
+    // their bytes, by path.
+    std::unordered_map<std::string, std::uint64_t> files;
+    // Files another program changed that hold an unchanged entry: left as they are.
+    std::unordered_set<std::string> leftChanged;
+    std::vector<std::string> directories;  // the folders' directories
+};
+
 // Writes the entries of root `root` below `target`, a directory per folder. `read`, for an
 // overwrite save, is what the load read there.
-FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& target, int root,
-                                  const ReadFavoritesFiles* read = nullptr) {
-    FavoritesWrite counts;
+TreeWrite WriteFavoritesTree(const BmLogic& model, const std::string& target, int root,
+                             const ReadFavoritesFiles* read = nullptr) {
+    TreeWrite tree;
+    FavoritesWrite& counts = tree.counts;
     // One level per open folder: its index, its directory, whether it could be used, and the
     // names given in it so far. A folder whose directory could not be made counts as not
     // written only when nothing below it was counted instead.
@@ -153,8 +198,9 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
     std::vector<OpenFolder> open;
     std::vector<std::string> created;  // the directories new folders went into
     SafeFileBatch batch;
-    std::unordered_map<std::string, int> entryOfFile;
+    std::unordered_map<std::string, int> entryOfFile;  // of the files written or holding one
     NamesInDirectory topNames;
+    const ReadNames readNames(read);
     const bool keptBytesBelong = model.glAdd[root] == kSourceFavorites;
     const int count = std::min(model.glCT, model.Tree().Count());
     auto renamedEntry = [&](int i, const std::string& name) {
@@ -186,13 +232,18 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
         const bool parentUsable = open.empty() || open.back().usable;
         NamesInDirectory& names = open.empty() ? topNames : *open.back().names;
         if (model.glUrl[k] != kFolderMarker) {
-            const Shortcut shortcut =
-                parentUsable
-                    ? WriteShortcut(model, directory, i, keptBytesBelong, names, batch, read)
-                    : Shortcut{};
+            const Shortcut shortcut = parentUsable
+                                          ? WriteShortcut(model, directory, i, keptBytesBelong,
+                                                          names, batch, readNames, read)
+                                          : Shortcut{};
             const ShortcutWrite result = shortcut.result;
             if (result == ShortcutWrite::Written) {
-                entryOfFile[shortcut.path] = i;
+                if (shortcut.leftChanged) {
+                    tree.leftChanged.insert(NormalPath(shortcut.path));
+                } else {
+                    entryOfFile[shortcut.path] = i;
+                    tree.files[shortcut.path] = shortcut.hash;
+                }
                 ++counts.written;
                 if (!shortcut.renamed.empty()) renamedEntry(i, shortcut.renamed);
             } else {
@@ -203,11 +254,14 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
             }
             continue;
         }
-        const std::string wanted = FileNameOf(model.glName[k], keptBytesBelong);
-        bool usable = parentUsable && IsUsableFileName(wanted);
-        const bool readHere =
-            read != nullptr && read->directories.count(NormalPath(JoinPath(directory, wanted))) > 0;
+        // A folder the load read keeps its directory's name as it was; any other name is made
+        // one that Windows can hold.
+        const std::string stored = FileNameOf(model.glName[k], keptBytesBelong);
+        const bool readHere = readNames.HasDirectory(directory, stored);
+        const std::string wanted = readHere ? stored : PortableFileName(stored, true);
+        bool usable = parentUsable && !wanted.empty();
         const std::string folderName = usable ? names.Claim(wanted, "", readHere) : wanted;
+        usable = usable && IsPlainFileName(folderName);
         const std::string folder = usable ? JoinPath(directory, folderName) : std::string();
         if (usable) {
             std::error_code error;
@@ -218,7 +272,7 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
             if (usable && folderName != wanted) renamedEntry(i, folderName);
             if (usable) {
                 created.push_back(directory);
-                counts.directories.push_back(folder);
+                tree.directories.push_back(folder);
             }
         }
         open.push_back(OpenFolder{i, folder, usable, std::make_shared<NamesInDirectory>()});
@@ -233,46 +287,59 @@ FavoritesWrite WriteFavoritesTree(const BmLogic& model, const std::string& targe
             --counts.written;
             ++counts.failed;
             entryOfFile.erase(entry);
+            tree.files.erase(failed);
         }
         ++counts.diskFailures;
     }
-    // The files written are those whose entries the commit did not take back.
-    counts.files.reserve(entryOfFile.size());
-    for (const auto& [file, entry] : entryOfFile) counts.files.push_back(file);
     std::sort(created.begin(), created.end());
     created.erase(std::unique(created.begin(), created.end()), created.end());
     for (const std::string& directory : created) {
         if (!SyncDirectory(directory)) ++counts.diskFailures;
     }
-    return counts;
+    return tree;
+}
+
+// Removes a left-over file (or, `directory`, an empty directory) and lists it in the check log;
+// one that cannot be removed (its directory read-only, the file immutable) is listed and
+// counted.
+bool RemoveLeftOver(const std::string& path, bool directory, FavoritesWrite& counts) {
+    const FileCalls& calls = SaveFileCalls();
+    const std::string shown = directory ? path + kPathSeparator : path;
+    if ((directory ? calls.removeDirectory : calls.removeFile)(path.c_str()) == 0) {
+        counts.logLines.push_back("削除 : " + shown);
+        return true;
+    }
+    counts.logLines.push_back("削除できません : " + shown);
+    ++counts.notRemoved;
+    return false;
 }
 
 // After an overwrite save in which every entry was written: removes the shortcut files the
 // load read that no entry went to (deleted, moved, renamed), and then the directories it read
 // that no folder went to, once they are empty. A file changed on disk since the load, and
-// anything the load did not read, stays. Each removal is listed in the check log.
-void RemoveLeftOverFiles(const ReadFavoritesFiles& read, FavoritesWrite& counts) {
-    std::unordered_set<std::string> written;
-    for (const std::string& file : counts.files) written.insert(NormalPath(file));
+// anything the load did not read, stays. Each removal is listed in the check log, and its note
+// goes.
+void RemoveLeftOverFiles(ReadFavoritesFiles& read, TreeWrite& tree) {
+    std::unordered_set<std::string> inUse = tree.leftChanged;
+    for (const auto& [file, hash] : tree.files) inUse.insert(NormalPath(file));
     std::unordered_set<std::string> kept;
-    for (const std::string& directory : counts.directories) kept.insert(NormalPath(directory));
+    for (const std::string& directory : tree.directories) kept.insert(NormalPath(directory));
     std::vector<std::string> files;
     for (const auto& [path, seen] : read.shortcuts) {
-        if (written.count(path) == 0) files.push_back(path);
+        if (inUse.count(path) == 0) files.push_back(path);
     }
     std::sort(files.begin(), files.end());
     for (const std::string& path : files) {
-        const ReadShortcut& seen = read.shortcuts.at(path);
         std::error_code error;
-        if (IsLink(path) || !fs::is_regular_file(path, error)) continue;
-        ReadShortcut now;
-        if (!LookAtShortcutFile(path, now) || now.size != seen.size ||
-            now.modified != seen.modified) {
+        if (!fs::exists(fs::symlink_status(path, error))) {
+            read.shortcuts.erase(path);
             continue;
         }
-        if (fs::remove(path, error) && !error) {
-            counts.logLines.push_back("削除 : " + path);
+        if (IsLink(path) || !fs::is_regular_file(path, error) ||
+            !IsAsNoted(path, read.shortcuts.at(path))) {
+            continue;
         }
+        if (RemoveLeftOver(path, false, tree.counts)) read.shortcuts.erase(path);
     }
     std::vector<std::string> directories;
     for (const std::string& directory : read.directories) {
@@ -286,18 +353,16 @@ void RemoveLeftOverFiles(const ReadFavoritesFiles& read, FavoritesWrite& counts)
             !fs::is_empty(directory, error) || error) {
             continue;
         }
-        if (fs::remove(directory, error) && !error) {
-            counts.logLines.push_back("削除 : " + directory + kPathSeparator);
-        }
+        if (RemoveLeftOver(directory, true, tree.counts)) read.directories.erase(directory);
     }
 }
 
-// What the disk holds for the root after a save: the files and directories just written.
-void RecordWrittenFiles(ReadFavoritesFiles& read, const FavoritesWrite& counts) {
-    read.shortcuts.clear();
-    read.directories.clear();
-    for (const std::string& file : counts.files) NoteShortcutFile(read, file);
-    for (const std::string& directory : counts.directories) {
+// What the root notes after a save: the files and directories that hold its entries now. The
+// notes of files left as they were (changed by another program, or not removed) stay as the
+// load took them, so that the next save treats them alike.
+void RecordWrittenFiles(ReadFavoritesFiles& read, const TreeWrite& tree) {
+    for (const auto& [file, hash] : tree.files) NoteShortcutFile(read, file, hash);
+    for (const std::string& directory : tree.directories) {
         read.directories.insert(NormalPath(directory));
     }
 }
@@ -343,12 +408,12 @@ FavoritesWrite WriteFavoritesOver(const BmLogic& model, const std::string& targe
                 NormalPath(info->favorites->directory) == NormalPath(target)
             ? info->favorites
             : nullptr;
-    FavoritesWrite result = WriteFavoritesTree(model, target, root, read.get());
-    if (read != nullptr && result.failed == 0) {
-        RemoveLeftOverFiles(*read, result);
-        RecordWrittenFiles(*read, result);
+    TreeWrite tree = WriteFavoritesTree(model, target, root, read.get());
+    if (read != nullptr) {
+        if (tree.counts.failed == 0) RemoveLeftOverFiles(*read, tree);
+        RecordWrittenFiles(*read, tree);
     }
-    return result;
+    return tree.counts;
 }
 
 FavoritesWrite WriteFavoritesAnew(const BmLogic& model, const std::string& target, int root) {
@@ -362,7 +427,7 @@ FavoritesWrite WriteFavoritesAnew(const BmLogic& model, const std::string& targe
     if (error) {
         result.diskFailures = 1;
     } else {
-        result = WriteFavoritesTree(model, staged, root);
+        result = WriteFavoritesTree(model, staged, root).counts;
     }
     result.replaced = result.diskFailures == 0 && SwapInTree(staged, target);
     if (!result.replaced) DeleteTree(staged);

@@ -10,10 +10,6 @@
 
 namespace pernard {
 
-// Whether a folder or bookmark name can be used as a file name inside the target directory:
-// not empty, not "." or "..", no path separator and no NUL.
-bool IsUsableFileName(const std::string& name);
-
 // True when `path` is a symbolic link: a save never writes through one.
 bool IsLink(const std::string& path);
 
@@ -24,10 +20,9 @@ struct FavoritesWrite {
     int diskFailures = 0;                  // of those, the ones the disk refused
     int renamed = 0;                       // written under a free name
     int droppedExtras = 0;                 // entries whose extras only a bookmark file holds
-    std::vector<std::string> files;        // the shortcut files written
-    std::vector<std::string> directories;  // the folders' directories
+    int notRemoved = 0;  // left-over files and directories that could not be removed
     // For the check-log window: each entry not written or renamed (URL and name), and each
-    // left-over file or directory removed ("削除 : " + path).
+    // left-over file or directory removed ("削除 : " + path) or not ("削除できません : " + path).
     std::vector<std::string> logLines;
     bool replaced = false;  // WriteFavoritesAnew: the new tree took the old one's place
 };
@@ -37,7 +32,8 @@ std::string EntryLogLine(const BmLogic& model, int index);
 
 // The overwrite save: writes root `root` below `target`. When `target` is the directory the
 // root was read from and every entry was written, the files the load read there that no entry
-// went to are removed (never one changed since, nor anything it did not read).
+// went to are removed (never one changed since, nor anything it did not read); a removal that
+// fails counts in `notRemoved`, and the next save tries it again.
 FavoritesWrite WriteFavoritesOver(const BmLogic& model, const std::string& target, int root);
 
 // Save-as: writes root `root` as a complete new tree beside `target`, which takes the old

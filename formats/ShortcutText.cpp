@@ -1,5 +1,6 @@
 #include "formats/ShortcutText.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "util/CodePage.h"
@@ -10,6 +11,106 @@ namespace pernard {
 namespace {
 
 constexpr const char* kNotAvailable = "N/A";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+
+// What a shortcut file is written in: CP932 (the ANSI code page), UTF-8, or UTF-16 LE after
+// its byte order mark (as some programs write it).
+enum class ShortcutEncoding { Cp932, Utf8, Utf16Le };
+
+ShortcutEncoding EncodingOf(std::string_view bytes) {
+    if (bytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) return ShortcutEncoding::Utf16Le;
+    if (HasHighBytes(bytes) && IsValidUtf8(bytes)) return ShortcutEncoding::Utf8;
+    return ShortcutEncoding::Cp932;
+}
+
+// The bytes in a one-byte encoding of a shortcut (its lines, its text) are ASCII where they
+// are structure; in UTF-16 LE a unit is two bytes.
+std::size_t UnitSize(ShortcutEncoding encoding) {
+    return encoding == ShortcutEncoding::Utf16Le ? 2 : 1;
+}
+
+// UTF-16 LE bytes as UTF-8 text; a lone surrogate or an odd last byte becomes U+FFFD.
+std::string DecodeUtf16Le(std::string_view bytes) {
+    std::string text;
+    const auto unitAt = [&bytes](std::size_t at) {
+        return static_cast<char32_t>(static_cast<unsigned char>(bytes[at]) |
+                                     static_cast<unsigned char>(bytes[at + 1]) << 8);
+    };
+    std::size_t at = 0;
+    for (; at + 1 < bytes.size(); at += 2) {
+        char32_t unit = unitAt(at);
+        if (unit >= 0xD800 && unit < 0xDC00 && at + 3 < bytes.size() && unitAt(at + 2) >= 0xDC00 &&
+            unitAt(at + 2) < 0xE000) {
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (unitAt(at + 2) - 0xDC00);
+            at += 2;
+        }
+        if (!AppendUtf8(text, unit)) AppendUtf8(text, 0xFFFD);
+    }
+    if (at < bytes.size()) AppendUtf8(text, 0xFFFD);
+    return text;
+}
+
+// The code point of one UTF-8 character, or U+FFFD for what is none (a kept byte).
+char32_t CodePointOf(std::string_view character) {
+    if (!IsValidUtf8(character)) return 0xFFFD;
+    const auto byte = [&character](std::size_t k) {
+        return static_cast<char32_t>(static_cast<unsigned char>(character[k]));
+    };
+    switch (character.size()) {
+        case 1:
+            return byte(0);
+        case 2:
+            return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+        case 3:
+            return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+        default:
+            return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 |
+                   (byte(3) & 0x3F);
+    }
+}
+
+void AppendUtf16LeUnit(char32_t unit, std::string& out) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
+}
+
+// UTF-8 text as UTF-16 LE.
+void AppendUtf16Le(std::string_view text, std::string& out) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t start = at;
+        NextChar(text, at);
+        const char32_t codePoint = CodePointOf(text.substr(start, at - start));
+        if (codePoint >= 0x10000) {
+            AppendUtf16LeUnit(0xD800 + ((codePoint - 0x10000) >> 10), out);
+            AppendUtf16LeUnit(0xDC00 + ((codePoint - 0x10000) & 0x3FF), out);
+        } else {
+            AppendUtf16LeUnit(codePoint, out);
+        }
+    }
+}
+
+// ASCII text (the file's own structure: section names, keys, line ends) in its encoding.
+void AppendStructure(std::string_view ascii, ShortcutEncoding encoding, std::string& out) {
+    if (encoding == ShortcutEncoding::Utf16Le) {
+        AppendUtf16Le(ascii, out);
+    } else {
+        out += ascii;
+    }
+}
+
+// The text of a line of a shortcut file in `encoding` (without its byte order mark), as UTF-8.
+std::string LineText(std::string_view line, ShortcutEncoding encoding) {
+    switch (encoding) {
+        case ShortcutEncoding::Utf16Le:
+            return DecodeUtf16Le(line);
+        case ShortcutEncoding::Cp932:
+            return HasHighBytes(line) ? DecodeText(line, kCp932) : std::string(line);
+        default:
+            return DecodeText(line, kUtf8);
+    }
+}
 
 void PercentEncodeUtf8(char32_t codePoint, std::string& out) {
     std::string utf8;
@@ -21,9 +122,9 @@ void PercentEncodeUtf8(char32_t codePoint, std::string& out) {
     }
 }
 
-// Appends the URL as a shortcut file holds it: in UTF-8 or CP932, a CR or LF percent-encoded
-// so that it cannot start a line of its own.
-void AppendShortcutUrl(std::string_view url, bool utf8, std::string& out) {
+// Appends the URL as a shortcut file in `encoding` holds it, a CR or LF percent-encoded so
+// that it cannot start a line of its own.
+void AppendShortcutUrl(std::string_view url, ShortcutEncoding encoding, std::string& out) {
     std::string safeUrl;
     for (char c : url) {
         if (c == '\r' || c == '\n') {
@@ -32,7 +133,11 @@ void AppendShortcutUrl(std::string_view url, bool utf8, std::string& out) {
             safeUrl += c;
         }
     }
-    if (utf8) {
+    if (encoding == ShortcutEncoding::Utf16Le) {
+        AppendUtf16Le(safeUrl, out);
+        return;
+    }
+    if (encoding == ShortcutEncoding::Utf8) {
         static thread_local TextEncoder utf8Encoder(kUtf8, &PercentEncodeUtf8);
         utf8Encoder.Encode(safeUrl, out);
         return;
@@ -41,6 +146,28 @@ void AppendShortcutUrl(std::string_view url, bool utf8, std::string& out) {
     // converts back) per file would cost more than the file.
     static thread_local TextEncoder encoder(kCp932, &PercentEncodeUtf8);
     encoder.Encode(safeUrl, out);
+}
+
+// Where the line starting at `at` ends: the offset of its CR or LF unit, or the end.
+std::size_t LineEnd(std::string_view bytes, std::size_t at, std::size_t unit) {
+    if (unit == 1) return std::min(bytes.find_first_of("\r\n", at), bytes.size());
+    for (; at + 1 < bytes.size(); at += 2) {
+        if (bytes[at + 1] == '\0' && (bytes[at] == '\r' || bytes[at] == '\n')) return at;
+    }
+    return bytes.size();
+}
+
+// Whether the unit at `at` is the ASCII character `c`.
+bool UnitIs(std::string_view bytes, std::size_t at, char c, std::size_t unit) {
+    return at + unit <= bytes.size() && bytes[at] == c && (unit == 1 || bytes[at + 1] == '\0');
+}
+
+// Where the first "=" of a line is, in its bytes; npos when it has none.
+std::size_t EqualsIn(std::string_view line, std::size_t unit) {
+    for (std::size_t at = 0; at + unit <= line.size(); at += unit) {
+        if (UnitIs(line, at, '=', unit)) return at;
+    }
+    return std::string_view::npos;
 }
 
 // Whether a trimmed line opens an INI section, and which.
@@ -56,17 +183,24 @@ bool SectionOf(std::string_view line, std::string& section) {
 
 std::string ShortcutFileText(std::string_view url) {
     std::string bytes = "[InternetShortcut]\r\nURL=";
-    AppendShortcutUrl(url, false, bytes);
+    AppendShortcutUrl(url, ShortcutEncoding::Cp932, bytes);
     bytes += "\r\n";
     return bytes;
 }
 
 std::string ShortcutTextOf(std::string_view bytes) {
-    if (!HasHighBytes(bytes)) return std::string(bytes);
-    return DecodeText(bytes, IsValidUtf8(bytes) ? kUtf8 : kCp932);
+    switch (EncodingOf(bytes)) {
+        case ShortcutEncoding::Utf16Le:
+            return DecodeUtf16Le(bytes.substr(kUtf16LeBom.size()));
+        case ShortcutEncoding::Utf8:
+            return DecodeText(bytes, kUtf8);
+        default:
+            return LineText(bytes, ShortcutEncoding::Cp932);
+    }
 }
 
 std::string ShortcutUrlFromText(std::string_view text) {
+    if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
     bool inSection = false;
     std::size_t at = 0;
     std::string section;
@@ -92,25 +226,31 @@ std::string ShortcutUrlFromText(std::string_view text) {
 std::string ShortcutWithUrl(std::string_view original, std::string_view url) {
     const std::string oldUrl = ShortcutUrlFromText(ShortcutTextOf(original));
     if (oldUrl == url) return std::string(original);
-    const bool utf8 = HasHighBytes(original) && IsValidUtf8(original);
-    std::string out;
+    const ShortcutEncoding encoding = EncodingOf(original);
+    const std::size_t unit = UnitSize(encoding);
+    // The byte order mark stays in front; the lines follow it.
+    std::size_t at = encoding == ShortcutEncoding::Utf16Le ? kUtf16LeBom.size() : 0;
+    if (encoding == ShortcutEncoding::Utf8 && original.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        at = kUtf8Bom.size();
+    }
+    std::string out(original.substr(0, at));
     out.reserve(original.size() + url.size());
     std::string section;
     std::string current;  // the section the line is in
     bool urlWritten = false;
-    std::size_t at = 0;
+    bool atLineStart = true;
     while (at < original.size()) {
-        std::size_t end = original.find_first_of("\r\n", at);
-        if (end == std::string_view::npos) end = original.size();
+        const std::size_t end = LineEnd(original, at, unit);
         const std::string_view line = original.substr(at, end - at);
-        const std::string trimmed = TrimBlanks(line);
+        const std::string text = LineText(line, encoding);
+        const std::string trimmed = TrimBlanks(text);
         const bool opensSection = SectionOf(trimmed, section);
         if (opensSection) current = section;
-        const std::size_t equals = line.find('=');
+        const std::size_t equals = text.find('=');
         bool replace = false;
-        if (equals != std::string_view::npos && !opensSection) {
-            const std::string key = TrimBlanks(line.substr(0, equals));
-            const std::string value = ShortcutTextOf(TrimBlanks(line.substr(equals + 1)));
+        if (equals != std::string::npos && !opensSection) {
+            const std::string key = TrimBlanks(std::string_view(text).substr(0, equals));
+            const std::string value = TrimBlanks(std::string_view(text).substr(equals + 1));
             replace = (!urlWritten && EqualsNoCase(current, "InternetShortcut") &&
                        EqualsNoCase(key, "URL")) ||
                       (EqualsNoCase(current, "DEFAULT") && EqualsNoCase(key, "BASEURL") &&
@@ -118,22 +258,26 @@ std::string ShortcutWithUrl(std::string_view original, std::string_view url) {
             if (replace && EqualsNoCase(key, "URL")) urlWritten = true;
         }
         if (replace) {
-            out.append(line.substr(0, equals + 1));
-            AppendShortcutUrl(url, utf8, out);
+            out.append(line.substr(0, EqualsIn(line, unit) + unit));
+            AppendShortcutUrl(url, encoding, out);
         } else {
             out.append(line);
         }
         // The line's own end, as it was.
         std::size_t next = end;
-        if (next < original.size() && original[next] == '\r') ++next;
-        if (next < original.size() && original[next] == '\n') ++next;
+        if (UnitIs(original, next, '\r', unit)) next += unit;
+        if (UnitIs(original, next, '\n', unit)) next += unit;
         out.append(original.substr(end, next - end));
+        atLineStart = next > end;
         at = next;
     }
-    // A file without a URL line gets a section that holds one after what it had.
+    // A file without a URL line gets a section that holds one after what it had, in its own
+    // encoding.
     if (!urlWritten) {
-        if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += "\r\n";
-        out += ShortcutFileText(url);
+        if (!atLineStart) AppendStructure("\r\n", encoding, out);
+        AppendStructure("[InternetShortcut]\r\nURL=", encoding, out);
+        AppendShortcutUrl(url, encoding, out);
+        AppendStructure("\r\n", encoding, out);
     }
     return out;
 }

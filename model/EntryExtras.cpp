@@ -54,7 +54,7 @@ std::string PackExtras(const EntryExtras& extras) {
         PackField(packed, 'B', std::to_string(extras.separatorsBefore));
     }
     if (extras.separatorsAtEnd > 0) PackField(packed, 'E', std::to_string(extras.separatorsAtEnd));
-    if (!extras.shortcut.empty()) PackField(packed, 'S', extras.shortcut);
+    if (extras.hasShortcut) PackField(packed, 'S', extras.shortcut);
     if (!extras.headingAttributes.empty()) PackField(packed, 'G', extras.headingAttributes);
     if (extras.hasHeading) PackField(packed, 'H', extras.heading);
     return packed;
@@ -81,6 +81,7 @@ EntryExtras UnpackExtras(std::string_view packed) {
                 extras.separatorsAtEnd = CountOf(value);
                 break;
             case 'S':
+                extras.hasShortcut = true;
                 extras.shortcut = value;
                 break;
             case 'G':

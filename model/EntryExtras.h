@@ -19,7 +19,9 @@ struct EntryExtras {
     // <HR> lines right before the entry, and (a folder's or a root's) after its last entry.
     int separatorsBefore = 0;
     int separatorsAtEnd = 0;
-    // The bytes of the shortcut file the entry was read from, when they hold more than its URL.
+    // The bytes of the shortcut file the entry was read from, when they are not just what the
+    // program writes for its URL (an empty file among them).
+    bool hasShortcut = false;
     std::string shortcut;
     // A root's <H1> heading: the attributes of its tag as written (as `attributes`), and its
     // text as written when that is not the root's title (a heading that repeats the title
@@ -28,7 +30,7 @@ struct EntryExtras {
     bool hasHeading = false;
     std::string heading;
 
-    bool Empty() const { return !HoldsBookmarkFileData() && shortcut.empty(); }
+    bool Empty() const { return !HoldsBookmarkFileData() && !hasShortcut; }
     // What only a bookmark file can hold (attributes, description, separators, a heading).
     bool HoldsBookmarkFileData() const {
         return !attributes.empty() || hasDescription || separatorsBefore > 0 ||

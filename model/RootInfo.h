@@ -13,11 +13,12 @@
 
 namespace pernard {
 
-// A shortcut file a Favorites load read, as it was then: a save may remove it once no entry
-// is written to it, but only while it is still what the load saw.
+// A shortcut file a Favorites load read, as it was then: a save writes over it or removes it
+// only while it is still what the load saw.
 struct ReadShortcut {
     std::uintmax_t size = 0;
     std::int64_t modified = 0;  // nanoseconds since the file-system clock's epoch
+    std::uint64_t hash = 0;     // of its bytes
 };
 
 // The files and directories one Favorites load read (or its last save wrote), by full path.

@@ -7,6 +7,7 @@
 #endif
 
 #ifdef _WIN32
+#include <direct.h>
 #include <io.h>
 #else
 #include <unistd.h>
@@ -22,12 +23,16 @@ ssize_t WriteCall(int descriptor, const void* bytes, std::size_t count) {
 }
 int SyncCall(int descriptor) { return _commit(descriptor); }
 int CloseCall(int descriptor) { return _close(descriptor); }
+int RemoveFileCall(const char* path) { return _unlink(path); }
+int RemoveDirectoryCall(const char* path) { return _rmdir(path); }
 #else
 ssize_t WriteCall(int descriptor, const void* bytes, std::size_t count) {
     return ::write(descriptor, bytes, count);
 }
 int SyncCall(int descriptor) { return ::fsync(descriptor); }
 int CloseCall(int descriptor) { return ::close(descriptor); }
+int RemoveFileCall(const char* path) { return ::unlink(path); }
+int RemoveDirectoryCall(const char* path) { return ::rmdir(path); }
 #endif
 int RenameCall(const char* from, const char* to) { return std::rename(from, to); }
 #if defined(__linux__)
@@ -44,7 +49,13 @@ int SyncFileSystemCall(int) {
 }  // namespace
 
 FileCalls RealFileCalls() {
-    return FileCalls{&WriteCall, &SyncCall, &RenameCall, &CloseCall, &SyncFileSystemCall};
+    return FileCalls{.write = &WriteCall,
+                     .fsync = &SyncCall,
+                     .rename = &RenameCall,
+                     .close = &CloseCall,
+                     .syncFileSystem = &SyncFileSystemCall,
+                     .removeFile = &RemoveFileCall,
+                     .removeDirectory = &RemoveDirectoryCall};
 }
 
 FileCalls& SaveFileCalls() {

@@ -1,6 +1,6 @@
 #pragma once
 // The system calls every save goes through, in one replaceable table, so that tests can make
-// the n-th write, sync, rename or close fail and check that nothing is lost.
+// the n-th write, sync, rename, close or removal fail and check that nothing is lost.
 
 #include <sys/types.h>
 #include <cstddef>
@@ -14,6 +14,9 @@ struct FileCalls {
     int (*close)(int descriptor);
     // Puts everything written to the file system that holds `descriptor` on the disk at once.
     int (*syncFileSystem)(int descriptor);
+    // Removes a file (a link itself, never what it points to), and an empty directory.
+    int (*removeFile)(const char* path);
+    int (*removeDirectory)(const char* path);
 };
 
 // The table in use; the real calls unless a test replaced them.

@@ -35,7 +35,9 @@ public:
         counts_ = {};
         failKind_ = -1;
         failAt_ = 0;
-        SaveFileCalls() = FileCalls{&Write, &Sync, &Rename, &Close, &Sync};
+        const FileCalls real = RealFileCalls();
+        SaveFileCalls() =
+            FileCalls{&Write, &Sync, &Rename, &Close, &Sync, real.removeFile, real.removeDirectory};
     }
     ~Injector() { SaveFileCalls() = RealFileCalls(); }
     void FailAt(int kind, int n) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "model/EntryExtras.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
+#include "util/FileCalls.h"
 
 using namespace pernard;
 using pernard::testing::ReadBytes;
@@ -57,6 +59,29 @@ std::map<std::string, std::string> DiskState(const fs::path& directory) {
     }
     return state;
 }
+
+// Makes the removals of files, or of directories, fail as they do in a read-only directory
+// (whoever runs the test, root too).
+class FailingRemovals {
+public:
+    FailingRemovals(bool files, bool directories) {
+        files_ = files;
+        directories_ = directories;
+        SaveFileCalls().removeFile = &RemoveFile;
+        SaveFileCalls().removeDirectory = &RemoveDirectory;
+    }
+    ~FailingRemovals() { SaveFileCalls() = RealFileCalls(); }
+
+private:
+    static int RemoveFile(const char* path) {
+        return files_ ? (errno = EACCES, -1) : RealFileCalls().removeFile(path);
+    }
+    static int RemoveDirectory(const char* path) {
+        return directories_ ? (errno = EACCES, -1) : RealFileCalls().removeDirectory(path);
+    }
+    static inline bool files_ = false;
+    static inline bool directories_ = false;
+};
 
 class FavoritesSaveTest : public ::testing::Test {
 protected:
@@ -124,23 +149,24 @@ TEST_F(FavoritesSaveTest, DeletedMovedAndRenamedEntriesLeaveTheirOldFiles) {
     EXPECT_TRUE(fs::is_directory(Path("Emptied")));
     EXPECT_FALSE(fs::exists(Path("Emptied/last.url")));
     EXPECT_TRUE(fs::exists(Path("added-later.url")));
-    // The save wrote its own stay.url over the one changed outside: the collection's URL.
-    EXPECT_EQ(ReadBytes(Path("Folder/stay.url")), Shortcut("http://stay/"));
+    // The stay.url changed outside holds an unchanged entry: the save leaves it as it is.
+    EXPECT_EQ(ReadBytes(Path("Folder/stay.url")), Shortcut("http://changed-outside/"));
     // Each removal is listed.
     const auto& log = t.diagnostics.checkLog;
     EXPECT_NE(std::find(log.begin(), log.end(), "削除 : " + Path("gone.url")), log.end());
     EXPECT_NE(std::find(log.begin(), log.end(), "削除 : " + Path("Emptied/last.url")), log.end());
 
-    // Read back: the edited collection, plus the file added outside and the folder that kept
-    // a file that is not a shortcut.
+    // Read back: the edited collection, plus the file added outside, the change made outside
+    // and the folder that kept a file that is not a shortcut.
     TestModel again;
     ASSERT_TRUE(Read(again));
     EXPECT_EQ(expected,
               "F:Emptied{};F:Folder{U:mover=http://mover/;U:stay=http://stay/;};"
               "U:new name=http://renamed/;");
     EXPECT_EQ(Canonical(again.model, 0),
-              "F:Dropped{};F:Emptied{};F:Folder{U:mover=http://mover/;U:stay=http://stay/;};"
-              "U:added-later=http://later/;U:new name=http://renamed/;");
+              "F:Dropped{};F:Emptied{};F:Folder{U:mover=http://mover/;"
+              "U:stay=http://changed-outside/;};U:added-later=http://later/;"
+              "U:new name=http://renamed/;");
 }
 
 TEST_F(FavoritesSaveTest, ADeletedFolderWhoseFileChangedOutsideStays) {
@@ -152,12 +178,95 @@ TEST_F(FavoritesSaveTest, ADeletedFolderWhoseFileChangedOutsideStays) {
     EXPECT_EQ(ReadBytes(Path("Folder/a.url")), Shortcut("http://edited-elsewhere/"));
 }
 
+// What another program changed or made in the directory after the load is never written over
+// or removed: an unchanged entry leaves its changed file alone, an edited one goes beside it
+// under a free name (listed), and a file is changed when its size, its time or its bytes are.
+TEST_F(FavoritesSaveTest, FilesChangedOnDiskSinceTheLoadAreNeverOverwrittenOrRemoved) {
+    for (const std::string name : {"unchanged", "edited", "same size", "touched", "untouched"}) {
+        temp.Write("Favorites/" + name + ".url", Shortcut("http://" + name + "/"));
+    }
+    const auto loaded = fs::last_write_time(Path("same size.url"));
+    ASSERT_TRUE(Read(t));
+    // Another program, after the load: two edits, one of the same size with its time set back
+    // (only the bytes tell), a touch of the time alone, a new file.
+    temp.Write("Favorites/unchanged.url", Shortcut("http://outside-1/"));
+    temp.Write("Favorites/edited.url", Shortcut("http://outside-2/"));
+    temp.Write("Favorites/same size.url", Shortcut("http://SAME SIZE/"));
+    fs::last_write_time(Path("same size.url"), loaded);
+    fs::last_write_time(Path("touched.url"), loaded + std::chrono::hours(1));
+    temp.Write("Favorites/new.url", Shortcut("http://outside-new/"));
+    // The user: edits one, deletes three (only the untouched file may go), adds one named like
+    // the new file.
+    ASSERT_TRUE(t.model.EditUrlEntry(Find("edited"), {"edited", "http://mine/", "", "", ""}));
+    for (const char* name : {"same size", "touched", "untouched"}) {
+        ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find(name)], false)) << name;
+    }
+    ASSERT_TRUE(t.model.NewUrl(t.model.glNode[Find("unchanged")],
+                               {"new", "http://mine-new/", "", "", ""}, false));
+    auto expected = DiskState(Fav());
+    expected.erase("untouched.url");
+    expected["edited (2).url"] = Shortcut("http://mine/");
+    expected["new (2).url"] = Shortcut("http://mine-new/");
+
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(DiskState(Fav()), expected);
+    EXPECT_EQ(t.diagnostics.checkLogStatus, "名前を変えて保存 : 2 件");
+    // The next save finds everything where this one left it.
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(DiskState(Fav()), expected);
+}
+
+// A file or directory of a deleted entry that cannot be removed is listed and makes the save
+// fail (else the entry would come back on the next read, unsaid); the next save tries again.
+TEST_F(FavoritesSaveTest, RemovalsThatFailAreSaidAndTriedAgain) {
+    temp.Write("Favorites/gone.url", Shortcut("http://gone/"));
+    temp.Write("Favorites/Old/inner.url", Shortcut("http://inner/"));
+    temp.Write("Favorites/keep.url", Shortcut("http://keep/"));
+    ASSERT_TRUE(Read(t));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("gone")], false));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("Old")], false));
+    const std::string gone = Path("gone.url");
+    const std::string inner = Path("Old/inner.url");
+    const std::string old = Path("Old") + "/";
+    struct Round {
+        bool filesFail, directoriesFail;
+        std::vector<std::string> log;
+        const char* panel;
+        const char* status;
+    };
+    const std::vector<Round> rounds = {
+        {true,
+         true,
+         {"削除できません : " + inner, "削除できません : " + gone},
+         "OK : 1  NG : 2",
+         "削除できません : 2 件"},
+        {false,
+         true,
+         {"削除 : " + inner, "削除 : " + gone, "削除できません : " + old},
+         "OK : 1  NG : 1",
+         "削除できません : 1 件"},
+        {false, false, {"削除 : " + old}, "OK : 1  NG : 0", ""},
+    };
+    for (const Round& round : rounds) {
+        const FailingRemovals failing(round.filesFail, round.directoriesFail);
+        t.diagnostics.ClearCheckLog();
+        t.diagnostics.checkLogStatus.clear();
+        const bool fails = round.filesFail || round.directoriesFail;
+        EXPECT_EQ(Save(), !fails);
+        EXPECT_EQ(t.diagnostics.checkLog, round.log);
+        EXPECT_EQ(t.status.panel[0], round.panel);
+        EXPECT_EQ(t.diagnostics.checkLogStatus, round.status);
+        EXPECT_EQ(t.model.glChanged, fails);
+    }
+    EXPECT_EQ(ReadBack(), "U:keep=http://keep/;");
+}
+
 TEST_F(FavoritesSaveTest, NothingIsRemovedWhenAnEntryCouldNotBeWritten) {
     temp.Write("Favorites/gone.url", Shortcut("http://gone/"));
     temp.Write("Favorites/keep.url", Shortcut("http://keep/"));
     ASSERT_TRUE(Read(t));
     ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("gone")], false));
-    ASSERT_TRUE(t.model.EditUrlEntry(Find("keep"), {"bad/name", "http://keep/", "", "", ""}));
+    ASSERT_TRUE(t.model.EditUrlEntry(Find("keep"), {"", "http://keep/", "", "", ""}));
     EXPECT_FALSE(Save());
     EXPECT_TRUE(fs::exists(Path("gone.url")));
     EXPECT_EQ(t.status.panel[0], "OK : 0  NG : 1");
@@ -342,4 +451,153 @@ TEST_F(FavoritesSaveTest, RealShortcutsStayByteForByteThroughSaves) {
     EXPECT_EQ(ReadShortcutUrl(Path(name)), "http://changed.example/");
     EXPECT_EQ(ShortcutWithUrl(changed, ReadShortcutUrl(corpus / "url" / name)),
               originals.begin()->second);
+}
+
+// A shortcut far larger than any browser writes (here 100 KiB of other lines) keeps every byte
+// whatever happens to its entry: moved, renamed, its URL edited, saved as.
+TEST_F(FavoritesSaveTest, LargeShortcutsKeepEveryByteThroughEveryEdit) {
+    const auto large = [](const std::string& url) {
+        std::string bytes = "[InternetShortcut]\r\nURL=" + url + "\r\n[Notes]\r\n";
+        for (int line = 0; bytes.size() < 100 * 1024; ++line) {
+            bytes += "Note" + std::to_string(line) + "=" + std::string(60, 'x') + "\r\n";
+        }
+        return bytes + "Last=end";
+    };
+    struct Case {
+        const char* name;
+        std::function<bool(BmLogic&, int entry, int folder)> edit;
+        const char* savedAs;  // where the entry's file is after the save
+        std::string url;      // the URL it holds then
+    };
+    const std::vector<Case> cases = {
+        {"moved",
+         [](BmLogic& m, int i, int folder) {
+             return m.DropMove(m.glNode[i], m.glNode[folder], false) >= 0;
+         },
+         "Folder/moved.url", "http://moved/"},
+        {"renamed",
+         [](BmLogic& m, int i, int) {
+             return m.EditUrlEntry(i, {"new name", "http://renamed/", "", "", ""});
+         },
+         "new name.url", "http://renamed/"},
+        {"edited",
+         [](BmLogic& m, int i, int) {
+             return m.EditUrlEntry(i, {"edited", "http://changed/", "", "", ""});
+         },
+         "edited.url", "http://changed/"},
+        {"unchanged", [](BmLogic&, int, int) { return true; }, "unchanged.url",
+         "http://unchanged/"},
+    };
+    fs::create_directories(Path("Folder"));
+    for (const Case& c : cases) {
+        temp.Write("Favorites/" + std::string(c.name) + ".url",
+                   large("http://" + std::string(c.name) + "/"));
+    }
+    ASSERT_TRUE(Read(t));
+    for (const Case& c : cases)
+        ASSERT_TRUE(c.edit(t.model, Find(c.name), Find("Folder"))) << c.name;
+    ASSERT_TRUE(Save());
+    const std::string savedAs = (temp.Path() / "out" / "Favorites").string();
+    t.dialogs.nextDirectory = savedAs;
+    ASSERT_TRUE(SaveAsIE(t.model));
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReadBytes(Path(c.savedAs)), large(c.url)) << c.name;
+        EXPECT_EQ(ReadBytes(savedAs + "/" + c.savedAs), large(c.url)) << c.name;
+        if (std::string(c.name) + ".url" != c.savedAs) {
+            EXPECT_FALSE(fs::exists(Path(std::string(c.name) + ".url"))) << c.name;
+        }
+    }
+}
+
+// A shortcut is written back in the form it was read in: an empty file stays empty while its
+// entry is unchanged, a UTF-16 file stays UTF-16 LE with its byte order mark, a UTF-8 one keeps
+// its byte order mark.
+TEST_F(FavoritesSaveTest, ShortcutsStayInTheirOwnEncoding) {
+    const auto utf16 = [](const std::u16string& text) {
+        std::string bytes = "\xFF\xFE";
+        for (const char16_t unit : text) {
+            bytes += static_cast<char>(unit & 0xFF);
+            bytes += static_cast<char>(unit >> 8);
+        }
+        return bytes;
+    };
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string url;   // the URL read
+        std::string edit;  // a new URL, or nothing
+        std::string after;
+    };
+    const std::vector<Case> cases = {
+        {"empty", "", "N/A", "", ""},
+        {"empty edited", "", "N/A", "http://e/", Shortcut("http://e/")},
+        {"wide", utf16(u"[InternetShortcut]\r\nURL=http://w/\r\nIconIndex=1\r\n"), "http://w/", "",
+         utf16(u"[InternetShortcut]\r\nURL=http://w/\r\nIconIndex=1\r\n")},
+        {"wide edited", utf16(u"[InternetShortcut]\r\nURL=http://w/\r\nIconIndex=1\r\n"),
+         "http://w/", "http://新/😀",
+         utf16(u"[InternetShortcut]\r\nURL=http://新/😀\r\nIconIndex=1\r\n")},
+        {"wide without url", utf16(u"[Other]\r\nX=日本"), "N/A", "http://x/",
+         utf16(u"[Other]\r\nX=日本\r\n[InternetShortcut]\r\nURL=http://x/\r\n")},
+        {"marked utf-8", "\xEF\xBB\xBF[InternetShortcut]\nURL=http://日本/\n", "http://日本/",
+         "http://東京/", "\xEF\xBB\xBF[InternetShortcut]\nURL=http://東京/\n"},
+    };
+    for (const Case& c : cases) temp.Write("Favorites/" + std::string(c.name) + ".url", c.before);
+    ASSERT_TRUE(Read(t));
+    for (const Case& c : cases) {
+        const int entry = Find(c.name);
+        ASSERT_GE(entry, 0) << c.name;
+        EXPECT_EQ(t.model.glUrl[entry], c.url) << c.name;
+        if (!c.edit.empty()) {
+            ASSERT_TRUE(t.model.EditUrlEntry(entry, {c.name, c.edit, "", "", ""}));
+        }
+    }
+    ASSERT_TRUE(Save());
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReadBytes(Path(std::string(c.name) + ".url")), c.after) << c.name;
+    }
+}
+
+// Names read from the directory go back to the very files they were read from: the extension's
+// letter case, a "\" (legal on Linux) and CP932 names copied from Windows (表 is 95 5C) stay as
+// they are, save after save, also when the save fails for another entry. A new name maps the
+// characters Windows cannot hold.
+TEST_F(FavoritesSaveTest, NamesReadFromTheDirectoryStayAsTheyAre) {
+    const std::vector<std::string> files = {
+        "Upper.URL",       "back\\slash.url", "\x95\x5C.url", "\x95\x5C dir/\x83\x5C.url",
+        "trailing./a.url", "CON.url",         "gone.url",
+    };
+    for (const std::string& file : files) temp.Write("Favorites/" + file, Shortcut("http://a/"));
+    ASSERT_TRUE(Read(t));
+    const auto before = DiskState(Fav());
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(DiskState(Fav()), before);
+    EXPECT_TRUE(t.diagnostics.checkLog.empty());
+
+    // A save that fails for one entry (a name that can be no file name) writes every other
+    // entry to its own file and removes nothing: no entry appears twice.
+    ASSERT_TRUE(
+        t.model.NewUrl(t.model.glNode[Find("gone")], {"", "http://nameless/", "", "", ""}, false));
+    ASSERT_FALSE(Save());
+    EXPECT_EQ(DiskState(Fav()), before);
+
+    // Once it can be written, the deletions are carried out.
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("")], false));
+    ASSERT_TRUE(t.model.DeleteNode(t.model.glNode[Find("gone")], false));
+    ASSERT_TRUE(t.model.NewUrl(t.model.glNode[Find("CON")],
+                               {"new\\name", "http://new/", "", "", ""}, false));
+    ASSERT_TRUE(Save());
+    auto after = before;
+    after.erase("gone.url");
+    after["new＼name.url"] = Shortcut("http://new/");
+    EXPECT_EQ(DiskState(Fav()), after);
+
+    // A single shortcut given as the source goes back to its own file too.
+    TestModel single;
+    single.settings.noOverwriteQuestion = true;
+    std::string error;
+    int urls = 0;
+    ASSERT_TRUE(ReadShortcutFile(single.model, true, Path("Upper.URL"), error, urls));
+    single.model.SetCurrent(0);
+    ASSERT_TRUE(SaveBM(single.model));
+    EXPECT_EQ(DiskState(Fav()), after);
 }

@@ -5,6 +5,7 @@
 
 #include "commands/FavoritesCommands.h"
 #include "commands/SaveCommands.h"
+#include "formats/FavoriteNames.h"
 #include "formats/FavoritesReader.h"
 #include "formats/FavoritesWriter.h"
 #include "formats/NetscapeReader.h"
@@ -173,9 +174,11 @@ TEST_F(FavoritesTest, WriteAndReadBack) {
     TestModel again;
     ASSERT_TRUE(ReadFavorites(again.model, true, target, error, urls));
     EXPECT_EQ(urls, count);
+    // Names come back as the file names they were written under ("|" as "｜").
     std::multiset<std::string> before, after;
     for (int i = 1; i < t.model.glCT; ++i)
-        before.insert(std::string(t.model.glName[i]) + "|" + std::string(t.model.glUrl[i]));
+        before.insert(PortableFileName(t.model.glName[i], t.model.IsFolder(i)) + "|" +
+                      std::string(t.model.glUrl[i]));
     for (int i = 1; i < again.model.glCT; ++i)
         after.insert(std::string(again.model.glName[i]) + "|" + std::string(again.model.glUrl[i]));
     EXPECT_EQ(before, after);
@@ -243,27 +246,72 @@ TEST_F(FavoritesTest, NamesThatCannotBeFileNamesWriteNothingAnywhere) {
     const std::string target = (temp.Path() / "out" / "Favorites").string();
     fs::create_directories(target);
     t.settings.noOverwriteQuestion = true;
-    // Anything not written makes the save a failure. The folder ".." is not counted on top
-    // of the bookmark inside it that could not be written either.
+    // Anything not written makes the save a failure: here the bookmark without a name. The
+    // others' separators and dots become full-width, inside the target.
     EXPECT_FALSE(SaveFavorite(t.model, target, 0));
-    EXPECT_EQ(t.status.panel[0], "OK : 3  NG : 3");
-    EXPECT_EQ(t.diagnostics.checkLogStatus, "保存エラー : 3 件");
+    EXPECT_EQ(t.status.panel[0], "OK : 5  NG : 1");
+    EXPECT_EQ(t.diagnostics.checkLogStatus, "保存エラー : 1 件");
     EXPECT_TRUE(t.diagnostics.checkLogShown);
-    ASSERT_EQ(t.diagnostics.checkLog.size(), 4u);
-    EXPECT_EQ(t.diagnostics.checkLog[0], "http://escape/" + std::string(46, ' ') + " ../x");
-    EXPECT_FALSE(fs::exists(temp.Path() / "out" / "x.url"));
-    EXPECT_FALSE(fs::exists(temp.Path() / "out" / "in.url"));
+    ASSERT_EQ(t.diagnostics.checkLog.size(), 2u);
+    EXPECT_EQ(t.diagnostics.checkLog[0], "http://empty/" + std::string(47, ' ') + " ");
+    EXPECT_EQ(ReadBytes(target + "/..／x.url"), Shortcut("http://escape/"));
+    EXPECT_EQ(ReadBytes(target + "/．．/in.url"), Shortcut("http://inside/"));
     // Two bookmarks of one name: the later one gets a free name and is listed, never lost.
     EXPECT_EQ(ReadBytes(target + "/twin.url"), Shortcut("http://same/1"));
     EXPECT_EQ(ReadBytes(target + "/twin (2).url"), Shortcut("http://same/2"));
-    EXPECT_EQ(t.diagnostics.checkLog[1], "http://inside/" + std::string(46, ' ') + " in");
-    EXPECT_EQ(t.diagnostics.checkLog[3], "http://same/2" + std::string(47, ' ') + " twin (2)");
+    EXPECT_EQ(t.diagnostics.checkLog[1], "http://same/2" + std::string(47, ' ') + " twin (2)");
     EXPECT_TRUE(fs::is_directory(target + "/empty folder"));
     std::size_t files = 0;
     for (auto it = fs::recursive_directory_iterator(temp.Path() / "out");
          it != fs::recursive_directory_iterator(); ++it)
         ++files;
-    EXPECT_EQ(files, 5u);  // Favorites, fine.url, twin.url, twin (2).url, empty folder
+    // Favorites, ..／x.url, ．．, ．．/in.url, fine.url, twin.url, twin (2).url, empty folder
+    EXPECT_EQ(files, 8u);
+}
+
+// A name a Windows file name cannot hold is saved under visible stand-ins, on Linux as on
+// Windows; the collection keeps the name as it is.
+TEST_F(FavoritesTest, NamesWindowsCannotHoldAreSavedUnderStandIns) {
+    struct Case {
+        const char* name;  // as the bookmark file writes it
+        bool folder;
+        const char* fileName;  // the bookmark's without ".url"
+    };
+    const std::vector<Case> cases = {
+        {"News / Sports", false, "News ／ Sports"},
+        {"Work/Projects", true, "Work／Projects"},
+        {"a\\b:c*d?e&quot;f&lt;g&gt;h|i", false, "a＼b：c＊d？e＂f＜g＞h｜i"},
+        {"/etc/passwd", false, "／etc／passwd"},
+        {"tab&#9;and&#10;line", false, "tab␉and␊line"},
+        {".", true, "．"},
+        {"Inc. ", true, "Inc．　"},
+        {"Inc.", false, "Inc."},
+        {"CON", false, "ＣＯＮ"},
+        {"nul.txt", false, "ｎｕｌ.txt"},
+        {"com1", true, "ｃｏｍ１"},
+        {"LPT¹ ", false, "ＬＰＴ¹ "},
+        {"CONSOLE", false, "CONSOLE"},
+        {"COM10", true, "COM10"},
+    };
+    std::string file = "<TITLE>T</TITLE>\n<DL><p>\n";
+    for (const Case& c : cases) {
+        file += c.folder ? "<DT><H3>" + std::string(c.name) + "</H3>\n<DL><p>\n</DL><p>\n"
+                         : "<DT><A HREF=\"http://a/\">" + std::string(c.name) + "</A>\n";
+    }
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("in.htm", file), urls, error));
+    const std::string names = DumpTable(t.model);
+    const std::string target = Fav();
+    fs::create_directories(target);
+    t.settings.noOverwriteQuestion = true;
+    ASSERT_TRUE(SaveFavorite(t.model, target, 0));
+    EXPECT_TRUE(t.diagnostics.checkLog.empty());
+    for (const Case& c : cases) {
+        const std::string path = target + "/" + c.fileName + (c.folder ? "" : ".url");
+        EXPECT_TRUE(c.folder ? fs::is_directory(path) : fs::is_regular_file(path)) << c.name;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(target), fs::directory_iterator()),
+              static_cast<std::ptrdiff_t>(cases.size()));
+    EXPECT_EQ(DumpTable(t.model), names);
 }
 
 TEST_F(FavoritesTest, OverwriteSaveOfAMissingDirectoryCreatesNothing) {
