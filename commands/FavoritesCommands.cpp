@@ -55,9 +55,8 @@ void ReportCounts(BmLogic& model, const FavoritesWrite& counts) {
 bool SaveFavorite(BmLogic& model, const WritePermit& permit, int* notWritten) {
     const Ports& ports = model.GetPorts();
     const std::string& target = permit.Target();
-    const int root = permit.Roots().front();
     ports.diagnostics->ClearCheckLog();
-    const FavoritesWrite counts = WriteFavoritesOver(model, target, root);
+    const FavoritesWrite counts = WriteFavoritesOver(model, permit);
     ReportCounts(model, counts);
     if (notWritten != nullptr) *notWritten = counts.failed + counts.notRemoved;
     ports.progress->Close();
@@ -112,7 +111,7 @@ bool SaveAsIE(BmLogic& model) {
     }
     ports.progress->Show(kSaveAsCaption);
     ports.diagnostics->ClearCheckLog();
-    const FavoritesWrite counts = WriteFavoritesAnew(model, target, root);
+    const FavoritesWrite counts = WriteFavoritesAnew(model, *decision.permit);
     if (!counts.replaced) {
         ports.progress->Close();
         ports.prompts->ShowMessage("Cannot Save File : " + target);

@@ -399,7 +399,9 @@ std::string EntryLogLine(const BmLogic& model, int index) {
     return CheckLogLine(model.glUrl[k], model.glName[k]);
 }
 
-FavoritesWrite WriteFavoritesOver(const BmLogic& model, const std::string& target, int root) {
+FavoritesWrite WriteFavoritesOver(const BmLogic& model, const WritePermit& permit) {
+    const std::string& target = permit.Target();
+    const int root = permit.Roots().front();
     // What the load read below this very directory: the save leaves the directory matching
     // the collection.
     const RootInfo* info = model.RootInfoOf(root);
@@ -416,7 +418,9 @@ FavoritesWrite WriteFavoritesOver(const BmLogic& model, const std::string& targe
     return tree.counts;
 }
 
-FavoritesWrite WriteFavoritesAnew(const BmLogic& model, const std::string& target, int root) {
+FavoritesWrite WriteFavoritesAnew(const BmLogic& model, const WritePermit& permit) {
+    const std::string& target = permit.Target();
+    const int root = permit.Roots().front();
     // The new tree is written beside the old one and takes its place only when it is complete:
     // a failure on the way leaves the old tree as it was.
     const std::string staged = target + ".pernard-new";
