@@ -35,7 +35,8 @@ std::vector<int> BookmarksBelow(const BmLogic& model, int folder) {
 
 int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     CommandLine line;
-    if (!ParseCommandLine(arguments, {{"--folder", "--threads", "--timeout", "--to"}, {"--body", "--force"}},
+    if (!ParseCommandLine(arguments,
+                          {{"--folder", "--threads", "--timeout", "--to"}, {"--body", "--force"}},
                           line, err)) {
         err << CliUsage();
         return 2;
@@ -98,10 +99,8 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
     out << "ok " << counts[0] << ", redirected " << counts[1] << ", broken " << counts[2]
         << ", failed " << counts[3] << '\n';
     if (!line.Value("--to").empty()) {
-        WriteRequest request;
-        request.target = line.Value("--to");
-        request.roots = {0};
-        request.force = line.Flag("--force");
+        const WriteRequest request{
+            .target = line.Value("--to"), .roots = {0}, .force = line.Flag("--force")};
         WriteRefusal refusal = WriteRefusal::None;
         if (!SaveBookmarkFile(model, request, &refusal)) {
             SayDeclined(refusal, err);

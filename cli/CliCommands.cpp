@@ -114,11 +114,11 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
     BmLogic& model = session.Model();
     int root = 0;
     if (!PickRoot(model, options.Value("--root"), root, err)) return 2;
-    WriteRequest request;
-    request.kind = toFile.empty() ? WriteKind::Favorites : WriteKind::BookmarkFile;
-    request.target = toFile.empty() ? toFavorites : toFile;
-    request.roots = {root};
-    request.force = options.Flag("--force");
+    const WriteRequest request{
+        .kind = toFile.empty() ? WriteKind::Favorites : WriteKind::BookmarkFile,
+        .target = toFile.empty() ? toFavorites : toFile,
+        .roots = {root},
+        .force = options.Flag("--force")};
     if (!toFile.empty()) {
         if (WouldReplaceKeptBytes(model, root)) {
             err << "note: bytes that did not decode are written as U+FFFD in this encoding\n";

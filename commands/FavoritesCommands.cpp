@@ -69,10 +69,7 @@ bool SaveFavorite(BmLogic& model, const WritePermit& permit, int* notWritten) {
 }
 
 bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notWritten) {
-    WriteRequest request;
-    request.kind = WriteKind::Favorites;
-    request.target = target;
-    request.roots = {root};
+    const WriteRequest request{.kind = WriteKind::Favorites, .target = target, .roots = {root}};
     const WriteDecision decision = WriteGate::Decide(model, request);
     if (!decision.Allowed()) return false;
     if (!SaveFavorite(model, *decision.permit, notWritten)) return false;
@@ -96,10 +93,7 @@ bool SaveAsIE(BmLogic& model) {
         ports.prompts->ShowMessage("Cannot Save File : " + target);
         return false;
     }
-    WriteRequest request;
-    request.kind = WriteKind::FavoritesAnew;
-    request.target = target;
-    request.roots = {root};
+    const WriteRequest request{.kind = WriteKind::FavoritesAnew, .target = target, .roots = {root}};
     const WriteDecision decision = WriteGate::Decide(model, request);
     if (!decision.Allowed()) return false;
     std::error_code error;

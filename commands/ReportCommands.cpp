@@ -12,9 +12,7 @@ bool SaveUrlListReport(const BmLogic& model, int folder, bool expanded, const st
         errorText = kReportNeedsFolder;
         return false;
     }
-    WriteRequest request;
-    request.kind = WriteKind::Page;
-    request.target = path;
+    const WriteRequest request{.kind = WriteKind::Page, .target = path, .roots = {}};
     const WriteDecision decision = WriteGate::Decide(model, request);
     if (!decision.Allowed()) return false;
     return SaveUrlList(model, folder, expanded, *decision.permit, page, written, errorText);

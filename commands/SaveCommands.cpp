@@ -33,10 +33,7 @@ bool OverwriteBookmarkFile(BmLogic& model, int root) {
     std::string target(model.SourcePath(root));
     if (target.empty() && !model.GetPorts().dialogs->OpenBookmarkFile("", target)) return false;
     if (!IsFullPathOrSays(model, target)) return false;
-    WriteRequest request;
-    request.target = target;
-    request.roots = {root};
-    request.confirmOverwrite = true;
+    const WriteRequest request{.target = target, .roots = {root}, .confirmOverwrite = true};
     WriteRefusal refusal = WriteRefusal::None;
     if (SaveBookmarkFile(model, request, &refusal)) return true;
     // Another copy of the file, or another program, wrote it since: its changes stay, and
@@ -48,11 +45,8 @@ bool OverwriteFavorites(BmLogic& model, int root) {
     // A Favorites root is saved to the directory its name gives.
     const std::string target(model.glName[root]);
     if (!IsFullPathOrSays(model, target)) return false;
-    WriteRequest request;
-    request.kind = WriteKind::Favorites;
-    request.target = target;
-    request.roots = {root};
-    request.confirmOverwrite = true;
+    const WriteRequest request{
+        .kind = WriteKind::Favorites, .target = target, .roots = {root}, .confirmOverwrite = true};
     const WriteDecision decision = WriteGate::Decide(model, request);
     if (!decision.Allowed() || !SaveFavorite(model, *decision.permit)) return false;
     WriteGate::Written(model, *decision.permit);
@@ -81,9 +75,7 @@ bool SaveBookmarkFile(BmLogic& model, const WriteRequest& request, WriteRefusal*
 }
 
 bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root) {
-    WriteRequest request;
-    request.target = fileName;
-    request.roots = {root};
+    const WriteRequest request{.target = fileName, .roots = {root}};
     return SaveBookmarkFile(model, request);
 }
 

@@ -41,15 +41,17 @@ private:
     std::mt19937& random_;
 };
 
+// A test model whose questions are answered at random.
 struct Harness {
-    explicit Harness(std::mt19937& random) : prompts(random) {}
+    explicit Harness(std::mt19937& random) : prompts(random) {
+        Ports ports = t.model.GetPorts();
+        ports.prompts = &prompts;
+        t.model.SetPorts(ports);
+    }
+    TestModel t;
     RandomPrompts prompts;
-    RecordingProgress progress;
-    RecordingStatus status;
-    RecordingDiagnostics diagnostics;
-    FakeSettings settings;
-    ScriptedDialogs dialogs;
-    BmLogic model{Ports{&prompts, &progress, &status, &diagnostics, &settings, &dialogs}};
+    BmLogic& model = t.model;
+    ScriptedDialogs& dialogs = t.dialogs;
 };
 
 std::string Section(const std::string& title, int urls, bool partial) {
@@ -200,7 +202,9 @@ private:
                 what = "close";
                 ok = true;
                 for (int changed : changedBefore) ok = ok && SaveRoot(h_.model, changed);
-                if (ok) EXPECT_TRUE(h_.model.ChangedRoots().empty()) << what;
+                if (ok) {
+                    EXPECT_TRUE(h_.model.ChangedRoots().empty()) << what;
+                }
         }
         Check(what, ok, target, root, shapeBefore, fileRoots, before);
     }
