@@ -1,6 +1,8 @@
 #include "commands/WriteGate.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "formats/FavoritesReader.h"
 #include "formats/NetscapeWriter.h"
@@ -8,6 +10,8 @@
 #include "util/FileStamp.h"
 
 namespace pernard {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -18,6 +22,7 @@ constexpr const char* kReplacedQuestion =
     "読み込めなかった文字があります。保存すると、その文字は "
     "U+FFFD（\xEF\xBF\xBD）に置き換わります。"
     "保存しますか？";
+constexpr const char* kNotAFileMessage = "保存先が通常のファイルやディレクトリではありません : ";
 constexpr const char* kChangedMessage =
     "読み込んだ後にファイルが変更されています（同じファイルから読み込んだ別のルートの保存、"
     "または別のプログラムによる変更）。上書するとその変更が失われるため、別のファイルに"
@@ -116,6 +121,16 @@ private:
         return Verdict{why, {}, false};
     }
     bool RootsAreValid() const;
+    // A file is written over a regular file only, a Favorites tree over a directory only: a
+    // FIFO, a device or a socket is never opened (a FIFO would wait for a reader forever).
+    bool IsWritableKindOfTarget() const {
+        std::error_code error;
+        const fs::file_status status = fs::status(request_.target, error);
+        if (!fs::exists(status)) return true;
+        const bool tree =
+            request_.kind == WriteKind::Favorites || request_.kind == WriteKind::FavoritesAnew;
+        return tree ? fs::is_directory(status) : fs::is_regular_file(status);
+    }
     // Whether the user (or --force) lets the write go on after `question`.
     bool Agrees(const std::string& question) const {
         return request_.force || prompts_.Confirm(question, Buttons::YesNoDefaultNo) == Answer::Yes;
@@ -144,6 +159,9 @@ bool Decision::RootsAreValid() const {
 Verdict Decision::Make() {
     const std::string& target = request_.target;
     if (target.empty() || !RootsAreValid()) return Refuse(WriteRefusal::Invalid);
+    if (!IsWritableKindOfTarget()) {
+        return Refuse(WriteRefusal::NotAFile, kNotAFileMessage + target);
+    }
     const SourceKind kind = KindOfSource(target);
     if (kind == SourceKind::Chromium || kind == SourceKind::Firefox) {
         return Refuse(WriteRefusal::BrowserStore, kBrowserStoreMessage + target);

@@ -39,6 +39,7 @@ struct WriteRequest {
 
 enum class WriteRefusal {
     None,
+    NotAFile,       // a FIFO, a device, a socket (or a file where a directory is written)
     BrowserStore,   // a browser's own store
     OtherSource,    // the source of loaded roots that the write would not hold
     SourceChanged,  // changed on the disk since these roots were read or saved

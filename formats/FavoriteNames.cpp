@@ -103,7 +103,11 @@ std::string PortableFileName(std::string_view name, bool directory) {
         }
         out = device + out.substr(stemEnd);
     }
-    return directory ? WithWindowsEnd(out) : out;
+    if (!directory) return out;
+    // The reader passes over directories whose name starts with "." (hidden on Linux): a
+    // folder's leading dot is full-width, so that the next read finds what this save wrote.
+    if (!out.empty() && out[0] == '.') out.replace(0, 1, "\xEF\xBC\x8E");
+    return WithWindowsEnd(out);
 }
 
 bool HoldsSeparator(std::string_view name) {

@@ -16,8 +16,9 @@ inline constexpr std::size_t kLongestFileName = 255;
 // The file name (UTF-8) for an entry named `name`: the characters a Windows file name cannot
 // hold (\ / : * ? " < > | and control characters) become their full-width forms (control
 // characters their pictures, U+2400 + code), a reserved device name (CON, NUL, COM1, ...) before
-// its first "." becomes full-width, and for a folder (`directory`) the trailing dots and blanks
-// that Windows would drop become "．" and "　". Empty for an empty name. Never a path: it holds
+// its first "." becomes full-width, and for a folder (`directory`) a leading dot (which would
+// hide it from the next read) and the trailing dots and blanks that Windows would drop become
+// "．" and "　". Empty for an empty name. Never a path: it holds
 // no separator, and a folder's is never "." or "..".
 std::string PortableFileName(std::string_view name, bool directory);
 

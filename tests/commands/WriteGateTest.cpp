@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "cli/CliRun.h"
@@ -105,6 +107,8 @@ TEST(WriteGate, TheCommandLineWritesOnlyWhatLosesNothing) {
         {"a page over a store", {"report", "$A", "--folder", "0", "--to", "$S"}, 1, "$S", true, ""},
         {"a bookmark file over a store", {"save", "$A", "--to", "$S"}, 1, "$S", true, ""},
         {"a store over itself", {"save", "$S", "--to", "$S"}, 1, "$S", true, ""},
+        {"a bookmark file onto a FIFO", {"save", "$A", "--to", "$F"}, 1, "$A", true, ""},
+        {"a page onto a FIFO", {"report", "$A", "--folder", "0", "--to", "$F"}, 1, "$A", true, ""},
         {"a partial second root", {"save", "$P", "--to", "$P"}, 1, "$P", true, ""},
         {"a partial root to another file", {"save", "$P", "--to", "$N"}, 0, "$N", false, "pone"},
         {"a partial root forced",
@@ -121,10 +125,12 @@ TEST(WriteGate, TheCommandLineWritesOnlyWhatLosesNothing) {
             {"$P", temp.Write("second-partial.htm", kSecondPartial)},
             {"$S", temp.Write("Bookmarks", kStore)},
             {"$N0", temp.Write("other.htm", Section("Other", "http://other/"))},
-            {"$N", (temp.Path() / "new.htm").string()}};
+            {"$N", (temp.Path() / "new.htm").string()},
+            {"$F", (temp.Path() / "fifo").string()}};
+        ASSERT_EQ(::mkfifo(files.at("$F").c_str(), 0600), 0);
         std::map<std::string, std::string> before;
         for (const auto& [name, path] : files) {
-            if (std::filesystem::exists(path)) before[name] = ReadBytes(path);
+            if (std::filesystem::is_regular_file(path)) before[name] = ReadBytes(path);
         }
         const std::string threeListing = Listing(files.at("$A"));
         std::vector<std::string> arguments;

@@ -94,7 +94,7 @@ std::string ShapeOfFile(const std::string& path) {
 
 class RandomSession {
 public:
-    RandomSession(unsigned seed, const TempDir& temp) : random_(seed), h_(random_), temp_(temp) {
+    RandomSession(unsigned seed, const TempDir& temp) : random_(seed), h_(random_) {
         files_ = {temp.Write("single.htm", Section("S", 3, false)),
                   temp.Write("three.htm", Section("A", 2, false) + Section("B", 1, false) +
                                               Section("C", 2, false)),
@@ -226,7 +226,8 @@ private:
                const std::string& shapeBefore, const std::vector<int>& fileRoots,
                const std::map<std::string, std::string>& before) {
         const bool overSource = !fileRoots.empty() && what.rfind("bookmark file", 0) == 0;
-        for (const auto& [file, bytes] : before) {
+        for (const auto& [path, bytes] : before) {
+            const std::string& file = path;
             // A close saves root after root: one may be written before another fails.
             const bool mayChange =
                 what == "close" || (ok && (file == target || what == "overwrite save"));
@@ -277,7 +278,6 @@ private:
 
     std::mt19937 random_;
     Harness h_;
-    const TempDir& temp_;
     std::vector<std::string> files_;    // single, three, partial, store, Favorites
     std::vector<std::string> targets_;  // the files, a new file, a new Favorites directory
 };

@@ -284,6 +284,9 @@ TEST_F(FavoritesTest, NamesWindowsCannotHoldAreSavedUnderStandIns) {
         {"/etc/passwd", false, "／etc／passwd"},
         {"tab&#9;and&#10;line", false, "tab␉and␊line"},
         {".", true, "．"},
+        {".NET", true, "．NET"},
+        {"../up", true, "．.／up"},
+        {".hidden", false, ".hidden"},
         {"Inc. ", true, "Inc．　"},
         {"Inc.", false, "Inc."},
         {"CON", false, "ＣＯＮ"},
@@ -312,6 +315,10 @@ TEST_F(FavoritesTest, NamesWindowsCannotHoldAreSavedUnderStandIns) {
     EXPECT_EQ(std::distance(fs::directory_iterator(target), fs::directory_iterator()),
               static_cast<std::ptrdiff_t>(cases.size()));
     EXPECT_EQ(DumpTable(t.model), names);
+    // The next read finds every entry the save wrote.
+    TestModel again;
+    ASSERT_TRUE(ReadFavorites(again.model, true, target, error, urls));
+    EXPECT_EQ(again.model.glCT, t.model.glCT);
 }
 
 TEST_F(FavoritesTest, OverwriteSaveOfAMissingDirectoryCreatesNothing) {

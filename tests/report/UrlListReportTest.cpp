@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "model/TableBuilder.h"
 #include "commands/ReportCommands.h"
+#include "model/TableBuilder.h"
 #include "report/UrlListReport.h"
 #include "support/Doubles.h"
 #include "support/TableSurgery.h"
@@ -119,10 +119,11 @@ TEST_F(UrlListReportTest, OnlyAFolderIsReportedAndOnlyARegularFileReplaced) {
     fs::create_directory(temp.Path() / "dir.htm");
     const std::string directory = (temp.Path() / "dir.htm").string();
     EXPECT_FALSE(SaveUrlListReport(t.model, 1, false, directory, page, written, error));
-    EXPECT_EQ(error, "Cannot Write " + directory);
+    EXPECT_EQ(t.prompts.messages.back(),
+              "保存先が通常のファイルやディレクトリではありません : " + directory);
     fs::create_symlink(path, temp.Path() / "link.htm");
-    EXPECT_FALSE(
-        SaveUrlListReport(t.model, 1, false, (temp.Path() / "link.htm").string(), page, written, error));
+    EXPECT_FALSE(SaveUrlListReport(t.model, 1, false, (temp.Path() / "link.htm").string(), page,
+                                   written, error));
     // A failure on the way leaves the old file as it was.
     SaveFileCalls().rename = [](const char*, const char*) { return errno = EIO, -1; };
     EXPECT_FALSE(SaveUrlListReport(t.model, 1, false, path, page, written, error));
