@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <unordered_set>
 
 #include "formats/FavoritesReader.h"
 #include "formats/NetscapeWriter.h"
@@ -94,6 +96,34 @@ std::vector<int> RootsOfTheRead(const BmLogic& model, int first, const Holders& 
         }
     }
     return roots;
+}
+
+// How many files and directories below `target` (the directory root `root` was read from) its
+// load did not read: a hidden folder, an oversized shortcut, a file that is no shortcut, a link.
+// A save-as replaces the whole tree and would remove them.
+int UnreadBelow(const BmLogic& model, int root, const std::string& target) {
+    const RootInfo* info = model.RootInfoOf(root);
+    if (info == nullptr || info->favorites == nullptr) return 0;
+    const ReadFavoritesFiles& read = *info->favorites;
+    const fs::path base = fs::path(read.directory).lexically_normal();
+    std::unordered_set<std::string> known;
+    for (const auto& [path, noted] : read.shortcuts) {
+        known.insert(fs::path(path).lexically_relative(base).generic_string());
+    }
+    for (const std::string& path : read.directories) {
+        known.insert(fs::path(path).lexically_relative(base).generic_string());
+    }
+    int unread = 0;
+    std::error_code error;
+    fs::recursive_directory_iterator walk(target, error);
+    for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
+        const fs::path relative = walk->path().lexically_relative(target);
+        if (known.count(relative.generic_string()) > 0) continue;
+        ++unread;
+        // What lies below a directory that was not read was not read either.
+        walk.disable_recursion_pending();
+    }
+    return error ? unread + 1 : unread;
 }
 
 bool Contains(const std::vector<int>& roots, int root) {
@@ -200,6 +230,17 @@ Verdict Decision::Make() {
         if (!Contains(roots, root)) roots.push_back(root);
     }
 
+    if (request_.kind == WriteKind::FavoritesAnew) {
+        const int unread = UnreadBelow(model_, first, target);
+        if (unread > 0) {
+            return Refuse(WriteRefusal::Unread,
+                          "このディレクトリには読み込まれなかったファイルやフォルダーが " +
+                              std::to_string(unread) +
+                              " 個あります。名前を付けて保存はそれを消去するため、書き込みません"
+                              "（上書保存はそれを残します） : " +
+                              target);
+        }
+    }
     if (request_.kind == WriteKind::BookmarkFile) {
         const RootInfo* info = model_.RootInfoOf(first);
         const FileStamp now = StampOf(target);

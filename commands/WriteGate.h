@@ -43,6 +43,7 @@ enum class WriteRefusal {
     BrowserStore,   // a browser's own store
     OtherSource,    // the source of loaded roots that the write would not hold
     SourceChanged,  // changed on the disk since these roots were read or saved
+    Unread,         // a Favorites tree to be replaced holds what its load did not read
     Declined,       // a question was answered No (the command line answers every one so)
     Invalid,        // no root to write, or an index that is no root
 };

@@ -361,6 +361,28 @@ TEST_F(FavoritesTest, SaveAsEmptiesOnlyADirectoryNamedFavorites) {
     EXPECT_EQ(t.progress.caption, "");
 }
 
+// Save-as onto the directory the root was read from replaces the whole tree: never while it
+// holds what the load did not read (a hidden folder, a file that is no shortcut).
+TEST_F(FavoritesTest, SaveAsOntoItsOwnDirectoryKeepsWhatTheLoadDidNotRead) {
+    temp.Write("Favorites/A/a.url", Shortcut("http://a/"));
+    const std::string hidden = temp.Write("Favorites/.hidden/secret.url", Shortcut("http://s/"));
+    const std::string notes = temp.Write("Favorites/notes.txt", "my notes");
+    ASSERT_TRUE(Read(Fav()));
+    t.model.SetCurrent(0);
+    t.dialogs.nextDirectory = Fav();
+    t.prompts.nextAnswer = Answer::Yes;
+    EXPECT_FALSE(SaveAsIE(t.model));
+    EXPECT_NE(t.prompts.messages.back().find("読み込まれなかったファイルやフォルダーが 2 個"),
+              std::string::npos);
+    EXPECT_EQ(ReadBytes(hidden), Shortcut("http://s/"));
+    EXPECT_EQ(ReadBytes(notes), "my notes");
+    // Once only what was read is there, save-as may replace it.
+    fs::remove_all(Fav() + "/.hidden");
+    fs::remove(notes);
+    EXPECT_TRUE(SaveAsIE(t.model));
+    EXPECT_TRUE(fs::exists(Fav() + "/A/a.url"));
+}
+
 TEST_F(FavoritesTest, AShortcutWithTheFolderMarkerAsUrlIsLeftOutSaidAndNeverRemoved) {
     temp.Write("Favorites/dashes.url", Shortcut("---"));
     temp.Write("Favorites/a.url", Shortcut("http://a/"));
