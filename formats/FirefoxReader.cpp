@@ -11,7 +11,6 @@
 
 #include "formats/BrowserRead.h"
 #include "formats/NetscapeReader.h"
-#include "util/HtmlText.h"
 #include "util/Paths.h"
 
 namespace pernard {
@@ -190,11 +189,6 @@ private:
     std::unordered_map<long long, std::string> keywords_;
 };
 
-// An attribute as a bookmark file writes it: ` NAME="value"`, the value escaped.
-std::string Attribute(const char* name, const std::string& value) {
-    return std::string(" ") + name + "=\"" + EscapeHtml(value) + "\"";
-}
-
 class PlacesWalk {
 public:
     PlacesWalk(BmLogic& model, EntryBuilder& builder, const Places& places)
@@ -212,7 +206,7 @@ public:
 private:
     bool AddFolder(const Item& folder, const std::string& name, EntryExtras extras) {
         if (!folder.modified.empty())
-            extras.attributes += Attribute("LAST_MODIFIED", folder.modified);
+            extras.attributes += StoreAttribute("LAST_MODIFIED", folder.modified);
         const EntryBuilder::Outcome outcome =
             OpenStoreFolder(model_, builder_, name, folder.added, std::move(extras), partial_);
         if (outcome != EntryBuilder::Outcome::Added) return outcome != EntryBuilder::Outcome::Full;
@@ -242,9 +236,9 @@ private:
         if (LeaveOutFolderMarkerUrl(model_, fields, partial_)) return true;
         EntryExtras extras;
         const std::string keyword = places_.KeywordOf(item.place);
-        if (!keyword.empty()) extras.attributes += Attribute("SHORTCUTURL", keyword);
+        if (!keyword.empty()) extras.attributes += StoreAttribute("SHORTCUTURL", keyword);
         const std::string tags = places_.TagsOf(item.place);
-        if (!tags.empty()) extras.attributes += Attribute("TAGS", tags);
+        if (!tags.empty()) extras.attributes += StoreAttribute("TAGS", tags);
         return builder_.AddBookmark(fields, std::move(extras)) == EntryBuilder::Outcome::Added;
     }
 

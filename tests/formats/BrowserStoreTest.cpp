@@ -34,7 +34,15 @@ std::string ChromeTime(long long seconds) {
 
 constexpr long long kSecond = 1000000;  // microseconds
 
-// One line per entry: parent, kind, name, URL, dates, kept attributes and separators.
+// Line ends written as \n, so that a text stays on its line.
+std::string Escaped(std::string_view text) {
+    std::string out;
+    for (const char c : text) out += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return out;
+}
+
+// One line per entry: parent, kind, name, URL, dates, kept attributes, separators and
+// description.
 std::string Listing(const BmLogic& model, int first = 1) {
     std::string out;
     for (int i = first; i < model.glCT; ++i) {
@@ -49,7 +57,7 @@ std::string Listing(const BmLogic& model, int first = 1) {
             std::string(model.glLast[k]) + extras.attributes +
             (extras.separatorsBefore > 0 ? " hr" + std::to_string(extras.separatorsBefore) : "") +
             (extras.separatorsAtEnd > 0 ? " end" + std::to_string(extras.separatorsAtEnd) : "") +
-            "\n";
+            (extras.hasDescription ? " dd:" + Escaped(extras.description) : "") + "\n";
     }
     return out;
 }
@@ -116,6 +124,92 @@ TEST(ChromiumStore, TheRootsFoldersDatesAndUnknownKeysOfABookmarksFile) {
               "0 F モバイルのブックマーク  ||\n"
               "6 U m http://m/ ||\n");
     ExpectSavedFileReadsTheSame(t, dir);
+}
+
+// What browsers of the family keep beside Chromium's three roots, and where: each file reads as
+// its browser shows it, and its save reads back the same.
+TEST(ChromiumStore, EachBrowsersOwnShapeReadsAsTheBrowserShowsIt) {
+    struct Shape {
+        const char* what;
+        std::string json;
+        std::string listing;
+    };
+    const Shape shapes[] = {
+        {"a trash root is never read",
+         R"({"roots": {
+              "bookmark_bar": {"type": "folder", "name": "Bookmarks", "children": [
+                {"type": "url", "name": "kept", "url": "http://kept/"}]},
+              "other": {"type": "folder", "name": "Other", "children": []},
+              "synced": {"type": "folder", "name": "Mobile", "children": []},
+              "trash": {"type": "folder", "name": "Trash", "children": [
+                {"type": "url", "name": "deleted", "url": "http://deleted/"}]}},
+            "version": 1})",
+         "0 F Bookmarks  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
+         "1 U kept http://kept/ ||\n"
+         "0 F Other  ||\n"
+         "0 F Mobile  ||\n"},
+        {"a custom root's folders are read under the names shown, its trash is not",
+         R"({"roots": {
+              "bookmark_bar": {"type": "folder", "name": "Bookmarks bar", "children": []},
+              "custom_root": {
+                "speedDial": {"type": "folder", "name": "Speed Dial", "children": [
+                  {"type": "url", "name": "dial 1", "url": "http://d1/"},
+                  {"type": "folder", "name": "group", "children": [
+                    {"type": "url", "name": "dial 2", "url": "http://d2/"}]}]},
+                "trash": {"type": "folder", "name": "Trash", "children": [
+                  {"type": "url", "name": "deleted", "url": "http://deleted/"}]},
+                "unsorted": {"type": "folder", "name": "Unsorted Bookmarks", "children": [
+                  {"type": "url", "name": "u", "url": "http://u/"}]},
+                "userRoot": {"type": "folder", "name": "User Root", "children": [
+                  {"type": "folder", "name": "mine", "children": [
+                    {"type": "url", "name": "m", "url": "http://m/"}]}]}},
+              "other": {"type": "folder", "name": "Other bookmarks", "children": []},
+              "synced": {"type": "folder", "name": "Mobile bookmarks", "children": []}}})",
+         "0 F Bookmarks bar  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
+         "0 F Other bookmarks  ||\n"
+         "0 F Mobile bookmarks  ||\n"
+         "0 F ブックマーク  ||\n"
+         "4 F mine  ||\n"
+         "5 U m http://m/ ||\n"
+         "0 F 未整理  ||\n"
+         "7 U u http://u/ ||\n"
+         "0 F スピードダイヤル  ||\n"
+         "9 U dial 1 http://d1/ ||\n"
+         "9 F group  ||\n"
+         "11 U dial 2 http://d2/ ||\n"},
+        {"a description, a nickname and a last visit in meta_info",
+         R"({"roots": {"bookmark_bar": {"type": "folder", "name": "Bookmarks",
+              "meta_info": {"Description": "folder note"}, "children": [
+              {"type": "url", "name": "v", "url": "http://v/",
+               "date_added": "13350000000000000", "date_last_used": "0",
+               "meta_info": {"Description": "first line\r\nsecond <b> & \"q\"\n\n",
+                             "Nickname": "v&v", "last_visited_desktop": "13360000000000000",
+                             "Speeddial": "false", "Thumbnail": "data:image/png;base64,AA=="}},
+              {"type": "url", "name": "used later", "url": "http://w/",
+               "date_last_used": "13370000000000000",
+               "meta_info": {"last_visited_desktop": "13360000000000000", "Description": " "}}]}}})",
+         "0 F Bookmarks  || PERSONAL_TOOLBAR_FOLDER=\"true\" dd:folder note\n"
+         "1 U v http://v/ 1705526400|1715526400| SHORTCUTURL=\"v&amp;v\" "
+         "dd:first line\\nsecond &lt;b&gt; &amp; &quot;q&quot;\n"
+         "1 U used later http://w/ |1725526400|\n"},
+        {"a byte order mark before the JSON",
+         "\xEF\xBB\xBF{\"roots\": {\"other\": {\"type\": \"folder\", \"name\": \"O\", "
+         "\"children\": [{\"type\": \"url\", \"name\": \"a\", \"url\": \"http://a/\"}]}}}",
+         "0 F O  ||\n"
+         "1 U a http://a/ ||\n"},
+    };
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.what);
+        TempDir dir;
+        const std::string path = dir.Write("Bookmarks", shape.json);
+        EXPECT_EQ(KindOfSource(path), SourceKind::Chromium);
+        TestModel t;
+        int urls = 0;
+        std::string error;
+        ASSERT_TRUE(ReadSource(t.model, true, path, urls, error)) << error;
+        EXPECT_EQ(Listing(t.model), shape.listing);
+        ExpectSavedFileReadsTheSame(t, dir);
+    }
 }
 
 TEST(ChromiumStore, WhatIsNotABookmarksFileSaysSo) {
