@@ -11,6 +11,7 @@
 
 #include "formats/BrowserRead.h"
 #include "formats/NetscapeReader.h"
+#include "util/CodePage.h"
 #include "util/Paths.h"
 
 namespace pernard {
@@ -72,12 +73,17 @@ struct Closer {
 using Database = std::unique_ptr<sqlite3, Closer>;
 using Statement = std::unique_ptr<sqlite3_stmt, Closer>;
 
-std::string ColumnText(sqlite3_stmt* statement, int column) {
+// A text column as UTF-8: the database holds what Firefox was given, and bytes that are no
+// UTF-8 are kept as bytes that did not decode (util/CodePage.h), counted by `decoder`.
+std::string ColumnText(sqlite3_stmt* statement, int column, TextDecoder& decoder) {
     const unsigned char* text = sqlite3_column_text(statement, column);
-    return text == nullptr
-               ? std::string()
-               : std::string(reinterpret_cast<const char*>(text),
-                             static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+    std::string out;
+    if (text == nullptr) return out;
+    decoder.Decode(
+        std::string_view(reinterpret_cast<const char*>(text),
+                         static_cast<std::size_t>(sqlite3_column_bytes(statement, column))),
+        out);
+    return out;
 }
 
 std::string DateColumn(sqlite3_stmt* statement, int column) {
@@ -114,12 +120,12 @@ public:
             auto item = std::make_unique<Item>();
             item->id = sqlite3_column_int64(raw, 0);
             item->type = sqlite3_column_int(raw, 1);
-            item->title = ColumnText(raw, 3);
-            item->guid = ColumnText(raw, 4);
+            item->title = ColumnText(raw, 3, decoder_);
+            item->guid = ColumnText(raw, 4, decoder_);
             item->added = DateColumn(raw, 5);
             item->modified = DateColumn(raw, 6);
             item->place = sqlite3_column_int64(raw, 7);
-            item->url = ColumnText(raw, 8);
+            item->url = ColumnText(raw, 8, decoder_);
             item->visited = DateColumn(raw, 9);
             parents.emplace_back(sqlite3_column_int64(raw, 2), item.get());
             byId_[item->id] = std::move(item);
@@ -138,6 +144,9 @@ public:
         LoadKeywords(db);
         return true;
     }
+
+    // How many bytes of the texts read were no UTF-8.
+    std::size_t KeptBytes() const { return decoder_.Replacements(); }
 
     const Item* ByGuid(const char* guid) const {
         for (const auto& [id, item] : byId_) {
@@ -180,10 +189,11 @@ private:
         }
         Statement statement(raw);
         while (sqlite3_step(raw) == SQLITE_ROW) {
-            keywords_.emplace(sqlite3_column_int64(raw, 0), ColumnText(raw, 1));
+            keywords_.emplace(sqlite3_column_int64(raw, 0), ColumnText(raw, 1, decoder_));
         }
     }
 
+    TextDecoder decoder_{kUtf8};
     std::unordered_map<long long, std::unique_ptr<Item>> byId_;
     std::unordered_map<long long, std::string> tags_;
     std::unordered_map<long long, std::string> keywords_;
@@ -283,7 +293,12 @@ bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, i
                 error = kCapacityMessage;
                 return false;
             }
-            model.SetRootCharset(builder.Root(), "UTF-8");
+            model.SetRootCharset(builder.Root(), kUtf8);
+            if (places.KeptBytes() > 0) {
+                const std::string text = KeptBytesMessage(places.KeptBytes(), kUtf8);
+                model.EchoMemo(text);
+                model.GetPorts().diagnostics->ReportReadWarning(text);
+            }
             PlacesWalk walk(model, builder, places);
             const bool all =
                 walk.AddTop(places.ByGuid("menu________"), kFirefoxMenuName, false) &&

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "cli/CliRun.h"
 #include "commands/SaveCommands.h"
 #include "formats/BrowserRead.h"
 #include "formats/BrowserStores.h"
@@ -339,6 +340,16 @@ TEST_F(FirefoxStoreTest, AProfilesWriteAheadLogIsReadFromTheCopyAndLeftAsItWas) 
     TestModel without;
     const bool read = ReadFirefoxPlaces(without.model, true, alone, urls, error);
     EXPECT_TRUE(!read || Listing(without.model).find("http://wal/") == std::string::npos);
+}
+
+TEST_F(FirefoxStoreTest, TextThatIsNoUtf8IsShownAsTextThatDidNotDecode) {
+    places->Bookmark(PlacesFixture::kUnfiled, "bad \xFF title", "http://bad/\xC3");
+    const pernard::testing::CliRun run = pernard::testing::RunWith({"list", path});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("\turl\tbad \uFFFD title\thttp://bad/\uFFFD\t"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.err.find("変換できないバイト 2 個をそのまま保持しました"), std::string::npos)
+        << run.err;
 }
 
 TEST_F(FirefoxStoreTest, WhatIsNotAPlacesDatabaseSaysSo) {
