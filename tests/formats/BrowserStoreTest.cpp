@@ -22,6 +22,7 @@
 using namespace pernard;
 using pernard::testing::PlacesFixture;
 using pernard::testing::ReadBytes;
+using pernard::testing::ScopedVariable;
 using pernard::testing::TempDir;
 using pernard::testing::TestModel;
 namespace fs = std::filesystem;
@@ -462,4 +463,59 @@ TEST(BrowserStores, EachBrowsersDefaultProfileIsFoundFirst) {
     ASSERT_EQ(windowsStores.size(), 2u);
     EXPECT_EQ(windowsStores[0].browser, "edge");
     EXPECT_EQ(windowsStores[1].path, (windows.Path() / "Elsewhere" / "places.sqlite").string());
+}
+
+TEST(BrowserStores, TheConfigurationDirectoryIsXdgConfigHomeThenTheUsualOne) {
+    const std::string json = "{\"roots\": {}}";
+    const std::string profiles = "[Profile0]\nName=p\nIsRelative=1\nPath=p.default\nDefault=1\n";
+    struct Case {
+        const char* what;
+        const char* configHome;  // below the test's directory (as the home is); "" for none
+        std::vector<std::string> files;
+        std::vector<std::string> found;
+    };
+    const Case cases[] = {
+        {"a new Firefox's profiles in ~/.config/mozilla/firefox, after the old place",
+         "",
+         {"home/.config/mozilla/firefox/profiles.ini",
+          "home/.config/mozilla/firefox/p.default/places.sqlite",
+          "home/.mozilla/firefox/profiles.ini", "home/.mozilla/firefox/p.default/places.sqlite"},
+         {"firefox home/.mozilla/firefox/p.default/places.sqlite",
+          "firefox home/.config/mozilla/firefox/p.default/places.sqlite"}},
+        {"XDG_CONFIG_HOME first, then ~/.config",
+         "xdg",
+         {"xdg/google-chrome/Default/Bookmarks", "home/.config/google-chrome/Default/Bookmarks",
+          "xdg/opera/Bookmarks", "xdg/mozilla/firefox/profiles.ini",
+          "xdg/mozilla/firefox/p.default/places.sqlite"},
+         {"chrome xdg/google-chrome/Default/Bookmarks",
+          "chrome home/.config/google-chrome/Default/Bookmarks", "opera xdg/opera/Bookmarks",
+          "firefox xdg/mozilla/firefox/p.default/places.sqlite"}},
+        {"XDG_CONFIG_HOME naming ~/.config is searched once",
+         "home/.config/",
+         {"home/.config/vivaldi/Default/Bookmarks"},
+         {"vivaldi home/.config/vivaldi/Default/Bookmarks"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        for (const std::string& file : c.files) {
+            dir.Write(file, file.find("profiles.ini") != std::string::npos ? profiles : json);
+        }
+        StoreLocations where;
+        where.home = (dir.Path() / "home").string();
+        if (*c.configHome != '\0') where.configHome = (dir.Path() / c.configHome).string();
+        std::vector<std::string> found;
+        for (const BrowserStore& store : FindBrowserStores(where)) {
+            found.push_back(store.browser + " " +
+                            fs::relative(store.path, dir.Path()).generic_string());
+        }
+        EXPECT_EQ(found, c.found);
+    }
+    // A relative XDG_CONFIG_HOME counts as none.
+    {
+        const ScopedVariable relative("XDG_CONFIG_HOME", "relative/config");
+        EXPECT_EQ(StoreLocations::FromEnvironment().configHome, "");
+    }
+    const ScopedVariable absolute("XDG_CONFIG_HOME", "/absolute/config");
+    EXPECT_EQ(StoreLocations::FromEnvironment().configHome, "/absolute/config");
 }
