@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <system_error>
 #include <unordered_map>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "formats/NetscapeReader.h"
 #include "util/CodePage.h"
 #include "util/Paths.h"
+#include "util/PrivateDirectory.h"
 
 namespace pernard {
 
@@ -24,30 +24,6 @@ constexpr int kBookmark = 1;
 constexpr int kFolder = 2;
 constexpr int kSeparator = 3;
 
-// A directory of the reader's own below the system's temporary directory, removed with it.
-class SnapshotDirectory {
-public:
-    SnapshotDirectory() {
-        std::error_code error;
-        std::random_device seed;
-        for (int attempt = 0; attempt < 16 && path_.empty(); ++attempt) {
-            const fs::path candidate =
-                fs::temp_directory_path(error) / ("pernard-places-" + std::to_string(seed()));
-            if (!error && fs::create_directory(candidate, error) && !error) path_ = candidate;
-        }
-    }
-    ~SnapshotDirectory() {
-        std::error_code error;
-        if (!path_.empty()) fs::remove_all(path_, error);
-    }
-    SnapshotDirectory(const SnapshotDirectory&) = delete;
-    SnapshotDirectory& operator=(const SnapshotDirectory&) = delete;
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 // Copies the database and the logs beside it (the write-ahead log, or the rollback journal of a
 // commit under way, which SQLite then rolls back in the copy) into `directory`; the copy's
 // path, or an empty one when the database could not be copied.
@@ -56,14 +32,21 @@ fs::path CopyDatabase(const std::string& path, const fs::path& directory) {
     const fs::path copy = directory / "places.sqlite";
     fs::copy_file(path, copy, fs::copy_options::overwrite_existing, error);
     if (error) return {};
+    MakeOwnerOnly(copy);
     for (const char* suffix : {"-wal", "-journal"}) {
         const fs::path log = path + suffix;
         if (!fs::exists(log, error)) continue;
-        fs::copy_file(log, directory / ("places.sqlite" + std::string(suffix)),
-                      fs::copy_options::overwrite_existing, error);
+        const fs::path logCopy = directory / ("places.sqlite" + std::string(suffix));
+        fs::copy_file(log, logCopy, fs::copy_options::overwrite_existing, error);
         if (error) return {};
+        MakeOwnerOnly(logCopy);
     }
     return copy;
+}
+
+PlacesCopyObserver& CopyObserver() {
+    static PlacesCopyObserver observer;
+    return observer;
 }
 
 struct Closer {
@@ -259,13 +242,16 @@ private:
 };
 
 bool LoadPlaces(const std::string& path, Places& places, std::string& errorText) {
-    SnapshotDirectory snapshot;
+    // The copy holds the user's whole browsing history: it is made where only the user can
+    // look, and goes with its directory whichever way the read ends.
+    const PrivateDirectory snapshot("pernard-places-");
     const fs::path copy =
         snapshot.Path().empty() ? fs::path() : CopyDatabase(path, snapshot.Path());
     if (copy.empty()) {
         errorText = "Not Found Bookmark : " + path;
         return false;
     }
+    if (CopyObserver()) CopyObserver()(snapshot.Path());
     // The copy is the reader's own: SQLite may bring its log into it.
     sqlite3* raw = nullptr;
     const int opened = sqlite3_open_v2(copy.string().c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
@@ -280,6 +266,8 @@ bool LoadPlaces(const std::string& path, Places& places, std::string& errorText)
 }
 
 }  // namespace
+
+void SetPlacesCopyObserver(PlacesCopyObserver observer) { CopyObserver() = std::move(observer); }
 
 bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, int& urlCount,
                        std::string& errorText) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "cli/CliRun.h"
@@ -351,6 +353,58 @@ TEST_F(FirefoxStoreTest, TextThatIsNoUtf8IsShownAsTextThatDidNotDecode) {
         << run.out;
     EXPECT_NE(run.err.find("変換できないバイト 2 個をそのまま保持しました"), std::string::npos)
         << run.err;
+}
+
+TEST_F(FirefoxStoreTest, TheCopyIsPrivateAndGoesWhicheverWayTheReadEnds) {
+    // The reader's temporary directory is the test's own, to see what is left in it.
+    const fs::path temporary = dir.Path() / "tmp";
+    fs::create_directory(temporary);
+    const ScopedVariable tmpdir("TMPDIR", temporary.c_str());
+    // The copy's directory and files with their modes, as the reader has them before it reads.
+    std::string seen;
+    auto mode = [](const fs::path& path) {
+        char octal[8];
+        std::snprintf(octal, sizeof octal, " %03o",
+                      static_cast<unsigned>(fs::status(path).permissions() & fs::perms::mask));
+        return std::string(octal);
+    };
+    SetPlacesCopyObserver([&](const fs::path& copy) {
+        seen = (copy.parent_path() == temporary ? "in TMPDIR" : copy.string()) + mode(copy);
+        std::vector<std::string> files;
+        for (const auto& file : fs::directory_iterator(copy)) {
+            files.push_back(" " + file.path().filename().string() + mode(file.path()));
+        }
+        std::sort(files.begin(), files.end());
+        for (const std::string& file : files) seen += file;
+    });
+    struct Reset {
+        ~Reset() { SetPlacesCopyObserver(nullptr); }
+    } reset;
+    const std::string none = (dir.Path() / "none.sqlite").string();
+    PlacesFixture(none).Run("DROP TABLE moz_bookmarks");
+    const std::string database = ReadBytes(path);
+    const std::string unreadableLog = dir.Write("log/places.sqlite", database);
+    fs::create_directory(unreadableLog + "-wal");  // a log that cannot be copied
+    struct Case {
+        std::string source;
+        bool read;
+        std::string seen;
+    };
+    const Case cases[] = {
+        {path, true, "in TMPDIR 700 places.sqlite 600 places.sqlite-wal 600"},
+        {none, false, "in TMPDIR 700 places.sqlite 600"},
+        {unreadableLog, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source);
+        seen.clear();
+        TestModel t;
+        int urls = 0;
+        std::string error;
+        EXPECT_EQ(ReadFirefoxPlaces(t.model, true, c.source, urls, error), c.read) << error;
+        EXPECT_EQ(seen, c.seen);
+        EXPECT_TRUE(fs::is_empty(temporary)) << "the copy was left behind";
+    }
 }
 
 TEST_F(FirefoxStoreTest, WhatIsNotAPlacesDatabaseSaysSo) {
