@@ -1,8 +1,8 @@
 #pragma once
 // Reads Firefox's `places.sqlite`: the bookmarks of moz_bookmarks with the addresses and last
 // visits of moz_places, tags and keywords. The profile's database is never opened: the reader
-// copies it (with its write-ahead log) into a private directory of its own (util/
-// PrivateDirectory.h) and reads the copy, so that it works while Firefox runs and can change
+// copies it (with its write-ahead log) into a private directory of its own
+// (util/PrivateDirectory) and reads the copy, so that it works while Firefox runs and can change
 // nothing of the profile.
 
 #include <filesystem>
