@@ -13,9 +13,9 @@ namespace {
 using simdjson::dom::element;
 
 // The roots a browser shows as bookmarks, in the order they are read: Chromium's own (named as
-// the file names them), then Opera's under `custom_root` (named as Opera shows them; the file
-// holds internal names there). A trash — Vivaldi's `trash`, Opera's `custom_root.trash` — is
-// never read: what it holds was deleted.
+// the file names them), then Opera's under `custom_root` (named as Opera shows them; the
+// file's names there are Opera's own labels). A trash — Vivaldi's `trash`, Opera's
+// `custom_root.trash` — is never read: what it holds was deleted.
 struct ShownRoot {
     const char* key;
     const char* inside;  // the object holding it below `roots`, or nullptr
