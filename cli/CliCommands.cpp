@@ -13,6 +13,7 @@
 #include "formats/FavoritesWriter.h"
 #include "formats/NetscapeWriter.h"
 #include "model/BmLogic.h"
+#include "model/EntryExtras.h"
 #include "util/CodePage.h"
 
 namespace pernard {
@@ -32,10 +33,16 @@ void PrintTable(const BmLogic& model, std::ostream& out) {
         lines += std::to_string(model.gloya[i]);
         lines += '\t';
         lines += KindOf(model, i);
-        for (const auto* column :
-             {&model.glName, &model.glUrl, &model.glAdd, &model.glVisit, &model.glLast}) {
+        for (const auto* column : {&model.glName, &model.glUrl, &model.glAdd, &model.glVisit}) {
             lines += '\t';
             AppendEscapedField(lines, (*column)[i]);
+        }
+        lines += '\t';
+        // A folder's last modification is kept with its tag's attributes, not in the column.
+        if (model.gloya[i] >= 0 && model.IsFolder(i)) {
+            AppendEscapedField(lines, FolderModifiedText(model.ExtrasOf(i)));
+        } else {
+            AppendEscapedField(lines, model.glLast[i]);
         }
         lines += '\n';
         if (lines.size() >= kPiece) {

@@ -33,6 +33,13 @@ EntryBuilder::Outcome OpenStoreFolder(BmLogic& model, EntryBuilder& builder,
 // would take it for a folder, so it is left out.
 bool LeaveOutFolderMarkerUrl(BmLogic& model, const EntryTexts& fields, bool& partial);
 
+// An attribute as a bookmark file writes it: ` NAME="value"`, the value escaped.
+std::string StoreAttribute(const char* name, std::string_view value);
+// A store's description, plain text, as the extras hold a <DD> description: markup characters
+// escaped, line ends made "\n", blank lines at its end dropped. A description of blanks only
+// sets nothing.
+void SetStoreDescription(std::string_view text, EntryExtras& extras);
+
 // What a reader says of a folder it left out for being too deep.
 inline constexpr const char* kTooDeepFolderMessage =
     "階層が深すぎるフォルダーとその中身は読み込みませんでした : ";

@@ -16,44 +16,72 @@ namespace {
 
 struct ChromiumPlace {
     const char* browser;
-    const char* base;  // "home", "local" or "roaming"
+    const char* base;  // "home", "config", "local" or "roaming"
     const char* directory;
     bool profileIsDirectory;  // Opera keeps one profile in the directory itself
 };
 
-// The user-data directories of the Chromium family, the native place before snap and flatpak.
+// The user-data directories of the Chromium family, the native place (below the user's
+// configuration directory, which these browsers take from XDG_CONFIG_HOME) before snap and
+// flatpak, whose configuration directories are their own.
 const ChromiumPlace kChromiumPlaces[] = {
-    {"chrome", "home", ".config/google-chrome", false},
+    {"chrome", "config", "google-chrome", false},
     {"chrome", "home", ".var/app/com.google.Chrome/config/google-chrome", false},
     {"chrome", "local", "Google/Chrome/User Data", false},
-    {"chromium", "home", ".config/chromium", false},
+    {"chromium", "config", "chromium", false},
     {"chromium", "home", "snap/chromium/common/chromium", false},
     {"chromium", "home", ".var/app/org.chromium.Chromium/config/chromium", false},
     {"chromium", "local", "Chromium/User Data", false},
-    {"edge", "home", ".config/microsoft-edge", false},
+    {"edge", "config", "microsoft-edge", false},
     {"edge", "home", ".var/app/com.microsoft.Edge/config/microsoft-edge", false},
     {"edge", "local", "Microsoft/Edge/User Data", false},
-    {"brave", "home", ".config/BraveSoftware/Brave-Browser", false},
+    {"brave", "config", "BraveSoftware/Brave-Browser", false},
     {"brave", "home", ".var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser", false},
     {"brave", "local", "BraveSoftware/Brave-Browser/User Data", false},
-    {"vivaldi", "home", ".config/vivaldi", false},
+    {"vivaldi", "config", "vivaldi", false},
     {"vivaldi", "local", "Vivaldi/User Data", false},
-    {"opera", "home", ".config/opera", true},
+    {"opera", "config", "opera", true},
     {"opera", "roaming", "Opera Software/Opera Stable", true},
 };
 
-// The directories that hold profiles.ini, native first.
+// The directories that hold profiles.ini, native first: the old place in the home directory
+// (which Firefox keeps using while it exists), then the configuration directory, where a new
+// Firefox makes its profiles.
 const std::pair<const char*, const char*> kFirefoxPlaces[] = {
     {"home", ".mozilla/firefox"},
+    {"config", "mozilla/firefox"},
     {"home", "snap/firefox/common/.mozilla/firefox"},
     {"home", ".var/app/org.mozilla.firefox/.mozilla/firefox"},
     {"roaming", "Mozilla/Firefox"},
 };
 
-std::string BaseOf(const StoreLocations& where, const std::string& base) {
-    if (base == "home") return where.home;
-    if (base == "local") return where.localAppData;
-    return where.appData;
+bool SameDirectory(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    return (a / "").lexically_normal() == (b / "").lexically_normal() ||
+           fs::equivalent(a, b, error);
+}
+
+// The directories a base stands for. The configuration directory is XDG_CONFIG_HOME's, then
+// ~/.config when that is another one: a browser started without the variable uses it.
+std::vector<fs::path> BasesOf(const StoreLocations& where, const std::string& base) {
+    std::vector<fs::path> bases;
+    auto add = [&](const std::string& directory) {
+        if (!directory.empty()) bases.emplace_back(directory);
+    };
+    if (base == "home") {
+        add(where.home);
+    } else if (base == "config") {
+        add(where.configHome);
+        if (!where.home.empty()) {
+            const fs::path usual = fs::path(where.home) / ".config";
+            if (bases.empty() || !SameDirectory(bases[0], usual)) bases.push_back(usual);
+        }
+    } else if (base == "local") {
+        add(where.localAppData);
+    } else {
+        add(where.appData);
+    }
+    return bases;
 }
 
 bool IsFile(const fs::path& path) {
@@ -146,6 +174,9 @@ StoreLocations StoreLocations::FromEnvironment() {
         return value == nullptr ? std::string() : std::string(value);
     };
     where.home = variable("HOME");
+    // A relative XDG_CONFIG_HOME counts as unset, as the XDG base directory rules have it.
+    where.configHome = variable("XDG_CONFIG_HOME");
+    if (!fs::path(where.configHome).is_absolute()) where.configHome.clear();
     where.localAppData = variable("LOCALAPPDATA");
     where.appData = variable("APPDATA");
     if (where.home.empty()) where.home = variable("USERPROFILE");
@@ -155,26 +186,27 @@ StoreLocations StoreLocations::FromEnvironment() {
 std::vector<BrowserStore> FindBrowserStores(const StoreLocations& where) {
     std::vector<BrowserStore> stores;
     for (const ChromiumPlace& place : kChromiumPlaces) {
-        const std::string base = BaseOf(where, place.base);
-        if (base.empty()) continue;
-        const fs::path directory = fs::path(base) / place.directory;
-        if (place.profileIsDirectory) {
-            if (IsFile(directory / "Bookmarks")) {
-                stores.push_back({place.browser, "Default", (directory / "Bookmarks").string()});
+        for (const fs::path& base : BasesOf(where, place.base)) {
+            const fs::path directory = base / place.directory;
+            if (place.profileIsDirectory) {
+                if (IsFile(directory / "Bookmarks")) {
+                    stores.push_back(
+                        {place.browser, "Default", (directory / "Bookmarks").string()});
+                }
+                continue;
             }
-            continue;
-        }
-        for (const std::string& profile : ChromiumProfiles(directory)) {
-            stores.push_back(
-                {place.browser, profile, (directory / profile / "Bookmarks").string()});
+            for (const std::string& profile : ChromiumProfiles(directory)) {
+                stores.push_back(
+                    {place.browser, profile, (directory / profile / "Bookmarks").string()});
+            }
         }
     }
-    for (const auto& [base, relative] : kFirefoxPlaces) {
-        const std::string root = BaseOf(where, base);
-        if (root.empty()) continue;
-        for (const FirefoxProfile& profile : FirefoxProfiles(fs::path(root) / relative)) {
-            const fs::path places = fs::path(profile.path) / "places.sqlite";
-            if (IsFile(places)) stores.push_back({"firefox", profile.name, places.string()});
+    for (const auto& [place, relative] : kFirefoxPlaces) {
+        for (const fs::path& base : BasesOf(where, place)) {
+            for (const FirefoxProfile& profile : FirefoxProfiles(base / relative)) {
+                const fs::path places = fs::path(profile.path) / "places.sqlite";
+                if (IsFile(places)) stores.push_back({"firefox", profile.name, places.string()});
+            }
         }
     }
     return stores;

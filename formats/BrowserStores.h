@@ -1,7 +1,7 @@
 #pragma once
 // Where browsers keep their bookmarks: the `Bookmarks` file of each Chromium-family profile and
-// the `places.sqlite` of each Firefox profile, on Linux (the usual, snap and flatpak places) and
-// on Windows. Only looked at, never opened for writing.
+// the `places.sqlite` of each Firefox profile, on Linux (the usual places, XDG_CONFIG_HOME's
+// among them, snap and flatpak ones) and on Windows. Only looked at, never opened for writing.
 
 #include <string>
 #include <vector>
@@ -11,6 +11,7 @@ namespace pernard {
 // The directories the search starts from; empty ones are not searched.
 struct StoreLocations {
     std::string home;          // $HOME
+    std::string configHome;    // $XDG_CONFIG_HOME when absolute; searched before ~/.config
     std::string localAppData;  // %LOCALAPPDATA%
     std::string appData;       // %APPDATA%
     static StoreLocations FromEnvironment();

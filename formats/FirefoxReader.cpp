@@ -4,15 +4,15 @@
 
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <system_error>
 #include <unordered_map>
 #include <vector>
 
 #include "formats/BrowserRead.h"
 #include "formats/NetscapeReader.h"
-#include "util/HtmlText.h"
+#include "util/CodePage.h"
 #include "util/Paths.h"
+#include "util/PrivateDirectory.h"
 
 namespace pernard {
 
@@ -24,30 +24,6 @@ constexpr int kBookmark = 1;
 constexpr int kFolder = 2;
 constexpr int kSeparator = 3;
 
-// A directory of the reader's own below the system's temporary directory, removed with it.
-class SnapshotDirectory {
-public:
-    SnapshotDirectory() {
-        std::error_code error;
-        std::random_device seed;
-        for (int attempt = 0; attempt < 16 && path_.empty(); ++attempt) {
-            const fs::path candidate =
-                fs::temp_directory_path(error) / ("pernard-places-" + std::to_string(seed()));
-            if (!error && fs::create_directory(candidate, error) && !error) path_ = candidate;
-        }
-    }
-    ~SnapshotDirectory() {
-        std::error_code error;
-        if (!path_.empty()) fs::remove_all(path_, error);
-    }
-    SnapshotDirectory(const SnapshotDirectory&) = delete;
-    SnapshotDirectory& operator=(const SnapshotDirectory&) = delete;
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 // Copies the database and the logs beside it (the write-ahead log, or the rollback journal of a
 // commit under way, which SQLite then rolls back in the copy) into `directory`; the copy's
 // path, or an empty one when the database could not be copied.
@@ -56,14 +32,21 @@ fs::path CopyDatabase(const std::string& path, const fs::path& directory) {
     const fs::path copy = directory / "places.sqlite";
     fs::copy_file(path, copy, fs::copy_options::overwrite_existing, error);
     if (error) return {};
+    MakeOwnerOnly(copy);
     for (const char* suffix : {"-wal", "-journal"}) {
         const fs::path log = path + suffix;
         if (!fs::exists(log, error)) continue;
-        fs::copy_file(log, directory / ("places.sqlite" + std::string(suffix)),
-                      fs::copy_options::overwrite_existing, error);
+        const fs::path logCopy = directory / ("places.sqlite" + std::string(suffix));
+        fs::copy_file(log, logCopy, fs::copy_options::overwrite_existing, error);
         if (error) return {};
+        MakeOwnerOnly(logCopy);
     }
     return copy;
+}
+
+PlacesCopyObserver& CopyObserver() {
+    static PlacesCopyObserver observer;
+    return observer;
 }
 
 struct Closer {
@@ -73,12 +56,17 @@ struct Closer {
 using Database = std::unique_ptr<sqlite3, Closer>;
 using Statement = std::unique_ptr<sqlite3_stmt, Closer>;
 
-std::string ColumnText(sqlite3_stmt* statement, int column) {
+// A text column as UTF-8: the database holds what Firefox was given, and bytes that are no
+// UTF-8 are kept as bytes that did not decode (util/CodePage.h), counted by `decoder`.
+std::string ColumnText(sqlite3_stmt* statement, int column, TextDecoder& decoder) {
     const unsigned char* text = sqlite3_column_text(statement, column);
-    return text == nullptr
-               ? std::string()
-               : std::string(reinterpret_cast<const char*>(text),
-                             static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+    std::string out;
+    if (text == nullptr) return out;
+    decoder.Decode(
+        std::string_view(reinterpret_cast<const char*>(text),
+                         static_cast<std::size_t>(sqlite3_column_bytes(statement, column))),
+        out);
+    return out;
 }
 
 std::string DateColumn(sqlite3_stmt* statement, int column) {
@@ -115,12 +103,12 @@ public:
             auto item = std::make_unique<Item>();
             item->id = sqlite3_column_int64(raw, 0);
             item->type = sqlite3_column_int(raw, 1);
-            item->title = ColumnText(raw, 3);
-            item->guid = ColumnText(raw, 4);
+            item->title = ColumnText(raw, 3, decoder_);
+            item->guid = ColumnText(raw, 4, decoder_);
             item->added = DateColumn(raw, 5);
             item->modified = DateColumn(raw, 6);
             item->place = sqlite3_column_int64(raw, 7);
-            item->url = ColumnText(raw, 8);
+            item->url = ColumnText(raw, 8, decoder_);
             item->visited = DateColumn(raw, 9);
             parents.emplace_back(sqlite3_column_int64(raw, 2), item.get());
             byId_[item->id] = std::move(item);
@@ -139,6 +127,9 @@ public:
         LoadKeywords(db);
         return true;
     }
+
+    // How many bytes of the texts read were no UTF-8.
+    std::size_t KeptBytes() const { return decoder_.Replacements(); }
 
     const Item* ByGuid(const char* guid) const {
         for (const auto& [id, item] : byId_) {
@@ -181,19 +172,15 @@ private:
         }
         Statement statement(raw);
         while (sqlite3_step(raw) == SQLITE_ROW) {
-            keywords_.emplace(sqlite3_column_int64(raw, 0), ColumnText(raw, 1));
+            keywords_.emplace(sqlite3_column_int64(raw, 0), ColumnText(raw, 1, decoder_));
         }
     }
 
+    TextDecoder decoder_{kUtf8};
     std::unordered_map<long long, std::unique_ptr<Item>> byId_;
     std::unordered_map<long long, std::string> tags_;
     std::unordered_map<long long, std::string> keywords_;
 };
-
-// An attribute as a bookmark file writes it: ` NAME="value"`, the value escaped.
-std::string Attribute(const char* name, const std::string& value) {
-    return std::string(" ") + name + "=\"" + EscapeHtml(value) + "\"";
-}
 
 class PlacesWalk {
 public:
@@ -212,7 +199,7 @@ public:
 private:
     bool AddFolder(const Item& folder, const std::string& name, EntryExtras extras) {
         if (!folder.modified.empty())
-            extras.attributes += Attribute("LAST_MODIFIED", folder.modified);
+            extras.attributes += StoreAttribute("LAST_MODIFIED", folder.modified);
         const EntryBuilder::Outcome outcome =
             OpenStoreFolder(model_, builder_, name, folder.added, std::move(extras), partial_);
         if (outcome != EntryBuilder::Outcome::Added) return outcome != EntryBuilder::Outcome::Full;
@@ -242,9 +229,9 @@ private:
         if (LeaveOutFolderMarkerUrl(model_, fields, partial_)) return true;
         EntryExtras extras;
         const std::string keyword = places_.KeywordOf(item.place);
-        if (!keyword.empty()) extras.attributes += Attribute("SHORTCUTURL", keyword);
+        if (!keyword.empty()) extras.attributes += StoreAttribute("SHORTCUTURL", keyword);
         const std::string tags = places_.TagsOf(item.place);
-        if (!tags.empty()) extras.attributes += Attribute("TAGS", tags);
+        if (!tags.empty()) extras.attributes += StoreAttribute("TAGS", tags);
         return builder_.AddBookmark(fields, std::move(extras)) == EntryBuilder::Outcome::Added;
     }
 
@@ -255,13 +242,16 @@ private:
 };
 
 bool LoadPlaces(const std::string& path, Places& places, std::string& errorText) {
-    SnapshotDirectory snapshot;
+    // The copy holds the user's whole browsing history: it is made where only the user can
+    // look, and goes with its directory whichever way the read ends.
+    const PrivateDirectory snapshot("pernard-places-");
     const fs::path copy =
         snapshot.Path().empty() ? fs::path() : CopyDatabase(path, snapshot.Path());
     if (copy.empty()) {
         errorText = "Not Found Bookmark : " + path;
         return false;
     }
+    if (CopyObserver()) CopyObserver()(snapshot.Path());
     // The copy is the reader's own: SQLite may bring its log into it.
     sqlite3* raw = nullptr;
     const int opened = sqlite3_open_v2(copy.string().c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
@@ -277,6 +267,8 @@ bool LoadPlaces(const std::string& path, Places& places, std::string& errorText)
 
 }  // namespace
 
+void SetPlacesCopyObserver(PlacesCopyObserver observer) { CopyObserver() = std::move(observer); }
+
 bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, int& urlCount,
                        std::string& errorText) {
     Places places;
@@ -289,7 +281,12 @@ bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, i
                 error = kCapacityMessage;
                 return false;
             }
-            model.SetRootCharset(builder.Root(), "UTF-8");
+            model.SetRootCharset(builder.Root(), kUtf8);
+            if (places.KeptBytes() > 0) {
+                const std::string text = KeptBytesMessage(places.KeptBytes(), kUtf8);
+                model.EchoMemo(text);
+                model.GetPorts().diagnostics->ReportReadWarning(text);
+            }
             PlacesWalk walk(model, builder, places);
             const bool all =
                 walk.AddTop(places.ByGuid("menu________"), kFirefoxMenuName, false) &&

@@ -1,9 +1,12 @@
 #pragma once
 // Reads Firefox's `places.sqlite`: the bookmarks of moz_bookmarks with the addresses and last
 // visits of moz_places, tags and keywords. The profile's database is never opened: the reader
-// copies it (with its write-ahead log) into a directory of its own and reads the copy, so that
-// it works while Firefox runs and can change nothing of the profile.
+// copies it (with its write-ahead log) into a private directory of its own
+// (util/PrivateDirectory) and reads the copy, so that it works while Firefox runs and can change
+// nothing of the profile.
 
+#include <filesystem>
+#include <functional>
 #include <string>
 
 #include "model/BmLogic.h"
@@ -21,5 +24,10 @@ inline constexpr const char* kFirefoxMobileName = "モバイルのブックマ�
 // first. False with an error text when the database cannot be read.
 bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, int& urlCount,
                        std::string& errorText);
+
+// Called, when set, with the directory of the reader's copy once the database is copied into
+// it and before the copy is read; the tests look at the directory through it.
+using PlacesCopyObserver = std::function<void(const std::filesystem::path& directory)>;
+void SetPlacesCopyObserver(PlacesCopyObserver observer);
 
 }  // namespace pernard

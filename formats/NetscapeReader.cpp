@@ -1,6 +1,5 @@
 #include "formats/NetscapeReader.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -407,6 +406,11 @@ bool NetscapeReader::ParseFolder(const std::string& line) {
     return true;
 }
 
+std::string KeptBytesMessage(std::size_t bytes, const std::string& charset) {
+    return "変換できないバイト " + std::to_string(bytes) +
+           " 個をそのまま保持しました（表示は U+FFFD） (" + charset + ")";
+}
+
 bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& urlCount,
                       std::string& errorText) {
     const Ports& ports = model.GetPorts();
@@ -500,10 +504,7 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
     }
     reader.Close();
     if (decoder && decoder->Replacements() > 0) {
-        char text[160];
-        std::snprintf(text, sizeof text,
-                      "変換できないバイト %zu 個をそのまま保持しました（表示は U+FFFD） (%s)",
-                      decoder->Replacements(), charset.c_str());
+        const std::string text = KeptBytesMessage(decoder->Replacements(), charset);
         model.EchoMemo(text);
         diagnostics.ReportReadWarning(text);
     }

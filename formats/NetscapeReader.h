@@ -21,6 +21,9 @@ inline constexpr const char* kUnreadAnchorsMessage =
 inline constexpr const char* kFolderMarkerUrlMessage =
     "URL が \"---\" のブックマークは読み込めません（上書保存するとファイルから失われます） : ";
 
+// Said once per read for the bytes that did not decode in `charset` and were kept.
+std::string KeptBytesMessage(std::size_t bytes, const std::string& charset);
+
 // The fields of one anchor line.
 // The entry's texts: url from HREF, added from ADD_DATE, visited from LAST_VISIT, modified
 // from LAST_MODIFIED, name from the text after the tag up to "</A>".

@@ -113,13 +113,21 @@ std::string DescriptionText(std::string_view description) {
     return text;
 }
 
-std::string TagsText(std::string_view attributes) {
+std::string AttributeText(std::string_view attributes, std::string_view name) {
+    if (attributes.empty()) return {};
     // The attributes were written by a tag: parse them as the rest of one.
     const std::string tag = std::string(attributes) + ">";
     TagAttributes parsed;
     ParseTagAttributes(tag, 0, parsed);
     std::string_view value;
-    return parsed.Find("TAGS", value) ? TrimBlanks(DecodeCharacterReferences(value)) : "";
+    return parsed.Find(name, value) ? TrimBlanks(DecodeCharacterReferences(value)) : "";
+}
+
+std::string TagsText(std::string_view attributes) { return AttributeText(attributes, "TAGS"); }
+
+std::string FolderModifiedText(std::string_view packed) {
+    return packed.empty() ? std::string()
+                          : AttributeText(UnpackExtras(packed).attributes, "LAST_MODIFIED");
 }
 
 std::string NotesText(std::string_view packed) {

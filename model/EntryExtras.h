@@ -49,8 +49,14 @@ EntryExtras UnpackExtras(std::string_view packed);
 // The description as a reader sees it: references decoded, tags left as they are, the lines
 // trimmed and blank ones dropped.
 std::string DescriptionText(std::string_view description);
+// The decoded value of the attribute `name` among the attributes (the first of that name, in
+// any case), blanks around it trimmed; empty when there is none.
+std::string AttributeText(std::string_view attributes, std::string_view name);
 // The decoded value of the TAGS attribute among the attributes; empty when there is none.
 std::string TagsText(std::string_view attributes);
+// A folder's last modification, which its tag's LAST_MODIFIED holds (the table's column is a
+// bookmark's), from its packed extras; empty when there is none.
+std::string FolderModifiedText(std::string_view packed);
 // The description and the tags of packed extras, on lines of their own ("タグ: a,b"): what
 // the list shows as the name's tool tip and what a search of notes looks in.
 std::string NotesText(std::string_view packed);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "cli/CliRun.h"
@@ -117,12 +116,14 @@ TEST(CliBrowser, TheBrowserOptionReadsTheDefaultProfileAndAStoreIsASource) {
         ".config/chromium/Default/Bookmarks",
         "{\"roots\": {\"bookmark_bar\": {\"type\": \"folder\", \"name\": \"Bar\", \"children\": "
         "[{\"type\": \"url\", \"name\": \"a\", \"url\": \"http://a/\"}]}}}");
-    const char* saved = std::getenv("HOME");
-    const std::string previous = saved != nullptr ? saved : "";
-    setenv("HOME", home.Path().c_str(), 1);
-    const CliRun byName = RunWith({"list", "--browser", "chromium"});
-    const CliRun missing = RunWith({"list", "--browser", "firefox"});
-    setenv("HOME", previous.c_str(), 1);
+    CliRun byName, missing;
+    {
+        // Only the test's home is searched.
+        const pernard::testing::ScopedVariable fakeHome("HOME", home.Path().c_str());
+        const pernard::testing::ScopedVariable noConfigHome("XDG_CONFIG_HOME", nullptr);
+        byName = RunWith({"list", "--browser", "chromium"});
+        missing = RunWith({"list", "--browser", "firefox"});
+    }
     EXPECT_EQ(byName.status, 0) << byName.err;
     EXPECT_NE(byName.out.find("2\t1\turl\ta\thttp://a/"), std::string::npos) << byName.out;
     EXPECT_EQ(missing.status, 2);

@@ -2,6 +2,7 @@
 
 #include "cli/CliRun.h"
 #include "cli/CliSession.h"
+#include "support/PlacesFixture.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -34,6 +35,32 @@ TEST(Cli, ListPrintsTheTable) {
     EXPECT_EQ(run.out.substr(run.out.rfind("\n", run.out.size() - 2) + 1, 2), "3\t");
     // Said once: the reader returns what stopped it, the command line prints it.
     EXPECT_EQ(run.err, "エラー URL MAX !!  設定のMAX値を修正して下さい\n");
+}
+
+TEST(Cli, ListPrintsAFoldersLastModificationWhateverItsSource) {
+    TempDir temp;
+    const std::string places = (temp.Path() / "places.sqlite").string();
+    {
+        pernard::testing::PlacesFixture fixture(places);
+        fixture.Folder(pernard::testing::PlacesFixture::kMenu, "F", 0, 1700000300LL * 1000000);
+    }
+    const std::string sources[] = {
+        temp.Write(
+            "a.htm",
+            "<TITLE>A</TITLE>\n<DL><p>\n<DT><H3 ADD_DATE=\"1\" LAST_MODIFIED=\"1700000300\">F"
+            "</H3>\n<DL><p>\n</DL><p>\n"),
+        temp.Write("Bookmarks",
+                   "{\"roots\": {\"other\": {\"type\": \"folder\", \"name\": \"F\", "
+                   "\"date_modified\": \"13344473900000000\"}}}"),
+        places,
+    };
+    for (const std::string& source : sources) {
+        const CliRun run = RunWith({"list", source});
+        EXPECT_EQ(run.status, 0) << source;
+        const std::size_t line = run.out.find("\tfolder\tF\t");
+        ASSERT_NE(line, std::string::npos) << run.out;
+        EXPECT_EQ(run.out.substr(run.out.find('\n', line) - 11, 12), "\t1700000300\n") << run.out;
+    }
 }
 
 TEST(Cli, FailuresAndUsage) {

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
+#include "cli/CliRun.h"
 #include "commands/SaveCommands.h"
 #include "formats/BrowserRead.h"
 #include "formats/BrowserStores.h"
@@ -21,6 +24,7 @@
 using namespace pernard;
 using pernard::testing::PlacesFixture;
 using pernard::testing::ReadBytes;
+using pernard::testing::ScopedVariable;
 using pernard::testing::TempDir;
 using pernard::testing::TestModel;
 namespace fs = std::filesystem;
@@ -34,7 +38,15 @@ std::string ChromeTime(long long seconds) {
 
 constexpr long long kSecond = 1000000;  // microseconds
 
-// One line per entry: parent, kind, name, URL, dates, kept attributes and separators.
+// Line ends written as \n, so that a text stays on its line.
+std::string Escaped(std::string_view text) {
+    std::string out;
+    for (const char c : text) out += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return out;
+}
+
+// One line per entry: parent, kind, name, URL, dates, kept attributes, separators and
+// description.
 std::string Listing(const BmLogic& model, int first = 1) {
     std::string out;
     for (int i = first; i < model.glCT; ++i) {
@@ -49,7 +61,7 @@ std::string Listing(const BmLogic& model, int first = 1) {
             std::string(model.glLast[k]) + extras.attributes +
             (extras.separatorsBefore > 0 ? " hr" + std::to_string(extras.separatorsBefore) : "") +
             (extras.separatorsAtEnd > 0 ? " end" + std::to_string(extras.separatorsAtEnd) : "") +
-            "\n";
+            (extras.hasDescription ? " dd:" + Escaped(extras.description) : "") + "\n";
     }
     return out;
 }
@@ -116,6 +128,92 @@ TEST(ChromiumStore, TheRootsFoldersDatesAndUnknownKeysOfABookmarksFile) {
               "0 F モバイルのブックマーク  ||\n"
               "6 U m http://m/ ||\n");
     ExpectSavedFileReadsTheSame(t, dir);
+}
+
+// What browsers of the family keep beside Chromium's three roots, and where: each file reads as
+// its browser shows it, and its save reads back the same.
+TEST(ChromiumStore, EachBrowsersOwnShapeReadsAsTheBrowserShowsIt) {
+    struct Shape {
+        const char* what;
+        std::string json;
+        std::string listing;
+    };
+    const Shape shapes[] = {
+        {"a trash root is never read",
+         R"({"roots": {
+              "bookmark_bar": {"type": "folder", "name": "Bookmarks", "children": [
+                {"type": "url", "name": "kept", "url": "http://kept/"}]},
+              "other": {"type": "folder", "name": "Other", "children": []},
+              "synced": {"type": "folder", "name": "Mobile", "children": []},
+              "trash": {"type": "folder", "name": "Trash", "children": [
+                {"type": "url", "name": "deleted", "url": "http://deleted/"}]}},
+            "version": 1})",
+         "0 F Bookmarks  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
+         "1 U kept http://kept/ ||\n"
+         "0 F Other  ||\n"
+         "0 F Mobile  ||\n"},
+        {"a custom root's folders are read under the names shown, its trash is not",
+         R"({"roots": {
+              "bookmark_bar": {"type": "folder", "name": "Bookmarks bar", "children": []},
+              "custom_root": {
+                "speedDial": {"type": "folder", "name": "Speed Dial", "children": [
+                  {"type": "url", "name": "dial 1", "url": "http://d1/"},
+                  {"type": "folder", "name": "group", "children": [
+                    {"type": "url", "name": "dial 2", "url": "http://d2/"}]}]},
+                "trash": {"type": "folder", "name": "Trash", "children": [
+                  {"type": "url", "name": "deleted", "url": "http://deleted/"}]},
+                "unsorted": {"type": "folder", "name": "Unsorted Bookmarks", "children": [
+                  {"type": "url", "name": "u", "url": "http://u/"}]},
+                "userRoot": {"type": "folder", "name": "User Root", "children": [
+                  {"type": "folder", "name": "mine", "children": [
+                    {"type": "url", "name": "m", "url": "http://m/"}]}]}},
+              "other": {"type": "folder", "name": "Other bookmarks", "children": []},
+              "synced": {"type": "folder", "name": "Mobile bookmarks", "children": []}}})",
+         "0 F Bookmarks bar  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
+         "0 F Other bookmarks  ||\n"
+         "0 F Mobile bookmarks  ||\n"
+         "0 F ブックマーク  ||\n"
+         "4 F mine  ||\n"
+         "5 U m http://m/ ||\n"
+         "0 F 未整理  ||\n"
+         "7 U u http://u/ ||\n"
+         "0 F スピードダイヤル  ||\n"
+         "9 U dial 1 http://d1/ ||\n"
+         "9 F group  ||\n"
+         "11 U dial 2 http://d2/ ||\n"},
+        {"a description, a nickname and a last visit in meta_info",
+         R"({"roots": {"bookmark_bar": {"type": "folder", "name": "Bookmarks",
+              "meta_info": {"Description": "folder note"}, "children": [
+              {"type": "url", "name": "v", "url": "http://v/",
+               "date_added": "13350000000000000", "date_last_used": "0",
+               "meta_info": {"Description": "first line\r\nsecond <b> & \"q\"\n\n",
+                             "Nickname": "v&v", "last_visited_desktop": "13360000000000000",
+                             "Speeddial": "false", "Thumbnail": "data:image/png;base64,AA=="}},
+              {"type": "url", "name": "used later", "url": "http://w/",
+               "date_last_used": "13370000000000000",
+               "meta_info": {"last_visited_desktop": "13360000000000000", "Description": " "}}]}}})",
+         "0 F Bookmarks  || PERSONAL_TOOLBAR_FOLDER=\"true\" dd:folder note\n"
+         "1 U v http://v/ 1705526400|1715526400| SHORTCUTURL=\"v&amp;v\" "
+         "dd:first line\\nsecond &lt;b&gt; &amp; &quot;q&quot;\n"
+         "1 U used later http://w/ |1725526400|\n"},
+        {"a byte order mark before the JSON",
+         "\xEF\xBB\xBF{\"roots\": {\"other\": {\"type\": \"folder\", \"name\": \"O\", "
+         "\"children\": [{\"type\": \"url\", \"name\": \"a\", \"url\": \"http://a/\"}]}}}",
+         "0 F O  ||\n"
+         "1 U a http://a/ ||\n"},
+    };
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.what);
+        TempDir dir;
+        const std::string path = dir.Write("Bookmarks", shape.json);
+        EXPECT_EQ(KindOfSource(path), SourceKind::Chromium);
+        TestModel t;
+        int urls = 0;
+        std::string error;
+        ASSERT_TRUE(ReadSource(t.model, true, path, urls, error)) << error;
+        EXPECT_EQ(Listing(t.model), shape.listing);
+        ExpectSavedFileReadsTheSame(t, dir);
+    }
 }
 
 TEST(ChromiumStore, WhatIsNotABookmarksFileSaysSo) {
@@ -247,6 +345,68 @@ TEST_F(FirefoxStoreTest, AProfilesWriteAheadLogIsReadFromTheCopyAndLeftAsItWas) 
     EXPECT_TRUE(!read || Listing(without.model).find("http://wal/") == std::string::npos);
 }
 
+TEST_F(FirefoxStoreTest, TextThatIsNoUtf8IsShownAsTextThatDidNotDecode) {
+    places->Bookmark(PlacesFixture::kUnfiled, "bad \xFF title", "http://bad/\xC3");
+    const pernard::testing::CliRun run = pernard::testing::RunWith({"list", path});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("\turl\tbad \uFFFD title\thttp://bad/\uFFFD\t"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.err.find("変換できないバイト 2 個をそのまま保持しました"), std::string::npos)
+        << run.err;
+}
+
+TEST_F(FirefoxStoreTest, TheCopyIsPrivateAndGoesWhicheverWayTheReadEnds) {
+    // The reader's temporary directory is the test's own, to see what is left in it.
+    const fs::path temporary = dir.Path() / "tmp";
+    fs::create_directory(temporary);
+    const ScopedVariable tmpdir("TMPDIR", temporary.c_str());
+    // The copy's directory and files with their modes, as the reader has them before it reads.
+    std::string seen;
+    auto mode = [](const fs::path& path) {
+        char octal[8];
+        std::snprintf(octal, sizeof octal, " %03o",
+                      static_cast<unsigned>(fs::status(path).permissions() & fs::perms::mask));
+        return std::string(octal);
+    };
+    SetPlacesCopyObserver([&](const fs::path& copy) {
+        seen = (copy.parent_path() == temporary ? "in TMPDIR" : copy.string()) + mode(copy);
+        std::vector<std::string> files;
+        for (const auto& file : fs::directory_iterator(copy)) {
+            files.push_back(" " + file.path().filename().string() + mode(file.path()));
+        }
+        std::sort(files.begin(), files.end());
+        for (const std::string& file : files) seen += file;
+    });
+    struct Reset {
+        ~Reset() { SetPlacesCopyObserver(nullptr); }
+    } reset;
+    const std::string none = (dir.Path() / "none.sqlite").string();
+    PlacesFixture(none).Run("DROP TABLE moz_bookmarks");
+    const std::string database = ReadBytes(path);
+    const std::string unreadableLog = dir.Write("log/places.sqlite", database);
+    fs::create_directory(unreadableLog + "-wal");  // a log that cannot be copied
+    struct Case {
+        std::string source;
+        bool read;
+        std::string seen;
+    };
+    const Case cases[] = {
+        {path, true, "in TMPDIR 700 places.sqlite 600 places.sqlite-wal 600"},
+        {none, false, "in TMPDIR 700 places.sqlite 600"},
+        {unreadableLog, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source);
+        seen.clear();
+        TestModel t;
+        int urls = 0;
+        std::string error;
+        EXPECT_EQ(ReadFirefoxPlaces(t.model, true, c.source, urls, error), c.read) << error;
+        EXPECT_EQ(seen, c.seen);
+        EXPECT_TRUE(fs::is_empty(temporary)) << "the copy was left behind";
+    }
+}
+
 TEST_F(FirefoxStoreTest, WhatIsNotAPlacesDatabaseSaysSo) {
     TestModel t;
     int urls = 0;
@@ -357,4 +517,59 @@ TEST(BrowserStores, EachBrowsersDefaultProfileIsFoundFirst) {
     ASSERT_EQ(windowsStores.size(), 2u);
     EXPECT_EQ(windowsStores[0].browser, "edge");
     EXPECT_EQ(windowsStores[1].path, (windows.Path() / "Elsewhere" / "places.sqlite").string());
+}
+
+TEST(BrowserStores, TheConfigurationDirectoryIsXdgConfigHomeThenTheUsualOne) {
+    const std::string json = "{\"roots\": {}}";
+    const std::string profiles = "[Profile0]\nName=p\nIsRelative=1\nPath=p.default\nDefault=1\n";
+    struct Case {
+        const char* what;
+        const char* configHome;  // below the test's directory (as the home is); "" for none
+        std::vector<std::string> files;
+        std::vector<std::string> found;
+    };
+    const Case cases[] = {
+        {"a new Firefox's profiles in ~/.config/mozilla/firefox, after the old place",
+         "",
+         {"home/.config/mozilla/firefox/profiles.ini",
+          "home/.config/mozilla/firefox/p.default/places.sqlite",
+          "home/.mozilla/firefox/profiles.ini", "home/.mozilla/firefox/p.default/places.sqlite"},
+         {"firefox home/.mozilla/firefox/p.default/places.sqlite",
+          "firefox home/.config/mozilla/firefox/p.default/places.sqlite"}},
+        {"XDG_CONFIG_HOME first, then ~/.config",
+         "xdg",
+         {"xdg/google-chrome/Default/Bookmarks", "home/.config/google-chrome/Default/Bookmarks",
+          "xdg/opera/Bookmarks", "xdg/mozilla/firefox/profiles.ini",
+          "xdg/mozilla/firefox/p.default/places.sqlite"},
+         {"chrome xdg/google-chrome/Default/Bookmarks",
+          "chrome home/.config/google-chrome/Default/Bookmarks", "opera xdg/opera/Bookmarks",
+          "firefox xdg/mozilla/firefox/p.default/places.sqlite"}},
+        {"XDG_CONFIG_HOME naming ~/.config is searched once",
+         "home/.config/",
+         {"home/.config/vivaldi/Default/Bookmarks"},
+         {"vivaldi home/.config/vivaldi/Default/Bookmarks"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        for (const std::string& file : c.files) {
+            dir.Write(file, file.find("profiles.ini") != std::string::npos ? profiles : json);
+        }
+        StoreLocations where;
+        where.home = (dir.Path() / "home").string();
+        if (*c.configHome != '\0') where.configHome = (dir.Path() / c.configHome).string();
+        std::vector<std::string> found;
+        for (const BrowserStore& store : FindBrowserStores(where)) {
+            found.push_back(store.browser + " " +
+                            fs::relative(store.path, dir.Path()).generic_string());
+        }
+        EXPECT_EQ(found, c.found);
+    }
+    // A relative XDG_CONFIG_HOME counts as none.
+    {
+        const ScopedVariable relative("XDG_CONFIG_HOME", "relative/config");
+        EXPECT_EQ(StoreLocations::FromEnvironment().configHome, "");
+    }
+    const ScopedVariable absolute("XDG_CONFIG_HOME", "/absolute/config");
+    EXPECT_EQ(StoreLocations::FromEnvironment().configHome, "/absolute/config");
 }

@@ -1,5 +1,6 @@
 #include "support/TestFiles.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -35,6 +36,25 @@ std::string ReadBytes(const std::string& path) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+ScopedVariable::ScopedVariable(const char* name, const char* value) : name_(name) {
+    const char* was = std::getenv(name);
+    wasSet_ = was != nullptr;
+    if (wasSet_) was_ = was;
+    if (value != nullptr) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+}
+
+ScopedVariable::~ScopedVariable() {
+    if (wasSet_) {
+        setenv(name_.c_str(), was_.c_str(), 1);
+    } else {
+        unsetenv(name_.c_str());
+    }
 }
 
 std::string DumpTable(const BmLogic& model) {

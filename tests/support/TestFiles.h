@@ -25,6 +25,21 @@ private:
 
 std::string ReadBytes(const std::string& path);
 
+// Sets an environment variable (unsets it, given nullptr) for the object's life, then puts back
+// what it was.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    std::string name_;
+    bool wasSet_ = false;
+    std::string was_;
+};
+
 // One line per entry: "index parent kind name url", kind being R (root), F (folder) or U.
 std::string DumpTable(const BmLogic& model);
 
