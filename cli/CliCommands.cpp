@@ -136,17 +136,12 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
         return 1;
     }
     if (!PrepareFavoritesTarget(toFavorites, err)) return 1;
-    const WriteDecision decision = WriteGate::Decide(model, request);
-    if (!decision.Allowed()) {
-        SayDeclined(decision.refusal, err);
-        return 1;
-    }
     int notWritten = 0;
-    if (SaveFavorite(model, *decision.permit, &notWritten)) {
-        WriteGate::Written(model, *decision.permit);
-    }
+    WriteRefusal refusal = WriteRefusal::None;
+    const bool saved = SaveFavorites(model, request, &notWritten, &refusal);
+    SayDeclined(refusal, err);
     if (!session.CheckLogStatus().empty()) err << session.CheckLogStatus() << '\n';
-    return notWritten == 0 ? 0 : 1;
+    return saved ? 0 : 1;
 }
 
 }  // namespace

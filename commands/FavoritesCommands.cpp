@@ -52,11 +52,15 @@ void ReportCounts(BmLogic& model, const FavoritesWrite& counts) {
 
 }  // namespace
 
-bool SaveFavorite(BmLogic& model, const WritePermit& permit, int* notWritten) {
+bool SaveFavorites(BmLogic& model, const WriteRequest& request, int* notWritten,
+                   WriteRefusal* refusal) {
+    if (notWritten != nullptr) *notWritten = 0;
+    const WriteDecision decision = WriteGate::Decide(model, request);
+    if (refusal != nullptr) *refusal = decision.refusal;
+    if (!decision.Allowed()) return false;
     const Ports& ports = model.GetPorts();
-    const std::string& target = permit.Target();
     ports.diagnostics->ClearCheckLog();
-    const FavoritesWrite counts = WriteFavoritesOver(model, permit);
+    const FavoritesWrite counts = WriteFavoritesOver(model, *decision.permit);
     ReportCounts(model, counts);
     if (notWritten != nullptr) *notWritten = counts.failed + counts.notRemoved;
     ports.progress->Close();
@@ -64,17 +68,14 @@ bool SaveFavorite(BmLogic& model, const WritePermit& permit, int* notWritten) {
     // would come back on the next read), makes the save a failure: the close sequence keeps the
     // window (and the list of what was not written) open, and the collection stays changed.
     if (counts.failed > 0 || counts.notRemoved > 0) return false;
-    ports.status->SetPanel(1, "保存完了 " + target);
+    WriteGate::Written(model, *decision.permit);
+    ports.status->SetPanel(1, "保存完了 " + request.target);
     return true;
 }
 
 bool SaveFavorite(BmLogic& model, const std::string& target, int root, int* notWritten) {
-    const WriteRequest request{.kind = WriteKind::Favorites, .target = target, .roots = {root}};
-    const WriteDecision decision = WriteGate::Decide(model, request);
-    if (!decision.Allowed()) return false;
-    if (!SaveFavorite(model, *decision.permit, notWritten)) return false;
-    WriteGate::Written(model, *decision.permit);
-    return true;
+    return SaveFavorites(model, {.kind = WriteKind::Favorites, .target = target, .roots = {root}},
+                         notWritten);
 }
 
 bool SaveAsIE(BmLogic& model) {

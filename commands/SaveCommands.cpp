@@ -47,10 +47,7 @@ bool OverwriteFavorites(BmLogic& model, int root) {
     if (!IsFullPathOrSays(model, target)) return false;
     const WriteRequest request{
         .kind = WriteKind::Favorites, .target = target, .roots = {root}, .confirmOverwrite = true};
-    const WriteDecision decision = WriteGate::Decide(model, request);
-    if (!decision.Allowed() || !SaveFavorite(model, *decision.permit)) return false;
-    WriteGate::Written(model, *decision.permit);
-    return true;
+    return SaveFavorites(model, request);
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ bool HasWritableSource(const BmLogic& model, int root) {
     return (kind == kSourceNetscape || kind == kSourceFavorites) && !model.SourcePath(root).empty();
 }
 
+// The roots in table order (the tree's top level is in that order).
 std::vector<int> AllRoots(const BmLogic& model) {
     std::vector<int> roots;
     const TreeNodes& tree = model.Tree();
@@ -43,7 +44,6 @@ std::vector<int> AllRoots(const BmLogic& model) {
         const int index = model.IndexOf(tree.TopLevel(row));
         if (model.IsValidIndex(index) && model.IsRoot(index)) roots.push_back(index);
     }
-    std::sort(roots.begin(), roots.end());
     return roots;
 }
 
