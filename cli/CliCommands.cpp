@@ -8,6 +8,7 @@
 #include "cli/CliUsage.h"
 #include "cli/CollectionCommands.h"
 #include "commands/SaveCommands.h"
+#include "commands/StoreCommands.h"
 #include "commands/WriteGate.h"
 #include "formats/FavoritesReader.h"
 #include "formats/FavoritesWriter.h"
@@ -98,15 +99,30 @@ bool PrepareFavoritesTarget(const std::string& directory, std::ostream& err) {
     return true;
 }
 
+// Writes a Chromium-family store's root back into the store it was read from.
+int SaveToStore(BmLogic& model, int root, bool force, std::ostream& err) {
+    if (model.SourceKind(root) != kSourceChromium && model.SourceKind(root) != kSourceFirefox) {
+        err << "--to-store writes a root read from a browser's store back to it\n";
+        return 2;
+    }
+    WriteRefusal refusal = WriteRefusal::None;
+    if (SaveBrowserStore(model, root, force, &refusal)) return 0;
+    SayDeclined(refusal, err);
+    return 1;
+}
+
 int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
     CommandLine options;
     const bool valid = ParseCommandLine(
-        arguments, {{"--to", "--to-favorites", "--root", "--save-encoding"}, {"--force"}}, options,
-        err);
+        arguments,
+        {{"--to", "--to-favorites", "--root", "--save-encoding"}, {"--force", "--to-store"}},
+        options, err);
     const std::string toFile = options.Value("--to");
     const std::string toFavorites = options.Value("--to-favorites");
-    if (!valid || toFile.empty() == toFavorites.empty()) {
-        if (valid) err << "give exactly one of --to and --to-favorites\n";
+    const bool toStore = options.Flag("--to-store");
+    const int targets = !toFile.empty() + !toFavorites.empty() + toStore;
+    if (!valid || targets != 1) {
+        if (valid) err << "give exactly one of --to, --to-favorites and --to-store\n";
         err << CliUsage();
         return 2;
     }
@@ -121,6 +137,7 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
     BmLogic& model = session.Model();
     int root = 0;
     if (!PickRoot(model, options.Value("--root"), root, err)) return 2;
+    if (toStore) return SaveToStore(model, root, options.Flag("--force"), err);
     const WriteRequest request{
         .kind = toFile.empty() ? WriteKind::Favorites : WriteKind::BookmarkFile,
         .target = toFile.empty() ? toFavorites : toFile,

@@ -5,17 +5,17 @@ namespace pernard {
 namespace {
 
 // The verbs with their arguments: the start of the usage and of the help.
-#define PERNARD_CLI_SYNOPSIS                                                                     \
-    "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"                                         \
-    "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR) [--root " \
-    "N]\n"                                                                                       \
-    "                        [--save-encoding UTF-8] [--force]\n"                                \
-    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] [--notes] --keyword TEXT\n"       \
-    "                          SOURCE...\n"                                                      \
-    "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"                                   \
-    "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"   \
-    "                          [--color C] --to FILE\n"                                          \
-    "       pernard-cli check [LOAD OPTIONS] SOURCE... [--folder N] [--threads T]\n"             \
+#define PERNARD_CLI_SYNOPSIS                                                                       \
+    "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"                                           \
+    "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR |          " \
+    "--to-store)\n"                                                                                \
+    "                        [--root N] [--save-encoding UTF-8] [--force]\n"                       \
+    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] [--notes] --keyword TEXT\n"         \
+    "                          SOURCE...\n"                                                        \
+    "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"                                     \
+    "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"     \
+    "                          [--color C] --to FILE\n"                                            \
+    "       pernard-cli check [LOAD OPTIONS] SOURCE... [--folder N] [--threads T]\n"               \
     "                         [--timeout SECONDS] [--body] [--to FILE] [--force]\n"
 
 constexpr const char* kUsage = PERNARD_CLI_SYNOPSIS
@@ -41,7 +41,10 @@ constexpr const char* kHelp =
     "       exist yet or be empty). A bookmark file is written in the root's own encoding\n"
     "       (Shift_JIS for a Shift_JIS file), or with --save-encoding UTF-8 in UTF-8. Written\n"
     "       over the file it was read from, it holds every root that file gave, in order;\n"
-    "       a browser's store, or a file another SOURCE was read from, is never a target.\n"
+    "       a file another SOURCE was read from is never a target. --to-store writes a root\n"
+    "       read from a Chromium-family browser's Bookmarks file back into it, in its own\n"
+    "       format, only while that browser is closed; the old file is first copied beside it\n"
+    "       (Bookmarks.pernard-backup-DATE-TIME). Firefox's places.sqlite is never written.\n"
     "search prints the entries whose name (with --url: URL) contains any of the words of\n"
     "       TEXT, one line per entry, tab-separated: index, kind, name, URL, folder path.\n"
     "       ASCII letters match in either case; --fold also ignores width and case (ｶﾅ = カナ,\n"
@@ -66,14 +69,18 @@ constexpr const char* kHelp =
     "  --skip-duplicates    leave out a URL that was read before\n"
     "  --no-empty-folders   remove folders with no URL below them after each read\n"
     "  --browser NAME       read the default profile's bookmarks of a browser: chrome,\n"
-    "                       chromium, edge, brave, vivaldi, opera or firefox (a browser's\n"
-    "                       store is only read, never written)\n"
+    "                       chromium, edge, brave, vivaldi, opera or firefox (a store is\n"
+    "                       written only by save --to-store)\n"
     "SAVE OPTIONS\n"
     "  --to FILE            write a bookmark file\n"
     "  --to-favorites DIR   write a Favorites directory\n"
+    "  --to-store           write a Chromium-family store back into the Bookmarks file it\n"
+    "                       was read from (the browser must be closed)\n"
     "  --root N             the root with entry index N (default: the first root)\n"
     "  --force              write over the source even when its read left something out or\n"
-    "                       bytes that did not decode would be written as U+FFFD\n"
+    "                       bytes that did not decode would be written as U+FFFD, and\n"
+    "                       write to a store whose profile syncs (its server may bring\n"
+    "                       deleted bookmarks back)\n"
     "SEARCH OPTIONS\n"
     "  --keyword TEXT       the words to find, separated by blanks (at most six)\n"
     "  --url                search the URLs instead of the names\n"

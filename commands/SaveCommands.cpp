@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "commands/FavoritesCommands.h"
+#include "commands/StoreCommands.h"
 #include "formats/NetscapeWriter.h"
 #include "model/EntryExtras.h"
 
@@ -94,9 +95,16 @@ bool SaveRoot(BmLogic& model, int root) {
         return false;
     }
     if (model.SourceKind(root) == kSourceNetscape) return OverwriteBookmarkFile(model, root);
-    if (IsBrowserStore(model.SourceKind(root))) {
-        // Saved as a bookmark file of the user's choice instead of over the store.
-        model.GetPorts().prompts->ShowMessage(kBrowserStoreMessage +
+    if (model.SourceKind(root) == kSourceChromium) {
+        WriteRefusal refusal = WriteRefusal::None;
+        if (SaveBrowserStore(model, root, false, &refusal)) return true;
+        // The browser wrote its store since it was read: this root's changes go where the user
+        // says.
+        return refusal == WriteRefusal::SourceChanged && SaveElsewhere(model, root);
+    }
+    if (model.SourceKind(root) == kSourceFirefox) {
+        // Read-only: saved as a bookmark file of the user's choice instead.
+        model.GetPorts().prompts->ShowMessage(kFirefoxReadOnlyMessage +
                                               std::string(model.SourcePath(root)));
         return SaveElsewhere(model, root);
     }

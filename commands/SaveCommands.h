@@ -1,6 +1,7 @@
 #pragma once
 // The user's save commands: the overwrite save of the selection's root (over its bookmark file,
-// its Favorites directory, or for a browser's store into a bookmark file chosen instead), and
+// its Favorites directory or its Chromium-family store, or for Firefox's store into a bookmark
+// file chosen instead), and
 // save-as to a bookmark file. Each asks the write gate (commands/WriteGate.h) first, writes
 // through the writers and says what came of it; the collection counts as saved once no root
 // has changes left.
@@ -26,8 +27,9 @@ bool CheckRootNode(BmLogic& model, int& root);
 
 // Overwrite save of the root of the selection, whatever its source kind.
 bool SaveBM(BmLogic& model);
-// Overwrite save of root `root` (with the other roots its file gave). When its file changed on
-// the disk since it was read, it is saved to a bookmark file of the user's choice instead.
+// Overwrite save of root `root` (with the other roots its file gave). When its file or store
+// changed on the disk since it was read, it is saved to a bookmark file of the user's choice
+// instead.
 bool SaveRoot(BmLogic& model, int root);
 
 // The save-as command for bookmark files.

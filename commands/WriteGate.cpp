@@ -6,10 +6,12 @@
 #include <system_error>
 #include <unordered_set>
 
+#include "formats/ChromiumWriter.h"
 #include "formats/FavoritesReader.h"
 #include "formats/NetscapeWriter.h"
 #include "formats/SourceRead.h"
 #include "util/FileStamp.h"
+#include "util/ProfileLock.h"
 
 namespace pernard {
 
@@ -146,6 +148,7 @@ public:
     Verdict Make();
 
 private:
+    Verdict MakeForStore();
     Verdict Refuse(WriteRefusal why, const std::string& message = {}) {
         if (!message.empty()) prompts_.ShowMessage(message);
         return Verdict{why, {}, false};
@@ -186,12 +189,42 @@ bool Decision::RootsAreValid() const {
            });
 }
 
+Verdict Decision::MakeForStore() {
+    const std::string& target = request_.target;
+    if (request_.roots.size() != 1) return Refuse(WriteRefusal::Invalid);
+    const int root = request_.roots.front();
+    if (model_.SourceKind(root) == kSourceFirefox) {
+        return Refuse(WriteRefusal::BrowserStore, kFirefoxReadOnlyMessage + target);
+    }
+    const RootInfo* info = model_.RootInfoOf(root);
+    if (model_.SourceKind(root) != kSourceChromium || info == nullptr || info->store == nullptr ||
+        !SamePath(target, std::string(model_.SourcePath(root)))) {
+        return Refuse(WriteRefusal::Invalid);
+    }
+    // The browser wrote the file since it was read (or it is gone): what it wrote would be lost.
+    if (!info->sourceStamp || !(*info->sourceStamp == StampOf(target))) {
+        return Refuse(WriteRefusal::SourceChanged, kChangedMessage + target);
+    }
+    if (BrowserProfileInUse(target)) {
+        return Refuse(WriteRefusal::BrowserRunning, kBrowserRunningMessage + target);
+    }
+    if (!ConfirmsOverwrite(request_.roots, Holders{})) return Refuse(WriteRefusal::Declined);
+    if (model_.IsRootPartial(root) && !Agrees(kPartialQuestion)) {
+        return Refuse(WriteRefusal::Declined);
+    }
+    if (!info->store->backedUp && HoldsSyncMetadata(info->store->text) && !Agrees(kSyncQuestion)) {
+        return Refuse(WriteRefusal::Declined);
+    }
+    return Verdict{WriteRefusal::None, request_.roots, true};
+}
+
 Verdict Decision::Make() {
     const std::string& target = request_.target;
     if (target.empty() || !RootsAreValid()) return Refuse(WriteRefusal::Invalid);
     if (!IsWritableKindOfTarget()) {
         return Refuse(WriteRefusal::NotAFile, kNotAFileMessage + target);
     }
+    if (request_.kind == WriteKind::BrowserStore) return MakeForStore();
     const SourceKind kind = KindOfSource(target);
     if (kind == SourceKind::Chromium || kind == SourceKind::Firefox) {
         return Refuse(WriteRefusal::BrowserStore, kBrowserStoreMessage + target);

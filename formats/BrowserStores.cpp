@@ -165,6 +165,40 @@ std::vector<FirefoxProfile> FirefoxProfiles(const fs::path& directory) {
     return profiles;
 }
 
+std::string BrowserCaption(const std::string& browser) {
+    static const std::pair<const char*, const char*> kShownNames[] = {
+        {"chrome", "Chrome"},   {"chromium", "Chromium"}, {"edge", "Edge"},      {"brave", "Brave"},
+        {"vivaldi", "Vivaldi"}, {"opera", "Opera"},       {"firefox", "Firefox"}};
+    for (const auto& [name, caption] : kShownNames) {
+        if (browser == name) return caption;
+    }
+    return browser;
+}
+
+// Whether the last directories of `directory` are `tail` ("google-chrome",
+// "Google/Chrome/User Data").
+bool EndsWithDirectories(const fs::path& directory, const char* tail) {
+    const std::string path = directory.lexically_normal().generic_string();
+    const std::string end = std::string("/") + tail;
+    return path.size() >= end.size() &&
+           path.compare(path.size() - end.size(), end.size(), end) == 0;
+}
+
+// A Firefox profile's name: as the profiles.ini beside it names it, else what its directory's
+// name holds after the random part ("k3x9a2.default-release").
+std::string FirefoxProfileName(const fs::path& profile) {
+    std::error_code error;
+    for (const fs::path& holder : {profile.parent_path(), profile.parent_path().parent_path()}) {
+        for (const FirefoxProfile& known : FirefoxProfiles(holder)) {
+            if (fs::equivalent(known.path, profile, error) && !known.name.empty())
+                return known.name;
+        }
+    }
+    const std::string name = profile.filename().string();
+    const std::size_t dot = name.find('.');
+    return dot == std::string::npos || dot + 1 == name.size() ? name : name.substr(dot + 1);
+}
+
 }  // namespace
 
 StoreLocations StoreLocations::FromEnvironment() {
@@ -220,14 +254,22 @@ std::string DefaultStoreOf(const std::vector<BrowserStore>& stores, const std::s
 }
 
 std::string StoreLabel(const BrowserStore& store) {
-    static const std::pair<const char*, const char*> kShownNames[] = {
-        {"chrome", "Chrome"},   {"chromium", "Chromium"}, {"edge", "Edge"},      {"brave", "Brave"},
-        {"vivaldi", "Vivaldi"}, {"opera", "Opera"},       {"firefox", "Firefox"}};
-    std::string shown = store.browser;
-    for (const auto& [name, caption] : kShownNames) {
-        if (store.browser == name) shown = caption;
+    return BrowserCaption(store.browser) + " — " + store.profile + " (" + store.path + ")";
+}
+
+std::string StoreRootName(const std::string& path) {
+    const fs::path file(path);
+    const fs::path profile = file.parent_path();
+    if (file.filename() == "places.sqlite") {
+        return BrowserCaption("firefox") + " — " + FirefoxProfileName(profile);
     }
-    return shown + " — " + store.profile + " (" + store.path + ")";
+    for (const ChromiumPlace& place : kChromiumPlaces) {
+        const fs::path userData = place.profileIsDirectory ? profile : profile.parent_path();
+        if (!EndsWithDirectories(userData, place.directory)) continue;
+        return BrowserCaption(place.browser) + " — " +
+               (place.profileIsDirectory ? std::string("Default") : profile.filename().string());
+    }
+    return BrowserCaption("chromium") + " — " + profile.filename().string();
 }
 
 }  // namespace pernard

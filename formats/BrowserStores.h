@@ -38,4 +38,10 @@ std::string DefaultStoreOf(const std::vector<BrowserStore>& stores, const std::s
 // What a menu shows for a store: "Chrome — Default (path)".
 std::string StoreLabel(const BrowserStore& store);
 
+// The name a store's root is shown under, as a user knows the store: the browser and the
+// profile ("Chrome — Default", "Firefox — default-release"), found from where the file lies. A
+// store in no place a browser uses is named after its kind and its directory
+// ("Chromium — Backup").
+std::string StoreRootName(const std::string& path);
+
 }  // namespace pernard

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "formats/BrowserRead.h"
+#include "formats/BrowserStores.h"
 #include "formats/NetscapeReader.h"
+#include "formats/StoreRoles.h"
 #include "util/CodePage.h"
 #include "util/Paths.h"
 #include "util/PrivateDirectory.h"
@@ -187,11 +189,15 @@ public:
     PlacesWalk(BmLogic& model, EntryBuilder& builder, const Places& places)
         : model_(model), builder_(builder), places_(places) {}
 
-    // Adds a top folder under the shown name, and what it holds; false when the table is full.
-    bool AddTop(const Item* folder, const char* name, bool toolbar) {
+    // Adds the top folder of root `guid` under the shown name, marked with `marker` (the
+    // attribute by which a browser importing a bookmark file knows the folder, or nothing),
+    // and what it holds; false when the table is full.
+    bool AddTop(const char* guid, const char* name, const char* marker) {
+        const Item* folder = places_.ByGuid(guid);
         if (folder == nullptr) return true;
         EntryExtras extras;
-        if (toolbar) extras.attributes = " PERSONAL_TOOLBAR_FOLDER=\"true\"";
+        extras.storeKey = FirefoxRoleKey(guid);
+        if (marker != nullptr) extras.attributes = std::string(" ") + marker + "=\"true\"";
         return AddFolder(*folder, name, std::move(extras));
     }
     bool Partial() const { return partial_; }
@@ -277,7 +283,8 @@ bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, i
     return RunBrowserRead(
         model, complete,
         [&](EntryBuilder& builder, std::string& error) {
-            if (builder.AddRoot(path, kSourceFirefox, path) != EntryBuilder::Outcome::Added) {
+            if (builder.AddRoot(StoreRootName(path), kSourceFirefox, path) !=
+                EntryBuilder::Outcome::Added) {
                 error = kCapacityMessage;
                 return false;
             }
@@ -289,10 +296,10 @@ bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, i
             }
             PlacesWalk walk(model, builder, places);
             const bool all =
-                walk.AddTop(places.ByGuid("menu________"), kFirefoxMenuName, false) &&
-                walk.AddTop(places.ByGuid("toolbar_____"), kFirefoxToolbarName, true) &&
-                walk.AddTop(places.ByGuid("unfiled_____"), kFirefoxUnfiledName, false) &&
-                walk.AddTop(places.ByGuid("mobile______"), kFirefoxMobileName, false);
+                walk.AddTop("menu________", kFirefoxMenuName, nullptr) &&
+                walk.AddTop("toolbar_____", kFirefoxToolbarName, "PERSONAL_TOOLBAR_FOLDER") &&
+                walk.AddTop("unfiled_____", kFirefoxUnfiledName, "UNFILED_BOOKMARKS_FOLDER") &&
+                walk.AddTop("mobile______", kFirefoxMobileName, nullptr);
             if (!all) error = kCapacityMessage;
             if (walk.Partial()) model.MarkRootPartial(builder.Root());
             return all;

@@ -20,8 +20,8 @@ inline constexpr const char* kFirefoxToolbarName = "ブックマークツール�
 inline constexpr const char* kFirefoxUnfiledName = "他のブックマーク";
 inline constexpr const char* kFirefoxMobileName = "モバイルのブックマーク";
 
-// Reads one `places.sqlite` as one root named after the file. `complete` empties the table
-// first. False with an error text when the database cannot be read.
+// Reads one `places.sqlite` as one root named after the browser and profile (StoreRootName).
+// `complete` empties the table first. False with an error text when the database cannot be read.
 bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, int& urlCount,
                        std::string& errorText);
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formats/NetscapeReader.h"
+#include "formats/StoreRoles.h"
 #include "model/EntryExtras.h"
 #include "util/CodePage.h"
 #include "util/HtmlText.h"
@@ -165,25 +166,31 @@ int WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool la
     struct OpenList {
         int folder;
         int separatorsAtEnd;
+        bool atTop;  // a store's top folder written as the file's own list
     };
-    std::vector<OpenList> open;  // the folder per open depth
+    std::vector<OpenList> open;  // the folder per open level
+    int depth = 0;               // the lists written and open
     auto closeLists = [&](int parent) {
         while (!open.empty() && parent < open.back().folder) {
-            AppendSeparators(text, open.back().separatorsAtEnd, static_cast<int>(open.size()));
+            AppendSeparators(text, open.back().separatorsAtEnd, depth);
+            const bool atTop = open.back().atTop;
             open.pop_back();
+            if (atTop) continue;
+            --depth;
             std::string& line = text.Build();
-            AppendIndent(line, static_cast<int>(open.size()));
+            AppendIndent(line, depth);
             line += "</DL><p>";
             text.Emit();
         }
     };
+    // A browser's store is written as the browser's own export writes it.
+    const bool storeRoot = IsBrowserStore(model.SourceKind(root));
     const EntryExtras none;
     EntryExtras extras;
     const int count = std::min(model.glCT, model.Tree().Count());
     for (int i = root + 1; i < count && model.gloya[i] != -1; ++i) {
         const std::size_t k = static_cast<std::size_t>(i);
         closeLists(model.gloya[k]);
-        const int depth = static_cast<int>(open.size());
         const std::string_view packed = model.ExtrasOf(i);
         if (!packed.empty()) {
             extras = UnpackExtras(packed);
@@ -191,6 +198,11 @@ int WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool la
         }
         const EntryExtras& kept = packed.empty() ? none : extras;
         AppendSeparators(text, kept.separatorsBefore, depth);
+        if (model.glUrl[k] == kFolderMarker && storeRoot && model.gloya[k] == root &&
+            WrittenAtTopOnExport(kept.storeKey)) {
+            open.push_back(OpenList{i, kept.separatorsAtEnd, true});
+            continue;
+        }
         std::string& line = text.Build();
         AppendIndent(line, depth);
         if (model.glUrl[k] == kFolderMarker) {
@@ -208,7 +220,8 @@ int WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool la
             AppendIndent(list, depth);
             list += "<DL><p>";
             text.Emit();
-            open.push_back(OpenList{i, kept.separatorsAtEnd});
+            open.push_back(OpenList{i, kept.separatorsAtEnd, false});
+            ++depth;
         } else {
             line += "<DT><A HREF=\"";
             AppendEscapedHtml(line, model.glUrl[k]);

@@ -57,6 +57,7 @@ std::string PackExtras(const EntryExtras& extras) {
     if (extras.hasShortcut) PackField(packed, 'S', extras.shortcut);
     if (!extras.headingAttributes.empty()) PackField(packed, 'G', extras.headingAttributes);
     if (extras.hasHeading) PackField(packed, 'H', extras.heading);
+    if (!extras.storeKey.empty()) PackField(packed, 'K', extras.storeKey);
     return packed;
 }
 
@@ -90,6 +91,9 @@ EntryExtras UnpackExtras(std::string_view packed) {
             case 'H':
                 extras.hasHeading = true;
                 extras.heading = value;
+                break;
+            case 'K':
+                extras.storeKey = value;
                 break;
             default:
                 break;

@@ -28,6 +28,13 @@ struct ReadFavoritesFiles {
     std::unordered_set<std::string> directories;
 };
 
+// A browser store's file as its read (or the last write from this root) left it: writing the
+// store back starts from it and keeps what the table has no place for.
+struct StoreOriginal {
+    std::string text;
+    bool backedUp = false;  // a copy of the file was made before this root first wrote it
+};
+
 struct RootInfo {
     std::string charset;   // the encoding its source was read in; empty when unknown
     bool partial = false;  // the read stopped early: saving over the source would lose the rest
@@ -36,6 +43,8 @@ struct RootInfo {
     // A bookmark file as it was when it was read or last saved from this root: a save over
     // it finds out whether anything else (another copy of it, another program) wrote it since.
     std::optional<FileStamp> sourceStamp;
+    // A Chromium store's file, when the root was read from one.
+    std::shared_ptr<StoreOriginal> store;
     // What the root held when it was last read or saved, as a hash of its entries: it has
     // unsaved changes exactly when its entries hash to something else now.
     std::uint64_t savedHash = 0;

@@ -1,0 +1,51 @@
+#include "commands/StoreCommands.h"
+
+#include "formats/ChromiumWriter.h"
+#include "model/EntryExtras.h"
+
+namespace pernard {
+
+namespace {
+
+// The entries the write gave ids to carry them from now on, as if they had been read so.
+void KeepNewKeys(BmLogic& model, const ChromiumStoreText& store) {
+    for (const auto& [index, id] : store.newKeys) {
+        EntryExtras extras = UnpackExtras(model.ExtrasOf(index));
+        extras.storeKey = id;
+        model.SetExtras(index, PackExtras(extras));
+    }
+}
+
+}  // namespace
+
+bool SaveBrowserStore(BmLogic& model, int root, bool force, WriteRefusal* refusal) {
+    const Ports& ports = model.GetPorts();
+    const WriteRequest request{.kind = WriteKind::BrowserStore,
+                               .target = std::string(model.SourcePath(root)),
+                               .roots = {root},
+                               .confirmOverwrite = true,
+                               .force = force};
+    const WriteDecision decision = WriteGate::Decide(model, request);
+    if (refusal != nullptr) *refusal = decision.refusal;
+    if (!decision.Allowed()) return false;
+    const WritePermit& permit = *decision.permit;
+    RootInfo* info = model.MutableRootInfo(root);
+    const ChromiumStoreWrite write = WriteChromiumStore(model, permit, !info->store->backedUp);
+    if (!write.written) {
+        ports.prompts->ShowMessage(write.errorText);
+        return false;
+    }
+    KeepNewKeys(model, write.store);
+    // The file as written is where the next write starts.
+    info->store->text = write.store.text;
+    info->store->backedUp = true;
+    WriteGate::Written(model, permit);
+    if (!write.backup.empty()) {
+        ports.diagnostics->ReportSaveWarning("書き込む前のブックマークを保存しました : " +
+                                             write.backup);
+    }
+    ports.status->SetPanel(1, "保存完了 " + permit.Target());
+    return true;
+}
+
+}  // namespace pernard

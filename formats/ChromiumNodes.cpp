@@ -1,0 +1,38 @@
+#include "formats/ChromiumNodes.h"
+
+#include "formats/BrowserRead.h"
+#include "util/Numbers.h"
+
+namespace pernard {
+
+using simdjson::dom::element;
+
+std::string TextOf(const element& node, const char* key) {
+    std::string_view text;
+    if (node[key].get(text) != simdjson::SUCCESS) return {};
+    return std::string(text);
+}
+
+std::string DateOf(const element& node, const char* key) {
+    return MicrosecondsToSeconds(TextOf(node, key), kSecondsFrom1601To1970);
+}
+
+std::string LaterOf(const std::string& a, const std::string& b) {
+    long long first = 0;
+    long long second = 0;
+    if (!ParseWholeNumber(a, first)) return b;
+    if (!ParseWholeNumber(b, second)) return a;
+    return second > first ? b : a;
+}
+
+MetaInfo MetaInfoOf(const element& node) {
+    MetaInfo meta;
+    element info;
+    if (node["meta_info"].get(info) != simdjson::SUCCESS || !info.is_object()) return meta;
+    meta.description = TextOf(info, "Description");
+    meta.nickname = TextOf(info, "Nickname");
+    meta.lastVisit = DateOf(info, "last_visited_desktop");
+    return meta;
+}
+
+}  // namespace pernard
