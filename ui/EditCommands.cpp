@@ -189,8 +189,9 @@ void TFormMain::EditEntry(int index) {
     if (root) {
         dialog->setWindowTitle(Text(model_.glAdd[k]));
         dialog->LabelFolder->setText("識別名");
-        dialog->LabelURL->setText(model_.glAdd[k] == kSourceNetscape ? "ファイル名"
-                                                                     : "フォルダー名");
+        // A bookmark file or a browser's store is a file; a Favorites root, a directory.
+        dialog->LabelURL->setText(model_.glAdd[k] == kSourceFavorites ? "フォルダー名"
+                                                                      : "ファイル名");
     } else {
         dialog->setWindowTitle("フォルダー");
         dialog->LabelFolder->setText("フォルダー名");

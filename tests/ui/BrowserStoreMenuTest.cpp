@@ -1,7 +1,9 @@
 // ファイル › ブックマークの読込 / 追加読込 › "Chrome / Edge など" and "Firefox": the stores found
-// are offered, any file can be chosen instead, and 上書保存 never writes into a store.
+// are offered, any file can be chosen instead; 上書保存 writes a Chromium store back and asks
+// for a bookmark file in place of a Firefox one.
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "UiFixture.h"
 #include "formats/BrowserStores.h"
@@ -58,16 +60,35 @@ TEST_F(BrowserStoreMenuTest, TheStoresFoundAreOfferedAndAnyFileCanBeChosen) {
     EXPECT_EQ(Model().glAdd[3], kSourceFirefox);
     EXPECT_EQ(Main().Panel0->text(), "追加読込完了:1 件");
 
-    // 上書保存 of the Edge root says why and asks for a bookmark file.
+    // 上書保存 of the Edge root writes the store back, after a copy of the old file.
     const std::string before = ReadBytes(store);
+    EXPECT_EQ(Model().glName[0], "Edge — Default");
     Main().TreeV->setCurrentIndex(Main().TreeItems->IndexOf(Model().glNode[2]));
     ASSERT_TRUE(Model().EditUrlEntry(2, {"changed", "http://e/", "", "", ""}));
-    dialogs.nextFile = (fakeHome.Path() / "edge.htm").string();
     Main().miFileSaveClick();
-    EXPECT_NE(prompts.messages.back().find("ブラウザーのブックマークには書き込みません"),
-              std::string::npos);
-    EXPECT_NE(ReadBytes(dialogs.nextFile).find("changed"), std::string::npos);
-    EXPECT_EQ(ReadBytes(store), before);
+    EXPECT_NE(ReadBytes(store).find("\"changed\""), std::string::npos);
+    int copies = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(store).parent_path())) {
+        if (entry.path().filename().string().rfind("Bookmarks.pernard-backup-", 0) == 0) {
+            EXPECT_EQ(ReadBytes(entry.path().string()), before);
+            ++copies;
+        }
+    }
+    EXPECT_EQ(copies, 1);
+
+    // 上書保存 of the Firefox root says it is read-only and asks for a bookmark file.
+    const std::string database = ReadBytes(places);
+    int f = Model().glCT - 1;
+    while (f > 0 && Model().glName[f] != "F") --f;
+    Main().TreeV->setCurrentIndex(Main().TreeItems->IndexOf(Model().glNode[f]));
+    ASSERT_TRUE(Model().EditUrlEntry(f, {"changed too", "http://f/", "", "", ""}));
+    dialogs.nextFile = (fakeHome.Path() / "firefox.htm").string();
+    Main().miFileSaveClick();
+    ASSERT_FALSE(prompts.messages.empty());
+    EXPECT_NE(prompts.messages.back().find("読み込み専用"), std::string::npos);
+    EXPECT_NE(ReadBytes(dialogs.nextFile).find("changed too"), std::string::npos);
+    EXPECT_EQ(ReadBytes(places), database);
 }
 
 TEST_F(BrowserStoreMenuTest, AStoreNamedAtStartIsReadAsOne) {
