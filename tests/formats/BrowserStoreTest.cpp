@@ -19,12 +19,14 @@
 #include "model/EntryExtras.h"
 #include "support/Doubles.h"
 #include "support/PlacesFixture.h"
+#include "support/StoreListing.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
 using pernard::testing::PlacesFixture;
 using pernard::testing::ReadBytes;
 using pernard::testing::ScopedVariable;
+using pernard::testing::StoreListing;
 using pernard::testing::TempDir;
 using pernard::testing::TestModel;
 namespace fs = std::filesystem;
@@ -38,33 +40,7 @@ std::string ChromeTime(long long seconds) {
 
 constexpr long long kSecond = 1000000;  // microseconds
 
-// Line ends written as \n, so that a text stays on its line.
-std::string Escaped(std::string_view text) {
-    std::string out;
-    for (const char c : text) out += c == '\n' ? std::string("\\n") : std::string(1, c);
-    return out;
-}
-
-// One line per entry: parent, kind, name, URL, dates, kept attributes, separators and
-// description.
-std::string Listing(const BmLogic& model, int first = 1) {
-    std::string out;
-    for (int i = first; i < model.glCT; ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        const EntryExtras extras = UnpackExtras(model.ExtrasOf(i));
-        out +=
-            std::to_string(model.gloya[k] - (first - 1)) + " " + (model.IsFolder(i) ? "F " : "U ") +
-            std::string(model.glName[k]) + " " +
-            (model.IsFolder(i) ? "" : std::string(model.glUrl[k])) + " " +
-            std::string(model.glAdd[k]) + "|" +
-            (model.IsFolder(i) ? "" : std::string(model.glVisit[k])) + "|" +
-            std::string(model.glLast[k]) + extras.attributes +
-            (extras.separatorsBefore > 0 ? " hr" + std::to_string(extras.separatorsBefore) : "") +
-            (extras.separatorsAtEnd > 0 ? " end" + std::to_string(extras.separatorsAtEnd) : "") +
-            (extras.hasDescription ? " dd:" + Escaped(extras.description) : "") + "\n";
-    }
-    return out;
-}
+std::string Listing(const BmLogic& model, int first = 1) { return StoreListing(model, first); }
 
 // Saves root 0 as a bookmark file and reads it back: the same entries.
 void ExpectSavedFileReadsTheSame(TestModel& t, const TempDir& dir) {

@@ -1,6 +1,7 @@
 #pragma once
-// Builds a Firefox places.sqlite with the tables and columns Firefox documents for its bookmarks
-// (moz_places, moz_bookmarks, moz_keywords), filled by the test: never a browser's own file.
+// Builds a Firefox places.sqlite with the tables and columns Firefox wrote for its bookmarks
+// (moz_places, moz_bookmarks, moz_keywords, and by the layout: the roots table, annotations),
+// in one of three layouts, filled by the test: never a browser's own file.
 
 #include <sqlite3.h>
 
@@ -8,11 +9,23 @@
 
 namespace pernard::testing {
 
+enum class PlacesSchema {
+    // Firefox 3 (user_version 6): no guids, the roots in moz_bookmarks_roots, a keyword by
+    // moz_bookmarks.keyword_id, last visits only in moz_historyvisits, descriptions as item
+    // annotations.
+    Firefox3,
+    // A middle one (user_version 26): guids and the fixed root guids, keywords by place, last
+    // visits in moz_places, descriptions as item annotations.
+    Middle,
+    // Today's: no annotations.
+    Today,
+};
+
 class PlacesFixture {
 public:
-    // Creates the database at `path` with the five roots (menu, toolbar, tags, unfiled,
-    // mobile) under the invisible root.
-    explicit PlacesFixture(const std::string& path);
+    // Creates the database at `path` with the roots (menu, toolbar, tags, unfiled, and mobile
+    // but in Firefox 3's) under the invisible root.
+    explicit PlacesFixture(const std::string& path, PlacesSchema schema = PlacesSchema::Today);
     ~PlacesFixture();
     PlacesFixture(const PlacesFixture&) = delete;
     PlacesFixture& operator=(const PlacesFixture&) = delete;
@@ -28,6 +41,8 @@ public:
     // Tags the place of bookmark `bookmark` with `tag` (a folder under the tags root, made once).
     void Tag(long long bookmark, const std::string& tag);
     void Keyword(long long bookmark, const std::string& keyword);
+    // The description of a bookmark or folder, as an annotation (not in today's layout).
+    void Description(long long item, const std::string& text);
     // Runs SQL as it stands (a test's own statements).
     void Run(const std::string& sql);
     sqlite3* Handle() const { return db_; }
@@ -38,6 +53,7 @@ private:
     long long PlaceOf(long long bookmark);
     int NextPosition(long long parent);
 
+    PlacesSchema schema_;
     sqlite3* db_ = nullptr;
     long long nextGuid_ = 0;
 };
