@@ -107,6 +107,10 @@ bool ReadPlacesLayout(sqlite3* db, PlacesLayout& layout, std::string& why) {
     layout.descriptions = HasColumns(ColumnsOf(db, "main", "moz_items_annos"),
                                      {"item_id", "anno_attribute_id", "content"}) &&
                           HasColumns(ColumnsOf(db, "main", "moz_anno_attributes"), {"id", "name"});
+    if (HasColumns(ColumnsOf(db, "main", "moz_favicons"), {"id", "url", "data", "mime_type"}) &&
+        HasColumns(places, {"favicon_id"})) {
+        layout.icons = IconStore::PlacesTable;
+    }
     return true;
 }
 
@@ -116,6 +120,7 @@ bool Places::Load(sqlite3* db, const PlacesLayout& layout, std::string& errorTex
     LoadKeywords(db);
     LoadDescriptions(db);
     LoadRoots(db);
+    icons_ = ReadPageIcons(db, layout_.icons, decoder_);
     return true;
 }
 
@@ -228,6 +233,11 @@ std::string Places::TagsOf(long long place) const {
 std::string Places::KeywordOf(const PlacesItem& item) const {
     const auto found = keywords_.find(layout_.keywordsByPlace ? item.place : item.keywordId);
     return found == keywords_.end() ? std::string() : found->second;
+}
+
+const PageIcon* Places::IconOf(long long place) const {
+    const auto found = icons_.find(place);
+    return found == icons_.end() ? nullptr : &found->second;
 }
 
 void Places::CollectTags(const PlacesItem* tagsRoot) {

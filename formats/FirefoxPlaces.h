@@ -1,8 +1,8 @@
 #pragma once
 // What a copy of Firefox's `places.sqlite` says of the bookmarks, in any layout Firefox has
 // written since 3.0: the items of moz_bookmarks with the addresses and last visits of their
-// places, the roots, tags, keywords and descriptions. The layout is found from the tables and
-// columns the database has; `PRAGMA user_version` only names it.
+// places, the roots, tags, keywords, descriptions and the pages' icons. The layout is found from
+// the tables and columns the database has; `PRAGMA user_version` only names it.
 
 #include <sqlite3.h>
 
@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "formats/FirefoxIcons.h"
 #include "util/CodePage.h"
 
 namespace pernard {
@@ -46,6 +47,7 @@ struct PlacesLayout {
     bool keywordsByPlace = false;  // moz_keywords (place_id, keyword)
     bool keywordsById = false;     // else moz_bookmarks.keyword_id -> moz_keywords (id, keyword)
     bool descriptions = false;     // moz_items_annos and moz_anno_attributes
+    IconStore icons = IconStore::None;
 };
 
 // The layout of `db`; false with `why` when the database cannot be queried at all.
@@ -67,7 +69,7 @@ inline constexpr int kPlacesSeparator = 3;
 // Everything the database says of the bookmarks, kept by id.
 class Places {
 public:
-    // Reads the items, keywords, descriptions and roots of a database of `layout`.
+    // Reads the items, keywords, descriptions, roots and icons of a database of `layout`.
     bool Load(sqlite3* db, const PlacesLayout& layout, std::string& errorText);
 
     // How many bytes of the texts read were no UTF-8.
@@ -80,6 +82,7 @@ public:
     std::string TagsOf(long long place) const;
     // The keyword of a bookmark: its place's, or in older layouts its own.
     std::string KeywordOf(const PlacesItem& item) const;
+    const PageIcon* IconOf(long long place) const;
 
     void CollectTags(const PlacesItem* tagsRoot);
 
@@ -97,6 +100,7 @@ private:
     std::unordered_map<long long, std::string> tags_;
     std::unordered_map<long long, std::string> keywords_;  // by place, or by keyword id
     std::unordered_map<std::string, long long> roots_;     // moz_bookmarks_roots
+    PageIcons icons_;
 };
 
 }  // namespace pernard

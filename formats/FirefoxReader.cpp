@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "formats/BrowserRead.h"
+#include "formats/FirefoxIcons.h"
 #include "formats/FirefoxPlaces.h"
 #include "formats/NetscapeReader.h"
 #include "util/CodePage.h"
@@ -18,19 +19,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Copies the database and the logs beside it (the write-ahead log, or the rollback journal of a
-// commit under way, which SQLite then rolls back in the copy) into `directory`; the copy's
-// path, or an empty one when the database could not be copied.
-fs::path CopyDatabase(const std::string& path, const fs::path& directory) {
+// Copies the database at `path` and the logs beside it (the write-ahead log, or the rollback
+// journal of a commit under way, which SQLite then rolls back in the copy) into `directory`
+// under `name`; the copy's path, or an empty one when the database could not be copied.
+fs::path CopyDatabase(const std::string& path, const fs::path& directory, const std::string& name) {
     std::error_code error;
-    const fs::path copy = directory / "places.sqlite";
+    const fs::path copy = directory / name;
     fs::copy_file(path, copy, fs::copy_options::overwrite_existing, error);
     if (error) return {};
     MakeOwnerOnly(copy);
     for (const char* suffix : {"-wal", "-journal"}) {
         const fs::path log = path + suffix;
         if (!fs::exists(log, error)) continue;
-        const fs::path logCopy = directory / ("places.sqlite" + std::string(suffix));
+        const fs::path logCopy = directory / (name + suffix);
         fs::copy_file(log, logCopy, fs::copy_options::overwrite_existing, error);
         if (error) return {};
         MakeOwnerOnly(logCopy);
@@ -91,6 +92,8 @@ private:
         if (LeaveOutFolderMarkerUrl(model_, fields, partial_)) return true;
         // The attributes in the order Firefox's export writes them.
         EntryExtras extras;
+        if (const PageIcon* icon = places_.IconOf(item.place))
+            extras.attributes += IconAttributes(*icon);
         const std::string keyword = places_.KeywordOf(item);
         if (!keyword.empty()) extras.attributes += StoreAttribute("SHORTCUTURL", keyword);
         const std::string tags = places_.TagsOf(item.place);
@@ -110,13 +113,20 @@ bool LoadPlaces(const std::string& path, Places& places, std::string& errorText)
     // look, and goes with its directory whichever way the read ends.
     const PrivateDirectory snapshot("pernard-places-");
     const fs::path copy =
-        snapshot.Path().empty() ? fs::path() : CopyDatabase(path, snapshot.Path());
+        snapshot.Path().empty() ? fs::path() : CopyDatabase(path, snapshot.Path(), "places.sqlite");
     if (copy.empty()) {
         errorText = "Not Found Bookmark : " + path;
         return false;
     }
+    // The icons beside it, when there are any to copy: without them the bookmarks have none.
+    std::error_code error;
+    const fs::path favicons = fs::path(path).parent_path() / "favicons.sqlite";
+    const fs::path faviconsCopy =
+        fs::is_regular_file(favicons, error)
+            ? CopyDatabase(favicons.string(), snapshot.Path(), "favicons.sqlite")
+            : fs::path();
     if (CopyObserver()) CopyObserver()(snapshot.Path());
-    // The copy is the reader's own: SQLite may bring its log into it.
+    // The copies are the reader's own: SQLite may bring their logs into them.
     sqlite3* raw = nullptr;
     const int opened = sqlite3_open_v2(copy.string().c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     SqliteDatabase db(raw);
@@ -138,6 +148,8 @@ bool LoadPlaces(const std::string& path, Places& places, std::string& errorText)
                     " がありません） : " + path;
         return false;
     }
+    if (!faviconsCopy.empty() && AttachFavicons(db.get(), faviconsCopy.string()))
+        layout.icons = IconStore::FaviconsFile;
     if (!places.Load(db.get(), layout, why)) return unreadable();
     return true;
 }

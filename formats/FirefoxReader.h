@@ -1,9 +1,10 @@
 #pragma once
 // Reads Firefox's `places.sqlite` of any layout since Firefox 3 (formats/FirefoxPlaces.h): the
-// bookmarks of moz_bookmarks with the addresses and last visits of moz_places, tags, keywords
-// and descriptions. The profile's database is never opened: the reader copies it (with its
+// bookmarks of moz_bookmarks with the addresses and last visits of moz_places, tags, keywords,
+// descriptions, and the pages' icons (formats/FirefoxIcons.h). The profile's databases are never
+// opened: the reader copies places.sqlite and favicons.sqlite beside it (each with its
 // write-ahead log) into a private directory of its own (util/PrivateDirectory) and reads the
-// copy, so that it works while Firefox runs and can change nothing of the profile.
+// copies, so that it works while Firefox runs and can change nothing of the profile.
 
 #include <filesystem>
 #include <functional>

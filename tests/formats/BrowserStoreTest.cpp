@@ -361,6 +361,15 @@ TEST_F(FirefoxStoreTest, TheCopyIsPrivateAndGoesWhicheverWayTheReadEnds) {
     const std::string database = ReadBytes(path);
     const std::string unreadableLog = dir.Write("log/places.sqlite", database);
     fs::create_directory(unreadableLog + "-wal");  // a log that cannot be copied
+    // favicons.sqlite beside the database is copied with it; one that is no database only
+    // means no icons.
+    fs::create_directory(dir.Path() / "icons");
+    const std::string withIcons = (dir.Path() / "icons/places.sqlite").string();
+    PlacesFixture icons(withIcons);
+    icons.RootIcon("http://a/favicon.ico", "\x89PNG\r\n\x1A\n", 16);
+    const std::string brokenIcons = dir.Write("broken/places.sqlite", database);
+    dir.Write("broken/places.sqlite-wal", ReadBytes(path + "-wal"));
+    dir.Write("broken/favicons.sqlite", "no database");
     struct Case {
         std::string source;
         bool read;
@@ -370,6 +379,11 @@ TEST_F(FirefoxStoreTest, TheCopyIsPrivateAndGoesWhicheverWayTheReadEnds) {
         {path, true, "in TMPDIR 700 places.sqlite 600 places.sqlite-wal 600"},
         {none, false, "in TMPDIR 700 places.sqlite 600"},
         {unreadableLog, false, ""},
+        {withIcons, true,
+         "in TMPDIR 700 favicons.sqlite 600 favicons.sqlite-wal 600 places.sqlite 600 "
+         "places.sqlite-wal 600"},
+        {brokenIcons, true,
+         "in TMPDIR 700 favicons.sqlite 600 places.sqlite 600 places.sqlite-wal 600"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source);

@@ -1,5 +1,6 @@
 #include "support/PlacesFixture.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace pernard::testing {
@@ -46,12 +47,15 @@ constexpr const char* kFirefox3Schema =
     "PRAGMA user_version = 6;"
     "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR, "
     "rev_host LONGVARCHAR, visit_count INTEGER DEFAULT 0, hidden INTEGER DEFAULT 0 NOT NULL, "
-    "typed INTEGER DEFAULT 0 NOT NULL, frecency INTEGER DEFAULT -1 NOT NULL);"
+    "typed INTEGER DEFAULT 0 NOT NULL, favicon_id INTEGER, "
+    "frecency INTEGER DEFAULT -1 NOT NULL);"
     "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER DEFAULT NULL, "
     "parent INTEGER, position INTEGER, title LONGVARCHAR, keyword_id INTEGER, "
     "folder_type TEXT, dateAdded INTEGER, lastModified INTEGER);"
     "CREATE TABLE moz_bookmarks_roots (root_name VARCHAR(16) UNIQUE, folder_id INTEGER);"
     "CREATE TABLE moz_keywords (id INTEGER PRIMARY KEY AUTOINCREMENT, keyword TEXT UNIQUE);"
+    "CREATE TABLE moz_favicons (id INTEGER PRIMARY KEY, url LONGVARCHAR UNIQUE, data BLOB, "
+    "mime_type VARCHAR(32), expiration LONG);"
     "INSERT INTO moz_bookmarks (id, type, parent, position, title) VALUES "
     "(1, 2, 0, 0, ''), (2, 2, 1, 0, 'Bookmarks Menu'), (3, 2, 1, 1, 'Bookmarks Toolbar'), "
     "(4, 2, 1, 2, 'Tags'), (5, 2, 1, 3, 'Unfiled Bookmarks');"
@@ -63,14 +67,28 @@ constexpr const char* kMiddleSchema =
     "PRAGMA user_version = 26;"
     "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR, "
     "rev_host LONGVARCHAR, visit_count INTEGER DEFAULT 0, hidden INTEGER DEFAULT 0 NOT NULL, "
-    "typed INTEGER DEFAULT 0 NOT NULL, "
+    "typed INTEGER DEFAULT 0 NOT NULL, favicon_id INTEGER, "
     "frecency INTEGER DEFAULT -1 NOT NULL, last_visit_date INTEGER, guid TEXT, "
     "foreign_count INTEGER DEFAULT 0 NOT NULL);"
     "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER DEFAULT NULL, "
     "parent INTEGER, position INTEGER, title LONGVARCHAR, keyword_id INTEGER, "
     "folder_type TEXT, dateAdded INTEGER, lastModified INTEGER, guid TEXT);"
     "CREATE TABLE moz_keywords (id INTEGER PRIMARY KEY AUTOINCREMENT, keyword TEXT UNIQUE, "
-    "place_id INTEGER, post_data TEXT);";
+    "place_id INTEGER, post_data TEXT);"
+    "CREATE TABLE moz_favicons (id INTEGER PRIMARY KEY, url LONGVARCHAR UNIQUE, data BLOB, "
+    "mime_type VARCHAR(32), expiration LONG, guid TEXT);";
+
+// favicons.sqlite: the icons, the pages, and which icons a page has.
+constexpr const char* kFaviconsSchema =
+    "PRAGMA journal_mode=WAL;"
+    "CREATE TABLE moz_icons (id INTEGER PRIMARY KEY, icon_url TEXT NOT NULL, "
+    "fixed_icon_url_hash INTEGER NOT NULL, width INTEGER NOT NULL DEFAULT 0, "
+    "root INTEGER NOT NULL DEFAULT 0, color INTEGER, expire_ms INTEGER NOT NULL DEFAULT 0, "
+    "data BLOB);"
+    "CREATE TABLE moz_pages_w_icons (id INTEGER PRIMARY KEY, page_url TEXT NOT NULL, "
+    "page_url_hash INTEGER NOT NULL);"
+    "CREATE TABLE moz_icons_to_pages (page_id INTEGER NOT NULL, icon_id INTEGER NOT NULL, "
+    "PRIMARY KEY (page_id, icon_id)) WITHOUT ROWID;";
 
 void Exec(sqlite3* db, const std::string& sql) {
     char* message = nullptr;
@@ -101,12 +119,23 @@ public:
         sqlite3_bind_null(statement_, ++bound_);
         return *this;
     }
+    Query& BindBlob(const std::string& bytes) {
+        sqlite3_bind_blob(statement_, ++bound_, bytes.data(), static_cast<int>(bytes.size()),
+                          SQLITE_TRANSIENT);
+        return *this;
+    }
     // Runs it; the first column of its first row, or 0 for none.
     long long Run() {
         const int step = sqlite3_step(statement_);
         if (step != SQLITE_ROW && step != SQLITE_DONE)
             throw std::runtime_error(sqlite3_errmsg(db_));
         return step == SQLITE_ROW ? sqlite3_column_int64(statement_, 0) : 0;
+    }
+    std::string Text() {
+        const int step = sqlite3_step(statement_);
+        const unsigned char* text =
+            step == SQLITE_ROW ? sqlite3_column_text(statement_, 0) : nullptr;
+        return text != nullptr ? reinterpret_cast<const char*>(text) : "";
     }
 
 private:
@@ -117,7 +146,8 @@ private:
 
 }  // namespace
 
-PlacesFixture::PlacesFixture(const std::string& path, PlacesSchema schema) : schema_(schema) {
+PlacesFixture::PlacesFixture(const std::string& path, PlacesSchema schema)
+    : schema_(schema), path_(path) {
     if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("open " + path);
     switch (schema) {
         case PlacesSchema::Firefox3:
@@ -132,7 +162,10 @@ PlacesFixture::PlacesFixture(const std::string& path, PlacesSchema schema) : sch
     }
 }
 
-PlacesFixture::~PlacesFixture() { sqlite3_close(db_); }
+PlacesFixture::~PlacesFixture() {
+    sqlite3_close(favicons_);
+    sqlite3_close(db_);
+}
 
 void PlacesFixture::Run(const std::string& sql) { Exec(db_, sql); }
 
@@ -236,6 +269,62 @@ void PlacesFixture::Description(long long item, const std::string& text) {
         .Bind(item)
         .Bind(text)
         .Run();
+}
+
+long long PlacesFixture::AddIcon(const std::string& iconUrl, const std::string& bytes, int width,
+                                 bool root) {
+    if (favicons_ == nullptr) {
+        const std::string path = path_.substr(0, path_.find_last_of('/') + 1) + "favicons.sqlite";
+        if (sqlite3_open(path.c_str(), &favicons_) != SQLITE_OK)
+            throw std::runtime_error("open " + path);
+        Exec(favicons_, kFaviconsSchema);
+    }
+    Query(favicons_,
+          "INSERT INTO moz_icons (icon_url, fixed_icon_url_hash, width, root, data) "
+          "VALUES (?, 0, ?, ?, ?)")
+        .Bind(iconUrl)
+        .Bind(width)
+        .Bind(root ? 1 : 0)
+        .BindBlob(bytes)
+        .Run();
+    return sqlite3_last_insert_rowid(favicons_);
+}
+
+void PlacesFixture::Icon(long long bookmark, const std::string& iconUrl, const std::string& bytes,
+                         int width, const std::string& mimeType) {
+    const long long place = PlaceOf(bookmark);
+    if (schema_ != PlacesSchema::Today) {
+        Query(db_,
+              "INSERT INTO moz_favicons (url, data, mime_type, expiration) VALUES (?, ?, ?, 0)")
+            .Bind(iconUrl)
+            .BindBlob(bytes)
+            .Bind(mimeType)
+            .Run();
+        Query(db_, "UPDATE moz_places SET favicon_id = ? WHERE id = ?")
+            .Bind(sqlite3_last_insert_rowid(db_))
+            .Bind(place)
+            .Run();
+        return;
+    }
+    const long long icon = AddIcon(iconUrl, bytes, width, false);
+    const std::string url =
+        Query(db_, "SELECT url FROM moz_places WHERE id = ?").Bind(place).Text();
+    long long page =
+        Query(favicons_, "SELECT id FROM moz_pages_w_icons WHERE page_url = ?").Bind(url).Run();
+    if (page == 0) {
+        Query(favicons_, "INSERT INTO moz_pages_w_icons (page_url, page_url_hash) VALUES (?, 0)")
+            .Bind(url)
+            .Run();
+        page = sqlite3_last_insert_rowid(favicons_);
+    }
+    Query(favicons_, "INSERT INTO moz_icons_to_pages (page_id, icon_id) VALUES (?, ?)")
+        .Bind(page)
+        .Bind(icon)
+        .Run();
+}
+
+void PlacesFixture::RootIcon(const std::string& iconUrl, const std::string& bytes, int width) {
+    AddIcon(iconUrl, bytes, width, true);
 }
 
 }  // namespace pernard::testing
