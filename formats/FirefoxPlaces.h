@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -39,7 +40,7 @@ struct PlacesLayout {
     int version = 0;               // PRAGMA user_version
     bool bookmarks = false;        // moz_bookmarks: a places database at all
     std::string missing;           // what it lacks that every readable layout has
-    bool guids = false;            // moz_bookmarks.guid: the roots have fixed guids
+    bool guids = false;            // moz_bookmarks.guid (the roots' fixed guids came later)
     bool rootsTable = false;       // moz_bookmarks_roots (root_name, folder_id)
     bool dates = false;            // moz_bookmarks.dateAdded and lastModified
     bool lastVisitColumn = false;  // moz_places.last_visit_date
