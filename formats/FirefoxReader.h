@@ -1,9 +1,10 @@
 #pragma once
-// Reads Firefox's `places.sqlite`: the bookmarks of moz_bookmarks with the addresses and last
-// visits of moz_places, tags and keywords. The profile's database is never opened: the reader
-// copies it (with its write-ahead log) into a private directory of its own
-// (util/PrivateDirectory) and reads the copy, so that it works while Firefox runs and can change
-// nothing of the profile.
+// Reads Firefox's `places.sqlite` of any layout since Firefox 3 (formats/FirefoxPlaces.h): the
+// bookmarks of moz_bookmarks with the addresses and last visits of moz_places, tags, keywords,
+// descriptions, and the pages' icons (formats/FirefoxIcons.h). The profile's databases are never
+// opened: the reader copies places.sqlite and favicons.sqlite beside it (each with its
+// write-ahead log) into a private directory of its own (util/PrivateDirectory) and reads the
+// copies, so that it works while Firefox runs and can change nothing of the profile.
 
 #include <filesystem>
 #include <functional>
@@ -21,7 +22,8 @@ inline constexpr const char* kFirefoxUnfiledName = "他のブックマーク";
 inline constexpr const char* kFirefoxMobileName = "モバイルのブックマーク";
 
 // Reads one `places.sqlite` as one root named after the browser and profile (StoreRootName).
-// `complete` empties the table first. False with an error text when the database cannot be read.
+// `complete` empties the table first. False with an error text when the database cannot be read,
+// or its layout lacks what the reader needs (the text names its `user_version`).
 bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, int& urlCount,
                        std::string& errorText);
 

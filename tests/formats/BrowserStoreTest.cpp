@@ -19,12 +19,14 @@
 #include "model/EntryExtras.h"
 #include "support/Doubles.h"
 #include "support/PlacesFixture.h"
+#include "support/StoreListing.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
 using pernard::testing::PlacesFixture;
 using pernard::testing::ReadBytes;
 using pernard::testing::ScopedVariable;
+using pernard::testing::StoreListing;
 using pernard::testing::TempDir;
 using pernard::testing::TestModel;
 namespace fs = std::filesystem;
@@ -38,33 +40,7 @@ std::string ChromeTime(long long seconds) {
 
 constexpr long long kSecond = 1000000;  // microseconds
 
-// Line ends written as \n, so that a text stays on its line.
-std::string Escaped(std::string_view text) {
-    std::string out;
-    for (const char c : text) out += c == '\n' ? std::string("\\n") : std::string(1, c);
-    return out;
-}
-
-// One line per entry: parent, kind, name, URL, dates, kept attributes, separators and
-// description.
-std::string Listing(const BmLogic& model, int first = 1) {
-    std::string out;
-    for (int i = first; i < model.glCT; ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        const EntryExtras extras = UnpackExtras(model.ExtrasOf(i));
-        out +=
-            std::to_string(model.gloya[k] - (first - 1)) + " " + (model.IsFolder(i) ? "F " : "U ") +
-            std::string(model.glName[k]) + " " +
-            (model.IsFolder(i) ? "" : std::string(model.glUrl[k])) + " " +
-            std::string(model.glAdd[k]) + "|" +
-            (model.IsFolder(i) ? "" : std::string(model.glVisit[k])) + "|" +
-            std::string(model.glLast[k]) + extras.attributes +
-            (extras.separatorsBefore > 0 ? " hr" + std::to_string(extras.separatorsBefore) : "") +
-            (extras.separatorsAtEnd > 0 ? " end" + std::to_string(extras.separatorsAtEnd) : "") +
-            (extras.hasDescription ? " dd:" + Escaped(extras.description) : "") + "\n";
-    }
-    return out;
-}
+std::string Listing(const BmLogic& model, int first = 1) { return StoreListing(model, first); }
 
 // Saves root 0 as a bookmark file and reads it back: the entries of `expected`, which is what
 // a browser's own export of the store holds (the folder a browser imports into written as the
@@ -419,6 +395,15 @@ TEST_F(FirefoxStoreTest, TheCopyIsPrivateAndGoesWhicheverWayTheReadEnds) {
     const std::string database = ReadBytes(path);
     const std::string unreadableLog = dir.Write("log/places.sqlite", database);
     fs::create_directory(unreadableLog + "-wal");  // a log that cannot be copied
+    // favicons.sqlite beside the database is copied with it; one that is no database only
+    // means no icons.
+    fs::create_directory(dir.Path() / "icons");
+    const std::string withIcons = (dir.Path() / "icons/places.sqlite").string();
+    PlacesFixture icons(withIcons);
+    icons.RootIcon("http://a/favicon.ico", "\x89PNG\r\n\x1A\n", 16);
+    const std::string brokenIcons = dir.Write("broken/places.sqlite", database);
+    dir.Write("broken/places.sqlite-wal", ReadBytes(path + "-wal"));
+    dir.Write("broken/favicons.sqlite", "no database");
     struct Case {
         std::string source;
         bool read;
@@ -428,6 +413,11 @@ TEST_F(FirefoxStoreTest, TheCopyIsPrivateAndGoesWhicheverWayTheReadEnds) {
         {path, true, "in TMPDIR 700 places.sqlite 600 places.sqlite-wal 600"},
         {none, false, "in TMPDIR 700 places.sqlite 600"},
         {unreadableLog, false, ""},
+        {withIcons, true,
+         "in TMPDIR 700 favicons.sqlite 600 favicons.sqlite-wal 600 places.sqlite 600 "
+         "places.sqlite-wal 600"},
+        {brokenIcons, true,
+         "in TMPDIR 700 favicons.sqlite 600 places.sqlite 600 places.sqlite-wal 600"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source);

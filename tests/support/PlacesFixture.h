@@ -1,6 +1,7 @@
 #pragma once
-// Builds a Firefox places.sqlite with the tables and columns Firefox documents for its bookmarks
-// (moz_places, moz_bookmarks, moz_keywords), filled by the test: never a browser's own file.
+// Builds a Firefox places.sqlite with the tables and columns Firefox wrote for its bookmarks
+// (moz_places, moz_bookmarks, moz_keywords, and by the layout: the roots table, annotations,
+// icons), in one of three layouts, filled by the test: never a browser's own file.
 
 #include <sqlite3.h>
 
@@ -8,11 +9,23 @@
 
 namespace pernard::testing {
 
+enum class PlacesSchema {
+    // Firefox 3 (user_version 6): no guids, the roots in moz_bookmarks_roots, a keyword by
+    // moz_bookmarks.keyword_id, last visits only in moz_historyvisits, icons in moz_favicons,
+    // descriptions as item annotations.
+    Firefox3,
+    // A middle one (user_version 26): guids and the fixed root guids, keywords by place, last
+    // visits in moz_places, icons in moz_favicons, descriptions as item annotations.
+    Middle,
+    // Today's: icons in favicons.sqlite beside the database, no annotations.
+    Today,
+};
+
 class PlacesFixture {
 public:
-    // Creates the database at `path` with the five roots (menu, toolbar, tags, unfiled,
-    // mobile) under the invisible root.
-    explicit PlacesFixture(const std::string& path);
+    // Creates the database at `path` with the roots (menu, toolbar, tags, unfiled, and mobile
+    // but in Firefox 3's) under the invisible root.
+    explicit PlacesFixture(const std::string& path, PlacesSchema schema = PlacesSchema::Today);
     ~PlacesFixture();
     PlacesFixture(const PlacesFixture&) = delete;
     PlacesFixture& operator=(const PlacesFixture&) = delete;
@@ -28,6 +41,14 @@ public:
     // Tags the place of bookmark `bookmark` with `tag` (a folder under the tags root, made once).
     void Tag(long long bookmark, const std::string& tag);
     void Keyword(long long bookmark, const std::string& keyword);
+    // The description of a bookmark or folder, as an annotation (not in today's layout).
+    void Description(long long item, const std::string& text);
+    // An icon of the bookmark's page: its place's one in moz_favicons (`width` unused), or one
+    // of its page's in favicons.sqlite (today's; `mimeType` unused).
+    void Icon(long long bookmark, const std::string& iconUrl, const std::string& bytes,
+              int width = 16, const std::string& mimeType = "");
+    // A site's root icon in favicons.sqlite, tied to no page.
+    void RootIcon(const std::string& iconUrl, const std::string& bytes, int width);
     // Runs SQL as it stands (a test's own statements).
     void Run(const std::string& sql);
     sqlite3* Handle() const { return db_; }
@@ -37,8 +58,12 @@ private:
                      long long added, long long modified);
     long long PlaceOf(long long bookmark);
     int NextPosition(long long parent);
+    long long AddIcon(const std::string& iconUrl, const std::string& bytes, int width, bool root);
 
+    PlacesSchema schema_;
+    std::string path_;
     sqlite3* db_ = nullptr;
+    sqlite3* favicons_ = nullptr;  // today's favicons.sqlite, made with the first icon
     long long nextGuid_ = 0;
 };
 

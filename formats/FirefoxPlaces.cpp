@@ -1,0 +1,256 @@
+#include "formats/FirefoxPlaces.h"
+
+#include <algorithm>
+
+#include "formats/BrowserRead.h"
+
+namespace pernard {
+
+namespace {
+
+std::string DateColumn(sqlite3_stmt* statement, int column) {
+    if (sqlite3_column_type(statement, column) == SQLITE_NULL) return {};
+    return MicrosecondsToSeconds(std::to_string(sqlite3_column_int64(statement, column)), 0);
+}
+
+// The description Firefox's bookmark properties kept as an annotation of the item.
+constexpr const char* kDescriptionAnnotation = "bookmarkProperties/description";
+
+// The query of every item, its place's address and last visit, in the columns Places reads.
+std::string ItemsQuery(const PlacesLayout& layout) {
+    const char* lastVisit =
+        layout.lastVisitColumn ? "p.last_visit_date"
+        : layout.visits
+            ? "(SELECT MAX(v.visit_date) FROM moz_historyvisits v WHERE v.place_id = p.id)"
+            : "NULL";
+    return std::string("SELECT b.id, b.type, b.parent, b.title, ") +
+           (layout.guids ? "b.guid" : "NULL") + ", " +
+           (layout.dates ? "b.dateAdded, b.lastModified" : "NULL, NULL") + ", b.fk, p.url, " +
+           lastVisit + (layout.keywordsById ? ", b.keyword_id" : "") +
+           " FROM moz_bookmarks b "
+           "LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.parent, b.position, b.id";
+}
+
+}  // namespace
+
+SqliteStatement Prepare(sqlite3* db, const std::string& sql) {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return nullptr;
+    }
+    return SqliteStatement(raw);
+}
+
+std::vector<std::string> ColumnsOf(sqlite3* db, const char* schema, const char* table) {
+    std::vector<std::string> columns;
+    const SqliteStatement statement = Prepare(db, "SELECT name FROM pragma_table_info(?1, ?2)");
+    if (!statement) return columns;
+    sqlite3_bind_text(statement.get(), 1, table, -1, SQLITE_STATIC);
+    sqlite3_bind_text(statement.get(), 2, schema, -1, SQLITE_STATIC);
+    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+        const unsigned char* name = sqlite3_column_text(statement.get(), 0);
+        if (name != nullptr) columns.emplace_back(reinterpret_cast<const char*>(name));
+    }
+    return columns;
+}
+
+bool HasColumns(const std::vector<std::string>& columns, std::initializer_list<const char*> names) {
+    return std::all_of(names.begin(), names.end(), [&](const char* name) {
+        return std::find(columns.begin(), columns.end(), name) != columns.end();
+    });
+}
+
+std::string ColumnText(sqlite3_stmt* statement, int column, TextDecoder& decoder) {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    std::string out;
+    if (text == nullptr) return out;
+    decoder.Decode(
+        std::string_view(reinterpret_cast<const char*>(text),
+                         static_cast<std::size_t>(sqlite3_column_bytes(statement, column))),
+        out);
+    return out;
+}
+
+bool ReadPlacesLayout(sqlite3* db, PlacesLayout& layout, std::string& why) {
+    const SqliteStatement version = Prepare(db, "PRAGMA user_version");
+    if (!version || sqlite3_step(version.get()) != SQLITE_ROW) {
+        why = sqlite3_errmsg(db);
+        return false;
+    }
+    layout.version = sqlite3_column_int(version.get(), 0);
+    const auto bookmarks = ColumnsOf(db, "main", "moz_bookmarks");
+    const auto places = ColumnsOf(db, "main", "moz_places");
+    const auto keywords = ColumnsOf(db, "main", "moz_keywords");
+    layout.bookmarks = !bookmarks.empty();
+    // What every layout Firefox wrote has; the rest is looked for one by one.
+    for (const char* column : {"id", "type", "fk", "parent", "position", "title"}) {
+        if (layout.missing.empty() && !HasColumns(bookmarks, {column}))
+            layout.missing = std::string("moz_bookmarks.") + column;
+    }
+    for (const char* column : {"id", "url"}) {
+        if (layout.missing.empty() && !HasColumns(places, {column}))
+            layout.missing = std::string("moz_places.") + column;
+    }
+    layout.guids = HasColumns(bookmarks, {"guid"});
+    layout.rootsTable =
+        HasColumns(ColumnsOf(db, "main", "moz_bookmarks_roots"), {"root_name", "folder_id"});
+    if (layout.missing.empty() && !layout.guids && !layout.rootsTable)
+        layout.missing = "moz_bookmarks.guid / moz_bookmarks_roots";
+    layout.dates = HasColumns(bookmarks, {"dateAdded", "lastModified"});
+    layout.lastVisitColumn = HasColumns(places, {"last_visit_date"});
+    layout.visits =
+        HasColumns(ColumnsOf(db, "main", "moz_historyvisits"), {"place_id", "visit_date"});
+    layout.keywordsByPlace = HasColumns(keywords, {"place_id", "keyword"});
+    layout.keywordsById = !layout.keywordsByPlace && HasColumns(keywords, {"id", "keyword"}) &&
+                          HasColumns(bookmarks, {"keyword_id"});
+    layout.descriptions = HasColumns(ColumnsOf(db, "main", "moz_items_annos"),
+                                     {"item_id", "anno_attribute_id", "content"}) &&
+                          HasColumns(ColumnsOf(db, "main", "moz_anno_attributes"), {"id", "name"});
+    if (HasColumns(ColumnsOf(db, "main", "moz_favicons"), {"id", "url", "data", "mime_type"}) &&
+        HasColumns(places, {"favicon_id"})) {
+        layout.icons = IconStore::PlacesTable;
+    }
+    return true;
+}
+
+bool Places::Load(sqlite3* db, const PlacesLayout& layout, std::string& errorText) {
+    layout_ = layout;
+    if (!LoadItems(db, errorText)) return false;
+    LoadKeywords(db);
+    LoadDescriptions(db);
+    LoadRoots(db);
+    icons_ = ReadPageIcons(db, layout_.icons, decoder_);
+    return true;
+}
+
+bool Places::LoadItems(sqlite3* db, std::string& errorText) {
+    const SqliteStatement statement = Prepare(db, ItemsQuery(layout_));
+    if (!statement) {
+        errorText = sqlite3_errmsg(db);
+        return false;
+    }
+    sqlite3_stmt* raw = statement.get();
+    std::vector<std::pair<long long, PlacesItem*>> parents;
+    int step;
+    while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
+        auto item = std::make_unique<PlacesItem>();
+        item->id = sqlite3_column_int64(raw, 0);
+        item->type = sqlite3_column_int(raw, 1);
+        item->title = ColumnText(raw, 3, decoder_);
+        item->guid = ColumnText(raw, 4, decoder_);
+        item->added = DateColumn(raw, 5);
+        item->modified = DateColumn(raw, 6);
+        item->place = sqlite3_column_int64(raw, 7);
+        item->url = ColumnText(raw, 8, decoder_);
+        item->visited = DateColumn(raw, 9);
+        if (layout_.keywordsById) item->keywordId = sqlite3_column_int64(raw, 10);
+        parents.emplace_back(sqlite3_column_int64(raw, 2), item.get());
+        byId_[item->id] = std::move(item);
+    }
+    if (step != SQLITE_DONE) {
+        errorText = sqlite3_errmsg(db);
+        return false;
+    }
+    // Rows come ordered by parent and position: children are appended in order.
+    for (const auto& [parent, item] : parents) {
+        const auto found = byId_.find(parent);
+        if (found != byId_.end() && found->second.get() != item) {
+            found->second->children.push_back(item);
+        }
+    }
+    return true;
+}
+
+// Keywords live in moz_keywords by place since Firefox 39, before that by id from the bookmark;
+// a database without that table simply has none.
+void Places::LoadKeywords(sqlite3* db) {
+    if (!layout_.keywordsByPlace && !layout_.keywordsById) return;
+    const SqliteStatement statement = Prepare(
+        db, layout_.keywordsByPlace ? "SELECT place_id, keyword FROM moz_keywords ORDER BY id"
+                                    : "SELECT id, keyword FROM moz_keywords");
+    if (!statement) return;
+    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+        keywords_.emplace(sqlite3_column_int64(statement.get(), 0),
+                          ColumnText(statement.get(), 1, decoder_));
+    }
+}
+
+void Places::LoadDescriptions(sqlite3* db) {
+    if (!layout_.descriptions) return;
+    const SqliteStatement statement =
+        Prepare(db, std::string("SELECT a.item_id, a.content FROM moz_items_annos a "
+                                "JOIN moz_anno_attributes n ON n.id = a.anno_attribute_id "
+                                "WHERE n.name = '") +
+                        kDescriptionAnnotation + "'");
+    if (!statement) return;
+    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+        const auto item = byId_.find(sqlite3_column_int64(statement.get(), 0));
+        if (item != byId_.end())
+            item->second->description = ColumnText(statement.get(), 1, decoder_);
+    }
+}
+
+void Places::LoadRoots(sqlite3* db) {
+    if (!layout_.rootsTable) return;
+    const SqliteStatement statement =
+        Prepare(db, "SELECT root_name, folder_id FROM moz_bookmarks_roots");
+    if (!statement) return;
+    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+        const unsigned char* name = sqlite3_column_text(statement.get(), 0);
+        if (name != nullptr) {
+            roots_.emplace(reinterpret_cast<const char*>(name),
+                           sqlite3_column_int64(statement.get(), 1));
+        }
+    }
+}
+
+const PlacesItem* Places::ByGuid(const char* guid) const {
+    for (const auto& [id, item] : byId_) {
+        if (item->guid == guid) return item.get();
+    }
+    return nullptr;
+}
+
+const PlacesItem* Places::ById(long long id) const {
+    const auto found = byId_.find(id);
+    return found == byId_.end() ? nullptr : found->second.get();
+}
+
+const PlacesItem* Places::Root(const char* guid, const char* rootName) const {
+    if (layout_.guids) {
+        if (const PlacesItem* root = ByGuid(guid)) return root;
+    }
+    const auto named = roots_.find(rootName);
+    return named == roots_.end() ? nullptr : ById(named->second);
+}
+
+std::string Places::TagsOf(long long place) const {
+    const auto found = tags_.find(place);
+    return found == tags_.end() ? std::string() : found->second;
+}
+
+std::string Places::KeywordOf(const PlacesItem& item) const {
+    const auto found = keywords_.find(layout_.keywordsByPlace ? item.place : item.keywordId);
+    return found == keywords_.end() ? std::string() : found->second;
+}
+
+const PageIcon* Places::IconOf(long long place) const {
+    const auto found = icons_.find(place);
+    return found == icons_.end() ? nullptr : &found->second;
+}
+
+void Places::CollectTags(const PlacesItem* tagsRoot) {
+    if (tagsRoot == nullptr) return;
+    for (const PlacesItem* tag : tagsRoot->children) {
+        if (tag->type != kPlacesFolder) continue;
+        for (const PlacesItem* tagged : tag->children) {
+            if (tagged->type != kPlacesBookmark) continue;
+            std::string& tags = tags_[tagged->place];
+            if (!tags.empty()) tags += ',';
+            tags += tag->title;
+        }
+    }
+}
+
+}  // namespace pernard
