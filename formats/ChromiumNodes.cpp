@@ -8,9 +8,15 @@ namespace pernard {
 using simdjson::dom::element;
 
 std::string TextOf(const element& node, const char* key) {
+    simdjson::dom::object fields;
+    if (node.get(fields) != simdjson::SUCCESS) return {};
     std::string_view text;
-    if (node[key].get(text) != simdjson::SUCCESS) return {};
-    return std::string(text);
+    bool found = false;
+    for (const auto field : fields) {
+        if (field.key != key) continue;
+        found = field.value.get(text) == simdjson::SUCCESS;
+    }
+    return found ? std::string(text) : std::string();
 }
 
 std::string DateOf(const element& node, const char* key) {

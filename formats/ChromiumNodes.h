@@ -7,8 +7,14 @@
 
 namespace pernard {
 
-// The text of `key`; empty when there is none, or it is no text.
+// The text of `key` (the last of that name, as the browser reads it); empty when there is none,
+// or it is no text.
 std::string TextOf(const simdjson::dom::element& node, const char* key);
+// A node's key for the entry read from it: its id and guid ("5\t0b5e…"), which together tell
+// it apart even in a file that gives two nodes one id.
+inline std::string NodeKey(const simdjson::dom::element& node) {
+    return TextOf(node, "id") + '\t' + TextOf(node, "guid");
+}
 // The date of `key` (microseconds since 1601) in the table's seconds since 1970; empty for none.
 std::string DateOf(const simdjson::dom::element& node, const char* key);
 // The later of two dates in seconds; either may be empty.

@@ -16,6 +16,8 @@ namespace {
 
 using simdjson::dom::element;
 
+constexpr const char* kUnknownKindMessage = "種類のわからないエントリーは読み込みませんでした : ";
+
 class ChromiumWalk {
 public:
     ChromiumWalk(BmLogic& model, EntryBuilder& builder) : model_(model), builder_(builder) {}
@@ -34,8 +36,15 @@ private:
     bool AddNode(const element& node) {
         const std::string type = TextOf(node, "type");
         if (type == "url") return AddUrl(node);
-        if (type != "folder") return true;  // a kind the program does not know
-        return AddFolder(node, TextOf(node, "name"), TextOf(node, "id"), false);
+        if (type != "folder") {
+            // A kind the program does not know is left out, and said: a write of the store
+            // would not hold it.
+            model_.GetPorts().diagnostics->ReportReadWarning(kUnknownKindMessage +
+                                                             TextOf(node, "name"));
+            partial_ = true;
+            return true;
+        }
+        return AddFolder(node, TextOf(node, "name"), NodeKey(node), false);
     }
 
     bool AddFolder(const element& node, const std::string& name, const std::string& key,
@@ -68,7 +77,7 @@ private:
         fields.added = DateOf(node, "date_added");
         fields.visited = VisitOf(node, meta);
         EntryExtras extras;
-        extras.storeKey = TextOf(node, "id");
+        extras.storeKey = NodeKey(node);
         if (!meta.nickname.empty())
             extras.attributes += StoreAttribute("SHORTCUTURL", meta.nickname);
         SetStoreDescription(meta.description, extras);
@@ -114,7 +123,8 @@ bool ReadChromiumBookmarks(BmLogic& model, bool complete, const std::string& pat
             // Writing the store back starts from the file as read, and only while the file is
             // still as read.
             RootInfo* info = model.MutableRootInfo(builder.Root());
-            info->store = std::make_shared<StoreOriginal>(StoreOriginal{std::string(json), false});
+            info->store = std::make_shared<StoreOriginal>(
+                StoreOriginal{std::string(std::string_view(json).substr(bom)), false});
             info->sourceStamp = stamp;
             ChromiumWalk walk(model, builder);
             for (const ShownRoot& shown : kShownRoots) {

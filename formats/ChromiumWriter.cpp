@@ -60,9 +60,9 @@ std::string NewGuid() {
     return text;
 }
 
-// The nodes of the file as read, by id, and the highest id among them.
+// The nodes of the file as read, by their key (ChromiumNodes.h), and the highest id among them.
 struct OriginalNodes {
-    std::unordered_map<std::string_view, element> byId;
+    std::unordered_map<std::string, element> byKey;
     long long highestId = 0;
 
     void Index(const element& value) {
@@ -71,9 +71,9 @@ struct OriginalNodes {
             return;
         }
         if (!value.is_object()) return;
-        std::string_view id;
-        if (value["id"].get(id) == simdjson::SUCCESS) {
-            byId.emplace(id, value);
+        const std::string id = TextOf(value, "id");
+        if (!id.empty()) {
+            byKey.emplace(NodeKey(value), value);
             long long number = 0;
             if (ParseWholeNumber(id, number)) highestId = std::max(highestId, number);
         }
@@ -82,6 +82,23 @@ struct OriginalNodes {
         }
     }
 };
+
+// An object's members as the browser reads them: a key given twice holds its last value, in
+// the place of its first.
+std::vector<std::pair<std::string_view, element>> MembersOf(const element& value) {
+    std::vector<std::pair<std::string_view, element>> members;
+    for (const auto field : object(value)) {
+        auto same = std::find_if(members.begin(), members.end(), [&field](const auto& member) {
+            return member.first == field.key;
+        });
+        if (same == members.end()) {
+            members.emplace_back(field.key, field.value);
+        } else {
+            same->second = field.value;
+        }
+    }
+    return members;
+}
 
 // The entries of one root: each one's children in order.
 struct RootEntries {
@@ -114,16 +131,17 @@ public:
 
     ChromiumStoreText Write() {
         ClaimTopFolders();
+        ReserveOwnFolders();
         json_.OpenObject();
-        for (const auto field : object(document_)) {
-            json_.Key(field.key);
-            if (field.key == "checksum") {
+        for (const auto& [key, value] : MembersOf(document_)) {
+            json_.Key(key);
+            if (key == "checksum") {
                 checksumAt_ = json_.Text().size() + 1;
                 json_.String(std::string(32, '0'));
-            } else if (field.key == "roots" && field.value.is_object()) {
-                WriteRoots(field.value, nullptr);
+            } else if (key == "roots" && value.is_object()) {
+                WriteRoots(value, nullptr);
             } else {
-                json_.Value(field.value);
+                json_.Value(value);
             }
         }
         json_.CloseObject();
@@ -176,15 +194,15 @@ private:
     // browser's own folders written from the table, everything else as it was.
     void WriteRoots(const element& holder, const char* inside) {
         json_.OpenObject();
-        for (const auto field : object(holder)) {
-            json_.Key(field.key);
-            const ShownRoot* shown = ShownRootOf(field.key, inside);
-            if (shown != nullptr && field.value.is_object()) {
-                WriteOwnFolder(field.value, ChromiumRoleKey(shown->Path()), shown->checksummed);
-            } else if (inside == nullptr && field.key == "custom_root" && field.value.is_object()) {
-                WriteRoots(field.value, "custom_root");
+        for (const auto& [key, value] : MembersOf(holder)) {
+            json_.Key(key);
+            const ShownRoot* shown = ShownRootOf(key, inside);
+            if (shown != nullptr && value.is_object()) {
+                WriteOwnFolder(value, ChromiumRoleKey(shown->Path()), shown->checksummed);
+            } else if (inside == nullptr && key == "custom_root" && value.is_object()) {
+                WriteRoots(value, "custom_root");
             } else {
-                json_.Value(field.value);
+                json_.Value(value);
             }
         }
         json_.CloseObject();
@@ -206,22 +224,51 @@ private:
         std::vector<int> children;
         if (entry >= 0) children = entries_.Of(entry);
         if (role == strayHolder_) children.insert(children.end(), strays_.begin(), strays_.end());
-        usedIds_.insert(TextOf(node, "id"));
         WriteKnownNode(node, entry, true, children, checksummed);
     }
 
     // A table entry: the node it was read from when that is still to be had, else a new one.
     void WriteEntry(int entry, bool checksummed) {
         const std::string key = UnpackExtras(model_.ExtrasOf(entry)).storeKey;
-        const auto found = original_.byId.find(key);
+        const auto found = original_.byKey.find(key);
         const bool folder = model_.IsFolder(entry);
-        if (found != original_.byId.end() && usedIds_.count(key) == 0 &&
+        if (found != original_.byKey.end() && usedKeys_.insert(key).second &&
             TextOf(found->second, "type") == (folder ? "folder" : "url")) {
-            usedIds_.insert(key);
             WriteKnownNode(found->second, entry, false, entries_.Of(entry), checksummed);
         } else {
             WriteNewNode(entry, checksummed);
         }
+    }
+
+    // The browser's own folders hold their ids and guids before anything else is written: a
+    // node of the file that shares one gets one of its own.
+    void ReserveOwnFolders() {
+        element roots;
+        if (document_["roots"].get(roots) != simdjson::SUCCESS) return;
+        for (const ShownRoot& shown : kShownRoots) {
+            element holder = roots;
+            element node;
+            if ((shown.inside != nullptr && roots[shown.inside].get(holder) != simdjson::SUCCESS) ||
+                holder[shown.key].get(node) != simdjson::SUCCESS) {
+                continue;
+            }
+            usedIds_.insert(TextOf(node, "id"));
+            usedGuids_.insert(TextOf(node, "guid"));
+        }
+    }
+
+    // The node's id, or a new one when an earlier node took it.
+    std::string IdFor(const element& node, bool own) {
+        const std::string id = TextOf(node, "id");
+        if (own || (!id.empty() && usedIds_.insert(id).second)) return id;
+        const std::string fresh = std::to_string(++nextId_);
+        usedIds_.insert(fresh);
+        return fresh;
+    }
+    std::string GuidFor(const element& node, bool own) {
+        const std::string guid = TextOf(node, "guid");
+        if (own || (!guid.empty() && usedGuids_.insert(guid).second)) return guid;
+        return NewGuid();
     }
 
     void WriteChildren(const std::vector<int>& children, bool checksummed) {
@@ -263,7 +310,11 @@ private:
     void WriteKnownNode(const element& node, int entry, bool own, const std::vector<int>& children,
                         bool checksummed) {
         const bool folder = TextOf(node, "type") == "folder";
-        const std::string id = TextOf(node, "id");
+        const std::string id = IdFor(node, own);
+        const std::string guid = GuidFor(node, own);
+        if (entry >= 0 && !own && (id != TextOf(node, "id") || guid != TextOf(node, "guid"))) {
+            newKeys_.emplace_back(entry, id + '\t' + guid);
+        }
         const MetaInfo meta = MetaInfoOf(node);
         Fields fields;
         if (entry >= 0) fields = FieldsOf(entry);
@@ -278,13 +329,18 @@ private:
         }
         json_.OpenObject();
         bool wroteMeta = false;
-        for (const auto field : object(node)) {
-            const std::string_view key = field.key;
+        bool wroteGuid = false;
+        for (const auto& [key, value] : MembersOf(node)) {
             std::string_view text;
-            const bool isText = field.value.get(text) == simdjson::SUCCESS;
+            const bool isText = value.get(text) == simdjson::SUCCESS;
             json_.Key(key);
             if (key == "children" && folder) {
                 WriteChildren(children, checksummed);
+            } else if (key == "id") {
+                json_.String(id);
+            } else if (key == "guid") {
+                json_.String(guid);
+                wroteGuid = true;
             } else if (key == "name") {
                 json_.String(name);
             } else if (key == "url" && !folder) {
@@ -295,12 +351,16 @@ private:
                 json_.String(DateText(text, VisitOf(node, meta), fields.visited));
             } else if (isText && key == "date_modified" && folder && entry >= 0 && !own) {
                 json_.String(DateText(text, DateOf(node, "date_modified"), fields.modified));
-            } else if (key == "meta_info" && field.value.is_object() && entry >= 0) {
-                WriteMetaInfo(&field.value, meta, fields);
+            } else if (key == "meta_info" && value.is_object() && entry >= 0) {
+                WriteMetaInfo(&value, meta, fields);
                 wroteMeta = true;
             } else {
-                json_.Value(field.value);
+                json_.Value(value);
             }
+        }
+        if (!wroteGuid && guid != TextOf(node, "guid")) {
+            json_.Key("guid");
+            json_.String(guid);
         }
         if (!wroteMeta && entry >= 0 && (!fields.description.empty() || !fields.nickname.empty())) {
             json_.Key("meta_info");
@@ -319,28 +379,28 @@ private:
         bool description = false;
         bool nickname = false;
         if (original != nullptr) {
-            for (const auto field : object(*original)) {
-                if (field.key == "Description") {
+            for (const auto& [key, value] : MembersOf(*original)) {
+                if (key == "Description") {
                     description = true;
                     if (descriptionKept) {
-                        json_.Key(field.key);
-                        json_.Value(field.value);
+                        json_.Key(key);
+                        json_.Value(value);
                     } else if (!fields.description.empty()) {
-                        json_.Key(field.key);
+                        json_.Key(key);
                         json_.String(fields.description);
                     }
-                } else if (field.key == "Nickname") {
+                } else if (key == "Nickname") {
                     nickname = true;
                     if (nicknameKept) {
-                        json_.Key(field.key);
-                        json_.Value(field.value);
+                        json_.Key(key);
+                        json_.Value(value);
                     } else if (!fields.nickname.empty()) {
-                        json_.Key(field.key);
+                        json_.Key(key);
                         json_.String(fields.nickname);
                     }
                 } else {
-                    json_.Key(field.key);
-                    json_.Value(field.value);
+                    json_.Key(key);
+                    json_.Value(value);
                 }
             }
         }
@@ -361,8 +421,10 @@ private:
         const bool folder = model_.IsFolder(entry);
         const Fields fields = FieldsOf(entry);
         const std::string id = std::to_string(++nextId_);
+        const std::string guid = NewGuid();
         usedIds_.insert(id);
-        newKeys_.emplace_back(entry, id);
+        usedGuids_.insert(guid);
+        newKeys_.emplace_back(entry, id + '\t' + guid);
         if (checksummed) {
             if (folder) {
                 checksum_.AddFolder(id, fields.name);
@@ -385,7 +447,7 @@ private:
             json_.String(StoreDate(fields.modified));
         }
         json_.Key("guid");
-        json_.String(NewGuid());
+        json_.String(guid);
         json_.Key("id");
         json_.String(id);
         if (!fields.description.empty() || !fields.nickname.empty()) {
@@ -412,7 +474,9 @@ private:
     ChromiumChecksum checksum_;
     std::size_t checksumAt_ = 0;
     long long nextId_ = 0;
-    std::unordered_set<std::string> usedIds_;
+    std::unordered_set<std::string> usedKeys_;  // the nodes of the file written so far
+    std::unordered_set<std::string> usedIds_;   // the ids and guids written so far
+    std::unordered_set<std::string> usedGuids_;
     std::unordered_map<std::string, int> claimed_;
     std::vector<int> strays_;
     std::string strayHolder_;
@@ -444,6 +508,8 @@ bool CopyToBackup(const std::string& target, const std::string& backup) {
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return false;
     SafeFileWriter file;
+    // The copy is as private as the file: a browser keeps its bookmarks to its user.
+    file.TakeModeOf(target);
     if (!file.Open(backup)) return false;
     file.Write(bytes);
     return file.Commit();

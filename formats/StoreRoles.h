@@ -1,7 +1,7 @@
 #pragma once
 // The keys that tie entries read from a browser's store to the store's nodes
-// (EntryExtras::storeKey). A Chromium node is known by its id; the top folders, which every
-// store has and the browser makes itself, by their role: the key of the node below `roots`
+// (EntryExtras::storeKey). A Chromium node is known by its id and guid; the top folders, which
+// every store has and the browser makes itself, by their role: the key of the node below `roots`
 // ("roots/bookmark_bar", "roots/custom_root/speedDial"), or for Firefox the root's guid
 // ("firefox/menu________").
 

@@ -29,9 +29,9 @@ struct EntryExtras {
     std::string headingAttributes;
     bool hasHeading = false;
     std::string heading;
-    // The node's key in the browser store it was read from (a Chromium node's id, the role of a
-    // store's top folder: formats/StoreRoles.h), so that writing the store back keeps the node as
-    // the browser knows it. No file format carries it.
+    // The node's key in the browser store it was read from (a Chromium node's id and guid, the role
+    // of a store's top folder: formats/StoreRoles.h), so that writing the store back keeps the node
+    // as the browser knows it. No file format carries it.
     std::string storeKey;
 
     bool Empty() const { return !HoldsBookmarkFileData() && !hasShortcut && storeKey.empty(); }

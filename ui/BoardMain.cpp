@@ -171,8 +171,12 @@ void TFormMain::UpdateEntryButtons() {
     BtFolder->setEnabled(valid && model_.IsFolder(current));
     // Commands on an entry wait for one; with nothing loaded the list says how to begin.
     for (QWidget* button : {BtHenshuu, BtCut, BtCopy, BtSakujo}) button->setEnabled(valid);
-    // Nothing to paste until a cut or copy is pending.
+    // Nothing to paste until a cut or copy is pending, nothing to move without an entry.
     if (!ClipPending()) BtPaste->setEnabled(false);
+    if (!valid) {
+        BtUp->setEnabled(false);
+        BtDown->setEnabled(false);
+    }
     const bool empty = model_.glCT == 0;
     static_cast<EntryView*>(LView)->SetEmptyHint(empty ? kEmptyCollectionHint : QString());
     if (empty) {

@@ -293,7 +293,8 @@ private:
     void UpdateUndoItems();
     // What the window shows, held by node, so that an undo can show it again.
     SelectionMarks CurrentMarks() const;
-    void RestoreMarks(const SelectionMarks& marks);
+    // `expandedFolder`: the folder whose list showed everything below it before the step.
+    void RestoreMarks(const SelectionMarks& marks, const NodeRef& expandedFolder);
     // Opens in the view the folders the tree records as open (after a reset or a put-back).
     void ReopenFolders();
 

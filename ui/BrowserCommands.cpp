@@ -1,6 +1,6 @@
 // The main window's commands for browsers' own stores: ファイル › ブックマークの読込 and 追加読込 ›
 // "Chrome / Edge など" and "Firefox" offer the stores found on this computer, or any file. A
-// store is only read: its root is saved to a bookmark file of the user's choice.
+// store's root is saved back to it (Chromium's) or to a bookmark file (commands/SaveCommands.h).
 
 #include "formats/BrowserStores.h"
 #include "formats/SourceRead.h"
@@ -29,8 +29,9 @@ void TFormMain::ReadBrowserStore(bool firefox, bool complete) {
         items.push_back(StoreLabel(store));
     }
     items.push_back(kOtherFile);
-    const int picked = ports.dialogs->ChooseFromList(
-        firefox ? "Firefox のブックマーク" : "Chrome / Edge などのブックマーク", items);
+    std::string caption = firefox ? "Firefox のブックマーク" : "Chrome / Edge などのブックマーク";
+    if (stores.empty()) caption += "（このコンピューターには見つかりませんでした）";
+    const int picked = ports.dialogs->ChooseFromList(caption, items);
     if (picked < 0) return;
     std::string chosen;
     if (picked < static_cast<int>(stores.size())) {
@@ -40,8 +41,8 @@ void TFormMain::ReadBrowserStore(bool firefox, bool complete) {
     }
     if (complete) {
         if (!SettleUnsavedChanges()) return;
+        // The start-up bookmark file stays the user's own: a store is opened from here.
         ports.settings->SetDebugCheck(true);
-        ports.settings->SetStartupBookmarkFile(chosen);
         // A cut or copy pending from the previous collection ends with it.
         if (ClipPending()) EndPendingClip();
     }

@@ -336,7 +336,10 @@ void TFormMain::BuildContextMenus() {
     AddSeparator(PMenu, "N17");
     AddItem(PMenu, "Copy2", "コピー", &TFormMain::BtCopyClick);
     AddItem(PMenu, "N16", "切取り", &TFormMain::BtCutClick);
-    AddItem(PMenu, "N15", "張り付け（この下に）", &TFormMain::BtPasteClick);
+    QAction* pasteHere = AddItem(PMenu, "N15", "張り付け（この下に）", &TFormMain::BtPasteClick);
+    // Nothing to paste until a cut or copy is pending.
+    connect(PMenu, &QMenu::aboutToShow, this,
+            [this, pasteHere] { pasteHere->setEnabled(ClipPending()); });
     connect(TreeV, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         // Over empty space the menu would act on a selection the user does not point at.
         if (!TreeV->indexAt(at).isValid()) return;

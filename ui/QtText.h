@@ -16,11 +16,12 @@ inline QString Text(std::string_view text) {
     return QString::fromStdString(ShownText(text));
 }
 
-// A tool tip that shows `text` as it stands: Qt takes a tool tip that looks like markup for rich
-// text, and a name such as "<b>Big</b>" would be drawn bold.
+// A tool tip that shows `text` as it stands, its lines kept and a long one wrapped at the tip's
+// width: as rich text (Qt wraps only that), escaped, so that a name such as "<b>Big</b>" is not
+// drawn bold.
 inline QString PlainToolTip(const QString& text) {
-    if (!text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('&'))) return text;
-    return QStringLiteral("<qt style=\"white-space:pre\">") + text.toHtmlEscaped() +
+    if (text.isEmpty()) return text;
+    return QStringLiteral("<qt style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() +
            QStringLiteral("</qt>");
 }
 

@@ -79,17 +79,29 @@ SelectionMarks TFormMain::CurrentMarks() const {
     return marks;
 }
 
-void TFormMain::RestoreMarks(const SelectionMarks& marks) {
+void TFormMain::RestoreMarks(const SelectionMarks& marks, const NodeRef& expandedFolder) {
     const int selected = model_.IndexOf(marks.tree);
     if (selected >= 0) SelectNode(selected);
+    // A list that showed everything below its folder shows it so again.
+    const int expanded = model_.IndexOf(expandedFolder);
+    if (expanded >= 0 && expanded == model_.IndexOf(shownNode_)) BtFolderClick();
     const int row = ListItems->RowOfEntry(marks.listRow);
     if (row >= 0 && model_.IndexOf(marks.listRow) >= 0) {
         LView->setCurrentIndex(ListItems->index(row, 0));
+        LView->scrollTo(ListItems->index(row, 0));
     }
-    if (model_.IndexOf(marks.current) >= 0) {
+    const int current = model_.IndexOf(marks.current);
+    if (current >= 0) {
+        // The entry the step gave back is the current one: it is shown, highlighted in its
+        // folder's list when the tree shows another entry.
+        const QModelIndex listed = LView->currentIndex();
+        const bool shown = current == SelectedEntry() ||
+                           (listed.isValid() && ListItems->EntryIndex(listed.row()) == current);
+        if (!shown) ShowSearchHit(marks.current);
         model_.SetCurrent(marks.current);
         UpdateEntryButtons();
     }
+    if (!ClipPending()) ShowCurrentInPanel1();
 }
 
 void TFormMain::UndoClick() { StepHistory(true); }
@@ -98,13 +110,14 @@ void TFormMain::RedoClick() { StepHistory(false); }
 void TFormMain::StepHistory(bool undo) {
     SelectionMarks marks;
     bool stepped = false;
+    const NodeRef expandedFolder = listExpanded_ ? shownNode_ : NodeRef{};
     ChangeTable([&] {
         stepped = undo ? model_.Undo(&marks) : model_.Redo(&marks);
         return NodeRef{};
     });
     if (!stepped) return;
     ReopenFolders();
-    RestoreMarks(marks);
+    RestoreMarks(marks, expandedFolder);
 }
 
 void TFormMain::ReopenFolders() {

@@ -97,10 +97,12 @@ bool SafeFileWriter::Commit() {
 
 bool SafeFileWriter::TakeTargetMode() {
 #ifndef _WIN32
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
+    // Keep the permissions of the file being replaced (or copied); a new file gets the usual
+    // ones.
+    const std::string& source = modeSource_.empty() ? target_ : modeSource_;
     struct stat existing {};
-    const mode_t mode = stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                              : static_cast<mode_t>(0644);
+    const mode_t mode = stat(source.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
+                                                             : static_cast<mode_t>(0644);
     return fchmod(descriptor_, mode) == 0;
 #else
     return true;

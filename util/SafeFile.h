@@ -22,6 +22,9 @@ public:
 
     // Creates the temporary file beside `target`; false when it cannot be created.
     bool Open(const std::string& target);
+    // The new file takes the permissions of `path` (a copy of that file) instead of those of
+    // the file it replaces.
+    void TakeModeOf(const std::string& path) { modeSource_ = path; }
     // Appends bytes; a failure is remembered and reported by Commit.
     void Write(std::string_view bytes);
     // Flushes, syncs and renames the temporary file over the target. False (and the target
@@ -38,6 +41,7 @@ private:
     bool TakeTargetMode();
 
     std::string target_;
+    std::string modeSource_;
     std::string temporary_;
     int descriptor_ = -1;
     bool failed_ = false;

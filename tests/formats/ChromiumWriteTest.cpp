@@ -269,6 +269,70 @@ TEST(ChromiumWrite, EditsReadBackAndNewNodesGetIdsAndGuidsOfTheirOwn) {
     EXPECT_EQ(ReadBytes(store.path), first);
 }
 
+// Files no browser would write today, but a user may have: each written back without losing
+// what it holds.
+TEST(ChromiumWrite, OddFilesAreWrittenBackWithNothingLost) {
+    const std::string bar = R"({"checksum": "0", "roots": {"bookmark_bar": {"id": "1", "guid": "b",
+        "name": "Bar", "type": "folder", "children": [)";
+    struct Case {
+        const char* what;
+        std::string json;
+        Answer answer;  // to every question
+        bool written;
+        const char* expectation;  // what the written file's bar holds: "id guid name" per node
+    };
+    const Case cases[] = {
+        {"a node of a kind the program does not know asks before it goes",
+         bar + R"({"id": "5", "guid": "g5", "type": "weird", "name": "w", "url": "http://w/"},
+                  {"id": "6", "guid": "g6", "type": "url", "name": "u", "url": "http://u/"}]}}})",
+         Answer::No, false, ""},
+        {"a byte order mark",
+         "\xEF\xBB\xBF" + bar +
+             R"({"id": "5", "guid": "g5", "type": "url", "name": "u", "url": "http://u/"}]}}})",
+         Answer::Yes, true, "5 g5 u\n"},
+        {"two nodes with one id: the second gets an id of its own and keeps its guid",
+         bar + R"({"id": "5", "guid": "g5", "type": "url", "name": "a", "url": "http://a/"},
+                  {"id": "5", "guid": "g6", "type": "url", "name": "b", "url": "http://b/"}]}}})",
+         Answer::Yes, true, "5 g5 a\n6 g6 b\n"},
+        {"a key given twice holds its last value",
+         bar + R"({"id": "5", "guid": "g5", "type": "url", "name": "first", "name": "last",
+                   "url": "http://u/"}]}}})",
+         Answer::Yes, true, "5 g5 last\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string path = dir.Write("Default/Bookmarks", c.json);
+        fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+        TestModel t;
+        t.prompts.nextAnswer = c.answer;
+        int urls = 0;
+        std::string error;
+        ASSERT_TRUE(ReadChromiumBookmarks(t.model, true, path, urls, error)) << error;
+        EXPECT_EQ(SaveBrowserStore(t.model, 0), c.written);
+        if (!c.written) {
+            EXPECT_EQ(ReadBytes(path), c.json);
+            continue;
+        }
+        simdjson::dom::parser parser;
+        simdjson::dom::element document = parser.load(path);
+        std::string held;
+        for (simdjson::dom::element node :
+             simdjson::dom::array(document["roots"]["bookmark_bar"]["children"])) {
+            held += std::string(std::string_view(node["id"])) + " " +
+                    std::string(std::string_view(node["guid"])) + " " +
+                    std::string(std::string_view(node["name"])) + "\n";
+        }
+        EXPECT_EQ(held, c.expectation);
+        // The copy of the old file is as private as the file.
+        for (const auto& entry : fs::directory_iterator(dir.Path() / "Default")) {
+            EXPECT_EQ(fs::status(entry.path()).permissions() & fs::perms::all,
+                      fs::perms::owner_read | fs::perms::owner_write)
+                << entry.path();
+        }
+    }
+}
+
 namespace {
 
 // A dead process's pid, as a crashed browser leaves in its lock.

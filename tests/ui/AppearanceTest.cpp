@@ -50,7 +50,9 @@ TEST_F(UiTest, EveryLabelOfEveryWindowShowsItsTextAsItStands) {
             .TreeItems->data(Main().TreeItems->IndexOf(Model().glNode[1]), Qt::ToolTipRole)
             .toString();
     EXPECT_TRUE(tip.contains("&lt;b&gt;Big&lt;/b&gt; name")) << tip.toStdString();
-    EXPECT_EQ(ui::PlainToolTip("plain"), "plain");
+    // Every tip is rich text, which Qt wraps at the tip's width, with its lines kept.
+    EXPECT_EQ(ui::PlainToolTip("plain\nline"),
+              "<qt style=\"white-space:pre-wrap\">plain\nline</qt>");
 }
 
 TEST_F(UiTest, MessageBoxesShowTheirTextAsItStands) {
@@ -237,6 +239,8 @@ TEST_F(UiTest, ABookmarksDescriptionAndTagsAreTheToolTipOfItsName) {
     EXPECT_TRUE(tip.contains("A\nDaily &lt;news&gt;\nsecond line\nタグ: news,日本"))
         << tip.toStdString();
     // Other columns and bookmarks without notes show their text alone.
-    EXPECT_EQ(Main().ListItems->index(1, 0).data(Qt::ToolTipRole).toString(), "B");
-    EXPECT_EQ(Main().ListItems->index(0, 4).data(Qt::ToolTipRole).toString(), "1");
+    EXPECT_EQ(Main().ListItems->index(1, 0).data(Qt::ToolTipRole).toString(),
+              ui::PlainToolTip("B"));
+    EXPECT_EQ(Main().ListItems->index(0, 4).data(Qt::ToolTipRole).toString(),
+              ui::PlainToolTip("1"));
 }
