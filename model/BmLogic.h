@@ -17,6 +17,7 @@
 #include "model/TreeNodes.h"
 #include "model/UndoHistory.h"
 #include "model/UrlIndex.h"
+#include "util/UrlMatchKey.h"
 
 namespace pernard {
 
@@ -200,9 +201,10 @@ public:
     // These roots were saved; the collection is saved when no root has changes left.
     void MarkRootsSaved(const std::vector<int>& roots);
 
-    // Lists in the check-log window every URL entry that has an earlier entry with the same
-    // URL, naming that earliest entry; returns how many were found.
-    int CheckDuplicateUrls();
+    // Lists in the check-log window every URL entry that has an earlier entry whose URL
+    // matches (model/Duplicates.h), naming that earliest entry, and beyond the exact level the
+    // rule that matched; returns how many were found.
+    int CheckDuplicateUrls(const UrlMatch& match = {});
 
     // Removes every folder without a URL below it from the subtree of the last root; returns
     // how many were removed.
