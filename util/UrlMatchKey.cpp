@@ -94,12 +94,11 @@ std::string_view DefaultPort(std::string_view scheme) {
     return {};
 }
 
-// The path without "." and ".." segments (RFC 3986, 5.2.4).
-void RemoveDotSegments(std::string& path) {
+// The path without "." and ".." segments (RFC 3986, 5.2.4); `output` is scratch room.
+void RemoveDotSegments(std::string& path, std::string& output) {
     if (path.find("/.") == std::string::npos) return;
     std::string_view input = path;
-    std::string output;
-    output.reserve(path.size());
+    output.clear();
     auto dropLastSegment = [&output] {
         const std::size_t slash = output.rfind('/');
         output.erase(slash == std::string::npos ? 0 : slash);
@@ -128,7 +127,7 @@ void RemoveDotSegments(std::string& path) {
             input.remove_prefix(length);
         }
     }
-    path = std::move(output);
+    path.swap(output);
 }
 
 bool IsIndexPage(std::string_view segment) {
@@ -160,9 +159,9 @@ bool IsTrackingParameter(std::string_view parameter) {
            EqualsNoCase(name, "msclkid");
 }
 
-// The query without tracking parameters, the others in their order.
-std::string WithoutTracking(std::string_view query) {
-    std::string kept;
+// The query without tracking parameters, the others in their order, into `kept`.
+void DropTracking(std::string_view query, std::string& kept) {
+    kept.clear();
     bool first = true;
     for (std::size_t start = 0; start <= query.size();) {
         std::size_t end = query.find('&', start);
@@ -175,18 +174,26 @@ std::string WithoutTracking(std::string_view query) {
         }
         start = end + 1;
     }
-    return kept;
 }
 
+// The parts of a key as they are made; reused from key to key, so that keying a million URLs
+// does not allocate a million times.
+struct KeyParts {
+    std::string encoded;  // the URL that is parsed, when it had bytes beyond ASCII
+    std::string scheme, host, path, query, spare;
+};
+
 // The key of a parsed URI with an authority.
-void ResourceKey(const UriUriA& uri, const UrlMatch& match, std::string& key) {
+void ResourceKey(const UriUriA& uri, const UrlMatch& match, KeyParts& parts, std::string& key) {
     const bool loose = match.level == MatchLevel::Loose;
     const LooseRules& rules = match.loose;
-    std::string scheme;
+    std::string& scheme = parts.scheme;
+    scheme.clear();
     for (char c : TextOf(uri.scheme)) scheme += LowerAsciiChar(c);
     key.clear();
 
-    std::string host;
+    std::string& host = parts.host;
+    host.clear();
     const bool literal = uri.hostData.ip6 != nullptr || uri.hostData.ipFuture.first != nullptr;
     AppendNormalized(host, TextOf(uri.hostText), true);
     if (loose && rules.www && !literal) {
@@ -215,21 +222,26 @@ void ResourceKey(const UriUriA& uri, const UrlMatch& match, std::string& key) {
         key += port;
     }
 
-    std::string path;
+    std::string& path = parts.path;
+    path.clear();
     if (uri.pathHead == nullptr) path = "/";
     for (const UriPathSegmentA* segment = uri.pathHead; segment != nullptr;
          segment = segment->next) {
         path += '/';
         AppendNormalized(path, TextOf(segment->text), false);
     }
-    RemoveDotSegments(path);
+    RemoveDotSegments(path, parts.spare);
     if (loose) LoosenPath(path, rules);
     key += path;
 
     if (uri.query.first != nullptr) {
-        std::string query;
+        std::string& query = parts.query;
+        query.clear();
         AppendNormalized(query, TextOf(uri.query), false);
-        if (loose && rules.tracking) query = WithoutTracking(query);
+        if (loose && rules.tracking) {
+            DropTracking(query, parts.spare);
+            query.swap(parts.spare);
+        }
         if (!(loose && rules.tracking && query.empty())) {
             key += '?';
             key += query;
@@ -249,18 +261,19 @@ void UrlMatchKeyInto(std::string_view url, const UrlMatch& match, std::string& k
         key.assign(url);
         return;
     }
-    std::string encoded;
+    thread_local KeyParts parts;
     std::string_view text = url;
     if (HasHighBytes(url)) {
-        AppendPercentEncodedHighBytes(encoded, url);
-        text = encoded;
+        parts.encoded.clear();
+        AppendPercentEncodedHighBytes(parts.encoded, url);
+        text = parts.encoded;
     }
     UriUriA uri;
     const char* errorAt = nullptr;
     const bool parsed =
         uriParseSingleUriExA(&uri, text.data(), text.data() + text.size(), &errorAt) == URI_SUCCESS;
     if (parsed && uri.scheme.first != nullptr && uri.hostText.first != nullptr) {
-        ResourceKey(uri, match, key);
+        ResourceKey(uri, match, parts, key);
     } else {
         key.assign(url);
     }

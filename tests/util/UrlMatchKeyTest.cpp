@@ -41,6 +41,7 @@ const Pair kPairs[] = {
     {"http://a.example/INDEX.HTM", "http://a.example/", "index"},
     {"http://a.example/x?utm_source=n&id=3&fbclid=z", "http://a.example/x?id=3", "tracking"},
     {"https://a.example/?gclid=1&MSCLKID=2", "https://a.example/", "tracking"},
+    {"http://a.example/ü/../x?utm_source=あ", "http://a.example/x", "tracking"},
     {"http://www.a.example/", "http://a.example/", "www"},
     {"http://a.example/", "https://a.example/", "scheme"},
     {"http://a.example:443/", "https://a.example/", "scheme"},
