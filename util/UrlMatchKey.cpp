@@ -197,7 +197,9 @@ void ResourceKey(const UriUriA& uri, const UrlMatch& match, KeyParts& parts, std
     const bool literal = uri.hostData.ip6 != nullptr || uri.hostData.ipFuture.first != nullptr;
     AppendNormalized(host, TextOf(uri.hostText), true);
     if (loose && rules.www && !literal) {
-        while (host.size() > 4 && host.starts_with("www.")) host.erase(0, 4);
+        std::size_t drop = 0;
+        while (host.size() - drop > 4 && host.compare(drop, 4, "www.") == 0) drop += 4;
+        host.erase(0, drop);
     }
 
     std::string_view port = TextOf(uri.portText);
