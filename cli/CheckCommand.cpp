@@ -1,6 +1,7 @@
 // pernard-cli check: checks the links of a collection (or of one folder) with the same engine
-// as the desktop program, prints a line per URL as it finishes and a summary, and can save the
-// collection with the last-modified times it learnt.
+// as the desktop program, prints a line per URL as it finishes and a summary, can replace
+// redirected URLs by their final ones and move the links gone for good into a folder, and can
+// save the collection with what it learnt.
 
 #include <unistd.h>
 
@@ -36,9 +37,15 @@ std::vector<int> BookmarksBelow(const BmLogic& model, int folder) {
 int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     CommandLine line;
     if (!ParseCommandLine(arguments,
-                          {{"--folder", "--threads", "--timeout", "--to"}, {"--body", "--force"}},
+                          {{"--folder", "--threads", "--timeout", "--to", "--move-broken"},
+                           {"--body", "--force", "--fix-redirects", "--fix-redirects=all"}},
                           line, err)) {
         err << CliUsage();
+        return 2;
+    }
+    const bool moveBroken = line.values.count("--move-broken") > 0;
+    if (moveBroken && line.Value("--move-broken").empty()) {
+        err << "--move-broken needs a folder name\n" << CliUsage();
         return 2;
     }
     int folder = -1;
@@ -65,11 +72,12 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
         return 2;
     }
     const std::vector<int> entries = BookmarksBelow(model, folder);
-    std::vector<NodeRef> held;
+    // Each entry with its result, once it came; what the clean-up acts on.
+    std::vector<CheckedLink> links;
     std::vector<LinkRequest> requests;
     for (int entry : entries) {
-        requests.push_back({held.size(), std::string(model.glUrl[entry])});
-        held.push_back(model.RefOf(entry));
+        requests.push_back({links.size(), std::string(model.glUrl[entry])});
+        links.push_back({model.RefOf(entry), {}});
     }
     LinkCheckOptions options;
     options.threads = threads;
@@ -83,7 +91,7 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
     checker.Run(
         requests, options,
         [&](LinkResult&& result) {
-            const NodeRef& entry = held[result.token];
+            const NodeRef& entry = links[result.token].entry;
             ApplyLinkResult(model, entry, result);
             const int index = model.IndexOf(entry);
             ++counts[static_cast<int>(OutcomeOf(result))];
@@ -93,11 +101,26 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
                 << (result.lastModified >= 0 ? std::to_string(result.lastModified) : std::string())
                 << '\t' << EscapeField(model.glName[index]) << '\n'
                 << std::flush;
+            // The clean-up needs the answer, not the page.
+            result.headers.clear();
+            result.body.clear();
+            links[result.token].result = std::move(result);
         },
         stop);
     if (progress) err << '\n';
     out << "ok " << counts[0] << ", redirected " << counts[1] << ", broken " << counts[2]
         << ", failed " << counts[3] << '\n';
+    const bool allRedirects = line.Flag("--fix-redirects=all");
+    if (allRedirects || line.Flag("--fix-redirects")) {
+        err << ReplaceRedirectedUrls(model, links, allRedirects).summary << '\n';
+    }
+    if (moveBroken) {
+        const CleanupOutcome moved =
+            MoveBrokenLinks(model, BrokenForGood(links), line.Value("--move-broken"));
+        // A refusal (no room for the folders) was said already.
+        if (moved.refused) return 1;
+        err << moved.summary << '\n';
+    }
     if (!line.Value("--to").empty()) {
         const WriteRequest request{
             .target = line.Value("--to"), .roots = {0}, .force = line.Flag("--force")};

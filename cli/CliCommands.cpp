@@ -1,21 +1,10 @@
 #include "cli/CliCommands.h"
-#include "commands/FavoritesCommands.h"
-
-#include <filesystem>
-#include <system_error>
 
 #include "cli/CliSession.h"
 #include "cli/CliUsage.h"
 #include "cli/CollectionCommands.h"
-#include "commands/SaveCommands.h"
-#include "commands/StoreCommands.h"
-#include "commands/WriteGate.h"
-#include "formats/FavoritesReader.h"
-#include "formats/FavoritesWriter.h"
-#include "formats/NetscapeWriter.h"
 #include "model/BmLogic.h"
 #include "model/EntryExtras.h"
-#include "util/CodePage.h"
 
 namespace pernard {
 
@@ -66,99 +55,18 @@ int RunList(const std::vector<std::string>& arguments, std::ostream& out, std::o
     return ok ? 0 : 1;
 }
 
-// The index of the root to save: --root N, or the first root.
-bool PickRoot(const BmLogic& model, const std::string& text, int& root, std::ostream& err) {
-    root = 0;
-    if (!text.empty() && !ParseNumber("--root", text, root, err)) return false;
-    if (root < 0 || root >= model.glCT || model.gloya[root] != -1) {
-        err << "entry " << root << " is not a root\n";
-        return false;
-    }
-    return true;
-}
-
-// The Favorites target must be new or empty: the command line never deletes anything.
-bool PrepareFavoritesTarget(const std::string& directory, std::ostream& err) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(directory, error))) {
-        err << directory << " is a symbolic link\n";
-        return false;
-    }
-    if (fs::exists(directory, error)) {
-        if (!fs::is_directory(directory, error) || !fs::is_empty(directory, error)) {
-            err << directory << " exists and is not an empty directory\n";
-            return false;
-        }
-        return true;
-    }
-    if (!fs::create_directories(directory, error)) {
-        err << "Cannot create " << directory << '\n';
-        return false;
-    }
-    return true;
-}
-
-// Writes a Chromium-family store's root back into the store it was read from.
-int SaveToStore(BmLogic& model, int root, bool force, std::ostream& err) {
-    if (model.SourceKind(root) != kSourceChromium && model.SourceKind(root) != kSourceFirefox) {
-        err << "--to-store writes a root read from a browser's store back to it\n";
-        return 2;
-    }
-    WriteRefusal refusal = WriteRefusal::None;
-    if (SaveBrowserStore(model, root, force, &refusal)) return 0;
-    SayDeclined(refusal, err);
-    return 1;
-}
-
 int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
     CommandLine options;
-    const bool valid = ParseCommandLine(
-        arguments,
-        {{"--to", "--to-favorites", "--root", "--save-encoding"}, {"--force", "--to-store"}},
-        options, err);
-    const std::string toFile = options.Value("--to");
-    const std::string toFavorites = options.Value("--to-favorites");
-    const bool toStore = options.Flag("--to-store");
-    const int targets = !toFile.empty() + !toFavorites.empty() + toStore;
-    if (!valid || targets != 1) {
-        if (valid) err << "give exactly one of --to, --to-favorites and --to-store\n";
+    if (!ParseCommandLine(arguments, SaveOptions(), options, err)) {
         err << CliUsage();
         return 2;
     }
-    const std::string saveEncoding = options.Value("--save-encoding");
-    if (!saveEncoding.empty() && CanonicalCharset(saveEncoding) != kUtf8) {
-        err << "--save-encoding takes UTF-8 (without it, a root is written in its own encoding)\n";
-        return 2;
-    }
+    if (!CheckSaveOptions(options, err)) return 2;
     CliSession session(options, err);
-    if (!saveEncoding.empty()) session.SaveInUtf8();
     if (!session.Load(options.sources, err)) return 1;
-    BmLogic& model = session.Model();
     int root = 0;
-    if (!PickRoot(model, options.Value("--root"), root, err)) return 2;
-    if (toStore) return SaveToStore(model, root, options.Flag("--force"), err);
-    const WriteRequest request{
-        .kind = toFile.empty() ? WriteKind::Favorites : WriteKind::BookmarkFile,
-        .target = toFile.empty() ? toFavorites : toFile,
-        .roots = {root},
-        .force = options.Flag("--force")};
-    if (!toFile.empty()) {
-        if (WouldReplaceKeptBytes(model, root)) {
-            err << "note: bytes that did not decode are written as U+FFFD in this encoding\n";
-        }
-        WriteRefusal refusal = WriteRefusal::None;
-        if (SaveBookmarkFile(model, request, &refusal)) return 0;
-        SayDeclined(refusal, err);
-        return 1;
-    }
-    if (!PrepareFavoritesTarget(toFavorites, err)) return 1;
-    int notWritten = 0;
-    WriteRefusal refusal = WriteRefusal::None;
-    const bool saved = SaveFavorites(model, request, &notWritten, &refusal);
-    SayDeclined(refusal, err);
-    if (!session.CheckLogStatus().empty()) err << session.CheckLogStatus() << '\n';
-    return saved ? 0 : 1;
+    if (!PickRoot(session.Model(), options.Value("--root"), root, err)) return 2;
+    return WriteAsTold(session, options, root, err);
 }
 
 }  // namespace
@@ -180,6 +88,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (arguments[0] == "save") return RunSave(arguments, err);
     if (arguments[0] == "search") return RunSearch(arguments, out, err);
     if (arguments[0] == "duplicates") return RunDuplicates(arguments, out, err);
+    if (arguments[0] == "dedupe") return RunDedupe(arguments, err);
     if (arguments[0] == "report") return RunReport(arguments, err);
     if (arguments[0] == "check") return RunCheck(arguments, out, err);
     err << "unknown command: " << arguments[0] << '\n' << CliUsage();

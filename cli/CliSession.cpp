@@ -5,9 +5,14 @@
 #include <system_error>
 #include "util/Numbers.h"
 
+#include "cli/CliUsage.h"
+#include "commands/FavoritesCommands.h"
+#include "commands/SaveCommands.h"
+#include "commands/StoreCommands.h"
 #include "formats/BrowserStores.h"
 #include "formats/FavoritesReader.h"
 #include "formats/NetscapeReader.h"
+#include "formats/NetscapeWriter.h"
 #include "formats/SourceRead.h"
 #include "util/CodePage.h"
 
@@ -23,6 +28,28 @@ bool TakeValue(const std::vector<std::string>& arguments, std::size_t& k, std::s
         return false;
     }
     value = arguments[++k];
+    return true;
+}
+
+// The Favorites target must be new or empty: the command line never deletes anything.
+bool PrepareFavoritesTarget(const std::string& directory, std::ostream& err) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(directory, error))) {
+        err << directory << " is a symbolic link\n";
+        return false;
+    }
+    if (fs::exists(directory, error)) {
+        if (!fs::is_directory(directory, error) || !fs::is_empty(directory, error)) {
+            err << directory << " exists and is not an empty directory\n";
+            return false;
+        }
+        return true;
+    }
+    if (!fs::create_directories(directory, error)) {
+        err << "Cannot create " << directory << '\n';
+        return false;
+    }
     return true;
 }
 
@@ -152,6 +179,105 @@ bool CliSession::Load(const std::vector<std::string>& sources, std::ostream& err
         }
     }
     return ok;
+}
+
+bool ParseMatch(const CommandLine& line, UrlMatch& match, std::ostream& err) {
+    const std::string level = line.Value("--match");
+    if (level.empty() || level == "exact") {
+        match.level = MatchLevel::Exact;
+    } else if (level == "same") {
+        match.level = MatchLevel::SameResource;
+    } else if (level == "loose") {
+        match.level = MatchLevel::Loose;
+    } else {
+        err << "--match takes exact, same or loose\n";
+        return false;
+    }
+    if (line.values.count("--loose-ignore") == 0) return true;
+    if (match.level != MatchLevel::Loose) {
+        err << "--loose-ignore goes with --match loose\n";
+        return false;
+    }
+    if (!ParseLooseRules(line.Value("--loose-ignore"), match.loose)) {
+        err << "--loose-ignore takes a comma-separated list of fragment, slash, index, tracking, "
+               "www and scheme, or all or none\n";
+        return false;
+    }
+    return true;
+}
+
+VerbOptions SaveOptions() {
+    return {{"--to", "--to-favorites", "--root", "--save-encoding"}, {"--force", "--to-store"}};
+}
+
+bool CheckSaveOptions(const CommandLine& line, std::ostream& err) {
+    const int targets = !line.Value("--to").empty() + !line.Value("--to-favorites").empty() +
+                        line.Flag("--to-store");
+    if (targets != 1) {
+        err << "give exactly one of --to, --to-favorites and --to-store\n" << CliUsage();
+        return false;
+    }
+    const std::string saveEncoding = line.Value("--save-encoding");
+    if (!saveEncoding.empty() && CanonicalCharset(saveEncoding) != kUtf8) {
+        err << "--save-encoding takes UTF-8 (without it, a root is written in its own encoding)\n";
+        return false;
+    }
+    return true;
+}
+
+bool PickRoot(const BmLogic& model, const std::string& text, int& root, std::ostream& err) {
+    root = 0;
+    if (!text.empty() && !ParseNumber("--root", text, root, err)) return false;
+    if (root < 0 || root >= model.glCT || model.gloya[root] != -1) {
+        err << "entry " << root << " is not a root\n";
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Writes a Chromium-family store's root back into the store it was read from.
+int SaveToStore(BmLogic& model, int root, bool force, std::ostream& err) {
+    if (!IsBrowserStore(model.SourceKind(root))) {
+        err << "--to-store writes a root read from a browser's store back to it\n";
+        return 2;
+    }
+    WriteRefusal refusal = WriteRefusal::None;
+    if (SaveBrowserStore(model, root, force, &refusal)) return 0;
+    SayDeclined(refusal, err);
+    return 1;
+}
+
+}  // namespace
+
+int WriteAsTold(CliSession& session, const CommandLine& line, int root, std::ostream& err) {
+    BmLogic& model = session.Model();
+    if (line.Flag("--to-store")) return SaveToStore(model, root, line.Flag("--force"), err);
+    if (!line.Value("--save-encoding").empty()) session.SaveInUtf8();
+    const std::string toFile = line.Value("--to");
+    const std::string toFavorites = line.Value("--to-favorites");
+    const WriteRequest request{
+        .kind = toFile.empty() ? WriteKind::Favorites : WriteKind::BookmarkFile,
+        .target = toFile.empty() ? toFavorites : toFile,
+        .roots = {root},
+        .force = line.Flag("--force")};
+    if (!toFile.empty()) {
+        if (WouldReplaceKeptBytes(model, root)) {
+            err << "note: bytes that did not decode are written as U+FFFD in this encoding\n";
+        }
+        WriteRefusal refusal = WriteRefusal::None;
+        if (SaveBookmarkFile(model, request, &refusal)) return 0;
+        SayDeclined(refusal, err);
+        return 1;
+    }
+    if (!PrepareFavoritesTarget(toFavorites, err)) return 1;
+    int notWritten = 0;
+    WriteRefusal refusal = WriteRefusal::None;
+    const bool saved = SaveFavorites(model, request, &notWritten, &refusal);
+    SayDeclined(refusal, err);
+    if (!session.CheckLogStatus().empty()) err << session.CheckLogStatus() << '\n';
+    return saved ? 0 : 1;
 }
 
 }  // namespace pernard

@@ -54,6 +54,10 @@ void SayDeclined(WriteRefusal refusal, std::ostream& err);
 // "root", "folder" or "url".
 const char* KindOf(const BmLogic& model, int index);
 
+// --match exact|same|loose (exact when not given) and --loose-ignore LIST (with loose only);
+// false, with a message, for anything else.
+bool ParseMatch(const CommandLine& line, UrlMatch& match, std::ostream& err);
+
 // The model of one command line, with the command line's ports.
 class CliSession {
 public:
@@ -76,5 +80,18 @@ private:
     NullDialogs dialogs_;
     BmLogic model_{Ports{&prompts_, &progress_, &status_, &diagnostics_, &settings_, &dialogs_}};
 };
+
+// The options of a verb that writes the collection as `save` does: --to FILE, --to-favorites DIR
+// or --to-store, --root N, --save-encoding UTF-8, --force.
+VerbOptions SaveOptions();
+// Checks them before anything is read: exactly one target, UTF-8 as the only save encoding;
+// false, with a message, for a usage error.
+bool CheckSaveOptions(const CommandLine& line, std::ostream& err);
+// The root --root names (the first root when not given); false, with a message, for an index
+// that is no root.
+bool PickRoot(const BmLogic& model, const std::string& text, int& root, std::ostream& err);
+// Writes root `root` as the save options say, through the write gate; the exit status: 0
+// written, 1 anything not written.
+int WriteAsTold(CliSession& session, const CommandLine& line, int root, std::ostream& err);
 
 }  // namespace pernard

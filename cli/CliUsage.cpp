@@ -5,18 +5,24 @@ namespace pernard {
 namespace {
 
 // The verbs with their arguments: the start of the usage and of the help.
-#define PERNARD_CLI_SYNOPSIS                                                                       \
-    "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"                                           \
-    "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR |          " \
-    "--to-store)\n"                                                                                \
-    "                        [--root N] [--save-encoding UTF-8] [--force]\n"                       \
-    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] [--notes] --keyword TEXT\n"         \
-    "                          SOURCE...\n"                                                        \
-    "       pernard-cli duplicates [LOAD OPTIONS] SOURCE...\n"                                     \
-    "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n"     \
-    "                          [--color C] --to FILE\n"                                            \
-    "       pernard-cli check [LOAD OPTIONS] SOURCE... [--folder N] [--threads T]\n"               \
-    "                         [--timeout SECONDS] [--body] [--to FILE] [--force]\n"
+#define PERNARD_CLI_SYNOPSIS                                                                   \
+    "usage: pernard-cli list [LOAD OPTIONS] SOURCE...\n"                                       \
+    "       pernard-cli save [LOAD OPTIONS] SOURCE... (--to FILE | --to-favorites DIR |\n"     \
+    "                        --to-store) [--root N] [--save-encoding UTF-8] [--force]\n"       \
+    "       pernard-cli search [LOAD OPTIONS] [--url] [--fold] [--notes] --keyword TEXT\n"     \
+    "                          SOURCE...\n"                                                    \
+    "       pernard-cli duplicates [LOAD OPTIONS] [--match LEVEL] [--loose-ignore RULES]\n"    \
+    "                              SOURCE...\n"                                                \
+    "       pernard-cli dedupe [LOAD OPTIONS] [--match LEVEL] [--loose-ignore RULES]\n"        \
+    "                          [--keep first|oldest|newest] [--to-folder NAME] "               \
+    "[--merge-folders]\n"                                                                      \
+    "                          SOURCE... (--to FILE | --to-favorites DIR | --to-store)\n"      \
+    "                          [--root N] [--save-encoding UTF-8] [--force]\n"                 \
+    "       pernard-cli report [LOAD OPTIONS] SOURCE... --folder N [--expanded] [--title T]\n" \
+    "                          [--color C] --to FILE\n"                                        \
+    "       pernard-cli check [LOAD OPTIONS] SOURCE... [--folder N] [--threads T]\n"           \
+    "                         [--timeout SECONDS] [--body] [--fix-redirects[=all]]\n"          \
+    "                         [--move-broken NAME] [--to FILE] [--force]\n"
 
 constexpr const char* kUsage = PERNARD_CLI_SYNOPSIS
     "LOAD OPTIONS: --max-url N  --encoding NAME  --skip-duplicates  --no-empty-folders\n"
@@ -51,14 +57,27 @@ constexpr const char* kHelp =
     "       ＡＢＣ = abc); --notes also looks in descriptions and tags. Exit 0 with hits, 1\n"
     "       with none, 2 for a usage or read error.\n"
     "duplicates prints a line for every URL entry that has an earlier one with the same URL\n"
-    "       (naming that earliest entry), then the count.\n"
+    "       (naming that earliest entry), then the count. With --match same or loose, URLs\n"
+    "       that lead to the same page match too, and each line ends with a tab and the rule\n"
+    "       that matched: same, or loose: and the loose rules needed (loose:slash,www).\n"
+    "dedupe reduces each group of matching bookmarks to the one it keeps: the first in table\n"
+    "       order (default), the oldest or the newest by added date; the others are deleted, or\n"
+    "       with --to-folder moved to the end of folder NAME of their root (made when missing).\n"
+    "       --merge-folders first merges folders of the same name under one parent (their\n"
+    "       contents appended to the first, at every level). Then it writes one root as save\n"
+    "       does. A stored URL is never rewritten.\n"
     "report writes the URL list page of the folder with entry index N (its bookmarks, or with\n"
     "       --expanded every bookmark below it) to FILE, in Shift_JIS; --title sets the page's\n"
     "       title (default: the folder's name), --color its background (default #000000).\n"
     "check  fetches every URL (or those below folder N) over HTTP, T at a time, and prints a\n"
     "       line per URL as it finishes: index, status code or error word (timeout, refused,\n"
     "       dns, tls, redirects, unsupported, error), final URL, Last-Modified as seconds,\n"
-    "       name; then a summary. Only http and https URLs are fetched.\n"
+    "       name; then a summary. Only http and https URLs are fetched. --fix-redirects\n"
+    "       replaces each URL redirected permanently (301, 308) to a page that answered 2xx\n"
+    "       by the final URL; --fix-redirects=all temporary redirects (302, 303, 307) too.\n"
+    "       --move-broken moves the links gone for good (404, 410, a host name the DNS does not\n"
+    "       know) to the end of folder NAME of their root (made when missing). --to writes\n"
+    "       the result.\n"
     "\n"
     "LOAD OPTIONS\n"
     "  --max-url N          room for N entries (default 1000000)\n"
@@ -86,6 +105,20 @@ constexpr const char* kHelp =
     "  --url                search the URLs instead of the names\n"
     "  --fold               ignore width and case as well (Unicode NFKC_Casefold)\n"
     "  --notes              also look in the entries' descriptions and tags\n"
+    "MATCH OPTIONS (duplicates, dedupe)\n"
+    "  --match LEVEL        exact (the same bytes; default), same (the same resource: scheme\n"
+    "                       and host in any case, a default port, an empty path as /,\n"
+    "                       percent-encodings, . and .. segments) or loose (same, and the\n"
+    "                       loose rules below)\n"
+    "  --loose-ignore RULES what loose ignores, comma-separated (default all): fragment (a\n"
+    "                       #fragment), slash (a trailing /), index (a final index.htm or\n"
+    "                       index.html), tracking (utm_*, fbclid, gclid, msclkid), www (a\n"
+    "                       leading www.), scheme (http against https); or none\n"
+    "DEDUPE OPTIONS (and the save options)\n"
+    "  --keep RULE          which entry of a group stays: first, oldest or newest\n"
+    "  --to-folder NAME     move the others into folder NAME of their root (e.g. 重複)\n"
+    "                       instead of deleting them\n"
+    "  --merge-folders      merge folders of the same name under one parent first\n"
     "REPORT OPTIONS\n"
     "  --folder N           the folder with entry index N\n"
     "  --expanded           every bookmark below the folder, not only its own\n"
@@ -97,7 +130,11 @@ constexpr const char* kHelp =
     "  --threads T          requests in flight at once, 1 to 32 (default 8)\n"
     "  --timeout SECONDS    for one request, 1 to 3600 (default 30)\n"
     "  --body               fetch whole pages (GET) instead of headers (HEAD)\n"
-    "  --to FILE            save the first root with the learnt last-modified times\n"
+    "  --fix-redirects[=all] replace permanently (=all: also temporarily) redirected URLs\n"
+    "                       whose final page answered 2xx by their final URLs\n"
+    "  --move-broken NAME   move links gone for good (404, 410, DNS) into folder NAME\n"
+    "  --to FILE            save the first root with the learnt last-modified times (and\n"
+    "                       the replaced and moved links)\n"
     "  --force              as for save\n"
     "\n"
     "Exit status: 0 when everything was read and written, 1 when a read failed or stopped\n"

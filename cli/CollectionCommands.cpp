@@ -39,13 +39,15 @@ int RunSearch(const std::vector<std::string>& arguments, std::ostream& out, std:
 
 int RunDuplicates(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     CommandLine line;
-    if (!ParseCommandLine(arguments, {}, line, err)) {
+    UrlMatch match;
+    if (!ParseCommandLine(arguments, {{"--match", "--loose-ignore"}, {}}, line, err) ||
+        !ParseMatch(line, match, err)) {
         err << CliUsage();
         return 2;
     }
     CliSession session(line, err, &out);
     if (!session.Load(line.sources, err)) return 1;
-    const int duplicates = session.Model().CheckDuplicateUrls();
+    const int duplicates = session.Model().CheckDuplicateUrls(match);
     out << "重複有り : " << duplicates << " 件\n";
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -28,6 +29,8 @@ struct Transfer {
     curl_slist* headerLines = nullptr;
     std::string headers;  // of the latest response (a redirect starts them again)
     std::string server;
+    long firstRedirect = 0;          // the status of the first 3xx response
+    bool temporaryRedirect = false;  // a 3xx response other than 301 and 308 came
     std::string body;
     bool stoppedOnPurpose = false;  // the write callback ended the transfer: not a failure
     std::size_t bodyLimit = 0;
@@ -49,6 +52,14 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     if (StartsWithNoCase(line, "HTTP/")) {
         transfer->headers.clear();
         transfer->server.clear();
+        // "HTTP/1.1 301 Moved Permanently": each response of a chain of redirects passes here.
+        const std::size_t blank = line.find(' ');
+        const long status =
+            blank == std::string_view::npos ? 0 : std::strtol(line.data() + blank + 1, nullptr, 10);
+        if (status >= 300 && status < 400) {
+            if (transfer->firstRedirect == 0) transfer->firstRedirect = status;
+            if (status != 301 && status != 308) transfer->temporaryRedirect = true;
+        }
     }
     if (StartsWithNoCase(line, "Server:")) transfer->server = TrimBlanks(line.substr(7));
     if (transfer->headers.size() + line.size() <= kHeaderLimit) transfer->headers += line;
@@ -168,6 +179,10 @@ LinkResult ResultOf(Transfer& transfer, CURLcode code) {
     long redirects = 0;
     curl_easy_getinfo(easy, CURLINFO_REDIRECT_COUNT, &redirects);
     result.redirects = static_cast<int>(redirects);
+    if (redirects > 0) {
+        result.redirectStatus = transfer.firstRedirect;
+        result.temporaryRedirect = transfer.temporaryRedirect;
+    }
     curl_off_t filetime = -1;
     if (curl_easy_getinfo(easy, CURLINFO_FILETIME_T, &filetime) == CURLE_OK && filetime >= 0) {
         result.lastModified = static_cast<long long>(filetime);
@@ -222,6 +237,8 @@ void CurlLinkChecker::Run(const std::vector<LinkRequest>& requests, const LinkCh
             slot->headerLines = nullptr;
             slot->headers.clear();
             slot->server.clear();
+            slot->firstRedirect = 0;
+            slot->temporaryRedirect = false;
             slot->errorText[0] = '\0';
         }
         slot->slot = static_cast<int>(&slot - slots.data());

@@ -17,6 +17,7 @@
 #include "model/TreeNodes.h"
 #include "model/UndoHistory.h"
 #include "model/UrlIndex.h"
+#include "util/UrlMatchKey.h"
 
 namespace pernard {
 
@@ -49,6 +50,20 @@ enum class Placement {
     Into,    // first child of the folder t
     After,   // right after t (and t's subtree), under t's parent
     Before,  // right before t, under t's parent
+};
+
+// What a clean-up of many entries did, for the window's status bar or the command line.
+struct CleanupOutcome {
+    int entries = 0;       // entries deleted, moved or changed, or folders merged away
+    int foldersMade = 0;   // folders made to move entries into
+    bool refused = false;  // nothing was done: the table has no room for them (said already)
+    std::string summary;   // "<step> : N 件", and the folders made
+};
+
+// A bookmark's URL to be replaced, when it still holds `from`.
+struct UrlChange {
+    NodeRef entry;
+    std::string from, to;
 };
 
 // A line of the check-log window: the URL padded with blanks to 60 characters, a blank, the
@@ -186,9 +201,10 @@ public:
     // These roots were saved; the collection is saved when no root has changes left.
     void MarkRootsSaved(const std::vector<int>& roots);
 
-    // Lists in the check-log window every URL entry that has an earlier entry with the same
-    // URL, naming that earliest entry; returns how many were found.
-    int CheckDuplicateUrls();
+    // Lists in the check-log window every URL entry that has an earlier entry whose URL
+    // matches (model/Duplicates.h), naming that earliest entry, and beyond the exact level the
+    // rule that matched; returns how many were found.
+    int CheckDuplicateUrls(const UrlMatch& match = {});
 
     // Removes every folder without a URL below it from the subtree of the last root; returns
     // how many were removed.
@@ -242,6 +258,23 @@ public:
     int DropMove(TreeNode* source, TreeNode* target, bool keep);
     // Moves entry i one place up or down as the tree shows it; false when it cannot move.
     bool MoveUpDown(int index, bool up);
+
+    // --- clean-up of many entries at once (model/Cleanup.cpp): each is one step named `step`
+    // and leaves every entry it was not given as it was. Entries that no longer exist are
+    // passed over, and so are roots: a root is a whole loaded source.
+
+    // Deletes the entries (with their subtrees; one inside another goes with it).
+    CleanupOutcome DeleteEntries(const std::vector<NodeRef>& entries, const char* step);
+    // Moves the bookmarks to the end of the folder named `folder` directly under their root
+    // (the first such folder, else one made at the root's end); folders given are passed over.
+    CleanupOutcome MoveIntoRootFolders(const std::vector<NodeRef>& entries,
+                                       const std::string& folder, const char* step);
+    // Replaces the URL of each bookmark that still holds the URL it was found with.
+    CleanupOutcome ReplaceUrls(const std::vector<UrlChange>& changes, const char* step);
+    // Merges the folders of the same name directly under `parent`: the contents of each later
+    // one are appended in order to the first, and the later ones removed. `recursive` does
+    // the same at every level below, also for the same-name folders a merge brings together.
+    CleanupOutcome MergeSameNameFolders(int parent, bool recursive);
 
     // --- the internal clipboard of cut, copy and paste.
     void MarkClip(int index, bool cut);
@@ -304,6 +337,15 @@ private:
     std::vector<HeldBlock> TakeOutBlocks(const std::vector<int>& tops);
     // Puts blocks taken out back where they stood; one pass over the table.
     void PutBackBlocks(std::vector<HeldBlock>& blocks);
+    // Moves whole subtrees from their `from` spots to their `to` spots (or back); one pass
+    // over the table each way.
+    void MoveBlocks(std::vector<ScatteredMove>& moves, bool forward);
+    // The moves that take whole subtrees (tops ascending, none a root, none inside another,
+    // none holding a destination) each to the end of its destination folder, in table order.
+    std::vector<ScatteredMove> MovesToEnd(const std::vector<int>& tops,
+                                          const std::vector<int>& folders) const;
+    // A new folder as the last child of `parent`, recorded for undo; its index.
+    int AppendFolderAtEnd(int parent, const std::string& name);
     BlockPlace PlaceOf(int first) const;
     void MoveBlockTo(int first, int width, const BlockPlace& place);
     void StoreTexts(int index, EntryTexts texts);

@@ -1,42 +1,11 @@
-// The two housekeeping checks: duplicate URLs and folders that hold no URL below them.
+// Folders that hold no URL below them (the duplicate check is in model/Duplicates.cpp).
 
 #include <algorithm>
 #include <cstdio>
-#include <string_view>
-#include <unordered_map>
 
 #include "model/BmLogic.h"
 
 namespace pernard {
-
-int BmLogic::CheckDuplicateUrls() {
-    DiagnosticsPort& log = *ports_.diagnostics;
-    log.ClearCheckLog();
-    const int count = std::min(tree_.Count(), glCT);
-    // The first entry of every URL, so that each later one finds it at once.
-    std::unordered_map<std::string_view, int> firstOfUrl;
-    firstOfUrl.reserve(static_cast<std::size_t>(count));
-    std::vector<std::string> lines;
-    for (int i = 0; i < count; ++i) {
-        if (IsFolder(i)) continue;
-        const std::string_view url = glUrl[i];
-        const auto [found, inserted] = firstOfUrl.emplace(url, i);
-        if (inserted) continue;
-        const std::size_t first = static_cast<std::size_t>(found->second);
-        lines.push_back(CheckLogLine(glUrl[first], glName[first]));
-    }
-    const int duplicates = static_cast<int>(lines.size());
-    log.AppendCheckLogLines(lines);
-    if (duplicates > 0) {
-        char text[64];
-        std::snprintf(text, sizeof text, "重複有り : %d 件", duplicates);
-        log.SetCheckLogStatus(text);
-        log.ShowCheckLog();
-    } else {
-        ports_.prompts->ShowMessage("重複ＵＲＬ無し");
-    }
-    return duplicates;
-}
 
 int BmLogic::DeleteEmptyFolders(bool showLog) {
     const int count = tree_.Count() < glCT ? tree_.Count() : glCT;

@@ -33,6 +33,95 @@ std::string RemarkText(const LinkResult& result) {
     return {};
 }
 
+LinkClass ClassOf(const LinkResult& result) {
+    if (result.status == 0) {
+        return result.error == "unsupported" ? LinkClass::NotChecked : LinkClass::NoAnswer;
+    }
+    if (result.status >= 400 && result.status < 500) return LinkClass::ClientError;
+    if (result.status < 200 || result.status >= 500) return LinkClass::ServerError;
+    if (result.redirects == 0) {
+        // A 3xx answer that was not followed (no Location, 304) is its own kind of move.
+        if (result.status < 300) return LinkClass::Ok;
+        return result.status == 301 || result.status == 308 ? LinkClass::MovedPermanently
+                                                            : LinkClass::MovedTemporarily;
+    }
+    return result.temporaryRedirect ? LinkClass::MovedTemporarily : LinkClass::MovedPermanently;
+}
+
+const char* LinkClassText(LinkClass linkClass) {
+    switch (linkClass) {
+        case LinkClass::Ok:
+            return "正常";
+        case LinkClass::MovedPermanently:
+            return "移転（恒久）";
+        case LinkClass::MovedTemporarily:
+            return "移転（一時）";
+        case LinkClass::ClientError:
+            return "クライアントエラー";
+        case LinkClass::ServerError:
+            return "サーバーエラー";
+        case LinkClass::NoAnswer:
+            return "応答なし";
+        case LinkClass::NotChecked:
+            return "対象外";
+    }
+    return "";
+}
+
+bool IsBrokenForGood(const LinkResult& result) {
+    return result.status == 404 || result.status == 410 ||
+           (result.status == 0 && result.error == "dns");
+}
+
+CleanupOutcome ReplaceRedirectedUrls(BmLogic& model, const std::vector<CheckedLink>& links,
+                                     bool temporaryToo) {
+    std::vector<UrlChange> changes;
+    for (const CheckedLink& link : links) {
+        const LinkResult& result = link.result;
+        const LinkClass linkClass = ClassOf(result);
+        const bool moved = linkClass == LinkClass::MovedPermanently ||
+                           (temporaryToo && linkClass == LinkClass::MovedTemporarily);
+        if (!moved || result.redirects == 0 || result.status < 200 || result.status >= 300) {
+            continue;
+        }
+        changes.push_back({link.entry, result.url, result.finalUrl});
+    }
+    return model.ReplaceUrls(changes, "リダイレクト先への置換");
+}
+
+std::vector<NodeRef> BrokenForGood(const std::vector<CheckedLink>& links) {
+    std::vector<NodeRef> entries;
+    for (const CheckedLink& link : links) {
+        if (IsBrokenForGood(link.result)) entries.push_back(link.entry);
+    }
+    return entries;
+}
+
+CleanupOutcome MoveBrokenLinks(BmLogic& model, const std::vector<NodeRef>& entries,
+                               const std::string& folder) {
+    return model.MoveIntoRootFolders(entries, folder, "リンク切れの移動");
+}
+
+CleanupOutcome DeleteBrokenLinks(BmLogic& model, const std::vector<NodeRef>& entries) {
+    return model.DeleteEntries(entries, "リンク切れの削除");
+}
+
+std::string ArchivedCopyUrl(std::string_view url) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string address = "https://web.archive.org/web/*/";
+    for (char c : url) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F) {
+            address += c;
+        } else {
+            address += '%';
+            address += kHex[byte >> 4];
+            address += kHex[byte & 15];
+        }
+    }
+    return address;
+}
+
 bool ReadCheckParameters(const std::string& threads, const std::string& timeoutMinutes,
                          bool useProxy, const std::string& proxyHost, const std::string& proxyPort,
                          LinkCheckOptions& options, std::string& errorText) {

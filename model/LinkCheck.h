@@ -29,6 +29,8 @@ struct LinkResult {
     std::string detail;    // the failure's own text
     std::string finalUrl;  // after redirects
     int redirects = 0;
+    long redirectStatus = 0;         // the first redirect's status (301, 302, ...); 0 for none
+    bool temporaryRedirect = false;  // a redirect on the way was not permanent (301, 308)
     long long lastModified = -1;  // seconds since 1970 from Last-Modified; -1 when not given
     long long size = -1;          // Content-Length, or the bytes received; -1 when unknown
     std::string server;           // the Server header
@@ -68,6 +70,48 @@ LinkOutcome OutcomeOf(const LinkResult& result);
 std::string StatusText(const LinkResult& result);
 // What the list's 備考 shows: the redirect target, or the failure's text.
 std::string RemarkText(const LinkResult& result);
+
+// What a result says of its link, finer than LinkOutcome: what the clean-up acts on.
+enum class LinkClass {
+    Ok,                // 2xx without a redirect
+    MovedPermanently,  // redirected by 301 and 308 only (to 2xx, or to a 3xx not followed)
+    MovedTemporarily,  // redirected by 302, 303, 307 (or another 3xx) on the way
+    ClientError,       // 4xx in the end (404, 410, 401, ...), redirected or not
+    ServerError,       // 5xx in the end (or no status a server should give)
+    NoAnswer,          // time-out, refused, a name the DNS does not know, TLS, endless redirects
+    NotChecked,        // not fetched: a URL that is not http or https
+};
+LinkClass ClassOf(const LinkResult& result);
+// The class as the window names it.
+const char* LinkClassText(LinkClass linkClass);
+// Gone for good: 404, 410, or a host name the DNS does not know.
+bool IsBrokenForGood(const LinkResult& result);
+
+// A result with the entry it was fetched for (held by its node).
+struct CheckedLink {
+    NodeRef entry;
+    LinkResult result;
+};
+
+// The folder that --move-broken and the window move broken links into.
+inline constexpr const char* kBrokenLinkFolderName = "リンク切れ";
+
+// Replaces the URL of each redirected entry with its final URL: the redirects that were
+// permanent and ended in 2xx, or with `temporaryToo` the temporary ones as well. An entry
+// that no longer holds the URL that was checked is left alone. One step.
+CleanupOutcome ReplaceRedirectedUrls(BmLogic& model, const std::vector<CheckedLink>& links,
+                                     bool temporaryToo);
+// The entries whose links are gone for good (IsBrokenForGood).
+std::vector<NodeRef> BrokenForGood(const std::vector<CheckedLink>& links);
+// Moves the entries to the end of the folder `folder` of their root (made at the root's end
+// when missing); deletes them. One step each.
+CleanupOutcome MoveBrokenLinks(BmLogic& model, const std::vector<NodeRef>& entries,
+                               const std::string& folder = kBrokenLinkFolderName);
+CleanupOutcome DeleteBrokenLinks(BmLogic& model, const std::vector<NodeRef>& entries);
+
+// Where the web archive lists its copies of a page: https://web.archive.org/web/*/ and the URL
+// (blanks, control characters and bytes beyond ASCII percent-encoded).
+std::string ArchivedCopyUrl(std::string_view url);
 
 // The parameters of a run read from the fields that hold them. The thread count is kept to
 // 1..8 (a field that holds no number gives 1); a time-out in minutes that is no number, not

@@ -69,6 +69,8 @@ std::size_t BmLogic::StepBytes(const UndoStep& step) const {
             }
         } else if (const auto* texts = std::get_if<TextsAction>(&action)) {
             bytes += TextBytes(texts->before) + TextBytes(texts->after);
+        } else if (const auto* moves = std::get_if<MoveBlocksAction>(&action)) {
+            bytes += moves->blocks.size() * sizeof(ScatteredMove);
         }
         bytes += sizeof(UndoAction);
     }
@@ -171,6 +173,8 @@ void BmLogic::Apply(UndoAction& action, bool forward) {
         }
     } else if (auto* texts = std::get_if<TextsAction>(&action)) {
         ShowTexts(texts->index, forward ? texts->after : texts->before);
+    } else if (auto* moves = std::get_if<MoveBlocksAction>(&action)) {
+        MoveBlocks(moves->blocks, forward);
     }
 }
 
@@ -293,6 +297,36 @@ void BmLogic::PutBackBlocks(std::vector<HeldBlock>& blocks) {
     } else if (!placements.empty()) {
         tree_.PutBackMany(placements);
     }
+}
+
+// The blocks are taken out from where they stand in one pass and put back at their new places
+// in another: each keeps its rows, texts and nodes.
+void BmLogic::MoveBlocks(std::vector<ScatteredMove>& moves, bool forward) {
+    auto source = [forward](const ScatteredMove& move) { return forward ? move.from : move.to; };
+    auto target = [forward](const ScatteredMove& move) { return forward ? move.to : move.from; };
+    std::vector<std::size_t> order(moves.size());
+    for (std::size_t j = 0; j < order.size(); ++j) order[j] = j;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return source(moves[a]).first < source(moves[b]).first;
+    });
+    std::vector<int> tops;
+    tops.reserve(order.size());
+    for (std::size_t j : order) tops.push_back(source(moves[j]).first);
+    std::vector<HeldBlock> blocks = TakeOutBlocks(tops);
+    for (std::size_t k = 0; k < blocks.size(); ++k) {
+        HeldBlock& block = blocks[k];
+        const BlockSpot to = target(moves[order[k]]);
+        // The rows below the top keep their parents inside the block, which moves as a whole.
+        const int shift = to.first - block.first;
+        for (std::size_t row = 1; row < block.parents.size(); ++row) block.parents[row] += shift;
+        block.parents.front() = to.parent;
+        block.first = to.first;
+        block.treeRow = to.treeRow;
+    }
+    std::sort(blocks.begin(), blocks.end(),
+              [](const HeldBlock& a, const HeldBlock& b) { return a.first < b.first; });
+    PutBackBlocks(blocks);
+    for (const ScatteredMove& move : moves) RefreshImages(target(move).first);
 }
 
 // ---------------------------------------------------------------- moves and texts

@@ -67,6 +67,25 @@ struct TextsAction {
     EntryTexts before, after;
 };
 
+// Where a block of rows stands: its top row, the top's parent, and the top's row under it.
+struct BlockSpot {
+    int first = 0;
+    int parent = -1;
+    int treeRow = 0;
+};
+
+// One of many blocks moved at once, each from a place of its own to a place of its own.
+struct ScatteredMove {
+    int width = 0;
+    BlockSpot from, to;
+};
+
+// Whole subtrees (none a root, none inside another) moved together in one pass over the table
+// each way: the clean-up's moves of many entries into folders.
+struct MoveBlocksAction {
+    std::vector<ScatteredMove> blocks;  // ascending by `from`
+};
+
 // The action of rows just inserted at `first`: undone, they are taken out.
 inline BlocksAction InsertedRows(int first, int width) {
     BlocksAction action;
@@ -76,7 +95,7 @@ inline BlocksAction InsertedRows(int first, int width) {
     return action;
 }
 
-using UndoAction = std::variant<BlocksAction, MoveAction, TextsAction>;
+using UndoAction = std::variant<BlocksAction, MoveAction, TextsAction, MoveBlocksAction>;
 
 // What the window showed around a step, held by node: restored with the step.
 struct SelectionMarks {

@@ -1,5 +1,6 @@
 #include "model/UrlIndex.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "util/LargeBlocks.h"
@@ -15,6 +16,9 @@ void UrlIndex::Clear() {
     slots_ = nullptr;
     capacity_ = 0;
     size_ = 0;
+    filed_ = false;
+    keys_ = {};
+    keyTexts_.Clear();
 }
 
 void UrlIndex::Reserve(std::size_t count) {
@@ -40,8 +44,7 @@ void UrlIndex::Grow() { Reserve(capacity_ == 0 ? 8 : capacity_); }
 
 void UrlIndex::Add(int index) {
     if ((size_ + 1) * 2 > capacity_) Grow();
-    const std::string_view url = urls_[static_cast<std::size_t>(index)];
-    const std::uint64_t hash = Hash(url);
+    const std::uint64_t hash = Hash(KeyOf(index));
     const std::size_t mask = capacity_ - 1;
     std::size_t at = static_cast<std::size_t>(hash) & mask;
     while (slots_[at].index >= 0) at = (at + 1) & mask;
@@ -55,11 +58,26 @@ bool UrlIndex::Contains(std::string_view url) const {
     const std::size_t mask = capacity_ - 1;
     for (std::size_t at = static_cast<std::size_t>(hash) & mask; slots_[at].index >= 0;
          at = (at + 1) & mask) {
-        if (slots_[at].hash == hash && urls_[static_cast<std::size_t>(slots_[at].index)] == url) {
-            return true;
-        }
+        if (slots_[at].hash == hash && KeyOf(slots_[at].index) == url) return true;
     }
     return false;
+}
+
+int UrlIndex::FileUnder(int index, std::string_view key, bool borrowed) {
+    filed_ = true;
+    if ((size_ + 1) * 2 > capacity_) Grow();
+    const std::uint64_t hash = Hash(key);
+    const std::size_t mask = capacity_ - 1;
+    std::size_t at = static_cast<std::size_t>(hash) & mask;
+    for (; slots_[at].index >= 0; at = (at + 1) & mask) {
+        if (slots_[at].hash == hash && KeyOf(slots_[at].index) == key) return slots_[at].index;
+    }
+    const auto k = static_cast<std::size_t>(index);
+    if (keys_.size() <= k) keys_.resize(std::max(k + 1, keys_.size() * 2));
+    keys_[k] = borrowed ? TextArena::PrefixOf(key) : keyTexts_.StorePrefixed(key);
+    slots_[at] = Slot{hash, index};
+    ++size_;
+    return index;
 }
 
 }  // namespace pernard

@@ -16,14 +16,15 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(netscape-reader chromium-reader url-reader html-text dates code-page search)
+[ ${#targets[@]} -eq 0 ] && targets=(netscape-reader chromium-reader url-reader html-text dates code-page search
+  url-match-key)
 
 cmake --preset check >/dev/null
 cmake --build --preset check -- -j"$(nproc 2>/dev/null || echo 2)"
 
 seeds=build-check/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{netscape-reader,chromium-reader,url-reader,html-text,dates,code-page,search}
+mkdir -p "$seeds"/{netscape-reader,chromium-reader,url-reader,html-text,dates,code-page,search,url-match-key}
 cp examples/*.htm "$seeds/netscape-reader/"
 printf '<TITLE>T</TITLE>\n<DL><p>\n<DT><H3 ADD_DATE="1">F</H3>x\n<DL><p>\n<DT><A HREF="http://a/?b&amp;c" ADD_DATE="1" LAST_VISIT="2" LAST_MODIFIED="3">a &lt;b&gt;</A>\n</DL><p>\n</DL><p>\n' \
   > "$seeds/netscape-reader/small.htm"
@@ -46,6 +47,10 @@ done
 
 printf 'Travel maps\nGoogle MAPS travel\n' > "$seeds/search/ascii"
 printf 'ｶﾀｶﾅ ＡＢＣ　x\nカタカナ abc\n' > "$seeds/search/width"
+printf '\x3fHTTP://www.Example.COM:80/a/./b/../%%7e/index.html?utm_source=x&q=1#top\nhttps://example.com/a/~/\n' \
+  > "$seeds/url-match-key/loose"
+printf '\x00http://[::1]:8080/%%e3%%81%%82?\njavascript:void(0)\n' > "$seeds/url-match-key/odd"
+printf '\x12http://例え.jp/パス\nC:\\Users\\a.htm\n' > "$seeds/url-match-key/non-ascii"
 
 for target in "${targets[@]}"; do
   # Every input that once failed (fuzz/regressions/TARGET) is replayed first: the same inputs and

@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file
   libutf8proc-dev libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev sqlite3 nettle-dev
+  liburiparser-dev
 )
 
 missing=()

@@ -137,3 +137,139 @@ TEST(CliBrowser, TheBrowserOptionReadsTheDefaultProfileAndAStoreIsASource) {
     const std::string copy = (home.Path() / "copy.htm").string();
     EXPECT_EQ(RunWith({"save", store, "--to", copy}).status, 0);
 }
+
+TEST(CliDuplicates, MatchLevelsNameTheRuleThatMatched) {
+    TempDir temp;
+    const std::string file = temp.Write("d.htm",
+                                        "<TITLE>R</TITLE>\n<DL><p>\n"
+                                        "<DT><A HREF=\"http://a.example/x\">a</A>\n"
+                                        "<DT><A HREF=\"HTTP://A.example:80/x\">b</A>\n"
+                                        "<DT><A HREF=\"https://www.a.example/x/#top\">c</A>\n"
+                                        "<DT><A HREF=\"javascript:void(0)\">d</A>\n"
+                                        "<DT><A HREF=\"JavaScript:void(0)\">e</A>\n"
+                                        "</DL><p>\n");
+    const std::string line = CheckLogLine("http://a.example/x", "a");
+    EXPECT_EQ(RunWith({"duplicates", file}).out, "重複有り : 0 件\n");
+    CliRun run = RunWith({"duplicates", "--match", "same", file});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, line + "\tsame\n重複有り : 1 件\n");
+    run = RunWith({"duplicates", "--match", "loose", file});
+    EXPECT_EQ(run.out,
+              line + "\tsame\n" + line + "\tloose:fragment,slash,www,scheme\n重複有り : 2 件\n");
+    run = RunWith({"duplicates", "--match", "loose", "--loose-ignore", "fragment,slash,www", file});
+    EXPECT_EQ(run.out, line + "\tsame\n重複有り : 1 件\n");
+    for (const std::vector<std::string> wrong : {
+             std::vector<std::string>{"duplicates", "--match", "fuzzy", file},
+             {"duplicates", "--match", "same", "--loose-ignore", "www", file},
+             {"duplicates", "--match", "loose", "--loose-ignore", "www,case", file},
+         }) {
+        run = RunWith(wrong);
+        EXPECT_EQ(run.status, 2) << wrong[2];
+        EXPECT_NE(run.err.find("usage:"), std::string::npos);
+    }
+}
+
+TEST(CliDedupe, KeepsOneEntryPerGroupMergesFoldersAndWritesAsSaveDoes) {
+    TempDir temp;
+    const std::string file =
+        temp.Write("d.htm",
+                   "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+                   "<TITLE>R</TITLE>\n<DL><p>\n"
+                   "<DT><H3>F</H3>\n<DL><p>\n"
+                   "<DT><A HREF=\"http://a.example/x\" ADD_DATE=\"300\">a</A>\n</DL><p>\n"
+                   "<DT><A HREF=\"http://A.example/x\" ADD_DATE=\"100\">b</A>\n"
+                   "<DT><H3>F</H3>\n<DL><p>\n"
+                   "<DT><A HREF=\"http://a.example/x/\" ADD_DATE=\"200\">c</A>\n"
+                   "<DT><A HREF=\"http://other.example/\">o</A>\n</DL><p>\n"
+                   "</DL><p>\n");
+    const std::string out = (temp.Path() / "out.htm").string();
+    auto shape = [&] {
+        const std::string table = RunWith({"list", out}).out;
+        std::string names;
+        std::size_t start = 0;
+        while (start < table.size()) {
+            const std::size_t end = table.find('\n', start);
+            const std::string row = table.substr(start, end - start);
+            std::size_t field = 0;
+            for (int k = 0; k < 3; ++k) field = row.find('\t', field) + 1;
+            names += row.substr(field, row.find('\t', field) - field) + " ";
+            start = end + 1;
+        }
+        return names;
+    };
+    CliRun run = RunWith({"dedupe", "--match", "same", "--keep", "oldest", file, "--to", out});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("重複の削除 : 1 件"), std::string::npos);
+    EXPECT_EQ(shape(), "R F b F c o ");
+    run = RunWith({"dedupe", "--match", "loose", "--to-folder", "重複", "--merge-folders", file,
+                   "--to", out});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("同名フォルダーの統合 : 1 件"), std::string::npos);
+    EXPECT_NE(run.err.find("重複の移動 : 2 件（フォルダー「重複」を 1 個作成）"),
+              std::string::npos);
+    // Merged first: c went into the first F, before b in table order.
+    EXPECT_EQ(shape(), "R F a o 重複 c b ");
+    // The source stays as it was.
+    EXPECT_EQ(RunWith({"dedupe", file, "--to", out}).status, 0);
+    EXPECT_EQ(shape(), "R F a b F c o ");
+
+    for (const std::vector<std::string> wrong : {
+             std::vector<std::string>{"dedupe", file},
+             {"dedupe", "--keep", "best", file, "--to", out},
+             {"dedupe", "--to-folder", "", file, "--to", out},
+             {"dedupe", "--match", "loose", "--loose-ignore", "x", file, "--to", out},
+             {"dedupe", file, "--to", out, "--root", "1"},
+         }) {
+        EXPECT_EQ(RunWith(wrong).status, 2) << wrong[1];
+    }
+}
+
+TEST(CliCheck, FixesRedirectsAndMovesBrokenLinksBeforeSaving) {
+    pernard::testing::LocalHttpServer server;
+    TempDir temp;
+    const std::string refused =
+        "http://127.0.0.1:" + std::to_string(pernard::testing::LocalHttpServer::ClosedPort()) + "/";
+    std::string anchors;
+    for (const char* path : {"/moved", "/moved308", "/found", "/missing", "/gone", "/error"}) {
+        anchors += "<DT><A HREF=\"" + server.Url(path) + "\">" + std::string(path + 1) + "</A>\n";
+    }
+    const std::string file = temp.Write(
+        "c.htm", "<TITLE>R</TITLE>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n" + anchors +
+                     "</DL><p>\n<DT><A HREF=\"" + refused + "\">refused</A>\n</DL><p>\n");
+    const std::string saved = (temp.Path() / "saved.htm").string();
+    auto rows = [&] {
+        const std::string table = RunWith({"list", saved}).out;
+        std::string shape;
+        std::size_t start = 0;
+        while (start < table.size()) {
+            const std::size_t end = table.find('\n', start);
+            std::string row = table.substr(start, end - start);
+            // index, parent, kind, name, URL
+            std::size_t cut = 0;
+            for (int k = 0; k < 5; ++k) cut = row.find('\t', cut) + 1;
+            shape += row.substr(0, cut - 1) + "\n";
+            start = end + 1;
+        }
+        return shape;
+    };
+    const std::string ok = server.Url("/ok");
+    CliRun run =
+        RunWith({"check", file, "--fix-redirects", "--move-broken", "切れ", "--to", saved});
+    EXPECT_EQ(run.status, 1);  // broken and failed links remain
+    EXPECT_NE(run.err.find("リダイレクト先への置換 : 2 件"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("リンク切れの移動 : 2 件（フォルダー「切れ」を 1 個作成）"),
+              std::string::npos);
+    EXPECT_EQ(rows(),
+              "0\t-1\troot\tR\t---\n1\t0\tfolder\tF\t---\n"
+              "2\t1\turl\tmoved\t" +
+                  ok + "\n3\t1\turl\tmoved308\t" + ok + "\n4\t1\turl\tfound\t" +
+                  server.Url("/found") + "\n5\t1\turl\terror\t" + server.Url("/error") +
+                  "\n6\t0\turl\trefused\t" + refused +
+                  "\n7\t0\tfolder\t切れ\t---\n"
+                  "8\t7\turl\tmissing\t" +
+                  server.Url("/missing") + "\n9\t7\turl\tgone\t" + server.Url("/gone") + "\n");
+    run = RunWith({"check", file, "--fix-redirects=all", "--to", saved});
+    EXPECT_NE(run.err.find("リダイレクト先への置換 : 3 件"), std::string::npos) << run.err;
+    EXPECT_NE(rows().find("4\t1\turl\tfound\t" + ok + "\n"), std::string::npos);
+    EXPECT_EQ(RunWith({"check", file, "--move-broken", ""}).status, 2);
+}

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "commands/SaveCommands.h"
 #include "formats/FavoritesReader.h"
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
+#include "model/Duplicates.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
@@ -109,6 +111,43 @@ TEST(Corpus, EveryFileReadsWithoutHarm) {
             EXPECT_LT(t.model.gloya[k], i);
         }
         EXPECT_EQ(CountKinds(t.model).urls, urls) << entry.path();
+    }
+}
+
+TEST(Corpus, DuplicatesOfEachLevelStayTogetherAtTheLooserOnes) {
+    const auto dir = CorpusDir();
+    if (dir.empty()) GTEST_SKIP() << "the shared corpus is not next to the project";
+    // Later entries with an earlier match: exact, same resource, loose.
+    const std::map<std::string, std::vector<int>> known = {
+        {"netscape4-export-latin1-mixed-eol-gtkbookmark.htm", {48, 52, 55}},
+        {"synthetic-flat-1000-links-netscape-go.htm", {2, 2, 9}},
+    };
+    const UrlMatch levels[] = {
+        {MatchLevel::Exact, {}}, {MatchLevel::SameResource, {}}, {MatchLevel::Loose, {}}};
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "netscape")) {
+        TestModel t;
+        ReadCorpusFile(t, entry.path());
+        std::vector<int> laterOnes;
+        std::vector<int> stricter;
+        for (const UrlMatch& match : levels) {
+            const std::vector<int> earliest = EarliestMatches(t.model, match);
+            int later = 0;
+            for (std::size_t i = 0; i < earliest.size(); ++i) {
+                if (earliest[i] < 0) continue;
+                const std::string_view url = t.model.glUrl[static_cast<int>(i)];
+                const std::string key = UrlMatchKey(url, match);
+                EXPECT_EQ(UrlMatchKey(key, match), key) << url;
+                if (earliest[i] != static_cast<int>(i)) ++later;
+                // Two entries that match at a stricter level match here.
+                if (!stricter.empty()) {
+                    EXPECT_EQ(earliest[i], earliest[static_cast<std::size_t>(stricter[i])]) << url;
+                }
+            }
+            laterOnes.push_back(later);
+            stricter = earliest;
+        }
+        const auto expected = known.find(entry.path().filename().string());
+        if (expected != known.end()) EXPECT_EQ(laterOnes, expected->second) << entry.path();
     }
 }
 

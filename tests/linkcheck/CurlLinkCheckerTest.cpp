@@ -1,5 +1,6 @@
 // The link-check engine against a server of its own on 127.0.0.1: answers, failures,
-// redirects, HEAD refused, credentials, time-outs, the body cap, stopping and pacing.
+// redirects, HEAD refused, credentials, time-outs, the body cap, stopping and pacing; what
+// each result is classed as, and the clean-up that acts on real results.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,8 @@
 #include <map>
 
 #include "linkcheck/CurlLinkChecker.h"
+#include "model/TableBuilder.h"
+#include "support/Doubles.h"
 #include "support/LocalHttpServer.h"
 
 using namespace pernard;
@@ -140,4 +143,107 @@ TEST_F(CurlLinkCheckerTest, NeverMoreRequestsInFlightThanAsked) {
     const auto results = Check(paths, options);
     EXPECT_EQ(results.size(), 12u);
     EXPECT_EQ(server.MostAtOnce(), 3);
+}
+
+TEST_F(CurlLinkCheckerTest, EachResultIsClassedWithItsFirstRedirectAndFinalAnswer) {
+    struct Case {
+        const char* path;
+        LinkClass linkClass;
+        long redirectStatus;
+        long status;
+        const char* finalPath;
+    };
+    const Case cases[] = {
+        {"/ok", LinkClass::Ok, 0, 200, "/ok"},
+        {"/moved", LinkClass::MovedPermanently, 301, 200, "/ok"},
+        {"/moved308", LinkClass::MovedPermanently, 308, 200, "/ok"},
+        {"/found", LinkClass::MovedTemporarily, 302, 200, "/ok"},
+        {"/moved-then-found", LinkClass::MovedTemporarily, 301, 200, "/ok"},
+        {"/moved-to-missing", LinkClass::ClientError, 301, 404, "/missing"},
+        {"/missing", LinkClass::ClientError, 0, 404, "/missing"},
+        {"/gone", LinkClass::ClientError, 0, 410, "/gone"},
+        {"/error", LinkClass::ServerError, 0, 500, "/error"},
+    };
+    std::vector<std::string> paths;
+    for (const Case& c : cases) paths.push_back(c.path);
+    const std::string refused =
+        "http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()) + "/";
+    paths.push_back(refused);
+    paths.push_back("javascript:void(0)");
+    auto results = Check(paths);
+    for (const Case& c : cases) {
+        const LinkResult& result = results[c.path];
+        EXPECT_EQ(ClassOf(result), c.linkClass) << c.path;
+        EXPECT_EQ(result.redirectStatus, c.redirectStatus) << c.path;
+        EXPECT_EQ(result.status, c.status) << c.path;
+        EXPECT_EQ(result.finalUrl, server.Url(c.finalPath)) << c.path;
+        EXPECT_EQ(IsBrokenForGood(result), c.status == 404 || c.status == 410) << c.path;
+    }
+    EXPECT_EQ(ClassOf(results[refused]), LinkClass::NoAnswer);
+    EXPECT_FALSE(IsBrokenForGood(results[refused]));
+    EXPECT_EQ(ClassOf(results["javascript:void(0)"]), LinkClass::NotChecked);
+}
+
+TEST_F(CurlLinkCheckerTest, TheCleanUpOfRealResultsIsUndoneExactly) {
+    using pernard::testing::TableBuilder;
+    pernard::testing::TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    const std::string refused =
+        "http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()) + "/";
+    TableBuilder::Root(t.model, "R");
+    TableBuilder::Folder(t.model, 1, "F");
+    for (const char* path : {"/moved", "/moved308", "/found", "/missing"}) {
+        TableBuilder::Url(t.model, 2, {path, server.Url(path), "", "", ""});
+    }
+    for (const char* path : {"/ok", "/gone", "/error"}) {
+        TableBuilder::Url(t.model, 1, {path, server.Url(path), "", "", ""});
+    }
+    TableBuilder::Url(t.model, 1, {"refused", refused, "", "", ""});
+    t.model.MarkSaved();
+    auto dump = [&t] {
+        std::string text;
+        for (int i = 0; i < t.model.glCT; ++i) {
+            text += std::to_string(t.model.gloya[i]) + " " + std::string(t.model.glName[i]) + " " +
+                    std::string(t.model.glUrl[i]) + " #" +
+                    std::to_string(t.model.glNode[i]->Serial()) + "\n";
+        }
+        return text;
+    };
+    const std::string before = dump();
+
+    std::vector<LinkRequest> requests;
+    std::vector<CheckedLink> links;
+    for (int i = 0; i < t.model.glCT; ++i) {
+        if (t.model.IsFolder(i)) continue;
+        requests.push_back({links.size(), std::string(t.model.glUrl[i])});
+        links.push_back({t.model.RefOf(i), {}});
+    }
+    std::atomic<bool> stop{false};
+    CurlLinkChecker().Run(
+        requests, {}, [&](LinkResult&& result) { links[result.token].result = std::move(result); },
+        stop);
+
+    EXPECT_EQ(ReplaceRedirectedUrls(t.model, links, false).entries, 2);    // 301 and 308
+    EXPECT_EQ(MoveBrokenLinks(t.model, BrokenForGood(links)).entries, 2);  // 404 and 410
+    std::string shape;
+    for (int i = 0; i < t.model.glCT; ++i) {
+        shape += std::string(t.model.glName[i]) + "=" + std::string(t.model.glUrl[i]) + "\n";
+    }
+    const std::string ok = server.Url("/ok");
+    EXPECT_EQ(shape, "R=---\nF=---\n/moved=" + ok + "\n/moved308=" + ok +
+                         "\n/found=" + server.Url("/found") + "\n/ok=" + ok +
+                         "\n/error=" + server.Url("/error") + "\nrefused=" + refused +
+                         "\nリンク切れ=---\n/missing=" + server.Url("/missing") +
+                         "\n/gone=" + server.Url("/gone") + "\n");
+    const std::string after = dump();
+    EXPECT_EQ(t.model.UndoName(), "リンク切れの移動");
+    ASSERT_TRUE(t.model.Undo());
+    EXPECT_EQ(t.model.UndoName(), "リダイレクト先への置換");
+    ASSERT_TRUE(t.model.Undo());
+    EXPECT_EQ(dump(), before);
+    EXPECT_FALSE(t.model.glChanged);
+    ASSERT_TRUE(t.model.Redo());
+    ASSERT_TRUE(t.model.Redo());
+    EXPECT_EQ(dump(), after);
 }

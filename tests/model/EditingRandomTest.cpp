@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "formats/NetscapeReader.h"
@@ -65,7 +66,8 @@ void BuildRandomTable(BmLogic& model, std::mt19937& random) {
             if (choice == 0 && level > 1) {
                 --level;
             } else if (choice <= 2 && level < deepest) {
-                TableBuilder::Folder(model, level, Pick(random, kNames));
+                // Few folder names, so that folders of the same name meet in one folder.
+                TableBuilder::Folder(model, level, kNames[random() % 3]);
                 ++level;
             } else {
                 const EntryTexts fields = RandomFields(random);
@@ -185,7 +187,7 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
             bool isEdit = true;
             std::string what;
             const std::uint64_t pushes = t.model.HistoryPushCount();
-            switch (random() % 11) {
+            switch (random() % 15) {
                 case 0: {
                     const bool shown = random() % 4 != 0;
                     const std::string name = Pick(random, kNames);
@@ -283,6 +285,48 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
                     reference.maxUrl = t.model.glMaxURL;
                     break;
                 }
+                case 11:
+                case 12: {
+                    // Many entries at once, as the clean-up deletes or moves them.
+                    std::vector<int> chosen;
+                    std::vector<NodeRef> held;
+                    for (int i = 0; i < count; ++i) {
+                        if (random() % 4 != 0) continue;
+                        chosen.push_back(i);
+                        held.push_back(t.model.RefOf(i));
+                    }
+                    std::shuffle(held.begin(), held.end(), random);
+                    if (random() % 2 == 0) {
+                        what = "delete " + std::to_string(chosen.size()) + " entries";
+                        mine = t.model.DeleteEntries(held, "削除").entries > 0;
+                        theirs = reference.DeleteMany(chosen);
+                    } else {
+                        const std::string folder = Pick(random, kNames);
+                        what = "move " + std::to_string(chosen.size()) + " entries into " + folder;
+                        mine = t.model.MoveIntoRootFolders(held, folder, "移動").entries > 0;
+                        theirs = reference.MoveIntoRootFolders(chosen, folder);
+                    }
+                    break;
+                }
+                case 13: {
+                    // In a bookmark's folder, so that most tries find folders to merge.
+                    const int in = t.model.IsFolder(a) ? a : t.model.ParentOf(a);
+                    const bool recursive = random() % 2 == 0;
+                    what = "merge same-name folders in " + std::to_string(in) +
+                           (recursive ? " recursively" : "");
+                    mine = t.model.MergeSameNameFolders(in, recursive).entries > 0;
+                    theirs = reference.MergeSameNameFolders(in, recursive);
+                    break;
+                }
+                case 14: {
+                    const std::string from =
+                        random() % 4 == 0 ? Pick(random, kUrls) : std::string(t.model.glUrl[a]);
+                    const std::string to = Pick(random, kUrls);
+                    what = "replace the URL of " + std::to_string(a) + " with " + to;
+                    mine = t.model.ReplaceUrls({{t.model.RefOf(a), from, to}}, "置換").entries > 0;
+                    theirs = reference.ReplaceUrl(a, from, to);
+                    break;
+                }
             }
             const std::string where = "round " + std::to_string(round) + " step " +
                                       std::to_string(step) + ": " + what + "\n" + before;
@@ -308,4 +352,54 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
     // Both kinds of outcome were exercised.
     EXPECT_GT(refused, 100);
     EXPECT_GT(done, 1000);
+}
+
+TEST(EditingRandom, MergesOfSameNameFoldersMatchTheReferenceAndUndoExactly) {
+    std::mt19937 random(5170623);
+    int merged = 0;
+    for (int round = 0; round < 300; ++round) {
+        TestModel t;
+        t.settings.maxUrl = "200";
+        std::string error;
+        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        // Folders of two names only, nested a few levels: most folders have a namesake.
+        TableBuilder::Root(t.model, "R");
+        int level = 1;
+        for (int k = 0; k < 40; ++k) {
+            const int choice = static_cast<int>(random() % 5);
+            if (choice == 0 && level > 1) {
+                --level;
+            } else if (choice <= 2 && level < 5) {
+                TableBuilder::Folder(t.model, level, kNames[random() % 2]);
+                ++level;
+            } else {
+                TableBuilder::Url(t.model, level, RandomFields(random));
+            }
+        }
+        for (int i = 0; i < t.model.glCT; ++i) GiveRandomExtras(t.model, i, random);
+        RefTree reference = RefTree::FromTable(t.model);
+        const std::string before = UndoDump(t.model);
+        std::vector<int> folders;
+        for (int i = 0; i < t.model.glCT; ++i) {
+            if (t.model.IsFolder(i)) folders.push_back(i);
+        }
+        const int in = random() % 3 == 0 ? 0 : folders[random() % folders.size()];
+        const bool recursive = random() % 3 != 0;
+        const std::string where = "round " + std::to_string(round) + ": merge in " +
+                                  std::to_string(in) + (recursive ? " recursively\n" : "\n") +
+                                  DumpWithState(t.model);
+        const bool mine = t.model.MergeSameNameFolders(in, recursive).entries > 0;
+        ASSERT_EQ(mine, reference.MergeSameNameFolders(in, recursive)) << where;
+        ASSERT_EQ(DumpWithState(t.model), reference.Dump()) << where;
+        ExpectInvariants(t, where);
+        if (!mine) continue;
+        ++merged;
+        const std::string after = UndoDump(t.model);
+        ASSERT_TRUE(t.model.Undo()) << where;
+        ASSERT_EQ(UndoDump(t.model), before) << where;
+        ASSERT_TRUE(t.model.Redo()) << where;
+        ASSERT_EQ(UndoDump(t.model), after) << where;
+        ExpectInvariants(t, where);
+    }
+    EXPECT_GT(merged, 100);
 }

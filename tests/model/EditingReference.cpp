@@ -312,4 +312,115 @@ bool RefTree::MoveUpDown(int index, bool up) {
     return Transfer(previous, Where::After, moving, false);
 }
 
+bool RefTree::DeleteMany(const std::vector<int>& indices) {
+    const std::vector<RefEntry*> flat = Flat();
+    std::vector<RefEntry*> chosen;
+    for (int index : indices) {
+        RefEntry* entry = flat[static_cast<std::size_t>(index)];
+        if (entry->parent != nullptr) chosen.push_back(entry);
+    }
+    // One inside another chosen entry goes with it.
+    std::vector<RefEntry*> tops;
+    for (RefEntry* entry : chosen) {
+        const bool inside = std::any_of(chosen.begin(), chosen.end(), [&](RefEntry* other) {
+            return other != entry && Contains(other, entry);
+        });
+        if (!inside && std::find(tops.begin(), tops.end(), entry) == tops.end()) {
+            tops.push_back(entry);
+        }
+    }
+    for (RefEntry* entry : tops) Detach(entry);
+    return !tops.empty();
+}
+
+bool RefTree::MoveIntoRootFolders(const std::vector<int>& indices, const std::string& folder) {
+    const std::vector<RefEntry*> flat = Flat();
+    std::vector<int> sorted = indices;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    auto folderOf = [&](RefEntry* root) -> RefEntry* {
+        for (const auto& child : root->children) {
+            if (child->IsFolder() && child->name == folder) return child.get();
+        }
+        return nullptr;
+    };
+    std::vector<std::pair<RefEntry*, RefEntry*>> moving;  // entry, its root
+    for (int index : sorted) {
+        RefEntry* entry = flat[static_cast<std::size_t>(index)];
+        if (entry->parent == nullptr || entry->IsFolder()) continue;
+        RefEntry* root = entry;
+        while (root->parent != nullptr) root = root->parent;
+        RefEntry* existing = folderOf(root);
+        if (existing != nullptr && entry->parent == existing) continue;
+        moving.emplace_back(entry, root);
+    }
+    std::vector<RefEntry*> lacking;
+    for (const auto& [entry, root] : moving) {
+        if (folderOf(root) == nullptr &&
+            std::find(lacking.begin(), lacking.end(), root) == lacking.end()) {
+            lacking.push_back(root);
+        }
+    }
+    if (moving.empty() || Count() + static_cast<int>(lacking.size()) > maxUrl) return false;
+    for (RefEntry* root : lacking) {
+        auto made = std::make_unique<RefEntry>();
+        made->url = kFolderMarker;
+        made->name = folder;
+        made->parent = root;
+        root->children.push_back(std::move(made));
+    }
+    for (const auto& [entry, root] : moving) {
+        RefEntry* destination = folderOf(root);
+        std::unique_ptr<RefEntry> owned = Detach(entry);
+        owned->parent = destination;
+        destination->children.push_back(std::move(owned));
+    }
+    return true;
+}
+
+bool RefTree::ReplaceUrl(int index, const std::string& from, const std::string& to) {
+    RefEntry* entry = Flat()[static_cast<std::size_t>(index)];
+    if (entry->IsFolder() || entry->url != from || to.empty() || to == from ||
+        to == kFolderMarker) {
+        return false;
+    }
+    entry->url = to;
+    return true;
+}
+
+// The folders of one name among the children, merged into the first: the later ones' children
+// appended in order, the later ones removed; then, recursively, the same inside each child.
+int RefTree::MergeChildren(RefEntry* folder, bool recursive) {
+    int merged = 0;
+    auto& children = folder->children;
+    for (std::size_t first = 0; first < children.size(); ++first) {
+        RefEntry* keeper = children[first].get();
+        if (!keeper->IsFolder()) continue;
+        for (std::size_t later = first + 1; later < children.size();) {
+            RefEntry* other = children[later].get();
+            if (!other->IsFolder() || other->name != keeper->name) {
+                ++later;
+                continue;
+            }
+            for (auto& child : other->children) {
+                child->parent = keeper;
+                keeper->children.push_back(std::move(child));
+            }
+            children.erase(children.begin() + static_cast<std::ptrdiff_t>(later));
+            ++merged;
+        }
+    }
+    if (recursive) {
+        for (auto& child : children) {
+            if (child->IsFolder()) merged += MergeChildren(child.get(), true);
+        }
+    }
+    return merged;
+}
+
+bool RefTree::MergeSameNameFolders(int index, bool recursive) {
+    RefEntry* entry = Flat()[static_cast<std::size_t>(index)];
+    return entry->IsFolder() && MergeChildren(entry, recursive) > 0;
+}
+
 }  // namespace pernard::testing

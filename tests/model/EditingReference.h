@@ -38,6 +38,12 @@ public:
     bool Drop(int source, int target, bool keep);
     bool Paste(int source, int target, bool cut);
     bool MoveUpDown(int index, bool up);
+    // The clean-up of many entries at once (BmLogic::DeleteEntries, ...): true when anything
+    // changed.
+    bool DeleteMany(const std::vector<int>& indices);
+    bool MoveIntoRootFolders(const std::vector<int>& indices, const std::string& folder);
+    bool ReplaceUrl(int index, const std::string& from, const std::string& to);
+    bool MergeSameNameFolders(int index, bool recursive);
     void SetExpanded(int index, bool expanded) {
         Flat()[static_cast<std::size_t>(index)]->expanded = expanded;
     }
@@ -61,6 +67,7 @@ private:
     RefEntry* Previous(RefEntry* entry);
     bool Shown(const RefEntry* entry) const;
     bool Transfer(RefEntry* source, Where where, RefEntry* target, bool keep);
+    static int MergeChildren(RefEntry* folder, bool recursive);
 
     std::vector<std::unique_ptr<RefEntry>> roots_;
 };

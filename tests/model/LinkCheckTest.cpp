@@ -5,6 +5,7 @@
 #include "model/LinkCheck.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
+#include "support/TestFiles.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -71,4 +72,66 @@ TEST(LinkCheck, AResultReachesOnlyTheEntryItWasFetchedFor) {
     // The change is no step: undoing the delete leaves the collection changed.
     ASSERT_TRUE(t.model.Undo());
     EXPECT_TRUE(t.model.glChanged);
+}
+
+TEST(LinkCheck, TheCleanUpActsOnlyOnWhatTheResultsSayAboutTheEntriesAsTheyStand) {
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    TableBuilder::Root(t.model, "R");
+    const char* const urls[] = {"http://a/", "http://b/", "http://c/", "http://d/", "http://e/"};
+    for (const char* url : urls) TableBuilder::Url(t.model, 1, {url, url, "", "", ""});
+    TableBuilder::Root(t.model, "R2", "/tmp/other.htm");
+    TableBuilder::Url(t.model, 1, {"f", "http://f/", "", "", ""});
+    auto result = [](const char* url, long status, const char* error = "") {
+        LinkResult r;
+        r.url = url;
+        r.status = status;
+        r.error = error;
+        r.finalUrl = url;
+        return r;
+    };
+    LinkResult temporary = result("http://a/", 200);
+    temporary.redirects = 2;
+    temporary.redirectStatus = 301;
+    temporary.temporaryRedirect = true;
+    temporary.finalUrl = "http://a2/";
+    LinkResult permanent = result("http://b/", 200);
+    permanent.redirects = 1;
+    permanent.redirectStatus = 308;
+    permanent.finalUrl = "http://b2/";
+    // c was checked under an older URL: nothing the result says is about it now.
+    LinkResult stale = result("http://c-old/", 200);
+    stale.redirects = 1;
+    stale.redirectStatus = 301;
+    stale.finalUrl = "http://c2/";
+    const std::vector<CheckedLink> links = {
+        {t.model.RefOf(1), temporary},
+        {t.model.RefOf(2), permanent},
+        {t.model.RefOf(3), stale},
+        {t.model.RefOf(4), result("http://d/", 0, "dns")},
+        {t.model.RefOf(5), result("http://e/", 0, "refused")},
+        {t.model.RefOf(7), result("http://f/", 410)},
+    };
+    EXPECT_EQ(ReplaceRedirectedUrls(t.model, links, false).summary,
+              "リダイレクト先への置換 : 1 件");
+    EXPECT_EQ(t.model.glUrl[2], "http://b2/");
+    EXPECT_EQ(ReplaceRedirectedUrls(t.model, links, true).entries, 1);
+    EXPECT_EQ(t.model.glUrl[1], "http://a2/");
+    EXPECT_EQ(t.model.glUrl[3], "http://c/");
+
+    const std::vector<NodeRef> broken = BrokenForGood(links);
+    ASSERT_EQ(broken.size(), 2u);  // d (DNS) and f (410); e was refused, which may pass
+    const CleanupOutcome moved = MoveBrokenLinks(t.model, broken, "切れ");
+    EXPECT_EQ(moved.summary, "リンク切れの移動 : 2 件（フォルダー「切れ」を 2 個作成）");
+    EXPECT_EQ(DumpTable(t.model),
+              "0 -1 R R\n1 0 U http://a/ http://a2/\n2 0 U http://b/ http://b2/\n"
+              "3 0 U http://c/ http://c/\n4 0 U http://e/ http://e/\n5 0 F 切れ\n"
+              "6 5 U http://d/ http://d/\n7 -1 R R2\n8 7 F 切れ\n9 8 U f http://f/\n");
+    EXPECT_EQ(DeleteBrokenLinks(t.model, broken).entries, 2);
+    EXPECT_EQ(t.model.glCT, 8);
+
+    EXPECT_EQ(ArchivedCopyUrl("http://a/b?c=d#e"),
+              "https://web.archive.org/web/*/http://a/b?c=d#e");
+    EXPECT_EQ(ArchivedCopyUrl("http://a/é b"), "https://web.archive.org/web/*/http://a/%C3%A9%20b");
 }

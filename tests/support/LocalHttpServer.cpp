@@ -146,6 +146,18 @@ void LocalHttpServer::Answer(int connection) {
                         : Response(200, "OK", modified, "by GET", false);
     } else if (path == "/moved") {
         response = Response(301, "Moved", "Location: /ok\r\n", "", head);
+    } else if (path == "/moved308") {
+        response = Response(308, "Permanent Redirect", "Location: /ok\r\n", "", head);
+    } else if (path == "/found") {
+        response = Response(302, "Found", "Location: /ok\r\n", "", head);
+    } else if (path == "/moved-then-found") {
+        response = Response(301, "Moved", "Location: /found\r\n", "", head);
+    } else if (path == "/moved-to-missing") {
+        response = Response(301, "Moved", "Location: /missing\r\n", "", head);
+    } else if (path == "/gone") {
+        response = Response(410, "Gone", "", "", head);
+    } else if (path == "/error") {
+        response = Response(500, "Internal Server Error", "", "", head);
     } else if (path == "/loop") {
         response = Response(302, "Found", "Location: /loop\r\n", "", head);
     } else if (path == "/secret") {
