@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "commands/SaveCommands.h"
+#include "commands/SelectedRoot.h"
 #include "commands/WriteGate.h"
 #include "formats/FavoritesWriter.h"
 #include "model/EntryExtras.h"

@@ -11,8 +11,6 @@ namespace pernard {
 
 namespace {
 
-constexpr const char* kNoRootMessage = "フォルダーを選択してください";
-
 // An overwrite save goes to a full path only: a relative one would be written wherever the
 // program happens to run.
 bool IsFullPathOrSays(BmLogic& model, const std::string& target) {
@@ -75,14 +73,6 @@ bool SaveBookmarkFile(BmLogic& model, const WriteRequest& request, WriteRefusal*
 bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root) {
     const WriteRequest request{.target = fileName, .roots = {root}};
     return SaveBookmarkFile(model, request);
-}
-
-bool CheckRootNode(BmLogic& model, int& root) {
-    // A root whose title is empty is still a root.
-    root = model.SelectedRoot();
-    if (root >= 0) return true;
-    model.GetPorts().prompts->ShowMessage(kNoRootMessage);
-    return false;
 }
 
 bool SaveBM(BmLogic& model) {

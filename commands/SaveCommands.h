@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "commands/SelectedRoot.h"
 #include "commands/WriteGate.h"
 #include "model/BmLogic.h"
 
@@ -20,10 +21,6 @@ bool SaveBookmarkFile(BmLogic& model, const WriteRequest& request,
                       WriteRefusal* refusal = nullptr);
 // The same for root `root` written to `fileName`.
 bool WriteBookmarkFile(BmLogic& model, const std::string& fileName, int root);
-
-// The root of the selection (BmLogic::SelectedRoot), with "フォルダーを選択してください" when
-// there is none.
-bool CheckRootNode(BmLogic& model, int& root);
 
 // Overwrite save of the root of the selection, whatever its source kind.
 bool SaveBM(BmLogic& model);
