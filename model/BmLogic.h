@@ -20,6 +20,8 @@
 
 namespace pernard {
 
+struct SortOptions;  // model/Sorting.h
+
 inline constexpr const char* kFolderMarker = "---";
 inline constexpr const char* kSourceNetscape = "Netscape Navigator";
 inline constexpr const char* kSourceFavorites = "Internet Explorer";
@@ -243,6 +245,12 @@ public:
     // Moves entry i one place up or down as the tree shows it; false when it cannot move.
     bool MoveUpDown(int index, bool up);
 
+    // Puts the entries of root or folder `folder` in the order `options` asks for (with
+    // `recursive`, the entries of every folder below it too), one undo step (model/Sorting.cpp).
+    // Every entry keeps its node and extras. False, with nothing recorded, when `folder` is no
+    // root or folder or its entries already stand in that order.
+    bool SortFolder(int folder, const SortOptions& options);
+
     // --- the internal clipboard of cut, copy and paste.
     void MarkClip(int index, bool cut);
     // Pastes the pending cut or copy below entry `target` (into a folder, after a URL); the
@@ -304,6 +312,10 @@ private:
     std::vector<HeldBlock> TakeOutBlocks(const std::vector<int>& tops);
     // Puts blocks taken out back where they stood; one pass over the table.
     void PutBackBlocks(std::vector<HeldBlock>& blocks);
+    // Puts the rows [first, first + order.size()), the whole contents of the folder at
+    // first - 1, in the order where the row at offset i is the one that stood at offset
+    // order[i]; the tree's children follow (model/Sorting.cpp).
+    void ApplyRowOrder(int first, const std::vector<int>& order);
     BlockPlace PlaceOf(int first) const;
     void MoveBlockTo(int first, int width, const BlockPlace& place);
     void StoreTexts(int index, EntryTexts texts);

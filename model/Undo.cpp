@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "model/BmLogic.h"
+#include "model/Sorting.h"
 
 namespace pernard {
 
@@ -69,6 +70,8 @@ std::size_t BmLogic::StepBytes(const UndoStep& step) const {
             }
         } else if (const auto* texts = std::get_if<TextsAction>(&action)) {
             bytes += TextBytes(texts->before) + TextBytes(texts->after);
+        } else if (const auto* order = std::get_if<OrderAction>(&action)) {
+            bytes += order->order.size() * sizeof(int);
         }
         bytes += sizeof(UndoAction);
     }
@@ -171,6 +174,8 @@ void BmLogic::Apply(UndoAction& action, bool forward) {
         }
     } else if (auto* texts = std::get_if<TextsAction>(&action)) {
         ShowTexts(texts->index, forward ? texts->after : texts->before);
+    } else if (auto* order = std::get_if<OrderAction>(&action)) {
+        ApplyRowOrder(order->first, forward ? order->order : InverseOrder(order->order));
     }
 }
 
