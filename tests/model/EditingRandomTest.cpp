@@ -185,7 +185,7 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
             bool isEdit = true;
             std::string what;
             const std::uint64_t pushes = t.model.HistoryPushCount();
-            switch (random() % 11) {
+            switch (random() % 12) {
                 case 0: {
                     const bool shown = random() % 4 != 0;
                     const std::string name = Pick(random, kNames);
@@ -281,6 +281,21 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
                     mine = theirs = t.model.DeleteEmptyFolders(false) > 0;
                     if (mine) reference = RefTree::FromTable(t.model);
                     reference.maxUrl = t.model.glMaxURL;
+                    break;
+                }
+                case 11: {
+                    SortOptions options;
+                    options.by = static_cast<SortField>(random() % 5);
+                    options.descending = random() % 2 == 0;
+                    options.foldersFirst = random() % 2 == 0;
+                    options.recursive = random() % 2 == 0;
+                    what = "sort " + std::to_string(a) + " by " +
+                           std::to_string(static_cast<int>(options.by)) +
+                           (options.descending ? " descending" : "") +
+                           (options.foldersFirst ? " folders first" : "") +
+                           (options.recursive ? " recursive" : "");
+                    mine = t.model.SortFolder(a, options);
+                    theirs = reference.Sort(a, options);
                     break;
                 }
             }

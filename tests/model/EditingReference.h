@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/BmLogic.h"
+#include "model/Sorting.h"
 
 namespace pernard::testing {
 
@@ -38,6 +39,9 @@ public:
     bool Drop(int source, int target, bool keep);
     bool Paste(int source, int target, bool cut);
     bool MoveUpDown(int index, bool up);
+    // The children of folder `index` (and with `recursive` of every folder below it) sorted
+    // stably; false when it is no folder or nothing moved.
+    bool Sort(int index, const SortOptions& options);
     void SetExpanded(int index, bool expanded) {
         Flat()[static_cast<std::size_t>(index)]->expanded = expanded;
     }
@@ -61,6 +65,7 @@ private:
     RefEntry* Previous(RefEntry* entry);
     bool Shown(const RefEntry* entry) const;
     bool Transfer(RefEntry* source, Where where, RefEntry* target, bool keep);
+    static void SortChildren(RefEntry* folder, const SortOptions& options);
 
     std::vector<std::unique_ptr<RefEntry>> roots_;
 };
