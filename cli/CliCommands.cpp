@@ -7,6 +7,7 @@
 #include "cli/CliSession.h"
 #include "cli/CliUsage.h"
 #include "cli/CollectionCommands.h"
+#include "cli/SortCommand.h"
 #include "commands/SaveCommands.h"
 #include "commands/StoreCommands.h"
 #include "commands/WriteGate.h"
@@ -126,18 +127,33 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
         err << CliUsage();
         return 2;
     }
-    const std::string saveEncoding = options.Value("--save-encoding");
-    if (!saveEncoding.empty() && CanonicalCharset(saveEncoding) != kUtf8) {
-        err << "--save-encoding takes UTF-8 (without it, a root is written in its own encoding)\n";
-        return 2;
-    }
     CliSession session(options, err);
-    if (!saveEncoding.empty()) session.SaveInUtf8();
+    if (!TakeSaveEncoding(options, session, err)) return 2;
     if (!session.Load(options.sources, err)) return 1;
     BmLogic& model = session.Model();
     int root = 0;
     if (!PickRoot(model, options.Value("--root"), root, err)) return 2;
     if (toStore) return SaveToStore(model, root, options.Flag("--force"), err);
+    return SaveRootAsAsked(session, options, root, err);
+}
+
+}  // namespace
+
+bool TakeSaveEncoding(const CommandLine& options, CliSession& session, std::ostream& err) {
+    const std::string saveEncoding = options.Value("--save-encoding");
+    if (saveEncoding.empty()) return true;
+    if (CanonicalCharset(saveEncoding) != kUtf8) {
+        err << "--save-encoding takes UTF-8 (without it, a root is written in its own encoding)\n";
+        return false;
+    }
+    session.SaveInUtf8();
+    return true;
+}
+
+int SaveRootAsAsked(CliSession& session, const CommandLine& options, int root, std::ostream& err) {
+    BmLogic& model = session.Model();
+    const std::string toFile = options.Value("--to");
+    const std::string toFavorites = options.Value("--to-favorites");
     const WriteRequest request{
         .kind = toFile.empty() ? WriteKind::Favorites : WriteKind::BookmarkFile,
         .target = toFile.empty() ? toFavorites : toFile,
@@ -161,8 +177,6 @@ int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {
     return saved ? 0 : 1;
 }
 
-}  // namespace
-
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     if (arguments.empty()) {
         err << CliUsage();
@@ -182,6 +196,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (arguments[0] == "duplicates") return RunDuplicates(arguments, out, err);
     if (arguments[0] == "report") return RunReport(arguments, err);
     if (arguments[0] == "check") return RunCheck(arguments, out, err);
+    if (arguments[0] == "sort") return RunSort(arguments, err);
     err << "unknown command: " << arguments[0] << '\n' << CliUsage();
     return 2;
 }
