@@ -3,6 +3,7 @@
 #include "cli/CliSession.h"
 #include "cli/CliUsage.h"
 #include "cli/CollectionCommands.h"
+#include "cli/SortCommand.h"
 #include "model/BmLogic.h"
 #include "model/EntryExtras.h"
 
@@ -91,6 +92,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (arguments[0] == "dedupe") return RunDedupe(arguments, err);
     if (arguments[0] == "report") return RunReport(arguments, err);
     if (arguments[0] == "check") return RunCheck(arguments, out, err);
+    if (arguments[0] == "sort") return RunSort(arguments, err);
     err << "unknown command: " << arguments[0] << '\n' << CliUsage();
     return 2;
 }

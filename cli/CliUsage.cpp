@@ -22,7 +22,11 @@ namespace {
     "                          [--color C] --to FILE\n"                                        \
     "       pernard-cli check [LOAD OPTIONS] SOURCE... [--folder N] [--threads T]\n"           \
     "                         [--timeout SECONDS] [--body] [--fix-redirects[=all]]\n"          \
-    "                         [--move-broken NAME] [--to FILE] [--force]\n"
+    "                         [--move-broken NAME] [--to FILE] [--force]\n"                    \
+    "       pernard-cli sort [LOAD OPTIONS] --by name|url|added|visited [--descending]\n"      \
+    "                        [--folders-first] [--recursive] [--folder N] SOURCE...\n"         \
+    "                        (--to FILE | --to-favorites DIR | --to-store)\n"                  \
+    "                        [--save-encoding UTF-8] [--force]\n"
 
 constexpr const char* kUsage = PERNARD_CLI_SYNOPSIS
     "LOAD OPTIONS: --max-url N  --encoding NAME  --skip-duplicates  --no-empty-folders\n"
@@ -78,6 +82,13 @@ constexpr const char* kHelp =
     "       --move-broken moves the links gone for good (404, 410, a host name the DNS does not\n"
     "       know) to the end of folder NAME of their root (made when missing). --to writes\n"
     "       the result.\n"
+    "sort   puts the entries of the folder with entry index N in order (with --recursive,\n"
+    "       those of every folder below it too; without --folder, every folder of the first\n"
+    "       root) and saves the root that holds it as save does. Names sort as a Japanese\n"
+    "       reader expects (ICU's collation for \"ja\": kana in syllabary order whatever\n"
+    "       their script and width, ASCII letters in either case, numbers by value), URLs\n"
+    "       byte by byte; entries without the key (no date; a folder's URL or last visit)\n"
+    "       come last in either direction, and entries with equal keys keep their order.\n"
     "\n"
     "LOAD OPTIONS\n"
     "  --max-url N          room for N entries (default 1000000)\n"
@@ -136,6 +147,14 @@ constexpr const char* kHelp =
     "  --to FILE            save the first root with the learnt last-modified times (and\n"
     "                       the replaced and moved links)\n"
     "  --force              as for save\n"
+    "SORT OPTIONS\n"
+    "  --by FIELD           name, url, added (date added) or visited (last visit)\n"
+    "  --descending         from the largest key down\n"
+    "  --folders-first      folders before bookmarks (default: mixed)\n"
+    "  --folder N           the root or folder with entry index N (default: the first root,\n"
+    "                       every folder in it)\n"
+    "  --recursive          the folders below folder N too\n"
+    "  --to FILE, --to-favorites DIR, --save-encoding UTF-8, --force   as for save\n"
     "\n"
     "Exit status: 0 when everything was read and written, 1 when a read failed or stopped\n"
     "early (nothing is saved then) or anything could not be written, 2 for a usage error;\n"

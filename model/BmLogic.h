@@ -21,6 +21,8 @@
 
 namespace pernard {
 
+struct SortOptions;  // model/Sorting.h
+
 inline constexpr const char* kFolderMarker = "---";
 inline constexpr const char* kSourceNetscape = "Netscape Navigator";
 inline constexpr const char* kSourceFavorites = "Internet Explorer";
@@ -275,6 +277,11 @@ public:
     // one are appended in order to the first, and the later ones removed. `recursive` does
     // the same at every level below, also for the same-name folders a merge brings together.
     CleanupOutcome MergeSameNameFolders(int parent, bool recursive);
+    // Puts the entries of root or folder `folder` in the order `options` asks for (with
+    // `recursive`, the entries of every folder below it too), one undo step (model/Sorting.cpp).
+    // Every entry keeps its node and extras. False, with nothing recorded, when `folder` is no
+    // root or folder or its entries already stand in that order.
+    bool SortFolder(int folder, const SortOptions& options);
 
     // --- the internal clipboard of cut, copy and paste.
     void MarkClip(int index, bool cut);
@@ -346,6 +353,10 @@ private:
                                           const std::vector<int>& folders) const;
     // A new folder as the last child of `parent`, recorded for undo; its index.
     int AppendFolderAtEnd(int parent, const std::string& name);
+    // Puts the rows [first, first + order.size()), the whole contents of the folder at
+    // first - 1, in the order where the row at offset i is the one that stood at offset
+    // order[i]; the tree's children follow (model/Sorting.cpp).
+    void ApplyRowOrder(int first, const std::vector<int>& order);
     BlockPlace PlaceOf(int first) const;
     void MoveBlockTo(int first, int width, const BlockPlace& place);
     void StoreTexts(int index, EntryTexts texts);

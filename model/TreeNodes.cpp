@@ -221,6 +221,20 @@ void TreeNodes::PutBackMany(const std::vector<Placement>& placements) {
     EndBulk();
 }
 
+void TreeNodes::Reorder(const std::vector<ChildOrder>& orders) {
+    const bool notify = observer_ != nullptr && bulkDepth_ == 0;
+    if (notify) observer_->AboutToReorder();
+    ++version_;
+    for (const ChildOrder& order : orders) {
+        TreeNode* parent = order.parent == nullptr ? &root_ : order.parent;
+        if (order.children.size() != parent->children_.size()) continue;
+        std::copy(order.children.begin(), order.children.end(), parent->children_.begin());
+        Renumber(parent, 0);
+    }
+    orderValid_ = false;
+    if (notify) observer_->Reordered();
+}
+
 void TreeNodes::Release(TreeNode* node) {
     if (takenOut_.erase(node) == 0) return;
     FreeSubtree(node);

@@ -76,6 +76,10 @@ public:
     virtual void Changed(TreeNode* node) = 0;
     virtual void AboutToReset() = 0;
     virtual void ResetDone() = 0;
+    // The children of some nodes were put in another order; no node came or went. An observer
+    // that cannot follow a new order hears a reset.
+    virtual void AboutToReorder() { AboutToReset(); }
+    virtual void Reordered() { ResetDone(); }
 };
 
 class TreeNodes {
@@ -108,6 +112,13 @@ public:
     // collapsed) at row `row` of `parent` (nullptr: the top level); one notification.
     TreeNode* CopySubtree(const TreeNode* source, TreeNode* parent, int row);
     void Clear();
+    // Gives each parent (nullptr: the top level) its children in a new order, each list the
+    // parent's own children rearranged; one notification.
+    struct ChildOrder {
+        TreeNode* parent;
+        std::vector<TreeNode*> children;
+    };
+    void Reorder(const std::vector<ChildOrder>& orders);
 
     // Takes the node and its descendants out of the tree without freeing them: they keep their
     // texts, images, expanded state and serials, but resolve to nothing until put back.

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "model/BmLogic.h"
+#include "model/Sorting.h"
 
 namespace pernard {
 
@@ -71,6 +72,8 @@ std::size_t BmLogic::StepBytes(const UndoStep& step) const {
             bytes += TextBytes(texts->before) + TextBytes(texts->after);
         } else if (const auto* moves = std::get_if<MoveBlocksAction>(&action)) {
             bytes += moves->blocks.size() * sizeof(ScatteredMove);
+        } else if (const auto* order = std::get_if<OrderAction>(&action)) {
+            bytes += order->order.size() * sizeof(int);
         }
         bytes += sizeof(UndoAction);
     }
@@ -175,6 +178,8 @@ void BmLogic::Apply(UndoAction& action, bool forward) {
         ShowTexts(texts->index, forward ? texts->after : texts->before);
     } else if (auto* moves = std::get_if<MoveBlocksAction>(&action)) {
         MoveBlocks(moves->blocks, forward);
+    } else if (auto* order = std::get_if<OrderAction>(&action)) {
+        ApplyRowOrder(order->first, forward ? order->order : InverseOrder(order->order));
     }
 }
 

@@ -86,6 +86,13 @@ struct MoveBlocksAction {
     std::vector<ScatteredMove> blocks;  // ascending by `from`
 };
 
+// The entries of a folder put in another order (a sort): the rows from `first` on, where
+// order[i] is the offset from `first` the row now at offset i had before.
+struct OrderAction {
+    int first = 0;
+    std::vector<int> order;
+};
+
 // The action of rows just inserted at `first`: undone, they are taken out.
 inline BlocksAction InsertedRows(int first, int width) {
     BlocksAction action;
@@ -95,7 +102,8 @@ inline BlocksAction InsertedRows(int first, int width) {
     return action;
 }
 
-using UndoAction = std::variant<BlocksAction, MoveAction, TextsAction, MoveBlocksAction>;
+using UndoAction =
+    std::variant<BlocksAction, MoveAction, TextsAction, MoveBlocksAction, OrderAction>;
 
 // What the window showed around a step, held by node: restored with the step.
 struct SelectionMarks {

@@ -10,7 +10,7 @@ packages=(
   xvfb xauth fonts-ipafont-gothic fonts-ipafont-mincho
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file
-  libutf8proc-dev libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev sqlite3 nettle-dev
+  libutf8proc-dev libicu-dev libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev sqlite3 nettle-dev
   liburiparser-dev
 )
 

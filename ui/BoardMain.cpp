@@ -40,6 +40,7 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     BuildToolBars();
     BuildBody();
     BuildContextMenus();
+    SetupSorting();
     status_ = std::make_unique<StatusPanels>(Panel0, Panel1);
     RestoreWindowState();
     Notebook->setCurrentIndex(0);

@@ -161,6 +161,13 @@ public:
     // A cut or copy is pending: the list is frozen and 中止 is enabled.
     bool ClipPending() const { return clipPending_; }
 
+    // --- sorting (ui/SortCommands.cpp)
+    // 並べ替え: the tree's selected folder (a bookmark's folder) through the sort dialog.
+    void SortClick();
+    // A click on a column's header of the list: the list's rows in that column's order, again
+    // reversed; the collection is not changed.
+    void ListHeaderClick(int column);
+
     // --- undo and redo (ui/UndoCommands.cpp)
     void UndoClick();
     void RedoClick();
@@ -285,6 +292,15 @@ private:
     void OnCheckFinished();
     // 中止 is enabled while a cut or copy is pending or a check runs.
     void UpdateStopButton();
+
+    // --- sorting support (ui/SortCommands.cpp)
+    // The 編集 menu's and the tree's 並べ替え, the list's clickable headers.
+    void SetupSorting();
+    void SortListView(int column, bool descending);
+    // After the list was filled again: the same list keeps its view order, another drops it.
+    void FollowListOrder(bool sameList);
+    // The header's sort indicator as the list's view order is.
+    void ShowListOrder();
 
     // --- undo and redo support (ui/UndoCommands.cpp)
     void BuildUndoItems();

@@ -61,6 +61,26 @@ void ListModel::RefreshEntry(const NodeRef& entry) {
     if (row >= 0) emit dataChanged(index(row, 0), index(row, kListColumnCount - 1));
 }
 
+void ListModel::SetViewOrder(std::vector<NodeRef> entries, int column, bool descending) {
+    viewColumn_ = column;
+    viewDescending_ = descending;
+    emit layoutAboutToBeChanged();
+    const QModelIndexList before = persistentIndexList();
+    std::vector<NodeRef> held;
+    held.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& index : before) held.push_back(EntryRef(index.row()));
+    entries_ = std::move(entries);
+    rowBySerial_.clear();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype k = 0; k < before.size(); ++k) {
+        const int row = RowOfEntry(held[static_cast<std::size_t>(k)]);
+        after.push_back(row < 0 ? QModelIndex() : index(row, before[k].column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
+}
+
 NodeRef ListModel::EntryRef(int row) const {
     return row < 0 || row >= rowCount() ? NodeRef{} : entries_[static_cast<std::size_t>(row)];
 }

@@ -47,6 +47,13 @@ public:
     NodeRef EntryRef(int row) const;
     // Repaints the row of an entry, when the list shows it.
     void RefreshEntry(const NodeRef& entry);
+    // The view's order (a column's header clicked): the same rows rearranged, the collection
+    // left as it is; the selection stays on its entries. Column -1: the table's order. New
+    // rows (SetEntries) keep the column; the window drops it when another folder is shown.
+    void SetViewOrder(std::vector<NodeRef> entries, int column, bool descending);
+    void DropViewOrder() { viewColumn_ = -1; }
+    int ViewOrderColumn() const { return viewColumn_; }
+    bool ViewOrderDescending() const { return viewDescending_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -65,6 +72,8 @@ private:
 
     std::vector<NodeRef> entries_;
     mutable std::unordered_map<std::uint64_t, int> rowBySerial_;  // empty: not built yet
+    int viewColumn_ = -1;
+    bool viewDescending_ = false;
 };
 
 }  // namespace pernard::ui

@@ -64,6 +64,7 @@ void TFormMain::ListRefresh() {
     if (!TreeV->isVisibleTo(this)) return;
     const int e = SelectedEntry();
     if (!model_.IsValidIndex(e)) return;
+    const NodeRef previous = shownNode_;
     shownNode_ = model_.RefOf(e);
     const std::size_t k = static_cast<std::size_t>(e);
     ListViewCaption->setText(Text(model_.glName[k]));
@@ -75,6 +76,7 @@ void TFormMain::ListRefresh() {
         for (int entry : model_.ListedEntries(e, expanded)) rows.push_back(model_.RefOf(entry));
     }
     ListItems->SetEntries(std::move(rows));
+    FollowListOrder(shownNode_ == previous && listExpanded_ == expanded);
     listExpanded_ = expanded;
     ApplyMoveButtonRule(e);
     Notebook->setCurrentIndex(1);

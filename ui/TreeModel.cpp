@@ -97,4 +97,15 @@ void TreeModel::Changed(TreeNode* node) {
 void TreeModel::AboutToReset() { beginResetModel(); }
 void TreeModel::ResetDone() { endResetModel(); }
 
+// The nodes stay, only their rows change: the view keeps its selection and open folders.
+void TreeModel::AboutToReorder() { emit layoutAboutToBeChanged(); }
+void TreeModel::Reordered() {
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) after.push_back(IndexOf(NodeOf(index)));
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
+}
+
 }  // namespace pernard::ui

@@ -37,6 +37,8 @@ public:
     void Changed(TreeNode* node) override;
     void AboutToReset() override;
     void ResetDone() override;
+    void AboutToReorder() override;
+    void Reordered() override;
 
 protected:
     NodeRef DraggedEntry(const QModelIndex& index) const override;

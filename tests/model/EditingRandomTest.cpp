@@ -187,7 +187,7 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
             bool isEdit = true;
             std::string what;
             const std::uint64_t pushes = t.model.HistoryPushCount();
-            switch (random() % 15) {
+            switch (random() % 16) {
                 case 0: {
                     const bool shown = random() % 4 != 0;
                     const std::string name = Pick(random, kNames);
@@ -325,6 +325,21 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
                     what = "replace the URL of " + std::to_string(a) + " with " + to;
                     mine = t.model.ReplaceUrls({{t.model.RefOf(a), from, to}}, "置換").entries > 0;
                     theirs = reference.ReplaceUrl(a, from, to);
+                    break;
+                }
+                case 15: {
+                    SortOptions options;
+                    options.by = static_cast<SortField>(random() % 5);
+                    options.descending = random() % 2 == 0;
+                    options.foldersFirst = random() % 2 == 0;
+                    options.recursive = random() % 2 == 0;
+                    what = "sort " + std::to_string(a) + " by " +
+                           std::to_string(static_cast<int>(options.by)) +
+                           (options.descending ? " descending" : "") +
+                           (options.foldersFirst ? " folders first" : "") +
+                           (options.recursive ? " recursive" : "");
+                    mine = t.model.SortFolder(a, options);
+                    theirs = reference.Sort(a, options);
                     break;
                 }
             }

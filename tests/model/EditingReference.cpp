@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "util/Collation.h"
+
 namespace pernard::testing {
 
 namespace {
@@ -421,6 +423,70 @@ int RefTree::MergeChildren(RefEntry* folder, bool recursive) {
 bool RefTree::MergeSameNameFolders(int index, bool recursive) {
     RefEntry* entry = Flat()[static_cast<std::size_t>(index)];
     return entry->IsFolder() && MergeChildren(entry, recursive) > 0;
+}
+
+bool RefTree::Sort(int index, const SortOptions& options) {
+    const std::vector<RefEntry*> before = Flat();
+    RefEntry* folder = before[static_cast<std::size_t>(index)];
+    if (!folder->IsFolder()) return false;
+    SortChildren(folder, options);
+    return Flat() != before;
+}
+
+// The keys spelt out plainly: the test's dates are whole numbers or empty.
+void RefTree::SortChildren(RefEntry* folder, const SortOptions& options) {
+    static const JapaneseCollation collation;
+    struct Key {
+        bool afterFolders, missing;
+        long long date;
+        std::string text;
+    };
+    auto keyOf = [&](const RefEntry& entry) {
+        const bool isFolder = entry.IsFolder();
+        Key key{options.foldersFirst && !isFolder, false, 0, {}};
+        auto date = [&](const std::string& text) {
+            key.missing = text.empty() || std::stoll(text) <= 0;
+            if (!key.missing) key.date = std::stoll(text);
+        };
+        switch (options.by) {
+            case SortField::Name:
+                key.text = collation.SortKey(entry.name);
+                break;
+            case SortField::Url:
+                key.missing = isFolder;
+                key.text = entry.url;
+                break;
+            case SortField::Added:
+                date(entry.added);
+                break;
+            case SortField::Visited:
+                if (isFolder)
+                    key.missing = true;
+                else
+                    date(entry.visited);
+                break;
+            case SortField::Modified:
+                date(entry.modified);
+                break;
+        }
+        return key;
+    };
+    auto less = [&](const Key& a, const Key& b) {
+        if (a.afterFolders != b.afterFolders) return b.afterFolders;
+        if (a.missing || b.missing) return !a.missing && b.missing;
+        const bool byDate = options.by != SortField::Name && options.by != SortField::Url;
+        if (options.descending) return byDate ? a.date > b.date : a.text > b.text;
+        return byDate ? a.date < b.date : a.text < b.text;
+    };
+    std::vector<std::pair<Key, std::unique_ptr<RefEntry>>> keyed;
+    for (auto& child : folder->children) keyed.emplace_back(keyOf(*child), std::move(child));
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [&](const auto& a, const auto& b) { return less(a.first, b.first); });
+    for (std::size_t k = 0; k < keyed.size(); ++k) folder->children[k] = std::move(keyed[k].second);
+    if (!options.recursive) return;
+    for (auto& child : folder->children) {
+        if (child->IsFolder()) SortChildren(child.get(), options);
+    }
 }
 
 }  // namespace pernard::testing

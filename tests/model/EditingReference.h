@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/BmLogic.h"
+#include "model/Sorting.h"
 
 namespace pernard::testing {
 
@@ -44,6 +45,9 @@ public:
     bool MoveIntoRootFolders(const std::vector<int>& indices, const std::string& folder);
     bool ReplaceUrl(int index, const std::string& from, const std::string& to);
     bool MergeSameNameFolders(int index, bool recursive);
+    // The children of folder `index` (and with `recursive` of every folder below it) sorted
+    // stably; false when it is no folder or nothing moved.
+    bool Sort(int index, const SortOptions& options);
     void SetExpanded(int index, bool expanded) {
         Flat()[static_cast<std::size_t>(index)]->expanded = expanded;
     }
@@ -68,6 +72,7 @@ private:
     bool Shown(const RefEntry* entry) const;
     bool Transfer(RefEntry* source, Where where, RefEntry* target, bool keep);
     static int MergeChildren(RefEntry* folder, bool recursive);
+    static void SortChildren(RefEntry* folder, const SortOptions& options);
 
     std::vector<std::unique_ptr<RefEntry>> roots_;
 };
