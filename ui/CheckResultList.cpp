@@ -129,10 +129,21 @@ void CheckResultList::RemoveRow(QTreeWidgetItem* row) {
     }
     QTreeWidgetItem* classRow = row->parent();
     delete row;
-    if (classRow != nullptr) {
-        classRow->setHidden(classRow->childCount() == 0);
-        classRow->setText(kStatusColumn, QString("%1 件").arg(classRow->childCount()));
-    }
+    if (classRow != nullptr) ShowClassRow(classRow);
+}
+
+void CheckResultList::ShowClassRow(QTreeWidgetItem* classRow) {
+    int shown = 0;
+    for (int k = 0; k < classRow->childCount(); ++k)
+        shown += classRow->child(k)->isHidden() ? 0 : 1;
+    classRow->setHidden(shown == 0);
+    classRow->setText(kStatusColumn, QString("%1 件").arg(shown));
+}
+
+int CheckResultList::Count() const {
+    int shown = 0;
+    for (const auto& [row, link] : linkOf_) shown += row->isHidden() ? 0 : 1;
+    return shown;
 }
 
 void CheckResultList::Put(CheckedLink link) {
@@ -140,10 +151,9 @@ void CheckResultList::Put(CheckedLink link) {
     QTreeWidgetItem* classRow = ClassRow(ClassOf(link.result));
     auto* row = new QTreeWidgetItem(classRow);
     ShowResult(row, model_, link);
-    classRow->setHidden(false);
-    classRow->setText(kStatusColumn, QString("%1 件").arg(classRow->childCount()));
     rowOf_[link.entry.serial] = row;
     linkOf_[row] = std::move(link);
+    ShowClassRow(classRow);
 }
 
 std::vector<CheckedLink> CheckResultList::SelectedLinks() const {
@@ -154,22 +164,24 @@ std::vector<CheckedLink> CheckResultList::SelectedLinks() const {
         const bool whole = selected.count(classRow) > 0;
         for (int k = 0; k < classRow->childCount(); ++k) {
             QTreeWidgetItem* row = classRow->child(k);
-            if (whole || selected.count(row) > 0) links.push_back(linkOf_.at(row));
+            if (!row->isHidden() && (whole || selected.count(row) > 0)) {
+                links.push_back(linkOf_.at(row));
+            }
         }
     }
     return links;
 }
 
-void CheckResultList::DropStale() {
+void CheckResultList::ShowCurrent() {
     if (model_ == nullptr) return;
-    std::vector<QTreeWidgetItem*> stale;
     for (const auto& [row, link] : linkOf_) {
         const int entry = model_->IndexOf(link.entry);
-        if (entry < 0 || model_->glUrl[entry] != link.result.url) stale.push_back(row);
+        const bool current = entry >= 0 && model_->glUrl[entry] == link.result.url;
+        if (current) ShowResult(row, model_, link);  // the name follows the entry
+        row->setHidden(!current);
+        if (!current) row->setSelected(false);
     }
-    for (QTreeWidgetItem* row : stale) RemoveRow(row);
-    // The names shown follow the entries.
-    for (const auto& [row, link] : linkOf_) ShowResult(row, model_, link);
+    for (QTreeWidgetItem* classRow : classRows_) ShowClassRow(classRow);
 }
 
 void CheckResultList::ShowOutcome(const QString& text) { LabelOutcome->setText(text); }
@@ -177,15 +189,15 @@ void CheckResultList::ShowOutcome(const QString& text) { LabelOutcome->setText(t
 void CheckResultList::Act(
     const std::function<CleanupOutcome(const std::vector<CheckedLink>&)>& step) {
     if (model_ == nullptr || !links_.runCleanup) return;
-    // Only rows that still stand for their entries are acted on.
-    DropStale();
+    // Only rows that stand for their entries as they are now are acted on.
+    ShowCurrent();
     const std::vector<CheckedLink> links = SelectedLinks();
     if (links.empty()) {
         ShowOutcome("結果が選択されていません");
         return;
     }
     const CleanupOutcome outcome = links_.runCleanup([&] { return step(links); });
-    DropStale();
+    ShowCurrent();
     // A refusal (no room for the folders) was said already.
     if (!outcome.refused) ShowOutcome(Text(outcome.summary));
 }
@@ -222,7 +234,7 @@ void CheckResultList::DeleteSelected() {
 
 void CheckResultList::RecheckSelected() {
     if (model_ == nullptr || !links_.recheck) return;
-    DropStale();
+    ShowCurrent();
     std::vector<NodeRef> entries;
     for (const CheckedLink& link : SelectedLinks()) entries.push_back(link.entry);
     if (entries.empty()) {

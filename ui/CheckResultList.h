@@ -36,12 +36,13 @@ public:
     void Clear();
     // Lists a result under its class; a result for an entry already listed replaces it.
     void Put(CheckedLink link);
-    int Count() const { return static_cast<int>(rowOf_.size()); }
+    // The rows shown.
+    int Count() const;
     // The row of a class, and of a listed entry (nullptr when not listed).
     QTreeWidgetItem* ClassRow(LinkClass linkClass) const;
     QTreeWidgetItem* EntryRow(const NodeRef& entry) const;
-    // The results of the selected rows (a class row stands for all of its rows), in list
-    // order.
+    // The results of the selected rows shown (a class row stands for all of its rows), in
+    // list order.
     std::vector<CheckedLink> SelectedLinks() const;
 
 public slots:
@@ -55,8 +56,9 @@ public slots:
     void DeleteSelected();
     // アーカイブを開く: the archived copy of each selected URL (a question first for many).
     void OpenArchiveOfSelected();
-    // Rows whose entries are gone or no longer hold the URL that was checked leave the list.
-    void DropStale();
+    // Hides the rows whose entries are gone or no longer hold the URL that was checked, and
+    // shows again those that an undo brought back.
+    void ShowCurrent();
 
 public:
     QTreeWidget* TreeResults;
@@ -66,10 +68,11 @@ public:
     QLabel* LabelOutcome;  // what the last action did
 
 private:
-    // Runs a step on the selection's links, then drops the rows it made stale.
+    // Runs a step on the selection's links, then hides the rows it made stale.
     void Act(const std::function<CleanupOutcome(const std::vector<CheckedLink>&)>& step);
     void ShowOutcome(const QString& text);
     void RemoveRow(QTreeWidgetItem* row);
+    void ShowClassRow(QTreeWidgetItem* classRow);
 
     BmLogic* model_ = nullptr;
     CheckResultLinks links_;

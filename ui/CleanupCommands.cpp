@@ -89,6 +89,15 @@ void TFormMain::ConnectCheckResults() {
             [this](const std::function<CleanupOutcome()>& step) { return RunCleanup(step); },
             [this](const std::vector<NodeRef>& entries) { return RecheckEntries(entries); },
             [this](const QString& address) { return OpenAddress(address); }});
+    // After any change of the collection (an edit, an undo, a load) the rows follow it, once
+    // the change is complete.
+    CheckResultList* results = links_.engine->Results;
+    const auto follow = [results] { results->ShowCurrent(); };
+    connect(TreeItems, &QAbstractItemModel::rowsInserted, results, follow, Qt::QueuedConnection);
+    connect(TreeItems, &QAbstractItemModel::rowsRemoved, results, follow, Qt::QueuedConnection);
+    connect(TreeItems, &QAbstractItemModel::rowsMoved, results, follow, Qt::QueuedConnection);
+    connect(TreeItems, &QAbstractItemModel::dataChanged, results, follow, Qt::QueuedConnection);
+    connect(TreeItems, &QAbstractItemModel::modelReset, results, follow, Qt::QueuedConnection);
 }
 
 }  // namespace pernard::ui
