@@ -187,7 +187,7 @@ public:
     bool OutputPending() const { return outputPending_; }
 
     // --- clean-up in bulk (ui/CleanupCommands.cpp)
-    void DuplicatesClick();    // 重複の整理: the duplicate clean-up window
+    void DuplicatesClick();  // 重複の整理: the duplicate clean-up window
     void MergeFoldersClick();  // 同じ名前のフォルダーを統合, for the tree's selected folder
     // Runs one clean-up step as a table change of this window (the views follow, an undo
     // shows the window as it was) and shows its summary in panel 1.
