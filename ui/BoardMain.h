@@ -33,6 +33,7 @@ class TFormFolder;
 class TFormHTTP;
 class TFormArHTTP;
 class LinkCheckRun;
+class TFormDuplicates;
 
 // Shows a modal dialog and returns its result; tests answer without an event loop.
 using DialogRunner = std::function<int(QDialog&)>;
@@ -186,9 +187,27 @@ public:
     void O3Click();      // チェック＆データ出力: the bodies, then the update-order output
     // Starts a check of the list's URLs: target 0 headers, 1 bodies.
     void StartCheck(int target);
+    // Starts a check of these entries; `fresh` clears the check window's result list first.
+    void StartCheckOf(int target, const std::vector<NodeRef>& entries, bool fresh);
     bool CheckRunning() const { return checkRun_ != nullptr; }
     void StopCheck();
     bool OutputPending() const { return outputPending_; }
+
+    // --- clean-up in bulk (ui/CleanupCommands.cpp)
+    void DuplicatesClick();  // 重複の整理: the duplicate clean-up window
+    void MergeFoldersClick();  // 同じ名前のフォルダーを統合, for the tree's selected folder
+    // Runs one clean-up step as a table change of this window (the views follow, an undo
+    // shows the window as it was) and shows its summary in panel 1.
+    CleanupOutcome RunCleanup(const std::function<CleanupOutcome()>& step);
+    // Opens an address that is no bookmark of the collection (an archived copy): no visit is
+    // recorded. False, after saying so, when the system could not open it.
+    bool OpenAddress(const QString& address);
+    // Checks the links of these entries again; their results replace the old ones in the
+    // check window's result list. False when a check runs already.
+    bool RecheckEntries(const std::vector<NodeRef>& entries);
+    // Gives the check window's result list what it acts through; once all windows exist.
+    void ConnectCheckResults();
+    TFormDuplicates* DuplicatesWindow() const { return duplicates_; }
 
     // --- controls, under their own names
     QMenuBar* MainMenu;
@@ -229,6 +248,8 @@ private:
     void BuildToolBars();
     void BuildBody();
     void BuildContextMenus();
+    // 重複の整理 in the check menu, 同じ名前のフォルダーを統合 in the tree's menu.
+    void BuildCleanupItems();
     void RestoreWindowState();
     void SaveWindowState();
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
@@ -331,6 +352,7 @@ private:
     DragHooks dragHooks_;
     QByteArray dragInstance_;  // names this running program in drag payloads
     bool scrollToTopWhenShown_ = false;
+    TFormDuplicates* duplicates_ = nullptr;  // made when first opened
 };
 
 }  // namespace pernard::ui

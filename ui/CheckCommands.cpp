@@ -8,6 +8,7 @@
 #include "ui/ArHttp.h"
 #include "ui/BoardMain.h"
 #include "ui/Bookmark.h"
+#include "ui/CheckResultList.h"
 #include "ui/FormHttp.h"
 #include "ui/LinkCheckRun.h"
 #include "ui/PersistentWindow.h"
@@ -68,6 +69,16 @@ void TFormMain::WriteKoushinData() {
 }
 
 void TFormMain::StartCheck(int target) {
+    // The URLs the list shows.
+    std::vector<NodeRef> entries;
+    for (int row = 0; row < ListItems->rowCount(); ++row) {
+        const int entry = ListItems->EntryIndex(row);
+        if (entry >= 0 && !model_.IsFolder(entry)) entries.push_back(model_.RefOf(entry));
+    }
+    StartCheckOf(target, entries, true);
+}
+
+void TFormMain::StartCheckOf(int target, const std::vector<NodeRef>& entries, bool fresh) {
     TFormHTTP* engine = links_.engine;
     TFormBookmark* settings = links_.settings;
     if (engine == nullptr || settings == nullptr || CheckRunning()) return;
@@ -99,15 +110,16 @@ void TFormMain::StartCheck(int target) {
     options.password = Bytes(engine->EditPassword->text());
     engine->ComboTarget->setCurrentIndex(target);
 
-    // The URLs the list shows, each held by its entry's node.
+    // Each URL held by its entry's node.
     checkEntries_.clear();
     std::vector<LinkRequest> requests;
-    for (int row = 0; row < ListItems->rowCount(); ++row) {
-        const int entry = ListItems->EntryIndex(row);
+    for (const NodeRef& held : entries) {
+        const int entry = model_.IndexOf(held);
         if (entry < 0 || model_.IsFolder(entry)) continue;
         requests.push_back({checkEntries_.size(), std::string(model_.glUrl[entry])});
-        checkEntries_.push_back(model_.RefOf(entry));
+        checkEntries_.push_back(held);
     }
+    if (fresh) engine->Results->Clear();
     engine->MemoLog->clear();
     for (int slot = 0; slot < options.threads && links_.runner != nullptr; ++slot) {
         links_.runner->MemoHead(slot)->clear();
@@ -152,6 +164,12 @@ void TFormMain::OnCheckResult(LinkResult&& result) {
         links_.runner->MemoBody(result.slot)->setPlainText(Text(result.body));
     }
     if (engine != nullptr) engine->Log(info.status + "  " + Text(result.url));
+    // The result list keeps the answer, not the page.
+    if (engine != nullptr) {
+        result.headers.clear();
+        result.body.clear();
+        engine->Results->Put({entry, std::move(result)});
+    }
 }
 
 void TFormMain::OnCheckFinished() {

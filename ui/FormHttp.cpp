@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QVBoxLayout>
 
+#include "ui/CheckResultList.h"
 #include "ui/Registry.h"
 
 namespace pernard::ui {
@@ -31,7 +32,7 @@ const StoredField kStoredFields[] = {
 }  // namespace
 
 TFormHTTP::TFormHTTP(QWidget* parent)
-    : PersistentWindow("TFormHTTP", "ＨＴＴＰ 取得", "fmHTTP", parent, QSize(520, 460)) {
+    : PersistentWindow("TFormHTTP", "ＨＴＴＰ 取得", "fmHTTP", parent, QSize(720, 640)) {
     QVBoxLayout* layout = FrameWithCloseMenu(4);
     ArBody1 = Menu()->addAction("ArBody(&A)");
     ArBody1->setObjectName("ArBody1");
@@ -65,6 +66,8 @@ TFormHTTP::TFormHTTP(QWidget* parent)
     MemoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemoLog->setMaximumBlockCount(100000);
     layout->addWidget(MemoLog, 1);
+    Results = new CheckResultList(this);
+    layout->addWidget(Results, 2);
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");
     for (int panel = 0; panel < kHttpPanels; ++panel) {

@@ -1,6 +1,7 @@
 #pragma once
 // The link-check engine window ("ＨＴＴＰ 取得"): what a run fetches and how (target, parallel
-// requests, pacing, time-out, the request headers), the run's log and its status panels.
+// requests, pacing, time-out, the request headers), the run's log, its results to act on and
+// its status panels.
 
 #include <QAction>
 #include <QComboBox>
@@ -16,6 +17,8 @@ namespace pernard::ui {
 
 inline constexpr int kHttpPanels = 9;
 
+class CheckResultList;
+
 class TFormHTTP : public PersistentWindow {
     Q_OBJECT
 public:
@@ -29,6 +32,7 @@ public:
     QLineEdit *EditThread, *EditPriority, *EditInterval, *EditTimeOut;
     QLineEdit *EditCookie, *EditEMail, *EditLocalProgram, *EditReferer, *EditUserID, *EditPassword;
     QPlainTextEdit* MemoLog;
+    CheckResultList* Results;  // the results of the last run, to act on
     QStatusBar* StatusBar;
     QAction* ArBody1;  // opens the runner window
 

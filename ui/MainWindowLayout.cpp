@@ -362,6 +362,7 @@ void TFormMain::BuildContextMenus() {
     AddItem(PLViewMenu, "Cut1", "切り取り", &TFormMain::Cut1Click);
     AddItem(PLViewMenu, "PMenuText", "テキスト表示");
     BuildUndoItems();
+    BuildCleanupItems();
     // The keys the tree and the list take (see HandleEditKeys), shown beside their commands.
     const std::pair<const char*, QKeySequence> keys[] = {
         {"PMenuEdit", QKeySequence(Qt::Key_F2)},

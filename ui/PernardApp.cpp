@@ -74,6 +74,7 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
     Created(FormMemo);
     windowDialogs_ = std::make_unique<WindowDialogs>(FormMain, FormDirectory);
     FormMain->SetLinks(MainLinks(nullptr, browser));
+    FormMain->ConnectCheckResults();
     FormBookmark = new TFormBookmark(
         std::move(startupSource), [this](TFormBookmark* settings) { SetupEdition(settings); },
         FormMain);
