@@ -48,6 +48,14 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
         err << "--move-broken needs a folder name\n" << CliUsage();
         return 2;
     }
+    // The clean-up changes only what is then written.
+    const bool cleanUp =
+        moveBroken || line.Flag("--fix-redirects") || line.Flag("--fix-redirects=all");
+    if (cleanUp && line.Value("--to").empty()) {
+        err << "--fix-redirects and --move-broken need --to FILE to write the result\n"
+            << CliUsage();
+        return 2;
+    }
     int folder = -1;
     int threads = kMaxCheckThreads;
     int timeout = 30;
@@ -72,6 +80,8 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
         return 2;
     }
     const std::vector<int> entries = BookmarksBelow(model, folder);
+    // Held by its node: the clean-up moves rows.
+    const NodeRef checkedFolder = folder >= 0 ? model.RefOf(folder) : NodeRef{};
     // Each entry with its result, once it came; what the clean-up acts on.
     std::vector<CheckedLink> links;
     std::vector<LinkRequest> requests;
@@ -122,8 +132,11 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
         err << moved.summary << '\n';
     }
     if (!line.Value("--to").empty()) {
+        // The root the checked folder lies in (the first root when the whole table was checked).
+        int root = folder >= 0 ? model.IndexOf(checkedFolder) : 0;
+        while (root > 0 && !model.IsRoot(root)) root = model.ParentOf(root);
         const WriteRequest request{
-            .target = line.Value("--to"), .roots = {0}, .force = line.Flag("--force")};
+            .target = line.Value("--to"), .roots = {root}, .force = line.Flag("--force")};
         WriteRefusal refusal = WriteRefusal::None;
         if (!SaveBookmarkFile(model, request, &refusal)) {
             SayDeclined(refusal, err);

@@ -1,4 +1,5 @@
-// pernard-cli dedupe: reduces each group of duplicate bookmarks to the entry it keeps (or
+// pernard-cli dedupe: reduces each group of duplicate bookmarks of the root it writes to the
+// entry it keeps (or
 // moves the others into a folder of their root), merges same-name folders on request, and
 // writes the collection as save does.
 
@@ -55,16 +56,14 @@ int RunDedupe(const std::vector<std::string>& arguments, std::ostream& err) {
     // Held by its node: the clean-up moves rows.
     const NodeRef written = model.RefOf(root);
 
+    // Only the root written is cleaned up: a group's kept entry in another root would leave
+    // the written file without that page.
     if (line.Flag("--merge-folders")) {
-        std::vector<NodeRef> roots;
-        for (int i = 0; i < model.glCT; i += model.SubtreeWidth(i)) roots.push_back(model.RefOf(i));
-        int merged = 0;
-        for (const NodeRef& each : roots) {
-            merged += model.MergeSameNameFolders(model.IndexOf(each), true).entries;
-        }
+        const int merged = model.MergeSameNameFolders(root, true).entries;
         err << "同名フォルダーの統合 : " << merged << " 件\n";
     }
-    const std::vector<DuplicateGroup> groups = FindDuplicateGroups(model, match);
+    const std::vector<DuplicateGroup> groups =
+        GroupsWithin(model, FindDuplicateGroups(model, match), model.IndexOf(written));
     const CleanupOutcome outcome =
         ResolveDuplicates(model, groups, KeptEntries(model, groups, keep), disposal);
     // A refusal (no room for the folders) was said already.

@@ -29,6 +29,11 @@ std::vector<int> EarliestMatches(const BmLogic& model, const UrlMatch& match) {
     for (int i = 0; i < count; ++i) {
         if (model.IsFolder(i)) continue;
         const std::string_view url = model.glUrl[i];
+        // A bookmark without a URL (a placeholder, a note) is the same page as nothing else.
+        if (url.empty()) {
+            earliest[static_cast<std::size_t>(i)] = i;
+            continue;
+        }
         if (exact) {
             earliest[static_cast<std::size_t>(i)] = index.FileUnder(i, url, true);
         } else {
@@ -59,6 +64,21 @@ std::vector<DuplicateGroup> FindDuplicateGroups(const BmLogic& model, const UrlM
         group.entries.push_back(model.RefOf(static_cast<int>(i)));
     }
     return groups;
+}
+
+std::vector<DuplicateGroup> GroupsWithin(const BmLogic& model,
+                                         const std::vector<DuplicateGroup>& groups, int root) {
+    const int end = root + model.SubtreeWidth(root);
+    std::vector<DuplicateGroup> within;
+    for (const DuplicateGroup& group : groups) {
+        DuplicateGroup inside;
+        for (const NodeRef& entry : group.entries) {
+            const int index = model.IndexOf(entry);
+            if (index > root && index < end) inside.entries.push_back(entry);
+        }
+        if (inside.entries.size() >= 2) within.push_back(std::move(inside));
+    }
+    return within;
 }
 
 std::vector<NodeRef> KeptEntries(const BmLogic& model, const std::vector<DuplicateGroup>& groups,

@@ -25,6 +25,12 @@ struct DuplicateGroup {
 // Every group of two or more, in table order of their earliest entries.
 std::vector<DuplicateGroup> FindDuplicateGroups(const BmLogic& model, const UrlMatch& match);
 
+// The groups as they stand within root `root`: the entries of other roots left out, and the
+// groups that keep fewer than two entries dropped. A write of one root resolves these, so that
+// each group keeps an entry in what is written.
+std::vector<DuplicateGroup> GroupsWithin(const BmLogic& model,
+                                         const std::vector<DuplicateGroup>& groups, int root);
+
 enum class KeepRule {
     First,   // the earliest in table order
     Oldest,  // the one added first (by its added date)

@@ -73,6 +73,13 @@ bool IsBrokenForGood(const LinkResult& result) {
            (result.status == 0 && result.error == "dns");
 }
 
+std::string RedirectedUrl(const std::string& url, const std::string& finalUrl) {
+    // A browser carries the fragment across a redirect whose target has none.
+    const std::size_t hash = url.find('#');
+    if (hash == std::string::npos || finalUrl.find('#') != std::string::npos) return finalUrl;
+    return finalUrl + url.substr(hash);
+}
+
 CleanupOutcome ReplaceRedirectedUrls(BmLogic& model, const std::vector<CheckedLink>& links,
                                      bool temporaryToo) {
     std::vector<UrlChange> changes;
@@ -84,7 +91,7 @@ CleanupOutcome ReplaceRedirectedUrls(BmLogic& model, const std::vector<CheckedLi
         if (!moved || result.redirects == 0 || result.status < 200 || result.status >= 300) {
             continue;
         }
-        changes.push_back({link.entry, result.url, result.finalUrl});
+        changes.push_back({link.entry, result.url, RedirectedUrl(result.url, result.finalUrl)});
     }
     return model.ReplaceUrls(changes, "リダイレクト先への置換");
 }

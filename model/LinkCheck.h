@@ -96,6 +96,10 @@ struct CheckedLink {
 // The folder that --move-broken and the window move broken links into.
 inline constexpr const char* kBrokenLinkFolderName = "リンク切れ";
 
+// The URL a redirected bookmark is replaced by: the final URL, with the bookmark's #fragment
+// when the final URL has none (as a browser follows it).
+std::string RedirectedUrl(const std::string& url, const std::string& finalUrl);
+
 // Replaces the URL of each redirected entry with its final URL: the redirects that were
 // permanent and ended in 2xx, or with `temporaryToo` the temporary ones as well. An entry
 // that no longer holds the URL that was checked is left alone. One step.

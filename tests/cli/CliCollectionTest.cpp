@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "cli/CliRun.h"
+#include "model/LinkCheck.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
@@ -222,6 +223,41 @@ TEST(CliDedupe, KeepsOneEntryPerGroupMergesFoldersAndWritesAsSaveDoes) {
          }) {
         EXPECT_EQ(RunWith(wrong).status, 2) << wrong[1];
     }
+}
+
+// What a careful user tried: each group keeps an entry in the root written, whatever else was
+// loaded, and a bookmark without a URL is nobody's duplicate.
+TEST(CliDedupe, EveryPageStaysInTheFileWritten) {
+    TempDir temp;
+    const std::string a =
+        temp.Write("a.htm",
+                   "<TITLE>A</TITLE><DL><p>\n<DT><A HREF=\"http://x.example/\" ADD_DATE=\"1\">X in "
+                   "A</A>\n<DT><A HREF=\"\">note 1</A>\n<DT><A HREF=\"\">note 2</A>\n</DL><p>\n");
+    const std::string b =
+        temp.Write("b.htm",
+                   "<TITLE>B</TITLE><DL><p>\n<DT><A HREF=\"http://x.example/\" ADD_DATE=\"2\">X in "
+                   "B</A>\n</DL><p>\n");
+    const std::string out = (temp.Path() / "out.htm").string();
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* kept;  // what the written file must still hold
+    };
+    const Case cases[] = {
+        {{"dedupe", "--keep", "newest", a, b, "--to", out}, "X in A"},
+        {{"dedupe", a, a, "--root", "4", "--to", out}, "X in A"},
+        {{"dedupe", a, "--to", out}, "note 2"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunWith(c.arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(RunWith({"list", out}).out.find(c.kept), std::string::npos) << c.arguments[2];
+    }
+    // The clean-up of a check changes only what is then written.
+    EXPECT_EQ(RunWith({"check", a, "--fix-redirects"}).status, 2);
+    EXPECT_EQ(RunWith({"check", a, "--move-broken", "x"}).status, 2);
+    // A redirect keeps the bookmark's place in the page.
+    EXPECT_EQ(RedirectedUrl("http://a/p#part-3", "http://a/q"), "http://a/q#part-3");
+    EXPECT_EQ(RedirectedUrl("http://a/p#part-3", "http://a/q#top"), "http://a/q#top");
 }
 
 TEST(CliCheck, FixesRedirectsAndMovesBrokenLinksBeforeSaving) {
