@@ -378,26 +378,26 @@ private:
         json_.OpenObject();
         bool description = false;
         bool nickname = false;
+        // A key the table has a place for: as it was while the table holds what was read,
+        // else the table's text (none when it has none).
+        auto writeHeld = [this](std::string_view key, const element& value, bool kept,
+                                const std::string& now) {
+            if (!kept && now.empty()) return;
+            json_.Key(key);
+            if (kept) {
+                json_.Value(value);
+            } else {
+                json_.String(now);
+            }
+        };
         if (original != nullptr) {
             for (const auto& [key, value] : MembersOf(*original)) {
                 if (key == "Description") {
                     description = true;
-                    if (descriptionKept) {
-                        json_.Key(key);
-                        json_.Value(value);
-                    } else if (!fields.description.empty()) {
-                        json_.Key(key);
-                        json_.String(fields.description);
-                    }
+                    writeHeld(key, value, descriptionKept, fields.description);
                 } else if (key == "Nickname") {
                     nickname = true;
-                    if (nicknameKept) {
-                        json_.Key(key);
-                        json_.Value(value);
-                    } else if (!fields.nickname.empty()) {
-                        json_.Key(key);
-                        json_.String(fields.nickname);
-                    }
+                    writeHeld(key, value, nicknameKept, fields.nickname);
                 } else {
                     json_.Key(key);
                     json_.Value(value);

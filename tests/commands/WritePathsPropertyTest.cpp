@@ -90,26 +90,28 @@ std::string Bookmarks(const BmLogic& model, int root) {
     return bookmarks;
 }
 
-std::string BookmarksOfFile(const std::string& path) {
-    TestModel fresh;
-    int urls = 0;
-    std::string error;
-    if (!ReadSource(fresh.model, true, path, urls, error)) return "unreadable: " + error;
-    return Bookmarks(fresh.model, 0);
-}
-
 std::vector<int> Roots(const BmLogic& model) {
     std::vector<int> roots;
     for (int i = 0; i < model.glCT; i += model.SubtreeWidth(i)) roots.push_back(i);
     return roots;
 }
 
-std::string ShapeOfFile(const std::string& path) {
+// What `describe` says of the collection a fresh read of `path` gives.
+template <typename Describe>
+std::string OfFile(const std::string& path, Describe describe) {
     TestModel fresh;
     int urls = 0;
     std::string error;
     if (!ReadSource(fresh.model, true, path, urls, error)) return "unreadable: " + error;
-    return Shape(fresh.model, Roots(fresh.model));
+    return describe(fresh.model);
+}
+
+std::string BookmarksOfFile(const std::string& path) {
+    return OfFile(path, [](const BmLogic& model) { return Bookmarks(model, 0); });
+}
+
+std::string ShapeOfFile(const std::string& path) {
+    return OfFile(path, [](const BmLogic& model) { return Shape(model, Roots(model)); });
 }
 
 class RandomSession {
