@@ -26,7 +26,8 @@ constexpr SortField kColumnFields[kIndexColumn] = {SortField::Name, SortField::V
 }  // namespace
 
 void TFormMain::SetupSorting() {
-    auto* edit = new QMenu("編集(&E)", MainMenu);
+    // E is チェック's key already.
+    auto* edit = new QMenu("編集(&D)", MainMenu);
     edit->setObjectName("miEditMenu");
     edit->menuAction()->setObjectName("miEdit");
     items_["miEdit"] = edit->menuAction();
