@@ -137,10 +137,16 @@ int BmLogic::CheckDuplicateUrls(const UrlMatch& match) {
         const int first = earliest[i];
         if (first < 0 || static_cast<std::size_t>(first) == i) continue;
         std::string line = CheckLogLine(glUrl[first], glName[first]);
-        // Beyond the exact level each line says why the two match.
+        // Beyond the exact level each line says why the two match, and which URL (written
+        // otherwise than the earliest's) and entry matched it.
         if (match.level != MatchLevel::Exact) {
+            const int later = static_cast<int>(i);
             line += '\t';
-            line += MatchRuleText(glUrl[first], glUrl[static_cast<int>(i)], match);
+            line += MatchRuleText(glUrl[first], glUrl[later], match);
+            line += '\t';
+            line += glUrl[later];
+            line += '\t';
+            line += glName[later];
         }
         lines.push_back(std::move(line));
     }

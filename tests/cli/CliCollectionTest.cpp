@@ -153,12 +153,15 @@ TEST(CliDuplicates, MatchLevelsNameTheRuleThatMatched) {
     EXPECT_EQ(RunWith({"duplicates", file}).out, "重複有り : 0 件\n");
     CliRun run = RunWith({"duplicates", "--match", "same", file});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, line + "\tsame\n重複有り : 1 件\n");
+    // Each line: the earliest entry, the rule, then the later entry the rule matched.
+    const std::string b = "\tsame\tHTTP://A.example:80/x\tb\n";
+    EXPECT_EQ(run.out, line + b + "重複有り : 1 件\n");
     run = RunWith({"duplicates", "--match", "loose", file});
-    EXPECT_EQ(run.out,
-              line + "\tsame\n" + line + "\tloose:fragment,slash,www,scheme\n重複有り : 2 件\n");
+    EXPECT_EQ(run.out, line + b + line +
+                           "\tloose:fragment,slash,www,scheme\thttps://www.a.example/x/#top\tc\n"
+                           "重複有り : 2 件\n");
     run = RunWith({"duplicates", "--match", "loose", "--loose-ignore", "fragment,slash,www", file});
-    EXPECT_EQ(run.out, line + "\tsame\n重複有り : 1 件\n");
+    EXPECT_EQ(run.out, line + b + "重複有り : 1 件\n");
     for (const std::vector<std::string> wrong : {
              std::vector<std::string>{"duplicates", "--match", "fuzzy", file},
              {"duplicates", "--match", "same", "--loose-ignore", "www", file},
