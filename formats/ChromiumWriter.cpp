@@ -149,7 +149,8 @@ public:
         result.text = json_.Take();
         if (checksumAt_ > 0) result.text.replace(checksumAt_, 32, checksum_.Hex());
         result.newKeys = std::move(newKeys_);
-        result.ok = true;
+        // A file with none of the browser's own folders has no place for what the root holds.
+        result.ok = strays_.empty() || straysWritten_;
         return result;
     }
 
@@ -160,8 +161,10 @@ private:
     void ClaimTopFolders() {
         for (int entry : entries_.Of(root_)) {
             const std::string key = UnpackExtras(model_.ExtrasOf(entry)).storeKey;
+            // A top folder copied from another store may stand for a folder this file lacks:
+            // it is then no more than a stray.
             if (model_.IsFolder(entry) && key.rfind(kChromiumRolePrefix, 0) == 0 &&
-                claimed_.count(key) == 0) {
+                claimed_.count(key) == 0 && HasShownRoot(key)) {
                 claimed_.emplace(key, entry);
             } else {
                 strays_.push_back(entry);
@@ -184,10 +187,13 @@ private:
         const std::string path = role.substr(kChromiumRolePrefix.size());
         const std::size_t slash = path.find('/');
         element node;
-        if (slash == std::string::npos) return roots[path].get(node) == simdjson::SUCCESS;
+        if (slash == std::string::npos) {
+            return roots[path].get(node) == simdjson::SUCCESS && node.is_object();
+        }
         element holder;
         return roots[path.substr(0, slash)].get(holder) == simdjson::SUCCESS &&
-               holder[path.substr(slash + 1)].get(node) == simdjson::SUCCESS;
+               holder.is_object() &&
+               holder[path.substr(slash + 1)].get(node) == simdjson::SUCCESS && node.is_object();
     }
 
     // The object below `roots` (or below `roots.custom_root` when `inside` is given): the
@@ -223,7 +229,10 @@ private:
         const int entry = found == claimed_.end() ? -1 : found->second;
         std::vector<int> children;
         if (entry >= 0) children = entries_.Of(entry);
-        if (role == strayHolder_) children.insert(children.end(), strays_.begin(), strays_.end());
+        if (role == strayHolder_) {
+            children.insert(children.end(), strays_.begin(), strays_.end());
+            straysWritten_ = true;
+        }
         WriteKnownNode(node, entry, true, children, checksummed);
     }
 
@@ -480,6 +489,7 @@ private:
     std::unordered_map<std::string, int> claimed_;
     std::vector<int> strays_;
     std::string strayHolder_;
+    bool straysWritten_ = false;
     std::vector<std::pair<int, std::string>> newKeys_;
 };
 

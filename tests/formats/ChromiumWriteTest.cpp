@@ -333,6 +333,33 @@ TEST(ChromiumWrite, OddFilesAreWrittenBackWithNothingLost) {
     }
 }
 
+// A top folder copied from another store stands for a folder this file may lack: what it holds
+// goes with the other bookmarks, never nowhere.
+TEST(ChromiumWrite, ATopFolderTheFileLacksJoinsTheOtherBookmarks) {
+    TempDir dir;
+    const std::string path = dir.Write(
+        "Default/Bookmarks",
+        R"({"roots": {"bookmark_bar": {"id": "1", "guid": "b", "name": "Bar", "type": "folder",
+            "children": []}, "other": {"id": "2", "guid": "o", "name": "Other",
+            "type": "folder", "children": []}}})");
+    TestModel t;
+    int urls = 0;
+    std::string error;
+    ASSERT_TRUE(ReadChromiumBookmarks(t.model, true, path, urls, error)) << error;
+    // As a paste of another store's mobile folder at this root's top would leave it.
+    const int copied = t.model.NewFolder(t.model.glNode[1], "Mobile", false);
+    ASSERT_EQ(t.model.ParentOf(copied), 0);
+    EntryExtras extras;
+    extras.storeKey = "roots/synced";
+    t.model.SetExtras(copied, PackExtras(extras));
+    ASSERT_TRUE(SaveBrowserStore(t.model, 0));
+    simdjson::dom::parser parser;
+    simdjson::dom::element document = parser.load(path);
+    simdjson::dom::array other = document["roots"]["other"]["children"];
+    ASSERT_EQ(other.size(), 1u);
+    EXPECT_EQ(std::string_view(other.at(0)["name"]), "Mobile");
+}
+
 namespace {
 
 // A dead process's pid, as a crashed browser leaves in its lock.
