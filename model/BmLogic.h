@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/Column.h"
+#include "model/EntryExtras.h"
 #include "model/EntryTexts.h"
 #include "model/Ports.h"
 #include "model/RootInfo.h"
@@ -239,6 +240,9 @@ public:
     // a URL text that would make the entry a folder.
     bool EditUrlEntry(int index, const EntryTexts& fields);
     // Stores the folder dialog's fields into folder or root i.
+    // Replaces what the entry's source held beyond the columns (its tags and description among
+    // them): one step named "編集"; false when the entry is missing or nothing changes.
+    bool EditExtras(int index, const EntryExtras& extras);
     bool EditFolderEntry(int index, const std::string& name, const std::string& saveUrl);
 
     // The tool button's delete: asks "%s (%s) を削除します" first.
@@ -351,6 +355,8 @@ private:
     // none holding a destination) each to the end of its destination folder, in table order.
     std::vector<ScatteredMove> MovesToEnd(const std::vector<int>& tops,
                                           const std::vector<int>& folders) const;
+    // Passes each later folder's extras to the first folder of its name (model/Cleanup.cpp).
+    void KeepExtrasOfMerged(const std::vector<std::pair<int, int>>& merges);
     // A new folder as the last child of `parent`, recorded for undo; its index.
     int AppendFolderAtEnd(int parent, const std::string& name);
     // Puts the rows [first, first + order.size()), the whole contents of the folder at
@@ -365,6 +371,8 @@ private:
     void PutTexts(std::size_t k, EntryTexts&& texts);
     // Row `from`'s texts and node moved to row `to`; the parent index is the caller's.
     void MoveRowContents(std::size_t from, std::size_t to);
+    // Sets an entry's packed extras and records the change for undo.
+    void ChangeExtras(int index, std::string packed);
     // Stores the texts and shows them: the node's label and images, the URL index.
     void ShowTexts(int index, const EntryTexts& texts);
     // The bytes of row `index`'s texts, without copying them.

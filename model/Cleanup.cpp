@@ -250,6 +250,20 @@ CleanupOutcome BmLogic::ReplaceUrls(const std::vector<UrlChange>& changes, const
 
 // ---------------------------------------------------------------- folders of the same name
 
+// Before the later folders' entries move, what each later folder held beyond the columns
+// passes to the first of its name (and its first entry), in the order the entries move.
+void BmLogic::KeepExtrasOfMerged(const std::vector<std::pair<int, int>>& merges) {
+    for (const auto& [later, first] : merges) {
+        EntryExtras kept = UnpackExtras(ExtrasOf(first));
+        const EntryExtras leaving = UnpackExtras(ExtrasOf(later));
+        const bool hasEntries = SubtreeWidth(later) > 1;
+        EntryExtras firstMovedIn = hasEntries ? UnpackExtras(ExtrasOf(later + 1)) : EntryExtras{};
+        MergeFolderExtras(kept, leaving, hasEntries ? &firstMovedIn : nullptr);
+        ChangeExtras(first, PackExtras(kept));
+        if (hasEntries) ChangeExtras(later + 1, PackExtras(firstMovedIn));
+    }
+}
+
 CleanupOutcome BmLogic::MergeSameNameFolders(int parent, bool recursive) {
     constexpr const char* kStep = "同名フォルダーの統合";
     CleanupOutcome outcome;
@@ -268,6 +282,7 @@ CleanupOutcome BmLogic::MergeSameNameFolders(int parent, bool recursive) {
         std::vector<char> leaving(static_cast<std::size_t>(end - top), 0);
         std::vector<int> tops, folders;
         std::vector<NodeRef> emptied;
+        std::vector<std::pair<int, int>> merges;  // (later folder, the first of its name)
         for (int i = top + 1; i < end; ++i) {
             const int folder = parents_[static_cast<std::size_t>(i)];
             if (!IsFolder(i) || (!recursive && folder != top)) continue;
@@ -282,8 +297,10 @@ CleanupOutcome BmLogic::MergeSameNameFolders(int parent, bool recursive) {
                 }
             }
             emptied.push_back(RefOf(i));
+            merges.emplace_back(i, first->second);
         }
         if (emptied.empty()) break;
+        KeepExtrasOfMerged(merges);
         if (!tops.empty()) {
             std::vector<ScatteredMove> moves = MovesToEnd(tops, folders);
             MoveBlocks(moves, true);

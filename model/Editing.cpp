@@ -235,6 +235,24 @@ bool BmLogic::EditUrlEntry(int index, const EntryTexts& fields) {
     return true;
 }
 
+bool BmLogic::EditExtras(int index, const EntryExtras& extras) {
+    if (!IsValidIndex(index)) return false;
+    std::string packed = PackExtras(extras);
+    if (packed == ExtrasOf(index)) return false;
+    StepScope step(*this, "編集");
+    ChangeExtras(index, std::move(packed));
+    glChanged = true;
+    CheckConsistency("編集", true);
+    return true;
+}
+
+void BmLogic::ChangeExtras(int index, std::string packed) {
+    std::string before(ExtrasOf(index));
+    if (before == packed) return;
+    SetExtras(index, packed);
+    Record(ExtrasAction{index, std::move(before), std::move(packed)});
+}
+
 bool BmLogic::EditFolderEntry(int index, const std::string& name, const std::string& saveUrl) {
     if (!IsValidIndex(index) || !IsFolder(index)) return false;
     const std::size_t k = static_cast<std::size_t>(index);

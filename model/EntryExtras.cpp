@@ -40,6 +40,46 @@ int CountOf(std::string_view value) {
 
 }  // namespace
 
+namespace {
+
+// The later attributes whose names the earlier ones lack, appended to them.
+std::string UnionOfAttributes(const std::string& earlier, const std::string& later) {
+    if (later.empty()) return earlier;
+    const std::string earlierTag = earlier + ">";
+    const std::string laterTag = later + ">";
+    TagAttributes have, add;
+    ParseTagAttributes(earlierTag, 0, have);
+    ParseTagAttributes(laterTag, 0, add);
+    std::string merged = earlier;
+    std::string_view unused;
+    for (const TagAttribute& attribute : add.items) {
+        if (have.Find(attribute.name, unused)) continue;
+        merged += ' ';
+        merged += attribute.text;
+    }
+    return merged;
+}
+
+}  // namespace
+
+void MergeFolderExtras(EntryExtras& kept, const EntryExtras& later, EntryExtras* firstMovedIn) {
+    kept.attributes = UnionOfAttributes(kept.attributes, later.attributes);
+    if (later.hasDescription && (!kept.hasDescription || kept.description.empty())) {
+        kept.hasDescription = true;
+        kept.description = later.description;
+    } else if (later.hasDescription && !later.description.empty() &&
+               later.description != kept.description) {
+        kept.description += "\n" + later.description;
+    }
+    if (kept.storeKey.empty()) kept.storeKey = later.storeKey;
+    if (firstMovedIn == nullptr) {
+        kept.separatorsAtEnd += later.separatorsAtEnd;
+        return;
+    }
+    firstMovedIn->separatorsBefore += kept.separatorsAtEnd;
+    kept.separatorsAtEnd = later.separatorsAtEnd;
+}
+
 std::string DroppedExtrasMessage(int entries) {
     return "この形式では保存できない追加情報（属性・説明・区切り線・見出し、ショートカットの他の"
            "行）を省きました : " +

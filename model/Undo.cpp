@@ -74,6 +74,8 @@ std::size_t BmLogic::StepBytes(const UndoStep& step) const {
             bytes += moves->blocks.size() * sizeof(ScatteredMove);
         } else if (const auto* order = std::get_if<OrderAction>(&action)) {
             bytes += order->order.size() * sizeof(int);
+        } else if (const auto* extras = std::get_if<ExtrasAction>(&action)) {
+            bytes += extras->before.size() + extras->after.size();
         }
         bytes += sizeof(UndoAction);
     }
@@ -180,6 +182,8 @@ void BmLogic::Apply(UndoAction& action, bool forward) {
         MoveBlocks(moves->blocks, forward);
     } else if (auto* order = std::get_if<OrderAction>(&action)) {
         ApplyRowOrder(order->first, forward ? order->order : InverseOrder(order->order));
+    } else if (auto* extras = std::get_if<ExtrasAction>(&action)) {
+        SetExtras(extras->index, forward ? extras->after : extras->before);
     }
 }
 

@@ -67,6 +67,12 @@ struct TextsAction {
     EntryTexts before, after;
 };
 
+// A change of what an entry's source held beyond the columns (model/EntryExtras.h), packed.
+struct ExtrasAction {
+    int index = 0;
+    std::string before, after;
+};
+
 // Where a block of rows stands: its top row, the top's parent, and the top's row under it.
 struct BlockSpot {
     int first = 0;
@@ -102,8 +108,8 @@ inline BlocksAction InsertedRows(int first, int width) {
     return action;
 }
 
-using UndoAction =
-    std::variant<BlocksAction, MoveAction, TextsAction, MoveBlocksAction, OrderAction>;
+using UndoAction = std::variant<BlocksAction, MoveAction, TextsAction, MoveBlocksAction,
+                                OrderAction, ExtrasAction>;
 
 // What the window showed around a step, held by node: restored with the step.
 struct SelectionMarks {

@@ -25,7 +25,8 @@ const char* const kUrls[] = {"http://a/", "http://b/", "https://例え.jp/", "ht
                              "N/A"};
 const char* const kDates[] = {"", "999", "1000", "1001", "946684800"};
 
-const char* const kAttributes[] = {"", " TAGS=\"a,b\"", " FOLDED", " ICON=\"data:x\" ID=\"7\""};
+const char* const kAttributes[] = {"", " TAGS=\"a,b\"", " FOLDED", " ICON=\"data:x\" ID=\"7\"",
+                                   " PERSONAL_TOOLBAR_FOLDER=\"true\" FOLDED"};
 const char* const kDescriptions[] = {"", "one line", "two\n  lines &amp; a reference"};
 
 template <typename List>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "model/EntryExtras.h"
 #include "util/Collation.h"
 
 namespace pernard::testing {
@@ -404,6 +405,14 @@ int RefTree::MergeChildren(RefEntry* folder, bool recursive) {
                 ++later;
                 continue;
             }
+            EntryExtras kept = UnpackExtras(keeper->extras);
+            const bool hasEntries = !other->children.empty();
+            EntryExtras firstMovedIn =
+                hasEntries ? UnpackExtras(other->children.front()->extras) : EntryExtras{};
+            MergeFolderExtras(kept, UnpackExtras(other->extras),
+                              hasEntries ? &firstMovedIn : nullptr);
+            keeper->extras = PackExtras(kept);
+            if (hasEntries) other->children.front()->extras = PackExtras(firstMovedIn);
             for (auto& child : other->children) {
                 child->parent = keeper;
                 keeper->children.push_back(std::move(child));
