@@ -7,13 +7,13 @@
 
 #include "cli/CliUsage.h"
 #include "commands/FavoritesCommands.h"
+#include "commands/LoadCommands.h"
 #include "commands/SaveCommands.h"
 #include "commands/StoreCommands.h"
 #include "formats/BrowserStores.h"
 #include "formats/FavoritesReader.h"
 #include "formats/NetscapeReader.h"
 #include "formats/NetscapeWriter.h"
-#include "formats/SourceRead.h"
 #include "util/CodePage.h"
 
 namespace pernard {
@@ -170,10 +170,11 @@ CliSession::CliSession(const CommandLine& line, std::ostream& err, std::ostream*
 bool CliSession::Load(const std::vector<std::string>& sources, std::ostream& err) {
     bool ok = true;
     for (std::size_t k = 0; k < sources.size(); ++k) {
-        int urlCount = 0;
-        std::string errorText;
-        if (!ReadSource(model_, k == 0, sources[k], urlCount, errorText)) {
-            err << "エラー " << errorText << '\n';
+        const ReadOutcome outcome = LoadSource(model_, k == 0, sources[k], LoadAs::AnySource);
+        // Said as the window's panel 0 says a failure, with the read's notices after it.
+        if (!outcome.ok) err << ReadOutcomePanel(outcome, kCompleteLoadWords) << '\n';
+        for (const std::string& notice : outcome.notices) err << notice << '\n';
+        if (!outcome.ok) {
             ok = false;
             if (k == 0 && model_.glCT == 0) break;
         }

@@ -1,12 +1,9 @@
 #include "commands/StartupRead.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-#include "formats/FavoritesReader.h"
-#include "formats/NetscapeReader.h"
-#include "formats/SourceRead.h"
+#include "commands/LoadCommands.h"
 
 namespace pernard {
 
@@ -18,38 +15,31 @@ bool StartupRead(BmLogic& model, int& urlCount) {
     const Ports& ports = model.GetPorts();
     SettingsPort& settings = *ports.settings;
     std::error_code error;
-    std::string errorText;
-    bool complete = true;
     // A source that is named but cannot be read says so in panel 0: an empty window alone
     // would not tell why.
     auto unreadable = [&](const std::string& text) {
         ports.status->SetPanel(0, "エラー " + text);
         return false;
     };
+    std::string source;
+    LoadAs as = LoadAs::AnySource;
     if (settings.StartupSourceKind() == StartupSource::InternetExplorer) {
-        const std::string directory = settings.StartupFavoritesDirectory();
-        if (directory.empty()) return false;
-        if (!fs::is_directory(directory, error)) {
-            return unreadable("ディレクトリが存在しません : " + directory);
+        source = settings.StartupFavoritesDirectory();
+        if (source.empty()) return false;
+        if (!fs::is_directory(source, error)) {
+            return unreadable("ディレクトリが存在しません : " + source);
         }
-        complete = ReadFavorites(model, true, directory, errorText, urlCount);
+        as = LoadAs::Favorites;
     } else {
-        const std::string file = settings.StartupBookmarkFile();
-        if (file.empty()) return false;
-        if (!fs::is_regular_file(file, error)) {
-            return unreadable(fs::exists(file, error)
-                                  ? "ブックマークファイルとして読めません : " + file
-                                  : "Not Found Bookmark : " + file);
+        source = settings.StartupBookmarkFile();
+        if (source.empty()) return false;
+        if (!fs::is_regular_file(source, error)) {
+            return unreadable(fs::exists(source, error)
+                                  ? "ブックマークファイルとして読めません : " + source
+                                  : "Not Found Bookmark : " + source);
         }
-        complete = ReadSource(model, true, file, urlCount, errorText);
     }
-    // A read that stopped early says so: the table holds only part of the source.
-    char text[64];
-    std::snprintf(text, sizeof text, "読込完了 :%d 件", urlCount);
-    ports.status->SetPanel(0, complete || errorText.empty() ? text : "エラー " + errorText);
-    // The reader returned what stopped it; it is said once, here.
-    if (!complete && !errorText.empty()) ports.prompts->ShowMessage(errorText);
-    model.CheckConsistency("初期ＲＥＡＤ", true);
+    urlCount = LoadAndSay(model, true, source, as, kCompleteLoadWords, "初期ＲＥＡＤ").urlCount;
     return true;
 }
 

@@ -7,54 +7,36 @@
 
 namespace pernard {
 
-bool RunBrowserRead(BmLogic& model, bool complete,
-                    const std::function<bool(EntryBuilder&, std::string&)>& fill, int& urlCount,
-                    std::string& errorText) {
-    const Ports& ports = model.GetPorts();
-    urlCount = 0;
-    if (complete && !model.ResetEntryTable(errorText)) return false;
-    // Nothing before an additional load can be undone: the steps would not know its rows.
-    if (!complete) model.ForgetHistory();
-    ports.progress->Show("Bookmark 読込中");
-    ports.diagnostics->ClearReadingLog();
-    model.Tree().BeginBulk();
-    EntryBuilder builder(model);
+ReadOutcome RunStoreRead(BmLogic& model, bool complete,
+                         const std::function<bool(EntryBuilder&, std::string&)>& fill) {
+    LoadTransaction load(model, complete, "Bookmark 読込中");
+    if (!load.Begun()) return load.End(false);
+    EntryBuilder& builder = load.Builder();
+    std::string errorText;
     bool ok = fill(builder, errorText);
-    builder.Finish();
     if (ok && builder.Root() < 0) {
         errorText = kCapacityMessage;
         ok = false;
     } else if (!ok && builder.Root() >= 0) {
-        // What was read stays, as a root known to hold only part of its store.
-        model.MarkRootPartial(builder.Root());
+        builder.MarkPartial();
     }
-    if (builder.Root() >= 0) model.SetRootRead(builder.Root(), model.NewReadNumber());
-    if (ports.settings->NoEmptyFolders()) {
-        model.DeleteEmptyFolders(false);
-        // Part of the load, which nothing before or in it can undo.
-        model.ForgetHistory();
-    }
-    model.Tree().EndBulk();
-    model.RememberRootsAsRead();
-    urlCount = builder.UrlCount();
-    ports.progress->Close();
-    return ok;
+    return load.End(ok, std::move(errorText));
 }
 
-EntryBuilder::Outcome OpenStoreFolder(BmLogic& model, EntryBuilder& builder,
-                                      const std::string& name, const std::string& added,
-                                      EntryExtras extras, bool& partial) {
+EntryBuilder::Outcome OpenStoreFolder(EntryBuilder& builder, const std::string& name,
+                                      const std::string& added, EntryExtras extras,
+                                      bool& partial) {
     const EntryBuilder::Outcome outcome = builder.OpenFolder(name, added, std::move(extras));
     if (outcome == EntryBuilder::Outcome::TooDeep) {
-        model.GetPorts().diagnostics->ReportReadWarning(kTooDeepFolderMessage + name);
+        builder.Warn(kTooDeepFolderMessage + name);
         partial = true;
     }
     return outcome;
 }
 
-bool LeaveOutFolderMarkerUrl(BmLogic& model, const EntryTexts& fields, bool& partial) {
+bool LeaveOutFolderMarkerUrl(EntryBuilder& builder, const EntryTexts& fields, bool& partial) {
     if (fields.url != kFolderMarker) return false;
-    model.GetPorts().diagnostics->ReportReadWarning(kFolderMarkerUrlMessage + fields.name);
+    builder.Warn(kFolderMarkerUrlMessage + fields.name);
     partial = true;
     return true;
 }

@@ -8,15 +8,16 @@
 
 #include "model/BmLogic.h"
 #include "model/EntryBuilder.h"
+#include "model/LoadTransaction.h"
 
 namespace pernard {
 
-// Runs `fill`, which adds one root through the builder and returns false with an error text when
-// the store cannot be read. `complete` empties the table first. False with `errorText` when nothing
-// could be read, or the table filled up.
-bool RunBrowserRead(BmLogic& model, bool complete,
-                    const std::function<bool(EntryBuilder&, std::string&)>& fill, int& urlCount,
-                    std::string& errorText);
+// Runs `fill` as one load, which adds one root through the builder and returns false with an
+// error text when the store cannot be read. `complete` empties the table first. Not ok when
+// nothing could be read, or the table filled up; what was read of a store that failed stays,
+// as a root known to hold only part of it.
+ReadOutcome RunStoreRead(BmLogic& model, bool complete,
+                         const std::function<bool(EntryBuilder&, std::string&)>& fill);
 
 // A time in microseconds since `epochSeconds` seconds before 1970-01-01 UTC, given as decimal
 // text, as the table's seconds since 1970; empty for "0", nothing, or what is not a number.
@@ -26,12 +27,11 @@ inline constexpr long long kSecondsFrom1601To1970 = 11644473600LL;
 
 // Opens a folder of a store. One too deep for the table is said and left out with its contents
 // (TooDeep; `partial` is set): the caller goes on after it. Full stops the read.
-EntryBuilder::Outcome OpenStoreFolder(BmLogic& model, EntryBuilder& builder,
-                                      const std::string& name, const std::string& added,
+EntryBuilder::Outcome OpenStoreFolder(EntryBuilder& builder, const std::string& name, const std::string& added,
                                       EntryExtras extras, bool& partial);
 // True, with the bookmark said and `partial` set, when its URL is the folder marker: the table
 // would take it for a folder, so it is left out.
-bool LeaveOutFolderMarkerUrl(BmLogic& model, const EntryTexts& fields, bool& partial);
+bool LeaveOutFolderMarkerUrl(EntryBuilder& builder, const EntryTexts& fields, bool& partial);
 
 // An attribute as a bookmark file writes it: ` NAME="value"`, the value escaped.
 std::string StoreAttribute(const char* name, std::string_view value);

@@ -20,7 +20,7 @@ constexpr const char* kUnknownKindMessage = "種類のわからないエント�
 
 class ChromiumWalk {
 public:
-    ChromiumWalk(BmLogic& model, EntryBuilder& builder) : model_(model), builder_(builder) {}
+    explicit ChromiumWalk(EntryBuilder& builder) : builder_(builder) {}
 
     // Adds a top folder under `name` (the file's when null), known by `role`, and what it
     // holds; false when the table is full.
@@ -39,8 +39,7 @@ private:
         if (type != "folder") {
             // A kind the program does not know is left out, and said: a write of the store
             // would not hold it.
-            model_.GetPorts().diagnostics->ReportReadWarning(kUnknownKindMessage +
-                                                             TextOf(node, "name"));
+            builder_.Warn(kUnknownKindMessage + TextOf(node, "name"));
             partial_ = true;
             return true;
         }
@@ -55,8 +54,8 @@ private:
         const std::string modified = DateOf(node, "date_modified");
         if (!modified.empty()) extras.attributes += StoreAttribute("LAST_MODIFIED", modified);
         SetStoreDescription(MetaInfoOf(node).description, extras);
-        const EntryBuilder::Outcome outcome = OpenStoreFolder(
-            model_, builder_, name, DateOf(node, "date_added"), std::move(extras), partial_);
+        const EntryBuilder::Outcome outcome =
+            OpenStoreFolder(builder_, name, DateOf(node, "date_added"), std::move(extras), partial_);
         if (outcome != EntryBuilder::Outcome::Added) return outcome != EntryBuilder::Outcome::Full;
         simdjson::dom::array children;
         if (node["children"].get(children) == simdjson::SUCCESS) {
@@ -72,7 +71,7 @@ private:
         EntryTexts fields;
         fields.name = TextOf(node, "name");
         fields.url = TextOf(node, "url");
-        if (LeaveOutFolderMarkerUrl(model_, fields, partial_)) return true;
+        if (LeaveOutFolderMarkerUrl(builder_, fields, partial_)) return true;
         const MetaInfo meta = MetaInfoOf(node);
         fields.added = DateOf(node, "date_added");
         fields.visited = VisitOf(node, meta);
@@ -84,20 +83,19 @@ private:
         return builder_.AddBookmark(fields, std::move(extras)) == EntryBuilder::Outcome::Added;
     }
 
-    BmLogic& model_;
     EntryBuilder& builder_;
     bool partial_ = false;
 };
 
 }  // namespace
 
-bool ReadChromiumBookmarks(BmLogic& model, bool complete, const std::string& path, int& urlCount,
-                           std::string& errorText) {
+ReadOutcome ReadChromiumStore(BmLogic& model, bool complete, const std::string& path) {
+    ReadOutcome unreadable;
     const FileStamp stamp = StampOf(path);
     simdjson::padded_string json;
     if (simdjson::padded_string::load(path).get(json) != simdjson::SUCCESS) {
-        errorText = "Not Found Bookmark : " + path;
-        return false;
+        unreadable.errorText = "Not Found Bookmark : " + path;
+        return unreadable;
     }
     // A byte order mark before the JSON is no part of it. What follows the mark keeps the
     // padding at the end of the loaded text.
@@ -108,25 +106,24 @@ bool ReadChromiumBookmarks(BmLogic& model, bool complete, const std::string& pat
     if (parser.parse(json.data() + bom, json.size() - bom, false).get(document) !=
             simdjson::SUCCESS ||
         document["roots"].get(roots) != simdjson::SUCCESS || !roots.is_object()) {
-        errorText = "Chromium のブックマークファイルとして読めません : " + path;
-        return false;
+        unreadable.errorText = "Chromium のブックマークファイルとして読めません : " + path;
+        return unreadable;
     }
-    return RunBrowserRead(
-        model, complete,
-        [&](EntryBuilder& builder, std::string& error) {
+    return RunStoreRead(
+        model, complete, [&](EntryBuilder& builder, std::string& error) {
             if (builder.AddRoot(StoreRootName(path), kSourceChromium, path) !=
                 EntryBuilder::Outcome::Added) {
                 error = kCapacityMessage;
                 return false;
             }
-            model.SetRootCharset(builder.Root(), "UTF-8");
+            builder.SetCharset("UTF-8");
             // Writing the store back starts from the file as read, and only while the file is
             // still as read.
-            RootInfo* info = model.MutableRootInfo(builder.Root());
+            RootInfo* info = builder.SourceInfo();
             info->store = std::make_shared<StoreOriginal>(
                 StoreOriginal{std::string(std::string_view(json).substr(bom)), false});
             info->sourceStamp = stamp;
-            ChromiumWalk walk(model, builder);
+            ChromiumWalk walk(builder);
             for (const ShownRoot& shown : kShownRoots) {
                 element holder = roots;
                 if (shown.inside != nullptr && roots[shown.inside].get(holder) != simdjson::SUCCESS)
@@ -138,10 +135,14 @@ bool ReadChromiumBookmarks(BmLogic& model, bool complete, const std::string& pat
                     return false;
                 }
             }
-            if (walk.Partial()) model.MarkRootPartial(builder.Root());
+            if (walk.Partial()) builder.MarkPartial();
             return true;
-        },
-        urlCount, errorText);
+        });
+}
+
+bool ReadChromiumBookmarks(BmLogic& model, bool complete, const std::string& path, int& urlCount,
+                           std::string& errorText) {
+    return Unpacked(ReadChromiumStore(model, complete, path), urlCount, errorText);
 }
 
 }  // namespace pernard

@@ -62,14 +62,14 @@ std::vector<DirectoryEntry> ListDirectory(const fs::path& directory) {
 
 class FavoritesScanner {
 public:
-    FavoritesScanner(BmLogic& model, ReadFavoritesFiles& files) : model_(model), files_(files) {}
+    FavoritesScanner(EntryBuilder& builder, ReadFavoritesFiles& files)
+        : builder_(builder), files_(files) {}
 
     // Walks one directory below the Favorites directory (which has an empty `name`: its
     // entries go straight into the root). Its folder is appended under `parent`, its shortcuts
     // and subdirectories into that folder. False stops the whole walk (the table is full).
     bool ScanFavoritesDir(const std::string& name, const fs::path& path, int parent);
 
-    int UrlCount() const { return urlCount_; }
     const std::string& ErrorText() const { return errorText_; }
 
 private:
@@ -81,10 +81,9 @@ private:
     bool AddShortcut(const DirectoryEntry& entry, int folder);
     bool Full();
 
-    BmLogic& model_;
+    EntryBuilder& builder_;
     ReadFavoritesFiles& files_;
-    int urlCount_ = 0;
-    bool depthReported_ = false;
+    bool skipDuplicates_ = builder_.Settings().SkipDuplicateUrls();
     std::string errorText_;
 };
 
@@ -98,17 +97,14 @@ bool FavoritesScanner::EnsureFolder(const std::string& name, const fs::path& pat
     stop = false;
     folder = parent;
     if (name.empty()) return true;
-    const BmLogic::Appended added = model_.AppendFolder(parent, name, "", "");
+    const BmLogic::Appended added = builder_.AppendFolder(parent, name, "", "");
     if (added.outcome == BmLogic::Outcome::Full) {
         stop = true;
         return Full();
     }
     if (!added.Added()) {
-        // Too deep: the directory and its contents are left out; the message is shown once.
-        if (added.outcome == BmLogic::Outcome::TooDeep && !depthReported_) {
-            depthReported_ = true;
-            model_.GetPorts().prompts->ShowMessage(kDepthLimitMessage);
-        }
+        // Too deep: the directory and its contents are left out; the message is said once.
+        if (added.outcome == BmLogic::Outcome::TooDeep) builder_.Notice(kDepthLimitMessage);
         return false;
     }
     folder = added.index;
@@ -144,26 +140,23 @@ bool FavoritesScanner::AddShortcut(const DirectoryEntry& entry, int folder) {
     std::string bytes;
     if (!ReadShortcutBytes(entry.path.string(), bytes)) {
         // Not a file this load read: no save writes over it or removes it.
-        model_.GetPorts().diagnostics->ReportReadWarning(kUnreadShortcutMessage +
-                                                         entry.path.string());
+        builder_.Warn(kUnreadShortcutMessage + entry.path.string());
         return true;
     }
     std::string url = ShortcutUrlFromText(ShortcutTextOf(bytes));
     if (url == kFolderMarker) {
         // The table marks folders with this URL: the shortcut is left out and said, and its
         // file is not one this load read, so no save removes it.
-        model_.GetPorts().diagnostics->ReportReadWarning(kFolderMarkerUrlMessage +
-                                                         entry.path.string());
+        builder_.Warn(kFolderMarkerUrlMessage + entry.path.string());
         return true;
     }
-    if (model_.GetPorts().settings->SkipDuplicateUrls() && model_.UrlExists(url)) return true;
+    if (skipDuplicates_ && builder_.HasUrl(url)) return true;
     EntryTexts texts;
     texts.url = std::move(url);
     texts.name = entry.name.substr(0, entry.name.size() - 4);
-    const BmLogic::Appended added = model_.AppendBookmark(folder, texts);
+    const BmLogic::Appended added = builder_.AppendBookmark(folder, texts);
     if (!added.Added()) return Full();
-    model_.SetExtras(added.index, ShortcutExtras(bytes, texts.url));
-    ++urlCount_;
+    builder_.SetExtras(added.index, UnpackExtras(ShortcutExtras(bytes, texts.url)));
     NoteShortcutFile(files_, entry.path.string(), ShortcutHash(bytes));
     return true;
 }
@@ -208,50 +201,34 @@ std::string ShortcutExtras(std::string_view bytes, const std::string& url) {
     return PackExtras(extras);
 }
 
-bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
-                   std::string& errorText, int& urlCount) {
-    const Ports& ports = model.GetPorts();
-    urlCount = 0;
+ReadOutcome ReadFavoritesDirectory(BmLogic& model, bool complete, const std::string& directory) {
     std::error_code error;
     if (!fs::is_directory(directory, error)) {
-        errorText = "ディレクトリが存在しません : " + directory;
-        return false;
+        ReadOutcome missing;
+        missing.errorText = "ディレクトリが存在しません : " + directory;
+        return missing;
     }
-    if (complete && !model.ResetEntryTable(errorText)) return false;
-    if (!complete) model.ForgetHistory();
-    ports.progress->Show("お気に入り 読込中");
-    ports.diagnostics->ClearReadingLog();
+    LoadTransaction load(model, complete, "お気に入り 読込中");
+    if (!load.Begun()) return load.End(false);
+    EntryBuilder& builder = load.Builder();
+    if (builder.AddRoot(directory, kSourceFavorites, directory) != EntryBuilder::Outcome::Added) {
+        return load.End(false, kCapacityMessage);
+    }
+    builder.SetCharset(kCp932);
+    auto files = std::make_shared<ReadFavoritesFiles>();
+    files->directory = directory;
+    builder.SourceInfo()->favorites = files;
+    FavoritesScanner scanner(builder, *files);
+    if (!scanner.ScanFavoritesDir("", fs::path(directory), builder.Root())) {
+        builder.MarkPartial();
+        return load.End(false, scanner.ErrorText());
+    }
+    return load.End(true);
+}
 
-    bool result = true;
-    model.Tree().BeginBulk();
-    const BmLogic::Appended root = model.AppendRoot(directory, kSourceFavorites, directory);
-    if (root.Added()) {
-        model.SetRootCharset(root.index, kCp932);
-        auto files = std::make_shared<ReadFavoritesFiles>();
-        files->directory = directory;
-        if (RootInfo* info = model.MutableRootInfo(root.index)) info->favorites = files;
-        FavoritesScanner scanner(model, *files);
-        if (!scanner.ScanFavoritesDir("", fs::path(directory), root.index)) {
-            errorText = scanner.ErrorText();
-            result = false;
-            model.MarkRootPartial(root.index);
-        }
-        urlCount = scanner.UrlCount();
-    } else {
-        errorText = kCapacityMessage;
-        result = false;
-    }
-    ports.settings->SetDebugCheck(true);
-    if (ports.settings->NoEmptyFolders()) {
-        model.DeleteEmptyFolders(false);
-        // Part of the load, which nothing before or in it can undo.
-        model.ForgetHistory();
-    }
-    model.Tree().EndBulk();
-    model.RememberRootsAsRead();
-    model.CheckConsistency("ブックマーク読込", true);
-    ports.progress->Close();
-    return result;
+bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
+                   std::string& errorText, int& urlCount) {
+    return Unpacked(ReadFavoritesDirectory(model, complete, directory), urlCount, errorText);
 }
 
 bool LookAtShortcutFile(const std::string& path, ReadShortcut& now) {
@@ -288,48 +265,47 @@ bool IsShortcutFileName(const std::string& path) {
     return HasShortcutExtension(fs::path(path).filename().string());
 }
 
-bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
-                      std::string& errorText, int& urlCount) {
-    urlCount = 0;
+ReadOutcome ReadShortcutCollection(BmLogic& model, bool complete, const std::string& path) {
+    ReadOutcome unreadable;
     std::error_code error;
     if (!fs::is_regular_file(path, error)) {
-        errorText = "Not Found Bookmark : " + path;
-        return false;
+        unreadable.errorText = "Not Found Bookmark : " + path;
+        return unreadable;
     }
     std::string bytes;
     if (!ReadShortcutBytes(path, bytes)) {
-        errorText = kUnreadShortcutMessage + path;
-        return false;
+        unreadable.errorText = kUnreadShortcutMessage + path;
+        return unreadable;
     }
-    if (complete && !model.ResetEntryTable(errorText)) return false;
-    if (!complete) model.ForgetHistory();
     const std::string directory = fs::absolute(path, error).parent_path().string();
     const std::string name = fs::path(path).filename().string();
-    const BmLogic::Appended root = model.AppendRoot(directory, kSourceFavorites, directory);
-    if (!root.Added()) {
-        errorText = kCapacityMessage;
-        return false;
+    LoadTransaction load(model, complete, "お気に入り 読込中");
+    if (!load.Begun()) return load.End(false);
+    EntryBuilder& builder = load.Builder();
+    if (builder.AddRoot(directory, kSourceFavorites, directory) != EntryBuilder::Outcome::Added) {
+        return load.End(false, kCapacityMessage);
     }
-    model.SetRootCharset(root.index, kCp932);
+    builder.SetCharset(kCp932);
     EntryTexts texts;
     texts.url = ShortcutUrlFromText(ShortcutTextOf(bytes));
     texts.name = name.substr(0, name.size() - 4);
-    const BmLogic::Appended entry = model.AppendBookmark(root.index, texts);
-    if (!entry.Added()) {
-        errorText = kCapacityMessage;
-        model.MarkRootPartial(root.index);
-        return false;
+    if (builder.AddBookmark(texts, UnpackExtras(ShortcutExtras(bytes, texts.url))) !=
+        EntryBuilder::Outcome::Added) {
+        builder.MarkPartial();
+        return load.End(false, kCapacityMessage);
     }
-    model.SetExtras(entry.index, ShortcutExtras(bytes, texts.url));
     // The file is noted as a Favorites load notes its files: a save writes it back under its
     // own name, and never over it once another program changed it.
     auto files = std::make_shared<ReadFavoritesFiles>();
     files->directory = directory;
     NoteShortcutFile(*files, fs::absolute(path, error).string(), ShortcutHash(bytes));
-    if (RootInfo* info = model.MutableRootInfo(root.index)) info->favorites = files;
-    urlCount = 1;
-    model.RememberRootsAsRead();
-    return true;
+    builder.SourceInfo()->favorites = files;
+    return load.End(true);
+}
+
+bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
+                      std::string& errorText, int& urlCount) {
+    return Unpacked(ReadShortcutCollection(model, complete, path), urlCount, errorText);
 }
 
 }  // namespace pernard

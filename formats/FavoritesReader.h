@@ -9,6 +9,7 @@
 
 #include "formats/ShortcutText.h"
 #include "model/BmLogic.h"
+#include "model/LoadTransaction.h"
 
 namespace pernard {
 
@@ -31,12 +32,15 @@ bool ReadShortcutBytes(const std::string& path, std::string& bytes);
 std::string ShortcutExtras(std::string_view bytes, const std::string& url);
 
 // Reads one Favorites directory. `complete` empties the table first. False with an error text
-// when the directory does not exist, MaxURL is not a number, or the table filled up.
+// when the directory does not exist (nothing changed then), MaxURL is not a number, or the table
+// filled up. A directory too deep for the table is left out with a notice.
+ReadOutcome ReadFavoritesDirectory(BmLogic& model, bool complete, const std::string& directory);
 bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
                    std::string& errorText, int& urlCount);
 
 // Reads one shortcut file as a collection of that one bookmark: a Favorites root for the
 // file's directory (so that an overwrite save writes the shortcut back there) holding it.
+ReadOutcome ReadShortcutCollection(BmLogic& model, bool complete, const std::string& path);
 bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
                       std::string& errorText, int& urlCount);
 

@@ -48,8 +48,7 @@ PlacesCopyObserver& CopyObserver() {
 
 class PlacesWalk {
 public:
-    PlacesWalk(BmLogic& model, EntryBuilder& builder, const Places& places)
-        : model_(model), builder_(builder), places_(places) {}
+    PlacesWalk(EntryBuilder& builder, const Places& places) : builder_(builder), places_(places) {}
 
     // Adds `folder`, the top folder of root `guid`, under the shown name, marked with `marker`
     // (the attribute by which a browser importing a bookmark file knows the folder, or nothing),
@@ -69,7 +68,7 @@ private:
             extras.attributes += StoreAttribute("LAST_MODIFIED", folder.modified);
         SetStoreDescription(folder.description, extras);
         const EntryBuilder::Outcome outcome =
-            OpenStoreFolder(model_, builder_, name, folder.added, std::move(extras), partial_);
+            OpenStoreFolder(builder_, name, folder.added, std::move(extras), partial_);
         if (outcome != EntryBuilder::Outcome::Added) return outcome != EntryBuilder::Outcome::Full;
         for (const PlacesItem* child : folder.children) {
             if (!AddItem(*child)) return false;
@@ -94,7 +93,7 @@ private:
 
     bool AddBookmark(const PlacesItem& item) {
         const EntryTexts fields{item.title, item.url, item.added, item.visited, item.modified};
-        if (LeaveOutFolderMarkerUrl(model_, fields, partial_)) return true;
+        if (LeaveOutFolderMarkerUrl(builder_, fields, partial_)) return true;
         // The attributes in the order Firefox's export writes them.
         EntryExtras extras;
         if (const PageIcon* icon = places_.IconOf(item.place))
@@ -107,7 +106,6 @@ private:
         return builder_.AddBookmark(fields, std::move(extras)) == EntryBuilder::Outcome::Added;
     }
 
-    BmLogic& model_;
     EntryBuilder& builder_;
     const Places& places_;
     bool partial_ = false;
@@ -163,26 +161,21 @@ bool LoadPlaces(const std::string& path, Places& places, std::string& errorText)
 
 void SetPlacesCopyObserver(PlacesCopyObserver observer) { CopyObserver() = std::move(observer); }
 
-bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, int& urlCount,
-                       std::string& errorText) {
+ReadOutcome ReadFirefoxStore(BmLogic& model, bool complete, const std::string& path) {
     Places places;
-    if (!LoadPlaces(path, places, errorText)) return false;
+    ReadOutcome unreadable;
+    if (!LoadPlaces(path, places, unreadable.errorText)) return unreadable;
     places.CollectTags(places.Root("tags________", "tags"));
-    return RunBrowserRead(
-        model, complete,
-        [&](EntryBuilder& builder, std::string& error) {
+    return RunStoreRead(
+        model, complete, [&](EntryBuilder& builder, std::string& error) {
             if (builder.AddRoot(StoreRootName(path), kSourceFirefox, path) !=
                 EntryBuilder::Outcome::Added) {
                 error = kCapacityMessage;
                 return false;
             }
-            model.SetRootCharset(builder.Root(), kUtf8);
-            if (places.KeptBytes() > 0) {
-                const std::string text = KeptBytesMessage(places.KeptBytes(), kUtf8);
-                model.EchoMemo(text);
-                model.GetPorts().diagnostics->ReportReadWarning(text);
-            }
-            PlacesWalk walk(model, builder, places);
+            builder.SetCharset(kUtf8);
+            if (places.KeptBytes() > 0) builder.Warn(KeptBytesMessage(places.KeptBytes(), kUtf8));
+            PlacesWalk walk(builder, places);
             const bool all =
                 walk.AddTop(places.Root("menu________", "menu"), "menu________", kFirefoxMenuName,
                             nullptr) &&
@@ -193,10 +186,14 @@ bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, i
                 walk.AddTop(places.Root("mobile______", "mobile"), "mobile______",
                             kFirefoxMobileName, nullptr);
             if (!all) error = kCapacityMessage;
-            if (walk.Partial()) model.MarkRootPartial(builder.Root());
+            if (walk.Partial()) builder.MarkPartial();
             return all;
-        },
-        urlCount, errorText);
+        });
+}
+
+bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, int& urlCount,
+                       std::string& errorText) {
+    return Unpacked(ReadFirefoxStore(model, complete, path), urlCount, errorText);
 }
 
 }  // namespace pernard

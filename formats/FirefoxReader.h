@@ -11,6 +11,7 @@
 #include <string>
 
 #include "model/BmLogic.h"
+#include "model/LoadTransaction.h"
 
 namespace pernard {
 
@@ -23,7 +24,9 @@ inline constexpr const char* kFirefoxMobileName = "モバイルのブックマ�
 
 // Reads one `places.sqlite` as one root named after the browser and profile (StoreRootName).
 // `complete` empties the table first. False with an error text when the database cannot be read,
-// or its layout lacks what the reader needs (the text names its `user_version`).
+// or its layout lacks what the reader needs (the text names its `user_version`); nothing
+// changed then.
+ReadOutcome ReadFirefoxStore(BmLogic& model, bool complete, const std::string& path);
 bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, int& urlCount,
                        std::string& errorText);
 

@@ -8,6 +8,7 @@
 #include "formats/LineJoiner.h"
 #include "formats/LineReader.h"
 #include "formats/LineTags.h"
+#include "model/LoadTransaction.h"
 #include "util/CodePage.h"
 #include "util/HtmlText.h"
 #include "util/Paths.h"
@@ -113,12 +114,9 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
     return false;
 }
 
-NetscapeReader::NetscapeReader(BmLogic& model, const std::string& path, const std::string& charset)
-    : model_(model),
-      path_(path),
-      charset_(charset),
-      read_(model.NewReadNumber()),
-      sourceStamp_(StampOf(path)) {}
+NetscapeReader::NetscapeReader(EntryBuilder& builder, const std::string& path,
+                               const std::string& charset)
+    : builder_(builder), path_(path), charset_(charset), sourceStamp_(StampOf(path)) {}
 
 bool NetscapeReader::StopAtCapacity() {
     errorText_ = kCapacityMessage;
@@ -127,7 +125,7 @@ bool NetscapeReader::StopAtCapacity() {
 }
 
 void NetscapeReader::MarkPartial() {
-    if (hasRoot_) model_.MarkRootPartial(root_);
+    if (hasRoot_) builder_.MarkPartial();
 }
 
 void NetscapeReader::BeginEntry(int index) {
@@ -141,7 +139,7 @@ void NetscapeReader::StoreExtras() {
     inDescription_ = false;
     if (lastEntry_ < 0 || extras_.Empty()) return;
     DropTrailingBlankLines(extras_.description);
-    model_.SetExtras(lastEntry_, PackExtras(extras_));
+    builder_.SetExtras(lastEntry_, extras_);
     extras_ = EntryExtras();
 }
 
@@ -175,9 +173,9 @@ void NetscapeReader::SeparatorsAtListEnd(int folder) {
     if (folder == lastEntry_) {
         extras_.separatorsAtEnd += pendingSeparators_;
     } else {
-        EntryExtras extras = UnpackExtras(model_.ExtrasOf(folder));
+        EntryExtras extras = builder_.ExtrasOf(folder);
         extras.separatorsAtEnd += pendingSeparators_;
-        model_.SetExtras(folder, PackExtras(extras));
+        builder_.SetExtras(folder, extras);
     }
     pendingSeparators_ = 0;
 }
@@ -189,27 +187,26 @@ void NetscapeReader::Finish() {
 }
 
 bool NetscapeReader::AddRoot(const std::string& name) {
-    const BmLogic::Appended root = model_.AppendRoot(name, kSourceNetscape, path_);
-    if (!root.Added()) return StopAtCapacity();
+    if (builder_.AddRoot(name, kSourceNetscape, path_) != EntryBuilder::Outcome::Added) {
+        return StopAtCapacity();
+    }
     // Every root opens depth 1, whatever was open before it.
     depth_ = 1;
-    level_[1] = root.index;
-    root_ = root.index;
+    root_ = builder_.Root();
+    level_[1] = root_;
     headingTaken_ = false;
     BeginEntry(root_);
-    model_.SetRootCharset(root_, charset_);
-    model_.SetRootRead(root_, read_);
-    model_.MutableRootInfo(root_)->sourceStamp = sourceStamp_;
+    builder_.SetCharset(charset_);
+    builder_.SourceInfo()->sourceStamp = sourceStamp_;
     hasRoot_ = true;
     // A root in the last free slot leaves no room for anything it could hold.
-    if (model_.glCT >= model_.glMaxURL) return StopAtCapacity();
+    if (builder_.Full()) return StopAtCapacity();
     return true;
 }
 
 void NetscapeReader::SetCharset(const std::string& charset) {
     charset_ = charset;
-    if (!hasRoot_) return;
-    for (int root : model_.RootsOfSameRead(root_)) model_.SetRootCharset(root, charset_);
+    builder_.SetCharset(charset_);
 }
 
 bool NetscapeReader::EnsureRoot() { return hasRoot_ || AddRoot(FileNamePart(path_)); }
@@ -240,23 +237,22 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
     // is read as usual.
     if (tags.commentOpen) inComment_ = true;
     if (tags.separator) ++pendingSeparators_;
-    DiagnosticsPort& diagnostics = *model_.GetPorts().diagnostics;
     if (tags.doctype) {
         std::string rest = line;
         CutToken("DOCTYPE", rest);
-        diagnostics.SetFileComment(TrimBlanks(CutToken(">", rest)));
-        diagnostics.AppendReadingLog("DOCTYPE");
+        builder_.FileComment(TrimBlanks(CutToken(">", rest)));
+        builder_.Log("DOCTYPE");
         return true;
     }
     if (tags.title) {
         const std::string title = DecodeCharacterReferences(Between(line, "<TITLE>", "</TITLE>"));
-        diagnostics.SetFileTitle(title);
-        diagnostics.AppendReadingLog("TITLE");
+        builder_.FileTitle(title);
+        builder_.Log("TITLE");
         return AddRoot(title);
     }
     if (tags.heading) {
         ParseHeading(line);
-        diagnostics.AppendReadingLog("<H1>");
+        builder_.Log("<H1>");
         return true;
     }
     if (!tags.listStart && !tags.term && !tags.listEnd) {
@@ -287,8 +283,7 @@ void NetscapeReader::NoteUnreadAnchor(bool anchor, const std::string& line) {
 void NetscapeReader::ListLine(const std::string& line) {
     // The bookmark list is a diagnostic view: bounded like the memo echo.
     if (listedLines_ > kMemoEchoLimit) return;
-    model_.GetPorts().diagnostics->AppendBookmarkList(
-        listedLines_ < kMemoEchoLimit ? line : std::string("……"));
+    builder_.ListLine(listedLines_ < kMemoEchoLimit ? line : std::string("……"));
     ++listedLines_;
 }
 
@@ -301,21 +296,20 @@ bool NetscapeReader::ParseAnchor() {
         return LeaveOutFolderMarkerUrl(fields.name);
     }
     if (listedLines_ <= kMemoEchoLimit) ListLine(fields.beforeAnchor + " " + fields.name);
-    if (model_.GetPorts().settings->SkipDuplicateUrls() && model_.UrlExists(fields.url)) {
+    if (skipDuplicates_ && builder_.HasUrl(fields.url)) {
         // The reading log names skipped duplicates, bounded like the other echoes.
         if (skippedLines_ < kMemoEchoLimit) {
-            model_.GetPorts().diagnostics->AppendReadingLog("重複  " + fields.name);
+            builder_.Log("重複  " + fields.name);
         } else if (skippedLines_ == kMemoEchoLimit) {
-            model_.GetPorts().diagnostics->AppendReadingLog("重複  ……");
+            builder_.Log("重複  ……");
         }
         ++skippedLines_;
         NoEntryBefore();
         return true;
     }
     const BmLogic::Appended entry =
-        model_.AppendBookmark(level_[static_cast<std::size_t>(depth_)], fields);
+        builder_.AppendBookmark(level_[static_cast<std::size_t>(depth_)], fields);
     if (!entry.Added()) return StopAtCapacity();
-    ++urlCount_;
     BeginEntry(entry.index);
     extras_.attributes.swap(fields.otherAttributes);
     // A full table stops the read at the next entry, so that a file that fits exactly is read
@@ -328,9 +322,7 @@ bool NetscapeReader::LeaveOutFolderMarkerUrl(const std::string& name) {
     // The bookmark is left out, said, and the root counts as read only in part.
     MarkPartial();
     if (leftOutLines_ < kMemoEchoLimit) {
-        const std::string text = std::string(kFolderMarkerUrlMessage) + name;
-        model_.EchoMemo(text);
-        model_.GetPorts().diagnostics->ReportReadWarning(text);
+        builder_.Warn(std::string(kFolderMarkerUrlMessage) + name);
     }
     ++leftOutLines_;
     return true;
@@ -346,7 +338,7 @@ void NetscapeReader::ParseHeading(const std::string& line) {
         text = TrimBlanks(std::string_view(line).substr(close, end - close));
     }
     const std::string shown = DecodeCharacterReferences(text);
-    model_.GetPorts().diagnostics->SetFileHeading(shown);
+    builder_.FileHeading(shown);
     // The first heading after a root's title, before its first entry, is the root's: its
     // attributes are kept as written, and its text when it is not the title's (and ends on its
     // line: a heading spread over lines is written as the title, as always).
@@ -355,7 +347,7 @@ void NetscapeReader::ParseHeading(const std::string& line) {
     for (const TagAttribute& attribute : attributes.items) {
         AppendKeptAttribute(extras_.headingAttributes, attribute);
     }
-    if (end != std::string::npos && shown != model_.glName[root_]) {
+    if (end != std::string::npos && shown != builder_.NameOf(root_)) {
         extras_.hasHeading = true;
         extras_.heading = std::move(text);
     }
@@ -388,14 +380,14 @@ bool NetscapeReader::ParseFolder(const std::string& line) {
             AppendKeptAttribute(otherAttributes, attribute);
         }
     }
-    const BmLogic::Appended folder = model_.AppendFolder(
+    const BmLogic::Appended folder = builder_.AppendFolder(
         level_[static_cast<std::size_t>(depth_)], name, DecodeCharacterReferences(added), rest);
     if (folder.outcome == BmLogic::Outcome::Full) return StopAtCapacity();
     if (!folder.Added()) {
-        if (folder.outcome == BmLogic::Outcome::TooDeep) {
-            model_.GetPorts().prompts->ShowMessage(kDepthLimitMessage);
-        }
-        errorText_ = "Tree 作成不可";
+        // The depth limit and what it did to the read, said once by the caller.
+        errorText_ = folder.outcome == BmLogic::Outcome::TooDeep
+                         ? std::string(kDepthLimitMessage) + "Tree 作成不可"
+                         : "Tree 作成不可";
         MarkPartial();
         return false;
     }
@@ -411,52 +403,34 @@ std::string KeptBytesMessage(std::size_t bytes, const std::string& charset) {
            " 個をそのまま保持しました（表示は U+FFFD） (" + charset + ")";
 }
 
-bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& urlCount,
-                      std::string& errorText) {
-    const Ports& ports = model.GetPorts();
-    urlCount = 0;
-    if (reset && !model.ResetEntryTable(errorText)) return false;
-    // Nothing before an additional load can be undone: the steps would not know its rows.
-    if (!reset) model.ForgetHistory();
-    LineReader reader;
-    if (!reader.Open(path)) {
-        std::error_code missing;
-        errorText = std::filesystem::exists(path, missing)
-                        ? "ブックマークファイルとして読めません : " + path
-                        : "Not Found Bookmark : " + path;
-        return false;
-    }
+namespace {
+
+// Reads the lines of the opened file into the builder: decoded in the encoding found from its
+// first bytes, joined where formatters spread one entry over several lines, parsed. False, with
+// `errorText`, when the read failed or stopped early.
+bool ParseBookmarkFile(LineReader& reader, const std::string& path, EntryBuilder& builder,
+                       std::string& errorText) {
     // The encoding is decided from the first block; a file whose first block is all ASCII is
     // decided where its first other bytes come.
     bool wholeFile = false;
     const std::string_view head = reader.Head(wholeFile);
     const SniffedEncoding encoding =
-        SniffEncoding(head, wholeFile, ports.settings->FallbackEncoding());
+        SniffEncoding(head, wholeFile, builder.Settings().FallbackEncoding());
     reader.Skip(encoding.bomLength);
     std::string charset = encoding.charset;
     std::optional<TextDecoder> decoder;
     if (!charset.empty()) decoder.emplace(charset);
 
-    ports.progress->Show("Bookmark 読込中");
-    model.ClearMemo();
-    DiagnosticsPort& diagnostics = *ports.diagnostics;
-    diagnostics.ClearReadingLog();
-    diagnostics.ClearBookmarkList();
-    diagnostics.SetFileComment("");
-    diagnostics.SetFileTitle("");
-    diagnostics.SetFileHeading("");
-
-    if (ports.settings->SkipDuplicateUrls()) {
+    if (builder.Settings().SkipDuplicateUrls()) {
         // Bookmark lines take well over 200 bytes each: size the duplicate index once.
         std::error_code error;
         const auto bytes = std::filesystem::file_size(path, error);
-        if (!error) model.ExpectUrls(static_cast<std::size_t>(bytes / 256));
+        if (!error) builder.ExpectUrls(static_cast<std::size_t>(bytes / 256));
     }
-    NetscapeReader parser(model, path, charset);
+    NetscapeReader parser(builder, path, charset);
     bool result = true;
     std::string raw;
     std::string line;
-    model.Tree().BeginBulk();
     std::size_t cutLines = 0;
     LineJoiner joiner;
     std::string entry;
@@ -476,7 +450,7 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
             } else {
                 line = raw;
             }
-            model.EchoMemo(line);
+            builder.Echo(line);
             // A description's lines are its own, whatever tags they hold: never joined. A line
             // cut at the length limit ends its entry: the tag it was cut in would otherwise take
             // the next entry's line.
@@ -497,30 +471,17 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
     if (!decoder) parser.SetCharset(kCp932);  // all ASCII
     parser.Finish();
     if (cutLines > 0) {
-        const std::string text =
-            "長すぎる行 " + std::to_string(cutLines) + " 行の後半を読み飛ばしました";
-        model.EchoMemo(text);
-        diagnostics.ReportReadWarning(text);
+        builder.Warn("長すぎる行 " + std::to_string(cutLines) + " 行の後半を読み飛ばしました");
     }
     reader.Close();
     if (decoder && decoder->Replacements() > 0) {
-        const std::string text = KeptBytesMessage(decoder->Replacements(), charset);
-        model.EchoMemo(text);
-        diagnostics.ReportReadWarning(text);
+        builder.Warn(KeptBytesMessage(decoder->Replacements(), charset));
     }
-    if (ports.settings->NoEmptyFolders()) {
-        model.DeleteEmptyFolders(false);
-        // Part of the load, which nothing before or in it can undo.
-        model.ForgetHistory();
-    }
-    model.Tree().EndBulk();
-    model.RememberRootsAsRead();
-    urlCount = parser.UrlCount();
     if (!result && !parser.ErrorText().empty()) errorText = parser.ErrorText();
     if (result && parser.UnreadAnchorLines() > 0 && parser.AnchorsTaken() == 0) {
         // Anchors were there but none could be read: say so rather than pass for empty.
         errorText = kUnreadAnchorsMessage;
-        diagnostics.AppendReadingLog(errorText);
+        builder.Log(errorText);
         result = false;
     } else if (result && !parser.FoundStructure()) {
         // Neither a title nor a folder nor a bookmark: not a bookmark file (a JSON export, a
@@ -528,8 +489,31 @@ bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& 
         errorText = kNoBookmarksMessage;
         result = false;
     }
-    ports.progress->Close();
     return result;
+}
+
+}  // namespace
+
+ReadOutcome ReadBookmarkFile(BmLogic& model, bool complete, const std::string& path) {
+    LineReader reader;
+    if (!reader.Open(path)) {
+        ReadOutcome outcome;
+        std::error_code missing;
+        outcome.errorText = std::filesystem::exists(path, missing)
+                                ? "ブックマークファイルとして読めません : " + path
+                                : "Not Found Bookmark : " + path;
+        return outcome;
+    }
+    LoadTransaction load(model, complete, "Bookmark 読込中");
+    if (!load.Begun()) return load.End(false);
+    std::string errorText;
+    const bool ok = ParseBookmarkFile(reader, path, load.Builder(), errorText);
+    return load.End(ok, std::move(errorText));
+}
+
+bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& urlCount,
+                      std::string& errorText) {
+    return Unpacked(ReadBookmarkFile(model, reset, path), urlCount, errorText);
 }
 
 }  // namespace pernard

@@ -7,7 +7,9 @@
 #include <string_view>
 
 #include "model/BmLogic.h"
+#include "model/EntryBuilder.h"
 #include "model/EntryExtras.h"
+#include "model/LoadTransaction.h"
 #include "util/FileStamp.h"
 #include "util/HtmlText.h"
 
@@ -37,8 +39,11 @@ struct AnchorFields : EntryTexts {
 // `attributes` is the caller's scratch space for the tag's attributes.
 bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& attributes);
 
-// Reads one file. `reset` empties the table first (a complete load); otherwise the file's root
-// is appended after the entries present (an additional load).
+// Reads one file as one load. `complete` empties the table first; otherwise the file's roots
+// are appended after the entries present (an additional load). A file that cannot be opened
+// changes nothing.
+ReadOutcome ReadBookmarkFile(BmLogic& model, bool complete, const std::string& path);
+// The same, with what came of it as the tests and older callers take it.
 bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& urlCount,
                       std::string& errorText);
 
@@ -49,10 +54,10 @@ bool LineEndsDescription(std::string_view line);
 // The state of one read; ParseBookmarkLine handles one decoded (UTF-8) line.
 class NetscapeReader {
 public:
-    NetscapeReader(BmLogic& model, const std::string& path, const std::string& charset);
+    NetscapeReader(EntryBuilder& builder, const std::string& path, const std::string& charset);
     // False stops the read; errorText then says why (it may stay empty).
     bool ParseBookmarkLine(const std::string& line);
-    int UrlCount() const { return urlCount_; }
+    int UrlCount() const { return builder_.UrlCount(); }
     // True once the file showed a title, a folder or a bookmark.
     bool FoundStructure() const { return hasRoot_; }
     // Lines with an <A HREF that gave no bookmark, and anchors taken (skipped duplicates too).
@@ -92,10 +97,10 @@ private:
     // <HR> lines right before the end of a list belong to the folder (or root) it closes.
     void SeparatorsAtListEnd(int folder);
 
-    BmLogic& model_;
+    EntryBuilder& builder_;
     std::string path_;
     std::string charset_;
-    int read_;
+    bool skipDuplicates_ = builder_.Settings().SkipDuplicateUrls();
     // The file as this read found it: a save over it checks that nothing changed it since.
     FileStamp sourceStamp_;
     bool inComment_ = false;
@@ -107,7 +112,6 @@ private:
     int depth_ = 0;
     int unreadAnchorLines_ = 0;
     int anchorsTaken_ = 0;
-    int urlCount_ = 0;
     int listedLines_ = 0;
     int skippedLines_ = 0;
     int leftOutLines_ = 0;

@@ -46,21 +46,25 @@ SourceKind KindOfSource(const std::string& path) {
     return SourceKind::BookmarkFile;
 }
 
-bool ReadSource(BmLogic& model, bool complete, const std::string& path, int& urlCount,
-                std::string& errorText) {
+ReadOutcome ReadSourceOf(BmLogic& model, bool complete, const std::string& path) {
     switch (KindOfSource(path)) {
         case SourceKind::Favorites:
-            return ReadFavorites(model, complete, path, errorText, urlCount);
+            return ReadFavoritesDirectory(model, complete, path);
         case SourceKind::Shortcut:
-            return ReadShortcutFile(model, complete, path, errorText, urlCount);
+            return ReadShortcutCollection(model, complete, path);
         case SourceKind::Chromium:
-            return ReadChromiumBookmarks(model, complete, path, urlCount, errorText);
+            return ReadChromiumStore(model, complete, path);
         case SourceKind::Firefox:
-            return ReadFirefoxPlaces(model, complete, path, urlCount, errorText);
+            return ReadFirefoxStore(model, complete, path);
         case SourceKind::BookmarkFile:
             break;
     }
-    return ReadNetscapeFile(model, complete, path, urlCount, errorText);
+    return ReadBookmarkFile(model, complete, path);
+}
+
+bool ReadSource(BmLogic& model, bool complete, const std::string& path, int& urlCount,
+                std::string& errorText) {
+    return Unpacked(ReadSourceOf(model, complete, path), urlCount, errorText);
 }
 
 }  // namespace pernard

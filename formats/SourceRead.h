@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/BmLogic.h"
+#include "model/LoadTransaction.h"
 
 namespace pernard {
 
@@ -13,7 +14,9 @@ enum class SourceKind { BookmarkFile, Shortcut, Favorites, Chromium, Firefox };
 
 SourceKind KindOfSource(const std::string& path);
 
-// Reads the source with the reader its kind needs. `complete` empties the table first.
+// Reads the source as one load with the reader its kind needs. `complete` empties the table
+// first.
+ReadOutcome ReadSourceOf(BmLogic& model, bool complete, const std::string& path);
 bool ReadSource(BmLogic& model, bool complete, const std::string& path, int& urlCount,
                 std::string& errorText);
 

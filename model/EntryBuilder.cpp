@@ -18,7 +18,13 @@ EntryBuilder::Outcome EntryBuilder::AddRoot(const std::string& name, const std::
     EntryExtras none;
     const Outcome outcome = Appended(appended, none);
     if (outcome == Outcome::Added) {
+        if (roots_.empty()) {
+            read_ = model_.NewReadNumber();
+            firstRow_ = appended.index;
+        }
         root_ = appended.index;
+        roots_.push_back(root_);
+        model_.SetRootRead(root_, read_);
         open_.assign(1, root_);
     }
     return outcome;
@@ -35,9 +41,9 @@ EntryBuilder::Outcome EntryBuilder::OpenFolder(const std::string& name, const st
 
 void EntryBuilder::SeparatorsEnd(int folder) {
     if (pendingSeparators_ == 0) return;
-    EntryExtras extras = UnpackExtras(model_.ExtrasOf(folder));
+    EntryExtras extras = ExtrasOf(folder);
     extras.separatorsAtEnd += pendingSeparators_;
-    model_.SetExtras(folder, PackExtras(extras));
+    SetExtras(folder, extras);
     pendingSeparators_ = 0;
 }
 
@@ -59,6 +65,71 @@ void EntryBuilder::Finish() {
     // The root's own list ends here.
     if (!open_.empty()) SeparatorsEnd(open_.back());
     open_.clear();
+}
+
+BmLogic::Appended EntryBuilder::AppendFolder(int parent, std::string_view name,
+                                             std::string_view added, std::string_view saveUrl) {
+    if (roots_.empty()) return {BmLogic::Outcome::OutOfOrder, -1};
+    return model_.AppendFolder(parent, name, added, saveUrl);
+}
+
+BmLogic::Appended EntryBuilder::AppendBookmark(int parent, const EntryTexts& fields) {
+    if (roots_.empty()) return {BmLogic::Outcome::OutOfOrder, -1};
+    const BmLogic::Appended appended = model_.AppendBookmark(parent, fields);
+    if (appended.Added()) ++urlCount_;
+    return appended;
+}
+
+void EntryBuilder::SetExtras(int index, const EntryExtras& extras) {
+    if (firstRow_ < 0 || index < firstRow_ || index >= model_.glCT) return;
+    model_.SetExtras(index, PackExtras(extras));
+}
+
+EntryExtras EntryBuilder::ExtrasOf(int index) const {
+    return UnpackExtras(model_.ExtrasOf(index));
+}
+
+void EntryBuilder::SetCharset(const std::string& charset) {
+    for (int root : roots_) model_.SetRootCharset(root, charset);
+}
+
+RootInfo* EntryBuilder::SourceInfo() { return model_.MutableRootInfo(root_); }
+
+void EntryBuilder::MarkPartial() {
+    partial_ = true;
+    if (root_ >= 0) model_.MarkRootPartial(root_);
+}
+
+void EntryBuilder::Log(const std::string& text) {
+    model_.GetPorts().diagnostics->AppendReadingLog(text);
+}
+
+void EntryBuilder::Warn(const std::string& text) {
+    model_.EchoMemo(text);
+    model_.GetPorts().diagnostics->ReportReadWarning(text);
+}
+
+void EntryBuilder::ListLine(const std::string& text) {
+    model_.GetPorts().diagnostics->AppendBookmarkList(text);
+}
+
+void EntryBuilder::FileComment(const std::string& text) {
+    model_.GetPorts().diagnostics->SetFileComment(text);
+}
+
+void EntryBuilder::FileTitle(const std::string& text) {
+    model_.GetPorts().diagnostics->SetFileTitle(text);
+}
+
+void EntryBuilder::Notice(const std::string& text) {
+    for (const std::string& said : notices_) {
+        if (said == text) return;
+    }
+    notices_.push_back(text);
+}
+
+void EntryBuilder::FileHeading(const std::string& text) {
+    model_.GetPorts().diagnostics->SetFileHeading(text);
 }
 
 }  // namespace pernard

@@ -18,6 +18,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "commands/LoadCommands.h"
 #include "model/BmLogic.h"
 #include "model/LinkCheck.h"
 #include "ui/FiUrlList.h"
@@ -267,9 +268,9 @@ private:
     void ShowCurrentInPanel1();
     // The entry of the list's highlighted row; none when no row is highlighted.
     NodeRef HighlightedRow() const;
-    void ShowReadResult(bool ok, int urlCount, const std::string& errorText, const char* format);
-    // Reads a Favorites directory and reports the result in the status bar or a message.
-    void ReadFavoritesReporting(bool complete, const std::string& directory);
+    // Loads `path` and says what came of it; the tree shows the collection (or the new root).
+    void LoadReporting(bool complete, const std::string& path, LoadAs as,
+                       const ReadOutcomeWords& words);
     void ApplyMoveButtonRule(int entry);
 
     // --- editing support (ui/EditCommands.cpp)

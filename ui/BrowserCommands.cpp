@@ -3,7 +3,6 @@
 // store's root is saved back to it (Chromium's) or to a bookmark file (commands/SaveCommands.h).
 
 #include "formats/BrowserStores.h"
-#include "formats/SourceRead.h"
 #include "ui/BoardMain.h"
 
 namespace pernard::ui {
@@ -39,21 +38,10 @@ void TFormMain::ReadBrowserStore(bool firefox, bool complete) {
     } else if (!ports.dialogs->OpenStoreFile("", chosen)) {
         return;
     }
-    if (complete) {
-        if (!SettleUnsavedChanges()) return;
-        // The start-up bookmark file stays the user's own: a store is opened from here.
-        ports.settings->SetDebugCheck(true);
-        // A cut or copy pending from the previous collection ends with it.
-        if (ClipPending()) EndPendingClip();
-    }
-    const int newRoot = model_.Tree().Count();
-    int urlCount = 0;
-    std::string errorText;
-    const bool ok = ReadSource(model_, complete, chosen, urlCount, errorText);
-    ShowReadResult(ok, urlCount, errorText, complete ? "読込完了 :%d 件" : "追加読込完了:%d 件");
-    SelectNode(complete ? 0 : newRoot);
-    if (complete && model_.Tree().Count() == 0) ListItems->Clear();
-    model_.CheckConsistency(complete ? "ブックマーク読込" : "追加読込", true);
+    if (complete && !SettleUnsavedChanges()) return;
+    // The start-up bookmark file stays the user's own: a store is opened from here.
+    LoadReporting(complete, chosen, LoadAs::AnySource,
+                  complete ? kCompleteLoadWords : kAdditionalLoadWords);
 }
 
 }  // namespace pernard::ui

@@ -1,9 +1,8 @@
 // The main window's file commands: loading a bookmark file or a Favorites directory, in place of
 // the collection or beside it, and saving over the source or under a new name.
 
-#include <cstdio>
-
 #include "commands/FavoritesCommands.h"
+#include "commands/LoadCommands.h"
 #include "commands/SaveCommands.h"
 #include "formats/FavoritesReader.h"
 #include "formats/FavoritesWriter.h"
@@ -16,36 +15,15 @@
 
 namespace pernard::ui {
 
-namespace {
-
-std::string Format(const char* format, int value) {
-    char text[128];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-}  // namespace
-
-void TFormMain::ShowReadResult(bool ok, int urlCount, const std::string& errorText,
-                               const char* format) {
+void TFormMain::LoadReporting(bool complete, const std::string& path, LoadAs as,
+                              const ReadOutcomeWords& words) {
     outputPending_ = false;  // every load ends a pending output
-    Panel0->setText(ok ? Text(Format(format, urlCount)) : "エラー " + Text(errorText));
-    // The readers return what stopped them; it is said here, once, over the window.
-    if (!ok && !errorText.empty()) model_.GetPorts().prompts->ShowMessage(errorText);
-    UpdateEntryButtons();
-}
-
-void TFormMain::ReadFavoritesReporting(bool complete, const std::string& directory) {
-    outputPending_ = false;  // every load ends a pending output
-    int urlCount = 0;
-    std::string errorText;
-    if (ReadFavorites(model_, complete, directory, errorText, urlCount)) {
-        Panel0->setText(Text(Format("読込完了 :%d 件", urlCount)));
-        Panel1->setText(Text(directory));
-    } else {
-        model_.GetPorts().prompts->ShowMessage("エラー " + errorText);
-        Panel0->setText("読込失敗 ");
-    }
+    // A cut or copy pending from the previous collection ends with it.
+    if (complete && ClipPending()) EndPendingClip();
+    const int newRoot = model_.Tree().Count();
+    LoadAndSay(model_, complete, path, as, words, complete ? "ブックマーク読込" : "追加読込");
+    SelectNode(complete ? 0 : newRoot);
+    if (complete && model_.Tree().Count() == 0) ListItems->Clear();
     UpdateEntryButtons();
 }
 
@@ -54,17 +32,8 @@ void TFormMain::NetScapeB1Click() {
     const Ports& ports = model_.GetPorts();
     if (!ports.dialogs->OpenBookmarkFile(ports.settings->StartupBookmarkFile(), chosen)) return;
     if (!SettleUnsavedChanges()) return;
-    ports.settings->SetDebugCheck(true);
     ports.settings->SetStartupBookmarkFile(chosen);
-    // A cut or copy pending from the previous collection ends with it.
-    if (ClipPending()) EndPendingClip();
-    int urlCount = 0;
-    std::string errorText;
-    const bool ok = ReadNetscapeFile(model_, true, chosen, urlCount, errorText);
-    ShowReadResult(ok, urlCount, errorText, "読込完了 :%d 件");
-    SelectNode(0);
-    if (model_.Tree().Count() == 0) ListItems->Clear();
-    model_.CheckConsistency("ブックマーク読込", true);
+    LoadReporting(true, chosen, LoadAs::BookmarkFile, kCompleteLoadWords);
 }
 
 void TFormMain::NetScape1Click() {
@@ -72,13 +41,7 @@ void TFormMain::NetScape1Click() {
     const Ports& ports = model_.GetPorts();
     if (!ports.dialogs->OpenBookmarkFile(ports.settings->AdditionalBookmarkFile(), chosen)) return;
     ports.settings->SetAdditionalBookmarkFile(chosen);
-    const int newRoot = model_.Tree().Count();
-    int urlCount = 0;
-    std::string errorText;
-    const bool ok = ReadNetscapeFile(model_, false, chosen, urlCount, errorText);
-    ShowReadResult(ok, urlCount, errorText, "追加読込完了:%d 件");
-    SelectNode(newRoot);
-    model_.CheckConsistency("追加読込", true);
+    LoadReporting(false, chosen, LoadAs::BookmarkFile, kAdditionalLoadWords);
 }
 
 void TFormMain::IE1Click() {
@@ -88,11 +51,7 @@ void TFormMain::IE1Click() {
         return;
     if (!SettleUnsavedChanges()) return;
     ports.settings->SetStartupFavoritesDirectory(directory);
-    if (ClipPending()) EndPendingClip();
-    ReadFavoritesReporting(true, directory);
-    SelectNode(0);
-    if (model_.Tree().Count() == 0) ListItems->Clear();
-    model_.CheckConsistency("ブックマーク読込", true);
+    LoadReporting(true, directory, LoadAs::Favorites, kFavoritesLoadWords);
 }
 
 void TFormMain::IE2Click() {
@@ -105,10 +64,7 @@ void TFormMain::IE2Click() {
         }
         return;
     }
-    const int newRoot = model_.Tree().Count();
-    ReadFavoritesReporting(false, directory);
-    SelectNode(newRoot);
-    model_.CheckConsistency("追加読込", true);
+    LoadReporting(false, directory, LoadAs::Favorites, kFavoritesLoadWords);
 }
 
 void TFormMain::miFileSaveClick() { SaveBM(model_); }

@@ -1,0 +1,48 @@
+#include "model/LoadTransaction.h"
+
+namespace pernard {
+
+LoadTransaction::LoadTransaction(BmLogic& model, bool complete, const char* progressText)
+    : model_(model), builder_(model) {
+    if (complete && !model_.ResetEntryTable(beginError_)) return;
+    if (!complete) model_.ForgetHistory();
+    begun_ = true;
+    const Ports& ports = model_.GetPorts();
+    // The consistency check turns itself off after a fault; a new load arms it again.
+    ports.settings->SetDebugCheck(true);
+    ports.progress->Show(progressText);
+    model_.ClearMemo();
+    DiagnosticsPort& diagnostics = *ports.diagnostics;
+    diagnostics.ClearReadingLog();
+    diagnostics.ClearBookmarkList();
+    diagnostics.SetFileComment("");
+    diagnostics.SetFileTitle("");
+    diagnostics.SetFileHeading("");
+    model_.Tree().BeginBulk();
+}
+
+LoadTransaction::~LoadTransaction() {
+    if (begun_ && !ended_) End(false);
+}
+
+ReadOutcome LoadTransaction::End(bool ok, std::string errorText) {
+    ReadOutcome outcome;
+    outcome.ok = ok && begun_;
+    outcome.errorText = begun_ ? std::move(errorText) : beginError_;
+    if (!begun_ || ended_) return outcome;
+    ended_ = true;
+    builder_.Finish();
+    if (model_.GetPorts().settings->NoEmptyFolders()) {
+        model_.DeleteEmptyFolders(false);
+        // Part of the load, which nothing before or in it can undo.
+        model_.ForgetHistory();
+    }
+    model_.Tree().EndBulk();
+    model_.RememberRootsAsRead();
+    model_.GetPorts().progress->Close();
+    outcome.urlCount = builder_.UrlCount();
+    outcome.notices = builder_.Notices();
+    return outcome;
+}
+
+}  // namespace pernard
