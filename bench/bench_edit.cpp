@@ -34,7 +34,7 @@ void Build(BmLogic& model, int folders, int perFolder) {
             AddBookmark(model, std::to_string(f) + "/" + std::to_string(u));
         }
     }
-    model.Tree().SetExpanded(model.glNode[0], true);
+    model.SetExpanded(model.glNode[0], true);
 }
 
 double Seconds(const std::function<void()>& work) {

@@ -9,11 +9,7 @@ namespace {
 
 // The entries the write gave ids to carry them from now on, as if they had been read so.
 void KeepNewKeys(BmLogic& model, const ChromiumStoreText& store) {
-    for (const auto& [index, id] : store.newKeys) {
-        EntryExtras extras = UnpackExtras(model.ExtrasOf(index));
-        extras.storeKey = id;
-        model.SetExtras(index, PackExtras(extras));
-    }
+    for (const auto& [index, id] : store.newKeys) model.SetStoreKey(index, id);
 }
 
 }  // namespace

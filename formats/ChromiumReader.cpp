@@ -53,7 +53,11 @@ private:
         if (toolbar) extras.attributes += " PERSONAL_TOOLBAR_FOLDER=\"true\"";
         const std::string modified = DateOf(node, "date_modified");
         if (!modified.empty()) extras.attributes += StoreAttribute("LAST_MODIFIED", modified);
-        SetStoreDescription(MetaInfoOf(node).description, extras);
+        // A folder's nickname too, so that a write gives it back.
+        const MetaInfo meta = MetaInfoOf(node);
+        if (!meta.nickname.empty())
+            extras.attributes += StoreAttribute("SHORTCUTURL", meta.nickname);
+        SetStoreDescription(meta.description, extras);
         const EntryBuilder::Outcome outcome =
             OpenStoreFolder(builder_, name, DateOf(node, "date_added"), std::move(extras), partial_);
         if (outcome != EntryBuilder::Outcome::Added) return outcome != EntryBuilder::Outcome::Full;

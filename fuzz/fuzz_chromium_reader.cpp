@@ -22,12 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     ReadChromiumBookmarks(first.model, true, fuzz::ScratchFile(bytes, "-Bookmarks"), urls, error);
     fuzz::CheckInvariants(first.model);
     if (first.model.glCT == 0) return 0;
-    for (int k = 0; k < first.model.glCT; ++k) {
-        EntryExtras extras = UnpackExtras(first.model.ExtrasOf(k));
-        if (extras.storeKey.empty()) continue;
-        extras.storeKey.clear();
-        first.model.SetExtras(k, PackExtras(extras));
-    }
+    for (int k = 0; k < first.model.glCT; ++k) first.model.SetStoreKey(k, "");
     fuzz::FuzzModel again;
     ReadNetscapeFile(again.model, true,
                      fuzz::ScratchFile(BookmarkFileText(first.model, 0), "-saved.htm"), urls,

@@ -50,7 +50,7 @@ void BmLogic::ClearTable() {
     count_ = 0;
     SetCurrent(-1);
     // An empty table is as its source holds it: what is read into it next is unchanged.
-    glChanged = false;
+    changed_ = false;
     history_.Forget(true);
     tree_.Clear();
     for (TextColumn* texts : TextColumns()) texts->Clear();
@@ -299,7 +299,7 @@ void BmLogic::MarkRootsSaved(const std::vector<int>& roots) {
     // The collection counts as saved once no root holds changes any more; every hash is
     // current already.
     if (othersChanged) return;
-    glChanged = false;
+    changed_ = false;
     history_.MarkSaved();
 }
 

@@ -103,7 +103,11 @@ public:
     const int& glCT = count_;
 
     int glMaxURL = 0;
-    bool glChanged = false;
+    // The collection differs from what was last loaded or saved. The operations that change it
+    // set it; undo and redo clear it when they come back to that state.
+    const bool& glChanged = changed_;
+    // Closing without saving: what the collection holds now is let go of as it is.
+    void DiscardChanges() { changed_ = false; }
 
     // What a column means for a row.
     bool IsRoot(int index) const { return gloya[index] < 0; }
@@ -146,8 +150,13 @@ public:
     void SetCurrent(int index) { current_ = RefOf(index); }
     void SetCurrent(const NodeRef& entry) { current_ = entry; }
 
-    TreeNodes& Tree() { return tree_; }
+    // The folder tree, read-only: it changes with the table. A view keeps what it shows of it
+    // through the calls below.
     const TreeNodes& Tree() const { return tree_; }
+    // The one observer told of every change of the tree (the window's tree model).
+    void ObserveTree(TreeObserver* observer) { tree_.SetObserver(observer); }
+    // Whether the view shows a folder open; kept on the node, so that undo brings it back.
+    void SetExpanded(TreeNode* node, bool expanded) { tree_.SetExpanded(node, expanded); }
     const Ports& GetPorts() const { return ports_; }
     // For a program whose windows (and so its ports) exist only after the model.
     void SetPorts(const Ports& ports) { ports_ = ports; }
@@ -164,10 +173,9 @@ public:
         const TreeNode* node = IsValidIndex(index) ? glNode[index] : nullptr;
         return node == nullptr ? std::string_view() : tree_.Extras(node);
     }
-    void SetExtras(int index, std::string_view packed) {
-        TreeNode* node = IsValidIndex(index) ? glNode[index] : nullptr;
-        if (node != nullptr) tree_.SetExtras(node, packed);
-    }
+    // The key a write of the entry's browser store gave it (formats/StoreRoles.h), so that the
+    // next write finds the node again. Not an edit of the collection: no step records it.
+    void SetStoreKey(int index, std::string_view key);
     bool UrlExists(std::string_view url);
     // Makes room in the URL index for `count` more URLs (a hint for large reads).
     void ExpectUrls(std::size_t count);
@@ -327,6 +335,15 @@ public:
 
 private:
     friend struct TableSurgery;  // tests that need a table no operation makes
+    friend class EntryBuilder;     // what a load reads beyond the columns
+    friend class LoadTransaction;  // a load's own pass over empty folders changes nothing
+
+    // Sets what the entry's source held beyond the columns, packed; readers set it through the
+    // builder, edits through ChangeExtras (which undo knows).
+    void SetExtras(int index, std::string_view packed) {
+        TreeNode* node = IsValidIndex(index) ? glNode[index] : nullptr;
+        if (node != nullptr) tree_.SetExtras(node, packed);
+    }
 
     // Groups what one operation records into one step; nested scopes join the outermost.
     class StepScope {
@@ -443,6 +460,7 @@ private:
     TextColumn visited_;
     TextColumn modified_;
     int count_ = 0;
+    bool changed_ = false;
 
     Ports ports_;
     TreeNodes tree_;

@@ -144,7 +144,7 @@ CleanupOutcome BmLogic::DeleteEntries(const std::vector<NodeRef>& entries, const
     if (tops.empty()) return outcome;
     StepScope scope(*this, step);
     Record(BlocksAction{TakeOutBlocks(tops), true});
-    glChanged = true;
+    changed_ = true;
     CheckConsistency(step, true);
     return outcome;
 }
@@ -215,7 +215,7 @@ CleanupOutcome BmLogic::MoveIntoRootFolders(const std::vector<NodeRef>& entries,
     std::vector<ScatteredMove> moves = MovesToEnd(tops, folders);
     MoveBlocks(moves, true);
     Record(MoveBlocksAction{std::move(moves)});
-    glChanged = true;
+    changed_ = true;
     outcome.entries = static_cast<int>(tops.size());
     outcome.summary = Summary(step, outcome.entries);
     if (outcome.foldersMade > 0) {
@@ -242,7 +242,7 @@ CleanupOutcome BmLogic::ReplaceUrls(const std::vector<UrlChange>& changes, const
         Record(TextsAction{index, before, std::move(after)});
         ++outcome.entries;
     }
-    if (outcome.entries > 0) glChanged = true;
+    if (outcome.entries > 0) changed_ = true;
     outcome.summary = Summary(step, outcome.entries);
     CheckConsistency(step, true);
     return outcome;
@@ -311,7 +311,7 @@ CleanupOutcome BmLogic::MergeSameNameFolders(int parent, bool recursive) {
         std::sort(removed.begin(), removed.end());
         Record(BlocksAction{TakeOutBlocks(removed), true});
         outcome.entries += static_cast<int>(removed.size());
-        glChanged = true;
+        changed_ = true;
         if (!recursive) break;
     }
     outcome.summary = Summary(kStep, outcome.entries);

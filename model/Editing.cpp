@@ -196,7 +196,7 @@ int BmLogic::NewFolder(TreeNode* reference, const std::string& name, bool shownO
             parents_[k] = place.parent;
             SetFolderImages(place.at, nodes_[k]);
             Record(InsertedRows(place.at, 1));
-            glChanged = true;
+            changed_ = true;
             created = place.at;
         }
     }
@@ -217,7 +217,7 @@ int BmLogic::NewUrl(TreeNode* reference, const EntryTexts& fields, bool shownOrd
         nodes_[k] = InsertNewNode(place, fields.name);
         SetUrlImages(place.at);
         Record(InsertedRows(place.at, 1));
-        glChanged = true;
+        changed_ = true;
         created = place.at;
     }
     CheckConsistency("ＵＲＬ新規作成", true);
@@ -228,7 +228,7 @@ bool BmLogic::EditUrlEntry(int index, const EntryTexts& fields) {
     if (!IsValidIndex(index) || IsFolder(index) || fields.url == kFolderMarker) return false;
     StepScope step(*this, "編集");
     const EntryTexts before = TextsOf(index);
-    glChanged = true;
+    changed_ = true;
     ShowTexts(index, fields);
     Record(TextsAction{index, before, TextsOf(index)});
     CheckConsistency("編集", true);
@@ -241,9 +241,16 @@ bool BmLogic::EditExtras(int index, const EntryExtras& extras) {
     if (packed == ExtrasOf(index)) return false;
     StepScope step(*this, "編集");
     ChangeExtras(index, std::move(packed));
-    glChanged = true;
+    changed_ = true;
     CheckConsistency("編集", true);
     return true;
+}
+
+void BmLogic::SetStoreKey(int index, std::string_view key) {
+    EntryExtras extras = UnpackExtras(ExtrasOf(index));
+    if (extras.storeKey == key) return;
+    extras.storeKey = key;
+    SetExtras(index, PackExtras(extras));
 }
 
 void BmLogic::ChangeExtras(int index, std::string packed) {
@@ -262,7 +269,7 @@ bool BmLogic::EditFolderEntry(int index, const std::string& name, const std::str
     EntryTexts after = before;
     after.name = name;
     after.visited = saveUrl;
-    glChanged = true;
+    changed_ = true;
     ShowTexts(index, after);
     Record(TextsAction{index, before, after});
     CheckConsistency("編集", true);
@@ -303,7 +310,7 @@ bool BmLogic::DeleteNode(TreeNode* node, bool interactive) {
         Record(BlocksAction{TakeOutBlocks({index}), true});
         ports_.progress->Close();
     }
-    glChanged = true;
+    changed_ = true;
     if (interactive) CheckConsistency("削除", true);
     return true;
 }
@@ -336,7 +343,7 @@ int BmLogic::MoveSubtree(int source, Placement placement, int target) {
     }
     action.to = PlaceOf(moved);
     Record(std::move(action));
-    glChanged = true;
+    changed_ = true;
     return moved;
 }
 
@@ -376,7 +383,7 @@ int BmLogic::CopySubtree(int source, Placement placement, int target) {
         RememberCopiedUrl(to.tableAt);
     }
     Record(InsertedRows(to.tableAt, width));
-    glChanged = true;
+    changed_ = true;
     return to.tableAt;
 }
 
@@ -429,7 +436,7 @@ bool BmLogic::MoveUpDown(int index, bool up) {
         landed = MoveSubtree(previous, Placement::After, moving);
     }
     if (landed < 0) return false;
-    glChanged = true;
+    changed_ = true;
     CheckConsistency("上下への移動", true);
     return true;
 }
@@ -464,7 +471,7 @@ int BmLogic::PasteClip(int target) {
     if (folder) ports_.progress->Close();
     if (pasted < 0) return -1;
     CancelClip();
-    glChanged = true;
+    changed_ = true;
     return pasted;
 }
 

@@ -48,6 +48,7 @@ int BmLogic::DeleteEmptyFolders(bool showLog) {
         }
         // Kept for undo: every removed folder comes back as the node it was.
         Record(BlocksAction{TakeOutBlocks(topmostRemoved), true});
+        changed_ = true;
     }
 
     log.AppendCheckLogLines(lines);

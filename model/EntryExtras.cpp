@@ -60,6 +60,11 @@ std::string UnionOfAttributes(const std::string& earlier, const std::string& lat
     return merged;
 }
 
+// Whether `text` holds `lines` as whole lines of its own (a description merged in before).
+bool HoldsLines(const std::string& text, const std::string& lines) {
+    return ("\n" + text + "\n").find("\n" + lines + "\n") != std::string::npos;
+}
+
 }  // namespace
 
 void MergeFolderExtras(EntryExtras& kept, const EntryExtras& later, EntryExtras* firstMovedIn) {
@@ -68,15 +73,16 @@ void MergeFolderExtras(EntryExtras& kept, const EntryExtras& later, EntryExtras*
         kept.hasDescription = true;
         kept.description = later.description;
     } else if (later.hasDescription && !later.description.empty() &&
-               later.description != kept.description) {
+               !HoldsLines(kept.description, later.description)) {
         kept.description += "\n" + later.description;
     }
     if (kept.storeKey.empty()) kept.storeKey = later.storeKey;
+    // The separators before the later folder stand where its entries join the first's.
     if (firstMovedIn == nullptr) {
-        kept.separatorsAtEnd += later.separatorsAtEnd;
+        kept.separatorsAtEnd += later.separatorsBefore + later.separatorsAtEnd;
         return;
     }
-    firstMovedIn->separatorsBefore += kept.separatorsAtEnd;
+    firstMovedIn->separatorsBefore += kept.separatorsAtEnd + later.separatorsBefore;
     kept.separatorsAtEnd = later.separatorsAtEnd;
 }
 

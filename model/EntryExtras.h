@@ -44,9 +44,10 @@ struct EntryExtras {
 
 // What a folder keeps when a later folder of its name is merged into it, so that nothing either
 // held is lost: the later one's attributes that `kept` lacks (a toolbar mark among them), its
-// description (after `kept`'s, when both have a different one), its store key when `kept` has
-// none. The separators at `kept`'s end go before the first entry moved in (`firstMovedIn`, null
-// when the later folder is empty), and `kept` ends with the later one's.
+// description (after `kept`'s, unless `kept`'s already holds it), its store key when `kept` has
+// none. The separators at `kept`'s end, and those before the later folder, go before the first
+// entry moved in (`firstMovedIn`, null when the later folder is empty: then to `kept`'s end), and
+// `kept` ends with the later one's.
 void MergeFolderExtras(EntryExtras& kept, const EntryExtras& later, EntryExtras* firstMovedIn);
 
 // Said once by a save for the entries whose extras the format saved to cannot hold.

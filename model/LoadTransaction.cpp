@@ -18,7 +18,7 @@ LoadTransaction::LoadTransaction(BmLogic& model, bool complete, const char* prog
     diagnostics.SetFileComment("");
     diagnostics.SetFileTitle("");
     diagnostics.SetFileHeading("");
-    model_.Tree().BeginBulk();
+    model_.tree_.BeginBulk();
 }
 
 LoadTransaction::~LoadTransaction() {
@@ -33,11 +33,14 @@ ReadOutcome LoadTransaction::End(bool ok, std::string errorText) {
     ended_ = true;
     builder_.Finish();
     if (model_.GetPorts().settings->NoEmptyFolders()) {
+        const bool changed = model_.glChanged;
         model_.DeleteEmptyFolders(false);
-        // Part of the load, which nothing before or in it can undo.
+        // Part of the load, which nothing before or in it can undo, and no change of what
+        // was there before it.
         model_.ForgetHistory();
+        model_.changed_ = changed;
     }
-    model_.Tree().EndBulk();
+    model_.tree_.EndBulk();
     model_.RememberRootsAsRead();
     model_.GetPorts().progress->Close();
     outcome.urlCount = builder_.UrlCount();

@@ -182,7 +182,7 @@ bool BmLogic::SortFolder(int folder, const SortOptions& options) {
     StepScope step(*this, "並べ替え");
     ApplyRowOrder(first, order);
     Record(OrderAction{first, std::move(order)});
-    glChanged = true;
+    changed_ = true;
     CheckConsistency("並べ替え", true);
     return true;
 }

@@ -125,7 +125,7 @@ bool BmLogic::Undo(SelectionMarks* marks) {
     }
     if (marks != nullptr) *marks = step->before;
     history_.Undone();
-    glChanged = !history_.AtSavedState();
+    changed_ = !history_.AtSavedState();
     CompactTexts();
     CheckConsistency("元に戻す", true);
     return true;
@@ -137,14 +137,14 @@ bool BmLogic::Redo(SelectionMarks* marks) {
     for (UndoAction& action : step->actions) Apply(action, true);
     if (marks != nullptr) *marks = step->after;
     history_.Redone();
-    glChanged = !history_.AtSavedState();
+    changed_ = !history_.AtSavedState();
     CompactTexts();
     CheckConsistency("やり直し", true);
     return true;
 }
 
 void BmLogic::MarkSaved() {
-    glChanged = false;
+    changed_ = false;
     history_.MarkSaved();
     for (auto& [serial, info] : roots_) info.hasSavedHash = false;
     RememberRootsAsRead();
@@ -153,7 +153,7 @@ void BmLogic::MarkSaved() {
 void BmLogic::ForgetHistory() { history_.Forget(!glChanged); }
 
 void BmLogic::MarkChangedOutsideHistory() {
-    glChanged = true;
+    changed_ = true;
     history_.LoseSavedState();
 }
 

@@ -224,7 +224,7 @@ void TFormMain::R2Click() {
 void TFormMain::miFileExitClick() { close(); }
 
 void TFormMain::C2Click() {
-    model_.glChanged = false;
+    model_.DiscardChanges();
     close();
 }
 
@@ -276,7 +276,6 @@ void TFormMain::D1Click() {
         removed = model_.DeleteEmptyFolders(true);
         return NodeRef{};
     });
-    if (removed > 0) model_.glChanged = true;
     // The list's refresh after the change wrote panel 1 anew: the command's result stays.
     Panel1->setText(QString("削除フォルダー ： %1 件").arg(removed));
     LView->setVisible(true);

@@ -225,7 +225,7 @@ void TFormMain::BuildBody() {
     treeLayout->setContentsMargins(0, 0, 0, 0);
     treeLayout->setSpacing(0);
     treeLayout->addWidget(headerLabel("TreeViewCaption", " Bookmark"));
-    TreeItems = new TreeModel(model_.Tree(), this);
+    TreeItems = new TreeModel(model_, this);
     TreeV = new EntryView(TreeViewPanel);
     TreeV->setObjectName("TreeV");
     TreeV->setModel(TreeItems);
@@ -306,10 +306,10 @@ void TFormMain::BuildBody() {
     // top level alone.
     connect(TreeItems, &QAbstractItemModel::modelReset, this, [this] { ReopenFolders(); });
     connect(TreeV, &QTreeView::expanded, this, [this](const QModelIndex& index) {
-        if (TreeNode* node = TreeModel::NodeOf(index)) model_.Tree().SetExpanded(node, true);
+        if (TreeNode* node = TreeModel::NodeOf(index)) model_.SetExpanded(node, true);
     });
     connect(TreeV, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
-        if (TreeNode* node = TreeModel::NodeOf(index)) model_.Tree().SetExpanded(node, false);
+        if (TreeNode* node = TreeModel::NodeOf(index)) model_.SetExpanded(node, false);
     });
     connect(LView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& index) { LViewChange(index); });

@@ -5,11 +5,12 @@
 
 namespace pernard::ui {
 
-TreeModel::TreeModel(TreeNodes& tree, QObject* parent) : TreeModelBase(parent), tree_(tree) {
-    tree_.SetObserver(this);
+TreeModel::TreeModel(BmLogic& model, QObject* parent)
+    : TreeModelBase(parent), model_(model), tree_(model.Tree()) {
+    model_.ObserveTree(this);
 }
 
-TreeModel::~TreeModel() { tree_.SetObserver(nullptr); }
+TreeModel::~TreeModel() { model_.ObserveTree(nullptr); }
 
 TreeNode* TreeModel::NodeOf(const QModelIndex& index) {
     return index.isValid() ? static_cast<TreeNode*>(index.internalPointer()) : nullptr;

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModel>
 
+#include "model/BmLogic.h"
 #include "model/TreeNodes.h"
 #include "ui/EntryDragModel.h"
 
@@ -14,7 +15,8 @@ using TreeModelBase = EntryDragModel<QAbstractItemModel, DragView::Tree>;
 class TreeModel : public TreeModelBase, public TreeObserver {
     Q_OBJECT
 public:
-    explicit TreeModel(TreeNodes& tree, QObject* parent = nullptr);
+    // Observes the model's tree for as long as it lives.
+    explicit TreeModel(BmLogic& model, QObject* parent = nullptr);
     ~TreeModel() override;
 
     QModelIndex IndexOf(const TreeNode* node) const;
@@ -46,7 +48,8 @@ protected:
     NodeRef DropTarget(int row, const QModelIndex& parent) const override;
 
 private:
-    TreeNodes& tree_;
+    BmLogic& model_;
+    const TreeNodes& tree_;
 };
 
 }  // namespace pernard::ui

@@ -20,6 +20,7 @@
 #include "model/EntryExtras.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
+#include "support/TableSurgery.h"
 
 using namespace pernard;
 using pernard::testing::ReadBytes;
@@ -66,6 +67,9 @@ const char* const kStore = R"JSON({
             "date_modified": "13340000002000002",
             "guid": "5c1b1f2a-0000-4000-8000-000000000006",
             "id": "6",
+            "meta_info": {
+               "Nickname": "folder nickname"
+            },
             "name": "フォルダー",
             "type": "folder",
             "unknown_folder_key": { "a": [ 1, 2.5, true, null ] }
@@ -351,7 +355,7 @@ TEST(ChromiumWrite, ATopFolderTheFileLacksJoinsTheOtherBookmarks) {
     ASSERT_EQ(t.model.ParentOf(copied), 0);
     EntryExtras extras;
     extras.storeKey = "roots/synced";
-    t.model.SetExtras(copied, PackExtras(extras));
+    TableSurgery::SetExtras(t.model, copied, PackExtras(extras));
     ASSERT_TRUE(SaveBrowserStore(t.model, 0));
     simdjson::dom::parser parser;
     simdjson::dom::element document = parser.load(path);

@@ -8,6 +8,7 @@
 #include "support/Doubles.h"
 #include "support/Invariants.h"
 #include "support/TestFiles.h"
+#include "support/TableSurgery.h"
 
 using namespace pernard;
 using pernard::testing::DumpTable;
@@ -348,7 +349,7 @@ TEST(NetscapeReaderRandom, RandomInputKeepsEveryInvariant) {
         ReadNetscapeFile(t.model, true, path, urls, error);
         ReadNetscapeFile(t.model, false, path, urls, error);
         ASSERT_EQ(pernard::testing::BrokenInvariant(t.model), "") << round;
-        t.model.glChanged = true;
+        TableSurgery::SetChanged(t.model, true);
         t.diagnostics.memo.clear();
         t.model.CheckConsistency("random", true);
         ASSERT_EQ(t.diagnostics.memo.size(), 1u) << round << ": " << t.diagnostics.memo.back();

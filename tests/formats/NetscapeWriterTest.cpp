@@ -129,7 +129,7 @@ TEST_F(NetscapeWriterTest, Utf8RootsStayUtf8AndCp932KeepsEveryCharacter) {
     Load(pernard::testing::ToCp932("<TITLE>日本</TITLE>\n<DL><p>\n<DT><H3>x</H3>\n"));
     ASSERT_EQ(t.model.glCT, 2);
     TableSurgery::SetName(t.model, 1, "Ünïcode ☃ 😀 日本");
-    t.model.Tree().SetText(t.model.glNode[1], t.model.glName[1]);
+    TableSurgery::Tree(t.model).SetText(t.model.glNode[1], t.model.glName[1]);
     text = BookmarkFileText(t.model, 0);
     EXPECT_NE(text.find("&#220;n&#239;code &#9731; &#128512; \x93\xfa\x96\x7b"), std::string::npos);
 }
@@ -224,7 +224,7 @@ TEST_F(NetscapeWriterTest, MarkupInNamesUrlsAndFoldersComesBackAsItWas) {
 TEST_F(NetscapeWriterTest, AFailedSaveLeavesTheOldFileAsItWas) {
     Load("<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n");
     const std::string target = temp.Write("locked/bookmark.htm", "precious old bytes");
-    t.model.glChanged = true;
+    TableSurgery::SetChanged(t.model, true);
     if (getuid() != 0) {
         fs::permissions(temp.Path() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
         EXPECT_FALSE(WriteBookmarkFile(t.model, target, 0));
@@ -272,7 +272,7 @@ TEST_F(NetscapeWriterTest, SaveThroughALinkReplacesTheFileNotTheLink) {
 TEST_F(NetscapeWriterTest, OverwriteSaveAsksUnlessToldNotTo) {
     Load("<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n");
     const std::string source(t.model.glVisit[0]);
-    t.model.glChanged = true;
+    TableSurgery::SetChanged(t.model, true);
     t.model.SetCurrent(1);
     t.prompts.nextAnswer = Answer::No;
     EXPECT_FALSE(SaveBM(t.model));
@@ -293,7 +293,7 @@ TEST_F(NetscapeWriterTest, OverwriteSaveAsksUnlessToldNotTo) {
 
 TEST_F(NetscapeWriterTest, SaveAsRemembersTheFile) {
     Load("<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n");
-    t.model.glChanged = true;
+    TableSurgery::SetChanged(t.model, true);
     t.settings.additionalBookmarkFile = "/earlier/more.htm";
     t.dialogs.nextFile = (temp.Path() / "copy.htm").string();
     EXPECT_TRUE(SaveBookmarkAs(t.model));

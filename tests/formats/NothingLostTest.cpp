@@ -158,7 +158,7 @@ TEST_F(NothingLostTest, SavesGoOnlyToFullPathsAndLongNamesStillFit) {
     std::string name;
     for (int k = 0; k < 83; ++k) name += "漢";
     TableSurgery::SetName(t.model, 1, name);
-    t.model.Tree().SetText(t.model.glNode[1], name);
+    TableSurgery::Tree(t.model).SetText(t.model.glNode[1], name);
     const auto favorites = temp.Path() / "Favorites";
     std::filesystem::create_directories(favorites);
     ASSERT_TRUE(SaveFavorite(t.model, favorites.string(), 0));

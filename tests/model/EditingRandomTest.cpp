@@ -14,6 +14,7 @@
 #include "support/Doubles.h"
 #include "support/Invariants.h"
 #include "support/TestFiles.h"
+#include "support/TableSurgery.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -50,7 +51,7 @@ void GiveRandomExtras(BmLogic& model, int index, std::mt19937& random) {
     extras.description = description;
     if (!root) extras.separatorsBefore = static_cast<int>(random() % 3);
     if (model.IsFolder(index)) extras.separatorsAtEnd = static_cast<int>(random() % 2);
-    model.SetExtras(index, PackExtras(extras));
+    TableSurgery::SetExtras(model, index, PackExtras(extras));
 }
 
 // A random collection: roots with folders and URLs nested up to a few levels, some of them
@@ -83,11 +84,11 @@ void ExpectInvariants(TestModel& t, const std::string& where) {
     BmLogic& m = t.model;
     ASSERT_EQ(BrokenInvariant(m), "") << where;
     const bool changed = m.glChanged;
-    m.glChanged = true;
+    TableSurgery::SetChanged(m, true);
     t.settings.debugCheck = true;
     t.diagnostics.memo.clear();
     m.CheckConsistency("random", true);
-    m.glChanged = changed;
+    TableSurgery::SetChanged(m, changed);
     ASSERT_EQ(t.diagnostics.memo.size(), 1u) << where << ": " << t.diagnostics.memo.back();
 }
 
@@ -171,7 +172,7 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
         ASSERT_TRUE(t.model.ResetEntryTable(error));
         BuildRandomTable(t.model, random);
         for (int i = 0; i < t.model.glCT; ++i) {
-            if (random() % 2 == 0) t.model.Tree().SetExpanded(t.model.glNode[i], true);
+            if (random() % 2 == 0) t.model.SetExpanded(t.model.glNode[i], true);
         }
         RefTree reference = RefTree::FromTable(t.model);
         reference.maxUrl = t.model.glMaxURL;
@@ -272,7 +273,7 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
                 case 9: {
                     const bool expanded = random() % 2 == 0;
                     what = "expand " + std::to_string(a);
-                    t.model.Tree().SetExpanded(nodeA, expanded);
+                    t.model.SetExpanded(nodeA, expanded);
                     reference.SetExpanded(a, expanded);
                     mine = theirs = true;
                     isEdit = false;

@@ -3,6 +3,7 @@
 #include "formats/NetscapeReader.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
+#include "support/TableSurgery.h"
 
 using namespace pernard;
 using pernard::testing::DumpTable;
@@ -35,7 +36,7 @@ TEST(EmptyFolders, RemovesFoldersWithoutUrlsInnerFirst) {
     EXPECT_TRUE(t.diagnostics.checkLogShown);
     EXPECT_EQ(t.status.panel[1], "削除フォルダー ： 3 件");
     EXPECT_EQ(t.model.Tree().Count(), t.model.glCT);
-    t.model.glChanged = true;
+    TableSurgery::SetChanged(t.model, true);
     t.model.CheckConsistency("test", true);
     EXPECT_EQ(t.diagnostics.memo.size(), 1u);
 }

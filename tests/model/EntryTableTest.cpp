@@ -158,17 +158,17 @@ TEST(EntryTable, ConsistencyCheckReportsOnlyAfterEdits) {
     ASSERT_TRUE(t.model.ResetEntryTable(error));
     Append(t.model, true, false, "root");
     Append(t.model, false, true, "a", "http://a/");
-    t.model.glChanged = false;
+    TableSurgery::SetChanged(t.model, false);
     t.diagnostics.memo.clear();
     t.model.CheckConsistency("ブックマーク読込", true);
     EXPECT_TRUE(t.diagnostics.memo.empty());
 
-    t.model.glChanged = true;
+    TableSurgery::SetChanged(t.model, true);
     t.model.CheckConsistency("編集", true);
     EXPECT_EQ(t.diagnostics.memo, (std::vector<std::string>{"Check Debug 編集"}));
     EXPECT_TRUE(t.settings.debugCheck);
 
-    t.model.Tree().SetText(t.model.glNode[1], "changed");
+    TableSurgery::Tree(t.model).SetText(t.model.glNode[1], "changed");
     t.model.CheckConsistency("編集", true);
     EXPECT_EQ(t.diagnostics.memo[1], "Unmatch text.. 1 : a ### changed");
     EXPECT_EQ(t.diagnostics.memo.back(), "編集");
@@ -185,7 +185,7 @@ TEST(EntryTable, ConsistencyCheckFindsAWrongParent) {
     Append(t.model, true, false, "root");
     Append(t.model, false, false, "f");
     Append(t.model, false, true, "a", "http://a/");
-    t.model.glChanged = true;
+    TableSurgery::SetChanged(t.model, true);
     TableSurgery::SetParent(t.model, 2, 0);  // an ancestor, but not the parent
     t.model.CheckConsistency("編集", true);
     EXPECT_EQ(t.status.panel[0], "Error ParentCheck");

@@ -91,7 +91,7 @@ TEST_F(SearchTest, NotesAreSearchedOnlyWhenAsked) {
     extras.hasDescription = true;
     extras.description = "Route planner &amp; ＴＲＡＦＦＩＣ";
     extras.attributes = " TAGS=\"commute,daily\"";
-    t.model.SetExtras(2, PackExtras(extras));
+    TableSurgery::SetExtras(t.model, 2, PackExtras(extras));
     auto notes = [this](const std::string& keyword, bool fold = false) {
         SearchQuery query = MakeSearchQuery(keyword, SearchField::Title, fold);
         query.notes = true;

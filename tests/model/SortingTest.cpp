@@ -9,6 +9,7 @@
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
 #include "support/Invariants.h"
+#include "support/TableSurgery.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -135,10 +136,10 @@ TEST_F(SortingTest, OneFolderOrEveryFolderBelowItAsOneUndoStepWithExtrasOnTheirE
     extras.separatorsBefore = 1;
     extras.hasDescription = true;
     extras.description = "first letter";
-    t.model.SetExtras(a, PackExtras(extras));
+    TableSurgery::SetExtras(t.model, a, PackExtras(extras));
     EntryExtras folderExtras;
     folderExtras.separatorsAtEnd = 1;
-    t.model.SetExtras(z, PackExtras(folderExtras));
+    TableSurgery::SetExtras(t.model, z, PackExtras(folderExtras));
     TreeNode* aNode = t.model.glNode[a];
     t.model.MarkSaved();
     const std::string unsorted = Table();

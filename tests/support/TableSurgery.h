@@ -15,6 +15,13 @@ struct TableSurgery {
     static void SetName(BmLogic& model, int row, std::string_view name) {
         model.name_.Set(static_cast<std::size_t>(row), name);
     }
+    // The tree itself, to change past the table.
+    static TreeNodes& Tree(BmLogic& model) { return model.tree_; }
+    static void SetChanged(BmLogic& model, bool changed) { model.changed_ = changed; }
+    // Extras as a reader would have set them.
+    static void SetExtras(BmLogic& model, int row, std::string_view packed) {
+        model.SetExtras(row, packed);
+    }
     static void SetVisited(BmLogic& model, int row, std::string_view visited) {
         model.visited_.Set(static_cast<std::size_t>(row), visited);
     }

@@ -12,7 +12,7 @@ protected:
         original = ReadBytes(file);
         Store("Setting/fmBookmark.CkUwagaki", "1");
         Start(ui::StartupOverride{StartupSource::Netscape, file});
-        Model().glChanged = true;
+        TableSurgery::SetChanged(Model(), true);
         TableSurgery::SetName(Model(), 2, "changed");
     }
     std::string file;
@@ -40,10 +40,10 @@ TEST_F(CloseTest, YesSavesOverTheSource) {
 }
 
 TEST_F(CloseTest, NoChangesAndCloseWithoutSavingAskNothing) {
-    Model().glChanged = false;
+    TableSurgery::SetChanged(Model(), false);
     EXPECT_TRUE(Main().FormCloseQuery());
     EXPECT_TRUE(prompts.questions.empty());
-    Model().glChanged = true;
+    TableSurgery::SetChanged(Model(), true);
     Main().C2Click();
     EXPECT_TRUE(prompts.questions.empty());
     EXPECT_FALSE(Model().glChanged);
@@ -67,7 +67,7 @@ TEST_F(UiTest, AStoppedStartUpReadSaysSoAndIsNotSavedOverItsFileByMistake) {
     EXPECT_EQ(Main().Panel(0), "エラー URL MAX !!  設定のMAX値を修正して下さい");
     EXPECT_EQ(prompts.messages.back(), "URL MAX !!  設定のMAX値を修正して下さい");
     // Closing after an edit: save? Yes. The partial question's safe answer keeps everything.
-    Model().glChanged = true;
+    TableSurgery::SetChanged(Model(), true);
     Model().SetCurrent(1);
     prompts.answers = {Answer::Yes, Answer::Yes, Answer::No};
     EXPECT_FALSE(Main().FormCloseQuery());

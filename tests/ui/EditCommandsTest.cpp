@@ -11,6 +11,7 @@
 #include "ui/BmKensaku.h"
 #include "ui/BmURLEdit.h"
 #include "ui/Folder.h"
+#include "support/TableSurgery.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -285,7 +286,7 @@ TEST_F(EditCommandsTest, RemovingEmptyFoldersMarksTheCollectionChanged) {
     Expand(1);
     Model().DeleteNode(Model().glNode[6], false);          // B1, and so B, hold nothing now
     Model().NewFolder(Model().glNode[6], "empty", false);  // after u
-    Model().glChanged = false;
+    TableSurgery::SetChanged(Model(), false);
     Select(8);  // w
     Main().D1Click();
     EXPECT_EQ(Names(), "Root A a1 a2 u w ");
@@ -305,7 +306,7 @@ TEST_F(EditCommandsTest, TheFolderButtonFollowsTheCurrentEntry) {
 
 TEST_F(EditCommandsTest, AFailedSaveKeepsTheWindowOpen) {
     Select(2);
-    Model().glChanged = true;
+    TableSurgery::SetChanged(Model(), true);
     // The root's file is replaced by a directory: the save cannot succeed.
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);

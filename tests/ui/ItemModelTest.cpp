@@ -1,6 +1,7 @@
 #include <QAbstractItemModelTester>
 
 #include "UiFixture.h"
+#include "support/TableSurgery.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -16,7 +17,7 @@ TEST_F(UiTest, TreeAndListModelsBehaveAsQtExpects) {
     Main().NetScape1Click();
     EXPECT_EQ(Main().TreeItems->rowCount(), 2);
     // Single changes go through the observer one by one.
-    TreeNodes& tree = Model().Tree();
+    TreeNodes& tree = TableSurgery::Tree(Model());
     TreeNode* added = tree.AddChildLast(tree.NodeAt(1), "new");
     EXPECT_EQ(Main().TreeItems->IndexOf(added).data().toString(), "new");
     tree.SetText(added, "renamed");

@@ -41,6 +41,6 @@ int main(int argc, char** argv) {
     bool ok = main.grab().save(output.filePath("main-window.png"));
     ok = program.FormBookmark->grab().save(output.filePath("settings-window.png")) && ok;
     ok = program.FormVersion->grab().save(output.filePath("version-window.png")) && ok;
-    program.Model().glChanged = false;
+    program.Model().DiscardChanges();
     return ok ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include "EditFixture.h"
 #include "model/EntryExtras.h"
 #include "ui/BmKensaku.h"
+#include "support/TableSurgery.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -105,7 +106,7 @@ TEST_F(SearchWindowTest, ClearEmptiesTheCountAndEnterSearchesFromAnywhere) {
 TEST_F(SearchWindowTest, TheNotesOptionAlsoLooksInDescriptionsAndTags) {
     EntryExtras extras;
     extras.attributes = " TAGS=\"holiday\"";
-    Model().SetExtras(7, PackExtras(extras));
+    TableSurgery::SetExtras(Model(), 7, PackExtras(extras));
     Run("holiday");
     EXPECT_TRUE(Lines().isEmpty());
     Search().CheckNotes->setChecked(true);
