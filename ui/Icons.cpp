@@ -209,6 +209,13 @@ Drawing ToolDrawing(int index) {
             };
         case 14:
             return [](QPainter& p) { Arrow(p, -90, QColor(80, 130, 200)); };
+        case 16:  // 最近追加: a sheet with a plus
+            return [](QPainter& p) {
+                Sheet(p, QRectF(1.5, 1.5, 10, 13));
+                p.setPen(QPen(QColor(40, 150, 60), 2.2));
+                p.drawLine(QPointF(12, 7.5), QPointF(12, 14.5));
+                p.drawLine(QPointF(8.5, 11), QPointF(15.5, 11));
+            };
         default:
             return [](QPainter& p) { Arrow(p, 90, QColor(80, 130, 200)); };
     }
