@@ -357,8 +357,11 @@ private:
     std::size_t StepBytes(const UndoStep& step) const;
     void Apply(UndoAction& action, bool forward);
     // Takes whole subtrees (tops ascending, none inside another) out of the table and the tree,
-    // keeping their rows and nodes; one pass over the table.
-    std::vector<HeldBlock> TakeOutBlocks(const std::vector<int>& tops);
+    // keeping their rows and nodes; one pass over the table. `joinSiblings`: subtrees side by
+    // side under one parent are held as one block.
+    std::vector<HeldBlock> TakeOutBlocks(const std::vector<int>& tops, bool joinSiblings = false);
+    // Takes out blocks whose first rows, widths and sibling counts are given.
+    std::vector<HeldBlock> TakeOutShaped(std::vector<HeldBlock> blocks);
     // Puts blocks taken out back where they stood; one pass over the table.
     void PutBackBlocks(std::vector<HeldBlock>& blocks);
     // Moves whole subtrees from their `from` spots to their `to` spots (or back); one pass

@@ -134,7 +134,7 @@ CleanupOutcome BmLogic::DeleteEntries(const std::vector<NodeRef>& entries, const
     outcome.summary = Summary(step, outcome.entries);
     if (tops.empty()) return outcome;
     StepScope scope(*this, step);
-    Record(BlocksAction{TakeOutBlocks(tops), true});
+    Record(BlocksAction{TakeOutBlocks(tops, true), true});
     glChanged = true;
     CheckConsistency(step, true);
     return outcome;
