@@ -223,7 +223,7 @@ std::vector<HeldBlock> BmLogic::TakeOutShaped(std::vector<HeldBlock> blocks) {
         tops[j] = block.first;
         block.treeRow = nodes_[static_cast<std::size_t>(block.first)]->Row();
         const std::size_t width = static_cast<std::size_t>(block.width);
-        block.rows.resize(width);
+        block.rows.reserve(width);  // filled in order as the rows are taken
         block.parents.resize(width);
         block.nodes.resize(width);
         removedBefore[j + 1] = removedBefore[j] + block.width;
@@ -242,7 +242,7 @@ std::vector<HeldBlock> BmLogic::TakeOutShaped(std::vector<HeldBlock> blocks) {
         if (j < blocks.size() && k >= static_cast<std::size_t>(blocks[j].first)) {
             HeldBlock& block = blocks[j];
             const std::size_t row = k - static_cast<std::size_t>(block.first);
-            block.rows[row] = TakeTexts(k);
+            block.rows.push_back(TakeTexts(k));
             block.parents[row] = parents_[k];
             block.nodes[row] = nodes_[k];
             if (row + 1 == static_cast<std::size_t>(block.width)) ++j;
