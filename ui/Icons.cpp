@@ -7,6 +7,9 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <functional>
+#include <string>
+
+#include "model/EntryExtras.h"
 
 namespace pernard::ui {
 
@@ -264,6 +267,30 @@ QIcon ToolImage(int index) {
     auto found = cache.find(index);
     if (found == cache.end()) found = cache.insert(index, Render(ToolDrawing(index)));
     return found.value();
+}
+
+QIcon CarriedIcon(std::string_view packedExtras) {
+    // Most entries carry no extras, and most extras no image: both pass without unpacking.
+    if (packedExtras.find("data:") == std::string_view::npos) return {};
+    const std::string uri = AttributeText(UnpackExtras(packedExtras).attributes, "ICON");
+    if (uri.rfind("data:", 0) != 0) return {};
+    static QHash<QByteArray, QIcon> cache;
+    const QByteArray key = QByteArray::fromStdString(uri);
+    const auto found = cache.constFind(key);
+    if (found != cache.constEnd()) return found.value();
+    QIcon icon;
+    const qsizetype comma = key.indexOf(',');
+    if (comma > 0) {
+        const QByteArray header = key.left(comma);
+        const QByteArray payload = key.mid(comma + 1);
+        const QByteArray bytes = header.endsWith(";base64")
+                                     ? QByteArray::fromBase64(payload)
+                                     : QByteArray::fromPercentEncoding(payload);
+        QPixmap image;
+        if (image.loadFromData(bytes)) icon = QIcon(image);
+    }
+    cache.insert(key, icon);
+    return icon;
 }
 
 QIcon ProgramIcon() {

@@ -3,6 +3,7 @@
 
 #include "model/EntryExtras.h"
 #include "ui/BoardMain.h"
+#include "ui/Icons.h"
 #include "ui/PersistentWindow.h"
 #include "ui/QtText.h"
 #include "util/Dates.h"
@@ -49,6 +50,7 @@ ListRow TFormMain::RowOf(int entry) const {
     }
     while (row.texts.size() < kListColumnCount) row.texts << QString();
     row.image = model_.UrlImageIndex(entry);
+    if (!folder) row.icon = CarriedIcon(model_.ExtrasOf(entry));
     row.notes = Text(NotesText(model_.ExtrasOf(entry)));
     return row;
 }

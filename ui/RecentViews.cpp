@@ -43,7 +43,8 @@ QVariant RecentModel::data(const QModelIndex& index, int role) const {
     const int entry = model_.IndexOf(Entry(index.row()));
     if (entry < 0) return {};
     if (role == Qt::DecorationRole && index.column() == 0) {
-        return SmallImage(model_.UrlImageIndex(entry));
+        const QIcon carried = CarriedIcon(model_.ExtrasOf(entry));
+        return carried.isNull() ? SmallImage(model_.UrlImageIndex(entry)) : carried;
     }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     QString text;
