@@ -59,7 +59,7 @@ void BmLogic::ClearTable() {
     urlIndex_.Clear();
     urlIndexValid_ = false;
     roots_.clear();
-    glClip = NodeRef{};
+    CancelClip();
 }
 
 bool BmLogic::IsOpen(int parent) const {

@@ -295,17 +295,34 @@ public:
     // root or folder or its entries already stand in that order.
     bool SortFolder(int folder, const SortOptions& options);
 
+    // --- many entries chosen together (the list's selection; model/Selection.cpp). Each is
+    // one undo step named `step`, whatever the number of entries; entries that no longer
+    // exist and roots are passed over, and an entry inside another given one goes with it.
+
+    // Moves (or with `keep`, copies) the entries onto the target, in table order: into a
+    // folder as its first entries, after a bookmark. The index of the first entry that
+    // landed; -1 when there is nothing to move or the whole move is refused (the target is a
+    // moved entry or inside one, a folder would be copied into itself, capacity, depth).
+    int TransferEntries(const std::vector<NodeRef>& entries, int target, bool keep,
+                        const char* step);
+    // Moves the entries one place up (or down) among their siblings: each run of given
+    // siblings passes the sibling above (below) it, whatever its kind; a run at the folder's
+    // edge stays. False when nothing moved.
+    bool MoveEntriesUpDown(const std::vector<NodeRef>& entries, bool up);
+
     // --- the internal clipboard of cut, copy and paste.
     void MarkClip(int index, bool cut);
+    // A cut or copy of many entries, pasted together.
+    void MarkClipEntries(const std::vector<NodeRef>& entries, bool cut);
     // Pastes the pending cut or copy below entry `target` (into a folder, after a URL); the
-    // index of the pasted entry, or -1. The pending cut or copy ends with the paste.
+    // index of the (first) pasted entry, or -1. The pending cut or copy ends with the paste.
     int PasteClip(int target);
-    void CancelClip() { glClip = NodeRef{}; }
-    // The pending source's index, -1 when none (or when it was deleted).
-    int ClipIndex() const { return IndexOf(glClip); }
+    void CancelClip() { clip_.clear(); }
+    // The first pending source's index, -1 when none (or when all were deleted).
+    int ClipIndex() const;
+    // The entries of the pending cut or copy, held by their nodes.
+    const std::vector<NodeRef>& ClipEntries() const { return clip_; }
 
-    // The clipboard source of a pending paste, held by its node.
-    NodeRef glClip;
     bool glClipCut = false;
 
     // --- undo and redo (model/Undo.cpp). Every edit above is one step; a load forgets them.
@@ -361,8 +378,11 @@ private:
     std::size_t StepBytes(const UndoStep& step) const;
     void Apply(UndoAction& action, bool forward);
     // Takes whole subtrees (tops ascending, none inside another) out of the table and the tree,
-    // keeping their rows and nodes; one pass over the table.
-    std::vector<HeldBlock> TakeOutBlocks(const std::vector<int>& tops);
+    // keeping their rows and nodes; one pass over the table. `joinSiblings`: subtrees side by
+    // side under one parent are held as one block.
+    std::vector<HeldBlock> TakeOutBlocks(const std::vector<int>& tops, bool joinSiblings = false);
+    // Takes out blocks whose first rows, widths and sibling counts are given.
+    std::vector<HeldBlock> TakeOutShaped(std::vector<HeldBlock> blocks);
     // Puts blocks taken out back where they stood; one pass over the table.
     void PutBackBlocks(std::vector<HeldBlock>& blocks);
     // Moves whole subtrees from their `from` spots to their `to` spots (or back); one pass
@@ -432,6 +452,12 @@ private:
         int tableAt = 0;  // the table row the entry is inserted before
     };
     bool PlaceFor(Placement placement, int target, Destination& destination) const;
+    // The rows of the entries that exist and are no roots, ascending, without those inside
+    // another one: the tops of whole subtrees.
+    std::vector<int> TopsOf(const std::vector<NodeRef>& entries) const;
+    // The tops moved or copied together to one place, in order; the index of the first.
+    int MoveTopsTo(const std::vector<int>& tops, const Destination& to);
+    int CopyTopsTo(const std::vector<int>& tops, const Destination& to);
     int LevelOf(int index) const;
     // False (with a message) when the block's folders would end deeper than the limit.
     bool FitsDepth(int first, int width, int newParent);
@@ -473,6 +499,7 @@ private:
     UndoHistory history_{[this](UndoStep& step) { ReleaseStep(step); }};
     int stepDepth_ = 0;
     UndoStep openStep_;
+    std::vector<NodeRef> clip_;  // the pending cut or copy
 };
 
 template <typename Visit>

@@ -127,23 +127,14 @@ int BmLogic::AppendFolderAtEnd(int parent, const std::string& name) {
 // ---------------------------------------------------------------- delete and move
 
 CleanupOutcome BmLogic::DeleteEntries(const std::vector<NodeRef>& entries, const char* step) {
-    std::vector<int> rows;
-    for (const NodeRef& entry : entries) {
-        const int index = IndexOf(entry);
-        if (index >= 0 && !IsRoot(index)) rows.push_back(index);
-    }
-    std::sort(rows.begin(), rows.end());
     // An entry inside another listed one goes with it.
-    std::vector<int> tops;
-    for (int row : rows) {
-        if (tops.empty() || row >= tops.back() + SubtreeWidth(tops.back())) tops.push_back(row);
-    }
+    const std::vector<int> tops = TopsOf(entries);
     CleanupOutcome outcome;
     outcome.entries = static_cast<int>(tops.size());
     outcome.summary = Summary(step, outcome.entries);
     if (tops.empty()) return outcome;
     StepScope scope(*this, step);
-    Record(BlocksAction{TakeOutBlocks(tops), true});
+    Record(BlocksAction{TakeOutBlocks(tops, true), true});
     changed_ = true;
     CheckConsistency(step, true);
     return outcome;

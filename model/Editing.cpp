@@ -448,7 +448,7 @@ void BmLogic::MarkClip(int index, bool cut) {
         ports_.status->SetPanel(1, "Error ");
         return;
     }
-    glClip = RefOf(index);
+    clip_ = {RefOf(index)};
     glClipCut = cut;
     ports_.status->SetPanel(
         1, std::string(cut ? "切取り開始 :   " : "コピー開始 :   ") + std::string(glName[index]));
@@ -461,6 +461,12 @@ int BmLogic::PasteClip(int target) {
         return -1;
     }
     if (!IsValidIndex(target)) return -1;
+    if (clip_.size() > 1) {
+        const int first = TransferEntries(clip_, target, !glClipCut, "貼付け");
+        if (first < 0) return -1;
+        CancelClip();
+        return first;
+    }
     StepScope step(*this, "貼付け");
     const Placement placement = IsFolder(target) ? Placement::Into : Placement::After;
     // Pasting a folder shows the progress window as a folder move does.

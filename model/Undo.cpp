@@ -87,10 +87,13 @@ void BmLogic::ReleaseStep(UndoStep& step) {
         auto* blocks = std::get_if<BlocksAction>(&action);
         if (blocks == nullptr || !blocks->held) continue;
         for (HeldBlock& block : blocks->blocks) {
-            if (block.nodes.empty()) continue;
-            TreeNode* top = block.nodes.front();
-            roots_.erase(top->Serial());
-            tree_.Release(top);
+            for (std::size_t row = 0; row < block.nodes.size(); ++row) {
+                // The block's tops: the first row and its siblings after it.
+                if (row > 0 && block.parents[row] != block.parents.front()) continue;
+                TreeNode* top = block.nodes[row];
+                roots_.erase(top->Serial());
+                tree_.Release(top);
+            }
         }
         blocks->blocks.clear();
     }
@@ -164,10 +167,15 @@ void BmLogic::Apply(UndoAction& action, bool forward) {
         if (blocks->held) {
             PutBackBlocks(blocks->blocks);
         } else {
-            std::vector<int> tops;
-            tops.reserve(blocks->blocks.size());
-            for (const HeldBlock& block : blocks->blocks) tops.push_back(block.first);
-            blocks->blocks = TakeOutBlocks(tops);
+            std::vector<HeldBlock> shapes(blocks->blocks.size());
+            for (std::size_t j = 0; j < shapes.size(); ++j) {
+                const HeldBlock& block = blocks->blocks[j];
+                shapes[j].first = block.first;
+                // One subtree's width is its own; siblings side by side keep theirs.
+                shapes[j].width = block.tops > 1 ? block.width : SubtreeWidth(block.first);
+                shapes[j].tops = block.tops;
+            }
+            blocks->blocks = TakeOutShaped(std::move(shapes));
         }
         blocks->held = !blocks->held;
     } else if (auto* move = std::get_if<MoveAction>(&action)) {
@@ -189,17 +197,37 @@ void BmLogic::Apply(UndoAction& action, bool forward) {
 
 // ---------------------------------------------------------------- blocks of rows
 
-std::vector<HeldBlock> BmLogic::TakeOutBlocks(const std::vector<int>& tops) {
-    std::vector<HeldBlock> blocks(tops.size());
+std::vector<HeldBlock> BmLogic::TakeOutBlocks(const std::vector<int>& tops, bool joinSiblings) {
+    std::vector<HeldBlock> blocks;
+    blocks.reserve(tops.size());
+    for (int top : tops) {
+        const int width = SubtreeWidth(top);
+        HeldBlock* last = blocks.empty() ? nullptr : &blocks.back();
+        if (joinSiblings && last != nullptr && last->first + last->width == top &&
+            parents_[static_cast<std::size_t>(top)] ==
+                parents_[static_cast<std::size_t>(last->first)]) {
+            last->width += width;
+            ++last->tops;
+            continue;
+        }
+        HeldBlock block;
+        block.first = top;
+        block.width = width;
+        blocks.push_back(std::move(block));
+    }
+    return TakeOutShaped(std::move(blocks));
+}
+
+std::vector<HeldBlock> BmLogic::TakeOutShaped(std::vector<HeldBlock> blocks) {
+    std::vector<int> tops(blocks.size());
     // removedBefore[j]: rows of the blocks before block j.
-    std::vector<int> removedBefore(tops.size() + 1, 0);
-    for (std::size_t j = 0; j < tops.size(); ++j) {
+    std::vector<int> removedBefore(blocks.size() + 1, 0);
+    for (std::size_t j = 0; j < blocks.size(); ++j) {
         HeldBlock& block = blocks[j];
-        block.first = tops[j];
-        block.width = SubtreeWidth(tops[j]);
-        block.treeRow = nodes_[static_cast<std::size_t>(tops[j])]->Row();
+        tops[j] = block.first;
+        block.treeRow = nodes_[static_cast<std::size_t>(block.first)]->Row();
         const std::size_t width = static_cast<std::size_t>(block.width);
-        block.rows.resize(width);
+        block.rows.reserve(width);  // filled in order as the rows are taken
         block.parents.resize(width);
         block.nodes.resize(width);
         removedBefore[j + 1] = removedBefore[j] + block.width;
@@ -218,7 +246,7 @@ std::vector<HeldBlock> BmLogic::TakeOutBlocks(const std::vector<int>& tops) {
         if (j < blocks.size() && k >= static_cast<std::size_t>(blocks[j].first)) {
             HeldBlock& block = blocks[j];
             const std::size_t row = k - static_cast<std::size_t>(block.first);
-            block.rows[row] = TakeTexts(k);
+            block.rows.push_back(TakeTexts(k));
             block.parents[row] = parents_[k];
             block.nodes[row] = nodes_[k];
             if (row + 1 == static_cast<std::size_t>(block.width)) ++j;
@@ -233,13 +261,19 @@ std::vector<HeldBlock> BmLogic::TakeOutBlocks(const std::vector<int>& tops) {
     count_ = static_cast<int>(next);
     InvalidateUrlIndex();
 
-    if (blocks.size() == 1) {
-        tree_.TakeOut(blocks.front().nodes.front());
-    } else if (!blocks.empty()) {
-        std::vector<TreeNode*> tops;
-        tops.reserve(blocks.size());
-        for (const HeldBlock& block : blocks) tops.push_back(block.nodes.front());
-        tree_.TakeOutMany(tops);
+    std::vector<TreeNode*> topNodes;
+    topNodes.reserve(blocks.size());
+    for (const HeldBlock& block : blocks) {
+        topNodes.push_back(block.nodes.front());
+        if (block.tops == 1) continue;
+        for (std::size_t row = 1; row < block.nodes.size(); ++row) {
+            if (block.parents[row] == block.parents.front()) topNodes.push_back(block.nodes[row]);
+        }
+    }
+    if (topNodes.size() == 1) {
+        tree_.TakeOut(topNodes.front());
+    } else if (!topNodes.empty()) {
+        tree_.TakeOutMany(topNodes);
     }
     return blocks;
 }
@@ -296,6 +330,12 @@ void BmLogic::PutBackBlocks(std::vector<HeldBlock>& blocks) {
         const int parent = block.parents.front();
         TreeNode* parentNode = parent < 0 ? nullptr : nodes_[static_cast<std::size_t>(parent)];
         placements.push_back({block.nodes.front(), parentNode, block.treeRow});
+        // The siblings after the top go back in the rows after it.
+        for (std::size_t row = 1, next = 1; block.tops > 1 && row < block.nodes.size(); ++row) {
+            if (block.parents[row] != parent) continue;
+            placements.push_back(
+                {block.nodes[row], parentNode, block.treeRow + static_cast<int>(next++)});
+        }
         // Only the place is kept while the block is in the table.
         block.rows = {};
         block.parents = {};

@@ -35,6 +35,9 @@ struct HeldBlock {
     int first = 0;    // index of the top row while the block is in the table
     int width = 0;    // rows
     int treeRow = 0;  // the top node's row under its parent
+    // Sibling subtrees side by side in the block: the top's, then each one after it under the
+    // same parent (a deletion of many rows of one folder keeps them as one block).
+    int tops = 1;
     // While held: the rows' texts and parent indices (the indices they have in the table), and
     // their nodes, detached from the tree.
     std::vector<EntryTexts> rows;

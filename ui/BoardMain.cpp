@@ -41,6 +41,7 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     BuildBody();
     BuildContextMenus();
     SetupSorting();
+    SetupListSelection();
     status_ = std::make_unique<StatusPanels>(Panel0, Panel1);
     RestoreWindowState();
     Notebook->setCurrentIndex(0);
@@ -239,6 +240,10 @@ void TFormMain::S1Click() {
 }
 
 void TFormMain::R1Click() {
+    if (ListSelectionCount() > 1) {
+        OpenListSelection();
+        return;
+    }
     const int current = model_.glIndex();
     if (!model_.IsValidIndex(current) || model_.IsFolder(current)) return;
     OpenInBrowser(Text(model_.glUrl[current]));

@@ -21,6 +21,7 @@
 #include "commands/LoadCommands.h"
 #include "model/BmLogic.h"
 #include "model/LinkCheck.h"
+#include "model/Recent.h"
 #include "ui/FiUrlList.h"
 #include "ui/ListModel.h"
 #include "ui/QtPorts.h"
@@ -35,6 +36,7 @@ class TFormHTTP;
 class TFormArHTTP;
 class LinkCheckRun;
 class TFormDuplicates;
+class TFormRecent;
 
 // Shows a modal dialog and returns its result; tests answer without an event loop.
 using DialogRunner = std::function<int(QDialog&)>;
@@ -163,6 +165,19 @@ public:
     // A cut or copy is pending: the list is frozen and 中止 is enabled.
     bool ClipPending() const { return clipPending_; }
 
+    // --- many rows of the list at once (ui/SelectionCommands.cpp)
+    // The highlighted rows' entries, in the list's order.
+    std::vector<NodeRef> ListSelection() const;
+    int ListSelectionCount() const;
+    // Highlights the rows of these entries; the first becomes the current row.
+    void SelectListEntries(const std::vector<NodeRef>& entries);
+
+    // --- 最近追加 and 最近訪問 (ui/RecentViews.cpp): the window of the bookmarks most recently
+    // added or visited
+    void RecentAddedClick();
+    void RecentVisitedClick();
+    TFormRecent* RecentWindow() const { return recent_; }
+
     // --- sorting (ui/SortCommands.cpp)
     // 並べ替え: the tree's selected folder (a bookmark's folder) through the sort dialog.
     void SortClick();
@@ -215,8 +230,8 @@ public:
     QToolBar* ToolBar1;
     QToolBar* ToolBar2;
     QToolButton *BtFolder, *BtHenshuu, *BtUp, *BtDown, *BtCut, *BtCopy, *BtPaste, *BtSakujo,
-        *BtStop, *BtKensaku, *BtBrowser, *BtReload, *BtHTTP, *BtKoushin, *BtBack, *BtForward,
-        *BtTenkai;
+        *BtStop, *BtKensaku, *BtRecentAdded, *BtRecentVisited, *BtBrowser, *BtReload, *BtHTTP,
+        *BtKoushin, *BtBack, *BtForward, *BtTenkai;
     QLabel* Animate1;
     QComboBox* ComboURL;
     QSplitter* Splitter;
@@ -293,9 +308,10 @@ private:
 
     // --- drag and drop (ui/DragDrop.cpp)
     void SetupDragAndDrop();
-    QMimeData* BeginEntryDrag(DragView from, const NodeRef& entry);
-    // The entry a payload of this program names, when it was made while the tree was as it is
-    // now; nothing otherwise.
+    QMimeData* BeginEntryDrag(DragView from, const std::vector<NodeRef>& entries);
+    // The entries a payload of this program names, when it was made while the tree was as it
+    // is now; nothing otherwise. DraggedEntry: the first of them.
+    std::vector<NodeRef> DraggedEntries(const QMimeData* mime, DragView* origin = nullptr) const;
     NodeRef DraggedEntry(const QMimeData* mime, DragView* origin = nullptr) const;
     bool CanDropEntry(const QMimeData* mime, DragView onto, const NodeRef& target);
     bool DropEntry(const QMimeData* mime, Qt::DropAction action, DragView onto,
@@ -314,6 +330,23 @@ private:
     void OnCheckFinished();
     // 中止 is enabled while a cut or copy is pending or a check runs.
     void UpdateStopButton();
+
+    // --- recent views support (ui/RecentViews.cpp)
+    void BuildRecentItems();
+    void ShowRecent(RecentBy by);
+
+    // --- many rows support (ui/SelectionCommands.cpp)
+    void SetupListSelection();
+    // Ctrl or Shift is held: a press or a key extends the list's selection.
+    static bool ExtendingListSelection();
+    // The current entry and panel 1 follow the highlighted rows; the move buttons move a block.
+    void ListSelectionChanged();
+    // 削除 of the highlighted rows: one question naming the count, the folder question once.
+    void DeleteListSelection();
+    void MarkClipOfSelection(bool cut);
+    void MoveListSelection(bool up);
+    // Opens the highlighted bookmarks, asking first when there are more than ten.
+    void OpenListSelection();
 
     // --- sorting support (ui/SortCommands.cpp)
     // The 編集 menu's and the tree's 並べ替え, the list's clickable headers.
@@ -354,6 +387,7 @@ private:
     QByteArray dragInstance_;  // names this running program in drag payloads
     bool scrollToTopWhenShown_ = false;
     TFormDuplicates* duplicates_ = nullptr;  // made when first opened
+    TFormRecent* recent_ = nullptr;          // made when first opened
 };
 
 }  // namespace pernard::ui

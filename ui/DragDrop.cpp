@@ -1,11 +1,13 @@
-// Drag and drop in the main window: an entry dragged from the tree or the list and dropped on
-// a node of the tree or a row of the list moves there (copies with Ctrl, or always when the
-// setting "DropDown No Delete" is ticked): into a folder as its first child, after a bookmark.
+// Drag and drop in the main window: an entry dragged from the tree, or the highlighted rows
+// dragged from the list, dropped on a node of the tree or a row of the list move there (copy
+// with Ctrl, or always when the setting "DropDown No Delete" is ticked): into a folder as its
+// first children, after a bookmark; many rows in one step.
 // Qt's item-model drag and drop carries the payload; the flags follow the presses and
 // releases of both views.
 
 #include <QMouseEvent>
 #include <QUuid>
+#include <algorithm>
 
 #include "ui/BoardMain.h"
 #include "ui/Bookmark.h"
@@ -15,8 +17,8 @@ namespace pernard::ui {
 
 void TFormMain::SetupDragAndDrop() {
     dragInstance_ = QUuid::createUuid().toRfc4122();
-    dragHooks_.start = [this](DragView from, const NodeRef& entry) {
-        return BeginEntryDrag(from, entry);
+    dragHooks_.start = [this](DragView from, const std::vector<NodeRef>& entries) {
+        return BeginEntryDrag(from, entries);
     };
     dragHooks_.canDrop = [this](const QMimeData* mime, DragView onto, const NodeRef& target) {
         return CanDropEntry(mime, onto, target);
@@ -65,9 +67,15 @@ void TFormMain::HandlePointer(QObject* watched, QEvent* event) {
     }
 }
 
-QMimeData* TFormMain::BeginEntryDrag(DragView from, const NodeRef& entry) {
+QMimeData* TFormMain::BeginEntryDrag(DragView from, const std::vector<NodeRef>& entries) {
+    const NodeRef entry = entries.empty() ? NodeRef{} : entries.front();
     const int index = model_.IndexOf(entry);
     if (index < 0) return nullptr;
+    EntryDrag drag{dragInstance_, model_.Tree().Version(), index, entry.serial, from};
+    for (std::size_t k = 1; k < entries.size(); ++k) {
+        const int other = model_.IndexOf(entries[k]);
+        if (other >= 0) drag.more.emplace_back(other, entries[k].serial);
+    }
     glDragSource = entry;
     glDragTarget = entry;
     // The drag itself shows that the press that began it is being handled.
@@ -76,20 +84,32 @@ QMimeData* TFormMain::BeginEntryDrag(DragView from, const NodeRef& entry) {
     } else {
         glListClick = true;
     }
-    return NewEntryMime({dragInstance_, model_.Tree().Version(), index, entry.serial, from});
+    return NewEntryMime(drag);
 }
 
 NodeRef TFormMain::DraggedEntry(const QMimeData* mime, DragView* origin) const {
+    const std::vector<NodeRef> entries = DraggedEntries(mime, origin);
+    return entries.empty() ? NodeRef{} : entries.front();
+}
+
+std::vector<NodeRef> TFormMain::DraggedEntries(const QMimeData* mime, DragView* origin) const {
     const std::optional<EntryDrag> drag = ReadEntryMime(mime);
     // Another program, another instance of this one, or a drag begun before the tree changed.
     if (!drag || drag->instance != dragInstance_ || drag->version != model_.Tree().Version() ||
         drag->index < 0 || drag->index >= model_.glCT) {
         return {};
     }
-    const NodeRef entry = model_.RefOf(static_cast<int>(drag->index));
-    if (entry.serial != drag->serial) return {};
+    std::vector<std::pair<qint64, quint64>> named{{drag->index, drag->serial}};
+    named.insert(named.end(), drag->more.begin(), drag->more.end());
+    std::vector<NodeRef> entries;
+    for (const auto& [index, serial] : named) {
+        if (index < 0 || index >= model_.glCT) return {};
+        const NodeRef entry = model_.RefOf(static_cast<int>(index));
+        if (entry.serial != serial) return {};
+        entries.push_back(entry);
+    }
     if (origin != nullptr) *origin = drag->origin;
-    return entry;
+    return entries;
 }
 
 bool TFormMain::CanLand(const NodeRef& source, const NodeRef& target) const {
@@ -97,19 +117,21 @@ bool TFormMain::CanLand(const NodeRef& source, const NodeRef& target) const {
 }
 
 bool TFormMain::CanDropEntry(const QMimeData* mime, DragView onto, const NodeRef& target) {
-    const NodeRef source = DraggedEntry(mime);
-    if (model_.IndexOf(source) < 0) return false;
+    const std::vector<NodeRef> sources = DraggedEntries(mime);
+    if (sources.empty()) return false;
     // Over the tree the target is the node under the pointer (none over empty space); over
     // the list, the row under it, and over empty space the row last passed over.
     if (onto == DragView::Tree || model_.IndexOf(target) >= 0) glDragTarget = target;
-    return CanLand(source, glDragTarget);
+    return std::all_of(sources.begin(), sources.end(),
+                       [this](const NodeRef& source) { return CanLand(source, glDragTarget); });
 }
 
 bool TFormMain::DropEntry(const QMimeData* mime, Qt::DropAction action, DragView onto,
                           const NodeRef& target) {
     DragView origin = DragView::Tree;
-    const NodeRef source = DraggedEntry(mime, &origin);
+    const std::vector<NodeRef> sources = DraggedEntries(mime, &origin);
     if (!CanDropEntry(mime, onto, target)) return false;
+    const NodeRef source = sources.front();
     // Ctrl held at the drop, or the setting, makes it a copy.
     glCopyKey = action == Qt::CopyAction;
     const bool keep =
@@ -134,7 +156,12 @@ bool TFormMain::DropEntry(const QMimeData* mime, Qt::DropAction action, DragView
     // The list shows the folder it showed before, wherever the move shifted it.
     const NodeRef shown = shownNode_;
     ChangeTable([&] {
-        moved = model_.DropMove(sourceNode, targetNode, keep) >= 0;
+        if (sources.size() > 1) {
+            moved = model_.TransferEntries(sources, model_.IndexOf(targetNode), keep,
+                                           keep ? "コピー" : "移動") >= 0;
+        } else {
+            moved = model_.DropMove(sourceNode, targetNode, keep) >= 0;
+        }
         return moved ? shown : NodeRef{};
     });
     glListClick = false;

@@ -217,6 +217,10 @@ void TFormMain::EditEntry(int index) {
 // ---------------------------------------------------------------- delete
 
 void TFormMain::BtSakujoClick() {
+    if (ListSelectionCount() > 1) {
+        DeleteListSelection();
+        return;
+    }
     ChangeTable([&] {
         model_.DeleteSelected();
         return NodeRef{};
@@ -233,6 +237,10 @@ void TFormMain::Delete1Click() {
 }
 
 void TFormMain::Delete2Click() {
+    if (ListSelectionCount() > 1) {
+        DeleteListSelection();
+        return;
+    }
     const QModelIndex row = LView->currentIndex();
     const int entry = row.isValid() ? ListItems->EntryIndex(row.row()) : -1;
     if (entry < 0) return;
@@ -262,6 +270,10 @@ void TFormMain::Delete2Click() {
 // ---------------------------------------------------------------- move
 
 void TFormMain::MoveSelected(bool up) {
+    if (ListSelectionCount() > 1) {
+        MoveListSelection(up);
+        return;
+    }
     const int entry = SelectedEntry();
     if (entry < 0) return;
     // The moved entry stays selected wherever it lands.
@@ -280,6 +292,10 @@ void TFormMain::BtDownClick() { MoveSelected(false); }
 // ---------------------------------------------------------------- cut, copy and paste
 
 void TFormMain::MarkClipFromTree(bool cut) {
+    if (ListSelectionCount() > 1) {
+        MarkClipOfSelection(cut);
+        return;
+    }
     if (!model_.IsValidIndex(model_.glIndex())) {
         Panel1->setText("Error ");
         return;
@@ -291,6 +307,10 @@ void TFormMain::MarkClipFromTree(bool cut) {
 }
 
 void TFormMain::MarkClipFromList(bool cut) {
+    if (ListSelectionCount() > 1) {
+        MarkClipOfSelection(cut);
+        return;
+    }
     const int entry = ListRowEntry();
     model_.MarkClip(entry, cut);  // "Error " in panel 1 without a row
     if (entry < 0) return;
@@ -330,8 +350,12 @@ bool TFormMain::HandleEditKeys(QObject* watched, QKeyEvent* event) {
     } else if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier) {
         BtHenshuuClick();
     } else if (!tree && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-        // Enter on a list row does what a double click does.
-        if (LView->currentIndex().isValid()) LViewDblClick(LView->currentIndex());
+        // Enter on a list row does what a double click does; on many rows it opens them.
+        if (ListSelectionCount() > 1) {
+            OpenListSelection();
+        } else if (LView->currentIndex().isValid()) {
+            LViewDblClick(LView->currentIndex());
+        }
     } else {
         return false;
     }

@@ -1,10 +1,12 @@
 #pragma once
-// The drag-and-drop half of an item model that shows entries: one entry per drag, moves and
-// copies offered, and every drag and drop handed to the main window through DragHooks. A model
-// says only which entry a row is and which entry a drop lands on.
+// The drag-and-drop half of an item model that shows entries: the entries of the dragged rows,
+// moves and copies offered, and every drag and drop handed to the main window through DragHooks. A
+// model says only which entry a row is and which entry a drop lands on.
 
 #include <QMimeData>
 #include <QStringList>
+#include <algorithm>
+#include <vector>
 
 #include "ui/EntryDrag.h"
 
@@ -15,7 +17,7 @@ class EntryDragModel : public Base {
 public:
     using Base::Base;
 
-    // Drag and drop of one entry, decided by the main window.
+    // Drag and drop of entries, decided by the main window.
     void SetDragHooks(const DragHooks* hooks) { hooks_ = hooks; }
 
     QStringList mimeTypes() const override { return {kEntryMimeType}; }
@@ -27,7 +29,15 @@ public:
     }
     QMimeData* mimeData(const QModelIndexList& indexes) const override {
         if (hooks_ == nullptr || indexes.isEmpty()) return nullptr;
-        return hooks_->start(kView, DraggedEntry(indexes.front()));
+        // One entry per row, in the order the rows were given.
+        std::vector<NodeRef> entries;
+        for (const QModelIndex& index : indexes) {
+            const NodeRef entry = DraggedEntry(index);
+            if (std::find(entries.begin(), entries.end(), entry) == entries.end()) {
+                entries.push_back(entry);
+            }
+        }
+        return hooks_->start(kView, entries);
     }
     bool canDropMimeData(const QMimeData* data, Qt::DropAction, int row, int,
                          const QModelIndex& parent) const override {

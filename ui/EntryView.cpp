@@ -2,13 +2,20 @@
 
 #include <QDrag>
 #include <QPainter>
+#include <algorithm>
 
 namespace pernard::ui {
 
 void EntryView::startDrag(Qt::DropActions supportedActions) {
     const QModelIndex current = currentIndex();
     if (!current.isValid()) return;
-    QMimeData* mime = model()->mimeData({current});
+    QModelIndexList rows{current};
+    if (selectionModel()->isRowSelected(current.row(), current.parent())) {
+        rows = selectionModel()->selectedRows();
+        std::sort(rows.begin(), rows.end(),
+                  [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    }
+    QMimeData* mime = model()->mimeData(rows);
     if (mime == nullptr) return;
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);

@@ -1,7 +1,8 @@
 #pragma once
-// The tree and the list of the main window: item views whose drags carry one entry and leave
-// the rows alone afterwards. (Qt's own drag removes the dragged rows from the source model
-// after a move; here the drop itself moves the entry, and removing anything more would lose it.)
+// The tree and the list of the main window: item views whose drags carry the highlighted rows'
+// entries (the row pressed when it is not highlighted) and leave the rows alone afterwards. (Qt's
+// own drag removes the dragged rows from the source model after a move; here the drop itself moves
+// the entry, and removing anything more would lose it.)
 
 #include <QTreeView>
 

@@ -7,6 +7,9 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <functional>
+#include <string>
+
+#include "model/EntryExtras.h"
 
 namespace pernard::ui {
 
@@ -209,6 +212,13 @@ Drawing ToolDrawing(int index) {
             };
         case 14:
             return [](QPainter& p) { Arrow(p, -90, QColor(80, 130, 200)); };
+        case 16:  // 最近追加: a sheet with a plus
+            return [](QPainter& p) {
+                Sheet(p, QRectF(1.5, 1.5, 10, 13));
+                p.setPen(QPen(QColor(40, 150, 60), 2.2));
+                p.drawLine(QPointF(12, 7.5), QPointF(12, 14.5));
+                p.drawLine(QPointF(8.5, 11), QPointF(15.5, 11));
+            };
         default:
             return [](QPainter& p) { Arrow(p, 90, QColor(80, 130, 200)); };
     }
@@ -257,6 +267,30 @@ QIcon ToolImage(int index) {
     auto found = cache.find(index);
     if (found == cache.end()) found = cache.insert(index, Render(ToolDrawing(index)));
     return found.value();
+}
+
+QIcon CarriedIcon(std::string_view packedExtras) {
+    // Most entries carry no extras, and most extras no image: both pass without unpacking.
+    if (packedExtras.find("data:") == std::string_view::npos) return {};
+    const std::string uri = AttributeText(UnpackExtras(packedExtras).attributes, "ICON");
+    if (uri.rfind("data:", 0) != 0) return {};
+    static QHash<QByteArray, QIcon> cache;
+    const QByteArray key = QByteArray::fromStdString(uri);
+    const auto found = cache.constFind(key);
+    if (found != cache.constEnd()) return found.value();
+    QIcon icon;
+    const qsizetype comma = key.indexOf(',');
+    if (comma > 0) {
+        const QByteArray header = key.left(comma);
+        const QByteArray payload = key.mid(comma + 1);
+        const QByteArray bytes = header.endsWith(";base64")
+                                     ? QByteArray::fromBase64(payload)
+                                     : QByteArray::fromPercentEncoding(payload);
+        QPixmap image;
+        if (image.loadFromData(bytes)) icon = QIcon(image);
+    }
+    cache.insert(key, icon);
+    return icon;
 }
 
 QIcon ProgramIcon() {

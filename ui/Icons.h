@@ -2,6 +2,7 @@
 // The program's own images, drawn at start-up so that they are sharp at any scale.
 
 #include <QIcon>
+#include <string_view>
 
 namespace pernard::ui {
 
@@ -18,5 +19,10 @@ QIcon ToolImage(int index);
 
 // The program icon.
 QIcon ProgramIcon();
+
+// The icon an entry's source carried: the ICON attribute of its packed extras (model/
+// EntryExtras.h) when it is a data: URI of an image. Each distinct icon is decoded once and
+// kept; nothing is ever fetched. A null icon when there is none or it does not decode.
+QIcon CarriedIcon(std::string_view packedExtras);
 
 }  // namespace pernard::ui

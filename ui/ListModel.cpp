@@ -109,7 +109,8 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         if (index.column() == 0 && !row.notes.isEmpty()) tip += QLatin1Char('\n') + row.notes;
         return PlainToolTip(tip);
     }
-    return text ? QVariant(row.texts.value(index.column())) : QVariant(SmallImage(row.image));
+    if (text) return row.texts.value(index.column());
+    return row.icon.isNull() ? SmallImage(row.image) : row.icon;
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {

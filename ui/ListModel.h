@@ -6,6 +6,7 @@
 // thousand bookmarks lists at once.
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <QStringList>
 #include <functional>
 #include <unordered_map>
@@ -24,6 +25,7 @@ struct ListRow {
     QStringList texts;  // kListColumnCount texts: the caption, then the sub-items
     QString notes;      // the entry's description and tags: the name's tool tip adds them
     int image = 3;
+    QIcon icon;  // the icon the entry's source carried, shown instead of the image; or null
 };
 
 using ListModelBase = EntryDragModel<QAbstractTableModel, DragView::List>;

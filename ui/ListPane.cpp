@@ -3,6 +3,7 @@
 
 #include "model/EntryExtras.h"
 #include "ui/BoardMain.h"
+#include "ui/Icons.h"
 #include "ui/PersistentWindow.h"
 #include "ui/QtText.h"
 #include "util/Dates.h"
@@ -49,6 +50,7 @@ ListRow TFormMain::RowOf(int entry) const {
     }
     while (row.texts.size() < kListColumnCount) row.texts << QString();
     row.image = model_.UrlImageIndex(entry);
+    if (!folder) row.icon = CarriedIcon(model_.ExtrasOf(entry));
     row.notes = Text(NotesText(model_.ExtrasOf(entry)));
     return row;
 }
@@ -88,9 +90,16 @@ void TFormMain::LViewChange(const QModelIndex& index) {
     if (tableChanging_ || !index.isValid()) return;
     const int entry = ListItems->EntryIndex(index.row());
     if (!model_.IsValidIndex(entry)) return;
+    const bool highlighted = LView->selectionModel()->isRowSelected(index.row());
+    if (!highlighted && ExtendingListSelection()) {
+        // Ctrl or Shift with the pointer: the selection changes after the focus row, and the
+        // current entry follows the highlighted rows.
+        ListSelectionChanged();
+        return;
+    }
     // The row that is current is the one shown highlighted (Qt makes a row current without
     // selecting it when the list first gets the focus).
-    if (!LView->selectionModel()->isRowSelected(index.row())) {
+    if (!highlighted) {
         LView->selectionModel()->select(
             index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
@@ -102,6 +111,7 @@ void TFormMain::LViewChange(const QModelIndex& index) {
     BtUp->setEnabled(false);
     BtDown->setEnabled(false);
     BtFolder->setEnabled(false);
+    if (ListSelectionCount() > 1) ListSelectionChanged();
 }
 
 void TFormMain::LViewClick(const QModelIndex& index) {

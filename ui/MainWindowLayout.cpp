@@ -147,6 +147,10 @@ void TFormMain::BuildToolBars() {
     BtStop = AddTool("BtStop", "中止", "収集を中止", 8, &TFormMain::BtStopClick);
     BtStop->setEnabled(false);
     BtKensaku = AddTool("BtKensaku", "検索", "ブックマークの検索", 1, &TFormMain::B2Click);
+    BtRecentAdded = AddTool("BtRecentAdded", "最近追加", "最近追加したブックマーク", 16,
+                            &TFormMain::RecentAddedClick);
+    BtRecentVisited = AddTool("BtRecentVisited", "最近訪問", "最近訪問したブックマーク", 10,
+                              &TFormMain::RecentVisitedClick);
     BtBrowser =
         AddTool("BtBrowser", "ﾌﾞﾗｳｻﾞ", "ブラウザを表示する", 13, &TFormMain::BtBrowserClick);
     BtReload = AddTool("BtReload", "再読込", "ブラウザをリロード", 11);
@@ -178,8 +182,8 @@ void TFormMain::BuildToolBars() {
         layout->addLayout(row);
     };
     addRow({BtFolder, BtHenshuu, BtUp, BtDown, BtCut, BtCopy, BtPaste, BtSakujo});
-    addRow({BtStop, BtKensaku, nullptr, BtBrowser, BtReload, nullptr, BtHTTP, BtKoushin, Animate1,
-            BtBack, BtForward});
+    addRow({BtStop, BtKensaku, BtRecentAdded, BtRecentVisited, nullptr, BtBrowser, BtReload,
+            nullptr, BtHTTP, BtKoushin, Animate1, BtBack, BtForward});
     ToolBar1->addWidget(rows);
     addToolBar(Qt::TopToolBarArea, ToolBar1);
 
@@ -349,7 +353,13 @@ void TFormMain::BuildContextMenus() {
     PLViewMenu = new QMenu(this);
     PLViewMenu->setObjectName("PLViewMenu");
     QAction* open = AddItem(PLViewMenu, "N11", "外部ブラウザ起動");
-    connect(open, &QAction::triggered, this, [this] { LViewDblClick(LView->currentIndex()); });
+    connect(open, &QAction::triggered, this, [this] {
+        if (ListSelectionCount() > 1) {
+            OpenListSelection();
+        } else {
+            LViewDblClick(LView->currentIndex());
+        }
+    });
     AddSeparator(PLViewMenu, "N12");
     QMenu* create2 = AddMenu(PLViewMenu, "New2", "新規作成");
     AddItem(create2, "N7", "フォルダー", &TFormMain::N7Click);
@@ -363,6 +373,7 @@ void TFormMain::BuildContextMenus() {
     AddItem(PLViewMenu, "PMenuText", "テキスト表示");
     BuildUndoItems();
     BuildCleanupItems();
+    BuildRecentItems();
     // The keys the tree and the list take (see HandleEditKeys), shown beside their commands.
     const std::pair<const char*, QKeySequence> keys[] = {
         {"PMenuEdit", QKeySequence(Qt::Key_F2)},
@@ -383,7 +394,10 @@ void TFormMain::BuildContextMenus() {
     }
     connect(LView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         const QModelIndex index = LView->indexAt(at);
-        if (index.isValid()) {
+        // On one of many highlighted rows the menu acts on all of them.
+        const bool onSelection = index.isValid() && ListSelectionCount() > 1 &&
+                                 LView->selectionModel()->isRowSelected(index.row());
+        if (index.isValid() && !onSelection) {
             LView->setCurrentIndex(index);
             LViewClick(index);
         }

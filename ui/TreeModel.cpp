@@ -55,8 +55,12 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const {
             return Text(node->Text());
         case Qt::ToolTipRole:
             return PlainToolTip(Text(node->Text()));
-        case Qt::DecorationRole:
-            return NodeIcon(node->ImageIndex(), node->SelectedIndex());
+        case Qt::DecorationRole: {
+            // A bookmark shows the icon its source carried, when it carried one.
+            const bool bookmark = node->ImageIndex() == 2 || node->ImageIndex() == 3;
+            const QIcon carried = bookmark ? CarriedIcon(tree_.Extras(node)) : QIcon();
+            return carried.isNull() ? NodeIcon(node->ImageIndex(), node->SelectedIndex()) : carried;
+        }
         default:
             return {};
     }

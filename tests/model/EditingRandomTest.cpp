@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 
 #include "formats/NetscapeReader.h"
@@ -189,7 +190,18 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
             bool isEdit = true;
             std::string what;
             const std::uint64_t pushes = t.model.HistoryPushCount();
-            switch (random() % 16) {
+            // A selection of random size (up to every entry), in the order it was made.
+            auto chooseSome = [&](std::vector<int>& chosen, std::vector<NodeRef>& held) {
+                std::vector<int> all(static_cast<std::size_t>(count));
+                std::iota(all.begin(), all.end(), 0);
+                std::shuffle(all.begin(), all.end(), random);
+                all.resize(1 + random() % static_cast<unsigned>(count));
+                for (int i : all) {
+                    chosen.push_back(i);
+                    held.push_back(t.model.RefOf(i));
+                }
+            };
+            switch (random() % 18) {
                 case 0: {
                     const bool shown = random() % 4 != 0;
                     const std::string name = Pick(random, kNames);
@@ -342,6 +354,37 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
                            (options.recursive ? " recursive" : "");
                     mine = t.model.SortFolder(a, options);
                     theirs = reference.Sort(a, options);
+                    break;
+                }
+                case 16: {
+                    // A selection moved or copied onto one entry, dropped or cut (copied) and
+                    // pasted.
+                    std::vector<int> chosen;
+                    std::vector<NodeRef> held;
+                    chooseSome(chosen, held);
+                    const bool keep = random() % 3 == 0;
+                    const bool clip = chosen.size() > 1 && random() % 2 == 0;
+                    what = std::string(clip ? "paste " : "drop ") + std::to_string(chosen.size()) +
+                           " entries on " + std::to_string(b) + (keep ? " keeping them" : "");
+                    if (clip) {
+                        t.model.MarkClipEntries(held, !keep);
+                        mine = t.model.PasteClip(b) >= 0;
+                        t.model.CancelClip();
+                    } else {
+                        mine = t.model.TransferEntries(held, b, keep, "移動") >= 0;
+                    }
+                    theirs = reference.TransferMany(chosen, b, keep);
+                    break;
+                }
+                case 17: {
+                    std::vector<int> chosen;
+                    std::vector<NodeRef> held;
+                    chooseSome(chosen, held);
+                    const bool up = random() % 2 == 0;
+                    what = "move " + std::to_string(chosen.size()) + " entries " +
+                           (up ? "up" : "down");
+                    mine = t.model.MoveEntriesUpDown(held, up);
+                    theirs = reference.MoveManyUpDown(chosen, up);
                     break;
                 }
             }

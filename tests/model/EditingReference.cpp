@@ -336,6 +336,95 @@ bool RefTree::DeleteMany(const std::vector<int>& indices) {
     return !tops.empty();
 }
 
+std::vector<RefEntry*> RefTree::TopsOf(const std::vector<int>& indices) const {
+    const std::vector<RefEntry*> flat = Flat();
+    std::vector<int> sorted = indices;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    std::vector<RefEntry*> chosen;
+    for (int index : sorted) {
+        RefEntry* entry = flat[static_cast<std::size_t>(index)];
+        if (entry->parent != nullptr) chosen.push_back(entry);
+    }
+    std::vector<RefEntry*> tops;
+    for (RefEntry* entry : chosen) {
+        const bool inside = std::any_of(chosen.begin(), chosen.end(), [&](RefEntry* other) {
+            return other != entry && Contains(other, entry);
+        });
+        if (!inside) tops.push_back(entry);
+    }
+    return tops;
+}
+
+bool RefTree::TransferMany(const std::vector<int>& indices, int target, bool keep) {
+    const std::vector<RefEntry*> tops = TopsOf(indices);
+    if (tops.empty()) return false;
+    RefEntry* onto = Flat()[static_cast<std::size_t>(target)];
+    const Where where = onto->IsFolder() ? Where::Into : Where::After;
+    RefEntry* newParent = where == Where::Into ? onto : onto->parent;
+    int added = 0;
+    for (RefEntry* top : tops) {
+        if (Contains(top, onto) && (!keep || top->IsFolder())) return false;
+        added += Size(top);
+    }
+    if (keep && Count() + added > maxUrl) return false;
+    for (RefEntry* top : tops) {
+        if (top->IsFolder() && Level(newParent) + 1 + DeepestFolderBelow(top) > kFolderLevelLimit) {
+            return false;
+        }
+    }
+    std::vector<std::unique_ptr<RefEntry>> moving;
+    for (RefEntry* top : tops) moving.push_back(keep ? Copy(*top, nullptr) : Detach(top));
+    // The first lands where one entry would, each next one right after the one before.
+    Where next = where;
+    RefEntry* anchor = onto;
+    for (auto& entry : moving) {
+        RefEntry* placed = entry.get();
+        Place(std::move(entry), next, anchor);
+        next = Where::After;
+        anchor = placed;
+    }
+    return true;
+}
+
+bool RefTree::MoveManyUpDown(const std::vector<int>& indices, bool up) {
+    const std::vector<RefEntry*> tops = TopsOf(indices);
+    bool moved = false;
+    std::vector<RefEntry*> done;
+    for (RefEntry* top : tops) {
+        RefEntry* folder = top->parent;
+        if (std::find(done.begin(), done.end(), folder) != done.end()) continue;
+        done.push_back(folder);
+        auto& children = folder->children;
+        auto chosen = [&](std::size_t row) {
+            return std::find(tops.begin(), tops.end(), children[row].get()) != tops.end();
+        };
+        // Each run of chosen children and the unchosen neighbour on the side it moves towards
+        // trade places: the neighbour goes to the run's other end.
+        std::size_t row = 0;
+        while (row < children.size()) {
+            if (!chosen(row)) {
+                ++row;
+                continue;
+            }
+            std::size_t end = row;
+            while (end < children.size() && chosen(end)) ++end;
+            const auto first = children.begin() + static_cast<std::ptrdiff_t>(row);
+            const auto last = children.begin() + static_cast<std::ptrdiff_t>(end);
+            if (up && row > 0) {
+                std::rotate(first - 1, first, last);
+                moved = true;
+            } else if (!up && end < children.size()) {
+                std::rotate(first, last, last + 1);
+                moved = true;
+                ++end;  // the neighbour now ends the run's place
+            }
+            row = end;
+        }
+    }
+    return moved;
+}
+
 bool RefTree::MoveIntoRootFolders(const std::vector<int>& indices, const std::string& folder) {
     const std::vector<RefEntry*> flat = Flat();
     std::vector<int> sorted = indices;

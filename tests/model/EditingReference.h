@@ -43,6 +43,9 @@ public:
     // changed.
     bool DeleteMany(const std::vector<int>& indices);
     bool MoveIntoRootFolders(const std::vector<int>& indices, const std::string& folder);
+    // Many entries chosen together (BmLogic::TransferEntries, MoveEntriesUpDown).
+    bool TransferMany(const std::vector<int>& indices, int target, bool keep);
+    bool MoveManyUpDown(const std::vector<int>& indices, bool up);
     bool ReplaceUrl(int index, const std::string& from, const std::string& to);
     bool MergeSameNameFolders(int index, bool recursive);
     // The children of folder `index` (and with `recursive` of every folder below it) sorted
@@ -72,6 +75,8 @@ private:
     bool Shown(const RefEntry* entry) const;
     bool Transfer(RefEntry* source, Where where, RefEntry* target, bool keep);
     static int MergeChildren(RefEntry* folder, bool recursive);
+    // The chosen entries that are no roots and lie inside no other chosen one, in tree order.
+    std::vector<RefEntry*> TopsOf(const std::vector<int>& indices) const;
     static void SortChildren(RefEntry* folder, const SortOptions& options);
 
     std::vector<std::unique_ptr<RefEntry>> roots_;

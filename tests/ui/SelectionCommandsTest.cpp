@@ -1,0 +1,178 @@
+// Many rows of the list at once: selecting them with the pointer and the keys as a user does,
+// and each command on a selection as one step of undo.
+
+#include <QTest>
+
+#include "EditFixture.h"
+
+using namespace pernard;
+using namespace pernard::testing;
+
+namespace {
+
+// 0 Root; 1 A { 2 a1, 3 a2 }; 4 B { 5 B1 { 6 b } }; 7 u; 8 w
+class SelectionCommandsTest : public EditCommandsTest {
+protected:
+    void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        const QRect rect = Main().LView->visualRect(Main().ListItems->index(row, 0));
+        QTest::mouseClick(Main().LView->viewport(), Qt::LeftButton, modifiers, rect.center());
+    }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(Main().LView, static_cast<Qt::Key>(key), modifiers);
+    }
+    // Highlights the list rows of these entries.
+    void Highlight(std::initializer_list<int> entries) {
+        std::vector<NodeRef> refs;
+        for (int entry : entries) refs.push_back(Model().RefOf(entry));
+        Main().SelectListEntries(refs);
+    }
+    int Count() { return Main().ListSelectionCount(); }
+    std::string Current() { return std::string(Model().glName[Model().glIndex()]); }
+    QString Panel1() { return Main().Panel(1); }
+};
+
+}  // namespace
+
+TEST_F(SelectionCommandsTest, RowsAreSelectedWithThePointerAndTheKeysAndTheToolBarFollowsThem) {
+    Select(0);  // A B u w
+    Main().LView->setFocus();
+    ClickRow(0);
+    EXPECT_EQ(Count(), 1);
+    EXPECT_EQ(Current(), "A");
+    EXPECT_FALSE(Main().BtUp->isEnabled());
+
+    ClickRow(2, Qt::ControlModifier);
+    EXPECT_EQ(Count(), 2);
+    EXPECT_EQ(Current(), "u");
+    EXPECT_EQ(Panel1(), "2 件を選択中");
+    EXPECT_TRUE(Main().BtUp->isEnabled());
+    EXPECT_TRUE(Main().BtDown->isEnabled());
+
+    // Ctrl+click takes the highlight from the focus row: the current entry is one highlighted.
+    ClickRow(2, Qt::ControlModifier);
+    EXPECT_EQ(Count(), 1);
+    EXPECT_EQ(Current(), "A");
+
+    ClickRow(0);
+    ClickRow(2, Qt::ShiftModifier);
+    EXPECT_EQ(Count(), 3);
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(Count(), 4);
+    EXPECT_EQ(Panel1(), "4 件を選択中");
+
+    ClickRow(1);
+    EXPECT_EQ(Count(), 1);
+    EXPECT_EQ(Current(), "B");
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Count(), 4);
+
+    // The tree takes the current entry back, and the list no longer highlights anything.
+    Select(4);
+    EXPECT_EQ(Count(), 0);
+    EXPECT_EQ(Current(), "B");
+}
+
+TEST_F(SelectionCommandsTest, EachCommandOnASelectionIsOneStep) {
+    const std::string loaded = Names();
+    Select(0);
+
+    // 削除: one question naming the count; the list stays on the folder it showed.
+    Highlight({7, 8});
+    Main().BtSakujoClick();
+    EXPECT_EQ(prompts.questions.back(), "選択した 2 件を削除します");
+    EXPECT_EQ(Names(), "Root A a1 a2 B B1 b ");
+    EXPECT_EQ(ListNames(), (QStringList{"A", "B"}));
+    EXPECT_EQ(Model().UndoName(), "削除");
+    Main().UndoClick();
+    EXPECT_EQ(Names(), loaded);
+
+    // A folder with contents gets the folder question too; cancelled, nothing goes.
+    Highlight({1, 7});
+    prompts.answers = {Answer::Yes, Answer::Cancel};
+    Main().Delete2Click();
+    EXPECT_EQ(prompts.questions.back(), "フォルダーを削除すると、下層のデータがすべて削除されます");
+    EXPECT_EQ(Names(), loaded);
+
+    // Cut, then paste into a folder: the whole selection, as its first entries.
+    Highlight({1, 8});
+    Main().BtCutClick();
+    EXPECT_TRUE(Main().ClipPending());
+    Select(5);
+    Main().BtPasteClick();
+    EXPECT_EQ(Names(), "Root B B1 A a1 a2 w b u ");
+    EXPECT_EQ(Model().UndoName(), "貼付け");
+    Main().UndoClick();
+    EXPECT_EQ(Names(), loaded);
+
+    // Copy, then paste after a bookmark.
+    Select(0);
+    Highlight({7, 8});
+    Main().Copy1Click();
+    Select(2);  // the list stays as it was while a cut or copy is pending: a1 in the tree
+    Main().BtPasteClick();
+    EXPECT_EQ(Names(), "Root A a1 u w a2 B B1 b u w ");
+    Main().UndoClick();
+    EXPECT_EQ(Names(), loaded);
+
+    // 移動(上)/(下) of a block: it passes the row above, stays highlighted, and comes back.
+    Select(0);
+    Highlight({4, 7});
+    Main().BtUpClick();
+    EXPECT_EQ(Names(), "Root B B1 b u A a1 a2 w ");
+    EXPECT_EQ(ListNames(), (QStringList{"B", "u", "A", "w"}));
+    EXPECT_EQ(Count(), 2);
+    EXPECT_EQ(Model().UndoName(), "移動(上)");
+    Main().BtDownClick();
+    EXPECT_EQ(Names(), loaded);
+    Main().UndoClick();
+    Main().UndoClick();
+    EXPECT_EQ(Names(), loaded);
+    EXPECT_FALSE(Model().CanUndo());
+
+    // Drag and drop of the highlighted rows onto a tree folder; Ctrl copies.
+    Select(0);
+    Highlight({7, 8});
+    const QModelIndexList rows{Main().ListItems->index(2, 0), Main().ListItems->index(3, 0)};
+    std::unique_ptr<QMimeData> drag(Main().ListItems->mimeData(rows));
+    const QModelIndex folder = IndexOf(1);
+    ASSERT_TRUE(Main().TreeItems->dropMimeData(drag.get(), Qt::MoveAction, -1, -1, folder));
+    EXPECT_EQ(Names(), "Root A u w a1 a2 B B1 b ");
+    EXPECT_EQ(Model().UndoName(), "移動");
+    Main().UndoClick();
+    Select(0);
+    Highlight({7, 8});
+    drag.reset(Main().ListItems->mimeData(rows));
+    ASSERT_TRUE(Main().TreeItems->dropMimeData(drag.get(), Qt::CopyAction, -1, -1, IndexOf(4)));
+    EXPECT_EQ(Names(), "Root A a1 a2 B u w B1 b u w ");
+    EXPECT_EQ(Model().UndoName(), "コピー");
+
+    // Opening: every highlighted bookmark, folders passed over, without a question for two.
+    Select(0);
+    Highlight({1, 9, 10});
+    Main().BtBrowserClick();
+    EXPECT_EQ(browser.opened, (std::vector<QString>{"http://u/", "http://w/"}));
+}
+
+TEST_F(SelectionCommandsTest, OpeningMoreThanTenPagesAsksFirst) {
+    std::string file = "<TITLE>Root</TITLE>\n<DL><p>\n";
+    for (int k = 0; k < 12; ++k) {
+        file +=
+            "<DT><A HREF=\"http://p" + std::to_string(k) + "/\">p" + std::to_string(k) + "</A>\n";
+    }
+    treeTester.reset();
+    listTester.reset();
+    app.reset();
+    Start(ui::StartupOverride{StartupSource::Netscape, temp.Write("many.htm", file + "</DL>\n")});
+    Main().show();
+    Select(0);
+    Main().LView->setFocus();
+    ClickRow(0);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Main().Panel(1), "12 件を選択中");
+    prompts.answers = {Answer::Cancel};
+    Key(Qt::Key_Return);
+    EXPECT_EQ(prompts.questions.back(), "12 件のページをブラウザで開きます。よろしいですか？");
+    EXPECT_TRUE(browser.opened.empty());
+    Key(Qt::Key_Return);
+    EXPECT_EQ(browser.opened.size(), 12u);
+}
