@@ -84,22 +84,32 @@ if ((status != 0)); then
     exit 1
 fi
 
-# The corpus through pernard-cli.exe: the listing (its line ends aside: Windows' console ends
-# lines with CR LF) and the saved file must be what the Linux build gives.
+# The corpus through pernard-cli.exe: the listing, the exit statuses and the saved file must be
+# what the Linux build gives. Line ends aside (Windows' console ends lines with CR LF), and the
+# root's own path: a Favorites directory's is the system's full path ("Z:\work\..." here).
 cli=$build/pernard-cli.exe
+same_root() { awk -F'\t' 'BEGIN { OFS = "\t" } $3 == "root" { $4 = ""; $7 = "" } { print }'; }
+run_both() {  # NAME COMMAND...: runs both builds, prints "WINDOWS-STATUS LINUX-STATUS"
+    local name=$1 windows=0 linux=0
+    shift
+    "$wine" "$cli" "$@" 2>/dev/null | tr -d '\r' | same_root >"$work/$name.win" || windows=$?
+    if [[ -x $linux_cli ]]; then
+        "$linux_cli" "${@//.win./.linux.}" 2>/dev/null | same_root >"$work/$name.linux" || linux=$?
+    fi
+    echo "$windows $linux"
+}
 passed=0
 failed=0
 while IFS= read -r -d '' source; do
     name=${source#"$corpus/"}
     key=${name//\//_}
-    "$wine" "$cli" list "$source" 2>"$work/$key.win.err" | tr -d '\r' >"$work/$key.win.list" || true
-    "$wine" "$cli" save "$source" --to "$work/$key.win.saved" >/dev/null 2>&1 || true
     ok=1
-    [[ -s $work/$key.win.list ]] || ok=0
+    statuses=$(run_both "$key.list" list "$source")
+    statuses+=" $(run_both "$key.save" save "$source" --to "$work/$key.win.saved")"
     if [[ -x $linux_cli ]]; then
-        "$linux_cli" list "$source" >"$work/$key.linux.list" 2>/dev/null || true
-        "$linux_cli" save "$source" --to "$work/$key.linux.saved" >/dev/null 2>&1 || true
-        cmp -s "$work/$key.win.list" "$work/$key.linux.list" || ok=0
+        read -r list_windows list_linux save_windows save_linux <<<"$statuses"
+        [[ $list_windows == "$list_linux" && $save_windows == "$save_linux" ]] || ok=0
+        cmp -s "$work/$key.list.win" "$work/$key.list.linux" || ok=0
         if [[ -f $work/$key.linux.saved || -f $work/$key.win.saved ]]; then
             cmp -s "$work/$key.win.saved" "$work/$key.linux.saved" || ok=0
         fi
@@ -108,8 +118,8 @@ while IFS= read -r -d '' source; do
         passed=$((passed + 1))
     else
         failed=$((failed + 1))
-        echo "test-windows: $name differs from Linux"
-        diff "$work/$key.linux.list" "$work/$key.win.list" | head -5 || true
+        echo "test-windows: $name differs from Linux (exit statuses $statuses)"
+        diff "$work/$key.list.linux" "$work/$key.list.win" | head -5 || true
     fi
 done < <(find "$corpus" -type f \( -name '*.htm' -o -name '*.html' -o -name '*.url' \) -print0 |
          sort -z)
