@@ -4,7 +4,8 @@
 # build-mingw/deps (kept between runs: a library is built again only when its stamp is gone).
 #
 #   scripts/build-windows.sh          # dependencies (when missing) and the Windows build
-#   scripts/build-windows.sh --test   # then the tests under Wine (scripts/test-windows.sh)
+#   scripts/build-windows.sh --test   # then the zip (scripts/package-windows.sh) and the tests
+#                                     # under Wine (scripts/test-windows.sh)
 #
 # Environment: PERNARD_JOBS (parallel jobs, default 2), PERNARD_CCACHE=1 (compile through ccache).
 set -euo pipefail
@@ -27,7 +28,7 @@ as_root() { if [[ $(id -u) == 0 ]]; then "$@"; else sudo "$@"; fi; }
 # SQLite's amalgamation, ICU's icupkg and genccode for its data archive).
 install_tools() {
     local wanted=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 dpkg-dev tcl
-                  icu-devtools googletest cmake ninja-build pkg-config zip)
+                  icu-devtools googletest cmake ninja-build pkg-config zip unzip)
     local missing=()
     for package in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
@@ -221,5 +222,7 @@ cmake --build "$build" -j"$jobs" --target pernard-cli core_tests
 echo "build-windows: built in $((SECONDS - started)) s"
 
 if [[ ${1:-} == --test ]]; then
+    # The zip too: its pernard-cli.exe is the one the corpus goes through.
+    scripts/package-windows.sh >/dev/null
     exec scripts/test-windows.sh "$build"
 fi
