@@ -86,15 +86,25 @@ fi
 
 # The corpus through pernard-cli.exe: the listing, the exit statuses and the saved file must be
 # what the Linux build gives. Line ends aside (Windows' console ends lines with CR LF), and the
-# root's own path: a Favorites directory's is the system's full path ("Z:\work\..." here).
+# root's own path: a Favorites directory's is the system's full path ("Z:\work\..." here),
+# in the listing and in the saved file. The program is the one in the zip when there is one.
 cli=$build/pernard-cli.exe
+zip=$(ls "$build"/pernard-cli-*-win64.zip 2>/dev/null | head -1 || true)
+if [[ -n $zip ]]; then
+    unzip -q "$zip" -d "$work/zip"
+    cli=$(ls "$work"/zip/*/pernard-cli.exe)
+    echo "test-windows: the corpus through the pernard-cli.exe of $(basename "$zip")"
+fi
+root_path() { awk -F'\t' '$3 == "root" { gsub(/\\\\/, "\\", $7); print $7; exit }' "$1"; }
 same_root() { awk -F'\t' 'BEGIN { OFS = "\t" } $3 == "root" { $4 = ""; $7 = "" } { print }'; }
 run_both() {  # NAME COMMAND...: runs both builds, prints "WINDOWS-STATUS LINUX-STATUS"
     local name=$1 windows=0 linux=0
     shift
-    "$wine" "$cli" "$@" 2>/dev/null | tr -d '\r' | same_root >"$work/$name.win" || windows=$?
+    "$wine" "$cli" "$@" 2>/dev/null | tr -d '\r' >"$work/$name.win.raw" || windows=$?
+    same_root <"$work/$name.win.raw" >"$work/$name.win"
     if [[ -x $linux_cli ]]; then
-        "$linux_cli" "${@//.win./.linux.}" 2>/dev/null | same_root >"$work/$name.linux" || linux=$?
+        "$linux_cli" "${@//.win./.linux.}" 2>/dev/null >"$work/$name.linux.raw" || linux=$?
+        same_root <"$work/$name.linux.raw" >"$work/$name.linux"
     fi
     echo "$windows $linux"
 }
@@ -111,7 +121,11 @@ while IFS= read -r -d '' source; do
         [[ $list_windows == "$list_linux" && $save_windows == "$save_linux" ]] || ok=0
         cmp -s "$work/$key.list.win" "$work/$key.list.linux" || ok=0
         if [[ -f $work/$key.linux.saved || -f $work/$key.win.saved ]]; then
-            cmp -s "$work/$key.win.saved" "$work/$key.linux.saved" || ok=0
+            WINDOWS_ROOT=$(root_path "$work/$key.list.win.raw") \
+                LINUX_ROOT=$(root_path "$work/$key.list.linux.raw") \
+                perl -pe 's/\Q$ENV{WINDOWS_ROOT}\E/$ENV{LINUX_ROOT}/g if $ENV{WINDOWS_ROOT}' \
+                "$work/$key.win.saved" >"$work/$key.win.saved.same-root" 2>/dev/null || true
+            cmp -s "$work/$key.win.saved.same-root" "$work/$key.linux.saved" || ok=0
         fi
     fi
     if ((ok)); then
