@@ -3,6 +3,7 @@
 #include "util/FileCalls.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -57,7 +58,7 @@ bool SafeFileWriter::Open(const std::string& target) {
     // A short name beside the target that no other file holds: made only if it is not there.
     const std::string directory = fs::path(target_).parent_path().string();
     const std::string stem = ".pernard-" + std::to_string(GetCurrentProcessId()) + "-";
-    static unsigned serial = 0;
+    static std::atomic<unsigned> serial{0};
     for (int attempt = 0; attempt < 100 && descriptor_ < 0; ++attempt) {
         const std::string name = stem + std::to_string(++serial);
         const std::string candidate = directory.empty() ? name : directory + "\\" + name;
