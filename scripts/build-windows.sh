@@ -25,10 +25,11 @@ fi
 as_root() { if [[ $(id -u) == 0 ]]; then "$@"; else sudo "$@"; fi; }
 
 # The cross compiler, Wine, and the build machine's tools the dependency builds run (tclsh for
-# SQLite's amalgamation, ICU's icupkg and genccode for its data archive).
+# SQLite's amalgamation, ICU's icupkg and genccode for its data archive), zip for the package and
+# ip for the tests' network namespace.
 install_tools() {
     local wanted=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 dpkg-dev tcl
-                  icu-devtools googletest cmake ninja-build pkg-config zip unzip)
+                  icu-devtools googletest cmake ninja-build pkg-config zip unzip iproute2)
     local missing=()
     for package in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
