@@ -3,8 +3,13 @@
 // redirected URLs by their final ones and move the links gone for good into a folder, and can
 // save the collection with what it learnt.
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
+#include <cstdio>
 #include <iostream>
 
 #include "cli/CliSession.h"
@@ -93,7 +98,11 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
     options.threads = threads;
     options.timeoutMs = timeout * 1000L;
     options.body = line.Flag("--body");
+#ifdef _WIN32
+    const bool progress = &err == &std::cerr && _isatty(_fileno(stderr)) != 0;
+#else
     const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+#endif
     int counts[4] = {};
     std::size_t done = 0;
     std::atomic<bool> stop{false};

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "util/Text.h"
+#include "util/TextFold.h"
 
 namespace pernard {
 
@@ -128,11 +129,11 @@ std::string NamesInDirectory::Claim(const std::string& name, const std::string& 
     const std::size_t room = kLongestFileName - suffix.size();
     const bool directory = suffix.empty();
     if (name.size() <= room && readHere && exact_.insert(name + suffix).second) {
-        used_.insert(LowerAscii(name + suffix));
+        used_.insert(FileNameCaseKey(name + suffix));
         return name;
     }
     std::string chosen = FitName(name, room, directory);
-    for (int n = 2; !used_.insert(LowerAscii(chosen + suffix)).second; ++n) {
+    for (int n = 2; !used_.insert(FileNameCaseKey(chosen + suffix)).second; ++n) {
         const std::string number = " (" + std::to_string(n) + ")";
         chosen = FitName(name, room - number.size(), directory) + number;
     }

@@ -43,7 +43,7 @@ public:
     bool Given(const std::string& fileName) const { return exact_.count(fileName) > 0; }
 
 private:
-    std::unordered_set<std::string> used_;   // lowered
+    std::unordered_set<std::string> used_;   // as Windows compares them (FileNameCaseKey)
     std::unordered_set<std::string> exact_;  // as given
 };
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the whole suite in the normal build (and a staged
-# install), then once more, the UI's tests included, in one clang build under AddressSanitizer
+# install), the core's tests and the command line built for Windows and run under Wine, then
+# once more, the UI's tests included, in one clang build under AddressSanitizer
 # and UndefinedBehaviorSanitizer that also holds the fuzz targets, which replay their
 # regression inputs and then fuzz briefly.
 set -euo pipefail
@@ -15,6 +16,10 @@ cmake --preset default >/dev/null
 cmake --build --preset default -- -j"$jobs"
 ctest --preset default -j"$jobs"
 scripts/test-install.sh
+
+# The core and pernard-cli for Windows (MinGW-w64), under Wine: docs/windows.md. The libraries
+# they link are built once into build-mingw/deps and kept.
+PERNARD_JOBS=$jobs scripts/build-windows.sh --test
 
 cmake --preset check >/dev/null
 cmake --build --preset check -- -j"$jobs"

@@ -1,12 +1,11 @@
 #include "util/CodePage.h"
 
-#include <iconv.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <utility>
 
+#include "util/CodePageConverter.h"
 #include "util/Text.h"
 
 namespace pernard {
@@ -15,27 +14,20 @@ namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
-iconv_t AsIconv(void* handle) { return static_cast<iconv_t>(handle); }
-
-void* OpenConverter(const char* to, const char* from) {
-    iconv_t cd = iconv_open(to, from);
-    return cd == reinterpret_cast<iconv_t>(-1) ? nullptr : cd;
-}
-
 bool IsUtf8Name(const std::string& charset) { return charset == kUtf8; }
 
 // Converts a whole short text; false when any of it does not convert.
 bool Convert(void* handle, std::string_view text, std::string& out) {
-    iconv(AsIconv(handle), nullptr, nullptr, nullptr, nullptr);
+    RunConverter(handle, nullptr, nullptr, nullptr, nullptr);
     out.assign(text.size() * 4 + 16, '\0');
     char* in = const_cast<char*>(text.data());
     std::size_t inLeft = text.size();
     char* dest = out.data();
     std::size_t destLeft = out.size();
     const bool ok =
-        iconv(AsIconv(handle), &in, &inLeft, &dest, &destLeft) != static_cast<std::size_t>(-1) &&
+        RunConverter(handle, &in, &inLeft, &dest, &destLeft) != static_cast<std::size_t>(-1) &&
         inLeft == 0 &&
-        iconv(AsIconv(handle), nullptr, nullptr, &dest, &destLeft) != static_cast<std::size_t>(-1);
+        RunConverter(handle, nullptr, nullptr, &dest, &destLeft) != static_cast<std::size_t>(-1);
     out.resize(static_cast<std::size_t>(dest - out.data()));
     return ok;
 }
@@ -115,7 +107,7 @@ bool KeptCp932Character(unsigned char lead, unsigned char trail, std::string& ou
     const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
     std::string character;
     const bool ok = Convert(handle, std::string_view(bytes, 2), character);
-    iconv_close(AsIconv(handle));
+    CloseConverter(handle);
     if (ok) out += character;
     return ok;
 }
@@ -199,7 +191,7 @@ std::string CanonicalCharset(std::string_view label) {
     for (char c = 0x20; c < 0x7F; ++c) ascii += c;
     std::string decoded;
     const bool compatible = Convert(probe, ascii, decoded) && decoded == ascii;
-    iconv_close(AsIconv(probe));
+    CloseConverter(probe);
     return compatible ? upper : std::string();
 }
 
@@ -210,8 +202,8 @@ TextDecoder::TextDecoder(const std::string& charset) : charset_(charset) {
 }
 
 TextDecoder::~TextDecoder() {
-    if (handle_ != nullptr) iconv_close(AsIconv(handle_));
-    if (encodeBack_ != nullptr) iconv_close(AsIconv(encodeBack_));
+    if (handle_ != nullptr) CloseConverter(handle_);
+    if (encodeBack_ != nullptr) CloseConverter(encodeBack_);
 }
 
 void TextDecoder::Decode(std::string_view bytes, std::string& out) {
@@ -292,16 +284,15 @@ bool TextDecoder::RoundTrips(std::string_view utf8, std::string_view bytes) {
     if (encodeBack_ == nullptr) encodeBack_ = OpenConverter(charset_.c_str(), "UTF-8");
     if (encodeBack_ == nullptr) return true;
     std::string back(bytes.size() + 16, '\0');
-    iconv(AsIconv(encodeBack_), nullptr, nullptr, nullptr, nullptr);
+    RunConverter(encodeBack_, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(utf8.data());
     std::size_t inLeft = utf8.size();
     char* dest = back.data();
     std::size_t destLeft = back.size();
-    if (iconv(AsIconv(encodeBack_), &in, &inLeft, &dest, &destLeft) ==
-        static_cast<std::size_t>(-1)) {
+    if (RunConverter(encodeBack_, &in, &inLeft, &dest, &destLeft) == static_cast<std::size_t>(-1)) {
         return false;
     }
-    iconv(AsIconv(encodeBack_), nullptr, nullptr, &dest, &destLeft);
+    RunConverter(encodeBack_, nullptr, nullptr, &dest, &destLeft);
     return std::string_view(back.data(), static_cast<std::size_t>(dest - back.data())) == bytes;
 }
 
@@ -343,19 +334,19 @@ void TextDecoder::DecodeEachCharacter(std::string_view bytes, std::string& out) 
 
 bool TextDecoder::DecodeWhole(std::string_view bytes, std::string& out) {
     out.assign(bytes.size() * 4 + 16, '\0');
-    iconv(AsIconv(handle_), nullptr, nullptr, nullptr, nullptr);
+    RunConverter(handle_, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(bytes.data());
     std::size_t inLeft = bytes.size();
     char* dest = out.data();
     std::size_t destLeft = out.size();
     const bool ok =
-        iconv(AsIconv(handle_), &in, &inLeft, &dest, &destLeft) != static_cast<std::size_t>(-1);
+        RunConverter(handle_, &in, &inLeft, &dest, &destLeft) != static_cast<std::size_t>(-1);
     out.resize(static_cast<std::size_t>(dest - out.data()));
     return ok && inLeft == 0 && !out.empty();
 }
 
 void TextDecoder::DecodeRun(std::string_view bytes, std::string& out) {
-    iconv(AsIconv(handle_), nullptr, nullptr, nullptr, nullptr);
+    RunConverter(handle_, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(bytes.data());
     std::size_t inLeft = bytes.size();
     const std::size_t start = out.size();
@@ -363,7 +354,7 @@ void TextDecoder::DecodeRun(std::string_view bytes, std::string& out) {
     char* dest = out.data() + start;
     std::size_t destLeft = out.size() - start;
     while (inLeft > 0) {
-        const std::size_t result = iconv(AsIconv(handle_), &in, &inLeft, &dest, &destLeft);
+        const std::size_t result = RunConverter(handle_, &in, &inLeft, &dest, &destLeft);
         if (result != static_cast<std::size_t>(-1)) break;
         if (errno == E2BIG) {
             const std::size_t used = static_cast<std::size_t>(dest - out.data());
@@ -386,7 +377,7 @@ void TextDecoder::DecodeRun(std::string_view bytes, std::string& out) {
         ++in;
         --inLeft;
         ++replacements_;
-        iconv(AsIconv(handle_), nullptr, nullptr, nullptr, nullptr);
+        RunConverter(handle_, nullptr, nullptr, nullptr, nullptr);
     }
     out.resize(static_cast<std::size_t>(dest - out.data()));
 }
@@ -398,8 +389,8 @@ TextEncoder::TextEncoder(const std::string& charset, Fallback fallback, bool kep
 }
 
 TextEncoder::~TextEncoder() {
-    if (handle_ != nullptr) iconv_close(AsIconv(handle_));
-    if (decodeBack_ != nullptr) iconv_close(AsIconv(decodeBack_));
+    if (handle_ != nullptr) CloseConverter(handle_);
+    if (decodeBack_ != nullptr) CloseConverter(decodeBack_);
 }
 
 void TextEncoder::KeptByte(unsigned char byte, std::string& out) const {
@@ -503,7 +494,7 @@ void TextEncoder::EncodeRun(std::string_view utf8, std::string& out) {
 }
 
 void TextEncoder::ConvertRun(std::string_view utf8, std::string& out) {
-    iconv(AsIconv(handle_), nullptr, nullptr, nullptr, nullptr);
+    RunConverter(handle_, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(utf8.data());
     std::size_t inLeft = utf8.size();
     const std::size_t start = out.size();
@@ -517,7 +508,7 @@ void TextEncoder::ConvertRun(std::string_view utf8, std::string& out) {
         destLeft = out.size() - used;
     };
     while (inLeft > 0) {
-        const std::size_t result = iconv(AsIconv(handle_), &in, &inLeft, &dest, &destLeft);
+        const std::size_t result = RunConverter(handle_, &in, &inLeft, &dest, &destLeft);
         if (result != static_cast<std::size_t>(-1)) break;
         if (errno == E2BIG) {
             reserve(inLeft * 2 + 16);
@@ -534,7 +525,7 @@ void TextEncoder::ConvertRun(std::string_view utf8, std::string& out) {
             destLeft -= written.size();
             in += kKeptByteSize;
             inLeft -= kKeptByteSize;
-            iconv(AsIconv(handle_), nullptr, nullptr, nullptr, nullptr);
+            RunConverter(handle_, nullptr, nullptr, nullptr, nullptr);
             continue;
         }
         const int size = CharSize(rest, 0);
@@ -552,7 +543,7 @@ void TextEncoder::ConvertRun(std::string_view utf8, std::string& out) {
         destLeft -= replacement.size();
         in += size;
         inLeft -= static_cast<std::size_t>(size);
-        iconv(AsIconv(handle_), nullptr, nullptr, nullptr, nullptr);
+        RunConverter(handle_, nullptr, nullptr, nullptr, nullptr);
     }
     out.resize(static_cast<std::size_t>(dest - out.data()));
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Conversion between UTF-8 (the program's inside) and the code pages of files, at the edge.
-// Built on the C library's iconv.
+// Built on the platform's converter (util/CodePageConverter.h): iconv, or Windows' code pages.
 
 #include <cstddef>
 #include <memory>

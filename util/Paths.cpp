@@ -20,12 +20,25 @@ std::string PathToFileUrl(std::string_view path, char separator) {
     return "file:///" + url;
 }
 
+namespace {
+
+// Windows takes "/" as a separator as well as the backslash; elsewhere only the separator does.
+bool IsSeparator(char c, char separator) {
+    return c == separator || (separator == '\\' && c == '/');
+}
+
+std::size_t LastSeparator(std::string_view path, char separator) {
+    return separator == '\\' ? path.find_last_of("\\/") : path.rfind(separator);
+}
+
+}  // namespace
+
 std::string ParentPath(std::string_view path, char separator) {
     std::size_t leading = 0;
-    while (leading < path.size() && path[leading] == separator) ++leading;
+    while (leading < path.size() && IsSeparator(path[leading], separator)) ++leading;
     std::string_view body = path.substr(leading);
-    while (!body.empty() && body.back() == separator) body.remove_suffix(1);
-    const std::size_t last = body.rfind(separator);
+    while (!body.empty() && IsSeparator(body.back(), separator)) body.remove_suffix(1);
+    const std::size_t last = LastSeparator(body, separator);
     if (last == std::string_view::npos) {
         // Nothing above the only component: the path is returned whole, as written.
         return std::string(path.substr(0, leading + body.size()));
@@ -34,7 +47,7 @@ std::string ParentPath(std::string_view path, char separator) {
 }
 
 std::string FileNamePart(std::string_view path, char separator) {
-    const std::size_t last = path.rfind(separator);
+    const std::size_t last = LastSeparator(path, separator);
     return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
 }
 
@@ -44,7 +57,7 @@ std::string NormalPath(const std::string& path) {
 
 std::string JoinPath(std::string_view directory, std::string_view name, char separator) {
     std::string joined(directory);
-    if (joined.empty() || joined.back() != separator) joined += separator;
+    if (joined.empty() || !IsSeparator(joined.back(), separator)) joined += separator;
     joined += name;
     return joined;
 }

@@ -3,6 +3,7 @@
 #include "util/FileCalls.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,10 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include "util/WidePath.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,6 +25,19 @@
 namespace pernard {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Removes a file this code made (or a link it replaces), outside the save's own calls.
+bool RemoveQuietly(const std::string& path) {
+#ifdef _WIN32
+    return DeleteFileW(WidePath(path).c_str()) != 0;
+#else
+    return std::remove(path.c_str()) == 0;
+#endif
+}
+
+}  // namespace
 
 SafeFileWriter::~SafeFileWriter() { Abandon(); }
 
@@ -37,10 +55,18 @@ bool SafeFileWriter::Open(const std::string& target) {
     const fs::file_status status = fs::status(target_, error);
     if (fs::exists(status) && !fs::is_regular_file(status)) return false;
 #ifdef _WIN32
-    static int serial = 0;
-    temporary_ =
-        (fs::path(target_).parent_path() / (".pernard-tmp-" + std::to_string(++serial))).string();
-    descriptor_ = _open(temporary_.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0644);
+    // A short name beside the target that no other file holds: made only if it is not there.
+    const std::string directory = fs::path(target_).parent_path().string();
+    const std::string stem = ".pernard-" + std::to_string(GetCurrentProcessId()) + "-";
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100 && descriptor_ < 0; ++attempt) {
+        const std::string name = stem + std::to_string(++serial);
+        const std::string candidate = directory.empty() ? name : directory + "\\" + name;
+        descriptor_ = _wopen(WidePath(candidate).c_str(),
+                             _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (descriptor_ >= 0) temporary_ = candidate;
+        if (descriptor_ < 0 && errno != EEXIST) break;
+    }
 #else
     // A short name beside the target: target + suffix could pass the 255-byte name limit.
     const fs::path directory = fs::path(target_).parent_path();
@@ -90,7 +116,7 @@ bool SafeFileWriter::Commit() {
     ok = ok && calls.rename(temporary_.c_str(), target_.c_str()) == 0;
     // The rename itself must reach the disk before the save counts as done.
     ok = ok && SyncDirectory(fs::path(target_).parent_path().string());
-    if (!ok) std::remove(temporary_.c_str());
+    if (!ok) RemoveQuietly(temporary_);
     temporary_.clear();
     return ok;
 }
@@ -126,7 +152,7 @@ std::string SafeFileWriter::Finish() {
 SafeFileBatch::~SafeFileBatch() {
     // An uncommitted batch leaves nothing: neither temporary files nor new files.
     for (const Pending& file : pending_) {
-        std::remove(file.temporary.empty() ? file.target.c_str() : file.temporary.c_str());
+        RemoveQuietly(file.temporary.empty() ? file.target : file.temporary);
     }
 }
 
@@ -135,14 +161,13 @@ namespace {
 // Creates `target`, which must not exist yet, and writes `bytes` into it; false (and nothing
 // left behind) when it exists or cannot be written.
 bool WriteNewFile(const std::string& target, std::string_view bytes) {
-#ifdef _WIN32
-    (void)target;
-    (void)bytes;
-    errno = EEXIST;
-    return false;
-#else
     // O_EXCL never opens what is already there, a link included.
+#ifdef _WIN32
+    const int created = _wopen(WidePath(target).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                               _S_IREAD | _S_IWRITE);
+#else
     const int created = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+#endif
     if (created < 0) return false;
     bool ok = true;
     for (std::string_view rest = bytes; ok && !rest.empty();) {
@@ -153,11 +178,10 @@ bool WriteNewFile(const std::string& target, std::string_view bytes) {
     }
     ok = SaveFileCalls().close(created) == 0 && ok;
     if (!ok) {
-        std::remove(target.c_str());
+        RemoveQuietly(target);
         errno = EIO;
     }
     return ok;
-#endif
 }
 
 }  // namespace
@@ -173,7 +197,7 @@ bool SafeFileBatch::Add(const std::string& target, std::string_view bytes) {
     std::error_code error;
     if (fs::is_symlink(fs::symlink_status(target, error))) {
         // A link is replaced, never written through.
-        if (std::remove(target.c_str()) != 0 || !WriteNewFile(target, bytes)) return false;
+        if (!RemoveQuietly(target) || !WriteNewFile(target, bytes)) return false;
         pending_.push_back(Pending{std::string(), target});
         return true;
     }
@@ -208,7 +232,7 @@ std::vector<std::string> SafeFileBatch::Commit() {
         if (!synced ||
             (!inPlace && calls.rename(file.temporary.c_str(), file.target.c_str()) != 0)) {
             // A file written in place is new: without the sync it does not count, and goes.
-            std::remove(inPlace ? file.target.c_str() : file.temporary.c_str());
+            RemoveQuietly(inPlace ? file.target : file.temporary);
             failed.push_back(file.target);
             continue;
         }
@@ -231,7 +255,7 @@ void SafeFileWriter::Abandon() {
         descriptor_ = -1;
     }
     if (!temporary_.empty()) {
-        std::remove(temporary_.c_str());
+        RemoveQuietly(temporary_);
         temporary_.clear();
     }
 }

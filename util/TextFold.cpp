@@ -81,4 +81,24 @@ void FoldCaseAndWidth(std::string_view text, std::string& out) {
     }
 }
 
+std::string FileNameCaseKey(std::string_view name) {
+    std::string key;
+    key.reserve(name.size());
+    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(name.data());
+    for (std::size_t at = 0; at < name.size();) {
+        utf8proc_int32_t codePoint = 0;
+        const utf8proc_ssize_t size = utf8proc_iterate(
+            bytes + at, static_cast<utf8proc_ssize_t>(name.size() - at), &codePoint);
+        if (size <= 0) {
+            key += name[at++];
+            continue;
+        }
+        utf8proc_uint8_t upper[4];
+        const utf8proc_ssize_t written = utf8proc_encode_char(utf8proc_toupper(codePoint), upper);
+        key.append(reinterpret_cast<const char*>(upper), static_cast<std::size_t>(written));
+        at += static_cast<std::size_t>(size);
+    }
+    return key;
+}
+
 }  // namespace pernard

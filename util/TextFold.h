@@ -16,4 +16,9 @@ void LowerAsciiInto(std::string_view text, std::string& out);
 // from a file that did not decode) is only ASCII-lowered.
 void FoldCaseAndWidth(std::string_view text, std::string& out);
 
+// A file name as Windows compares names: every character upper-cased alone, without any
+// normalization, so that "Ärger" and "ärger" are one name while ｶ and カ stay two. Bytes that
+// are not UTF-8 are kept as they are.
+std::string FileNameCaseKey(std::string_view name);
+
 }  // namespace pernard

@@ -120,7 +120,7 @@ TEST(CliBrowser, TheBrowserOptionReadsTheDefaultProfileAndAStoreIsASource) {
     CliRun byName, missing;
     {
         // Only the test's home is searched.
-        const pernard::testing::ScopedVariable fakeHome("HOME", home.Path().c_str());
+        const pernard::testing::ScopedVariable fakeHome("HOME", home.Path().string().c_str());
         const pernard::testing::ScopedVariable noConfigHome("XDG_CONFIG_HOME", nullptr);
         byName = RunWith({"list", "--browser", "chromium"});
         missing = RunWith({"list", "--browser", "firefox"});

@@ -369,7 +369,7 @@ TEST_F(FirefoxStoreTest, TheCopyIsPrivateAndGoesWhicheverWayTheReadEnds) {
     // The reader's temporary directory is the test's own, to see what is left in it.
     const fs::path temporary = dir.Path() / "tmp";
     fs::create_directory(temporary);
-    const ScopedVariable tmpdir("TMPDIR", temporary.c_str());
+    const ScopedVariable tmpdir("TMPDIR", temporary.string().c_str());
     // The copy's directory and files with their modes, as the reader has them before it reads.
     std::string seen;
     auto mode = [](const fs::path& path) {

@@ -82,7 +82,7 @@ int RoundTrip(const std::string& path, const std::string& what) {
     Read(first, path);
     const std::vector<EntryView> before = Entries(first.model);
     const int withExtras = EntriesWithExtras(first.model);
-    const std::string saved = dir.Path() / "saved.htm";
+    const std::string saved = (dir.Path() / "saved.htm").string();
     EXPECT_TRUE(WriteBookmarkFile(first.model, saved, 0)) << what;
     TestModel second;
     EXPECT_TRUE(Read(second, saved)) << what;

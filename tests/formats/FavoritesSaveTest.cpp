@@ -449,7 +449,7 @@ TEST_F(FavoritesSaveTest, RealShortcutsStayByteForByteThroughSaves) {
     ASSERT_TRUE(Save());
     const std::string changed = ReadBytes(Path(name));
     EXPECT_EQ(ReadShortcutUrl(Path(name)), "http://changed.example/");
-    EXPECT_EQ(ShortcutWithUrl(changed, ReadShortcutUrl(corpus / "url" / name)),
+    EXPECT_EQ(ShortcutWithUrl(changed, ReadShortcutUrl((corpus / "url" / name).string())),
               originals.begin()->second);
 }
 

@@ -1,10 +1,15 @@
 #include "support/LocalHttpServer.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <sstream>
@@ -13,14 +18,40 @@ namespace pernard::testing {
 
 namespace {
 
+#ifdef _WIN32
+// Winsock's names for the calls; its sockets fit an int here (small handle values).
+struct WinsockStarted {
+    WinsockStarted() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+};
+const WinsockStarted kWinsockStarted;
+int CloseSocket(int socket) { return ::closesocket(static_cast<SOCKET>(socket)); }
+int PollSocket(int socket, int milliseconds) {
+    WSAPOLLFD waiting{static_cast<SOCKET>(socket), POLLIN, 0};
+    return ::WSAPoll(&waiting, 1, milliseconds);
+}
+constexpr int kSendFlags = 0;
+using AddressLength = int;
+#else
+int CloseSocket(int socket) { return ::close(socket); }
+int PollSocket(int socket, int milliseconds) {
+    pollfd waiting{socket, POLLIN, 0};
+    return ::poll(&waiting, 1, milliseconds);
+}
+constexpr int kSendFlags = MSG_NOSIGNAL;
+using AddressLength = socklen_t;
+#endif
+
 constexpr int kRequestLimit = 5000;
 const char* const kLastModified = "Wed, 01 Jan 2020 00:00:00 GMT";  // 1577836800
 
 void SendAll(int connection, const std::string& bytes) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t n =
-            ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        const ssize_t n = ::send(connection, bytes.data() + sent,
+                                 static_cast<int>(bytes.size() - sent), kSendFlags);
         if (n <= 0) return;
         sent += static_cast<std::size_t>(n);
     }
@@ -39,16 +70,17 @@ std::string Response(int status, const std::string& reason, const std::string& e
 }  // namespace
 
 LocalHttpServer::LocalHttpServer() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    listener_ = static_cast<int>(::socket(AF_INET, SOCK_STREAM, 0));
     const int on = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on),
+                 sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
     ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
     ::listen(listener_, 64);
-    socklen_t length = sizeof address;
+    AddressLength length = sizeof address;
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
     acceptor_ = std::thread([this] { Serve(); });
@@ -58,7 +90,7 @@ LocalHttpServer::~LocalHttpServer() {
     stopping_ = true;
     acceptor_.join();
     for (std::thread& worker : workers_) worker.join();
-    ::close(listener_);
+    CloseSocket(listener_);
 }
 
 std::string LocalHttpServer::Url(const std::string& path) const {
@@ -76,28 +108,27 @@ std::set<std::string> LocalHttpServer::PathsWithCredentials() const {
 }
 
 int LocalHttpServer::ClosedPort() {
-    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int probe = static_cast<int>(::socket(AF_INET, SOCK_STREAM, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
+    AddressLength length = sizeof address;
     ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(probe);
+    CloseSocket(probe);
     return ntohs(address.sin_port);
 }
 
 void LocalHttpServer::Serve() {
     int served = 0;
     while (!stopping_ && served < kRequestLimit) {
-        pollfd waiting{listener_, POLLIN, 0};
-        if (::poll(&waiting, 1, 50) <= 0) continue;
-        const int connection = ::accept(listener_, nullptr, nullptr);
+        if (PollSocket(listener_, 50) <= 0) continue;
+        const int connection = static_cast<int>(::accept(listener_, nullptr, nullptr));
         if (connection < 0) continue;
         ++served;
         workers_.emplace_back([this, connection] {
             Answer(connection);
-            ::close(connection);
+            CloseSocket(connection);
         });
     }
 }
@@ -106,9 +137,8 @@ void LocalHttpServer::Answer(int connection) {
     std::string request;
     char buffer[4096];
     while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
-        pollfd readable{connection, POLLIN, 0};
-        if (::poll(&readable, 1, 2000) <= 0) return;
-        const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
+        if (PollSocket(connection, 2000) <= 0) return;
+        const auto n = ::recv(connection, buffer, sizeof buffer, 0);
         if (n <= 0) return;
         request.append(buffer, static_cast<std::size_t>(n));
     }

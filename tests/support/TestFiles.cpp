@@ -38,6 +38,14 @@ std::string ReadBytes(const std::string& path) {
     return bytes.str();
 }
 
+#ifdef _WIN32
+namespace {
+// The C runtime's calls for the environment; an empty value removes a variable.
+int setenv(const char* name, const char* value, int) { return _putenv_s(name, value); }
+int unsetenv(const char* name) { return _putenv_s(name, ""); }
+}  // namespace
+#endif
+
 ScopedVariable::ScopedVariable(const char* name, const char* value) : name_(name) {
     const char* was = std::getenv(name);
     wasSet_ = was != nullptr;

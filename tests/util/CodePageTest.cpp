@@ -72,3 +72,48 @@ TEST(CodePage, EncoderHandsUnmappableCharactersToTheFallback) {
     encoder.Encode("日本😀a", out);
     EXPECT_EQ(out, "\x93\xfa\x96\x7b&#128512;a");
 }
+
+// The code pages a file is read in, through whichever converter the platform has (iconv on
+// Linux, Windows' own code pages there): each decodes its text, writes it back as the same
+// bytes, and keeps a byte it does not define.
+TEST(CodePage, EachCodePageReadsWritesBackAndKeepsWhatItDoesNotDefine) {
+    struct Case {
+        const char* label;
+        const char* charset;
+        std::string bytes;
+        std::string text;
+        std::string undefined;
+    };
+    const Case cases[] = {
+        {"shift_jis", kCp932, "\x93\xfa\x96\x7b", "日本", "\xa0"},
+        {"euc-jp", "EUC-JP", "\xc6\xfc\xcb\xdc \x8e\xb6", "日本 ｶ", "\xff"},
+        {"gbk", "GBK", "\xc8\xd5\xb1\xbe", "日本", "\xff"},
+        {"big5", "BIG5", "\xa4\xe9\xa5\xbb", "日本", "\xff"},
+        {"euc-kr", "EUC-KR", "\xc7\xd1\xb1\xb9", "한국", "\xff"},
+        {"windows-1252", "WINDOWS-1252", "caf\xe9 \x80", "café €", "\x81"},
+        {"utf-8", kUtf8, "日本", "日本", "\xff"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.charset);
+        EXPECT_EQ(CanonicalCharset(c.label), c.charset);
+        TextDecoder decoder(c.charset);
+        std::string text;
+        decoder.Decode(c.bytes, text);
+        EXPECT_EQ(text, c.text);
+        std::string bytes;
+        TextEncoder(c.charset, nullptr).Encode(text, bytes);
+        EXPECT_EQ(bytes, c.bytes);
+
+        const std::string withUndefined = "a" + c.undefined + "b" + c.bytes;
+        text.clear();
+        decoder.Decode(withUndefined, text);
+        EXPECT_EQ(decoder.Replacements(), 1u);
+        EXPECT_EQ(ShownText(text),
+                  "a\xEF\xBF\xBD"
+                  "b" +
+                      c.text);
+        bytes.clear();
+        TextEncoder(c.charset, nullptr, true).Encode(text, bytes);
+        EXPECT_EQ(bytes, withUndefined);
+    }
+}

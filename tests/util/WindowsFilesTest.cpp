@@ -1,0 +1,138 @@
+// What a save does on Windows' own file system (run under Wine here): the replace in one step,
+// refused with the old file kept when the target is read-only or held open by another program;
+// paths past 260 characters; Japanese names; Favorites names that Windows refuses or sees as
+// one, through a real save to a Favorites directory and a read back.
+
+#ifdef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "cli/CliRun.h"
+#include "support/TestFiles.h"
+#include "util/SafeFile.h"
+#include "util/WidePath.h"
+
+using namespace pernard;
+using pernard::testing::RunWith;
+using pernard::testing::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Utf8(const fs::path& path) { return Utf8FromWide(path.wstring()); }
+
+std::string ReadWide(const std::string& path) {
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes(4096, '\0');
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+bool Save(const std::string& target, const std::string& bytes) {
+    SafeFileWriter writer;
+    if (!writer.Open(target)) return false;
+    writer.Write(bytes);
+    return writer.Commit();
+}
+
+// The names in a directory, as UTF-8.
+std::set<std::string> Names(const std::string& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(fs::path(WidePath(directory)))) {
+        names.insert(Utf8FromWide(entry.path().filename().wstring()));
+    }
+    return names;
+}
+
+}  // namespace
+
+TEST(WindowsFiles, SaveReplacesTheFileInOneStepOrKeepsTheOldOne) {
+    TempDir temp;
+    const std::string base = Utf8(temp.Path());
+    const std::string longDirectory =
+        base + "\\" + std::string(120, 'a') + "\\" + std::string(120, 'b') + "\\フォルダ";
+    ASSERT_TRUE(fs::create_directories(fs::path(WidePath(longDirectory))));
+
+    enum Hold { kNothing, kReadOnly, kOpenElsewhere };
+    struct Case {
+        const char* what;
+        std::string target;
+        Hold hold;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"a plain name", base + "\\bookmark.htm", kNothing, true},
+        {"a Japanese name", base + "\\お気に入り 一覧.htm", kNothing, true},
+        {"a path past 260 characters", longDirectory + "\\ブックマーク.htm", kNothing, true},
+        {"a read-only file", base + "\\read-only.htm", kReadOnly, false},
+        {"a file another program holds open", base + "\\held.htm", kOpenElsewhere, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(Save(c.target, "old"));
+        ASSERT_EQ(ReadWide(c.target), "old");
+        const std::wstring wide = WidePath(c.target);
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.hold == kReadOnly) SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (c.hold == kOpenElsewhere) {
+            // As an editor holds a file: others may read it, not delete or replace it.
+            held = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+        EXPECT_EQ(Save(c.target, "new"), c.saved);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(ReadWide(c.target), c.saved ? "new" : "old");
+        // No temporary file is left beside it, whatever happened.
+        const std::string directory = c.target.substr(0, c.target.rfind('\\'));
+        for (const std::string& name : Names(directory)) EXPECT_NE(name.rfind(".pernard-", 0), 0u);
+    }
+}
+
+TEST(WindowsFiles, FavoritesNamesWindowsRefusesOrSeesAsOneAreWrittenAndReadBack) {
+    TempDir temp;
+    const std::string base = Utf8(temp.Path());
+    // Device names, a trailing dot or space, the marks Windows forbids, names that differ only in
+    // case (ASCII or not), and Japanese.
+    const char* names[] = {"CON",    "nul.txt", "com1",       "Lpt9",         "trailing dot.",
+                           "space ", "a<b>c",   "x:\"y\"|z?", "*/\\",         "Case",
+                           "CASE",   "Ärger",   "ärger",      "日本語の名前", "ｶﾀｶﾅ"};
+    std::string file =
+        "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<META HTTP-EQUIV=\"Content-Type\" "
+        "CONTENT=\"text/html; charset=UTF-8\">\n<DL><p>\n";
+    int n = 0;
+    for (const char* name : names) {
+        file += "<DT><A HREF=\"http://example.com/" + std::to_string(++n) + "\">" + name + "</A>\n";
+    }
+    file += "</DL><p>\n";
+    const std::string source = base + "\\names.htm";
+    ASSERT_TRUE(Save(source, file));
+    const std::string favorites = base + "\\お気に入り";
+
+    const auto saved = RunWith({"save", source, "--to-favorites", favorites});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    // One file for each bookmark, none lost to another of the same name.
+    EXPECT_EQ(Names(favorites).size(), std::size(names));
+    const auto listed = RunWith({"list", favorites});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    for (int k = 1; k <= n; ++k) {
+        EXPECT_NE(listed.out.find("http://example.com/" + std::to_string(k) + "\t"),
+                  std::string::npos)
+            << k;
+    }
+    EXPECT_NE(listed.out.find("日本語の名前"), std::string::npos);
+}
+
+#endif
