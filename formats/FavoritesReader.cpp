@@ -201,6 +201,18 @@ std::string ShortcutExtras(std::string_view bytes, const std::string& url) {
     return PackExtras(extras);
 }
 
+namespace {
+
+// The root of a Favorites read: named and sourced by its directory, its names in CP932.
+bool AddFavoritesRoot(EntryBuilder& builder, const std::string& directory) {
+    if (builder.AddRoot(directory, kSourceFavorites, directory) != EntryBuilder::Outcome::Added)
+        return false;
+    builder.SetCharset(kCp932);
+    return true;
+}
+
+}  // namespace
+
 ReadOutcome ReadFavoritesDirectory(BmLogic& model, bool complete, const std::string& directory) {
     std::error_code error;
     if (!fs::is_directory(directory, error)) {
@@ -211,10 +223,7 @@ ReadOutcome ReadFavoritesDirectory(BmLogic& model, bool complete, const std::str
     LoadTransaction load(model, complete, "お気に入り 読込中");
     if (!load.Begun()) return load.End(false);
     EntryBuilder& builder = load.Builder();
-    if (builder.AddRoot(directory, kSourceFavorites, directory) != EntryBuilder::Outcome::Added) {
-        return load.End(false, kCapacityMessage);
-    }
-    builder.SetCharset(kCp932);
+    if (!AddFavoritesRoot(builder, directory)) return load.End(false, kCapacityMessage);
     auto files = std::make_shared<ReadFavoritesFiles>();
     files->directory = directory;
     builder.SourceInfo()->favorites = files;
@@ -282,10 +291,7 @@ ReadOutcome ReadShortcutCollection(BmLogic& model, bool complete, const std::str
     LoadTransaction load(model, complete, "お気に入り 読込中");
     if (!load.Begun()) return load.End(false);
     EntryBuilder& builder = load.Builder();
-    if (builder.AddRoot(directory, kSourceFavorites, directory) != EntryBuilder::Outcome::Added) {
-        return load.End(false, kCapacityMessage);
-    }
-    builder.SetCharset(kCp932);
+    if (!AddFavoritesRoot(builder, directory)) return load.End(false, kCapacityMessage);
     EntryTexts texts;
     texts.url = ShortcutUrlFromText(ShortcutTextOf(bytes));
     texts.name = name.substr(0, name.size() - 4);

@@ -283,6 +283,9 @@ private:
     void ShowCurrentInPanel1();
     // The entry of the list's highlighted row; none when no row is highlighted.
     NodeRef HighlightedRow() const;
+    // Shows the list the user looked at before a delete, without what was deleted, with the row
+    // `above` the first deleted one selected.
+    void ShowListAfterDelete(std::vector<NodeRef> shown, const NodeRef& above);
     // Loads `path` and says what came of it; the tree shows the collection (or the new root).
     void LoadReporting(bool complete, const std::string& path, LoadAs as,
                        const ReadOutcomeWords& words);

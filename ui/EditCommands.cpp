@@ -254,6 +254,10 @@ void TFormMain::Delete2Click() {
         return NodeRef{};
     });
     if (!deleted) return;
+    ShowListAfterDelete(std::move(shown), above);
+}
+
+void TFormMain::ShowListAfterDelete(std::vector<NodeRef> shown, const NodeRef& above) {
     // That list stays, without what was deleted, and the row above becomes its selection.
     shown.erase(std::remove_if(shown.begin(), shown.end(),
                                [this](const NodeRef& ref) { return model_.IndexOf(ref) < 0; }),

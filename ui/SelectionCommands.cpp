@@ -129,16 +129,7 @@ void TFormMain::DeleteListSelection() {
     // Many subtrees taken out at once are announced to the tree as a reset, which drops its
     // selection: the folder shown is selected again, and is the current entry until a row is.
     if (model_.IndexOf(folder) >= 0) SelectNode(model_.IndexOf(folder));
-    shown.erase(std::remove_if(shown.begin(), shown.end(),
-                               [this](const NodeRef& ref) { return model_.IndexOf(ref) < 0; }),
-                shown.end());
-    ListItems->SetEntries(std::move(shown));
-    const int aboveRow = ListItems->RowOfEntry(above);
-    if (aboveRow >= 0) {
-        const QModelIndex index = ListItems->index(aboveRow, 0);
-        LView->setCurrentIndex(index);
-        LViewClick(index);
-    }
+    ShowListAfterDelete(std::move(shown), above);
     Panel1->setText(Text(outcome.summary));
 }
 
