@@ -182,7 +182,7 @@ TEST(CliDedupe, KeepsOneEntryPerGroupMergesFoldersAndWritesAsSaveDoes) {
                    "<DT><H3>F</H3>\n<DL><p>\n"
                    "<DT><A HREF=\"http://a.example/x\" ADD_DATE=\"300\">a</A>\n</DL><p>\n"
                    "<DT><A HREF=\"http://A.example/x\" ADD_DATE=\"100\">b</A>\n"
-                   "<DT><H3 PERSONAL_TOOLBAR_FOLDER=\"true\">F</H3>\n<DD>the bar\n<DL><p>\n"
+                   "<HR>\n<DT><H3 PERSONAL_TOOLBAR_FOLDER=\"true\">F</H3>\n<DD>the bar\n<DL><p>\n"
                    "<DT><A HREF=\"http://a.example/x/\" ADD_DATE=\"200\">c</A>\n"
                    "<DT><A HREF=\"http://other.example/\">o</A>\n</DL><p>\n"
                    "</DL><p>\n");
@@ -216,6 +216,9 @@ TEST(CliDedupe, KeepsOneEntryPerGroupMergesFoldersAndWritesAsSaveDoes) {
     // The merged folder keeps the later one's toolbar mark and description.
     const std::string merged = pernard::testing::ReadBytes(out);
     EXPECT_NE(merged.find(" PERSONAL_TOOLBAR_FOLDER=\"true\">F</H3>"), std::string::npos);
+    // The separator before the later folder stays, with the entry it came to stand before.
+    EXPECT_EQ(merged.find("<HR>"), merged.rfind("<HR>"));
+    EXPECT_NE(merged.find("<HR>"), std::string::npos);
     EXPECT_NE(merged.find("<DD>the bar"), std::string::npos)
         << merged;
     // The source stays as it was.
