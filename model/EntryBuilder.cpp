@@ -96,7 +96,6 @@ void EntryBuilder::SetCharset(const std::string& charset) {
 RootInfo* EntryBuilder::SourceInfo() { return model_.MutableRootInfo(root_); }
 
 void EntryBuilder::MarkPartial() {
-    partial_ = true;
     if (root_ >= 0) model_.MarkRootPartial(root_);
 }
 

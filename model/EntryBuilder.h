@@ -57,7 +57,6 @@ public:
     // The root added last holds only part of its source: saving it over the source would lose
     // the rest.
     void MarkPartial();
-    bool Partial() const { return partial_; }
 
     // --- what the table can tell a reader.
     bool Full() const { return model_.glCT >= model_.glMaxURL; }
@@ -82,7 +81,6 @@ public:
     const std::vector<std::string>& Notices() const { return notices_; }
 
     int Root() const { return root_; }
-    const std::vector<int>& Roots() const { return roots_; }
     int UrlCount() const { return urlCount_; }
 
 private:
@@ -98,7 +96,6 @@ private:
     int firstRow_ = -1;       // the first row this read appended
     int urlCount_ = 0;
     int pendingSeparators_ = 0;
-    bool partial_ = false;
     std::vector<int> open_;  // the open folders, the root first
     std::vector<std::string> notices_;
 };
