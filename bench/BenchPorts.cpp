@@ -5,7 +5,7 @@
 namespace pernard::bench {
 
 void AddRoot(BmLogic& model, const std::string& name) {
-    model.AppendRoot(name, kSourceNetscape, "/tmp/bench.htm");
+    model.AppendRoot(name, SourceKind::BookmarkFile, "/tmp/bench.htm");
 }
 
 void AddFolder(BmLogic& model, int depth, const std::string& name) {

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     pernard::NullPrompts prompts;
     prompts.answer = pernard::Answer::Yes;
     pernard::ui::PernardApp app(
-        pernard::ui::StartupOverride{pernard::StartupSource::Netscape, WriteCollection(entries)},
+        pernard::ui::StartupOverride{pernard::SourceKind::BookmarkFile, WriteCollection(entries)},
         pernard::ui::UiOverrides{&prompts, nullptr, nullptr, nullptr});
     pernard::ui::TFormMain& main = *app.FormMain;
     main.resize(900, 700);

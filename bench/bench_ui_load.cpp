@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     QElapsedTimer timer;
     timer.start();
     pernard::ui::PernardApp app(
-        pernard::ui::StartupOverride{pernard::StartupSource::Netscape, argv[1]},
+        pernard::ui::StartupOverride{pernard::SourceKind::BookmarkFile, argv[1]},
         pernard::ui::UiOverrides{&prompts, nullptr, nullptr, nullptr});
     app.FormMain->resize(900, 700);
     app.FormMain->show();

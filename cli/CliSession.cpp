@@ -170,7 +170,7 @@ CliSession::CliSession(const CommandLine& line, std::ostream& err, std::ostream*
 bool CliSession::Load(const std::vector<std::string>& sources, std::ostream& err) {
     bool ok = true;
     for (std::size_t k = 0; k < sources.size(); ++k) {
-        const ReadOutcome outcome = LoadSource(model_, k == 0, sources[k], LoadAs::AnySource);
+        const ReadOutcome outcome = LoadSource(model_, k == 0, sources[k]);
         // Said as the window's panel 0 says a failure, with the read's notices after it.
         if (!outcome.ok) err << ReadOutcomePanel(outcome, kCompleteLoadWords) << '\n';
         for (const std::string& notice : outcome.notices) err << notice << '\n';
@@ -240,7 +240,7 @@ namespace {
 
 // Writes a Chromium-family store's root back into the store it was read from.
 int SaveToStore(BmLogic& model, int root, bool force, std::ostream& err) {
-    if (!IsBrowserStore(model.SourceKind(root))) {
+    if (!IsBrowserStore(model.SourceKindOf(root))) {
         err << "--to-store writes a root read from a browser's store back to it\n";
         return 2;
     }

@@ -2,22 +2,13 @@
 
 #include <cstdio>
 
-#include "formats/FavoritesReader.h"
-#include "formats/NetscapeReader.h"
 #include "formats/SourceRead.h"
 
 namespace pernard {
 
-ReadOutcome LoadSource(BmLogic& model, bool complete, const std::string& path, LoadAs as) {
-    switch (as) {
-        case LoadAs::BookmarkFile:
-            return ReadBookmarkFile(model, complete, path);
-        case LoadAs::Favorites:
-            return ReadFavoritesDirectory(model, complete, path);
-        case LoadAs::AnySource:
-            break;
-    }
-    return ReadSourceOf(model, complete, path);
+ReadOutcome LoadSource(BmLogic& model, bool complete, const std::string& path,
+                       std::optional<SourceKind> as) {
+    return ReadSourceAs(model, complete, path, as ? *as : KindOfSource(path));
 }
 
 std::string ReadOutcomePanel(const ReadOutcome& outcome, const ReadOutcomeWords& words) {
@@ -40,7 +31,7 @@ void SayReadOutcome(const Ports& ports, const ReadOutcome& outcome, const std::s
     for (const std::string& notice : outcome.notices) ports.prompts->ShowMessage(notice);
 }
 
-ReadOutcome LoadAndSay(BmLogic& model, bool complete, const std::string& path, LoadAs as,
+ReadOutcome LoadAndSay(BmLogic& model, bool complete, const std::string& path, std::optional<SourceKind> as,
                        const ReadOutcomeWords& words, const char* checkName) {
     const ReadOutcome outcome = LoadSource(model, complete, path, as);
     SayReadOutcome(model.GetPorts(), outcome, path, words);

@@ -4,6 +4,7 @@
 // of a read in one place (SayReadOutcome): the status bar's panel 0, and a message for an error
 // and for each notice of the read.
 
+#include <optional>
 #include <string>
 
 #include "model/BmLogic.h"
@@ -11,12 +12,10 @@
 
 namespace pernard {
 
-// What the user asked to read: a bookmark file, a Favorites directory, or whatever the source
-// is found to be (a store, a shortcut file, either of the others).
-enum class LoadAs { BookmarkFile, Favorites, AnySource };
-
-// Reads `path` as one load (`complete` empties the table first).
-ReadOutcome LoadSource(BmLogic& model, bool complete, const std::string& path, LoadAs as);
+// Reads `path` as one load (`complete` empties the table first), as the kind the user asked
+// for, or with no kind asked, as whatever the source is found to be.
+ReadOutcome LoadSource(BmLogic& model, bool complete, const std::string& path,
+                       std::optional<SourceKind> as = std::nullopt);
 
 // How a kind of load words its outcome.
 struct ReadOutcomeWords {
@@ -26,8 +25,7 @@ struct ReadOutcomeWords {
     bool sourceInPanel1;      // panel 1 shows the source after a read that went through
 };
 inline constexpr ReadOutcomeWords kCompleteLoadWords{"読込完了 :%d 件", nullptr, false, false};
-inline constexpr ReadOutcomeWords kAdditionalLoadWords{"追加読込完了:%d 件", nullptr, false,
-                                                       false};
+inline constexpr ReadOutcomeWords kAdditionalLoadWords{"追加読込完了:%d 件", nullptr, false, false};
 inline constexpr ReadOutcomeWords kFavoritesLoadWords{"読込完了 :%d 件", "読込失敗 ", true, true};
 
 // The text of panel 0 for an outcome.
@@ -38,7 +36,8 @@ void SayReadOutcome(const Ports& ports, const ReadOutcome& outcome, const std::s
                     const ReadOutcomeWords& words);
 
 // LoadSource, said; the consistency check runs afterwards under `checkName`.
-ReadOutcome LoadAndSay(BmLogic& model, bool complete, const std::string& path, LoadAs as,
-                       const ReadOutcomeWords& words, const char* checkName);
+ReadOutcome LoadAndSay(BmLogic& model, bool complete, const std::string& path,
+                       std::optional<SourceKind> as, const ReadOutcomeWords& words,
+                       const char* checkName);
 
 }  // namespace pernard

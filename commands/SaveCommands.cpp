@@ -84,21 +84,25 @@ bool SaveRoot(BmLogic& model, int root) {
     if (!model.IsValidIndex(root) || !model.IsRoot(root)) {
         return false;
     }
-    if (model.SourceKind(root) == kSourceNetscape) return OverwriteBookmarkFile(model, root);
-    if (model.SourceKind(root) == kSourceChromium) {
-        WriteRefusal refusal = WriteRefusal::None;
-        if (SaveBrowserStore(model, root, false, &refusal)) return true;
-        // The browser wrote its store since it was read: this root's changes go where the user
-        // says.
-        return refusal == WriteRefusal::SourceChanged && SaveElsewhere(model, root);
+    switch (model.SourceKindOf(root)) {
+        case SourceKind::BookmarkFile:
+            return OverwriteBookmarkFile(model, root);
+        case SourceKind::Favorites:
+            return OverwriteFavorites(model, root);
+        case SourceKind::Chromium: {
+            WriteRefusal refusal = WriteRefusal::None;
+            if (SaveBrowserStore(model, root, false, &refusal)) return true;
+            // The browser wrote its store since it was read: this root's changes go where the
+            // user says.
+            return refusal == WriteRefusal::SourceChanged && SaveElsewhere(model, root);
+        }
+        case SourceKind::Firefox:
+            // Read-only: saved as a bookmark file of the user's choice instead.
+            model.GetPorts().prompts->ShowMessage(kFirefoxReadOnlyMessage +
+                                                  std::string(model.SourcePath(root)));
+            return SaveElsewhere(model, root);
     }
-    if (model.SourceKind(root) == kSourceFirefox) {
-        // Read-only: saved as a bookmark file of the user's choice instead.
-        model.GetPorts().prompts->ShowMessage(kFirefoxReadOnlyMessage +
-                                              std::string(model.SourcePath(root)));
-        return SaveElsewhere(model, root);
-    }
-    return OverwriteFavorites(model, root);
+    return false;
 }
 
 bool SaveBookmarkAs(BmLogic& model) {

@@ -22,14 +22,14 @@ bool StartupRead(BmLogic& model, int& urlCount) {
         return false;
     };
     std::string source;
-    LoadAs as = LoadAs::AnySource;
-    if (settings.StartupSourceKind() == StartupSource::InternetExplorer) {
+    std::optional<SourceKind> as;
+    if (settings.StartupSourceKind() == SourceKind::Favorites) {
         source = settings.StartupFavoritesDirectory();
         if (source.empty()) return false;
         if (!fs::is_directory(source, error)) {
             return unreadable("ディレクトリが存在しません : " + source);
         }
-        as = LoadAs::Favorites;
+        as = SourceKind::Favorites;
     } else {
         source = settings.StartupBookmarkFile();
         if (source.empty()) return false;

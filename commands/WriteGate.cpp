@@ -34,8 +34,7 @@ constexpr const char* kChangedMessage =
 
 // A root read from a file or directory this program may write back (not a browser's store).
 bool HasWritableSource(const BmLogic& model, int root) {
-    const std::string_view kind = model.SourceKind(root);
-    return (kind == kSourceNetscape || kind == kSourceFavorites) && !model.SourcePath(root).empty();
+    return !IsBrowserStore(model.SourceKindOf(root)) && !model.SourcePath(root).empty();
 }
 
 // The roots in table order (the tree's top level is in that order).
@@ -54,7 +53,7 @@ std::string NamesOf(const BmLogic& model, const std::vector<int>& roots) {
     std::string names;
     for (int root : roots) {
         if (!names.empty()) names += "、";
-        names += model.SourceKind(root) == kSourceFavorites ? model.SourcePath(root)
+        names += model.SourceKindOf(root) == SourceKind::Favorites ? model.SourcePath(root)
                                                             : model.glName[root];
     }
     return names;
@@ -71,7 +70,7 @@ Holders HoldersOf(const BmLogic& model, const WriteRequest& request) {
     for (int root : AllRoots(model)) {
         if (!HasWritableSource(model, root)) continue;
         const std::string source(model.SourcePath(root));
-        const bool favorites = model.SourceKind(root) == kSourceFavorites;
+        const bool favorites = model.SourceKindOf(root) == SourceKind::Favorites;
         if (SamePath(source, request.target)) {
             holders.sameFile.push_back(root);
             holders.touched.push_back(root);
@@ -193,11 +192,11 @@ Verdict Decision::MakeForStore() {
     const std::string& target = request_.target;
     if (request_.roots.size() != 1) return Refuse(WriteRefusal::Invalid);
     const int root = request_.roots.front();
-    if (model_.SourceKind(root) == kSourceFirefox) {
+    if (model_.SourceKindOf(root) == SourceKind::Firefox) {
         return Refuse(WriteRefusal::BrowserStore, kFirefoxReadOnlyMessage + target);
     }
     const RootInfo* info = model_.RootInfoOf(root);
-    if (model_.SourceKind(root) != kSourceChromium || info == nullptr || info->store == nullptr ||
+    if (model_.SourceKindOf(root) != SourceKind::Chromium || info == nullptr || info->store == nullptr ||
         !SamePath(target, std::string(model_.SourcePath(root)))) {
         return Refuse(WriteRefusal::Invalid);
     }

@@ -115,7 +115,7 @@ ReadOutcome ReadChromiumStore(BmLogic& model, bool complete, const std::string& 
     }
     return RunStoreRead(
         model, complete, [&](EntryBuilder& builder, std::string& error) {
-            if (builder.AddRoot(StoreRootName(path), kSourceChromium, path) !=
+            if (builder.AddRoot(StoreRootName(path), SourceKind::Chromium, path) !=
                 EntryBuilder::Outcome::Added) {
                 error = kCapacityMessage;
                 return false;

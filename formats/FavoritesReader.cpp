@@ -205,7 +205,7 @@ namespace {
 
 // The root of a Favorites read: named and sourced by its directory, its names in CP932.
 bool AddFavoritesRoot(EntryBuilder& builder, const std::string& directory) {
-    if (builder.AddRoot(directory, kSourceFavorites, directory) != EntryBuilder::Outcome::Added)
+    if (builder.AddRoot(directory, SourceKind::Favorites, directory) != EntryBuilder::Outcome::Added)
         return false;
     builder.SetCharset(kCp932);
     return true;

@@ -201,7 +201,7 @@ TreeWrite WriteFavoritesTree(const BmLogic& model, const std::string& target, in
     std::unordered_map<std::string, int> entryOfFile;  // of the files written or holding one
     NamesInDirectory topNames;
     const ReadNames readNames(read);
-    const bool keptBytesBelong = model.glAdd[root] == kSourceFavorites;
+    const bool keptBytesBelong = model.SourceKindOf(root) == SourceKind::Favorites;
     const int count = std::min(model.glCT, model.Tree().Count());
     auto renamedEntry = [&](int i, const std::string& name) {
         const std::size_t k = static_cast<std::size_t>(i);

@@ -168,7 +168,7 @@ ReadOutcome ReadFirefoxStore(BmLogic& model, bool complete, const std::string& p
     places.CollectTags(places.Root("tags________", "tags"));
     return RunStoreRead(
         model, complete, [&](EntryBuilder& builder, std::string& error) {
-            if (builder.AddRoot(StoreRootName(path), kSourceFirefox, path) !=
+            if (builder.AddRoot(StoreRootName(path), SourceKind::Firefox, path) !=
                 EntryBuilder::Outcome::Added) {
                 error = kCapacityMessage;
                 return false;

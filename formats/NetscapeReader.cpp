@@ -187,7 +187,7 @@ void NetscapeReader::Finish() {
 }
 
 bool NetscapeReader::AddRoot(const std::string& name) {
-    if (builder_.AddRoot(name, kSourceNetscape, path_) != EntryBuilder::Outcome::Added) {
+    if (builder_.AddRoot(name, SourceKind::BookmarkFile, path_) != EntryBuilder::Outcome::Added) {
         return StopAtCapacity();
     }
     // Every root opens depth 1, whatever was open before it.

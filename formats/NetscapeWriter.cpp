@@ -35,7 +35,7 @@ std::string CharsetLabel(const std::string& charset) {
 // Bytes that did not decode go back as themselves only into the encoding they were read in.
 // A Favorites root's texts come from file names and shortcut files, never from this file.
 bool KeptBytesBelong(const BmLogic& model, int root) {
-    if (model.glAdd[root] == kSourceFavorites) return false;
+    if (model.SourceKindOf(root) == SourceKind::Favorites) return false;
     return model.RootCharset(root) == WriteCharset(model, root);
 }
 
@@ -184,7 +184,7 @@ int WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool la
         }
     };
     // A browser's store is written as the browser's own export writes it.
-    const bool storeRoot = IsBrowserStore(model.SourceKind(root));
+    const bool storeRoot = IsBrowserStore(model.SourceKindOf(root));
     const EntryExtras none;
     EntryExtras extras;
     const int count = std::min(model.glCT, model.Tree().Count());

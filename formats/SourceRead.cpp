@@ -38,20 +38,25 @@ bool LooksLikeChromiumBookmarks(const std::string& head) {
 
 SourceKind KindOfSource(const std::string& path) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) return SourceKind::Favorites;
-    if (IsShortcutFileName(path)) return SourceKind::Shortcut;
+    if (std::filesystem::is_directory(path, error) || IsShortcutFileName(path)) {
+        return SourceKind::Favorites;
+    }
     const std::string head = Head(path, 64 * 1024);
     if (head.compare(0, 16, std::string("SQLite format 3\0", 16)) == 0) return SourceKind::Firefox;
     if (LooksLikeChromiumBookmarks(head)) return SourceKind::Chromium;
     return SourceKind::BookmarkFile;
 }
 
-ReadOutcome ReadSourceOf(BmLogic& model, bool complete, const std::string& path) {
-    switch (KindOfSource(path)) {
-        case SourceKind::Favorites:
-            return ReadFavoritesDirectory(model, complete, path);
-        case SourceKind::Shortcut:
-            return ReadShortcutCollection(model, complete, path);
+ReadOutcome ReadSourceAs(BmLogic& model, bool complete, const std::string& path, SourceKind kind) {
+    switch (kind) {
+        case SourceKind::Favorites: {
+            // One shortcut file reads as a Favorites collection of one.
+            std::error_code error;
+            const bool oneShortcut =
+                IsShortcutFileName(path) && !std::filesystem::is_directory(path, error);
+            return oneShortcut ? ReadShortcutCollection(model, complete, path)
+                               : ReadFavoritesDirectory(model, complete, path);
+        }
         case SourceKind::Chromium:
             return ReadChromiumStore(model, complete, path);
         case SourceKind::Firefox:
@@ -60,6 +65,10 @@ ReadOutcome ReadSourceOf(BmLogic& model, bool complete, const std::string& path)
             break;
     }
     return ReadBookmarkFile(model, complete, path);
+}
+
+ReadOutcome ReadSourceOf(BmLogic& model, bool complete, const std::string& path) {
+    return ReadSourceAs(model, complete, path, KindOfSource(path));
 }
 
 bool ReadSource(BmLogic& model, bool complete, const std::string& path, int& urlCount,

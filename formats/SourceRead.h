@@ -10,12 +10,12 @@
 
 namespace pernard {
 
-enum class SourceKind { BookmarkFile, Shortcut, Favorites, Chromium, Firefox };
-
+// What the source at `path` is: a directory or a shortcut file is Favorites.
 SourceKind KindOfSource(const std::string& path);
 
 // Reads the source as one load with the reader its kind needs. `complete` empties the table
 // first.
+ReadOutcome ReadSourceAs(BmLogic& model, bool complete, const std::string& path, SourceKind kind);
 ReadOutcome ReadSourceOf(BmLogic& model, bool complete, const std::string& path);
 bool ReadSource(BmLogic& model, bool complete, const std::string& path, int& urlCount,
                 std::string& errorText);

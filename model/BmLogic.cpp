@@ -115,14 +115,17 @@ void BmLogic::EchoLevel(int level, int index) {
     EchoMemo(line);
 }
 
-BmLogic::Appended BmLogic::AppendRoot(std::string_view name, std::string_view sourceKind,
+BmLogic::Appended BmLogic::AppendRoot(std::string_view name, SourceKind kind,
                                       std::string_view sourcePath) {
     EntryTexts texts;
     texts.name = name;
-    texts.added = sourceKind;
+    texts.added = SourceKindName(kind);
     texts.visited = sourcePath;
     const Appended appended = AppendRow(-1, false, texts);
-    if (appended.Added()) EchoLevel(1, appended.index);
+    if (appended.Added()) {
+        MutableRootInfo(appended.index)->kind = kind;
+        EchoLevel(1, appended.index);
+    }
     return appended;
 }
 
@@ -215,6 +218,11 @@ const RootInfo* BmLogic::RootInfoOf(int rootIndex) const {
 RootInfo* BmLogic::MutableRootInfo(int rootIndex) {
     if (!IsValidIndex(rootIndex)) return nullptr;
     return &roots_[nodes_[static_cast<std::size_t>(rootIndex)]->Serial()];
+}
+
+SourceKind BmLogic::SourceKindOf(int root) const {
+    const RootInfo* info = RootInfoOf(root);
+    return info == nullptr ? SourceKind::BookmarkFile : info->kind;
 }
 
 std::string BmLogic::RootCharset(int rootIndex) const {

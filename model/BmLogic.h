@@ -25,15 +25,6 @@ namespace pernard {
 struct SortOptions;  // model/Sorting.h
 
 inline constexpr const char* kFolderMarker = "---";
-inline constexpr const char* kSourceNetscape = "Netscape Navigator";
-inline constexpr const char* kSourceFavorites = "Internet Explorer";
-// Browsers' own stores, read but never written: a Chromium-family `Bookmarks` file, a Firefox
-// `places.sqlite`.
-inline constexpr const char* kSourceChromium = "Chromium";
-inline constexpr const char* kSourceFirefox = "Firefox";
-inline bool IsBrowserStore(std::string_view sourceKind) {
-    return sourceKind == kSourceChromium || sourceKind == kSourceFirefox;
-}
 // The open levels a reader keeps track of (a root is level 1).
 inline constexpr int kLevelSlots = 21;
 // A root or folder at this level opens no further folder.
@@ -113,8 +104,8 @@ public:
     bool IsRoot(int index) const { return gloya[index] < 0; }
     bool IsFolder(int index) const { return glUrl[index] == kFolderMarker; }
     int ParentOf(int index) const { return gloya[index]; }
-    // A root's source kind (kSourceNetscape, ...) and the path it was read from.
-    std::string_view SourceKind(int root) const { return glAdd[root]; }
+    // What a root was read from, and the path it was read from.
+    SourceKind SourceKindOf(int root) const;
     std::string_view SourcePath(int root) const { return glVisit[root]; }
     // The URL a folder was saved with (the text after its heading).
     std::string_view SaveUrl(int folder) const { return glVisit[folder]; }
@@ -130,8 +121,7 @@ public:
         int index = -1;
         bool Added() const { return outcome == Outcome::Added; }
     };
-    Appended AppendRoot(std::string_view name, std::string_view sourceKind,
-                        std::string_view sourcePath);
+    Appended AppendRoot(std::string_view name, SourceKind kind, std::string_view sourcePath);
     Appended AppendFolder(int parent, std::string_view name, std::string_view added,
                           std::string_view saveUrl);
     Appended AppendBookmark(int parent, const EntryTexts& texts);

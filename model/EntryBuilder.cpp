@@ -11,10 +11,10 @@ EntryBuilder::Outcome EntryBuilder::Appended(const BmLogic::Appended& appended,
     return Outcome::Added;
 }
 
-EntryBuilder::Outcome EntryBuilder::AddRoot(const std::string& name, const std::string& source,
+EntryBuilder::Outcome EntryBuilder::AddRoot(const std::string& name, SourceKind kind,
                                             const std::string& sourcePath) {
     Finish();
-    const BmLogic::Appended appended = model_.AppendRoot(name, source, sourcePath);
+    const BmLogic::Appended appended = model_.AppendRoot(name, kind, sourcePath);
     EntryExtras none;
     const Outcome outcome = Appended(appended, none);
     if (outcome == Outcome::Added) {

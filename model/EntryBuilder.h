@@ -24,10 +24,9 @@ public:
 
     // --- nested, as a store or a directory is walked.
 
-    // A new root at the end of the table, of source kind `source` read from `sourcePath`. All
-    // roots one builder adds are one read of one source.
-    Outcome AddRoot(const std::string& name, const std::string& source,
-                    const std::string& sourcePath);
+    // A new root at the end of the table, of kind `kind` read from `sourcePath`. All roots one
+    // builder adds are one read of one source.
+    Outcome AddRoot(const std::string& name, SourceKind kind, const std::string& sourcePath);
     // A folder below the folder open now; it stays open until CloseFolder. A folder that
     // would be too deep is not added: the caller leaves its contents out. Before AddRoot,
     // OpenFolder and AddBookmark add nothing (OutOfOrder).

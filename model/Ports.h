@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/EntryTexts.h"
+#include "model/SourceKind.h"
 
 namespace pernard {
 
@@ -68,7 +69,6 @@ public:
     virtual void ShowCheckLog() {}
 };
 
-enum class StartupSource { Netscape, InternetExplorer };
 
 // What the readers need of the settings, read at the moment of use.
 class ReadSettings {
@@ -90,7 +90,7 @@ public:
 class SourceLocations {
 public:
     virtual ~SourceLocations() = default;
-    virtual StartupSource StartupSourceKind() const { return StartupSource::Netscape; }
+    virtual SourceKind StartupSourceKind() const { return SourceKind::BookmarkFile; }
     virtual std::string StartupBookmarkFile() const { return {}; }
     virtual std::string StartupFavoritesDirectory() const { return {}; }
     virtual void SetStartupBookmarkFile(const std::string& /*path*/) {}

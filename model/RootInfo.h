@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "model/SourceKind.h"
 #include "util/FileStamp.h"
 
 namespace pernard {
@@ -36,6 +37,7 @@ struct StoreOriginal {
 };
 
 struct RootInfo {
+    SourceKind kind = SourceKind::BookmarkFile;
     std::string charset;   // the encoding its source was read in; empty when unknown
     bool partial = false;  // the read stopped early: saving over the source would lose the rest
     int read = 0;          // roots of one read of one file share this number

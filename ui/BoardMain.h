@@ -287,7 +287,7 @@ private:
     // `above` the first deleted one selected.
     void ShowListAfterDelete(std::vector<NodeRef> shown, const NodeRef& above);
     // Loads `path` and says what came of it; the tree shows the collection (or the new root).
-    void LoadReporting(bool complete, const std::string& path, LoadAs as,
+    void LoadReporting(bool complete, const std::string& path, std::optional<SourceKind> as,
                        const ReadOutcomeWords& words);
     void ApplyMoveButtonRule(int entry);
 

@@ -504,10 +504,10 @@ void TFormBookmark::SetDebugCheck(bool on) { CheckDebug->setChecked(on); }
 bool TFormBookmark::NoOverwriteQuestion() const { return CheckUwagaki->isChecked(); }
 bool TFormBookmark::SaveInUtf8() const { return CheckUtf8->isChecked(); }
 
-StartupSource TFormBookmark::StartupSourceKind() const {
+SourceKind TFormBookmark::StartupSourceKind() const {
     if (startupOverride_) return startupOverride_->kind;
-    return RadioBrowser->ItemIndex() == 0 ? StartupSource::Netscape
-                                          : StartupSource::InternetExplorer;
+    return RadioBrowser->ItemIndex() == 0 ? SourceKind::BookmarkFile
+                                          : SourceKind::Favorites;
 }
 
 std::string TFormBookmark::StartupBookmarkFile() const {

@@ -40,7 +40,7 @@ private:
 
 // A source given on the command line, read at start-up instead of the configured one.
 struct StartupOverride {
-    StartupSource kind = StartupSource::Netscape;
+    SourceKind kind = SourceKind::BookmarkFile;
     std::string path;
 };
 
@@ -63,7 +63,7 @@ public:
     bool DebugCheck() const override;
     void SetDebugCheck(bool on) override;
     bool NoOverwriteQuestion() const override;
-    StartupSource StartupSourceKind() const override;
+    SourceKind StartupSourceKind() const override;
     std::string StartupBookmarkFile() const override;
     std::string StartupFavoritesDirectory() const override;
     void SetStartupBookmarkFile(const std::string& path) override;

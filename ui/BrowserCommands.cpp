@@ -40,7 +40,7 @@ void TFormMain::ReadBrowserStore(bool firefox, bool complete) {
     }
     if (complete && !SettleUnsavedChanges()) return;
     // The start-up bookmark file stays the user's own: a store is opened from here.
-    LoadReporting(complete, chosen, LoadAs::AnySource,
+    LoadReporting(complete, chosen, std::nullopt,
                   complete ? kCompleteLoadWords : kAdditionalLoadWords);
 }
 

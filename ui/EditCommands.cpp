@@ -190,7 +190,7 @@ void TFormMain::EditEntry(int index) {
         dialog->setWindowTitle(Text(model_.glAdd[k]));
         dialog->LabelFolder->setText("識別名");
         // A bookmark file or a browser's store is a file; a Favorites root, a directory.
-        dialog->LabelURL->setText(model_.glAdd[k] == kSourceFavorites ? "フォルダー名"
+        dialog->LabelURL->setText(model_.SourceKindOf(k) == SourceKind::Favorites ? "フォルダー名"
                                                                       : "ファイル名");
     } else {
         dialog->setWindowTitle("フォルダー");

@@ -15,7 +15,7 @@
 
 namespace pernard::ui {
 
-void TFormMain::LoadReporting(bool complete, const std::string& path, LoadAs as,
+void TFormMain::LoadReporting(bool complete, const std::string& path, std::optional<SourceKind> as,
                               const ReadOutcomeWords& words) {
     outputPending_ = false;  // every load ends a pending output
     // A cut or copy pending from the previous collection ends with it.
@@ -33,7 +33,7 @@ void TFormMain::NetScapeB1Click() {
     if (!ports.dialogs->OpenBookmarkFile(ports.settings->StartupBookmarkFile(), chosen)) return;
     if (!SettleUnsavedChanges()) return;
     ports.settings->SetStartupBookmarkFile(chosen);
-    LoadReporting(true, chosen, LoadAs::BookmarkFile, kCompleteLoadWords);
+    LoadReporting(true, chosen, SourceKind::BookmarkFile, kCompleteLoadWords);
 }
 
 void TFormMain::NetScape1Click() {
@@ -41,7 +41,7 @@ void TFormMain::NetScape1Click() {
     const Ports& ports = model_.GetPorts();
     if (!ports.dialogs->OpenBookmarkFile(ports.settings->AdditionalBookmarkFile(), chosen)) return;
     ports.settings->SetAdditionalBookmarkFile(chosen);
-    LoadReporting(false, chosen, LoadAs::BookmarkFile, kAdditionalLoadWords);
+    LoadReporting(false, chosen, SourceKind::BookmarkFile, kAdditionalLoadWords);
 }
 
 void TFormMain::IE1Click() {
@@ -51,7 +51,7 @@ void TFormMain::IE1Click() {
         return;
     if (!SettleUnsavedChanges()) return;
     ports.settings->SetStartupFavoritesDirectory(directory);
-    LoadReporting(true, directory, LoadAs::Favorites, kFavoritesLoadWords);
+    LoadReporting(true, directory, SourceKind::Favorites, kFavoritesLoadWords);
 }
 
 void TFormMain::IE2Click() {
@@ -64,7 +64,7 @@ void TFormMain::IE2Click() {
         }
         return;
     }
-    LoadReporting(false, directory, LoadAs::Favorites, kFavoritesLoadWords);
+    LoadReporting(false, directory, SourceKind::Favorites, kFavoritesLoadWords);
 }
 
 void TFormMain::miFileSaveClick() { SaveBM(model_); }

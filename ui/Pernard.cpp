@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
     if (arguments.size() > 1) {
         const QFileInfo info(arguments[1]);
         source =
-            pernard::ui::StartupOverride{info.isDir() ? pernard::StartupSource::InternetExplorer
-                                                      : pernard::StartupSource::Netscape,
+            pernard::ui::StartupOverride{info.isDir() ? pernard::SourceKind::Favorites
+                                                      : pernard::SourceKind::BookmarkFile,
                                          info.absoluteFilePath().toStdString()};
     }
     pernard::ui::PernardApp program(source);

@@ -141,7 +141,7 @@ public:
             Write();
             if (::testing::Test::HasFatalFailure()) return;
             for (int root : Roots(h_.model)) {
-                ASSERT_FALSE(h_.model.SourceKind(root).empty()) << "an entry with no root";
+                ASSERT_TRUE(h_.model.IsRoot(root)) << "an entry with no root";
             }
         }
     }

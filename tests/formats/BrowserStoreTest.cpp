@@ -97,7 +97,7 @@ TEST(ChromiumStore, TheRootsFoldersDatesAndUnknownKeysOfABookmarksFile) {
     EXPECT_EQ(urls, 3);
     EXPECT_EQ(t.model.glName[0], StoreRootName(path));
     EXPECT_EQ(t.model.SourcePath(0), path);
-    EXPECT_EQ(t.model.glAdd[0], kSourceChromium);
+    EXPECT_EQ(t.model.SourceKindOf(0), SourceKind::Chromium);
     EXPECT_EQ(Listing(t.model),
               "0 F ブックマーク バー  1600000000|| PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
               "1 U 日本語の名前 😀 https://例え.jp/ 1700000000||\n"
@@ -265,7 +265,7 @@ TEST_F(FirefoxStoreTest, RootsTagsKeywordsSeparatorsAndDates) {
     TestModel t;
     std::string error;
     ASSERT_TRUE(Read(t, error)) << error;
-    EXPECT_EQ(t.model.glAdd[0], kSourceFirefox);
+    EXPECT_EQ(t.model.SourceKindOf(0), SourceKind::Firefox);
     EXPECT_EQ(Listing(t.model),
               "0 F ブックマークメニュー  ||\n"
               "1 U 日本 A http://a/ 1700000000|1700000900|1700000500 SHORTCUTURL=\"kw\" "

@@ -16,7 +16,7 @@ namespace {
 bool Append(BmLogic& model, bool isTop, bool isUrl, const std::string& name,
             const std::string& url = kFolderMarker, const std::string& visit = "",
             const std::string& last = "") {
-    if (isTop) return model.AppendRoot(name, kSourceNetscape, "source.htm").Added();
+    if (isTop) return model.AppendRoot(name, SourceKind::BookmarkFile, "source.htm").Added();
     int parent = model.glCT - 1;
     while (parent >= 0 && !model.IsFolder(parent)) parent = model.gloya[parent];
     if (!isUrl) return model.AppendFolder(parent, name, "", visit).Added();
@@ -108,7 +108,7 @@ TEST(EntryTable, TwoRootsAreBothTopLevel) {
     EXPECT_EQ(DumpTable(t.model), "0 -1 R first\n1 0 F folder\n2 1 U a http://a/\n3 -1 R second\n");
     EXPECT_EQ(t.model.Tree().TopLevelCount(), 2);
     EXPECT_EQ(t.model.Tree().AbsoluteIndex(t.model.glNode[3]), 3);
-    EXPECT_EQ(t.model.SourceKind(0), kSourceNetscape);
+    EXPECT_EQ(t.model.SourceKindOf(0), SourceKind::BookmarkFile);
     EXPECT_EQ(t.model.SourcePath(0), "source.htm");
 }
 
@@ -203,7 +203,7 @@ TEST(EntryTable, AppendingRefusesWhatWouldBreakTheTreeOrder) {
     // Nothing to go into yet.
     EXPECT_EQ(t.model.AppendBookmark(0, bookmark).outcome, BmLogic::Outcome::OutOfOrder);
     EXPECT_EQ(t.model.AppendFolder(-1, "f", "", "").outcome, BmLogic::Outcome::OutOfOrder);
-    const int root = t.model.AppendRoot("root", kSourceNetscape, "r.htm").index;
+    const int root = t.model.AppendRoot("root", SourceKind::BookmarkFile, "r.htm").index;
     const int first = t.model.AppendFolder(root, "first", "", "").index;
     EXPECT_EQ(t.model.AppendBookmark(first, bookmark).index, 2);
     const int second = t.model.AppendFolder(root, "second", "", "").index;
@@ -232,13 +232,13 @@ TEST(EntryTable, TheBuilderAddsNothingBeforeItsRoot) {
     EXPECT_EQ(builder.AddBookmark(bookmark, {}), EntryBuilder::Outcome::OutOfOrder);
     EXPECT_EQ(builder.OpenFolder("f", "", {}), EntryBuilder::Outcome::OutOfOrder);
     EXPECT_EQ(t.model.glCT, 0);
-    ASSERT_EQ(builder.AddRoot("root", kSourceFirefox, "places.sqlite"),
+    ASSERT_EQ(builder.AddRoot("root", SourceKind::Firefox, "places.sqlite"),
               EntryBuilder::Outcome::Added);
     builder.OpenFolder("f", "", {});
     builder.AddBookmark(bookmark, {});
     builder.CloseFolder();
     builder.AddBookmark(bookmark, {});
     EXPECT_EQ(DumpTable(t.model), "0 -1 R root\n1 0 F f\n2 1 U a http://a/\n3 0 U a http://a/\n");
-    EXPECT_EQ(t.model.SourceKind(0), kSourceFirefox);
+    EXPECT_EQ(t.model.SourceKindOf(0), SourceKind::Firefox);
     EXPECT_THROW(t.model.glName[4], std::out_of_range);
 }

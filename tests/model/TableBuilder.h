@@ -11,7 +11,7 @@ namespace pernard::testing {
 struct TableBuilder {
     static int Root(BmLogic& model, const std::string& name,
                     const std::string& path = "/tmp/bookmark.htm") {
-        return model.AppendRoot(name, kSourceNetscape, path).index;
+        return model.AppendRoot(name, SourceKind::BookmarkFile, path).index;
     }
     static int Folder(BmLogic& model, int level, const std::string& name) {
         return model.AppendFolder(model.OpenFolderAt(level), name, "", "").index;

@@ -77,11 +77,11 @@ public:
         noOverwriteQuestion = false;
     }
     bool debugCheck = true;
-    StartupSource startupSource = StartupSource::Netscape;
+    SourceKind startupSource = SourceKind::BookmarkFile;
     std::string bookmarkFile, favoritesDirectory, additionalBookmarkFile, additionalFavorites;
     bool DebugCheck() const override { return debugCheck; }
     void SetDebugCheck(bool on) override { debugCheck = on; }
-    StartupSource StartupSourceKind() const override { return startupSource; }
+    SourceKind StartupSourceKind() const override { return startupSource; }
     std::string StartupBookmarkFile() const override { return bookmarkFile; }
     std::string StartupFavoritesDirectory() const override { return favoritesDirectory; }
     void SetStartupBookmarkFile(const std::string& path) override { bookmarkFile = path; }

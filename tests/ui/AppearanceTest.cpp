@@ -34,7 +34,7 @@ TEST_F(UiTest, EveryLabelOfEveryWindowShowsItsTextAsItStands) {
         temp.Write("markup.htm", std::string("<TITLE>T</TITLE>\n<DL><p>\n<DT><H3>") + kMarkupName +
                                      "</H3>\n<DL><p>\n<DT><A HREF=\"http://a/\">" + kMarkupName +
                                      "</A>\n</DL><p>\n</DL><p>\n");
-    Start(ui::StartupOverride{StartupSource::Netscape, file});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, file});
     for (QLabel* label : Main().findChildren<QLabel*>()) {
         if (label->objectName() == "LabelSupport") continue;  // a link, made on purpose
         EXPECT_EQ(label->textFormat(), Qt::PlainText)
@@ -232,7 +232,7 @@ TEST_F(UiTest, ABookmarksDescriptionAndTagsAreTheToolTipOfItsName) {
                    "<DT><A HREF=\"http://a/\" TAGS=\"news,日本\">A</A>\n"
                    "<DD>Daily &lt;news&gt;\n  second line\n"
                    "<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n");
-    Start(ui::StartupOverride{StartupSource::Netscape, file});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, file});
     Main().TreeV->setCurrentIndex(Main().TreeItems->IndexOf(Model().glNode[0]));
     ASSERT_EQ(Main().ListItems->rowCount(), 2);
     const QString tip = Main().ListItems->index(0, 0).data(Qt::ToolTipRole).toString();

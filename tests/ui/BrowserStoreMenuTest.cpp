@@ -57,7 +57,7 @@ TEST_F(BrowserStoreMenuTest, TheStoresFoundAreOfferedAndAnyFileCanBeChosen) {
     dialogs.nextFile = places;
     Main().FirefoxAddClick();
     EXPECT_EQ(dialogs.offeredLists.back(), std::vector<std::string>{"その他のファイルを選ぶ…"});
-    EXPECT_EQ(Model().glAdd[3], kSourceFirefox);
+    EXPECT_EQ(Model().SourceKindOf(3), SourceKind::Firefox);
     EXPECT_EQ(Main().Panel0->text(), "追加読込完了:1 件");
 
     // 上書保存 of the Edge root writes the store back, after a copy of the old file.
@@ -92,8 +92,8 @@ TEST_F(BrowserStoreMenuTest, TheStoresFoundAreOfferedAndAnyFileCanBeChosen) {
 }
 
 TEST_F(BrowserStoreMenuTest, AStoreNamedAtStartIsReadAsOne) {
-    Start(ui::StartupOverride{StartupSource::Netscape, store});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, store});
     ASSERT_EQ(Model().glCT, 3);
-    EXPECT_EQ(Model().glAdd[0], kSourceChromium);
+    EXPECT_EQ(Model().SourceKindOf(0), SourceKind::Chromium);
     EXPECT_EQ(Model().glName[2], "例");
 }

@@ -14,7 +14,7 @@ TEST_F(UiTest, BookmarksShowTheIconsTheirExportCarried) {
     const std::string path =
         std::string(PERNARD_CORPUS_DIR) + "/netscape/firefox-export-nested-shaarli-parser.htm";
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "no corpus at " << path;
-    Start(ui::StartupOverride{StartupSource::Netscape, path});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, path});
     const BmLogic& m = Model();
     int carried = 0, plain = 0;
     for (int i = 0; i < m.glCT; ++i) {

@@ -28,7 +28,7 @@ protected:
                                         Anchor("/ok", "ok") + Anchor("/missing", "missing") +
                                         Anchor("/moved", "moved") + Anchor("/slow", "slow") +
                                         "</DL><p>\n</DL><p>\n");
-        Start(ui::StartupOverride{StartupSource::Netscape, file});
+        Start(ui::StartupOverride{SourceKind::BookmarkFile, file});
         app->FormBookmark->EditSysDir->setText(QString::fromStdString(temp.Path().string()));
         Engine().EditTimeOut->setText("1");
         Main().show();

@@ -19,7 +19,7 @@ namespace {
 class CleanupWindowsTest : public UiTest {
 protected:
     void Open(const std::string& file) {
-        Start(ui::StartupOverride{StartupSource::Netscape, temp.Write("clean.htm", file)});
+        Start(ui::StartupOverride{SourceKind::BookmarkFile, temp.Write("clean.htm", file)});
         Main().show();
     }
     void Select(int entry) {

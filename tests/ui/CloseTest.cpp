@@ -11,7 +11,7 @@ protected:
         file = temp.Write("b.htm", ReadBytes(Sample()));
         original = ReadBytes(file);
         Store("Setting/fmBookmark.CkUwagaki", "1");
-        Start(ui::StartupOverride{StartupSource::Netscape, file});
+        Start(ui::StartupOverride{SourceKind::BookmarkFile, file});
         TableSurgery::SetChanged(Model(), true);
         TableSurgery::SetName(Model(), 2, "changed");
     }
@@ -63,7 +63,7 @@ TEST_F(UiTest, AStoppedStartUpReadSaysSoAndIsNotSavedOverItsFileByMistake) {
         file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
     const std::string path = temp.Write("fifteen.htm", file);
     Store("Window/fmBookmark.MaxURL", "5");
-    Start(ui::StartupOverride{StartupSource::Netscape, path});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, path});
     EXPECT_EQ(Main().Panel(0), "エラー URL MAX !!  設定のMAX値を修正して下さい");
     EXPECT_EQ(prompts.messages.back(), "URL MAX !!  設定のMAX値を修正して下さい");
     // Closing after an edit: save? Yes. The partial question's safe answer keeps everything.
@@ -106,7 +106,7 @@ TEST_F(UiTest, AFavoritesSaveThatLeftEntriesUnwrittenKeepsTheWindowOpen) {
     const std::string favorites = (temp.Path() / "Favorites").string();
     temp.Write("Favorites/a.url", "[InternetShortcut]\r\nURL=http://a/\r\n");
     Store("Setting/fmBookmark.CkUwagaki", "1");
-    Start(ui::StartupOverride{StartupSource::InternetExplorer, favorites});
+    Start(ui::StartupOverride{SourceKind::Favorites, favorites});
     // A bookmark without a name can be no file name.
     ASSERT_TRUE(Model().EditUrlEntry(1, {"", "http://a/", "", "", ""}));
     prompts.nextAnswer = Answer::Yes;

@@ -29,7 +29,7 @@ protected:
     void SetUp() override {
         UiTest::SetUp();
         path = temp.Write("edit.htm", kFile);
-        Start(ui::StartupOverride{StartupSource::Netscape, path});
+        Start(ui::StartupOverride{SourceKind::BookmarkFile, path});
         treeTester = std::make_unique<QAbstractItemModelTester>(
             Main().TreeItems, QAbstractItemModelTester::FailureReportingMode::Fatal);
         listTester = std::make_unique<QAbstractItemModelTester>(

@@ -20,7 +20,7 @@ class ListViewTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        Start(ui::StartupOverride{StartupSource::Netscape, temp.Write("list.htm", kFile)});
+        Start(ui::StartupOverride{SourceKind::BookmarkFile, temp.Write("list.htm", kFile)});
     }
     void Select(int entry) {
         Main().TreeV->setCurrentIndex(Main().TreeItems->IndexOf(Model().glNode[entry]));

@@ -25,7 +25,7 @@ class NewUserTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        Start(ui::StartupOverride{StartupSource::Netscape, temp.Write("n.htm", kFile)});
+        Start(ui::StartupOverride{SourceKind::BookmarkFile, temp.Write("n.htm", kFile)});
     }
     void Select(int entry) {
         Main().TreeV->setCurrentIndex(Main().TreeItems->IndexOf(Model().glNode[entry]));
@@ -77,7 +77,7 @@ TEST_F(NewUserTest, TheMaxUrlFieldTakesTheFocusBackEveryTime) {
 
 TEST_F(UiTest, AStartUpSourceThatCannotBeReadSaysSoInTheStatusBar) {
     const std::string missing = (temp.Path() / "missing.htm").string();
-    Start(ui::StartupOverride{StartupSource::Netscape, missing});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, missing});
     EXPECT_EQ(Main().Panel(0), QString::fromStdString("エラー Not Found Bookmark : " + missing));
     EXPECT_EQ(Model().glCT, 0);
 }
@@ -95,7 +95,7 @@ TEST_F(UiTest, TheWindowOpensAtTheTopOfTheTreeAndKeepsItsStatusTexts) {
     std::string file = "<TITLE>Root</TITLE>\n<DL><p>\n";
     for (int k = 0; k < 200; ++k)
         file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
-    Start(ui::StartupOverride{StartupSource::Netscape, temp.Write("many.htm", file)});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, temp.Write("many.htm", file)});
     Main().resize(400, 300);
     Main().show();
     QApplication::processEvents();

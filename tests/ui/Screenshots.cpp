@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     QApplication::setFont(pernard::ui::DesignFont(pernard::ui::kPGothic, 12));
     const QDir output(QString::fromLocal8Bit(argv[1]));
     pernard::ui::PernardApp program(pernard::ui::StartupOverride{
-        pernard::StartupSource::Netscape, PERNARD_EXAMPLES_DIR "/bookmark.htm"});
+        pernard::SourceKind::BookmarkFile, PERNARD_EXAMPLES_DIR "/bookmark.htm"});
     pernard::ui::TFormMain& main = *program.FormMain;
     main.resize(760, 470);
     main.show();

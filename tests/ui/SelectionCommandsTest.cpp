@@ -162,7 +162,7 @@ TEST_F(SelectionCommandsTest, OpeningMoreThanTenPagesAsksFirst) {
     treeTester.reset();
     listTester.reset();
     app.reset();
-    Start(ui::StartupOverride{StartupSource::Netscape, temp.Write("many.htm", file + "</DL>\n")});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, temp.Write("many.htm", file + "</DL>\n")});
     Main().show();
     Select(0);
     Main().LView->setFocus();

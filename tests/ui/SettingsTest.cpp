@@ -48,7 +48,7 @@ TEST_F(UiTest, SettingsAreStoredUnderTheirNamesWithOneAndSeven) {
     EXPECT_TRUE(app->FormBookmark->SkipDuplicateUrls());
     EXPECT_TRUE(app->FormBookmark->NoOverwriteQuestion());
     EXPECT_FALSE(app->FormBookmark->NoEmptyFolders());
-    EXPECT_EQ(app->FormBookmark->StartupSourceKind(), StartupSource::Netscape);
+    EXPECT_EQ(app->FormBookmark->StartupSourceKind(), SourceKind::BookmarkFile);
 }
 
 TEST_F(UiTest, CheckBoxesReadOnOnlyForOne) {
@@ -144,7 +144,7 @@ TEST_F(UiTest, GarbageSettingsStartWithDefaultsOnScreen) {
     Store("Window/fmBookmark.MaxURL", "-3");
     Store("Window/fmBookmark.RadioList", "99");
     Store("Window/fmURL.Left", "1e9");
-    Start(ui::StartupOverride{StartupSource::Netscape, Sample()});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, Sample()});
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.intersects(Main().geometry()));
     EXPECT_GE(Main().height(), 80);

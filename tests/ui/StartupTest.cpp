@@ -91,14 +91,14 @@ TEST_F(UiTest, StartupReadsTheFavoritesDirectoryForAnyOtherChoice) {
 
 TEST_F(UiTest, ATreeOfOneNodeSelectsNothing) {
     const std::string file = temp.Write("one.htm", "<TITLE>Only</TITLE>\r\n");
-    Start(ui::StartupOverride{StartupSource::Netscape, file});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, file});
     EXPECT_EQ(Model().glCT, 1);
     EXPECT_FALSE(Main().TreeV->currentIndex().isValid());
 }
 
 TEST_F(UiTest, SourceOnTheCommandLineIsReadWithoutTouchingTheSettings) {
     Store("Window/fmBookmark.Bookmark1", "/configured/bookmark.htm");
-    Start(ui::StartupOverride{StartupSource::Netscape, Sample()});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, Sample()});
     EXPECT_EQ(Model().glCT, 21);
     EXPECT_EQ(app->FormBookmark->EditBookmark1->text(), "/configured/bookmark.htm");
     app->FormBookmark->close();
@@ -139,13 +139,13 @@ TEST_F(UiTest, TheMemoStaysBounded) {
     for (int k = 0; k < 20000; ++k)
         file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
     Store("Window/fmBookmark.MaxURL", "100000");
-    Start(ui::StartupOverride{StartupSource::Netscape, temp.Write("big.htm", file)});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, temp.Write("big.htm", file)});
     EXPECT_EQ(Model().glCT, 20001);
     EXPECT_LE(app->FormMemo->Memo1->blockCount(), kMemoEchoLimit + 2);
 }
 
 TEST_F(UiTest, OpeningAUrlRecordsTheVisit) {
-    Start(ui::StartupOverride{StartupSource::Netscape, Sample()});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, Sample()});
     // A folder is current: nothing opens, nothing changes.
     Model().SetCurrent(1);
     Main().R1Click();
@@ -211,7 +211,7 @@ TEST_F(UiTest, FavoritesFromTheMenusAndSavingThemBack) {
 }
 
 TEST_F(UiTest, TheBookmarkListShowsItsRowsEntry) {
-    Start(ui::StartupOverride{StartupSource::Netscape, Sample()});
+    Start(ui::StartupOverride{SourceKind::BookmarkFile, Sample()});
     ui::TFormBookmark& settings = *app->FormBookmark;
     ASSERT_GT(settings.ListBookMark->count(), 3);
     settings.ListBookMark->setCurrentRow(2);
