@@ -260,6 +260,8 @@ std::uint64_t BmLogic::RootHash(int root) const {
         for (const TextColumn* column : TextColumns()) {
             mix(text((*column)[k]));
         }
+        // Tags, a description, separators: an edit of them alone is a change of the root.
+        mix(text(ExtrasOf(i)));
     }
     return hash;
 }

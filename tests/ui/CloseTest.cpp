@@ -92,6 +92,12 @@ TEST_F(CloseTest, YesSavesEveryRootWithChangesAndMenuSavesOnlyTheSelectedOne) {
     EXPECT_EQ(ReadBytes(file), original);
     EXPECT_TRUE(Model().glChanged);
     EXPECT_EQ(Model().ChangedRoots(), std::vector<int>{0});
+    // A change of what the table keeps beside the columns (a description) is a change too.
+    EntryExtras described = UnpackExtras(Model().ExtrasOf(entry + 1));
+    described.hasDescription = true;
+    described.description = "described later";
+    ASSERT_TRUE(Model().EditExtras(entry + 1, described));
+    EXPECT_EQ(Model().ChangedRoots(), (std::vector<int>{0, secondRoot}));
 
     // At close, はい saves what is left, whatever is selected.
     TableSurgery::SetName(Model(), static_cast<std::size_t>(entry), "second again");
@@ -99,6 +105,7 @@ TEST_F(CloseTest, YesSavesEveryRootWithChangesAndMenuSavesOnlyTheSelectedOne) {
     EXPECT_TRUE(Main().FormCloseQuery());
     EXPECT_NE(ReadBytes(file).find("changed"), std::string::npos);
     EXPECT_NE(ReadBytes(second).find("second again"), std::string::npos);
+    EXPECT_NE(ReadBytes(second).find("<DD>described later"), std::string::npos);
     EXPECT_FALSE(Model().glChanged);
 }
 
