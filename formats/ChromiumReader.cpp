@@ -1,5 +1,9 @@
 #include "formats/ChromiumReader.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
 #include <simdjson.h>
 
 #include "formats/BrowserRead.h"
@@ -9,6 +13,7 @@
 #include "formats/NetscapeReader.h"
 #include "formats/StoreRoles.h"
 #include "util/FileStamp.h"
+#include "util/OpenFile.h"
 
 namespace pernard {
 
@@ -17,6 +22,23 @@ namespace {
 using simdjson::dom::element;
 
 constexpr const char* kUnknownKindMessage = "種類のわからないエントリーは読み込みませんでした : ";
+
+// The store's text, without a byte order mark before it, in a buffer with room for the padding
+// the parser reads past the end; false when the file cannot be read. The same text is what a
+// write of the store starts from: the file is held once, not once for the parser and once more.
+bool LoadStoreText(const std::string& path, std::string& text) {
+    OpenFile file = OpenForReading(path);
+    if (!file) return false;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    text.reserve((error ? 0 : static_cast<std::size_t>(size)) + simdjson::SIMDJSON_PADDING);
+    char block[64 * 1024];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) text.append(block, got);
+    if (std::ferror(file.get()) != 0) return false;
+    if (std::string_view(text).substr(0, 3) == "\xEF\xBB\xBF") text.erase(0, 3);
+    return true;
+}
 
 class ChromiumWalk {
 public:
@@ -58,8 +80,8 @@ private:
         if (!meta.nickname.empty())
             extras.attributes += StoreAttribute("SHORTCUTURL", meta.nickname);
         SetStoreDescription(meta.description, extras);
-        const EntryBuilder::Outcome outcome =
-            OpenStoreFolder(builder_, name, DateOf(node, "date_added"), std::move(extras), partial_);
+        const EntryBuilder::Outcome outcome = OpenStoreFolder(
+            builder_, name, DateOf(node, "date_added"), std::move(extras), partial_);
         if (outcome != EntryBuilder::Outcome::Added) return outcome != EntryBuilder::Outcome::Full;
         simdjson::dom::array children;
         if (node["children"].get(children) == simdjson::SUCCESS) {
@@ -96,52 +118,52 @@ private:
 ReadOutcome ReadChromiumStore(BmLogic& model, bool complete, const std::string& path) {
     ReadOutcome unreadable;
     const FileStamp stamp = StampOf(path);
-    simdjson::padded_string json;
-    if (simdjson::padded_string::load(path).get(json) != simdjson::SUCCESS) {
+    std::string text;
+    if (!LoadStoreText(path, text)) {
         unreadable.errorText = "Not Found Bookmark : " + path;
         return unreadable;
     }
-    // A byte order mark before the JSON is no part of it. What follows the mark keeps the
-    // padding at the end of the loaded text.
-    const std::size_t bom = std::string_view(json).substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    // The parser reads up to its padding past the text; zeros there, within the buffer.
+    const std::size_t length = text.size();
+    text.resize(length + simdjson::SIMDJSON_PADDING);
     simdjson::dom::parser parser;
     element document;
     element roots;
-    if (parser.parse(json.data() + bom, json.size() - bom, false).get(document) !=
-            simdjson::SUCCESS ||
-        document["roots"].get(roots) != simdjson::SUCCESS || !roots.is_object()) {
+    const bool parsed =
+        parser.parse(text.data(), length, false).get(document) == simdjson::SUCCESS &&
+        document["roots"].get(roots) == simdjson::SUCCESS && roots.is_object();
+    text.resize(length);
+    if (!parsed) {
         unreadable.errorText = "Chromium のブックマークファイルとして読めません : " + path;
         return unreadable;
     }
-    return RunStoreRead(
-        model, complete, [&](EntryBuilder& builder, std::string& error) {
-            if (builder.AddRoot(StoreRootName(path), SourceKind::Chromium, path) !=
-                EntryBuilder::Outcome::Added) {
+    return RunStoreRead(model, complete, [&](EntryBuilder& builder, std::string& error) {
+        if (builder.AddRoot(StoreRootName(path), SourceKind::Chromium, path) !=
+            EntryBuilder::Outcome::Added) {
+            error = kCapacityMessage;
+            return false;
+        }
+        builder.SetCharset("UTF-8");
+        // Writing the store back starts from the file as read, and only while the file is
+        // still as read.
+        RootInfo* info = builder.SourceInfo();
+        info->store = std::make_shared<StoreOriginal>(StoreOriginal{std::move(text), false});
+        info->sourceStamp = stamp;
+        ChromiumWalk walk(builder);
+        for (const ShownRoot& shown : kShownRoots) {
+            element holder = roots;
+            if (shown.inside != nullptr && roots[shown.inside].get(holder) != simdjson::SUCCESS)
+                continue;
+            element node;
+            if (holder[shown.key].get(node) != simdjson::SUCCESS || !node.is_object()) continue;
+            if (!walk.AddTop(node, shown.name, ChromiumRoleKey(shown.Path()), shown.toolbar)) {
                 error = kCapacityMessage;
                 return false;
             }
-            builder.SetCharset("UTF-8");
-            // Writing the store back starts from the file as read, and only while the file is
-            // still as read.
-            RootInfo* info = builder.SourceInfo();
-            info->store = std::make_shared<StoreOriginal>(
-                StoreOriginal{std::string(std::string_view(json).substr(bom)), false});
-            info->sourceStamp = stamp;
-            ChromiumWalk walk(builder);
-            for (const ShownRoot& shown : kShownRoots) {
-                element holder = roots;
-                if (shown.inside != nullptr && roots[shown.inside].get(holder) != simdjson::SUCCESS)
-                    continue;
-                element node;
-                if (holder[shown.key].get(node) != simdjson::SUCCESS || !node.is_object()) continue;
-                if (!walk.AddTop(node, shown.name, ChromiumRoleKey(shown.Path()), shown.toolbar)) {
-                    error = kCapacityMessage;
-                    return false;
-                }
-            }
-            if (walk.Partial()) builder.MarkPartial();
-            return true;
-        });
+        }
+        if (walk.Partial()) builder.MarkPartial();
+        return true;
+    });
 }
 
 bool ReadChromiumBookmarks(BmLogic& model, bool complete, const std::string& path, int& urlCount,
