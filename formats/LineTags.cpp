@@ -46,7 +46,9 @@ LineTags ScanTags(std::string_view line) {
     const char* base = line.data();
     bool textSeen = false;         // past the first tag that carries a text
     bool descriptionText = false;  // inside the text of a "<DD>"
-    const std::size_t firstTag = line.find_first_not_of(" \t");
+    // Where the indentation ends (a loop: find_first_not_of searches its set once per byte).
+    std::size_t firstTag = 0;
+    while (firstTag < line.size() && (line[firstTag] == ' ' || line[firstTag] == '\t')) ++firstTag;
     std::size_t at = 0;
     while (at < line.size()) {
         const void* hit = std::memchr(base + at, '<', line.size() - at);
