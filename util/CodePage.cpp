@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "util/CodePageConverter.h"
+#include "util/Cp932Table.h"
 #include "util/Text.h"
 
 namespace pernard {
@@ -246,6 +247,9 @@ void TextDecoder::Decode(std::string_view bytes, std::string& out) {
         }
         return;
     }
+    // Most Japanese text decodes character by character from a table; what holds a byte that
+    // is no character, or a character with a second code, takes the converter's way below.
+    if (isCp932_ && DecodeCp932Plainly(bytes, out)) return;
     const std::size_t start = out.size();
     const std::size_t keptBefore = replacements_;
     DecodeRun(bytes, out);
@@ -330,6 +334,43 @@ void TextDecoder::DecodeEachCharacter(std::string_view bytes, std::string& out) 
         }
         at += taken;
     }
+}
+
+bool TextDecoder::DecodeCp932Plainly(std::string_view bytes, std::string& out) const {
+    const Cp932Table& table = Cp932Table::Get();
+    const std::size_t start = out.size();
+    // A byte gives at most three bytes of UTF-8 (a half-width katakana).
+    out.resize(start + bytes.size() * 3);
+    char* dest = out.data() + start;
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = in + bytes.size();
+    while (in < end) {
+        const unsigned char lead = *in;
+        if (lead < 0x80) {
+            *dest++ = static_cast<char>(lead);
+            ++in;
+            continue;
+        }
+        std::string_view character;
+        std::size_t length = 1;
+        if (!IsDoubleCodedLead(lead)) {
+            if ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) {
+                length = 2;
+                if (in + 1 < end) character = table.Double(lead, in[1]);
+            } else {
+                character = table.Single(lead);
+            }
+        }
+        if (character.empty()) {
+            out.resize(start);
+            return false;
+        }
+        std::memcpy(dest, character.data(), character.size());
+        dest += character.size();
+        in += length;
+    }
+    out.resize(static_cast<std::size_t>(dest - out.data()));
+    return true;
 }
 
 bool TextDecoder::DecodeWhole(std::string_view bytes, std::string& out) {

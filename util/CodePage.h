@@ -56,6 +56,9 @@ public:
     std::size_t Replacements() const { return replacements_; }
 
 private:
+    // A CP932 run of characters that each decode alone and have one code only, decoded from
+    // the table; false, with `out` as it was, for any other run.
+    bool DecodeCp932Plainly(std::string_view bytes, std::string& out) const;
     // Decodes with the converter, keeping each byte it refuses.
     void DecodeRun(std::string_view bytes, std::string& out);
     // Character by character: each must encode back to its own bytes, or they are kept.
