@@ -117,3 +117,32 @@ TEST(CodePage, EachCodePageReadsWritesBackAndKeepsWhatItDoesNotDefine) {
         EXPECT_EQ(bytes, withUndefined);
     }
 }
+
+// Every one- and two-byte code of CP932 decodes the same by the table as by the converter (the
+// run ends in an undefined byte, which sends it the converter's way; the control byte before it
+// cannot end a character), and goes back to its bytes.
+TEST(CodePage, Cp932DecodesAlikeByTableAndConverterAndWritesBackItsBytes) {
+    std::string kept = "\x01";
+    AppendKeptByte(0xA0, kept);
+    int codes = 0;
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+        for (unsigned trail = 0x3F; trail <= 0x100; ++trail) {
+            std::string code(1, static_cast<char>(lead));
+            if (trail <= 0xFF) code += static_cast<char>(trail);
+            SCOPED_TRACE(testing::Message() << std::hex << lead << " " << trail);
+            TextDecoder table(kCp932);
+            std::string byTable;
+            table.Decode(code, byTable);
+            TextDecoder converter(kCp932);
+            std::string byConverter;
+            converter.Decode(code + "\x01\xA0", byConverter);
+            ASSERT_EQ(byConverter, byTable + kept);
+            ASSERT_EQ(converter.Replacements(), table.Replacements() + 1);
+            std::string back;
+            TextEncoder(kCp932, nullptr, true).Encode(byTable, back);
+            ASSERT_EQ(back, code);
+            ++codes;
+        }
+    }
+    EXPECT_EQ(codes, 128 * 194);
+}
