@@ -1,7 +1,7 @@
 // What a save does on Windows' own file system (run under Wine here): the replace in one step,
 // refused with the old file kept when the target is read-only or held open by another program;
-// paths past 260 characters; Japanese names; Favorites names that Windows refuses or sees as
-// one, through a real save to a Favorites directory and a read back.
+// paths past 260 characters; Japanese names and names beyond U+FFFF; Favorites names that
+// Windows refuses or sees as one, through a real save to a Favorites directory and a read back.
 
 #ifdef _WIN32
 
@@ -74,6 +74,7 @@ TEST(WindowsFiles, SaveReplacesTheFileInOneStepOrKeepsTheOldOne) {
     const Case cases[] = {
         {"a plain name", base + "\\bookmark.htm", kNothing, true},
         {"a Japanese name", base + "\\お気に入り 一覧.htm", kNothing, true},
+        {"a name beyond U+FFFF", base + "\\𠮷野家の 😀.htm", kNothing, true},
         {"a path past 260 characters", longDirectory + "\\ブックマーク.htm", kNothing, true},
         {"a read-only file", base + "\\read-only.htm", kReadOnly, false},
         {"a file another program holds open", base + "\\held.htm", kOpenElsewhere, false},
@@ -105,10 +106,10 @@ TEST(WindowsFiles, FavoritesNamesWindowsRefusesOrSeesAsOneAreWrittenAndReadBack)
     TempDir temp;
     const std::string base = Utf8(temp.Path());
     // Device names, a trailing dot or space, the marks Windows forbids, names that differ only in
-    // case (ASCII or not), and Japanese.
-    const char* names[] = {"CON",    "nul.txt", "com1",       "Lpt9",         "trailing dot.",
-                           "space ", "a<b>c",   "x:\"y\"|z?", "*/\\",         "Case",
-                           "CASE",   "Ärger",   "ärger",      "日本語の名前", "ｶﾀｶﾅ"};
+    // case (ASCII or not), Japanese, and characters beyond U+FFFF (two wide units each).
+    const char* names[] = {"CON",   "nul.txt",      "com1", "Lpt9",   "trailing dot.", "space ",
+                           "a<b>c", "x:\"y\"|z?",   "*/\\", "Case",   "CASE",          "Ärger",
+                           "ärger", "日本語の名前", "ｶﾀｶﾅ", "𠮷野家", "😀 笑顔"};
     std::string file =
         "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<META HTTP-EQUIV=\"Content-Type\" "
         "CONTENT=\"text/html; charset=UTF-8\">\n<DL><p>\n";
@@ -116,15 +117,19 @@ TEST(WindowsFiles, FavoritesNamesWindowsRefusesOrSeesAsOneAreWrittenAndReadBack)
     for (const char* name : names) {
         file += "<DT><A HREF=\"http://example.com/" + std::to_string(++n) + "\">" + name + "</A>\n";
     }
-    file += "</DL><p>\n";
+    // A folder beyond U+FFFF too, with a bookmark in it.
+    file +=
+        "<DT><H3>𠮷の📁</H3>\n<DL><p>\n<DT><A HREF=\"http://example.com/inside\">中の🍣</A>\n"
+        "</DL><p>\n</DL><p>\n";
     const std::string source = base + "\\names.htm";
     ASSERT_TRUE(Save(source, file));
-    const std::string favorites = base + "\\お気に入り";
+    const std::string favorites = base + "\\𠮷のお気に入り";
 
     const auto saved = RunWith({"save", source, "--to-favorites", favorites});
     ASSERT_EQ(saved.status, 0) << saved.err;
-    // One file for each bookmark, none lost to another of the same name.
-    EXPECT_EQ(Names(favorites).size(), std::size(names));
+    // One file for each bookmark, none lost to another of the same name, and the folder.
+    EXPECT_EQ(Names(favorites).size(), std::size(names) + 1);
+    EXPECT_EQ(Names(favorites + "\\𠮷の📁"), std::set<std::string>{"中の🍣.url"});
     const auto listed = RunWith({"list", favorites});
     ASSERT_EQ(listed.status, 0) << listed.err;
     for (int k = 1; k <= n; ++k) {
@@ -132,7 +137,10 @@ TEST(WindowsFiles, FavoritesNamesWindowsRefusesOrSeesAsOneAreWrittenAndReadBack)
                   std::string::npos)
             << k;
     }
-    EXPECT_NE(listed.out.find("日本語の名前"), std::string::npos);
+    for (const char* name : {"日本語の名前", "𠮷野家", "😀 笑顔", "𠮷の📁", "中の🍣"}) {
+        EXPECT_NE(listed.out.find(name), std::string::npos) << name;
+    }
+    EXPECT_NE(listed.out.find("http://example.com/inside\t"), std::string::npos);
 }
 
 #endif
