@@ -1,7 +1,8 @@
 // What a save does on Windows' own file system (run under Wine here): the replace in one step,
 // refused with the old file kept when the target is read-only or held open by another program;
 // paths past 260 characters; Japanese names and names beyond U+FFFF; Favorites names that
-// Windows refuses or sees as one, through a real save to a Favorites directory and a read back.
+// Windows refuses or sees as one, through a real save to a Favorites directory and a read back;
+// the user's Favorites folder and browser profiles where Windows keeps them.
 
 #ifdef _WIN32
 
@@ -14,13 +15,19 @@
 #include <string>
 
 #include "cli/CliRun.h"
+#include "commands/StartupRead.h"
+#include "formats/BrowserStores.h"
+#include "support/Doubles.h"
 #include "support/TestFiles.h"
+#include "util/Paths.h"
 #include "util/SafeFile.h"
+#include "util/UserFolders.h"
 #include "util/WidePath.h"
 
 using namespace pernard;
 using pernard::testing::RunWith;
 using pernard::testing::TempDir;
+using pernard::testing::TestModel;
 namespace fs = std::filesystem;
 
 namespace {
@@ -54,6 +61,24 @@ std::set<std::string> Names(const std::string& directory) {
     }
     return names;
 }
+
+// An environment variable set for as long as it lives, through the wide-character call.
+class WideVariable {
+public:
+    WideVariable(const wchar_t* name, const std::string& value) : name_(name) {
+        std::wstring was(32767, L'\0');
+        const DWORD length =
+            GetEnvironmentVariableW(name, was.data(), static_cast<DWORD>(was.size()));
+        wasSet_ = length > 0;
+        was_ = was.substr(0, length);
+        SetEnvironmentVariableW(name, WideFromUtf8(value).c_str());
+    }
+    ~WideVariable() { SetEnvironmentVariableW(name_.c_str(), wasSet_ ? was_.c_str() : nullptr); }
+
+private:
+    std::wstring name_, was_;
+    bool wasSet_ = false;
+};
 
 }  // namespace
 
@@ -141,6 +166,52 @@ TEST(WindowsFiles, FavoritesNamesWindowsRefusesOrSeesAsOneAreWrittenAndReadBack)
         EXPECT_NE(listed.out.find(name), std::string::npos) << name;
     }
     EXPECT_NE(listed.out.find("http://example.com/inside\t"), std::string::npos);
+}
+
+TEST(WindowsFiles, TheUsersFavoritesAndBrowserProfilesAreWhereWindowsKeepsThem) {
+    // The Favorites known folder, which a start-up that names no directory reads.
+    const std::string favorites = DefaultFavoritesDirectory();
+    ASSERT_FALSE(favorites.empty());
+    EXPECT_TRUE(fs::path(WidePath(favorites)).is_absolute()) << favorites;
+    EXPECT_EQ(FileNamePart(favorites), "Favorites");
+    ASSERT_TRUE(fs::is_directory(fs::path(WidePath(favorites)))) << favorites;
+    TestModel t;
+    t.settings.startupSource = StartupSource::InternetExplorer;
+    int urls = 0;
+    EXPECT_TRUE(StartupRead(t.model, urls));
+    ASSERT_GT(t.model.glCT, 0);
+    EXPECT_EQ(t.model.SourcePath(0), favorites);
+
+    // The browsers' profiles below %LOCALAPPDATA% and %APPDATA%, whose user name here holds
+    // Japanese and a character beyond U+FFFF.
+    TempDir temp;
+    const std::string user = Utf8(temp.Path()) + "\\𠮷田 😀";
+    const std::string local = user + "\\AppData\\Local";
+    const std::string roaming = user + "\\AppData\\Roaming";
+    const std::string files[] = {
+        local + "\\Microsoft\\Edge\\User Data\\Default\\Bookmarks",
+        roaming + "\\Opera Software\\Opera Stable\\Bookmarks",
+        roaming + "\\Mozilla\\Firefox\\profiles.ini",
+        roaming + "\\Mozilla\\Firefox\\Profiles\\k3x9a2.default-release\\places.sqlite",
+    };
+    for (const std::string& file : files) {
+        ASSERT_TRUE(fs::create_directories(fs::path(WidePath(ParentPath(file)))));
+        ASSERT_TRUE(Save(file, file.ends_with(".ini")
+                                   ? "[Profile0]\nName=既定\nIsRelative=1\n"
+                                     "Path=Profiles/k3x9a2.default-release\nDefault=1\n"
+                                   : "{}"));
+    }
+    const WideVariable localAppData(L"LOCALAPPDATA", local);
+    const WideVariable appData(L"APPDATA", roaming);
+    const StoreLocations where = StoreLocations::FromEnvironment();
+    EXPECT_EQ(where.localAppData, local);
+    EXPECT_EQ(where.appData, roaming);
+    std::vector<std::string> found;
+    for (const BrowserStore& store : FindBrowserStores(where)) {
+        found.push_back(store.browser + " " + store.profile);
+        EXPECT_TRUE(fs::is_regular_file(fs::path(WidePath(store.path)))) << store.path;
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{"edge Default", "opera Default", "firefox 既定"}));
 }
 
 #endif
