@@ -405,8 +405,8 @@ FavoritesWrite WriteFavoritesOver(const BmLogic& model, const WritePermit& permi
     const int root = permit.Roots().front();
     // What the load read below this very directory: the save leaves the directory matching
     // the collection. The same directory may be named another way (a separator at its end; on
-    // Windows other letters' case, "/" for "\"): it is written under the name the load read it
-    // by, which its notes go by.
+    // Windows another letter case, or "/" for "\"): it is written under the name the load read
+    // it by, which its notes go by.
     const RootInfo* info = model.RootInfoOf(root);
     const std::shared_ptr<ReadFavoritesFiles> read =
         info != nullptr && info->favorites != nullptr &&

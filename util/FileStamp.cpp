@@ -19,7 +19,7 @@ fs::path Canonical(const fs::path& path) {
 }
 
 // A directory named with a separator at its end as the directory itself ("Favorites/" is
-// "Favorites"; a root keeps its own): Windows' C runtime finds nothing by the longer name.
+// "Favorites"; a root keeps its own): Windows' C runtime finds no directory by the longer name.
 fs::path WithoutEndSeparator(const std::string& path) {
     const fs::path named(path);
     return named.has_relative_path() && !named.has_filename() ? named.parent_path() : named;

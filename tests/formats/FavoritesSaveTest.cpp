@@ -423,7 +423,7 @@ TEST_F(FavoritesSaveTest, ShortcutsKeepEveryOtherLineAndUnchangedOnesAreNotTouch
     EXPECT_NE(richTime, longAgo);
 
     // So does a save to the same directory named another way: with a separator at its end, and
-    // on Windows in the other letter case or with "/" for "\".
+    // on Windows in another letter case or with "/" for "\".
     std::vector<std::string> otherNames = {Fav() + "/"};
 #ifdef _WIN32
     std::string upper = Fav();
