@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "commands/LoadCommands.h"
+#include "util/UserFolders.h"
 
 namespace pernard {
 
@@ -24,7 +25,9 @@ bool StartupRead(BmLogic& model, int& urlCount) {
     std::string source;
     std::optional<SourceKind> as;
     if (settings.StartupSourceKind() == SourceKind::Favorites) {
+        // No directory chosen: the user's own Favorites folder, where the system has one.
         source = settings.StartupFavoritesDirectory();
+        if (source.empty()) source = DefaultFavoritesDirectory();
         if (source.empty()) return false;
         if (!fs::is_directory(source, error)) {
             return unreadable("ディレクトリが存在しません : " + source);

@@ -1,5 +1,7 @@
 #pragma once
-// The read at start-up: the bookmark file or the Favorites directory named in the settings.
+// The read at start-up: the bookmark file or the Favorites directory named in the settings;
+// with no directory named, the user's own Favorites folder where the system keeps one
+// (Windows).
 
 #include "model/BmLogic.h"
 

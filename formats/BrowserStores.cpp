@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "util/Text.h"
+#include "util/UserFolders.h"
 
 namespace pernard {
 
@@ -203,17 +204,13 @@ std::string FirefoxProfileName(const fs::path& profile) {
 
 StoreLocations StoreLocations::FromEnvironment() {
     StoreLocations where;
-    auto variable = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value == nullptr ? std::string() : std::string(value);
-    };
-    where.home = variable("HOME");
+    where.home = EnvironmentVariable("HOME");
     // A relative XDG_CONFIG_HOME counts as unset, as the XDG base directory rules have it.
-    where.configHome = variable("XDG_CONFIG_HOME");
+    where.configHome = EnvironmentVariable("XDG_CONFIG_HOME");
     if (!fs::path(where.configHome).is_absolute()) where.configHome.clear();
-    where.localAppData = variable("LOCALAPPDATA");
-    where.appData = variable("APPDATA");
-    if (where.home.empty()) where.home = variable("USERPROFILE");
+    where.localAppData = EnvironmentVariable("LOCALAPPDATA");
+    where.appData = EnvironmentVariable("APPDATA");
+    if (where.home.empty()) where.home = EnvironmentVariable("USERPROFILE");
     return where;
 }
 

@@ -513,7 +513,7 @@ std::string BackupPath(const std::string& target) {
 }
 
 bool CopyToBackup(const std::string& target, const std::string& backup) {
-    std::ifstream in(target, std::ios::binary);
+    std::ifstream in(std::filesystem::path(target), std::ios::binary);
     if (!in) return false;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return false;

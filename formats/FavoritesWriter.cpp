@@ -15,6 +15,7 @@
 #include "model/EntryExtras.h"
 #include "util/CodePage.h"
 #include "util/FileCalls.h"
+#include "util/FileStamp.h"
 #include "util/Paths.h"
 #include "util/SafeFile.h"
 #include "util/Text.h"
@@ -403,14 +404,17 @@ FavoritesWrite WriteFavoritesOver(const BmLogic& model, const WritePermit& permi
     const std::string& target = permit.Target();
     const int root = permit.Roots().front();
     // What the load read below this very directory: the save leaves the directory matching
-    // the collection.
+    // the collection. The same directory may be named another way (a separator at its end; on
+    // Windows another letter case, or "/" for "\"): it is written under the name the load read
+    // it by, which its notes go by.
     const RootInfo* info = model.RootInfoOf(root);
     const std::shared_ptr<ReadFavoritesFiles> read =
         info != nullptr && info->favorites != nullptr &&
-                NormalPath(info->favorites->directory) == NormalPath(target)
+                SamePath(info->favorites->directory, target)
             ? info->favorites
             : nullptr;
-    TreeWrite tree = WriteFavoritesTree(model, target, root, read.get());
+    const std::string& directory = read != nullptr ? read->directory : target;
+    TreeWrite tree = WriteFavoritesTree(model, directory, root, read.get());
     if (read != nullptr) {
         if (tree.counts.failed == 0) RemoveLeftOverFiles(*read, tree);
         RecordWrittenFiles(*read, tree);

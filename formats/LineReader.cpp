@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "util/OpenFile.h"
+
 namespace pernard {
 
 namespace {
@@ -18,7 +20,7 @@ bool LineReader::Open(const std::string& path) {
     Close();
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return false;
-    file_ = std::fopen(path.c_str(), "rb");
+    file_ = OpenForReading(path).release();
     if (file_ == nullptr) return false;
     buffer_.resize(kBufferSize);
     position_ = size_ = 0;

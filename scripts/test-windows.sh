@@ -66,8 +66,6 @@ linux_only=(
     FavoritesSaveTest.RemovalsThatFailAreSaidAndTriedAgain
     CorpusSaves.AnUnchangedReadAndSaveWritesWhatItAlwaysWrote
     FirefoxSchemas.EachLayoutReadsItsBookmarksNotesAndIconsAndSavesThemAsAFile
-    # not yet the same on Windows (docs/windows.md): an unchanged shortcut is written again
-    FavoritesSaveTest.ShortcutsKeepEveryOtherLineAndUnchangedOnesAreNotTouched
     # timings: a redirect loop and a stop that run past their time limits under Wine
     CurlLinkCheckerTest.FailuresAreResultsNotCrashes
     CurlLinkCheckerTest.AStopDropsWhatIsStillInFlight

@@ -11,11 +11,18 @@ namespace fs = std::filesystem;
 namespace {
 
 // The absolute, normal form of a path, with links on the existing part resolved.
-fs::path Canonical(const std::string& path) {
+fs::path Canonical(const fs::path& path) {
     std::error_code error;
-    fs::path canonical = fs::weakly_canonical(fs::path(path), error);
-    if (error) canonical = fs::absolute(fs::path(path), error).lexically_normal();
+    fs::path canonical = fs::weakly_canonical(path, error);
+    if (error) canonical = fs::absolute(path, error).lexically_normal();
     return canonical;
+}
+
+// A directory named with a separator at its end as the directory itself ("Favorites/" is
+// "Favorites"; a root keeps its own): Windows' C runtime finds no directory by the longer name.
+fs::path WithoutEndSeparator(const std::string& path) {
+    const fs::path named(path);
+    return named.has_relative_path() && !named.has_filename() ? named.parent_path() : named;
 }
 
 }  // namespace
@@ -40,12 +47,14 @@ FileStamp StampOf(const std::string& path) {
 
 bool SamePath(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
+    const fs::path first = WithoutEndSeparator(a);
+    const fs::path second = WithoutEndSeparator(b);
     std::error_code error;
-    if (fs::exists(a, error) && fs::exists(b, error)) {
-        const bool same = fs::equivalent(a, b, error);
+    if (fs::exists(first, error) && fs::exists(second, error)) {
+        const bool same = fs::equivalent(first, second, error);
         if (!error) return same;
     }
-    return Canonical(a) == Canonical(b);
+    return Canonical(first) == Canonical(second);
 }
 
 bool IsInside(const std::string& path, const std::string& directory) {

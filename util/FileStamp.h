@@ -18,7 +18,8 @@ struct FileStamp {
 FileStamp StampOf(const std::string& path);
 
 // Whether two paths name the same file or directory: the same file on the disk when both
-// exist, else the same path once made absolute and normal.
+// exist, else the same path once made absolute and normal. A separator at the end of a
+// directory's name makes no difference.
 bool SamePath(const std::string& a, const std::string& b);
 
 // Whether `path` lies below the directory `directory` (not the directory itself).

@@ -5,6 +5,10 @@
 #include <memory>
 #include <string>
 
+#ifdef _WIN32
+#include "util/WidePath.h"
+#endif
+
 namespace pernard {
 
 struct FileCloser {
@@ -12,9 +16,14 @@ struct FileCloser {
 };
 using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// The file opened for reading bytes; empty when it cannot be opened.
+// The file opened for reading bytes; empty when it cannot be opened. On Windows through the
+// wide-character call, which reaches any name and (with "\\?\") any length.
 inline OpenFile OpenForReading(const std::string& path) {
+#ifdef _WIN32
+    return OpenFile(_wfopen(WidePath(path).c_str(), L"rb"));
+#else
     return OpenFile(std::fopen(path.c_str(), "rb"));
+#endif
 }
 
 }  // namespace pernard

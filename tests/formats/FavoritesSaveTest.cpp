@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -393,8 +395,10 @@ TEST_F(FavoritesSaveTest, ShortcutsKeepEveryOtherLineAndUnchangedOnesAreNotTouch
     temp.Write("Favorites/lf.url", lineFeeds);
     temp.Write("Favorites/plain.url", Shortcut("http://plain/"));
     temp.Write("Favorites/Folder/other.url", Shortcut("http://other/"));
-    // Saves that leave a file alone leave its time alone too.
-    const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+    // Saves that leave a file alone leave its time alone too. A whole second: Windows' C
+    // runtime sets and gives a file's time to the second.
+    const auto longAgo = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                                  std::chrono::hours(24 * 400));
     fs::last_write_time(Path("plain.url"), longAgo);
     ASSERT_TRUE(Read(t));
     EXPECT_TRUE(t.model.ExtrasOf(Find("plain")).empty());
@@ -417,6 +421,30 @@ TEST_F(FavoritesSaveTest, ShortcutsKeepEveryOtherLineAndUnchangedOnesAreNotTouch
     ASSERT_TRUE(Save());
     EXPECT_EQ(fs::last_write_time(Path("rich.url")), longAgo);
     EXPECT_NE(richTime, longAgo);
+
+    // So does a save to the same directory named another way: with a separator at its end, and
+    // on Windows in another letter case or with "/" for "\".
+    std::vector<std::string> otherNames = {Fav() + "/"};
+#ifdef _WIN32
+    std::string upper = Fav();
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string slashes = Fav();
+    std::replace(slashes.begin(), slashes.end(), '\\', '/');
+    otherNames.push_back(upper);
+    otherNames.push_back(slashes);
+#endif
+    const auto disk = DiskState(Fav());
+    const char* const files[] = {"rich.url", "plain.url", "Folder/lf.url", "Folder/other.url"};
+    std::map<std::string, fs::file_time_type> times;
+    for (const char* name : files) times[name] = fs::last_write_time(Path(name));
+    for (const std::string& otherName : otherNames) {
+        SCOPED_TRACE(otherName);
+        ASSERT_TRUE(SaveFavorite(t.model, otherName, 0));
+        EXPECT_EQ(DiskState(Fav()), disk);
+        for (const char* name : files) {
+            EXPECT_EQ(fs::last_write_time(Path(name)), times[name]) << name;
+        }
+    }
 
     // A bookmark file cannot hold a shortcut's other lines: the save says so once.
     t.diagnostics.checkLog.clear();
