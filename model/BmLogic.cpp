@@ -252,6 +252,8 @@ std::uint64_t BmLogic::RootHash(int root) const {
         for (const TextColumn* column : TextColumns()) {
             mix(text((*column)[k]));
         }
+        // Tags and descriptions are edits too.
+        mix(text(ExtrasOf(i)));
     }
     return hash;
 }
