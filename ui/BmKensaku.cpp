@@ -40,7 +40,8 @@ TFormKensaku::TFormKensaku(const BmLogic& model, std::function<void(const NodeRe
     keywordRow->addWidget(new QLabel("キーワード", this));
     EditKeyword = new QLineEdit(this);
     EditKeyword->setObjectName("EditKeyword");
-    EditKeyword->setMinimumWidth(289);
+    // The field takes what the designed width leaves beside the label and the button.
+    EditKeyword->setMinimumWidth(120);
     keywordRow->addWidget(EditKeyword, 1);
     Button1 = new QPushButton("実行(&J)", this);
     Button1->setObjectName("Button1");
@@ -63,11 +64,9 @@ TFormKensaku::TFormKensaku(const BmLogic& model, std::function<void(const NodeRe
     StatusBar->setObjectName("StatusBar");
 
     layout->addWidget(RadioTaishou);
-    auto* optionRow = new QHBoxLayout;
-    optionRow->addWidget(CheckFold);
-    optionRow->addWidget(CheckNotes);
-    optionRow->addStretch(1);
-    layout->addLayout(optionRow);
+    // One option a line: side by side they would widen the window past its design.
+    layout->addWidget(CheckFold);
+    layout->addWidget(CheckNotes);
     layout->addLayout(keywordRow);
     layout->addWidget(ListKekka, 1);
     layout->addWidget(StatusBar);

@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDate>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRegularExpression>
+#include <cmath>
 
 #include "ui/Fonts.h"
 #include "ui/PersistentWindow.h"
@@ -63,6 +66,18 @@ TFormURL::TFormURL(std::function<void(const QString&)> showMessage, QWidget* par
     FixDialogSize(*this, QSize(456, 154));
 }
 
+QString TFormURL::DateFieldText(std::string_view seconds) {
+    double date = 0;
+    if (IsNeverDate(seconds) || !SecondsToDate(seconds, date)) return {};
+    // Days from 1899-12-30, the time of day as the fraction, already in UTC+9.
+    const QDate day = QDate(1899, 12, 30).addDays(static_cast<qint64>(std::floor(date)));
+    return day.toString("yyyy/MM/dd");
+}
+
+QString TFormURL::Today() {
+    return QDateTime::currentDateTimeUtc().toOffsetFromUtc(9 * 3600).toString("yyyy/MM/dd");
+}
+
 void TFormURL::ShowNotes(const QString& notes) {
     EditTitle->setToolTip(notes.isEmpty() ? QString() : PlainToolTip(notes));
 }
@@ -97,9 +112,9 @@ void TFormURL::CheckBufferClick() {
 void TFormURL::RememberUrlFields(const EntryTexts& fields) {
     EditTitle->setText(Text(fields.name));
     EditURL->setText(Text(fields.url));
-    EditAdd->setText(QString::fromStdString(ShownDateText(fields.added)));
-    EditVisit->setText(QString::fromStdString(ShownDateText(fields.visited)));
-    EditLast->setText(QString::fromStdString(ShownDateText(fields.modified)));
+    EditAdd->setText(DateFieldText(fields.added));
+    EditVisit->setText(DateFieldText(fields.visited));
+    EditLast->setText(DateFieldText(fields.modified));
 }
 
 void TFormURL::keyPressEvent(QKeyEvent* event) {

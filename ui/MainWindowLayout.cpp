@@ -76,7 +76,8 @@ void TFormMain::BuildMenus() {
     QAction* toolbar = AddItem(view, "T1", "ツールバー(&T)", &TFormMain::T1Click);
     toolbar->setCheckable(true);
     toolbar->setChecked(true);
-    QAction* statusBar = AddItem(view, "S1", "ステータス・バー(&S)", &TFormMain::S1Click);
+    // S is 設定's: Alt+V then S reaches it.
+    QAction* statusBar = AddItem(view, "S1", "ステータス・バー(&A)", &TFormMain::S1Click);
     statusBar->setCheckable(true);
     statusBar->setChecked(true);
     AddSeparator(view, "N5");

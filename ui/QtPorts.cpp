@@ -8,6 +8,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeView>
 #include <QUrl>
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "ui/BmCheckLog.h"
 #include "ui/BmDirectory.h"
 #include "ui/Bookmark.h"
+#include "ui/Icons.h"
 #include "ui/Memo.h"
 
 namespace pernard::ui {
@@ -44,6 +46,17 @@ bool DesktopBrowser::Open(const QString& address) {
     return QDesktopServices::openUrl(url);
 }
 
+namespace {
+
+// A question mark drawn for the screen's pixel ratio: the style's own is a 32-pixel image,
+// scaled and blurred on a screen of 200 %.
+void SetCrispQuestionIcon(QMessageBox& box) {
+    const int size = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    box.setIconPixmap(QuestionImage().pixmap(QSize(size, size), box.devicePixelRatioF()));
+}
+
+}  // namespace
+
 void MessageBoxPrompts::ShowMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), Text(text), QMessageBox::Ok,
                     QApplication::activeWindow());
@@ -56,6 +69,7 @@ Answer MessageBoxPrompts::Confirm(const std::string& text, Buttons buttons) {
     QMessageBox box(QMessageBox::Question, "確認", Text(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    SetCrispQuestionIcon(box);
     QPushButton* yes = box.addButton("はい(&Y)", QMessageBox::YesRole);
     QPushButton* no =
         buttons == Buttons::YesCancel ? nullptr : box.addButton("いいえ(&N)", QMessageBox::NoRole);
