@@ -37,8 +37,10 @@ TFormKensaku::TFormKensaku(const BmLogic& model, std::function<void(const NodeRe
     CheckNotes->setObjectName("CheckNotes");
 
     auto* keywordRow = new QHBoxLayout;
-    keywordRow->addWidget(new QLabel("キーワード", this));
+    auto* keywordLabel = new QLabel("キーワード", this);
+    keywordRow->addWidget(keywordLabel);
     EditKeyword = new QLineEdit(this);
+    keywordLabel->setBuddy(EditKeyword);
     EditKeyword->setObjectName("EditKeyword");
     // The field takes what the designed width leaves beside the label and the button.
     EditKeyword->setMinimumWidth(120);

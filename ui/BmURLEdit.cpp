@@ -35,15 +35,21 @@ TFormURL::TFormURL(std::function<void(const QString&)> showMessage, QWidget* par
     EditAdd = edit("EditAdd");
     EditVisit = edit("EditVisit");
     EditLast = edit("EditLast");
-    grid->addWidget(new QLabel("タイトル", this), 0, 0);
+    // Each label names its field, also for a screen reader.
+    auto label = [this](const char* caption, QLineEdit* field) {
+        auto* made = new QLabel(caption, this);
+        made->setBuddy(field);
+        return made;
+    };
+    grid->addWidget(label("タイトル", EditTitle), 0, 0);
     grid->addWidget(EditTitle, 0, 1, 1, 5);
-    grid->addWidget(new QLabel("ＵＲＬ", this), 1, 0);
+    grid->addWidget(label("ＵＲＬ", EditURL), 1, 0);
     grid->addWidget(EditURL, 1, 1, 1, 5);
-    grid->addWidget(new QLabel("追加日", this), 2, 0);
+    grid->addWidget(label("追加日", EditAdd), 2, 0);
     grid->addWidget(EditAdd, 2, 1);
-    grid->addWidget(new QLabel("訪問日", this), 2, 2);
+    grid->addWidget(label("訪問日", EditVisit), 2, 2);
     grid->addWidget(EditVisit, 2, 3);
-    grid->addWidget(new QLabel("最終更新時刻", this), 2, 4);
+    grid->addWidget(label("最終更新時刻", EditLast), 2, 4);
     grid->addWidget(EditLast, 2, 5);
     CheckBuffer = new QCheckBox("URL をカットバッファーから貼り付ける", this);
     CheckBuffer->setObjectName("CheckBuffer");

@@ -229,7 +229,7 @@ void TFormMain::BuildBody() {
     auto* treeLayout = new QVBoxLayout(TreeViewPanel);
     treeLayout->setContentsMargins(0, 0, 0, 0);
     treeLayout->setSpacing(0);
-    treeLayout->addWidget(headerLabel("TreeViewCaption", " Bookmark"));
+    treeLayout->addWidget(headerLabel("TreeViewCaption", " ブックマーク"));
     TreeItems = new TreeModel(model_, this);
     TreeV = new EntryView(TreeViewPanel);
     TreeV->setObjectName("TreeV");
@@ -247,7 +247,7 @@ void TFormMain::BuildBody() {
     auto* listLayout = new QVBoxLayout(ListViewPanel);
     listLayout->setContentsMargins(0, 0, 0, 0);
     listLayout->setSpacing(0);
-    ListViewCaption = headerLabel("ListViewCaption", "URL List");
+    ListViewCaption = headerLabel("ListViewCaption", "URL リスト");
     listLayout->addWidget(ListViewCaption);
     Notebook = new QStackedWidget(ListViewPanel);
     Notebook->setObjectName("Notebook");

@@ -22,7 +22,7 @@
 namespace pernard::ui {
 
 namespace {
-const QString kHtmlFilter = "HTML FILE (*.htm *.html)";
+const QString kHtmlFilter = "HTML ファイル (*.htm *.html)";
 // A browser's store: Chromium's Bookmarks file has no extension.
 const QString kStoreFilter = "Bookmarks / places.sqlite (Bookmarks *.sqlite);;すべてのファイル (*)";
 // The settings window's: bookmark files, and the editor program.
