@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -139,9 +141,27 @@ void WindowDiagnostics::ShowCheckLog() {
 
 namespace {
 
+// Qt's own file dialog dates a file in the system's locale, which is English where the system
+// names none: the dates are shown as the program shows dates, whatever the system.
+class JapaneseFileDates : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        constexpr int kDateColumn = 3;
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || index.column() != kDateColumn || files == nullptr) {
+            return QIdentityProxyModel::data(index, role);
+        }
+        return files->lastModified(mapToSource(index)).toString("yyyy/MM/dd HH:mm");
+    }
+};
+
 // Runs a file dialog; the chosen file, or an empty text. Qt's own dialog (where the system
 // has none) is made wide enough for its columns, which follow what they show.
 QString RunFileDialog(QFileDialog& dialog) {
+    if (dialog.findChild<QTreeView*>("treeView") != nullptr) {
+        dialog.setProxyModel(new JapaneseFileDates(&dialog));
+    }
     if (auto* view = dialog.findChild<QTreeView*>("treeView")) {
         dialog.resize(std::max(dialog.width(), 680), std::max(dialog.height(), 420));
         QHeaderView* header = view->header();
