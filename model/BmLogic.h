@@ -237,10 +237,10 @@ public:
     // Stores the URL dialog's fields into URL entry i; false (nothing stored) for a folder or
     // a URL text that would make the entry a folder.
     bool EditUrlEntry(int index, const EntryTexts& fields);
-    // Stores the folder dialog's fields into folder or root i.
     // Replaces what the entry's source held beyond the columns (its tags and description among
     // them): one step named "編集"; false when the entry is missing or nothing changes.
     bool EditExtras(int index, const EntryExtras& extras);
+    // Stores the folder dialog's fields into folder or root i.
     bool EditFolderEntry(int index, const std::string& name, const std::string& saveUrl);
 
     // The tool button's delete: asks "%s (%s) を削除します" first.
@@ -299,6 +299,11 @@ public:
     // siblings passes the sibling above (below) it, whatever its kind; a run at the folder's
     // edge stays. False when nothing moved.
     bool MoveEntriesUpDown(const std::vector<NodeRef>& entries, bool up);
+    // Adds each of `tags` a bookmark lacks to its TAGS list (or, `add` false, takes each it
+    // holds out of it), the other tags keeping their order (model/Tags.cpp); folders are passed
+    // over. One step named "タグの追加" or "タグの削除"; how many bookmarks changed.
+    int ChangeTags(const std::vector<NodeRef>& entries, const std::vector<std::string>& tags,
+                   bool add);
 
     // --- the internal clipboard of cut, copy and paste.
     void MarkClip(int index, bool cut);

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   xvfb xauth fonts-ipafont-gothic fonts-ipafont-mincho
+  dbus at-spi2-core python3-pyatspi xdotool
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file
   libutf8proc-dev libicu-dev libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev sqlite3 nettle-dev

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the whole suite in the normal build (and a staged
-# install), the core's tests and the command line built for Windows and run under Wine, then
-# once more, the UI's tests included, in one clang build under AddressSanitizer
-# and UndefinedBehaviorSanitizer that also holds the fuzz targets, which replay their
-# regression inputs and then fuzz briefly.
+# install, and the windows read through the accessibility tree), the core's tests and the
+# command line built for Windows and run under Wine, then once more, the UI's tests included, in
+# one clang build under AddressSanitizer and UndefinedBehaviorSanitizer that also holds the fuzz
+# targets, which replay their regression inputs and then fuzz briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +16,8 @@ cmake --preset default >/dev/null
 cmake --build --preset default -- -j"$jobs"
 ctest --preset default -j"$jobs"
 scripts/test-install.sh
+# What a screen reader reads of the windows: no English, no unnamed control.
+scripts/read-windows.sh >/dev/null
 
 # The core and pernard-cli for Windows (MinGW-w64), under Wine: docs/windows.md. The libraries
 # they link are built once into build-mingw/deps and kept.

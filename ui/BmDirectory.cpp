@@ -51,7 +51,7 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
     FileEdit->setObjectName("FileEdit");
     FilterComboBox1 = new QComboBox(this);
     FilterComboBox1->setObjectName("FilterComboBox1");
-    FilterComboBox1->addItem("All Files", "*");
+    FilterComboBox1->addItem("すべてのファイル (*)", "*");
     EditFavor = new QLineEdit(this);
     EditFavor->setObjectName("EditFavor");
     StatusBar = new QStatusBar(this);

@@ -37,10 +37,13 @@ TFormKensaku::TFormKensaku(const BmLogic& model, std::function<void(const NodeRe
     CheckNotes->setObjectName("CheckNotes");
 
     auto* keywordRow = new QHBoxLayout;
-    keywordRow->addWidget(new QLabel("キーワード", this));
+    auto* keywordLabel = new QLabel("キーワード", this);
+    keywordRow->addWidget(keywordLabel);
     EditKeyword = new QLineEdit(this);
+    keywordLabel->setBuddy(EditKeyword);
     EditKeyword->setObjectName("EditKeyword");
-    EditKeyword->setMinimumWidth(289);
+    // The field takes what the designed width leaves beside the label and the button.
+    EditKeyword->setMinimumWidth(120);
     keywordRow->addWidget(EditKeyword, 1);
     Button1 = new QPushButton("実行(&J)", this);
     Button1->setObjectName("Button1");
@@ -63,11 +66,9 @@ TFormKensaku::TFormKensaku(const BmLogic& model, std::function<void(const NodeRe
     StatusBar->setObjectName("StatusBar");
 
     layout->addWidget(RadioTaishou);
-    auto* optionRow = new QHBoxLayout;
-    optionRow->addWidget(CheckFold);
-    optionRow->addWidget(CheckNotes);
-    optionRow->addStretch(1);
-    layout->addLayout(optionRow);
+    // One option a line: side by side they would widen the window past its design.
+    layout->addWidget(CheckFold);
+    layout->addWidget(CheckNotes);
     layout->addLayout(keywordRow);
     layout->addWidget(ListKekka, 1);
     layout->addWidget(StatusBar);

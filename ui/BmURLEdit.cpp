@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDate>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRegularExpression>
+#include <cmath>
 
 #include "ui/Fonts.h"
 #include "ui/PersistentWindow.h"
@@ -32,15 +35,21 @@ TFormURL::TFormURL(std::function<void(const QString&)> showMessage, QWidget* par
     EditAdd = edit("EditAdd");
     EditVisit = edit("EditVisit");
     EditLast = edit("EditLast");
-    grid->addWidget(new QLabel("タイトル", this), 0, 0);
+    // Each label names its field, also for a screen reader.
+    auto label = [this](const char* caption, QLineEdit* field) {
+        auto* made = new QLabel(caption, this);
+        made->setBuddy(field);
+        return made;
+    };
+    grid->addWidget(label("タイトル", EditTitle), 0, 0);
     grid->addWidget(EditTitle, 0, 1, 1, 5);
-    grid->addWidget(new QLabel("ＵＲＬ", this), 1, 0);
+    grid->addWidget(label("ＵＲＬ", EditURL), 1, 0);
     grid->addWidget(EditURL, 1, 1, 1, 5);
-    grid->addWidget(new QLabel("追加日", this), 2, 0);
+    grid->addWidget(label("追加日", EditAdd), 2, 0);
     grid->addWidget(EditAdd, 2, 1);
-    grid->addWidget(new QLabel("訪問日", this), 2, 2);
+    grid->addWidget(label("訪問日", EditVisit), 2, 2);
     grid->addWidget(EditVisit, 2, 3);
-    grid->addWidget(new QLabel("最終更新時刻", this), 2, 4);
+    grid->addWidget(label("最終更新時刻", EditLast), 2, 4);
     grid->addWidget(EditLast, 2, 5);
     CheckBuffer = new QCheckBox("URL をカットバッファーから貼り付ける", this);
     CheckBuffer->setObjectName("CheckBuffer");
@@ -61,6 +70,18 @@ TFormURL::TFormURL(std::function<void(const QString&)> showMessage, QWidget* par
     const int dateWidth = fontMetrics().horizontalAdvance("0000/00/00") + 16;
     for (QLineEdit* date : {EditAdd, EditVisit, EditLast}) date->setFixedWidth(dateWidth);
     FixDialogSize(*this, QSize(456, 154));
+}
+
+QString TFormURL::DateFieldText(std::string_view seconds) {
+    double date = 0;
+    if (IsNeverDate(seconds) || !SecondsToDate(seconds, date)) return {};
+    // Days from 1899-12-30, the time of day as the fraction, already in UTC+9.
+    const QDate day = QDate(1899, 12, 30).addDays(static_cast<qint64>(std::floor(date)));
+    return day.toString("yyyy/MM/dd");
+}
+
+QString TFormURL::Today() {
+    return QDateTime::currentDateTimeUtc().toOffsetFromUtc(9 * 3600).toString("yyyy/MM/dd");
 }
 
 void TFormURL::ShowNotes(const QString& notes) {
@@ -97,9 +118,9 @@ void TFormURL::CheckBufferClick() {
 void TFormURL::RememberUrlFields(const EntryTexts& fields) {
     EditTitle->setText(Text(fields.name));
     EditURL->setText(Text(fields.url));
-    EditAdd->setText(QString::fromStdString(ShownDateText(fields.added)));
-    EditVisit->setText(QString::fromStdString(ShownDateText(fields.visited)));
-    EditLast->setText(QString::fromStdString(ShownDateText(fields.modified)));
+    EditAdd->setText(DateFieldText(fields.added));
+    EditVisit->setText(DateFieldText(fields.visited));
+    EditLast->setText(DateFieldText(fields.modified));
 }
 
 void TFormURL::keyPressEvent(QKeyEvent* event) {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <functional>
+#include <string_view>
 
 #include "model/Ports.h"
 
@@ -26,6 +27,11 @@ public:
     // The bookmark's description and tags, as the title field's tool tip (the dialog's fixed
     // layout has no room for a text of any length); empty for none.
     void ShowNotes(const QString& notes);
+
+    // A seconds text as the date fields show it ("yyyy/MM/dd" in UTC+9), empty for none or
+    // "never"; today's date is shown the same way.
+    static QString DateFieldText(std::string_view seconds);
+    static QString Today();
 
     // The clipboard's text as an address: its first line, trimmed, without control characters.
     static QString AddressFromClipboard(const QString& text);

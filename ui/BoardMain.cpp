@@ -41,6 +41,7 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     BuildBody();
     BuildContextMenus();
     SetupSorting();
+    SetupTagCommands();
     SetupListSelection();
     status_ = std::make_unique<StatusPanels>(Panel0, Panel1);
     RestoreWindowState();

@@ -185,6 +185,14 @@ public:
     // reversed; the collection is not changed.
     void ListHeaderClick(int column);
 
+    // --- tags and descriptions (ui/TagCommands.cpp)
+    // タグと説明: the current entry's tags (a bookmark's) and description in their dialog.
+    void NotesClick();
+    // タグを追加 / タグを削除: the tags asked for, on every highlighted bookmark (else the
+    // current one).
+    void AddTagsClick();
+    void RemoveTagsClick();
+
     // --- undo and redo (ui/UndoCommands.cpp)
     void UndoClick();
     void RedoClick();
@@ -359,6 +367,11 @@ private:
     void FollowListOrder(bool sameList);
     // The header's sort indicator as the list's view order is.
     void ShowListOrder();
+
+    // --- tags support (ui/TagCommands.cpp)
+    // The 編集 menu's and the context menus' items of tags and descriptions.
+    void SetupTagCommands();
+    void ChangeTagsOfSelection(bool add);
 
     // --- undo and redo support (ui/UndoCommands.cpp)
     void BuildUndoItems();

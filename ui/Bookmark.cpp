@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
@@ -105,8 +106,8 @@ TFormBookmark::TFormBookmark(std::optional<StartupOverride> startupOverride,
     PageControl->addTab(TabOther, "その他の設定");
     PageControl->addTab(TabNetwork, "ネットワーク");
     PageControl->addTab(TabBrowser, "ブラウザ");
-    PageControl->addTab(TabDebug, "BookMark");
-    PageControl->addTab(TabList, "List");
+    PageControl->addTab(TabDebug, "ブックマーク");
+    PageControl->addTab(TabList, "リスト");
     layout->addWidget(PageControl);
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");
@@ -123,6 +124,8 @@ QPushButton* TFormBookmark::AddChooserRow(QGridLayout* grid, int row, const QStr
     QWidget* owner = grid->parentWidget();
     auto* button = NewButton(buttonName, caption, owner);
     edit = NewEdit(editName, owner);
+    // Named after its button, as a screen reader says it.
+    edit->setAccessibleName(QString(caption).remove(QRegularExpression("\\(&.\\)")).remove('&'));
     grid->addWidget(button, row, 0);
     grid->addWidget(edit, row, 1);
     return button;
@@ -160,7 +163,9 @@ QWidget* TFormBookmark::BuildBookmarkPage() {
     auto* maxRow = new QHBoxLayout;
     EditMaxURL = NewEdit("EditMaxURL", page, "1000");
     EditMaxURL->setMaximumWidth(90);
-    maxRow->addWidget(new QLabel("扱う ＵＲＬ のＭＡＸ数", page));
+    auto* maxLabel = new QLabel("扱う ＵＲＬ のＭＡＸ数", page);
+    maxLabel->setBuddy(EditMaxURL);  // the field's name for a screen reader
+    maxRow->addWidget(maxLabel);
     maxRow->addWidget(EditMaxURL);
     maxRow->addWidget(new QLabel("件", page));
     maxRow->addStretch();
@@ -171,7 +176,9 @@ QWidget* TFormBookmark::BuildBookmarkPage() {
     ComboEncoding->setObjectName("ComboEncoding");
     ComboEncoding->addItems(
         {"自動", "Shift_JIS", "UTF-8", "EUC-JP", "GBK", "Big5", "EUC-KR", "Windows-1252"});
-    encodingRow->addWidget(new QLabel("文字コード", page));
+    auto* encodingLabel = new QLabel("文字コード", page);
+    encodingLabel->setBuddy(ComboEncoding);
+    encodingRow->addWidget(encodingLabel);
     encodingRow->addWidget(ComboEncoding);
     encodingRow->addStretch();
     checks->addLayout(encodingRow);

@@ -3,7 +3,6 @@
 // calls one operation of the model and then takes the window's state again from the nodes it
 // holds, so that nothing acts on a row the edit has shifted.
 
-#include <QDateTime>
 #include <QKeyEvent>
 #include <QScopedValueRollback>
 #include <algorithm>
@@ -18,11 +17,6 @@
 namespace pernard::ui {
 
 namespace {
-
-// Today in the program's time zone (UTC+9), in a form the date fields read back.
-QString TodayText() {
-    return QDateTime::currentDateTimeUtc().toOffsetFromUtc(9 * 3600).toString("yyyy/MM/dd");
-}
 
 // A field left as it was shown keeps the stored text exactly: a date field shows only the
 // day, and a text may hold bytes that did not decode, shown as U+FFFD.
@@ -117,7 +111,7 @@ void TFormMain::NewFolderAfter(TreeNode* reference) {
 void TFormMain::NewUrlAfter(TreeNode* reference) {
     TFormURL* dialog = links_.urlDialog;
     if (reference == nullptr || dialog == nullptr) return;
-    dialog->EditAdd->setText(TodayText());
+    dialog->EditAdd->setText(TFormURL::Today());
     dialog->ShowNotes(QString());
     if (RunDialog(*dialog) != QDialog::Accepted) return;
     const EntryTexts fields{Bytes(dialog->EditTitle->text()), Bytes(dialog->EditURL->text()),
@@ -154,9 +148,9 @@ void TFormMain::EditEntry(int index) {
     if (!model_.IsFolder(index)) {
         TFormURL* dialog = links_.urlDialog;
         if (dialog == nullptr) return;
-        const QString added = Text(ShownDateText(model_.glAdd[k]));
-        const QString visited = Text(ShownDateText(model_.glVisit[k]));
-        const QString modified = Text(ShownDateText(model_.glLast[k]));
+        const QString added = TFormURL::DateFieldText(model_.glAdd[k]);
+        const QString visited = TFormURL::DateFieldText(model_.glVisit[k]);
+        const QString modified = TFormURL::DateFieldText(model_.glLast[k]);
         dialog->EditTitle->setText(Text(model_.glName[k]));
         dialog->EditURL->setText(Text(model_.glUrl[k]));
         dialog->EditAdd->setText(added);

@@ -28,6 +28,8 @@ void EntryView::startDrag(Qt::DropActions supportedActions) {
 void EntryView::SetEmptyHint(const QString& hint) {
     if (hint == emptyHint_) return;
     emptyHint_ = hint;
+    // Painted over the empty view, and told to screen readers as the view's description.
+    setAccessibleDescription(hint);
     viewport()->update();
 }
 

@@ -24,6 +24,9 @@ TFormFolder::TFormFolder(std::function<void(const QString&)> showMessage, QWidge
     LabelURL->setObjectName("LabelURL");
     EditSaveURL = new QLineEdit("Link.html", this);
     EditSaveURL->setObjectName("EditSaveURL");
+    // The labels name their fields, also for a screen reader.
+    LabelFolder->setBuddy(EditFolder);
+    LabelURL->setBuddy(EditSaveURL);
     Button1 = new QPushButton("完了(&C)", this);
     Button1->setObjectName("Button1");
     Button1->setDefault(true);

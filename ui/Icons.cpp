@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "model/EntryExtras.h"
@@ -20,9 +21,10 @@ using Drawing = std::function<void(QPainter&)>;
 // Paints `draw` (in a 16 x 16 coordinate system) at several sizes: those of the tree's and the
 // tool bar's icons at 100 %, 125 %, 150 %, 200 % and 250 % scaling, so that each is drawn sharp
 // for the screen's pixel ratio rather than scaled.
-QIcon Render(const Drawing& draw, QIcon::Mode mode = QIcon::Normal, QIcon base = QIcon()) {
+QIcon Render(const Drawing& draw, QIcon::Mode mode = QIcon::Normal, QIcon base = QIcon(),
+             std::initializer_list<int> sizes = {16, 20, 24, 30, 32, 36, 40, 48, 60, 64}) {
     QIcon icon = base;
-    for (int size : {16, 20, 24, 30, 32, 36, 40, 48, 60, 64}) {
+    for (int size : sizes) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
@@ -290,6 +292,24 @@ QIcon CarriedIcon(std::string_view packedExtras) {
         if (image.loadFromData(bytes)) icon = QIcon(image);
     }
     cache.insert(key, icon);
+    return icon;
+}
+
+QIcon QuestionImage() {
+    // At the message box's 32 pixels and at 125 % to 300 % of it.
+    static const QIcon icon = Render(
+        [](QPainter& p) {
+            p.setPen(QPen(QColor(20, 60, 130), 0.6));
+            p.setBrush(QColor(40, 90, 170));
+            p.drawEllipse(QRectF(0.8, 0.8, 14.4, 14.4));
+            QFont font = p.font();
+            font.setBold(true);
+            font.setPixelSize(11);
+            p.setFont(font);
+            p.setPen(Qt::white);
+            p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, "?");
+        },
+        QIcon::Normal, QIcon(), {32, 40, 48, 64, 80, 96});
     return icon;
 }
 

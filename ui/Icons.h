@@ -17,6 +17,9 @@ QIcon NodeIcon(int imageIndex, int selectedIndex);
 // The sixteen tool bar images (see the tool bar table of the main window).
 QIcon ToolImage(int index);
 
+// The question mark of the program's questions.
+QIcon QuestionImage();
+
 // The program icon.
 QIcon ProgramIcon();
 

@@ -8,8 +8,8 @@ namespace pernard::ui {
 
 namespace {
 const char* const kCaptions[kListColumnCount] = {"名称",     "訪問日", "最終更新時刻", "登録日",
-                                                 "Index",    "状況",   "サイズ",       "ｽﾚｯﾄﾞ",
-                                                 "サーバー", "備考",   "File"};
+                                                 "番号",     "状況",   "サイズ",       "ｽﾚｯﾄﾞ",
+                                                 "サーバー", "備考",   "ファイル"};
 }  // namespace
 
 ListModel::ListModel(std::function<ListRow(int)> rowOf, std::function<int(const NodeRef&)> indexOf,

@@ -76,7 +76,8 @@ void TFormMain::BuildMenus() {
     QAction* toolbar = AddItem(view, "T1", "ツールバー(&T)", &TFormMain::T1Click);
     toolbar->setCheckable(true);
     toolbar->setChecked(true);
-    QAction* statusBar = AddItem(view, "S1", "ステータス・バー(&S)", &TFormMain::S1Click);
+    // S is 設定's: Alt+V then S reaches it.
+    QAction* statusBar = AddItem(view, "S1", "ステータス・バー(&A)", &TFormMain::S1Click);
     statusBar->setCheckable(true);
     statusBar->setChecked(true);
     AddSeparator(view, "N5");
@@ -228,7 +229,7 @@ void TFormMain::BuildBody() {
     auto* treeLayout = new QVBoxLayout(TreeViewPanel);
     treeLayout->setContentsMargins(0, 0, 0, 0);
     treeLayout->setSpacing(0);
-    treeLayout->addWidget(headerLabel("TreeViewCaption", " Bookmark"));
+    treeLayout->addWidget(headerLabel("TreeViewCaption", " ブックマーク"));
     TreeItems = new TreeModel(model_, this);
     TreeV = new EntryView(TreeViewPanel);
     TreeV->setObjectName("TreeV");
@@ -246,7 +247,7 @@ void TFormMain::BuildBody() {
     auto* listLayout = new QVBoxLayout(ListViewPanel);
     listLayout->setContentsMargins(0, 0, 0, 0);
     listLayout->setSpacing(0);
-    ListViewCaption = headerLabel("ListViewCaption", "URL List");
+    ListViewCaption = headerLabel("ListViewCaption", "URL リスト");
     listLayout->addWidget(ListViewCaption);
     Notebook = new QStackedWidget(ListViewPanel);
     Notebook->setObjectName("Notebook");

@@ -4,10 +4,13 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeView>
 #include <QUrl>
 #include <algorithm>
@@ -15,12 +18,13 @@
 #include "ui/BmCheckLog.h"
 #include "ui/BmDirectory.h"
 #include "ui/Bookmark.h"
+#include "ui/Icons.h"
 #include "ui/Memo.h"
 
 namespace pernard::ui {
 
 namespace {
-const QString kHtmlFilter = "HTML FILE (*.htm *.html)";
+const QString kHtmlFilter = "HTML ファイル (*.htm *.html)";
 // A browser's store: Chromium's Bookmarks file has no extension.
 const QString kStoreFilter = "Bookmarks / places.sqlite (Bookmarks *.sqlite);;すべてのファイル (*)";
 // The settings window's: bookmark files, and the editor program.
@@ -44,6 +48,17 @@ bool DesktopBrowser::Open(const QString& address) {
     return QDesktopServices::openUrl(url);
 }
 
+namespace {
+
+// A question mark drawn for the screen's pixel ratio: the style's own is a 32-pixel image,
+// scaled and blurred on a screen of 200 %.
+void SetCrispQuestionIcon(QMessageBox& box) {
+    const int size = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    box.setIconPixmap(QuestionImage().pixmap(QSize(size, size), box.devicePixelRatioF()));
+}
+
+}  // namespace
+
 void MessageBoxPrompts::ShowMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), Text(text), QMessageBox::Ok,
                     QApplication::activeWindow());
@@ -56,6 +71,7 @@ Answer MessageBoxPrompts::Confirm(const std::string& text, Buttons buttons) {
     QMessageBox box(QMessageBox::Question, "確認", Text(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    SetCrispQuestionIcon(box);
     QPushButton* yes = box.addButton("はい(&Y)", QMessageBox::YesRole);
     QPushButton* no =
         buttons == Buttons::YesCancel ? nullptr : box.addButton("いいえ(&N)", QMessageBox::NoRole);
@@ -125,9 +141,27 @@ void WindowDiagnostics::ShowCheckLog() {
 
 namespace {
 
+// Qt's own file dialog dates a file in the system's locale, which is English where the system
+// names none: the dates are shown as the program shows dates, whatever the system.
+class JapaneseFileDates : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        constexpr int kDateColumn = 3;
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || index.column() != kDateColumn || files == nullptr) {
+            return QIdentityProxyModel::data(index, role);
+        }
+        return files->lastModified(mapToSource(index)).toString("yyyy/MM/dd HH:mm");
+    }
+};
+
 // Runs a file dialog; the chosen file, or an empty text. Qt's own dialog (where the system
 // has none) is made wide enough for its columns, which follow what they show.
 QString RunFileDialog(QFileDialog& dialog) {
+    if (dialog.findChild<QTreeView*>("treeView") != nullptr) {
+        dialog.setProxyModel(new JapaneseFileDates(&dialog));
+    }
     if (auto* view = dialog.findChild<QTreeView*>("treeView")) {
         dialog.resize(std::max(dialog.width(), 680), std::max(dialog.height(), 420));
         QHeaderView* header = view->header();

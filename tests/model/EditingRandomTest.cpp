@@ -11,6 +11,7 @@
 #include "formats/NetscapeWriter.h"
 #include "model/EditingReference.h"
 #include "model/EntryExtras.h"
+#include "model/Tags.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
 #include "support/Invariants.h"
@@ -201,7 +202,7 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
                     held.push_back(t.model.RefOf(i));
                 }
             };
-            switch (random() % 18) {
+            switch (random() % 19) {
                 case 0: {
                     const bool shown = random() % 4 != 0;
                     const std::string name = Pick(random, kNames);
@@ -385,6 +386,20 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
                            (up ? "up" : "down");
                     mine = t.model.MoveEntriesUpDown(held, up);
                     theirs = reference.MoveManyUpDown(chosen, up);
+                    break;
+                }
+                case 18: {
+                    // Tags added to or removed from a selection, among those the extras hold.
+                    std::vector<int> chosen;
+                    std::vector<NodeRef> held;
+                    chooseSome(chosen, held);
+                    const bool add = random() % 2 == 0;
+                    const std::vector<std::string> tags =
+                        TagsFromInput(random() % 2 == 0 ? "a" : "b,c");
+                    what = std::string(add ? "tag " : "untag ") + std::to_string(chosen.size()) +
+                           " entries";
+                    mine = t.model.ChangeTags(held, tags, add) > 0;
+                    theirs = reference.ChangeTags(chosen, tags, add);
                     break;
                 }
             }

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "model/EntryExtras.h"
+#include "model/Tags.h"
 #include "util/Collation.h"
 
 namespace pernard::testing {
@@ -478,6 +479,25 @@ bool RefTree::ReplaceUrl(int index, const std::string& from, const std::string& 
     }
     entry->url = to;
     return true;
+}
+
+bool RefTree::ChangeTags(const std::vector<int>& indices, const std::vector<std::string>& tags,
+                         bool add) {
+    const std::vector<RefEntry*> flat = Flat();
+    bool changed = false;
+    for (int index : indices) {
+        RefEntry* entry = flat[static_cast<std::size_t>(index)];
+        if (entry->IsFolder()) continue;
+        EntryExtras extras = UnpackExtras(entry->extras);
+        const std::vector<std::string> before = TagList(extras.attributes);
+        const std::vector<std::string> after =
+            add ? TagsAdded(before, tags) : TagsRemoved(before, tags);
+        if (after == before) continue;
+        extras.attributes = WithTags(extras.attributes, after);
+        entry->extras = PackExtras(extras);
+        changed = true;
+    }
+    return changed;
 }
 
 // The folders of one name among the children, merged into the first: the later ones' children

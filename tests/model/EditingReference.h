@@ -47,6 +47,9 @@ public:
     bool TransferMany(const std::vector<int>& indices, int target, bool keep);
     bool MoveManyUpDown(const std::vector<int>& indices, bool up);
     bool ReplaceUrl(int index, const std::string& from, const std::string& to);
+    // Tags added to (or removed from) the chosen bookmarks (BmLogic::ChangeTags).
+    bool ChangeTags(const std::vector<int>& indices, const std::vector<std::string>& tags,
+                    bool add);
     bool MergeSameNameFolders(int index, bool recursive);
     // The children of folder `index` (and with `recursive` of every folder below it) sorted
     // stably; false when it is no folder or nothing moved.

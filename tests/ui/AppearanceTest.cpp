@@ -2,8 +2,10 @@
 // never drawn as rich text, in labels, panels, message boxes or tool tips), Qt's own texts in
 // Japanese, and the standard windows' shapes and filters.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -99,6 +101,11 @@ TEST(Language, QtsOwnTextsAreJapaneseWhateverTheLocale) {
     }
     EXPECT_NE(QCoreApplication::translate("QWidgetTextControl", "&Undo"), QString("&Undo"));
     EXPECT_NE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
+    // What Qt's translation leaves in English: a directory's type in the file dialog, its
+    // filter of every file, the key name in menus.
+    EXPECT_EQ(QFileIconProvider().type(QFileInfo(QDir::tempPath())), "フォルダー");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "All Files (*)"), "すべてのファイル (*)");
+    EXPECT_EQ(QKeySequence(Qt::Key_Return).toString(QKeySequence::NativeText), "Enter");
 }
 
 TEST_F(UiTest, TheVersionWindowIsFixedAndCentredOnTheMainWindow) {
@@ -161,8 +168,13 @@ TEST_F(UiTest, DialogsOpenAtTheirDesignedSize) {
         EXPECT_LE(dialog->height(), design.height() * 5 / 4) << name;
         dialog->hide();
     }
+    // The search window opens at its designed width.
+    app->FormKensaku->show();
+    QApplication::processEvents();
+    EXPECT_EQ(app->FormKensaku->width(), 387);
+    app->FormKensaku->hide();
     // The chooser's filter and its directory list's リフレッシュ.
-    EXPECT_EQ(app->FormDirectory->FilterComboBox1->itemText(0), "All Files");
+    EXPECT_EQ(app->FormDirectory->FilterComboBox1->itemText(0), "すべてのファイル (*)");
     const QString directory = QString::fromStdString(temp.Path().string());
     app->FormDirectory->SetDirectory(directory);
     temp.Write("late.txt", "x");
@@ -177,6 +189,9 @@ TEST_F(UiTest, WithNothingLoadedTheListSaysHowToBeginAndEntryCommandsWait) {
     ASSERT_EQ(Model().glCT, 0);
     auto* list = static_cast<ui::EntryView*>(Main().LView);
     EXPECT_TRUE(list->EmptyHint().contains("ブックマークの読込"));
+    // A screen reader reads it too.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(list)->text(QAccessible::Description),
+              list->EmptyHint());
     for (QWidget* button :
          {static_cast<QWidget*>(Main().BtHenshuu), static_cast<QWidget*>(Main().BtCut),
           static_cast<QWidget*>(Main().BtCopy), static_cast<QWidget*>(Main().BtSakujo)}) {
@@ -185,6 +200,7 @@ TEST_F(UiTest, WithNothingLoadedTheListSaysHowToBeginAndEntryCommandsWait) {
     dialogs.nextFile = Sample();
     Main().NetScapeB1Click();
     EXPECT_TRUE(list->EmptyHint().isEmpty());
+    EXPECT_TRUE(list->accessibleDescription().isEmpty());
     EXPECT_TRUE(Main().BtHenshuu->isEnabled());
 }
 
@@ -196,6 +212,9 @@ TEST(Icons, DrawnSharpForEveryCommonScaling) {
             EXPECT_TRUE(ui::ToolImage(0).availableSizes().contains(QSize(device, device)))
                 << logical << " at " << ratio;
         }
+        // The questions' mark, at the message box's 32 pixels.
+        const int device = static_cast<int>(32 * ratio);
+        EXPECT_TRUE(ui::QuestionImage().availableSizes().contains(QSize(device, device))) << ratio;
     }
 }
 

@@ -81,6 +81,8 @@ TEST_F(EditCommandsTest, EditKeepsUntouchedDatesAndRestoresThePasteBox) {
         auto& url = static_cast<ui::TFormURL&>(dialog);
         EXPECT_FALSE(url.CheckBuffer->isChecked());  // editing never takes the clipboard
         EXPECT_EQ(url.EditURL->text(), "http://a1/");
+        // Dates as a new URL's: four-digit years.
+        EXPECT_EQ(url.EditAdd->text(), "2020/09/13");
         url.EditTitle->setText("renamed");
         url.Button1Click();
     };

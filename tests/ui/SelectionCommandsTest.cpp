@@ -4,6 +4,9 @@
 #include <QTest>
 
 #include "EditFixture.h"
+#include "model/EntryExtras.h"
+#include "support/TestFiles.h"
+#include "ui/TagDialogs.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -175,4 +178,66 @@ TEST_F(SelectionCommandsTest, OpeningMoreThanTenPagesAsksFirst) {
     EXPECT_TRUE(browser.opened.empty());
     Key(Qt::Key_Return);
     EXPECT_EQ(browser.opened.size(), 12u);
+}
+
+TEST_F(SelectionCommandsTest, TagsAndDescriptionsAreEditedSavedAndUndone) {
+    // One bookmark's tags and description in their dialog; a folder has a description only.
+    answerDialog = [](QDialog& dialog) {
+        auto& notes = static_cast<ui::TFormNotes&>(dialog);
+        EXPECT_TRUE(notes.EditTags->isEnabled());
+        EXPECT_EQ(notes.LabelEntry->text(), "a1");
+        notes.EditTags->setText("仕事, news");
+        notes.MemoDescription->setPlainText("a < b\n\nsecond");
+        notes.ButtonOk->click();
+    };
+    Select(2);
+    Main().Item("miEditNotes")->trigger();
+    EXPECT_EQ(NotesText(Model().ExtrasOf(2)), "a < b\nsecond\nタグ: 仕事,news");
+    EXPECT_EQ(Model().UndoName(), "編集");
+    answerDialog = [](QDialog& dialog) {
+        auto& notes = static_cast<ui::TFormNotes&>(dialog);
+        EXPECT_FALSE(notes.EditTags->isEnabled());
+        notes.MemoDescription->setPlainText("folder notes");
+        notes.ButtonOk->click();
+    };
+    Select(1);
+    Main().NotesClick();
+    EXPECT_EQ(NotesText(Model().ExtrasOf(1)), "folder notes");
+
+    // A tag added to every highlighted bookmark at once, the folder passed over: one step.
+    Select(0);  // A B u w
+    Highlight({1, 7, 8});
+    answerDialog = [](QDialog& dialog) {
+        auto& input = static_cast<ui::TFormTagInput&>(dialog);
+        EXPECT_EQ(input.windowTitle(), "タグを追加");
+        EXPECT_TRUE(input.LabelPrompt->text().contains("2 件"));
+        input.EditTags->setText("later");
+        input.ButtonOk->click();
+    };
+    Main().Item("PLViewAddTags")->trigger();
+    EXPECT_EQ(NotesText(Model().ExtrasOf(7)), "タグ: later");
+    EXPECT_EQ(NotesText(Model().ExtrasOf(8)), "タグ: later");
+    EXPECT_EQ(Count(), 3);
+    EXPECT_EQ(Panel1(), "タグを追加 : 2 件");
+    EXPECT_EQ(Main().ListItems->Row(2).notes, "タグ: later");
+
+    // Saved as the file's TAGS and <DD> (in the file's Shift_JIS).
+    Main().miFileSaveClick();
+    const std::string saved = ReadBytes(path);
+    EXPECT_NE(saved.find(",news\">a1</A>"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<DD>a &lt; b\r\nsecond\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<DD>folder notes"), std::string::npos) << saved;
+    EXPECT_NE(saved.find(" TAGS=\"later\">u</A>"), std::string::npos) << saved;
+
+    // Removed again, and the removal undone as one step.
+    answerDialog = [](QDialog& dialog) {
+        static_cast<ui::TFormTagInput&>(dialog).EditTags->setText("later");
+        static_cast<ui::TFormTagInput&>(dialog).ButtonOk->click();
+    };
+    Main().RemoveTagsClick();
+    EXPECT_EQ(Model().ExtrasOf(7), "");
+    Main().UndoClick();
+    EXPECT_EQ(NotesText(Model().ExtrasOf(7)), "タグ: later");
+    EXPECT_EQ(NotesText(Model().ExtrasOf(8)), "タグ: later");
+    EXPECT_FALSE(Model().glChanged);
 }
