@@ -131,33 +131,43 @@ bool Places::LoadItems(sqlite3* db, std::string& errorText) {
         return false;
     }
     sqlite3_stmt* raw = statement.get();
-    std::vector<std::pair<long long, PlacesItem*>> parents;
+    if (const SqliteStatement count = Prepare(db, "SELECT COUNT(*) FROM moz_bookmarks");
+        count && sqlite3_step(count.get()) == SQLITE_ROW) {
+        items_.reserve(static_cast<std::size_t>(sqlite3_column_int64(count.get(), 0)));
+    }
+    std::vector<long long> parents;  // of the items, by their place in items_
     int step;
     while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
-        auto item = std::make_unique<PlacesItem>();
-        item->id = sqlite3_column_int64(raw, 0);
-        item->type = sqlite3_column_int(raw, 1);
-        item->title = ColumnText(raw, 3, decoder_);
-        item->guid = ColumnText(raw, 4, decoder_);
-        item->added = DateColumn(raw, 5);
-        item->modified = DateColumn(raw, 6);
-        item->place = sqlite3_column_int64(raw, 7);
-        item->url = ColumnText(raw, 8, decoder_);
-        item->visited = DateColumn(raw, 9);
-        if (layout_.keywordsById) item->keywordId = sqlite3_column_int64(raw, 10);
-        parents.emplace_back(sqlite3_column_int64(raw, 2), item.get());
-        byId_[item->id] = std::move(item);
+        PlacesItem& item = items_.emplace_back();
+        item.id = sqlite3_column_int64(raw, 0);
+        item.type = sqlite3_column_int(raw, 1);
+        item.title = ColumnText(raw, 3, decoder_);
+        item.guid = ColumnText(raw, 4, decoder_);
+        item.added = DateColumn(raw, 5);
+        item.modified = DateColumn(raw, 6);
+        item.place = sqlite3_column_int64(raw, 7);
+        item.url = ColumnText(raw, 8, decoder_);
+        item.visited = DateColumn(raw, 9);
+        if (layout_.keywordsById) item.keywordId = sqlite3_column_int64(raw, 10);
+        parents.push_back(sqlite3_column_int64(raw, 2));
     }
     if (step != SQLITE_DONE) {
         errorText = sqlite3_errmsg(db);
         return false;
     }
+    // The items stay where they are from here on: the index and the children point into them.
+    // Ids are unique in the table; were one given twice, the item read last is the one found.
+    byId_.reserve(items_.size());
+    for (PlacesItem& item : items_) {
+        byId_.emplace_back(item.id, &item);
+        if (item.type == kPlacesFolder) folders_.push_back(&item);
+    }
+    std::stable_sort(byId_.begin(), byId_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     // Rows come ordered by parent and position: children are appended in order.
-    for (const auto& [parent, item] : parents) {
-        const auto found = byId_.find(parent);
-        if (found != byId_.end() && found->second.get() != item) {
-            found->second->children.push_back(item);
-        }
+    for (std::size_t k = 0; k < items_.size(); ++k) {
+        PlacesItem* holder = MutableById(parents[k]);
+        if (holder != nullptr && holder != &items_[k]) holder->children.push_back(&items_[k]);
     }
     return true;
 }
@@ -185,9 +195,8 @@ void Places::LoadDescriptions(sqlite3* db) {
                         kDescriptionAnnotation + "'");
     if (!statement) return;
     while (sqlite3_step(statement.get()) == SQLITE_ROW) {
-        const auto item = byId_.find(sqlite3_column_int64(statement.get(), 0));
-        if (item != byId_.end())
-            item->second->description = ColumnText(statement.get(), 1, decoder_);
+        if (PlacesItem* item = MutableById(sqlite3_column_int64(statement.get(), 0)))
+            item->description = ColumnText(statement.get(), 1, decoder_);
     }
 }
 
@@ -206,16 +215,23 @@ void Places::LoadRoots(sqlite3* db) {
 }
 
 const PlacesItem* Places::ByGuid(const char* guid) const {
-    for (const auto& [id, item] : byId_) {
-        if (item->guid == guid) return item.get();
+    // Every root is a folder.
+    for (const PlacesItem* folder : folders_) {
+        if (folder->guid == guid) return folder;
     }
     return nullptr;
 }
 
-const PlacesItem* Places::ById(long long id) const {
-    const auto found = byId_.find(id);
-    return found == byId_.end() ? nullptr : found->second.get();
+PlacesItem* Places::MutableById(long long id) const {
+    // The last of equal ids (upper bound, one back).
+    auto found =
+        std::upper_bound(byId_.begin(), byId_.end(), id,
+                         [](long long wanted, const auto& entry) { return wanted < entry.first; });
+    if (found == byId_.begin() || (--found)->first != id) return nullptr;
+    return found->second;
 }
+
+const PlacesItem* Places::ById(long long id) const { return MutableById(id); }
 
 const PlacesItem* Places::Root(const char* guid, const char* rootName) const {
     if (layout_.guids) {

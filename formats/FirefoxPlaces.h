@@ -90,6 +90,7 @@ public:
 private:
     const PlacesItem* ByGuid(const char* guid) const;
     const PlacesItem* ById(long long id) const;
+    PlacesItem* MutableById(long long id) const;
     bool LoadItems(sqlite3* db, std::string& errorText);
     void LoadKeywords(sqlite3* db);
     void LoadDescriptions(sqlite3* db);
@@ -97,7 +98,11 @@ private:
 
     PlacesLayout layout_;
     TextDecoder decoder_{kUtf8};
-    std::unordered_map<long long, std::unique_ptr<PlacesItem>> byId_;
+    // The items in the order read, in one block, looked up by id through a sorted index; the
+    // folders apart, for the roots found by guid.
+    std::vector<PlacesItem> items_;
+    std::vector<std::pair<long long, PlacesItem*>> byId_;  // sorted by id
+    std::vector<const PlacesItem*> folders_;
     std::unordered_map<long long, std::string> tags_;
     std::unordered_map<long long, std::string> keywords_;  // by place, or by keyword id
     std::unordered_map<std::string, long long> roots_;     // moz_bookmarks_roots
