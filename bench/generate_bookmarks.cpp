@@ -1,9 +1,10 @@
 // Writes a realistic bookmark file for the benchmarks: nested folders, Japanese and ASCII
 // names, CR LF line ends, Shift_JIS (CP932), about 1% duplicate URLs. With "extras", every
 // bookmark also carries what browsers add: tags, an icon, a description, and a separator now
-// and then.
+// and then. With "icons" as well, each icon is a real image (one of a thousand 16x16 bitmaps, as
+// a site's icon is shared by its pages) that the window decodes and shows.
 //
-//   generate-bookmarks URL_COUNT OUTPUT_FILE [utf8] [extras]
+//   generate-bookmarks URL_COUNT OUTPUT_FILE [utf8] [extras] [icons]
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,46 @@ const std::vector<std::string> kHosts = {
 
 std::string Indent(int depth) { return std::string(std::min(4 * (depth + 1), 44), ' '); }
 
+std::string Base64(const std::string& bytes) {
+    static const char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size(); at += 3) {
+        unsigned value = static_cast<unsigned char>(bytes[at]) << 16;
+        if (at + 1 < bytes.size()) value |= static_cast<unsigned char>(bytes[at + 1]) << 8;
+        if (at + 2 < bytes.size()) value |= static_cast<unsigned char>(bytes[at + 2]);
+        for (int k = 0; k < 4; ++k) {
+            const bool past = at + static_cast<std::size_t>(k) > bytes.size();
+            text += past ? '=' : kDigits[(value >> (18 - 6 * k)) & 63];
+        }
+    }
+    return text;
+}
+
+// A 16x16 24-bit bitmap of its own colours for each `seed`, as a data URI.
+std::string IconUri(unsigned seed) {
+    auto little = [](std::string& out, unsigned value, int bytes) {
+        for (int k = 0; k < bytes; ++k) out += static_cast<char>((value >> (8 * k)) & 0xFF);
+    };
+    std::string bmp = "BM";
+    little(bmp, 54 + 768, 4);
+    little(bmp, 0, 4);
+    little(bmp, 54, 4);
+    for (unsigned value : {40u, 16u, 16u}) little(bmp, value, 4);
+    little(bmp, 1, 2);
+    little(bmp, 24, 2);
+    for (unsigned value : {0u, 768u, 2835u, 2835u, 0u, 0u}) little(bmp, value, 4);
+    for (unsigned y = 0; y < 16; ++y) {
+        for (unsigned x = 0; x < 16; ++x) {
+            const bool mark = (x + y) % 4 == 0;
+            bmp += static_cast<char>(mark ? 255 : seed * 53 % 256);
+            bmp += static_cast<char>(mark ? 255 : seed * 91 % 256);
+            bmp += static_cast<char>(mark ? 255 : seed * 37 % 256);
+        }
+    }
+    return "data:image/bmp;base64," + Base64(bmp);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,9 +82,11 @@ int main(int argc, char** argv) {
     const long urlCount = std::atol(argv[1]);
     bool utf8 = false;
     bool extras = false;
+    bool icons = false;
     for (int k = 3; k < argc; ++k) {
         utf8 = utf8 || std::string(argv[k]) == "utf8";
         extras = extras || std::string(argv[k]) == "extras";
+        icons = icons || std::string(argv[k]) == "icons";
     }
     std::ofstream out(argv[2], std::ios::binary);
     if (!out) {
@@ -99,8 +142,11 @@ int main(int argc, char** argv) {
                                  pick(kJapaneseWords) + " " + std::to_string(i);
         if (extras && i % 50 == 0) line(Indent(depth) + "<HR>");
         const std::string kept =
-            extras ? " ICON=\"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAABAAAAAQ\" TAGS=\"" +
-                         pick(kAsciiWords) + "," + pick(kJapaneseWords) + "\""
+            extras ? " ICON=\"" +
+                         (icons ? IconUri(static_cast<unsigned>(i % 1000))
+                                : std::string(
+                                      "data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAABAAAAAQ")) +
+                         "\" TAGS=\"" + pick(kAsciiWords) + "," + pick(kJapaneseWords) + "\""
                    : "";
         line(Indent(depth) + "<DT><A HREF=\"" + url + "\" ADD_DATE=\"" + std::to_string(date) +
              "\" LAST_VISIT=\"" + std::to_string(date + 86400) + "\" LAST_MODIFIED=\"" +
