@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "model/BmLogic.h"
+#include "util/CodePage.h"
 #include "util/HtmlText.h"
 #include "util/Text.h"
 
@@ -35,6 +36,29 @@ bool Holds(const std::vector<std::string>& tags, std::string_view tag) {
     return std::find(tags.begin(), tags.end(), tag) != tags.end();
 }
 
+// A tag of a TAGS value as it is written there, and as it reads.
+struct WrittenTag {
+    std::string decoded;
+    std::string_view written;
+};
+
+// The tags of a raw TAGS value, each piece between commas; a piece that could not stand inside
+// double quotes is left out (it is written anew, escaped, when kept).
+std::vector<WrittenTag> WrittenTags(std::string_view value) {
+    std::vector<WrittenTag> tags;
+    std::size_t at = 0;
+    while (at <= value.size()) {
+        std::size_t end = value.find(',', at);
+        if (end == std::string_view::npos) end = value.size();
+        const std::string_view piece = TrimBlanksView(value.substr(at, end - at));
+        if (!piece.empty() && piece.find('"') == std::string_view::npos) {
+            tags.push_back({TrimBlanks(DecodeCharacterReferences(piece)), piece});
+        }
+        at = end + 1;
+    }
+    return tags;
+}
+
 }  // namespace
 
 std::vector<std::string> TagList(std::string_view attributes) {
@@ -52,11 +76,6 @@ std::vector<std::string> TagList(std::string_view attributes) {
 }
 
 std::string WithTags(std::string_view attributes, const std::vector<std::string>& tags) {
-    std::string value;
-    for (const std::string& tag : tags) {
-        if (!value.empty()) value += ',';
-        value += tag;
-    }
     // The attributes were written by a tag: parse them as the rest of one.
     const std::string tag = std::string(attributes) + ">";
     TagAttributes parsed;
@@ -64,10 +83,26 @@ std::string WithTags(std::string_view attributes, const std::vector<std::string>
     const auto found =
         std::find_if(parsed.items.begin(), parsed.items.end(),
                      [](const TagAttribute& a) { return EqualsNoCase(a.name, kTagsName); });
+    // A tag that was there before is written as it was (its references, its bytes that did
+    // not decode); one that is new, escaped.
+    const std::vector<WrittenTag> before =
+        found == parsed.items.end() ? std::vector<WrittenTag>() : WrittenTags(found->value);
+    std::string value;
+    for (const std::string& one : tags) {
+        if (!value.empty()) value += ',';
+        const auto same = std::find_if(before.begin(), before.end(), [&one](const WrittenTag& w) {
+            return w.decoded == one || ShownText(w.decoded) == one;
+        });
+        if (same != before.end()) {
+            value += same->written;
+        } else {
+            AppendEscapedHtml(value, one);
+        }
+    }
     std::string written;
     if (!tags.empty()) {
         written = found == parsed.items.end() ? std::string(kTagsName) : std::string(found->name);
-        written += "=\"" + EscapeHtml(value) + "\"";
+        written += "=\"" + value + "\"";
     }
     if (found == parsed.items.end()) {
         return written.empty() ? std::string(attributes) : std::string(attributes) + " " + written;

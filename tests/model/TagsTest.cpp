@@ -8,11 +8,18 @@
 #include "model/Tags.h"
 #include "support/Doubles.h"
 #include "support/TableSurgery.h"
+#include "util/CodePage.h"
 
 using namespace pernard;
 using namespace pernard::testing;
 
 namespace {
+
+std::string Kept(unsigned char byte) {
+    std::string kept;
+    AppendKeptByte(byte, kept);
+    return kept;
+}
 
 std::string AttributesOf(const BmLogic& model, int index) {
     return UnpackExtras(model.ExtrasOf(index)).attributes;
@@ -50,6 +57,12 @@ TEST(Tags, AddAndRemoveOnASelectionAreOneExactStep) {
         {{" TAGS=\"x &amp; y,z\""}, "x & y", false, {" TAGS=\"z\""}, 1},
         // Typed text of commas and blanks only is no tag.
         {{" TAGS=\"a\""}, " ,　, ", false, {" TAGS=\"a\""}, 0},
+        // The tags that stay are written as they were: references, kept bytes.
+        {{" TAGS=\"x&#38;y, k" + Kept(0x80) + "\""},
+         "new",
+         true,
+         {" TAGS=\"x&#38;y,k" + Kept(0x80) + ",new\""},
+         1},
     };
     for (const Case& c : cases) {
         TestModel t;
@@ -94,4 +107,7 @@ TEST(Tags, AddAndRemoveOnASelectionAreOneExactStep) {
             EXPECT_EQ(t.model.ExtrasOf(i), after[static_cast<std::size_t>(i)]) << where << i;
         }
     }
+    // Typed back as the tags dialog shows them (a kept byte as U+FFFD), the tags keep their bytes.
+    EXPECT_EQ(WithTags(" TAGS=\"k" + Kept(0x80) + "\"", {"k\xEF\xBF\xBD", "more"}),
+              " TAGS=\"k" + Kept(0x80) + ",more\"");
 }
