@@ -40,6 +40,9 @@ bool SaveBrowserStore(BmLogic& model, int root, bool force, WriteRefusal* refusa
         ports.diagnostics->ReportSaveWarning("書き込む前のブックマークを保存しました : " +
                                              write.backup);
     }
+    if (write.store.droppedExtras > 0) {
+        ports.diagnostics->ReportSaveWarning(DroppedExtrasMessage(write.store.droppedExtras));
+    }
     ports.status->SetPanel(1, "保存完了 " + permit.Target());
     return true;
 }

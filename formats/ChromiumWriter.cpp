@@ -20,9 +20,11 @@
 #include "formats/ChromiumRoots.h"
 #include "formats/StoreRoles.h"
 #include "model/EntryExtras.h"
+#include "util/HtmlText.h"
 #include "util/Numbers.h"
 #include "util/ProfileLock.h"
 #include "util/SafeFile.h"
+#include "util/Text.h"
 
 namespace pernard {
 
@@ -149,6 +151,7 @@ public:
         result.text = json_.Take();
         if (checksumAt_ > 0) result.text.replace(checksumAt_, 32, checksum_.Hex());
         result.newKeys = std::move(newKeys_);
+        result.droppedExtras = droppedExtras_;
         // A file with none of the browser's own folders has no place for what the root holds.
         result.ok = strays_.empty() || straysWritten_;
         return result;
@@ -304,7 +307,25 @@ private:
         }
         if (extras.hasDescription) fields.description = DescriptionText(extras.description);
         fields.nickname = AttributeText(extras.attributes, "SHORTCUTURL");
+        if (HoldsWhatAStoreCannot(extras)) ++droppedExtras_;
         return fields;
+    }
+
+    // Attributes beyond those a node of the store gives back (its nickname, a folder's change
+    // date, the bar's mark), separators, a heading, a shortcut's lines: what the file has no
+    // place for.
+    static bool HoldsWhatAStoreCannot(const EntryExtras& extras) {
+        if (extras.separatorsBefore > 0 || extras.separatorsAtEnd > 0 || extras.hasHeading ||
+            !extras.headingAttributes.empty() || extras.hasShortcut) {
+            return true;
+        }
+        const std::string tag = extras.attributes + ">";
+        TagAttributes parsed;
+        ParseTagAttributes(tag, 0, parsed);
+        return std::any_of(parsed.items.begin(), parsed.items.end(), [](const TagAttribute& a) {
+            return !EqualsNoCase(a.name, "SHORTCUTURL") && !EqualsNoCase(a.name, "LAST_MODIFIED") &&
+                   !EqualsNoCase(a.name, "PERSONAL_TOOLBAR_FOLDER");
+        });
     }
 
     // A date as it was when the table still holds what was read from it (or holds none: a store
@@ -491,6 +512,7 @@ private:
     std::string strayHolder_;
     bool straysWritten_ = false;
     std::vector<std::pair<int, std::string>> newKeys_;
+    mutable int droppedExtras_ = 0;
 };
 
 // Where the copy of the old file goes: beside it, named after the moment, never over another.

@@ -21,6 +21,8 @@ struct ChromiumStoreText {
     std::string text;
     // Entries written as new nodes, with the ids they were given: index, id.
     std::vector<std::pair<int, std::string>> newKeys;
+    // Entries that held what a store has no place for (tags, an icon, separators…), left out.
+    int droppedExtras = 0;
 };
 
 // The store's text for root `root`; not ok when the root holds no store as read, or that is

@@ -222,7 +222,12 @@ TEST(ChromiumWrite, EditsReadBackAndNewNodesGetIdsAndGuidsOfTheirOwn) {
     // it joins the end of the other bookmarks.
     ASSERT_GE(model.NewFolder(model.glNode[IndexNamed(model, "改名 inner")], "top", false), 0);
     ASSERT_EQ(model.gloya[static_cast<std::size_t>(IndexNamed(model, "top"))], 0);
+    // A tag has no place in a store: the save says it left it out.
+    EntryExtras tagged;
+    tagged.attributes = " TAGS=\"a\"";
+    ASSERT_TRUE(model.EditExtras(IndexNamed(model, "新しい"), tagged));
     ASSERT_TRUE(SaveBrowserStore(model, 0));
+    EXPECT_EQ(store.t.diagnostics.checkLog.back(), DroppedExtrasMessage(1));
 
     simdjson::dom::parser parser;
     simdjson::dom::element document = parser.load(store.path);
