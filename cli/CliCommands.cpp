@@ -1,5 +1,7 @@
 #include "cli/CliCommands.h"
 
+#include <algorithm>
+
 #include "cli/CliSession.h"
 #include "cli/CliUsage.h"
 #include "cli/CollectionCommands.h"
@@ -77,7 +79,11 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         err << CliUsage();
         return 2;
     }
-    if (arguments[0] == "--help" || arguments[0] == "-h") {
+    // Help asked for after a command (`pernard-cli save --help`), or as a command, is the help.
+    const bool help =
+        arguments[0] == "--help" || arguments[0] == "-h" || arguments[0] == "help" ||
+        std::find(arguments.begin() + 1, arguments.end(), "--help") != arguments.end();
+    if (help) {
         out << CliHelp();
         return 0;
     }

@@ -73,6 +73,15 @@ TEST(Cli, FailuresAndUsage) {
     EXPECT_EQ(RunWith({"list", "--max-url"}).status, 2);
     EXPECT_EQ(RunWith({"frobnicate"}).status, 2);
     EXPECT_EQ(RunWith({"list", "--max-url", "many", "x.htm"}).status, 1);
+    // Help, however it is asked for, goes to the output and succeeds.
+    for (const std::vector<std::string>& asked : {std::vector<std::string>{"--help"},
+                                                  {"help"},
+                                                  {"list", "--help"},
+                                                  {"save", "x", "--help"}}) {
+        const CliRun help = RunWith(asked);
+        EXPECT_EQ(help.status, 0) << asked.back();
+        EXPECT_NE(help.out.find("usage:"), std::string::npos) << asked.back();
+    }
 }
 
 TEST(Cli, EscapeField) {
