@@ -339,8 +339,9 @@ void TextDecoder::DecodeEachCharacter(std::string_view bytes, std::string& out) 
 bool TextDecoder::DecodeCp932Plainly(std::string_view bytes, std::string& out) const {
     const Cp932Table& table = Cp932Table::Get();
     const std::size_t start = out.size();
-    // A byte gives at most three bytes of UTF-8 (a half-width katakana).
-    out.resize(start + bytes.size() * 3);
+    // A byte gives at most three bytes of UTF-8 (a half-width katakana); the table's entries
+    // are copied four bytes at a time, so one more byte of room.
+    out.resize(start + bytes.size() * 3 + 1);
     char* dest = out.data() + start;
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = in + bytes.size();
@@ -351,22 +352,21 @@ bool TextDecoder::DecodeCp932Plainly(std::string_view bytes, std::string& out) c
             ++in;
             continue;
         }
-        std::string_view character;
+        std::size_t size = 0;
         std::size_t length = 1;
         if (!IsDoubleCodedLead(lead)) {
             if ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) {
                 length = 2;
-                if (in + 1 < end) character = table.Double(lead, in[1]);
+                if (in + 1 < end) size = table.CopyDouble(lead, in[1], dest);
             } else {
-                character = table.Single(lead);
+                size = table.CopySingle(lead, dest);
             }
         }
-        if (character.empty()) {
+        if (size == 0) {
             out.resize(start);
             return false;
         }
-        std::memcpy(dest, character.data(), character.size());
-        dest += character.size();
+        dest += size;
         in += length;
     }
     out.resize(static_cast<std::size_t>(dest - out.data()));
