@@ -19,6 +19,8 @@ public:
     bool Add(const std::string& line, std::string& out, bool asItIs = false, bool cut = false);
     // At the end of the file: true when a held line is handed out in `out`.
     bool Flush(std::string& out);
+    // Whether lines are held, waiting for the rest of their entry.
+    bool Holding() const { return heldLines_ > 0; }
 
 private:
     // How many lines one entry may be spread over before it is handed out as it stands.

@@ -8,6 +8,7 @@
 #include "formats/LineJoiner.h"
 #include "formats/LineReader.h"
 #include "formats/LineTags.h"
+#include "formats/PlainAnchorLine.h"
 #include "model/LoadTransaction.h"
 #include "util/CodePage.h"
 #include "util/HtmlText.h"
@@ -420,6 +421,7 @@ bool ParseBookmarkFile(LineReader& reader, const std::string& path, EntryBuilder
     std::string charset = encoding.charset;
     std::optional<TextDecoder> decoder;
     if (!charset.empty()) decoder.emplace(charset);
+    bool markupInRawBytes = decoder && MarkupFoundInRawBytes(charset);
 
     if (builder.Settings().SkipDuplicateUrls()) {
         // Bookmark lines take well over 200 bytes each: size the duplicate index once.
@@ -434,14 +436,41 @@ bool ParseBookmarkFile(LineReader& reader, const std::string& path, EntryBuilder
     std::size_t cutLines = 0;
     LineJoiner joiner;
     std::string entry;
+    std::string scratch;
+    std::optional<TextDecoder> echoDecoder;
     bool more = true;
     while (more) {
         more = reader.NextLine(raw);
+        // The usual anchor line is read from its raw bytes in one scan; every other line takes
+        // the general way below.
+        if (more && !reader.LineCut() && !joiner.Holding() && parser.TakesPlainAnchor() &&
+            (decoder ? markupInRawBytes : !HasHighBytes(raw)) &&
+            ScanPlainAnchorLine(raw, decoder ? &*decoder : nullptr, parser.PlainAnchor(),
+                                scratch)) {
+            if (builder.Echoing()) {
+                // The memo shows the first lines decoded whole, by a decoder of their own: the
+                // read's count of bytes that did not decode counts each byte once.
+                line.clear();
+                if (decoder) {
+                    if (!echoDecoder) echoDecoder.emplace(charset);
+                    echoDecoder->Decode(raw, line);
+                } else {
+                    line = raw;
+                }
+                builder.Echo(line);
+            }
+            if (!parser.ParsePlainAnchor()) {
+                result = false;
+                break;
+            }
+            continue;
+        }
         bool ready = false;
         if (more) {
             if (!decoder && HasHighBytes(raw)) {
                 charset = CharsetOfFirstText(raw, reader.Buffered());
                 decoder.emplace(charset);
+                markupInRawBytes = MarkupFoundInRawBytes(charset);
                 parser.SetCharset(charset);
             }
             line.clear();

@@ -67,6 +67,12 @@ public:
     // Whether `line` goes on the description of the entry before it: one is open and the line
     // holds no list tag that ends it.
     bool ContinuesDescription(std::string_view line) const;
+    // Whether the next line may be a plain anchor line (formats/PlainAnchorLine.h): no comment
+    // or description goes on over it. The line's fields then go into PlainAnchor(), and
+    // ParsePlainAnchor() takes them as ParseBookmarkLine takes the same line.
+    bool TakesPlainAnchor() const { return !inComment_ && !inDescription_; }
+    AnchorFields& PlainAnchor() { return anchor_; }
+    bool ParsePlainAnchor() { return ParseAnchor(); }
     // The read stops early, or lost part of a line: the root keeps only part of the file.
     void MarkPartial();
     // At the end of the file: stores what was gathered for the last entry.

@@ -218,6 +218,8 @@ public:
     // Memo echo bounded to kMemoEchoLimit lines between two clears.
     void ClearMemo();
     void EchoMemo(const std::string& line);
+    // Whether EchoMemo still shows lines (or the note that it stops).
+    bool EchoingMemo() const { return memoLines_ <= kMemoEchoLimit; }
 
     // --- stable identities: entries held across edits are held by their node.
     NodeRef RefOf(int index) const;

@@ -70,6 +70,7 @@ public:
     // heading; a notice, which the load says to the user once after the read (a second notice
     // of the same text adds nothing).
     void Echo(const std::string& line) { model_.EchoMemo(line); }
+    bool Echoing() const { return model_.EchoingMemo(); }
     void Log(const std::string& text);
     void Warn(const std::string& text);
     void ListLine(const std::string& text);
