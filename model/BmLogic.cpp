@@ -99,6 +99,7 @@ BmLogic::Appended BmLogic::AppendRow(int parent, bool isUrl, const EntryTexts& t
     parents_.push_back(root ? -1 : parent);
     nodes_.push_back(node);
     const int index = count_++;
+    if (hashingRead_) AddReadRow(index);
     if (isUrl) {
         const int image = UrlImageIndex(index);
         tree_.SetImages(node, image, image);
@@ -244,74 +245,6 @@ void BmLogic::MarkRootPartial(int rootIndex) {
 }
 
 int BmLogic::NewReadNumber() { return ++reads_; }
-
-std::uint64_t BmLogic::RootHash(int root) const {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
-    auto mix = [&hash](std::uint64_t value) {
-        hash ^= value + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
-    };
-    const std::hash<std::string_view> text;
-    const int end = root + SubtreeWidth(root);
-    for (int i = root; i < end; ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        // Positions relative to the root: rows added before it change nothing of it.
-        mix(static_cast<std::uint64_t>(i - root));
-        mix(static_cast<std::uint64_t>(i == root ? 0 : i - parents_[k]));
-        for (const TextColumn* column : TextColumns()) {
-            mix(text((*column)[k]));
-        }
-        // Tags, a description, separators: an edit of them alone is a change of the root.
-        mix(text(ExtrasOf(i)));
-    }
-    return hash;
-}
-
-template <typename Visit>
-void BmLogic::ForEachSourceRoot(Visit visit) const {
-    const int count = std::min(glCT, tree_.Count());
-    for (int i = 0; i < count; i += SubtreeWidth(i)) {
-        const auto found = roots_.find(nodes_[static_cast<std::size_t>(i)]->Serial());
-        if (found != roots_.end()) visit(i, found->second);
-    }
-}
-
-void BmLogic::RememberRootsAsRead() {
-    ForEachSourceRoot([this](int root, const RootInfo&) {
-        RootInfo& info = roots_[nodes_[static_cast<std::size_t>(root)]->Serial()];
-        if (info.hasSavedHash) return;
-        info.savedHash = RootHash(root);
-        info.hasSavedHash = true;
-    });
-}
-
-std::vector<int> BmLogic::ChangedRoots() const {
-    std::vector<int> changed;
-    ForEachSourceRoot([this, &changed](int root, const RootInfo& info) {
-        if (info.hasSavedHash && info.savedHash != RootHash(root)) changed.push_back(root);
-    });
-    return changed;
-}
-
-void BmLogic::MarkRootsSaved(const std::vector<int>& roots) {
-    // One pass, each root hashed once: the saved ones take their hash now, the others are
-    // compared with theirs.
-    const std::unordered_set<int> saved(roots.begin(), roots.end());
-    bool othersChanged = false;
-    ForEachSourceRoot([&](int root, const RootInfo&) {
-        RootInfo& info = roots_[nodes_[static_cast<std::size_t>(root)]->Serial()];
-        if (saved.count(root) > 0) {
-            info.savedHash = RootHash(root);
-            info.hasSavedHash = true;
-        } else if (info.hasSavedHash && info.savedHash != RootHash(root)) {
-            othersChanged = true;
-        }
-    });
-    // The collection counts as saved once no root holds changes any more; every hash is
-    // current already.
-    if (othersChanged) return;
-    changed_ = false;
-    history_.MarkSaved();
-}
 
 void BmLogic::SetRootRead(int rootIndex, int read) {
     if (RootInfo* info = MutableRootInfo(rootIndex)) info->read = read;

@@ -193,7 +193,8 @@ public:
     // The roots of the read that gave root `rootIndex`, in table order (itself alone when it
     // came from no numbered read).
     std::vector<int> RootsOfSameRead(int rootIndex) const;
-    // --- unsaved changes per root. A hash of the root's entries (and its name and source).
+    // --- unsaved changes per root (model/RootHashes.cpp). A hash of the root's entries (and
+    // its name and source).
     std::uint64_t RootHash(int root) const;
     // Roots just read are as their sources hold them.
     void RememberRootsAsRead();
@@ -356,8 +357,29 @@ private:
     // builder, edits through ChangeExtras (which undo knows).
     void SetExtras(int index, std::string_view packed) {
         TreeNode* node = IsValidIndex(index) ? glNode[index] : nullptr;
-        if (node != nullptr) tree_.SetExtras(node, packed);
+        if (node == nullptr) return;
+        if (hashingRead_) ReplaceReadExtras(index, tree_.Extras(node), packed);
+        tree_.SetExtras(node, packed);
     }
+
+    // --- the as-read hash of the roots a load adds, summed row by row as they are appended,
+    // so that the load's end needs no second pass over them (model/RootHashes.cpp).
+    void BeginReadHashes();
+    // `rowsKept`: no row was removed since the load began. Roots the sums cannot stand for
+    // are hashed whole.
+    void EndReadHashes(bool rowsKept);
+    void AddReadRow(int index);
+    void ReplaceReadExtras(int index, std::string_view before, std::string_view after);
+    // A row's term of its root's hash: its place and its texts; and its extras' term.
+    std::uint64_t RowHash(int index, int root) const;
+    static std::uint64_t ExtrasHash(int offset, std::string_view extras);
+    struct ReadHash {
+        int root;
+        std::uint64_t sum;
+    };
+    std::vector<ReadHash> readHashes_;  // the roots of the load, in table order
+    bool hashingRead_ = false;
+    bool readHashesValid_ = true;
 
     // Groups what one operation records into one step; nested scopes join the outermost.
     class StepScope {

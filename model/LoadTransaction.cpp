@@ -19,6 +19,7 @@ LoadTransaction::LoadTransaction(BmLogic& model, bool complete, const char* prog
     diagnostics.SetFileTitle("");
     diagnostics.SetFileHeading("");
     model_.tree_.BeginBulk();
+    model_.BeginReadHashes();
 }
 
 LoadTransaction::~LoadTransaction() {
@@ -32,16 +33,17 @@ ReadOutcome LoadTransaction::End(bool ok, std::string errorText) {
     if (!begun_ || ended_) return outcome;
     ended_ = true;
     builder_.Finish();
+    bool rowsKept = true;
     if (model_.GetPorts().settings->NoEmptyFolders()) {
         const bool changed = model_.glChanged;
-        model_.DeleteEmptyFolders(false);
+        rowsKept = model_.DeleteEmptyFolders(false) == 0;
         // Part of the load, which nothing before or in it can undo, and no change of what
         // was there before it.
         model_.ForgetHistory();
         model_.changed_ = changed;
     }
     model_.tree_.EndBulk();
-    model_.RememberRootsAsRead();
+    model_.EndReadHashes(rowsKept);
     model_.GetPorts().progress->Close();
     outcome.urlCount = builder_.UrlCount();
     outcome.notices = builder_.Notices();

@@ -111,6 +111,14 @@ TEST(Corpus, EveryFileReadsWithoutHarm) {
             EXPECT_LT(t.model.gloya[k], i);
         }
         EXPECT_EQ(CountKinds(t.model).urls, urls) << entry.path();
+        // Just read, nothing has changed; nor after the same file is added again, or read
+        // again without its empty folders.
+        EXPECT_TRUE(t.model.ChangedRoots().empty()) << entry.path();
+        ReadNetscapeFile(t.model, false, entry.path().string(), urls, error);
+        EXPECT_TRUE(t.model.ChangedRoots().empty()) << entry.path();
+        t.settings.noEmptyFolders = true;
+        ReadNetscapeFile(t.model, true, entry.path().string(), urls, error);
+        EXPECT_TRUE(t.model.ChangedRoots().empty()) << entry.path();
     }
 }
 
@@ -147,7 +155,9 @@ TEST(Corpus, DuplicatesOfEachLevelStayTogetherAtTheLooserOnes) {
             stricter = earliest;
         }
         const auto expected = known.find(entry.path().filename().string());
-        if (expected != known.end()) EXPECT_EQ(laterOnes, expected->second) << entry.path();
+        if (expected != known.end()) {
+            EXPECT_EQ(laterOnes, expected->second) << entry.path();
+        }
     }
 }
 
