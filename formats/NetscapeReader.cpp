@@ -289,18 +289,28 @@ void NetscapeReader::ListLine(const std::string& line) {
 }
 
 bool NetscapeReader::ParseAnchor() {
+    return AddAnchor(anchor_, anchor_.beforeAnchor, anchor_.otherAttributes);
+}
+
+bool NetscapeReader::ParsePlainAnchor(PlainAnchor& anchor) {
+    return AddAnchor(anchor.texts, anchor.beforeAnchor, anchor.otherAttributes);
+}
+
+bool NetscapeReader::AddAnchor(const EntryViews& fields, std::string_view beforeAnchor,
+                               std::string& otherAttributes) {
     if (!EnsureRoot()) return false;
     ++anchorsTaken_;
-    AnchorFields& fields = anchor_;
     if (fields.url == kFolderMarker) {
         NoEntryBefore();
         return LeaveOutFolderMarkerUrl(fields.name);
     }
-    if (listedLines_ <= kMemoEchoLimit) ListLine(fields.beforeAnchor + " " + fields.name);
+    if (listedLines_ <= kMemoEchoLimit) {
+        ListLine(std::string(beforeAnchor) + " " + std::string(fields.name));
+    }
     if (skipDuplicates_ && builder_.HasUrl(fields.url)) {
         // The reading log names skipped duplicates, bounded like the other echoes.
         if (skippedLines_ < kMemoEchoLimit) {
-            builder_.Log("重複  " + fields.name);
+            builder_.Log("重複  " + std::string(fields.name));
         } else if (skippedLines_ == kMemoEchoLimit) {
             builder_.Log("重複  ……");
         }
@@ -312,18 +322,18 @@ bool NetscapeReader::ParseAnchor() {
         builder_.AppendBookmark(level_[static_cast<std::size_t>(depth_)], fields);
     if (!entry.Added()) return StopAtCapacity();
     BeginEntry(entry.index);
-    extras_.attributes.swap(fields.otherAttributes);
+    extras_.attributes.swap(otherAttributes);
     // A full table stops the read at the next entry, so that a file that fits exactly is read
     // whole and one that does not is known to be cut.
     return true;
 }
 
-bool NetscapeReader::LeaveOutFolderMarkerUrl(const std::string& name) {
+bool NetscapeReader::LeaveOutFolderMarkerUrl(std::string_view name) {
     // The table marks folders with this URL: as a bookmark's it would turn it into a folder.
     // The bookmark is left out, said, and the root counts as read only in part.
     MarkPartial();
     if (leftOutLines_ < kMemoEchoLimit) {
-        builder_.Warn(std::string(kFolderMarkerUrlMessage) + name);
+        builder_.Warn(std::string(kFolderMarkerUrlMessage) + std::string(name));
     }
     ++leftOutLines_;
     return true;
@@ -436,7 +446,7 @@ bool ParseBookmarkFile(LineReader& reader, const std::string& path, EntryBuilder
     std::size_t cutLines = 0;
     LineJoiner joiner;
     std::string entry;
-    std::string scratch;
+    PlainAnchor plain;
     std::optional<TextDecoder> echoDecoder;
     bool more = true;
     while (more) {
@@ -445,8 +455,7 @@ bool ParseBookmarkFile(LineReader& reader, const std::string& path, EntryBuilder
         // the general way below.
         if (more && !reader.LineCut() && !joiner.Holding() && parser.TakesPlainAnchor() &&
             (decoder ? markupInRawBytes : !HasHighBytes(raw)) &&
-            ScanPlainAnchorLine(raw, decoder ? &*decoder : nullptr, parser.PlainAnchor(),
-                                scratch)) {
+            ScanPlainAnchorLine(raw, decoder ? &*decoder : nullptr, plain)) {
             if (builder.Echoing()) {
                 // The memo shows the first lines decoded whole, by a decoder of their own: the
                 // read's count of bytes that did not decode counts each byte once.
@@ -459,7 +468,7 @@ bool ParseBookmarkFile(LineReader& reader, const std::string& path, EntryBuilder
                 }
                 builder.Echo(line);
             }
-            if (!parser.ParsePlainAnchor()) {
+            if (!parser.ParsePlainAnchor(plain)) {
                 result = false;
                 break;
             }

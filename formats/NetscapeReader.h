@@ -10,6 +10,7 @@
 #include "model/EntryBuilder.h"
 #include "model/EntryExtras.h"
 #include "model/LoadTransaction.h"
+#include "formats/PlainAnchorLine.h"
 #include "util/FileStamp.h"
 #include "util/HtmlText.h"
 
@@ -68,11 +69,10 @@ public:
     // holds no list tag that ends it.
     bool ContinuesDescription(std::string_view line) const;
     // Whether the next line may be a plain anchor line (formats/PlainAnchorLine.h): no comment
-    // or description goes on over it. The line's fields then go into PlainAnchor(), and
-    // ParsePlainAnchor() takes them as ParseBookmarkLine takes the same line.
+    // or description goes on over it. ParsePlainAnchor takes what was scanned of such a line as
+    // ParseBookmarkLine takes the same line.
     bool TakesPlainAnchor() const { return !inComment_ && !inDescription_; }
-    AnchorFields& PlainAnchor() { return anchor_; }
-    bool ParsePlainAnchor() { return ParseAnchor(); }
+    bool ParsePlainAnchor(PlainAnchor& anchor);
     // The read stops early, or lost part of a line: the root keeps only part of the file.
     void MarkPartial();
     // At the end of the file: stores what was gathered for the last entry.
@@ -84,12 +84,15 @@ private:
     bool AddRoot(const std::string& name);
     bool EnsureRoot();
     bool ParseAnchor();
+    // Adds the anchor's bookmark; its other attributes become the entry's extras.
+    bool AddAnchor(const EntryViews& fields, std::string_view beforeAnchor,
+                   std::string& otherAttributes);
     void ListLine(const std::string& line);
     void NoteUnreadAnchor(bool anchor, const std::string& line);
     bool ParseFolder(const std::string& line);
     // An <H1> line: the file's heading, and the root's own when it follows its title.
     void ParseHeading(const std::string& line);
-    bool LeaveOutFolderMarkerUrl(const std::string& name);
+    bool LeaveOutFolderMarkerUrl(std::string_view name);
     bool StopAtCapacity();
 
     // --- what the table has no column for (model/EntryExtras.h), gathered for the entry read

@@ -82,10 +82,10 @@ int BmLogic::OpenFolderAt(int level) const {
     return level >= 1 && at <= path.size() ? path[path.size() - at] : -1;
 }
 
-BmLogic::Appended BmLogic::AppendRow(int parent, bool isUrl, const EntryTexts& texts) {
+BmLogic::Appended BmLogic::AppendRow(int parent, bool isUrl, const EntryViews& texts) {
     if (count_ < 0 || count_ >= glMaxURL) return {Outcome::Full};
     const bool root = parent < 0;
-    url_.PushBack(isUrl ? std::string_view(texts.url) : std::string_view(kFolderMarker));
+    url_.PushBack(isUrl ? texts.url : std::string_view(kFolderMarker));
     name_.PushBack(texts.name);
     // The node's label is the name column's own bytes, not a second copy of them.
     const std::string_view name = name_[static_cast<std::size_t>(count_)];
@@ -118,7 +118,7 @@ void BmLogic::EchoLevel(int level, int index) {
 
 BmLogic::Appended BmLogic::AppendRoot(std::string_view name, SourceKind kind,
                                       std::string_view sourcePath) {
-    EntryTexts texts;
+    EntryViews texts;
     texts.name = name;
     texts.added = SourceKindName(kind);
     texts.visited = sourcePath;
@@ -135,7 +135,7 @@ BmLogic::Appended BmLogic::AppendFolder(int parent, std::string_view name, std::
     if (!IsOpen(parent)) return {Outcome::OutOfOrder};
     const int level = LevelOf(parent);
     if (level >= kDepthLimit) return {Outcome::TooDeep};
-    EntryTexts texts;
+    EntryViews texts;
     texts.name = name;
     texts.added = added;
     texts.visited = saveUrl;
@@ -144,7 +144,7 @@ BmLogic::Appended BmLogic::AppendFolder(int parent, std::string_view name, std::
     return appended;
 }
 
-BmLogic::Appended BmLogic::AppendBookmark(int parent, const EntryTexts& texts) {
+BmLogic::Appended BmLogic::AppendBookmark(int parent, const EntryViews& texts) {
     if (!IsOpen(parent)) return {Outcome::OutOfOrder};
     // A bookmark whose URL is the folder marker would turn into a folder.
     if (texts.url == kFolderMarker) return {Outcome::OutOfOrder};

@@ -124,7 +124,7 @@ public:
     Appended AppendRoot(std::string_view name, SourceKind kind, std::string_view sourcePath);
     Appended AppendFolder(int parent, std::string_view name, std::string_view added,
                           std::string_view saveUrl);
-    Appended AppendBookmark(int parent, const EntryTexts& texts);
+    Appended AppendBookmark(int parent, const EntryViews& texts);
     // The root or folder at `level` (1: the root) on the path to the last entry, where an entry
     // may be appended; -1 when there is none.
     int OpenFolderAt(int level) const;
@@ -438,7 +438,7 @@ private:
     void RebuildUrlIndex();
     void InvalidateUrlIndex() { urlIndexValid_ = false; }
     // Appends a row and its node under `parent` (-1: a root).
-    Appended AppendRow(int parent, bool isUrl, const EntryTexts& texts);
+    Appended AppendRow(int parent, bool isUrl, const EntryViews& texts);
     // The memo's line for a root or folder appended at `level`.
     void EchoLevel(int level, int index);
     // Whether `parent` is a root or folder on the path to the last row.

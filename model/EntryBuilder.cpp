@@ -73,7 +73,7 @@ BmLogic::Appended EntryBuilder::AppendFolder(int parent, std::string_view name,
     return model_.AppendFolder(parent, name, added, saveUrl);
 }
 
-BmLogic::Appended EntryBuilder::AppendBookmark(int parent, const EntryTexts& fields) {
+BmLogic::Appended EntryBuilder::AppendBookmark(int parent, const EntryViews& fields) {
     if (roots_.empty()) return {BmLogic::Outcome::OutOfOrder, -1};
     const BmLogic::Appended appended = model_.AppendBookmark(parent, fields);
     if (appended.Added()) ++urlCount_;

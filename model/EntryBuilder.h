@@ -41,7 +41,7 @@ public:
     // a bookmark file's lists are read. The extras come separately (SetExtras).
     BmLogic::Appended AppendFolder(int parent, std::string_view name, std::string_view added,
                                    std::string_view saveUrl);
-    BmLogic::Appended AppendBookmark(int parent, const EntryTexts& fields);
+    BmLogic::Appended AppendBookmark(int parent, const EntryViews& fields);
 
     // --- what a reader learns after an entry or root was appended.
 

@@ -23,9 +23,8 @@ const char* const kCharsets[] = {"CP932", "UTF-8", "EUC-JP", "ISO-8859-1"};
 // True when the one scan took the line; every field must then be the general reader's.
 bool ExpectSameAsGeneralReader(const std::string& raw, const std::string& charset) {
     TextDecoder scanDecoder(charset);
-    AnchorFields scanned;
-    std::string scratch;
-    if (!ScanPlainAnchorLine(raw, &scanDecoder, scanned, scratch)) return false;
+    PlainAnchor scanned;
+    if (!ScanPlainAnchorLine(raw, &scanDecoder, scanned)) return false;
 
     TextDecoder decoder(charset);
     std::string line;
@@ -42,11 +41,11 @@ bool ExpectSameAsGeneralReader(const std::string& raw, const std::string& charse
     AnchorFields general;
     TagAttributes attributes;
     EXPECT_TRUE(ParseHrefLine(line, general, attributes)) << raw;
-    EXPECT_EQ(scanned.name, general.name) << raw;
-    EXPECT_EQ(scanned.url, general.url) << raw;
-    EXPECT_EQ(scanned.added, general.added) << raw;
-    EXPECT_EQ(scanned.visited, general.visited) << raw;
-    EXPECT_EQ(scanned.modified, general.modified) << raw;
+    EXPECT_EQ(scanned.texts.name, general.name) << raw;
+    EXPECT_EQ(scanned.texts.url, general.url) << raw;
+    EXPECT_EQ(scanned.texts.added, general.added) << raw;
+    EXPECT_EQ(scanned.texts.visited, general.visited) << raw;
+    EXPECT_EQ(scanned.texts.modified, general.modified) << raw;
     EXPECT_EQ(scanned.otherAttributes, general.otherAttributes) << raw;
     EXPECT_EQ(scanned.beforeAnchor, general.beforeAnchor) << raw;
     EXPECT_EQ(scanDecoder.Replacements(), decoder.Replacements()) << raw;
