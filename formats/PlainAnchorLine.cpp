@@ -16,10 +16,22 @@ bool IsIndent(char c) { return c == ' ' || c == '\t'; }
 bool IsAscii(char c) { return static_cast<unsigned char>(c) < 0x80; }
 char Lower(char c) { return static_cast<char>(c | 0x20); }
 
-// A byte an attribute's name may hold in the plain shape.
-bool IsNameByte(char c) {
-    return IsAscii(c) && c > ' ' && c != '=' && c != '>' && c != '<' && c != '"' && c != '\'' &&
-           c != '/';
+// The bytes an attribute's name may hold in the plain shape: printable ASCII but for the
+// characters that end a name or a tag.
+constexpr std::array<bool, 256> kNameBytes = [] {
+    std::array<bool, 256> bytes{};
+    for (int c = '!'; c < 0x7F; ++c) bytes[static_cast<std::size_t>(c)] = true;
+    for (const char c : std::string_view("=><\"'/")) bytes[static_cast<unsigned char>(c)] = false;
+    return bytes;
+}();
+bool IsNameByte(char c) { return kNameBytes[static_cast<unsigned char>(c)]; }
+
+// Past the blanks from `at`: eight at a time through deep indentation.
+std::size_t SkipIndent(std::string_view raw, std::size_t at) {
+    static constexpr char kEightBlanks[] = "        ";
+    while (raw.size() - at >= 8 && std::memcmp(raw.data() + at, kEightBlanks, 8) == 0) at += 8;
+    while (at < raw.size() && IsIndent(raw[at])) ++at;
+    return at;
 }
 
 // Whether `text` is ASCII without a "<" in it: eight bytes at a time, a byte with its high bit
@@ -72,24 +84,22 @@ bool MarkupFoundInRawBytes(const std::string& charset) {
            name.rfind("CP125", 0) == 0;
 }
 
-bool ScanPlainAnchorLine(std::string_view raw, TextDecoder* decoder, AnchorFields& fields,
-                         std::string& scratch) {
+bool ScanPlainAnchorLine(std::string_view raw, TextDecoder* decoder, PlainAnchor& anchor) {
     const std::size_t n = raw.size();
-    std::size_t at = 0;
-    while (at < n && IsIndent(raw[at])) ++at;
+    std::size_t at = SkipIndent(raw, 0);
     // "<DT><A" and a blank.
     if (n - at < 7 || raw[at] != '<' || Lower(raw[at + 1]) != 'd' || Lower(raw[at + 2]) != 't' ||
         raw[at + 3] != '>' || raw[at + 4] != '<' || Lower(raw[at + 5]) != 'a' ||
         !IsIndent(raw[at + 6])) {
         return false;
     }
-    const std::size_t anchorAt = at + 4;
+    anchor.beforeAnchor = raw.substr(0, at + 4);
     at += 7;
 
     // The attributes: NAME="VALUE" each, apart by blanks, up to the tag's ">".
     std::array<std::string_view, 4> columns;
     std::array<bool, 4> seen{};
-    fields.otherAttributes.clear();
+    anchor.otherAttributes.clear();
     for (;;) {
         while (at < n && IsIndent(raw[at])) ++at;
         if (at >= n) return false;
@@ -114,8 +124,8 @@ bool ScanPlainAnchorLine(std::string_view raw, TextDecoder* decoder, AnchorField
             seen[static_cast<std::size_t>(slot)] = true;
             columns[static_cast<std::size_t>(slot)] = value;
         } else {
-            fields.otherAttributes += ' ';
-            fields.otherAttributes.append(raw.substr(nameStart, close + 1 - nameStart));
+            anchor.otherAttributes += ' ';
+            anchor.otherAttributes.append(raw.substr(nameStart, close + 1 - nameStart));
         }
         at = close + 1;
     }
@@ -124,25 +134,31 @@ bool ScanPlainAnchorLine(std::string_view raw, TextDecoder* decoder, AnchorField
     // The name runs to "</A>"; after it, nothing that is markup.
     const void* lt = std::memchr(raw.data() + at, '<', n - at);
     if (lt == nullptr) return false;
-    const std::size_t nameEnd = static_cast<std::size_t>(static_cast<const char*>(lt) - raw.data());
+    const std::size_t nameEnd =
+        static_cast<std::size_t>(static_cast<const char*>(lt) - raw.data());
     if (n - nameEnd < 4 || raw[nameEnd + 1] != '/' || Lower(raw[nameEnd + 2]) != 'a' ||
         raw[nameEnd + 3] != '>' || !PlainText(raw.substr(nameEnd + 4))) {
         return false;
     }
-    const std::string_view name = raw.substr(at, nameEnd - at);
+    std::string_view name = raw.substr(at, nameEnd - at);
     if (decoder != nullptr) {
-        scratch.clear();
-        decoder->Decode(name, scratch);
-        DecodeCharacterReferencesInto(scratch, fields.name);
-    } else {
-        if (HasHighBytes(name)) return false;
-        DecodeCharacterReferencesInto(name, fields.name);
+        anchor.decodedName.clear();
+        decoder->Decode(name, anchor.decodedName);
+        name = anchor.decodedName;
+    } else if (HasHighBytes(name)) {
+        return false;
     }
-    DecodeCharacterReferencesInto(columns[0], fields.url);
-    DecodeCharacterReferencesInto(columns[1], fields.added);
-    DecodeCharacterReferencesInto(columns[2], fields.visited);
-    DecodeCharacterReferencesInto(columns[3], fields.modified);
-    fields.beforeAnchor.assign(raw.substr(0, anchorAt));
+    // A text without "&" is its own decoded form: a view of it, no copy.
+    auto decoded = [&anchor](std::string_view text, std::size_t slot) {
+        if (text.find('&') == std::string_view::npos) return text;
+        DecodeCharacterReferencesInto(text, anchor.referencesDecoded[slot]);
+        return std::string_view(anchor.referencesDecoded[slot]);
+    };
+    anchor.texts.name = decoded(name, 0);
+    anchor.texts.url = decoded(columns[0], 1);
+    anchor.texts.added = decoded(columns[1], 2);
+    anchor.texts.visited = decoded(columns[2], 3);
+    anchor.texts.modified = decoded(columns[3], 4);
     return true;
 }
 
