@@ -11,9 +11,7 @@ namespace pernard {
 struct JsonScan::Unescaper {
     simdjson::ondemand::parser parser;
     // The unescaping needs the parser's implementation, not room for a document.
-    Unescaper() {
-        if (parser.allocate(simdjson::SIMDJSON_PADDING) != simdjson::SUCCESS) return;
-    }
+    bool ready = parser.allocate(simdjson::SIMDJSON_PADDING) == simdjson::SUCCESS;
 };
 
 JsonScan::JsonScan(std::string_view text) : text_(text), unescaper_(new Unescaper) {}
@@ -144,7 +142,8 @@ std::string_view JsonScan::Unescaped(const JsonString& string) {
     std::string_view text;
     const auto raw = simdjson::ondemand::raw_json_string(
         reinterpret_cast<const std::uint8_t*>(string.raw.data()));
-    if (unescaper_->parser.unescape(raw, end).get(text) != simdjson::SUCCESS) return {};
+    if (!unescaper_->ready || unescaper_->parser.unescape(raw, end).get(text) != simdjson::SUCCESS)
+        return {};
     return text;
 }
 
