@@ -43,9 +43,9 @@ bool LoadStoreText(const std::string& path, std::string& text) {
     return true;
 }
 
-// What a node of the file says, as its members are found in the text: of each text the last
-// one of its name, as the browser reads it (none when that one is no text); the first `children`
-// and `meta_info`, as the browser reads them.
+// What a node of the file says, as its members are found in the text, in whatever order: of
+// each text the last one of its name, as the browser reads it (none when that one is no text);
+// the first `children` and the first `meta_info`.
 struct ChromiumNode {
     std::optional<JsonString> type, name, url, id, guid, added, modified, lastUsed;
     std::size_t children = 0;  // where its list starts; 0 for none
