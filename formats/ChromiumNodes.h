@@ -1,5 +1,7 @@
 #pragma once
-// What a node of a Chromium `Bookmarks` file says, as its reader and its writer see it.
+// What a node of a Chromium `Bookmarks` file says, as its writer sees it in the parsed document.
+// The reader reads the same members the same way straight from the text
+// (formats/ChromiumReader.cpp): the last text of a name, the first `children` and `meta_info`.
 
 #include <simdjson.h>
 

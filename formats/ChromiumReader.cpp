@@ -2,7 +2,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include <simdjson.h>
 
@@ -10,6 +13,8 @@
 #include "formats/BrowserStores.h"
 #include "formats/ChromiumNodes.h"
 #include "formats/ChromiumRoots.h"
+#include "formats/JsonCheck.h"
+#include "formats/JsonScan.h"
 #include "formats/NetscapeReader.h"
 #include "formats/StoreRoles.h"
 #include "util/FileStamp.h"
@@ -18,8 +23,6 @@
 namespace pernard {
 
 namespace {
-
-using simdjson::dom::element;
 
 constexpr const char* kUnknownKindMessage = "種類のわからないエントリーは読み込みませんでした : ";
 
@@ -40,52 +43,126 @@ bool LoadStoreText(const std::string& path, std::string& text) {
     return true;
 }
 
+// What a node of the file says, as its members are found in the text, in whatever order: of
+// each text the last one of its name, as the browser reads it (none when that one is no text);
+// the first `children` and the first `meta_info`.
+struct ChromiumNode {
+    std::optional<JsonString> type, name, url, id, guid, added, modified, lastUsed;
+    std::size_t children = 0;  // where its list starts; 0 for none
+    std::optional<JsonString> description, nickname, lastVisit;  // in meta_info
+};
+
 class ChromiumWalk {
 public:
-    explicit ChromiumWalk(EntryBuilder& builder) : builder_(builder) {}
+    ChromiumWalk(EntryBuilder& builder, JsonScan& scan) : builder_(builder), scan_(scan) {}
 
     // Adds a top folder under `name` (the file's when null), known by `role`, and what it
     // holds; false when the table is full.
-    bool AddTop(const element& node, const char* name, const std::string& role, bool toolbar) {
-        if (TextOf(node, "type") != "folder") return true;
-        return AddFolder(node, name != nullptr ? name : TextOf(node, "name"), role, toolbar);
+    bool AddTop(std::size_t at, const char* name, const std::string& role, bool toolbar) {
+        const ChromiumNode node = Read(at);
+        if (Text(node.type) != "folder") return true;
+        return AddFolder(node, name != nullptr ? name : Text(node.name), role, toolbar);
     }
 
     bool Partial() const { return partial_; }
 
 private:
-    // Adds one node and what it holds; false when the table is full.
-    bool AddNode(const element& node) {
-        const std::string type = TextOf(node, "type");
-        if (type == "url") return AddUrl(node);
-        if (type != "folder") {
-            // A kind the program does not know is left out, and said: a write of the store
-            // would not hold it.
-            builder_.Warn(kUnknownKindMessage + TextOf(node, "name"));
-            partial_ = true;
-            return true;
+    ChromiumNode Read(std::size_t at) {
+        ChromiumNode node;
+        bool hasChildren = false;
+        bool hasMeta = false;
+        std::size_t member = scan_.Enter(at);
+        std::string_view key;
+        std::size_t value = 0;
+        while (scan_.NextMember(member, key, value)) {
+            if (key == "children") {
+                if (!hasChildren && scan_.KindAt(value) == '[') node.children = value;
+                hasChildren = true;
+            } else if (key == "meta_info") {
+                if (!hasMeta && scan_.KindAt(value) == '{') ReadMetaInfo(value, node);
+                hasMeta = true;
+            } else if (std::optional<JsonString>* field = TextField(node, key)) {
+                *field = TextAt(value);
+            }
         }
-        return AddFolder(node, TextOf(node, "name"), NodeKey(node), false);
+        return node;
     }
 
-    bool AddFolder(const element& node, const std::string& name, const std::string& key,
+    static std::optional<JsonString>* TextField(ChromiumNode& node, std::string_view key) {
+        return key == "type"             ? &node.type
+               : key == "name"           ? &node.name
+               : key == "url"            ? &node.url
+               : key == "id"             ? &node.id
+               : key == "guid"           ? &node.guid
+               : key == "date_added"     ? &node.added
+               : key == "date_modified"  ? &node.modified
+               : key == "date_last_used" ? &node.lastUsed
+                                         : nullptr;
+    }
+
+    void ReadMetaInfo(std::size_t at, ChromiumNode& node) {
+        std::size_t member = scan_.Enter(at);
+        std::string_view key;
+        std::size_t value = 0;
+        while (scan_.NextMember(member, key, value)) {
+            std::optional<JsonString>* field = key == "Description"            ? &node.description
+                                               : key == "Nickname"             ? &node.nickname
+                                               : key == "last_visited_desktop" ? &node.lastVisit
+                                                                               : nullptr;
+            if (field != nullptr) *field = TextAt(value);
+        }
+    }
+
+    std::optional<JsonString> TextAt(std::size_t at) const {
+        if (scan_.KindAt(at) != '"') return std::nullopt;
+        return scan_.StringAt(at);
+    }
+    std::string Text(const std::optional<JsonString>& string) {
+        return string ? scan_.Text(*string) : std::string();
+    }
+    std::string Date(const std::optional<JsonString>& string) {
+        return MicrosecondsToSeconds(Text(string), kSecondsFrom1601To1970);
+    }
+    // A node's key for the entry read from it: its id and guid ("5\t0b5e…"), which together
+    // tell it apart even in a file that gives two nodes one id.
+    std::string KeyOf(const ChromiumNode& node) { return Text(node.id) + '\t' + Text(node.guid); }
+
+    // Adds one node and what it holds; false when the table is full.
+    bool AddNode(std::size_t at) {
+        if (scan_.KindAt(at) != '{') return AddUnknown(ChromiumNode());
+        const ChromiumNode node = Read(at);
+        const std::string type = Text(node.type);
+        if (type == "url") return AddUrl(node);
+        if (type != "folder") return AddUnknown(node);
+        return AddFolder(node, Text(node.name), KeyOf(node), false);
+    }
+
+    // A kind the program does not know is left out, and said: a write of the store would not
+    // hold it.
+    bool AddUnknown(const ChromiumNode& node) {
+        builder_.Warn(kUnknownKindMessage + Text(node.name));
+        partial_ = true;
+        return true;
+    }
+
+    bool AddFolder(const ChromiumNode& node, const std::string& name, const std::string& key,
                    bool toolbar) {
         EntryExtras extras;
         extras.storeKey = key;
         if (toolbar) extras.attributes += " PERSONAL_TOOLBAR_FOLDER=\"true\"";
-        const std::string modified = DateOf(node, "date_modified");
+        const std::string modified = Date(node.modified);
         if (!modified.empty()) extras.attributes += StoreAttribute("LAST_MODIFIED", modified);
         // A folder's nickname too, so that a write gives it back.
-        const MetaInfo meta = MetaInfoOf(node);
-        if (!meta.nickname.empty())
-            extras.attributes += StoreAttribute("SHORTCUTURL", meta.nickname);
-        SetStoreDescription(meta.description, extras);
-        const EntryBuilder::Outcome outcome = OpenStoreFolder(
-            builder_, name, DateOf(node, "date_added"), std::move(extras), partial_);
+        const std::string nickname = Text(node.nickname);
+        if (!nickname.empty()) extras.attributes += StoreAttribute("SHORTCUTURL", nickname);
+        SetStoreDescription(Text(node.description), extras);
+        const EntryBuilder::Outcome outcome =
+            OpenStoreFolder(builder_, name, Date(node.added), std::move(extras), partial_);
         if (outcome != EntryBuilder::Outcome::Added) return outcome != EntryBuilder::Outcome::Full;
-        simdjson::dom::array children;
-        if (node["children"].get(children) == simdjson::SUCCESS) {
-            for (const element child : children) {
+        if (node.children != 0) {
+            std::size_t item = scan_.Enter(node.children);
+            std::size_t child = 0;
+            while (scan_.NextItem(item, child)) {
                 if (!AddNode(child)) return false;
             }
         }
@@ -93,25 +170,57 @@ private:
         return true;
     }
 
-    bool AddUrl(const element& node) {
+    bool AddUrl(const ChromiumNode& node) {
         EntryTexts fields;
-        fields.name = TextOf(node, "name");
-        fields.url = TextOf(node, "url");
+        fields.name = Text(node.name);
+        fields.url = Text(node.url);
         if (LeaveOutFolderMarkerUrl(builder_, fields, partial_)) return true;
-        const MetaInfo meta = MetaInfoOf(node);
-        fields.added = DateOf(node, "date_added");
-        fields.visited = VisitOf(node, meta);
+        fields.added = Date(node.added);
+        fields.visited = LaterOf(Date(node.lastUsed), Date(node.lastVisit));
         EntryExtras extras;
-        extras.storeKey = NodeKey(node);
-        if (!meta.nickname.empty())
-            extras.attributes += StoreAttribute("SHORTCUTURL", meta.nickname);
-        SetStoreDescription(meta.description, extras);
+        extras.storeKey = KeyOf(node);
+        const std::string nickname = Text(node.nickname);
+        if (!nickname.empty()) extras.attributes += StoreAttribute("SHORTCUTURL", nickname);
+        SetStoreDescription(Text(node.description), extras);
         return builder_.AddBookmark(fields, std::move(extras)) == EntryBuilder::Outcome::Added;
     }
 
     EntryBuilder& builder_;
+    JsonScan& scan_;
     bool partial_ = false;
 };
+
+// The first member of `key` in the object at `at`; 0 for none.
+std::size_t MemberOf(JsonScan& scan, std::size_t at, std::string_view key) {
+    std::size_t member = scan.Enter(at);
+    std::string_view name;
+    std::size_t value = 0;
+    while (scan.NextMember(member, name, value)) {
+        if (name == key) return value;
+    }
+    return 0;
+}
+
+// Where each top folder the browser shows starts, in kShownRoots' order; 0 where the file has
+// none (or what it has there is no object).
+std::vector<std::size_t> ShownRootsOf(JsonScan& scan, std::size_t roots) {
+    std::vector<std::size_t> found;
+    std::size_t inside = 0;  // the object the folders of the last `inside` are in
+    const char* insideName = nullptr;
+    for (const ShownRoot& shown : kShownRoots) {
+        std::size_t holder = roots;
+        if (shown.inside != nullptr) {
+            if (insideName == nullptr || std::string_view(insideName) != shown.inside) {
+                insideName = shown.inside;
+                inside = MemberOf(scan, roots, shown.inside);
+            }
+            holder = inside != 0 && scan.KindAt(inside) == '{' ? inside : 0;
+        }
+        const std::size_t node = holder != 0 ? MemberOf(scan, holder, shown.key) : 0;
+        found.push_back(node != 0 && scan.KindAt(node) == '{' ? node : 0);
+    }
+    return found;
+}
 
 }  // namespace
 
@@ -123,17 +232,16 @@ ReadOutcome ReadChromiumStore(BmLogic& model, bool complete, const std::string& 
         unreadable.errorText = "Not Found Bookmark : " + path;
         return unreadable;
     }
-    // The parser reads up to its padding past the text; zeros there, within the buffer.
+    // The parser reads up to its padding past the text; zeros there, within the buffer, until
+    // the read is done. The text is checked whole first, and then read straight from the text:
+    // the parser's index of it is gone before the table fills.
     const std::size_t length = text.size();
     text.resize(length + simdjson::SIMDJSON_PADDING);
-    simdjson::dom::parser parser;
-    element document;
-    element roots;
-    const bool parsed =
-        parser.parse(text.data(), length, false).get(document) == simdjson::SUCCESS &&
-        document["roots"].get(roots) == simdjson::SUCCESS && roots.is_object();
-    text.resize(length);
-    if (!parsed) {
+    JsonScan scan(std::string_view(text.data(), length));
+    const std::size_t roots = IsWholeJsonObject(text.data(), length, text.size())
+                                  ? MemberOf(scan, scan.Top(), "roots")
+                                  : 0;
+    if (roots == 0 || scan.KindAt(roots) != '{') {
         unreadable.errorText = "Chromium のブックマークファイルとして読めません : " + path;
         return unreadable;
     }
@@ -144,22 +252,23 @@ ReadOutcome ReadChromiumStore(BmLogic& model, bool complete, const std::string& 
             return false;
         }
         builder.SetCharset("UTF-8");
+        ChromiumWalk walk(builder, scan);
+        const std::vector<std::size_t> tops = ShownRootsOf(scan, roots);
+        bool all = true;
+        for (std::size_t k = 0; k < tops.size() && all; ++k) {
+            const ShownRoot& shown = kShownRoots[k];
+            all = tops[k] == 0 ||
+                  walk.AddTop(tops[k], shown.name, ChromiumRoleKey(shown.Path()), shown.toolbar);
+        }
         // Writing the store back starts from the file as read, and only while the file is
         // still as read.
+        text.resize(length);
         RootInfo* info = builder.SourceInfo();
         info->store = std::make_shared<StoreOriginal>(StoreOriginal{std::move(text), false});
         info->sourceStamp = stamp;
-        ChromiumWalk walk(builder);
-        for (const ShownRoot& shown : kShownRoots) {
-            element holder = roots;
-            if (shown.inside != nullptr && roots[shown.inside].get(holder) != simdjson::SUCCESS)
-                continue;
-            element node;
-            if (holder[shown.key].get(node) != simdjson::SUCCESS || !node.is_object()) continue;
-            if (!walk.AddTop(node, shown.name, ChromiumRoleKey(shown.Path()), shown.toolbar)) {
-                error = kCapacityMessage;
-                return false;
-            }
+        if (!all) {
+            error = kCapacityMessage;
+            return false;
         }
         if (walk.Partial()) builder.MarkPartial();
         return true;

@@ -8,10 +8,9 @@ namespace pernard {
 
 namespace {
 
-std::string DateColumn(sqlite3_stmt* statement, int column) {
-    if (sqlite3_column_type(statement, column) == SQLITE_NULL) return {};
-    return MicrosecondsToSeconds(std::to_string(sqlite3_column_int64(statement, column)), 0);
-}
+// Orders pairs by their first member alone, so that a stable sort keeps equal keys in the order
+// they came.
+constexpr auto kByKey = [](const auto& a, const auto& b) { return a.first < b.first; };
 
 // The description Firefox's bookmark properties kept as an annotation of the item.
 constexpr const char* kDescriptionAnnotation = "bookmarkProperties/description";
@@ -124,6 +123,18 @@ bool Places::Load(sqlite3* db, const PlacesLayout& layout, std::string& errorTex
     return true;
 }
 
+std::uint32_t Places::AppendText(sqlite3_stmt* statement, int column) {
+    const unsigned char* bytes = sqlite3_column_text(statement, column);
+    if (bytes == nullptr) return 0;
+    decoded_.clear();
+    decoder_.Decode(
+        std::string_view(reinterpret_cast<const char*>(bytes),
+                         static_cast<std::size_t>(sqlite3_column_bytes(statement, column))),
+        decoded_);
+    texts_.insert(texts_.end(), decoded_.begin(), decoded_.end());
+    return static_cast<std::uint32_t>(decoded_.size());
+}
+
 bool Places::LoadItems(sqlite3* db, std::string& errorText) {
     const SqliteStatement statement = Prepare(db, ItemsQuery(layout_));
     if (!statement) {
@@ -133,23 +144,27 @@ bool Places::LoadItems(sqlite3* db, std::string& errorText) {
     sqlite3_stmt* raw = statement.get();
     if (const SqliteStatement count = Prepare(db, "SELECT COUNT(*) FROM moz_bookmarks");
         count && sqlite3_step(count.get()) == SQLITE_ROW) {
-        items_.reserve(static_cast<std::size_t>(sqlite3_column_int64(count.get(), 0)));
+        const auto rows = static_cast<std::size_t>(sqlite3_column_int64(count.get(), 0));
+        items_.reserve(rows);
+        // About a title, a guid and an address a row, so that the block seldom grows.
+        texts_.reserve(rows * 80);
     }
-    std::vector<long long> parents;  // of the items, by their place in items_
     int step;
     while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
         PlacesItem& item = items_.emplace_back();
         item.id = sqlite3_column_int64(raw, 0);
         item.type = sqlite3_column_int(raw, 1);
-        item.title = ColumnText(raw, 3, decoder_);
-        item.guid = ColumnText(raw, 4, decoder_);
-        item.added = DateColumn(raw, 5);
-        item.modified = DateColumn(raw, 6);
+        item.parent = sqlite3_column_int64(raw, 2);
+        item.texts = texts_.size();
+        item.titleSize = AppendText(raw, 3);
+        item.guidSize = AppendText(raw, 4);
+        // A NULL date reads as 0, which is no date either.
+        item.added = sqlite3_column_int64(raw, 5);
+        item.modified = sqlite3_column_int64(raw, 6);
         item.place = sqlite3_column_int64(raw, 7);
-        item.url = ColumnText(raw, 8, decoder_);
-        item.visited = DateColumn(raw, 9);
+        item.urlSize = AppendText(raw, 8);
+        item.visited = sqlite3_column_int64(raw, 9);
         if (layout_.keywordsById) item.keywordId = sqlite3_column_int64(raw, 10);
-        parents.push_back(sqlite3_column_int64(raw, 2));
     }
     if (step != SQLITE_DONE) {
         errorText = sqlite3_errmsg(db);
@@ -162,12 +177,26 @@ bool Places::LoadItems(sqlite3* db, std::string& errorText) {
         byId_.emplace_back(item.id, &item);
         if (item.type == kPlacesFolder) folders_.push_back(&item);
     }
-    std::stable_sort(byId_.begin(), byId_.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    // Rows come ordered by parent and position: children are appended in order.
+    std::stable_sort(byId_.begin(), byId_.end(), kByKey);
+    // Each item's children in one list, in the order read (by parent and position): counted
+    // first, then placed.
+    std::vector<PlacesItem*> holders(items_.size());
     for (std::size_t k = 0; k < items_.size(); ++k) {
-        PlacesItem* holder = MutableById(parents[k]);
-        if (holder != nullptr && holder != &items_[k]) holder->children.push_back(&items_[k]);
+        PlacesItem* holder = MutableById(items_[k].parent);
+        if (holder == &items_[k]) continue;
+        holders[k] = holder;
+        if (holder != nullptr) ++holder->childCount;
+    }
+    std::uint32_t next = 0;
+    for (PlacesItem& item : items_) {
+        item.firstChild = next;
+        next += item.childCount;
+        item.childCount = 0;
+    }
+    children_.resize(next);
+    for (std::size_t k = 0; k < items_.size(); ++k) {
+        if (PlacesItem* holder = holders[k])
+            children_[holder->firstChild + holder->childCount++] = &items_[k];
     }
     return true;
 }
@@ -181,9 +210,13 @@ void Places::LoadKeywords(sqlite3* db) {
                                     : "SELECT id, keyword FROM moz_keywords");
     if (!statement) return;
     while (sqlite3_step(statement.get()) == SQLITE_ROW) {
-        keywords_.emplace(sqlite3_column_int64(statement.get(), 0),
-                          ColumnText(statement.get(), 1, decoder_));
+        Keyword& keyword = keywords_.emplace_back();
+        keyword.key = sqlite3_column_int64(statement.get(), 0);
+        keyword.at = texts_.size();
+        keyword.size = AppendText(statement.get(), 1);
     }
+    std::stable_sort(keywords_.begin(), keywords_.end(),
+                     [](const Keyword& a, const Keyword& b) { return a.key < b.key; });
 }
 
 void Places::LoadDescriptions(sqlite3* db) {
@@ -195,8 +228,10 @@ void Places::LoadDescriptions(sqlite3* db) {
                         kDescriptionAnnotation + "'");
     if (!statement) return;
     while (sqlite3_step(statement.get()) == SQLITE_ROW) {
-        if (PlacesItem* item = MutableById(sqlite3_column_int64(statement.get(), 0)))
-            item->description = ColumnText(statement.get(), 1, decoder_);
+        if (PlacesItem* item = MutableById(sqlite3_column_int64(statement.get(), 0))) {
+            item->description = texts_.size();
+            item->descriptionSize = AppendText(statement.get(), 1);
+        }
     }
 }
 
@@ -217,7 +252,7 @@ void Places::LoadRoots(sqlite3* db) {
 const PlacesItem* Places::ByGuid(const char* guid) const {
     // Every root is a folder.
     for (const PlacesItem* folder : folders_) {
-        if (folder->guid == guid) return folder;
+        if (GuidOf(*folder) == guid) return folder;
     }
     return nullptr;
 }
@@ -242,13 +277,23 @@ const PlacesItem* Places::Root(const char* guid, const char* rootName) const {
 }
 
 std::string Places::TagsOf(long long place) const {
-    const auto found = tags_.find(place);
-    return found == tags_.end() ? std::string() : found->second;
+    auto found =
+        std::lower_bound(tags_.begin(), tags_.end(), std::make_pair(place, nullptr), kByKey);
+    std::string tags;
+    for (; found != tags_.end() && found->first == place; ++found) {
+        if (!tags.empty()) tags += ',';
+        tags += TitleOf(*found->second);
+    }
+    return tags;
 }
 
-std::string Places::KeywordOf(const PlacesItem& item) const {
-    const auto found = keywords_.find(layout_.keywordsByPlace ? item.place : item.keywordId);
-    return found == keywords_.end() ? std::string() : found->second;
+std::string_view Places::KeywordOf(const PlacesItem& item) const {
+    const long long key = layout_.keywordsByPlace ? item.place : item.keywordId;
+    const auto found = std::lower_bound(
+        keywords_.begin(), keywords_.end(), key,
+        [](const Keyword& keyword, long long wanted) { return keyword.key < wanted; });
+    return found == keywords_.end() || found->key != key ? std::string_view()
+                                                         : Text(found->at, found->size);
 }
 
 const PageIcon* Places::IconOf(long long place) const {
@@ -258,15 +303,13 @@ const PageIcon* Places::IconOf(long long place) const {
 
 void Places::CollectTags(const PlacesItem* tagsRoot) {
     if (tagsRoot == nullptr) return;
-    for (const PlacesItem* tag : tagsRoot->children) {
+    for (const PlacesItem* tag : ChildrenOf(*tagsRoot)) {
         if (tag->type != kPlacesFolder) continue;
-        for (const PlacesItem* tagged : tag->children) {
-            if (tagged->type != kPlacesBookmark) continue;
-            std::string& tags = tags_[tagged->place];
-            if (!tags.empty()) tags += ',';
-            tags += tag->title;
+        for (const PlacesItem* tagged : ChildrenOf(*tag)) {
+            if (tagged->type == kPlacesBookmark) tags_.emplace_back(tagged->place, tag);
         }
     }
+    std::stable_sort(tags_.begin(), tags_.end(), kByKey);
 }
 
 }  // namespace pernard
