@@ -11,10 +11,11 @@
 // ASCII outside the name, a tag left open, text after the anchor holding markup — is left to
 // the general reader.
 
+#include <array>
 #include <string>
 #include <string_view>
 
-#include "formats/NetscapeReader.h"
+#include "model/EntryTexts.h"
 
 namespace pernard {
 
@@ -25,10 +26,20 @@ class TextDecoder;
 // raw bytes. True for UTF-8, the Shift_JIS and EUC-JP families and the single-byte code pages.
 bool MarkupFoundInRawBytes(const std::string& charset);
 
-// Reads `raw` into `fields` when it is a plain anchor line; false (with `fields` in no
+// A plain anchor line's texts: views into the line, or into decoded copies of them kept here
+// (a name, a value holding character references), reused from line to line.
+struct PlainAnchor {
+    EntryViews texts;
+    std::string_view beforeAnchor;  // the line before the "<A" tag
+    // The tag's other attributes as written, each after a blank (kept as the entry's extras).
+    std::string otherAttributes;
+    std::string decodedName;
+    std::array<std::string, 5> referencesDecoded;  // by the texts' order
+};
+
+// Reads `raw` into `anchor` when it is a plain anchor line; false (with `anchor` in no
 // particular state) for any other line. `decoder` decodes the name; without one the line must
-// be ASCII. `scratch` is the caller's, reused from line to line.
-bool ScanPlainAnchorLine(std::string_view raw, TextDecoder* decoder, AnchorFields& fields,
-                         std::string& scratch);
+// be ASCII. The views hold while `raw` and `anchor` are left as they are.
+bool ScanPlainAnchorLine(std::string_view raw, TextDecoder* decoder, PlainAnchor& anchor);
 
 }  // namespace pernard
