@@ -27,9 +27,9 @@ protected:
     void Highlight(std::initializer_list<int> entries) {
         std::vector<NodeRef> refs;
         for (int entry : entries) refs.push_back(Model().RefOf(entry));
-        Main().SelectListEntries(refs);
+        Main().Pane().SelectEntries(refs);
     }
-    int Count() { return Main().ListSelectionCount(); }
+    int Count() { return Main().Pane().SelectionCount(); }
     std::string Current() { return std::string(Model().glName[Model().glIndex()]); }
     QString Panel1() { return Main().Panel(1); }
 };
