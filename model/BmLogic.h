@@ -145,6 +145,8 @@ public:
     const TreeNodes& Tree() const { return tree_; }
     // The one observer told of every change of the tree (the window's tree model).
     void ObserveTree(TreeObserver* observer) { tree_.SetObserver(observer); }
+    // Which folders' children changed since this was last asked (a view refreshes only those).
+    TreeTouch TakeTreeTouch() { return tree_.TakeTouch(); }
     // Whether the view shows a folder open; kept on the node, so that undo brings it back.
     void SetExpanded(TreeNode* node, bool expanded) { tree_.SetExpanded(node, expanded); }
     const Ports& GetPorts() const { return ports_; }

@@ -39,6 +39,8 @@ void TFormMain::ChangeTable(const std::function<NodeRef()>& change) {
     {
         const QScopedValueRollback holdOff(tableChanging_, true);
         select = change();
+        // The list drops, fills or repaints only what the change touched.
+        pane_->Follow();
     }
     AfterTableChange(select, listRow);
     // An undo of this change shows again what was shown before it; a redo what is shown now.
@@ -51,11 +53,7 @@ void TFormMain::AfterTableChange(const NodeRef& select, const NodeRef& listRow) 
     if (model_.IndexOf(select) >= 0) {
         SelectNode(model_.IndexOf(select));
     } else {
-        if (ClipPending()) {
-            ListItems->DropMissing();
-        } else {
-            pane_->Refresh();
-        }
+        if (!ClipPending()) pane_->Refresh();
         // The current entry follows the highlight: the list's row when it is still listed
         // (highlighted again, as the refresh cleared it), else the tree's selection, which Qt
         // may have moved while the rows changed.

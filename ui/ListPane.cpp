@@ -89,19 +89,85 @@ void ListPane::Refresh() {
     shown_ = model_.RefOf(e);
     const std::size_t k = static_cast<std::size_t>(e);
     controls_.caption->setText(Text(model_.glName[k]));
-    std::vector<NodeRef> rows;
-    if (!model_.IsFolder(e)) {
-        rows.push_back(shown_);
-        window_.showPanel1(Text(model_.glUrl[k]));
-    } else {
-        for (int entry : model_.ListedEntries(e, expanded)) rows.push_back(model_.RefOf(entry));
-    }
-    rows_->SetEntries(std::move(rows));
-    FollowOrder(shown_ == previous && expanded_ == expanded);
+    if (!model_.IsFolder(e)) window_.showPanel1(Text(model_.glUrl[k]));
+    const bool sameList = shown_ == previous && expanded_ == expanded;
     expanded_ = expanded;
+    bool fill = !sameList || !listed_;
+    if (fill) {
+        model_.TakeTreeTouch();  // filled anyway
+    } else {
+        fill = TakeTouch();
+    }
+    if (fill) {
+        std::vector<NodeRef> rows;
+        if (!model_.IsFolder(e)) {
+            rows.push_back(shown_);
+        } else {
+            for (int entry : model_.ListedEntries(e, expanded)) {
+                rows.push_back(model_.RefOf(entry));
+            }
+        }
+        rows_->SetEntries(std::move(rows));
+        listed_ = true;
+        FollowOrder(sameList);
+    } else {
+        // The same rows: no row stays highlighted, as after a fill.
+        ClearHighlight();
+    }
     ApplyMoveButtonRule(e);
     controls_.book->setCurrentIndex(1);
     if (model_.gloya[k] == -1) window_.showPanel1(Text(model_.glVisit[k]));
+}
+
+void ListPane::Follow() {
+    if (window_.clipPending()) {
+        // The frozen list keeps its rows, but none whose entry is gone.
+        model_.TakeTreeTouch();
+        listed_ = false;
+        DropRows([](int entry) { return entry >= 0; });
+        return;
+    }
+    if (TakeTouch()) {
+        listed_ = false;
+    } else {
+        rows_->Repaint();
+    }
+}
+
+bool ListPane::TakeTouch() {
+    const TreeTouch touch = model_.TakeTreeTouch();
+    if (touch.all) return true;
+    if (Reaches(touch.arrived)) return true;
+    if (Reaches(touch.left)) {
+        // The rows of entries that left what the shown folder lists.
+        const int shown = model_.IndexOf(shown_);
+        const int end = shown + model_.SubtreeWidth(shown);
+        DropRows([this, shown, end](int entry) {
+            return entry > shown && entry < end && (expanded_ || model_.ParentOf(entry) == shown);
+        });
+    }
+    return false;
+}
+
+void ListPane::DropRows(const std::function<bool(int entry)>& kept) {
+    const int before = rows_->rowCount();
+    rows_->DropRows(kept);
+    // As when the list is filled, no row stays highlighted.
+    if (rows_->rowCount() != before) ClearHighlight();
+}
+
+bool ListPane::Reaches(const std::vector<NodeRef>& parents) const {
+    const TreeNodes& tree = model_.Tree();
+    const TreeNode* shown = tree.Resolve(shown_);
+    if (shown == nullptr) return false;
+    for (const NodeRef& parent : parents) {
+        // The top level (no node) is nothing a list shows; a parent taken out with its
+        // subtree was reported where it left.
+        const TreeNode* node = tree.Resolve(parent);
+        if (node == nullptr) continue;
+        if (node == shown || (expanded_ && tree.IsAncestor(shown, node))) return true;
+    }
+    return false;
 }
 
 ListedFolder ListPane::Listed() const {
@@ -127,7 +193,15 @@ void ListPane::ShowAfterDelete(std::vector<NodeRef> shown, const NodeRef& above)
     shown.erase(std::remove_if(shown.begin(), shown.end(),
                                [this](const NodeRef& ref) { return model_.IndexOf(ref) < 0; }),
                 shown.end());
-    rows_->SetEntries(std::move(shown));
+    // The change dropped those rows already when the list still shows that folder.
+    bool same = rows_->rowCount() == static_cast<int>(shown.size());
+    for (std::size_t row = 0; same && row < shown.size(); ++row) {
+        same = rows_->EntryRef(static_cast<int>(row)) == shown[row];
+    }
+    if (!same) {
+        rows_->SetEntries(std::move(shown));
+        listed_ = false;
+    }
     const int aboveRow = rows_->RowOfEntry(above);
     if (aboveRow >= 0) {
         const QModelIndex index = rows_->index(aboveRow, 0);

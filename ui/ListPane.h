@@ -48,8 +48,15 @@ public:
     void SetControls(const Controls& controls, ListModel* rows);
 
     // --- what the list shows
-    // Fills the list for the tree's selected entry (nothing while a cut or copy is pending).
+    // Shows the tree's selected entry (nothing while a cut or copy is pending). The list is
+    // filled only when it shows another entry, or when the tree changed what it lists since
+    // it was filled; else it keeps its rows (and its view order), without a highlight.
     void Refresh();
+    // After a change of the table, while the window holds its handlers off: the rows whose
+    // entries left what the list shows are dropped; when entries arrived in it, the next
+    // Refresh fills it; when it was not touched, its rows are only repainted (their texts may
+    // have changed).
+    void Follow();
     // The row of an entry as the list shows it.
     ListRow RowOf(int entry) const;
     // The entry the list shows, and whether it lists everything below it.
@@ -62,7 +69,8 @@ public:
     // The shown entry is gone: the list and its caption are emptied.
     void ForgetShown();
     // Shows these rows, without the ones whose entries are gone, with the row of `above`
-    // pressed (the list the user looked at before a delete).
+    // pressed (the list the user looked at before a delete); rows the delete dropped already
+    // are not set again.
     void ShowAfterDelete(std::vector<NodeRef> shown, const NodeRef& above);
     // Disables the move buttons that cannot move the tree's entry `entry`.
     void ApplyMoveButtonRule(int entry);
@@ -88,6 +96,12 @@ public:
     static bool Extending();
 
 private:
+    // Takes what the tree touched since the pane last looked; true when entries arrived in
+    // what the list shows (the list must be filled again). Rows that only left are dropped.
+    bool TakeTouch();
+    void DropRows(const std::function<bool(int entry)>& kept);
+    // Whether the changes of these parents' children reach what the list shows.
+    bool Reaches(const std::vector<NodeRef>& parents) const;
     void SortView(int column, bool descending);
     // The header's sort indicator as the list's view order is.
     void ShowOrder();
@@ -98,6 +112,8 @@ private:
     ListModel* rows_ = nullptr;
     NodeRef shown_;          // the entry the list shows, by its node
     bool expanded_ = false;  // the list shows everything below its folder
+    // The rows are what the shown entry lists now (its children, or everything below it).
+    bool listed_ = false;
 };
 
 }  // namespace pernard::ui
