@@ -158,8 +158,9 @@ void ListPane::DropRows(const std::function<bool(int entry)>& kept) {
 
 bool ListPane::Reaches(const std::vector<NodeRef>& parents) const {
     const TreeNodes& tree = model_.Tree();
+    // A shown entry that is gone (or held out of the table for an undo) is forgotten instead.
     const TreeNode* shown = tree.Resolve(shown_);
-    if (shown == nullptr) return false;
+    if (shown == nullptr || model_.IndexOf(shown_) < 0) return false;
     for (const NodeRef& parent : parents) {
         // The top level (no node) is nothing a list shows; a parent taken out with its
         // subtree was reported where it left.
