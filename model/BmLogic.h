@@ -401,8 +401,9 @@ private:
     void MoveBlockTo(int first, int width, const BlockPlace& place);
     void StoreTexts(int index, EntryTexts texts);
     // The texts of row k moved out, or in; the row's other columns stay.
-    EntryTexts TakeTexts(std::size_t k);
     void PutTexts(std::size_t k, EntryTexts&& texts);
+    // A held row's texts (HeldTexts' order) into row k.
+    void PutTexts(std::size_t k, const HeldTexts::Row& texts);
     // Row `from`'s texts and node moved to row `to`; the parent index is the caller's.
     void MoveRowContents(std::size_t from, std::size_t to);
     // Sets an entry's packed extras and records the change for undo.

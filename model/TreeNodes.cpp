@@ -169,8 +169,11 @@ void TreeNodes::TakeOutMany(const std::vector<TreeNode*>& nodes) {
     for (TreeNode* node : nodes) {
         if (node == nullptr || node == &root_ || node->leaving_ || !IsInTree(node)) continue;
         node->leaving_ = true;
+        // Siblings come one after another: their parent is looked up once.
+        if (!parents.empty() && parents.back() == node->parent_) continue;
         if (listed.insert(node->parent_).second) parents.push_back(node->parent_);
     }
+    takenOut_.reserve(takenOut_.size() + nodes.size());
     for (TreeNode* parent : parents) {
         Touch(parent, false);
         auto& children = parent->children_;
