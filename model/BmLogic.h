@@ -145,6 +145,8 @@ public:
     const TreeNodes& Tree() const { return tree_; }
     // The one observer told of every change of the tree (the window's tree model).
     void ObserveTree(TreeObserver* observer) { tree_.SetObserver(observer); }
+    // Which folders' children changed since this was last asked (a view refreshes only those).
+    TreeTouch TakeTreeTouch() { return tree_.TakeTouch(); }
     // Whether the view shows a folder open; kept on the node, so that undo brings it back.
     void SetExpanded(TreeNode* node, bool expanded) { tree_.SetExpanded(node, expanded); }
     const Ports& GetPorts() const { return ports_; }
@@ -423,8 +425,9 @@ private:
     void MoveBlockTo(int first, int width, const BlockPlace& place);
     void StoreTexts(int index, EntryTexts texts);
     // The texts of row k moved out, or in; the row's other columns stay.
-    EntryTexts TakeTexts(std::size_t k);
     void PutTexts(std::size_t k, EntryTexts&& texts);
+    // A held row's texts (HeldTexts' order) into row k.
+    void PutTexts(std::size_t k, const HeldTexts::Row& texts);
     // Row `from`'s texts and node moved to row `to`; the parent index is the caller's.
     void MoveRowContents(std::size_t from, std::size_t to);
     // Sets an entry's packed extras and records the change for undo.

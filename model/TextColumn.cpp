@@ -30,6 +30,13 @@ std::string TextColumn::Take(std::size_t index) {
     return text;
 }
 
+std::string_view TextColumn::Release(std::size_t index) {
+    const std::string_view text = TextOf(cells_[index]);
+    Drop(cells_[index]);
+    cells_[index] = nullptr;
+    return text;
+}
+
 void TextColumn::Clear() {
     cells_.clear();
     arena_.Clear();

@@ -32,6 +32,9 @@ public:
     void Set(std::size_t index, std::string_view text);
     // The row's text moved out; the row is left empty.
     std::string Take(std::size_t index);
+    // The row's text, left in its block, and the row emptied: the view stays valid until the
+    // column is compacted (never in the middle of an editing step).
+    std::string_view Release(std::size_t index);
 
     // The rows themselves, for the row primitives that open, move and drop rows.
     Column<Cell>& Cells() { return cells_; }

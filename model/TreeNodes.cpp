@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <unordered_map>
+#include <utility>
 
 namespace pernard {
 
@@ -138,6 +139,7 @@ void TreeNodes::TakeOut(TreeNode* node) {
     TreeNode* parent = node->parent_;
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
     if (notify) observer_->AboutToRemove(parent == &root_ ? nullptr : parent, node->row_);
+    Touch(parent, false);
     Detach(node);
     node->parent_ = nullptr;
     count_ -= SubtreeSize(node);
@@ -152,6 +154,7 @@ void TreeNodes::PutBack(TreeNode* node, TreeNode* parent, int row) {
     if (takenOut_.erase(node) == 0) return;
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
     if (notify) observer_->AboutToInsert(parent, row);
+    Touch(target, true);
     Attach(node, target, row);
     count_ += SubtreeSize(node);
     orderValid_ = false;
@@ -159,16 +162,20 @@ void TreeNodes::PutBack(TreeNode* node, TreeNode* parent, int row) {
 }
 
 void TreeNodes::TakeOutMany(const std::vector<TreeNode*>& nodes) {
-    BeginBulk();
+    BeginReset();
     ++version_;
     std::vector<TreeNode*> parents;
     std::unordered_set<TreeNode*> listed;
     for (TreeNode* node : nodes) {
         if (node == nullptr || node == &root_ || node->leaving_ || !IsInTree(node)) continue;
         node->leaving_ = true;
+        // Siblings come one after another: their parent is looked up once.
+        if (!parents.empty() && parents.back() == node->parent_) continue;
         if (listed.insert(node->parent_).second) parents.push_back(node->parent_);
     }
+    takenOut_.reserve(takenOut_.size() + nodes.size());
     for (TreeNode* parent : parents) {
+        Touch(parent, false);
         auto& children = parent->children_;
         std::size_t kept = 0;
         for (TreeNode* child : children) {
@@ -185,11 +192,11 @@ void TreeNodes::TakeOutMany(const std::vector<TreeNode*>& nodes) {
         children.resize(kept);
     }
     orderValid_ = false;
-    EndBulk();
+    EndReset();
 }
 
 void TreeNodes::PutBackMany(const std::vector<Placement>& placements) {
-    BeginBulk();
+    BeginReset();
     ++version_;
     // Per parent, the nodes to put back in ascending rows.
     std::unordered_map<TreeNode*, std::vector<const Placement*>> byParent;
@@ -199,6 +206,7 @@ void TreeNodes::PutBackMany(const std::vector<Placement>& placements) {
         byParent[parent].push_back(&placement);
     }
     for (auto& [parent, incoming] : byParent) {
+        Touch(parent, true);
         std::sort(incoming.begin(), incoming.end(),
                   [](const Placement* a, const Placement* b) { return a->row < b->row; });
         ChildList<TreeNode*> merged;
@@ -218,7 +226,7 @@ void TreeNodes::PutBackMany(const std::vector<Placement>& placements) {
         Renumber(parent, 0);
     }
     orderValid_ = false;
-    EndBulk();
+    EndReset();
 }
 
 void TreeNodes::Reorder(const std::vector<ChildOrder>& orders) {
@@ -228,6 +236,7 @@ void TreeNodes::Reorder(const std::vector<ChildOrder>& orders) {
     for (const ChildOrder& order : orders) {
         TreeNode* parent = order.parent == nullptr ? &root_ : order.parent;
         if (order.children.size() != parent->children_.size()) continue;
+        Touch(parent, true);
         std::copy(order.children.begin(), order.children.end(), parent->children_.begin());
         Renumber(parent, 0);
     }
@@ -291,6 +300,7 @@ TreeNode* TreeNodes::Insert(TreeNode* parent, int row, std::string_view text, La
     const bool appendsToOrder = orderValid_ && row == parent->ChildCount() && IsOnLastPath(parent);
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
     if (notify) observer_->AboutToInsert(parent == &root_ ? nullptr : parent, row);
+    Touch(parent, true);
     TreeNode* raw = NewNode(text, label);
     raw->parent_ = parent;
     raw->row_ = row;
@@ -345,6 +355,8 @@ bool TreeNodes::Move(TreeNode* node, TreeNode* parent, int row) {
         observer_->AboutToMove(from, node->row_, parent, row);
     }
     ++version_;
+    Touch(node->parent_, false);
+    Touch(target, true);
     Detach(node);
     Attach(node, target, row);
     orderValid_ = false;
@@ -382,6 +394,7 @@ TreeNode* TreeNodes::CopySubtree(const TreeNode* source, TreeNode* parent, int r
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
     ++version_;
     if (notify) observer_->AboutToInsert(parent, row);
+    Touch(target, true);
     Attach(top, target, row);
     count_ += copied;
     orderValid_ = false;
@@ -393,6 +406,7 @@ void TreeNodes::Clear() {
     ++version_;
     const bool notify = observer_ != nullptr && bulkDepth_ == 0;
     if (notify) observer_->AboutToReset();
+    touch_ = TreeTouch{true, {}, {}};
     root_.children_.clear();
     pool_.clear();
     freeNodes_.clear();
@@ -499,12 +513,35 @@ void TreeNodes::SetImages(TreeNode* node, int imageIndex, int selectedIndex) {
 }
 
 void TreeNodes::BeginBulk() {
+    touch_ = TreeTouch{true, {}, {}};
+    BeginReset();
+}
+
+void TreeNodes::EndBulk() { EndReset(); }
+
+void TreeNodes::BeginReset() {
     if (bulkDepth_++ == 0 && observer_ != nullptr) observer_->AboutToReset();
 }
 
-void TreeNodes::EndBulk() {
+void TreeNodes::EndReset() {
     assert(bulkDepth_ > 0);
     if (--bulkDepth_ == 0 && observer_ != nullptr) observer_->ResetDone();
+}
+
+TreeTouch TreeNodes::TakeTouch() { return std::exchange(touch_, TreeTouch{}); }
+
+void TreeNodes::Touch(const TreeNode* parent, bool arrived) {
+    // Beyond this many parents a view may as well look at everything.
+    constexpr std::size_t kListedParents = 256;
+    if (touch_.all) return;
+    std::vector<NodeRef>& parents = arrived ? touch_.arrived : touch_.left;
+    const NodeRef ref = parent == &root_ ? NodeRef{} : Ref(const_cast<TreeNode*>(parent));
+    if (!parents.empty() && parents.back() == ref) return;
+    if (parents.size() == kListedParents) {
+        touch_ = TreeTouch{true, {}, {}};
+        return;
+    }
+    parents.push_back(ref);
 }
 
 }  // namespace pernard

@@ -60,6 +60,17 @@ struct NodeRef {
     bool operator==(const NodeRef&) const = default;
 };
 
+// The parents whose children changed: some left (taken out, deleted, moved away) or arrived
+// (inserted, put back, copied, moved in, put in another order). `all`: anything may have
+// changed (a load, a clear, more parents than are worth listing). The top level is the empty
+// NodeRef. A view that shows some parents' children asks this once a change is complete, to
+// refresh only what it touched.
+struct TreeTouch {
+    bool all = false;
+    std::vector<NodeRef> left;
+    std::vector<NodeRef> arrived;
+};
+
 // Told about every change, so that a view can follow the tree. `parent` is nullptr for the
 // top level. A bulk change (a whole load) is announced as one reset.
 class TreeObserver {
@@ -178,11 +189,18 @@ public:
     // Records the view's expand and collapse; no notification.
     void SetExpanded(TreeNode* node, bool expanded) { node->expanded_ = expanded; }
 
-    // Between BeginBulk and EndBulk no change is announced; EndBulk announces one reset.
+    // Between BeginBulk and EndBulk no change is announced; EndBulk announces one reset. The
+    // touch log (TakeTouch) counts everything as touched.
     void BeginBulk();
     void EndBulk();
+    // What changed since the touch log was last taken; the log starts empty again.
+    TreeTouch TakeTouch();
 
 private:
+    // The observer hears one reset for the changes in between; the touch log lists them.
+    void BeginReset();
+    void EndReset();
+    void Touch(const TreeNode* parent, bool arrived);
     TreeNode* Insert(TreeNode* parent, int row, std::string_view text, Label label = Label::Copied);
     void EnsureOrder() const;
     // Numbers every node in pre-order and lists them in order_.
@@ -220,6 +238,7 @@ private:
     std::uint64_t nextSerial_ = 1;
     std::uint64_t firstSerialOfContents_ = 1;  // nodes made before the last Clear are gone
     int bulkDepth_ = 0;
+    TreeTouch touch_;
     std::uint64_t version_ = 0;
     TreeObserver* observer_ = nullptr;
     // The pre-order: valid when every node's absoluteIndex_ is right. Appending in order keeps

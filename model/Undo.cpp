@@ -13,10 +13,10 @@ namespace pernard {
 
 namespace {
 
-// What a held row costs beyond its texts: five strings, a parent index, a node pointer and the
-// node itself.
-constexpr std::size_t kRowOverhead =
-    5 * sizeof(std::string) + sizeof(int) + sizeof(void*) + sizeof(TreeNode);
+// What a held row costs beyond its texts: their lengths and where they start, a parent index, a
+// node pointer and the node itself.
+constexpr std::size_t kRowOverhead = 5 * sizeof(std::uint32_t) + sizeof(std::size_t) + sizeof(int) +
+                                     sizeof(void*) + sizeof(TreeNode);
 
 std::size_t TextBytes(const EntryTexts& texts) {
     return texts.url.size() + texts.name.size() + texts.added.size() + texts.visited.size() +
@@ -61,7 +61,7 @@ std::size_t BmLogic::StepBytes(const UndoStep& step) const {
             for (const HeldBlock& block : blocks->blocks) {
                 bytes += static_cast<std::size_t>(block.width) * kRowOverhead;
                 if (blocks->held) {
-                    for (const EntryTexts& row : block.rows) bytes += TextBytes(row);
+                    bytes += block.rows.TextBytes();
                 } else {
                     for (int r = block.first; r < block.first + block.width; ++r) {
                         bytes += RowTextBytes(r);
@@ -227,7 +227,9 @@ std::vector<HeldBlock> BmLogic::TakeOutShaped(std::vector<HeldBlock> blocks) {
         tops[j] = block.first;
         block.treeRow = nodes_[static_cast<std::size_t>(block.first)]->Row();
         const std::size_t width = static_cast<std::size_t>(block.width);
-        block.rows.reserve(width);  // filled in order as the rows are taken
+        std::size_t textBytes = 0;
+        for (int r = block.first; r < block.first + block.width; ++r) textBytes += RowTextBytes(r);
+        block.rows.Reserve(width, textBytes);  // filled in order as the rows are taken
         block.parents.resize(width);
         block.nodes.resize(width);
         removedBefore[j + 1] = removedBefore[j] + block.width;
@@ -246,7 +248,8 @@ std::vector<HeldBlock> BmLogic::TakeOutShaped(std::vector<HeldBlock> blocks) {
         if (j < blocks.size() && k >= static_cast<std::size_t>(blocks[j].first)) {
             HeldBlock& block = blocks[j];
             const std::size_t row = k - static_cast<std::size_t>(block.first);
-            block.rows.push_back(TakeTexts(k));
+            block.rows.Append({name_.Release(k), url_.Release(k), added_.Release(k),
+                               visited_.Release(k), modified_.Release(k)});
             block.parents[row] = parents_[k];
             block.nodes[row] = nodes_[k];
             if (row + 1 == static_cast<std::size_t>(block.width)) ++j;
@@ -310,7 +313,7 @@ void BmLogic::PutBackBlocks(std::vector<HeldBlock>& blocks) {
             k < static_cast<std::size_t>(inside->first + inside->width)) {
             HeldBlock& block = blocks[static_cast<std::size_t>(j)];
             const std::size_t row = k - static_cast<std::size_t>(block.first);
-            PutTexts(k, std::move(block.rows[row]));
+            PutTexts(k, block.rows.At(row));
             parents_[k] = block.parents[row];
             nodes_[k] = block.nodes[row];
             if (row == 0) --j;
@@ -423,8 +426,12 @@ void BmLogic::CompactTexts() {
     }
 }
 
-EntryTexts BmLogic::TakeTexts(std::size_t k) {
-    return {name_.Take(k), url_.Take(k), added_.Take(k), visited_.Take(k), modified_.Take(k)};
+void BmLogic::PutTexts(std::size_t k, const HeldTexts::Row& texts) {
+    name_.Set(k, texts[0]);
+    url_.Set(k, texts[1]);
+    added_.Set(k, texts[2]);
+    visited_.Set(k, texts[3]);
+    modified_.Set(k, texts[4]);
 }
 
 void BmLogic::PutTexts(std::size_t k, EntryTexts&& texts) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "model/EntryTexts.h"
+#include "model/HeldTexts.h"
 #include "model/RootInfo.h"
 
 #include "model/TreeNodes.h"
@@ -40,7 +41,7 @@ struct HeldBlock {
     int tops = 1;
     // While held: the rows' texts and parent indices (the indices they have in the table), and
     // their nodes, detached from the tree.
-    std::vector<EntryTexts> rows;
+    HeldTexts rows;
     std::vector<int> parents;
     std::vector<TreeNode*> nodes;
 };

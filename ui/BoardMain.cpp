@@ -14,7 +14,9 @@
 #include "ui/Fonts.h"
 #include "ui/HelpPage.h"
 #include "ui/Icons.h"
+#include "ui/LinkChecking.h"
 #include "ui/PersistentWindow.h"
+#include "ui/SplitterGrip.h"
 #include "util/Dates.h"
 #include "util/Paths.h"
 
@@ -31,6 +33,21 @@ std::string NowSecondsText() {
 }  // namespace
 
 TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), model_(model) {
+    checks_ = new LinkChecking(
+        model_,
+        LinkChecking::Window{[this] { return pane_->Listed(); },
+                             [this](const NodeRef& entry) { ListItems->RefreshEntry(entry); },
+                             [this](const QString& text) { Panel0->setText(text); },
+                             [this] { UpdateStopButton(); }},
+        this);
+    pane_ = std::make_unique<ListPane>(
+        model_, ListPane::Window{[this] { return ClipPending(); },
+                                 [this] { return TreeV->isVisibleTo(this); },
+                                 [this] { return SelectedEntry(); },
+                                 [this](const QString& text) { Panel1->setText(text); },
+                                 [this](const QModelIndex& row) { LViewChange(row); },
+                                 [this](const QModelIndex& row) { LViewClick(row); },
+                                 [this](std::uint64_t serial) { return checks_->InfoOf(serial); }});
     setObjectName("TFormMain");
     setWindowTitle("スカイラーク   Ver １．０");
     setWindowIcon(ProgramIcon());
@@ -40,6 +57,7 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     BuildToolBars();
     BuildBody();
     BuildContextMenus();
+    pane_->SetControls({LView, ListViewCaption, Notebook, BtUp, BtDown, BtTenkai}, ListItems);
     SetupSorting();
     SetupTagCommands();
     SetupListSelection();
@@ -57,6 +75,29 @@ TFormMain::~TFormMain() {
     delete TreeV;
     delete ListItems;
     delete TreeItems;
+}
+
+void TFormMain::SetLinks(const MainWindowLinks& links) {
+    links_ = links;
+    checks_->SetWindows({links.engine, links.runner, links.settings, links.urlList});
+}
+
+void TFormMain::SetupDragAndDrop() {
+    drags_ = new DragAndDrop(
+        model_, {TreeV, TreeItems, LView, ListItems},
+        DragAndDrop::Window{[this](const std::function<NodeRef()>& change) { ChangeTable(change); },
+                            [this] {
+                                return links_.settings != nullptr &&
+                                       links_.settings->CheckNoDelete->isChecked();
+                            },
+                            [this] { return pane_->Shown(); },
+                            [this](const NodeRef& shown) {
+                                SelectNode(model_.IndexOf(shown));
+                                pane_->Refresh();
+                            },
+                            [this] { BtPaste->setEnabled(false); }},
+        this);
+    new SplitterGrip(Splitter);
 }
 
 void TFormMain::SelectNode(int absoluteIndex) {
@@ -89,15 +130,15 @@ void TFormMain::TreeVPress() {
     const int entry = SelectedEntry();
     if (entry < 0) return;
     model_.SetCurrent(entry);
-    ClearListHighlight();
+    pane_->ClearHighlight();
     BtSakujo->setEnabled(true);
-    if (entry != model_.IndexOf(shownNode_)) {
-        ListRefresh();
+    if (entry != model_.IndexOf(pane_->Shown())) {
+        pane_->Refresh();
     } else if (!ClipPending()) {
         // The list stays; the move buttons follow the tree's entry again, as after a refresh.
         BtUp->setEnabled(true);
         BtDown->setEnabled(true);
-        ApplyMoveButtonRule(entry);
+        pane_->ApplyMoveButtonRule(entry);
     }
     if (!ClipPending()) ShowCurrentInPanel1();
     UpdateEntryButtons();
@@ -111,17 +152,6 @@ void TFormMain::ShowCurrentInPanel1() {
     } else {
         Panel1->setText(model_.IsFolder(current) ? QString() : Text(model_.glUrl[current]));
     }
-}
-
-void TFormMain::ClearListHighlight() {
-    if (LView->currentIndex().isValid() || LView->selectionModel()->hasSelection()) {
-        LView->selectionModel()->clear();
-    }
-}
-
-NodeRef TFormMain::HighlightedRow() const {
-    const QModelIndex row = LView->currentIndex();
-    return row.isValid() ? ListItems->EntryRef(row.row()) : NodeRef{};
 }
 
 QMenu* TFormMain::createPopupMenu() {
@@ -139,12 +169,12 @@ void TFormMain::TreeVChange() {
     if (tableChanging_) return;
     // A press on a list row leaves the tree's selection alone, so the tree's next change is
     // the user's own and is followed.
-    glListClick = false;
+    drags_->glListClick = false;
     const int entry = SelectedEntry();
     if (entry < 0) return;
     model_.SetCurrent(entry);
     // A frozen list (a cut or copy pending) is not refreshed: its row would stay highlighted.
-    ClearListHighlight();
+    pane_->ClearHighlight();
     Panel0->clear();
     // Panel 1 follows the current entry: the list refresh shows a bookmark's URL or a root's
     // source; a folder has none.
@@ -152,7 +182,7 @@ void TFormMain::TreeVChange() {
         Panel1->clear();
     }
     UpdateEntryButtons();
-    ListRefresh();
+    pane_->Refresh();
 }
 
 namespace {
@@ -241,7 +271,7 @@ void TFormMain::S1Click() {
 }
 
 void TFormMain::R1Click() {
-    if (ListSelectionCount() > 1) {
+    if (pane_->SelectionCount() > 1) {
         OpenListSelection();
         return;
     }
@@ -294,12 +324,12 @@ void TFormMain::miHelpAboutClick() {
 
 void TFormMain::BtFolderClick() {
     BtTenkai->setChecked(true);
-    ListRefresh();
+    pane_->Refresh();
     BtTenkai->setChecked(false);
 }
 
 void TFormMain::BtStopClick() {
-    if (CheckRunning()) StopCheck();
+    if (checks_->Running()) checks_->Stop();
     if (ClipPending()) EndPendingClip();
     Panel1->setText("中止しました");
 }

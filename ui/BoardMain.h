@@ -22,8 +22,11 @@
 #include "model/BmLogic.h"
 #include "model/LinkCheck.h"
 #include "model/Recent.h"
+#include "ui/DragDrop.h"
 #include "ui/FiUrlList.h"
+#include "ui/LinkChecking.h"
 #include "ui/ListModel.h"
+#include "ui/ListPane.h"
 #include "ui/QtPorts.h"
 #include "ui/TreeModel.h"
 
@@ -34,7 +37,6 @@ class TFormURL;
 class TFormFolder;
 class TFormHTTP;
 class TFormArHTTP;
-class LinkCheckRun;
 class TFormDuplicates;
 class TFormRecent;
 
@@ -61,7 +63,7 @@ class TFormMain : public QMainWindow {
 public:
     explicit TFormMain(BmLogic& model, QWidget* parent = nullptr);
     ~TFormMain() override;
-    void SetLinks(const MainWindowLinks& links) { links_ = links; }
+    void SetLinks(const MainWindowLinks& links);
     StatusPort& Status() { return *status_; }
     QString Panel(int index) const { return status_->Panel(index); }
 
@@ -70,9 +72,8 @@ public:
     // Selects the node with absolute index 1 when there is one (after the start-up read).
     void SelectFirstEntry();
 
-    // --- the list
-    void ListRefresh();
-    ListRow RowOf(int entry) const;
+    // --- the list: what it shows and highlights (ui/ListPane)
+    ListPane& Pane() { return *pane_; }
 
     // --- opening addresses
     void OpenInBrowser(const QString& address = QString());
@@ -127,10 +128,6 @@ public:
     // Takes the window to a search hit: its folder selected (a top-level hit itself), its row
     // selected in the list, the list focused.
     void ShowSearchHit(const NodeRef& hit);
-    // The folder the list shows (-1: none) and whether it lists everything below it.
-    ListedFolder Listed() const;
-    // The list's 備考 of an entry.
-    std::string RemarkOf(int entry) const;
     void URL2Click();
     // The close sequence; false when the user chose to stay.
     bool FormCloseQuery();
@@ -165,13 +162,6 @@ public:
     // A cut or copy is pending: the list is frozen and 中止 is enabled.
     bool ClipPending() const { return clipPending_; }
 
-    // --- many rows of the list at once (ui/SelectionCommands.cpp)
-    // The highlighted rows' entries, in the list's order.
-    std::vector<NodeRef> ListSelection() const;
-    int ListSelectionCount() const;
-    // Highlights the rows of these entries; the first becomes the current row.
-    void SelectListEntries(const std::vector<NodeRef>& entries);
-
     // --- 最近追加 and 最近訪問 (ui/RecentViews.cpp): the window of the bookmarks most recently
     // added or visited
     void RecentAddedClick();
@@ -181,9 +171,6 @@ public:
     // --- sorting (ui/SortCommands.cpp)
     // 並べ替え: the tree's selected folder (a bookmark's folder) through the sort dialog.
     void SortClick();
-    // A click on a column's header of the list: the list's rows in that column's order, again
-    // reversed; the collection is not changed.
-    void ListHeaderClick(int column);
 
     // --- tags and descriptions (ui/TagCommands.cpp)
     // タグと説明: the current entry's tags (a bookmark's) and description in their dialog.
@@ -197,25 +184,17 @@ public:
     void UndoClick();
     void RedoClick();
 
-    // --- pointer state of drags (ui/DragDrop.cpp)
-    bool glListClick = false;  // a press on a list row is being handled
-    bool glTreeDrag = false;   // a drag of the tree has been armed
-    bool glCopyKey = false;    // the drop being handled copies
-    NodeRef glDragSource;
-    NodeRef glDragTarget;
+    // --- drag and drop and its pointer state (ui/DragDrop.cpp)
+    DragAndDrop& Drags() { return *drags_; }
 
-    // --- link checking (ui/CheckCommands.cpp)
+    // --- link checking (ui/CheckCommands.cpp; the runs are LinkChecking's)
     void BtHTTPClick();  // ﾁｪｯｸ: the headers of the list's URLs
     void H1Click();      // ＨＴＴＰ: shows the engine window
     void K1Click();      // 更新順データ出力
     void O3Click();      // チェック＆データ出力: the bodies, then the update-order output
     // Starts a check of the list's URLs: target 0 headers, 1 bodies.
     void StartCheck(int target);
-    // Starts a check of these entries; `fresh` clears the check window's result list first.
-    void StartCheckOf(int target, const std::vector<NodeRef>& entries, bool fresh);
-    bool CheckRunning() const { return checkRun_ != nullptr; }
-    void StopCheck();
-    bool OutputPending() const { return outputPending_; }
+    LinkChecking& Checks() { return *checks_; }
 
     // --- clean-up in bulk (ui/CleanupCommands.cpp)
     void DuplicatesClick();  // 重複の整理: the duplicate clean-up window
@@ -284,20 +263,12 @@ private:
                          int image, void (TFormMain::*handler)() = nullptr);
     void SelectNode(int absoluteIndex);
     int SelectedEntry() const;
-    // The tree took the current entry: no list row stays highlighted.
-    void ClearListHighlight();
     // Panel 1 follows the current entry: a bookmark's URL, a root's source, nothing for a
     // folder.
     void ShowCurrentInPanel1();
-    // The entry of the list's highlighted row; none when no row is highlighted.
-    NodeRef HighlightedRow() const;
-    // Shows the list the user looked at before a delete, without what was deleted, with the row
-    // `above` the first deleted one selected.
-    void ShowListAfterDelete(std::vector<NodeRef> shown, const NodeRef& above);
     // Loads `path` and says what came of it; the tree shows the collection (or the new root).
     void LoadReporting(bool complete, const std::string& path, std::optional<SourceKind> as,
                        const ReadOutcomeWords& words);
-    void ApplyMoveButtonRule(int entry);
 
     // --- editing support (ui/EditCommands.cpp)
     // Runs a table change with the tree's selection handler held off, then takes the current
@@ -309,7 +280,6 @@ private:
     void AfterTableChange(const NodeRef& select, const NodeRef& listRow);
     void EndPendingClip();
     int RunDialog(QDialog& dialog);
-    int ListRowEntry() const;
     TreeNode* SelectedNode() const;
     void NewFolderAfter(TreeNode* reference);
     void NewUrlAfter(TreeNode* reference);
@@ -317,28 +287,12 @@ private:
     void MarkClipFromTree(bool cut);
     void MoveSelected(bool up);
 
-    // --- drag and drop (ui/DragDrop.cpp)
+    // Drag and drop between the tree and the list, run as table changes of this window.
     void SetupDragAndDrop();
-    QMimeData* BeginEntryDrag(DragView from, const std::vector<NodeRef>& entries);
-    // The entries a payload of this program names, when it was made while the tree was as it
-    // is now; nothing otherwise. DraggedEntry: the first of them.
-    std::vector<NodeRef> DraggedEntries(const QMimeData* mime, DragView* origin = nullptr) const;
-    NodeRef DraggedEntry(const QMimeData* mime, DragView* origin = nullptr) const;
-    bool CanDropEntry(const QMimeData* mime, DragView onto, const NodeRef& target);
-    bool DropEntry(const QMimeData* mime, Qt::DropAction action, DragView onto,
-                   const NodeRef& target);
-    bool CanLand(const NodeRef& source, const NodeRef& target) const;
-    // Presses and releases in the tree's and the list's viewports; never consumes them.
-    void HandlePointer(QObject* watched, QEvent* event);
 
     // --- link checking support (ui/CheckCommands.cpp)
-    struct CheckInfo {
-        QString status, size, slot, server, remark;  // the list's columns 状況 to 備考
-    };
+    // The list shows everything below the selected folder; an output waits for its output.
     void PrepareUpdateOrder();
-    void WriteKoushinData();
-    void OnCheckResult(LinkResult&& result);
-    void OnCheckFinished();
     // 中止 is enabled while a cut or copy is pending or a check runs.
     void UpdateStopButton();
 
@@ -348,8 +302,6 @@ private:
 
     // --- many rows support (ui/SelectionCommands.cpp)
     void SetupListSelection();
-    // Ctrl or Shift is held: a press or a key extends the list's selection.
-    static bool ExtendingListSelection();
     // The current entry and panel 1 follow the highlighted rows; the move buttons move a block.
     void ListSelectionChanged();
     // 削除 of the highlighted rows: one question naming the count, the folder question once.
@@ -362,11 +314,6 @@ private:
     // --- sorting support (ui/SortCommands.cpp)
     // The 編集 menu's and the tree's 並べ替え, the list's clickable headers.
     void SetupSorting();
-    void SortListView(int column, bool descending);
-    // After the list was filled again: the same list keeps its view order, another drops it.
-    void FollowListOrder(bool sameList);
-    // The header's sort indicator as the list's view order is.
-    void ShowListOrder();
 
     // --- tags support (ui/TagCommands.cpp)
     // The 編集 menu's and the context menus' items of tags and descriptions.
@@ -390,17 +337,11 @@ private:
     std::unique_ptr<StatusPanels> status_;
     std::map<QString, QAction*> items_;
     std::vector<QToolButton*> toolRow1_, toolRow2_;
-    NodeRef shownNode_;          // the entry the list shows, by its node
-    bool listExpanded_ = false;  // the list shows everything below its folder
+    std::unique_ptr<ListPane> pane_;
     bool tableChanging_ = false;
     bool clipPending_ = false;  // 中止 also ends a running link check: the two are kept apart
-    LinkCheckRun* checkRun_ = nullptr;
-    std::vector<NodeRef> checkEntries_;  // the entries of the running check, by request token
-    bool writeAfterCheck_ = false;       // the run was started by チェック＆データ出力
-    bool outputPending_ = false;         // an output command waits for its output
-    std::unordered_map<std::uint64_t, CheckInfo> checkInfo_;  // by node serial
-    DragHooks dragHooks_;
-    QByteArray dragInstance_;  // names this running program in drag payloads
+    LinkChecking* checks_ = nullptr;
+    DragAndDrop* drags_ = nullptr;
     bool scrollToTopWhenShown_ = false;
     TFormDuplicates* duplicates_ = nullptr;  // made when first opened
     TFormRecent* recent_ = nullptr;          // made when first opened

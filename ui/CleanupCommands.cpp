@@ -5,6 +5,7 @@
 
 #include "ui/BoardMain.h"
 #include "ui/CheckResultList.h"
+#include "ui/LinkChecking.h"
 #include "ui/DuplicatesWindow.h"
 #include "ui/FormHttp.h"
 #include "ui/PersistentWindow.h"
@@ -76,9 +77,9 @@ bool TFormMain::OpenAddress(const QString& address) {
 }
 
 bool TFormMain::RecheckEntries(const std::vector<NodeRef>& entries) {
-    if (CheckRunning()) return false;
-    StartCheckOf(0, entries, false);
-    return CheckRunning();
+    if (checks_->Running()) return false;
+    checks_->Start(0, entries, false);
+    return checks_->Running();
 }
 
 void TFormMain::ConnectCheckResults() {

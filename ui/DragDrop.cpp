@@ -1,35 +1,28 @@
-// Drag and drop in the main window: an entry dragged from the tree, or the highlighted rows
-// dragged from the list, dropped on a node of the tree or a row of the list move there (copy
-// with Ctrl, or always when the setting "DropDown No Delete" is ticked): into a folder as its
-// first children, after a bookmark; many rows in one step.
-// Qt's item-model drag and drop carries the payload; the flags follow the presses and
-// releases of both views.
+#include "ui/DragDrop.h"
 
 #include <QMouseEvent>
 #include <QUuid>
 #include <algorithm>
 
-#include "ui/BoardMain.h"
-#include "ui/Bookmark.h"
-#include "ui/SplitterGrip.h"
+#include "ui/ListModel.h"
+#include "ui/TreeModel.h"
 
 namespace pernard::ui {
 
-void TFormMain::SetupDragAndDrop() {
-    dragInstance_ = QUuid::createUuid().toRfc4122();
-    dragHooks_.start = [this](DragView from, const std::vector<NodeRef>& entries) {
+DragAndDrop::DragAndDrop(BmLogic& model, const Views& views, Window window, QObject* parent)
+    : QObject(parent), model_(model), views_(views), window_(std::move(window)) {
+    instance_ = QUuid::createUuid().toRfc4122();
+    hooks_.start = [this](DragView from, const std::vector<NodeRef>& entries) {
         return BeginEntryDrag(from, entries);
     };
-    dragHooks_.canDrop = [this](const QMimeData* mime, DragView onto, const NodeRef& target) {
+    hooks_.canDrop = [this](const QMimeData* mime, DragView onto, const NodeRef& target) {
         return CanDropEntry(mime, onto, target);
     };
-    dragHooks_.drop = [this](const QMimeData* mime, Qt::DropAction action, DragView onto,
-                             const NodeRef& target) {
-        return DropEntry(mime, action, onto, target);
-    };
-    TreeItems->SetDragHooks(&dragHooks_);
-    ListItems->SetDragHooks(&dragHooks_);
-    for (QTreeView* view : {TreeV, LView}) {
+    hooks_.drop = [this](const QMimeData* mime, Qt::DropAction action, DragView onto,
+                         const NodeRef& target) { return DropEntry(mime, action, onto, target); };
+    views_.treeItems->SetDragHooks(&hooks_);
+    views_.listItems->SetDragHooks(&hooks_);
+    for (QTreeView* view : {views_.tree, views_.list}) {
         view->setDragEnabled(true);
         view->setAcceptDrops(true);
         view->setDropIndicatorShown(true);
@@ -39,39 +32,39 @@ void TFormMain::SetupDragAndDrop() {
         view->setDragDropOverwriteMode(true);
         view->viewport()->installEventFilter(this);
     }
-    new SplitterGrip(Splitter);
     // The press that opens a node arms no drag of its own.
-    connect(TreeV, &QTreeView::expanded, this, [this] { glTreeDrag = true; });
+    connect(views_.tree, &QTreeView::expanded, this, [this] { glTreeDrag = true; });
 }
 
-void TFormMain::HandlePointer(QObject* watched, QEvent* event) {
+bool DragAndDrop::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease) return;
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease) return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    if (watched == TreeV->viewport()) {
+    if (watched == views_.tree->viewport()) {
         if (type == QEvent::MouseButtonRelease) {
             glTreeDrag = false;
         } else if (mouse->button() == Qt::LeftButton) {
-            const NodeRef pressed =
-                model_.Tree().Ref(TreeModel::NodeOf(TreeV->indexAt(mouse->position().toPoint())));
+            const NodeRef pressed = model_.Tree().Ref(
+                TreeModel::NodeOf(views_.tree->indexAt(mouse->position().toPoint())));
             glDragSource = pressed;
             glDragTarget = pressed;
             glTreeDrag = true;
         }
-    } else if (watched == LView->viewport()) {
+    } else if (watched == views_.list->viewport()) {
         // A press on empty space leaves the current entry as it is.
         if (type == QEvent::MouseButtonRelease ||
-            !LView->indexAt(mouse->position().toPoint()).isValid()) {
+            !views_.list->indexAt(mouse->position().toPoint()).isValid()) {
             glListClick = false;
         }
     }
+    return false;
 }
 
-QMimeData* TFormMain::BeginEntryDrag(DragView from, const std::vector<NodeRef>& entries) {
+QMimeData* DragAndDrop::BeginEntryDrag(DragView from, const std::vector<NodeRef>& entries) {
     const NodeRef entry = entries.empty() ? NodeRef{} : entries.front();
     const int index = model_.IndexOf(entry);
     if (index < 0) return nullptr;
-    EntryDrag drag{dragInstance_, model_.Tree().Version(), index, entry.serial, from};
+    EntryDrag drag{instance_, model_.Tree().Version(), index, entry.serial, from};
     for (std::size_t k = 1; k < entries.size(); ++k) {
         const int other = model_.IndexOf(entries[k]);
         if (other >= 0) drag.more.emplace_back(other, entries[k].serial);
@@ -87,15 +80,15 @@ QMimeData* TFormMain::BeginEntryDrag(DragView from, const std::vector<NodeRef>& 
     return NewEntryMime(drag);
 }
 
-NodeRef TFormMain::DraggedEntry(const QMimeData* mime, DragView* origin) const {
+NodeRef DragAndDrop::DraggedEntry(const QMimeData* mime, DragView* origin) const {
     const std::vector<NodeRef> entries = DraggedEntries(mime, origin);
     return entries.empty() ? NodeRef{} : entries.front();
 }
 
-std::vector<NodeRef> TFormMain::DraggedEntries(const QMimeData* mime, DragView* origin) const {
+std::vector<NodeRef> DragAndDrop::DraggedEntries(const QMimeData* mime, DragView* origin) const {
     const std::optional<EntryDrag> drag = ReadEntryMime(mime);
     // Another program, another instance of this one, or a drag begun before the tree changed.
-    if (!drag || drag->instance != dragInstance_ || drag->version != model_.Tree().Version() ||
+    if (!drag || drag->instance != instance_ || drag->version != model_.Tree().Version() ||
         drag->index < 0 || drag->index >= model_.glCT) {
         return {};
     }
@@ -112,11 +105,11 @@ std::vector<NodeRef> TFormMain::DraggedEntries(const QMimeData* mime, DragView* 
     return entries;
 }
 
-bool TFormMain::CanLand(const NodeRef& source, const NodeRef& target) const {
+bool DragAndDrop::CanLand(const NodeRef& source, const NodeRef& target) const {
     return model_.CanDrop(model_.Tree().Resolve(source), model_.Tree().Resolve(target));
 }
 
-bool TFormMain::CanDropEntry(const QMimeData* mime, DragView onto, const NodeRef& target) {
+bool DragAndDrop::CanDropEntry(const QMimeData* mime, DragView onto, const NodeRef& target) {
     const std::vector<NodeRef> sources = DraggedEntries(mime);
     if (sources.empty()) return false;
     // Over the tree the target is the node under the pointer (none over empty space); over
@@ -126,36 +119,35 @@ bool TFormMain::CanDropEntry(const QMimeData* mime, DragView onto, const NodeRef
                        [this](const NodeRef& source) { return CanLand(source, glDragTarget); });
 }
 
-bool TFormMain::DropEntry(const QMimeData* mime, Qt::DropAction action, DragView onto,
-                          const NodeRef& target) {
+bool DragAndDrop::DropEntry(const QMimeData* mime, Qt::DropAction action, DragView onto,
+                            const NodeRef& target) {
     DragView origin = DragView::Tree;
     const std::vector<NodeRef> sources = DraggedEntries(mime, &origin);
     if (!CanDropEntry(mime, onto, target)) return false;
     const NodeRef source = sources.front();
     // Ctrl held at the drop, or the setting, makes it a copy.
     glCopyKey = action == Qt::CopyAction;
-    const bool keep =
-        glCopyKey || (links_.settings != nullptr && links_.settings->CheckNoDelete->isChecked());
+    const bool keep = glCopyKey || window_.keepsSource();
     TreeNode* sourceNode = model_.Tree().Resolve(source);
     TreeNode* targetNode = model_.Tree().Resolve(glDragTarget);
     bool moved = false;
     if (origin == DragView::Tree) {
         if (!glTreeDrag) return false;
-        ChangeTable([&] {
+        window_.changeTable([&] {
             const int landed = model_.DropMove(sourceNode, targetNode, keep);
             moved = landed >= 0;
             return moved ? model_.RefOf(landed) : NodeRef{};
         });
         if (!moved) return false;
         glTreeDrag = false;
-        BtPaste->setEnabled(false);
+        window_.dropped();
         model_.CheckConsistency("End Drag", true);
         return true;
     }
     if (!glListClick) return false;
     // The list shows the folder it showed before, wherever the move shifted it.
-    const NodeRef shown = shownNode_;
-    ChangeTable([&] {
+    const NodeRef shown = window_.shownEntry();
+    window_.changeTable([&] {
         if (sources.size() > 1) {
             moved = model_.TransferEntries(sources, model_.IndexOf(targetNode), keep,
                                            keep ? "コピー" : "移動") >= 0;
@@ -166,10 +158,7 @@ bool TFormMain::DropEntry(const QMimeData* mime, Qt::DropAction action, DragView
     });
     glListClick = false;
     if (!moved) return false;
-    if (model_.IndexOf(shown) >= 0) {
-        SelectNode(model_.IndexOf(shown));
-        ListRefresh();
-    }
+    if (model_.IndexOf(shown) >= 0) window_.showList(shown);
     model_.CheckConsistency("End Drag LView", true);
     return true;
 }

@@ -34,11 +34,13 @@ std::string DateField(const QLineEdit* field, const QString& shown, std::string_
 void TFormMain::ChangeTable(const std::function<NodeRef()>& change) {
     const SelectionMarks before = CurrentMarks();
     const std::uint64_t pushes = model_.HistoryPushCount();
-    const NodeRef listRow = HighlightedRow();
+    const NodeRef listRow = pane_->HighlightedRow();
     NodeRef select;
     {
         const QScopedValueRollback holdOff(tableChanging_, true);
         select = change();
+        // The list drops, fills or repaints only what the change touched.
+        pane_->Follow();
     }
     AfterTableChange(select, listRow);
     // An undo of this change shows again what was shown before it; a redo what is shown now.
@@ -51,11 +53,7 @@ void TFormMain::AfterTableChange(const NodeRef& select, const NodeRef& listRow) 
     if (model_.IndexOf(select) >= 0) {
         SelectNode(model_.IndexOf(select));
     } else {
-        if (ClipPending()) {
-            ListItems->DropMissing();
-        } else {
-            ListRefresh();
-        }
+        if (!ClipPending()) pane_->Refresh();
         // The current entry follows the highlight: the list's row when it is still listed
         // (highlighted again, as the refresh cleared it), else the tree's selection, which Qt
         // may have moved while the rows changed.
@@ -68,10 +66,7 @@ void TFormMain::AfterTableChange(const NodeRef& select, const NodeRef& listRow) 
             model_.SetCurrent(selected);
         }
     }
-    if (model_.IndexOf(shownNode_) < 0 && !ClipPending()) {
-        ListItems->Clear();
-        ListViewCaption->clear();
-    }
+    if (model_.IndexOf(pane_->Shown()) < 0 && !ClipPending()) pane_->ForgetShown();
     UpdateEntryButtons();
     UpdateUndoItems();
 }
@@ -88,11 +83,6 @@ int TFormMain::RunDialog(QDialog& dialog) {
 }
 
 TreeNode* TFormMain::SelectedNode() const { return TreeModel::NodeOf(TreeV->currentIndex()); }
-
-int TFormMain::ListRowEntry() const {
-    const QModelIndex row = LView->currentIndex();
-    return row.isValid() ? ListItems->EntryIndex(row.row()) : -1;
-}
 
 // ---------------------------------------------------------------- new
 
@@ -128,12 +118,12 @@ void TFormMain::N1Click() { NewFolderAfter(SelectedNode()); }
 void TFormMain::N2Click() { NewUrlAfter(SelectedNode()); }
 
 void TFormMain::N7Click() {
-    const int entry = ListRowEntry();
+    const int entry = pane_->HighlightedEntry();
     if (entry >= 0) NewFolderAfter(model_.glNode[entry]);
 }
 
 void TFormMain::N8Click() {
-    const int entry = ListRowEntry();
+    const int entry = pane_->HighlightedEntry();
     if (entry >= 0) NewUrlAfter(model_.glNode[entry]);
 }
 
@@ -211,7 +201,7 @@ void TFormMain::EditEntry(int index) {
 // ---------------------------------------------------------------- delete
 
 void TFormMain::BtSakujoClick() {
-    if (ListSelectionCount() > 1) {
+    if (pane_->SelectionCount() > 1) {
         DeleteListSelection();
         return;
     }
@@ -231,7 +221,7 @@ void TFormMain::Delete1Click() {
 }
 
 void TFormMain::Delete2Click() {
-    if (ListSelectionCount() > 1) {
+    if (pane_->SelectionCount() > 1) {
         DeleteListSelection();
         return;
     }
@@ -248,27 +238,13 @@ void TFormMain::Delete2Click() {
         return NodeRef{};
     });
     if (!deleted) return;
-    ShowListAfterDelete(std::move(shown), above);
-}
-
-void TFormMain::ShowListAfterDelete(std::vector<NodeRef> shown, const NodeRef& above) {
-    // That list stays, without what was deleted, and the row above becomes its selection.
-    shown.erase(std::remove_if(shown.begin(), shown.end(),
-                               [this](const NodeRef& ref) { return model_.IndexOf(ref) < 0; }),
-                shown.end());
-    ListItems->SetEntries(std::move(shown));
-    const int aboveRow = ListItems->RowOfEntry(above);
-    if (aboveRow >= 0) {
-        const QModelIndex index = ListItems->index(aboveRow, 0);
-        LView->setCurrentIndex(index);
-        LViewClick(index);
-    }
+    pane_->ShowAfterDelete(std::move(shown), above);
 }
 
 // ---------------------------------------------------------------- move
 
 void TFormMain::MoveSelected(bool up) {
-    if (ListSelectionCount() > 1) {
+    if (pane_->SelectionCount() > 1) {
         MoveListSelection(up);
         return;
     }
@@ -290,7 +266,7 @@ void TFormMain::BtDownClick() { MoveSelected(false); }
 // ---------------------------------------------------------------- cut, copy and paste
 
 void TFormMain::MarkClipFromTree(bool cut) {
-    if (ListSelectionCount() > 1) {
+    if (pane_->SelectionCount() > 1) {
         MarkClipOfSelection(cut);
         return;
     }
@@ -305,11 +281,11 @@ void TFormMain::MarkClipFromTree(bool cut) {
 }
 
 void TFormMain::MarkClipFromList(bool cut) {
-    if (ListSelectionCount() > 1) {
+    if (pane_->SelectionCount() > 1) {
         MarkClipOfSelection(cut);
         return;
     }
-    const int entry = ListRowEntry();
+    const int entry = pane_->HighlightedEntry();
     model_.MarkClip(entry, cut);  // "Error " in panel 1 without a row
     if (entry < 0) return;
     clipPending_ = true;
@@ -349,7 +325,7 @@ bool TFormMain::HandleEditKeys(QObject* watched, QKeyEvent* event) {
         BtHenshuuClick();
     } else if (!tree && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         // Enter on a list row does what a double click does; on many rows it opens them.
-        if (ListSelectionCount() > 1) {
+        if (pane_->SelectionCount() > 1) {
             OpenListSelection();
         } else if (LView->currentIndex().isValid()) {
             LViewDblClick(LView->currentIndex());
@@ -361,7 +337,6 @@ bool TFormMain::HandleEditKeys(QObject* watched, QKeyEvent* event) {
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
-    HandlePointer(watched, event);
     if (event->type() == QEvent::FocusIn) {
         // Tab into a view: its highlight is what the keys act on now.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();

@@ -17,7 +17,7 @@ namespace pernard::ui {
 
 void TFormMain::LoadReporting(bool complete, const std::string& path, std::optional<SourceKind> as,
                               const ReadOutcomeWords& words) {
-    outputPending_ = false;  // every load ends a pending output
+    checks_->SetOutputPending(false);  // every load ends a pending output
     // A cut or copy pending from the previous collection ends with it.
     if (complete && ClipPending()) EndPendingClip();
     const int newRoot = model_.Tree().Count();

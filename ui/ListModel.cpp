@@ -26,17 +26,43 @@ void ListModel::SetEntries(std::vector<NodeRef> entries) {
 }
 
 void ListModel::DropMissing() {
-    std::vector<NodeRef> kept;
-    kept.reserve(entries_.size());
-    for (const NodeRef& entry : entries_) {
-        if (indexOf_(entry) >= 0) kept.push_back(entry);
+    DropRows([](int entry) { return entry >= 0; });
+}
+
+void ListModel::DropRows(const std::function<bool(int entry)>& kept) {
+    // Beyond this many runs, removing each would cost more than listing the rows anew.
+    constexpr std::size_t kRemovedRuns = 64;
+    std::vector<std::pair<int, int>> runs;  // first and last row of each run of missing rows
+    for (int row = 0; row < rowCount(); ++row) {
+        if (kept(indexOf_(entries_[static_cast<std::size_t>(row)]))) continue;
+        if (!runs.empty() && runs.back().second == row - 1) {
+            runs.back().second = row;
+        } else {
+            runs.emplace_back(row, row);
+        }
     }
-    if (kept.size() == entries_.size()) {
-        if (!entries_.empty())
-            emit dataChanged(index(0, 0), index(rowCount() - 1, kListColumnCount - 1));
+    if (runs.size() > kRemovedRuns) {
+        std::vector<NodeRef> left;
+        left.reserve(entries_.size());
+        for (const NodeRef& entry : entries_) {
+            if (kept(indexOf_(entry))) left.push_back(entry);
+        }
+        SetEntries(std::move(left));
         return;
     }
-    SetEntries(std::move(kept));
+    // From the last run, so that the rows of the runs before keep their numbers.
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        beginRemoveRows({}, run->first, run->second);
+        entries_.erase(entries_.begin() + run->first, entries_.begin() + run->second + 1);
+        rowBySerial_.clear();
+        endRemoveRows();
+    }
+    Repaint();
+}
+
+void ListModel::Repaint() {
+    if (!entries_.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kListColumnCount - 1));
 }
 
 int ListModel::EntryIndex(int row) const {

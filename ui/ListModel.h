@@ -41,6 +41,12 @@ public:
     void SetEntries(std::vector<NodeRef> entries);
     // Drops the rows whose entries no longer exist.
     void DropMissing();
+    // Drops the rows whose entries `kept` refuses (given the entry index, -1 for one that is
+    // gone): each run of them removed as a range, the other rows kept as they are (set anew
+    // when the runs are very many). The rows left are repainted.
+    void DropRows(const std::function<bool(int entry)>& kept);
+    // Every row shows its entry's texts again (they are made when the view asks).
+    void Repaint();
     ListRow Row(int row) const;
     // The entry index of a row; -1 when there is none.
     int EntryIndex(int row) const;

@@ -195,7 +195,7 @@ void TFormMain::BuildToolBars() {
     BtTenkai->setObjectName("BtTenkai");
     BtTenkai->setText("ﾌｫﾙﾀﾞｰ展開");
     BtTenkai->setCheckable(true);
-    connect(BtTenkai, &QToolButton::clicked, this, [this] { ListRefresh(); });
+    connect(BtTenkai, &QToolButton::clicked, this, [this] { pane_->Refresh(); });
     ToolBar2->addWidget(BtTenkai);
     ToolBar2->addWidget(new QLabel("  URL：  ", ToolBar2));
     ComboURL = new QComboBox(ToolBar2);
@@ -262,7 +262,7 @@ void TFormMain::BuildBody() {
     Notebook->addWidget(browserPage);
     auto* imageLayout = new QVBoxLayout(imagePage);
     imageLayout->setContentsMargins(0, 0, 0, 0);
-    ListItems = new ListModel([this](int entry) { return RowOf(entry); },
+    ListItems = new ListModel([this](int entry) { return pane_->RowOf(entry); },
                               [this](const NodeRef& node) { return model_.IndexOf(node); }, this);
     LView = new EntryView(imagePage);
     LView->setObjectName("LView");
@@ -355,7 +355,7 @@ void TFormMain::BuildContextMenus() {
     PLViewMenu->setObjectName("PLViewMenu");
     QAction* open = AddItem(PLViewMenu, "N11", "外部ブラウザ起動");
     connect(open, &QAction::triggered, this, [this] {
-        if (ListSelectionCount() > 1) {
+        if (pane_->SelectionCount() > 1) {
             OpenListSelection();
         } else {
             LViewDblClick(LView->currentIndex());
@@ -396,7 +396,7 @@ void TFormMain::BuildContextMenus() {
     connect(LView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         const QModelIndex index = LView->indexAt(at);
         // On one of many highlighted rows the menu acts on all of them.
-        const bool onSelection = index.isValid() && ListSelectionCount() > 1 &&
+        const bool onSelection = index.isValid() && pane_->SelectionCount() > 1 &&
                                  LView->selectionModel()->isRowSelected(index.row());
         if (index.isValid() && !onSelection) {
             LView->setCurrentIndex(index);

@@ -109,8 +109,8 @@ void PernardApp::SetupEdition(TFormBookmark* settings) {
                           dialogs, FormURL});
     settings->SetChooser(dialogs);
     FormURLLIST->SetLinks(
-        UrlListLinks{[this] { return FormMain->Listed(); },
-                     [this](int entry) { return FormMain->RemarkOf(entry); },
+        UrlListLinks{[this] { return FormMain->Pane().Listed(); },
+                     [this](int entry) { return FormMain->Pane().RemarkOf(entry); },
                      [settings] { return settings->EditLinkDir->text(); },
                      [prompts](const QString& text) { prompts->ShowMessage(text.toStdString()); },
                      [this](const QString& text) { FormMain->Panel0->setText(text); }, dialogs});

@@ -1,4 +1,5 @@
-// Many rows of the list at once: the list selects with Ctrl+click, Shift+click, Shift+arrows and
+// The list's rows in the main window: a press, a double click or a search hit makes a row the
+// current entry; many rows at once: the list selects with Ctrl+click, Shift+click, Shift+arrows and
 // Ctrl+A, and 削除, 切取り, コピー, 移動(上)/(下) and opening in the browser act on every
 // highlighted row (a paste or a drop of the cut or dragged rows is the model's too). Each is one
 // step of the model's operations on many entries, run as a table change of this window.
@@ -8,6 +9,7 @@
 #include <algorithm>
 
 #include "ui/BoardMain.h"
+#include "ui/PersistentWindow.h"
 #include "ui/QtText.h"
 
 namespace pernard::ui {
@@ -20,64 +22,90 @@ constexpr int kOpenWithoutAsking = 10;
 
 }  // namespace
 
+// ---------------------------------------------------------------- the list's rows
+
+void TFormMain::LViewChange(const QModelIndex& index) {
+    // During a table change the rows may name entries that moved; the change re-syncs after.
+    if (tableChanging_ || !index.isValid()) return;
+    const int entry = ListItems->EntryIndex(index.row());
+    if (!model_.IsValidIndex(entry)) return;
+    const bool highlighted = LView->selectionModel()->isRowSelected(index.row());
+    if (!highlighted && ListPane::Extending()) {
+        // Ctrl or Shift with the pointer: the selection changes after the focus row, and the
+        // current entry follows the highlighted rows.
+        ListSelectionChanged();
+        return;
+    }
+    // The row that is current is the one shown highlighted (Qt makes a row current without
+    // selecting it when the list first gets the focus).
+    if (!highlighted) {
+        LView->selectionModel()->select(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    model_.SetCurrent(entry);
+    ShowCurrentInPanel1();
+    UpdateEntryButtons();
+    // A row of the list is no place in the tree: moving and expanding wait for a tree press.
+    BtSakujo->setEnabled(true);
+    BtUp->setEnabled(false);
+    BtDown->setEnabled(false);
+    BtFolder->setEnabled(false);
+    if (pane_->SelectionCount() > 1) ListSelectionChanged();
+}
+
+void TFormMain::LViewClick(const QModelIndex& index) {
+    if (!index.isValid() || !model_.IsValidIndex(ListItems->EntryIndex(index.row()))) return;
+    if (LView->currentIndex() != index) LView->setCurrentIndex(index);
+    LViewChange(index);
+    drags_->glDragSource = model_.Current();
+    drags_->glListClick = true;
+}
+
+void TFormMain::LViewDblClick(const QModelIndex& index) {
+    const int entry = ListItems->EntryIndex(index.row());
+    if (!model_.IsValidIndex(entry)) return;
+    model_.SetCurrent(entry);
+    if (model_.IsFolder(entry)) {
+        SelectNode(entry);
+    } else {
+        OpenInBrowser(Text(model_.glUrl[entry]));
+    }
+}
+
+void TFormMain::ShowSearchHit(const NodeRef& hit) {
+    const int entry = model_.IndexOf(hit);
+    if (entry < 0) return;
+    const int parent = model_.gloya[entry];
+    SelectNode(parent < 0 ? entry : parent);
+    ShowInFront(this);
+    // A frozen list (a cut or copy pending) has no row for it. The highlighted row is the
+    // current entry (LViewChange), so commands act on the hit, not on its folder.
+    const int row = parent < 0 ? -1 : ListItems->RowOfEntry(hit);
+    if (row >= 0) {
+        LView->setCurrentIndex(ListItems->index(row, 0));
+        LView->scrollTo(ListItems->index(row, 0));
+    }
+    LView->setFocus();
+}
+
+void TFormMain::URL2Click() {
+    if (links_.urlList != nullptr) links_.urlList->Open();
+}
+
+// ---------------------------------------------------------------- many rows
+
 void TFormMain::SetupListSelection() {
     LView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(LView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { ListSelectionChanged(); });
 }
 
-bool TFormMain::ExtendingListSelection() {
-    return (QGuiApplication::keyboardModifiers() & (Qt::ControlModifier | Qt::ShiftModifier)) != 0;
-}
-
-int TFormMain::ListSelectionCount() const {
-    int rows = 0;
-    // Rows are selected whole: each range spans every column of its rows.
-    for (const QItemSelectionRange& range : LView->selectionModel()->selection()) {
-        rows += range.height();
-    }
-    return rows;
-}
-
-std::vector<NodeRef> TFormMain::ListSelection() const {
-    std::vector<int> rows;
-    for (const QItemSelectionRange& range : LView->selectionModel()->selection()) {
-        for (int row = range.top(); row <= range.bottom(); ++row) rows.push_back(row);
-    }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    std::vector<NodeRef> entries;
-    entries.reserve(rows.size());
-    for (int row : rows) {
-        const NodeRef entry = ListItems->EntryRef(row);
-        if (model_.IndexOf(entry) >= 0) entries.push_back(entry);
-    }
-    return entries;
-}
-
-void TFormMain::SelectListEntries(const std::vector<NodeRef>& entries) {
-    QItemSelection selection;
-    int first = -1;
-    for (const NodeRef& entry : entries) {
-        const int row = ListItems->RowOfEntry(entry);
-        if (row < 0) continue;
-        if (first < 0) first = row;
-        selection.select(ListItems->index(row, 0), ListItems->index(row, kListColumnCount - 1));
-    }
-    if (first < 0) return;
-    LView->selectionModel()->setCurrentIndex(ListItems->index(first, 0),
-                                             QItemSelectionModel::NoUpdate);
-    LView->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    LViewChange(LView->currentIndex());
-    LView->scrollTo(LView->currentIndex());
-}
-
 void TFormMain::ListSelectionChanged() {
     if (tableChanging_) return;
-    const int count = ListSelectionCount();
+    const int count = pane_->SelectionCount();
     if (count == 0) {
         // Nothing highlighted in the list: the tree's selection is what the commands act on.
-        if (HighlightedRow().node != nullptr && SelectedEntry() >= 0) {
+        if (pane_->HighlightedRow().node != nullptr && SelectedEntry() >= 0) {
             model_.SetCurrent(SelectedEntry());
             UpdateEntryButtons();
         }
@@ -87,7 +115,7 @@ void TFormMain::ListSelectionChanged() {
     // from the row that has the focus.
     const QModelIndex focus = LView->currentIndex();
     if (!focus.isValid() || !LView->selectionModel()->isRowSelected(focus.row())) {
-        const std::vector<NodeRef> selected = ListSelection();
+        const std::vector<NodeRef> selected = pane_->Selection();
         if (!selected.empty()) model_.SetCurrent(selected.front());
     }
     if (count > 1) {
@@ -104,7 +132,7 @@ void TFormMain::ListSelectionChanged() {
 }
 
 void TFormMain::DeleteListSelection() {
-    const std::vector<NodeRef> entries = ListSelection();
+    const std::vector<NodeRef> entries = pane_->Selection();
     if (entries.empty()) return;
     PromptPort& prompts = *model_.GetPorts().prompts;
     const std::string question = "選択した " + std::to_string(entries.size()) + " 件を削除します";
@@ -129,12 +157,12 @@ void TFormMain::DeleteListSelection() {
     // Many subtrees taken out at once are announced to the tree as a reset, which drops its
     // selection: the folder shown is selected again, and is the current entry until a row is.
     if (model_.IndexOf(folder) >= 0) SelectNode(model_.IndexOf(folder));
-    ShowListAfterDelete(std::move(shown), above);
+    pane_->ShowAfterDelete(std::move(shown), above);
     Panel1->setText(Text(outcome.summary));
 }
 
 void TFormMain::MarkClipOfSelection(bool cut) {
-    model_.MarkClipEntries(ListSelection(), cut);
+    model_.MarkClipEntries(pane_->Selection(), cut);
     if (model_.ClipIndex() < 0) return;
     clipPending_ = true;
     UpdateStopButton();
@@ -142,20 +170,20 @@ void TFormMain::MarkClipOfSelection(bool cut) {
 }
 
 void TFormMain::MoveListSelection(bool up) {
-    const std::vector<NodeRef> entries = ListSelection();
+    const std::vector<NodeRef> entries = pane_->Selection();
     bool moved = false;
     ChangeTable([&] {
         moved = model_.MoveEntriesUpDown(entries, up);
         return NodeRef{};
     });
     // The rows stay highlighted where they landed (or where they stood, at the folder's edge).
-    SelectListEntries(entries);
+    pane_->SelectEntries(entries);
     if (moved) BtPaste->setEnabled(ClipPending());
 }
 
 void TFormMain::OpenListSelection() {
     std::vector<NodeRef> pages;
-    for (const NodeRef& entry : ListSelection()) {
+    for (const NodeRef& entry : pane_->Selection()) {
         if (!model_.IsFolder(model_.IndexOf(entry))) pages.push_back(entry);
     }
     if (pages.empty()) return;

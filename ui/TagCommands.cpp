@@ -92,7 +92,7 @@ void TFormMain::RemoveTagsClick() { ChangeTagsOfSelection(false); }
 
 void TFormMain::ChangeTagsOfSelection(bool add) {
     // The list's highlighted rows, else the current entry.
-    std::vector<NodeRef> entries = ListSelection();
+    std::vector<NodeRef> entries = pane_->Selection();
     if (entries.empty() && model_.IsValidIndex(model_.glIndex())) entries = {model_.Current()};
     int bookmarks = 0;
     for (const NodeRef& entry : entries) {
@@ -115,7 +115,7 @@ void TFormMain::ChangeTagsOfSelection(bool add) {
         return NodeRef{};
     });
     // The rows stay highlighted.
-    if (many) SelectListEntries(entries);
+    if (many) pane_->SelectEntries(entries);
     Panel1->setText(QString(add ? "タグを追加 : %1 件" : "タグを削除 : %1 件").arg(changed));
 }
 

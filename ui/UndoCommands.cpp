@@ -84,7 +84,7 @@ void TFormMain::RestoreMarks(const SelectionMarks& marks, const NodeRef& expande
     if (selected >= 0) SelectNode(selected);
     // A list that showed everything below its folder shows it so again.
     const int expanded = model_.IndexOf(expandedFolder);
-    if (expanded >= 0 && expanded == model_.IndexOf(shownNode_)) BtFolderClick();
+    if (expanded >= 0 && expanded == model_.IndexOf(pane_->Shown())) BtFolderClick();
     const int row = ListItems->RowOfEntry(marks.listRow);
     if (row >= 0 && model_.IndexOf(marks.listRow) >= 0) {
         LView->setCurrentIndex(ListItems->index(row, 0));
@@ -110,7 +110,7 @@ void TFormMain::RedoClick() { StepHistory(false); }
 void TFormMain::StepHistory(bool undo) {
     SelectionMarks marks;
     bool stepped = false;
-    const NodeRef expandedFolder = listExpanded_ ? shownNode_ : NodeRef{};
+    const NodeRef expandedFolder = pane_->ShowsExpanded() ? pane_->Shown() : NodeRef{};
     ChangeTable([&] {
         stepped = undo ? model_.Undo(&marks) : model_.Redo(&marks);
         return NodeRef{};

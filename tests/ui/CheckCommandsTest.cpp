@@ -44,7 +44,7 @@ protected:
     }
     QString Column(int row, int column) { return Main().ListItems->Row(row).texts[column]; }
     bool WaitForEnd() {
-        return QTest::qWaitFor([this] { return !Main().CheckRunning(); }, 10000);
+        return QTest::qWaitFor([this] { return !Main().Checks().Running(); }, 10000);
     }
     LocalHttpServer server;
 };
@@ -54,7 +54,7 @@ protected:
 TEST_F(CheckCommandsTest, ResultsFillTheListTheRunnerAndTheDates) {
     Engine().EditThread->setText("12");
     Main().BtHTTPClick();
-    ASSERT_TRUE(Main().CheckRunning());
+    ASSERT_TRUE(Main().Checks().Running());
     EXPECT_TRUE(Main().BtStop->isEnabled());
     EXPECT_EQ(Engine().Panel(8), "サーチ開始");
     EXPECT_TRUE(Engine().MemoLog->toPlainText().startsWith("(処理条件)  Thread : 8 優先度 : "));
@@ -81,7 +81,7 @@ TEST_F(CheckCommandsTest, StopEndsTheCheckAndThePendingCopyEachOnItsOwn) {
     Main().BtCopyClick();
     ASSERT_TRUE(Main().ClipPending());
     Main().BtStopClick();
-    EXPECT_FALSE(Main().CheckRunning());
+    EXPECT_FALSE(Main().Checks().Running());
     EXPECT_FALSE(Main().ClipPending());
     EXPECT_FALSE(Main().BtStop->isEnabled());
 
@@ -111,7 +111,7 @@ TEST_F(CheckCommandsTest, AProxyPortOutOfRangeStopsTheStart) {
     app->FormBookmark->EditIPAddress->setText("127.0.0.1");
     app->FormBookmark->EditPort->setText("99999");
     Main().BtHTTPClick();
-    EXPECT_FALSE(Main().CheckRunning());
+    EXPECT_FALSE(Main().Checks().Running());
     EXPECT_EQ(prompts.messages.back(), "プロキシのポート番号は 1 から 65535 で指定してください");
 }
 
@@ -128,7 +128,7 @@ TEST_F(CheckCommandsTest, TheUpdateOrderOutputWritesTheExpandedFolder) {
     app->FormBookmark->EditLinkDir->setText(QString::fromStdString(links));
     Main().K1Click();
     EXPECT_EQ(Main().Panel0->text(), "保存完了 4 件");
-    EXPECT_FALSE(Main().OutputPending());
+    EXPECT_FALSE(Main().Checks().OutputPending());
     EXPECT_EQ(app->FormBookmark->RadioList->ItemIndex(), 2);
     EXPECT_TRUE(std::filesystem::exists(temp.Path() / "update.htm"));
     Model().EditFolderEntry(1, "Links", "../escape.htm");

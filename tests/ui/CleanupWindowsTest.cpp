@@ -170,7 +170,7 @@ protected:
     }
     ui::CheckResultList& Results() { return *app->FormHTTP->Results; }
     bool WaitForEnd() {
-        return QTest::qWaitFor([this] { return !Main().CheckRunning(); }, 10000);
+        return QTest::qWaitFor([this] { return !Main().Checks().Running(); }, 10000);
     }
     void SelectOnly(std::initializer_list<QTreeWidgetItem*> rows) {
         Results().TreeResults->clearSelection();
@@ -237,7 +237,7 @@ TEST_F(CheckResultsTest, TheResultsOfACheckActInOneStepEach) {
 
     // Checked again: its result replaces the old one, the others stay.
     Results().BtRecheck->click();
-    ASSERT_TRUE(Main().CheckRunning());
+    ASSERT_TRUE(Main().Checks().Running());
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Results().ClassRow(LinkClass::ServerError)->childCount(), 1);
     EXPECT_EQ(Results().Count(), 6);

@@ -172,7 +172,7 @@ TEST_F(DragDropTest, PressesOnEmptySpaceActOnNothing) {
     QTest::mousePress(Main().LView->viewport(), Qt::LeftButton, {}, QPoint(10, 400));
     QTest::mouseRelease(Main().LView->viewport(), Qt::LeftButton, {}, QPoint(10, 400));
     EXPECT_EQ(Model().glIndex(), 3);
-    EXPECT_FALSE(Main().glListClick);
+    EXPECT_FALSE(Main().Drags().glListClick);
 
     emit Main().TreeV->customContextMenuRequested(QPoint(10, 400));
     EXPECT_FALSE(Main().PMenu->isVisible());

@@ -1,6 +1,7 @@
 // Many rows of the list at once: selecting them with the pointer and the keys as a user does,
 // and each command on a selection as one step of undo.
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include "EditFixture.h"
@@ -27,9 +28,9 @@ protected:
     void Highlight(std::initializer_list<int> entries) {
         std::vector<NodeRef> refs;
         for (int entry : entries) refs.push_back(Model().RefOf(entry));
-        Main().SelectListEntries(refs);
+        Main().Pane().SelectEntries(refs);
     }
-    int Count() { return Main().ListSelectionCount(); }
+    int Count() { return Main().Pane().SelectionCount(); }
     std::string Current() { return std::string(Model().glName[Model().glIndex()]); }
     QString Panel1() { return Main().Panel(1); }
 };
@@ -240,4 +241,84 @@ TEST_F(SelectionCommandsTest, TagsAndDescriptionsAreEditedSavedAndUndone) {
     EXPECT_EQ(NotesText(Model().ExtrasOf(7)), "タグ: later");
     EXPECT_EQ(NotesText(Model().ExtrasOf(8)), "タグ: later");
     EXPECT_FALSE(Model().glChanged);
+}
+
+TEST_F(SelectionCommandsTest, AnEditFillsTheListOnlyWhenItTouchedWhatTheListShows) {
+    // Each case starts from the list of Root (A B u w); `fills`: how often the list was set
+    // anew (a reset of its model), `removed`: rows dropped without a fill.
+    struct Case {
+        const char* name;
+        std::function<void()> edit;
+        int fills;
+        int removed;
+        QStringList listed;
+    };
+    const auto editUrl = [this](int entry, const QString& title) {
+        answerDialog = [title](QDialog& dialog) {
+            auto& url = static_cast<ui::TFormURL&>(dialog);
+            url.EditTitle->setText(title);
+            url.Button1Click();
+        };
+        Main().EditEntry(entry);
+    };
+    const Case cases[] = {
+        {"a row of the list deleted",
+         [this] { Highlight({7}), Main().Delete2Click(); },
+         0,
+         1,
+         {"A", "B", "w"}},
+        {"many rows deleted",
+         [this] {
+             Highlight({7, 8}), Main().BtSakujoClick();
+         },
+         0,
+         1,
+         {"A", "B"}},
+        {"a bookmark of another folder edited",
+         [&] { editUrl(2, "a1 edited"); },
+         0,
+         0,
+         {"A", "B", "u", "w"}},
+        {"a row dragged into another folder",
+         [this] {
+             const QModelIndex row = Main().ListItems->index(3, 0);
+             Main().LView->setCurrentIndex(row);
+             Main().LViewClick(row);
+             std::unique_ptr<QMimeData> drag(Main().ListItems->mimeData({row}));
+             Main().TreeItems->dropMimeData(drag.get(), Qt::MoveAction, -1, -1, IndexOf(1));
+         },
+         0,
+         1,
+         {"A", "B", "u"}},
+        {"rows moved up in the list",
+         [this] {
+             Highlight({7, 8}), Main().BtUpClick();
+         },
+         1,
+         0,
+         {"A", "u", "w", "B"}},
+        {"a delete undone",
+         [this] {
+             Highlight({7});
+             Main().Delete2Click();
+             Main().UndoClick();
+         },
+         1,
+         1,
+         {"A", "B", "u", "w"}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        Select(0);
+        ASSERT_EQ(ListNames(), (QStringList{"A", "B", "u", "w"}));
+        QSignalSpy fills(Main().ListItems, &QAbstractItemModel::modelReset);
+        QSignalSpy removed(Main().ListItems, &QAbstractItemModel::rowsRemoved);
+        prompts.nextAnswer = Answer::Yes;
+        test.edit();
+        EXPECT_EQ(fills.count(), test.fills);
+        EXPECT_EQ(removed.count(), test.removed);
+        EXPECT_EQ(ListNames(), test.listed);
+        // Back to the collection as loaded.
+        while (Model().CanUndo()) Main().UndoClick();
+    }
 }
