@@ -1,6 +1,8 @@
 #include "ui/Memo.h"
 
 #include <QMenuBar>
+#include <QTextDocument>
+#include <algorithm>
 #include <QVBoxLayout>
 
 #include "ui/Registry.h"
@@ -31,6 +33,37 @@ TFormMemo::TFormMemo(QWidget* parent) : QWidget(parent, Qt::Window) {
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");
     layout->addWidget(StatusBar);
+}
+
+void TFormMemo::AppendLine(const QString& line) {
+    if (isVisible()) {
+        Memo1->appendPlainText(line);
+        return;
+    }
+    waiting_.append(line);
+    // Only the last lines would stay in the memo.
+    if (waiting_.size() > kMemoLineLimit) waiting_.removeFirst();
+}
+
+void TFormMemo::ClearLines() {
+    waiting_.clear();
+    Memo1->clear();
+}
+
+int TFormMemo::LineCount() const {
+    const int shown = Memo1->document()->isEmpty() ? 0 : Memo1->blockCount();
+    return std::min(kMemoLineLimit, shown + static_cast<int>(waiting_.size()));
+}
+
+void TFormMemo::showEvent(QShowEvent* event) {
+    ShowWaitingLines();
+    QWidget::showEvent(event);
+}
+
+void TFormMemo::ShowWaitingLines() {
+    if (waiting_.isEmpty()) return;
+    Memo1->appendPlainText(waiting_.join('\n'));
+    waiting_.clear();
 }
 
 }  // namespace pernard::ui

@@ -93,9 +93,9 @@ QString StatusPanels::Panel(int panel) const {
     return (panel == 0 || panel == 1) ? panels_[panel]->text() : QString();
 }
 
-void WindowDiagnostics::ClearMemo() { memo_->Memo1->clear(); }
+void WindowDiagnostics::ClearMemo() { memo_->ClearLines(); }
 void WindowDiagnostics::AppendMemo(const std::string& line) {
-    memo_->Memo1->appendPlainText(Text(line));
+    memo_->AppendLine(Text(line));
 }
 void WindowDiagnostics::ShowMemo() { memo_->show(); }
 void WindowDiagnostics::ClearReadingLog() { settings_->MemoLog->clear(); }
