@@ -93,9 +93,11 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
         menu.exec(DirListBox->viewport()->mapToGlobal(at));
     });
 
+    // The directory it opens at is listed when the chooser is first shown: listed here, a large
+    // directory held up the program's start.
     const QString saved =
         Registry::ReadText(kWindowSection, "fmDirect.Directory", QDir::currentPath());
-    SetDirectory(QFileInfo(saved).isDir() ? saved : QDir::currentPath());
+    startDirectory_ = QFileInfo(saved).isDir() ? saved : QDir::currentPath();
     // Resizable, at its designed size (grown only as far as the fonts need) until the user
     // gives it another, which is kept.
     for (QComboBox* box : {DriveComboBox1, FilterComboBox1}) {
@@ -107,7 +109,14 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
     RestoreGeometry(this, "fmDirect", true, parent);
 }
 
-QString TFormDirectory::Directory() const { return directory_; }
+QString TFormDirectory::Directory() const {
+    return directory_.isEmpty() ? startDirectory_ : directory_;
+}
+
+void TFormDirectory::showEvent(QShowEvent* event) {
+    if (directory_.isEmpty()) SetDirectory(startDirectory_);
+    QDialog::showEvent(event);
+}
 
 void TFormDirectory::RefreshFiles() {
     // A model made anew lists the directory as it is now.
@@ -185,7 +194,7 @@ bool TFormDirectory::eventFilter(QObject* watched, QEvent* event) {
 
 void TFormDirectory::SaveState() {
     SaveGeometry(this, "fmDirect", true);
-    Registry::WriteText(kWindowSection, "fmDirect.Directory", directory_);
+    Registry::WriteText(kWindowSection, "fmDirect.Directory", Directory());
 }
 
 void TFormDirectory::done(int result) {

@@ -40,6 +40,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -49,7 +50,8 @@ private:
 
     QFileSystemModel* directories_;
     QFileSystemModel* files_;
-    QString directory_;
+    QString directory_;       // the directory shown; empty until the chooser was first shown
+    QString startDirectory_;  // where it opens
     std::function<bool(const QString&)> confirm_;
 };
 
