@@ -25,6 +25,8 @@ namespace pernard {
 namespace {
 
 constexpr const char* kUnknownKindMessage = "種類のわからないエントリーは読み込みませんでした : ";
+constexpr const char* kRepeatedChildrenMessage =
+    "中身の一覧が二つ以上あるフォルダーは、最後の一覧だけを読み込みました : ";
 
 // The store's text, without a byte order mark before it, in a buffer with room for the padding
 // the parser reads past the end; false when the file cannot be read. The same text is what a
@@ -45,10 +47,11 @@ bool LoadStoreText(const std::string& path, std::string& text) {
 
 // What a node of the file says, as its members are found in the text, in whatever order: of
 // each text the last one of its name, as the browser reads it (none when that one is no text);
-// the first `children` and the first `meta_info`.
+// the last `children` too (none when that one is no list), and the first `meta_info`.
 struct ChromiumNode {
     std::optional<JsonString> type, name, url, id, guid, added, modified, lastUsed;
     std::size_t children = 0;  // where its list starts; 0 for none
+    bool childrenRepeated = false;
     std::optional<JsonString> description, nickname, lastVisit;  // in meta_info
 };
 
@@ -76,7 +79,8 @@ private:
         std::size_t value = 0;
         while (scan_.NextMember(member, key, value)) {
             if (key == "children") {
-                if (!hasChildren && scan_.KindAt(value) == '[') node.children = value;
+                node.childrenRepeated = hasChildren;
+                node.children = scan_.KindAt(value) == '[' ? value : 0;
                 hasChildren = true;
             } else if (key == "meta_info") {
                 if (!hasMeta && scan_.KindAt(value) == '{') ReadMetaInfo(value, node);
@@ -147,6 +151,11 @@ private:
 
     bool AddFolder(const ChromiumNode& node, const std::string& name, const std::string& key,
                    bool toolbar) {
+        if (node.childrenRepeated) {
+            // The browser shows the last list; a write of the store could not keep the others.
+            builder_.Warn(kRepeatedChildrenMessage + name);
+            partial_ = true;
+        }
         EntryExtras extras;
         extras.storeKey = key;
         if (toolbar) extras.attributes += " PERSONAL_TOOLBAR_FOLDER=\"true\"";

@@ -16,13 +16,15 @@ using pernard::testing::TempDir;
 using pernard::testing::TestModel;
 
 // A node's members are read as the browser reads them, whatever their order, repeats and types:
-// the last text of a name counts, the first `children` and `meta_info` do, keys may be escaped,
+// the last text of a name counts, and the last `children` (a folder with two of them is read
+// only in part: a write could not keep the other), the first `meta_info`; keys may be escaped,
 // and whatever is not a node is said and left out. A file that is not whole JSON reads as none.
 TEST(ChromiumStore, MembersInAnyOrderRepeatedOrOfOtherTypes) {
     struct Case {
         const char* what;
         std::string json;
         const char* listing;  // nullptr: the file is not read
+        bool partial = false;
     };
     const Case cases[] = {
         {"repeated and escaped members",
@@ -40,15 +42,16 @@ TEST(ChromiumStore, MembersInAnyOrderRepeatedOrOfOtherTypes) {
          "1 U  http://b/ ||\n"
          "1 U escaped http://c/< || SHORTCUTURL=\"n1\"\n"
          "1 F f  ||\n"
-         "1 F g  ||\n"
-         "6 U shown http://s/ ||\n"},
+         "5 U hidden http://h/ ||\n"
+         "1 F g  ||\n",
+         true},
         {"what is not a node, and roots given twice or of another type",
          R"({"roots": {"bookmark_bar": {"type": "folder", "name": "B", "children": [
                 [1, 2], "text", null, {"type": "bogus", "name": "unknown"}]},
               "bookmark_bar": {"type": "folder", "name": "B2", "children": []},
               "custom_root": 5, "synced": [], "unknown": {"deep": [[[{"a": [[]]}]]]}},
             "roots": {}})",
-         "0 F B  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"},
+         "0 F B  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n", true},
         {"cut short", R"({"roots": {"other": {"type": "folder", "name": "O")", nullptr},
         {"a bad escape where nothing is read", R"({"roots": {}, "sync_metadata": "\x"})", nullptr},
         {"a bad number", R"({"roots": {}, "version": 01})", nullptr},
@@ -74,5 +77,6 @@ TEST(ChromiumStore, MembersInAnyOrderRepeatedOrOfOtherTypes) {
         }
         ASSERT_TRUE(read) << error;
         EXPECT_EQ(StoreListing(t.model, 1), c.listing);
+        EXPECT_EQ(t.model.IsRootPartial(0), c.partial);
     }
 }
