@@ -210,9 +210,10 @@ public:
     // rule that matched; returns how many were found.
     int CheckDuplicateUrls(const UrlMatch& match = {});
 
-    // Removes every folder without a URL below it from the subtree of the last root; returns
-    // how many were removed.
-    int DeleteEmptyFolders(bool showLog);
+    // Removes every folder without a URL below it from the subtree of the last root (with
+    // `fromRow`, from every row from it on: the roots one read added); returns how many were
+    // removed.
+    int DeleteEmptyFolders(bool showLog, int fromRow = -1);
 
     // Compares the table with the tree and reports into the memo window.
     void CheckConsistency(const std::string& callerText, bool run);

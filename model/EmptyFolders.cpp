@@ -7,7 +7,7 @@
 
 namespace pernard {
 
-int BmLogic::DeleteEmptyFolders(bool showLog) {
+int BmLogic::DeleteEmptyFolders(bool showLog, int fromRow) {
     const int count = tree_.Count() < glCT ? tree_.Count() : glCT;
     // usedChildren[k]: children of folder k that are URLs or hold a URL below them. Children
     // come after their parent, so a folder's count is complete before it is looked at.
@@ -26,12 +26,16 @@ int BmLogic::DeleteEmptyFolders(bool showLog) {
     std::vector<std::string> lines{"削除フォルダー", ""};
 
     StepScope step(*this, "空のフォルダーの削除");
-    // Only the subtree of the last root is cleaned; roots themselves always stay.
+    // Only the subtree of the last root is cleaned, or every row from `fromRow` on; roots
+    // themselves always stay.
     std::vector<char> remove(static_cast<std::size_t>(count), 0);
     std::vector<int> topmostRemoved;
     int removed = 0;
-    for (int k = count - 1; k >= 0; --k) {
-        if (parents_[static_cast<std::size_t>(k)] < 0) break;
+    for (int k = count - 1; k >= std::max(fromRow, 0); --k) {
+        if (parents_[static_cast<std::size_t>(k)] < 0) {
+            if (fromRow < 0) break;
+            continue;
+        }
         if (IsFolder(k) && usedChildren[static_cast<std::size_t>(k)] == 0) {
             lines.emplace_back(glName[k]);
             remove[static_cast<std::size_t>(k)] = 1;

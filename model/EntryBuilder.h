@@ -81,6 +81,8 @@ public:
     const std::vector<std::string>& Notices() const { return notices_; }
 
     int Root() const { return root_; }
+    // The first row this read appended; -1 before any.
+    int FirstRow() const { return firstRow_; }
     int UrlCount() const { return urlCount_; }
 
 private:

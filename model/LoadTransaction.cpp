@@ -34,9 +34,10 @@ ReadOutcome LoadTransaction::End(bool ok, std::string errorText) {
     ended_ = true;
     builder_.Finish();
     bool rowsKept = true;
-    if (model_.GetPorts().settings->NoEmptyFolders()) {
+    if (model_.GetPorts().settings->NoEmptyFolders() && builder_.FirstRow() >= 0) {
         const bool changed = model_.glChanged;
-        rowsKept = model_.DeleteEmptyFolders(false) == 0;
+        // Every root of the read: a file with several titles gives several.
+        rowsKept = model_.DeleteEmptyFolders(false, builder_.FirstRow()) == 0;
         // Part of the load, which nothing before or in it can undo, and no change of what
         // was there before it.
         model_.ForgetHistory();

@@ -2,8 +2,8 @@
 
 #include "formats/NetscapeReader.h"
 #include "support/Doubles.h"
-#include "support/TestFiles.h"
 #include "support/TableSurgery.h"
+#include "support/TestFiles.h"
 
 using namespace pernard;
 using pernard::testing::DumpTable;
@@ -66,6 +66,16 @@ TEST(EmptyFolders, ReaderOptionRemovesThemAfterTheRead) {
     ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("a.htm", kNested), count, error));
     EXPECT_EQ(t.model.glCT, 5);
     EXPECT_EQ(t.model.Tree().Count(), 5);
+    // Every root of a read, a file with two titles too; nothing of an earlier read.
+    t.settings.noEmptyFolders = false;
+    const std::string empty = "<DL><p>\n<DT><H3>E</H3>\n<DL><p>\n</DL><p>\n";
+    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("e.htm", "<TITLE>A</TITLE>\n" + empty),
+                                 count, error));
+    t.settings.noEmptyFolders = true;
+    const std::string two = "<TITLE>B</TITLE>\n" + empty + "<DT><A HREF=\"http://b/\">b</A>\n" +
+                            "</DL><p>\n<TITLE>C</TITLE>\n" + empty;
+    ASSERT_TRUE(ReadNetscapeFile(t.model, false, temp.Write("two.htm", two), count, error));
+    EXPECT_EQ(DumpTable(t.model), "0 -1 R A\n1 0 F E\n2 -1 R B\n3 2 U b http://b/\n4 -1 R C\n");
 }
 
 TEST(DuplicateUrls, EachLaterOccurrenceNamesTheFirst) {
