@@ -123,7 +123,7 @@ void AppendEscapedField(std::string& out, std::string_view field) {
         field = shown;
     }
     const bool plain = std::none_of(field.begin(), field.end(), [](char c) {
-        return c == '\\' || c == '\t' || c == '\r' || c == '\n';
+        return c == '\\' || c == '\t' || c == '\r' || c == '\n' || c == '\0';
     });
     if (plain) {
         out += field;
@@ -142,6 +142,9 @@ void AppendEscapedField(std::string& out, std::string_view field) {
                 break;
             case '\n':
                 out += "\\n";
+                break;
+            case '\0':
+                out += "\\0";
                 break;
             default:
                 out += c;

@@ -86,6 +86,7 @@ TEST(Cli, FailuresAndUsage) {
 
 TEST(Cli, EscapeField) {
     EXPECT_EQ(EscapeField("a\\b\tc\rd\ne"), "a\\\\b\\tc\\rd\\ne");
+    EXPECT_EQ(EscapeField(std::string_view("n\0ul", 4)), "n\\0ul");
     EXPECT_EQ(EscapeField("plain"), "plain");
 }
 
