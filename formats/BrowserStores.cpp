@@ -254,10 +254,10 @@ std::string StoreLabel(const BrowserStore& store) {
     return BrowserCaption(store.browser) + " — " + store.profile + " (" + store.path + ")";
 }
 
-std::string StoreRootName(const std::string& path) {
+std::string StoreRootName(const std::string& path, SourceKind kind) {
     const fs::path file(path);
     const fs::path profile = file.parent_path();
-    if (file.filename() == "places.sqlite") {
+    if (kind == SourceKind::Firefox) {
         return BrowserCaption("firefox") + " — " + FirefoxProfileName(profile);
     }
     for (const ChromiumPlace& place : kChromiumPlaces) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "model/SourceKind.h"
+
 namespace pernard {
 
 // The directories the search starts from; empty ones are not searched.
@@ -41,7 +43,7 @@ std::string StoreLabel(const BrowserStore& store);
 // The name a store's root is shown under, as a user knows the store: the browser and the
 // profile ("Chrome — Default", "Firefox — default-release"), found from where the file lies. A
 // store in no place a browser uses is named after its kind and its directory
-// ("Chromium — Backup").
-std::string StoreRootName(const std::string& path);
+// ("Chromium — Backup"); a Firefox database under another name than places.sqlite too.
+std::string StoreRootName(const std::string& path, SourceKind kind);
 
 }  // namespace pernard

@@ -255,8 +255,8 @@ ReadOutcome ReadChromiumStore(BmLogic& model, bool complete, const std::string& 
         return unreadable;
     }
     return RunStoreRead(model, complete, [&](EntryBuilder& builder, std::string& error) {
-        if (builder.AddRoot(StoreRootName(path), SourceKind::Chromium, path) !=
-            EntryBuilder::Outcome::Added) {
+        if (builder.AddRoot(StoreRootName(path, SourceKind::Chromium), SourceKind::Chromium,
+                            path) != EntryBuilder::Outcome::Added) {
             error = kCapacityMessage;
             return false;
         }

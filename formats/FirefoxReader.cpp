@@ -186,7 +186,8 @@ ReadOutcome ReadFirefoxStore(BmLogic& model, bool complete, const std::string& p
     places.CollectTags(places.Root("tags________", "tags"));
     return RunStoreRead(
         model, complete, [&](EntryBuilder& builder, std::string& error) {
-            if (builder.AddRoot(StoreRootName(path), SourceKind::Firefox, path) !=
+            if (builder.AddRoot(StoreRootName(path, SourceKind::Firefox), SourceKind::Firefox,
+                                path) !=
                 EntryBuilder::Outcome::Added) {
                 error = kCapacityMessage;
                 return false;

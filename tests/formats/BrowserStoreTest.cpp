@@ -95,7 +95,7 @@ TEST(ChromiumStore, TheRootsFoldersDatesAndUnknownKeysOfABookmarksFile) {
     std::string error;
     ASSERT_TRUE(ReadSource(t.model, true, path, urls, error)) << error;
     EXPECT_EQ(urls, 3);
-    EXPECT_EQ(t.model.glName[0], StoreRootName(path));
+    EXPECT_EQ(t.model.glName[0], StoreRootName(path, SourceKind::Chromium));
     EXPECT_EQ(t.model.SourcePath(0), path);
     EXPECT_EQ(t.model.SourceKindOf(0), SourceKind::Chromium);
     EXPECT_EQ(Listing(t.model),
@@ -266,6 +266,9 @@ TEST_F(FirefoxStoreTest, RootsTagsKeywordsSeparatorsAndDates) {
     std::string error;
     ASSERT_TRUE(Read(t, error)) << error;
     EXPECT_EQ(t.model.SourceKindOf(0), SourceKind::Firefox);
+    // Named after its browser, under any file name.
+    EXPECT_EQ(t.model.glName[0], StoreRootName((dir.Path() / "renamed.db").string(), SourceKind::Firefox));
+    EXPECT_EQ(std::string(t.model.glName[0]).rfind("Firefox — ", 0), 0u);
     EXPECT_EQ(Listing(t.model),
               "0 F ブックマークメニュー  ||\n"
               "1 U 日本 A http://a/ 1700000000|1700000900|1700000500 SHORTCUTURL=\"kw\" "
