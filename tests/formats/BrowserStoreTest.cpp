@@ -267,7 +267,8 @@ TEST_F(FirefoxStoreTest, RootsTagsKeywordsSeparatorsAndDates) {
     ASSERT_TRUE(Read(t, error)) << error;
     EXPECT_EQ(t.model.SourceKindOf(0), SourceKind::Firefox);
     // Named after its browser, under any file name.
-    EXPECT_EQ(t.model.glName[0], StoreRootName((dir.Path() / "renamed.db").string(), SourceKind::Firefox));
+    const std::string renamed = (dir.Path() / "renamed.db").string();
+    EXPECT_EQ(t.model.glName[0], StoreRootName(renamed, SourceKind::Firefox));
     EXPECT_EQ(std::string(t.model.glName[0]).rfind("Firefox — ", 0), 0u);
     EXPECT_EQ(Listing(t.model),
               "0 F ブックマークメニュー  ||\n"
