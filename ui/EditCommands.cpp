@@ -232,6 +232,8 @@ void TFormMain::Delete2Click() {
     std::vector<NodeRef> shown;
     for (int k = 0; k < ListItems->rowCount(); ++k) shown.push_back(ListItems->EntryRef(k));
     const NodeRef above = row.row() > 0 ? ListItems->EntryRef(row.row() - 1) : NodeRef{};
+    const SelectionMarks before = CurrentMarks();
+    const std::uint64_t pushes = model_.HistoryPushCount();
     bool deleted = false;
     ChangeTable([&] {
         deleted = model_.DeleteNode(model_.glNode[entry], true);
@@ -239,6 +241,8 @@ void TFormMain::Delete2Click() {
     });
     if (!deleted) return;
     pane_->ShowAfterDelete(std::move(shown), above);
+    // A redo shows what is shown now, not the window halfway through the delete.
+    model_.SetStepMarks(pushes, before, CurrentMarks());
 }
 
 // ---------------------------------------------------------------- move

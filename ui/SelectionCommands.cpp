@@ -151,6 +151,8 @@ void TFormMain::DeleteListSelection() {
     const int firstRow = ListItems->RowOfEntry(entries.front());
     const NodeRef above = firstRow > 0 ? ListItems->EntryRef(firstRow - 1) : NodeRef{};
     const NodeRef folder = model_.Tree().Ref(SelectedNode());
+    const SelectionMarks before = CurrentMarks();
+    const std::uint64_t pushes = model_.HistoryPushCount();
     const CleanupOutcome outcome =
         RunCleanup([&] { return model_.DeleteEntries(entries, "削除"); });
     if (outcome.entries == 0) return;
@@ -159,6 +161,8 @@ void TFormMain::DeleteListSelection() {
     if (model_.IndexOf(folder) >= 0) SelectNode(model_.IndexOf(folder));
     pane_->ShowAfterDelete(std::move(shown), above);
     Panel1->setText(Text(outcome.summary));
+    // A redo shows what is shown now, not the window halfway through the delete.
+    model_.SetStepMarks(pushes, before, CurrentMarks());
 }
 
 void TFormMain::MarkClipOfSelection(bool cut) {

@@ -89,6 +89,13 @@ TEST_F(SelectionCommandsTest, EachCommandOnASelectionIsOneStep) {
     EXPECT_EQ(Model().UndoName(), "削除");
     Main().UndoClick();
     EXPECT_EQ(Names(), loaded);
+    // Redone, the window shows what it showed right after the delete: the row above.
+    Main().RedoClick();
+    EXPECT_EQ(ListNames(), (QStringList{"A", "B"}));
+    EXPECT_EQ(Main().LView->currentIndex().row(), 1);
+    EXPECT_EQ(Model().glIndex(), 4);
+    Main().UndoClick();
+    EXPECT_EQ(Names(), loaded);
 
     // A folder with contents gets the folder question too; cancelled, nothing goes.
     Highlight({1, 7});
