@@ -53,7 +53,7 @@ void TFormMain::AfterTableChange(const NodeRef& select, const NodeRef& listRow) 
     if (model_.IndexOf(select) >= 0) {
         SelectNode(model_.IndexOf(select));
     } else {
-        if (!ClipPending()) pane_->Refresh();
+        if (!ClipPending()) pane_->Refresh(true);
         // The current entry follows the highlight: the list's row when it is still listed
         // (highlighted again, as the refresh cleared it), else the tree's selection, which Qt
         // may have moved while the rows changed.

@@ -74,17 +74,18 @@ ListRow ListPane::RowOf(int entry) const {
     return row;
 }
 
-void ListPane::Refresh() {
+void ListPane::Refresh(bool keepExpansion) {
     if (window_.clipPending()) {
         window_.showPanel1("コピー 又は 切取り  作業中");
         return;
     }
-    const bool expanded = controls_.expand->isChecked();
     controls_.up->setEnabled(true);
     controls_.down->setEnabled(true);
     if (!window_.treeShown()) return;
     const int e = window_.treeEntry();
     if (!model_.IsValidIndex(e)) return;
+    const bool expanded = controls_.expand->isChecked() ||
+                          (keepExpansion && expanded_ && shown_ == model_.RefOf(e));
     const NodeRef previous = shown_;
     shown_ = model_.RefOf(e);
     const std::size_t k = static_cast<std::size_t>(e);

@@ -51,7 +51,9 @@ public:
     // Shows the tree's selected entry (nothing while a cut or copy is pending). The list is
     // filled only when it shows another entry, or when the tree changed what it lists since
     // it was filled; else it keeps its rows (and its view order), without a highlight.
-    void Refresh();
+    // `keepExpansion`: a list that shows everything below its folder goes on doing so while
+    // the tree shows that folder (after an edit); otherwise only 展開 expands it.
+    void Refresh(bool keepExpansion = false);
     // After a change of the table, while the window holds its handlers off: the rows whose
     // entries left what the list shows are dropped; when entries arrived in it, the next
     // Refresh fills it; when it was not touched, its rows are only repainted (their texts may

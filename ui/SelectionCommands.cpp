@@ -151,6 +151,7 @@ void TFormMain::DeleteListSelection() {
     const int firstRow = ListItems->RowOfEntry(entries.front());
     const NodeRef above = firstRow > 0 ? ListItems->EntryRef(firstRow - 1) : NodeRef{};
     const NodeRef folder = model_.Tree().Ref(SelectedNode());
+    const bool expanded = pane_->ShowsExpanded();
     const SelectionMarks before = CurrentMarks();
     const std::uint64_t pushes = model_.HistoryPushCount();
     const CleanupOutcome outcome =
@@ -158,7 +159,11 @@ void TFormMain::DeleteListSelection() {
     if (outcome.entries == 0) return;
     // Many subtrees taken out at once are announced to the tree as a reset, which drops its
     // selection: the folder shown is selected again, and is the current entry until a row is.
-    if (model_.IndexOf(folder) >= 0) SelectNode(model_.IndexOf(folder));
+    if (model_.IndexOf(folder) >= 0) {
+        SelectNode(model_.IndexOf(folder));
+        // A list that showed everything below the folder shows it so again.
+        if (expanded) BtFolderClick();
+    }
     pane_->ShowAfterDelete(std::move(shown), above);
     Panel1->setText(Text(outcome.summary));
     // A redo shows what is shown now, not the window halfway through the delete.

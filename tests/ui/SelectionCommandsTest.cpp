@@ -97,6 +97,24 @@ TEST_F(SelectionCommandsTest, EachCommandOnASelectionIsOneStep) {
     Main().UndoClick();
     EXPECT_EQ(Names(), loaded);
 
+    // A list that shows everything below its folder stays so through a block move and a
+    // delete, and the undo of the delete shows it so again.
+    Select(0);
+    Main().BtFolderClick();
+    const QStringList expanded = ListNames();
+    ASSERT_EQ(expanded.size(), 8);
+    Highlight({7, 8});
+    Main().BtUpClick();
+    EXPECT_EQ(ListNames().size(), 8);
+    Main().UndoClick();
+    EXPECT_EQ(Names(), loaded);
+    Highlight({2, 7});
+    Main().BtSakujoClick();
+    EXPECT_EQ(ListNames().size(), 6);
+    Main().UndoClick();
+    EXPECT_EQ(Names(), loaded);
+    EXPECT_EQ(ListNames(), expanded);
+
     // A folder with contents gets the folder question too; cancelled, nothing goes.
     Highlight({1, 7});
     prompts.answers = {Answer::Yes, Answer::Cancel};
