@@ -60,7 +60,9 @@ TEST(TreeNodes, AppendsInOrderKeepThePositionsWhetherOrNotTheyWereListed) {
         TreeNode* a = tree.AddTopLevelLast("A");
         TreeNode* b = tree.AddChildLast(a, "B");
         tree.AddChildLast(b, "C");
-        if (round == 1) EXPECT_EQ(Order(tree), "ABC");  // listed in the middle of the load
+        if (round == 1) {
+            EXPECT_EQ(Order(tree), "ABC");  // listed in the middle of the load
+        }
         TreeNode* d = tree.AddChildLast(a, "D");
         TreeNode* e = tree.AddTopLevelLast("E");
         EXPECT_EQ(tree.AbsoluteIndex(d), 3);
