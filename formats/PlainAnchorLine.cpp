@@ -76,8 +76,9 @@ int ColumnSlot(std::string_view name) {
 bool MarkupFoundInRawBytes(const std::string& charset) {
     std::string name;
     for (const char c : charset) name += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    for (const char* known : {"UTF-8", "CP932", "SHIFT_JIS", "SHIFT-JIS", "SJIS", "WINDOWS-31J",
-                              "EUC-JP", "EUCJP", "US-ASCII", "ASCII"}) {
+    // Not EUC-JP: Windows' converter for it takes a "<" after a lead byte as half a character.
+    for (const char* known :
+         {"UTF-8", "CP932", "SHIFT_JIS", "SHIFT-JIS", "SJIS", "WINDOWS-31J", "US-ASCII", "ASCII"}) {
         if (name == known) return true;
     }
     return name.rfind("ISO-8859-", 0) == 0 || name.rfind("WINDOWS-125", 0) == 0 ||

@@ -23,7 +23,8 @@ class TextDecoder;
 
 // Whether every byte below 0x40 of text in `charset` stands for that ASCII character alone (is
 // never part of a character of several bytes), so that the line's markup can be found in its
-// raw bytes. True for UTF-8, the Shift_JIS and EUC-JP families and the single-byte code pages.
+// raw bytes, on every platform's converter. True for UTF-8, the Shift_JIS family and the
+// single-byte code pages.
 bool MarkupFoundInRawBytes(const std::string& charset);
 
 // A plain anchor line's texts: views into the line, or into decoded copies of them kept here

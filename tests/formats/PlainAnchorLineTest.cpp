@@ -18,7 +18,7 @@ using namespace pernard;
 
 namespace {
 
-const char* const kCharsets[] = {"CP932", "UTF-8", "EUC-JP", "ISO-8859-1"};
+const char* const kCharsets[] = {"CP932", "UTF-8", "ISO-8859-1", "windows-1252"};
 
 // The two ways' decoders of one charset, kept from line to line (opening one is slow).
 struct Decoders {
@@ -146,8 +146,8 @@ TEST(PlainAnchorLine, ReadsAsTheGeneralReaderOrLeavesTheLineToIt) {
 
 TEST(PlainAnchorLine, FindsMarkupInRawBytesOnlyWhereLowBytesStandAlone) {
     for (const char* charset :
-         {"UTF-8", "CP932", "Shift_JIS", "EUC-JP", "ISO-8859-1", "windows-1252"})
+         {"UTF-8", "CP932", "Shift_JIS", "ISO-8859-1", "windows-1252"})
         EXPECT_TRUE(MarkupFoundInRawBytes(charset)) << charset;
-    for (const char* charset : {"ISO-2022-JP", "UTF-16LE", "UTF-16BE", "UTF-7", ""})
+    for (const char* charset : {"EUC-JP", "ISO-2022-JP", "UTF-16LE", "UTF-16BE", "UTF-7", ""})
         EXPECT_FALSE(MarkupFoundInRawBytes(charset)) << charset;
 }
