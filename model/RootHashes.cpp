@@ -39,7 +39,7 @@ std::uint64_t FoldText(std::uint64_t hash, std::string_view text) {
         hash ^= hash >> 29;
     }
     std::uint64_t tail = 0;
-    std::memcpy(&tail, at, left);
+    if (left > 0) std::memcpy(&tail, at, left);  // an empty text may have no bytes at all
     hash = (hash ^ tail) * kOdd;
     hash ^= hash >> 29;
     return (hash ^ text.size()) * kOdd;
