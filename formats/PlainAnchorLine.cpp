@@ -74,15 +74,15 @@ int ColumnSlot(std::string_view name) {
 }  // namespace
 
 bool MarkupFoundInRawBytes(const std::string& charset) {
-    std::string name;
-    for (const char c : charset) name += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
     // Not EUC-JP: Windows' converter for it takes a "<" after a lead byte as half a character.
     for (const char* known :
          {"UTF-8", "CP932", "SHIFT_JIS", "SHIFT-JIS", "SJIS", "WINDOWS-31J", "US-ASCII", "ASCII"}) {
-        if (name == known) return true;
+        if (EqualsNoCase(charset, known)) return true;
     }
-    return name.rfind("ISO-8859-", 0) == 0 || name.rfind("WINDOWS-125", 0) == 0 ||
-           name.rfind("CP125", 0) == 0;
+    for (const std::string_view family : {"ISO-8859-", "WINDOWS-125", "CP125"}) {
+        if (EqualsNoCase(std::string_view(charset).substr(0, family.size()), family)) return true;
+    }
+    return false;
 }
 
 bool ScanPlainAnchorLine(std::string_view raw, TextDecoder* decoder, PlainAnchor& anchor) {
