@@ -7,7 +7,8 @@ namespace pernard {
 
 namespace {
 
-// The entries the write gave ids to carry them from now on, as if they had been read so.
+// The entries the write gave other keys (new nodes' ids, places that moved) carry them from now
+// on, as a read of the file written would give them.
 void KeepNewKeys(BmLogic& model, const ChromiumStoreText& store) {
     for (const auto& [index, id] : store.newKeys) model.SetStoreKey(index, id);
 }
@@ -40,8 +41,8 @@ bool SaveBrowserStore(BmLogic& model, int root, bool force, WriteRefusal* refusa
         ports.diagnostics->ReportSaveWarning("書き込む前のブックマークを保存しました : " +
                                              write.backup);
     }
-    if (write.store.droppedExtras > 0) {
-        ports.diagnostics->ReportSaveWarning(DroppedExtrasMessage(write.store.droppedExtras));
+    if (write.store.leftOut.Any()) {
+        ports.diagnostics->ReportSaveWarning(StoreLeftOutMessage(write.store.leftOut));
     }
     ports.status->SetPanel(1, "保存完了 " + permit.Target());
     return true;

@@ -211,6 +211,10 @@ Verdict Decision::MakeForStore() {
     if (model_.IsRootPartial(root) && !Agrees(kPartialQuestion)) {
         return Refuse(WriteRefusal::Declined);
     }
+    const StoreLeftOut leftOut = StoreLeftOutOf(model_, root);
+    if (leftOut.Any() && !Agrees(StoreLeftOutQuestion(leftOut))) {
+        return Refuse(WriteRefusal::Declined);
+    }
     if (!info->store->backedUp && HoldsSyncMetadata(info->store->text) && !Agrees(kSyncQuestion)) {
         return Refuse(WriteRefusal::Declined);
     }

@@ -2,6 +2,13 @@
 
 #include <utf8proc.h>
 
+#include <algorithm>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "formats/ChromiumNodes.h"
+
 namespace pernard {
 
 ChromiumChecksum::ChromiumChecksum() { md5_init(&state_); }
@@ -62,6 +69,59 @@ std::string ChromiumChecksum::Hex() {
         hex += kDigits[byte & 0xF];
     }
     return hex;
+}
+
+namespace {
+
+using simdjson::dom::element;
+
+void AddNode(ChromiumChecksum& checksum, const element& node) {
+    if (!node.is_object()) return;
+    const std::string id = TextOf(node, "id");
+    const std::string name = TextOf(node, "name");
+    if (TextOf(node, "type") == "url") {
+        checksum.AddUrl(id, name, TextOf(node, "url"));
+        return;
+    }
+    checksum.AddFolder(id, name);
+    element children;
+    if (!LastMember(node, "children", children) || !children.is_array()) return;
+    for (const element child : simdjson::dom::array(children)) AddNode(checksum, child);
+}
+
+// The members of an object that are nodes, by key, the last of each name.
+std::vector<std::pair<std::string_view, element>> NodesByKey(const element& holder) {
+    std::vector<std::pair<std::string_view, element>> nodes;
+    if (!holder.is_object()) return nodes;
+    for (const auto field : simdjson::dom::object(holder)) {
+        element last;
+        if (LastMember(holder, field.key, last) && last.is_object() &&
+            std::none_of(nodes.begin(), nodes.end(),
+                         [&field](const auto& node) { return node.first == field.key; })) {
+            nodes.emplace_back(field.key, last);
+        }
+    }
+    std::sort(nodes.begin(), nodes.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    return nodes;
+}
+
+}  // namespace
+
+std::string ChecksumOfStore(const element& document) {
+    ChromiumChecksum checksum;
+    element roots;
+    if (LastMember(document, "roots", roots) && roots.is_object()) {
+        for (const char* key : {"bookmark_bar", "other", "synced", "trash"}) {
+            element node;
+            if (LastMember(roots, key, node)) AddNode(checksum, node);
+        }
+        element custom;
+        if (LastMember(roots, "custom_root", custom)) {
+            for (const auto& [key, node] : NodesByKey(custom)) AddNode(checksum, node);
+        }
+    }
+    return checksum.Hex();
 }
 
 }  // namespace pernard

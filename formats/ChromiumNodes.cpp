@@ -1,5 +1,7 @@
 #include "formats/ChromiumNodes.h"
 
+#include <functional>
+
 #include "formats/BrowserRead.h"
 #include "util/Numbers.h"
 
@@ -31,10 +33,33 @@ std::string LaterOf(const std::string& a, const std::string& b) {
     return second > first ? b : a;
 }
 
+bool LastMember(const element& node, std::string_view key, element& value) {
+    simdjson::dom::object fields;
+    if (node.get(fields) != simdjson::SUCCESS) return false;
+    bool found = false;
+    for (const auto field : fields) {
+        if (field.key != key) continue;
+        value = field.value;
+        found = true;
+    }
+    return found;
+}
+
+std::string ChromiumNodeKeys::Next(std::string_view id, std::string_view guid) {
+    const std::size_t place = count_++;
+    if (!id.empty()) {
+        std::string pair;
+        pair.reserve(id.size() + 1 + guid.size());
+        pair.append(id).append(1, '\t').append(guid);
+        if (seen_.insert(std::hash<std::string>{}(pair)).second) return pair;
+    }
+    return "#" + std::to_string(place);
+}
+
 MetaInfo MetaInfoOf(const element& node) {
     MetaInfo meta;
     element info;
-    if (node["meta_info"].get(info) != simdjson::SUCCESS || !info.is_object()) return meta;
+    if (!LastMember(node, "meta_info", info) || !info.is_object()) return meta;
     meta.description = TextOf(info, "Description");
     meta.nickname = TextOf(info, "Nickname");
     meta.lastVisit = DateOf(info, "last_visited_desktop");

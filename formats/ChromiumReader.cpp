@@ -27,6 +27,8 @@ namespace {
 constexpr const char* kUnknownKindMessage = "種類のわからないエントリーは読み込みませんでした : ";
 constexpr const char* kRepeatedChildrenMessage =
     "中身の一覧が二つ以上あるフォルダーは、最後の一覧だけを読み込みました : ";
+constexpr const char* kUnreadableChildrenMessage =
+    "中身の一覧が読めないフォルダーは、空のフォルダーとして読み込みました : ";
 
 // The store's text, without a byte order mark before it, in a buffer with room for the padding
 // the parser reads past the end; false when the file cannot be read. The same text is what a
@@ -46,13 +48,15 @@ bool LoadStoreText(const std::string& path, std::string& text) {
 }
 
 // What a node of the file says, as its members are found in the text, in whatever order: of
-// each text the last one of its name, as the browser reads it (none when that one is no text);
-// the last `children` too (none when that one is no list), and the first `meta_info`.
+// every member given twice the last, as the browser reads it (a text none when that one is no
+// text, the children none when that one is no list, the meta_info none when it is no object).
 struct ChromiumNode {
     std::optional<JsonString> type, name, url, id, guid, added, modified, lastUsed;
     std::size_t children = 0;  // where its list starts; 0 for none
     bool childrenRepeated = false;
+    bool childrenUnreadable = false;  // given, but no list
     std::optional<JsonString> description, nickname, lastVisit;  // in meta_info
+    std::string key;  // ChromiumNodeKeys
 };
 
 class ChromiumWalk {
@@ -70,10 +74,11 @@ public:
     bool Partial() const { return partial_; }
 
 private:
+    // Reads the node at `at` (an object), and gives it the next key.
     ChromiumNode Read(std::size_t at) {
         ChromiumNode node;
         bool hasChildren = false;
-        bool hasMeta = false;
+        std::size_t meta = 0;
         std::size_t member = scan_.Enter(at);
         std::string_view key;
         std::size_t value = 0;
@@ -81,15 +86,27 @@ private:
             if (key == "children") {
                 node.childrenRepeated = hasChildren;
                 node.children = scan_.KindAt(value) == '[' ? value : 0;
+                node.childrenUnreadable = node.children == 0;
                 hasChildren = true;
             } else if (key == "meta_info") {
-                if (!hasMeta && scan_.KindAt(value) == '{') ReadMetaInfo(value, node);
-                hasMeta = true;
+                meta = scan_.KindAt(value) == '{' ? value : 0;
             } else if (std::optional<JsonString>* field = TextField(node, key)) {
                 *field = TextAt(value);
             }
         }
+        if (meta != 0) ReadMetaInfo(meta, node);
+        node.key = keys_.Next(Text(node.id), Text(node.guid));
         return node;
+    }
+
+    // The nodes below a folder left out: they keep their places in the order of keys.
+    void PassOver(const ChromiumNode& folder) {
+        if (Text(folder.type) != "folder" || folder.children == 0) return;
+        std::size_t item = scan_.Enter(folder.children);
+        std::size_t child = 0;
+        while (scan_.NextItem(item, child)) {
+            if (scan_.KindAt(child) == '{') PassOver(Read(child));
+        }
     }
 
     static std::optional<JsonString>* TextField(ChromiumNode& node, std::string_view key) {
@@ -127,10 +144,6 @@ private:
     std::string Date(const std::optional<JsonString>& string) {
         return MicrosecondsToSeconds(Text(string), kSecondsFrom1601To1970);
     }
-    // A node's key for the entry read from it: its id and guid ("5\t0b5e…"), which together
-    // tell it apart even in a file that gives two nodes one id.
-    std::string KeyOf(const ChromiumNode& node) { return Text(node.id) + '\t' + Text(node.guid); }
-
     // Adds one node and what it holds; false when the table is full.
     bool AddNode(std::size_t at) {
         if (scan_.KindAt(at) != '{') return AddUnknown(ChromiumNode());
@@ -138,7 +151,7 @@ private:
         const std::string type = Text(node.type);
         if (type == "url") return AddUrl(node);
         if (type != "folder") return AddUnknown(node);
-        return AddFolder(node, Text(node.name), KeyOf(node), false);
+        return AddFolder(node, Text(node.name), node.key, false);
     }
 
     // A kind the program does not know is left out, and said: a write of the store would not
@@ -156,6 +169,11 @@ private:
             builder_.Warn(kRepeatedChildrenMessage + name);
             partial_ = true;
         }
+        if (node.childrenUnreadable) {
+            // What it holds cannot be read; a write of the store would put an empty list there.
+            builder_.Warn(kUnreadableChildrenMessage + name);
+            partial_ = true;
+        }
         EntryExtras extras;
         extras.storeKey = key;
         if (toolbar) extras.attributes += " PERSONAL_TOOLBAR_FOLDER=\"true\"";
@@ -167,7 +185,10 @@ private:
         SetStoreDescription(Text(node.description), extras);
         const EntryBuilder::Outcome outcome =
             OpenStoreFolder(builder_, name, Date(node.added), std::move(extras), partial_);
-        if (outcome != EntryBuilder::Outcome::Added) return outcome != EntryBuilder::Outcome::Full;
+        if (outcome != EntryBuilder::Outcome::Added) {
+            PassOver(node);
+            return outcome != EntryBuilder::Outcome::Full;
+        }
         if (node.children != 0) {
             std::size_t item = scan_.Enter(node.children);
             std::size_t child = 0;
@@ -187,7 +208,7 @@ private:
         fields.added = Date(node.added);
         fields.visited = LaterOf(Date(node.lastUsed), Date(node.lastVisit));
         EntryExtras extras;
-        extras.storeKey = KeyOf(node);
+        extras.storeKey = node.key;
         const std::string nickname = Text(node.nickname);
         if (!nickname.empty()) extras.attributes += StoreAttribute("SHORTCUTURL", nickname);
         SetStoreDescription(Text(node.description), extras);
@@ -196,18 +217,21 @@ private:
 
     EntryBuilder& builder_;
     JsonScan& scan_;
+    ChromiumNodeKeys keys_;
     bool partial_ = false;
 };
 
-// The first member of `key` in the object at `at`; 0 for none.
+// The member `key` of the object at `at`, the last of that name as the browser reads it; 0 for
+// none.
 std::size_t MemberOf(JsonScan& scan, std::size_t at, std::string_view key) {
     std::size_t member = scan.Enter(at);
     std::string_view name;
     std::size_t value = 0;
+    std::size_t found = 0;
     while (scan.NextMember(member, name, value)) {
-        if (name == key) return value;
+        if (name == key) found = value;
     }
-    return 0;
+    return found;
 }
 
 // Where each top folder the browser shows starts, in kShownRoots' order; 0 where the file has

@@ -3,13 +3,14 @@
 #include <simdjson.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
+#include <limits>
 #include <random>
-#include <sstream>
+#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -18,13 +19,13 @@
 #include "formats/ChromiumJson.h"
 #include "formats/ChromiumNodes.h"
 #include "formats/ChromiumRoots.h"
+#include "formats/StoreBackup.h"
 #include "formats/StoreRoles.h"
 #include "model/EntryExtras.h"
 #include "util/HtmlText.h"
 #include "util/Numbers.h"
 #include "util/ProfileLock.h"
 #include "util/SafeFile.h"
-#include "util/Text.h"
 
 namespace pernard {
 
@@ -62,29 +63,6 @@ std::string NewGuid() {
     return text;
 }
 
-// The nodes of the file as read, by their key (ChromiumNodes.h), and the highest id among them.
-struct OriginalNodes {
-    std::unordered_map<std::string, element> byKey;
-    long long highestId = 0;
-
-    void Index(const element& value) {
-        if (value.is_array()) {
-            for (const element item : simdjson::dom::array(value)) Index(item);
-            return;
-        }
-        if (!value.is_object()) return;
-        const std::string id = TextOf(value, "id");
-        if (!id.empty()) {
-            byKey.emplace(NodeKey(value), value);
-            long long number = 0;
-            if (ParseWholeNumber(id, number)) highestId = std::max(highestId, number);
-        }
-        for (const auto field : object(value)) {
-            if (field.value.is_object() || field.value.is_array()) Index(field.value);
-        }
-    }
-};
-
 // An object's members as the browser reads them: a key given twice holds its last value, in
 // the place of its first.
 std::vector<std::pair<std::string_view, element>> MembersOf(const element& value) {
@@ -100,6 +78,35 @@ std::vector<std::pair<std::string_view, element>> MembersOf(const element& value
         }
     }
     return members;
+}
+
+// A node the reader takes for a folder: what a top folder must be to hold entries.
+bool IsFolderNode(const element& node) {
+    return node.is_object() && TextOf(node, "type") == "folder";
+}
+
+// The top folder `shown` of the file (any object there), as a read finds it.
+bool ShownTop(const element& roots, const ShownRoot& shown, element& top) {
+    element holder = roots;
+    if (shown.inside != nullptr && (!LastMember(roots, shown.inside, holder) || !holder.is_object())) {
+        return false;
+    }
+    return LastMember(holder, shown.key, top) && top.is_object();
+}
+
+// Every id of the file, the trash's too.
+template <typename Visit>
+void ForEachId(const element& value, const Visit& visit) {
+    if (value.is_array()) {
+        for (const element item : simdjson::dom::array(value)) ForEachId(item, visit);
+        return;
+    }
+    if (!value.is_object()) return;
+    long long number = 0;
+    if (ParseWholeNumber(TextOf(value, "id"), number)) visit(number);
+    for (const auto field : object(value)) {
+        if (field.value.is_object() || field.value.is_array()) ForEachId(field.value, visit);
+    }
 }
 
 // The entries of one root: each one's children in order.
@@ -126,18 +133,20 @@ class StoreWriter {
 public:
     StoreWriter(const BmLogic& model, int root, const element& document)
         : model_(model), root_(root), entries_(model, root), document_(document) {
-        element roots;
-        if (document["roots"].get(roots) == simdjson::SUCCESS) original_.Index(roots);
-        nextId_ = original_.highestId;
+        hasRoots_ = LastMember(document, "roots", roots_) && roots_.is_object();
+        if (!hasRoots_) return;
+        IndexNodes();
+        ForEachId(roots_, [this](long long id) { nextId_ = std::max(nextId_, id); });
     }
 
     ChromiumStoreText Write() {
+        ChromiumStoreText result;
+        if (!hasRoots_) return result;
         ClaimTopFolders();
-        ReserveOwnFolders();
         json_.OpenObject();
         for (const auto& [key, value] : MembersOf(document_)) {
             json_.Key(key);
-            if (key == "checksum") {
+            if (key == "checksum" && value.is_string()) {
                 checksumAt_ = json_.Text().size() + 1;
                 json_.String(std::string(32, '0'));
             } else if (key == "roots" && value.is_object()) {
@@ -147,17 +156,37 @@ public:
             }
         }
         json_.CloseObject();
-        ChromiumStoreText result;
         result.text = json_.Take();
-        if (checksumAt_ > 0) result.text.replace(checksumAt_, 32, checksum_.Hex());
-        result.newKeys = std::move(newKeys_);
-        result.droppedExtras = droppedExtras_;
         // A file with none of the browser's own folders has no place for what the root holds.
-        result.ok = strays_.empty() || straysWritten_;
+        result.ok = (strays_.empty() || straysWritten_) && SetChecksum(result.text);
+        result.newKeys = KeysAsWritten();
+        result.leftOut = leftOut_;
         return result;
     }
 
 private:
+    // What a read of the file meets, in its order, with the key it gives each node: the entries
+    // read from the file are found by those keys.
+    void IndexNodes() {
+        ChromiumNodeKeys keys;
+        for (const ShownRoot& shown : kShownRoots) {
+            element top;
+            if (ShownTop(roots_, shown, top)) Index(top, keys, true);
+        }
+    }
+    void Index(const element& node, ChromiumNodeKeys& keys, bool top) {
+        std::string key = keys.Next(TextOf(node, "id"), TextOf(node, "guid"));
+        if (!top) byKey_.emplace(std::move(key), node);
+        element children;
+        if (TextOf(node, "type") != "folder" || !LastMember(node, "children", children) ||
+            !children.is_array()) {
+            return;
+        }
+        for (const element child : simdjson::dom::array(children)) {
+            if (child.is_object()) Index(child, keys, false);
+        }
+    }
+
     // The root's top folders that stand for the browser's own, by role; what else the root
     // holds at its top goes at the end of the other bookmarks (or the first own folder the
     // file has, when it has no other bookmarks).
@@ -167,16 +196,16 @@ private:
             // A top folder copied from another store may stand for a folder this file lacks:
             // it is then no more than a stray.
             if (model_.IsFolder(entry) && key.rfind(kChromiumRolePrefix, 0) == 0 &&
-                claimed_.count(key) == 0 && HasShownRoot(key)) {
+                claimed_.count(key) == 0 && HasShownFolder(key)) {
                 claimed_.emplace(key, entry);
             } else {
                 strays_.push_back(entry);
             }
         }
         strayHolder_ = ChromiumRoleKey("other");
-        if (!HasShownRoot(strayHolder_)) {
+        if (!HasShownFolder(strayHolder_)) {
             for (const ShownRoot& shown : kShownRoots) {
-                if (HasShownRoot(ChromiumRoleKey(shown.Path()))) {
+                if (HasShownFolder(ChromiumRoleKey(shown.Path()))) {
                     strayHolder_ = ChromiumRoleKey(shown.Path());
                     break;
                 }
@@ -184,19 +213,14 @@ private:
         }
     }
 
-    bool HasShownRoot(const std::string& role) const {
-        element roots;
-        if (document_["roots"].get(roots) != simdjson::SUCCESS) return false;
-        const std::string path = role.substr(kChromiumRolePrefix.size());
-        const std::size_t slash = path.find('/');
-        element node;
-        if (slash == std::string::npos) {
-            return roots[path].get(node) == simdjson::SUCCESS && node.is_object();
+    bool HasShownFolder(const std::string& role) const {
+        for (const ShownRoot& shown : kShownRoots) {
+            element top;
+            if (ChromiumRoleKey(shown.Path()) == role) {
+                return ShownTop(roots_, shown, top) && IsFolderNode(top);
+            }
         }
-        element holder;
-        return roots[path.substr(0, slash)].get(holder) == simdjson::SUCCESS &&
-               holder.is_object() &&
-               holder[path.substr(slash + 1)].get(node) == simdjson::SUCCESS && node.is_object();
+        return false;
     }
 
     // The object below `roots` (or below `roots.custom_root` when `inside` is given): the
@@ -207,7 +231,13 @@ private:
             json_.Key(key);
             const ShownRoot* shown = ShownRootOf(key, inside);
             if (shown != nullptr && value.is_object()) {
-                WriteOwnFolder(value, ChromiumRoleKey(shown->Path()), shown->checksummed);
+                walking_ = static_cast<std::size_t>(shown - kShownRoots);
+                if (IsFolderNode(value)) {
+                    WriteOwnFolder(value, ChromiumRoleKey(shown->Path()));
+                } else {
+                    Walked(-1, {}, value);
+                    json_.Value(value);
+                }
             } else if (inside == nullptr && key == "custom_root" && value.is_object()) {
                 WriteRoots(value, "custom_root");
             } else {
@@ -227,7 +257,7 @@ private:
     }
 
     // One of the browser's own folders: as it was, with what the table holds for it.
-    void WriteOwnFolder(const element& node, const std::string& role, bool checksummed) {
+    void WriteOwnFolder(const element& node, const std::string& role) {
         const auto found = claimed_.find(role);
         const int entry = found == claimed_.end() ? -1 : found->second;
         std::vector<int> children;
@@ -236,56 +266,39 @@ private:
             children.insert(children.end(), strays_.begin(), strays_.end());
             straysWritten_ = true;
         }
-        WriteKnownNode(node, entry, true, children, checksummed);
+        Walked(-1, {}, node);
+        WriteKnownNode(node, entry, true, children);
     }
 
     // A table entry: the node it was read from when that is still to be had, else a new one.
-    void WriteEntry(int entry, bool checksummed) {
-        const std::string key = UnpackExtras(model_.ExtrasOf(entry)).storeKey;
-        const auto found = original_.byKey.find(key);
+    void WriteEntry(int entry) {
+        const EntryExtras extras = UnpackExtras(model_.ExtrasOf(entry));
+        const auto found = byKey_.find(extras.storeKey);
         const bool folder = model_.IsFolder(entry);
-        if (found != original_.byKey.end() && usedKeys_.insert(key).second &&
+        if (found != byKey_.end() && usedKeys_.insert(extras.storeKey).second &&
             TextOf(found->second, "type") == (folder ? "folder" : "url")) {
-            WriteKnownNode(found->second, entry, false, entries_.Of(entry), checksummed);
+            Walked(entry, extras.storeKey, found->second);
+            WriteKnownNode(found->second, entry, false, entries_.Of(entry));
         } else {
-            WriteNewNode(entry, checksummed);
+            WriteNewNode(entry, extras.storeKey);
         }
     }
 
-    // The browser's own folders hold their ids and guids before anything else is written: a
-    // node of the file that shares one gets one of its own.
-    void ReserveOwnFolders() {
-        element roots;
-        if (document_["roots"].get(roots) != simdjson::SUCCESS) return;
-        for (const ShownRoot& shown : kShownRoots) {
-            element holder = roots;
-            element node;
-            if ((shown.inside != nullptr && roots[shown.inside].get(holder) != simdjson::SUCCESS) ||
-                holder[shown.key].get(node) != simdjson::SUCCESS) {
-                continue;
-            }
-            usedIds_.insert(TextOf(node, "id"));
-            usedGuids_.insert(TextOf(node, "guid"));
+    // An id no node of the file holds: above the highest, or where that leaves no room, the
+    // lowest free one.
+    std::string FreshId() {
+        if (nextId_ < std::numeric_limits<long long>::max()) return std::to_string(++nextId_);
+        if (takenIds_.empty()) {
+            ForEachId(roots_, [this](long long id) { takenIds_.insert(id); });
         }
+        while (!takenIds_.insert(++lowestFree_).second) {
+        }
+        return std::to_string(lowestFree_);
     }
 
-    // The node's id, or a new one when an earlier node took it.
-    std::string IdFor(const element& node, bool own) {
-        const std::string id = TextOf(node, "id");
-        if (own || (!id.empty() && usedIds_.insert(id).second)) return id;
-        const std::string fresh = std::to_string(++nextId_);
-        usedIds_.insert(fresh);
-        return fresh;
-    }
-    std::string GuidFor(const element& node, bool own) {
-        const std::string guid = TextOf(node, "guid");
-        if (own || (!guid.empty() && usedGuids_.insert(guid).second)) return guid;
-        return NewGuid();
-    }
-
-    void WriteChildren(const std::vector<int>& children, bool checksummed) {
+    void WriteChildren(const std::vector<int>& children) {
         json_.OpenArray();
-        for (int child : children) WriteEntry(child, checksummed);
+        for (int child : children) WriteEntry(child);
         json_.CloseArray();
     }
 
@@ -293,7 +306,7 @@ private:
     struct Fields {
         std::string name, url, added, visited, modified, description, nickname;
     };
-    Fields FieldsOf(int entry) const {
+    Fields FieldsOf(int entry) {
         Fields fields;
         const std::size_t k = static_cast<std::size_t>(entry);
         fields.name = model_.glName[k];
@@ -307,25 +320,8 @@ private:
         }
         if (extras.hasDescription) fields.description = DescriptionText(extras.description);
         fields.nickname = AttributeText(extras.attributes, "SHORTCUTURL");
-        if (HoldsWhatAStoreCannot(extras)) ++droppedExtras_;
+        leftOut_.Add(extras);
         return fields;
-    }
-
-    // Attributes beyond those a node of the store gives back (its nickname, a folder's change
-    // date, the bar's mark), separators, a heading, a shortcut's lines: what the file has no
-    // place for.
-    static bool HoldsWhatAStoreCannot(const EntryExtras& extras) {
-        if (extras.separatorsBefore > 0 || extras.separatorsAtEnd > 0 || extras.hasHeading ||
-            !extras.headingAttributes.empty() || extras.hasShortcut) {
-            return true;
-        }
-        const std::string tag = extras.attributes + ">";
-        TagAttributes parsed;
-        ParseTagAttributes(tag, 0, parsed);
-        return std::any_of(parsed.items.begin(), parsed.items.end(), [](const TagAttribute& a) {
-            return !EqualsNoCase(a.name, "SHORTCUTURL") && !EqualsNoCase(a.name, "LAST_MODIFIED") &&
-                   !EqualsNoCase(a.name, "PERSONAL_TOOLBAR_FOLDER");
-        });
     }
 
     // A date as it was when the table still holds what was read from it (or holds none: a store
@@ -336,44 +332,29 @@ private:
     }
 
     // A node read from the file (`entry` -1: one of the browser's own folders the table no
-    // longer holds), its keys in the file's order.
-    void WriteKnownNode(const element& node, int entry, bool own, const std::vector<int>& children,
-                        bool checksummed) {
+    // longer holds), its keys in the file's order, its id and guid as they were.
+    void WriteKnownNode(const element& node, int entry, bool own, const std::vector<int>& children) {
         const bool folder = TextOf(node, "type") == "folder";
-        const std::string id = IdFor(node, own);
-        const std::string guid = GuidFor(node, own);
-        if (entry >= 0 && !own && (id != TextOf(node, "id") || guid != TextOf(node, "guid"))) {
-            newKeys_.emplace_back(entry, id + '\t' + guid);
-        }
         const MetaInfo meta = MetaInfoOf(node);
         Fields fields;
         if (entry >= 0) fields = FieldsOf(entry);
-        // The browser names its own folders itself.
-        const std::string name = own || entry < 0 ? TextOf(node, "name") : fields.name;
-        if (checksummed) {
-            if (folder) {
-                checksum_.AddFolder(id, name);
-            } else {
-                checksum_.AddUrl(id, name, fields.url);
-            }
-        }
+        // The browser names its own folders itself; a text the table still holds as read is
+        // written as it was (whatever the file gave there).
+        const bool nameAsRead = own || entry < 0 || fields.name == TextOf(node, "name");
+        const bool urlAsRead = fields.url == TextOf(node, "url");
         json_.OpenObject();
         bool wroteMeta = false;
-        bool wroteGuid = false;
+        bool wroteChildren = false;
         for (const auto& [key, value] : MembersOf(node)) {
             std::string_view text;
             const bool isText = value.get(text) == simdjson::SUCCESS;
             json_.Key(key);
             if (key == "children" && folder) {
-                WriteChildren(children, checksummed);
-            } else if (key == "id") {
-                json_.String(id);
-            } else if (key == "guid") {
-                json_.String(guid);
-                wroteGuid = true;
-            } else if (key == "name") {
-                json_.String(name);
-            } else if (key == "url" && !folder) {
+                WriteChildren(children);
+                wroteChildren = true;
+            } else if (key == "name" && !nameAsRead) {
+                json_.String(fields.name);
+            } else if (key == "url" && !folder && entry >= 0 && !urlAsRead) {
                 json_.String(fields.url);
             } else if (isText && key == "date_added" && entry >= 0) {
                 json_.String(DateText(text, DateOf(node, "date_added"), fields.added));
@@ -388,9 +369,10 @@ private:
                 json_.Value(value);
             }
         }
-        if (!wroteGuid && guid != TextOf(node, "guid")) {
-            json_.Key("guid");
-            json_.String(guid);
+        // A folder the file gave no list: what the table holds there.
+        if (folder && !wroteChildren && !children.empty()) {
+            json_.Key("children");
+            WriteChildren(children);
         }
         if (!wroteMeta && entry >= 0 && (!fields.description.empty() || !fields.nickname.empty())) {
             json_.Key("meta_info");
@@ -447,25 +429,16 @@ private:
 
     // A node the file did not hold (or an entry copied from one it holds elsewhere), its keys
     // in the order the browser writes them.
-    void WriteNewNode(int entry, bool checksummed) {
+    void WriteNewNode(int entry, const std::string& key) {
         const bool folder = model_.IsFolder(entry);
         const Fields fields = FieldsOf(entry);
-        const std::string id = std::to_string(++nextId_);
+        const std::string id = FreshId();
         const std::string guid = NewGuid();
-        usedIds_.insert(id);
-        usedGuids_.insert(guid);
-        newKeys_.emplace_back(entry, id + '\t' + guid);
-        if (checksummed) {
-            if (folder) {
-                checksum_.AddFolder(id, fields.name);
-            } else {
-                checksum_.AddUrl(id, fields.name, fields.url);
-            }
-        }
+        walk_[walking_].push_back(WalkedNode{entry, key, id, guid});
         json_.OpenObject();
         if (folder) {
             json_.Key("children");
-            WriteChildren(entries_.Of(entry), checksummed);
+            WriteChildren(entries_.Of(entry));
         }
         json_.Key("date_added");
         json_.String(fields.added.empty() ? NowAsStoreDate() : StoreDate(fields.added));
@@ -495,57 +468,71 @@ private:
         json_.CloseObject();
     }
 
+    // The checksum in its place: the file's own while what it covers is as the file had it
+    // (whatever way it was computed), else the browser's of the text written. False when the
+    // text written is no JSON.
+    bool SetChecksum(std::string& text) const {
+        simdjson::dom::parser parser;
+        element written;
+        if (parser.parse(text).get(written) != simdjson::SUCCESS) return false;
+        if (checksumAt_ == 0) return true;
+        std::string sum = ChecksumOfStore(written);
+        const std::string stored = TextOf(document_, "checksum");
+        const bool plain = std::all_of(stored.begin(), stored.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) != 0;
+        });
+        if (plain && sum == ChecksumOfStore(document_)) sum = stored;
+        text.replace(checksumAt_, 32, sum);
+        return true;
+    }
+
+    // A node written, in the order a read of the text written meets it (`entry` -1 for a top
+    // folder).
+    struct WalkedNode {
+        int entry;
+        std::string key;  // the entry's key until now
+        std::string id, guid;
+    };
+    void Walked(int entry, std::string key, const element& node) {
+        walk_[walking_].push_back(
+            WalkedNode{entry, std::move(key), TextOf(node, "id"), TextOf(node, "guid")});
+    }
+
+    // The entries whose key a read of the text written would give otherwise than they hold.
+    std::vector<std::pair<int, std::string>> KeysAsWritten() {
+        std::vector<std::pair<int, std::string>> changed;
+        ChromiumNodeKeys keys;
+        for (const std::vector<WalkedNode>& top : walk_) {
+            for (const WalkedNode& node : top) {
+                std::string key = keys.Next(node.id, node.guid);
+                if (node.entry >= 0 && key != node.key) changed.emplace_back(node.entry, std::move(key));
+            }
+        }
+        return changed;
+    }
+
     const BmLogic& model_;
     const int root_;
     const RootEntries entries_;
     const element document_;
-    OriginalNodes original_;
+    element roots_;
+    bool hasRoots_ = false;
+    std::unordered_map<std::string, element> byKey_;  // the nodes a read met, by their keys
     ChromiumJson json_;
-    ChromiumChecksum checksum_;
     std::size_t checksumAt_ = 0;
     long long nextId_ = 0;
+    std::unordered_set<long long> takenIds_;  // every id, once the highest leaves no room
+    long long lowestFree_ = 0;
     std::unordered_set<std::string> usedKeys_;  // the nodes of the file written so far
-    std::unordered_set<std::string> usedIds_;   // the ids and guids written so far
-    std::unordered_set<std::string> usedGuids_;
     std::unordered_map<std::string, int> claimed_;
     std::vector<int> strays_;
     std::string strayHolder_;
     bool straysWritten_ = false;
-    std::vector<std::pair<int, std::string>> newKeys_;
-    mutable int droppedExtras_ = 0;
+    // The nodes written below each top folder, by kShownRoots' order, and the one being written.
+    std::vector<WalkedNode> walk_[std::size(kShownRoots)];
+    std::size_t walking_ = 0;
+    StoreLeftOut leftOut_;
 };
-
-// Where the copy of the old file goes: beside it, named after the moment, never over another.
-std::string BackupPath(const std::string& target) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string base = target + ".pernard-backup-" + stamp;
-    std::string path = base;
-    std::error_code error;
-    for (int n = 2; std::filesystem::exists(path, error); ++n)
-        path = base + "-" + std::to_string(n);
-    return path;
-}
-
-bool CopyToBackup(const std::string& target, const std::string& backup) {
-    std::ifstream in(std::filesystem::path(target), std::ios::binary);
-    if (!in) return false;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return false;
-    SafeFileWriter file;
-    // The copy is as private as the file: a browser keeps its bookmarks to its user.
-    file.TakeModeOf(target);
-    if (!file.Open(backup)) return false;
-    file.Write(bytes);
-    return file.Commit();
-}
 
 }  // namespace
 
@@ -564,18 +551,21 @@ bool HoldsSyncMetadata(const std::string& storeText) {
     element document;
     element metadata;
     return parser.parse(storeText).get(document) == simdjson::SUCCESS &&
-           document["sync_metadata"].get(metadata) == simdjson::SUCCESS;
+           LastMember(document, "sync_metadata", metadata);
 }
 
 ChromiumStoreWrite WriteChromiumStore(const BmLogic& model, const WritePermit& permit,
                                       bool backUp) {
     ChromiumStoreWrite result;
-    const std::string& target = permit.Target();
     if (permit.Roots().size() != 1) return result;
+    // Through a link, the file it names: its profile's lock is the one that counts, and the
+    // copy goes beside it.
+    std::error_code error;
+    std::string target = permit.Target();
+    const std::filesystem::path real = std::filesystem::weakly_canonical(target, error);
+    if (!error) target = real.string();
     result.store = ChromiumStoreTextOf(model, permit.Roots().front());
-    simdjson::dom::parser parser;
-    element written;
-    if (!result.store.ok || parser.parse(result.store.text).get(written) != simdjson::SUCCESS) {
+    if (!result.store.ok) {
         result.errorText = "ブックマークを Chromium の形式にできませんでした : " + target;
         return result;
     }

@@ -8,10 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace pernard {
+#include "model/EntryExtras.h"
 
-inline constexpr std::string_view kChromiumRolePrefix = "roots/";
-inline constexpr std::string_view kFirefoxRolePrefix = "firefox/";
+namespace pernard {
 
 inline std::string ChromiumRoleKey(std::string_view path) {
     return std::string(kChromiumRolePrefix) + std::string(path);

@@ -277,6 +277,11 @@ CleanupOutcome BmLogic::MergeSameNameFolders(int parent, bool recursive) {
         for (int i = top + 1; i < end; ++i) {
             const int folder = parents_[static_cast<std::size_t>(i)];
             if (!IsFolder(i) || (!recursive && folder != top)) continue;
+            // A browser's own top folder (the bar, the other bookmarks…) is neither merged away
+            // nor merged into: the store has a place for each.
+            if (IsRoot(folder) && IsStoreRoleKey(UnpackExtras(ExtrasOf(i)).storeKey)) {
+                continue;
+            }
             const auto [first, added] = firstOf.emplace(FolderKey{folder, glName[i]}, i);
             if (added || leaving[static_cast<std::size_t>(folder - top)]) continue;
             const int width = SubtreeWidth(i);

@@ -42,6 +42,15 @@ struct EntryExtras {
     }
 };
 
+// The beginnings of the store keys of a browser's own top folders (formats/StoreRoles.h), which
+// the browser makes itself: no edit of the collection merges them away.
+inline constexpr std::string_view kChromiumRolePrefix = "roots/";
+inline constexpr std::string_view kFirefoxRolePrefix = "firefox/";
+inline bool IsStoreRoleKey(std::string_view key) {
+    return key.substr(0, kChromiumRolePrefix.size()) == kChromiumRolePrefix ||
+           key.substr(0, kFirefoxRolePrefix.size()) == kFirefoxRolePrefix;
+}
+
 // What a folder keeps when a later folder of its name is merged into it, so that nothing either
 // held is lost: the later one's attributes that `kept` lacks (a toolbar mark among them), its
 // description (after `kept`'s, unless `kept`'s already holds it), its store key when `kept` has

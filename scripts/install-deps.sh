@@ -12,7 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file
   libutf8proc-dev libicu-dev libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev sqlite3 nettle-dev
-  liburiparser-dev
+  liburiparser-dev nlohmann-json3-dev
 )
 
 missing=()

@@ -12,7 +12,6 @@ TFormLog::TFormLog(QWidget* parent)
     MemoLog = new LineLog(this);
     MemoLog->setObjectName("MemoLog");
     MemoLog->setFont(DesignFont(kMincho, 12));
-    MemoLog->AppendLine("MemoLog");
     layout->addWidget(MemoLog);
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");

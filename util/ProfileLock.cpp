@@ -67,7 +67,11 @@ bool LockHeld(const fs::path& directory) {
 }  // namespace
 
 bool BrowserProfileInUse(const std::string& storePath) {
-    const fs::path profile = fs::path(storePath).parent_path();
+    // Through a link, the profile of the file it names.
+    std::error_code error;
+    fs::path store = fs::weakly_canonical(storePath, error);
+    if (error) store = storePath;
+    const fs::path profile = store.parent_path();
     return LockHeld(profile) || LockHeld(profile.parent_path());
 }
 
