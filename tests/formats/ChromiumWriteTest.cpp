@@ -290,8 +290,13 @@ TEST(ChromiumWrite, OddFilesAreWrittenBackWithNothingLost) {
         std::string json;
         Answer answer;  // to every question
         bool written;
-        const char* expectation;  // what the written file's bar holds: "id guid name" per node
+        // What the written file's bar holds: "id guid name" per node, a guid the file did not
+        // hold written "new".
+        const char* expectation;
+        std::function<void(BmLogic&)> edit = nullptr;
     };
+    const std::string other = R"(, "other": {"id": "2", "guid": "o", "name": "Bar", "type": "folder",
+        "children": [{"id": "5", "guid": "g5", "type": "url", "name": "u", "url": "http://u/"}]}}})";
     const Case cases[] = {
         {"a node of a kind the program does not know asks before it goes",
          bar + R"({"id": "5", "guid": "g5", "type": "weird", "name": "w", "url": "http://w/"},
@@ -309,6 +314,21 @@ TEST(ChromiumWrite, OddFilesAreWrittenBackWithNothingLost) {
          bar + R"({"id": "5", "guid": "g5", "type": "url", "name": "first", "name": "last",
                    "url": "http://u/"}]}}})",
          Answer::Yes, true, "5 g5 last\n"},
+        {"a bar without a children list gets what is moved there",
+         R"({"roots": {"bookmark_bar": {"id": "1", "guid": "b", "name": "B", "type": "folder"})" +
+             other,
+         Answer::Yes, true, "5 g5 u\n",
+         [](BmLogic& model) { ASSERT_GE(model.TransferEntries({model.RefOf(3)}, 1, false, "移動"), 0); }},
+        {"the browser's own folders of one name are not merged", bar + "]}" + other, Answer::Yes,
+         true, "",
+         [](BmLogic& model) { EXPECT_EQ(model.MergeSameNameFolders(0, true).entries, 0); }},
+        {"the highest id leaves no room above it: a new node gets the lowest free one",
+         bar + R"({"id": "9223372036854775807", "guid": "g", "type": "url", "name": "u",
+                   "url": "http://u/"}]}}})",
+         Answer::Yes, true, "9223372036854775807 g u\n2 new n\n",
+         [](BmLogic& model) {
+             ASSERT_GE(model.NewUrl(model.glNode[2], {"n", "http://n/", "", "", ""}, false), 0);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -320,6 +340,7 @@ TEST(ChromiumWrite, OddFilesAreWrittenBackWithNothingLost) {
         int urls = 0;
         std::string error;
         ASSERT_TRUE(ReadChromiumBookmarks(t.model, true, path, urls, error)) << error;
+        if (c.edit) c.edit(t.model);
         EXPECT_EQ(SaveBrowserStore(t.model, 0), c.written);
         if (!c.written) {
             EXPECT_EQ(ReadBytes(path), c.json);
@@ -328,10 +349,14 @@ TEST(ChromiumWrite, OddFilesAreWrittenBackWithNothingLost) {
         simdjson::dom::parser parser;
         simdjson::dom::element document = parser.load(path);
         std::string held;
-        for (simdjson::dom::element node :
-             simdjson::dom::array(document["roots"]["bookmark_bar"]["children"])) {
+        simdjson::dom::array children;
+        if (document["roots"]["bookmark_bar"]["children"].get(children) != simdjson::SUCCESS) {
+            children = simdjson::dom::array();
+        }
+        for (simdjson::dom::element node : children) {
+            const std::string guid{std::string_view(node["guid"])};
             held += std::string(std::string_view(node["id"])) + " " +
-                    std::string(std::string_view(node["guid"])) + " " +
+                    (c.json.find('"' + guid + '"') == std::string::npos ? "new" : guid) + " " +
                     std::string(std::string_view(node["name"])) + "\n";
         }
         EXPECT_EQ(held, c.expectation);
@@ -394,6 +419,7 @@ TEST(ChromiumWrite, NothingIsWrittenWhileTheBrowserRunsOrAfterItWroteTheFile) {
         bool changed;      // the browser wrote the file after the read
         Answer syncAnswer;
         WriteRefusal refusal;
+        bool throughLink = false;  // the store read through a link from another directory
     };
     const Case cases[] = {
         {"a running browser's lock", self, false, Answer::Yes, WriteRefusal::BrowserRunning},
@@ -402,10 +428,17 @@ TEST(ChromiumWrite, NothingIsWrittenWhileTheBrowserRunsOrAfterItWroteTheFile) {
         {"a crashed browser's lock", dead, false, Answer::Yes, WriteRefusal::None},
         {"the file written since", "", true, Answer::Yes, WriteRefusal::SourceChanged},
         {"the sync question answered No", "", false, Answer::No, WriteRefusal::Declined},
+        {"a running browser's lock, the store read through a link", self, false, Answer::Yes,
+         WriteRefusal::BrowserRunning, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         StoreAt store;
+        TempDir elsewhere;
+        if (c.throughLink) {
+            fs::create_symlink(store.path, elsewhere.Path() / "Bookmarks");
+            store.path = (elsewhere.Path() / "Bookmarks").string();
+        }
         ASSERT_TRUE(store.Read(store.t));
         ASSERT_TRUE(store.t.model.EditFolderEntry(1, "renamed", ""));
         if (!c.lock.empty()) fs::create_symlink(c.lock, store.dir.Path() / "SingletonLock");
