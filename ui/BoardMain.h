@@ -171,6 +171,9 @@ public:
     // --- sorting (ui/SortCommands.cpp)
     // 並べ替え: the tree's selected folder (a bookmark's folder) through the sort dialog.
     void SortClick();
+    // The entries a sort of `folder` puts in order: its children, or with `recursive` every
+    // entry below it.
+    int SortedCount(int folder, bool recursive) const;
 
     // --- tags and descriptions (ui/TagCommands.cpp)
     // タグと説明: the current entry's tags (a bookmark's) and description in their dialog.

@@ -51,10 +51,21 @@ void TFormMain::SortClick() {
     if (RunDialog(*dialog) != QDialog::Accepted) return;
     const SortOptions options = dialog->Options();
     const NodeRef selected = model_.Tree().Ref(SelectedNode());
+    const int sorted = SortedCount(folder, options.recursive);
+    bool moved = false;
     ChangeTable([&] {
-        model_.SortFolder(folder, options);
+        moved = model_.SortFolder(folder, options);
         return selected;
     });
+    // After the list's refresh, which wrote panel 1 anew, as the other clean-ups say theirs.
+    Panel1->setText(QString("並べ替え : %1 件").arg(moved ? sorted : 0));
+}
+
+int TFormMain::SortedCount(int folder, bool recursive) const {
+    const int end = folder + model_.SubtreeWidth(folder);
+    int count = 0;
+    for (int i = folder + 1; i < end; ++i) count += recursive || model_.ParentOf(i) == folder;
+    return count;
 }
 
 }  // namespace pernard::ui

@@ -63,6 +63,7 @@ TEST_F(SortCommandsTest, TheDialogSortsTheSelectedFolderAsOneStepOfUndo) {
     EXPECT_EQ(Names(), "Root B B1 b A a2 a1 w u ");
     EXPECT_EQ(Model().UndoName(), "並べ替え");
     EXPECT_TRUE(Model().glChanged);
+    EXPECT_EQ(Main().Panel1->text(), "並べ替え : 8 件");  // every entry below the root
     // The tree stays open on the same selection; the list shows the new order.
     EXPECT_TRUE(Main().TreeV->isExpanded(IndexOf(0)));
     EXPECT_EQ(ui::TreeModel::NodeOf(Main().TreeV->currentIndex()), Model().glNode[0]);
