@@ -108,14 +108,29 @@ TEST_F(SelectionCommandsTest, EachCommandOnASelectionIsOneStep) {
     EXPECT_EQ(ListNames().size(), 8);
     Main().UndoClick();
     EXPECT_EQ(Names(), loaded);
-    Highlight({1, 2, 7});  // a1 is inside A: it goes with A, counted once
+    // The question counts what goes: a1 is inside A and goes with it, counted once, and so
+    // does a2, which is not highlighted.
+    Highlight({1, 2, 7});
     prompts.questions.clear();
     Main().BtSakujoClick();
-    EXPECT_EQ(prompts.questions.front(), "選択した 2 件を削除します");
+    EXPECT_EQ(prompts.questions.front(), "選択した 3 件を削除します（フォルダーの中身を含めて 4 件）");
+    EXPECT_EQ(Panel1(), "削除 : 4 件");
     EXPECT_EQ(ListNames().size(), 4);
     Main().UndoClick();
     EXPECT_EQ(Names(), loaded);
     EXPECT_EQ(ListNames(), expanded);
+    // Every row of the expanded list: the status bar, the question and the delete agree.
+    Main().LView->setFocus();
+    ClickRow(0);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Panel1(), "8 件を選択中");
+    prompts.questions.clear();
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(prompts.questions.front(), "選択した 8 件を削除します");
+    EXPECT_EQ(Names(), "Root ");
+    EXPECT_EQ(Panel1(), "削除 : 8 件");
+    Main().UndoClick();
+    EXPECT_EQ(Names(), loaded);
 
     // A folder with contents gets the folder question too; cancelled, nothing goes.
     Highlight({1, 7});
