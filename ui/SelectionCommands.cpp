@@ -104,8 +104,10 @@ void TFormMain::ListSelectionChanged() {
     if (tableChanging_) return;
     const int count = pane_->SelectionCount();
     if (count == 0) {
-        // Nothing highlighted in the list: the tree's selection is what the commands act on.
-        if (pane_->HighlightedRow().node != nullptr && SelectedEntry() >= 0) {
+        // Nothing highlighted in the list (a click below its rows, Ctrl+click on the last
+        // highlighted one): the tree's selection is what the commands act on. The list's
+        // focus row stays, but only a highlighted row is acted on (ListPane::HighlightedRow).
+        if (LView->currentIndex().isValid() && SelectedEntry() >= 0) {
             model_.SetCurrent(SelectedEntry());
             UpdateEntryButtons();
         }
