@@ -101,6 +101,7 @@ TEST(FirefoxSchemas, EachLayoutReadsItsBookmarksNotesAndIconsAndSavesThemAsAFile
         PlacesSchema schema;
         const char* what;
         std::string listing;
+        bool emptyMobile = false;  // left out of the saved file
     };
     const std::string older =
         "0 F ブックマークメニュー  ||\n" + std::string(kBookmarkA) +
@@ -116,7 +117,7 @@ TEST(FirefoxSchemas, EachLayoutReadsItsBookmarksNotesAndIconsAndSavesThemAsAFile
     const Case cases[] = {
         {PlacesSchema::Firefox3, "Firefox 3: roots by name, keywords by id, visits", older},
         {PlacesSchema::Middle, "guids, keywords by place, moz_favicons, annotations",
-         older + "0 F モバイルのブックマーク  ||\n"},
+         older + "0 F モバイルのブックマーク  ||\n", true},
         {PlacesSchema::Today, "today's, with favicons.sqlite",
          "0 F ブックマークメニュー  ||\n" + std::string(kBookmarkA) +
              " ICON_URI=\"http://a/16.png\" ICON=\"data:image/png;base64,iVBORw0KGgo=\" "
@@ -157,7 +158,8 @@ TEST(FirefoxSchemas, EachLayoutReadsItsBookmarksNotesAndIconsAndSavesThemAsAFile
         ASSERT_EQ(run.status, 0) << run.err;
         TestModel back;
         ASSERT_TRUE(ReadNetscapeFile(back.model, true, saved, urls, error)) << error;
-        EXPECT_EQ(StoreListing(back.model), WithoutTheMenuFolder(c.listing));
+        // An empty mobile root would be an empty folder in the menu of the browser importing it.
+        EXPECT_EQ(StoreListing(back.model), WithoutTheMenuFolder(c.emptyMobile ? older : c.listing));
     }
 }
 
