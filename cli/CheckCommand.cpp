@@ -129,13 +129,22 @@ int RunCheck(const std::vector<std::string>& arguments, std::ostream& out, std::
     if (progress) err << '\n';
     out << "ok " << counts[0] << ", redirected " << counts[1] << ", broken " << counts[2]
         << ", failed " << counts[3] << '\n';
+    // So many links gone at once is likelier this machine's fault than the web's.
+    const std::vector<NodeRef> broken =
+        moveBroken ? BrokenForGood(links) : std::vector<NodeRef>{};
+    if (TooManyToMove(broken.size(), CheckedCount(links)) && !line.Flag("--force")) {
+        err << "リンク切れの移動を中止しました : チェックした " << CheckedCount(links)
+            << " 件のうち " << broken.size()
+            << " 件が切れています。ネットワークを確かめてください（--force で移動します）。何も"
+               "書き込んでいません\n";
+        return 1;
+    }
     const bool allRedirects = line.Flag("--fix-redirects=all");
     if (allRedirects || line.Flag("--fix-redirects")) {
         err << ReplaceRedirectedUrls(model, links, allRedirects).summary << '\n';
     }
     if (moveBroken) {
-        const CleanupOutcome moved =
-            MoveBrokenLinks(model, BrokenForGood(links), line.Value("--move-broken"));
+        const CleanupOutcome moved = MoveBrokenLinks(model, broken, line.Value("--move-broken"));
         // A refusal (no room for the folders) was said already.
         if (moved.refused) return 1;
         err << moved.summary << '\n';

@@ -14,6 +14,8 @@ constexpr auto kByKey = [](const auto& a, const auto& b) { return a.first < b.fi
 
 // The description Firefox's bookmark properties kept as an annotation of the item.
 constexpr const char* kDescriptionAnnotation = "bookmarkProperties/description";
+// The toolbar folder of databases from before the toolbar was a root.
+constexpr const char* kToolbarAnnotation = "bookmarks/toolbarFolder";
 
 // The query of every item, its place's address and last visit, in the columns Places reads.
 std::string ItemsQuery(const PlacesLayout& layout) {
@@ -246,6 +248,24 @@ void Places::LoadRoots(sqlite3* db) {
             roots_.emplace(reinterpret_cast<const char*>(name),
                            sqlite3_column_int64(statement.get(), 1));
         }
+    }
+    // Early Firefox 3 databases have no toolbar root: the toolbar is a folder (in the menu)
+    // marked by an annotation. It is read as the toolbar root, not where it lies.
+    if (roots_.count("toolbar") > 0 || !layout_.descriptions) return;
+    const SqliteStatement marked =
+        Prepare(db, std::string("SELECT a.item_id FROM moz_items_annos a "
+                                "JOIN moz_anno_attributes n ON n.id = a.anno_attribute_id "
+                                "WHERE n.name = '") +
+                        kToolbarAnnotation + "' ORDER BY a.item_id");
+    if (!marked) return;
+    while (sqlite3_step(marked.get()) == SQLITE_ROW) {
+        const PlacesItem* folder = ById(sqlite3_column_int64(marked.get(), 0));
+        if (folder == nullptr || folder->type != kPlacesFolder) continue;
+        const auto isFolder = [folder](const auto& root) { return root.second == folder->id; };
+        if (std::any_of(roots_.begin(), roots_.end(), isFolder)) continue;
+        roots_.emplace("toolbar", folder->id);
+        movedToolbar_ = folder->id;
+        return;
     }
 }
 

@@ -124,8 +124,11 @@ public:
                                                                      item.childCount);
     }
 
-    // The root Firefox knows by `guid`, or in older layouts by `rootName` in moz_bookmarks_roots.
+    // The root Firefox knows by `guid`, or in older layouts by `rootName` in moz_bookmarks_roots
+    // (the toolbar of the earliest: the folder its annotation marks).
     const PlacesItem* Root(const char* guid, const char* rootName) const;
+    // A folder read as a root though it lies in another folder, where it is passed over.
+    bool MovedToRoot(const PlacesItem& item) const { return item.id == movedToolbar_; }
 
     // The tags of a place (the names of the tag folders holding a bookmark of it), joined by ",".
     std::string TagsOf(long long place) const;
@@ -172,6 +175,7 @@ private:
     };
     std::vector<Keyword> keywords_;
     std::unordered_map<std::string, long long> roots_;  // moz_bookmarks_roots
+    long long movedToolbar_ = -1;  // the toolbar folder marked by an annotation, when read so
     PageIcons icons_;
 };
 

@@ -82,6 +82,7 @@ private:
     bool AddItem(const PlacesItem& item) {
         switch (item.type) {
             case kPlacesFolder:
+                if (places_.MovedToRoot(item)) return true;
                 return AddFolder(item, places_.TitleOf(item), EntryExtras());
             case kPlacesSeparator:
                 builder_.AddSeparator();

@@ -203,6 +203,11 @@ int WriteRootSection(const BmLogic& model, int root, BookmarkText& text, bool la
             open.push_back(OpenList{i, kept.separatorsAtEnd, true});
             continue;
         }
+        if (model.glUrl[k] == kFolderMarker && storeRoot && model.gloya[k] == root &&
+            LeftOutOfExportWhenEmpty(kept.storeKey) && !model.glNode[k]->HasChildren() &&
+            kept.separatorsAtEnd == 0) {
+            continue;
+        }
         std::string& line = text.Build();
         AppendIndent(line, depth);
         if (model.glUrl[k] == kFolderMarker) {

@@ -28,4 +28,11 @@ inline bool WrittenAtTopOnExport(std::string_view storeKey) {
            storeKey == "firefox/menu________";
 }
 
+// Whether the top folder of this role is left out of a bookmark file written for a browser to
+// import while it holds nothing: Firefox makes its mobile root in every profile, and an import
+// would turn the empty one into a folder of that name in the menu.
+inline bool LeftOutOfExportWhenEmpty(std::string_view storeKey) {
+    return storeKey == "firefox/mobile______";
+}
+
 }  // namespace pernard

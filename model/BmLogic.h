@@ -273,8 +273,12 @@ public:
     // and leaves every entry it was not given as it was. Entries that no longer exist are
     // passed over, and so are roots: a root is a whole loaded source.
 
-    // Deletes the entries (with their subtrees; one inside another goes with it).
+    // Deletes the entries (with their subtrees; one inside another goes with it). The outcome
+    // counts every entry that went, the subtrees' too.
     CleanupOutcome DeleteEntries(const std::vector<NodeRef>& entries, const char* step);
+    // How many entries DeleteEntries would take away: each with its subtree, one inside another
+    // counted once.
+    int CountWithSubtrees(const std::vector<NodeRef>& entries) const;
     // Moves the bookmarks to the end of the folder named `folder` directly under their root
     // (the first such folder, else one made at the root's end); folders given are passed over.
     CleanupOutcome MoveIntoRootFolders(const std::vector<NodeRef>& entries,

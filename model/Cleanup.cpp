@@ -130,7 +130,7 @@ CleanupOutcome BmLogic::DeleteEntries(const std::vector<NodeRef>& entries, const
     // An entry inside another listed one goes with it.
     const std::vector<int> tops = TopsOf(entries);
     CleanupOutcome outcome;
-    outcome.entries = static_cast<int>(tops.size());
+    for (int top : tops) outcome.entries += SubtreeWidth(top);
     outcome.summary = Summary(step, outcome.entries);
     if (tops.empty()) return outcome;
     StepScope scope(*this, step);
@@ -138,6 +138,12 @@ CleanupOutcome BmLogic::DeleteEntries(const std::vector<NodeRef>& entries, const
     changed_ = true;
     CheckConsistency(step, true);
     return outcome;
+}
+
+int BmLogic::CountWithSubtrees(const std::vector<NodeRef>& entries) const {
+    int count = 0;
+    for (int top : TopsOf(entries)) count += SubtreeWidth(top);
+    return count;
 }
 
 CleanupOutcome BmLogic::MoveIntoRootFolders(const std::vector<NodeRef>& entries,

@@ -1,6 +1,8 @@
 #include "model/LinkCheck.h"
 
 #include <climits>
+#include <unordered_set>
+
 #include "util/Numbers.h"
 
 namespace pernard {
@@ -9,6 +11,36 @@ namespace {
 
 bool ReadInteger(const std::string& text, long long& value) {
     return ParseWholeNumber(text, value);
+}
+
+// The host of an http or https URL, in lower case, without user, password and port; empty for
+// anything else.
+std::string HostOf(std::string_view url) {
+    const std::size_t scheme = url.find("://");
+    if (scheme == std::string_view::npos) return {};
+    std::string_view authority = url.substr(scheme + 3);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    const std::size_t user = authority.rfind('@');
+    if (user != std::string_view::npos) authority.remove_prefix(user + 1);
+    const std::size_t end = authority.starts_with('[') ? authority.find(']') + 1
+                                                       : authority.find(':');
+    std::string host(authority.substr(0, end));
+    for (char& c : host) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return host;
+}
+
+// The resolver found the host of this link: an HTTP answer came, or a failure past the name.
+bool NameWasResolved(const LinkResult& result) {
+    if (result.status != 0) return true;
+    return !result.error.empty() && result.error != "dns" && result.error != "timeout" &&
+           result.error != "unsupported";
+}
+
+// The host a DNS failure is about: where the redirects had got to.
+std::string FailedHostOf(const LinkResult& result) {
+    return HostOf(result.finalUrl.empty() ? result.url : result.finalUrl);
 }
 
 }  // namespace
@@ -97,11 +129,35 @@ CleanupOutcome ReplaceRedirectedUrls(BmLogic& model, const std::vector<CheckedLi
 }
 
 std::vector<NodeRef> BrokenForGood(const std::vector<CheckedLink>& links) {
+    std::unordered_set<std::string> resolved;
+    for (const CheckedLink& link : links) {
+        if (NameWasResolved(link.result)) resolved.insert(HostOf(link.result.url));
+    }
+    resolved.erase(std::string());
+    // A failed name proves the resolver only by a name other than itself.
+    auto resolverAnswers = [&resolved](const std::string& failed) {
+        return resolved.size() > 1 || (resolved.size() == 1 && !resolved.contains(failed));
+    };
     std::vector<NodeRef> entries;
     for (const CheckedLink& link : links) {
-        if (IsBrokenForGood(link.result)) entries.push_back(link.entry);
+        const LinkResult& result = link.result;
+        if (!IsBrokenForGood(result)) continue;
+        if (result.status == 0 && !resolverAnswers(FailedHostOf(result))) continue;
+        entries.push_back(link.entry);
     }
     return entries;
+}
+
+std::size_t CheckedCount(const std::vector<CheckedLink>& links) {
+    std::size_t checked = 0;
+    for (const CheckedLink& link : links) {
+        if (!link.result.url.empty() && ClassOf(link.result) != LinkClass::NotChecked) ++checked;
+    }
+    return checked;
+}
+
+bool TooManyToMove(std::size_t moving, std::size_t checked) {
+    return moving > kBrokenMovesWithoutQuestion && moving * 2 > checked;
 }
 
 CleanupOutcome MoveBrokenLinks(BmLogic& model, const std::vector<NodeRef>& entries,

@@ -84,7 +84,8 @@ enum class LinkClass {
 LinkClass ClassOf(const LinkResult& result);
 // The class as the window names it.
 const char* LinkClassText(LinkClass linkClass);
-// Gone for good: 404, 410, or a host name the DNS does not know.
+// Gone for good as far as the result alone says: 404, 410, or a host name the DNS does not
+// know.
 bool IsBrokenForGood(const LinkResult& result);
 
 // A result with the entry it was fetched for (held by its node).
@@ -105,8 +106,18 @@ std::string RedirectedUrl(const std::string& url, const std::string& finalUrl);
 // that no longer holds the URL that was checked is left alone. One step.
 CleanupOutcome ReplaceRedirectedUrls(BmLogic& model, const std::vector<CheckedLink>& links,
                                      bool temporaryToo);
-// The entries whose links are gone for good (IsBrokenForGood).
+// The entries whose links are gone for good (IsBrokenForGood). A DNS failure counts only when
+// the resolver was seen answering in the same check: a link to another host got an HTTP answer
+// or a failure past the name (refused, TLS, ...; a time-out may be the resolver's own). A
+// resolver that is down fails every name alike, and nothing it failed is gone.
 std::vector<NodeRef> BrokenForGood(const std::vector<CheckedLink>& links);
+// The links that were fetched (a result came, and not for a URL that is not http or https).
+std::size_t CheckedCount(const std::vector<CheckedLink>& links);
+// Moving `moving` of `checked` links into リンク切れ takes the user's word (a question, or
+// --force): more than half of them and more than kBrokenMovesWithoutQuestion. So many dead at
+// once is likelier a fault on this side (a proxy, a captive portal) than the web.
+inline constexpr std::size_t kBrokenMovesWithoutQuestion = 5;
+bool TooManyToMove(std::size_t moving, std::size_t checked);
 // Moves the entries to the end of the folder `folder` of their root (made at the root's end
 // when missing); deletes them. One step each.
 CleanupOutcome MoveBrokenLinks(BmLogic& model, const std::vector<NodeRef>& entries,

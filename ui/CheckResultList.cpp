@@ -209,8 +209,27 @@ void CheckResultList::ReplaceSelected() {
     });
 }
 
+std::vector<CheckedLink> CheckResultList::ShownLinks() const {
+    std::vector<CheckedLink> links;
+    for (const auto& [row, link] : linkOf_) {
+        if (!row->isHidden()) links.push_back(link);
+    }
+    return links;
+}
+
 void CheckResultList::MoveSelected() {
     Act([this](const std::vector<CheckedLink>& links) {
+        // So many gone at once is likelier a fault on this side than the web's: asked first.
+        PromptPort* prompts = model_->GetPorts().prompts;
+        const std::size_t checked = CheckedCount(ShownLinks());
+        if (TooManyToMove(links.size(), checked) && prompts != nullptr &&
+            prompts->Confirm("チェックした " + std::to_string(checked) + " 件のうち " +
+                                 std::to_string(links.size()) +
+                                 " 件をリンク切れに移動します。ネットワークの不調でないか確かめて"
+                                 "ください。移動しますか？",
+                             Buttons::YesNoDefaultNo) != Answer::Yes) {
+            return CleanupOutcome{0, 0, false, "移動を取り消しました"};
+        }
         std::vector<NodeRef> entries;
         for (const CheckedLink& link : links) entries.push_back(link.entry);
         return MoveBrokenLinks(*model_, entries);

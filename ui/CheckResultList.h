@@ -50,7 +50,8 @@ public slots:
     // CheckTemporary the temporary ones) of the selection.
     void ReplaceSelected();
     void RecheckSelected();
-    // フォルダーへ移動（リンク切れ）: the selected entries into リンク切れ of their roots.
+    // フォルダーへ移動（リンク切れ）: the selected entries into リンク切れ of their roots; a
+    // question first for too many of the results (TooManyToMove).
     void MoveSelected();
     // 削除, after a question.
     void DeleteSelected();
@@ -71,6 +72,8 @@ private:
     // Runs a step on the selection's links, then hides the rows it made stale.
     void Act(const std::function<CleanupOutcome(const std::vector<CheckedLink>&)>& step);
     void ShowOutcome(const QString& text);
+    // The results of every row shown.
+    std::vector<CheckedLink> ShownLinks() const;
     void RemoveRow(QTreeWidgetItem* row);
     void ShowClassRow(QTreeWidgetItem* classRow);
 

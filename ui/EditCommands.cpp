@@ -225,7 +225,8 @@ void TFormMain::Delete2Click() {
         DeleteListSelection();
         return;
     }
-    const QModelIndex row = LView->currentIndex();
+    // Only a row shown highlighted is deleted.
+    const QModelIndex row = pane_->HighlightedIndex();
     const int entry = row.isValid() ? ListItems->EntryIndex(row.row()) : -1;
     if (entry < 0) return;
     // The list the user was looking at (an expanded one too) and the row above the deleted one.
@@ -331,8 +332,8 @@ bool TFormMain::HandleEditKeys(QObject* watched, QKeyEvent* event) {
         // Enter on a list row does what a double click does; on many rows it opens them.
         if (pane_->SelectionCount() > 1) {
             OpenListSelection();
-        } else if (LView->currentIndex().isValid()) {
-            LViewDblClick(LView->currentIndex());
+        } else if (pane_->HighlightedIndex().isValid()) {
+            LViewDblClick(pane_->HighlightedIndex());
         }
     } else {
         return false;

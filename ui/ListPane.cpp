@@ -316,13 +316,20 @@ void ListPane::SelectEntries(const std::vector<NodeRef>& entries) {
     list->scrollTo(list->currentIndex());
 }
 
-NodeRef ListPane::HighlightedRow() const {
+QModelIndex ListPane::HighlightedIndex() const {
     const QModelIndex row = controls_.list->currentIndex();
+    const bool highlighted =
+        row.isValid() && controls_.list->selectionModel()->isRowSelected(row.row());
+    return highlighted ? row : QModelIndex();
+}
+
+NodeRef ListPane::HighlightedRow() const {
+    const QModelIndex row = HighlightedIndex();
     return row.isValid() ? rows_->EntryRef(row.row()) : NodeRef{};
 }
 
 int ListPane::HighlightedEntry() const {
-    const QModelIndex row = controls_.list->currentIndex();
+    const QModelIndex row = HighlightedIndex();
     return row.isValid() ? rows_->EntryIndex(row.row()) : -1;
 }
 

@@ -89,7 +89,9 @@ public:
     int SelectionCount() const;
     // Highlights the rows of these entries; the first becomes the current row.
     void SelectEntries(const std::vector<NodeRef>& entries);
-    // The entry of the row that has the focus; none when there is no such row.
+    // The row that has the focus, when it is highlighted, and its entry; none otherwise (a row
+    // that only has the focus is not what the list's commands act on).
+    QModelIndex HighlightedIndex() const;
     NodeRef HighlightedRow() const;
     int HighlightedEntry() const;
     // No row stays highlighted.

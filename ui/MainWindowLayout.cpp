@@ -358,7 +358,7 @@ void TFormMain::BuildContextMenus() {
         if (pane_->SelectionCount() > 1) {
             OpenListSelection();
         } else {
-            LViewDblClick(LView->currentIndex());
+            LViewDblClick(pane_->HighlightedIndex());
         }
     });
     AddSeparator(PLViewMenu, "N12");

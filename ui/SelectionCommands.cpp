@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <algorithm>
-#include <unordered_set>
 
 #include "ui/BoardMain.h"
 #include "ui/PersistentWindow.h"
@@ -105,8 +104,10 @@ void TFormMain::ListSelectionChanged() {
     if (tableChanging_) return;
     const int count = pane_->SelectionCount();
     if (count == 0) {
-        // Nothing highlighted in the list: the tree's selection is what the commands act on.
-        if (pane_->HighlightedRow().node != nullptr && SelectedEntry() >= 0) {
+        // Nothing highlighted in the list (a click below its rows, Ctrl+click on the last
+        // highlighted one): the tree's selection is what the commands act on. The list's
+        // focus row stays, but only a highlighted row is acted on (ListPane::HighlightedRow).
+        if (LView->currentIndex().isValid() && SelectedEntry() >= 0) {
             model_.SetCurrent(SelectedEntry());
             UpdateEntryButtons();
         }
@@ -136,16 +137,13 @@ void TFormMain::DeleteListSelection() {
     const std::vector<NodeRef> entries = pane_->Selection();
     if (entries.empty()) return;
     PromptPort& prompts = *model_.GetPorts().prompts;
-    // An entry inside a highlighted folder (an expanded list) goes with it: not counted twice.
-    std::unordered_set<int> highlighted;
-    for (const NodeRef& entry : entries) highlighted.insert(model_.IndexOf(entry));
-    const auto outermost = std::count_if(entries.begin(), entries.end(), [&](const NodeRef& e) {
-        for (int up = model_.ParentOf(model_.IndexOf(e)); up >= 0; up = model_.ParentOf(up)) {
-            if (highlighted.count(up) > 0) return false;
-        }
-        return true;
-    });
-    const std::string question = "選択した " + std::to_string(outermost) + " 件を削除します";
+    // The question names what goes: the highlighted rows, as the status bar counts them, and
+    // when highlighted folders hold more than those rows, everything that goes with them.
+    const int going = model_.CountWithSubtrees(entries);
+    std::string question = "選択した " + std::to_string(entries.size()) + " 件を削除します";
+    if (going != static_cast<int>(entries.size())) {
+        question += "（フォルダーの中身を含めて " + std::to_string(going) + " 件）";
+    }
     if (prompts.Confirm(question, Buttons::YesCancel) != Answer::Yes) return;
     // Folders with contents get the folder question too, once for all of them.
     const bool contents = std::any_of(entries.begin(), entries.end(), [this](const NodeRef& e) {

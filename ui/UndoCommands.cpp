@@ -74,8 +74,7 @@ SelectionMarks TFormMain::CurrentMarks() const {
     SelectionMarks marks;
     marks.current = model_.Current();
     marks.tree = model_.Tree().Ref(SelectedNode());
-    const QModelIndex row = LView->currentIndex();
-    if (row.isValid()) marks.listRow = ListItems->EntryRef(row.row());
+    marks.listRow = pane_->HighlightedRow();
     return marks;
 }
 

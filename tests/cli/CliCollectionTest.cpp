@@ -319,4 +319,22 @@ TEST(CliCheck, FixesRedirectsAndMovesBrokenLinksBeforeSaving) {
     EXPECT_NE(run.err.find("リダイレクト先への置換 : 3 件"), std::string::npos) << run.err;
     EXPECT_NE(rows().find("4\t1\turl\tfound\t" + ok + "\n"), std::string::npos);
     EXPECT_EQ(RunWith({"check", file, "--move-broken", ""}).status, 2);
+
+    // Six of seven gone at once: moved only with --force; without it nothing is written.
+    std::string many;
+    for (int k = 0; k < 6; ++k) {
+        many += "<DT><A HREF=\"" + server.Url(k % 2 == 0 ? "/missing" : "/gone") + "\">m</A>\n";
+    }
+    const std::string manyFile =
+        temp.Write("many.htm", "<TITLE>R</TITLE>\n<DL><p>\n<DT><A HREF=\"" + ok + "\">ok</A>\n" +
+                                   many + "</DL><p>\n");
+    const std::string manySaved = (temp.Path() / "many-saved.htm").string();
+    run = RunWith({"check", manyFile, "--move-broken", "切れ", "--to", manySaved});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("チェックした 7 件のうち 6 件"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("--force"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(manySaved));
+    run = RunWith({"check", manyFile, "--move-broken", "切れ", "--to", manySaved, "--force"});
+    EXPECT_NE(run.err.find("リンク切れの移動 : 6 件"), std::string::npos) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(manySaved));
 }

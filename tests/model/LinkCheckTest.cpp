@@ -135,3 +135,54 @@ TEST(LinkCheck, TheCleanUpActsOnlyOnWhatTheResultsSayAboutTheEntriesAsTheyStand)
               "https://web.archive.org/web/*/http://a/b?c=d#e");
     EXPECT_EQ(ArchivedCopyUrl("http://a/é b"), "https://web.archive.org/web/*/http://a/%C3%A9%20b");
 }
+
+TEST(LinkCheck, ADnsFailureIsGoneOnlyWhenTheResolverWasSeenAnsweringAnotherName) {
+    struct Link {
+        const char* url;
+        long status;
+        const char* error;
+        const char* finalUrl = "";
+    };
+    struct Case {
+        std::vector<Link> links;
+        std::string broken;  // the serials moved, in order
+    };
+    const Case cases[] = {
+        // The resolver or the network is down: every name fails alike.
+        {{{"http://a/", 0, "dns"}, {"http://b/", 0, "dns"}, {"http://c/", 0, "dns"}}, ""},
+        // Time-outs and URLs never fetched prove nothing of the resolver.
+        {{{"http://a/", 0, "dns"}, {"http://b/", 0, "timeout"}, {"file:///x", 0, "unsupported"}},
+         ""},
+        // Only the failed name itself answered (another of its URLs, written in capitals).
+        {{{"http://a/x", 0, "dns"}, {"http://user@A:8080/y", 200, ""}}, ""},
+        // Another host answered, over HTTP or past its name.
+        {{{"http://a/", 0, "dns"}, {"http://b/", 404, ""}, {"http://c/", 0, "dns"}}, "123"},
+        {{{"http://a/", 0, "dns"}, {"https://[::1]:8443/", 0, "tls"}}, "1"},
+        {{{"http://a/", 0, "refused"}, {"http://b/", 0, "dns"}}, "2"},
+        // A redirect to a dead host: the first host answered.
+        {{{"http://a/", 0, "dns", "http://dead/"}, {"http://a/ok", 200, ""}}, "1"},
+        // 404 and 410 are gone whatever the resolver did.
+        {{{"http://a/", 410, ""}, {"http://a/", 500, ""}, {"http://b/", 0, "refused"}}, "1"},
+    };
+    for (const Case& c : cases) {
+        std::vector<CheckedLink> links;
+        for (const Link& link : c.links) {
+            LinkResult result;
+            result.url = link.url;
+            result.status = link.status;
+            result.error = link.error;
+            result.finalUrl = link.finalUrl;
+            links.push_back({{nullptr, links.size() + 1}, result});
+        }
+        std::string broken;
+        for (const NodeRef& entry : BrokenForGood(links)) broken += std::to_string(entry.serial);
+        EXPECT_EQ(broken, c.broken) << c.links.front().url << " " << c.links.size();
+    }
+    // More than half of the checked and more than a handful take the user's word.
+    const std::tuple<std::size_t, std::size_t, bool> shares[] = {
+        {5, 5, false}, {6, 12, false}, {6, 11, true}, {51, 100, true}, {50, 100, false}, {0, 0, false},
+    };
+    for (const auto& [moving, checked, asked] : shares) {
+        EXPECT_EQ(TooManyToMove(moving, checked), asked) << moving << " of " << checked;
+    }
+}

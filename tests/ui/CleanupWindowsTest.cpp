@@ -219,6 +219,18 @@ TEST_F(CheckResultsTest, TheResultsOfACheckActInOneStepEach) {
     EXPECT_EQ(ParentName("gone"), "リンク切れ");
     Main().UndoClick();
     EXPECT_EQ(Table(), before);
+    // Every result at once: only after a question.
+    EXPECT_TRUE(prompts.questions.empty());
+    Results().TreeResults->selectAll();
+    prompts.answers = {Answer::No, Answer::Yes};
+    Results().BtMoveBroken->click();
+    EXPECT_EQ(Table(), before);
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_NE(prompts.questions[0].find("チェックした 6 件のうち 6 件"), std::string::npos);
+    Results().BtMoveBroken->click();
+    EXPECT_EQ(ParentName("ok"), "リンク切れ");
+    Main().UndoClick();
+    EXPECT_EQ(Table(), before);
     SelectOnly({Results().ClassRow(LinkClass::ClientError)});
     prompts.nextAnswer = Answer::Yes;
     Results().BtDelete->click();

@@ -108,14 +108,29 @@ TEST_F(SelectionCommandsTest, EachCommandOnASelectionIsOneStep) {
     EXPECT_EQ(ListNames().size(), 8);
     Main().UndoClick();
     EXPECT_EQ(Names(), loaded);
-    Highlight({1, 2, 7});  // a1 is inside A: it goes with A, counted once
+    // The question counts what goes: a1 is inside A and goes with it, counted once, and so
+    // does a2, which is not highlighted.
+    Highlight({1, 2, 7});
     prompts.questions.clear();
     Main().BtSakujoClick();
-    EXPECT_EQ(prompts.questions.front(), "選択した 2 件を削除します");
+    EXPECT_EQ(prompts.questions.front(), "選択した 3 件を削除します（フォルダーの中身を含めて 4 件）");
+    EXPECT_EQ(Panel1(), "削除 : 4 件");
     EXPECT_EQ(ListNames().size(), 4);
     Main().UndoClick();
     EXPECT_EQ(Names(), loaded);
     EXPECT_EQ(ListNames(), expanded);
+    // Every row of the expanded list: the status bar, the question and the delete agree.
+    Main().LView->setFocus();
+    ClickRow(0);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Panel1(), "8 件を選択中");
+    prompts.questions.clear();
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(prompts.questions.front(), "選択した 8 件を削除します");
+    EXPECT_EQ(Names(), "Root ");
+    EXPECT_EQ(Panel1(), "削除 : 8 件");
+    Main().UndoClick();
+    EXPECT_EQ(Names(), loaded);
 
     // A folder with contents gets the folder question too; cancelled, nothing goes.
     Highlight({1, 7});
@@ -348,4 +363,52 @@ TEST_F(SelectionCommandsTest, AnEditFillsTheListOnlyWhenItTouchedWhatTheListShow
         // Back to the collection as loaded.
         while (Model().CanUndo()) Main().UndoClick();
     }
+}
+
+TEST_F(SelectionCommandsTest, AClickBelowTheRowsLeavesTheListsKeysNothingToActOn) {
+    const std::string loaded = Names();
+    // Each key pressed in the list after a row was clicked and then the space below the rows.
+    struct Case {
+        const char* what;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        const char* dialog;  // the entry a dialog was shown for ("": none)
+    };
+    const Case cases[] = {
+        {"Delete", Qt::Key_Delete, Qt::NoModifier, ""},
+        {"F2 edits what 編集 edits: the tree's folder", Qt::Key_F2, Qt::NoModifier, "B"},
+        {"Ctrl+C", Qt::Key_C, Qt::ControlModifier, ""},
+        {"Ctrl+X", Qt::Key_X, Qt::ControlModifier, ""},
+        {"Enter", Qt::Key_Return, Qt::NoModifier, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Select(4);  // B: the list shows B1
+        Main().LView->setFocus();
+        ClickRow(0);
+        ASSERT_EQ(Current(), "B1");
+        const QRect last = Main().LView->visualRect(Main().ListItems->index(0, 0));
+        QTest::mouseClick(Main().LView->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(last.center().x(), last.bottom() + 40));
+        EXPECT_EQ(Count(), 0);
+        EXPECT_EQ(Main().Pane().HighlightedRow().node, nullptr);
+        EXPECT_EQ(Current(), "B");
+        std::string dialog;
+        answerDialog = [&dialog](QDialog& shown) {
+            dialog = static_cast<ui::TFormFolder&>(shown).EditFolder->text().toStdString();
+        };
+        prompts.questions.clear();
+        Key(c.key, c.modifiers);
+        EXPECT_EQ(dialog, c.dialog);
+        EXPECT_TRUE(prompts.questions.empty());
+        EXPECT_FALSE(Main().ClipPending());
+        EXPECT_TRUE(browser.opened.empty());
+        EXPECT_EQ(Names(), loaded);
+    }
+    // The tool bar's 削除 names the folder, the one entry shown highlighted.
+    prompts.answers = {Answer::Cancel};
+    Main().BtSakujo->click();
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_EQ(prompts.questions[0].rfind("B (", 0), 0u) << prompts.questions[0];
+    EXPECT_EQ(Names(), loaded);
 }
