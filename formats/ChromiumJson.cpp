@@ -2,8 +2,6 @@
 
 namespace pernard {
 
-namespace {
-
 void AppendEscaped(std::string& out, std::string_view text) {
     static const char kDigits[] = "0123456789ABCDEF";
     out += '"';
@@ -53,7 +51,6 @@ void AppendEscaped(std::string& out, std::string_view text) {
     out += '"';
 }
 
-}  // namespace
 
 void ChromiumJson::NewLine(std::size_t depth) {
     text_ += '\n';

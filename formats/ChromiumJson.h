@@ -11,6 +11,9 @@
 
 namespace pernard {
 
+// Appends `text` as a JSON string (quotes included), escaped as the browser escapes it.
+void AppendEscaped(std::string& out, std::string_view text);
+
 class ChromiumJson {
 public:
     void OpenObject();

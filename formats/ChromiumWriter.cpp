@@ -3,7 +3,6 @@
 #include <simdjson.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -386,7 +385,10 @@ private:
         EntryExtras read;
         SetStoreDescription(meta.description, read);
         const bool descriptionKept = DescriptionText(read.description) == fields.description;
-        const bool nicknameKept = meta.nickname == fields.nickname;
+        // The nickname as the table took it from the file (its blanks trimmed).
+        const bool nicknameKept =
+            AttributeText(StoreAttribute("SHORTCUTURL", meta.nickname), "SHORTCUTURL") ==
+            fields.nickname;
         json_.OpenObject();
         bool description = false;
         bool nickname = false;
@@ -476,13 +478,11 @@ private:
         element written;
         if (parser.parse(text).get(written) != simdjson::SUCCESS) return false;
         if (checksumAt_ == 0) return true;
-        std::string sum = ChecksumOfStore(written);
-        const std::string stored = TextOf(document_, "checksum");
-        const bool plain = std::all_of(stored.begin(), stored.end(), [](char c) {
-            return std::isalnum(static_cast<unsigned char>(c)) != 0;
-        });
-        if (plain && sum == ChecksumOfStore(document_)) sum = stored;
-        text.replace(checksumAt_, 32, sum);
+        const std::string computed = ChecksumOfStore(written);
+        std::string sum;
+        AppendEscaped(sum, computed == ChecksumOfStore(document_) ? TextOf(document_, "checksum")
+                                                                 : computed);
+        text.replace(checksumAt_ - 1, 34, sum);  // the placeholder and its quotes
         return true;
     }
 

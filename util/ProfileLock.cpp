@@ -67,12 +67,16 @@ bool LockHeld(const fs::path& directory) {
 }  // namespace
 
 bool BrowserProfileInUse(const std::string& storePath) {
-    // Through a link, the profile of the file it names.
+    // The profile the path lies in, and through a link the profile of the file it names: a
+    // browser may hold either.
     std::error_code error;
-    fs::path store = fs::weakly_canonical(storePath, error);
-    if (error) store = storePath;
-    const fs::path profile = store.parent_path();
-    return LockHeld(profile) || LockHeld(profile.parent_path());
+    const fs::path given = fs::absolute(storePath, error);
+    const fs::path real = fs::weakly_canonical(storePath, error);
+    for (const fs::path& store : {given, error ? given : real}) {
+        const fs::path profile = store.parent_path();
+        if (LockHeld(profile) || LockHeld(profile.parent_path())) return true;
+    }
+    return false;
 }
 
 }  // namespace pernard

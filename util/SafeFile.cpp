@@ -51,9 +51,13 @@ bool SafeFileWriter::Open(const std::string& target) {
         const fs::path real = fs::weakly_canonical(target, error);
         if (!error) target_ = real.string();
     }
-    // Only a regular file is ever replaced: never a directory, a device or anything else.
+    // Only a regular file is ever replaced: never a directory, a device or anything else; and
+    // never one its owner made read-only (as on Windows, where the replace refuses it).
     const fs::file_status status = fs::status(target_, error);
     if (fs::exists(status) && !fs::is_regular_file(status)) return false;
+    if (fs::exists(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
+        return false;
+    }
 #ifdef _WIN32
     // A short name beside the target that no other file holds: made only if it is not there.
     const std::string directory = fs::path(target_).parent_path().string();
@@ -127,8 +131,14 @@ bool SafeFileWriter::TakeTargetMode() {
     // ones.
     const std::string& source = modeSource_.empty() ? target_ : modeSource_;
     struct stat existing {};
-    const mode_t mode = stat(source.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                             : static_cast<mode_t>(0644);
+    const bool exists = stat(source.c_str(), &existing) == 0;
+    // And its owner, where this process may give it (an administrator saving a user's file):
+    // else the user could no longer write, or even read, what was theirs.
+    if (exists && (existing.st_uid != geteuid() || existing.st_gid != getegid()) &&
+        fchown(descriptor_, existing.st_uid, existing.st_gid) != 0) {
+        (void)fchown(descriptor_, static_cast<uid_t>(-1), existing.st_gid);
+    }
+    const mode_t mode = exists ? (existing.st_mode & 07777) : static_cast<mode_t>(0644);
     return fchmod(descriptor_, mode) == 0;
 #else
     return true;

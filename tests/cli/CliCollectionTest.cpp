@@ -162,7 +162,7 @@ TEST(CliDuplicates, MatchLevelsNameTheRuleThatMatched) {
                            "重複有り : 2 件\n");
     run = RunWith({"duplicates", "--match", "loose", "--loose-ignore", "fragment,slash,www", file});
     EXPECT_EQ(run.out, line + b + "重複有り : 1 件\n");
-    for (const std::vector<std::string> wrong : {
+    for (const std::vector<std::string>& wrong : {
              std::vector<std::string>{"duplicates", "--match", "fuzzy", file},
              {"duplicates", "--match", "same", "--loose-ignore", "www", file},
              {"duplicates", "--match", "loose", "--loose-ignore", "www,case", file},
@@ -225,7 +225,7 @@ TEST(CliDedupe, KeepsOneEntryPerGroupMergesFoldersAndWritesAsSaveDoes) {
     EXPECT_EQ(RunWith({"dedupe", file, "--to", out}).status, 0);
     EXPECT_EQ(shape(), "R F a b F c o ");
 
-    for (const std::vector<std::string> wrong : {
+    for (const std::vector<std::string>& wrong : {
              std::vector<std::string>{"dedupe", file},
              {"dedupe", "--keep", "best", file, "--to", out},
              {"dedupe", "--to-folder", "", file, "--to", out},

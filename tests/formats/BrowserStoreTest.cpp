@@ -121,7 +121,7 @@ TEST(ChromiumStore, EachBrowsersOwnShapeReadsAsTheBrowserShowsIt) {
         const char* what;
         std::string json;
         std::string listing;
-        std::string saved;  // the listing of its save read back; empty: the same
+        std::string saved = {};  // the listing of its save read back; empty: the same
     };
     const Shape shapes[] = {
         {"a trash root is never read",

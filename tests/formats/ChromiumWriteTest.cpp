@@ -419,7 +419,9 @@ TEST(ChromiumWrite, NothingIsWrittenWhileTheBrowserRunsOrAfterItWroteTheFile) {
         bool changed;      // the browser wrote the file after the read
         Answer syncAnswer;
         WriteRefusal refusal;
-        bool throughLink = false;  // the store read through a link from another directory
+        // The store read through a link from another directory: 1 with the lock beside the
+        // file, 2 with the lock beside the link.
+        int throughLink = 0;
     };
     const Case cases[] = {
         {"a running browser's lock", self, false, Answer::Yes, WriteRefusal::BrowserRunning},
@@ -429,19 +431,23 @@ TEST(ChromiumWrite, NothingIsWrittenWhileTheBrowserRunsOrAfterItWroteTheFile) {
         {"the file written since", "", true, Answer::Yes, WriteRefusal::SourceChanged},
         {"the sync question answered No", "", false, Answer::No, WriteRefusal::Declined},
         {"a running browser's lock, the store read through a link", self, false, Answer::Yes,
-         WriteRefusal::BrowserRunning, true},
+         WriteRefusal::BrowserRunning, 1},
+        {"a running browser's lock beside a link to the store", self, false, Answer::Yes,
+         WriteRefusal::BrowserRunning, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         StoreAt store;
         TempDir elsewhere;
-        if (c.throughLink) {
-            fs::create_symlink(store.path, elsewhere.Path() / "Bookmarks");
-            store.path = (elsewhere.Path() / "Bookmarks").string();
+        if (c.throughLink > 0) {
+            fs::create_directories(elsewhere.Path() / "Default");
+            fs::create_symlink(store.path, elsewhere.Path() / "Default" / "Bookmarks");
+            store.path = (elsewhere.Path() / "Default" / "Bookmarks").string();
         }
+        const fs::path lockDirectory = c.throughLink == 2 ? elsewhere.Path() : store.dir.Path();
         ASSERT_TRUE(store.Read(store.t));
         ASSERT_TRUE(store.t.model.EditFolderEntry(1, "renamed", ""));
-        if (!c.lock.empty()) fs::create_symlink(c.lock, store.dir.Path() / "SingletonLock");
+        if (!c.lock.empty()) fs::create_symlink(c.lock, lockDirectory / "SingletonLock");
         if (c.changed) {
             store.dir.Write("Default/Bookmarks", std::string(kStore) + " ");
         }

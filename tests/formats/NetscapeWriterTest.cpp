@@ -231,6 +231,13 @@ TEST_F(NetscapeWriterTest, AFailedSaveLeavesTheOldFileAsItWas) {
         fs::permissions(temp.Path() / "locked", fs::perms::owner_all);
         EXPECT_EQ(ReadBytes(target), "precious old bytes");
     }
+    // A file its owner made read-only is left alone, even by an administrator.
+    {
+        const std::string readOnly = temp.Write("read-only.htm", "kept as it is");
+        fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read);
+        EXPECT_FALSE(WriteBookmarkFile(t.model, readOnly, 0));
+        EXPECT_EQ(ReadBytes(readOnly), "kept as it is");
+    }
     // A disk that fills up while writing: the file size limit makes the writes fail.
     {
         rlimit original{};
@@ -257,7 +264,7 @@ TEST_F(NetscapeWriterTest, AFailedSaveLeavesTheOldFileAsItWas) {
     // No temporary file is left behind.
     EXPECT_EQ(
         std::distance(fs::directory_iterator(temp.Path() / "locked"), fs::directory_iterator()), 1);
-    EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), fs::directory_iterator()), 3);
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), fs::directory_iterator()), 4);
 }
 
 TEST_F(NetscapeWriterTest, SaveThroughALinkReplacesTheFileNotTheLink) {

@@ -19,7 +19,8 @@ public:
 
     std::string Text() {
         std::vector<std::string> members = {
-            Member("checksum", Quoted(Pick({"0123456789abcdef0123456789abcdef", "x", ""}))),
+            Member("checksum", Quoted(Pick({"0123456789abcdef0123456789abcdef", "x", "",
+                                             "abc-123", "<\\\"x\\\\"}))),
             Member("version", "1"),
             Member("roots", Roots()),
         };
@@ -85,7 +86,10 @@ private:
         if (Chance(10)) members.push_back(Member("name", Name()));  // a first name, read over
         members.push_back(Member("name", Name()));
         if (Chance(30)) members.push_back(Member("meta_info", R"({"Description": "d1", "power_bookmark_meta": ""})"));
-        if (Chance(10)) members.push_back(Member("meta_info", R"({"Nickname": "n2"})"));
+        if (Chance(10)) {
+            members.push_back(
+                Member("meta_info", "{\"Nickname\": " + Quoted(Pick({"n2", "  n  ", "   ", "\\tT\\t"})) + "}"));
+        }
         if (Chance(20)) members.push_back(Member("unknown", R"({"a": [1, 2.5, {"b": null}], "c": true})"));
         members.push_back(Member("type", Quoted(folder ? "folder" : "url")));
         if (folder) {
