@@ -108,9 +108,13 @@ void ListPane::Refresh(bool keepExpansion) {
                 rows.push_back(model_.RefOf(entry));
             }
         }
+        // The folder's own order changed (a sort, a move, their undo): the list shows it, not
+        // the column's order.
+        const bool reordered = sameList && Reordered(rows);
+        listedOrder_ = rows;
         rows_->SetEntries(std::move(rows));
         listed_ = true;
-        FollowOrder(sameList);
+        FollowOrder(sameList && !reordered);
     } else {
         // The same rows: no row stays highlighted, as after a fill.
         ClearHighlight();
@@ -246,6 +250,16 @@ void ListPane::SortView(int column, bool descending) {
     for (int entry : entries) rows.push_back(model_.RefOf(entry));
     rows_->SetViewOrder(std::move(rows), column, descending);
     ShowOrder();
+}
+
+bool ListPane::Reordered(const std::vector<NodeRef>& rows) const {
+    if (rows.size() != listedOrder_.size() || rows == listedOrder_) return false;
+    auto bySerial = [](const NodeRef& a, const NodeRef& b) { return a.serial < b.serial; };
+    std::vector<NodeRef> now = rows;
+    std::vector<NodeRef> before = listedOrder_;
+    std::sort(now.begin(), now.end(), bySerial);
+    std::sort(before.begin(), before.end(), bySerial);
+    return now == before;
 }
 
 void ListPane::FollowOrder(bool sameList) {

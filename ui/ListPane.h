@@ -82,6 +82,8 @@ public:
     void HeaderClick(int column);
     // After the list was filled again: the same list keeps its view order, another drops it.
     void FollowOrder(bool sameList);
+    // Whether `rows` are the rows listed before in another order.
+    bool Reordered(const std::vector<NodeRef>& rows) const;
 
     // --- the highlighted rows
     // Their entries, in the list's order.
@@ -118,6 +120,7 @@ private:
     bool expanded_ = false;  // the list shows everything below its folder
     // The rows are what the shown entry lists now (its children, or everything below it).
     bool listed_ = false;
+    std::vector<NodeRef> listedOrder_;  // the rows last listed, in the table's order
 };
 
 }  // namespace pernard::ui
