@@ -207,7 +207,10 @@ void TFormMain::OpenListSelection() {
     if (static_cast<int>(pages.size()) > kOpenWithoutAsking) {
         const std::string question =
             std::to_string(pages.size()) + " 件のページをブラウザで開きます。よろしいですか？";
-        if (model_.GetPorts().prompts->Confirm(question, Buttons::YesCancel) != Answer::Yes) return;
+        // Many pages at once: the safe answer is the default.
+        if (model_.GetPorts().prompts->Confirm(question, Buttons::YesNoDefaultNo) != Answer::Yes) {
+            return;
+        }
     }
     // Each opens as the current entry, so that its visit is recorded; the highlight stays.
     const NodeRef current = model_.Current();

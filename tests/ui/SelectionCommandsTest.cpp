@@ -218,6 +218,7 @@ TEST_F(SelectionCommandsTest, OpeningMoreThanTenPagesAsksFirst) {
     prompts.answers = {Answer::Cancel};
     Key(Qt::Key_Return);
     EXPECT_EQ(prompts.questions.back(), "12 件のページをブラウザで開きます。よろしいですか？");
+    EXPECT_EQ(prompts.buttons.back(), Buttons::YesNoDefaultNo);
     EXPECT_TRUE(browser.opened.empty());
     Key(Qt::Key_Return);
     EXPECT_EQ(browser.opened.size(), 12u);
