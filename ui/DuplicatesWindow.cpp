@@ -157,6 +157,11 @@ void TFormDuplicates::Regroup() {
     ShowCounts();
 }
 
+void TFormDuplicates::CollectionChanged() {
+    LabelStatus->setText(
+        "一覧を作った後でブックマークが変わりました。「一覧の更新」で作り直してください");
+}
+
 void TFormDuplicates::ShowCounts() {
     LabelStatus->setText(QString("グループ : %1  エントリー : %2  チェック : %3")
                              .arg(groups_->Groups().size())

@@ -34,6 +34,9 @@ public:
 public slots:
     // Groups the collection anew at the chosen level (nothing checked).
     void Regroup();
+    // The collection changed while the window is shown: its list may no longer hold what the
+    // collection holds, and says so until it is made again.
+    void CollectionChanged();
     void KeepOldest();
     void KeepNewest();
     void KeepFirst();

@@ -10,6 +10,7 @@
 #include "model/EntryExtras.h"
 #include "ui/BmURLEdit.h"
 #include "ui/BoardMain.h"
+#include "ui/DuplicatesWindow.h"
 #include "ui/Folder.h"
 #include "ui/QtText.h"
 #include "util/Dates.h"
@@ -45,6 +46,7 @@ void TFormMain::ChangeTable(const std::function<NodeRef()>& change) {
     AfterTableChange(select, listRow);
     // An undo of this change shows again what was shown before it; a redo what is shown now.
     model_.SetStepMarks(pushes, before, CurrentMarks());
+    if (duplicates_ != nullptr && duplicates_->isVisible()) duplicates_->CollectionChanged();
 }
 
 void TFormMain::AfterTableChange(const NodeRef& select, const NodeRef& listRow) {

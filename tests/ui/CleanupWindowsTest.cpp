@@ -120,6 +120,8 @@ TEST_F(CleanupWindowsTest, TheDuplicatesWindowResolvesTheCheckedEntriesInOneStep
         EXPECT_EQ(Model().UndoName(), each.move ? "重複の移動" : "重複の削除");
         Main().UndoClick();
         EXPECT_EQ(Table(), before);
+        // The list no longer shows the collection, and says so.
+        EXPECT_TRUE(window.LabelStatus->text().startsWith("一覧を作った後でブックマークが変わりました"));
         window.Regroup();
     }
 
