@@ -106,7 +106,7 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
         fields.name.clear();
         if (close != std::string_view::npos) {
             const std::string_view after = line.substr(close);
-            const std::size_t end = FindNoCase(after, "</A>");
+            const std::size_t end = FindEndTag(after, "A");
             DecodeCharacterReferencesInto(
                 end == std::string_view::npos ? after : after.substr(0, end), fields.name);
         }
@@ -374,7 +374,10 @@ bool NetscapeReader::ParseFolder(const std::string& line) {
     std::string rest;
     if (close != std::string::npos) {
         rest = line.substr(close);
-        name = DecodeCharacterReferences(CutToken("</H3>", rest));
+        std::size_t length = 0;
+        const std::size_t end = FindEndTag(rest, "H3", 0, &length);
+        name = DecodeCharacterReferences(std::string_view(rest).substr(0, end));
+        rest = end == std::string::npos ? std::string() : rest.substr(end + length);
         // The folder keeps the text after its heading (its save URL), not markup that follows
         // it there, such as a "<DL><p>" on the same line: that is structure, not the folder's.
         rest = DecodeCharacterReferences(rest.substr(0, rest.find('<')));
