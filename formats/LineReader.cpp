@@ -11,7 +11,6 @@ namespace pernard {
 
 namespace {
 constexpr std::size_t kBufferSize = 1 << 20;
-constexpr char kEndOfFile = 26;
 }  // namespace
 
 LineReader::~LineReader() { Close(); }
@@ -76,9 +75,9 @@ bool LineReader::NextLine(std::string& line) {
         }
         const char* start = buffer_.data() + position_;
         const std::size_t available = size_ - position_;
-        // The first CR, LF or Ctrl+Z: three vectorised searches, each bounded by the last.
+        // The first CR or LF: two vectorised searches, the second bounded by the first.
         std::size_t length = available;
-        for (const char terminator : {'\n', '\r', kEndOfFile}) {
+        for (const char terminator : {'\n', '\r'}) {
             const void* hit = std::memchr(start, terminator, length);
             if (hit != nullptr)
                 length = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
@@ -93,13 +92,7 @@ bool LineReader::NextLine(std::string& line) {
         any = true;
         position_ += length;
         if (length == available) continue;  // the line goes on in the next block
-        const char terminator = buffer_[position_++];
-        if (terminator == kEndOfFile) {
-            ended_ = true;
-            size_ = position_ = 0;
-            return !line.empty();
-        }
-        if (terminator == '\r') skipLineFeed_ = true;
+        if (buffer_[position_++] == '\r') skipLineFeed_ = true;
         return true;
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Streams a text file line by line without holding it whole in memory. A carriage return, a
-// line feed or the pair CR LF each end one line; the byte 26 (Ctrl+Z) ends the file. A line
+// line feed or the pair CR LF each end one line; every other byte, the byte 26 (Ctrl+Z) that
+// old tools wrote at a file's end among them, is the line's own and nothing after it is
+// dropped. A line
 // longer than kMaxLineLength keeps only its beginning, so that no file can take memory
 // without bound; such lines are counted.
 
