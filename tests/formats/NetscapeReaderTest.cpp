@@ -211,15 +211,17 @@ TEST_F(NetscapeReaderTest, DuplicateUrlsAreSkippedAcrossReadsWhenAsked) {
         "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n"
         "<DT><A HREF=\"http://A/\">upper</A>\n"
         "<DT><A HREF=\"http://a/\" ADD_DATE=\"99\">again</A>\n"
-        "<DT><H3>F</H3>\n";
+        "<DT><H3>F</H3>\n"
+        // Bookmarks without a URL are no one's duplicates: each is read.
+        "<DT><A HREF=\"N/A\">n1</A>\n<DT><A HREF=\"N/A\">n2</A>\n<DT><A HREF=\"\">e</A>\n";
     ASSERT_TRUE(Read(file));
-    EXPECT_EQ(urls, 2);
+    EXPECT_EQ(urls, 5);
     EXPECT_EQ(t.diagnostics.readingLog.back(), "重複  again");
     // The folder after a skipped line does not inherit the skipped line's dates.
     EXPECT_EQ(t.model.glAdd[3], "");
     ASSERT_TRUE(Read(file, false));
-    EXPECT_EQ(urls, 0);
-    EXPECT_EQ(t.model.glCT, 6);
+    EXPECT_EQ(urls, 3);
+    EXPECT_EQ(t.model.glCT, 7 + 5);
 }
 
 TEST_F(NetscapeReaderTest, StopsWhenTheTableIsFull) {
