@@ -32,6 +32,9 @@ public:
     std::string_view Head(bool& whole);
     // Skips `count` bytes at the start (a byte order mark). Call right after Open or Head.
     void Skip(std::size_t count);
+    // From here on the file is UTF-16 in the byte order given (its byte order mark skipped):
+    // the lines, and Buffered, are its text as UTF-8. Call right after Skip.
+    void DecodeUtf16(bool bigEndian);
     // The bytes read from the file and not yet returned as lines.
     std::string_view Buffered() const { return {buffer_.data() + position_, size_ - position_}; }
     // Reads the next line (without its line end) into `line`; false at the end of the file.
@@ -52,6 +55,9 @@ private:
     bool skipLineFeed_ = false;  // the previous line ended with CR: a following LF belongs to it
     std::size_t cutLines_ = 0;
     bool lineCut_ = false;
+    bool utf16_ = false;
+    bool bigEndian_ = false;
+    std::string undecoded_;  // UTF-16 bytes read but not decoded yet: half a unit or a pair
 };
 
 }  // namespace pernard

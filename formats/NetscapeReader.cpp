@@ -432,6 +432,13 @@ bool ParseBookmarkFile(LineReader& reader, const std::string& path, EntryBuilder
         SniffEncoding(head, wholeFile, builder.Settings().FallbackEncoding());
     reader.Skip(encoding.bomLength);
     std::string charset = encoding.charset;
+    // A UTF-16 file's lines come from the line reader as UTF-8; its roots keep UTF-16, and are
+    // written back in it.
+    const std::string rootCharset = charset;
+    if (IsUtf16Charset(charset)) {
+        reader.DecodeUtf16(charset == kUtf16Be);
+        charset = kUtf8;
+    }
     std::optional<TextDecoder> decoder;
     if (!charset.empty()) decoder.emplace(charset);
     bool markupInRawBytes = decoder && MarkupFoundInRawBytes(charset);
@@ -442,7 +449,7 @@ bool ParseBookmarkFile(LineReader& reader, const std::string& path, EntryBuilder
         const auto bytes = std::filesystem::file_size(path, error);
         if (!error) builder.ExpectUrls(static_cast<std::size_t>(bytes / 256));
     }
-    NetscapeReader parser(builder, path, charset);
+    NetscapeReader parser(builder, path, rootCharset);
     bool result = true;
     std::string raw;
     std::string line;

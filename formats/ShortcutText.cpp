@@ -39,80 +39,10 @@ std::size_t LowByte(ShortcutEncoding encoding) {
     return encoding == ShortcutEncoding::Utf16Be ? 1 : 0;
 }
 
-// UTF-16 bytes (`encoding` tells their order) as UTF-8 text; a lone surrogate or an odd last
-// byte becomes U+FFFD.
-std::string DecodeUtf16(std::string_view bytes, ShortcutEncoding encoding) {
-    std::string text;
-    const std::size_t low = LowByte(encoding);
-    const auto unitAt = [&bytes, low](std::size_t at) {
-        return static_cast<char32_t>(static_cast<unsigned char>(bytes[at + low]) |
-                                     static_cast<unsigned char>(bytes[at + 1 - low]) << 8);
-    };
-    std::size_t at = 0;
-    for (; at + 1 < bytes.size(); at += 2) {
-        char32_t unit = unitAt(at);
-        if (unit >= 0xD800 && unit < 0xDC00 && at + 3 < bytes.size() && unitAt(at + 2) >= 0xDC00 &&
-            unitAt(at + 2) < 0xE000) {
-            unit = 0x10000 + ((unit - 0xD800) << 10) + (unitAt(at + 2) - 0xDC00);
-            at += 2;
-        }
-        if (!AppendUtf8(text, unit)) AppendUtf8(text, 0xFFFD);
-    }
-    if (at < bytes.size()) AppendUtf8(text, 0xFFFD);
-    return text;
-}
-
-// The code point of one UTF-8 character, or U+FFFD for what is none (a kept byte).
-char32_t CodePointOf(std::string_view character) {
-    if (!IsValidUtf8(character)) return 0xFFFD;
-    const auto byte = [&character](std::size_t k) {
-        return static_cast<char32_t>(static_cast<unsigned char>(character[k]));
-    };
-    switch (character.size()) {
-        case 1:
-            return byte(0);
-        case 2:
-            return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
-        case 3:
-            return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
-        default:
-            return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 |
-                   (byte(3) & 0x3F);
-    }
-}
-
-void AppendUtf16Unit(char32_t unit, ShortcutEncoding encoding, std::string& out) {
-    const char low = static_cast<char>(unit & 0xFF);
-    const char high = static_cast<char>(unit >> 8);
-    if (encoding == ShortcutEncoding::Utf16Be) {
-        out += high;
-        out += low;
-    } else {
-        out += low;
-        out += high;
-    }
-}
-
-// UTF-8 text as UTF-16 in the byte order of `encoding`.
-void AppendUtf16(std::string_view text, ShortcutEncoding encoding, std::string& out) {
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t start = at;
-        NextChar(text, at);
-        const char32_t codePoint = CodePointOf(text.substr(start, at - start));
-        if (codePoint >= 0x10000) {
-            AppendUtf16Unit(0xD800 + ((codePoint - 0x10000) >> 10), encoding, out);
-            AppendUtf16Unit(0xDC00 + ((codePoint - 0x10000) & 0x3FF), encoding, out);
-        } else {
-            AppendUtf16Unit(codePoint, encoding, out);
-        }
-    }
-}
-
 // ASCII text (the file's own structure: section names, keys, line ends) in its encoding.
 void AppendStructure(std::string_view ascii, ShortcutEncoding encoding, std::string& out) {
     if (IsUtf16(encoding)) {
-        AppendUtf16(ascii, encoding, out);
+        AppendUtf16(ascii, encoding == ShortcutEncoding::Utf16Be, out);
     } else {
         out += ascii;
     }
@@ -123,7 +53,7 @@ std::string LineText(std::string_view line, ShortcutEncoding encoding) {
     switch (encoding) {
         case ShortcutEncoding::Utf16Le:
         case ShortcutEncoding::Utf16Be:
-            return DecodeUtf16(line, encoding);
+            return DecodeUtf16(line, encoding == ShortcutEncoding::Utf16Be);
         case ShortcutEncoding::Cp932:
             return HasHighBytes(line) ? DecodeText(line, kCp932) : std::string(line);
         default:
@@ -153,7 +83,7 @@ void AppendShortcutUrl(std::string_view url, ShortcutEncoding encoding, std::str
         }
     }
     if (IsUtf16(encoding)) {
-        AppendUtf16(safeUrl, encoding, out);
+        AppendUtf16(safeUrl, encoding == ShortcutEncoding::Utf16Be, out);
         return;
     }
     if (encoding == ShortcutEncoding::Utf8) {
@@ -213,7 +143,7 @@ std::string ShortcutTextOf(std::string_view bytes) {
     switch (EncodingOf(bytes)) {
         case ShortcutEncoding::Utf16Le:
         case ShortcutEncoding::Utf16Be:
-            return DecodeUtf16(bytes.substr(kUtf16LeBom.size()), EncodingOf(bytes));
+            return DecodeUtf16(bytes.substr(kUtf16LeBom.size()), EncodingOf(bytes) == ShortcutEncoding::Utf16Be);
         case ShortcutEncoding::Utf8:
             return DecodeText(bytes, kUtf8);
         default:
