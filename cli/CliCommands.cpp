@@ -15,6 +15,13 @@ namespace {
 
 #undef PERNARD_CLI_SYNOPSIS
 
+bool AnyRootPartial(const BmLogic& model) {
+    for (int i = 0; i < model.glCT; ++i) {
+        if (model.gloya[i] == -1 && model.IsRootPartial(i)) return true;
+    }
+    return false;
+}
+
 void PrintTable(const BmLogic& model, std::ostream& out) {
     // Lines are gathered in one buffer and written in large pieces.
     constexpr std::size_t kPiece = 1 << 20;
@@ -55,7 +62,8 @@ int RunList(const std::vector<std::string>& arguments, std::ostream& out, std::o
     CliSession session(options, err);
     const bool ok = session.Load(options.sources, err);
     PrintTable(session.Model(), out);
-    return ok ? 0 : 1;
+    // A read that left something out (said among its notices) did not read its source whole.
+    return ok && !AnyRootPartial(session.Model()) ? 0 : 1;
 }
 
 int RunSave(const std::vector<std::string>& arguments, std::ostream& err) {

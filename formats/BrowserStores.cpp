@@ -255,8 +255,12 @@ std::string StoreLabel(const BrowserStore& store) {
 }
 
 std::string StoreRootName(const std::string& path, SourceKind kind) {
-    const fs::path file(path);
-    const fs::path profile = file.parent_path();
+    // A bare or relative name ("Bookmarks" read inside its profile) has its directories only
+    // once made absolute.
+    std::error_code error;
+    fs::path file = fs::absolute(path, error);
+    if (error) file = path;
+    const fs::path profile = file.lexically_normal().parent_path();
     if (kind == SourceKind::Firefox) {
         return BrowserCaption("firefox") + " — " + FirefoxProfileName(profile);
     }

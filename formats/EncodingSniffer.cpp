@@ -65,6 +65,11 @@ SniffedEncoding SniffEncoding(std::string_view head, bool wholeFile, const std::
         result.bomLength = 3;
         return result;
     }
+    if (head.substr(0, 2) == "\xFF\xFE" || head.substr(0, 2) == "\xFE\xFF") {
+        result.charset = head[0] == '\xFF' ? kUtf16Le : kUtf16Be;
+        result.bomLength = 2;
+        return result;
+    }
     const std::string declared = CanonicalCharset(DeclaredCharsetBeforeFirstList(head));
     if (!declared.empty()) {
         result.charset = declared;

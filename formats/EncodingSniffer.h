@@ -13,7 +13,8 @@ struct SniffedEncoding {
 };
 
 // Decides from `head`, the first block of the file (`wholeFile` when it is all of it), in this
-// order: a UTF-8 byte order mark means UTF-8; a charset declared in a META line before the first
+// order: a UTF-8 byte order mark means UTF-8, a UTF-16 one UTF-16 in its byte order (kUtf16Le,
+// kUtf16Be: the line reader then decodes it, see LineReader::DecodeUtf16); a charset declared in a META line before the first
 // <DL> is taken when the converter knows it; then `fallback` (a charset label) when it is given
 // and known; else a head that holds a multi-byte sequence is UTF-8 when it is valid UTF-8 (a
 // sequence the block cuts off at its end counts as valid) and CP932 when not. A head of ASCII

@@ -11,19 +11,19 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The first <A or <H3 tag of the text, the length of its name and the closing tag it needs;
+// The first <A or <H3 tag of the text, the length of its name and the name of its end tag;
 // npos when there is none. Tags after it are in its text: a name may hold "<a " or "<h3".
 std::size_t FirstEntryTag(const std::string& text, std::size_t& nameLength, const char*& closing) {
     for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
         const std::string_view rest = std::string_view(text).substr(at + 1);
         if (!rest.empty() && (rest[0] | 0x20) == 'a' && (rest.size() == 1 || IsBlank(rest[1]))) {
             nameLength = 2;
-            closing = "</A>";
+            closing = "A";
             return at;
         }
         if (rest.size() >= 2 && (rest[0] | 0x20) == 'h' && rest[1] == '3') {
             nameLength = 3;
-            closing = "</H3>";
+            closing = "H3";
             return at;
         }
     }
@@ -38,7 +38,7 @@ bool EntryEnds(const std::string& text, bool closed) {
     const char* closing = nullptr;
     const std::size_t open = FirstEntryTag(text, nameLength, closing);
     if (open == std::string::npos) return true;
-    if (FindNoCase(text, closing, open) != std::string::npos) return true;
+    if (FindEndTag(text, closing, open) != std::string::npos) return true;
     if (closed) return false;
     // The quotes of the tag are those the attribute parser takes as quotes.
     TagAttributes attributes;

@@ -6,12 +6,12 @@
 #include <system_error>
 
 #include "util/OpenFile.h"
+#include "util/Text.h"
 
 namespace pernard {
 
 namespace {
 constexpr std::size_t kBufferSize = 1 << 20;
-constexpr char kEndOfFile = 26;
 }  // namespace
 
 LineReader::~LineReader() { Close(); }
@@ -28,6 +28,8 @@ bool LineReader::Open(const std::string& path) {
     skipLineFeed_ = false;
     cutLines_ = 0;
     lineCut_ = false;
+    utf16_ = false;
+    undecoded_.clear();
     return true;
 }
 
@@ -50,9 +52,40 @@ void LineReader::Skip(std::size_t count) {
     }
 }
 
+void LineReader::DecodeUtf16(bool bigEndian) {
+    utf16_ = true;
+    bigEndian_ = bigEndian;
+    undecoded_.assign(Buffered());
+    position_ = size_ = 0;
+}
+
 bool LineReader::Fill() {
     if (ended_ || file_ == nullptr) return false;
-    size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    if (utf16_) {
+        // Decoded block by block; a unit cut by the block's end, or the first half of a
+        // surrogate pair, waits for the bytes after it (or the end of the file).
+        std::string text;
+        while (text.empty()) {
+            const std::size_t had = undecoded_.size();
+            undecoded_.resize(had + kBufferSize);
+            const std::size_t got = std::fread(undecoded_.data() + had, 1, kBufferSize, file_);
+            undecoded_.resize(had + got);
+            if (undecoded_.empty()) break;
+            std::size_t whole = got == 0 ? undecoded_.size() : undecoded_.size() & ~std::size_t{1};
+            if (got > 0 && whole >= 2) {
+                const auto high = static_cast<unsigned char>(undecoded_[whole - (bigEndian_ ? 2 : 1)]);
+                if (high >= 0xD8 && high < 0xDC) whole -= 2;
+            }
+            text = pernard::DecodeUtf16(std::string_view(undecoded_).substr(0, whole), bigEndian_);
+            undecoded_.erase(0, whole);
+            if (got == 0) break;
+        }
+        if (text.size() > buffer_.size()) buffer_.resize(text.size());
+        std::copy(text.begin(), text.end(), buffer_.begin());
+        size_ = text.size();
+    } else {
+        size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    }
     position_ = 0;
     if (size_ == 0) {
         ended_ = true;
@@ -76,9 +109,9 @@ bool LineReader::NextLine(std::string& line) {
         }
         const char* start = buffer_.data() + position_;
         const std::size_t available = size_ - position_;
-        // The first CR, LF or Ctrl+Z: three vectorised searches, each bounded by the last.
+        // The first CR or LF: two vectorised searches, the second bounded by the first.
         std::size_t length = available;
-        for (const char terminator : {'\n', '\r', kEndOfFile}) {
+        for (const char terminator : {'\n', '\r'}) {
             const void* hit = std::memchr(start, terminator, length);
             if (hit != nullptr)
                 length = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
@@ -93,13 +126,7 @@ bool LineReader::NextLine(std::string& line) {
         any = true;
         position_ += length;
         if (length == available) continue;  // the line goes on in the next block
-        const char terminator = buffer_[position_++];
-        if (terminator == kEndOfFile) {
-            ended_ = true;
-            size_ = position_ = 0;
-            return !line.empty();
-        }
-        if (terminator == '\r') skipLineFeed_ = true;
+        if (buffer_[position_++] == '\r') skipLineFeed_ = true;
         return true;
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Streams a text file line by line without holding it whole in memory. A carriage return, a
-// line feed or the pair CR LF each end one line; the byte 26 (Ctrl+Z) ends the file. A line
+// line feed or the pair CR LF each end one line; every other byte, the byte 26 (Ctrl+Z) that
+// old tools wrote at a file's end among them, is the line's own and nothing after it is
+// dropped. A line
 // longer than kMaxLineLength keeps only its beginning, so that no file can take memory
 // without bound; such lines are counted.
 
@@ -30,6 +32,9 @@ public:
     std::string_view Head(bool& whole);
     // Skips `count` bytes at the start (a byte order mark). Call right after Open or Head.
     void Skip(std::size_t count);
+    // From here on the file is UTF-16 in the byte order given (its byte order mark skipped):
+    // the lines, and Buffered, are its text as UTF-8. Call right after Skip.
+    void DecodeUtf16(bool bigEndian);
     // The bytes read from the file and not yet returned as lines.
     std::string_view Buffered() const { return {buffer_.data() + position_, size_ - position_}; }
     // Reads the next line (without its line end) into `line`; false at the end of the file.
@@ -50,6 +55,9 @@ private:
     bool skipLineFeed_ = false;  // the previous line ended with CR: a following LF belongs to it
     std::size_t cutLines_ = 0;
     bool lineCut_ = false;
+    bool utf16_ = false;
+    bool bigEndian_ = false;
+    std::string undecoded_;  // UTF-16 bytes read but not decoded yet: half a unit or a pair
 };
 
 }  // namespace pernard

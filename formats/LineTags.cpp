@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "util/HtmlText.h"
 #include "util/Text.h"
 
 namespace pernard {
@@ -14,24 +15,24 @@ bool StartsNoCase(std::string_view text, std::size_t at, std::string_view word) 
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 
-// The closing tag of a tag that carries text, or nullptr when `rest` (the text after a "<")
-// starts no such tag.
-const char* TextTagClosing(std::string_view rest, LineTags& tags) {
+// The name of a tag that carries text, or nullptr when `rest` (the text after a "<") starts no
+// such tag.
+const char* TextTag(std::string_view rest, LineTags& tags) {
     switch (rest.empty() ? '\0' : rest[0] | 0x20) {
         case 't':
-            if (StartsNoCase(rest, 0, "TITLE>")) return tags.title = true, "</TITLE>";
+            if (StartsNoCase(rest, 0, "TITLE>")) return tags.title = true, "TITLE";
             break;
         case 'h':
             // "<H1>" or "<H1 " and its attributes.
             if (StartsNoCase(rest, 0, "H1") && rest.size() > 2 &&
                 (rest[2] == '>' || IsBlank(rest[2]))) {
                 tags.plainHeading = rest[2] == '>';
-                return tags.heading = true, "</H1>";
+                return tags.heading = true, "H1";
             }
-            if (StartsNoCase(rest, 0, "H3")) return tags.folder = true, "</H3>";
+            if (StartsNoCase(rest, 0, "H3")) return tags.folder = true, "H3";
             break;
         case 'a':
-            if (rest.size() >= 2 && IsBlank(rest[1])) return tags.anchor = true, "</A>";
+            if (rest.size() >= 2 && IsBlank(rest[1])) return tags.anchor = true, "A";
             break;
         default:
             break;
@@ -66,12 +67,13 @@ LineTags ScanTags(std::string_view line) {
             continue;
         }
         if (!textSeen && !descriptionText) {
-            if (const char* closing = TextTagClosing(rest, tags)) {
-                // The tag's text is not markup: go on after its closing tag, if it has one.
+            if (const char* name = TextTag(rest, tags)) {
+                // The tag's text is not markup: go on after its end tag, if it has one.
                 textSeen = true;
-                const std::size_t end = FindNoCase(line, closing, at + 1);
+                std::size_t length = 0;
+                const std::size_t end = FindEndTag(line, name, at + 1, &length);
                 if (end == std::string_view::npos) break;
-                at = end + std::strlen(closing);
+                at = end + length;
                 continue;
             }
             if (StartsNoCase(rest, 0, "!DOCTYPE")) tags.doctype = true;

@@ -106,7 +106,7 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
         fields.name.clear();
         if (close != std::string_view::npos) {
             const std::string_view after = line.substr(close);
-            const std::size_t end = FindNoCase(after, "</A>");
+            const std::size_t end = FindEndTag(after, "A");
             DecodeCharacterReferencesInto(
                 end == std::string_view::npos ? after : after.substr(0, end), fields.name);
         }
@@ -374,7 +374,10 @@ bool NetscapeReader::ParseFolder(const std::string& line) {
     std::string rest;
     if (close != std::string::npos) {
         rest = line.substr(close);
-        name = DecodeCharacterReferences(CutToken("</H3>", rest));
+        std::size_t length = 0;
+        const std::size_t end = FindEndTag(rest, "H3", 0, &length);
+        name = DecodeCharacterReferences(std::string_view(rest).substr(0, end));
+        rest = end == std::string::npos ? std::string() : rest.substr(end + length);
         // The folder keeps the text after its heading (its save URL), not markup that follows
         // it there, such as a "<DL><p>" on the same line: that is structure, not the folder's.
         rest = DecodeCharacterReferences(rest.substr(0, rest.find('<')));
@@ -429,6 +432,13 @@ bool ParseBookmarkFile(LineReader& reader, const std::string& path, EntryBuilder
         SniffEncoding(head, wholeFile, builder.Settings().FallbackEncoding());
     reader.Skip(encoding.bomLength);
     std::string charset = encoding.charset;
+    // A UTF-16 file's lines come from the line reader as UTF-8; its roots keep UTF-16, and are
+    // written back in it.
+    const std::string rootCharset = charset;
+    if (IsUtf16Charset(charset)) {
+        reader.DecodeUtf16(charset == kUtf16Be);
+        charset = kUtf8;
+    }
     std::optional<TextDecoder> decoder;
     if (!charset.empty()) decoder.emplace(charset);
     bool markupInRawBytes = decoder && MarkupFoundInRawBytes(charset);
@@ -439,7 +449,7 @@ bool ParseBookmarkFile(LineReader& reader, const std::string& path, EntryBuilder
         const auto bytes = std::filesystem::file_size(path, error);
         if (!error) builder.ExpectUrls(static_cast<std::size_t>(bytes / 256));
     }
-    NetscapeReader parser(builder, path, charset);
+    NetscapeReader parser(builder, path, rootCharset);
     bool result = true;
     std::string raw;
     std::string line;

@@ -10,6 +10,7 @@
 #include "util/CodePage.h"
 #include "util/HtmlText.h"
 #include "util/SafeFile.h"
+#include "util/Text.h"
 
 namespace pernard {
 
@@ -36,7 +37,9 @@ std::string CharsetLabel(const std::string& charset) {
 // A Favorites root's texts come from file names and shortcut files, never from this file.
 bool KeptBytesBelong(const BmLogic& model, int root) {
     if (model.SourceKindOf(root) == SourceKind::Favorites) return false;
-    return model.RootCharset(root) == WriteCharset(model, root);
+    // A UTF-16 file decodes whole or as U+FFFD: no byte of it is kept.
+    const std::string charset = WriteCharset(model, root);
+    return model.RootCharset(root) == charset && !IsUtf16Charset(charset);
 }
 
 template <typename Test>
@@ -261,7 +264,21 @@ int WriteBookmarkText(const BmLogic& model, const std::vector<int>& roots, const
     if (roots.empty()) return 0;
     // The roots of one file were read in one encoding: the first one's says it.
     const std::string charset = WriteCharset(model, roots.front());
-    BookmarkText text(charset, KeptBytesBelong(model, roots.front()), sink);
+    // A UTF-16 file is written as it was read: its byte order mark, then the text, made in
+    // UTF-8 and turned into UTF-16 a block (of whole lines) at a time.
+    const bool utf16 = IsUtf16Charset(charset);
+    std::string wide;
+    bool marked = false;
+    const BytesSink toUtf16 = [&](std::string_view chunk) {
+        wide.clear();
+        const bool bigEndian = charset == kUtf16Be;
+        if (!marked) wide = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        marked = true;
+        AppendUtf16(chunk, bigEndian, wide);
+        sink(wide);
+    };
+    BookmarkText text(utf16 ? std::string(kUtf8) : charset,
+                      KeptBytesBelong(model, roots.front()), utf16 ? toUtf16 : sink);
     text.Line("<!DOCTYPE NETSCAPE-Bookmark-file>");
     // The file says what it is written in: a Shift_JIS file can happen to be valid UTF-8 too,
     // and would then be read back as UTF-8.

@@ -132,15 +132,16 @@ bool ScanPlainAnchorLine(std::string_view raw, TextDecoder* decoder, PlainAnchor
     }
     if (!seen[0]) return false;
 
-    // The name runs to "</A>"; after it, nothing that is markup.
+    // The name runs to "</A>" (blanks may come before its ">"); after it, nothing that is
+    // markup.
     const void* lt = std::memchr(raw.data() + at, '<', n - at);
     if (lt == nullptr) return false;
     const std::size_t nameEnd =
         static_cast<std::size_t>(static_cast<const char*>(lt) - raw.data());
-    if (n - nameEnd < 4 || raw[nameEnd + 1] != '/' || Lower(raw[nameEnd + 2]) != 'a' ||
-        raw[nameEnd + 3] != '>' || !PlainText(raw.substr(nameEnd + 4))) {
-        return false;
-    }
+    if (n - nameEnd < 4 || raw[nameEnd + 1] != '/' || Lower(raw[nameEnd + 2]) != 'a') return false;
+    std::size_t endTag = nameEnd + 3;
+    while (endTag < n && IsIndent(raw[endTag])) ++endTag;
+    if (endTag >= n || raw[endTag] != '>' || !PlainText(raw.substr(endTag + 1))) return false;
     std::string_view name = raw.substr(at, nameEnd - at);
     if (decoder != nullptr) {
         anchor.decodedName.clear();

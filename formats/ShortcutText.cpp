@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "model/EntryTexts.h"
 #include "util/CodePage.h"
 #include "util/Text.h"
 
@@ -10,91 +11,38 @@ namespace pernard {
 
 namespace {
 
-constexpr const char* kNotAvailable = "N/A";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
-// What a shortcut file is written in: CP932 (the ANSI code page), UTF-8, or UTF-16 LE after
-// its byte order mark (as some programs write it).
-enum class ShortcutEncoding { Cp932, Utf8, Utf16Le };
+// What a shortcut file is written in: CP932 (the ANSI code page), UTF-8, or UTF-16 in either
+// byte order after its byte order mark (as some programs write it).
+enum class ShortcutEncoding { Cp932, Utf8, Utf16Le, Utf16Be };
 
 ShortcutEncoding EncodingOf(std::string_view bytes) {
     if (bytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) return ShortcutEncoding::Utf16Le;
+    if (bytes.substr(0, kUtf16BeBom.size()) == kUtf16BeBom) return ShortcutEncoding::Utf16Be;
     if (HasHighBytes(bytes) && IsValidUtf8(bytes)) return ShortcutEncoding::Utf8;
     return ShortcutEncoding::Cp932;
 }
 
+bool IsUtf16(ShortcutEncoding encoding) {
+    return encoding == ShortcutEncoding::Utf16Le || encoding == ShortcutEncoding::Utf16Be;
+}
+
 // The bytes in a one-byte encoding of a shortcut (its lines, its text) are ASCII where they
-// are structure; in UTF-16 LE a unit is two bytes.
-std::size_t UnitSize(ShortcutEncoding encoding) {
-    return encoding == ShortcutEncoding::Utf16Le ? 2 : 1;
-}
+// are structure; in UTF-16 a unit is two bytes.
+std::size_t UnitSize(ShortcutEncoding encoding) { return IsUtf16(encoding) ? 2 : 1; }
 
-// UTF-16 LE bytes as UTF-8 text; a lone surrogate or an odd last byte becomes U+FFFD.
-std::string DecodeUtf16Le(std::string_view bytes) {
-    std::string text;
-    const auto unitAt = [&bytes](std::size_t at) {
-        return static_cast<char32_t>(static_cast<unsigned char>(bytes[at]) |
-                                     static_cast<unsigned char>(bytes[at + 1]) << 8);
-    };
-    std::size_t at = 0;
-    for (; at + 1 < bytes.size(); at += 2) {
-        char32_t unit = unitAt(at);
-        if (unit >= 0xD800 && unit < 0xDC00 && at + 3 < bytes.size() && unitAt(at + 2) >= 0xDC00 &&
-            unitAt(at + 2) < 0xE000) {
-            unit = 0x10000 + ((unit - 0xD800) << 10) + (unitAt(at + 2) - 0xDC00);
-            at += 2;
-        }
-        if (!AppendUtf8(text, unit)) AppendUtf8(text, 0xFFFD);
-    }
-    if (at < bytes.size()) AppendUtf8(text, 0xFFFD);
-    return text;
-}
-
-// The code point of one UTF-8 character, or U+FFFD for what is none (a kept byte).
-char32_t CodePointOf(std::string_view character) {
-    if (!IsValidUtf8(character)) return 0xFFFD;
-    const auto byte = [&character](std::size_t k) {
-        return static_cast<char32_t>(static_cast<unsigned char>(character[k]));
-    };
-    switch (character.size()) {
-        case 1:
-            return byte(0);
-        case 2:
-            return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
-        case 3:
-            return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
-        default:
-            return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 |
-                   (byte(3) & 0x3F);
-    }
-}
-
-void AppendUtf16LeUnit(char32_t unit, std::string& out) {
-    out += static_cast<char>(unit & 0xFF);
-    out += static_cast<char>(unit >> 8);
-}
-
-// UTF-8 text as UTF-16 LE.
-void AppendUtf16Le(std::string_view text, std::string& out) {
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t start = at;
-        NextChar(text, at);
-        const char32_t codePoint = CodePointOf(text.substr(start, at - start));
-        if (codePoint >= 0x10000) {
-            AppendUtf16LeUnit(0xD800 + ((codePoint - 0x10000) >> 10), out);
-            AppendUtf16LeUnit(0xDC00 + ((codePoint - 0x10000) & 0x3FF), out);
-        } else {
-            AppendUtf16LeUnit(codePoint, out);
-        }
-    }
+// Where the low byte of a UTF-16 unit is: first in LE, second in BE.
+std::size_t LowByte(ShortcutEncoding encoding) {
+    return encoding == ShortcutEncoding::Utf16Be ? 1 : 0;
 }
 
 // ASCII text (the file's own structure: section names, keys, line ends) in its encoding.
 void AppendStructure(std::string_view ascii, ShortcutEncoding encoding, std::string& out) {
-    if (encoding == ShortcutEncoding::Utf16Le) {
-        AppendUtf16Le(ascii, out);
+    if (IsUtf16(encoding)) {
+        AppendUtf16(ascii, encoding == ShortcutEncoding::Utf16Be, out);
     } else {
         out += ascii;
     }
@@ -104,7 +52,8 @@ void AppendStructure(std::string_view ascii, ShortcutEncoding encoding, std::str
 std::string LineText(std::string_view line, ShortcutEncoding encoding) {
     switch (encoding) {
         case ShortcutEncoding::Utf16Le:
-            return DecodeUtf16Le(line);
+        case ShortcutEncoding::Utf16Be:
+            return DecodeUtf16(line, encoding == ShortcutEncoding::Utf16Be);
         case ShortcutEncoding::Cp932:
             return HasHighBytes(line) ? DecodeText(line, kCp932) : std::string(line);
         default:
@@ -133,8 +82,8 @@ void AppendShortcutUrl(std::string_view url, ShortcutEncoding encoding, std::str
             safeUrl += c;
         }
     }
-    if (encoding == ShortcutEncoding::Utf16Le) {
-        AppendUtf16Le(safeUrl, out);
+    if (IsUtf16(encoding)) {
+        AppendUtf16(safeUrl, encoding == ShortcutEncoding::Utf16Be, out);
         return;
     }
     if (encoding == ShortcutEncoding::Utf8) {
@@ -148,24 +97,26 @@ void AppendShortcutUrl(std::string_view url, ShortcutEncoding encoding, std::str
     encoder.Encode(safeUrl, out);
 }
 
+// Whether the unit at `at` is the ASCII character `c`.
+bool UnitIs(std::string_view bytes, std::size_t at, char c, ShortcutEncoding encoding) {
+    if (!IsUtf16(encoding)) return at < bytes.size() && bytes[at] == c;
+    const std::size_t low = LowByte(encoding);
+    return at + 2 <= bytes.size() && bytes[at + low] == c && bytes[at + 1 - low] == '\0';
+}
+
 // Where the line starting at `at` ends: the offset of its CR or LF unit, or the end.
-std::size_t LineEnd(std::string_view bytes, std::size_t at, std::size_t unit) {
-    if (unit == 1) return std::min(bytes.find_first_of("\r\n", at), bytes.size());
+std::size_t LineEnd(std::string_view bytes, std::size_t at, ShortcutEncoding encoding) {
+    if (!IsUtf16(encoding)) return std::min(bytes.find_first_of("\r\n", at), bytes.size());
     for (; at + 1 < bytes.size(); at += 2) {
-        if (bytes[at + 1] == '\0' && (bytes[at] == '\r' || bytes[at] == '\n')) return at;
+        if (UnitIs(bytes, at, '\r', encoding) || UnitIs(bytes, at, '\n', encoding)) return at;
     }
     return bytes.size();
 }
 
-// Whether the unit at `at` is the ASCII character `c`.
-bool UnitIs(std::string_view bytes, std::size_t at, char c, std::size_t unit) {
-    return at + unit <= bytes.size() && bytes[at] == c && (unit == 1 || bytes[at + 1] == '\0');
-}
-
 // Where the first "=" of a line is, in its bytes; npos when it has none.
-std::size_t EqualsIn(std::string_view line, std::size_t unit) {
-    for (std::size_t at = 0; at + unit <= line.size(); at += unit) {
-        if (UnitIs(line, at, '=', unit)) return at;
+std::size_t EqualsIn(std::string_view line, ShortcutEncoding encoding) {
+    for (std::size_t at = 0; at + UnitSize(encoding) <= line.size(); at += UnitSize(encoding)) {
+        if (UnitIs(line, at, '=', encoding)) return at;
     }
     return std::string_view::npos;
 }
@@ -191,7 +142,8 @@ std::string ShortcutFileText(std::string_view url) {
 std::string ShortcutTextOf(std::string_view bytes) {
     switch (EncodingOf(bytes)) {
         case ShortcutEncoding::Utf16Le:
-            return DecodeUtf16Le(bytes.substr(kUtf16LeBom.size()));
+        case ShortcutEncoding::Utf16Be:
+            return DecodeUtf16(bytes.substr(kUtf16LeBom.size()), EncodingOf(bytes) == ShortcutEncoding::Utf16Be);
         case ShortcutEncoding::Utf8:
             return DecodeText(bytes, kUtf8);
         default:
@@ -220,7 +172,7 @@ std::string ShortcutUrlFromText(std::string_view text) {
             return TrimBlanks(line.substr(equals + 1));
         }
     }
-    return kNotAvailable;
+    return std::string(kNoUrl);
 }
 
 std::string ShortcutWithUrl(std::string_view original, std::string_view url) {
@@ -229,7 +181,7 @@ std::string ShortcutWithUrl(std::string_view original, std::string_view url) {
     const ShortcutEncoding encoding = EncodingOf(original);
     const std::size_t unit = UnitSize(encoding);
     // The byte order mark stays in front; the lines follow it.
-    std::size_t at = encoding == ShortcutEncoding::Utf16Le ? kUtf16LeBom.size() : 0;
+    std::size_t at = IsUtf16(encoding) ? kUtf16LeBom.size() : 0;
     if (encoding == ShortcutEncoding::Utf8 && original.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
         at = kUtf8Bom.size();
     }
@@ -240,7 +192,7 @@ std::string ShortcutWithUrl(std::string_view original, std::string_view url) {
     bool urlWritten = false;
     bool atLineStart = true;
     while (at < original.size()) {
-        const std::size_t end = LineEnd(original, at, unit);
+        const std::size_t end = LineEnd(original, at, encoding);
         const std::string_view line = original.substr(at, end - at);
         const std::string text = LineText(line, encoding);
         const std::string trimmed = TrimBlanks(text);
@@ -258,15 +210,15 @@ std::string ShortcutWithUrl(std::string_view original, std::string_view url) {
             if (replace && EqualsNoCase(key, "URL")) urlWritten = true;
         }
         if (replace) {
-            out.append(line.substr(0, EqualsIn(line, unit) + unit));
+            out.append(line.substr(0, EqualsIn(line, encoding) + unit));
             AppendShortcutUrl(url, encoding, out);
         } else {
             out.append(line);
         }
         // The line's own end, as it was.
         std::size_t next = end;
-        if (UnitIs(original, next, '\r', unit)) next += unit;
-        if (UnitIs(original, next, '\n', unit)) next += unit;
+        if (UnitIs(original, next, '\r', encoding)) next += unit;
+        if (UnitIs(original, next, '\n', encoding)) next += unit;
         out.append(original.substr(end, next - end));
         atLineStart = next > end;
         at = next;

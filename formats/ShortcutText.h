@@ -15,7 +15,7 @@ std::string ShortcutFileText(std::string_view url);
 std::string ShortcutTextOf(std::string_view bytes);
 
 // The URL of the [InternetShortcut] section of a shortcut file's text (already in UTF-8), or
-// "N/A" when the section or the key is missing.
+// kNoUrl ("N/A") when the section or the key is missing.
 std::string ShortcutUrlFromText(std::string_view text);
 
 // The bytes of the shortcut file read as `original`, holding `url` instead of the URL it held:

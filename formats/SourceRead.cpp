@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 #include <system_error>
 
 #include "formats/ChromiumReader.h"
@@ -17,21 +18,29 @@ namespace pernard {
 
 namespace {
 
-// The first bytes of a file; empty when it cannot be read.
-std::string Head(const std::string& path, std::size_t bytes) {
-    const OpenFile file = OpenForReading(path);
-    if (!file) return {};
-    std::string head(bytes, '\0');
-    head.resize(std::fread(head.data(), 1, head.size(), file.get()));
-    return head;
+constexpr std::size_t kBlock = 64 * 1024;
+
+// Whether the JSON text that starts a file, `head` being its first block, holds a "roots" key
+// anywhere: Chromium writes it first, but a tool that sorts or rewrites the file may put it
+// after megabytes of other members, so the whole file is searched, a block at a time.
+bool HoldsRootsKey(std::FILE* file, std::string head) {
+    constexpr std::string_view kKey = "\"roots\"";
+    std::string block(kBlock, '\0');
+    for (;;) {
+        if (head.find(kKey) != std::string::npos) return true;
+        const std::size_t got = std::fread(block.data(), 1, block.size(), file);
+        if (got == 0) return false;
+        // The key may straddle two blocks: the end of the last one stays in front.
+        head.erase(0, head.size() > kKey.size() ? head.size() - kKey.size() + 1 : 0);
+        head.append(block, 0, got);
+    }
 }
 
-// A JSON object whose first keys include "roots", as Chromium writes its Bookmarks file.
-bool LooksLikeChromiumBookmarks(const std::string& head) {
+// A JSON object holding a "roots" key, as Chromium writes its Bookmarks file.
+bool LooksLikeChromiumBookmarks(std::FILE* file, const std::string& head) {
     std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     at = head.find_first_not_of(" \t\r\n", at);
-    return at != std::string::npos && head[at] == '{' &&
-           head.find("\"roots\"", at) != std::string::npos;
+    return at != std::string::npos && head[at] == '{' && HoldsRootsKey(file, head);
 }
 
 }  // namespace
@@ -41,9 +50,14 @@ SourceKind KindOfSource(const std::string& path) {
     if (std::filesystem::is_directory(path, error) || IsShortcutFileName(path)) {
         return SourceKind::Favorites;
     }
-    const std::string head = Head(path, 64 * 1024);
+    // Only a regular file is looked into (a FIFO would wait for a writer): anything else is
+    // left to the bookmark file reader, which refuses it with its message.
+    const OpenFile file = OpenForReading(path);
+    if (!file) return SourceKind::BookmarkFile;
+    std::string head(kBlock, '\0');
+    head.resize(std::fread(head.data(), 1, head.size(), file.get()));
     if (head.compare(0, 16, std::string("SQLite format 3\0", 16)) == 0) return SourceKind::Firefox;
-    if (LooksLikeChromiumBookmarks(head)) return SourceKind::Chromium;
+    if (LooksLikeChromiumBookmarks(file.get(), head)) return SourceKind::Chromium;
     return SourceKind::BookmarkFile;
 }
 

@@ -29,8 +29,9 @@ std::vector<int> EarliestMatches(const BmLogic& model, const UrlMatch& match) {
     for (int i = 0; i < count; ++i) {
         if (model.IsFolder(i)) continue;
         const std::string_view url = model.glUrl[i];
-        // A bookmark without a URL (a placeholder, a note) is the same page as nothing else.
-        if (url.empty()) {
+        // A bookmark without a URL (a placeholder, a note, a shortcut whose URL could not be
+        // read) is the same page as nothing else.
+        if (IsNoUrl(url)) {
             earliest[static_cast<std::size_t>(i)] = i;
             continue;
         }

@@ -60,7 +60,9 @@ public:
     // --- what the table can tell a reader.
     bool Full() const { return model_.glCT >= model_.glMaxURL; }
     std::string_view NameOf(int index) const { return model_.glName[index]; }
-    bool HasUrl(std::string_view url) { return model_.UrlExists(url); }
+    // Whether a bookmark of `url` would duplicate one in the table; one without a URL
+    // (IsNoUrl) duplicates none.
+    bool HasUrl(std::string_view url) { return !IsNoUrl(url) && model_.UrlExists(url); }
     // Makes room in the duplicate index for `count` more URLs (a hint for a large read).
     void ExpectUrls(std::size_t count) { model_.ExpectUrls(count); }
     const ReadSettings& Settings() const { return *model_.GetPorts().settings; }

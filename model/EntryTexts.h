@@ -24,4 +24,12 @@ struct EntryViews {
           modified(texts.modified) {}
 };
 
+// The URL the table holds for a bookmark whose source gave none that could be read (a shortcut
+// file without a URL line, or one that cannot be read).
+inline constexpr std::string_view kNoUrl = "N/A";
+
+// Whether `url` names no page: empty (a placeholder, a note) or kNoUrl. Such a bookmark is the
+// same page as no other: never a duplicate, at any match level.
+inline bool IsNoUrl(std::string_view url) { return url.empty() || url == kNoUrl; }
+
 }  // namespace pernard

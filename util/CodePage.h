@@ -13,6 +13,12 @@ namespace pernard {
 // Name of the code page Windows uses for Japanese (Shift_JIS with its Windows extensions).
 inline constexpr const char* kCp932 = "CP932";
 inline constexpr const char* kUtf8 = "UTF-8";
+// A bookmark file that starts with a UTF-16 byte order mark is read, and written back, in it.
+inline constexpr const char* kUtf16Le = "UTF-16LE";
+inline constexpr const char* kUtf16Be = "UTF-16BE";
+inline bool IsUtf16Charset(std::string_view charset) {
+    return charset == kUtf16Le || charset == kUtf16Be;
+}
 
 // The converter's name for a charset label found in a file ("shift_jis", "x-mac-roman",
 // "utf8", ...), or an empty text when the converter does not know it.

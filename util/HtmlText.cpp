@@ -217,4 +217,24 @@ std::size_t ParseTagAttributes(std::string_view line, std::size_t from, TagAttri
     return std::string_view::npos;
 }
 
+std::size_t FindEndTag(std::string_view text, std::string_view name, std::size_t from,
+                       std::size_t* length) {
+    for (std::size_t at = text.find("</", from); at != std::string_view::npos;
+         at = text.find("</", at + 2)) {
+        std::size_t end = at + 2;
+        if (text.size() - end < name.size() || !EqualsNoCase(text.substr(end, name.size()), name))
+            continue;
+        end += name.size();
+        while (end < text.size() && (text[end] == ' ' || text[end] == '\t' || text[end] == '\r' ||
+                                     text[end] == '\n' || text[end] == '\f')) {
+            ++end;
+        }
+        if (end < text.size() && text[end] == '>') {
+            if (length != nullptr) *length = end + 1 - at;
+            return at;
+        }
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace pernard

@@ -45,4 +45,10 @@ struct TagAttributes {
 // Returns the position just after ">", or npos when the tag does not close on this line.
 std::size_t ParseTagAttributes(std::string_view line, std::size_t from, TagAttributes& out);
 
+// Where the end tag `</NAME>` of `text` starts, at or after `from`: its name in any ASCII
+// letter case, blanks (spaces, tabs, line ends) allowed before its ">", as browsers take it
+// ("</A >"). `length`, when given, receives how many bytes it takes. npos when there is none.
+std::size_t FindEndTag(std::string_view text, std::string_view name, std::size_t from = 0,
+                       std::size_t* length = nullptr);
+
 }  // namespace pernard

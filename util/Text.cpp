@@ -258,4 +258,70 @@ bool AppendUtf8(std::string& out, char32_t cp) {
     return true;
 }
 
+namespace {
+
+// The code point of one UTF-8 character, or U+FFFD for what is none (a kept byte).
+char32_t CodePointOf(std::string_view character) {
+    if (!IsValidUtf8(character)) return 0xFFFD;
+    const auto byte = [&character](std::size_t k) {
+        return static_cast<char32_t>(static_cast<unsigned char>(character[k]));
+    };
+    switch (character.size()) {
+        case 1:
+            return byte(0);
+        case 2:
+            return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+        case 3:
+            return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+        default:
+            return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 |
+                   (byte(3) & 0x3F);
+    }
+}
+
+void AppendUtf16Unit(char32_t unit, bool bigEndian, std::string& out) {
+    const char low = static_cast<char>(unit & 0xFF);
+    const char high = static_cast<char>(unit >> 8);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+}
+
+}  // namespace
+
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    std::string text;
+    const std::size_t low = bigEndian ? 1 : 0;
+    const auto unitAt = [&bytes, low](std::size_t at) {
+        return static_cast<char32_t>(static_cast<unsigned char>(bytes[at + low]) |
+                                     static_cast<unsigned char>(bytes[at + 1 - low]) << 8);
+    };
+    std::size_t at = 0;
+    for (; at + 1 < bytes.size(); at += 2) {
+        char32_t unit = unitAt(at);
+        if (unit >= 0xD800 && unit < 0xDC00 && at + 3 < bytes.size() && unitAt(at + 2) >= 0xDC00 &&
+            unitAt(at + 2) < 0xE000) {
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (unitAt(at + 2) - 0xDC00);
+            at += 2;
+        }
+        if (!AppendUtf8(text, unit)) AppendUtf8(text, 0xFFFD);
+    }
+    if (at < bytes.size()) AppendUtf8(text, 0xFFFD);
+    return text;
+}
+
+void AppendUtf16(std::string_view utf8, bool bigEndian, std::string& out) {
+    std::size_t at = 0;
+    while (at < utf8.size()) {
+        const std::size_t start = at;
+        NextChar(utf8, at);
+        const char32_t codePoint = CodePointOf(utf8.substr(start, at - start));
+        if (codePoint >= 0x10000) {
+            AppendUtf16Unit(0xD800 + ((codePoint - 0x10000) >> 10), bigEndian, out);
+            AppendUtf16Unit(0xDC00 + ((codePoint - 0x10000) & 0x3FF), bigEndian, out);
+        } else {
+            AppendUtf16Unit(codePoint, bigEndian, out);
+        }
+    }
+}
+
 }  // namespace pernard

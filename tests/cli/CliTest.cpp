@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "cli/CliRun.h"
 #include "cli/CliSession.h"
 #include "support/PlacesFixture.h"
@@ -214,4 +216,53 @@ TEST(Cli, SaveKeepsTheFilesEncodingOrWritesUtf8WhenAsked) {
               std::string::npos);
     EXPECT_NE(run.err.find("U+FFFD"), std::string::npos);
     EXPECT_EQ(RunWith({"save", gbk, "--to", utf8, "--save-encoding", "GBK"}).status, 2);
+}
+
+TEST(Cli, ListExitsOneWhenAReadLeftSomethingOut) {
+    TempDir temp;
+    std::string deep = "{\"type\": \"url\", \"name\": \"d\", \"url\": \"http://d/\"}";
+    for (int level = 0; level < 25; ++level) {
+        deep = "{\"type\": \"folder\", \"name\": \"f\", \"children\": [" + deep + "]}";
+    }
+    const struct {
+        const char* name;
+        std::string bytes;
+        int status;
+    } cases[] = {
+        {"whole.htm", "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n", 0},
+        {"marker.htm",
+         "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n"
+         "<DT><A HREF=\"---\">m</A>\n",
+         1},
+        {"kind/Bookmarks",
+         "{\"roots\": {\"other\": {\"type\": \"folder\", \"name\": \"O\", \"children\": ["
+         "{\"type\": \"url\", \"name\": \"a\", \"url\": \"http://a/\"},"
+         "{\"type\": \"widget\", \"name\": \"w\"}]}}}",
+         1},
+        {"deep/Bookmarks",
+         "{\"roots\": {\"other\": {\"type\": \"folder\", \"name\": \"O\", \"children\": ["
+         "{\"type\": \"url\", \"name\": \"a\", \"url\": \"http://a/\"}, " +
+             deep + "]}}}",
+         1},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunWith({"list", temp.Write(c.name, c.bytes)});
+        EXPECT_EQ(run.status, c.status) << c.name << '\n' << run.err;
+        EXPECT_NE(run.out.find("\turl\ta\t"), std::string::npos) << c.name;
+    }
+}
+
+TEST(Cli, AStoreNamedByItsBareFileNameIsNamedAfterItsProfile) {
+    TempDir temp;
+    temp.Write("google-chrome/Profile 2/Bookmarks",
+               "{\"roots\": {\"other\": {\"type\": \"folder\", \"name\": \"O\"}}}");
+    const std::filesystem::path was = std::filesystem::current_path();
+    std::filesystem::current_path(temp.Path() / "google-chrome" / "Profile 2");
+    const CliRun bare = RunWith({"list", "Bookmarks"});
+    const CliRun relative = RunWith({"list", "../Profile 2/./Bookmarks"});
+    std::filesystem::current_path(was);
+    for (const CliRun& run : {bare, relative}) {
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out.substr(0, run.out.find('\t', 11)), "0\t-1\troot\tChrome — Profile 2");
+    }
 }

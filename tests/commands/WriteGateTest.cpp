@@ -60,7 +60,8 @@ std::string Listing(const std::string& path) {
 TEST(WriteGate, TheCommandLineWritesOnlyWhatLosesNothing) {
     struct Case {
         const char* what;
-        std::vector<std::string> arguments;  // $A: three.htm, $P: second-partial.htm, $S: a store
+        // $A: three.htm, $P: second-partial.htm, $S: a store, $L: one whose "roots" comes late
+        std::vector<std::string> arguments;
         int status;
         const char* target;  // whose bytes are checked
         bool unchanged;      // the target keeps its bytes; else it reads as `sameAs`
@@ -107,6 +108,12 @@ TEST(WriteGate, TheCommandLineWritesOnlyWhatLosesNothing) {
         {"a page over a store", {"report", "$A", "--folder", "0", "--to", "$S"}, 1, "$S", true, ""},
         {"a bookmark file over a store", {"save", "$A", "--to", "$S"}, 1, "$S", true, ""},
         {"a store over itself", {"save", "$S", "--to", "$S"}, 1, "$S", true, ""},
+        {"a bookmark file over a store whose roots come late",
+         {"save", "$A", "--to", "$L"},
+         1,
+         "$L",
+         true,
+         ""},
         {"a bookmark file onto a FIFO", {"save", "$A", "--to", "$F"}, 1, "$A", true, ""},
         {"a page onto a FIFO", {"report", "$A", "--folder", "0", "--to", "$F"}, 1, "$A", true, ""},
         {"a partial second root", {"save", "$P", "--to", "$P"}, 1, "$P", true, ""},
@@ -124,6 +131,9 @@ TEST(WriteGate, TheCommandLineWritesOnlyWhatLosesNothing) {
             {"$A", temp.Write("three.htm", kThree)},
             {"$P", temp.Write("second-partial.htm", kSecondPartial)},
             {"$S", temp.Write("Bookmarks", kStore)},
+            {"$L", temp.Write("late/Bookmarks", "{\"sync_metadata\":\"" +
+                                                    std::string(100000, 'x') + "\"," +
+                                                    kStore.substr(1))},
             {"$N0", temp.Write("other.htm", Section("Other", "http://other/"))},
             {"$N", (temp.Path() / "new.htm").string()},
             {"$F", (temp.Path() / "fifo").string()}};

@@ -193,6 +193,13 @@ TEST(ChromiumStore, EachBrowsersOwnShapeReadsAsTheBrowserShowsIt) {
          "1 U v http://v/ 1705526400|1715526400| SHORTCUTURL=\"v&amp;v\" "
          "dd:first line\\nsecond &lt;b&gt; &amp; &quot;q&quot;\n"
          "1 U used later http://w/ |1725526400|\n"},
+        {"the roots after other members longer than any first block",
+         "{\"sync_metadata\": \"" + std::string(200000, 'x') +
+             "\", \"roots\": {\"other\": {\"type\": \"folder\", \"name\": \"O\", "
+             "\"children\": [{\"type\": \"url\", \"name\": \"a\", \"url\": \"http://a/\"}]}}}",
+         "0 F O  ||\n"
+         "1 U a http://a/ ||\n",
+         "0 U a http://a/ ||\n"},
         {"a byte order mark before the JSON",
          "\xEF\xBB\xBF{\"roots\": {\"other\": {\"type\": \"folder\", \"name\": \"O\", "
          "\"children\": [{\"type\": \"url\", \"name\": \"a\", \"url\": \"http://a/\"}]}}}",

@@ -2,9 +2,11 @@
 
 #include "formats/EncodingSniffer.h"
 #include "formats/NetscapeReader.h"
+#include "formats/NetscapeWriter.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
+#include "util/Text.h"
 
 using namespace pernard;
 using pernard::testing::TempDir;
@@ -15,6 +17,13 @@ namespace {
 const std::string kBody =
     "<TITLE>日本語の題名</TITLE>\r\n<DL><p>\r\n"
     "<DT><A HREF=\"http://a/\">ページ①</A>\r\n</DL><p>\r\n";
+
+// UTF-8 text as UTF-16 after its byte order mark.
+std::string Utf16(const std::string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    AppendUtf16(text, bigEndian, bytes);
+    return bytes;
+}
 
 struct Encoded {
     const char* label;
@@ -38,6 +47,8 @@ TEST(Encoding, TheFileSaysOrShowsWhatItIsWrittenIn) {
         {"unknown declaration", "<META CONTENT=\"text/html; charset=klingon\">\n" + sjis, "CP932"},
         {"declaration after the list is not looked at",
          "<DL><p>\n<META CONTENT=\"charset=UTF-8\">\n" + sjis, "CP932"},
+        {"utf-16 le with byte order mark", Utf16(kBody, false), "UTF-16LE"},
+        {"utf-16 be with byte order mark", Utf16(kBody, true), "UTF-16BE"},
     };
     for (const auto& c : cases) {
         const std::string path = temp.Write("f.htm", c.bytes);
@@ -169,4 +180,32 @@ TEST(Encoding, TheChosenEncodingReadsFilesThatDoNotSay) {
     ASSERT_TRUE(ReadNetscapeFile(t.model, true, declared, urls, error));
     EXPECT_EQ(t.model.glName[0], "café");
     EXPECT_EQ(CanonicalCharset("windows-31j"), kCp932);
+}
+
+// A UTF-16 file is written back in UTF-16, its byte order and mark as read; saved again
+// unchanged it keeps its bytes. Characters of two units straddle the reader's blocks.
+TEST(Encoding, AUtf16FileIsSavedBackInUtf16) {
+    TempDir temp;
+    std::string wide;
+    for (int k = 0; k < 300000; ++k) wide += "😀";
+    const std::string body = "<TITLE>T</TITLE>\r\n<DL><p>\r\n<DT><A HREF=\"http://a/\">あ" + wide +
+                             "</A>\r\n<DT><A HREF=\"http://b/\">b</A>\r\n</DL><p>\r\n";
+    for (const bool bigEndian : {false, true}) {
+        const std::string path = temp.Write("w.htm", Utf16(body, bigEndian));
+        std::string saved;
+        for (int round = 0; round < 2; ++round) {
+            TestModel t;
+            int urls = 0;
+            std::string error;
+            ASSERT_TRUE(ReadNetscapeFile(t.model, true, path, urls, error)) << error;
+            ASSERT_EQ(t.model.glCT, 3);
+            EXPECT_EQ(t.model.glName[1], "あ" + wide);
+            EXPECT_EQ(t.model.glUrl[2], "http://b/");
+            const std::string bytes = BookmarkFileText(t.model, 0);
+            EXPECT_EQ(bytes.substr(0, 2), bigEndian ? "\xFE\xFF" : "\xFF\xFE");
+            if (round == 1) EXPECT_EQ(bytes, saved);
+            saved = bytes;
+            temp.Write("w.htm", bytes);
+        }
+    }
 }

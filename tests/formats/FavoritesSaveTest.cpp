@@ -537,15 +537,17 @@ TEST_F(FavoritesSaveTest, LargeShortcutsKeepEveryByteThroughEveryEdit) {
     }
 }
 
-// A shortcut is written back in the form it was read in: an empty file stays empty while its
-// entry is unchanged, a UTF-16 file stays UTF-16 LE with its byte order mark, a UTF-8 one keeps
-// its byte order mark.
+// A shortcut is written back in the form it was read in: an empty file or one without a URL
+// stays as it is while its entry is unchanged, a UTF-16 file stays UTF-16 in its byte order
+// with its byte order mark, a UTF-8 one keeps its byte order mark.
 TEST_F(FavoritesSaveTest, ShortcutsStayInTheirOwnEncoding) {
-    const auto utf16 = [](const std::u16string& text) {
-        std::string bytes = "\xFF\xFE";
+    const auto utf16 = [](const std::u16string& text, bool bigEndian = false) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
         for (const char16_t unit : text) {
-            bytes += static_cast<char>(unit & 0xFF);
-            bytes += static_cast<char>(unit >> 8);
+            const char low = static_cast<char>(unit & 0xFF);
+            const char high = static_cast<char>(unit >> 8);
+            bytes += bigEndian ? high : low;
+            bytes += bigEndian ? low : high;
         }
         return bytes;
     };
@@ -566,6 +568,14 @@ TEST_F(FavoritesSaveTest, ShortcutsStayInTheirOwnEncoding) {
          utf16(u"[InternetShortcut]\r\nURL=http://新/😀\r\nIconIndex=1\r\n")},
         {"wide without url", utf16(u"[Other]\r\nX=日本"), "N/A", "http://x/",
          utf16(u"[Other]\r\nX=日本\r\n[InternetShortcut]\r\nURL=http://x/\r\n")},
+        {"wide big-endian", utf16(u"[InternetShortcut]\r\nURL=http://b/\r\n", true), "http://b/",
+         "", utf16(u"[InternetShortcut]\r\nURL=http://b/\r\n", true)},
+        {"wide big-endian edited", utf16(u"[InternetShortcut]\r\nURL=http://b/\r\nX=1", true),
+         "http://b/", "http://東/😀", utf16(u"[InternetShortcut]\r\nURL=http://東/😀\r\nX=1", true)},
+        {"no url line", "[InternetShortcut]\r\nIconIndex=1\r\n", "N/A", "",
+         "[InternetShortcut]\r\nIconIndex=1\r\n"},
+        {"no url line either", "[InternetShortcut]\r\nIconIndex=2\r\n", "N/A", "",
+         "[InternetShortcut]\r\nIconIndex=2\r\n"},
         {"marked utf-8", "\xEF\xBB\xBF[InternetShortcut]\nURL=http://日本/\n", "http://日本/",
          "http://東京/", "\xEF\xBB\xBF[InternetShortcut]\nURL=http://東京/\n"},
     };

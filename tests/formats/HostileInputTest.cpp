@@ -13,6 +13,7 @@
 #include "formats/FavoritesReader.h"
 #include "formats/LineReader.h"
 #include "formats/NetscapeReader.h"
+#include "formats/SourceRead.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
 
@@ -121,6 +122,30 @@ TEST_F(HostileInputTest, DeepNestingNulsAndThingsThatAreNoFiles) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(Read(fifo));
     EXPECT_FALSE(Read("/dev/zero"));
+    // Nor is a FIFO under a name that makes it look like any other source, read as whatever
+    // kind: each read fails at once with its message, none waits for a writer.
+    for (const char* name : {"Bookmarks", "places.sqlite", "fifo.url"}) {
+        const std::string path = (temp.Path() / name).string();
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        EXPECT_EQ(KindOfSource(path),
+                  IsShortcutFileName(path) ? SourceKind::Favorites : SourceKind::BookmarkFile)
+            << name;
+        for (const SourceKind kind : {KindOfSource(path), SourceKind::BookmarkFile,
+                                      SourceKind::Chromium, SourceKind::Firefox,
+                                      SourceKind::Favorites}) {
+            TestModel model;
+            const ReadOutcome outcome = ReadSourceAs(model.model, true, path, kind);
+            EXPECT_FALSE(outcome.ok) << name;
+            EXPECT_FALSE(outcome.errorText.empty()) << name;
+        }
+    }
+    // A FIFO among shortcuts is passed over; the shortcut beside it is read.
+    fs::create_directory(temp.Path() / "Favorites");
+    temp.Write("Favorites/a.url", "[InternetShortcut]\r\nURL=http://a/\r\n");
+    ASSERT_EQ(mkfifo((temp.Path() / "Favorites" / "b.url").c_str(), 0600), 0);
+    TestModel favorites;
+    EXPECT_TRUE(ReadSourceOf(favorites.model, true, (temp.Path() / "Favorites").string()).ok);
+    EXPECT_EQ(favorites.model.glCT, 2);
 }
 
 TEST_F(HostileInputTest, FavoritesWithLoopsDepthAndHugeShortcuts) {

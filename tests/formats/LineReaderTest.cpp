@@ -28,12 +28,14 @@ TEST(LineReader, EveryKindOfLineEndEndsOneLine) {
     EXPECT_EQ(ReadAll(""), Lines{});
 }
 
-TEST(LineReader, CtrlZEndsTheFile) {
+TEST(LineReader, CtrlZIsAByteOfItsLine) {
     using Lines = std::vector<std::string>;
     EXPECT_EQ(ReadAll("a\r\nb\x1a"
                       "c\r\nd"),
-              (Lines{"a", "b"}));
-    EXPECT_EQ(ReadAll("a\r\n\x1a"), (Lines{"a"}));
+              (Lines{"a", "b\x1a"
+                          "c",
+                     "d"}));
+    EXPECT_EQ(ReadAll("a\r\n\x1a"), (Lines{"a", "\x1a"}));
 }
 
 TEST(LineReader, LinesLongerThanTheBufferAndCrLfAcrossBlocks) {

@@ -90,11 +90,19 @@ TEST_F(NetscapeReaderTest, LineFeedsAloneAndMixedLineEndsEachEndALine) {
     EXPECT_EQ(urls, 2);
 }
 
-TEST_F(NetscapeReaderTest, TagsInAnyLetterCase) {
+TEST_F(NetscapeReaderTest, TagsInAnyLetterCaseAndEndTagsWithBlanksBeforeTheirEnd) {
     ASSERT_TRUE(
         Read("<Title>Safari</Title>\n<dl><p>\n<dt><h3 folded>Favoris</h3>\n<dl><p>\n"
              "<dt><a href=\"http://a/\">A</a>\n</dl><p>\n</dl><p>\n"));
     EXPECT_EQ(DumpTable(t.model), "0 -1 R Safari\n1 0 F Favoris\n2 1 U A http://a/\n");
+    ASSERT_TRUE(
+        Read("<TITLE>T</TITLE>\n<DL><p>\n<DT><H3>F</H3 ><DL><p>\n"
+             "<DT><A HREF=\"http://b/\">B</A >\n<DT><A HREF=\"http://c/\">C</a \t >\n"
+             "<DT><A\n  HREF=\"http://d/\">joined</A\t>\n</DL><p>\n"
+             "<DT><A HREF=\"http://e/\">E</A>\n"));
+    EXPECT_EQ(DumpTable(t.model),
+              "0 -1 R T\n1 0 F F\n2 1 U B http://b/\n3 1 U C http://c/\n"
+              "4 1 U joined http://d/\n5 0 U E http://e/\n");
 }
 
 TEST_F(NetscapeReaderTest, CommentsSpanLinesAndOneLineCommentsDoNot) {
@@ -203,15 +211,17 @@ TEST_F(NetscapeReaderTest, DuplicateUrlsAreSkippedAcrossReadsWhenAsked) {
         "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n"
         "<DT><A HREF=\"http://A/\">upper</A>\n"
         "<DT><A HREF=\"http://a/\" ADD_DATE=\"99\">again</A>\n"
-        "<DT><H3>F</H3>\n";
+        "<DT><H3>F</H3>\n"
+        // Bookmarks without a URL are no one's duplicates: each is read.
+        "<DT><A HREF=\"N/A\">n1</A>\n<DT><A HREF=\"N/A\">n2</A>\n<DT><A HREF=\"\">e</A>\n";
     ASSERT_TRUE(Read(file));
-    EXPECT_EQ(urls, 2);
+    EXPECT_EQ(urls, 5);
     EXPECT_EQ(t.diagnostics.readingLog.back(), "重複  again");
     // The folder after a skipped line does not inherit the skipped line's dates.
     EXPECT_EQ(t.model.glAdd[3], "");
     ASSERT_TRUE(Read(file, false));
-    EXPECT_EQ(urls, 0);
-    EXPECT_EQ(t.model.glCT, 6);
+    EXPECT_EQ(urls, 3);
+    EXPECT_EQ(t.model.glCT, 7 + 5);
 }
 
 TEST_F(NetscapeReaderTest, StopsWhenTheTableIsFull) {

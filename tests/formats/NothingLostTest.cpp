@@ -75,6 +75,26 @@ TEST_F(NothingLostTest, AnUnchangedSaveWritesUndecodableBytesBack) {
     EXPECT_NE(ReadBytes(path).find("日本\xff語</A>"), std::string::npos);
 }
 
+TEST_F(NothingLostTest, ACtrlZAnywhereIsAByteOfTheFileAndEndsNothing) {
+    // In a name, alone on a line between entries, and at the end as old tools wrote it.
+    ASSERT_TRUE(Load("z.htm",
+                     "<TITLE>T</TITLE>\r\n<DL><p>\r\n<DT><A HREF=\"http://a/\">a\x1a"
+                     "b</A>\r\n\x1a\r\n<DT><A HREF=\"http://c/\">c</A>\r\n</DL><p>\r\n\x1a"));
+    EXPECT_EQ(pernard::testing::DumpTable(t.model),
+              "0 -1 R T\n1 0 U a\x1a"
+              "b http://a/\n2 0 U c http://c/\n");
+    ASSERT_TRUE(Save(Answer::Yes));
+    const std::string saved = ReadBytes(path);
+    EXPECT_NE(saved.find(">a\x1a"
+                         "b</A>"),
+              std::string::npos);
+    // Read back and saved unchanged, the file keeps its bytes.
+    ASSERT_TRUE(Load("z.htm", saved));
+    EXPECT_EQ(t.model.glCT, 3);
+    ASSERT_TRUE(Save(Answer::Yes));
+    EXPECT_EQ(ReadBytes(path), saved);
+}
+
 TEST_F(NothingLostTest, WritingKeptBytesIntoAnotherEncodingAsksFirst) {
     // A Favorites name that is not UTF-8 can only be written to a bookmark file as U+FFFD.
     const auto favorites = temp.Path() / "Favorites";

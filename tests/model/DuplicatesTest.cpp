@@ -100,6 +100,26 @@ TEST(Duplicates, GroupsAtEachLevelAndTheEntryEachKeeps) {
     EXPECT_EQ(Names(t.model, groups[0].entries), "abg");
 }
 
+// Bookmarks without a URL (none, or one whose shortcut gave none: "N/A") match nothing, at any
+// level and in the duplicate check: a clean-up must never delete them as each other's copies.
+TEST(Duplicates, BookmarksWithoutAUrlAreNoOnesDuplicates) {
+    TestModel t;
+    std::string error;
+    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    TableBuilder::Root(t.model, "R");
+    for (const char* name : {"n1", "n2", "e1", "e2"}) {
+        TableBuilder::Url(t.model, 1, {name, name[0] == 'n' ? "N/A" : "", "", "", ""});
+    }
+    TableBuilder::Url(t.model, 1, {"a", "http://a/", "", "", ""});
+    TableBuilder::Url(t.model, 1, {"b", "http://a/", "", "", ""});
+    for (const MatchLevel level : {MatchLevel::Exact, MatchLevel::SameResource, MatchLevel::Loose}) {
+        const std::vector<DuplicateGroup> groups = FindDuplicateGroups(t.model, {level, {}});
+        ASSERT_EQ(groups.size(), 1u);
+        EXPECT_EQ(Names(t.model, groups[0].entries), "ab");
+        EXPECT_EQ(t.model.CheckDuplicateUrls({level, {}}), 1);
+    }
+}
+
 TEST(Duplicates, TheOthersAreDeletedOrMovedInOneStepThatUndoesExactly) {
     struct Case {
         KeepRule keep;
