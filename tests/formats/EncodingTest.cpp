@@ -203,7 +203,9 @@ TEST(Encoding, AUtf16FileIsSavedBackInUtf16) {
             EXPECT_EQ(t.model.glUrl[2], "http://b/");
             const std::string bytes = BookmarkFileText(t.model, 0);
             EXPECT_EQ(bytes.substr(0, 2), bigEndian ? "\xFE\xFF" : "\xFF\xFE");
-            if (round == 1) EXPECT_EQ(bytes, saved);
+            if (round == 1) {
+                EXPECT_EQ(bytes, saved);
+            }
             saved = bytes;
             temp.Write("w.htm", bytes);
         }

@@ -27,7 +27,7 @@ public:
         if (Chance(30)) members.push_back(Member("sync_metadata", Quoted("CioKCgiIgQ==")));
         if (Chance(30)) members.push_back(Member("roots", Roots()));  // the browser reads the last
         if (Chance(30)) {
-            members.insert(members.begin(), Member("padding", Quoted(std::string(100, 'p'))));
+            members.insert(members.begin(), Member("padding", Quoted(std::string(70000, 'p'))));
         }
         return Object(Shuffled(members));
     }
