@@ -325,6 +325,8 @@ private:
 
     // --- undo and redo support (ui/UndoCommands.cpp)
     void BuildUndoItems();
+    // 元に戻す and やり直し at the top of `menu`, named with `suffix` ("Undo3").
+    void AddUndoItems(QMenu* menu, const QString& suffix);
     // Undoes (or redoes) one step and shows the window as it was around it.
     void StepHistory(bool undo);
     void UpdateUndoItems();
@@ -339,6 +341,7 @@ private:
     MainWindowLinks links_;
     std::unique_ptr<StatusPanels> status_;
     std::map<QString, QAction*> items_;
+    std::vector<QString> undoMenus_;  // the suffixes of the menus that hold 元に戻す
     std::vector<QToolButton*> toolRow1_, toolRow2_;
     std::unique_ptr<ListPane> pane_;
     bool tableChanging_ = false;

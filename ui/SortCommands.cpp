@@ -23,6 +23,21 @@ void TFormMain::SetupSorting() {
     edit->menuAction()->setObjectName("miEdit");
     items_["miEdit"] = edit->menuAction();
     MainMenu->insertMenu(Item("miView"), edit);
+    // What a user looks for in an 編集 menu, with the keys that do it; each acts on what is
+    // highlighted, as the tool bar's button does.
+    auto addCommand = [this, edit](const QString& name, const QString& caption,
+                                   const QKeySequence& key, void (TFormMain::*handler)()) {
+        QAction* item = AddItem(edit, name, caption, handler);
+        item->setShortcut(key);
+        item->setShortcutContext(Qt::WidgetShortcut);  // shown only; the window's keys act
+    };
+    addCommand("miEditCut", "切取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X), &TFormMain::BtCutClick);
+    addCommand("miEditCopy", "コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), &TFormMain::BtCopyClick);
+    addCommand("miEditPaste", "貼付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V),
+               &TFormMain::BtPasteClick);
+    addCommand("miEditDelete", "削除(&D)", QKeySequence(Qt::Key_Delete), &TFormMain::BtSakujoClick);
+    edit->addSeparator();
+    AddUndoItems(edit, "3");
     AddItem(edit, "miEditSort", "並べ替え(&O)...", &TFormMain::SortClick);
     // In the tree's menu, after 編集.
     QAction* sort = new QAction("並べ替え...", PMenu);

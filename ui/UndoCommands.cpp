@@ -3,6 +3,7 @@
 // window's state (selection, list, open folders) shown as it was around the step.
 
 #include <QKeySequence>
+#include <QMenu>
 
 #include "ui/BoardMain.h"
 #include "ui/QtText.h"
@@ -33,36 +34,38 @@ void TFormMain::BuildUndoItems() {
     connect(redoKey, &QAction::triggered, this, &TFormMain::RedoClick);
     addAction(redoKey);
 
-    auto addToTop = [this](QMenu* menu, const QString& suffix) {
-        QAction* first = menu->actions().value(0);
-        auto* undo = new QAction("元に戻す(&U)", menu);
-        undo->setObjectName("Undo" + suffix);
-        undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-        undo->setShortcutContext(Qt::WidgetShortcut);  // shown only; the window's key acts
-        connect(undo, &QAction::triggered, this, &TFormMain::UndoClick);
-        auto* redo = new QAction("やり直し(&R)", menu);
-        redo->setObjectName("Redo" + suffix);
-        redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-        redo->setShortcutContext(Qt::WidgetShortcut);
-        connect(redo, &QAction::triggered, this, &TFormMain::RedoClick);
-        menu->insertAction(first, undo);
-        menu->insertAction(first, redo);
-        QAction* separator = menu->insertSeparator(first);
-        separator->setObjectName("UndoSeparator" + suffix);
-        items_[undo->objectName()] = undo;
-        items_[redo->objectName()] = redo;
-        items_[separator->objectName()] = separator;
-        connect(menu, &QMenu::aboutToShow, this, &TFormMain::UpdateUndoItems);
-    };
-    addToTop(PMenu, "1");
-    addToTop(PLViewMenu, "2");
+    AddUndoItems(PMenu, "1");
+    AddUndoItems(PLViewMenu, "2");
     UpdateUndoItems();
 }
 
+void TFormMain::AddUndoItems(QMenu* menu, const QString& suffix) {
+    QAction* first = menu->actions().value(0);
+    auto* undo = new QAction("元に戻す(&U)", menu);
+    undo->setObjectName("Undo" + suffix);
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undo->setShortcutContext(Qt::WidgetShortcut);  // shown only; the window's key acts
+    connect(undo, &QAction::triggered, this, &TFormMain::UndoClick);
+    auto* redo = new QAction("やり直し(&R)", menu);
+    redo->setObjectName("Redo" + suffix);
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    redo->setShortcutContext(Qt::WidgetShortcut);
+    connect(redo, &QAction::triggered, this, &TFormMain::RedoClick);
+    menu->insertAction(first, undo);
+    menu->insertAction(first, redo);
+    QAction* separator = menu->insertSeparator(first);
+    separator->setObjectName("UndoSeparator" + suffix);
+    items_[undo->objectName()] = undo;
+    items_[redo->objectName()] = redo;
+    items_[separator->objectName()] = separator;
+    undoMenus_.push_back(suffix);
+    connect(menu, &QMenu::aboutToShow, this, &TFormMain::UpdateUndoItems);
+}
+
 void TFormMain::UpdateUndoItems() {
-    for (const char* suffix : {"1", "2"}) {
-        QAction* undo = Item(QString("Undo") + suffix);
-        QAction* redo = Item(QString("Redo") + suffix);
+    for (const QString& suffix : undoMenus_) {
+        QAction* undo = Item("Undo" + suffix);
+        QAction* redo = Item("Redo" + suffix);
         undo->setText(Caption("元に戻す", model_.UndoName(), "(&U)"));
         undo->setEnabled(model_.CanUndo());
         redo->setText(Caption("やり直し", model_.RedoName(), "(&R)"));

@@ -38,6 +38,14 @@ TEST_F(SortCommandsTest, TheDialogSortsTheSelectedFolderAsOneStepOfUndo) {
     ASSERT_GE(menus.size(), 3);
     EXPECT_EQ(menus[1]->objectName(), "miEdit");
     EXPECT_EQ(menus[2]->objectName(), "miView");
+    // It holds what a user looks for there, with the keys shown.
+    QStringList edit;
+    for (QAction* item : menus[1]->menu()->actions()) {
+        if (!item->isSeparator()) edit << item->objectName() + " " + item->shortcut().toString();
+    }
+    EXPECT_EQ(edit.mid(0, 6), (QStringList{"Undo3 Ctrl+Z", "Redo3 Ctrl+Y", "miEditCut Ctrl+X",
+                                           "miEditCopy Ctrl+C", "miEditPaste Ctrl+V",
+                                           "miEditDelete Del"}));
     ASSERT_NE(Main().Item("PMenuSort"), nullptr);
     EXPECT_TRUE(Main().PMenu->actions().contains(Main().Item("PMenuSort")));
 
