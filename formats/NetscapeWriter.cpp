@@ -37,9 +37,10 @@ std::string CharsetLabel(const std::string& charset) {
 // A Favorites root's texts come from file names and shortcut files, never from this file.
 bool KeptBytesBelong(const BmLogic& model, int root) {
     if (model.SourceKindOf(root) == SourceKind::Favorites) return false;
-    // A UTF-16 file decodes whole or as U+FFFD: no byte of it is kept.
+    // A UTF-16 file keeps its lone surrogates so (util/Text.cpp): written back in UTF-16, they
+    // are its units again.
     const std::string charset = WriteCharset(model, root);
-    return model.RootCharset(root) == charset && !IsUtf16Charset(charset);
+    return model.RootCharset(root) == charset;
 }
 
 template <typename Test>

@@ -36,11 +36,18 @@ bool HoldsRootsKey(std::FILE* file, std::string head) {
     }
 }
 
-// A JSON object holding a "roots" key, as Chromium writes its Bookmarks file.
-bool LooksLikeChromiumBookmarks(std::FILE* file, const std::string& head) {
+// A JSON object holding a "roots" key, as Chromium writes its Bookmarks file: its first
+// character after the blanks, however many blocks of them come first.
+bool LooksLikeChromiumBookmarks(std::FILE* file, std::string head) {
     std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     at = head.find_first_not_of(" \t\r\n", at);
-    return at != std::string::npos && head[at] == '{' && HoldsRootsKey(file, head);
+    while (at == std::string::npos) {
+        head.resize(kBlock);
+        head.resize(std::fread(head.data(), 1, head.size(), file));
+        if (head.empty()) return false;
+        at = head.find_first_not_of(" \t\r\n");
+    }
+    return head[at] == '{' && HoldsRootsKey(file, head);
 }
 
 }  // namespace

@@ -279,6 +279,24 @@ char32_t CodePointOf(std::string_view character) {
     }
 }
 
+// A UTF-16 unit that is half of no pair (a lone surrogate) is no character, but a file may hold
+// one: it is kept as the three bytes its code point would take in UTF-8 (ED A0..BF xx), which
+// no valid UTF-8 holds, so that the text's decoder keeps them as bytes that did not decode (the
+// read says so, and no two texts that differ there are taken for one) and a write in UTF-16
+// gives the unit back.
+void AppendLoneSurrogate(std::string& text, char32_t unit) {
+    text += static_cast<char>(0xE0 | (unit >> 12));
+    text += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (unit & 0x3F));
+}
+char32_t LoneSurrogateAt(std::string_view text, std::size_t at) {
+    if (at + 2 >= text.size() || static_cast<unsigned char>(text[at]) != 0xED) return 0;
+    const auto second = static_cast<unsigned char>(text[at + 1]);
+    const auto third = static_cast<unsigned char>(text[at + 2]);
+    if (second < 0xA0 || second > 0xBF || (third & 0xC0) != 0x80) return 0;
+    return 0xD000 | static_cast<char32_t>((second & 0x3F) << 6) | (third & 0x3F);
+}
+
 void AppendUtf16Unit(char32_t unit, bool bigEndian, std::string& out) {
     const char low = static_cast<char>(unit & 0xFF);
     const char high = static_cast<char>(unit >> 8);
@@ -303,7 +321,11 @@ std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
             unit = 0x10000 + ((unit - 0xD800) << 10) + (unitAt(at + 2) - 0xDC00);
             at += 2;
         }
-        if (!AppendUtf8(text, unit)) AppendUtf8(text, 0xFFFD);
+        if (unit >= 0xD800 && unit < 0xE000) {
+            AppendLoneSurrogate(text, unit);
+        } else if (!AppendUtf8(text, unit)) {
+            AppendUtf8(text, 0xFFFD);
+        }
     }
     if (at < bytes.size()) AppendUtf8(text, 0xFFFD);
     return text;
@@ -312,6 +334,11 @@ std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
 void AppendUtf16(std::string_view utf8, bool bigEndian, std::string& out) {
     std::size_t at = 0;
     while (at < utf8.size()) {
+        if (const char32_t unit = LoneSurrogateAt(utf8, at)) {
+            AppendUtf16Unit(unit, bigEndian, out);
+            at += 3;
+            continue;
+        }
         const std::size_t start = at;
         NextChar(utf8, at);
         const char32_t codePoint = CodePointOf(utf8.substr(start, at - start));

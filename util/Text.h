@@ -77,11 +77,12 @@ bool IsValidUtf8(std::string_view text);
 // Appends the UTF-8 form of a code point; false (nothing appended) for an invalid one.
 bool AppendUtf8(std::string& out, char32_t codePoint);
 
-// UTF-16 bytes, little-endian or big-endian, as UTF-8 text: a lone surrogate or an odd last
-// byte becomes U+FFFD.
+// UTF-16 bytes, little-endian or big-endian, as UTF-8 text: a lone surrogate becomes the three
+// bytes its code point would take in UTF-8 (no valid UTF-8: a decoder of the text keeps them
+// as bytes that did not decode), an odd last byte U+FFFD.
 std::string DecodeUtf16(std::string_view bytes, bool bigEndian);
-// UTF-8 text appended to `out` as UTF-16 in the byte order asked for; what is not a character
-// (a malformed or kept byte) becomes U+FFFD.
+// UTF-8 text appended to `out` as UTF-16 in the byte order asked for: those three bytes as the
+// lone surrogate again; what else is not a character (a malformed or kept byte) U+FFFD.
 void AppendUtf16(std::string_view utf8, bool bigEndian, std::string& out);
 
 }  // namespace pernard

@@ -61,6 +61,7 @@ TEST(WriteGate, TheCommandLineWritesOnlyWhatLosesNothing) {
     struct Case {
         const char* what;
         // $A: three.htm, $P: second-partial.htm, $S: a store, $L: one whose "roots" comes late
+        // (after blank lines and a long member)
         std::vector<std::string> arguments;
         int status;
         const char* target;  // whose bytes are checked
@@ -131,7 +132,7 @@ TEST(WriteGate, TheCommandLineWritesOnlyWhatLosesNothing) {
             {"$A", temp.Write("three.htm", kThree)},
             {"$P", temp.Write("second-partial.htm", kSecondPartial)},
             {"$S", temp.Write("Bookmarks", kStore)},
-            {"$L", temp.Write("late/Bookmarks", "{\"sync_metadata\":\"" +
+            {"$L", temp.Write("late/Bookmarks", std::string(70000, '\n') + "{\"sync_metadata\":\"" +
                                                     std::string(100000, 'x') + "\"," +
                                                     kStore.substr(1))},
             {"$N0", temp.Write("other.htm", Section("Other", "http://other/"))},

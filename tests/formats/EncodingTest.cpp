@@ -182,6 +182,38 @@ TEST(Encoding, TheChosenEncodingReadsFilesThatDoNotSay) {
     EXPECT_EQ(CanonicalCharset("windows-31j"), kCp932);
 }
 
+// A lone surrogate of a UTF-16 file is kept: URLs that differ only there stay apart, and a save
+// gives the unit back.
+TEST(Encoding, AUtf16FileKeepsItsLoneSurrogates) {
+    const std::string body =
+        "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://t/\xED\xA0\x80\">P</A>\n"
+        "<DT><A HREF=\"http://t/\xED\xB0\x80\">Q</A>\n<DT><A HREF=\"http://t/\xEF\xBF\xBD\">R</A>\n"
+        "</DL><p>\n";
+    for (const bool bigEndian : {false, true}) {
+        TempDir temp;
+        std::string path = temp.Write("s.htm", Utf16(body, bigEndian));
+        std::string saved;
+        for (int round = 0; round < 2; ++round) {
+            TestModel t;
+            int urls = 0;
+            std::string error;
+            ASSERT_TRUE(ReadNetscapeFile(t.model, true, path, urls, error)) << error;
+            ASSERT_EQ(t.model.glCT, 4);
+            EXPECT_NE(t.model.glUrl[1], t.model.glUrl[2]);
+            EXPECT_NE(t.model.glUrl[2], t.model.glUrl[3]);
+            EXPECT_NE(t.model.glUrl[1], t.model.glUrl[3]);
+            const std::string bytes = BookmarkFileText(t.model, 0);
+            EXPECT_NE(bytes.find(bigEndian ? std::string("\xD8\x00", 2) : std::string("\x00\xD8", 2)),
+                      std::string::npos);
+            if (round == 1) {
+                EXPECT_EQ(bytes, saved);
+            }
+            saved = bytes;
+            path = temp.Write("s.htm", bytes);
+        }
+    }
+}
+
 // A UTF-16 file is written back in UTF-16, its byte order and mark as read; saved again
 // unchanged it keeps its bytes. Characters of two units straddle the reader's blocks.
 TEST(Encoding, AUtf16FileIsSavedBackInUtf16) {
