@@ -74,6 +74,7 @@ LineTags ScanTags(std::string_view line) {
                 const std::size_t end = FindEndTag(line, name, at + 1, &length);
                 if (end == std::string_view::npos) break;
                 at = end + length;
+                tags.textEnd = at;
                 continue;
             }
             if (StartsNoCase(rest, 0, "!DOCTYPE")) tags.doctype = true;
@@ -103,6 +104,51 @@ LineTags ScanTags(std::string_view line) {
         ++at;
     }
     return tags;
+}
+
+namespace {
+
+bool IsEntryTag(std::string_view line, std::size_t at) {
+    return (StartsNoCase(line, at + 1, "A") && at + 2 < line.size() && IsBlank(line[at + 2])) ||
+           StartsNoCase(line, at + 1, "H3");
+}
+bool IsBoundaryTag(std::string_view line, std::size_t at) {
+    return StartsNoCase(line, at + 1, "DT") || StartsNoCase(line, at + 1, "DL") ||
+           StartsNoCase(line, at + 1, "/DL") || StartsNoCase(line, at + 1, "HR");
+}
+
+// The next tag from `from` on that starts a part of its own (an entry's <DT>, a list tag, a
+// separator), stepping over the text of an entry on the way (a name may hold "<DT>" as text);
+// npos at a comment, at an entry without its end tag, or at the line's end.
+std::size_t BoundaryFrom(std::string_view line, std::size_t from) {
+    std::size_t at = line.find('<', from);
+    while (at != std::string_view::npos) {
+        if (StartsNoCase(line, at + 1, "!--")) return std::string_view::npos;
+        if (IsBoundaryTag(line, at)) return at;
+        if (IsEntryTag(line, at)) {
+            std::size_t length = 0;
+            const std::size_t end =
+                FindEndTag(line, StartsNoCase(line, at + 1, "H3") ? "H3" : "A", at + 1, &length);
+            if (end == std::string_view::npos) return end;
+            at = line.find('<', end + length);
+        } else {
+            at = line.find('<', at + 1);
+        }
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+std::size_t StructureAfterEntry(std::string_view line, const LineTags& tags) {
+    if ((!tags.anchor && !tags.folder) || tags.textEnd == std::string_view::npos) {
+        return std::string_view::npos;
+    }
+    return BoundaryFrom(line, tags.textEnd);
+}
+
+std::size_t NextPartOfLine(std::string_view line, std::size_t from) {
+    return BoundaryFrom(line, from + 1);
 }
 
 }  // namespace pernard

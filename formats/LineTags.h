@@ -28,6 +28,9 @@ struct LineTags {
     // the description's text, not structure.
     bool description = false;
     std::size_t descriptionAt = 0;
+    // Where the end tag of the line's first tag with a text (a title, a heading, a folder or an
+    // anchor) ends; npos when it has none.
+    std::size_t textEnd = std::string_view::npos;
     std::size_t descriptionEnd = std::string_view::npos;
     // Lines that end a description that runs over several lines. A heading with attributes
     // does not: descriptions hold HTML such as <h1 class="...">, which they always kept.
@@ -38,5 +41,13 @@ struct LineTags {
 };
 
 LineTags ScanTags(std::string_view line);
+
+// Where a line that holds a folder or a bookmark goes on with more structure after its end tag
+// (another entry's <DT>, a list tag, a separator): from there on the line is read in parts, each
+// as a line of its own. npos when nothing follows the entry.
+std::size_t StructureAfterEntry(std::string_view line, const LineTags& tags);
+// Where the part of such a line that starts at `from` ends: at the next <DT>, list tag or
+// separator (an entry's text stepped over); npos when it runs to the line's end.
+std::size_t NextPartOfLine(std::string_view line, std::size_t from);
 
 }  // namespace pernard

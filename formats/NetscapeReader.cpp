@@ -234,6 +234,12 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
         if (tags.descriptionEnd == std::string_view::npos) return true;
         return ParseBookmarkLine(line.substr(tags.descriptionEnd));
     }
+    // Several entries on one line, or an entry and the end of a list: each part is read as a
+    // line of its own, in order, so that none is lost and the lists close where they do.
+    if (!parting_ && (tags.anchor || tags.folder) &&
+        (tags.listEnd || StructureAfterEntry(line, tags) != std::string::npos)) {
+        return ParseEntriesOfLine(line, NextPartOfLine(line, 0));
+    }
     // A comment that stays open takes the following lines; what came before it on this line
     // is read as usual.
     if (tags.commentOpen) inComment_ = true;
@@ -274,6 +280,26 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
     if (tags.folder) return ParseFolder(line);
     ListLine(line);
     return true;
+}
+
+bool NetscapeReader::ParseEntriesOfLine(const std::string& line, std::size_t more) {
+    std::size_t from = 0;
+    while (more != std::string::npos) {
+        if (!ParsePartOfLine(line.substr(from, more - from))) return false;
+        from = more;
+        more = NextPartOfLine(line, from);
+    }
+    return ParsePartOfLine(line.substr(from));
+}
+
+bool NetscapeReader::ParsePartOfLine(const std::string& part) {
+    // A part holds one entry or list tags, or what could not be parted (an entry without its
+    // end tag): read as a line, it is not parted again.
+    const bool parting = parting_;
+    parting_ = true;
+    const bool read = ParseBookmarkLine(part);
+    parting_ = parting;
+    return read;
 }
 
 void NetscapeReader::NoteUnreadAnchor(bool anchor, const std::string& line) {

@@ -58,6 +58,10 @@ public:
     NetscapeReader(EntryBuilder& builder, const std::string& path, const std::string& charset);
     // False stops the read; errorText then says why (it may stay empty).
     bool ParseBookmarkLine(const std::string& line);
+    // A line holding several entries (structure after its first entry at `more`): each part
+    // read as a line of its own, in order.
+    bool ParseEntriesOfLine(const std::string& line, std::size_t more);
+    bool ParsePartOfLine(const std::string& part);
     int UrlCount() const { return builder_.UrlCount(); }
     // True once the file showed a title, a folder or a bookmark.
     bool FoundStructure() const { return hasRoot_; }
@@ -130,6 +134,7 @@ private:
     int lastEntry_ = -1;        // the entry the gathered extras belong to
     EntryExtras extras_;
     bool inDescription_ = false;  // the lines that follow continue the description
+    bool parting_ = false;  // a part of a line of several entries is being read
     int pendingSeparators_ = 0;   // <HR> lines waiting for the next entry
 };
 

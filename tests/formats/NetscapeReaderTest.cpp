@@ -162,15 +162,22 @@ TEST_F(NetscapeReaderTest, LinesWithoutListTagsAreIgnored) {
 }
 
 TEST_F(NetscapeReaderTest, AnchorAndListEndOnOneLine) {
-    // An anchor line closes no folder; a folder line with "</DL>" closes one and creates none.
+    // A line holding entries and list tags is read part by part, in order: an anchor followed by
+    // "</DL>" closes its folder after it, a "</DL>" before a folder closes one before it opens,
+    // and entries that follow one another on one line (a folder with all it holds among them)
+    // are each read.
     ASSERT_TRUE(
         Read("<TITLE>T</TITLE>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n"
              "<DT><A HREF=\"http://a/\">a</A></DL><p>\n"
              "<DT><A HREF=\"http://b/\">b</A>\n"
              "</DL><p><DT><H3>G</H3>\n"
-             "<DT><A HREF=\"http://c/\">c</A>\n"));
+             "<DT><A HREF=\"http://c/\">c</A>\n"
+             "<DT><A HREF=\"http://d/\">d <DT> e</A ><DT><H3>H</H3><DL><p><DT><A "
+             "HREF=\"http://f/\">f</A></DL><p><HR><DT><A HREF=\"http://g/\">g</A>\n"));
     EXPECT_EQ(DumpTable(t.model),
-              "0 -1 R T\n1 0 F F\n2 1 U a http://a/\n3 1 U b http://b/\n4 0 U c http://c/\n");
+              "0 -1 R T\n1 0 F F\n2 1 U a http://a/\n3 0 U b http://b/\n4 0 F G\n"
+              "5 4 U c http://c/\n6 4 U d <DT> e http://d/\n7 4 F H\n8 7 U f http://f/\n"
+              "9 4 U g http://g/\n");
 }
 
 TEST_F(NetscapeReaderTest, FolderKeepsTheTextAfterItsHeading) {
