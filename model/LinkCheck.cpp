@@ -38,6 +38,13 @@ bool NameWasResolved(const LinkResult& result) {
            result.error != "unsupported";
 }
 
+// A host given as an address (IPv4 digits and dots, or an IPv6 address in brackets), which is
+// reached without the resolver.
+bool IsAddress(std::string_view host) {
+    if (host.starts_with('[')) return true;
+    return !host.empty() && host.find_first_not_of("0123456789.") == std::string_view::npos;
+}
+
 // The host a DNS failure is about: where the redirects had got to.
 std::string FailedHostOf(const LinkResult& result) {
     return HostOf(result.finalUrl.empty() ? result.url : result.finalUrl);
@@ -131,7 +138,8 @@ CleanupOutcome ReplaceRedirectedUrls(BmLogic& model, const std::vector<CheckedLi
 std::vector<NodeRef> BrokenForGood(const std::vector<CheckedLink>& links) {
     std::unordered_set<std::string> resolved;
     for (const CheckedLink& link : links) {
-        if (NameWasResolved(link.result)) resolved.insert(HostOf(link.result.url));
+        const std::string host = HostOf(link.result.url);
+        if (NameWasResolved(link.result) && !IsAddress(host)) resolved.insert(host);
     }
     resolved.erase(std::string());
     // A failed name proves the resolver only by a name other than itself.

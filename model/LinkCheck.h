@@ -107,7 +107,8 @@ std::string RedirectedUrl(const std::string& url, const std::string& finalUrl);
 CleanupOutcome ReplaceRedirectedUrls(BmLogic& model, const std::vector<CheckedLink>& links,
                                      bool temporaryToo);
 // The entries whose links are gone for good (IsBrokenForGood). A DNS failure counts only when
-// the resolver was seen answering in the same check: a link to another host got an HTTP answer
+// the resolver was seen answering in the same check: a link to another host name (not an
+// address, which needs no resolver) got an HTTP answer
 // or a failure past the name (refused, TLS, ...; a time-out may be the resolver's own). A
 // resolver that is down fails every name alike, and nothing it failed is gone.
 std::vector<NodeRef> BrokenForGood(const std::vector<CheckedLink>& links);

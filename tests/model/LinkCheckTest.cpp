@@ -157,7 +157,10 @@ TEST(LinkCheck, ADnsFailureIsGoneOnlyWhenTheResolverWasSeenAnsweringAnotherName)
         {{{"http://a/x", 0, "dns"}, {"http://user@A:8080/y", 200, ""}}, ""},
         // Another host answered, over HTTP or past its name.
         {{{"http://a/", 0, "dns"}, {"http://b/", 404, ""}, {"http://c/", 0, "dns"}}, "123"},
-        {{{"http://a/", 0, "dns"}, {"https://[::1]:8443/", 0, "tls"}}, "1"},
+        {{{"http://a/", 0, "dns"}, {"https://b:8443/", 0, "tls"}}, "1"},
+        // Hosts given as addresses need no resolver: their answers prove nothing of it.
+        {{{"http://a/", 0, "dns"}, {"https://[::1]:8443/", 0, "tls"}, {"http://127.0.0.1/", 200, ""}},
+         ""},
         {{{"http://a/", 0, "refused"}, {"http://b/", 0, "dns"}}, "2"},
         // A redirect to a dead host: the first host answered.
         {{{"http://a/", 0, "dns", "http://dead/"}, {"http://a/ok", 200, ""}}, "1"},
