@@ -574,6 +574,13 @@ ChromiumStoreWrite WriteChromiumStore(const BmLogic& model, const WritePermit& p
         result.errorText = kBrowserRunningMessage + target;
         return result;
     }
+    // The file is opened for its replacement first: a file that cannot be replaced (read-only,
+    // no file) gets no backup beside it either.
+    SafeFileWriter file;
+    if (!file.Open(target)) {
+        result.errorText = "Cannot Save File : " + target;
+        return result;
+    }
     if (backUp) {
         result.backup = BackupPath(target);
         if (!CopyToBackup(target, result.backup)) {
@@ -582,11 +589,6 @@ ChromiumStoreWrite WriteChromiumStore(const BmLogic& model, const WritePermit& p
             result.backup.clear();
             return result;
         }
-    }
-    SafeFileWriter file;
-    if (!file.Open(target)) {
-        result.errorText = "Cannot Save File : " + target;
-        return result;
     }
     file.Write(result.store.text);
     result.written = file.Commit();
