@@ -254,23 +254,43 @@ std::string StoreLabel(const BrowserStore& store) {
     return BrowserCaption(store.browser) + " — " + store.profile + " (" + store.path + ")";
 }
 
-std::string StoreRootName(const std::string& path, SourceKind kind) {
-    // A bare or relative name ("Bookmarks" read inside its profile) has its directories only
-    // once made absolute.
+namespace {
+
+// The profile directory of a store; a bare or relative name ("Bookmarks" read inside its
+// profile) has its directories only once made absolute.
+fs::path ProfileOfStore(const std::string& path) {
     std::error_code error;
     fs::path file = fs::absolute(path, error);
     if (error) file = path;
-    const fs::path profile = file.lexically_normal().parent_path();
+    return file.lexically_normal().parent_path();
+}
+
+// The place of the Chromium-family browser whose profile this is, or none.
+const ChromiumPlace* ChromiumPlaceOf(const fs::path& profile) {
+    for (const ChromiumPlace& place : kChromiumPlaces) {
+        const fs::path userData = place.profileIsDirectory ? profile : profile.parent_path();
+        if (EndsWithDirectories(userData, place.directory)) return &place;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::string StoreRootName(const std::string& path, SourceKind kind) {
+    const fs::path profile = ProfileOfStore(path);
     if (kind == SourceKind::Firefox) {
         return BrowserCaption("firefox") + " — " + FirefoxProfileName(profile);
     }
-    for (const ChromiumPlace& place : kChromiumPlaces) {
-        const fs::path userData = place.profileIsDirectory ? profile : profile.parent_path();
-        if (!EndsWithDirectories(userData, place.directory)) continue;
-        return BrowserCaption(place.browser) + " — " +
-               (place.profileIsDirectory ? std::string("Default") : profile.filename().string());
+    if (const ChromiumPlace* place = ChromiumPlaceOf(profile)) {
+        return BrowserCaption(place->browser) + " — " +
+               (place->profileIsDirectory ? std::string("Default") : profile.filename().string());
     }
     return BrowserCaption("chromium") + " — " + profile.filename().string();
+}
+
+std::string ChromiumBrowserOf(const std::string& path) {
+    const ChromiumPlace* place = ChromiumPlaceOf(ProfileOfStore(path));
+    return place != nullptr ? place->browser : "chromium";
 }
 
 }  // namespace pernard

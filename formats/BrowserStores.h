@@ -45,5 +45,8 @@ std::string StoreLabel(const BrowserStore& store);
 // store in no place a browser uses is named after its kind and its directory
 // ("Chromium — Backup"); a Firefox database under another name than places.sqlite too.
 std::string StoreRootName(const std::string& path, SourceKind kind);
+// The Chromium-family browser ("chrome", "edge", …) whose profile holds this `Bookmarks` file,
+// from where it lies; "chromium" when no known place holds it.
+std::string ChromiumBrowserOf(const std::string& path);
 
 }  // namespace pernard

@@ -1,13 +1,25 @@
 #pragma once
 // The top folders of a Chromium-family `Bookmarks` file that a browser shows as bookmarks, in
-// the order they are read and written: Chromium's own below `roots` (named as the file names
-// them), then Opera's below `roots.custom_root` (named as Opera shows them; the file's names
-// there are Opera's own labels). A trash — Vivaldi's `trash`, Opera's `custom_root.trash` — is
+// the order they are read and written: Chromium's own below `roots`, then Opera's below
+// `roots.custom_root`. Each is named as its browser shows it in Japanese, whatever the file
+// names it (a browser names its own folders itself; the file keeps its names when written back). A trash — Vivaldi's `trash`, Opera's `custom_root.trash` — is
 // never read, and written back as it was.
 
 #include <string>
 
 namespace pernard {
+
+// The names of Chromium's own three top folders as a browser shows them in Japanese: Edge
+// calls bookmarks お気に入り, the others as Chromium does.
+struct OwnFolderNames {
+    const char* bar;
+    const char* other;
+    const char* mobile;
+};
+inline constexpr OwnFolderNames kChromiumFolderNames{"ブックマーク バー", "その他のブックマーク",
+                                                     "モバイルのブックマーク"};
+inline constexpr OwnFolderNames kEdgeFolderNames{"お気に入りバー", "その他のお気に入り",
+                                                 "モバイルのお気に入り"};
 
 // The names of Opera's own top folders, as Opera shows them in Japanese.
 inline constexpr const char* kOperaUserRootName = "ブックマーク";
@@ -17,7 +29,7 @@ inline constexpr const char* kOperaSpeedDialName = "スピードダイヤル";
 struct ShownRoot {
     const char* key;
     const char* inside;  // the object holding it below `roots`, or nullptr
-    const char* name;    // the name shown, or nullptr for the file's
+    const char* name;    // the name shown; nullptr for Chromium's own (OwnFolderNames)
     bool toolbar;
     // Chromium's own three, whose ids, names and URLs make the file's checksum.
     bool checksummed;

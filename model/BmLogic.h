@@ -327,6 +327,9 @@ public:
     int ClipIndex() const;
     // The entries of the pending cut or copy, held by their nodes.
     const std::vector<NodeRef>& ClipEntries() const { return clip_; }
+    // How many entries a paste of the pending cut or copy places side by side (an entry inside
+    // another one goes with it).
+    std::size_t ClipTopCount() const { return TopsOf(clip_).size(); }
 
     bool glClipCut = false;
 

@@ -120,6 +120,7 @@ struct SelectionMarks {
     NodeRef current;  // the current entry
     NodeRef tree;     // the tree's selection
     NodeRef listRow;  // the list's selected row
+    std::vector<NodeRef> listRows;  // every highlighted row, when the list highlighted several
 };
 
 struct UndoStep {

@@ -15,7 +15,14 @@ QString TFormVersion::SupportAddress() {
     return QUrl::fromLocalFile(HelpPagePath()).toString() + "#support";
 }
 
-QString TFormVersion::ContactAddress() { return "mailto:pernard-support@localhost"; }
+// The project's address, as on its home page (https://pernard.org/).
+QString TFormVersion::ContactAddress() { return "mailto:support@pernard.org"; }
+
+QString TFormVersion::VersionCaption() {
+    // "Ver 1.0": the major and minor parts of the program's one version.
+    const QStringList parts = QString(PERNARD_VERSION).split('.');
+    return "Ver " + parts.mid(0, 2).join('.');
+}
 
 TFormVersion::TFormVersion(std::function<void(const QString&)> openAddress, QWidget* parent)
     : QDialog(parent), openAddress_(std::move(openAddress)) {
@@ -32,7 +39,7 @@ TFormVersion::TFormVersion(std::function<void(const QString&)> openAddress, QWid
     title.setBold(true);
     title.setItalic(true);
     Label1->setFont(title);
-    Label3 = new QLabel("Ver 1.0", this);
+    Label3 = new QLabel(VersionCaption(), this);
     Label3->setObjectName("Label3");
     LabelSupport = new QLabel(this);
     LabelSupport->setObjectName("LabelSupport");

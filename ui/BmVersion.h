@@ -22,6 +22,7 @@ public:
 
     static QString SupportAddress();
     static QString ContactAddress();
+    static QString VersionCaption();
 
     void LabelSupportClick();
 

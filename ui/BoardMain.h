@@ -322,6 +322,8 @@ private:
     // The 編集 menu's and the context menus' items of tags and descriptions.
     void SetupTagCommands();
     void ChangeTagsOfSelection(bool add);
+    // The tags the bookmarks among `entries` carry, each with how many carry it.
+    std::vector<std::pair<QString, int>> TagsCarried(const std::vector<NodeRef>& entries) const;
 
     // --- undo and redo support (ui/UndoCommands.cpp)
     void BuildUndoItems();
@@ -345,6 +347,8 @@ private:
     std::vector<QToolButton*> toolRow1_, toolRow2_;
     std::unique_ptr<ListPane> pane_;
     bool tableChanging_ = false;
+    // Rows the list highlights once a change has selected the folder that lists them.
+    std::vector<NodeRef> highlightAfterChange_;
     bool clipPending_ = false;  // 中止 also ends a running link check: the two are kept apart
     LinkChecking* checks_ = nullptr;
     DragAndDrop* drags_ = nullptr;

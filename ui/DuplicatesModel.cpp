@@ -189,9 +189,9 @@ QVariant DuplicatesModel::EntryText(int group, int position, int column) const {
             return Text(above.empty() ? name : above + " > " + name);
         }
         case kAddedColumn:
-            return Text(ShownDateText(model_.glAdd[entry]));
+            return DateInGroup(group, position, model_.glAdd);
         case kModifiedColumn:
-            return Text(ShownDateText(model_.glLast[entry]));
+            return DateInGroup(group, position, model_.glLast);
         case kRuleColumn:
             if (position == 0) return "（最初のエントリー）";
             return MatchRuleCaption(
@@ -199,6 +199,22 @@ QVariant DuplicatesModel::EntryText(int group, int position, int column) const {
         default:
             return {};
     }
+}
+
+template <typename Dates>
+QString DuplicatesModel::DateInGroup(int group, int position, const Dates& dates) const {
+    const auto& entries = groups_[static_cast<std::size_t>(group)].entries;
+    const std::string day = ShownDateText(dates[model_.IndexOf(entries[static_cast<std::size_t>(position)])]);
+    if (day.empty()) return {};
+    // Where another entry of the group has the same day, the time tells which is older.
+    for (std::size_t other = 0; other < entries.size(); ++other) {
+        const int entry = model_.IndexOf(entries[other]);
+        if (static_cast<int>(other) == position || entry < 0) continue;
+        if (ShownDateText(dates[entry]) == day) {
+            return Text(ShownDateTimeText(dates[model_.IndexOf(entries[static_cast<std::size_t>(position)])]));
+        }
+    }
+    return Text(day);
 }
 
 QVariant DuplicatesModel::data(const QModelIndex& index, int role) const {

@@ -78,6 +78,9 @@ private:
         return offsets_[g + 1] - offsets_[g];
     }
     QVariant EntryText(int group, int position, int column) const;
+    // A date of an entry of a group: its day, with the time where another entry has that day.
+    template <typename Dates>
+    QString DateInGroup(int group, int position, const Dates& dates) const;
 
     const BmLogic& model_;
     UrlMatch match_;

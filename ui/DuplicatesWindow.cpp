@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <unordered_set>
 
@@ -27,7 +28,25 @@ const LooseField kLooseFields[] = {
     {"CheckScheme", "http と https", &LooseRules::scheme},
 };
 
-const int kColumnWidths[DuplicatesModel::kColumnCount] = {220, 260, 160, 72, 72, 160};
+// The rule column holds the longest caption, "ゆるい一致（…、…、…）"; dates may carry a time.
+const int kColumnWidths[DuplicatesModel::kColumnCount] = {200, 230, 150, 110, 110, 340};
+
+// Rows of one height, measured on the first row: a group's row has no check box, so every row
+// is measured as if it had one, and the boxes below it are never clipped.
+class CheckedRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem checked = option;
+        initStyleOption(&checked, index);
+        checked.features |= QStyleOptionViewItem::HasCheckIndicator;
+        return QStyledItemDelegate::sizeHint(option, index).expandedTo(
+            checked.widget != nullptr
+                ? checked.widget->style()->sizeFromContents(QStyle::CT_ItemViewItem, &checked,
+                                                            QSize(), checked.widget)
+                : QSize());
+    }
+};
 
 // The name of a folder as the chooser lists it: the path from its root down to it.
 std::string FolderCaption(const BmLogic& model, int folder) {
@@ -39,7 +58,7 @@ std::string FolderCaption(const BmLogic& model, int folder) {
 }  // namespace
 
 TFormDuplicates::TFormDuplicates(BmLogic& model, CleanupRunner runCleanup, QWidget* parent)
-    : PersistentWindow("TFormDuplicates", "重複の整理", "fmDuplicates", parent, QSize(900, 560)),
+    : PersistentWindow("TFormDuplicates", "重複の整理", "fmDuplicates", parent, QSize(1180, 560)),
       model_(model),
       runCleanup_(std::move(runCleanup)),
       groups_(new DuplicatesModel(model, this)) {
@@ -80,6 +99,7 @@ TFormDuplicates::TFormDuplicates(BmLogic& model, CleanupRunner runCleanup, QWidg
     TreeGroups->setModel(groups_);
     // Rows of one height and fixed column widths: the view never measures every row.
     TreeGroups->setUniformRowHeights(true);
+    TreeGroups->setItemDelegate(new CheckedRowDelegate(TreeGroups));
     TreeGroups->setSelectionBehavior(QAbstractItemView::SelectRows);
     TreeGroups->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeGroups->header()->setStretchLastSection(true);

@@ -68,6 +68,10 @@ void TFormMain::AfterTableChange(const NodeRef& select, const NodeRef& listRow) 
             model_.SetCurrent(selected);
         }
     }
+    if (!highlightAfterChange_.empty()) {
+        pane_->SelectEntries(highlightAfterChange_);
+        highlightAfterChange_.clear();
+    }
     if (model_.IndexOf(pane_->Shown()) < 0 && !ClipPending()) pane_->ForgetShown();
     UpdateEntryButtons();
     UpdateUndoItems();
@@ -251,7 +255,8 @@ void TFormMain::Delete2Click() {
 // ---------------------------------------------------------------- move
 
 void TFormMain::MoveSelected(bool up) {
-    if (pane_->SelectionCount() > 1) {
+    // Highlighted rows move, one as a block of one; else the tree's entry does.
+    if (pane_->SelectionCount() > 0) {
         MoveListSelection(up);
         return;
     }
@@ -307,13 +312,23 @@ void TFormMain::Copy1Click() { MarkClipFromList(false); }
 
 void TFormMain::BtPasteClick() {
     if (model_.ClipIndex() >= 0 && !model_.IsValidIndex(model_.glIndex())) return;
-    int pasted = -1;
+    const std::size_t tops = model_.ClipTopCount();
     ChangeTable([&] {
-        pasted = model_.PasteClip(model_.glIndex());
-        if (pasted < 0) return NodeRef{};
+        const int first = model_.PasteClip(model_.glIndex());
+        if (first < 0) return NodeRef{};
         // The paste ends the pending state before the selection refreshes the list.
         EndPendingClip();
-        return model_.RefOf(pasted);
+        // The pasted entries stand side by side from the first on.
+        std::vector<NodeRef> pasted;
+        for (int at = first; pasted.size() < tops && model_.IsValidIndex(at);
+             at += model_.SubtreeWidth(at)) {
+            pasted.push_back(model_.RefOf(at));
+        }
+        // Several are shown as the highlighted rows of the folder they went into.
+        const int parent = model_.ParentOf(first);
+        if (pasted.size() < 2 || parent < 0) return model_.RefOf(first);
+        highlightAfterChange_ = pasted;
+        return model_.RefOf(parent);
     });
 }
 

@@ -45,10 +45,11 @@ void TFormMain::LViewChange(const QModelIndex& index) {
     model_.SetCurrent(entry);
     ShowCurrentInPanel1();
     UpdateEntryButtons();
-    // A row of the list is no place in the tree: moving and expanding wait for a tree press.
+    // A highlighted row moves among its siblings as a block of rows does; expanding waits for
+    // a tree press.
     BtSakujo->setEnabled(true);
-    BtUp->setEnabled(false);
-    BtDown->setEnabled(false);
+    BtUp->setEnabled(true);
+    BtDown->setEnabled(true);
     BtFolder->setEnabled(false);
     if (pane_->SelectionCount() > 1) ListSelectionChanged();
 }
@@ -122,14 +123,12 @@ void TFormMain::ListSelectionChanged() {
     }
     if (count > 1) {
         if (!ClipPending()) Panel1->setText(QString("%1 件を選択中").arg(count));
-        // A block of rows moves within its folders.
-        BtUp->setEnabled(true);
-        BtDown->setEnabled(true);
-    } else {
-        if (!ClipPending()) ShowCurrentInPanel1();
-        BtUp->setEnabled(false);
-        BtDown->setEnabled(false);
+    } else if (!ClipPending()) {
+        ShowCurrentInPanel1();
     }
+    // The highlighted rows, one or a block, move within their folders.
+    BtUp->setEnabled(true);
+    BtDown->setEnabled(true);
     UpdateEntryButtons();
 }
 
@@ -191,10 +190,10 @@ void TFormMain::MoveListSelection(bool up) {
     bool moved = false;
     ChangeTable([&] {
         moved = model_.MoveEntriesUpDown(entries, up);
+        // The rows stay highlighted where they landed (or where they stood, at the edge).
+        highlightAfterChange_ = entries;
         return NodeRef{};
     });
-    // The rows stay highlighted where they landed (or where they stood, at the folder's edge).
-    pane_->SelectEntries(entries);
     if (moved) BtPaste->setEnabled(ClipPending());
 }
 

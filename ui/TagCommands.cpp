@@ -5,6 +5,8 @@
 
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
+#include <map>
 
 #include "model/EntryExtras.h"
 #include "model/Tags.h"
@@ -30,6 +32,29 @@ Dialog* DialogOf(QWidget* owner, const char* name) {
 }
 
 }  // namespace
+
+std::vector<std::pair<QString, int>> TFormMain::TagsCarried(
+    const std::vector<NodeRef>& entries) const {
+    // Each tag once, with how many of the bookmarks carry it: the most carried first, then in
+    // the order they were met.
+    std::vector<std::pair<std::string, int>> counted;
+    std::map<std::string, std::size_t> at;
+    for (const NodeRef& entry : entries) {
+        const int index = model_.IndexOf(entry);
+        if (index < 0 || model_.IsFolder(index)) continue;
+        for (const std::string& tag : TagList(UnpackExtras(model_.ExtrasOf(index)).attributes)) {
+            const auto [place, added] = at.emplace(tag, counted.size());
+            if (added) counted.emplace_back(tag, 0);
+            ++counted[place->second].second;
+        }
+    }
+    std::stable_sort(counted.begin(), counted.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::vector<std::pair<QString, int>> shown;
+    shown.reserve(counted.size());
+    for (const auto& [tag, count] : counted) shown.emplace_back(Text(tag), count);
+    return shown;
+}
 
 void TFormMain::SetupTagCommands() {
     QMenu* edit = Item("miEdit")->menu();
@@ -103,10 +128,18 @@ void TFormMain::ChangeTagsOfSelection(bool add) {
         model_.GetPorts().prompts->ShowMessage("ブックマークを選択してください");
         return;
     }
+    std::vector<TFormTagInput::CarriedTag> carried;
+    if (!add) {
+        carried = TagsCarried(entries);
+        if (carried.empty()) {
+            model_.GetPorts().prompts->ShowMessage("選択したブックマークにタグはありません");
+            return;
+        }
+    }
     auto* dialog = DialogOf<TFormTagInput>(this, "TFormTagInput");
-    dialog->Ask(add, bookmarks);
+    dialog->Ask(add, bookmarks, carried);
     if (RunDialog(*dialog) != QDialog::Accepted) return;
-    const std::vector<std::string> tags = TagsFromInput(Bytes(dialog->EditTags->text()));
+    const std::vector<std::string> tags = TagsFromInput(Bytes(dialog->ChosenTags()));
     if (tags.empty()) return;
     const bool many = entries.size() > 1;
     int changed = 0;

@@ -69,21 +69,48 @@ TFormTagInput::TFormTagInput(QWidget* parent) : QDialog(parent) {
     EditTags->setObjectName("EditTags");
     EditTags->setToolTip(kSeveralTags);
     EditTags->setAccessibleDescription(kSeveralTags);
-    LabelPrompt->setBuddy(EditTags);
+    ListTags = new QListWidget(this);
+    ListTags->setObjectName("ListTags");
+    ListTags->setAccessibleName("削除するタグ");
+    ListTags->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LabelPrompt);
     layout->addWidget(EditTags);
+    layout->addWidget(ListTags);
     layout->addLayout(Buttons(this, ButtonOk, ButtonCancel));
     resize(360, layout->sizeHint().height());
 }
 
-void TFormTagInput::Ask(bool add, int count) {
+void TFormTagInput::Ask(bool add, int count, const std::vector<CarriedTag>& carried) {
     setWindowTitle(add ? "タグを追加" : "タグを削除");
     LabelPrompt->setText(QString(add ? "選択した %1 件のブックマークに追加するタグ(&T):"
                                      : "選択した %1 件のブックマークから削除するタグ(&T):")
                              .arg(count));
     EditTags->clear();
-    EditTags->setFocus();
+    EditTags->setVisible(add);
+    ListTags->clear();
+    ListTags->setVisible(!add);
+    for (const auto& [tag, carriers] : carried) {
+        auto* item = new QListWidgetItem(QString("%1 （%2 件）").arg(tag).arg(carriers), ListTags);
+        item->setData(Qt::UserRole, tag);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+    if (ListTags->count() > 0) ListTags->setCurrentRow(0);
+    QWidget* input = add ? static_cast<QWidget*>(EditTags) : ListTags;
+    LabelPrompt->setBuddy(input);
+    resize(width(), layout()->sizeHint().height() + (add ? 0 : 120));
+    input->setFocus();
+}
+
+QString TFormTagInput::ChosenTags() const {
+    if (EditTags->isVisible() || ListTags->isHidden()) return EditTags->text();
+    QStringList ticked;
+    for (int row = 0; row < ListTags->count(); ++row) {
+        const QListWidgetItem* item = ListTags->item(row);
+        if (item->checkState() == Qt::Checked) ticked << item->data(Qt::UserRole).toString();
+    }
+    return ticked.join(", ");
 }
 
 }  // namespace pernard::ui

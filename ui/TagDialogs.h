@@ -5,7 +5,10 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
+#include <utility>
+#include <vector>
 #include <QPushButton>
 
 namespace pernard::ui {
@@ -31,11 +34,18 @@ class TFormTagInput : public QDialog {
 public:
     explicit TFormTagInput(QWidget* parent = nullptr);
 
-    // Asks for tags to add (or remove) on `count` bookmarks.
-    void Ask(bool add, int count);
+    // A tag the bookmarks carry, and how many of them carry it.
+    using CarriedTag = std::pair<QString, int>;
+
+    // Asks for tags to add to `count` bookmarks, typed; or to remove from them, ticked in a
+    // list of the tags they carry.
+    void Ask(bool add, int count, const std::vector<CarriedTag>& carried = {});
+    // The tags typed (to add) or ticked (to remove), as the user would type them.
+    QString ChosenTags() const;
 
     QLabel* LabelPrompt;
     QLineEdit* EditTags;
+    QListWidget* ListTags;
     QPushButton *ButtonOk, *ButtonCancel;
 };
 

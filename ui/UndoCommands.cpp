@@ -78,6 +78,7 @@ SelectionMarks TFormMain::CurrentMarks() const {
     marks.current = model_.Current();
     marks.tree = model_.Tree().Ref(SelectedNode());
     marks.listRow = pane_->HighlightedRow();
+    if (pane_->SelectionCount() > 1) marks.listRows = pane_->Selection();
     return marks;
 }
 
@@ -92,6 +93,8 @@ void TFormMain::RestoreMarks(const SelectionMarks& marks, const NodeRef& expande
         LView->setCurrentIndex(ListItems->index(row, 0));
         LView->scrollTo(ListItems->index(row, 0));
     }
+    // Rows highlighted together are highlighted together again (those that still exist).
+    if (marks.listRows.size() > 1) pane_->SelectEntries(marks.listRows);
     const int current = model_.IndexOf(marks.current);
     if (current >= 0) {
         // The entry the step gave back is the current one: it is shown, highlighted in its

@@ -52,8 +52,9 @@ TEST(Cli, ListPrintsAFoldersLastModificationWhateverItsSource) {
             "<TITLE>A</TITLE>\n<DL><p>\n<DT><H3 ADD_DATE=\"1\" LAST_MODIFIED=\"1700000300\">F"
             "</H3>\n<DL><p>\n</DL><p>\n"),
         temp.Write("Bookmarks",
-                   "{\"roots\": {\"other\": {\"type\": \"folder\", \"name\": \"F\", "
-                   "\"date_modified\": \"13344473900000000\"}}}"),
+                   "{\"roots\": {\"other\": {\"type\": \"folder\", \"children\": ["
+                   "{\"type\": \"folder\", \"name\": \"F\", "
+                   "\"date_modified\": \"13344473900000000\"}]}}}"),
         places,
     };
     for (const std::string& source : sources) {

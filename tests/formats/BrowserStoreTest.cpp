@@ -133,11 +133,11 @@ TEST(ChromiumStore, EachBrowsersOwnShapeReadsAsTheBrowserShowsIt) {
               "trash": {"type": "folder", "name": "Trash", "children": [
                 {"type": "url", "name": "deleted", "url": "http://deleted/"}]}},
             "version": 1})",
-         "0 F Bookmarks  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
+         "0 F ブックマーク バー  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
          "1 U kept http://kept/ ||\n"
-         "0 F Other  ||\n"
-         "0 F Mobile  ||\n",
-         "0 F Bookmarks  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
+         "0 F その他のブックマーク  ||\n"
+         "0 F モバイルのブックマーク  ||\n",
+         "0 F ブックマーク バー  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
          "1 U kept http://kept/ ||\n"},
         {"a custom root's folders are read under the names shown, its trash is not",
          R"({"roots": {
@@ -156,9 +156,9 @@ TEST(ChromiumStore, EachBrowsersOwnShapeReadsAsTheBrowserShowsIt) {
                     {"type": "url", "name": "m", "url": "http://m/"}]}]}},
               "other": {"type": "folder", "name": "Other bookmarks", "children": []},
               "synced": {"type": "folder", "name": "Mobile bookmarks", "children": []}}})",
-         "0 F Bookmarks bar  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
-         "0 F Other bookmarks  ||\n"
-         "0 F Mobile bookmarks  ||\n"
+         "0 F ブックマーク バー  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
+         "0 F その他のブックマーク  ||\n"
+         "0 F モバイルのブックマーク  ||\n"
          "0 F ブックマーク  ||\n"
          "4 F mine  ||\n"
          "5 U m http://m/ ||\n"
@@ -168,7 +168,7 @@ TEST(ChromiumStore, EachBrowsersOwnShapeReadsAsTheBrowserShowsIt) {
          "9 U dial 1 http://d1/ ||\n"
          "9 F group  ||\n"
          "11 U dial 2 http://d2/ ||\n",
-         "0 F Bookmarks bar  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
+         "0 F ブックマーク バー  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n"
          "0 F ブックマーク  ||\n"
          "2 F mine  ||\n"
          "3 U m http://m/ ||\n"
@@ -189,7 +189,7 @@ TEST(ChromiumStore, EachBrowsersOwnShapeReadsAsTheBrowserShowsIt) {
               {"type": "url", "name": "used later", "url": "http://w/",
                "date_last_used": "13370000000000000",
                "meta_info": {"last_visited_desktop": "13360000000000000", "Description": " "}}]}}})",
-         "0 F Bookmarks  || PERSONAL_TOOLBAR_FOLDER=\"true\" dd:folder note\n"
+         "0 F ブックマーク バー  || PERSONAL_TOOLBAR_FOLDER=\"true\" dd:folder note\n"
          "1 U v http://v/ 1705526400|1715526400| SHORTCUTURL=\"v&amp;v\" "
          "dd:first line\\nsecond &lt;b&gt; &amp; &quot;q&quot;\n"
          "1 U used later http://w/ |1725526400|\n"},
@@ -197,13 +197,13 @@ TEST(ChromiumStore, EachBrowsersOwnShapeReadsAsTheBrowserShowsIt) {
          "{\"sync_metadata\": \"" + std::string(200000, 'x') +
              "\", \"roots\": {\"other\": {\"type\": \"folder\", \"name\": \"O\", "
              "\"children\": [{\"type\": \"url\", \"name\": \"a\", \"url\": \"http://a/\"}]}}}",
-         "0 F O  ||\n"
+         "0 F その他のブックマーク  ||\n"
          "1 U a http://a/ ||\n",
          "0 U a http://a/ ||\n"},
         {"a byte order mark before the JSON",
          "\xEF\xBB\xBF{\"roots\": {\"other\": {\"type\": \"folder\", \"name\": \"O\", "
          "\"children\": [{\"type\": \"url\", \"name\": \"a\", \"url\": \"http://a/\"}]}}}",
-         "0 F O  ||\n"
+         "0 F その他のブックマーク  ||\n"
          "1 U a http://a/ ||\n",
          "0 U a http://a/ ||\n"},
     };

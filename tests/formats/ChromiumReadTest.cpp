@@ -37,7 +37,7 @@ TEST(ChromiumStore, MembersInAnyOrderRepeatedOrOfOtherTypes) {
                "children": [{"type": "url", "name": "hidden", "url": "http://h/"}]},
               {"children": [{"url": "http://s/", "type": "url", "name": "shown"}],
                "children": [], "name": "g", "type": "folder"}]}}})",
-         "0 F O  ||\n"
+         "0 F その他のブックマーク  ||\n"
          "1 U second http://a/ ||\n"
          "1 U  http://b/ ||\n"
          "1 U escaped http://c/< || SHORTCUTURL=\"n2\"\n"
@@ -50,7 +50,7 @@ TEST(ChromiumStore, MembersInAnyOrderRepeatedOrOfOtherTypes) {
               "bookmark_bar": {"type": "folder", "name": "B", "children": [
                 [1, 2], "text", null, {"type": "bogus", "name": "unknown"}]},
               "custom_root": 5, "synced": [], "unknown": {"deep": [[[{"a": [[]]}]]]}}})",
-         "0 F B  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n", true},
+         "0 F ブックマーク バー  || PERSONAL_TOOLBAR_FOLDER=\"true\"\n", true},
         {"cut short", R"({"roots": {"other": {"type": "folder", "name": "O")", nullptr},
         {"a bad escape where nothing is read", R"({"roots": {}, "sync_metadata": "\x"})", nullptr},
         {"a bad number", R"({"roots": {}, "version": 01})", nullptr},

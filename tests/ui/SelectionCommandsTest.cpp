@@ -43,7 +43,14 @@ TEST_F(SelectionCommandsTest, RowsAreSelectedWithThePointerAndTheKeysAndTheToolB
     ClickRow(0);
     EXPECT_EQ(Count(), 1);
     EXPECT_EQ(Current(), "A");
-    EXPECT_FALSE(Main().BtUp->isEnabled());
+    // One highlighted row moves as a block of one, and stays highlighted where it lands.
+    ASSERT_TRUE(Main().BtDown->isEnabled());
+    Main().BtDown->click();
+    EXPECT_EQ(Count(), 1);
+    EXPECT_EQ(Main().LView->currentIndex().row(), 1);
+    EXPECT_EQ(Current(), "A");
+    Main().UndoClick();
+    ClickRow(0);
 
     ClickRow(2, Qt::ControlModifier);
     EXPECT_EQ(Count(), 2);
@@ -131,6 +138,7 @@ TEST_F(SelectionCommandsTest, EachCommandOnASelectionIsOneStep) {
     EXPECT_EQ(Panel1(), "削除 : 8 件");
     Main().UndoClick();
     EXPECT_EQ(Names(), loaded);
+    EXPECT_EQ(Count(), 8);  // every restored row highlighted again
 
     // A folder with contents gets the folder question too; cancelled, nothing goes.
     Highlight({1, 7});
@@ -147,6 +155,10 @@ TEST_F(SelectionCommandsTest, EachCommandOnASelectionIsOneStep) {
     Main().BtPasteClick();
     EXPECT_EQ(Names(), "Root B B1 A a1 a2 w b u ");
     EXPECT_EQ(Model().UndoName(), "貼付け");
+    // The folder they went into is shown, every pasted row highlighted.
+    EXPECT_EQ(ui::TreeModel::NodeOf(Main().TreeV->currentIndex()), Model().Tree().NodeAt(2));
+    EXPECT_EQ(Count(), 2);
+    EXPECT_EQ(Main().Pane().Selection(), (std::vector<NodeRef>{Model().RefOf(3), Model().RefOf(6)}));
     Main().UndoClick();
     EXPECT_EQ(Names(), loaded);
 
@@ -273,10 +285,14 @@ TEST_F(SelectionCommandsTest, TagsAndDescriptionsAreEditedSavedAndUndone) {
     EXPECT_NE(saved.find("<DD>folder notes"), std::string::npos) << saved;
     EXPECT_NE(saved.find(" TAGS=\"later\">u</A>"), std::string::npos) << saved;
 
-    // Removed again, and the removal undone as one step.
+    // Removed again, ticked among the tags the highlighted bookmarks carry, and the removal
+    // undone as one step.
     answerDialog = [](QDialog& dialog) {
-        static_cast<ui::TFormTagInput&>(dialog).EditTags->setText("later");
-        static_cast<ui::TFormTagInput&>(dialog).ButtonOk->click();
+        auto& input = static_cast<ui::TFormTagInput&>(dialog);
+        ASSERT_EQ(input.ListTags->count(), 1);
+        EXPECT_EQ(input.ListTags->item(0)->text(), "later （2 件）");
+        input.ListTags->item(0)->setCheckState(Qt::Checked);
+        input.ButtonOk->click();
     };
     Main().RemoveTagsClick();
     EXPECT_EQ(Model().ExtrasOf(7), "");
