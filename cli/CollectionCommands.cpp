@@ -31,7 +31,7 @@ int RunSearch(const std::vector<std::string>& arguments, std::ostream& out, std:
     for (int entry : hits) {
         const std::size_t k = static_cast<std::size_t>(entry);
         out << entry << '\t' << KindOf(model, entry) << '\t' << EscapeField(model.glName[k]) << '\t'
-            << EscapeField(model.glUrl[k]) << '\t' << EscapeField(FolderPathOf(model, entry))
+            << EscapeField(model.glUrl[k]) << '\t' << EscapeField(FolderPathOf(model, entry, " > "))
             << '\n';
     }
     return hits.empty() ? 1 : 0;

@@ -56,18 +56,4 @@ std::vector<int> RecentEntries(const BmLogic& model, RecentBy by, std::size_t li
     return entries;
 }
 
-std::string FolderPath(const BmLogic& model, int entry) {
-    std::vector<int> above;
-    for (int walk = model.IsValidIndex(entry) ? model.ParentOf(entry) : -1; walk >= 0;
-         walk = model.ParentOf(walk)) {
-        above.push_back(walk);
-    }
-    std::string path;
-    for (auto folder = above.rbegin(); folder != above.rend(); ++folder) {
-        if (!path.empty()) path += " › ";
-        path += model.glName[*folder];
-    }
-    return path;
-}
-
 }  // namespace pernard

@@ -19,7 +19,4 @@ inline constexpr std::size_t kRecentLimit = 100;
 // listed; of equal dates the earlier entry in the table comes first.
 std::vector<int> RecentEntries(const BmLogic& model, RecentBy by, std::size_t limit = kRecentLimit);
 
-// The names of the root and folders above an entry, joined by " › " ("Root › A › B").
-std::string FolderPath(const BmLogic& model, int entry);
-
 }  // namespace pernard

@@ -79,7 +79,7 @@ std::vector<int> FindEntries(const BmLogic& model, const SearchQuery& query) {
     return hits;
 }
 
-std::string FolderPathOf(const BmLogic& model, int entry) {
+std::string FolderPathOf(const BmLogic& model, int entry, std::string_view separator) {
     if (!model.IsValidIndex(entry)) return {};
     std::vector<int> folders;
     for (int walk = model.gloya[entry]; walk >= 0; walk = model.gloya[walk]) {
@@ -87,7 +87,7 @@ std::string FolderPathOf(const BmLogic& model, int entry) {
     }
     std::string path;
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
-        if (!path.empty()) path += " > ";
+        if (!path.empty()) path += separator;
         path += model.glName[*folder];
     }
     return path;

@@ -30,8 +30,12 @@ SearchQuery MakeSearchQuery(std::string_view keyword, SearchField field, bool fo
 // least one word, matched at character boundaries.
 std::vector<int> FindEntries(const BmLogic& model, const SearchQuery& query);
 
-// The names of the folders above an entry, from its root down to its parent, joined by " > ";
-// empty for a top-level entry.
-std::string FolderPathOf(const BmLogic& model, int entry);
+// How the window joins the names of a folder path ("Root › A › B").
+inline constexpr std::string_view kFolderPathSeparator = " › ";
+
+// The names of the folders above an entry, from its root down to its parent, joined by
+// `separator`; empty for a top-level entry (or no entry).
+std::string FolderPathOf(const BmLogic& model, int entry,
+                         std::string_view separator = kFolderPathSeparator);
 
 }  // namespace pernard

@@ -60,6 +60,7 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     pane_->SetControls({LView, ListViewCaption, Notebook, BtUp, BtDown, BtTenkai}, ListItems);
     SetupSorting();
     SetupTagCommands();
+    GiveContextMenusAccessKeys();
     SetupListSelection();
     status_ = std::make_unique<StatusPanels>(Panel0, Panel1);
     RestoreWindowState();

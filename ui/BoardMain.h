@@ -254,6 +254,8 @@ private:
     void BuildToolBars();
     void BuildBody();
     void BuildContextMenus();
+    // The context menus' items get their access keys, once every item is in.
+    void GiveContextMenusAccessKeys();
     // 重複の整理 in the check menu, 同じ名前のフォルダーを統合 in the tree's menu.
     void BuildCleanupItems();
     void RestoreWindowState();

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "ui/Fonts.h"
+#include "ui/PersistentWindow.h"
 #include "ui/Registry.h"
 
 namespace pernard::ui {
@@ -93,6 +94,7 @@ TFormBookmark::TFormBookmark(std::optional<StartupOverride> startupOverride,
     auto* menu = new QMenuBar(this);
     menu->addAction("閉じる(&C)", this, &QWidget::close);
     layout->setMenuBar(menu);
+    CloseWithEscape(this);
     PageControl = new QTabWidget(this);
     PageControl->setObjectName("PageControl");
     TabBookmark = BuildBookmarkPage();

@@ -9,7 +9,7 @@ namespace pernard::ui {
 
 namespace {
 
-constexpr const char* kOtherFile = "その他のファイルを選ぶ…";
+constexpr const char* kOtherFile = "その他のファイルを選ぶ...";
 
 }  // namespace
 

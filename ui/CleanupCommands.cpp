@@ -15,7 +15,7 @@ namespace pernard::ui {
 
 void TFormMain::BuildCleanupItems() {
     // Beside the duplicate check, whose groups it acts on.
-    auto* dedupe = new QAction("重複の整理(&D)…", this);
+    auto* dedupe = new QAction("重複の整理(&D)...", this);
     dedupe->setObjectName("Dedupe1");
     items_["Dedupe1"] = dedupe;
     connect(dedupe, &QAction::triggered, this, &TFormMain::DuplicatesClick);

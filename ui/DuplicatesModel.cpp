@@ -186,7 +186,7 @@ QVariant DuplicatesModel::EntryText(int group, int position, int column) const {
             const int folder = model_.ParentOf(entry);
             const std::string above = FolderPathOf(model_, folder);
             const std::string name(model_.glName[folder]);
-            return Text(above.empty() ? name : above + " > " + name);
+            return Text(above.empty() ? name : above + std::string(kFolderPathSeparator) + name);
         }
         case kAddedColumn:
             return DateInGroup(group, position, model_.glAdd);

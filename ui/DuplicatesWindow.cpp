@@ -52,7 +52,7 @@ public:
 std::string FolderCaption(const BmLogic& model, int folder) {
     const std::string above = FolderPathOf(model, folder);
     const std::string name(model.glName[folder]);
-    return above.empty() ? name : above + " > " + name;
+    return above.empty() ? name : above + std::string(kFolderPathSeparator) + name;
 }
 
 }  // namespace
@@ -117,7 +117,7 @@ TFormDuplicates::TFormDuplicates(BmLogic& model, CleanupRunner runCleanup, QWidg
     BtKeepOldest = button("BtKeepOldest", "最も古いものを残す");
     BtKeepNewest = button("BtKeepNewest", "最も新しいものを残す");
     BtKeepFirst = button("BtKeepFirst", "最初のものを残す");
-    BtKeepFolder = button("BtKeepFolder", "このフォルダーのものを残す…");
+    BtKeepFolder = button("BtKeepFolder", "このフォルダーのものを残す...");
     for (QPushButton* each : {BtKeepOldest, BtKeepNewest, BtKeepFirst, BtKeepFolder}) {
         keepRow->addWidget(each);
     }

@@ -324,6 +324,26 @@ void TFormMain::BuildBody() {
             [this](const QModelIndex& index) { LViewDblClick(index); });
 }
 
+void TFormMain::GiveContextMenusAccessKeys() {
+    // As a Japanese Windows menu gives them: a letter after the caption, before its "...".
+    const std::pair<const char*, char> keys[] = {
+        {"MenuBrowser", 'V'}, {"N19", 'B'},        {"N24", 'X'},        {"New1", 'W'},
+        {"N1", 'F'},          {"N2", 'U'},         {"PMenuEdit", 'E'},  {"PMenuSort", 'O'},
+        {"PMenuNotes", 'N'},  {"Delete1", 'D'},    {"MergeFolders1", 'M'}, {"Copy2", 'C'},
+        {"N16", 'T'},         {"N15", 'P'},        {"N11", 'B'},        {"New2", 'W'},
+        {"N7", 'F'},          {"N8", 'U'},         {"Edit2", 'E'},      {"PLViewNotes", 'N'},
+        {"PLViewAddTags", 'A'}, {"PLViewRemoveTags", 'K'}, {"Delete2", 'D'}, {"Copy1", 'C'},
+        {"Cut1", 'T'},        {"PMenuText", 'X'},
+    };
+    for (const auto& [name, key] : keys) {
+        QAction* item = Item(name);
+        QString caption = item->text();
+        const bool more = caption.endsWith("...");
+        if (more) caption.chop(3);
+        item->setText(caption + QString("(&%1)").arg(QChar(key)) + (more ? "..." : ""));
+    }
+}
+
 void TFormMain::BuildContextMenus() {
     PMenu = new QMenu(this);
     PMenu->setObjectName("PMenu");

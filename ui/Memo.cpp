@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <QVBoxLayout>
 
+#include "ui/PersistentWindow.h"
 #include "ui/Registry.h"
 
 namespace pernard::ui {
@@ -19,6 +20,7 @@ TFormMemo::TFormMemo(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle("Memo");
     resize(452, 335);
     RestoreGeometry(this, "fmMemo", true);  // read here, never written back
+    CloseWithEscape(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* menu = new QMenuBar(this);

@@ -15,6 +15,7 @@
 #include "ui/FiUrlList.h"
 #include "ui/Folder.h"
 #include "ui/FormHttp.h"
+#include "ui/KeyboardHabits.h"
 #include "ui/Memo.h"
 #include "ui/PopMessage.h"
 #include "ui/QtText.h"
@@ -24,6 +25,7 @@ namespace pernard::ui {
 PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides overrides)
     : overrides_(overrides) {
     SetApplicationTitle("ｽｶｲﾗｰｸ");
+    InstallKeyboardHabits();
     PromptPort* prompts = overrides_.prompts != nullptr ? overrides_.prompts : &messageBoxes_;
     auto showMessage = [prompts](const QString& text) { prompts->ShowMessage(text.toStdString()); };
     auto confirm = [prompts](const QString& text) {

@@ -1,6 +1,7 @@
 #include "ui/PersistentWindow.h"
 
 #include <QCloseEvent>
+#include <QShortcut>
 
 #include "ui/Fonts.h"
 #include "ui/Registry.h"
@@ -14,6 +15,7 @@ PersistentWindow::PersistentWindow(const QString& objectName, const QString& cap
     setWindowTitle(caption);
     resize(designSize);
     RestoreGeometry(this, prefix_, true);
+    CloseWithEscape(this);
 }
 
 QVBoxLayout* PersistentWindow::FrameWithCloseMenu(int sideMargin) {
@@ -31,6 +33,13 @@ void PersistentWindow::StoreGeometry() { SaveGeometry(this, prefix_, true); }
 void PersistentWindow::closeEvent(QCloseEvent* event) {
     StoreGeometry();
     event->accept();
+}
+
+void CloseWithEscape(QWidget* window) {
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    escape->setObjectName("EscapeCloses");
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
 }
 
 void FixDialogSize(QWidget& dialog, QSize design) {

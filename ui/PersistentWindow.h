@@ -1,6 +1,6 @@
 #pragma once
 // A top-level window that restores its position and size when it is created and stores them
-// whenever it is closed.
+// whenever it is closed; Escape closes it.
 
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -29,6 +29,9 @@ private:
     QString prefix_;
     QMenuBar* menu_ = nullptr;
 };
+
+// Escape closes `window` (a window of its own that is no dialog), wherever the focus is in it.
+void CloseWithEscape(QWidget* window);
 
 // Gives a dialog its designed size, grown only as far as its contents need with the fonts at
 // hand, and keeps it there.

@@ -6,6 +6,7 @@
 
 #include "ui/BoardMain.h"
 #include "ui/Icons.h"
+#include "model/Search.h"
 #include "ui/QtText.h"
 #include "util/Dates.h"
 
@@ -57,7 +58,7 @@ QVariant RecentModel::data(const QModelIndex& index, int role) const {
                                                                  : model_.glVisit[entry]));
             break;
         default:
-            text = Text(FolderPath(model_, entry));
+            text = Text(FolderPathOf(model_, entry));
             break;
     }
     if (role == Qt::ToolTipRole && index.column() == 0) {

@@ -73,6 +73,11 @@ TFormSort::TFormSort(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
+    // Tab goes down the form, then to the buttons.
+    QWidget* order[] = {ComboKey,          RadioAscending,  RadioDescending,
+                        RadioMixed,        RadioFoldersFirst, RadioThisFolder,
+                        RadioEveryFolder,  ButtonOk,        ButtonCancel};
+    for (std::size_t k = 1; k < std::size(order); ++k) setTabOrder(order[k - 1], order[k]);
 }
 
 void TFormSort::ShowFolder(const QString& name) { LabelFolder->setText(name); }

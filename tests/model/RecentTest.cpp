@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "model/Recent.h"
+#include "model/Search.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
 
@@ -32,7 +33,7 @@ TEST(Recent, NewestFirstAcrossRootsWithoutTheUndated) {
     auto names = [&](RecentBy by, std::size_t limit) {
         std::string listed;
         for (int entry : RecentEntries(m, by, limit)) {
-            listed += std::string(m.glName[entry]) + "(" + FolderPath(m, entry) + ") ";
+            listed += std::string(m.glName[entry]) + "(" + FolderPathOf(m, entry) + ") ";
         }
         return listed;
     };
@@ -53,8 +54,8 @@ TEST(Recent, NewestFirstAcrossRootsWithoutTheUndated) {
             << (c.by == RecentBy::Added ? "added" : "visited") << " " << c.limit;
     }
     // A root's path is empty; an entry that does not exist has none.
-    EXPECT_EQ(FolderPath(m, 0), "");
-    EXPECT_EQ(FolderPath(m, 99), "");
+    EXPECT_EQ(FolderPathOf(m, 0), "");
+    EXPECT_EQ(FolderPathOf(m, 99), "");
 
     // An empty table lists nothing.
     TestModel empty;

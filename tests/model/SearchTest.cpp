@@ -81,7 +81,7 @@ TEST_F(SearchTest, WordsMatchWholeCharactersOnly) {
 }
 
 TEST_F(SearchTest, TheFolderPathRunsFromTheRootToTheParent) {
-    EXPECT_EQ(FolderPathOf(t.model, 5), "Root > Travel Plans > ｶﾀｶﾅ");
+    EXPECT_EQ(FolderPathOf(t.model, 5), "Root › Travel Plans › ｶﾀｶﾅ");
     EXPECT_EQ(FolderPathOf(t.model, 1), "Root");
     EXPECT_EQ(FolderPathOf(t.model, 0), "");
 }

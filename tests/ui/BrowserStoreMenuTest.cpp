@@ -40,7 +40,7 @@ TEST_F(BrowserStoreMenuTest, TheStoresFoundAreOfferedAndAnyFileCanBeChosen) {
     Main().ChromiumOpenClick();
     ASSERT_EQ(dialogs.offeredLists.size(), 1u);
     EXPECT_EQ(dialogs.offeredLists[0], (std::vector<std::string>{"Edge — Default (" + store + ")",
-                                                                 "その他のファイルを選ぶ…"}));
+                                                                 "その他のファイルを選ぶ..."}));
     dialogs.nextChoice = 0;
     Main().ChromiumOpenClick();
     ASSERT_EQ(Model().glCT, 3);
@@ -56,7 +56,7 @@ TEST_F(BrowserStoreMenuTest, TheStoresFoundAreOfferedAndAnyFileCanBeChosen) {
     dialogs.nextChoice = 0;
     dialogs.nextFile = places;
     Main().FirefoxAddClick();
-    EXPECT_EQ(dialogs.offeredLists.back(), std::vector<std::string>{"その他のファイルを選ぶ…"});
+    EXPECT_EQ(dialogs.offeredLists.back(), std::vector<std::string>{"その他のファイルを選ぶ..."});
     EXPECT_EQ(Model().SourceKindOf(3), SourceKind::Firefox);
     EXPECT_EQ(Main().Panel0->text(), "追加読込完了:1 件");
 

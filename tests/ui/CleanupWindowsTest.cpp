@@ -84,7 +84,7 @@ TEST_F(CleanupWindowsTest, TheDuplicatesWindowResolvesTheCheckedEntriesInOneStep
     const QModelIndex x2 =
         window.Groups().index(1, ui::DuplicatesModel::kRuleColumn, window.Groups().index(0, 0));
     EXPECT_EQ(x2.data().toString(), "同じリソース");
-    EXPECT_EQ(x2.siblingAtColumn(ui::DuplicatesModel::kFolderColumn).data().toString(), "Root > B");
+    EXPECT_EQ(x2.siblingAtColumn(ui::DuplicatesModel::kFolderColumn).data().toString(), "Root › B");
     const std::string before = Table();
 
     // Keep rule (how it is chosen) and resolution: the entries that leave.
@@ -109,7 +109,7 @@ TEST_F(CleanupWindowsTest, TheDuplicatesWindowResolvesTheCheckedEntriesInOneStep
             dialogs.nextChoice = 1;
             window.BtKeepFolder->click();
             EXPECT_EQ(dialogs.offeredLists.back(),
-                      (std::vector<std::string>{"Root > A", "Root > B"}));
+                      (std::vector<std::string>{"Root › A", "Root › B"}));
         }
         EXPECT_EQ(window.Groups().CheckedCount(), 2);
         (each.move ? window.BtMove : window.BtDelete)->click();

@@ -40,7 +40,7 @@ TEST_F(SearchWindowTest, ARunListsTheHitsWithTheirFolders) {
     Run("");
     EXPECT_EQ(prompts.messages.back(), "キーワードを指定してください");
     Run("A2 b");
-    EXPECT_EQ(Lines(), (QStringList{"a2|Root > A", "B|Root", "B1|Root > B", "b|Root > B > B1"}));
+    EXPECT_EQ(Lines(), (QStringList{"a2|Root › A", "B|Root", "B1|Root › B", "b|Root › B › B1"}));
     EXPECT_EQ(Search().StatusBar->currentMessage(), "結果 : 4 件");
     Run("zzz");
     EXPECT_TRUE(Lines().isEmpty());
@@ -82,7 +82,7 @@ TEST_F(SearchWindowTest, OldResultsFollowTheirEntryOrDoNothing) {
     EXPECT_EQ(ListNames(), QStringList{"a1"});
     // Once the change is complete, the deleted hit leaves the list and the count follows.
     QApplication::processEvents();
-    EXPECT_EQ(Lines(), (QStringList{"a1|Root > B > B1", "B|Root", "B1|Root > B"}));
+    EXPECT_EQ(Lines(), (QStringList{"a1|Root › B › B1", "B|Root", "B1|Root › B"}));
     EXPECT_EQ(Search().StatusBar->currentMessage(), "結果 : 3 件");
 }
 
@@ -96,7 +96,7 @@ TEST_F(SearchWindowTest, ClearEmptiesTheCountAndEnterSearchesFromAnywhere) {
     QAbstractButton* choice = Search().RadioTaishou->findChildren<QAbstractButton*>().first();
     choice->setFocus();
     QTest::keyClick(choice, Qt::Key_Return);
-    EXPECT_EQ(Lines(), QStringList{"a2|Root > A"});
+    EXPECT_EQ(Lines(), QStringList{"a2|Root › A"});
     // Enter in the keyword field too.
     Search().EditKeyword->setText("b");
     QTest::keyClick(Search().EditKeyword, Qt::Key_Return);
