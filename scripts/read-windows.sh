@@ -3,7 +3,8 @@
 # starts the program on SOURCE (default: the sample collection) under a display, a D-Bus
 # session and an accessibility bus of its own, opens the main window's dialogs and windows with
 # the keys a user presses and reads each (scripts/read_windows.py). Fails on English text or an
-# unnamed control. Bounded in time; stops everything it started.
+# unnamed control, view or picture, a window of the wrong role or markup read out. Bounded in
+# time; stops everything it started.
 #
 #   scripts/read-windows.sh [SOURCE]
 set -euo pipefail

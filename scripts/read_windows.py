@@ -4,8 +4,9 @@
 Run by scripts/read-windows.sh inside a display and a D-Bus session of its own, with the program
 started. Opens the main window's dialogs and windows one after another with the keys a user
 presses, reads each (again, when a read fails or the window is not there yet), prints every
-shown element as "role | name" and fails when a shown text is English or a control a user
-operates has no name.
+shown element as "role | name" and fails when a shown text is English, a control a user
+operates, a view or a picture has no name, a window is not exposed as one, a description holds
+markup or a label is named otherwise than it reads.
 """
 
 import re
@@ -21,6 +22,13 @@ OPERATED = {"push button", "check box", "radio button", "text", "password text",
             "slider"}
 # Entries of the collection and file names are data, not the program's texts.
 DATA = {"table cell", "tree item", "list item", "table row", "tree table cell"}
+# Views a user reads and moves in: each needs a name too.
+VIEWS = {"tree table", "table", "tree", "list"}
+# Pictures that say something (a message box's icon).
+PICTURES = {"icon", "image"}
+# The roles a top-level window may have.
+WINDOW_ROLES = {"frame", "dialog", "window", "alert", "file chooser"}
+MARKUP = re.compile(r"<\s*/?\s*[A-Za-z][^>]*>")
 # Latin-letter names that are names, not English: programs, formats, the key labels of menus.
 NAMES = {"Pernard", "NetScape", "Netscape", "Internet Explorer", "Chrome / Edge", "Firefox",
          "URL", "HTTP", "UTF-8", "OK", "Enter", "Del", "F2", "Ctrl", "Shift", "Alt", "Tab"}
@@ -47,15 +55,27 @@ def showing(node):
         return False
 
 
+def shown_text(node, role):
+    """What a label reads, where it is a label."""
+    if role != "label":
+        return None
+    try:
+        text = node.queryText()
+        return text.getText(0, text.characterCount)
+    except Exception:
+        return None
+
+
 def walk(node, found, depth=0):
     try:
         role, name = node.getRoleName(), node.name or ""
+        description = node.description or ""
         count = node.childCount
     except Exception:
         return
     if not showing(node) and depth > 0:
         return
-    found.append((role, name.strip()))
+    found.append((role, name.strip(), description, shown_text(node, role)))
     if depth < 40:
         for k in range(count):
             try:
@@ -157,15 +177,21 @@ problems = []
 
 def check(title, elements):
     print(f"== {title}")
-    for role, name in elements:
+    if elements and elements[0][0] not in WINDOW_ROLES:
+        problems.append(f"{title}: a window shown as {elements[0][0]}")
+    for role, name, description, text in elements:
         if name:
             print(f"{role} | {name}")
+        if MARKUP.search(description):
+            problems.append(f"{title}: markup in a description: {role} | {description}")
         if role in DATA:
             continue
         if name and english(name):
             problems.append(f"{title}: English text: {role} | {name}")
-        if not name and role in OPERATED:
+        if not name and role in OPERATED | VIEWS | PICTURES:
             problems.append(f"{title}: unnamed {role}")
+        if text and name and text.strip() != name:
+            problems.append(f"{title}: a label named {name!r} reads {text.strip()!r}")
 
 
 # The windows a user opens from the main window: the keys, the title, the keys that close it.
@@ -180,6 +206,8 @@ OPENED = [
     (["alt+d", "n"], "タグと説明", ["Escape"]),
     (["alt+f", "r", "n"], "", ["Escape"]),
     (["alt+h", "a"], "ペルナード", ["Escape"]),
+    # A question: Escape answers キャンセル, and nothing is deleted.
+    (["focus list", "alt+d", "d"], "確認", ["Escape"]),
 ]
 
 main = dict(windows("ペルナード"))["ペルナード"]

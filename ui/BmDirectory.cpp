@@ -33,6 +33,7 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
 
     DirListBox = new QTreeView(this);
     DirListBox->setObjectName("DirListBox");
+    DirListBox->setAccessibleName("フォルダー");
     DirListBox->setModel(directories_);
     for (int column = 1; column < directories_->columnCount(); ++column)
         DirListBox->hideColumn(column);
@@ -45,6 +46,7 @@ TFormDirectory::TFormDirectory(std::function<bool(const QString&)> confirm, QWid
     }
     FileListBox1 = new QListView(this);
     FileListBox1->setObjectName("FileListBox1");
+    FileListBox1->setAccessibleName("ファイル");
     FileListBox1->setModel(files_);
     FileListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
     FileEdit = new QLineEdit("*.*", this);

@@ -53,6 +53,7 @@ TFormKensaku::TFormKensaku(const BmLogic& model, std::function<void(const NodeRe
     Results = new SearchResultModel(model_, this);
     ListKekka = new QTreeView(this);
     ListKekka->setObjectName("ListKekka");
+    ListKekka->setAccessibleName("検索結果");
     ListKekka->setModel(Results);
     ListKekka->setRootIsDecorated(false);
     ListKekka->setItemsExpandable(false);

@@ -86,6 +86,8 @@ QString TFormURL::Today() {
 
 void TFormURL::ShowNotes(const QString& notes) {
     EditTitle->setToolTip(notes.isEmpty() ? QString() : PlainToolTip(notes));
+    // A screen reader reads the notes as text, not the tip's markup.
+    EditTitle->setAccessibleDescription(notes);
 }
 
 void TFormURL::Button1Click() {

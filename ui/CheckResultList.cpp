@@ -73,7 +73,6 @@ CheckResultList::CheckResultList(QWidget* parent) : QWidget(parent) {
     layout->addLayout(buttons);
     LabelOutcome = new QLabel(this);
     LabelOutcome->setObjectName("LabelOutcome");
-    LabelOutcome->setAccessibleName("操作の結果");
     LabelOutcome->setTextFormat(Qt::PlainText);
     layout->addWidget(LabelOutcome);
 

@@ -132,7 +132,6 @@ TFormDuplicates::TFormDuplicates(BmLogic& model, CleanupRunner runCleanup, QWidg
 
     LabelStatus = new QLabel(this);
     LabelStatus->setObjectName("LabelStatus");
-    LabelStatus->setAccessibleName("状況");
     LabelStatus->setTextFormat(Qt::PlainText);
     layout->addWidget(LabelStatus);
 

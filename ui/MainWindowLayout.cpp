@@ -232,12 +232,17 @@ void TFormMain::BuildBody() {
     treeLayout->addWidget(headerLabel("TreeViewCaption", " ブックマーク"));
     TreeItems = new TreeModel(model_, this);
     TreeV = new EntryView(TreeViewPanel);
+    TreeV->setAccessibleName("ブックマークのツリー");
     TreeV->setObjectName("TreeV");
     TreeV->setModel(TreeItems);
     TreeV->setHeaderHidden(true);
     TreeV->setIndentation(19);
     TreeV->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeV->setUniformRowHeights(true);
+    // Names are never cut: the column is as wide as the names shown, and scrolls.
+    TreeV->header()->setStretchLastSection(false);
+    TreeV->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    TreeV->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     TreeV->setContextMenuPolicy(Qt::CustomContextMenu);
     TreeV->installEventFilter(this);
     treeLayout->addWidget(TreeV);
@@ -265,6 +270,7 @@ void TFormMain::BuildBody() {
     ListItems = new ListModel([this](int entry) { return pane_->RowOf(entry); },
                               [this](const NodeRef& node) { return model_.IndexOf(node); }, this);
     LView = new EntryView(imagePage);
+    LView->setAccessibleName("選択したフォルダーの一覧");
     LView->setObjectName("LView");
     LView->setModel(ListItems);
     LView->setRootIsDecorated(false);
@@ -279,6 +285,8 @@ void TFormMain::BuildBody() {
     LView->header()->setSectionsMovable(false);
     for (int column = 0; column < kFileColumn; ++column)
         LView->setColumnWidth(column, kDesignColumnWidths[column]);
+    // The name takes the width the other columns leave.
+    LView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     LView->setColumnHidden(kFileColumn, true);
     imageLayout->addWidget(LView);
     listLayout->addWidget(Notebook);

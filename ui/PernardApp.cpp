@@ -19,6 +19,7 @@
 #include "ui/Memo.h"
 #include "ui/PopMessage.h"
 #include "ui/QtText.h"
+#include "ui/WindowRoles.h"
 
 namespace pernard::ui {
 
@@ -26,6 +27,7 @@ PernardApp::PernardApp(std::optional<StartupOverride> startupSource, UiOverrides
     : overrides_(overrides) {
     SetApplicationTitle("ｽｶｲﾗｰｸ");
     InstallKeyboardHabits();
+    InstallWindowRoles();
     PromptPort* prompts = overrides_.prompts != nullptr ? overrides_.prompts : &messageBoxes_;
     auto showMessage = [prompts](const QString& text) { prompts->ShowMessage(text.toStdString()); };
     auto confirm = [prompts](const QString& text) {

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
@@ -55,6 +56,10 @@ namespace {
 void SetCrispQuestionIcon(QMessageBox& box) {
     const int size = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
     box.setIconPixmap(QuestionImage().pixmap(QSize(size, size), box.devicePixelRatioF()));
+    // A screen reader says what the picture says.
+    if (auto* icon = box.findChild<QLabel*>("qt_msgboxex_icon_label")) {
+        icon->setAccessibleName("質問");
+    }
 }
 
 }  // namespace
