@@ -40,12 +40,17 @@ public:
         QStyleOptionViewItem checked = option;
         initStyleOption(&checked, index);
         checked.features |= QStyleOptionViewItem::HasCheckIndicator;
-        return QStyledItemDelegate::sizeHint(option, index).expandedTo(
-            checked.widget != nullptr
-                ? checked.widget->style()->sizeFromContents(QStyle::CT_ItemViewItem, &checked,
-                                                            QSize(), checked.widget)
-                : QSize());
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (checked.widget != nullptr) {
+            size = size.expandedTo(checked.widget->style()->sizeFromContents(
+                QStyle::CT_ItemViewItem, &checked, QSize(), checked.widget));
+        }
+        // Room above and below, so that the boxes of rows one under another stand apart.
+        return size + QSize(0, kRowPadding);
     }
+
+private:
+    static constexpr int kRowPadding = 6;
 };
 
 // The name of a folder as the chooser lists it: the path from its root down to it.
