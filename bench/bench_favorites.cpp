@@ -11,7 +11,7 @@
 #include <string>
 
 #include "bench/BenchPorts.h"
-#include "formats/FavoritesReader.h"
+#include "formats/favorites/FavoritesReader.h"
 
 namespace fs = std::filesystem;
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "bench/BenchPorts.h"
-#include "formats/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

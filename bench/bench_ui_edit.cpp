@@ -14,9 +14,9 @@
 #include <string>
 
 #include "bench/BenchPorts.h"
-#include "ui/BmKensaku.h"
-#include "ui/BoardMain.h"
-#include "ui/PernardApp.h"
+#include "ui/tools/BmKensaku.h"
+#include "ui/main/BoardMain.h"
+#include "ui/app/PernardApp.h"
 
 namespace {
 

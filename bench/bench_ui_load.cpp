@@ -10,8 +10,8 @@
 #include <string>
 
 #include "model/NullPorts.h"
-#include "ui/BoardMain.h"
-#include "ui/PernardApp.h"
+#include "ui/main/BoardMain.h"
+#include "ui/app/PernardApp.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

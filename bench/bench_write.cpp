@@ -10,8 +10,8 @@
 
 #include "bench/BenchPorts.h"
 #include "commands/SaveCommands.h"
-#include "formats/NetscapeReader.h"
-#include "formats/NetscapeWriter.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

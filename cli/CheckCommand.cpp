@@ -16,7 +16,7 @@
 #include "cli/CliUsage.h"
 #include "cli/CollectionCommands.h"
 #include "commands/SaveCommands.h"
-#include "formats/NetscapeWriter.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "linkcheck/CurlLinkChecker.h"
 #include "model/LinkCheck.h"
 #include "report/UrlListReport.h"

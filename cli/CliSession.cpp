@@ -11,9 +11,9 @@
 #include "commands/SaveCommands.h"
 #include "commands/StoreCommands.h"
 #include "formats/BrowserStores.h"
-#include "formats/FavoritesReader.h"
-#include "formats/NetscapeReader.h"
-#include "formats/NetscapeWriter.h"
+#include "formats/favorites/FavoritesReader.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "util/CodePage.h"
 
 namespace pernard {

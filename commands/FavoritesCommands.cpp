@@ -6,7 +6,7 @@
 
 #include "commands/SelectedRoot.h"
 #include "commands/WriteGate.h"
-#include "formats/FavoritesWriter.h"
+#include "formats/favorites/FavoritesWriter.h"
 #include "model/EntryExtras.h"
 #include "util/Paths.h"
 #include "util/Text.h"

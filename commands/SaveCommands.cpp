@@ -4,7 +4,7 @@
 
 #include "commands/FavoritesCommands.h"
 #include "commands/StoreCommands.h"
-#include "formats/NetscapeWriter.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "model/EntryExtras.h"
 
 namespace pernard {

@@ -1,6 +1,6 @@
 #include "commands/StoreCommands.h"
 
-#include "formats/ChromiumWriter.h"
+#include "formats/chromium/ChromiumWriter.h"
 #include "model/EntryExtras.h"
 
 namespace pernard {

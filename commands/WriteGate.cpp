@@ -6,9 +6,9 @@
 #include <system_error>
 #include <unordered_set>
 
-#include "formats/ChromiumWriter.h"
-#include "formats/FavoritesReader.h"
-#include "formats/NetscapeWriter.h"
+#include "formats/chromium/ChromiumWriter.h"
+#include "formats/favorites/FavoritesReader.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "formats/SourceRead.h"
 #include "util/FileStamp.h"
 #include "util/ProfileLock.h"

@@ -1,6 +1,6 @@
 #include "formats/BrowserRead.h"
 
-#include "formats/NetscapeReader.h"
+#include "formats/ReadMessages.h"
 #include "util/HtmlText.h"
 #include "util/Numbers.h"
 #include "util/Text.h"

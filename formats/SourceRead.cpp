@@ -7,10 +7,10 @@
 #include <string_view>
 #include <system_error>
 
-#include "formats/ChromiumReader.h"
-#include "formats/FavoritesReader.h"
-#include "formats/FirefoxReader.h"
-#include "formats/NetscapeReader.h"
+#include "formats/chromium/ChromiumReader.h"
+#include "formats/favorites/FavoritesReader.h"
+#include "formats/firefox/FirefoxReader.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
 
 #include "util/OpenFile.h"
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "formats/ChromiumReader.h"
-#include "formats/NetscapeReader.h"
-#include "formats/NetscapeWriter.h"
+#include "formats/chromium/ChromiumReader.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "model/EntryExtras.h"
 #include "fuzz/FuzzSupport.h"
 

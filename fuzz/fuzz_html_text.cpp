@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "formats/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
 #include "fuzz/FuzzSupport.h"
 #include "util/HtmlText.h"
 #include "util/Text.h"

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "formats/NetscapeReader.h"
-#include "formats/NetscapeWriter.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "fuzz/FuzzSupport.h"
 
 using namespace pernard;

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "formats/FavoritesReader.h"
-#include "formats/FavoritesWriter.h"
+#include "formats/favorites/FavoritesReader.h"
+#include "formats/favorites/FavoritesWriter.h"
 #include "fuzz/FuzzSupport.h"
 #include "util/CodePage.h"
 #include "util/Text.h"

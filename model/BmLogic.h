@@ -9,15 +9,15 @@
 #include <unordered_map>
 #include <vector>
 
-#include "model/Column.h"
+#include "model/storage/Column.h"
 #include "model/EntryExtras.h"
 #include "model/EntryTexts.h"
 #include "model/Ports.h"
 #include "model/RootInfo.h"
-#include "model/TextColumn.h"
-#include "model/TreeNodes.h"
+#include "model/storage/TextColumn.h"
+#include "model/storage/TreeNodes.h"
 #include "model/UndoHistory.h"
-#include "model/UrlIndex.h"
+#include "model/storage/UrlIndex.h"
 #include "util/UrlMatchKey.h"
 
 namespace pernard {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "model/UrlIndex.h"
+#include "model/storage/UrlIndex.h"
 #include "util/Numbers.h"
 
 namespace pernard {

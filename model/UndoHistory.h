@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "model/EntryTexts.h"
-#include "model/HeldTexts.h"
+#include "model/storage/HeldTexts.h"
 #include "model/RootInfo.h"
 
-#include "model/TreeNodes.h"
+#include "model/storage/TreeNodes.h"
 
 namespace pernard {
 

@@ -8,11 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "util/CharsetNames.h"
+
 namespace pernard {
 
-// Name of the code page Windows uses for Japanese (Shift_JIS with its Windows extensions).
-inline constexpr const char* kCp932 = "CP932";
-inline constexpr const char* kUtf8 = "UTF-8";
 // A bookmark file that starts with a UTF-16 byte order mark is read, and written back, in it.
 inline constexpr const char* kUtf16Le = "UTF-16LE";
 inline constexpr const char* kUtf16Be = "UTF-16BE";

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "util/CodePage.h"
+#include "util/CharsetNames.h"
 #include "util/CodePageConverter.h"
 
 namespace pernard {

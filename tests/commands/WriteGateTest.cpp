@@ -9,7 +9,7 @@
 
 #include "cli/CliRun.h"
 #include "commands/SaveCommands.h"
-#include "formats/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
 #include "support/Doubles.h"
 #include "support/TableSurgery.h"
 #include "support/TestFiles.h"

@@ -6,9 +6,9 @@
 #include <map>
 
 #include "commands/SaveCommands.h"
-#include "formats/FavoritesReader.h"
-#include "formats/NetscapeReader.h"
-#include "formats/NetscapeWriter.h"
+#include "formats/favorites/FavoritesReader.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "model/Duplicates.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"

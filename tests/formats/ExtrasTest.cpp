@@ -9,9 +9,9 @@
 
 #include "commands/FavoritesCommands.h"
 #include "commands/SaveCommands.h"
-#include "formats/FavoritesWriter.h"
-#include "formats/NetscapeReader.h"
-#include "formats/NetscapeWriter.h"
+#include "formats/favorites/FavoritesWriter.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "model/EntryExtras.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"

@@ -10,9 +10,9 @@
 
 #include "commands/FavoritesCommands.h"
 #include "commands/SaveCommands.h"
-#include "formats/FavoritesWriter.h"
-#include "formats/NetscapeReader.h"
-#include "formats/NetscapeWriter.h"
+#include "formats/favorites/FavoritesWriter.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
 #include "util/FileCalls.h"

@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "formats/FavoritesReader.h"
-#include "formats/LineReader.h"
-#include "formats/NetscapeReader.h"
+#include "formats/favorites/FavoritesReader.h"
+#include "formats/bookmarkfile/LineReader.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/SourceRead.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"

@@ -7,8 +7,8 @@
 #include <numeric>
 #include <random>
 
-#include "formats/NetscapeReader.h"
-#include "formats/NetscapeWriter.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "model/EditingReference.h"
 #include "model/EntryExtras.h"
 #include "model/Tags.h"

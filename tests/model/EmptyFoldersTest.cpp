@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "formats/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
 #include "support/Doubles.h"
 #include "support/TableSurgery.h"
 #include "support/TestFiles.h"

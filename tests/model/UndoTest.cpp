@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "formats/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
 #include "support/TestFiles.h"

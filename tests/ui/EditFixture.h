@@ -5,8 +5,8 @@
 #include <QAbstractItemModelTester>
 
 #include "UiFixture.h"
-#include "ui/BmURLEdit.h"
-#include "ui/Folder.h"
+#include "ui/dialogs/BmURLEdit.h"
+#include "ui/dialogs/Folder.h"
 
 namespace pernard::testing {
 

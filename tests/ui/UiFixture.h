@@ -10,9 +10,9 @@
 
 #include "support/Doubles.h"
 #include "support/TestFiles.h"
-#include "ui/BoardMain.h"
-#include "ui/Bookmark.h"
-#include "ui/PernardApp.h"
+#include "ui/main/BoardMain.h"
+#include "ui/dialogs/Bookmark.h"
+#include "ui/app/PernardApp.h"
 
 namespace pernard::testing {
 

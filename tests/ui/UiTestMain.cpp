@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "ui/Fonts.h"
-#include "ui/Language.h"
+#include "ui/app/Fonts.h"
+#include "ui/app/Language.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,0 +1,588 @@
+#include "formats/bookmarkfile/NetscapeReader.h"
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "formats/bookmarkfile/EncodingSniffer.h"
+#include "formats/bookmarkfile/LineJoiner.h"
+#include "formats/bookmarkfile/LineReader.h"
+#include "formats/bookmarkfile/LineTags.h"
+#include "formats/bookmarkfile/PlainAnchorLine.h"
+#include "model/LoadTransaction.h"
+#include "util/CodePage.h"
+#include "util/HtmlText.h"
+#include "util/Paths.h"
+#include "util/Text.h"
+
+namespace pernard {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+// Keeps an attribute as written, so that a save writes it back. A value whose quote the line
+// never closes gets its closing quote: written back open, it would take the rest of the tag.
+void AppendKeptAttribute(std::string& kept, const TagAttribute& attribute) {
+    kept += ' ';
+    kept += attribute.text;
+    if (attribute.unclosedQuote != 0) kept += attribute.unclosedQuote;
+}
+
+// Removes the blank lines at the end of a description: a save puts an empty line after each.
+void DropTrailingBlankLines(std::string& description) {
+    while (true) {
+        const std::size_t lineStart = description.rfind('\n');
+        if (lineStart == std::string::npos) return;
+        if (!TrimBlanksView(std::string_view(description).substr(lineStart + 1)).empty()) return;
+        description.resize(lineStart);
+    }
+}
+
+// The text between `open` and `close` (ASCII letter case ignored), trimmed of blanks and
+// control characters; up to the end of the line when `close` is missing.
+std::string Between(const std::string& line, std::string_view open, std::string_view close) {
+    std::string rest = line;
+    CutToken(open, rest);
+    return TrimBlanks(CutToken(close, rest));
+}
+
+}  // namespace
+
+bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& attributes) {
+    std::size_t at = 0;
+    while ((at = FindNoCase(line, "<A", at)) != std::string_view::npos) {
+        const std::size_t nameEnd = at + 2;
+        if (nameEnd >= line.size() || !IsBlank(line[nameEnd])) {
+            at = nameEnd;
+            continue;
+        }
+        const std::size_t close = ParseTagAttributes(line, nameEnd, attributes);
+        // One pass over the attributes; the first occurrence of each name counts.
+        const std::string_view* href = nullptr;
+        const std::string_view* added = nullptr;
+        const std::string_view* visited = nullptr;
+        const std::string_view* modified = nullptr;
+        fields.otherAttributes.clear();
+        for (const TagAttribute& attribute : attributes.items) {
+            const std::string_view& name = attribute.name;
+            const std::string_view** slot = nullptr;
+            switch (name.size()) {
+                case 4:
+                    slot = EqualsNoCase(name, "HREF") ? &href : nullptr;
+                    break;
+                case 8:
+                    slot = EqualsNoCase(name, "ADD_DATE") ? &added : nullptr;
+                    break;
+                case 10:
+                    slot = EqualsNoCase(name, "LAST_VISIT") ? &visited : nullptr;
+                    break;
+                case 13:
+                    slot = EqualsNoCase(name, "LAST_MODIFIED") ? &modified : nullptr;
+                    break;
+                default:
+                    break;
+            }
+            if (slot != nullptr && *slot == nullptr) {
+                *slot = &attribute.value;
+            } else {
+                AppendKeptAttribute(fields.otherAttributes, attribute);
+            }
+        }
+        if (href == nullptr) {
+            if (close == std::string_view::npos) return false;
+            at = close;
+            continue;
+        }
+        // Decoded into the fields' own storage, which the reader reuses from line to line.
+        auto decode = [](const std::string_view* value, std::string& field) {
+            DecodeCharacterReferencesInto(value == nullptr ? std::string_view() : *value, field);
+        };
+        decode(href, fields.url);
+        decode(added, fields.added);
+        decode(visited, fields.visited);
+        decode(modified, fields.modified);
+        fields.beforeAnchor.assign(line.substr(0, at));
+        fields.name.clear();
+        if (close != std::string_view::npos) {
+            const std::string_view after = line.substr(close);
+            const std::size_t end = FindEndTag(after, "A");
+            DecodeCharacterReferencesInto(
+                end == std::string_view::npos ? after : after.substr(0, end), fields.name);
+        }
+        return true;
+    }
+    return false;
+}
+
+NetscapeReader::NetscapeReader(EntryBuilder& builder, const std::string& path,
+                               const std::string& charset)
+    : builder_(builder), path_(path), charset_(charset), sourceStamp_(StampOf(path)) {}
+
+bool NetscapeReader::StopAtCapacity() {
+    errorText_ = kCapacityMessage;
+    MarkPartial();
+    return false;
+}
+
+void NetscapeReader::MarkPartial() {
+    if (hasRoot_) builder_.MarkPartial();
+}
+
+void NetscapeReader::BeginEntry(int index) {
+    StoreExtras();
+    lastEntry_ = index;
+    extras_.separatorsBefore = pendingSeparators_;
+    pendingSeparators_ = 0;
+}
+
+void NetscapeReader::StoreExtras() {
+    inDescription_ = false;
+    if (lastEntry_ < 0 || extras_.Empty()) return;
+    DropTrailingBlankLines(extras_.description);
+    builder_.SetExtras(lastEntry_, extras_);
+    extras_ = EntryExtras();
+}
+
+void NetscapeReader::NoEntryBefore() {
+    StoreExtras();
+    lastEntry_ = -1;
+}
+
+void NetscapeReader::StartDescription(std::string_view text, bool continues) {
+    if (lastEntry_ < 0) return;
+    // A second description of one entry goes on the lines after the first.
+    if (extras_.hasDescription) extras_.description += '\n';
+    extras_.hasDescription = true;
+    extras_.description += text;
+    inDescription_ = continues;
+}
+
+bool NetscapeReader::ContinuesDescription(std::string_view line) const {
+    return inDescription_ && !inComment_ && !LineEndsDescription(line);
+}
+
+bool LineEndsDescription(std::string_view line) { return ScanTags(line).EndsDescription(); }
+
+void NetscapeReader::ContinueDescription(const std::string& line) {
+    extras_.description += '\n';
+    extras_.description += line;
+}
+
+void NetscapeReader::SeparatorsAtListEnd(int folder) {
+    if (pendingSeparators_ == 0 || folder < 0) return;
+    if (folder == lastEntry_) {
+        extras_.separatorsAtEnd += pendingSeparators_;
+    } else {
+        EntryExtras extras = builder_.ExtrasOf(folder);
+        extras.separatorsAtEnd += pendingSeparators_;
+        builder_.SetExtras(folder, extras);
+    }
+    pendingSeparators_ = 0;
+}
+
+void NetscapeReader::Finish() {
+    // Separators of a list the file never closed end the root's.
+    if (hasRoot_) SeparatorsAtListEnd(root_);
+    StoreExtras();
+}
+
+bool NetscapeReader::AddRoot(const std::string& name) {
+    if (builder_.AddRoot(name, SourceKind::BookmarkFile, path_) != EntryBuilder::Outcome::Added) {
+        return StopAtCapacity();
+    }
+    // Every root opens depth 1, whatever was open before it.
+    depth_ = 1;
+    root_ = builder_.Root();
+    level_[1] = root_;
+    headingTaken_ = false;
+    BeginEntry(root_);
+    builder_.SetCharset(charset_);
+    builder_.SourceInfo()->sourceStamp = sourceStamp_;
+    hasRoot_ = true;
+    // A root in the last free slot leaves no room for anything it could hold.
+    if (builder_.Full()) return StopAtCapacity();
+    return true;
+}
+
+void NetscapeReader::SetCharset(const std::string& charset) {
+    charset_ = charset;
+    builder_.SetCharset(charset_);
+}
+
+bool NetscapeReader::EnsureRoot() { return hasRoot_ || AddRoot(FileNamePart(path_)); }
+
+bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
+    if (inComment_) {
+        if (line.find("-->") != std::string::npos) inComment_ = false;
+        return true;
+    }
+    const LineTags tags = ScanTags(line);
+    if (inDescription_) {
+        if (!tags.EndsDescription()) {
+            ContinueDescription(line);
+            return true;
+        }
+        inDescription_ = false;
+    }
+    if (tags.description) {
+        const std::string_view text = std::string_view(line).substr(
+            tags.descriptionAt, tags.descriptionEnd - tags.descriptionAt);
+        StartDescription(text, tags.descriptionEnd == std::string_view::npos);
+        // A list tag or comment after the description on the same line is read as a line of
+        // its own (rare: the usual layout gives the description its own line).
+        if (tags.descriptionEnd == std::string_view::npos) return true;
+        return ParseBookmarkLine(line.substr(tags.descriptionEnd));
+    }
+    // Several entries on one line, or an entry and the end of a list: each part is read as a
+    // line of its own, in order, so that none is lost and the lists close where they do.
+    if (!parting_ && (tags.anchor || tags.folder) &&
+        (tags.listEnd || StructureAfterEntry(line, tags) != std::string::npos)) {
+        return ParseEntriesOfLine(line, NextPartOfLine(line, 0));
+    }
+    // A comment that stays open takes the following lines; what came before it on this line
+    // is read as usual.
+    if (tags.commentOpen) inComment_ = true;
+    if (tags.separator) ++pendingSeparators_;
+    if (tags.doctype) {
+        std::string rest = line;
+        CutToken("DOCTYPE", rest);
+        builder_.FileComment(TrimBlanks(CutToken(">", rest)));
+        builder_.Log("DOCTYPE");
+        return true;
+    }
+    if (tags.title) {
+        const std::string title = DecodeCharacterReferences(Between(line, "<TITLE>", "</TITLE>"));
+        builder_.FileTitle(title);
+        builder_.Log("TITLE");
+        return AddRoot(title);
+    }
+    if (tags.heading) {
+        ParseHeading(line);
+        builder_.Log("<H1>");
+        return true;
+    }
+    if (!tags.listStart && !tags.term && !tags.listEnd) {
+        NoteUnreadAnchor(tags.anchor, line);
+        return true;
+    }
+    if (tags.anchor) {
+        if (ParseHrefLine(line, anchor_, attributes_)) return ParseAnchor();
+        NoteUnreadAnchor(true, line);
+    }
+    if (tags.listEnd) {
+        SeparatorsAtListEnd(depth_ >= 1 ? level_[static_cast<std::size_t>(depth_)] : -1);
+        // Lines after the root's own list still belong to this read's root.
+        const int floor = hasRoot_ ? 1 : 0;
+        if (depth_ > floor) --depth_;
+        return true;
+    }
+    if (tags.folder) return ParseFolder(line);
+    ListLine(line);
+    return true;
+}
+
+bool NetscapeReader::ParseEntriesOfLine(const std::string& line, std::size_t more) {
+    std::size_t from = 0;
+    while (more != std::string::npos) {
+        if (!ParsePartOfLine(line.substr(from, more - from))) return false;
+        from = more;
+        more = NextPartOfLine(line, from);
+    }
+    return ParsePartOfLine(line.substr(from));
+}
+
+bool NetscapeReader::ParsePartOfLine(const std::string& part) {
+    // A part holds one entry or list tags, or what could not be parted (an entry without its
+    // end tag): read as a line, it is not parted again.
+    const bool parting = parting_;
+    parting_ = true;
+    const bool read = ParseBookmarkLine(part);
+    parting_ = parting;
+    return read;
+}
+
+void NetscapeReader::NoteUnreadAnchor(bool anchor, const std::string& line) {
+    // Only lines that become no bookmark are searched: the usual ones cost nothing more.
+    if (anchor && FindNoCase(line, "HREF") != std::string::npos) ++unreadAnchorLines_;
+}
+
+void NetscapeReader::ListLine(const std::string& line) {
+    // The bookmark list is a diagnostic view: bounded like the memo echo.
+    if (listedLines_ > kMemoEchoLimit) return;
+    builder_.ListLine(listedLines_ < kMemoEchoLimit ? line : std::string("……"));
+    ++listedLines_;
+}
+
+bool NetscapeReader::ParseAnchor() {
+    return AddAnchor(anchor_, anchor_.beforeAnchor, anchor_.otherAttributes);
+}
+
+bool NetscapeReader::ParsePlainAnchor(PlainAnchor& anchor) {
+    return AddAnchor(anchor.texts, anchor.beforeAnchor, anchor.otherAttributes);
+}
+
+bool NetscapeReader::AddAnchor(const EntryViews& fields, std::string_view beforeAnchor,
+                               std::string& otherAttributes) {
+    if (!EnsureRoot()) return false;
+    ++anchorsTaken_;
+    if (fields.url == kFolderMarker) {
+        NoEntryBefore();
+        return LeaveOutFolderMarkerUrl(fields.name);
+    }
+    if (listedLines_ <= kMemoEchoLimit) {
+        ListLine(std::string(beforeAnchor) + " " + std::string(fields.name));
+    }
+    if (skipDuplicates_ && builder_.HasUrl(fields.url)) {
+        // The reading log names skipped duplicates, bounded like the other echoes.
+        if (skippedLines_ < kMemoEchoLimit) {
+            builder_.Log("重複  " + std::string(fields.name));
+        } else if (skippedLines_ == kMemoEchoLimit) {
+            builder_.Log("重複  ……");
+        }
+        ++skippedLines_;
+        NoEntryBefore();
+        return true;
+    }
+    const BmLogic::Appended entry =
+        builder_.AppendBookmark(level_[static_cast<std::size_t>(depth_)], fields);
+    if (!entry.Added()) return StopAtCapacity();
+    BeginEntry(entry.index);
+    extras_.attributes.swap(otherAttributes);
+    // A full table stops the read at the next entry, so that a file that fits exactly is read
+    // whole and one that does not is known to be cut.
+    return true;
+}
+
+bool NetscapeReader::LeaveOutFolderMarkerUrl(std::string_view name) {
+    // The table marks folders with this URL: as a bookmark's it would turn it into a folder.
+    // The bookmark is left out, said, and the root counts as read only in part.
+    MarkPartial();
+    if (leftOutLines_ < kMemoEchoLimit) {
+        builder_.Warn(std::string(kFolderMarkerUrlMessage) + std::string(name));
+    }
+    ++leftOutLines_;
+    return true;
+}
+
+void NetscapeReader::ParseHeading(const std::string& line) {
+    TagAttributes& attributes = attributes_;
+    const std::size_t close = ParseTagAttributes(line, FindNoCase(line, "<H1") + 3, attributes);
+    std::string text;
+    std::size_t end = std::string::npos;
+    if (close != std::string::npos) {
+        end = FindNoCase(line, "</H1>", close);
+        text = TrimBlanks(std::string_view(line).substr(close, end - close));
+    }
+    const std::string shown = DecodeCharacterReferences(text);
+    builder_.FileHeading(shown);
+    // The first heading after a root's title, before its first entry, is the root's: its
+    // attributes are kept as written, and its text when it is not the title's (and ends on its
+    // line: a heading spread over lines is written as the title, as always).
+    if (!hasRoot_ || lastEntry_ != root_ || headingTaken_) return;
+    headingTaken_ = true;
+    for (const TagAttribute& attribute : attributes.items) {
+        AppendKeptAttribute(extras_.headingAttributes, attribute);
+    }
+    if (end != std::string::npos && shown != builder_.NameOf(root_)) {
+        extras_.hasHeading = true;
+        extras_.heading = std::move(text);
+    }
+}
+
+bool NetscapeReader::ParseFolder(const std::string& line) {
+    if (!EnsureRoot()) return false;
+    ListLine(line);
+    const std::size_t open = FindNoCase(line, "<H3");
+    TagAttributes& attributes = attributes_;
+    const std::size_t close = ParseTagAttributes(line, open + 3, attributes);
+    std::string name;
+    std::string rest;
+    if (close != std::string::npos) {
+        rest = line.substr(close);
+        std::size_t length = 0;
+        const std::size_t end = FindEndTag(rest, "H3", 0, &length);
+        name = DecodeCharacterReferences(std::string_view(rest).substr(0, end));
+        rest = end == std::string::npos ? std::string() : rest.substr(end + length);
+        // The folder keeps the text after its heading (its save URL), not markup that follows
+        // it there, such as a "<DL><p>" on the same line: that is structure, not the folder's.
+        rest = DecodeCharacterReferences(rest.substr(0, rest.find('<')));
+    }
+    // The folder's date is a column; every other attribute is kept as written.
+    std::string_view added;
+    bool addedSeen = false;
+    std::string otherAttributes;
+    for (const TagAttribute& attribute : attributes.items) {
+        if (!addedSeen && EqualsNoCase(attribute.name, "ADD_DATE")) {
+            added = attribute.value;
+            addedSeen = true;
+        } else {
+            AppendKeptAttribute(otherAttributes, attribute);
+        }
+    }
+    const BmLogic::Appended folder = builder_.AppendFolder(
+        level_[static_cast<std::size_t>(depth_)], name, DecodeCharacterReferences(added), rest);
+    if (folder.outcome == BmLogic::Outcome::Full) return StopAtCapacity();
+    if (!folder.Added()) {
+        // The depth limit and what it did to the read, said once by the caller.
+        errorText_ = folder.outcome == BmLogic::Outcome::TooDeep
+                         ? std::string(kDepthLimitMessage) + "Tree 作成不可"
+                         : "Tree 作成不可";
+        MarkPartial();
+        return false;
+    }
+    ++depth_;
+    level_[static_cast<std::size_t>(depth_)] = folder.index;
+    BeginEntry(folder.index);
+    extras_.attributes = std::move(otherAttributes);
+    return true;
+}
+
+namespace {
+
+// Reads the lines of the opened file into the builder: decoded in the encoding found from its
+// first bytes, joined where formatters spread one entry over several lines, parsed. False, with
+// `errorText`, when the read failed or stopped early.
+bool ParseBookmarkFile(LineReader& reader, const std::string& path, EntryBuilder& builder,
+                       std::string& errorText) {
+    // The encoding is decided from the first block; a file whose first block is all ASCII is
+    // decided where its first other bytes come.
+    bool wholeFile = false;
+    const std::string_view head = reader.Head(wholeFile);
+    const SniffedEncoding encoding =
+        SniffEncoding(head, wholeFile, builder.Settings().FallbackEncoding());
+    reader.Skip(encoding.bomLength);
+    std::string charset = encoding.charset;
+    // A UTF-16 file's lines come from the line reader as UTF-8; its roots keep UTF-16, and are
+    // written back in it.
+    const std::string rootCharset = charset;
+    if (IsUtf16Charset(charset)) {
+        reader.DecodeUtf16(charset == kUtf16Be);
+        charset = kUtf8;
+    }
+    std::optional<TextDecoder> decoder;
+    if (!charset.empty()) decoder.emplace(charset);
+    bool markupInRawBytes = decoder && MarkupFoundInRawBytes(charset);
+
+    if (builder.Settings().SkipDuplicateUrls()) {
+        // Bookmark lines take well over 200 bytes each: size the duplicate index once.
+        std::error_code error;
+        const auto bytes = std::filesystem::file_size(path, error);
+        if (!error) builder.ExpectUrls(static_cast<std::size_t>(bytes / 256));
+    }
+    NetscapeReader parser(builder, path, rootCharset);
+    bool result = true;
+    std::string raw;
+    std::string line;
+    std::size_t cutLines = 0;
+    LineJoiner joiner;
+    std::string entry;
+    PlainAnchor plain;
+    std::optional<TextDecoder> echoDecoder;
+    bool more = true;
+    while (more) {
+        more = reader.NextLine(raw);
+        // The usual anchor line is read from its raw bytes in one scan; every other line takes
+        // the general way below.
+        if (more && !reader.LineCut() && !joiner.Holding() && parser.TakesPlainAnchor() &&
+            (decoder ? markupInRawBytes : !HasHighBytes(raw)) &&
+            ScanPlainAnchorLine(raw, decoder ? &*decoder : nullptr, plain)) {
+            if (builder.Echoing()) {
+                // The memo shows the first lines decoded whole, by a decoder of their own: the
+                // read's count of bytes that did not decode counts each byte once.
+                line.clear();
+                if (decoder) {
+                    if (!echoDecoder) echoDecoder.emplace(charset);
+                    echoDecoder->Decode(raw, line);
+                } else {
+                    line = raw;
+                }
+                builder.Echo(line);
+            }
+            if (!parser.ParsePlainAnchor(plain)) {
+                result = false;
+                break;
+            }
+            continue;
+        }
+        bool ready = false;
+        if (more) {
+            if (!decoder && HasHighBytes(raw)) {
+                charset = CharsetOfFirstText(raw, reader.Buffered());
+                decoder.emplace(charset);
+                markupInRawBytes = MarkupFoundInRawBytes(charset);
+                parser.SetCharset(charset);
+            }
+            line.clear();
+            if (decoder) {
+                decoder->Decode(raw, line);
+            } else {
+                line = raw;
+            }
+            builder.Echo(line);
+            // A description's lines are its own, whatever tags they hold: never joined. A line
+            // cut at the length limit ends its entry: the tag it was cut in would otherwise take
+            // the next entry's line.
+            ready = joiner.Add(line, entry, parser.ContinuesDescription(line), reader.LineCut());
+        } else {
+            ready = joiner.Flush(entry);
+        }
+        if (ready && !parser.ParseBookmarkLine(entry)) {
+            result = false;
+            break;
+        }
+        if (reader.CutLines() != cutLines) {
+            // What the line held beyond the limit is not in the table.
+            cutLines = reader.CutLines();
+            parser.MarkPartial();
+        }
+    }
+    if (!decoder) parser.SetCharset(kCp932);  // all ASCII
+    parser.Finish();
+    if (cutLines > 0) {
+        builder.Warn("長すぎる行 " + std::to_string(cutLines) + " 行の後半を読み飛ばしました");
+    }
+    reader.Close();
+    if (decoder && decoder->Replacements() > 0) {
+        builder.Warn(KeptBytesMessage(decoder->Replacements(), charset));
+    }
+    if (!result && !parser.ErrorText().empty()) errorText = parser.ErrorText();
+    if (result && parser.UnreadAnchorLines() > 0 && parser.AnchorsTaken() == 0) {
+        // Anchors were there but none could be read: say so rather than pass for empty.
+        errorText = kUnreadAnchorsMessage;
+        builder.Log(errorText);
+        result = false;
+    } else if (result && !parser.FoundStructure()) {
+        // Neither a title nor a folder nor a bookmark: not a bookmark file (a JSON export, a
+        // text file). Nothing was added; the read says so instead of passing for an empty one.
+        errorText = kNoBookmarksMessage;
+        result = false;
+    }
+    return result;
+}
+
+}  // namespace
+
+ReadOutcome ReadBookmarkFile(BmLogic& model, bool complete, const std::string& path) {
+    LineReader reader;
+    if (!reader.Open(path)) {
+        ReadOutcome outcome;
+        std::error_code missing;
+        outcome.errorText = std::filesystem::exists(path, missing)
+                                ? "ブックマークファイルとして読めません : " + path
+                                : "Not Found Bookmark : " + path;
+        return outcome;
+    }
+    LoadTransaction load(model, complete, "Bookmark 読込中");
+    if (!load.Begun()) return load.End(false);
+    std::string errorText;
+    const bool ok = ParseBookmarkFile(reader, path, load.Builder(), errorText);
+    return load.End(ok, std::move(errorText));
+}
+
+bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& urlCount,
+                      std::string& errorText) {
+    return Unpacked(ReadBookmarkFile(model, reset, path), urlCount, errorText);
+}
+
+}  // namespace pernard

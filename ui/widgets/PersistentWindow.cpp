@@ -1,0 +1,55 @@
+#include "ui/widgets/PersistentWindow.h"
+
+#include <QCloseEvent>
+#include <QShortcut>
+
+#include "ui/app/Fonts.h"
+#include "ui/app/Registry.h"
+
+namespace pernard::ui {
+
+PersistentWindow::PersistentWindow(const QString& objectName, const QString& caption,
+                                   const QString& prefix, QWidget* parent, QSize designSize)
+    : QWidget(parent, Qt::Window), prefix_(prefix) {
+    setObjectName(objectName);
+    setWindowTitle(caption);
+    resize(designSize);
+    RestoreGeometry(this, prefix_, true);
+    CloseWithEscape(this);
+}
+
+QVBoxLayout* PersistentWindow::FrameWithCloseMenu(int sideMargin) {
+    setFont(DesignFont(kPGothic, 12));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(sideMargin, 0, sideMargin, 0);
+    menu_ = new QMenuBar(this);
+    menu_->addAction("閉じる(&C)", this, &QWidget::close)->setObjectName("Close1");
+    layout->setMenuBar(menu_);
+    return layout;
+}
+
+void PersistentWindow::StoreGeometry() { SaveGeometry(this, prefix_, true); }
+
+void PersistentWindow::closeEvent(QCloseEvent* event) {
+    StoreGeometry();
+    event->accept();
+}
+
+void CloseWithEscape(QWidget* window) {
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    escape->setObjectName("EscapeCloses");
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
+}
+
+void FixDialogSize(QWidget& dialog, QSize design) {
+    dialog.setFixedSize(design.expandedTo(dialog.minimumSizeHint()));
+}
+
+void ShowInFront(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+}  // namespace pernard::ui
