@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "formats/BrowserStores.h"
+#include "formats/chromium/ChromiumRoots.h"
 #include "util/HtmlText.h"
 #include "util/Text.h"
 
@@ -62,6 +64,7 @@ std::string StoreLeftOut::Listed() const {
     AddKind(text, "見出し", headings);
     AddKind(text, "ショートカットの他の行", shortcutLines);
     AddKind(text, "その他の属性", otherAttributes);
+    AddKind(text, "ブラウザーが名前を決めるフォルダーの新しい名前", ownFolderNames);
     return text;
 }
 
@@ -69,8 +72,19 @@ StoreLeftOut StoreLeftOutOf(const BmLogic& model, int root) {
     StoreLeftOut leftOut;
     if (!model.IsValidIndex(root)) return leftOut;
     const int count = std::min(model.glCT, model.Tree().Count());
+    const bool edge = ChromiumBrowserOf(std::string(model.SourcePath(root))) == "edge";
     for (int i = root + 1; i < count && model.gloya[i] != -1; ++i) {
-        if (!model.ExtrasOf(i).empty()) leftOut.Add(UnpackExtras(model.ExtrasOf(i)));
+        if (model.ExtrasOf(i).empty()) continue;
+        const EntryExtras extras = UnpackExtras(model.ExtrasOf(i));
+        const int entries = leftOut.entries;
+        leftOut.Add(extras);
+        const char* shown = model.gloya[i] == root && model.IsFolder(i)
+                                ? ShownTopFolderName(extras.storeKey, edge)
+                                : nullptr;
+        if (shown != nullptr && model.glName[i] != std::string_view(shown)) {
+            ++leftOut.ownFolderNames;
+            if (leftOut.entries == entries) ++leftOut.entries;
+        }
     }
     return leftOut;
 }

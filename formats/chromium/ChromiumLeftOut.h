@@ -1,7 +1,8 @@
 #pragma once
 // What a write of a Chromium store leaves out of the entries it writes: the file has a place for
 // names, URLs, dates, a description and a nickname, but none for tags, icons, separators, a
-// heading, the other lines of a shortcut file or any other attribute of a bookmark file. Said,
+// heading, the other lines of a shortcut file or any other attribute of a bookmark file, nor for
+// a new name of one of the browser's own folders. Said,
 // by kind and count, before the write and after it.
 
 #include <string>
@@ -19,6 +20,9 @@ struct StoreLeftOut {
     int headings = 0;
     int shortcutLines = 0;
     int otherAttributes = 0;
+    // The browser's own top folders renamed in the table: the browser names them itself, and
+    // the file keeps the names it had.
+    int ownFolderNames = 0;
     // Entries that held any of them.
     int entries = 0;
 

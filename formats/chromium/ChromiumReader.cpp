@@ -287,15 +287,13 @@ ReadOutcome ReadChromiumStore(BmLogic& model, bool complete, const std::string& 
         builder.SetCharset("UTF-8");
         ChromiumWalk walk(builder, scan);
         const std::vector<std::size_t> tops = ShownRootsOf(scan, roots);
-        const OwnFolderNames& own =
-            ChromiumBrowserOf(path) == "edge" ? kEdgeFolderNames : kChromiumFolderNames;
-        const char* const ownNames[] = {own.bar, own.other, own.mobile};
+        const bool edge = ChromiumBrowserOf(path) == "edge";
         bool all = true;
         for (std::size_t k = 0; k < tops.size() && all; ++k) {
             const ShownRoot& shown = kShownRoots[k];
-            const char* name = shown.name != nullptr ? shown.name : ownNames[k];
+            const std::string role = ChromiumRoleKey(shown.Path());
             all = tops[k] == 0 ||
-                  walk.AddTop(tops[k], name, ChromiumRoleKey(shown.Path()), shown.toolbar);
+                  walk.AddTop(tops[k], ShownTopFolderName(role, edge), role, shown.toolbar);
         }
         // Writing the store back starts from the file as read, and only while the file is
         // still as read.

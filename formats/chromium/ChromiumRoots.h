@@ -5,7 +5,11 @@
 // names it (a browser names its own folders itself; the file keeps its names when written back). A trash — Vivaldi's `trash`, Opera's `custom_root.trash` — is
 // never read, and written back as it was.
 
+#include <iterator>
 #include <string>
+#include <string_view>
+
+#include "formats/StoreRoles.h"
 
 namespace pernard {
 
@@ -48,5 +52,19 @@ inline constexpr ShownRoot kShownRoots[] = {
     {"unsorted", "custom_root", kOperaUnsortedName, false, false},
     {"speedDial", "custom_root", kOperaSpeedDialName, false, false},
 };
+
+// The name a top folder of the role `roleKey` ("roots/bookmark_bar") is shown under, in a store
+// of Edge's (`edge`) or another browser's; nullptr for no role of these folders.
+inline const char* ShownTopFolderName(std::string_view roleKey, bool edge) {
+    const OwnFolderNames& own = edge ? kEdgeFolderNames : kChromiumFolderNames;
+    const char* const ownNames[] = {own.bar, own.other, own.mobile};
+    for (std::size_t k = 0; k < std::size(kShownRoots); ++k) {
+        const ShownRoot& shown = kShownRoots[k];
+        if (roleKey == std::string(kChromiumRolePrefix) + shown.Path()) {
+            return shown.name != nullptr ? shown.name : ownNames[k];
+        }
+    }
+    return nullptr;
+}
 
 }  // namespace pernard

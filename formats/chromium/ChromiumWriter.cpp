@@ -190,16 +190,30 @@ private:
     // holds at its top goes at the end of the other bookmarks (or the first own folder the
     // file has, when it has no other bookmarks).
     void ClaimTopFolders() {
-        for (int entry : entries_.Of(root_)) {
+        // A top folder copied from another store carries the role it had there: where two
+        // stand for one role, the one this root's read made wins (made after the root, and
+        // before any copy of another's), whatever their order.
+        const std::uint64_t rootSerial = model_.glNode[root_]->Serial();
+        const auto madeHere = [&](int entry) { return model_.glNode[entry]->Serial() > rootSerial; };
+        const auto better = [&](int entry, int than) {
+            if (madeHere(entry) != madeHere(than)) return madeHere(entry);
+            return model_.glNode[entry]->Serial() < model_.glNode[than]->Serial();
+        };
+        const std::vector<int> tops = entries_.Of(root_);
+        for (int entry : tops) {
             const std::string key = UnpackExtras(model_.ExtrasOf(entry)).storeKey;
-            // A top folder copied from another store may stand for a folder this file lacks:
-            // it is then no more than a stray.
-            if (model_.IsFolder(entry) && key.rfind(kChromiumRolePrefix, 0) == 0 &&
-                claimed_.count(key) == 0 && HasShownFolder(key)) {
-                claimed_.emplace(key, entry);
-            } else {
-                strays_.push_back(entry);
+            // A top folder standing for a folder this file lacks is no more than a stray.
+            if (!model_.IsFolder(entry) || key.rfind(kChromiumRolePrefix, 0) != 0 ||
+                !HasShownFolder(key)) {
+                continue;
             }
+            const auto [claim, first] = claimed_.emplace(key, entry);
+            if (!first && better(entry, claim->second)) claim->second = entry;
+        }
+        for (int entry : tops) {
+            const std::string key = UnpackExtras(model_.ExtrasOf(entry)).storeKey;
+            const auto claim = claimed_.find(key);
+            if (claim == claimed_.end() || claim->second != entry) strays_.push_back(entry);
         }
         strayHolder_ = ChromiumRoleKey("other");
         if (!HasShownFolder(strayHolder_)) {

@@ -90,9 +90,10 @@ void TFormTagInput::Ask(bool add, int count, const std::vector<CarriedTag>& carr
     EditTags->setVisible(add);
     ListTags->clear();
     ListTags->setVisible(!add);
-    for (const auto& [tag, carriers] : carried) {
+    for (std::size_t k = 0; k < carried.size(); ++k) {
+        const auto& [tag, carriers] = carried[k];
         auto* item = new QListWidgetItem(QString("%1 （%2 件）").arg(tag).arg(carriers), ListTags);
-        item->setData(Qt::UserRole, tag);
+        item->setData(Qt::UserRole, static_cast<qulonglong>(k));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
@@ -103,14 +104,15 @@ void TFormTagInput::Ask(bool add, int count, const std::vector<CarriedTag>& carr
     input->setFocus();
 }
 
-QString TFormTagInput::ChosenTags() const {
-    if (EditTags->isVisible() || ListTags->isHidden()) return EditTags->text();
-    QStringList ticked;
+std::vector<std::size_t> TFormTagInput::TickedTags() const {
+    std::vector<std::size_t> ticked;
     for (int row = 0; row < ListTags->count(); ++row) {
         const QListWidgetItem* item = ListTags->item(row);
-        if (item->checkState() == Qt::Checked) ticked << item->data(Qt::UserRole).toString();
+        if (item->checkState() == Qt::Checked) {
+            ticked.push_back(static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong()));
+        }
     }
-    return ticked.join(", ");
+    return ticked;
 }
 
 }  // namespace pernard::ui

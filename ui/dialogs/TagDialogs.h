@@ -40,8 +40,10 @@ public:
     // Asks for tags to add to `count` bookmarks, typed; or to remove from them, ticked in a
     // list of the tags they carry.
     void Ask(bool add, int count, const std::vector<CarriedTag>& carried = {});
-    // The tags typed (to add) or ticked (to remove), as the user would type them.
-    QString ChosenTags() const;
+    // The tags typed (to add).
+    QString TypedTags() const { return EditTags->text(); }
+    // The places in `carried` of the tags ticked (to remove).
+    std::vector<std::size_t> TickedTags() const;
 
     QLabel* LabelPrompt;
     QLineEdit* EditTags;

@@ -325,7 +325,7 @@ private:
     void SetupTagCommands();
     void ChangeTagsOfSelection(bool add);
     // The tags the bookmarks among `entries` carry, each with how many carry it.
-    std::vector<std::pair<QString, int>> TagsCarried(const std::vector<NodeRef>& entries) const;
+    std::vector<std::pair<std::string, int>> TagsCarried(const std::vector<NodeRef>& entries) const;
 
     // --- undo and redo support (ui/main/UndoCommands.cpp)
     void BuildUndoItems();

@@ -330,6 +330,8 @@ void TFormMain::BtPasteClick() {
         highlightAfterChange_ = pasted;
         return model_.RefOf(parent);
     });
+    // The keys act on what is highlighted: the pasted rows, not the folder around them.
+    if (pane_->SelectionCount() > 1) LView->setFocus();
 }
 
 // ---------------------------------------------------------------- keys

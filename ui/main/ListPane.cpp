@@ -313,13 +313,13 @@ std::vector<NodeRef> ListPane::Selection() const {
     return entries;
 }
 
-void ListPane::SelectEntries(const std::vector<NodeRef>& entries) {
+void ListPane::SelectEntries(const std::vector<NodeRef>& entries, const NodeRef& focus) {
     QItemSelection selection;
     int first = -1;
     for (const NodeRef& entry : entries) {
         const int row = rows_->RowOfEntry(entry);
         if (row < 0) continue;
-        if (first < 0) first = row;
+        if (first < 0 || entry == focus) first = row;
         selection.select(rows_->index(row, 0), rows_->index(row, kListColumnCount - 1));
     }
     if (first < 0) return;

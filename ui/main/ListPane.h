@@ -89,8 +89,9 @@ public:
     // Their entries, in the list's order.
     std::vector<NodeRef> Selection() const;
     int SelectionCount() const;
-    // Highlights the rows of these entries; the first becomes the current row.
-    void SelectEntries(const std::vector<NodeRef>& entries);
+    // Highlights the rows of these entries; `focus` becomes the current row when it is one of
+    // them, else the first does.
+    void SelectEntries(const std::vector<NodeRef>& entries, const NodeRef& focus = {});
     // The row that has the focus, when it is highlighted, and its entry; none otherwise (a row
     // that only has the focus is not what the list's commands act on).
     QModelIndex HighlightedIndex() const;

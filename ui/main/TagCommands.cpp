@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "model/EntryExtras.h"
 #include "model/Tags.h"
@@ -33,16 +34,18 @@ Dialog* DialogOf(QWidget* owner, const char* name) {
 
 }  // namespace
 
-std::vector<std::pair<QString, int>> TFormMain::TagsCarried(
+std::vector<std::pair<std::string, int>> TFormMain::TagsCarried(
     const std::vector<NodeRef>& entries) const {
-    // Each tag once, with how many of the bookmarks carry it: the most carried first, then in
-    // the order they were met.
+    // Each tag once, as the bookmarks hold it, with how many of them carry it: the most
+    // carried first, then in the order they were met.
     std::vector<std::pair<std::string, int>> counted;
     std::map<std::string, std::size_t> at;
     for (const NodeRef& entry : entries) {
         const int index = model_.IndexOf(entry);
         if (index < 0 || model_.IsFolder(index)) continue;
+        std::set<std::string> carried;
         for (const std::string& tag : TagList(UnpackExtras(model_.ExtrasOf(index)).attributes)) {
+            if (!carried.insert(tag).second) continue;  // a bookmark counts once
             const auto [place, added] = at.emplace(tag, counted.size());
             if (added) counted.emplace_back(tag, 0);
             ++counted[place->second].second;
@@ -50,10 +53,7 @@ std::vector<std::pair<QString, int>> TFormMain::TagsCarried(
     }
     std::stable_sort(counted.begin(), counted.end(),
                      [](const auto& a, const auto& b) { return a.second > b.second; });
-    std::vector<std::pair<QString, int>> shown;
-    shown.reserve(counted.size());
-    for (const auto& [tag, count] : counted) shown.emplace_back(Text(tag), count);
-    return shown;
+    return counted;
 }
 
 void TFormMain::SetupTagCommands() {
@@ -128,18 +128,26 @@ void TFormMain::ChangeTagsOfSelection(bool add) {
         model_.GetPorts().prompts->ShowMessage("ブックマークを選択してください");
         return;
     }
-    std::vector<TFormTagInput::CarriedTag> carried;
-    if (!add) {
-        carried = TagsCarried(entries);
-        if (carried.empty()) {
-            model_.GetPorts().prompts->ShowMessage("選択したブックマークにタグはありません");
-            return;
+    // Removed tags are ticked among those carried and taken as the bookmarks hold them.
+    const std::vector<std::pair<std::string, int>> carried =
+        add ? std::vector<std::pair<std::string, int>>{} : TagsCarried(entries);
+    if (!add && carried.empty()) {
+        model_.GetPorts().prompts->ShowMessage("選択したブックマークにタグはありません");
+        return;
+    }
+    std::vector<TFormTagInput::CarriedTag> shown;
+    for (const auto& [tag, count] : carried) shown.emplace_back(Text(tag), count);
+    auto* dialog = DialogOf<TFormTagInput>(this, "TFormTagInput");
+    dialog->Ask(add, bookmarks, shown);
+    if (RunDialog(*dialog) != QDialog::Accepted) return;
+    std::vector<std::string> tags;
+    if (add) {
+        tags = TagsFromInput(Bytes(dialog->TypedTags()));
+    } else {
+        for (std::size_t k : dialog->TickedTags()) {
+            if (k < carried.size()) tags.push_back(carried[k].first);
         }
     }
-    auto* dialog = DialogOf<TFormTagInput>(this, "TFormTagInput");
-    dialog->Ask(add, bookmarks, carried);
-    if (RunDialog(*dialog) != QDialog::Accepted) return;
-    const std::vector<std::string> tags = TagsFromInput(Bytes(dialog->ChosenTags()));
     if (tags.empty()) return;
     const bool many = entries.size() > 1;
     int changed = 0;

@@ -93,19 +93,23 @@ void TFormMain::RestoreMarks(const SelectionMarks& marks, const NodeRef& expande
         LView->setCurrentIndex(ListItems->index(row, 0));
         LView->scrollTo(ListItems->index(row, 0));
     }
-    // Rows highlighted together are highlighted together again (those that still exist).
-    if (marks.listRows.size() > 1) pane_->SelectEntries(marks.listRows);
     const int current = model_.IndexOf(marks.current);
+    const bool several = marks.listRows.size() > 1;
     if (current >= 0) {
         // The entry the step gave back is the current one: it is shown, highlighted in its
-        // folder's list when the tree shows another entry.
+        // folder's list when the tree shows another entry (or among the rows highlighted
+        // together, when it is listed with them).
         const QModelIndex listed = LView->currentIndex();
         const bool shown = current == SelectedEntry() ||
-                           (listed.isValid() && ListItems->EntryIndex(listed.row()) == current);
+                           (listed.isValid() && ListItems->EntryIndex(listed.row()) == current) ||
+                           (several && ListItems->RowOfEntry(marks.current) >= 0);
         if (!shown) ShowSearchHit(marks.current);
         model_.SetCurrent(marks.current);
-        UpdateEntryButtons();
     }
+    // Rows highlighted together are highlighted together again (those that still exist), the
+    // one that had the focus keeping it.
+    if (several) pane_->SelectEntries(marks.listRows, marks.listRow);
+    if (current >= 0) UpdateEntryButtons();
     if (!ClipPending()) ShowCurrentInPanel1();
 }
 

@@ -15,6 +15,7 @@
 #include "commands/SaveCommands.h"
 #include "commands/StoreCommands.h"
 #include "formats/chromium/ChromiumChecksum.h"
+#include "formats/chromium/ChromiumLeftOut.h"
 #include "formats/chromium/ChromiumReader.h"
 #include "formats/SourceRead.h"
 #include "model/EntryExtras.h"
@@ -226,6 +227,10 @@ TEST(ChromiumWrite, EditsReadBackAndNewNodesGetIdsAndGuidsOfTheirOwn) {
     EntryExtras tagged;
     tagged.attributes = " TAGS=\"a\"";
     ASSERT_TRUE(model.EditExtras(IndexNamed(model, "新しい"), tagged));
+    // Nor a new name of the browser's own folder, which the question before the write says.
+    ASSERT_TRUE(model.EditFolderEntry(1, "仕事", std::string(model.glVisit[1])));
+    EXPECT_EQ(StoreLeftOutOf(model, 0).Listed(),
+              "タグ 1 件、ブラウザーが名前を決めるフォルダーの新しい名前 1 件");
     ASSERT_TRUE(SaveBrowserStore(model, 0));
     EXPECT_EQ(store.t.diagnostics.checkLog.back(),
               "ブラウザーのブックマークファイルに保存できない情報を省きました : タグ 1 件");
@@ -369,9 +374,10 @@ TEST(ChromiumWrite, OddFilesAreWrittenBackWithNothingLost) {
     }
 }
 
-// A top folder copied from another store stands for a folder this file may lack: what it holds
-// goes with the other bookmarks, never nowhere.
-TEST(ChromiumWrite, ATopFolderTheFileLacksJoinsTheOtherBookmarks) {
+// A top folder copied from another store stands for a folder this file may lack, or for one it
+// has: what it holds goes with the other bookmarks, never nowhere, and never in place of the
+// folder this file has.
+TEST(ChromiumWrite, ATopFolderCopiedFromAnotherStoreJoinsTheOtherBookmarks) {
     TempDir dir;
     const std::string path = dir.Write(
         "Default/Bookmarks",
@@ -388,12 +394,22 @@ TEST(ChromiumWrite, ATopFolderTheFileLacksJoinsTheOtherBookmarks) {
     EntryExtras extras;
     extras.storeKey = "roots/synced";
     TableSurgery::SetExtras(t.model, copied, PackExtras(extras));
+    // Another store's bar, copied above this file's own.
+    const int bar = t.model.NewFolder(t.model.glNode[1], "Their bar", false);
+    extras.storeKey = "roots/bookmark_bar";
+    TableSurgery::SetExtras(t.model, bar, PackExtras(extras));
+    const NodeRef theirs = t.model.RefOf(bar);
+    while (t.model.IndexOf(theirs) != 1 && t.model.MoveUpDown(t.model.IndexOf(theirs), true)) {
+    }
+    ASSERT_EQ(std::string(t.model.glName[1]), "Their bar");
     ASSERT_TRUE(SaveBrowserStore(t.model, 0));
     simdjson::dom::parser parser;
     simdjson::dom::element document = parser.load(path);
+    EXPECT_EQ(std::string_view(document["roots"]["bookmark_bar"]["id"]), "1");
     simdjson::dom::array other = document["roots"]["other"]["children"];
-    ASSERT_EQ(other.size(), 1u);
-    EXPECT_EQ(std::string_view(other.at(0)["name"]), "Mobile");
+    ASSERT_EQ(other.size(), 2u);
+    EXPECT_EQ(std::string_view(other.at(0)["name"]), "Their bar");
+    EXPECT_EQ(std::string_view(other.at(1)["name"]), "Mobile");
 }
 
 namespace {

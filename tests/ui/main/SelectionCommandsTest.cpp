@@ -6,6 +6,7 @@
 
 #include "ui/EditFixture.h"
 #include "model/EntryExtras.h"
+#include "model/Tags.h"
 #include "support/TestFiles.h"
 #include "ui/dialogs/TagDialogs.h"
 
@@ -128,7 +129,7 @@ TEST_F(SelectionCommandsTest, EachCommandOnASelectionIsOneStep) {
     EXPECT_EQ(ListNames(), expanded);
     // Every row of the expanded list: the status bar, the question and the delete agree.
     Main().LView->setFocus();
-    ClickRow(0);
+    ClickRow(3);
     Key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(Panel1(), "8 件を選択中");
     prompts.questions.clear();
@@ -138,7 +139,8 @@ TEST_F(SelectionCommandsTest, EachCommandOnASelectionIsOneStep) {
     EXPECT_EQ(Panel1(), "削除 : 8 件");
     Main().UndoClick();
     EXPECT_EQ(Names(), loaded);
-    EXPECT_EQ(Count(), 8);  // every restored row highlighted again
+    EXPECT_EQ(Count(), 8);  // every restored row highlighted again, the focus where it was
+    EXPECT_EQ(Main().LView->currentIndex().row(), 3);
 
     // A folder with contents gets the folder question too; cancelled, nothing goes.
     Highlight({1, 7});
@@ -159,6 +161,7 @@ TEST_F(SelectionCommandsTest, EachCommandOnASelectionIsOneStep) {
     EXPECT_EQ(ui::TreeModel::NodeOf(Main().TreeV->currentIndex()), Model().Tree().NodeAt(2));
     EXPECT_EQ(Count(), 2);
     EXPECT_EQ(Main().Pane().Selection(), (std::vector<NodeRef>{Model().RefOf(3), Model().RefOf(6)}));
+    EXPECT_EQ(Main().focusWidget(), Main().LView);  // Delete then takes the pasted rows
     Main().UndoClick();
     EXPECT_EQ(Names(), loaded);
 
@@ -234,6 +237,62 @@ TEST_F(SelectionCommandsTest, OpeningMoreThanTenPagesAsksFirst) {
     EXPECT_TRUE(browser.opened.empty());
     Key(Qt::Key_Return);
     EXPECT_EQ(browser.opened.size(), 12u);
+}
+
+TEST_F(SelectionCommandsTest, TagRemovalTakesOutExactlyTheTagsTicked) {
+    // Two bookmarks' TAGS, the tags offered for them, the one ticked, and what each keeps.
+    struct Case {
+        std::string first, second;
+        QStringList offered;
+        int ticked;
+        std::string firstAfter, secondAfter;
+    };
+    const Case cases[] = {
+        // A full-width comma is part of a tag: only that tag goes.
+        {"a，b,a,b", "a", {"a （2 件）", "a，b （1 件）", "b （1 件）"}, 1, "a|b", "a"},
+        // Blanks around a tag are part of it as held.
+        {"　wide,keep", "keep", {"keep （2 件）", "　wide （1 件）"}, 1, "keep", "keep"},
+        // A bookmark that holds a tag twice counts once.
+        {"foo,foo", "foo", {"foo （2 件）"}, 0, "", ""},
+        // Bytes that are no UTF-8 are taken out as the file held them.
+        {"bad\xFF,ok", "", {"bad\uFFFD （1 件）", "ok （1 件）"}, 0, "ok", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.first);
+        const auto tagged = [](const std::string& tags, const char* name) {
+            return "<DT><A HREF=\"http://" + std::string(name) + "/\"" +
+                   (tags.empty() ? "" : " TAGS=\"" + tags + "\"") + ">" + name + "</A>\n";
+        };
+        treeTester.reset();
+        listTester.reset();
+        app.reset();
+        Start(ui::StartupOverride{
+            SourceKind::BookmarkFile,
+            temp.Write("tags.htm", "<META CHARSET=\"UTF-8\"><TITLE>Root</TITLE>\n<DL><p>\n" +
+                                       tagged(c.first, "x") + tagged(c.second, "y") + "</DL>\n")});
+        Select(0);
+        Highlight({1, 2});
+        QStringList offered;
+        answerDialog = [&](QDialog& dialog) {
+            auto& input = static_cast<ui::TFormTagInput&>(dialog);
+            for (int row = 0; row < input.ListTags->count(); ++row) {
+                offered << input.ListTags->item(row)->text();
+            }
+            input.ListTags->item(c.ticked)->setCheckState(Qt::Checked);
+            input.ButtonOk->click();
+        };
+        Main().RemoveTagsClick();
+        EXPECT_EQ(offered, c.offered);
+        const auto kept = [this](int entry) {
+            std::string joined;
+            for (const std::string& tag : TagList(UnpackExtras(Model().ExtrasOf(entry)).attributes)) {
+                joined += (joined.empty() ? "" : "|") + tag;
+            }
+            return joined;
+        };
+        EXPECT_EQ(kept(1), c.firstAfter);
+        EXPECT_EQ(kept(2), c.secondAfter);
+    }
 }
 
 TEST_F(SelectionCommandsTest, TagsAndDescriptionsAreEditedSavedAndUndone) {
