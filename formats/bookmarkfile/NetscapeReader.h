@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "formats/ReadMessages.h"
+#include "formats/bookmarkfile/PlainAnchorLine.h"
 #include "model/BmLogic.h"
 #include "model/EntryBuilder.h"
 #include "model/EntryExtras.h"
 #include "model/LoadTransaction.h"
-#include "formats/ReadMessages.h"
-#include "formats/bookmarkfile/PlainAnchorLine.h"
 #include "util/FileStamp.h"
 #include "util/HtmlText.h"
 
@@ -62,9 +62,9 @@ public:
     // Whether `line` goes on the description of the entry before it: one is open and the line
     // holds no list tag that ends it.
     bool ContinuesDescription(std::string_view line) const;
-    // Whether the next line may be a plain anchor line (formats/bookmarkfile/PlainAnchorLine.h): no comment
-    // or description goes on over it. ParsePlainAnchor takes what was scanned of such a line as
-    // ParseBookmarkLine takes the same line.
+    // Whether the next line may be a plain anchor line (formats/bookmarkfile/PlainAnchorLine.h): no
+    // comment or description goes on over it. ParsePlainAnchor takes what was scanned of such a
+    // line as ParseBookmarkLine takes the same line.
     bool TakesPlainAnchor() const { return !inComment_ && !inDescription_; }
     bool ParsePlainAnchor(PlainAnchor& anchor);
     // The read stops early, or lost part of a line: the root keeps only part of the file.
@@ -124,7 +124,7 @@ private:
     int lastEntry_ = -1;        // the entry the gathered extras belong to
     EntryExtras extras_;
     bool inDescription_ = false;  // the lines that follow continue the description
-    bool parting_ = false;  // a part of a line of several entries is being read
+    bool parting_ = false;        // a part of a line of several entries is being read
     int pendingSeparators_ = 0;   // <HR> lines waiting for the next entry
 };
 

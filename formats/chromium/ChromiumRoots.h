@@ -2,8 +2,9 @@
 // The top folders of a Chromium-family `Bookmarks` file that a browser shows as bookmarks, in
 // the order they are read and written: Chromium's own below `roots`, then Opera's below
 // `roots.custom_root`. Each is named as its browser shows it in Japanese, whatever the file
-// names it (a browser names its own folders itself; the file keeps its names when written back). A trash — Vivaldi's `trash`, Opera's `custom_root.trash` — is
-// never read, and written back as it was.
+// names it (a browser names its own folders itself; the file keeps its names when written back). A
+// trash — Vivaldi's `trash`, Opera's `custom_root.trash` — is never read, and written back as it
+// was.
 
 #include <iterator>
 #include <string>

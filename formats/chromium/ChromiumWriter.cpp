@@ -14,12 +14,12 @@
 #include <unordered_set>
 
 #include "formats/BrowserRead.h"
+#include "formats/StoreBackup.h"
+#include "formats/StoreRoles.h"
 #include "formats/chromium/ChromiumChecksum.h"
 #include "formats/chromium/ChromiumJson.h"
 #include "formats/chromium/ChromiumNodes.h"
 #include "formats/chromium/ChromiumRoots.h"
-#include "formats/StoreBackup.h"
-#include "formats/StoreRoles.h"
 #include "model/EntryExtras.h"
 #include "util/HtmlText.h"
 #include "util/Numbers.h"
@@ -87,7 +87,8 @@ bool IsFolderNode(const element& node) {
 // The top folder `shown` of the file (any object there), as a read finds it.
 bool ShownTop(const element& roots, const ShownRoot& shown, element& top) {
     element holder = roots;
-    if (shown.inside != nullptr && (!LastMember(roots, shown.inside, holder) || !holder.is_object())) {
+    if (shown.inside != nullptr &&
+        (!LastMember(roots, shown.inside, holder) || !holder.is_object())) {
         return false;
     }
     return LastMember(holder, shown.key, top) && top.is_object();
@@ -194,7 +195,9 @@ private:
         // stand for one role, the one this root's read made wins (made after the root, and
         // before any copy of another's), whatever their order.
         const std::uint64_t rootSerial = model_.glNode[root_]->Serial();
-        const auto madeHere = [&](int entry) { return model_.glNode[entry]->Serial() > rootSerial; };
+        const auto madeHere = [&](int entry) {
+            return model_.glNode[entry]->Serial() > rootSerial;
+        };
         const auto better = [&](int entry, int than) {
             if (madeHere(entry) != madeHere(than)) return madeHere(entry);
             return model_.glNode[entry]->Serial() < model_.glNode[than]->Serial();
@@ -346,7 +349,8 @@ private:
 
     // A node read from the file (`entry` -1: one of the browser's own folders the table no
     // longer holds), its keys in the file's order, its id and guid as they were.
-    void WriteKnownNode(const element& node, int entry, bool own, const std::vector<int>& children) {
+    void WriteKnownNode(const element& node, int entry, bool own,
+                        const std::vector<int>& children) {
         const bool folder = TextOf(node, "type") == "folder";
         const MetaInfo meta = MetaInfoOf(node);
         Fields fields;
@@ -400,9 +404,8 @@ private:
         SetStoreDescription(meta.description, read);
         const bool descriptionKept = DescriptionText(read.description) == fields.description;
         // The nickname as the table took it from the file (its blanks trimmed).
-        const bool nicknameKept =
-            AttributeText(StoreAttribute("SHORTCUTURL", meta.nickname), "SHORTCUTURL") ==
-            fields.nickname;
+        const bool nicknameKept = AttributeText(StoreAttribute("SHORTCUTURL", meta.nickname),
+                                                "SHORTCUTURL") == fields.nickname;
         json_.OpenObject();
         bool description = false;
         bool nickname = false;
@@ -494,8 +497,8 @@ private:
         if (checksumAt_ == 0) return true;
         const std::string computed = ChecksumOfStore(written);
         std::string sum;
-        AppendEscaped(sum, computed == ChecksumOfStore(document_) ? TextOf(document_, "checksum")
-                                                                 : computed);
+        AppendEscaped(
+            sum, computed == ChecksumOfStore(document_) ? TextOf(document_, "checksum") : computed);
         text.replace(checksumAt_ - 1, 34, sum);  // the placeholder and its quotes
         return true;
     }
@@ -519,7 +522,8 @@ private:
         for (const std::vector<WalkedNode>& top : walk_) {
             for (const WalkedNode& node : top) {
                 std::string key = keys.Next(node.id, node.guid);
-                if (node.entry >= 0 && key != node.key) changed.emplace_back(node.entry, std::move(key));
+                if (node.entry >= 0 && key != node.key)
+                    changed.emplace_back(node.entry, std::move(key));
             }
         }
         return changed;

@@ -1,9 +1,9 @@
 #pragma once
-// Reads the parts it is asked for of a JSON text already found whole (formats/chromium/JsonCheck.h),
-// straight from the text: members and items are walked in the order written, a string is taken
-// where it stands (unescaped only when it holds an escape), and what is not asked for is
-// stepped over. Nothing is built for the rest of the text. An array stepped over once is
-// stepped over at once the next time (its end is remembered), so that the folders of a tree
+// Reads the parts it is asked for of a JSON text already found whole
+// (formats/chromium/JsonCheck.h), straight from the text: members and items are walked in the order
+// written, a string is taken where it stands (unescaped only when it holds an escape), and what is
+// not asked for is stepped over. Nothing is built for the rest of the text. An array stepped over
+// once is stepped over at once the next time (its end is remembered), so that the folders of a tree
 // read from the top are not scanned again for each folder above them.
 
 #include <cstddef>

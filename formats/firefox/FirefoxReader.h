@@ -1,8 +1,8 @@
 #pragma once
-// Reads Firefox's `places.sqlite` of any layout since Firefox 3 (formats/firefox/FirefoxPlaces.h): the
-// bookmarks of moz_bookmarks with the addresses and last visits of moz_places, tags, keywords,
-// descriptions, and the pages' icons (formats/firefox/FirefoxIcons.h). The profile's databases are never
-// opened: the reader copies places.sqlite and favicons.sqlite beside it (each with its
+// Reads Firefox's `places.sqlite` of any layout since Firefox 3 (formats/firefox/FirefoxPlaces.h):
+// the bookmarks of moz_bookmarks with the addresses and last visits of moz_places, tags, keywords,
+// descriptions, and the pages' icons (formats/firefox/FirefoxIcons.h). The profile's databases are
+// never opened: the reader copies places.sqlite and favicons.sqlite beside it (each with its
 // write-ahead log) into a private directory of its own (util/PrivateDirectory) and reads the
 // copies, so that it works while Firefox runs and can change nothing of the profile.
 

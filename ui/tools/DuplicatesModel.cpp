@@ -204,14 +204,16 @@ QVariant DuplicatesModel::EntryText(int group, int position, int column) const {
 template <typename Dates>
 QString DuplicatesModel::DateInGroup(int group, int position, const Dates& dates) const {
     const auto& entries = groups_[static_cast<std::size_t>(group)].entries;
-    const std::string day = ShownDateText(dates[model_.IndexOf(entries[static_cast<std::size_t>(position)])]);
+    const std::string day =
+        ShownDateText(dates[model_.IndexOf(entries[static_cast<std::size_t>(position)])]);
     if (day.empty()) return {};
     // Where another entry of the group has the same day, the time tells which is older.
     for (std::size_t other = 0; other < entries.size(); ++other) {
         const int entry = model_.IndexOf(entries[other]);
         if (static_cast<int>(other) == position || entry < 0) continue;
         if (ShownDateText(dates[entry]) == day) {
-            return Text(ShownDateTimeText(dates[model_.IndexOf(entries[static_cast<std::size_t>(position)])]));
+            return Text(ShownDateTimeText(
+                dates[model_.IndexOf(entries[static_cast<std::size_t>(position)])]));
         }
     }
     return Text(day);

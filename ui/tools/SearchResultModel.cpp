@@ -48,7 +48,8 @@ QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
     // The folder path walks up the tree: made only for the column and the tool tip that show it.
     const QString folder = Text(FolderPathOf(model_, entry));
     if (role == Qt::ToolTipRole)
-        return PlainToolTip(folder.isEmpty() ? text : folder + Text(std::string(kFolderPathSeparator)) + text);
+        return PlainToolTip(
+            folder.isEmpty() ? text : folder + Text(std::string(kFolderPathSeparator)) + text);
     return folder;
 }
 

@@ -11,9 +11,9 @@
 #include "ui/UiFixture.h"
 #include "ui/dialogs/BmURLEdit.h"
 #include "ui/dialogs/Folder.h"
-#include "ui/widgets/PersistentWindow.h"
 #include "ui/dialogs/SortDialog.h"
 #include "ui/dialogs/TagDialogs.h"
+#include "ui/widgets/PersistentWindow.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -65,7 +65,8 @@ TEST_F(UiTest, EveryWindowClosesWithEscape) {
     for (QWidget* window : windows) {
         SCOPED_TRACE(window->objectName().toStdString());
         Activate(window);
-        QWidget* focus = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window;
+        QWidget* focus =
+            QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window;
         QTest::keyClick(focus, Qt::Key_Escape);
         EXPECT_FALSE(window->isVisible());
     }
@@ -78,7 +79,8 @@ TEST_F(UiTest, ShiftF10OpensTheContextMenuOfTheTreeAndTheList) {
         QTreeView* view;
         QMenu* menu;
     };
-    for (const Case& c : {Case{Main().TreeV, Main().PMenu}, Case{Main().LView, Main().PLViewMenu}}) {
+    for (const Case& c :
+         {Case{Main().TreeV, Main().PMenu}, Case{Main().LView, Main().PLViewMenu}}) {
         SCOPED_TRACE(c.menu->objectName().toStdString());
         c.view->setFocus();
         c.view->setCurrentIndex(c.view->model()->index(0, 0));

@@ -4,10 +4,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ui/EditFixture.h"
 #include "model/EntryExtras.h"
 #include "model/Tags.h"
 #include "support/TestFiles.h"
+#include "ui/EditFixture.h"
 #include "ui/dialogs/TagDialogs.h"
 
 using namespace pernard;
@@ -121,7 +121,8 @@ TEST_F(SelectionCommandsTest, EachCommandOnASelectionIsOneStep) {
     Highlight({1, 2, 7});
     prompts.questions.clear();
     Main().BtSakujoClick();
-    EXPECT_EQ(prompts.questions.front(), "選択した 3 件を削除します（フォルダーの中身を含めて 4 件）");
+    EXPECT_EQ(prompts.questions.front(),
+              "選択した 3 件を削除します（フォルダーの中身を含めて 4 件）");
     EXPECT_EQ(Panel1(), "削除 : 4 件");
     EXPECT_EQ(ListNames().size(), 4);
     Main().UndoClick();
@@ -160,7 +161,8 @@ TEST_F(SelectionCommandsTest, EachCommandOnASelectionIsOneStep) {
     // The folder they went into is shown, every pasted row highlighted.
     EXPECT_EQ(ui::TreeModel::NodeOf(Main().TreeV->currentIndex()), Model().Tree().NodeAt(2));
     EXPECT_EQ(Count(), 2);
-    EXPECT_EQ(Main().Pane().Selection(), (std::vector<NodeRef>{Model().RefOf(3), Model().RefOf(6)}));
+    EXPECT_EQ(Main().Pane().Selection(),
+              (std::vector<NodeRef>{Model().RefOf(3), Model().RefOf(6)}));
     EXPECT_EQ(Main().focusWidget(), Main().LView);  // Delete then takes the pasted rows
     Main().UndoClick();
     EXPECT_EQ(Names(), loaded);
@@ -285,7 +287,8 @@ TEST_F(SelectionCommandsTest, TagRemovalTakesOutExactlyTheTagsTicked) {
         EXPECT_EQ(offered, c.offered);
         const auto kept = [this](int entry) {
             std::string joined;
-            for (const std::string& tag : TagList(UnpackExtras(Model().ExtrasOf(entry)).attributes)) {
+            for (const std::string& tag :
+                 TagList(UnpackExtras(Model().ExtrasOf(entry)).attributes)) {
                 joined += (joined.empty() ? "" : "|") + tag;
             }
             return joined;
