@@ -3,6 +3,11 @@
 #include <QAccessibleWidget>
 #include <QWidget>
 
+#include "ui/dialogs/Bookmark.h"
+#include "ui/tools/Memo.h"
+#include "ui/tools/PopMessage.h"
+#include "ui/widgets/PersistentWindow.h"
+
 namespace pernard::ui {
 
 namespace {
@@ -10,10 +15,12 @@ namespace {
 // The classes of those windows; each is a plain QWidget with the window flag, which Qt would
 // expose as a pane of no role of its own.
 bool IsOwnWindow(const QWidget& widget) {
-    return widget.isWindow() && (widget.inherits("pernard::ui::PersistentWindow") ||
-                                 widget.inherits("pernard::ui::TFormBookmark") ||
-                                 widget.inherits("pernard::ui::TFormMemo") ||
-                                 widget.inherits("pernard::ui::TFormMessage"));
+    QWidget* window = const_cast<QWidget*>(&widget);
+    return widget.isWindow() &&
+           (qobject_cast<PersistentWindow*>(window) != nullptr ||
+            qobject_cast<TFormBookmark*>(window) != nullptr ||
+            qobject_cast<TFormMemo*>(window) != nullptr ||
+            qobject_cast<TFormMessage*>(window) != nullptr);
 }
 
 QAccessibleInterface* WindowRole(const QString& key, QObject* object) {

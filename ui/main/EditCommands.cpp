@@ -313,6 +313,7 @@ void TFormMain::Copy1Click() { MarkClipFromList(false); }
 void TFormMain::BtPasteClick() {
     if (model_.ClipIndex() >= 0 && !model_.IsValidIndex(model_.glIndex())) return;
     const std::size_t tops = model_.ClipTopCount();
+    bool several = false;
     ChangeTable([&] {
         const int first = model_.PasteClip(model_.glIndex());
         if (first < 0) return NodeRef{};
@@ -328,10 +329,11 @@ void TFormMain::BtPasteClick() {
         const int parent = model_.ParentOf(first);
         if (pasted.size() < 2 || parent < 0) return model_.RefOf(first);
         highlightAfterChange_ = pasted;
+        several = true;
         return model_.RefOf(parent);
     });
     // The keys act on what is highlighted: the pasted rows, not the folder around them.
-    if (pane_->SelectionCount() > 1) LView->setFocus();
+    if (several) LView->setFocus();
 }
 
 // ---------------------------------------------------------------- keys

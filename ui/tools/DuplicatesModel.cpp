@@ -1,6 +1,7 @@
 #include "ui/tools/DuplicatesModel.h"
 
 #include <algorithm>
+#include <map>
 
 #include "model/Search.h"
 #include "ui/widgets/QtText.h"
@@ -59,7 +60,33 @@ void DuplicatesModel::Regroup(const UrlMatch& match) {
         offsets_.push_back(static_cast<int>(urls_.size()));
     }
     checked_.assign(urls_.size(), 0);
+    MarkTiedDays(model_.glAdd, addedTied_);
+    MarkTiedDays(model_.glLast, modifiedTied_);
     endResetModel();
+}
+
+template <typename Dates>
+void DuplicatesModel::MarkTiedDays(const Dates& dates, std::vector<char>& tied) const {
+    tied.assign(urls_.size(), 0);
+    std::map<std::string, std::vector<std::size_t>> byDay;
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        byDay.clear();
+        const std::vector<NodeRef>& entries = groups_[g].entries;
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            std::string day = ShownDateText(dates[model_.IndexOf(entries[k])]);
+            if (!day.empty()) {
+                byDay[std::move(day)].push_back(Flat(static_cast<int>(g), static_cast<int>(k)));
+            }
+        }
+        for (const auto& [day, positions] : byDay) {
+            if (positions.size() < 2) continue;
+            for (std::size_t position : positions) tied[position] = 1;
+        }
+    }
+}
+
+QString DuplicatesModel::ShownDate(std::string_view seconds, bool tied) {
+    return Text(tied ? ShownDateTimeText(seconds) : ShownDateText(seconds));
 }
 
 int DuplicatesModel::CheckedCount() const {
@@ -189,9 +216,9 @@ QVariant DuplicatesModel::EntryText(int group, int position, int column) const {
             return Text(above.empty() ? name : above + std::string(kFolderPathSeparator) + name);
         }
         case kAddedColumn:
-            return DateInGroup(group, position, model_.glAdd);
+            return ShownDate(model_.glAdd[entry], addedTied_[Flat(group, position)] != 0);
         case kModifiedColumn:
-            return DateInGroup(group, position, model_.glLast);
+            return ShownDate(model_.glLast[entry], modifiedTied_[Flat(group, position)] != 0);
         case kRuleColumn:
             if (position == 0) return "（最初のエントリー）";
             return MatchRuleCaption(
@@ -199,24 +226,6 @@ QVariant DuplicatesModel::EntryText(int group, int position, int column) const {
         default:
             return {};
     }
-}
-
-template <typename Dates>
-QString DuplicatesModel::DateInGroup(int group, int position, const Dates& dates) const {
-    const auto& entries = groups_[static_cast<std::size_t>(group)].entries;
-    const std::string day =
-        ShownDateText(dates[model_.IndexOf(entries[static_cast<std::size_t>(position)])]);
-    if (day.empty()) return {};
-    // Where another entry of the group has the same day, the time tells which is older.
-    for (std::size_t other = 0; other < entries.size(); ++other) {
-        const int entry = model_.IndexOf(entries[other]);
-        if (static_cast<int>(other) == position || entry < 0) continue;
-        if (ShownDateText(dates[entry]) == day) {
-            return Text(ShownDateTimeText(
-                dates[model_.IndexOf(entries[static_cast<std::size_t>(position)])]));
-        }
-    }
-    return Text(day);
 }
 
 QVariant DuplicatesModel::data(const QModelIndex& index, int role) const {

@@ -78,9 +78,12 @@ private:
         return offsets_[g + 1] - offsets_[g];
     }
     QVariant EntryText(int group, int position, int column) const;
-    // A date of an entry of a group: its day, with the time where another entry has that day.
+    // Marks in `tied` (by flat position) the entries whose day in `dates` another entry of
+    // their group shares.
     template <typename Dates>
-    QString DateInGroup(int group, int position, const Dates& dates) const;
+    void MarkTiedDays(const Dates& dates, std::vector<char>& tied) const;
+    // A date as the window shows it: its day, with the time where the day is tied.
+    static QString ShownDate(std::string_view seconds, bool tied);
 
     const BmLogic& model_;
     UrlMatch match_;
@@ -88,6 +91,8 @@ private:
     std::vector<int> offsets_{0};    // the first flat position of each group, and the end
     std::vector<std::string> urls_;  // by flat position: the URL each entry was grouped with
     std::vector<char> checked_;      // by flat position
+    // By flat position: another entry of the group was added (modified) the same day.
+    std::vector<char> addedTied_, modifiedTied_;
 };
 
 // The rule that made two URLs match, as the window names it ("同じリソース",
