@@ -11,6 +11,7 @@
 #include <string>
 
 #include "bench/BenchPorts.h"
+#include "commands/LoadCommands.h"
 #include "formats/favorites/FavoritesReader.h"
 
 namespace fs = std::filesystem;
@@ -29,10 +30,12 @@ int main(int argc, char** argv) {
     for (const bool skip : {false, true}) {
         pernard::bench::BenchModel bench;
         bench.settings.skipDuplicates = skip;
-        std::string errorText;
-        int urls = 0;
         const auto start = std::chrono::steady_clock::now();
-        const bool ok = pernard::ReadFavorites(bench.model, true, root.string(), errorText, urls);
+        const pernard::ReadOutcome read =
+            pernard::LoadSource(bench.model, true, root.string(), pernard::SourceKind::Favorites);
+        const bool ok = read.ok;
+        const std::string& errorText = read.errorText;
+        const int urls = read.urlCount;
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::cout << "favorites " << (ok ? "ok" : "FAILED " + errorText) << ": " << urls

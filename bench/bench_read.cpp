@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bench/BenchPorts.h"
+#include "commands/LoadCommands.h"
 #include "formats/bookmarkfile/NetscapeReader.h"
 
 int main(int argc, char** argv) {
@@ -18,9 +19,11 @@ int main(int argc, char** argv) {
     pernard::bench::BenchModel bench;
     bench.settings.skipDuplicates = argc > 2 && std::string(argv[2]) == "--skip-duplicates";
     const auto start = std::chrono::steady_clock::now();
-    int urlCount = 0;
-    std::string errorText;
-    const bool ok = pernard::ReadNetscapeFile(bench.model, true, argv[1], urlCount, errorText);
+    const pernard::ReadOutcome read =
+        pernard::LoadSource(bench.model, true, argv[1], pernard::SourceKind::BookmarkFile);
+    const bool ok = read.ok;
+    const std::string& errorText = read.errorText;
+    const int urlCount = read.urlCount;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::cout << "read " << (ok ? "ok" : "FAILED " + errorText) << ": " << urlCount << " URLs, "

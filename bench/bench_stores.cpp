@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bench/BenchPorts.h"
+#include "commands/LoadCommands.h"
 #include "formats/SourceRead.h"
 
 int main(int argc, char** argv) {
@@ -22,10 +23,11 @@ int main(int argc, char** argv) {
     for (const char* name : {"bookmarks.htm", "Bookmarks", "places.sqlite"}) {
         pernard::bench::BenchModel bench;
         const auto start = std::chrono::steady_clock::now();
-        int urlCount = 0;
-        std::string errorText;
-        const bool read = pernard::ReadSource(bench.model, true, (directory / name).string(),
-                                              urlCount, errorText);
+        const pernard::ReadOutcome outcome =
+            pernard::LoadSource(bench.model, true, (directory / name).string());
+        const bool read = outcome.ok;
+        const std::string& errorText = outcome.errorText;
+        const int urlCount = outcome.urlCount;
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::cout << name << ": " << (read ? "ok" : "FAILED " + errorText) << ", " << urlCount

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "bench/BenchPorts.h"
+#include "commands/LoadCommands.h"
 #include "commands/SaveCommands.h"
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
@@ -19,10 +20,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     pernard::bench::BenchModel bench;
-    int urlCount = 0;
-    std::string errorText;
-    if (!pernard::ReadNetscapeFile(bench.model, true, argv[1], urlCount, errorText)) {
-        std::cerr << "cannot read " << argv[1] << ": " << errorText << '\n';
+    const pernard::ReadOutcome read =
+        pernard::LoadSource(bench.model, true, argv[1], pernard::SourceKind::BookmarkFile);
+    if (!read.ok) {
+        std::cerr << "cannot read " << argv[1] << ": " << read.errorText << '\n';
         return 1;
     }
     const std::string target = std::string(argv[1]) + ".bench-write.htm";

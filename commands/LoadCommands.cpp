@@ -8,7 +8,26 @@ namespace pernard {
 
 ReadOutcome LoadSource(BmLogic& model, bool complete, const std::string& path,
                        std::optional<SourceKind> as) {
-    return ReadSourceAs(model, complete, path, as ? *as : KindOfSource(path));
+    const OpenedSource opened = OpenSource(path, as ? *as : KindOfSource(path));
+    if (!opened.parser) {
+        ReadOutcome refused;
+        refused.errorText = opened.errorText;
+        return refused;
+    }
+    LoadTransaction load(model, complete, opened.parser->ProgressText());
+    if (!load.Begun()) return load.End(false);
+    EntryBuilder& builder = load.Builder();
+    std::string errorText;
+    bool ok = opened.parser->Parse(builder, errorText);
+    if (ok && builder.Root() < 0) {
+        errorText = kCapacityMessage;
+        ok = false;
+    } else if (!ok && builder.Root() >= 0) {
+        // What was read of a source that failed stays, as a root known to hold only part of
+        // it: a save over the source would lose the rest.
+        builder.MarkPartial();
+    }
+    return load.End(ok, std::move(errorText));
 }
 
 std::string ReadOutcomePanel(const ReadOutcome& outcome, const ReadOutcomeWords& words) {

@@ -1,5 +1,6 @@
 #include "formats/BrowserRead.h"
 
+#include "formats/BrowserStores.h"
 #include "formats/ReadMessages.h"
 #include "util/HtmlText.h"
 #include "util/Numbers.h"
@@ -7,20 +8,14 @@
 
 namespace pernard {
 
-ReadOutcome RunStoreRead(BmLogic& model, bool complete,
-                         const std::function<bool(EntryBuilder&, std::string&)>& fill) {
-    LoadTransaction load(model, complete, "Bookmark 読込中");
-    if (!load.Begun()) return load.End(false);
-    EntryBuilder& builder = load.Builder();
-    std::string errorText;
-    bool ok = fill(builder, errorText);
-    if (ok && builder.Root() < 0) {
+bool AddStoreRoot(EntryBuilder& builder, const std::string& path, SourceKind kind,
+                  const char* charset, std::string& errorText) {
+    if (builder.AddRoot(StoreRootName(path, kind), kind, path) != EntryBuilder::Outcome::Added) {
         errorText = kCapacityMessage;
-        ok = false;
-    } else if (!ok && builder.Root() >= 0) {
-        builder.MarkPartial();
+        return false;
     }
-    return load.End(ok, std::move(errorText));
+    builder.SetCharset(charset);
+    return true;
 }
 
 EntryBuilder::Outcome OpenStoreFolder(EntryBuilder& builder, const std::string& name,

@@ -1,23 +1,18 @@
 #pragma once
-// What the readers of browsers' own stores share: the frame of a read (a complete or an
-// additional load, the progress window, the settings applied after it) and the dates.
+// What the readers of browsers' own stores share: the store's root, its folders and dates, and
+// how their extras are kept.
 
-#include <functional>
 #include <string>
 #include <string_view>
 
-#include "model/BmLogic.h"
 #include "model/EntryBuilder.h"
-#include "model/LoadTransaction.h"
 
 namespace pernard {
 
-// Runs `fill` as one load, which adds one root through the builder and returns false with an
-// error text when the store cannot be read. `complete` empties the table first. Not ok when
-// nothing could be read, or the table filled up; what was read of a store that failed stays,
-// as a root known to hold only part of it.
-ReadOutcome RunStoreRead(BmLogic& model, bool complete,
-                         const std::function<bool(EntryBuilder&, std::string&)>& fill);
+// Adds the one root of a store's read, named after the browser and profile (StoreRootName), its
+// texts in `charset`. False, saying the table is full, when there was no room for it.
+bool AddStoreRoot(EntryBuilder& builder, const std::string& path, SourceKind kind,
+                  const char* charset, std::string& errorText);
 
 // A time in microseconds since `epochSeconds` seconds before 1970-01-01 UTC, given as decimal
 // text, as the table's seconds since 1970; empty for "0", nothing, or what is not a number.

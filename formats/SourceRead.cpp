@@ -7,10 +7,10 @@
 #include <string_view>
 #include <system_error>
 
+#include "formats/bookmarkfile/BookmarkFileParser.h"
 #include "formats/chromium/ChromiumReader.h"
 #include "formats/favorites/FavoritesReader.h"
 #include "formats/firefox/FirefoxReader.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 
 #include "util/OpenFile.h"
 
@@ -68,33 +68,23 @@ SourceKind KindOfSource(const std::string& path) {
     return SourceKind::BookmarkFile;
 }
 
-ReadOutcome ReadSourceAs(BmLogic& model, bool complete, const std::string& path, SourceKind kind) {
+OpenedSource OpenSource(const std::string& path, SourceKind kind) {
     switch (kind) {
         case SourceKind::Favorites: {
             // One shortcut file reads as a Favorites collection of one.
             std::error_code error;
             const bool oneShortcut =
                 IsShortcutFileName(path) && !std::filesystem::is_directory(path, error);
-            return oneShortcut ? ReadShortcutCollection(model, complete, path)
-                               : ReadFavoritesDirectory(model, complete, path);
+            return oneShortcut ? OpenShortcutFile(path) : OpenFavoritesDirectory(path);
         }
         case SourceKind::Chromium:
-            return ReadChromiumStore(model, complete, path);
+            return OpenChromiumStore(path);
         case SourceKind::Firefox:
-            return ReadFirefoxStore(model, complete, path);
+            return OpenFirefoxStore(path);
         case SourceKind::BookmarkFile:
             break;
     }
-    return ReadBookmarkFile(model, complete, path);
-}
-
-ReadOutcome ReadSourceOf(BmLogic& model, bool complete, const std::string& path) {
-    return ReadSourceAs(model, complete, path, KindOfSource(path));
-}
-
-bool ReadSource(BmLogic& model, bool complete, const std::string& path, int& urlCount,
-                std::string& errorText) {
-    return Unpacked(ReadSourceOf(model, complete, path), urlCount, errorText);
+    return OpenBookmarkFile(path);
 }
 
 }  // namespace pernard

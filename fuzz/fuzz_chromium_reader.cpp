@@ -5,11 +5,12 @@
 
 #include <string>
 
-#include "formats/chromium/ChromiumReader.h"
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
-#include "model/EntryExtras.h"
+#include "formats/chromium/ChromiumReader.h"
 #include "fuzz/FuzzSupport.h"
+#include "model/EntryExtras.h"
+#include "support/Reading.h"
 
 using namespace pernard;
 
@@ -19,14 +20,17 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     first.settings.maxUrl = size > 0 && data[0] % 4 == 0 ? "7" : "100000";
     int urls = 0;
     std::string error;
-    ReadChromiumBookmarks(first.model, true, fuzz::ScratchFile(bytes, "-Bookmarks"), urls, error);
+    Unpacked(
+        LoadSource(first.model, true, fuzz::ScratchFile(bytes, "-Bookmarks"), SourceKind::Chromium),
+        urls, error);
     fuzz::CheckInvariants(first.model);
     if (first.model.glCT == 0) return 0;
     for (int k = 0; k < first.model.glCT; ++k) first.model.SetStoreKey(k, "");
     fuzz::FuzzModel again;
-    ReadNetscapeFile(again.model, true,
-                     fuzz::ScratchFile(BookmarkFileText(first.model, 0), "-saved.htm"), urls,
-                     error);
+    Unpacked(LoadSource(again.model, true,
+                        fuzz::ScratchFile(BookmarkFileText(first.model, 0), "-saved.htm"),
+                        SourceKind::BookmarkFile),
+             urls, error);
     fuzz::CheckInvariants(again.model);
     FUZZ_CHECK(again.model.glCT == first.model.glCT);
     for (int k = 1; k < first.model.glCT; ++k) {

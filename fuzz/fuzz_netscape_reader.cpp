@@ -6,6 +6,7 @@
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "fuzz/FuzzSupport.h"
+#include "support/Reading.h"
 
 using namespace pernard;
 
@@ -16,13 +17,17 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     first.settings.noEmptyFolders = size > 1 && data[1] % 2 == 0;
     int urls = 0;
     std::string error;
-    ReadNetscapeFile(first.model, true, fuzz::ScratchFile(bytes, ".htm"), urls, error);
+    Unpacked(
+        LoadSource(first.model, true, fuzz::ScratchFile(bytes, ".htm"), SourceKind::BookmarkFile),
+        urls, error);
     fuzz::CheckInvariants(first.model);
 
     for (int root = 0; root < first.model.glCT; root += first.model.SubtreeWidth(root)) {
         const std::string saved = BookmarkFileText(first.model, root);
         fuzz::FuzzModel again;
-        ReadNetscapeFile(again.model, true, fuzz::ScratchFile(saved, "-saved.htm"), urls, error);
+        Unpacked(LoadSource(again.model, true, fuzz::ScratchFile(saved, "-saved.htm"),
+                            SourceKind::BookmarkFile),
+                 urls, error);
         fuzz::CheckInvariants(again.model);
         const int width = first.model.SubtreeWidth(root);
         FUZZ_CHECK(again.model.glCT == width);

@@ -13,7 +13,9 @@ EntryBuilder::Outcome EntryBuilder::Appended(const BmLogic::Appended& appended,
 
 EntryBuilder::Outcome EntryBuilder::AddRoot(const std::string& name, SourceKind kind,
                                             const std::string& sourcePath) {
-    Finish();
+    // Separators after the last list of the root before go before this one.
+    while (open_.size() > 1) CloseFolder();
+    open_.clear();
     const BmLogic::Appended appended = model_.AppendRoot(name, kind, sourcePath);
     EntryExtras none;
     const Outcome outcome = Appended(appended, none);
@@ -39,7 +41,7 @@ EntryBuilder::Outcome EntryBuilder::OpenFolder(const std::string& name, const st
     return outcome;
 }
 
-void EntryBuilder::SeparatorsEnd(int folder) {
+void EntryBuilder::EndList(int folder) {
     if (pendingSeparators_ == 0) return;
     EntryExtras extras = ExtrasOf(folder);
     extras.separatorsAtEnd += pendingSeparators_;
@@ -49,7 +51,7 @@ void EntryBuilder::SeparatorsEnd(int folder) {
 
 void EntryBuilder::CloseFolder() {
     if (open_.size() <= 1) return;
-    SeparatorsEnd(open_.back());
+    EndList(open_.back());
     open_.pop_back();
 }
 
@@ -63,21 +65,44 @@ EntryBuilder::Outcome EntryBuilder::AddBookmark(const EntryTexts& fields, EntryE
 void EntryBuilder::Finish() {
     while (open_.size() > 1) CloseFolder();
     // The root's own list ends here.
-    if (!open_.empty()) SeparatorsEnd(open_.back());
+    if (!open_.empty()) EndList(open_.back());
     open_.clear();
 }
 
 BmLogic::Appended EntryBuilder::AppendFolder(int parent, std::string_view name,
                                              std::string_view added, std::string_view saveUrl) {
     if (roots_.empty()) return {BmLogic::Outcome::OutOfOrder, -1};
-    return model_.AppendFolder(parent, name, added, saveUrl);
+    const BmLogic::Appended appended = model_.AppendFolder(parent, name, added, saveUrl);
+    if (appended.Added()) SeparatorsBefore(appended.index);
+    return appended;
 }
 
 BmLogic::Appended EntryBuilder::AppendBookmark(int parent, const EntryViews& fields) {
     if (roots_.empty()) return {BmLogic::Outcome::OutOfOrder, -1};
     const BmLogic::Appended appended = model_.AppendBookmark(parent, fields);
-    if (appended.Added()) ++urlCount_;
+    if (appended.Added()) {
+        ++urlCount_;
+        SeparatorsBefore(appended.index);
+    }
     return appended;
+}
+
+void EntryBuilder::SeparatorsBefore(int index) {
+    if (pendingSeparators_ == 0) return;
+    EntryExtras extras;
+    extras.separatorsBefore = pendingSeparators_;
+    pendingSeparators_ = 0;
+    model_.SetExtras(index, PackExtras(extras));
+}
+
+void EntryBuilder::AddExtras(int index, EntryExtras extras) {
+    if (firstRow_ < 0 || index < firstRow_ || index >= model_.glCT) return;
+    if (!model_.ExtrasOf(index).empty()) {
+        const EntryExtras held = ExtrasOf(index);
+        extras.separatorsBefore += held.separatorsBefore;
+        extras.separatorsAtEnd += held.separatorsAtEnd;
+    }
+    model_.SetExtras(index, PackExtras(extras));
 }
 
 void EntryBuilder::SetExtras(int index, const EntryExtras& extras) {

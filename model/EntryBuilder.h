@@ -38,15 +38,21 @@ public:
     void Finish();
 
     // --- under a parent the reader names (a root or folder on the path to the last entry), as
-    // a bookmark file's lists are read. The extras come separately (SetExtras).
+    // a bookmark file's lists are read. The extras come separately (AddExtras); separators
+    // (AddSeparator) go before the next entry, or at the end of the list EndList names.
     BmLogic::Appended AppendFolder(int parent, std::string_view name, std::string_view added,
                                    std::string_view saveUrl);
     BmLogic::Appended AppendBookmark(int parent, const EntryViews& fields);
+    // The separators waiting for an entry stand at the end of `folder`'s list.
+    void EndList(int folder);
 
     // --- what a reader learns after an entry or root was appended.
 
     // The extras of an entry this read appended; the entries of other reads are not its own.
     void SetExtras(int index, const EntryExtras& extras);
+    // The same, for extras gathered after the entry was appended: the separators the builder
+    // placed around it stay.
+    void AddExtras(int index, EntryExtras extras);
     EntryExtras ExtrasOf(int index) const;
     // The encoding of every root this read added.
     void SetCharset(const std::string& charset);
@@ -90,8 +96,8 @@ public:
 private:
     // Stores the extras of the entry just appended, with the separators before it.
     Outcome Appended(const BmLogic::Appended& appended, EntryExtras& extras);
-    // The separators waiting for an entry stand at the end of `folder`'s list.
-    void SeparatorsEnd(int folder);
+    // The separators waiting go before the entry just appended under a named parent.
+    void SeparatorsBefore(int index);
 
     BmLogic& model_;
     int root_ = -1;

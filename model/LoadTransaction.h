@@ -23,13 +23,6 @@ struct ReadOutcome {
     std::vector<std::string> notices;  // what the user is told once after it
 };
 
-// The outcome as a flag, with the bookmarks read and the error text.
-inline bool Unpacked(const ReadOutcome& outcome, int& urlCount, std::string& errorText) {
-    urlCount = outcome.urlCount;
-    if (!outcome.errorText.empty()) errorText = outcome.errorText;
-    return outcome.ok;
-}
-
 class LoadTransaction {
 public:
     // `complete` empties the table first; `progressText` is what the progress window says.

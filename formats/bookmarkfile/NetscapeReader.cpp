@@ -1,15 +1,7 @@
 #include "formats/bookmarkfile/NetscapeReader.h"
 
-#include <filesystem>
-#include <optional>
-#include <system_error>
-
-#include "formats/bookmarkfile/EncodingSniffer.h"
-#include "formats/bookmarkfile/LineJoiner.h"
-#include "formats/bookmarkfile/LineReader.h"
 #include "formats/bookmarkfile/LineTags.h"
 #include "formats/bookmarkfile/PlainAnchorLine.h"
-#include "model/LoadTransaction.h"
 #include "util/CodePage.h"
 #include "util/HtmlText.h"
 #include "util/Paths.h"
@@ -132,15 +124,13 @@ void NetscapeReader::MarkPartial() {
 void NetscapeReader::BeginEntry(int index) {
     StoreExtras();
     lastEntry_ = index;
-    extras_.separatorsBefore = pendingSeparators_;
-    pendingSeparators_ = 0;
 }
 
 void NetscapeReader::StoreExtras() {
     inDescription_ = false;
     if (lastEntry_ < 0 || extras_.Empty()) return;
     DropTrailingBlankLines(extras_.description);
-    builder_.SetExtras(lastEntry_, extras_);
+    builder_.AddExtras(lastEntry_, extras_);
     extras_ = EntryExtras();
 }
 
@@ -169,21 +159,8 @@ void NetscapeReader::ContinueDescription(const std::string& line) {
     extras_.description += line;
 }
 
-void NetscapeReader::SeparatorsAtListEnd(int folder) {
-    if (pendingSeparators_ == 0 || folder < 0) return;
-    if (folder == lastEntry_) {
-        extras_.separatorsAtEnd += pendingSeparators_;
-    } else {
-        EntryExtras extras = builder_.ExtrasOf(folder);
-        extras.separatorsAtEnd += pendingSeparators_;
-        builder_.SetExtras(folder, extras);
-    }
-    pendingSeparators_ = 0;
-}
-
 void NetscapeReader::Finish() {
-    // Separators of a list the file never closed end the root's.
-    if (hasRoot_) SeparatorsAtListEnd(root_);
+    // Separators of a list the file never closed end the root's (the builder's Finish).
     StoreExtras();
 }
 
@@ -243,7 +220,7 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
     // A comment that stays open takes the following lines; what came before it on this line
     // is read as usual.
     if (tags.commentOpen) inComment_ = true;
-    if (tags.separator) ++pendingSeparators_;
+    if (tags.separator) builder_.AddSeparator();
     if (tags.doctype) {
         std::string rest = line;
         CutToken("DOCTYPE", rest);
@@ -271,7 +248,7 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
         NoteUnreadAnchor(true, line);
     }
     if (tags.listEnd) {
-        SeparatorsAtListEnd(depth_ >= 1 ? level_[static_cast<std::size_t>(depth_)] : -1);
+        if (depth_ >= 1) builder_.EndList(level_[static_cast<std::size_t>(depth_)]);
         // Lines after the root's own list still belong to this read's root.
         const int floor = hasRoot_ ? 1 : 0;
         if (depth_ > floor) --depth_;
@@ -436,153 +413,6 @@ bool NetscapeReader::ParseFolder(const std::string& line) {
     BeginEntry(folder.index);
     extras_.attributes = std::move(otherAttributes);
     return true;
-}
-
-namespace {
-
-// Reads the lines of the opened file into the builder: decoded in the encoding found from its
-// first bytes, joined where formatters spread one entry over several lines, parsed. False, with
-// `errorText`, when the read failed or stopped early.
-bool ParseBookmarkFile(LineReader& reader, const std::string& path, EntryBuilder& builder,
-                       std::string& errorText) {
-    // The encoding is decided from the first block; a file whose first block is all ASCII is
-    // decided where its first other bytes come.
-    bool wholeFile = false;
-    const std::string_view head = reader.Head(wholeFile);
-    const SniffedEncoding encoding =
-        SniffEncoding(head, wholeFile, builder.Settings().FallbackEncoding());
-    reader.Skip(encoding.bomLength);
-    std::string charset = encoding.charset;
-    // A UTF-16 file's lines come from the line reader as UTF-8; its roots keep UTF-16, and are
-    // written back in it.
-    const std::string rootCharset = charset;
-    if (IsUtf16Charset(charset)) {
-        reader.DecodeUtf16(charset == kUtf16Be);
-        charset = kUtf8;
-    }
-    std::optional<TextDecoder> decoder;
-    if (!charset.empty()) decoder.emplace(charset);
-    bool markupInRawBytes = decoder && MarkupFoundInRawBytes(charset);
-
-    if (builder.Settings().SkipDuplicateUrls()) {
-        // Bookmark lines take well over 200 bytes each: size the duplicate index once.
-        std::error_code error;
-        const auto bytes = std::filesystem::file_size(path, error);
-        if (!error) builder.ExpectUrls(static_cast<std::size_t>(bytes / 256));
-    }
-    NetscapeReader parser(builder, path, rootCharset);
-    bool result = true;
-    std::string raw;
-    std::string line;
-    std::size_t cutLines = 0;
-    LineJoiner joiner;
-    std::string entry;
-    PlainAnchor plain;
-    std::optional<TextDecoder> echoDecoder;
-    bool more = true;
-    while (more) {
-        more = reader.NextLine(raw);
-        // The usual anchor line is read from its raw bytes in one scan; every other line takes
-        // the general way below.
-        if (more && !reader.LineCut() && !joiner.Holding() && parser.TakesPlainAnchor() &&
-            (decoder ? markupInRawBytes : !HasHighBytes(raw)) &&
-            ScanPlainAnchorLine(raw, decoder ? &*decoder : nullptr, plain)) {
-            if (builder.Echoing()) {
-                // The memo shows the first lines decoded whole, by a decoder of their own: the
-                // read's count of bytes that did not decode counts each byte once.
-                line.clear();
-                if (decoder) {
-                    if (!echoDecoder) echoDecoder.emplace(charset);
-                    echoDecoder->Decode(raw, line);
-                } else {
-                    line = raw;
-                }
-                builder.Echo(line);
-            }
-            if (!parser.ParsePlainAnchor(plain)) {
-                result = false;
-                break;
-            }
-            continue;
-        }
-        bool ready = false;
-        if (more) {
-            if (!decoder && HasHighBytes(raw)) {
-                charset = CharsetOfFirstText(raw, reader.Buffered());
-                decoder.emplace(charset);
-                markupInRawBytes = MarkupFoundInRawBytes(charset);
-                parser.SetCharset(charset);
-            }
-            line.clear();
-            if (decoder) {
-                decoder->Decode(raw, line);
-            } else {
-                line = raw;
-            }
-            builder.Echo(line);
-            // A description's lines are its own, whatever tags they hold: never joined. A line
-            // cut at the length limit ends its entry: the tag it was cut in would otherwise take
-            // the next entry's line.
-            ready = joiner.Add(line, entry, parser.ContinuesDescription(line), reader.LineCut());
-        } else {
-            ready = joiner.Flush(entry);
-        }
-        if (ready && !parser.ParseBookmarkLine(entry)) {
-            result = false;
-            break;
-        }
-        if (reader.CutLines() != cutLines) {
-            // What the line held beyond the limit is not in the table.
-            cutLines = reader.CutLines();
-            parser.MarkPartial();
-        }
-    }
-    if (!decoder) parser.SetCharset(kCp932);  // all ASCII
-    parser.Finish();
-    if (cutLines > 0) {
-        builder.Warn("長すぎる行 " + std::to_string(cutLines) + " 行の後半を読み飛ばしました");
-    }
-    reader.Close();
-    if (decoder && decoder->Replacements() > 0) {
-        builder.Warn(KeptBytesMessage(decoder->Replacements(), charset));
-    }
-    if (!result && !parser.ErrorText().empty()) errorText = parser.ErrorText();
-    if (result && parser.UnreadAnchorLines() > 0 && parser.AnchorsTaken() == 0) {
-        // Anchors were there but none could be read: say so rather than pass for empty.
-        errorText = kUnreadAnchorsMessage;
-        builder.Log(errorText);
-        result = false;
-    } else if (result && !parser.FoundStructure()) {
-        // Neither a title nor a folder nor a bookmark: not a bookmark file (a JSON export, a
-        // text file). Nothing was added; the read says so instead of passing for an empty one.
-        errorText = kNoBookmarksMessage;
-        result = false;
-    }
-    return result;
-}
-
-}  // namespace
-
-ReadOutcome ReadBookmarkFile(BmLogic& model, bool complete, const std::string& path) {
-    LineReader reader;
-    if (!reader.Open(path)) {
-        ReadOutcome outcome;
-        std::error_code missing;
-        outcome.errorText = std::filesystem::exists(path, missing)
-                                ? "ブックマークファイルとして読めません : " + path
-                                : "Not Found Bookmark : " + path;
-        return outcome;
-    }
-    LoadTransaction load(model, complete, "Bookmark 読込中");
-    if (!load.Begun()) return load.End(false);
-    std::string errorText;
-    const bool ok = ParseBookmarkFile(reader, path, load.Builder(), errorText);
-    return load.End(ok, std::move(errorText));
-}
-
-bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& urlCount,
-                      std::string& errorText) {
-    return Unpacked(ReadBookmarkFile(model, reset, path), urlCount, errorText);
 }
 
 }  // namespace pernard

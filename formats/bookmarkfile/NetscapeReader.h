@@ -1,6 +1,7 @@
 #pragma once
-// Reads a Netscape bookmark file into the entry table: one root per file (per TITLE line), one
-// folder per H3 heading, one URL entry per anchor. Line-oriented and keyword-driven.
+// Parses the decoded lines of a Netscape bookmark file into the entry table: one root per file (per
+// TITLE line), one folder per H3 heading, one URL entry per anchor. Line-oriented and
+// keyword-driven. formats/bookmarkfile/BookmarkFileParser opens, decodes and joins the lines.
 
 #include <array>
 #include <string>
@@ -8,10 +9,8 @@
 
 #include "formats/ReadMessages.h"
 #include "formats/bookmarkfile/PlainAnchorLine.h"
-#include "model/BmLogic.h"
 #include "model/EntryBuilder.h"
 #include "model/EntryExtras.h"
-#include "model/LoadTransaction.h"
 #include "util/FileStamp.h"
 #include "util/HtmlText.h"
 
@@ -29,14 +28,6 @@ struct AnchorFields : EntryTexts {
 // Parses the first "<A" tag with an HREF attribute on the line; false when there is none.
 // `attributes` is the caller's scratch space for the tag's attributes.
 bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& attributes);
-
-// Reads one file as one load. `complete` empties the table first; otherwise the file's roots
-// are appended after the entries present (an additional load). A file that cannot be opened
-// changes nothing.
-ReadOutcome ReadBookmarkFile(BmLogic& model, bool complete, const std::string& path);
-// The same, with what came of it as the tests and older callers take it.
-bool ReadNetscapeFile(BmLogic& model, bool reset, const std::string& path, int& urlCount,
-                      std::string& errorText);
 
 // Whether `line`, coming after a description that runs over several lines, ends it instead of
 // going on with it (it holds a list tag, a heading, a "<DD>", …).
@@ -97,8 +88,6 @@ private:
     void NoEntryBefore();
     void StartDescription(std::string_view text, bool continues);
     void ContinueDescription(const std::string& line);
-    // <HR> lines right before the end of a list belong to the folder (or root) it closes.
-    void SeparatorsAtListEnd(int folder);
 
     EntryBuilder& builder_;
     std::string path_;
@@ -125,7 +114,6 @@ private:
     EntryExtras extras_;
     bool inDescription_ = false;  // the lines that follow continue the description
     bool parting_ = false;        // a part of a line of several entries is being read
-    int pendingSeparators_ = 0;   // <HR> lines waiting for the next entry
 };
 
 }  // namespace pernard

@@ -255,39 +255,33 @@ std::vector<std::size_t> ShownRootsOf(JsonScan& scan, std::size_t roots) {
     return found;
 }
 
-}  // namespace
+// A store's text, checked whole, and walked into one root holding a folder per top folder the
+// browser shows.
+class ChromiumStoreParser : public SourceParser {
+public:
+    ChromiumStoreParser(std::string path, FileStamp stamp, std::string text, std::size_t length)
+        : path_(std::move(path)),
+          stamp_(stamp),
+          text_(std::move(text)),
+          length_(length),
+          scan_(std::string_view(text_.data(), length_)) {}
 
-ReadOutcome ReadChromiumStore(BmLogic& model, bool complete, const std::string& path) {
-    ReadOutcome unreadable;
-    const FileStamp stamp = StampOf(path);
-    std::string text;
-    if (!LoadStoreText(path, text)) {
-        unreadable.errorText = "Not Found Bookmark : " + path;
-        return unreadable;
+    // Whether the text is a whole JSON object holding a "roots" object; its offset then.
+    std::size_t Roots() {
+        const std::size_t roots = IsWholeJsonObject(text_.data(), length_, text_.size())
+                                      ? MemberOf(scan_, scan_.Top(), "roots")
+                                      : 0;
+        roots_ = roots != 0 && scan_.KindAt(roots) == '{' ? roots : 0;
+        return roots_;
     }
-    // The parser reads up to its padding past the text; zeros there, within the buffer, until
-    // the read is done. The text is checked whole first, and then read straight from the text:
-    // the parser's index of it is gone before the table fills.
-    const std::size_t length = text.size();
-    text.resize(length + simdjson::SIMDJSON_PADDING);
-    JsonScan scan(std::string_view(text.data(), length));
-    const std::size_t roots = IsWholeJsonObject(text.data(), length, text.size())
-                                  ? MemberOf(scan, scan.Top(), "roots")
-                                  : 0;
-    if (roots == 0 || scan.KindAt(roots) != '{') {
-        unreadable.errorText = "Chromium のブックマークファイルとして読めません : " + path;
-        return unreadable;
-    }
-    return RunStoreRead(model, complete, [&](EntryBuilder& builder, std::string& error) {
-        if (builder.AddRoot(StoreRootName(path, SourceKind::Chromium), SourceKind::Chromium,
-                            path) != EntryBuilder::Outcome::Added) {
-            error = kCapacityMessage;
-            return false;
-        }
-        builder.SetCharset("UTF-8");
-        ChromiumWalk walk(builder, scan);
-        const std::vector<std::size_t> tops = ShownRootsOf(scan, roots);
-        const bool edge = ChromiumBrowserOf(path) == "edge";
+
+    const char* ProgressText() const override { return "Bookmark 読込中"; }
+
+    bool Parse(EntryBuilder& builder, std::string& errorText) override {
+        if (!AddStoreRoot(builder, path_, SourceKind::Chromium, "UTF-8", errorText)) return false;
+        ChromiumWalk walk(builder, scan_);
+        const std::vector<std::size_t> tops = ShownRootsOf(scan_, roots_);
+        const bool edge = ChromiumBrowserOf(path_) == "edge";
         bool all = true;
         for (std::size_t k = 0; k < tops.size() && all; ++k) {
             const ShownRoot& shown = kShownRoots[k];
@@ -297,22 +291,43 @@ ReadOutcome ReadChromiumStore(BmLogic& model, bool complete, const std::string& 
         }
         // Writing the store back starts from the file as read, and only while the file is
         // still as read.
-        text.resize(length);
+        text_.resize(length_);
         RootInfo* info = builder.SourceInfo();
-        info->store = std::make_shared<StoreOriginal>(StoreOriginal{std::move(text), false});
-        info->sourceStamp = stamp;
+        info->store = std::make_shared<StoreOriginal>(StoreOriginal{std::move(text_), false});
+        info->sourceStamp = stamp_;
         if (!all) {
-            error = kCapacityMessage;
+            errorText = kCapacityMessage;
             return false;
         }
         if (walk.Partial()) builder.MarkPartial();
         return true;
-    });
-}
+    }
 
-bool ReadChromiumBookmarks(BmLogic& model, bool complete, const std::string& path, int& urlCount,
-                           std::string& errorText) {
-    return Unpacked(ReadChromiumStore(model, complete, path), urlCount, errorText);
+private:
+    std::string path_;
+    FileStamp stamp_;
+    std::string text_;
+    std::size_t length_;
+    JsonScan scan_;
+    std::size_t roots_ = 0;
+};
+
+}  // namespace
+
+OpenedSource OpenChromiumStore(const std::string& path) {
+    const FileStamp stamp = StampOf(path);
+    std::string text;
+    if (!LoadStoreText(path, text)) return OpenedSource::Refused("Not Found Bookmark : " + path);
+    // The parser reads up to its padding past the text; zeros there, within the buffer, until
+    // the read is done. The text is checked whole first, and then read straight from the text:
+    // the parser's index of it is gone before the table fills.
+    const std::size_t length = text.size();
+    text.resize(length + simdjson::SIMDJSON_PADDING);
+    auto parser = std::make_unique<ChromiumStoreParser>(path, stamp, std::move(text), length);
+    if (parser->Roots() == 0) {
+        return OpenedSource::Refused("Chromium のブックマークファイルとして読めません : " + path);
+    }
+    return {std::move(parser), {}};
 }
 
 }  // namespace pernard

@@ -6,16 +6,13 @@
 
 #include <string>
 
-#include "model/BmLogic.h"
-#include "model/LoadTransaction.h"
+#include "formats/SourceParser.h"
 
 namespace pernard {
 
-// Reads one `Bookmarks` file as one root named after the browser and profile, holding a folder per
-// top folder the browser shows (never a trash). `complete` empties the table first. False with an
-// error text when the file cannot be read or is not such a file (and nothing changed then).
-ReadOutcome ReadChromiumStore(BmLogic& model, bool complete, const std::string& path);
-bool ReadChromiumBookmarks(BmLogic& model, bool complete, const std::string& path, int& urlCount,
-                           std::string& errorText);
+// A parser of one `Bookmarks` file, read as one root named after the browser and profile, holding
+// a folder per top folder the browser shows (never a trash); or why it cannot be read (it cannot
+// be opened, or is not such a file).
+OpenedSource OpenChromiumStore(const std::string& path);
 
 }  // namespace pernard

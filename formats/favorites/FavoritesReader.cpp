@@ -204,40 +204,95 @@ std::string ShortcutExtras(std::string_view bytes, const std::string& url) {
 namespace {
 
 // The root of a Favorites read: named and sourced by its directory, its names in CP932.
-bool AddFavoritesRoot(EntryBuilder& builder, const std::string& directory) {
-    if (builder.AddRoot(directory, SourceKind::Favorites, directory) != EntryBuilder::Outcome::Added)
+bool AddFavoritesRoot(EntryBuilder& builder, const std::string& directory, std::string& errorText) {
+    if (builder.AddRoot(directory, SourceKind::Favorites, directory) !=
+        EntryBuilder::Outcome::Added) {
+        errorText = kCapacityMessage;
         return false;
+    }
     builder.SetCharset(kCp932);
     return true;
 }
 
 }  // namespace
 
-ReadOutcome ReadFavoritesDirectory(BmLogic& model, bool complete, const std::string& directory) {
+namespace {
+
+class FavoritesDirectoryParser : public SourceParser {
+public:
+    explicit FavoritesDirectoryParser(std::string directory) : directory_(std::move(directory)) {}
+    const char* ProgressText() const override { return "お気に入り 読込中"; }
+
+    bool Parse(EntryBuilder& builder, std::string& errorText) override {
+        if (!AddFavoritesRoot(builder, directory_, errorText)) return false;
+        auto files = std::make_shared<ReadFavoritesFiles>();
+        files->directory = directory_;
+        builder.SourceInfo()->favorites = files;
+        FavoritesScanner scanner(builder, *files);
+        if (scanner.ScanFavoritesDir("", fs::path(directory_), builder.Root())) return true;
+        errorText = scanner.ErrorText();
+        return false;
+    }
+
+private:
+    std::string directory_;
+};
+
+// One shortcut file, read as a Favorites root of its directory holding that one bookmark.
+class ShortcutFileParser : public SourceParser {
+public:
+    ShortcutFileParser(std::string path, std::string bytes)
+        : path_(std::move(path)), bytes_(std::move(bytes)) {}
+    const char* ProgressText() const override { return "お気に入り 読込中"; }
+
+    bool Parse(EntryBuilder& builder, std::string& errorText) override {
+        std::error_code error;
+        const std::string absolute = fs::absolute(path_, error).string();
+        const std::string directory = fs::path(absolute).parent_path().string();
+        const std::string name = fs::path(path_).filename().string();
+        if (!AddFavoritesRoot(builder, directory, errorText)) return false;
+        EntryTexts texts;
+        texts.url = ShortcutUrlFromText(ShortcutTextOf(bytes_));
+        texts.name = name.substr(0, name.size() - 4);
+        if (builder.AddBookmark(texts, UnpackExtras(ShortcutExtras(bytes_, texts.url))) !=
+            EntryBuilder::Outcome::Added) {
+            errorText = kCapacityMessage;
+            return false;
+        }
+        // The file is noted as a Favorites load notes its files: a save writes it back under
+        // its own name, and never over it once another program changed it.
+        auto files = std::make_shared<ReadFavoritesFiles>();
+        files->directory = directory;
+        NoteShortcutFile(*files, absolute, ShortcutHash(bytes_));
+        builder.SourceInfo()->favorites = files;
+        return true;
+    }
+
+private:
+    std::string path_;
+    std::string bytes_;
+};
+
+}  // namespace
+
+OpenedSource OpenFavoritesDirectory(const std::string& directory) {
     std::error_code error;
     if (!fs::is_directory(directory, error)) {
-        ReadOutcome missing;
-        missing.errorText = "ディレクトリが存在しません : " + directory;
-        return missing;
+        return OpenedSource::Refused("ディレクトリが存在しません : " + directory);
     }
-    LoadTransaction load(model, complete, "お気に入り 読込中");
-    if (!load.Begun()) return load.End(false);
-    EntryBuilder& builder = load.Builder();
-    if (!AddFavoritesRoot(builder, directory)) return load.End(false, kCapacityMessage);
-    auto files = std::make_shared<ReadFavoritesFiles>();
-    files->directory = directory;
-    builder.SourceInfo()->favorites = files;
-    FavoritesScanner scanner(builder, *files);
-    if (!scanner.ScanFavoritesDir("", fs::path(directory), builder.Root())) {
-        builder.MarkPartial();
-        return load.End(false, scanner.ErrorText());
-    }
-    return load.End(true);
+    return OpenedSource::Opened<FavoritesDirectoryParser>(directory);
 }
 
-bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
-                   std::string& errorText, int& urlCount) {
-    return Unpacked(ReadFavoritesDirectory(model, complete, directory), urlCount, errorText);
+OpenedSource OpenShortcutFile(const std::string& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) {
+        return OpenedSource::Refused("Not Found Bookmark : " + path);
+    }
+    std::string bytes;
+    if (!ReadShortcutBytes(path, bytes)) {
+        return OpenedSource::Refused(kUnreadShortcutMessage + path);
+    }
+    return OpenedSource::Opened<ShortcutFileParser>(path, std::move(bytes));
 }
 
 bool LookAtShortcutFile(const std::string& path, ReadShortcut& now) {
@@ -272,46 +327,6 @@ bool IsAsNoted(const std::string& path, const ReadShortcut& noted, std::string* 
 
 bool IsShortcutFileName(const std::string& path) {
     return HasShortcutExtension(fs::path(path).filename().string());
-}
-
-ReadOutcome ReadShortcutCollection(BmLogic& model, bool complete, const std::string& path) {
-    ReadOutcome unreadable;
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) {
-        unreadable.errorText = "Not Found Bookmark : " + path;
-        return unreadable;
-    }
-    std::string bytes;
-    if (!ReadShortcutBytes(path, bytes)) {
-        unreadable.errorText = kUnreadShortcutMessage + path;
-        return unreadable;
-    }
-    const std::string directory = fs::absolute(path, error).parent_path().string();
-    const std::string name = fs::path(path).filename().string();
-    LoadTransaction load(model, complete, "お気に入り 読込中");
-    if (!load.Begun()) return load.End(false);
-    EntryBuilder& builder = load.Builder();
-    if (!AddFavoritesRoot(builder, directory)) return load.End(false, kCapacityMessage);
-    EntryTexts texts;
-    texts.url = ShortcutUrlFromText(ShortcutTextOf(bytes));
-    texts.name = name.substr(0, name.size() - 4);
-    if (builder.AddBookmark(texts, UnpackExtras(ShortcutExtras(bytes, texts.url))) !=
-        EntryBuilder::Outcome::Added) {
-        builder.MarkPartial();
-        return load.End(false, kCapacityMessage);
-    }
-    // The file is noted as a Favorites load notes its files: a save writes it back under its
-    // own name, and never over it once another program changed it.
-    auto files = std::make_shared<ReadFavoritesFiles>();
-    files->directory = directory;
-    NoteShortcutFile(*files, fs::absolute(path, error).string(), ShortcutHash(bytes));
-    builder.SourceInfo()->favorites = files;
-    return load.End(true);
-}
-
-bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
-                      std::string& errorText, int& urlCount) {
-    return Unpacked(ReadShortcutCollection(model, complete, path), urlCount, errorText);
 }
 
 }  // namespace pernard

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "formats/SourceParser.h"
 #include "formats/favorites/ShortcutText.h"
 #include "model/BmLogic.h"
-#include "model/LoadTransaction.h"
 
 namespace pernard {
 
@@ -31,18 +31,12 @@ bool ReadShortcutBytes(const std::string& path, std::string& bytes);
 // empty file's none too) unless they are just what the program writes for `url`.
 std::string ShortcutExtras(std::string_view bytes, const std::string& url);
 
-// Reads one Favorites directory. `complete` empties the table first. False with an error text
-// when the directory does not exist (nothing changed then), MaxURL is not a number, or the table
-// filled up. A directory too deep for the table is left out with a notice.
-ReadOutcome ReadFavoritesDirectory(BmLogic& model, bool complete, const std::string& directory);
-bool ReadFavorites(BmLogic& model, bool complete, const std::string& directory,
-                   std::string& errorText, int& urlCount);
-
-// Reads one shortcut file as a collection of that one bookmark: a Favorites root for the
-// file's directory (so that an overwrite save writes the shortcut back there) holding it.
-ReadOutcome ReadShortcutCollection(BmLogic& model, bool complete, const std::string& path);
-bool ReadShortcutFile(BmLogic& model, bool complete, const std::string& path,
-                      std::string& errorText, int& urlCount);
+// A parser of one Favorites directory, read as one new root (a directory too deep for the
+// table is left out with a notice), or why it cannot be read (it does not exist).
+OpenedSource OpenFavoritesDirectory(const std::string& directory);
+// A parser of one shortcut file, read as a collection of that one bookmark: a Favorites root for
+// the file's directory (so that an overwrite save writes the shortcut back there) holding it.
+OpenedSource OpenShortcutFile(const std::string& path);
 
 // The size and modification time of a shortcut file now; false when it cannot be looked at.
 bool LookAtShortcutFile(const std::string& path, ReadShortcut& now);

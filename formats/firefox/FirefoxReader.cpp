@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 #include <system_error>
 
@@ -180,40 +181,48 @@ bool LoadPlaces(const std::string& path, Places& places, std::string& errorText)
 
 void SetPlacesCopyObserver(PlacesCopyObserver observer) { CopyObserver() = std::move(observer); }
 
-ReadOutcome ReadFirefoxStore(BmLogic& model, bool complete, const std::string& path) {
-    Places places;
-    ReadOutcome unreadable;
-    if (!LoadPlaces(path, places, unreadable.errorText)) return unreadable;
-    places.CollectTags(places.Root("tags________", "tags"));
-    return RunStoreRead(
-        model, complete, [&](EntryBuilder& builder, std::string& error) {
-            if (builder.AddRoot(StoreRootName(path, SourceKind::Firefox), SourceKind::Firefox,
-                                path) !=
-                EntryBuilder::Outcome::Added) {
-                error = kCapacityMessage;
-                return false;
-            }
-            builder.SetCharset(kUtf8);
-            if (places.KeptBytes() > 0) builder.Warn(KeptBytesMessage(places.KeptBytes(), kUtf8));
-            PlacesWalk walk(builder, places);
-            const bool all =
-                walk.AddTop(places.Root("menu________", "menu"), "menu________", kFirefoxMenuName,
-                            nullptr) &&
-                walk.AddTop(places.Root("toolbar_____", "toolbar"), "toolbar_____",
-                            kFirefoxToolbarName, "PERSONAL_TOOLBAR_FOLDER") &&
-                walk.AddTop(places.Root("unfiled_____", "unfiled"), "unfiled_____",
-                            kFirefoxUnfiledName, "UNFILED_BOOKMARKS_FOLDER") &&
-                walk.AddTop(places.Root("mobile______", "mobile"), "mobile______",
-                            kFirefoxMobileName, nullptr);
-            if (!all) error = kCapacityMessage;
-            if (walk.Partial()) builder.MarkPartial();
-            return all;
-        });
-}
+namespace {
 
-bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, int& urlCount,
-                       std::string& errorText) {
-    return Unpacked(ReadFirefoxStore(model, complete, path), urlCount, errorText);
+// The bookmarks of a copied and loaded `places.sqlite`, walked into one root holding the folders
+// Firefox shows.
+class FirefoxStoreParser : public SourceParser {
+public:
+    FirefoxStoreParser(std::string path, std::unique_ptr<Places> places)
+        : path_(std::move(path)), places_(std::move(places)) {}
+
+    const char* ProgressText() const override { return "Bookmark 読込中"; }
+
+    bool Parse(EntryBuilder& builder, std::string& errorText) override {
+        if (!AddStoreRoot(builder, path_, SourceKind::Firefox, kUtf8, errorText)) return false;
+        Places& places = *places_;
+        if (places.KeptBytes() > 0) builder.Warn(KeptBytesMessage(places.KeptBytes(), kUtf8));
+        PlacesWalk walk(builder, places);
+        const bool all = walk.AddTop(places.Root("menu________", "menu"), "menu________",
+                                     kFirefoxMenuName, nullptr) &&
+                         walk.AddTop(places.Root("toolbar_____", "toolbar"), "toolbar_____",
+                                     kFirefoxToolbarName, "PERSONAL_TOOLBAR_FOLDER") &&
+                         walk.AddTop(places.Root("unfiled_____", "unfiled"), "unfiled_____",
+                                     kFirefoxUnfiledName, "UNFILED_BOOKMARKS_FOLDER") &&
+                         walk.AddTop(places.Root("mobile______", "mobile"), "mobile______",
+                                     kFirefoxMobileName, nullptr);
+        if (!all) errorText = kCapacityMessage;
+        if (walk.Partial()) builder.MarkPartial();
+        return all;
+    }
+
+private:
+    std::string path_;
+    std::unique_ptr<Places> places_;
+};
+
+}  // namespace
+
+OpenedSource OpenFirefoxStore(const std::string& path) {
+    auto places = std::make_unique<Places>();
+    std::string errorText;
+    if (!LoadPlaces(path, *places, errorText)) return OpenedSource::Refused(std::move(errorText));
+    places->CollectTags(places->Root("tags________", "tags"));
+    return OpenedSource::Opened<FirefoxStoreParser>(path, std::move(places));
 }
 
 }  // namespace pernard

@@ -10,8 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "model/BmLogic.h"
-#include "model/LoadTransaction.h"
+#include "formats/SourceParser.h"
 
 namespace pernard {
 
@@ -22,13 +21,11 @@ inline constexpr const char* kFirefoxToolbarName = "ブックマークツール�
 inline constexpr const char* kFirefoxUnfiledName = "他のブックマーク";
 inline constexpr const char* kFirefoxMobileName = "モバイルのブックマーク";
 
-// Reads one `places.sqlite` as one root named after the browser and profile (StoreRootName).
-// `complete` empties the table first. False with an error text when the database cannot be read,
-// or its layout lacks what the reader needs (the text names its `user_version`); nothing
-// changed then.
-ReadOutcome ReadFirefoxStore(BmLogic& model, bool complete, const std::string& path);
-bool ReadFirefoxPlaces(BmLogic& model, bool complete, const std::string& path, int& urlCount,
-                       std::string& errorText);
+// A parser of one `places.sqlite`, read as one root named after the browser and profile
+// (StoreRootName); or why it cannot be read: the database cannot be read, or its layout lacks
+// what the reader needs (the text names its `user_version`). The database is copied and loaded
+// here, before the load begins.
+OpenedSource OpenFirefoxStore(const std::string& path);
 
 // Called, when set, with the directory of the reader's copy once the database is copied into
 // it and before the copy is read; the tests look at the directory through it.

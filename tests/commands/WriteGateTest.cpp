@@ -11,6 +11,7 @@
 #include "commands/SaveCommands.h"
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 
@@ -183,7 +184,7 @@ protected:
     bool Load(const std::string& path, bool complete = true) {
         int urls = 0;
         std::string error;
-        return ReadNetscapeFile(t.model, complete, path, urls, error);
+        return Unpacked(LoadSource(t.model, complete, path, SourceKind::BookmarkFile), urls, error);
     }
     TestModel t;
     TempDir temp;

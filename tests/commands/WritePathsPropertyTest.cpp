@@ -17,6 +17,7 @@
 #include "formats/SourceRead.h"
 #include "support/Doubles.h"
 #include "support/OddStore.h"
+#include "support/Reading.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -116,7 +117,7 @@ std::string OfFile(const std::string& path, Describe describe) {
     TestModel fresh;
     int urls = 0;
     std::string error;
-    if (!ReadSource(fresh.model, true, path, urls, error)) return "unreadable: " + error;
+    if (!Unpacked(LoadSource(fresh.model, true, path), urls, error)) return "unreadable: " + error;
     return describe(fresh.model);
 }
 
@@ -167,8 +168,9 @@ private:
     void Load(bool complete) {
         int urls = 0;
         std::string error;
-        ReadSource(h_.model, complete, files_[static_cast<std::size_t>(Pick(5))], urls, error);
-        if (h_.model.glCT == 0) ReadSource(h_.model, true, files_[0], urls, error);
+        Unpacked(LoadSource(h_.model, complete, files_[static_cast<std::size_t>(Pick(5))]), urls,
+                 error);
+        if (h_.model.glCT == 0) Unpacked(LoadSource(h_.model, true, files_[0]), urls, error);
     }
 
     void Edit() {

@@ -11,14 +11,15 @@
 #include "commands/SaveCommands.h"
 #include "formats/BrowserRead.h"
 #include "formats/BrowserStores.h"
-#include "formats/chromium/ChromiumReader.h"
-#include "formats/firefox/FirefoxReader.h"
+#include "formats/SourceRead.h"
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
-#include "formats/SourceRead.h"
+#include "formats/chromium/ChromiumReader.h"
+#include "formats/firefox/FirefoxReader.h"
 #include "model/EntryExtras.h"
 #include "support/Doubles.h"
 #include "support/PlacesFixture.h"
+#include "support/Reading.h"
 #include "support/StoreListing.h"
 #include "support/TestFiles.h"
 
@@ -52,7 +53,9 @@ void ExpectSavedFileReads(TestModel& t, const TempDir& dir, const std::string& e
     back.settings.maxUrl = "1000";
     int urls = 0;
     std::string error;
-    ASSERT_TRUE(ReadNetscapeFile(back.model, true, saved, urls, error)) << error;
+    ASSERT_TRUE(
+        Unpacked(LoadSource(back.model, true, saved, SourceKind::BookmarkFile), urls, error))
+        << error;
     EXPECT_EQ(Listing(back.model), expected);
 }
 
@@ -93,7 +96,7 @@ TEST(ChromiumStore, TheRootsFoldersDatesAndUnknownKeysOfABookmarksFile) {
     TestModel t;
     int urls = 0;
     std::string error;
-    ASSERT_TRUE(ReadSource(t.model, true, path, urls, error)) << error;
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, true, path), urls, error)) << error;
     EXPECT_EQ(urls, 3);
     EXPECT_EQ(t.model.glName[0], StoreRootName(path, SourceKind::Chromium));
     EXPECT_EQ(t.model.SourcePath(0), path);
@@ -215,7 +218,7 @@ TEST(ChromiumStore, EachBrowsersOwnShapeReadsAsTheBrowserShowsIt) {
         TestModel t;
         int urls = 0;
         std::string error;
-        ASSERT_TRUE(ReadSource(t.model, true, path, urls, error)) << error;
+        ASSERT_TRUE(Unpacked(LoadSource(t.model, true, path), urls, error)) << error;
         EXPECT_EQ(Listing(t.model), shape.listing);
         ExpectSavedFileReads(t, dir, shape.saved.empty() ? shape.listing : shape.saved);
     }
@@ -228,7 +231,7 @@ TEST(ChromiumStore, WhatIsNotABookmarksFileSaysSo) {
     std::string error;
     const std::string broken = dir.Write("Bookmarks", "{\"roots\": {\"bookmark_bar\": [");
     EXPECT_EQ(KindOfSource(broken), SourceKind::Chromium);
-    EXPECT_FALSE(ReadChromiumBookmarks(t.model, true, broken, urls, error));
+    EXPECT_FALSE(Unpacked(LoadSource(t.model, true, broken, SourceKind::Chromium), urls, error));
     EXPECT_NE(error.find("Chromium"), std::string::npos);
     EXPECT_EQ(t.model.glCT, 0);
     EXPECT_EQ(KindOfSource(dir.Write("other.json", "{\"name\": 1}")), SourceKind::BookmarkFile);
@@ -259,7 +262,7 @@ protected:
     }
     bool Read(TestModel& t, std::string& error) {
         int urls = 0;
-        return ReadSource(t.model, true, path, urls, error);
+        return Unpacked(LoadSource(t.model, true, path), urls, error);
     }
 
     TempDir dir;
@@ -352,7 +355,8 @@ TEST_F(FirefoxStoreTest, AProfilesWriteAheadLogIsReadFromTheCopyAndLeftAsItWas) 
     TestModel t;
     int urls = 0;
     std::string error;
-    ASSERT_TRUE(ReadFirefoxPlaces(t.model, true, profile, urls, error)) << error;
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, true, profile, SourceKind::Firefox), urls, error))
+        << error;
     EXPECT_NE(Listing(t.model).find("U in the log http://wal/"), std::string::npos);
     // Opened in place, the log would have been brought into the database and removed, and an
     // index file made beside them.
@@ -362,7 +366,8 @@ TEST_F(FirefoxStoreTest, AProfilesWriteAheadLogIsReadFromTheCopyAndLeftAsItWas) 
     // What was read came from the log: the database alone does not hold it.
     const std::string alone = dir.Write("alone/places.sqlite", database);
     TestModel without;
-    const bool read = ReadFirefoxPlaces(without.model, true, alone, urls, error);
+    const bool read =
+        Unpacked(LoadSource(without.model, true, alone, SourceKind::Firefox), urls, error);
     EXPECT_TRUE(!read || Listing(without.model).find("http://wal/") == std::string::npos);
 }
 
@@ -436,7 +441,9 @@ TEST_F(FirefoxStoreTest, TheCopyIsPrivateAndGoesWhicheverWayTheReadEnds) {
         TestModel t;
         int urls = 0;
         std::string error;
-        EXPECT_EQ(ReadFirefoxPlaces(t.model, true, c.source, urls, error), c.read) << error;
+        EXPECT_EQ(Unpacked(LoadSource(t.model, true, c.source, SourceKind::Firefox), urls, error),
+                  c.read)
+            << error;
         EXPECT_EQ(seen, c.seen);
         EXPECT_TRUE(fs::is_empty(temporary)) << "the copy was left behind";
     }
@@ -451,9 +458,10 @@ TEST_F(FirefoxStoreTest, WhatIsNotAPlacesDatabaseSaysSo) {
         PlacesFixture empty(other);
         empty.Run("DROP TABLE moz_bookmarks");
     }
-    EXPECT_FALSE(ReadFirefoxPlaces(t.model, true, other, urls, error));
+    EXPECT_FALSE(Unpacked(LoadSource(t.model, true, other, SourceKind::Firefox), urls, error));
     EXPECT_NE(error.find("places.sqlite"), std::string::npos);
-    EXPECT_FALSE(ReadFirefoxPlaces(t.model, true, "/no/such/places.sqlite", urls, error));
+    EXPECT_FALSE(Unpacked(LoadSource(t.model, true, "/no/such/places.sqlite", SourceKind::Firefox),
+                          urls, error));
 }
 
 TEST_F(FirefoxStoreTest, TheOverwriteSaveAsksForAFileAndNeverWritesTheStore) {
@@ -463,7 +471,7 @@ TEST_F(FirefoxStoreTest, TheOverwriteSaveAsksForAFileAndNeverWritesTheStore) {
         t.settings.noOverwriteQuestion = true;
         int urls = 0;
         std::string error;
-        ASSERT_TRUE(ReadSource(t.model, true, store, urls, error)) << error;
+        ASSERT_TRUE(Unpacked(LoadSource(t.model, true, store), urls, error)) << error;
         ASSERT_EQ(t.model.glName[3], "Folder");
         ASSERT_TRUE(t.model.EditFolderEntry(3, "renamed", ""));
         // Cancelled: nothing saved, still changed.

@@ -6,11 +6,12 @@
 #include <map>
 
 #include "commands/SaveCommands.h"
-#include "formats/favorites/FavoritesReader.h"
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
+#include "formats/favorites/FavoritesReader.h"
 #include "model/Duplicates.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
 #include "util/Text.h"
@@ -37,7 +38,7 @@ void ReadCorpusFile(TestModel& t, const std::filesystem::path& file) {
     t.settings.maxUrl = "1000000";
     int urls = 0;
     std::string error;
-    ReadNetscapeFile(t.model, true, file.string(), urls, error);
+    Unpacked(LoadSource(t.model, true, file.string(), SourceKind::BookmarkFile), urls, error);
 }
 
 Counts CountKinds(const BmLogic& model) {
@@ -103,7 +104,8 @@ TEST(Corpus, EveryFileReadsWithoutHarm) {
         t.settings.maxUrl = "1000000";
         int urls = 0;
         std::string error;
-        ReadNetscapeFile(t.model, true, entry.path().string(), urls, error);
+        Unpacked(LoadSource(t.model, true, entry.path().string(), SourceKind::BookmarkFile), urls,
+                 error);
         EXPECT_EQ(t.model.Tree().Count(), t.model.glCT) << entry.path();
         for (int i = 0; i < t.model.glCT; ++i) {
             const std::size_t k = static_cast<std::size_t>(i);
@@ -114,10 +116,12 @@ TEST(Corpus, EveryFileReadsWithoutHarm) {
         // Just read, nothing has changed; nor after the same file is added again, or read
         // again without its empty folders.
         EXPECT_TRUE(t.model.ChangedRoots().empty()) << entry.path();
-        ReadNetscapeFile(t.model, false, entry.path().string(), urls, error);
+        Unpacked(LoadSource(t.model, false, entry.path().string(), SourceKind::BookmarkFile), urls,
+                 error);
         EXPECT_TRUE(t.model.ChangedRoots().empty()) << entry.path();
         t.settings.noEmptyFolders = true;
-        ReadNetscapeFile(t.model, true, entry.path().string(), urls, error);
+        Unpacked(LoadSource(t.model, true, entry.path().string(), SourceKind::BookmarkFile), urls,
+                 error);
         EXPECT_TRUE(t.model.ChangedRoots().empty()) << entry.path();
     }
 }
@@ -181,15 +185,18 @@ TEST(Corpus, JapaneseNamesAreNotGarbled) {
     t.settings.maxUrl = "1000000";
     int urls = 0;
     std::string error;
-    ReadNetscapeFile(t.model, true, (dir / "netscape/edge-export-ja-crlf-icons-dscr.html").string(),
-                     urls, error);
+    Unpacked(
+        LoadSource(t.model, true, (dir / "netscape/edge-export-ja-crlf-icons-dscr.html").string(),
+                   SourceKind::BookmarkFile),
+        urls, error);
     ASSERT_GE(t.model.glCT, 2);
     EXPECT_EQ(t.model.glName[1], "お気に入りバー");
     EXPECT_EQ(t.model.RootCharset(0), "UTF-8");
 
-    ReadNetscapeFile(t.model, true,
-                     (dir / "netscape/ie-export-ja-utf8-bom-crlf-url-suffix.htm").string(), urls,
-                     error);
+    Unpacked(LoadSource(t.model, true,
+                        (dir / "netscape/ie-export-ja-utf8-bom-crlf-url-suffix.htm").string(),
+                        SourceKind::BookmarkFile),
+             urls, error);
     bool anyJapanese = false;
     for (int i = 0; i < t.model.glCT; ++i) {
         const std::string_view name = t.model.glName[i];
@@ -231,7 +238,9 @@ TEST(Corpus, EveryFileSurvivesReadSaveRead) {
             ASSERT_TRUE(WriteBookmarkFile(t.model, saved, root)) << entry.path();
             TestModel again;
             again.settings.maxUrl = "1000000";
-            ASSERT_TRUE(ReadNetscapeFile(again.model, true, saved, urls, error)) << entry.path();
+            ASSERT_TRUE(Unpacked(LoadSource(again.model, true, saved, SourceKind::BookmarkFile),
+                                 urls, error))
+                << entry.path();
             EXPECT_EQ(again.model.glName[0], t.model.glName[root]);
             EXPECT_EQ(Subtree(again.model, 0), Subtree(t.model, root)) << entry.path();
             ExpectKeptBytesWrittenBack(t.model, root, entry.path(), saved);
@@ -246,7 +255,7 @@ TEST(Corpus, RealFavoritesDirectory) {
     int urls = 0;
     std::string error;
     const std::string favorites = (dir / "url" / "favorites-tree-ie10-win8").string();
-    ASSERT_TRUE(ReadFavorites(t.model, true, favorites, error, urls));
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, true, favorites, SourceKind::Favorites), urls, error));
     EXPECT_EQ(pernard::testing::DumpTable(t.model),
               "0 -1 R " + favorites +
                   "\n"

@@ -9,11 +9,12 @@
 
 #include "commands/FavoritesCommands.h"
 #include "commands/SaveCommands.h"
-#include "formats/favorites/FavoritesWriter.h"
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
+#include "formats/favorites/FavoritesWriter.h"
 #include "model/EntryExtras.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -50,7 +51,7 @@ bool Read(TestModel& t, const std::string& path) {
     t.settings.maxUrl = "1000000";
     int urls = 0;
     std::string error;
-    return ReadNetscapeFile(t.model, true, path, urls, error);
+    return Unpacked(LoadSource(t.model, true, path, SourceKind::BookmarkFile), urls, error);
 }
 
 void ExpectSameEntries(const std::vector<EntryView>& before, const std::vector<EntryView>& after,

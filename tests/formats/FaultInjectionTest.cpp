@@ -10,10 +10,11 @@
 
 #include "commands/FavoritesCommands.h"
 #include "commands/SaveCommands.h"
-#include "formats/favorites/FavoritesWriter.h"
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
+#include "formats/favorites/FavoritesWriter.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TestFiles.h"
 #include "util/FileCalls.h"
 
@@ -110,7 +111,9 @@ protected:
         }
         int urls = 0;
         std::string error;
-        ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("source.htm", file), urls, error));
+        ASSERT_TRUE(Unpacked(
+            LoadSource(t.model, true, temp.Write("source.htm", file), SourceKind::BookmarkFile),
+            urls, error));
         t.model.SetCurrent(0);
     }
     TestModel t;

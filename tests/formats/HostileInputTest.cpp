@@ -10,11 +10,12 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "formats/favorites/FavoritesReader.h"
+#include "formats/SourceRead.h"
 #include "formats/bookmarkfile/LineReader.h"
 #include "formats/bookmarkfile/NetscapeReader.h"
-#include "formats/SourceRead.h"
+#include "formats/favorites/FavoritesReader.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -47,7 +48,7 @@ class HostileInputTest : public ::testing::Test {
 protected:
     bool Read(const std::string& path) {
         t.settings.maxUrl = "1000000";
-        return ReadNetscapeFile(t.model, true, path, urls, error);
+        return Unpacked(LoadSource(t.model, true, path, SourceKind::BookmarkFile), urls, error);
     }
     TestModel t;
     TempDir temp;
@@ -134,7 +135,7 @@ TEST_F(HostileInputTest, DeepNestingNulsAndThingsThatAreNoFiles) {
                                       SourceKind::Chromium, SourceKind::Firefox,
                                       SourceKind::Favorites}) {
             TestModel model;
-            const ReadOutcome outcome = ReadSourceAs(model.model, true, path, kind);
+            const ReadOutcome outcome = LoadSource(model.model, true, path, kind);
             EXPECT_FALSE(outcome.ok) << name;
             EXPECT_FALSE(outcome.errorText.empty()) << name;
         }
@@ -144,7 +145,7 @@ TEST_F(HostileInputTest, DeepNestingNulsAndThingsThatAreNoFiles) {
     temp.Write("Favorites/a.url", "[InternetShortcut]\r\nURL=http://a/\r\n");
     ASSERT_EQ(mkfifo((temp.Path() / "Favorites" / "b.url").c_str(), 0600), 0);
     TestModel favorites;
-    EXPECT_TRUE(ReadSourceOf(favorites.model, true, (temp.Path() / "Favorites").string()).ok);
+    EXPECT_TRUE(LoadSource(favorites.model, true, (temp.Path() / "Favorites").string()).ok);
     EXPECT_EQ(favorites.model.glCT, 2);
 }
 
@@ -176,7 +177,8 @@ TEST_F(HostileInputTest, FavoritesWithLoopsDepthAndHugeShortcuts) {
                                        "[InternetShortcut]\r\nURL=http://far/\r\n");
     t.settings.maxUrl = "1000000";
     const long before = PeakKilobytes();
-    ASSERT_TRUE(ReadFavorites(t.model, true, favorites.string(), error, urls));
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, true, favorites.string(), SourceKind::Favorites), urls,
+                         error));
     EXPECT_LT(PeakKilobytes() - before, 100 * 1024);
     const std::string dump = pernard::testing::DumpTable(t.model);
     EXPECT_EQ(dump.find("big"), std::string::npos) << dump;

@@ -8,11 +8,12 @@
 #include "cli/CliCommands.h"
 #include "commands/FavoritesCommands.h"
 #include "commands/SaveCommands.h"
-#include "formats/favorites/FavoritesReader.h"
-#include "formats/favorites/FavoritesWriter.h"
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
+#include "formats/favorites/FavoritesReader.h"
+#include "formats/favorites/FavoritesWriter.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
@@ -34,7 +35,7 @@ protected:
         path = temp.Write(name, bytes);
         int urls = 0;
         std::string error;
-        return ReadNetscapeFile(t.model, true, path, urls, error);
+        return Unpacked(LoadSource(t.model, true, path, SourceKind::BookmarkFile), urls, error);
     }
     // The overwrite save, answering every question with `answer`.
     bool Save(Answer answer) {
@@ -102,7 +103,8 @@ TEST_F(NothingLostTest, WritingKeptBytesIntoAnotherEncodingAsksFirst) {
     temp.Write("Favorites/ok\xff.url", "[InternetShortcut]\r\nURL=http://z/\r\n");
     int urls = 0;
     std::string error;
-    ASSERT_TRUE(ReadFavorites(t.model, true, favorites.string(), error, urls));
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, true, favorites.string(), SourceKind::Favorites), urls,
+                         error));
     ASSERT_TRUE(HasKeptBytes(t.model.glName[1]));
     EXPECT_TRUE(WouldReplaceKeptBytes(t.model, 0));
     EXPECT_EQ(ShownText(t.model.glName[1]), "ok\xEF\xBF\xBD");
@@ -161,7 +163,8 @@ TEST_F(NothingLostTest, ASavedShiftJisFileNeverReadsBackAsUtf8) {
     TestModel again;
     int urls = 0;
     std::string error;
-    ASSERT_TRUE(ReadNetscapeFile(again.model, true, saved, urls, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(again.model, true, saved, SourceKind::BookmarkFile), urls, error));
     EXPECT_EQ(again.model.glName[1], "ﾃｩ");
 }
 

@@ -11,12 +11,13 @@
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "model/EditingReference.h"
 #include "model/EntryExtras.h"
-#include "model/Tags.h"
 #include "model/TableBuilder.h"
+#include "model/Tags.h"
 #include "support/Doubles.h"
 #include "support/Invariants.h"
-#include "support/TestFiles.h"
+#include "support/Reading.h"
 #include "support/TableSurgery.h"
+#include "support/TestFiles.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -103,7 +104,9 @@ void ExpectSaveAndReadKeepEverything(const BmLogic& model, const std::string& wh
         reread.settings.maxUrl = "100000";
         int urls = 0;
         std::string error;
-        ASSERT_TRUE(ReadNetscapeFile(reread.model, true, path, urls, error)) << where << error;
+        ASSERT_TRUE(
+            Unpacked(LoadSource(reread.model, true, path, SourceKind::BookmarkFile), urls, error))
+            << where << error;
         const int width = model.SubtreeWidth(root);
         ASSERT_EQ(reread.model.glCT, width) << where << " root " << root;
         EXPECT_EQ(reread.model.glName[0], model.glName[root]) << where;

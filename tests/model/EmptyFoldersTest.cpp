@@ -2,6 +2,7 @@
 
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 
@@ -27,7 +28,9 @@ TEST(EmptyFolders, RemovesFoldersWithoutUrlsInnerFirst) {
     TempDir temp;
     int count = 0;
     std::string error;
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("a.htm", kNested), count, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(t.model, true, temp.Write("a.htm", kNested), SourceKind::BookmarkFile),
+                 count, error));
     t.model.DeleteEmptyFolders(true);
     EXPECT_EQ(DumpTable(t.model),
               "0 -1 R Root\n1 0 F Keep\n2 1 F Way\n3 2 F Down\n4 3 U deep http://deep/\n");
@@ -47,10 +50,11 @@ TEST(EmptyFolders, OnlyTheLastRootIsCleanedAndRootsStay) {
     int count = 0;
     std::string error;
     const std::string file = temp.Write("a.htm", "<TITLE>R</TITLE>\n<DL><p>\n<DT><H3>E</H3>\n");
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, file, count, error));
-    ASSERT_TRUE(ReadNetscapeFile(t.model, false, file, count, error));
-    ASSERT_TRUE(ReadNetscapeFile(t.model, false, temp.Write("b.htm", "<TITLE>Bare</TITLE>\n"),
-                                 count, error));
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, true, file, SourceKind::BookmarkFile), count, error));
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, false, file, SourceKind::BookmarkFile), count, error));
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, false, temp.Write("b.htm", "<TITLE>Bare</TITLE>\n"),
+                                    SourceKind::BookmarkFile),
+                         count, error));
     t.model.DeleteEmptyFolders(false);
     EXPECT_EQ(DumpTable(t.model), "0 -1 R R\n1 0 F E\n2 -1 R R\n3 2 F E\n4 -1 R Bare\n");
     EXPECT_FALSE(t.diagnostics.checkLogShown);
@@ -63,18 +67,24 @@ TEST(EmptyFolders, ReaderOptionRemovesThemAfterTheRead) {
     TempDir temp;
     int count = 0;
     std::string error;
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("a.htm", kNested), count, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(t.model, true, temp.Write("a.htm", kNested), SourceKind::BookmarkFile),
+                 count, error));
     EXPECT_EQ(t.model.glCT, 5);
     EXPECT_EQ(t.model.Tree().Count(), 5);
     // Every root of a read, a file with two titles too; nothing of an earlier read.
     t.settings.noEmptyFolders = false;
     const std::string empty = "<DL><p>\n<DT><H3>E</H3>\n<DL><p>\n</DL><p>\n";
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("e.htm", "<TITLE>A</TITLE>\n" + empty),
-                                 count, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(t.model, true, temp.Write("e.htm", "<TITLE>A</TITLE>\n" + empty),
+                            SourceKind::BookmarkFile),
+                 count, error));
     t.settings.noEmptyFolders = true;
     const std::string two = "<TITLE>B</TITLE>\n" + empty + "<DT><A HREF=\"http://b/\">b</A>\n" +
                             "</DL><p>\n<TITLE>C</TITLE>\n" + empty;
-    ASSERT_TRUE(ReadNetscapeFile(t.model, false, temp.Write("two.htm", two), count, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(t.model, false, temp.Write("two.htm", two), SourceKind::BookmarkFile),
+                 count, error));
     EXPECT_EQ(DumpTable(t.model), "0 -1 R A\n1 0 F E\n2 -1 R B\n3 2 U b http://b/\n4 -1 R C\n");
 }
 
@@ -83,12 +93,15 @@ TEST(DuplicateUrls, EachLaterOccurrenceNamesTheFirst) {
     TempDir temp;
     int count = 0;
     std::string error;
-    ASSERT_TRUE(ReadNetscapeFile(
-        t.model, true,
-        temp.Write("d.htm",
-                   "<TITLE>R</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">first</A>\n"
-                   "<DT><A HREF=\"http://A/\">upper</A>\n<DT><H3>http://a/</H3>\n<DL><p>\n"
-                   "<DT><A HREF=\"http://a/\">second</A>\n<DT><A HREF=\"http://a/\">third</A>\n"),
+    ASSERT_TRUE(Unpacked(
+        LoadSource(
+            t.model, true,
+            temp.Write(
+                "d.htm",
+                "<TITLE>R</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">first</A>\n"
+                "<DT><A HREF=\"http://A/\">upper</A>\n<DT><H3>http://a/</H3>\n<DL><p>\n"
+                "<DT><A HREF=\"http://a/\">second</A>\n<DT><A HREF=\"http://a/\">third</A>\n"),
+            SourceKind::BookmarkFile),
         count, error));
     EXPECT_EQ(t.model.CheckDuplicateUrls(), 2);
     const std::string line = "http://a/" + std::string(51, ' ') + " first";
@@ -96,11 +109,12 @@ TEST(DuplicateUrls, EachLaterOccurrenceNamesTheFirst) {
     EXPECT_EQ(t.diagnostics.checkLogStatus, "重複有り : 2 件");
     EXPECT_TRUE(t.diagnostics.checkLogShown);
 
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true,
-                                 temp.Write("u.htm",
-                                            "<TITLE>R</TITLE>\n<DL><p>\n"
-                                            "<DT><A HREF=\"http://a/\">a</A>\n"),
-                                 count, error));
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, true,
+                                    temp.Write("u.htm",
+                                               "<TITLE>R</TITLE>\n<DL><p>\n"
+                                               "<DT><A HREF=\"http://a/\">a</A>\n"),
+                                    SourceKind::BookmarkFile),
+                         count, error));
     t.diagnostics.checkLogShown = false;
     EXPECT_EQ(t.model.CheckDuplicateUrls(), 0);
     EXPECT_EQ(t.prompts.messages.back(), "重複ＵＲＬ無し");

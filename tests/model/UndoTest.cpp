@@ -6,6 +6,7 @@
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -151,14 +152,16 @@ TEST_F(UndoTest, ALoadForgetsTheHistory) {
         "more.htm", "<DL><p>\n<DT><A HREF=\"http://m/\" ADD_DATE=\"1\">m</A>\n</DL><p>\n");
     int urls = 0;
     std::string error;
-    ASSERT_TRUE(ReadNetscapeFile(t.model, false, path, urls, error)) << error;
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, false, path, SourceKind::BookmarkFile), urls, error))
+        << error;
     EXPECT_FALSE(t.model.CanUndo());
     // The additional load left the collection changed: no undo can make it unchanged.
     t.model.DeleteNode(Node(1), false);
     ASSERT_TRUE(t.model.Undo());
     EXPECT_TRUE(t.model.glChanged);
 
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, path, urls, error)) << error;
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, true, path, SourceKind::BookmarkFile), urls, error))
+        << error;
     EXPECT_FALSE(t.model.CanUndo());
     EXPECT_FALSE(t.model.CanRedo());
 
@@ -166,7 +169,8 @@ TEST_F(UndoTest, ALoadForgetsTheHistory) {
     t.settings.noEmptyFolders = true;
     const std::string empty =
         temp.Write("empty.htm", "<DL><p>\n<DT><H3>E</H3>\n<DL><p>\n</DL><p>\n</DL><p>\n");
-    ASSERT_TRUE(ReadNetscapeFile(t.model, false, empty, urls, error)) << error;
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, false, empty, SourceKind::BookmarkFile), urls, error))
+        << error;
     EXPECT_FALSE(t.model.CanUndo());
 }
 

@@ -6,6 +6,7 @@
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
 #include "util/Text.h"
@@ -58,7 +59,9 @@ TEST(Encoding, TheFileSaysOrShowsWhatItIsWrittenIn) {
         TestModel t;
         int urls = 0;
         std::string error;
-        ASSERT_TRUE(ReadNetscapeFile(t.model, true, path, urls, error)) << c.label;
+        ASSERT_TRUE(
+            Unpacked(LoadSource(t.model, true, path, SourceKind::BookmarkFile), urls, error))
+            << c.label;
         EXPECT_EQ(t.model.glName[0], "日本語の題名") << c.label;
         EXPECT_EQ(t.model.glName[1], "ページ①") << c.label;
         EXPECT_EQ(t.model.RootCharset(0), c.charset) << c.label;
@@ -85,7 +88,9 @@ TEST(Encoding, AFileAsciiInItsFirstBlockIsDecidedWhereItsOtherBytesCome) {
         t.settings.maxUrl = "1000000";
         int urls = 0;
         std::string error;
-        ASSERT_TRUE(ReadNetscapeFile(t.model, true, path, urls, error)) << c.charset;
+        ASSERT_TRUE(
+            Unpacked(LoadSource(t.model, true, path, SourceKind::BookmarkFile), urls, error))
+            << c.charset;
         EXPECT_EQ(t.model.glName[t.model.glCT - 1], "日本語のページ") << c.charset;
         EXPECT_EQ(t.model.RootCharset(0), c.charset);
     }
@@ -98,12 +103,16 @@ TEST(Encoding, EucJpAndWindows1252WhenDeclared) {
     std::string error;
     // "日本" in EUC-JP
     const std::string euc = "<META charset=EUC-JP>\n<TITLE>\xC6\xFC\xCB\xDC</TITLE>\n";
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("e.htm", euc), urls, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(t.model, true, temp.Write("e.htm", euc), SourceKind::BookmarkFile),
+                 urls, error));
     EXPECT_EQ(t.model.glName[0], "日本");
     const std::string latin =
         "<META CONTENT=\"text/html; charset=windows-1252\">\n"
         "<TITLE>Caf\xE9 \x80</TITLE>\n";
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("l.htm", latin), urls, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(t.model, true, temp.Write("l.htm", latin), SourceKind::BookmarkFile),
+                 urls, error));
     EXPECT_EQ(t.model.glName[0], "Café €");
 }
 
@@ -115,7 +124,9 @@ TEST(Encoding, BytesThatDoNotDecodeAreKeptAndReported) {
     const std::string bad =
         "<TITLE>A\xA0"
         "B</TITLE>\n<DL><p>\n<DT><A HREF=\"http://x/\">\x82</A>\n";
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("bad.htm", bad), urls, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(t.model, true, temp.Write("bad.htm", bad), SourceKind::BookmarkFile),
+                 urls, error));
     EXPECT_EQ(ShownText(t.model.glName[0]),
               "A\xEF\xBF\xBD"
               "B");
@@ -143,8 +154,9 @@ TEST(Encoding, TheReportCountsEachByteThatDidNotDecodeOnce) {
         TestModel t;
         int urls = 0;
         std::string error;
-        ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("bad.htm", c.bytes + "<DL><p>\n"),
-                                     urls, error))
+        ASSERT_TRUE(Unpacked(LoadSource(t.model, true, temp.Write("bad.htm", c.bytes + "<DL><p>\n"),
+                                        SourceKind::BookmarkFile),
+                             urls, error))
             << c.label;
         ASSERT_FALSE(t.diagnostics.readingLog.empty()) << c.label;
         EXPECT_NE(
@@ -171,7 +183,7 @@ TEST(Encoding, TheChosenEncodingReadsFilesThatDoNotSay) {
     int urls = 0;
     std::string error;
     t.settings.fallbackEncoding = "GBK";
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, gbk, urls, error));
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, true, gbk, SourceKind::BookmarkFile), urls, error));
     EXPECT_EQ(t.model.glName[0], "中文");
     EXPECT_EQ(t.model.glName[1], "中国");
     // A declaration still wins over the setting, and browsers' own labels are known.
@@ -179,7 +191,8 @@ TEST(Encoding, TheChosenEncodingReadsFilesThatDoNotSay) {
         "mac.htm",
         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=X-MAC-SYSTEM\">\n"
         "<TITLE>caf\x8E</TITLE>\n");
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, declared, urls, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(t.model, true, declared, SourceKind::BookmarkFile), urls, error));
     EXPECT_EQ(t.model.glName[0], "café");
     EXPECT_EQ(CanonicalCharset("windows-31j"), kCp932);
 }
@@ -223,7 +236,9 @@ TEST(Encoding, AUtf16FileIsSavedBackInUtf16) {
                 TestModel t;
                 int urls = 0;
                 std::string error;
-                ASSERT_TRUE(ReadNetscapeFile(t.model, true, path, urls, error)) << error;
+                ASSERT_TRUE(Unpacked(LoadSource(t.model, true, path, SourceKind::BookmarkFile),
+                                     urls, error))
+                    << error;
                 const std::string bytes = BookmarkFileText(t.model, 0);
                 c.check(t.model, bytes, bigEndian);
                 EXPECT_EQ(bytes.substr(0, 2), bigEndian ? "\xFE\xFF" : "\xFF\xFE");

@@ -7,8 +7,9 @@
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "support/Doubles.h"
 #include "support/Invariants.h"
-#include "support/TestFiles.h"
+#include "support/Reading.h"
 #include "support/TableSurgery.h"
+#include "support/TestFiles.h"
 
 using namespace pernard;
 using pernard::testing::DumpTable;
@@ -23,7 +24,7 @@ protected:
     bool Read(const std::string& text, bool reset = true, const std::string& name = "b.htm") {
         path = temp.Write(name, pernard::testing::ToCp932(text));
         error.clear();
-        return ReadNetscapeFile(t.model, reset, path, urls, error);
+        return Unpacked(LoadSource(t.model, reset, path, SourceKind::BookmarkFile), urls, error);
     }
     std::string_view Url(int i) { return t.model.glUrl[i]; }
     std::string_view Name(int i) { return t.model.glName[i]; }
@@ -293,7 +294,8 @@ TEST_F(NetscapeReaderTest, NestingStopsAtTheDepthLimit) {
 }
 
 TEST_F(NetscapeReaderTest, MissingFileAndBadMaxUrl) {
-    EXPECT_FALSE(ReadNetscapeFile(t.model, true, "/no/such/file.htm", urls, error));
+    EXPECT_FALSE(Unpacked(LoadSource(t.model, true, "/no/such/file.htm", SourceKind::BookmarkFile),
+                          urls, error));
     EXPECT_EQ(error, "Not Found Bookmark : /no/such/file.htm");
     EXPECT_TRUE(t.prompts.messages.empty());
 
@@ -333,8 +335,9 @@ TEST_F(NetscapeReaderTest, HostileLinesNeverCrash) {
     std::string file;
     for (const auto& line : nasty) file += line + "\n";
     temp.Write("nasty.htm", file);
-    EXPECT_NO_FATAL_FAILURE(
-        ReadNetscapeFile(t.model, true, (temp.Path() / "nasty.htm").string(), urls, error));
+    EXPECT_NO_FATAL_FAILURE(Unpacked(
+        LoadSource(t.model, true, (temp.Path() / "nasty.htm").string(), SourceKind::BookmarkFile),
+        urls, error));
     EXPECT_EQ(t.model.Tree().Count(), t.model.glCT);
 }
 
@@ -363,8 +366,8 @@ TEST(NetscapeReaderRandom, RandomInputKeepsEveryInvariant) {
         t.settings.noEmptyFolders = random() % 2 == 0;
         int urls = 0;
         std::string error;
-        ReadNetscapeFile(t.model, true, path, urls, error);
-        ReadNetscapeFile(t.model, false, path, urls, error);
+        Unpacked(LoadSource(t.model, true, path, SourceKind::BookmarkFile), urls, error);
+        Unpacked(LoadSource(t.model, false, path, SourceKind::BookmarkFile), urls, error);
         ASSERT_EQ(pernard::testing::BrokenInvariant(t.model), "") << round;
         TableSurgery::SetChanged(t.model, true);
         t.diagnostics.memo.clear();

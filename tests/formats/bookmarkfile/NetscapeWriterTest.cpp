@@ -13,6 +13,7 @@
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
@@ -46,9 +47,10 @@ protected:
     void Load(const std::string& bytes, bool reset = true) {
         int urls = 0;
         std::string error;
-        ASSERT_TRUE(ReadNetscapeFile(t.model, reset,
-                                     temp.Write("in" + std::to_string(++files) + ".htm", bytes),
-                                     urls, error))
+        ASSERT_TRUE(Unpacked(
+            LoadSource(t.model, reset, temp.Write("in" + std::to_string(++files) + ".htm", bytes),
+                       SourceKind::BookmarkFile),
+            urls, error))
             << error;
     }
     TestModel t;
@@ -158,7 +160,8 @@ TEST_F(NetscapeWriterTest, ReadSaveReadKeepsTheWholeTable) {
     TestModel again;
     int urls = 0;
     std::string error;
-    ASSERT_TRUE(ReadNetscapeFile(again.model, true, saved, urls, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(again.model, true, saved, SourceKind::BookmarkFile), urls, error));
     EXPECT_EQ(DumpTable(again.model), before);
     for (int i = 1; i < t.model.glCT; ++i) {
         const auto k = static_cast<std::size_t>(i);
@@ -208,9 +211,10 @@ TEST_F(NetscapeWriterTest, MarkupInNamesUrlsAndFoldersComesBackAsItWas) {
         }
         TestModel back;
         int urls = 0;
-        ASSERT_TRUE(ReadNetscapeFile(back.model, true,
-                                     temp.Write("markup.htm", BookmarkFileText(made.model, 0)),
-                                     urls, error))
+        ASSERT_TRUE(Unpacked(
+            LoadSource(back.model, true, temp.Write("markup.htm", BookmarkFileText(made.model, 0)),
+                       SourceKind::BookmarkFile),
+            urls, error))
             << error;
         ASSERT_EQ(DumpTable(back.model), DumpTable(made.model)) << charset;
         for (int i = 1; i < made.model.glCT; ++i) {

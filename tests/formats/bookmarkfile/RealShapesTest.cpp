@@ -15,6 +15,7 @@
 #include "model/EntryExtras.h"
 #include "model/Search.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
@@ -49,7 +50,7 @@ protected:
         path = temp.Write(name, bytes);
         int urls = 0;
         error.clear();
-        return ReadNetscapeFile(t.model, true, path, urls, error);
+        return Unpacked(LoadSource(t.model, true, path, SourceKind::BookmarkFile), urls, error);
     }
     // The overwrite save of the root at `root`, answering every question Yes.
     bool SaveOver(int root = 0) {
@@ -62,7 +63,7 @@ protected:
         back = std::make_unique<TestModel>();
         int urls = 0;
         std::string ignored;
-        ReadNetscapeFile(back->model, true, path, urls, ignored);
+        Unpacked(LoadSource(back->model, true, path, SourceKind::BookmarkFile), urls, ignored);
         return FullDump(back->model);
     }
     TestModel t;
@@ -284,7 +285,8 @@ TEST_F(RealShapesTest, CharactersCp932ConvertsOneWayBecomeReferences) {
     ASSERT_TRUE(SaveOver());
     TestModel again;
     int urls = 0;
-    ASSERT_TRUE(ReadNetscapeFile(again.model, true, path, urls, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(again.model, true, path, SourceKind::BookmarkFile), urls, error));
     EXPECT_EQ(again.model.glName[1], name);
     EXPECT_EQ(FindEntries(again.model, MakeSearchQuery("〜", SearchField::Title, false)),
               std::vector<int>{1});
@@ -319,7 +321,7 @@ TEST_F(RealShapesTest, AnOverwriteSaveWritesEveryRootItsFileGave) {
     // Another file, read after it, is not written into this one.
     const std::string other = temp.Write("other.htm", "<TITLE>Other</TITLE>\n<DL><p>\n</DL><p>\n");
     int urls = 0;
-    ASSERT_TRUE(ReadNetscapeFile(t.model, false, other, urls, error));
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, false, other, SourceKind::BookmarkFile), urls, error));
     TableSurgery::SetName(t.model, 3, "b edited");
     const std::string before = FullDump(t.model);
     ASSERT_TRUE(SaveOver(2));  // from the second root
@@ -336,7 +338,7 @@ TEST_F(RealShapesTest, ChangesAreKnownPerRoot) {
                    "<TITLE>Other</TITLE>\n<DL><p>\n<DT><A HREF=\"http://o/\">o</A>\n"
                    "</DL><p>\n");
     int urls = 0;
-    ASSERT_TRUE(ReadNetscapeFile(t.model, false, other, urls, error));
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, false, other, SourceKind::BookmarkFile), urls, error));
     t.model.MarkSaved();
     EXPECT_TRUE(t.model.ChangedRoots().empty());
     ASSERT_GE(t.model.NewUrl(t.model.glNode[1], {"n", "http://n/", "", "", ""}, false), 0);
@@ -412,7 +414,7 @@ TEST_F(RealShapesTest, RandomFilesOfSeveralRootsSurviveSavesOverThemselves) {
         TestModel first;
         path = temp.Write("random.htm", file);
         int count = 0;
-        ReadNetscapeFile(first.model, true, path, count, error);
+        Unpacked(LoadSource(first.model, true, path, SourceKind::BookmarkFile), count, error);
         const std::string read = FullDump(first.model);
         for (int root = 0; root < first.model.glCT; root += first.model.SubtreeWidth(root)) {
             first.prompts.nextAnswer = Answer::Yes;

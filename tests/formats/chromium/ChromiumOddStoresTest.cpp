@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "commands/StoreCommands.h"
-#include "formats/chromium/ChromiumChecksum.h"
 #include "formats/SourceRead.h"
+#include "formats/chromium/ChromiumChecksum.h"
 #include "model/Sorting.h"
 #include "support/Doubles.h"
 #include "support/OddStore.h"
+#include "support/Reading.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -48,7 +49,7 @@ struct StoreFile {
     bool Read() {
         int urls = 0;
         std::string error;
-        return ReadSource(t.model, true, path, urls, error);
+        return Unpacked(LoadSource(t.model, true, path), urls, error);
     }
     bool Save() { return SaveBrowserStore(t.model, 0); }
     Json Written() const { return Parsed(ReadBytes(path)); }

@@ -7,6 +7,7 @@
 
 #include "formats/chromium/ChromiumReader.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/StoreListing.h"
 #include "support/TestFiles.h"
 
@@ -67,7 +68,8 @@ TEST(ChromiumStore, MembersInAnyOrderRepeatedOrOfOtherTypes) {
         TestModel t;
         int urls = 0;
         std::string error;
-        const bool read = ReadChromiumBookmarks(t.model, true, path, urls, error);
+        const bool read =
+            Unpacked(LoadSource(t.model, true, path, SourceKind::Chromium), urls, error);
         if (c.listing == nullptr) {
             EXPECT_FALSE(read);
             EXPECT_NE(error.find("Chromium"), std::string::npos);

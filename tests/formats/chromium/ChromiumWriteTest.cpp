@@ -14,14 +14,15 @@
 
 #include "commands/SaveCommands.h"
 #include "commands/StoreCommands.h"
+#include "formats/SourceRead.h"
 #include "formats/chromium/ChromiumChecksum.h"
 #include "formats/chromium/ChromiumLeftOut.h"
 #include "formats/chromium/ChromiumReader.h"
-#include "formats/SourceRead.h"
 #include "model/EntryExtras.h"
 #include "support/Doubles.h"
-#include "support/TestFiles.h"
+#include "support/Reading.h"
 #include "support/TableSurgery.h"
+#include "support/TestFiles.h"
 
 using namespace pernard;
 using pernard::testing::ReadBytes;
@@ -151,7 +152,7 @@ struct StoreAt {
     bool Read(TestModel& into) const {
         int urls = 0;
         std::string error;
-        return ReadChromiumBookmarks(into.model, true, path, urls, error);
+        return Unpacked(LoadSource(into.model, true, path, SourceKind::Chromium), urls, error);
     }
     std::vector<std::string> Backups() const {
         std::vector<std::string> found;
@@ -344,7 +345,8 @@ TEST(ChromiumWrite, OddFilesAreWrittenBackWithNothingLost) {
         t.prompts.nextAnswer = c.answer;
         int urls = 0;
         std::string error;
-        ASSERT_TRUE(ReadChromiumBookmarks(t.model, true, path, urls, error)) << error;
+        ASSERT_TRUE(Unpacked(LoadSource(t.model, true, path, SourceKind::Chromium), urls, error))
+            << error;
         if (c.edit) c.edit(t.model);
         EXPECT_EQ(SaveBrowserStore(t.model, 0), c.written);
         if (!c.written) {
@@ -387,7 +389,8 @@ TEST(ChromiumWrite, ATopFolderCopiedFromAnotherStoreJoinsTheOtherBookmarks) {
     TestModel t;
     int urls = 0;
     std::string error;
-    ASSERT_TRUE(ReadChromiumBookmarks(t.model, true, path, urls, error)) << error;
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, true, path, SourceKind::Chromium), urls, error))
+        << error;
     // As a paste of another store's mobile folder at this root's top would leave it.
     const int copied = t.model.NewFolder(t.model.glNode[1], "Mobile", false);
     ASSERT_EQ(t.model.ParentOf(copied), 0);

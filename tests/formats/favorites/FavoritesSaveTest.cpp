@@ -15,11 +15,12 @@
 
 #include "commands/FavoritesCommands.h"
 #include "commands/SaveCommands.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "formats/favorites/FavoritesReader.h"
 #include "formats/favorites/FavoritesWriter.h"
-#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "model/EntryExtras.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TestFiles.h"
 #include "util/FileCalls.h"
 
@@ -91,7 +92,7 @@ protected:
     bool Read(TestModel& into) {
         std::string error;
         int urls = 0;
-        return ReadFavorites(into.model, true, Fav(), error, urls);
+        return Unpacked(LoadSource(into.model, true, Fav(), SourceKind::Favorites), urls, error);
     }
     bool Save() {
         t.model.SetCurrent(0);
@@ -336,7 +337,9 @@ TEST_F(FavoritesSaveTest, RandomEditsThenSaveReadBackAsTheEditedCollection) {
         edited.settings.noOverwriteQuestion = true;
         std::string error;
         int urls = 0;
-        ASSERT_TRUE(ReadFavorites(edited.model, true, favorites.string(), error, urls));
+        ASSERT_TRUE(
+            Unpacked(LoadSource(edited.model, true, favorites.string(), SourceKind::Favorites),
+                     urls, error));
         BmLogic& model = edited.model;
         for (int step = 0; step < 12; ++step) {
             if (model.glCT < 2) break;
@@ -377,7 +380,8 @@ TEST_F(FavoritesSaveTest, RandomEditsThenSaveReadBackAsTheEditedCollection) {
         model.SetCurrent(0);
         ASSERT_TRUE(SaveBM(model)) << "seed " << seed;
         TestModel again;
-        ASSERT_TRUE(ReadFavorites(again.model, true, favorites.string(), error, urls));
+        ASSERT_TRUE(Unpacked(
+            LoadSource(again.model, true, favorites.string(), SourceKind::Favorites), urls, error));
         ASSERT_EQ(Canonical(again.model, 0), expected) << "seed " << seed;
         const auto disk = DiskState(favorites);
         ASSERT_TRUE(SaveBM(model)) << "seed " << seed;
@@ -634,7 +638,8 @@ TEST_F(FavoritesSaveTest, NamesReadFromTheDirectoryStayAsTheyAre) {
     single.settings.noOverwriteQuestion = true;
     std::string error;
     int urls = 0;
-    ASSERT_TRUE(ReadShortcutFile(single.model, true, Path("Upper.URL"), error, urls));
+    ASSERT_TRUE(Unpacked(LoadSource(single.model, true, Path("Upper.URL"), SourceKind::Favorites),
+                         urls, error));
     single.model.SetCurrent(0);
     ASSERT_TRUE(SaveBM(single.model));
     EXPECT_EQ(DiskState(Fav()), after);

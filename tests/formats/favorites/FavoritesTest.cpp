@@ -5,12 +5,13 @@
 
 #include "commands/FavoritesCommands.h"
 #include "commands/SaveCommands.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
+#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "formats/favorites/FavoriteNames.h"
 #include "formats/favorites/FavoritesReader.h"
 #include "formats/favorites/FavoritesWriter.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
-#include "formats/bookmarkfile/NetscapeWriter.h"
 #include "support/Doubles.h"
+#include "support/Reading.h"
 #include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 
@@ -29,7 +30,8 @@ class FavoritesTest : public ::testing::Test {
 protected:
     bool Read(const std::string& directory, bool complete = true) {
         error.clear();
-        return ReadFavorites(t.model, complete, directory, error, urls);
+        return Unpacked(LoadSource(t.model, complete, directory, SourceKind::Favorites), urls,
+                        error);
     }
     std::string Fav() const { return (temp.Path() / "Favorites").string(); }
 
@@ -152,7 +154,7 @@ TEST_F(FavoritesTest, TooDeepDirectoriesAreLeftOutOnce) {
     fs::path deep = temp.Path() / "Favorites";
     for (int level = 0; level < 25; ++level) deep /= "d" + std::to_string(level);
     temp.Write(fs::relative(deep / "bottom.url", temp.Path()).string(), Shortcut("http://bottom/"));
-    const ReadOutcome outcome = ReadFavoritesDirectory(t.model, true, Fav());
+    const ReadOutcome outcome = LoadSource(t.model, true, Fav(), SourceKind::Favorites);
     ASSERT_TRUE(outcome.ok);
     EXPECT_EQ(t.model.glCT, 19);  // the root and 18 folder levels
     // A notice for the load to say once; the reader shows nothing.
@@ -162,8 +164,10 @@ TEST_F(FavoritesTest, TooDeepDirectoriesAreLeftOutOnce) {
 
 TEST_F(FavoritesTest, WriteAndReadBack) {
     int count = 0;
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, std::string(PERNARD_EXAMPLES_DIR) + "/bookmark.htm",
-                                 count, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(t.model, true, std::string(PERNARD_EXAMPLES_DIR) + "/bookmark.htm",
+                            SourceKind::BookmarkFile),
+                 count, error));
     const std::string target = Fav();
     fs::create_directory(target);
     t.settings.noOverwriteQuestion = true;
@@ -175,7 +179,8 @@ TEST_F(FavoritesTest, WriteAndReadBack) {
               "[InternetShortcut]\r\nURL=https://www.google.co.jp/\r\n");
 
     TestModel again;
-    ASSERT_TRUE(ReadFavorites(again.model, true, target, error, urls));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(again.model, true, target, SourceKind::Favorites), urls, error));
     EXPECT_EQ(urls, count);
     // Names come back as the file names they were written under ("|" as "｜").
     std::multiset<std::string> before, after;
@@ -188,14 +193,16 @@ TEST_F(FavoritesTest, WriteAndReadBack) {
 }
 
 TEST_F(FavoritesTest, NamesThatCollideWithoutRegardToCaseGetFreeNames) {
-    ASSERT_TRUE(ReadNetscapeFile(
-        t.model, true,
-        temp.Write("in.htm",
-                   "<TITLE>T</TITLE>\n<DL><p>\n"
-                   "<DT><H3>News</H3>\n<DL><p>\n<DT><A HREF=\"http://1/\">A</A>\n</DL><p>\n"
-                   "<DT><H3>news</H3>\n<DL><p>\n<DT><A HREF=\"http://2/\">a</A>\n</DL><p>\n"
-                   "<DT><A HREF=\"http://3/\">Page</A>\n<DT><A HREF=\"http://4/\">PAGE</A>\n"
-                   "<DT><A HREF=\"http://5/\">page</A>\n"),
+    ASSERT_TRUE(Unpacked(
+        LoadSource(
+            t.model, true,
+            temp.Write("in.htm",
+                       "<TITLE>T</TITLE>\n<DL><p>\n"
+                       "<DT><H3>News</H3>\n<DL><p>\n<DT><A HREF=\"http://1/\">A</A>\n</DL><p>\n"
+                       "<DT><H3>news</H3>\n<DL><p>\n<DT><A HREF=\"http://2/\">a</A>\n</DL><p>\n"
+                       "<DT><A HREF=\"http://3/\">Page</A>\n<DT><A HREF=\"http://4/\">PAGE</A>\n"
+                       "<DT><A HREF=\"http://5/\">page</A>\n"),
+            SourceKind::BookmarkFile),
         urls, error));
     const std::string target = (temp.Path() / "Favorites").string();
     fs::create_directories(target);
@@ -211,13 +218,14 @@ TEST_F(FavoritesTest, NamesThatCollideWithoutRegardToCaseGetFreeNames) {
 }
 
 TEST_F(FavoritesTest, AnOverwriteSaveReplacesFilesAndLinksButWritesNothingThroughALink) {
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true,
-                                 temp.Write("in.htm",
-                                            "<TITLE>T</TITLE>\n<DL><p>\n"
-                                            "<DT><A HREF=\"http://new/1\">old</A>\n"
-                                            "<DT><A HREF=\"http://new/2\">linked</A>\n"
-                                            "<DT><A HREF=\"http://new/3\">fresh</A>\n"),
-                                 urls, error));
+    ASSERT_TRUE(Unpacked(LoadSource(t.model, true,
+                                    temp.Write("in.htm",
+                                               "<TITLE>T</TITLE>\n<DL><p>\n"
+                                               "<DT><A HREF=\"http://new/1\">old</A>\n"
+                                               "<DT><A HREF=\"http://new/2\">linked</A>\n"
+                                               "<DT><A HREF=\"http://new/3\">fresh</A>\n"),
+                                    SourceKind::BookmarkFile),
+                         urls, error));
     const std::string target = (temp.Path() / "Favorites").string();
     temp.Write("Favorites/old.url", Shortcut("http://old/"));
     const std::string outside = temp.Write("outside.url", Shortcut("http://outside/"));
@@ -234,17 +242,19 @@ TEST_F(FavoritesTest, AnOverwriteSaveReplacesFilesAndLinksButWritesNothingThroug
 }
 
 TEST_F(FavoritesTest, NamesThatCannotBeFileNamesWriteNothingAnywhere) {
-    ASSERT_TRUE(ReadNetscapeFile(
-        t.model, true,
-        temp.Write("in.htm",
-                   "<TITLE>T</TITLE>\n<DL><p>\n"
-                   "<DT><A HREF=\"http://escape/\">../x</A>\n"
-                   "<DT><H3>..</H3>\n<DL><p>\n<DT><A HREF=\"http://inside/\">in</A>\n</DL><p>\n"
-                   "<DT><A HREF=\"http://empty/\"></A>\n"
-                   "<DT><A HREF=\"http://ok/\">fine</A>\n"
-                   "<DT><A HREF=\"http://same/1\">twin</A>\n"
-                   "<DT><A HREF=\"http://same/2\">twin</A>\n"
-                   "<DT><H3>empty folder</H3>\n<DL><p>\n</DL><p>\n"),
+    ASSERT_TRUE(Unpacked(
+        LoadSource(
+            t.model, true,
+            temp.Write("in.htm",
+                       "<TITLE>T</TITLE>\n<DL><p>\n"
+                       "<DT><A HREF=\"http://escape/\">../x</A>\n"
+                       "<DT><H3>..</H3>\n<DL><p>\n<DT><A HREF=\"http://inside/\">in</A>\n</DL><p>\n"
+                       "<DT><A HREF=\"http://empty/\"></A>\n"
+                       "<DT><A HREF=\"http://ok/\">fine</A>\n"
+                       "<DT><A HREF=\"http://same/1\">twin</A>\n"
+                       "<DT><A HREF=\"http://same/2\">twin</A>\n"
+                       "<DT><H3>empty folder</H3>\n<DL><p>\n</DL><p>\n"),
+            SourceKind::BookmarkFile),
         urls, error));
     const std::string target = (temp.Path() / "out" / "Favorites").string();
     fs::create_directories(target);
@@ -304,7 +314,9 @@ TEST_F(FavoritesTest, NamesWindowsCannotHoldAreSavedUnderStandIns) {
         file += c.folder ? "<DT><H3>" + std::string(c.name) + "</H3>\n<DL><p>\n</DL><p>\n"
                          : "<DT><A HREF=\"http://a/\">" + std::string(c.name) + "</A>\n";
     }
-    ASSERT_TRUE(ReadNetscapeFile(t.model, true, temp.Write("in.htm", file), urls, error));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(t.model, true, temp.Write("in.htm", file), SourceKind::BookmarkFile),
+                 urls, error));
     const std::string names = DumpTable(t.model);
     const std::string target = Fav();
     fs::create_directories(target);
@@ -320,7 +332,8 @@ TEST_F(FavoritesTest, NamesWindowsCannotHoldAreSavedUnderStandIns) {
     EXPECT_EQ(DumpTable(t.model), names);
     // The next read finds every entry the save wrote.
     TestModel again;
-    ASSERT_TRUE(ReadFavorites(again.model, true, target, error, urls));
+    ASSERT_TRUE(
+        Unpacked(LoadSource(again.model, true, target, SourceKind::Favorites), urls, error));
     EXPECT_EQ(again.model.glCT, t.model.glCT);
 }
 

@@ -5,11 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliRun.h"
-#include "formats/firefox/FirefoxReader.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/SourceRead.h"
+#include "formats/bookmarkfile/NetscapeReader.h"
+#include "formats/firefox/FirefoxReader.h"
 #include "support/Doubles.h"
 #include "support/PlacesFixture.h"
+#include "support/Reading.h"
 #include "support/StoreListing.h"
 #include "support/TestFiles.h"
 
@@ -158,7 +159,7 @@ TEST(FirefoxSchemas, EachLayoutReadsItsBookmarksNotesAndIconsAndSavesThemAsAFile
         TestModel t;
         int urls = 0;
         std::string error;
-        ASSERT_TRUE(ReadSource(t.model, true, path, urls, error)) << error;
+        ASSERT_TRUE(Unpacked(LoadSource(t.model, true, path), urls, error)) << error;
         EXPECT_EQ(StoreListing(t.model), c.listing);
         // Saved as a bookmark file, it keeps the icons, keywords, tags and descriptions.
         const std::string saved = (dir.Path() / "saved.htm").string();
@@ -166,7 +167,9 @@ TEST(FirefoxSchemas, EachLayoutReadsItsBookmarksNotesAndIconsAndSavesThemAsAFile
             pernard::testing::RunWith({"save", path, "--to", saved});
         ASSERT_EQ(run.status, 0) << run.err;
         TestModel back;
-        ASSERT_TRUE(ReadNetscapeFile(back.model, true, saved, urls, error)) << error;
+        ASSERT_TRUE(
+            Unpacked(LoadSource(back.model, true, saved, SourceKind::BookmarkFile), urls, error))
+            << error;
         // An empty mobile root would be an empty folder in the menu of the browser importing it.
         EXPECT_EQ(StoreListing(back.model), WithoutTheMenuFolder(c.emptyMobile ? older : c.listing));
     }
@@ -194,7 +197,7 @@ TEST(FirefoxSchemas, ALayoutWithoutWhatTheReaderNeedsIsRefusedNamingItsVersion) 
         TestModel t;
         int urls = 0;
         std::string error;
-        EXPECT_FALSE(ReadFirefoxPlaces(t.model, true, path, urls, error));
+        EXPECT_FALSE(Unpacked(LoadSource(t.model, true, path, SourceKind::Firefox), urls, error));
         EXPECT_EQ(error,
                   "読めない形式の Firefox のブックマークです" + std::string(c.said) + " : " + path);
         EXPECT_EQ(t.model.glCT, 0);

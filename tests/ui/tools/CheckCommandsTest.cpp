@@ -5,13 +5,14 @@
 #include <QSettings>
 #include <QTest>
 
-#include "ui/EditFixture.h"
 #include "formats/bookmarkfile/NetscapeReader.h"
 #include "support/LocalHttpServer.h"
-#include "ui/tools/ArHttp.h"
-#include "ui/dialogs/Bookmark.h"
-#include "ui/tools/FormHttp.h"
+#include "support/Reading.h"
+#include "ui/EditFixture.h"
 #include "ui/app/Registry.h"
+#include "ui/dialogs/Bookmark.h"
+#include "ui/tools/ArHttp.h"
+#include "ui/tools/FormHttp.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -140,7 +141,9 @@ TEST_F(CheckCommandsTest, AReloadDuringARunDropsTheOldResults) {
     Main().BtHTTPClick();
     int urls = 0;
     std::string error;
-    ASSERT_TRUE(ReadNetscapeFile(Model(), true, (temp.Path() / "links.htm").string(), urls, error));
+    ASSERT_TRUE(Unpacked(
+        LoadSource(Model(), true, (temp.Path() / "links.htm").string(), SourceKind::BookmarkFile),
+        urls, error));
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Model().glLast[2], "");
     EXPECT_EQ(Engine().MemoLog->toPlainText().count("破棄"), 4);
