@@ -16,8 +16,9 @@ struct BenchModel : NullModel {
     }
 };
 
-// The benchmarks' tables: a root, then folders and bookmarks appended into the folder open at
-// `depth` (1: the root).
+// The benchmarks' tables: emptied with the capacity of the settings, then a root, then folders
+// and bookmarks appended into the folder open at `depth` (1: the root).
+void ResetTable(BmLogic& model);
 void AddRoot(BmLogic& model, const std::string& name);
 void AddFolder(BmLogic& model, int depth, const std::string& name);
 void AddBookmark(BmLogic& model, int depth, const EntryTexts& texts);

@@ -64,8 +64,7 @@ void Build(BmLogic& model, int size) {
 int main(int argc, char** argv) {
     const int size = argc > 1 ? std::atoi(argv[1]) : 1000000;
     pernard::bench::BenchModel bench;
-    std::string error;
-    bench.model.ResetEntryTable(error);
+    pernard::bench::ResetTable(bench.model);
     BmLogic& model = bench.model;
     Build(model, size);
     std::printf("%d entries\n", model.glCT);

@@ -56,8 +56,7 @@ void Report(const char* what, BmLogic& model, const std::function<bool()>& work)
 
 void TimeOperations(int size) {
     pernard::bench::BenchModel bench;
-    std::string error;
-    bench.model.ResetEntryTable(error);
+    pernard::bench::ResetTable(bench.model);
     BmLogic& model = bench.model;
     Build(model, 10, size / 10 - 1);
     Report("delete folder (middle)", model,
@@ -90,8 +89,7 @@ void TimeOperations(int size) {
 // 空のフォルダーの削除 of 10,000 empty folders spread through the table, and its undo and redo.
 void TimeEmptyFolders(int size) {
     pernard::bench::BenchModel bench;
-    std::string error;
-    bench.model.ResetEntryTable(error);
+    pernard::bench::ResetTable(bench.model);
     BmLogic& model = bench.model;
     pernard::bench::AddRoot(model, "root");
     const int perFolder = size / 10000;
@@ -110,8 +108,7 @@ void TimeEmptyFolders(int size) {
 
 void RepeatMoves() {
     pernard::bench::BenchModel bench;
-    std::string error;
-    bench.model.ResetEntryTable(error);
+    pernard::bench::ResetTable(bench.model);
     BmLogic& model = bench.model;
     Build(model, 20, 9999);
     const long before = pernard::bench::PeakMegabytes();

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     const int size = argc > 1 ? std::atoi(argv[1]) : 1000000;
     pernard::bench::BenchModel bench;
     std::string error;
-    bench.model.ResetEntryTable(error);
+    pernard::bench::ResetTable(bench.model);
     BmLogic& model = bench.model;
     Build(model, size);
     std::printf("%d entries\n", model.glCT);
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     page.now = std::time(nullptr);
     int written = 0;
     pernard::bench::BenchModel reportBench;
-    reportBench.model.ResetEntryTable(error);
+    pernard::bench::ResetTable(reportBench.model);
     Build(reportBench.model, 100011);
     bool ok = false;
     const double seconds = Seconds(

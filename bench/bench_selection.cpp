@@ -52,8 +52,7 @@ std::vector<NodeRef> Rows(const BmLogic& model) {
 
 void TimeSelection(int size) {
     pernard::bench::BenchModel bench;
-    std::string error;
-    bench.model.ResetEntryTable(error);
+    pernard::bench::ResetTable(bench.model);
     BmLogic& model = bench.model;
     Build(model, size);
     std::vector<NodeRef> rows;

@@ -66,8 +66,7 @@ void TimeSorts(int size) {
                   {"sort by last visit", SortField::Visited}};
     for (const auto& field : fields) {
         pernard::bench::BenchModel bench;
-        std::string error;
-        bench.model.ResetEntryTable(error);
+        pernard::bench::ResetTable(bench.model);
         BmLogic& model = bench.model;
         Build(model, size, 0);
         SortOptions options;
@@ -80,8 +79,7 @@ void TimeSorts(int size) {
         Report("  descending, already sorted", size, [&] { return model.SortFolder(0, options); });
     }
     pernard::bench::BenchModel bench;
-    std::string error;
-    bench.model.ResetEntryTable(error);
+    pernard::bench::ResetTable(bench.model);
     Build(bench.model, size, 100);
     SortOptions options;
     options.recursive = true;

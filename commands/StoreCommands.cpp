@@ -26,16 +26,16 @@ bool SaveBrowserStore(BmLogic& model, int root, bool force, WriteRefusal* refusa
     if (refusal != nullptr) *refusal = decision.refusal;
     if (!decision.Allowed()) return false;
     const WritePermit& permit = *decision.permit;
-    RootInfo* info = model.MutableRootInfo(root);
-    const ChromiumStoreWrite write = WriteChromiumStore(model, permit, !info->store->backedUp);
+    const RootInfo* info = model.RootInfoOf(root);
+    const bool firstWrite = info == nullptr || !info->store || !info->store->backedUp;
+    const ChromiumStoreWrite write = WriteChromiumStore(model, permit, firstWrite);
     if (!write.written) {
         ports.prompts->ShowMessage(write.errorText);
         return false;
     }
     KeepNewKeys(model, write.store);
     // The file as written is where the next write starts.
-    info->store->text = write.store.text;
-    info->store->backedUp = true;
+    model.NoteStoreWritten(root, write.store.text);
     WriteGate::Written(model, permit);
     if (!write.backup.empty()) {
         ports.diagnostics->ReportSaveWarning("書き込む前のブックマークを保存しました : " +

@@ -333,11 +333,7 @@ WriteDecision WriteGate::Decide(const BmLogic& model, const WriteRequest& reques
 
 void WriteGate::Written(BmLogic& model, const WritePermit& permit) {
     if (!permit.OverSource()) return;
-    const FileStamp now = StampOf(permit.Target());
-    for (int root : permit.Roots()) {
-        RootInfo* info = model.MutableRootInfo(root);
-        if (info != nullptr && info->sourceStamp) info->sourceStamp = now;
-    }
+    model.RestampSources(permit.Roots(), StampOf(permit.Target()));
     model.MarkRootsSaved(permit.Roots());
 }
 

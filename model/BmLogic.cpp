@@ -41,7 +41,7 @@ bool BmLogic::ResetEntryTable(std::string& errorText) {
         errorText = kMaxUrlMessage;
         return false;
     }
-    glMaxURL = maxUrl;
+    maxUrl_ = maxUrl;
     ClearTable();
     return true;
 }
@@ -219,6 +219,21 @@ const RootInfo* BmLogic::RootInfoOf(int rootIndex) const {
 RootInfo* BmLogic::MutableRootInfo(int rootIndex) {
     if (!IsValidIndex(rootIndex)) return nullptr;
     return &roots_[nodes_[static_cast<std::size_t>(rootIndex)]->Serial()];
+}
+
+void BmLogic::RestampSources(const std::vector<int>& roots, const FileStamp& now) {
+    for (int root : roots) {
+        RootInfo* info = RootInfoOf(root) != nullptr ? MutableRootInfo(root) : nullptr;
+        if (info != nullptr && info->sourceStamp) info->sourceStamp = now;
+    }
+}
+
+void BmLogic::NoteStoreWritten(int rootIndex, std::string text) {
+    const RootInfo* known = RootInfoOf(rootIndex);
+    if (known == nullptr || !known->store) return;
+    RootInfo* info = MutableRootInfo(rootIndex);
+    info->store->text = std::move(text);
+    info->store->backedUp = true;
 }
 
 SourceKind BmLogic::SourceKindOf(int root) const {

@@ -81,8 +81,8 @@ public:
     BmLogic& operator=(const BmLogic&) = delete;
 
     // --- the table: rows 0..glCT-1, one per entry, in tree order. Outside the model the
-    // columns are read only; entries are added through AppendRoot, AppendFolder and
-    // AppendBookmark (or model/EntryBuilder) and changed by the editing operations.
+    // columns are read only; entries are added by a load (model/LoadTransaction and its
+    // model/EntryBuilder) and changed by the editing operations.
     const ReadOnlyColumn<TextColumn> glUrl{url_};
     const ReadOnlyColumn<TextColumn> glName{name_};
     // The parent's row; -1 for a root.
@@ -93,7 +93,8 @@ public:
     const ReadOnlyColumn<TextColumn> glLast{modified_};
     const int& glCT = count_;
 
-    int glMaxURL = 0;
+    // The capacity a complete load set from the MaxURL setting.
+    const int& glMaxURL = maxUrl_;
     // The collection differs from what was last loaded or saved. The operations that change it
     // set it; undo and redo clear it when they come back to that state.
     const bool& glChanged = changed_;
@@ -111,20 +112,13 @@ public:
     std::string_view SaveUrl(int folder) const { return glVisit[folder]; }
     EntryTexts TextsOf(int index) const;
 
-    // --- appending, in tree order: each entry goes at the end of the table, under a root or
-    // folder on the path to the last entry. The outcome says why nothing was added: the table
-    // is full, a folder would be deeper than the limit, or the parent is not open (not a root
-    // or folder on that path). Nothing is shown.
+    // --- what an append (a load's, through model/EntryBuilder) came to.
     enum class Outcome { Added, Full, TooDeep, OutOfOrder };
     struct Appended {
         Outcome outcome = Outcome::Full;
         int index = -1;
         bool Added() const { return outcome == Outcome::Added; }
     };
-    Appended AppendRoot(std::string_view name, SourceKind kind, std::string_view sourcePath);
-    Appended AppendFolder(int parent, std::string_view name, std::string_view added,
-                          std::string_view saveUrl);
-    Appended AppendBookmark(int parent, const EntryViews& texts);
     // The root or folder at `level` (1: the root) on the path to the last entry, where an entry
     // may be appended; -1 when there is none.
     int OpenFolderAt(int level) const;
@@ -153,9 +147,6 @@ public:
     // For a program whose windows (and so its ports) exist only after the model.
     void SetPorts(const Ports& ports) { ports_ = ports; }
 
-    // Empties the table for a complete load with the capacity of the MaxURL setting.
-    bool ResetEntryTable(std::string& errorText);
-
     // Empties the table and the tree without touching the capacity.
     void ClearTable();
 
@@ -180,14 +171,17 @@ public:
 
     // The encoding a root was read in ("UTF-8", "CP932", ...); empty when unknown.
     std::string RootCharset(int rootIndex) const;
-    void SetRootCharset(int rootIndex, const std::string& charset);
     // A root whose read stopped early (capacity or depth) holds only part of its source:
     // saving it over that source would lose the rest.
     bool IsRootPartial(int rootIndex) const;
-    void MarkRootPartial(int rootIndex);
     // What the table knows of a root's source; nullptr when nothing.
     const RootInfo* RootInfoOf(int rootIndex) const;
-    RootInfo* MutableRootInfo(int rootIndex);
+    // The roots' source was saved over (its time and size now `now`): the next save over it
+    // compares with this stamp. Roots whose source keeps no stamp are passed over.
+    void RestampSources(const std::vector<int>& roots, const FileStamp& now);
+    // A browser store's root wrote its store: the next write starts from `text`, and needs no
+    // second backup.
+    void NoteStoreWritten(int rootIndex, std::string text);
     // The roots one read of a file gave share a number: saved over that file, they go
     // back into it together.
     int NewReadNumber();
@@ -198,8 +192,6 @@ public:
     // --- unsaved changes per root (model/RootHashes.cpp). A hash of the root's entries (and
     // its name and source).
     std::uint64_t RootHash(int root) const;
-    // Roots just read are as their sources hold them.
-    void RememberRootsAsRead();
     // The roots read from a source whose entries changed since they were read or saved.
     std::vector<int> ChangedRoots() const;
     // These roots were saved; the collection is saved when no root has changes left.
@@ -331,7 +323,8 @@ public:
     // another one goes with it).
     std::size_t ClipTopCount() const { return TopsOf(clip_).size(); }
 
-    bool glClipCut = false;
+    // The pending clip is a cut (a paste moves it), not a copy.
+    const bool& glClipCut = clipCut_;
 
     // --- undo and redo (model/Undo.cpp). Every edit above is one step; a load forgets them.
     bool CanUndo() const { return history_.ToUndo() != nullptr; }
@@ -346,8 +339,6 @@ public:
     bool Redo(SelectionMarks* marks = nullptr);
     // The table was saved: this is the state an undo or redo may come back to unchanged.
     void MarkSaved();
-    // A load: nothing before it can be undone.
-    void ForgetHistory();
     // The table changed in a way no step records (a link check's result): it is changed, and
     // no undo brings back the state last saved.
     void MarkChangedOutsideHistory();
@@ -362,6 +353,25 @@ private:
     friend struct TableSurgery;  // tests that need a table no operation makes
     friend class EntryBuilder;     // what a load reads beyond the columns
     friend class LoadTransaction;  // a load's own pass over empty folders changes nothing
+
+    // --- the load's own calls (model/LoadTransaction, model/EntryBuilder).
+    // Appending, in tree order: each entry goes at the end of the table, under a root or
+    // folder on the path to the last entry. The outcome says why nothing was added: the table
+    // is full, a folder would be deeper than the limit, or the parent is not open (not a root
+    // or folder on that path). Nothing is shown.
+    Appended AppendRoot(std::string_view name, SourceKind kind, std::string_view sourcePath);
+    Appended AppendFolder(int parent, std::string_view name, std::string_view added,
+                          std::string_view saveUrl);
+    Appended AppendBookmark(int parent, const EntryViews& texts);
+    // Empties the table for a complete load with the capacity of the MaxURL setting.
+    bool ResetEntryTable(std::string& errorText);
+    // A load: nothing before it can be undone.
+    void ForgetHistory();
+    // Roots just read are as their sources hold them.
+    void RememberRootsAsRead();
+    void SetRootCharset(int rootIndex, const std::string& charset);
+    void MarkRootPartial(int rootIndex);
+    RootInfo* MutableRootInfo(int rootIndex);
 
     // Sets what the entry's source held beyond the columns, packed; readers set it through the
     // builder, edits through ChangeExtras (which undo knows).
@@ -516,7 +526,9 @@ private:
     TextColumn visited_;
     TextColumn modified_;
     int count_ = 0;
+    int maxUrl_ = 0;
     bool changed_ = false;
+    bool clipCut_ = false;
 
     Ports ports_;
     TreeNodes tree_;

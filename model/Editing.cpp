@@ -449,7 +449,7 @@ void BmLogic::MarkClip(int index, bool cut) {
         return;
     }
     clip_ = {RefOf(index)};
-    glClipCut = cut;
+    clipCut_ = cut;
     ports_.status->SetPanel(
         1, std::string(cut ? "切取り開始 :   " : "コピー開始 :   ") + std::string(glName[index]));
 }

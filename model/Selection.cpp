@@ -75,7 +75,7 @@ void BmLogic::MarkClipEntries(const std::vector<NodeRef>& entries, bool cut) {
     }
     clip_.clear();
     for (int top : tops) clip_.push_back(RefOf(top));
-    glClipCut = cut;
+    clipCut_ = cut;
     ports_.status->SetPanel(1, std::string(cut ? "切取り開始 :   " : "コピー開始 :   ") +
                                    std::to_string(tops.size()) + " 件");
 }

@@ -15,6 +15,7 @@
 #include "model/EntryExtras.h"
 #include "support/Doubles.h"
 #include "support/Reading.h"
+#include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -183,7 +184,7 @@ TEST(Extras, EveryKindSurvivesSavesInTheFilesEncodingAndInUtf8) {
     // Into Shift_JIS and back: the smiley goes as a reference, the rest as it was.
     TestModel t;
     ASSERT_TRUE(Read(t, path));
-    t.model.SetRootCharset(0, "CP932");
+    TableSurgery::SetRootCharset(t.model, 0, "CP932");
     const std::string saved = (dir.Path() / "sjis.htm").string();
     ASSERT_TRUE(WriteBookmarkFile(t.model, saved, 0));
     TestModel back;

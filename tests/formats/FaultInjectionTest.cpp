@@ -15,6 +15,7 @@
 #include "formats/favorites/FavoritesWriter.h"
 #include "support/Doubles.h"
 #include "support/Reading.h"
+#include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 #include "util/FileCalls.h"
 
@@ -158,7 +159,7 @@ TEST_F(FaultInjectionTest, AFavoritesTreeSavedAsIsReplacedOnlyWhenComplete) {
     const auto before = Snapshot(target);
     t.dialogs.nextDirectory = target.string();
     t.prompts.nextAnswer = Answer::Yes;
-    t.model.glMaxURL = t.model.glCT;
+    TableSurgery::SetCapacity(t.model, t.model.glCT);
     // Only a part of the tree, so that every n can be tried in reasonable time.
     while (t.model.glCT > 40) t.model.DeleteNode(t.model.glNode[t.model.glCT - 1], false);
     Injector injector;

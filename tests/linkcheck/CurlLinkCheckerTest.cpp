@@ -11,6 +11,7 @@
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
 #include "support/LocalHttpServer.h"
+#include "support/TableSurgery.h"
 
 using namespace pernard;
 using pernard::testing::LocalHttpServer;
@@ -188,7 +189,7 @@ TEST_F(CurlLinkCheckerTest, TheCleanUpOfRealResultsIsUndoneExactly) {
     using pernard::testing::TableBuilder;
     pernard::testing::TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     const std::string refused =
         "http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()) + "/";
     TableBuilder::Root(t.model, "R");

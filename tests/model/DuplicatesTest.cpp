@@ -6,6 +6,7 @@
 #include "model/Duplicates.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
+#include "support/TableSurgery.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -16,7 +17,7 @@ namespace {
 // `withFolder` puts a folder 重複 { x } first in R1.
 void Build(BmLogic& model, bool withFolder = false) {
     std::string error;
-    ASSERT_TRUE(model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(model, error));
     TableBuilder::Root(model, "R1");
     if (withFolder) {
         TableBuilder::Folder(model, 1, kDuplicateFolderName);
@@ -105,7 +106,7 @@ TEST(Duplicates, GroupsAtEachLevelAndTheEntryEachKeeps) {
 TEST(Duplicates, BookmarksWithoutAUrlAreNoOnesDuplicates) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     TableBuilder::Root(t.model, "R");
     for (const char* name : {"n1", "n2", "e1", "e2"}) {
         TableBuilder::Url(t.model, 1, {name, name[0] == 'n' ? "N/A" : "", "", "", ""});

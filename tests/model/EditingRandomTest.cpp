@@ -174,7 +174,7 @@ TEST(EditingRandom, EverySequenceMatchesTheReferenceAndKeepsTheInvariants) {
         TestModel t;
         t.settings.maxUrl = std::to_string(20 + random() % 40);
         std::string error;
-        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
         BuildRandomTable(t.model, random);
         for (int i = 0; i < t.model.glCT; ++i) {
             if (random() % 2 == 0) t.model.SetExpanded(t.model.glNode[i], true);
@@ -439,7 +439,7 @@ TEST(EditingRandom, MergesOfSameNameFoldersMatchTheReferenceAndUndoExactly) {
         TestModel t;
         t.settings.maxUrl = "200";
         std::string error;
-        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
         // Folders of two names only, nested a few levels: most folders have a namesake.
         TableBuilder::Root(t.model, "R");
         int level = 1;

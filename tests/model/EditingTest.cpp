@@ -4,6 +4,7 @@
 
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
+#include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -15,7 +16,7 @@ class EditingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
         // 0 R { 1 F { 2 a }, 3 G { 4 b }, 5 c }, then a second root 6 S { 7 d }
         TableBuilder::Root(t.model, "R");
         TableBuilder::Folder(t.model, 1, "F");
@@ -55,7 +56,7 @@ TEST_F(EditingTest, DeleteReportsInTheStatusBarAndRunsTheCheck) {
 }
 
 TEST_F(EditingTest, ARootDroppedIntoAFolderBecomesAFolder) {
-    t.model.SetRootCharset(6, "UTF-8");
+    TableSurgery::SetRootCharset(t.model, 6, "UTF-8");
     ASSERT_GE(t.model.DropMove(Node(6), Node(3), false), 0);
     EXPECT_EQ(Names(), "RFaGSdbc");
     EXPECT_EQ(t.model.gloya[4], 3);
@@ -84,7 +85,7 @@ TEST_F(EditingTest, NothingGoesDeeperThanTheReaderAccepts) {
 }
 
 TEST_F(EditingTest, CapacityIsNeverPassed) {
-    t.model.glMaxURL = t.model.glCT + 1;
+    TableSurgery::SetCapacity(t.model, t.model.glCT + 1);
     EXPECT_EQ(t.model.NewUrl(Node(2), {"n", "http://n/", "", "", ""}, false), 3);
     EXPECT_EQ(t.model.NewFolder(Node(2), "n", false), -1);
     EXPECT_EQ(t.prompts.messages.back(), kCapacityMessage);

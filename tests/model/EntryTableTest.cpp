@@ -16,16 +16,18 @@ namespace {
 bool Append(BmLogic& model, bool isTop, bool isUrl, const std::string& name,
             const std::string& url = kFolderMarker, const std::string& visit = "",
             const std::string& last = "") {
-    if (isTop) return model.AppendRoot(name, SourceKind::BookmarkFile, "source.htm").Added();
+    if (isTop)
+        return TableSurgery::AppendRoot(model, name, SourceKind::BookmarkFile, "source.htm")
+            .Added();
     int parent = model.glCT - 1;
     while (parent >= 0 && !model.IsFolder(parent)) parent = model.gloya[parent];
-    if (!isUrl) return model.AppendFolder(parent, name, "", visit).Added();
+    if (!isUrl) return TableSurgery::AppendFolder(model, parent, name, "", visit).Added();
     EntryTexts texts;
     texts.name = name;
     texts.url = url;
     texts.visited = visit;
     texts.modified = last;
-    return model.AppendBookmark(parent, texts).Added();
+    return TableSurgery::AppendBookmark(model, parent, texts).Added();
 }
 
 }  // namespace
@@ -33,10 +35,10 @@ bool Append(BmLogic& model, bool isTop, bool isUrl, const std::string& name,
 TEST(EntryTable, ResetEmptiesTableAndTree) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     ASSERT_TRUE(Append(t.model, true, false, "root"));
     ASSERT_TRUE(Append(t.model, false, true, "a", "http://a/"));
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     EXPECT_EQ(t.model.glCT, 0);
     EXPECT_EQ(t.model.Tree().Count(), 0);
     EXPECT_EQ(t.model.glMaxURL, 1000);
@@ -45,10 +47,10 @@ TEST(EntryTable, ResetEmptiesTableAndTree) {
 TEST(EntryTable, MaxUrlThatIsNotANumberLeavesTheCollection) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     ASSERT_TRUE(Append(t.model, true, false, "root"));
     t.settings.maxUrl = "many";
-    EXPECT_FALSE(t.model.ResetEntryTable(error));
+    EXPECT_FALSE(TableSurgery::ResetEntryTable(t.model, error));
     EXPECT_EQ(error, "ＵＲＬのＭＡＸ値を設定してください");
     // Returned for the caller to say, once.
     EXPECT_TRUE(t.prompts.messages.empty());
@@ -60,12 +62,12 @@ TEST(EntryTable, CapacityIsALimitNotAnAllocation) {
     TestModel t;
     t.settings.maxUrl = "10000000";
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     ASSERT_TRUE(Append(t.model, true, false, "root"));
     EXPECT_EQ(t.model.glUrl.size(), 1u);  // storage follows the rows in use
 
     t.settings.maxUrl = "2";
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     EXPECT_TRUE(Append(t.model, true, false, "root"));
     EXPECT_TRUE(Append(t.model, false, true, "a", "http://a/"));
     EXPECT_FALSE(Append(t.model, false, true, "b", "http://b/"));
@@ -74,7 +76,7 @@ TEST(EntryTable, CapacityIsALimitNotAnAllocation) {
 
     for (const char* none : {"0", "-5"}) {
         t.settings.maxUrl = none;
-        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
         EXPECT_FALSE(Append(t.model, true, false, "root"));
         EXPECT_EQ(t.model.glCT, 0);
         EXPECT_EQ(t.model.Tree().Count(), 0);
@@ -85,10 +87,10 @@ TEST(EntryTable, CapacityIsALimitNotAnAllocation) {
 TEST(EntryTable, DepthLimitRefusesTheTwentiethLevel) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     ASSERT_TRUE(Append(t.model, true, false, "root"));
     for (int level = 2; level <= 19; ++level) ASSERT_TRUE(Append(t.model, false, false, "f"));
-    EXPECT_EQ(t.model.AppendFolder(t.model.glCT - 1, "too deep", "", "").outcome,
+    EXPECT_EQ(TableSurgery::AppendFolder(t.model, t.model.glCT - 1, "too deep", "", "").outcome,
               BmLogic::Outcome::TooDeep);
     // The reader says it, in its own words.
     EXPECT_TRUE(t.prompts.messages.empty());
@@ -100,7 +102,7 @@ TEST(EntryTable, DepthLimitRefusesTheTwentiethLevel) {
 TEST(EntryTable, TwoRootsAreBothTopLevel) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     Append(t.model, true, false, "first");
     Append(t.model, false, false, "folder");
     Append(t.model, false, true, "a", "http://a/");
@@ -115,7 +117,7 @@ TEST(EntryTable, TwoRootsAreBothTopLevel) {
 TEST(EntryTable, UrlExistsComparesWholeUrlsOfUrlEntriesOnly) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     Append(t.model, true, false, "root");
     Append(t.model, false, false, "http://folder/");
     EXPECT_FALSE(t.model.UrlExists("http://a/"));
@@ -133,7 +135,7 @@ TEST(EntryTable, UrlExistsComparesWholeUrlsOfUrlEntriesOnly) {
 TEST(EntryTable, ImagesFollowTheTextComparisonOfTheDates) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     Append(t.model, true, false, "root");
     Append(t.model, false, false, "folder");
     Append(t.model, false, true, "a", "http://a/", "999", "1000");
@@ -155,7 +157,7 @@ TEST(EntryTable, ImagesFollowTheTextComparisonOfTheDates) {
 TEST(EntryTable, ConsistencyCheckReportsOnlyAfterEdits) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     Append(t.model, true, false, "root");
     Append(t.model, false, true, "a", "http://a/");
     TableSurgery::SetChanged(t.model, false);
@@ -181,7 +183,7 @@ TEST(EntryTable, ConsistencyCheckReportsOnlyAfterEdits) {
 TEST(EntryTable, ConsistencyCheckFindsAWrongParent) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     Append(t.model, true, false, "root");
     Append(t.model, false, false, "f");
     Append(t.model, false, true, "a", "http://a/");
@@ -196,24 +198,30 @@ TEST(EntryTable, ConsistencyCheckFindsAWrongParent) {
 TEST(EntryTable, AppendingRefusesWhatWouldBreakTheTreeOrder) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     EntryTexts bookmark;
     bookmark.name = "a";
     bookmark.url = "http://a/";
     // Nothing to go into yet.
-    EXPECT_EQ(t.model.AppendBookmark(0, bookmark).outcome, BmLogic::Outcome::OutOfOrder);
-    EXPECT_EQ(t.model.AppendFolder(-1, "f", "", "").outcome, BmLogic::Outcome::OutOfOrder);
-    const int root = t.model.AppendRoot("root", SourceKind::BookmarkFile, "r.htm").index;
-    const int first = t.model.AppendFolder(root, "first", "", "").index;
-    EXPECT_EQ(t.model.AppendBookmark(first, bookmark).index, 2);
-    const int second = t.model.AppendFolder(root, "second", "", "").index;
+    EXPECT_EQ(TableSurgery::AppendBookmark(t.model, 0, bookmark).outcome,
+              BmLogic::Outcome::OutOfOrder);
+    EXPECT_EQ(TableSurgery::AppendFolder(t.model, -1, "f", "", "").outcome,
+              BmLogic::Outcome::OutOfOrder);
+    const int root =
+        TableSurgery::AppendRoot(t.model, "root", SourceKind::BookmarkFile, "r.htm").index;
+    const int first = TableSurgery::AppendFolder(t.model, root, "first", "", "").index;
+    EXPECT_EQ(TableSurgery::AppendBookmark(t.model, first, bookmark).index, 2);
+    const int second = TableSurgery::AppendFolder(t.model, root, "second", "", "").index;
     // The first folder is closed: an entry appended into it would stand after the second.
-    EXPECT_EQ(t.model.AppendBookmark(first, bookmark).outcome, BmLogic::Outcome::OutOfOrder);
+    EXPECT_EQ(TableSurgery::AppendBookmark(t.model, first, bookmark).outcome,
+              BmLogic::Outcome::OutOfOrder);
     // A bookmark is no parent, and no bookmark may take the folder marker as its URL.
-    const int inSecond = t.model.AppendBookmark(second, bookmark).index;
-    EXPECT_EQ(t.model.AppendBookmark(inSecond, bookmark).outcome, BmLogic::Outcome::OutOfOrder);
+    const int inSecond = TableSurgery::AppendBookmark(t.model, second, bookmark).index;
+    EXPECT_EQ(TableSurgery::AppendBookmark(t.model, inSecond, bookmark).outcome,
+              BmLogic::Outcome::OutOfOrder);
     bookmark.url = kFolderMarker;
-    EXPECT_EQ(t.model.AppendBookmark(second, bookmark).outcome, BmLogic::Outcome::OutOfOrder);
+    EXPECT_EQ(TableSurgery::AppendBookmark(t.model, second, bookmark).outcome,
+              BmLogic::Outcome::OutOfOrder);
     EXPECT_EQ(DumpTable(t.model),
               "0 -1 R root\n1 0 F first\n2 1 U a http://a/\n3 0 F second\n4 3 U a http://a/\n");
     EXPECT_EQ(t.model.OpenFolderAt(1), root);
@@ -224,7 +232,7 @@ TEST(EntryTable, AppendingRefusesWhatWouldBreakTheTreeOrder) {
 TEST(EntryTable, TheBuilderAddsNothingBeforeItsRoot) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     EntryBuilder builder(t.model);
     EntryTexts bookmark;
     bookmark.name = "a";

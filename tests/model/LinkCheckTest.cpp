@@ -5,6 +5,7 @@
 #include "model/LinkCheck.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
+#include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -37,7 +38,7 @@ TEST(LinkCheck, TheRunsParametersAreKeptWithinTheirLimits) {
 TEST(LinkCheck, AResultReachesOnlyTheEntryItWasFetchedFor) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     TableBuilder::Root(t.model, "R");
     TableBuilder::Url(t.model, 1, {"a", "http://a/", "", "100", "50"});
     TableBuilder::Url(t.model, 1, {"b", "http://b/", "", "", ""});
@@ -77,7 +78,7 @@ TEST(LinkCheck, AResultReachesOnlyTheEntryItWasFetchedFor) {
 TEST(LinkCheck, TheCleanUpActsOnlyOnWhatTheResultsSayAboutTheEntriesAsTheyStand) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     TableBuilder::Root(t.model, "R");
     const char* const urls[] = {"http://a/", "http://b/", "http://c/", "http://d/", "http://e/"};
     for (const char* url : urls) TableBuilder::Url(t.model, 1, {url, url, "", "", ""});

@@ -8,6 +8,7 @@
 #include "model/Search.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
+#include "support/TableSurgery.h"
 
 using namespace pernard;
 using namespace pernard::testing;
@@ -15,7 +16,7 @@ using namespace pernard::testing;
 TEST(Recent, NewestFirstAcrossRootsWithoutTheUndated) {
     TestModel t;
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     BmLogic& m = t.model;
     // name, added, visited
     TableBuilder::Root(m, "R1");
@@ -59,6 +60,6 @@ TEST(Recent, NewestFirstAcrossRootsWithoutTheUndated) {
 
     // An empty table lists nothing.
     TestModel empty;
-    ASSERT_TRUE(empty.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(empty.model, error));
     EXPECT_TRUE(RecentEntries(empty.model, RecentBy::Visited).empty());
 }

@@ -19,7 +19,7 @@ class SearchTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
         TableBuilder::Root(t.model, "Root");                                          // 0
         TableBuilder::Folder(t.model, 1, "Travel Plans");                             // 1
         TableBuilder::Url(t.model, 2, {"Google MAPS", "http://maps/", "", "", ""});   // 2

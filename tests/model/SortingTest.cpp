@@ -20,7 +20,7 @@ class SortingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     }
     // The names of the folder's children, blank-separated ("·" for an empty name).
     std::string ChildNames(int folder) const {
@@ -86,7 +86,7 @@ TEST_F(SortingTest, UrlsAndDatesWithMissingKeysLastAndEqualKeysInTheirOrder) {
     const int root = TableBuilder::Root(t.model, "R");
     TableBuilder::Url(t.model, 1, {"a", "http://b/", "300", "0", ""});
     TableBuilder::Url(t.model, 1, {"b", "http://a/", "", "50", ""});
-    t.model.AppendFolder(root, "F", "200", "");
+    TableSurgery::AppendFolder(t.model, root, "F", "200", "");
     TableBuilder::Url(t.model, 1, {"c", "https://a/", "100", "", ""});
     TableBuilder::Url(t.model, 1, {"d", "http://a/", "abc", "200", ""});
     const struct {

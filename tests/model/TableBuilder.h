@@ -5,19 +5,20 @@
 #include <string>
 
 #include "model/BmLogic.h"
+#include "support/TableSurgery.h"
 
 namespace pernard::testing {
 
 struct TableBuilder {
     static int Root(BmLogic& model, const std::string& name,
                     const std::string& path = "/tmp/bookmark.htm") {
-        return model.AppendRoot(name, SourceKind::BookmarkFile, path).index;
+        return TableSurgery::AppendRoot(model, name, SourceKind::BookmarkFile, path).index;
     }
     static int Folder(BmLogic& model, int level, const std::string& name) {
-        return model.AppendFolder(model.OpenFolderAt(level), name, "", "").index;
+        return TableSurgery::AppendFolder(model, model.OpenFolderAt(level), name, "", "").index;
     }
     static int Url(BmLogic& model, int level, const EntryTexts& fields) {
-        return model.AppendBookmark(model.OpenFolderAt(level), fields).index;
+        return TableSurgery::AppendBookmark(model, model.OpenFolderAt(level), fields).index;
     }
 };
 

@@ -67,7 +67,7 @@ TEST(Tags, AddAndRemoveOnASelectionAreOneExactStep) {
     for (const Case& c : cases) {
         TestModel t;
         std::string error;
-        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
         TableBuilder::Root(t.model, "R");
         TableBuilder::Folder(t.model, 1, "F");  // a folder in the selection is passed over
         std::vector<NodeRef> selection{t.model.RefOf(1)};

@@ -7,6 +7,7 @@
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
 #include "support/Reading.h"
+#include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 
 using namespace pernard;
@@ -25,7 +26,7 @@ class UndoTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
         // 0 R { 1 F { 2 a }, 3 G { 4 b }, 5 c }
         TableBuilder::Root(t.model, "R");
         TableBuilder::Folder(t.model, 1, "F");
@@ -180,7 +181,7 @@ TEST(UndoTexts, LabelsFollowTheirNamesWhenTheNamesAreCompacted) {
     TestModel t;
     t.settings.maxUrl = "100000";
     std::string error;
-    ASSERT_TRUE(t.model.ResetEntryTable(error));
+    ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
     TableBuilder::Root(t.model, "R");
     TableBuilder::Folder(t.model, 1, "big");
     const std::string pad(4096, 'n');

@@ -27,7 +27,7 @@ class UrlListReportTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(t.model.ResetEntryTable(error));
+        ASSERT_TRUE(TableSurgery::ResetEntryTable(t.model, error));
         TableBuilder::Root(t.model, "Root");                                          // 0
         TableBuilder::Folder(t.model, 1, "ニュース");                                 // 1
         TableBuilder::Url(t.model, 2, {"NHK", "http://nhk/", "", "", "1577804400"});  // 2

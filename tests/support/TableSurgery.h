@@ -2,6 +2,7 @@
 // Writes straight into the entry table, past every operation: for tests that need a table no
 // operation makes (a broken parent, a text changed without a step).
 
+#include <string>
 #include <string_view>
 
 #include "model/BmLogic.h"
@@ -25,6 +26,26 @@ struct TableSurgery {
     static void SetVisited(BmLogic& model, int row, std::string_view visited) {
         model.visited_.Set(static_cast<std::size_t>(row), visited);
     }
+    // A table built row by row, as a load builds it but without one.
+    static bool ResetEntryTable(BmLogic& model, std::string& errorText) {
+        return model.ResetEntryTable(errorText);
+    }
+    static BmLogic::Appended AppendRoot(BmLogic& model, std::string_view name, SourceKind kind,
+                                        std::string_view sourcePath) {
+        return model.AppendRoot(name, kind, sourcePath);
+    }
+    static BmLogic::Appended AppendFolder(BmLogic& model, int parent, std::string_view name,
+                                          std::string_view added, std::string_view saveUrl) {
+        return model.AppendFolder(parent, name, added, saveUrl);
+    }
+    static BmLogic::Appended AppendBookmark(BmLogic& model, int parent, const EntryViews& texts) {
+        return model.AppendBookmark(parent, texts);
+    }
+    static void SetRootCharset(BmLogic& model, int root, const std::string& charset) {
+        model.SetRootCharset(root, charset);
+    }
+    // The capacity, as a MaxURL setting would give it.
+    static void SetCapacity(BmLogic& model, int capacity) { model.maxUrl_ = capacity; }
 };
 
 }  // namespace pernard

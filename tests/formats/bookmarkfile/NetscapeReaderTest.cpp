@@ -159,6 +159,8 @@ TEST_F(NetscapeReaderTest, LinesWithoutListTagsAreIgnored) {
              "<DT><ABBR>not an anchor</ABBR>\n"));
     EXPECT_EQ(error, kUnreadAnchorsMessage);
     EXPECT_EQ(t.model.glCT, 1);
+    // The root stays, known to hold only part of the file: a save over it would lose the rest.
+    EXPECT_TRUE(t.model.IsRootPartial(0));
     EXPECT_EQ(t.diagnostics.bookmarkList.back(), "<DT><ABBR>not an anchor</ABBR>");
 }
 

@@ -195,14 +195,15 @@ TEST_F(NetscapeWriterTest, MarkupInNamesUrlsAndFoldersComesBackAsItWas) {
     for (const char* charset : {"", "UTF-8"}) {
         TestModel made;
         std::string error;
-        ASSERT_TRUE(made.model.ResetEntryTable(error));
+        ASSERT_TRUE(TableSurgery::ResetEntryTable(made.model, error));
         TableBuilder::Root(made.model, text());
-        made.model.SetRootCharset(0, charset);
+        TableSurgery::SetRootCharset(made.model, 0, charset);
         int depth = 1;  // the deepest open level (the root is level 1)
         for (int k = 0; k < 300; ++k) {
             const int level = 1 + static_cast<int>(random() % static_cast<unsigned>(depth));
             if (random() % 3 == 0 && level < 8) {
-                made.model.AppendFolder(made.model.OpenFolderAt(level), text(), "", text());
+                TableSurgery::AppendFolder(made.model, made.model.OpenFolderAt(level), text(), "",
+                                           text());
                 depth = level + 1;
             } else {
                 TableBuilder::Url(made.model, level, {text(), text(), "1", "2", "3"});

@@ -275,7 +275,7 @@ TEST_F(EditCommandsTest, TheListFormOfCutAndCopy) {
 }
 
 TEST_F(EditCommandsTest, CapacityRefusesWithTheMaxMessage) {
-    Model().glMaxURL = Model().glCT;
+    TableSurgery::SetCapacity(Model(), Model().glCT);
     Select(2);
     Main().BtCopyClick();
     Main().BtPasteClick();
