@@ -141,7 +141,7 @@ TEST_F(UiTest, TheMemoStaysBounded) {
     Store("Window/fmBookmark.MaxURL", "100000");
     Start(ui::StartupOverride{SourceKind::BookmarkFile, temp.Write("big.htm", file)});
     EXPECT_EQ(Model().glCT, 20001);
-    EXPECT_LE(app->FormMemo->LineCount(), kMemoEchoLimit + 2);
+    EXPECT_LE(app->FormMemo->LineCount(), 2000 + 2);
 }
 
 TEST_F(UiTest, OpeningAUrlRecordsTheVisit) {
