@@ -36,7 +36,7 @@ namespace {
 
 // Microseconds since 1601 for a time in seconds since 1970, as Chromium writes them.
 std::string ChromeTime(long long seconds) {
-    return std::to_string((seconds + kSecondsFrom1601To1970) * 1000000);
+    return std::to_string((seconds + 11644473600LL) * 1000000);
 }
 
 constexpr long long kSecond = 1000000;  // microseconds

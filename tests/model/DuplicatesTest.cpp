@@ -20,7 +20,7 @@ void Build(BmLogic& model, bool withFolder = false) {
     ASSERT_TRUE(TableSurgery::ResetEntryTable(model, error));
     TableBuilder::Root(model, "R1");
     if (withFolder) {
-        TableBuilder::Folder(model, 1, kDuplicateFolderName);
+        TableBuilder::Folder(model, 1, "重複");
         TableBuilder::Url(model, 2, {"x", "http://x.example/", "", "", ""});
     }
     TableBuilder::Folder(model, 1, "F");

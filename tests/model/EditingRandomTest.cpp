@@ -65,7 +65,7 @@ void BuildRandomTable(BmLogic& model, std::mt19937& random) {
         TableBuilder::Root(model, Pick(random, kNames));
         int level = 1;
         const int entries = static_cast<int>(random() % 14);
-        const int deepest = random() % 4 == 0 ? kFolderLevelLimit : 4;
+        const int deepest = random() % 4 == 0 ? 19 : 4;
         for (int k = 0; k < entries; ++k) {
             const int choice = static_cast<int>(random() % 6);
             if (choice == 0 && level > 1) {

@@ -11,6 +11,9 @@ namespace pernard::testing {
 
 namespace {
 
+// The deepest level a folder may have (a root is level 1).
+constexpr int kDeepestLevel = 19;
+
 std::string Line(int index, int parent, std::string_view url, std::string_view name,
                  std::string_view added, std::string_view visited, std::string_view modified,
                  bool expanded, std::string_view extras) {
@@ -220,7 +223,7 @@ bool RefTree::NewFolder(int reference, const std::string& name, bool shownOrder)
     RefEntry* entry = Flat()[static_cast<std::size_t>(reference)];
     if (Count() + 1 > maxUrl) return false;
     RefEntry* parent = NewParent(entry, shownOrder);
-    if (parent != nullptr && Level(parent) >= kFolderLevelLimit) return false;
+    if (parent != nullptr && Level(parent) >= kDeepestLevel) return false;
     auto folder = std::make_unique<RefEntry>();
     folder->url = kFolderMarker;
     folder->name = name;
@@ -267,8 +270,7 @@ bool RefTree::Delete(int index) {
 
 bool RefTree::Transfer(RefEntry* source, Where where, RefEntry* target, bool keep) {
     RefEntry* newParent = where == Where::Into ? target : target->parent;
-    if (source->IsFolder() &&
-        Level(newParent) + 1 + DeepestFolderBelow(source) > kFolderLevelLimit) {
+    if (source->IsFolder() && Level(newParent) + 1 + DeepestFolderBelow(source) > kDeepestLevel) {
         return false;
     }
     if (keep && Count() + Size(source) > maxUrl) return false;
@@ -370,7 +372,7 @@ bool RefTree::TransferMany(const std::vector<int>& indices, int target, bool kee
     }
     if (keep && Count() + added > maxUrl) return false;
     for (RefEntry* top : tops) {
-        if (top->IsFolder() && Level(newParent) + 1 + DeepestFolderBelow(top) > kFolderLevelLimit) {
+        if (top->IsFolder() && Level(newParent) + 1 + DeepestFolderBelow(top) > kDeepestLevel) {
             return false;
         }
     }

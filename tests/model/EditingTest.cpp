@@ -69,7 +69,7 @@ TEST_F(EditingTest, ARootDroppedIntoAFolderBecomesAFolder) {
 TEST_F(EditingTest, NothingGoesDeeperThanTheReaderAccepts) {
     // A chain of folders down to level 18 under the second root.
     int level = 1;
-    for (; level < kFolderLevelLimit - 1; ++level) {
+    for (; level < 18; ++level) {
         TableBuilder::Folder(t.model, level, "deep");
     }
     const int deepest = t.model.glCT - 1;
@@ -79,7 +79,8 @@ TEST_F(EditingTest, NothingGoesDeeperThanTheReaderAccepts) {
     // G copied below it would put a folder at level 20.
     const int copyOfF = deepest + 1;
     EXPECT_LT(t.model.DropMove(Node(3), Node(copyOfF), true), 0);
-    EXPECT_EQ(t.prompts.messages.back(), kTooDeepMessage);
+    EXPECT_EQ(t.prompts.messages.back(),
+              "フォルダーの階層が深くなりすぎるため、この操作はできません（最大 19 階層）");
     EXPECT_EQ(t.model.NewFolder(Node(copyOfF + 1), "x", false), -1);  // a's place is level 20
     EXPECT_EQ(t.model.glCT, count + 2);
 }
@@ -88,7 +89,7 @@ TEST_F(EditingTest, CapacityIsNeverPassed) {
     TableSurgery::SetCapacity(t.model, t.model.glCT + 1);
     EXPECT_EQ(t.model.NewUrl(Node(2), {"n", "http://n/", "", "", ""}, false), 3);
     EXPECT_EQ(t.model.NewFolder(Node(2), "n", false), -1);
-    EXPECT_EQ(t.prompts.messages.back(), kCapacityMessage);
+    EXPECT_EQ(t.prompts.messages.back(), "URL MAX !!  設定のMAX値を修正して下さい");
     EXPECT_LT(t.model.DropMove(Node(1), Node(7), true), 0);
     EXPECT_GE(t.model.DropMove(Node(1), Node(7), false), 0);  // a move needs no room
 }

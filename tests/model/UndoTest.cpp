@@ -51,18 +51,19 @@ protected:
 TEST(UndoHistory, KeepsAtMostItsStepsAndItsBytesAndReleasesWhatItDrops) {
     int released = 0;
     UndoHistory history([&](UndoStep&) { ++released; });
-    for (std::size_t k = 0; k < kUndoStepLimit + 5; ++k) history.Push(StepOf(10));
-    EXPECT_EQ(history.Size(), kUndoStepLimit);
+    for (std::size_t k = 0; k < 1000 + 5; ++k) history.Push(StepOf(10));
+    EXPECT_EQ(history.Size(), 1000u);
     EXPECT_EQ(released, 5);
 
     history.Forget(true);
-    EXPECT_EQ(released, 5 + static_cast<int>(kUndoStepLimit));
+    EXPECT_EQ(released, 5 + 1000);
     released = 0;
-    for (int k = 0; k < 3; ++k) history.Push(StepOf(kUndoByteLimit / 2));
+    // Steps of 128 MiB: two fit in the 256 MiB kept.
+    for (int k = 0; k < 3; ++k) history.Push(StepOf(std::size_t{128} << 20));
     EXPECT_EQ(history.Size(), 2u);
-    EXPECT_LE(history.Bytes(), kUndoByteLimit);
+    EXPECT_LE(history.Bytes(), std::size_t{256} << 20);
     // The newest step stays however large it is.
-    history.Push(StepOf(kUndoByteLimit * 2));
+    history.Push(StepOf(std::size_t{512} << 20));
     EXPECT_EQ(history.Size(), 1u);
     EXPECT_NE(history.ToUndo(), nullptr);
 }
@@ -87,8 +88,8 @@ TEST(UndoHistory, TheSavedStateIsReachableUntilItsStepIsGone) {
     // Dropping the oldest steps past the saved state loses it as well.
     history.Forget(true);
     EXPECT_TRUE(history.AtSavedState());
-    for (std::size_t k = 0; k <= kUndoStepLimit; ++k) history.Push(StepOf(1));
-    for (std::size_t k = 0; k < kUndoStepLimit; ++k) history.Undone();
+    for (std::size_t k = 0; k <= 1000; ++k) history.Push(StepOf(1));
+    for (std::size_t k = 0; k < 1000; ++k) history.Undone();
     EXPECT_FALSE(history.AtSavedState());
 }
 

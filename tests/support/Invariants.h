@@ -34,7 +34,7 @@ inline std::string BrokenInvariant(BmLogic& model) {
             for (const TreeNode* walk = node->Parent(); walk != nullptr; walk = walk->Parent()) {
                 ++level;
             }
-            if (level > kFolderLevelLimit) return row + "a folder deeper than the limit";
+            if (level > 19) return row + "a folder deeper than the limit";
         } else if (!model.UrlExists(model.glUrl[k])) {
             return row + "a URL missing from the URL index";
         }

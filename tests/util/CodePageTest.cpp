@@ -53,10 +53,10 @@ TEST(CodePage, UndecodableBytesAreKeptCountedAndWrittenBackAsThemselves) {
 }
 
 TEST(CodePage, CharsetLabelsFromFiles) {
-    EXPECT_EQ(CanonicalCharset("Shift_JIS"), kCp932);
-    EXPECT_EQ(CanonicalCharset("x-sjis"), kCp932);
-    EXPECT_EQ(CanonicalCharset("utf8"), kUtf8);
-    EXPECT_EQ(CanonicalCharset("UTF-8"), kUtf8);
+    EXPECT_EQ(CanonicalCharset("Shift_JIS"), "CP932");
+    EXPECT_EQ(CanonicalCharset("x-sjis"), "CP932");
+    EXPECT_EQ(CanonicalCharset("utf8"), "UTF-8");
+    EXPECT_EQ(CanonicalCharset("UTF-8"), "UTF-8");
     EXPECT_EQ(CanonicalCharset("EUC-JP"), "EUC-JP");
     EXPECT_EQ(CanonicalCharset("x-mac-roman"), "MACINTOSH");
     EXPECT_EQ(CanonicalCharset("windows-1252"), "WINDOWS-1252");
@@ -85,13 +85,13 @@ TEST(CodePage, EachCodePageReadsWritesBackAndKeepsWhatItDoesNotDefine) {
         std::string undefined;
     };
     const Case cases[] = {
-        {"shift_jis", kCp932, "\x93\xfa\x96\x7b", "日本", "\xa0"},
+        {"shift_jis", "CP932", "\x93\xfa\x96\x7b", "日本", "\xa0"},
         {"euc-jp", "EUC-JP", "\xc6\xfc\xcb\xdc \x8e\xb6", "日本 ｶ", "\xff"},
         {"gbk", "GBK", "\xc8\xd5\xb1\xbe", "日本", "\xff"},
         {"big5", "BIG5", "\xa4\xe9\xa5\xbb", "日本", "\xff"},
         {"euc-kr", "EUC-KR", "\xc7\xd1\xb1\xb9", "한국", "\xff"},
         {"windows-1252", "WINDOWS-1252", "caf\xe9 \x80", "café €", "\x81"},
-        {"utf-8", kUtf8, "日本", "日本", "\xff"},
+        {"utf-8", "UTF-8", "日本", "日本", "\xff"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.charset);

@@ -99,8 +99,6 @@ MainWindowLinks PernardApp::MainLinks(TFormBookmark* settings, BrowserPort* brow
 }
 
 void PernardApp::Created(QWidget* window) {
-    creationOrder_.push_back(window->objectName());
-    windows_.push_back(window);
     // Every window but the main one is a window of its own, owned by the main window.
     if (window != FormMain) window->setWindowFlag(Qt::Window, true);
 }

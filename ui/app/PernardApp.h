@@ -43,8 +43,6 @@ public:
     PernardApp& operator=(const PernardApp&) = delete;
 
     BmLogic& Model() { return model_; }
-    // The names of the windows in the order they were created.
-    const std::vector<QString>& CreationOrder() const { return creationOrder_; }
 
     TFormMain* FormMain = nullptr;
     TFormURL* FormURL = nullptr;
@@ -73,8 +71,6 @@ private:
     DesktopBrowser desktopBrowser_;
     std::unique_ptr<WindowDialogs> windowDialogs_;
     std::unique_ptr<WindowDiagnostics> diagnostics_;
-    std::vector<QString> creationOrder_;
-    std::vector<QWidget*> windows_;
 };
 
 }  // namespace pernard::ui

@@ -194,7 +194,7 @@ TEST(Encoding, TheChosenEncodingReadsFilesThatDoNotSay) {
     ASSERT_TRUE(
         Unpacked(LoadSource(t.model, true, declared, SourceKind::BookmarkFile), urls, error));
     EXPECT_EQ(t.model.glName[0], "café");
-    EXPECT_EQ(CanonicalCharset("windows-31j"), kCp932);
+    EXPECT_EQ(CanonicalCharset("windows-31j"), "CP932");
 }
 
 // A UTF-16 file is written back in UTF-16, its byte order and mark as read; saved again

@@ -215,14 +215,17 @@ TEST_F(RealShapesTest, ABookmarkWithTheFolderMarkerAsUrlIsLeftOutAndSaid) {
                      "<DT><A HREF=\"http://a/\">a</A>\n</DL><p>\n"));
     EXPECT_EQ(FullDump(t.model), "-1|R|Bookmarks|\n0|U|a|http://a/|||\n");
     ASSERT_FALSE(t.diagnostics.readingLog.empty());
-    EXPECT_EQ(t.diagnostics.readingLog.back(), std::string(kFolderMarkerUrlMessage) + "dashes");
+    const std::string said =
+        "URL が \"---\" のブックマークは読み込めません（上書保存するとファイルから失われます） : "
+        "dashes";
+    EXPECT_EQ(t.diagnostics.readingLog.back(), said);
     // The file holds more than the table: its overwrite save asks first.
     EXPECT_TRUE(t.model.IsRootPartial(0));
 
     // The command line says it too.
     std::ostringstream out, err;
     RunCli({"list", path}, out, err);
-    EXPECT_NE(err.str().find(std::string(kFolderMarkerUrlMessage) + "dashes"), std::string::npos);
+    EXPECT_NE(err.str().find(said), std::string::npos);
 }
 
 TEST_F(RealShapesTest, ADeclaredCharsetThatIsNotAsciiCompatibleCountsAsUndeclared) {
@@ -430,7 +433,7 @@ TEST_F(RealShapesTest, AReadStoppedAtCapacityReturnsItsMessageAndClosesThePlease
     std::string file = "<TITLE>T</TITLE>\n<DL><p>\n";
     for (int k = 0; k < 5; ++k) file += "<DT><A HREF=\"http://" + std::to_string(k) + "/\">u</A>\n";
     EXPECT_FALSE(Load(file));
-    EXPECT_EQ(error, kCapacityMessage);
+    EXPECT_EQ(error, "URL MAX !!  設定のMAX値を修正して下さい");
     // Said once, by the caller, over the window: the reader shows nothing and leaves no box.
     EXPECT_TRUE(t.prompts.messages.empty());
     EXPECT_EQ(t.progress.caption, "");

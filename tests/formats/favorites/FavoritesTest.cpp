@@ -405,8 +405,10 @@ TEST_F(FavoritesTest, AShortcutWithTheFolderMarkerAsUrlIsLeftOutSaidAndNeverRemo
     ASSERT_TRUE(Read(Fav()));
     EXPECT_EQ(DumpTable(t.model), "0 -1 R " + Fav() + "\n1 0 U a http://a/\n");
     ASSERT_FALSE(t.diagnostics.readingLog.empty());
-    EXPECT_EQ(t.diagnostics.readingLog.back(),
-              std::string(kFolderMarkerUrlMessage) + Fav() + "/dashes.url");
+    EXPECT_EQ(
+        t.diagnostics.readingLog.back(),
+        "URL が \"---\" のブックマークは読み込めません（上書保存するとファイルから失われます） : " +
+            Fav() + "/dashes.url");
     t.settings.noOverwriteQuestion = true;
     t.model.SetCurrent(0);
     ASSERT_TRUE(SaveBM(t.model));

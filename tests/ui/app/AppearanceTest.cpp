@@ -173,15 +173,24 @@ TEST_F(UiTest, DialogsOpenAtTheirDesignedSize) {
     QApplication::processEvents();
     EXPECT_EQ(app->FormKensaku->width(), 387);
     app->FormKensaku->hide();
-    // The chooser's filter and its directory list's リフレッシュ.
+    // The chooser's filter, and its file list's リフレッシュ: a file made after the directory
+    // was listed is listed beside the others.
     EXPECT_EQ(app->FormDirectory->FilterComboBox1->itemText(0), "すべてのファイル (*)");
-    const QString directory = QString::fromStdString(temp.Path().string());
-    app->FormDirectory->SetDirectory(directory);
-    temp.Write("late.txt", "x");
+    temp.Write("chooser/early.txt", "x");
+    app->FormDirectory->SetDirectory(QString::fromStdString((temp.Path() / "chooser").string()));
+    temp.Write("chooser/late.txt", "x");
     app->FormDirectory->RefreshFiles();
-    EXPECT_EQ(app->FormDirectory->FileListBox1->model(),
-              static_cast<const QAbstractItemModel*>(
-                  app->FormDirectory->FileListBox1->rootIndex().model()));
+    const QListView* files = app->FormDirectory->FileListBox1;
+    auto listed = [files] {
+        QStringList names;
+        for (int row = 0; row < files->model()->rowCount(files->rootIndex()); ++row)
+            names << files->model()->index(row, 0, files->rootIndex()).data().toString();
+        names.sort();
+        return names;
+    };
+    const QStringList expected{"early.txt", "late.txt"};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listed() == expected; }, 5000))
+        << listed().join(", ").toStdString();
 }
 
 TEST_F(UiTest, WithNothingLoadedTheListSaysHowToBeginAndEntryCommandsWait) {

@@ -4,18 +4,45 @@
 
 #include "ui/UiFixture.h"
 #include "ui/dialogs/BmDirectory.h"
+#include "ui/dialogs/BmURLEdit.h"
+#include "ui/dialogs/Folder.h"
+#include "ui/tools/ArHttp.h"
+#include "ui/tools/BmCheckLog.h"
+#include "ui/tools/BmKensaku.h"
+#include "ui/tools/BmVersion.h"
+#include "ui/tools/FiUrlList.h"
 #include "ui/tools/Memo.h"
+#include "ui/tools/PopMessage.h"
 
 using namespace pernard;
 using namespace pernard::testing;
 
-TEST_F(UiTest, WindowsAreCreatedInOrderAndTheEditionIsSetUp) {
+TEST_F(UiTest, EveryWindowIsThereWithItsCaptionAndTheEditionIsSetUp) {
     Start();
-    EXPECT_EQ(app->CreationOrder(),
-              (std::vector<QString>{"TFormMain", "TFormURL", "TFormFolder", "TFormKensaku",
-                                    "TFormDirectory", "TFormLog", "TFormURLLIST", "TFormArHTTP",
-                                    "TFormVersion", "TFormMessage", "TFormMemo", "TFormBookmark"}));
+    // Each window the menus open is a window of its own, under its caption.
+    const std::pair<QWidget*, const char*> windows[] = {
+        {app->FormURL, "URL"},
+        {app->FormFolder, "フォルダー"},
+        {app->FormKensaku, "検索(ブックマーク)"},
+        {app->FormDirectory, "ディレクトリ選択"},
+        {app->FormLog, "ログ"},
+        {app->FormURLLIST, "URL リスト 保存"},
+        {app->FormArHTTP, "ArHTTP"},
+        {app->FormVersion, "ペルナード"},
+        {app->FormMessage, "検索実行中"},
+        {app->FormMemo, "Memo"},
+        {app->FormBookmark, "設定"},
+    };
+    for (const auto& [window, caption] : windows) {
+        EXPECT_EQ(window->windowTitle(), caption);
+        EXPECT_TRUE(window->isWindow()) << caption;
+        EXPECT_FALSE(window->isVisible()) << caption;
+    }
     EXPECT_EQ(Main().windowTitle(), "ペルナード");
+    // Nothing read yet: the list under its own caption, the status bar's panels empty.
+    EXPECT_EQ(Main().ListViewCaption->text(), "URL リスト");
+    EXPECT_EQ(Main().Panel(0), "");
+    EXPECT_EQ(Main().Panel(1), "");
     EXPECT_EQ(ui::ApplicationTitle(), "ﾍﾟﾙﾅｰﾄﾞ");
     // Window titles are exactly their captions: Qt adds nothing to them.
     EXPECT_TRUE(QApplication::applicationDisplayName().isEmpty() ||
@@ -141,7 +168,7 @@ TEST_F(UiTest, TheMemoStaysBounded) {
     Store("Window/fmBookmark.MaxURL", "100000");
     Start(ui::StartupOverride{SourceKind::BookmarkFile, temp.Write("big.htm", file)});
     EXPECT_EQ(Model().glCT, 20001);
-    EXPECT_LE(app->FormMemo->LineCount(), kMemoEchoLimit + 2);
+    EXPECT_LE(app->FormMemo->LineCount(), 2000 + 2);
 }
 
 TEST_F(UiTest, OpeningAUrlRecordsTheVisit) {

@@ -155,7 +155,7 @@ TEST_F(CheckCommandsTest, TheEngineKeepsItsFieldsButNeverThePassword) {
     Engine().show();
     Engine().close();
     ui::Registry::Sync();
-    EXPECT_EQ(ui::Registry::ReadText(ui::kWindowSection, "fmHTTP.UserID", ""), "me");
+    EXPECT_EQ(ui::Registry::ReadText("Window", "fmHTTP.UserID", ""), "me");
     const std::string settings = ReadBytes(QSettings("Tesvel", "Common").fileName().toStdString());
     EXPECT_EQ(settings.find("secret-word"), std::string::npos);
 }
