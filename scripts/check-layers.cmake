@@ -27,6 +27,7 @@ set(allowed_cli cli commands formats report model util linkcheck)
 set(allowed_ui ui commands formats report model util linkcheck)
 set(core util model formats report commands linkcheck cli)
 set(layers ${core} ui)
+get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 
 # Everything at the top of the checkout, lowercased: a file system that ignores case finds
 # <Tests/x.h> in tests/.
