@@ -12,7 +12,6 @@
 
 #include "bench/BenchPorts.h"
 #include "commands/LoadCommands.h"
-#include "formats/favorites/FavoritesReader.h"
 
 namespace fs = std::filesystem;
 

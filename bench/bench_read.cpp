@@ -9,7 +9,6 @@
 
 #include "bench/BenchPorts.h"
 #include "commands/LoadCommands.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

@@ -11,7 +11,6 @@
 
 #include "bench/BenchPorts.h"
 #include "commands/LoadCommands.h"
-#include "formats/SourceRead.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

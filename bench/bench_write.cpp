@@ -11,7 +11,6 @@
 #include "bench/BenchPorts.h"
 #include "commands/LoadCommands.h"
 #include "commands/SaveCommands.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 
 int main(int argc, char** argv) {

@@ -5,9 +5,7 @@
 
 #include <string>
 
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
-#include "formats/chromium/ChromiumReader.h"
 #include "fuzz/FuzzSupport.h"
 #include "model/EntryExtras.h"
 #include "support/Reading.h"

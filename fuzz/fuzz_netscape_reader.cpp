@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "fuzz/FuzzSupport.h"
 #include "support/Reading.h"

@@ -9,7 +9,6 @@
 
 #include "cli/CliRun.h"
 #include "commands/SaveCommands.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "support/Doubles.h"
 #include "support/Reading.h"
 #include "support/TableSurgery.h"

@@ -14,7 +14,6 @@
 #include "commands/FavoritesCommands.h"
 #include "commands/ReportCommands.h"
 #include "commands/SaveCommands.h"
-#include "formats/SourceRead.h"
 #include "support/Doubles.h"
 #include "support/OddStore.h"
 #include "support/Reading.h"

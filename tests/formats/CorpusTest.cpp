@@ -6,7 +6,6 @@
 #include <map>
 
 #include "commands/SaveCommands.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "formats/favorites/FavoritesReader.h"
 #include "model/Duplicates.h"

@@ -9,7 +9,6 @@
 
 #include "commands/FavoritesCommands.h"
 #include "commands/SaveCommands.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "formats/favorites/FavoritesWriter.h"
 #include "model/EntryExtras.h"

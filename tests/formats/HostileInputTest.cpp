@@ -12,7 +12,6 @@
 
 #include "formats/SourceRead.h"
 #include "formats/bookmarkfile/LineReader.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/favorites/FavoritesReader.h"
 #include "support/Doubles.h"
 #include "support/Reading.h"

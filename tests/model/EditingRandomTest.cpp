@@ -7,7 +7,6 @@
 #include <numeric>
 #include <random>
 
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "model/EditingReference.h"
 #include "model/EntryExtras.h"

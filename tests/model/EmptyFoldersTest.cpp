@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "support/Doubles.h"
 #include "support/Reading.h"
 #include "support/TableSurgery.h"

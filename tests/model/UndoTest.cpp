@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"
 #include "support/Reading.h"

@@ -3,7 +3,6 @@
 #include <functional>
 
 #include "formats/bookmarkfile/EncodingSniffer.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "support/Doubles.h"
 #include "support/Reading.h"

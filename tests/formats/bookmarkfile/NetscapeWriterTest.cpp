@@ -9,7 +9,6 @@
 #include <random>
 
 #include "commands/SaveCommands.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "model/TableBuilder.h"
 #include "support/Doubles.h"

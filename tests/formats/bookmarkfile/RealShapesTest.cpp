@@ -10,7 +10,6 @@
 
 #include "cli/CliCommands.h"
 #include "commands/SaveCommands.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "model/EntryExtras.h"
 #include "model/Search.h"
@@ -19,6 +18,7 @@
 #include "support/TableSurgery.h"
 #include "support/TestFiles.h"
 #include "util/CodePage.h"
+#include "util/HtmlText.h"
 
 using namespace pernard;
 using pernard::testing::ReadBytes;

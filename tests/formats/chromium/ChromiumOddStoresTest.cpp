@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "commands/StoreCommands.h"
-#include "formats/SourceRead.h"
 #include "formats/chromium/ChromiumChecksum.h"
 #include "model/Sorting.h"
 #include "support/Doubles.h"

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "formats/chromium/ChromiumReader.h"
 #include "support/Doubles.h"
 #include "support/Reading.h"
 #include "support/StoreListing.h"

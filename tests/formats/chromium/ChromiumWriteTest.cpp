@@ -14,10 +14,8 @@
 
 #include "commands/SaveCommands.h"
 #include "commands/StoreCommands.h"
-#include "formats/SourceRead.h"
 #include "formats/chromium/ChromiumChecksum.h"
 #include "formats/chromium/ChromiumLeftOut.h"
-#include "formats/chromium/ChromiumReader.h"
 #include "model/EntryExtras.h"
 #include "support/Doubles.h"
 #include "support/Reading.h"

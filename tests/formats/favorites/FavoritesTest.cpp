@@ -5,7 +5,6 @@
 
 #include "commands/FavoritesCommands.h"
 #include "commands/SaveCommands.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "formats/favorites/FavoriteNames.h"
 #include "formats/favorites/FavoritesReader.h"

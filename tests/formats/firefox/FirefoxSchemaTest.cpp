@@ -6,8 +6,6 @@
 
 #include "cli/CliRun.h"
 #include "formats/SourceRead.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
-#include "formats/firefox/FirefoxReader.h"
 #include "support/Doubles.h"
 #include "support/PlacesFixture.h"
 #include "support/Reading.h"

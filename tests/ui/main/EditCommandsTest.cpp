@@ -7,7 +7,6 @@
 #include <QTest>
 
 #include "ui/EditFixture.h"
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "ui/tools/BmKensaku.h"
 #include "ui/dialogs/BmURLEdit.h"
 #include "ui/dialogs/Folder.h"

@@ -5,7 +5,6 @@
 #include <QSettings>
 #include <QTest>
 
-#include "formats/bookmarkfile/NetscapeReader.h"
 #include "support/LocalHttpServer.h"
 #include "support/Reading.h"
 #include "ui/EditFixture.h"
