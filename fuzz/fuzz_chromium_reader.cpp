@@ -5,10 +5,10 @@
 
 #include <string>
 
+#include "commands/LoadCommands.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "fuzz/FuzzSupport.h"
 #include "model/EntryExtras.h"
-#include "support/Reading.h"
 
 using namespace pernard;
 
@@ -16,19 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     fuzz::FuzzModel first;
     first.settings.maxUrl = size > 0 && data[0] % 4 == 0 ? "7" : "100000";
-    int urls = 0;
-    std::string error;
-    Unpacked(
-        LoadSource(first.model, true, fuzz::ScratchFile(bytes, "-Bookmarks"), SourceKind::Chromium),
-        urls, error);
+    LoadSource(first.model, true, fuzz::ScratchFile(bytes, "-Bookmarks"), SourceKind::Chromium);
     fuzz::CheckInvariants(first.model);
     if (first.model.glCT == 0) return 0;
     for (int k = 0; k < first.model.glCT; ++k) first.model.SetStoreKey(k, "");
     fuzz::FuzzModel again;
-    Unpacked(LoadSource(again.model, true,
-                        fuzz::ScratchFile(BookmarkFileText(first.model, 0), "-saved.htm"),
-                        SourceKind::BookmarkFile),
-             urls, error);
+    LoadSource(again.model, true, fuzz::ScratchFile(BookmarkFileText(first.model, 0), "-saved.htm"),
+               SourceKind::BookmarkFile);
     fuzz::CheckInvariants(again.model);
     FUZZ_CHECK(again.model.glCT == first.model.glCT);
     for (int k = 1; k < first.model.glCT; ++k) {

@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "commands/LoadCommands.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "fuzz/FuzzSupport.h"
-#include "support/Reading.h"
 
 using namespace pernard;
 
@@ -14,19 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     fuzz::FuzzModel first;
     first.settings.maxUrl = size > 0 && data[0] % 4 == 0 ? "7" : "100000";
     first.settings.noEmptyFolders = size > 1 && data[1] % 2 == 0;
-    int urls = 0;
-    std::string error;
-    Unpacked(
-        LoadSource(first.model, true, fuzz::ScratchFile(bytes, ".htm"), SourceKind::BookmarkFile),
-        urls, error);
+    LoadSource(first.model, true, fuzz::ScratchFile(bytes, ".htm"), SourceKind::BookmarkFile);
     fuzz::CheckInvariants(first.model);
 
     for (int root = 0; root < first.model.glCT; root += first.model.SubtreeWidth(root)) {
         const std::string saved = BookmarkFileText(first.model, root);
         fuzz::FuzzModel again;
-        Unpacked(LoadSource(again.model, true, fuzz::ScratchFile(saved, "-saved.htm"),
-                            SourceKind::BookmarkFile),
-                 urls, error);
+        LoadSource(again.model, true, fuzz::ScratchFile(saved, "-saved.htm"),
+                   SourceKind::BookmarkFile);
         fuzz::CheckInvariants(again.model);
         const int width = first.model.SubtreeWidth(root);
         FUZZ_CHECK(again.model.glCT == width);
