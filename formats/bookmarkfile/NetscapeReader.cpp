@@ -41,6 +41,64 @@ std::string Between(const std::string& line, std::string_view open, std::string_
 
 }  // namespace
 
+namespace {
+
+// The attributes of an anchor the table has columns for; the first occurrence of each counts.
+struct AnchorAttributes {
+    const std::string_view* href = nullptr;
+    const std::string_view* added = nullptr;
+    const std::string_view* visited = nullptr;
+    const std::string_view* modified = nullptr;
+
+    // Where an attribute of this name goes; nullptr for one the table has no column for.
+    const std::string_view** SlotFor(std::string_view name) {
+        switch (name.size()) {
+            case 4:
+                return EqualsNoCase(name, "HREF") ? &href : nullptr;
+            case 8:
+                return EqualsNoCase(name, "ADD_DATE") ? &added : nullptr;
+            case 10:
+                return EqualsNoCase(name, "LAST_VISIT") ? &visited : nullptr;
+            case 13:
+                return EqualsNoCase(name, "LAST_MODIFIED") ? &modified : nullptr;
+            default:
+                return nullptr;
+        }
+    }
+};
+
+// One pass over the tag's attributes: the columns' own into `found`, every other one kept as
+// written.
+void SortAnchorAttributes(const TagAttributes& attributes, AnchorAttributes& found,
+                          std::string& otherAttributes) {
+    otherAttributes.clear();
+    for (const TagAttribute& attribute : attributes.items) {
+        const std::string_view** slot = found.SlotFor(attribute.name);
+        if (slot != nullptr && *slot == nullptr) {
+            *slot = &attribute.value;
+        } else {
+            AppendKeptAttribute(otherAttributes, attribute);
+        }
+    }
+}
+
+// Decoded into the fields' own storage, which the reader reuses from line to line.
+void DecodeAttribute(const std::string_view* value, std::string& field) {
+    DecodeCharacterReferencesInto(value == nullptr ? std::string_view() : *value, field);
+}
+
+// The anchor's name: the text after its tag up to "</A>" (all of it without one).
+void DecodeAnchorName(std::string_view line, std::size_t close, std::string& name) {
+    name.clear();
+    if (close == std::string_view::npos) return;
+    const std::string_view after = line.substr(close);
+    const std::size_t end = FindEndTag(after, "A");
+    DecodeCharacterReferencesInto(end == std::string_view::npos ? after : after.substr(0, end),
+                                  name);
+}
+
+}  // namespace
+
 bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& attributes) {
     std::size_t at = 0;
     while ((at = FindNoCase(line, "<A", at)) != std::string_view::npos) {
@@ -50,58 +108,19 @@ bool ParseHrefLine(std::string_view line, AnchorFields& fields, TagAttributes& a
             continue;
         }
         const std::size_t close = ParseTagAttributes(line, nameEnd, attributes);
-        // One pass over the attributes; the first occurrence of each name counts.
-        const std::string_view* href = nullptr;
-        const std::string_view* added = nullptr;
-        const std::string_view* visited = nullptr;
-        const std::string_view* modified = nullptr;
-        fields.otherAttributes.clear();
-        for (const TagAttribute& attribute : attributes.items) {
-            const std::string_view& name = attribute.name;
-            const std::string_view** slot = nullptr;
-            switch (name.size()) {
-                case 4:
-                    slot = EqualsNoCase(name, "HREF") ? &href : nullptr;
-                    break;
-                case 8:
-                    slot = EqualsNoCase(name, "ADD_DATE") ? &added : nullptr;
-                    break;
-                case 10:
-                    slot = EqualsNoCase(name, "LAST_VISIT") ? &visited : nullptr;
-                    break;
-                case 13:
-                    slot = EqualsNoCase(name, "LAST_MODIFIED") ? &modified : nullptr;
-                    break;
-                default:
-                    break;
-            }
-            if (slot != nullptr && *slot == nullptr) {
-                *slot = &attribute.value;
-            } else {
-                AppendKeptAttribute(fields.otherAttributes, attribute);
-            }
-        }
-        if (href == nullptr) {
+        AnchorAttributes found;
+        SortAnchorAttributes(attributes, found, fields.otherAttributes);
+        if (found.href == nullptr) {
             if (close == std::string_view::npos) return false;
             at = close;
             continue;
         }
-        // Decoded into the fields' own storage, which the reader reuses from line to line.
-        auto decode = [](const std::string_view* value, std::string& field) {
-            DecodeCharacterReferencesInto(value == nullptr ? std::string_view() : *value, field);
-        };
-        decode(href, fields.url);
-        decode(added, fields.added);
-        decode(visited, fields.visited);
-        decode(modified, fields.modified);
+        DecodeAttribute(found.href, fields.url);
+        DecodeAttribute(found.added, fields.added);
+        DecodeAttribute(found.visited, fields.visited);
+        DecodeAttribute(found.modified, fields.modified);
         fields.beforeAnchor.assign(line.substr(0, at));
-        fields.name.clear();
-        if (close != std::string_view::npos) {
-            const std::string_view after = line.substr(close);
-            const std::size_t end = FindEndTag(after, "A");
-            DecodeCharacterReferencesInto(
-                end == std::string_view::npos ? after : after.substr(0, end), fields.name);
-        }
+        DecodeAnchorName(line, close, fields.name);
         return true;
     }
     return false;
