@@ -2,7 +2,10 @@
 # Measures the read, list, save and window-load figures of a large Shift_JIS bookmark file side
 # by side with the floor `iconv -f CP932 -t UTF-8` of the same file, and prints each as a ratio
 # to that floor measured in the same run (the best of RUNS runs each), so that a noisy machine
-# does not decide the result. Peak memory is printed as a ratio to the file's size.
+# does not decide the result. Peak memory is printed as a ratio to the file's size. The load
+# average is printed before and after: a ratio taken on a machine that was not quiet (a load
+# above 1 at either end) is marked as no result, since iconv slows under load more than the
+# program does.
 #
 #   bench/targets.sh [FILE] [RUNS]     (default: a 1,000,000-URL file generated in /tmp; 3 runs)
 set -euo pipefail
@@ -40,6 +43,10 @@ best_printed() {
     echo "$best"
 }
 
+# The one-minute load average.
+load_now() { cut -d' ' -f1 /proc/loadavg; }
+load_before=$(load_now)
+
 CLI=("$BUILD/pernard-cli")
 read -r floor _ < <(best iconv -f CP932 -t UTF-8 "$FILE")
 read_alone=$(best_printed "$BUILD/bench/bench-read" "$FILE")
@@ -60,3 +67,9 @@ if [ -n "$window" ]; then
 fi
 printf '%-34s %6d MB %7s× %7s\n' "peak memory of list (÷ file size)" "$((list_kb / 1024))" \
     "$(ratio "$((list_kb * 1024))" "$SIZE")" "≤ 1.3×"
+load_after=$(load_now)
+printf 'load average: %s before, %s after\n' "$load_before" "$load_after"
+if awk "BEGIN{exit !($load_before > 1 || $load_after > 1)}"; then
+    echo "NOT QUIET: the machine was busy (load above 1); these ratios are no result." >&2
+    exit 2
+fi
