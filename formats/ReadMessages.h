@@ -10,6 +10,12 @@ inline constexpr const char* kNoBookmarksMessage = "0 件 : ブックマーク�
 inline constexpr const char* kUnreadAnchorsMessage =
     "0 件 : <A HREF> はありましたが、ブックマークとして読み取れませんでした";
 
+// Said for the lines holding an <A HREF> that gave no bookmark, in a file that gave others.
+inline std::string UnreadAnchorLinesMessage(int lines) {
+    return "<A HREF> のある " + std::to_string(lines) +
+           " 行はブックマークとして読み取れませんでした（上書保存するとファイルから失われます）";
+}
+
 // Said for a bookmark whose URL is "---" (the folder marker), followed by its name.
 inline constexpr const char* kFolderMarkerUrlMessage =
     "URL が \"---\" のブックマークは読み込めません（上書保存するとファイルから失われます） : ";

@@ -13,10 +13,15 @@ EntryBuilder::Outcome EntryBuilder::Appended(const BmLogic::Appended& appended,
 
 EntryBuilder::Outcome EntryBuilder::AddRoot(const std::string& name, SourceKind kind,
                                             const std::string& sourcePath) {
-    // Separators after the last list of the root before go before this one.
     while (open_.size() > 1) CloseFolder();
-    open_.clear();
     const BmLogic::Appended appended = model_.AppendRoot(name, kind, sourcePath);
+    if (!appended.Added()) {
+        // No new root: the separators waiting end the list of the root before.
+        Finish();
+        return appended.outcome;
+    }
+    // Separators after the last list of the root before go before this one.
+    open_.clear();
     EntryExtras none;
     const Outcome outcome = Appended(appended, none);
     if (outcome == Outcome::Added) {

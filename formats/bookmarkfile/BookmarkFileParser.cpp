@@ -95,7 +95,7 @@ private:
     bool TakePlainAnchor(EntryBuilder& builder, LineDecoder& decoder, NetscapeReader& reader,
                          bool& stop);
     void SayWhatWasLost(EntryBuilder& builder, const LineDecoder& decoder) const;
-    bool CheckFoundBookmarks(EntryBuilder& builder, const NetscapeReader& reader,
+    bool CheckFoundBookmarks(EntryBuilder& builder, NetscapeReader& reader,
                              std::string& errorText) const;
 
     std::unique_ptr<LineReader> reader_;
@@ -187,13 +187,19 @@ void BookmarkFileParser::SayWhatWasLost(EntryBuilder& builder, const LineDecoder
     }
 }
 
-bool BookmarkFileParser::CheckFoundBookmarks(EntryBuilder& builder, const NetscapeReader& reader,
+bool BookmarkFileParser::CheckFoundBookmarks(EntryBuilder& builder, NetscapeReader& reader,
                                              std::string& errorText) const {
     if (reader.UnreadAnchorLines() > 0 && reader.AnchorsTaken() == 0) {
         // Anchors were there but none could be read: say so rather than pass for empty.
         errorText = kUnreadAnchorsMessage;
         builder.Log(errorText);
         return false;
+    }
+    if (reader.UnreadAnchorLines() > 0) {
+        // Some were read, some not (an anchor outside a list item): a save over the file would
+        // lose those, so the root is known to hold only part of it.
+        builder.Warn(UnreadAnchorLinesMessage(reader.UnreadAnchorLines()));
+        reader.MarkPartial();
     }
     if (!reader.FoundStructure()) {
         // Neither a title nor a folder nor a bookmark: not a bookmark file (a JSON export, a
@@ -212,9 +218,16 @@ bool BookmarkFileParser::Parse(EntryBuilder& builder, std::string& errorText) {
     if (!decoder.Decided()) reader.SetCharset(kCp932);  // all ASCII
     reader.Finish();
     SayWhatWasLost(builder, decoder);
+    const bool failed = reader_->Failed();
     reader_->Close();
     if (!read) {
         if (!reader.ErrorText().empty()) errorText = reader.ErrorText();
+        return false;
+    }
+    if (failed) {
+        // What was read stays, as a root known to hold only part of the file.
+        errorText =
+            "ファイルを最後まで読めませんでした（読めたところまでを読み込みました） : " + path_;
         return false;
     }
     return CheckFoundBookmarks(builder, reader, errorText);

@@ -1,6 +1,7 @@
 #include "formats/bookmarkfile/LineReader.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -60,7 +61,7 @@ void LineReader::DecodeUtf16(bool bigEndian) {
 }
 
 bool LineReader::Fill() {
-    if (ended_ || file_ == nullptr) return false;
+    if (ended_ || failed_ || file_ == nullptr) return false;
     if (utf16_) {
         // Decoded block by block; a unit cut by the block's end, or the first half of a
         // surrogate pair, waits for the bytes after it (or the end of the file).
@@ -87,6 +88,8 @@ bool LineReader::Fill() {
         size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
     }
     position_ = 0;
+    // A read error is no end of the file: the lines after it were never read.
+    if (std::ferror(file_) != 0) failed_ = true;
     if (size_ == 0) {
         ended_ = true;
         return false;

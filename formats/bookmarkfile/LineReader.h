@@ -43,6 +43,9 @@ public:
     std::size_t CutLines() const { return cutLines_; }
     // Whether the line NextLine gave last was cut at kMaxLineLength.
     bool LineCut() const { return lineCut_; }
+    // The file could not be read to its end (an error of the device or the file system): the
+    // lines read stop where it failed.
+    bool Failed() const { return failed_; }
 
 private:
     bool Fill();
@@ -55,6 +58,7 @@ private:
     bool skipLineFeed_ = false;  // the previous line ended with CR: a following LF belongs to it
     std::size_t cutLines_ = 0;
     bool lineCut_ = false;
+    bool failed_ = false;
     bool utf16_ = false;
     bool bigEndian_ = false;
     std::string undecoded_;  // UTF-16 bytes read but not decoded yet: half a unit or a pair

@@ -210,7 +210,14 @@ bool NetscapeReader::EnsureRoot() { return hasRoot_ || AddRoot(FileNamePart(path
 
 bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
     if (inComment_) {
-        if (line.find("-->") != std::string::npos) inComment_ = false;
+        // The comment takes its last line whole. An anchor after its end there is no bookmark,
+        // and is counted as such: a save over the file would lose it.
+        const std::size_t end = line.find("-->");
+        if (end == std::string::npos) return true;
+        inComment_ = false;
+        const std::string_view rest = std::string_view(line).substr(end + 3);
+        if (FindNoCase(rest, "<A") != std::string_view::npos)
+            NoteUnreadAnchor(true, std::string(rest));
         return true;
     }
     const LineTags tags = ScanTags(line);

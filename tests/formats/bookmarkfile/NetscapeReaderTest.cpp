@@ -114,7 +114,49 @@ TEST_F(NetscapeReaderTest, CommentsSpanLinesAndOneLineCommentsDoNot) {
              "closes --> <DT><A HREF=\"http://also-hidden/\">x</A>\n"
              "<DT><A HREF=\"http://after/\">after</A>\n"));
     EXPECT_EQ(DumpTable(t.model), "0 -1 R T\n1 0 U kept http://kept/\n2 0 U after http://after/\n");
+    // The anchor after the comment's end is no bookmark: a save over the file would lose it.
+    EXPECT_TRUE(t.model.IsRootPartial(0));
 }
+
+TEST_F(NetscapeReaderTest, WhatTheReadCannotHoldMakesTheRootPartial) {
+    // Each file holds something the table does not (an anchor after a comment's end on the
+    // comment's last line, one outside a list item): the read goes through, says so, and a
+    // save over the file will ask first. The usual file, comments and all, is whole.
+    const std::string head = "<TITLE>T</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n";
+    const struct {
+        const char* body;
+        bool partial;
+    } cases[] = {
+        {"<!-- open\n--><DT><A HREF=\"http://d/\">d</A>\n", true},
+        {"<A HREF=\"http://bare/\">bare</A>\n", true},
+        {"<LI><A HREF=\"http://li/\">li</A>\n", true},
+        {"<!-- open\n<DT><A HREF=\"http://commented/\">c</A>\n-->\n", false},
+        {"<!-- one line --><DT><A HREF=\"http://b/\">b</A>\n", false},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(Read(head + c.body + "</DL><p>\n")) << c.body << error;
+        EXPECT_EQ(t.model.IsRootPartial(0), c.partial) << c.body;
+        const bool said = std::any_of(
+            t.diagnostics.memo.begin(), t.diagnostics.memo.end(), [](const std::string& line) {
+                return line ==
+                       "<A HREF> のある 1 行はブックマークとして読み取れませんでした"
+                       "（上書保存するとファイルから失われます）";
+            });
+        EXPECT_EQ(said, c.partial) << c.body;
+    }
+}
+
+#ifdef __linux__
+TEST_F(NetscapeReaderTest, AReadErrorIsNoEndOfTheFile) {
+    // Reading the process's own memory from its start fails at once: the read says so instead
+    // of passing for an empty file.
+    EXPECT_FALSE(Unpacked(LoadSource(t.model, true, "/proc/self/mem", SourceKind::BookmarkFile),
+                          urls, error));
+    EXPECT_EQ(error,
+              "ファイルを最後まで読めませんでした（読めたところまでを読み込みました） : "
+              "/proc/self/mem");
+}
+#endif
 
 TEST_F(NetscapeReaderTest, AnchorsAreTagsWithAttributesByName) {
     ASSERT_TRUE(
@@ -271,6 +313,15 @@ TEST_F(NetscapeReaderTest, StopsWhenTheTableIsFull) {
         EXPECT_LE(t.model.glCT, std::max(0, std::atoi(max)));
         EXPECT_EQ(t.model.Tree().Count(), t.model.glCT);
     }
+}
+
+TEST_F(NetscapeReaderTest, ASeparatorBeforeATitleWithNoRoomEndsTheRootBefore) {
+    t.settings.maxUrl = "2";
+    EXPECT_FALSE(
+        Read("<TITLE>A</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n<HR>\n"
+             "<TITLE>B</TITLE>\n"));
+    EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(0)).separatorsAtEnd, 1);
+    EXPECT_TRUE(t.model.IsRootPartial(0));
 }
 
 TEST_F(NetscapeReaderTest, AdditionalLoadIntoAFullTable) {
