@@ -123,51 +123,6 @@ std::string ShortcutBytes(const BmLogic& model, int index) {
     return extras.hasShortcut ? ShortcutWithUrl(extras.shortcut, url) : ShortcutFileText(url);
 }
 
-// Adds entry `index` as a shortcut in `directory` to the batch, under a name free in `names`.
-// A name the load read from this very directory goes back to the file it was read from as it
-// was; any other is made a file name that Windows can hold.
-Shortcut WriteShortcut(const BmLogic& model, const std::string& directory, int index,
-                       bool keptBytesBelong, NamesInDirectory& names, SafeFileBatch& batch,
-                       const ReadNames& readNames, const ReadFavoritesFiles* read) {
-    Shortcut shortcut;
-    const std::string stored = FileNameOf(model.glName[index], keptBytesBelong);
-    std::string suffix = readNames.ShortcutSuffix(directory, stored, names);
-    const bool readHere = !suffix.empty();
-    const std::string wanted = readHere ? stored : PortableFileName(stored, false);
-    if (!readHere && wanted.empty()) return shortcut;
-    if (!readHere) suffix = ".url";
-    const std::string name = names.Claim(wanted, suffix, readHere);
-    if (HoldsSeparator(name)) return shortcut;
-    if (name != wanted) shortcut.renamed = name;
-    shortcut.path = JoinPath(directory, name + suffix);
-    const std::string bytes = ShortcutBytes(model, index);
-    shortcut.hash = ShortcutHash(bytes);
-    // In the directory the load read, a file goes only where nothing is, or over a file as the
-    // load saw it; what another program changed or made since stays. A shortcut that already
-    // holds these bytes is left as it is (a save changes only the files of what changed), and
-    // so is a changed file whose entry is unchanged (its bytes are what the load read there).
-    // Any other entry goes beside it, under a free name.
-    for (bool first = true; read != nullptr; first = false) {
-        const AtPlace place = LookAtPlace(shortcut.path, *read);
-        if (place.kind == AtPlace::Nothing) break;
-        if (place.kind == AtPlace::AsNoted && place.bytes == bytes) {
-            shortcut.result = ShortcutWrite::Written;
-            return shortcut;
-        }
-        if (first && place.kind == AtPlace::AsNoted) break;
-        if (first && place.kind == AtPlace::Changed && place.noted->hash == shortcut.hash) {
-            shortcut.result = ShortcutWrite::Written;
-            shortcut.leftChanged = true;
-            return shortcut;
-        }
-        shortcut.renamed = names.Claim(wanted, suffix);
-        shortcut.path = JoinPath(directory, shortcut.renamed + suffix);
-    }
-    shortcut.result = ShortcutWrite::Failed;
-    if (batch.Add(shortcut.path, bytes)) shortcut.result = ShortcutWrite::Written;
-    return shortcut;
-}
-
 // What a tree's write left on the disk, for the notes an overwrite save keeps.
 struct TreeWrite {
     FavoritesWrite counts;
@@ -179,15 +134,28 @@ struct TreeWrite {
     std::vector<std::string> directories;  // the folders' directories
 };
 
-// Writes the entries of root `root` below `target`, a directory per folder. `read`, for an
-// overwrite save, is what the load read there.
-TreeWrite WriteFavoritesTree(const BmLogic& model, const std::string& target, int root,
-                             const ReadFavoritesFiles* read = nullptr) {
-    TreeWrite tree;
-    FavoritesWrite& counts = tree.counts;
-    // One level per open folder: its index, its directory, whether it could be used, and the
-    // names given in it so far. A folder whose directory could not be made counts as not
-    // written only when nothing below it was counted instead.
+// Writes the entries of one root below a target directory, a directory per folder and a
+// shortcut file per bookmark, in table order. The shortcuts go into one batch that is committed
+// at the end; a shortcut counts as saved only once it and its directory's entry are on the disk.
+// For an overwrite save, `read` is what the load read there.
+class TreeWriter {
+public:
+    TreeWriter(const BmLogic& model, const std::string& target, int root,
+               const ReadFavoritesFiles* read)
+        : model_(model),
+          target_(target),
+          root_(root),
+          read_(read),
+          readNames_(read),
+          keptBytesBelong_(model.SourceKindOf(root) == SourceKind::Favorites) {}
+
+    // Writes the tree; called once.
+    TreeWrite Write();
+
+private:
+    // A folder whose directory is being filled: its index, its directory, whether it could be
+    // used, and the names given in it so far. A folder whose directory could not be made counts
+    // as not written only when nothing below it was counted instead.
     struct OpenFolder {
         int index;
         std::string directory;
@@ -196,108 +164,236 @@ TreeWrite WriteFavoritesTree(const BmLogic& model, const std::string& target, in
         bool failed = false;
         bool covered = false;  // a failure below it was counted
     };
-    std::vector<OpenFolder> open;
-    std::vector<std::string> created;  // the directories new folders went into
-    SafeFileBatch batch;
-    std::unordered_map<std::string, int> entryOfFile;  // of the files written or holding one
-    NamesInDirectory topNames;
-    const ReadNames readNames(read);
-    const bool keptBytesBelong = model.SourceKindOf(root) == SourceKind::Favorites;
-    const int count = std::min(model.glCT, model.Tree().Count());
-    auto renamedEntry = [&](int i, const std::string& name) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        counts.logLines.push_back(CheckLogLine(model.glUrl[k], name));
-        ++counts.renamed;
-    };
-    auto closeFolder = [&]() {
-        const OpenFolder folder = open.back();
-        open.pop_back();
-        if (folder.failed && !folder.covered) {
-            counts.logLines.push_back(EntryLogLine(model, folder.index));
-            ++counts.failed;
-        }
-        if ((folder.failed || folder.covered) && !open.empty()) open.back().covered = true;
-    };
-    auto noteExtras = [&](int i) {
-        const std::string_view packed = model.ExtrasOf(i);
-        if (!packed.empty() && UnpackExtras(packed).HoldsBookmarkFileData()) {
-            ++counts.droppedExtras;
-        }
-    };
-    noteExtras(root);
-    for (int i = root + 1; i < count && model.gloya[i] != -1; ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        noteExtras(i);
-        while (!open.empty() && model.gloya[k] < open.back().index) closeFolder();
-        const std::string& directory = open.empty() ? target : open.back().directory;
-        const bool parentUsable = open.empty() || open.back().usable;
-        NamesInDirectory& names = open.empty() ? topNames : *open.back().names;
-        if (model.glUrl[k] != kFolderMarker) {
-            const Shortcut shortcut = parentUsable
-                                          ? WriteShortcut(model, directory, i, keptBytesBelong,
-                                                          names, batch, readNames, read)
-                                          : Shortcut{};
-            const ShortcutWrite result = shortcut.result;
-            if (result == ShortcutWrite::Written) {
-                if (shortcut.leftChanged) {
-                    tree.leftChanged.insert(NormalPath(shortcut.path));
-                } else {
-                    entryOfFile[shortcut.path] = i;
-                    tree.files[shortcut.path] = shortcut.hash;
-                }
-                ++counts.written;
-                if (!shortcut.renamed.empty()) renamedEntry(i, shortcut.renamed);
-            } else {
-                counts.logLines.push_back(EntryLogLine(model, i));
-                ++counts.failed;
-                if (!open.empty()) open.back().covered = true;
-                if (result == ShortcutWrite::Failed) ++counts.diskFailures;
-            }
-            continue;
-        }
-        // A folder the load read keeps its directory's name as it was; any other name is made
-        // one that Windows can hold.
-        const std::string stored = FileNameOf(model.glName[k], keptBytesBelong);
-        const bool readHere = readNames.HasDirectory(directory, stored);
-        const std::string wanted = readHere ? stored : PortableFileName(stored, true);
-        bool usable = parentUsable && !wanted.empty();
-        const std::string folderName = usable ? names.Claim(wanted, "", readHere) : wanted;
-        usable = usable && IsPlainFileName(folderName);
-        const std::string folder = usable ? JoinPath(directory, folderName) : std::string();
-        if (usable) {
-            std::error_code error;
-            fs::create_directory(folder, error);  // an existing directory is fine
-            // Never write through a link to somewhere else.
-            usable = !error && !IsLink(folder) && fs::is_directory(folder, error);
-            if (!usable) ++counts.diskFailures;
-            if (usable && folderName != wanted) renamedEntry(i, folderName);
-            if (usable) {
-                created.push_back(directory);
-                tree.directories.push_back(folder);
-            }
-        }
-        open.push_back(OpenFolder{i, folder, usable, std::make_shared<NamesInDirectory>()});
-        open.back().failed = !usable;
+
+    // Where entries go now: the innermost open folder's directory (the target at the top),
+    // whether it is usable and the names given in it.
+    const std::string& Directory() const {
+        return open_.empty() ? target_ : open_.back().directory;
     }
-    while (!open.empty()) closeFolder();
-    // The shortcuts count as saved once they and their directories' entries are on the disk.
-    for (const std::string& failed : batch.Commit()) {
-        const auto entry = entryOfFile.find(failed);
-        if (entry != entryOfFile.end()) {
-            counts.logLines.push_back(EntryLogLine(model, entry->second));
-            --counts.written;
-            ++counts.failed;
-            entryOfFile.erase(entry);
-            tree.files.erase(failed);
+    bool DirectoryUsable() const { return open_.empty() || open_.back().usable; }
+    NamesInDirectory& Names() { return open_.empty() ? topNames_ : *open_.back().names; }
+
+    void NoteDroppedExtras(int index);
+    void CloseFoldersNotHolding(int index);
+    void CloseFolder();
+    void WriteBookmark(int index);
+    Shortcut AddShortcut(int index);
+    bool SettleOnPlace(const std::string& wanted, const std::string& suffix,
+                       const std::string& bytes, Shortcut& shortcut);
+    void MakeFolder(int index);
+    bool MakeDirectory(int index, const std::string& folder, const std::string& folderName,
+                       const std::string& wanted);
+    void NoteWritten(int index, const Shortcut& shortcut);
+    void NoteNotWritten(int index, ShortcutWrite result);
+    void NoteRenamed(int index, const std::string& name);
+    void CommitBatch();
+    void SyncCreatedDirectories();
+
+    const BmLogic& model_;
+    const std::string& target_;
+    const int root_;
+    const ReadFavoritesFiles* read_;
+    const ReadNames readNames_;
+    const bool keptBytesBelong_;
+    TreeWrite tree_;
+    std::vector<OpenFolder> open_;
+    NamesInDirectory topNames_;
+    std::vector<std::string> created_;  // the directories new folders went into
+    SafeFileBatch batch_;
+    std::unordered_map<std::string, int> entryOfFile_;  // of the files written or holding one
+};
+
+TreeWrite TreeWriter::Write() {
+    NoteDroppedExtras(root_);
+    const int count = std::min(model_.glCT, model_.Tree().Count());
+    for (int i = root_ + 1; i < count && model_.gloya[i] != -1; ++i) {
+        NoteDroppedExtras(i);
+        CloseFoldersNotHolding(i);
+        if (model_.glUrl[static_cast<std::size_t>(i)] != kFolderMarker) {
+            WriteBookmark(i);
+        } else {
+            MakeFolder(i);
         }
-        ++counts.diskFailures;
     }
-    std::sort(created.begin(), created.end());
-    created.erase(std::unique(created.begin(), created.end()), created.end());
-    for (const std::string& directory : created) {
-        if (!SyncDirectory(directory)) ++counts.diskFailures;
+    while (!open_.empty()) CloseFolder();
+    CommitBatch();
+    SyncCreatedDirectories();
+    return std::move(tree_);
+}
+
+// Counts an entry whose extras only a bookmark file holds: a Favorites tree drops them.
+void TreeWriter::NoteDroppedExtras(int index) {
+    const std::string_view packed = model_.ExtrasOf(index);
+    if (!packed.empty() && UnpackExtras(packed).HoldsBookmarkFileData()) {
+        ++tree_.counts.droppedExtras;
     }
-    return tree;
+}
+
+// Closes the open folders that entry `index` is not in (the entries come in table order).
+void TreeWriter::CloseFoldersNotHolding(int index) {
+    const std::size_t k = static_cast<std::size_t>(index);
+    while (!open_.empty() && model_.gloya[k] < open_.back().index) CloseFolder();
+}
+
+void TreeWriter::CloseFolder() {
+    const OpenFolder folder = open_.back();
+    open_.pop_back();
+    if (folder.failed && !folder.covered) {
+        tree_.counts.logLines.push_back(EntryLogLine(model_, folder.index));
+        ++tree_.counts.failed;
+    }
+    if ((folder.failed || folder.covered) && !open_.empty()) open_.back().covered = true;
+}
+
+void TreeWriter::WriteBookmark(int index) {
+    const Shortcut shortcut = DirectoryUsable() ? AddShortcut(index) : Shortcut{};
+    if (shortcut.result == ShortcutWrite::Written) {
+        NoteWritten(index, shortcut);
+    } else {
+        NoteNotWritten(index, shortcut.result);
+    }
+}
+
+// Adds entry `index` as a shortcut in the current directory to the batch, under a name free
+// there. A name the load read from this very directory goes back to the file it was read from
+// as it was; any other is made a file name that Windows can hold.
+Shortcut TreeWriter::AddShortcut(int index) {
+    Shortcut shortcut;
+    const std::string& directory = Directory();
+    NamesInDirectory& names = Names();
+    const std::string stored = FileNameOf(model_.glName[index], keptBytesBelong_);
+    std::string suffix = readNames_.ShortcutSuffix(directory, stored, names);
+    const bool readHere = !suffix.empty();
+    const std::string wanted = readHere ? stored : PortableFileName(stored, false);
+    if (!readHere && wanted.empty()) return shortcut;
+    if (!readHere) suffix = ".url";
+    const std::string name = names.Claim(wanted, suffix, readHere);
+    if (HoldsSeparator(name)) return shortcut;
+    if (name != wanted) shortcut.renamed = name;
+    shortcut.path = JoinPath(directory, name + suffix);
+    const std::string bytes = ShortcutBytes(model_, index);
+    shortcut.hash = ShortcutHash(bytes);
+    if (SettleOnPlace(wanted, suffix, bytes, shortcut)) return shortcut;
+    shortcut.result = ShortcutWrite::Failed;
+    if (batch_.Add(shortcut.path, bytes)) shortcut.result = ShortcutWrite::Written;
+    return shortcut;
+}
+
+// In the directory the load read, a file goes only where nothing is, or over a file as the load
+// saw it; what another program changed or made since stays. A shortcut that already holds these
+// bytes is left as it is (a save changes only the files of what changed), and so is a changed
+// file whose entry is unchanged (its bytes are what the load read there): true, with the
+// shortcut counted as written. Any other entry goes beside it, under a free name: false, with
+// `shortcut.path` where the bytes are to go.
+bool TreeWriter::SettleOnPlace(const std::string& wanted, const std::string& suffix,
+                               const std::string& bytes, Shortcut& shortcut) {
+    for (bool first = true; read_ != nullptr; first = false) {
+        const AtPlace place = LookAtPlace(shortcut.path, *read_);
+        if (place.kind == AtPlace::Nothing) break;
+        if (place.kind == AtPlace::AsNoted && place.bytes == bytes) {
+            shortcut.result = ShortcutWrite::Written;
+            return true;
+        }
+        if (first && place.kind == AtPlace::AsNoted) break;
+        if (first && place.kind == AtPlace::Changed && place.noted->hash == shortcut.hash) {
+            shortcut.result = ShortcutWrite::Written;
+            shortcut.leftChanged = true;
+            return true;
+        }
+        shortcut.renamed = Names().Claim(wanted, suffix);
+        shortcut.path = JoinPath(Directory(), shortcut.renamed + suffix);
+    }
+    return false;
+}
+
+// A folder the load read keeps its directory's name as it was; any other name is made one that
+// Windows can hold. The folder is opened whether or not its directory could be made: what lies
+// below an unusable one is counted as not written.
+void TreeWriter::MakeFolder(int index) {
+    const std::string& directory = Directory();
+    const std::string stored = FileNameOf(model_.glName[index], keptBytesBelong_);
+    const bool readHere = readNames_.HasDirectory(directory, stored);
+    const std::string wanted = readHere ? stored : PortableFileName(stored, true);
+    bool usable = DirectoryUsable() && !wanted.empty();
+    const std::string folderName = usable ? Names().Claim(wanted, "", readHere) : wanted;
+    usable = usable && IsPlainFileName(folderName);
+    const std::string folder = usable ? JoinPath(directory, folderName) : std::string();
+    if (usable) usable = MakeDirectory(index, folder, folderName, wanted);
+    open_.push_back(OpenFolder{index, folder, usable, std::make_shared<NamesInDirectory>()});
+    open_.back().failed = !usable;
+}
+
+// Makes the directory `folder` of folder `index` in the current directory (an existing one is
+// fine); false, counted as a disk failure, when it is not a directory of its own then.
+bool TreeWriter::MakeDirectory(int index, const std::string& folder, const std::string& folderName,
+                               const std::string& wanted) {
+    std::error_code error;
+    fs::create_directory(folder, error);
+    // Never write through a link to somewhere else.
+    if (error || IsLink(folder) || !fs::is_directory(folder, error)) {
+        ++tree_.counts.diskFailures;
+        return false;
+    }
+    if (folderName != wanted) NoteRenamed(index, folderName);
+    created_.push_back(Directory());
+    tree_.directories.push_back(folder);
+    return true;
+}
+
+void TreeWriter::NoteWritten(int index, const Shortcut& shortcut) {
+    if (shortcut.leftChanged) {
+        tree_.leftChanged.insert(NormalPath(shortcut.path));
+    } else {
+        entryOfFile_[shortcut.path] = index;
+        tree_.files[shortcut.path] = shortcut.hash;
+    }
+    ++tree_.counts.written;
+    if (!shortcut.renamed.empty()) NoteRenamed(index, shortcut.renamed);
+}
+
+void TreeWriter::NoteNotWritten(int index, ShortcutWrite result) {
+    tree_.counts.logLines.push_back(EntryLogLine(model_, index));
+    ++tree_.counts.failed;
+    if (!open_.empty()) open_.back().covered = true;
+    if (result == ShortcutWrite::Failed) ++tree_.counts.diskFailures;
+}
+
+void TreeWriter::NoteRenamed(int index, const std::string& name) {
+    tree_.counts.logLines.push_back(
+        CheckLogLine(model_.glUrl[static_cast<std::size_t>(index)], name));
+    ++tree_.counts.renamed;
+}
+
+// Puts the batch's files in place; an entry whose file was not replaced is not written after
+// all.
+void TreeWriter::CommitBatch() {
+    for (const std::string& failed : batch_.Commit()) {
+        const auto entry = entryOfFile_.find(failed);
+        if (entry != entryOfFile_.end()) {
+            tree_.counts.logLines.push_back(EntryLogLine(model_, entry->second));
+            --tree_.counts.written;
+            ++tree_.counts.failed;
+            entryOfFile_.erase(entry);
+            tree_.files.erase(failed);
+        }
+        ++tree_.counts.diskFailures;
+    }
+}
+
+// Syncs each directory that new folders went into, once, so that their entries are on the disk.
+void TreeWriter::SyncCreatedDirectories() {
+    std::sort(created_.begin(), created_.end());
+    created_.erase(std::unique(created_.begin(), created_.end()), created_.end());
+    for (const std::string& directory : created_) {
+        if (!SyncDirectory(directory)) ++tree_.counts.diskFailures;
+    }
+}
+
+// Writes the entries of root `root` below `target`, a directory per folder. `read`, for an
+// overwrite save, is what the load read there.
+TreeWrite WriteFavoritesTree(const BmLogic& model, const std::string& target, int root,
+                             const ReadFavoritesFiles* read = nullptr) {
+    return TreeWriter(model, target, root, read).Write();
 }
 
 // Removes a left-over file (or, `directory`, an empty directory) and lists it in the check log;
