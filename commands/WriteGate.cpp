@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <unordered_set>
@@ -147,11 +148,25 @@ public:
     Verdict Make();
 
 private:
+    // Each rule below either refuses (having said why, where it says anything) or lets the
+    // decision go on to the next: nullopt.
+    using Rule = std::optional<Verdict>;
+
     Verdict MakeForStore();
+    Verdict MakeOverSource(const Holders& holders);
     Verdict Refuse(WriteRefusal why, const std::string& message = {}) {
         if (!message.empty()) prompts_.ShowMessage(message);
         return Verdict{why, {}, false};
     }
+    Rule RefuseInvalidRequest();
+    Rule RefuseUnwritableKind();
+    Rule RefuseBrowserStoreTarget();
+    int FirstRootReadFromTarget(const Holders& holders) const;
+    Rule RefuseLosingOtherSources(int first, const Holders& holders);
+    std::vector<int> RootsOverSource(int first, const Holders& holders) const;
+    Rule RefuseRemovingUnread(int first);
+    Rule RefuseChangedSource(int first);
+    Rule RefuseDeclinedQuestions(const std::vector<int>& roots, const Holders& holders);
     bool RootsAreValid() const;
     // A file is written over a regular file only, a Favorites tree over a directory only: a
     // FIFO, a device or a socket is never opened (a FIFO would wait for a reader forever).
@@ -221,78 +236,119 @@ Verdict Decision::MakeForStore() {
     return Verdict{WriteRefusal::None, request_.roots, true};
 }
 
+// The rules in the order the gate applies them: what no write may be first, then whether the
+// target holds loaded roots, and over a source what the write must hold and may lose.
 Verdict Decision::Make() {
-    const std::string& target = request_.target;
-    if (target.empty() || !RootsAreValid()) return Refuse(WriteRefusal::Invalid);
-    if (!IsWritableKindOfTarget()) {
-        return Refuse(WriteRefusal::NotAFile, kNotAFileMessage + target);
-    }
+    if (Rule refusal = RefuseInvalidRequest()) return *refusal;
+    if (Rule refusal = RefuseUnwritableKind()) return *refusal;
     if (request_.kind == WriteKind::BrowserStore) return MakeForStore();
-    const SourceKind kind = KindOfSource(target);
-    if (kind == SourceKind::Chromium || kind == SourceKind::Firefox) {
-        return Refuse(WriteRefusal::BrowserStore, kBrowserStoreMessage + target);
-    }
+    if (Rule refusal = RefuseBrowserStoreTarget()) return *refusal;
     const Holders holders = HoldersOf(model_, request_);
-    if (holders.touched.empty()) {
-        if (!ConfirmsOverwrite(request_.roots, holders)) return Refuse(WriteRefusal::Declined);
-        return Verdict{WriteRefusal::None, request_.roots, false};
-    }
+    if (!holders.touched.empty()) return MakeOverSource(holders);
+    if (!ConfirmsOverwrite(request_.roots, holders)) return Refuse(WriteRefusal::Declined);
+    return Verdict{WriteRefusal::None, request_.roots, false};
+}
 
-    // Over a source: the write must hold what one read of it gave.
-    int first = -1;
-    if (request_.kind != WriteKind::Page) {
-        for (int root : request_.roots) {
-            if (Contains(holders.sameFile, root)) {
-                first = root;
-                break;
-            }
-        }
+// Over a source: the write must hold what one read of it gave.
+Verdict Decision::MakeOverSource(const Holders& holders) {
+    const int first = FirstRootReadFromTarget(holders);
+    if (Rule refusal = RefuseLosingOtherSources(first, holders)) return *refusal;
+    std::vector<int> roots = RootsOverSource(first, holders);
+    if (Rule refusal = RefuseRemovingUnread(first)) return *refusal;
+    if (Rule refusal = RefuseChangedSource(first)) return *refusal;
+    if (Rule refusal = RefuseDeclinedQuestions(roots, holders)) return *refusal;
+    return Verdict{WriteRefusal::None, std::move(roots), true};
+}
+
+Decision::Rule Decision::RefuseInvalidRequest() {
+    if (!request_.target.empty() && RootsAreValid()) return std::nullopt;
+    return Refuse(WriteRefusal::Invalid);
+}
+
+Decision::Rule Decision::RefuseUnwritableKind() {
+    if (IsWritableKindOfTarget()) return std::nullopt;
+    return Refuse(WriteRefusal::NotAFile, kNotAFileMessage + request_.target);
+}
+
+// A browser's store is written back only as itself (MakeForStore), never as another save's target.
+Decision::Rule Decision::RefuseBrowserStoreTarget() {
+    const SourceKind kind = KindOfSource(request_.target);
+    if (kind != SourceKind::Chromium && kind != SourceKind::Firefox) return std::nullopt;
+    return Refuse(WriteRefusal::BrowserStore, kBrowserStoreMessage + request_.target);
+}
+
+// The first root asked for that was read from the target itself; -1 when none was (or for a
+// page, which holds no root).
+int Decision::FirstRootReadFromTarget(const Holders& holders) const {
+    if (request_.kind == WriteKind::Page) return -1;
+    for (int root : request_.roots) {
+        if (Contains(holders.sameFile, root)) return root;
     }
-    std::vector<int> roots =
-        first >= 0 ? RootsOfTheRead(model_, first, holders) : std::vector<int>{};
-    // Another read of the same file is a copy of it: its own save is checked later against the
-    // file as it then is. Anything else the write would change or replace is lost.
+    return -1;
+}
+
+// Another read of the same file is a copy of it: its own save is checked later against the
+// file as it then is. Anything else the write would change or replace is lost.
+Decision::Rule Decision::RefuseLosingOtherSources(int first, const Holders& holders) {
     std::vector<int> lost;
     for (int root : holders.touched) {
         if (first < 0 || !Contains(holders.sameFile, root)) lost.push_back(root);
     }
-    if (!lost.empty()) {
-        return Refuse(
-            WriteRefusal::OtherSource,
-            "読み込んだブックマーク（" + NamesOf(model_, lost) +
-                "）の読込元です。上書するとそれが失われるため、書き込みません : " + target);
-    }
+    if (lost.empty()) return std::nullopt;
+    return Refuse(
+        WriteRefusal::OtherSource,
+        "読み込んだブックマーク（" + NamesOf(model_, lost) +
+            "）の読込元です。上書するとそれが失われるため、書き込みません : " + request_.target);
+}
+
+// What a write over its source writes: every root that one read of it gave, in order, and then
+// the other roots asked for.
+std::vector<int> Decision::RootsOverSource(int first, const Holders& holders) const {
+    std::vector<int> roots =
+        first >= 0 ? RootsOfTheRead(model_, first, holders) : std::vector<int>{};
     for (int root : request_.roots) {
         if (!Contains(roots, root)) roots.push_back(root);
     }
+    return roots;
+}
 
-    if (request_.kind == WriteKind::FavoritesAnew) {
-        const int unread = UnreadBelow(model_, first, target);
-        if (unread > 0) {
-            return Refuse(WriteRefusal::Unread,
-                          "このディレクトリには読み込まれなかったファイルやフォルダーが " +
-                              std::to_string(unread) +
-                              " 個あります。名前を付けて保存はそれを消去するため、書き込みません"
-                              "（上書保存はそれを残します） : " +
-                              target);
-        }
+// A save-as replaces the whole tree: it would remove what the load of the tree did not read.
+Decision::Rule Decision::RefuseRemovingUnread(int first) {
+    if (request_.kind != WriteKind::FavoritesAnew) return std::nullopt;
+    const int unread = UnreadBelow(model_, first, request_.target);
+    if (unread <= 0) return std::nullopt;
+    return Refuse(WriteRefusal::Unread,
+                  "このディレクトリには読み込まれなかったファイルやフォルダーが " +
+                      std::to_string(unread) +
+                      " 個あります。名前を付けて保存はそれを消去するため、書き込みません"
+                      "（上書保存はそれを残します） : " +
+                      request_.target);
+}
+
+// A bookmark file changed on the disk since it was read (or last saved): the write would lose
+// the change.
+Decision::Rule Decision::RefuseChangedSource(int first) {
+    if (request_.kind != WriteKind::BookmarkFile) return std::nullopt;
+    const RootInfo* info = model_.RootInfoOf(first);
+    const FileStamp now = StampOf(request_.target);
+    if (info == nullptr || !info->sourceStamp || !now.exists || *info->sourceStamp == now) {
+        return std::nullopt;
     }
-    if (request_.kind == WriteKind::BookmarkFile) {
-        const RootInfo* info = model_.RootInfoOf(first);
-        const FileStamp now = StampOf(target);
-        if (info != nullptr && info->sourceStamp && now.exists && !(*info->sourceStamp == now)) {
-            return Refuse(WriteRefusal::SourceChanged, kChangedMessage + target);
-        }
-    }
+    return Refuse(WriteRefusal::SourceChanged, kChangedMessage + request_.target);
+}
+
+// The overwrite question, then two that are asked whatever the settings say: the answer decides
+// what the source loses.
+Decision::Rule Decision::RefuseDeclinedQuestions(const std::vector<int>& roots,
+                                                 const Holders& holders) {
     if (!ConfirmsOverwrite(roots, holders)) return Refuse(WriteRefusal::Declined);
-    // These two are asked whatever the settings say: the answer decides what the source loses.
     const bool partial = std::any_of(roots.begin(), roots.end(),
                                      [this](int root) { return model_.IsRootPartial(root); });
     if (partial && !Agrees(kPartialQuestion)) return Refuse(WriteRefusal::Declined);
     if (ReplacesKeptBytes(roots) && !Agrees(kReplacedQuestion)) {
         return Refuse(WriteRefusal::Declined);
     }
-    return Verdict{WriteRefusal::None, std::move(roots), true};
+    return std::nullopt;
 }
 
 std::string Decision::OverwriteQuestion(const std::vector<int>& roots,

@@ -207,6 +207,152 @@ bool RefusesHead(const Transfer& transfer, CURLcode code) {
     return status == 400 || status == 403 || status == 405 || status == 501;
 }
 
+// One Run of the checker: the requests go out through a curl multi handle, at most one per slot
+// at a time and, with an interval, one start per interval; each result goes to the sink as its
+// transfer finishes.
+class TransferRun {
+public:
+    TransferRun(const std::vector<LinkRequest>& requests, const LinkCheckOptions& options,
+                const LinkChecker::ResultSink& onResult)
+        : requests_(requests),
+          options_(options),
+          onResult_(onResult),
+          multi_(curl_multi_init()),
+          slots_(static_cast<std::size_t>(std::clamp(options.threads, 1, 32))),
+          lastStart_(Clock::now() - Interval()) {}
+
+    ~TransferRun() {
+        for (auto& slot : slots_) {
+            if (slot != nullptr && slot->easy != nullptr) {
+                curl_multi_remove_handle(multi_, slot->easy);
+            }
+            slot.reset();
+        }
+        curl_multi_cleanup(multi_);
+    }
+
+    TransferRun(const TransferRun&) = delete;
+    TransferRun& operator=(const TransferRun&) = delete;
+
+    // Until every request has its result, or `stop` is set.
+    void Run(const std::atomic<bool>& stop) {
+        while (!stop.load()) {
+            StartDue();
+            if (inFlight_ == 0 && AllStarted()) break;
+            int running = 0;
+            curl_multi_perform(multi_, &running);
+            // A freed slot takes its next request at once, not after the next wait.
+            if (CollectFinished() && !AllStarted() && options_.intervalMs == 0) continue;
+            Wait();
+        }
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    std::chrono::milliseconds Interval() const {
+        return std::chrono::milliseconds(options_.intervalMs);
+    }
+    bool AllStarted() const { return next_ >= requests_.size(); }
+
+    // Starts the next requests in the free slots once the interval since the last start is
+    // over: every free slot without an interval, one with.
+    void StartDue() {
+        if (Clock::now() - lastStart_ < Interval()) return;
+        for (auto& slot : slots_) {
+            if (AllStarted()) return;
+            if (slot != nullptr) continue;
+            StartNext(slot);
+            if (options_.intervalMs > 0) return;
+        }
+    }
+
+    void StartNext(std::unique_ptr<Transfer>& slot) {
+        slot = std::make_unique<Transfer>();
+        slot->request = requests_[next_++];
+        slot->fetch = options_.body ? Fetch::Body : Fetch::Head;
+        slot->bodyLimit = options_.bodyLimit;
+        slot->easy = curl_easy_init();
+        Launch(slot);
+    }
+
+    // Sends the slot's request again, as its fetch now says, from a clean response.
+    void StartAgain(std::unique_ptr<Transfer>& slot) {
+        curl_easy_reset(slot->easy);
+        curl_slist_free_all(slot->headerLines);
+        slot->headerLines = nullptr;
+        slot->headers.clear();
+        slot->server.clear();
+        slot->firstRedirect = 0;
+        slot->temporaryRedirect = false;
+        slot->errorText[0] = '\0';
+        Launch(slot);
+    }
+
+    void Launch(std::unique_ptr<Transfer>& slot) {
+        slot->slot = static_cast<int>(&slot - slots_.data());
+        Configure(*slot, options_);
+        curl_multi_add_handle(multi_, slot->easy);
+        ++inFlight_;
+        lastStart_ = Clock::now();
+    }
+
+    // Takes in the transfers that finished; true when any gave its result.
+    bool CollectFinished() {
+        bool finishedAny = false;
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+            if (message->msg != CURLMSG_DONE) continue;
+            if (Finish(*message)) finishedAny = true;
+        }
+        return finishedAny;
+    }
+
+    // A finished transfer gives its result and frees its slot, unless its server refused HEAD:
+    // then it goes again as a GET. True when it gave its result.
+    bool Finish(const CURLMsg& message) {
+        Transfer* transfer = nullptr;
+        curl_easy_getinfo(message.easy_handle, CURLINFO_PRIVATE, &transfer);
+        const CURLcode code = message.data.result;
+        curl_multi_remove_handle(multi_, transfer->easy);
+        --inFlight_;
+        std::unique_ptr<Transfer>& slot = slots_[static_cast<std::size_t>(transfer->slot)];
+        if (RefusesHead(*transfer, code)) {
+            transfer->fetch = Fetch::HeadersByGet;
+            StartAgain(slot);
+            return false;
+        }
+        onResult_(ResultOf(*transfer, code));
+        slot.reset();
+        return true;
+    }
+
+    // Waits for the transfers in flight (at most until the next start is due, and 100 ms), or
+    // sleeps as long when none is.
+    void Wait() {
+        int waitMs = 100;
+        if (!AllStarted() && options_.intervalMs > 0) {
+            const auto left = Interval() - std::chrono::duration_cast<std::chrono::milliseconds>(
+                                               Clock::now() - lastStart_);
+            waitMs = static_cast<int>(std::clamp<long long>(left.count(), 0, 100));
+        }
+        if (inFlight_ > 0) {
+            curl_multi_poll(multi_, nullptr, 0, waitMs, nullptr);
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::max(waitMs, 1)));
+        }
+    }
+
+    const std::vector<LinkRequest>& requests_;
+    const LinkCheckOptions& options_;
+    const LinkChecker::ResultSink& onResult_;
+    CURLM* multi_;
+    std::vector<std::unique_ptr<Transfer>> slots_;
+    std::size_t next_ = 0;  // the next request to start
+    int inFlight_ = 0;
+    Clock::time_point lastStart_;
+};
+
 }  // namespace
 
 CurlLinkChecker::CurlLinkChecker() {
@@ -216,89 +362,7 @@ CurlLinkChecker::CurlLinkChecker() {
 
 void CurlLinkChecker::Run(const std::vector<LinkRequest>& requests, const LinkCheckOptions& options,
                           const ResultSink& onResult, const std::atomic<bool>& stop) {
-    using Clock = std::chrono::steady_clock;
-    const int threads = std::clamp(options.threads, 1, 32);
-    CURLM* multi = curl_multi_init();
-    std::vector<std::unique_ptr<Transfer>> slots(static_cast<std::size_t>(threads));
-    std::size_t next = 0;
-    int inFlight = 0;
-    Clock::time_point lastStart = Clock::now() - std::chrono::milliseconds(options.intervalMs);
-
-    auto start = [&](std::unique_ptr<Transfer>& slot, Transfer* reuse) {
-        if (reuse == nullptr) {
-            slot = std::make_unique<Transfer>();
-            slot->request = requests[next++];
-            slot->fetch = options.body ? Fetch::Body : Fetch::Head;
-            slot->bodyLimit = options.bodyLimit;
-            slot->easy = curl_easy_init();
-        } else {
-            curl_easy_reset(slot->easy);
-            curl_slist_free_all(slot->headerLines);
-            slot->headerLines = nullptr;
-            slot->headers.clear();
-            slot->server.clear();
-            slot->firstRedirect = 0;
-            slot->temporaryRedirect = false;
-            slot->errorText[0] = '\0';
-        }
-        slot->slot = static_cast<int>(&slot - slots.data());
-        Configure(*slot, options);
-        curl_multi_add_handle(multi, slot->easy);
-        ++inFlight;
-        lastStart = Clock::now();
-    };
-
-    while (!stop.load()) {
-        const bool due = Clock::now() - lastStart >= std::chrono::milliseconds(options.intervalMs);
-        for (auto& slot : slots) {
-            if (next >= requests.size() || !due) break;
-            if (slot == nullptr) {
-                start(slot, nullptr);
-                if (options.intervalMs > 0) break;
-            }
-        }
-        if (inFlight == 0 && next >= requests.size()) break;
-        int running = 0;
-        curl_multi_perform(multi, &running);
-        int queued = 0;
-        bool finishedAny = false;
-        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-            if (message->msg != CURLMSG_DONE) continue;
-            Transfer* transfer = nullptr;
-            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
-            const CURLcode code = message->data.result;
-            curl_multi_remove_handle(multi, transfer->easy);
-            --inFlight;
-            std::unique_ptr<Transfer>& slot = slots[static_cast<std::size_t>(transfer->slot)];
-            if (RefusesHead(*transfer, code)) {
-                transfer->fetch = Fetch::HeadersByGet;
-                start(slot, transfer);
-                continue;
-            }
-            onResult(ResultOf(*transfer, code));
-            slot.reset();
-            finishedAny = true;
-        }
-        // A freed slot takes its next request at once, not after the next wait.
-        if (finishedAny && next < requests.size() && options.intervalMs == 0) continue;
-        int waitMs = 100;
-        if (next < requests.size() && options.intervalMs > 0) {
-            const auto left =
-                std::chrono::milliseconds(options.intervalMs) -
-                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastStart);
-            waitMs = static_cast<int>(std::clamp<long long>(left.count(), 0, 100));
-        }
-        if (inFlight > 0) {
-            curl_multi_poll(multi, nullptr, 0, waitMs, nullptr);
-        } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(std::max(waitMs, 1)));
-        }
-    }
-    for (auto& slot : slots) {
-        if (slot != nullptr && slot->easy != nullptr) curl_multi_remove_handle(multi, slot->easy);
-        slot.reset();
-    }
-    curl_multi_cleanup(multi);
+    TransferRun(requests, options, onResult).Run(stop);
 }
 
 }  // namespace pernard

@@ -150,16 +150,12 @@ EntryExtras UnpackExtras(std::string_view packed) {
 
 std::string DescriptionText(std::string_view description) {
     std::string text;
-    std::size_t at = 0;
-    while (at <= description.size()) {
-        std::size_t end = description.find('\n', at);
-        if (end == std::string_view::npos) end = description.size();
-        const std::string line = TrimBlanks(description.substr(at, end - at));
-        at = end + 1;
-        if (line.empty()) continue;
+    ForEachLine(description, LineEnds::LfOnly, [&text](std::string_view line) {
+        const std::string trimmed = TrimBlanks(line);
+        if (trimmed.empty()) return;
         if (!text.empty()) text += '\n';
-        text += DecodeCharacterReferences(line);
-    }
+        text += DecodeCharacterReferences(trimmed);
+    });
     return text;
 }
 

@@ -153,16 +153,12 @@ std::vector<std::string> TagsRemoved(std::vector<std::string> tags,
 
 std::string DescriptionFromText(std::string_view text) {
     std::string description;
-    std::size_t at = 0;
-    while (at <= text.size()) {
-        std::size_t end = text.find_first_of("\r\n", at);
-        if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = TrimTyped(text.substr(at, end - at));
-        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-        if (line.empty()) continue;
+    ForEachLine(text, LineEnds::Any, [&description](std::string_view line) {
+        const std::string_view trimmed = TrimTyped(line);
+        if (trimmed.empty()) return;
         if (!description.empty()) description += '\n';
-        AppendEscapedHtml(description, line);
-    }
+        AppendEscapedHtml(description, trimmed);
+    });
     return description;
 }
 

@@ -33,6 +33,48 @@ bool Convert(void* handle, std::string_view text, std::string& out) {
     return ok;
 }
 
+// Runs the converter over the whole of `input`, appending what it makes to `out`. The room it
+// converts into grows by `roomPerByte` bytes for each byte of input left (and 16 more) whenever
+// the converter runs out of it. Where the converter stops on input it cannot convert,
+// `standIn(rest, replacement)` puts what stands for it into `replacement` and returns how many
+// bytes of `rest` that was; the converter then starts afresh after them.
+template <typename StandIn>
+void ConvertGrowing(void* handle, std::string_view input, std::size_t roomPerByte, std::string& out,
+                    StandIn&& standIn) {
+    RunConverter(handle, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    const std::size_t start = out.size();
+    out.resize(start + inLeft * roomPerByte + 16);
+    char* dest = out.data() + start;
+    std::size_t destLeft = out.size() - start;
+    const auto grow = [&](std::size_t extra) {
+        const std::size_t used = static_cast<std::size_t>(dest - out.data());
+        out.resize(out.size() + extra);
+        dest = out.data() + used;
+        destLeft = out.size() - used;
+    };
+    std::string replacement;
+    while (inLeft > 0) {
+        const std::size_t result = RunConverter(handle, &in, &inLeft, &dest, &destLeft);
+        if (result != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) {
+            grow(inLeft * roomPerByte + 16);
+            continue;
+        }
+        // EILSEQ or EINVAL: the caller says what stands for the input the converter stopped on.
+        replacement.clear();
+        const std::size_t taken = standIn(std::string_view(in, inLeft), replacement);
+        if (destLeft < replacement.size()) grow(replacement.size() + 16);
+        dest += replacement.copy(dest, replacement.size());
+        destLeft -= replacement.size();
+        in += taken;
+        inLeft -= taken;
+        RunConverter(handle, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(static_cast<std::size_t>(dest - out.data()));
+}
+
 // The code point of the UTF-8 character at `at` and its size in bytes (1 with U+FFFD for a
 // malformed byte).
 int CodePointAt(std::string_view utf8, std::size_t at, char32_t& codePoint) {
@@ -387,40 +429,12 @@ bool TextDecoder::DecodeWhole(std::string_view bytes, std::string& out) {
 }
 
 void TextDecoder::DecodeRun(std::string_view bytes, std::string& out) {
-    RunConverter(handle_, nullptr, nullptr, nullptr, nullptr);
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    const std::size_t start = out.size();
-    out.resize(start + inLeft * 4 + 16);
-    char* dest = out.data() + start;
-    std::size_t destLeft = out.size() - start;
-    while (inLeft > 0) {
-        const std::size_t result = RunConverter(handle_, &in, &inLeft, &dest, &destLeft);
-        if (result != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) {
-            const std::size_t used = static_cast<std::size_t>(dest - out.data());
-            out.resize(out.size() + inLeft * 4 + 16);
-            dest = out.data() + used;
-            destLeft = out.size() - used;
-            continue;
-        }
-        // EILSEQ or EINVAL: one undecodable byte is kept.
-        if (destLeft < kKeptByteSize) {
-            const std::size_t used = static_cast<std::size_t>(dest - out.data());
-            out.resize(out.size() + 16);
-            dest = out.data() + used;
-            destLeft = out.size() - used;
-        }
-        std::string kept;
-        AppendKeptByte(static_cast<unsigned char>(*in), kept);
-        for (char c : kept) *dest++ = c;
-        destLeft -= kKeptByteSize;
-        ++in;
-        --inLeft;
+    // A byte that does not decode is kept, and the converter goes on after it.
+    ConvertGrowing(handle_, bytes, 4, out, [this](std::string_view rest, std::string& kept) {
+        AppendKeptByte(static_cast<unsigned char>(rest[0]), kept);
         ++replacements_;
-        RunConverter(handle_, nullptr, nullptr, nullptr, nullptr);
-    }
-    out.resize(static_cast<std::size_t>(dest - out.data()));
+        return std::size_t{1};
+    });
 }
 
 TextEncoder::TextEncoder(const std::string& charset, Fallback fallback, bool keptBytesBelong)
@@ -535,58 +549,19 @@ void TextEncoder::EncodeRun(std::string_view utf8, std::string& out) {
 }
 
 void TextEncoder::ConvertRun(std::string_view utf8, std::string& out) {
-    RunConverter(handle_, nullptr, nullptr, nullptr, nullptr);
-    char* in = const_cast<char*>(utf8.data());
-    std::size_t inLeft = utf8.size();
-    const std::size_t start = out.size();
-    out.resize(start + inLeft * 2 + 16);
-    char* dest = out.data() + start;
-    std::size_t destLeft = out.size() - start;
-    auto reserve = [&](std::size_t extra) {
-        const std::size_t used = static_cast<std::size_t>(dest - out.data());
-        out.resize(out.size() + extra);
-        dest = out.data() + used;
-        destLeft = out.size() - used;
-    };
-    while (inLeft > 0) {
-        const std::size_t result = RunConverter(handle_, &in, &inLeft, &dest, &destLeft);
-        if (result != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) {
-            reserve(inLeft * 2 + 16);
-            continue;
-        }
-        // A character the code page cannot hold (or a malformed byte): hand it to the fallback.
-        const std::string_view rest(in, inLeft);
+    // A character the code page cannot hold (or a malformed byte) goes to the fallback.
+    ConvertGrowing(handle_, utf8, 2, out, [this](std::string_view rest, std::string& written) {
         unsigned char keptByte = 0;
         if (KeptByteAt(rest, 0, keptByte)) {
-            std::string written;
             KeptByte(keptByte, written);
-            if (destLeft < written.size()) reserve(written.size() + 16);
-            for (char c : written) *dest++ = c;
-            destLeft -= written.size();
-            in += kKeptByteSize;
-            inLeft -= kKeptByteSize;
-            RunConverter(handle_, nullptr, nullptr, nullptr, nullptr);
-            continue;
+            return kKeptByteSize;
         }
         const int size = CharSize(rest, 0);
         char32_t codePoint = 0xFFFD;
-        if (size > 1) {
-            codePoint = static_cast<unsigned char>(rest[0]) & (0xFF >> (size + 1));
-            for (int k = 1; k < size; ++k) {
-                codePoint = (codePoint << 6) | (static_cast<unsigned char>(rest[k]) & 0x3F);
-            }
-        }
-        std::string replacement;
-        if (fallback_ != nullptr) fallback_(codePoint, replacement);
-        if (destLeft < replacement.size()) reserve(replacement.size() + 16);
-        for (char c : replacement) *dest++ = c;
-        destLeft -= replacement.size();
-        in += size;
-        inLeft -= static_cast<std::size_t>(size);
-        RunConverter(handle_, nullptr, nullptr, nullptr, nullptr);
-    }
-    out.resize(static_cast<std::size_t>(dest - out.data()));
+        if (size > 1) CodePointAt(rest, 0, codePoint);
+        if (fallback_ != nullptr) fallback_(codePoint, written);
+        return static_cast<std::size_t>(size);
+    });
 }
 
 std::string DecodeText(std::string_view bytes, const std::string& charset) {

@@ -64,6 +64,28 @@ std::string TrimBlanks(std::string_view text);
 // The same, as a view into `text`.
 std::string_view TrimBlanksView(std::string_view text);
 
+// Where a text's lines end: at LF only (a description as an entry holds it, its lines joined by
+// "\n"), or at CR LF, LF and CR alike (text typed in, or read from elsewhere).
+enum class LineEnds { LfOnly, Any };
+
+// Calls `eachLine` with each line of `text` in order, without its line end. A text with n line
+// ends has n + 1 lines: an empty text is one empty line, and a text that ends with a line end
+// ends with an empty line.
+template <typename EachLine>
+void ForEachLine(std::string_view text, LineEnds ends, EachLine&& eachLine) {
+    std::size_t at = 0;
+    while (true) {
+        const std::size_t end =
+            ends == LineEnds::LfOnly ? text.find('\n', at) : text.find_first_of("\r\n", at);
+        if (end == std::string_view::npos) {
+            eachLine(text.substr(at));
+            return;
+        }
+        eachLine(text.substr(at, end - at));
+        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+}
+
 // Splits a search text at single half-width spaces after trimming and lowering it. Stores at
 // most `capacity` words (the rest of the text is ignored) and returns how many were stored.
 int SplitWords(std::string_view text, std::vector<std::string>& words, int capacity);

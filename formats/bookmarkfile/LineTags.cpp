@@ -40,71 +40,112 @@ const char* TextTag(std::string_view rest, LineTags& tags) {
     return nullptr;
 }
 
-}  // namespace
+// Scans one line's tags from left to right for ScanTags.
+class TagScanner {
+public:
+    explicit TagScanner(std::string_view line) : line_(line), firstTag_(IndentEnd(line)) {}
 
-LineTags ScanTags(std::string_view line) {
-    LineTags tags;
-    const char* base = line.data();
-    bool textSeen = false;         // past the first tag that carries a text
-    bool descriptionText = false;  // inside the text of a "<DD>"
+    LineTags Scan() {
+        const char* base = line_.data();
+        while (at_ < line_.size()) {
+            const void* hit = std::memchr(base + at_, '<', line_.size() - at_);
+            if (hit == nullptr) break;
+            at_ = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+            const std::string_view rest = line_.substr(at_ + 1);
+            const Taken taken = TakeTag(rest);
+            if (taken == Taken::End) break;
+            if (taken == Taken::Moved) continue;
+            NoteListTags(rest);
+            ++at_;
+        }
+        return tags_;
+    }
+
+private:
+    // What a step made of the tag at `at_`: nothing, or it went on past what it took, or the
+    // scan is over.
+    enum class Taken { Nothing, Moved, End };
+
     // Where the indentation ends (a loop: find_first_not_of searches its set once per byte).
-    std::size_t firstTag = 0;
-    while (firstTag < line.size() && (line[firstTag] == ' ' || line[firstTag] == '\t')) ++firstTag;
-    std::size_t at = 0;
-    while (at < line.size()) {
-        const void* hit = std::memchr(base + at, '<', line.size() - at);
-        if (hit == nullptr) break;
-        at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
-        const std::string_view rest = line.substr(at + 1);
-        if (rest.substr(0, 3) == "!--") {
-            const std::size_t close = line.find("-->", at + 4);
-            if (close == std::string_view::npos) {
-                tags.commentOpen = true;
-                if (descriptionText) tags.descriptionEnd = at;
-                break;
-            }
-            at = close + 3;
-            continue;
+    static std::size_t IndentEnd(std::string_view line) {
+        std::size_t end = 0;
+        while (end < line.size() && (line[end] == ' ' || line[end] == '\t')) ++end;
+        return end;
+    }
+
+    // `rest` is the line after the tag's "<".
+    Taken TakeTag(std::string_view rest) {
+        if (rest.substr(0, 3) == "!--") return StepOverComment();
+        if (textSeen_ || descriptionText_) return Taken::Nothing;
+        return TakeTagBeforeText(rest);
+    }
+
+    // A comment is stepped over whole; one left open ends the scan (and a description).
+    Taken StepOverComment() {
+        const std::size_t close = line_.find("-->", at_ + 4);
+        if (close == std::string_view::npos) {
+            tags_.commentOpen = true;
+            if (descriptionText_) tags_.descriptionEnd = at_;
+            return Taken::End;
         }
-        if (!textSeen && !descriptionText) {
-            if (const char* name = TextTag(rest, tags)) {
-                // The tag's text is not markup: go on after its end tag, if it has one.
-                textSeen = true;
-                std::size_t length = 0;
-                const std::size_t end = FindEndTag(line, name, at + 1, &length);
-                if (end == std::string_view::npos) break;
-                at = end + length;
-                tags.textEnd = at;
-                continue;
-            }
-            if (StartsNoCase(rest, 0, "!DOCTYPE")) tags.doctype = true;
-            if (StartsNoCase(rest, 0, "HR") &&
-                (rest.size() == 2 || rest[2] == '>' || rest[2] == '/' || IsBlank(rest[2]))) {
-                tags.separator = true;
-            }
-            if (at == firstTag && StartsNoCase(rest, 0, "DD>")) {
-                tags.description = true;
-                tags.descriptionAt = at + 4;
-                descriptionText = true;
-                at += 4;
-                continue;
-            }
+        at_ = close + 3;
+        return Taken::Moved;
+    }
+
+    // A tag before the first tag that carries a text.
+    Taken TakeTagBeforeText(std::string_view rest) {
+        if (const char* name = TextTag(rest, tags_)) return StepOverText(name);
+        if (StartsNoCase(rest, 0, "!DOCTYPE")) tags_.doctype = true;
+        if (StartsNoCase(rest, 0, "HR") &&
+            (rest.size() == 2 || rest[2] == '>' || rest[2] == '/' || IsBlank(rest[2]))) {
+            tags_.separator = true;
         }
+        if (at_ == firstTag_ && StartsNoCase(rest, 0, "DD>")) {
+            tags_.description = true;
+            tags_.descriptionAt = at_ + 4;
+            descriptionText_ = true;
+            at_ += 4;
+            return Taken::Moved;
+        }
+        return Taken::Nothing;
+    }
+
+    // The tag's text is not markup: the scan goes on after its end tag, if it has one.
+    Taken StepOverText(const char* name) {
+        textSeen_ = true;
+        std::size_t length = 0;
+        const std::size_t end = FindEndTag(line_, name, at_ + 1, &length);
+        if (end == std::string_view::npos) return Taken::End;
+        at_ = end + length;
+        tags_.textEnd = at_;
+        return Taken::Moved;
+    }
+
+    void NoteListTags(std::string_view rest) {
         const bool listStart = StartsNoCase(rest, 0, "DL>");
         const bool term = StartsNoCase(rest, 0, "DT>");
         const bool listEnd = StartsNoCase(rest, 0, "/DL>");
-        if (descriptionText && (listStart || term || listEnd)) {
+        if (descriptionText_ && (listStart || term || listEnd)) {
             // The description ends here; what follows on the line is read as usual.
-            tags.descriptionEnd = at;
-            descriptionText = false;
+            tags_.descriptionEnd = at_;
+            descriptionText_ = false;
         }
-        tags.listStart = tags.listStart || listStart;
-        tags.term = tags.term || term;
-        tags.listEnd = tags.listEnd || listEnd;
-        ++at;
+        tags_.listStart = tags_.listStart || listStart;
+        tags_.term = tags_.term || term;
+        tags_.listEnd = tags_.listEnd || listEnd;
     }
-    return tags;
-}
+
+    const std::string_view line_;
+    const std::size_t firstTag_;
+    std::size_t at_ = 0;
+    LineTags tags_;
+    bool textSeen_ = false;         // past the first tag that carries a text
+    bool descriptionText_ = false;  // inside the text of a "<DD>"
+};
+
+}  // namespace
+
+LineTags ScanTags(std::string_view line) { return TagScanner(line).Scan(); }
 
 namespace {
 

@@ -133,19 +133,15 @@ void AppendDescription(BookmarkText& text, const EntryExtras& extras, int depth)
     std::string& line = text.Build();
     AppendIndent(line, depth);
     line += "<DD>";
-    const std::string_view description = extras.description;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = description.find('\n', start);
-        const std::string_view part = description.substr(start, end - start);
-        if (start > 0) {
+    bool first = true;
+    ForEachLine(extras.description, LineEnds::LfOnly, [&](std::string_view part) {
+        if (!first) {
             line += "\r\n";
             if (LineEndsDescription(part)) line += "<DD>";
         }
         line += part;
-        if (end == std::string_view::npos) break;
-        start = end + 1;
-    }
+        first = false;
+    });
     text.Emit();
 }
 

@@ -71,6 +71,16 @@ TEST(CodePage, EncoderHandsUnmappableCharactersToTheFallback) {
     std::string out;
     encoder.Encode("日本😀a", out);
     EXPECT_EQ(out, "\x93\xfa\x96\x7b&#128512;a");
+    // Replacements longer than the characters they stand for outgrow the room made for the run.
+    std::string many;
+    std::string expected;
+    for (int k = 0; k < 64; ++k) {
+        many += "😀";
+        expected += "&#128512;";
+    }
+    out.clear();
+    encoder.Encode(many, out);
+    EXPECT_EQ(out, expected);
 }
 
 // The code pages a file is read in, through whichever converter the platform has (iconv on

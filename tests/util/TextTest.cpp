@@ -107,6 +107,26 @@ TEST(Text, FindNoCaseMatchesOnlyAtCharacterBoundaries) {
     EXPECT_FALSE(EqualsNoCase("Hre", "HREF"));
 }
 
+TEST(Text, ForEachLineCutsAtTheLineEndsAsked) {
+    struct Case {
+        const char* text;
+        LineEnds ends;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"", LineEnds::LfOnly, {""}},
+        {"a\nb\n", LineEnds::LfOnly, {"a", "b", ""}},
+        {"a\r\nb\rc", LineEnds::LfOnly, {"a\r", "b\rc"}},
+        {"a\r\nb\rc\n\nd", LineEnds::Any, {"a", "b", "c", "", "d"}},
+        {"\r\n", LineEnds::Any, {"", ""}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> lines;
+        ForEachLine(c.text, c.ends, [&lines](std::string_view line) { lines.emplace_back(line); });
+        EXPECT_EQ(lines, c.lines) << c.text;
+    }
+}
+
 TEST(Text, Utf8Validation) {
     EXPECT_TRUE(IsValidUtf8("plain ascii"));
     EXPECT_TRUE(IsValidUtf8("日本語😀"));

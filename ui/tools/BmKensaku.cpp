@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
@@ -54,13 +53,7 @@ TFormKensaku::TFormKensaku(const BmLogic& model, std::function<void(const NodeRe
     ListKekka = new QTreeView(this);
     ListKekka->setObjectName("ListKekka");
     ListKekka->setAccessibleName("検索結果");
-    ListKekka->setModel(Results);
-    ListKekka->setRootIsDecorated(false);
-    ListKekka->setItemsExpandable(false);
-    ListKekka->setUniformRowHeights(true);
-    ListKekka->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListKekka->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListKekka->header()->setStretchLastSection(true);
+    ShowAsRowList(ListKekka, Results);
     ListKekka->setColumnWidth(0, 200);
 
     StatusBar = new QStatusBar(this);
@@ -120,7 +113,7 @@ void TFormKensaku::ClearClick() {
 }
 
 void TFormKensaku::ListKekkaClick(const QModelIndex& line) {
-    const NodeRef hit = Results->Hit(line.row());
+    const NodeRef hit = Results->Entry(line.row());
     if (model_.IndexOf(hit) >= 0 && showHit_) showHit_(hit);
 }
 

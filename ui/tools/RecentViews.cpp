@@ -1,6 +1,5 @@
 #include "ui/tools/RecentViews.h"
 
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
@@ -20,49 +19,38 @@ const char* Caption(RecentBy by) {
 
 }  // namespace
 
-RecentModel::RecentModel(const BmLogic& model, QObject* parent)
-    : QAbstractTableModel(parent), model_(model) {}
+RecentModel::RecentModel(const BmLogic& model, QObject* parent) : EntryRowsModel(model, parent) {}
 
 void RecentModel::SetEntries(std::vector<NodeRef> entries, RecentBy by) {
-    beginResetModel();
-    entries_ = std::move(entries);
-    by_ = by;
-    endResetModel();
-}
-
-NodeRef RecentModel::Entry(int line) const {
-    return line < 0 || line >= rowCount() ? NodeRef{} : entries_[static_cast<std::size_t>(line)];
-}
-
-int RecentModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+    ResetRows(std::move(entries), [&] { by_ = by; });
 }
 
 int RecentModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
 
 QVariant RecentModel::data(const QModelIndex& index, int role) const {
-    const int entry = model_.IndexOf(Entry(index.row()));
+    const int entry = EntryIndexAt(index);
     if (entry < 0) return {};
+    const BmLogic& model = Model();
     if (role == Qt::DecorationRole && index.column() == 0) {
-        const QIcon carried = CarriedIcon(model_.ExtrasOf(entry));
-        return carried.isNull() ? SmallImage(model_.UrlImageIndex(entry)) : carried;
+        const QIcon carried = CarriedIcon(model.ExtrasOf(entry));
+        return carried.isNull() ? SmallImage(model.UrlImageIndex(entry)) : carried;
     }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     QString text;
     switch (index.column()) {
         case 0:
-            text = Text(model_.glName[entry]);
+            text = Text(model.glName[entry]);
             break;
         case 1:
-            text = Text(ShownDateTimeText(by_ == RecentBy::Added ? model_.glAdd[entry]
-                                                                 : model_.glVisit[entry]));
+            text = Text(ShownDateTimeText(by_ == RecentBy::Added ? model.glAdd[entry]
+                                                                 : model.glVisit[entry]));
             break;
         default:
-            text = Text(FolderPathOf(model_, entry));
+            text = Text(FolderPathOf(model, entry));
             break;
     }
     if (role == Qt::ToolTipRole && index.column() == 0) {
-        text += QLatin1Char('\n') + Text(model_.glUrl[entry]);
+        text += QLatin1Char('\n') + Text(model.glUrl[entry]);
     }
     return role == Qt::ToolTipRole ? QVariant(PlainToolTip(text)) : QVariant(text);
 }
@@ -92,13 +80,7 @@ TFormRecent::TFormRecent(const BmLogic& model, std::function<void(const NodeRef&
     ListRecent = new QTreeView(this);
     ListRecent->setObjectName("ListRecent");
     ListRecent->setAccessibleName("ブックマーク一覧");
-    ListRecent->setModel(Lines);
-    ListRecent->setRootIsDecorated(false);
-    ListRecent->setItemsExpandable(false);
-    ListRecent->setUniformRowHeights(true);
-    ListRecent->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListRecent->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListRecent->header()->setStretchLastSection(true);
+    ShowAsRowList(ListRecent, Lines);
     ListRecent->setColumnWidth(0, 220);
     ListRecent->setColumnWidth(1, 130);
     ListRecent->installEventFilter(this);

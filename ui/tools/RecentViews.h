@@ -4,7 +4,6 @@
 // main window to the entry, as a search hit does; Enter or a double click opens it in the
 // browser.
 
-#include <QAbstractTableModel>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
@@ -13,27 +12,25 @@
 
 #include "model/BmLogic.h"
 #include "model/Recent.h"
+#include "ui/widgets/EntryRowsModel.h"
 #include "ui/widgets/PersistentWindow.h"
 
 namespace pernard::ui {
 
-// The window's lines: one bookmark each, held by its node.
-class RecentModel : public QAbstractTableModel {
+// The window's lines: one bookmark each (ui/widgets/EntryRowsModel.h), with its date and its
+// folder.
+class RecentModel : public EntryRowsModel {
     Q_OBJECT
 public:
     RecentModel(const BmLogic& model, QObject* parent = nullptr);
 
     void SetEntries(std::vector<NodeRef> entries, RecentBy by);
-    NodeRef Entry(int line) const;
 
-    int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    const BmLogic& model_;
-    std::vector<NodeRef> entries_;
     RecentBy by_ = RecentBy::Added;
 };
 

@@ -1,36 +1,14 @@
 #include "ui/tools/SearchResultModel.h"
 
-#include <algorithm>
-
 #include "ui/widgets/QtText.h"
 
 namespace pernard::ui {
 
 SearchResultModel::SearchResultModel(const BmLogic& model, QObject* parent)
-    : QAbstractTableModel(parent), model_(model) {}
+    : EntryRowsModel(model, parent) {}
 
 void SearchResultModel::SetHits(std::vector<NodeRef> hits, SearchField field) {
-    beginResetModel();
-    hits_ = std::move(hits);
-    field_ = field;
-    endResetModel();
-}
-
-bool SearchResultModel::DropGone() {
-    const auto gone = [this](const NodeRef& hit) { return model_.IndexOf(hit) < 0; };
-    if (std::none_of(hits_.begin(), hits_.end(), gone)) return false;
-    beginResetModel();
-    hits_.erase(std::remove_if(hits_.begin(), hits_.end(), gone), hits_.end());
-    endResetModel();
-    return true;
-}
-
-NodeRef SearchResultModel::Hit(int line) const {
-    return line < 0 || line >= rowCount() ? NodeRef{} : hits_[static_cast<std::size_t>(line)];
-}
-
-int SearchResultModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(hits_.size());
+    ResetRows(std::move(hits), [&] { field_ = field; });
 }
 
 int SearchResultModel::columnCount(const QModelIndex& parent) const {
@@ -39,14 +17,15 @@ int SearchResultModel::columnCount(const QModelIndex& parent) const {
 
 QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
-    const int entry = model_.IndexOf(Hit(index.row()));
+    const int entry = EntryIndexAt(index);
     // A hit deleted since the search shows nothing and does nothing.
     if (entry < 0) return QString();
+    const BmLogic& model = Model();
     const std::size_t k = static_cast<std::size_t>(entry);
-    const QString text = Text(field_ == SearchField::Title ? model_.glName[k] : model_.glUrl[k]);
+    const QString text = Text(field_ == SearchField::Title ? model.glName[k] : model.glUrl[k]);
     if (role == Qt::DisplayRole && index.column() == 0) return text;
     // The folder path walks up the tree: made only for the column and the tool tip that show it.
-    const QString folder = Text(FolderPathOf(model_, entry));
+    const QString folder = Text(FolderPathOf(model, entry));
     if (role == Qt::ToolTipRole)
         return PlainToolTip(
             folder.isEmpty() ? text : folder + Text(std::string(kFolderPathSeparator)) + text);

@@ -76,7 +76,7 @@ TEST_F(SearchWindowTest, OldResultsFollowTheirEntryOrDoNothing) {
     prompts.nextAnswer = Answer::Yes;
     // a1 moves into B1; B1's b is deleted.
     Model().DropMove(Model().glNode[2], Model().glNode[5], false);
-    Model().DeleteNode(Model().glNode[Model().IndexOf(Search().Results->Hit(3))], false);
+    Model().DeleteNode(Model().glNode[Model().IndexOf(Search().Results->Entry(3))], false);
     Click(0);  // a1, now inside B1
     EXPECT_EQ(Model().glName[Selected()], "B1");
     EXPECT_EQ(ListNames(), QStringList{"a1"});
