@@ -98,7 +98,7 @@ private:
         if (StartsNoCase(rest, 0, "!DOCTYPE")) tags_.doctype = true;
         if (StartsNoCase(rest, 0, "HR") &&
             (rest.size() == 2 || rest[2] == '>' || rest[2] == '/' || IsBlank(rest[2]))) {
-            tags_.separator = true;
+            ++tags_.separators;
         }
         if (at_ == firstTag_ && StartsNoCase(rest, 0, "DD>")) {
             tags_.description = true;

@@ -21,7 +21,7 @@ struct LineTags {
     bool listEnd = false;      // "</DL>"
     bool folder = false;       // "<H3"
     bool anchor = false;       // "<A" followed by white space
-    bool separator = false;    // "<HR>"
+    int separators = 0;        // "<HR>" tags
     // "<DD>" as the line's first tag: the description of the entry before it starts right
     // after it, at `descriptionAt`, and runs to `descriptionEnd`: the first list tag or comment
     // left open on the line, or npos when the lines after it go on with it. Tags in between are
@@ -35,7 +35,7 @@ struct LineTags {
     // Lines that end a description that runs over several lines. A heading with attributes
     // does not: descriptions hold HTML such as <h1 class="...">, which they always kept.
     bool EndsDescription() const {
-        return listStart || term || listEnd || title || plainHeading || doctype || separator ||
+        return listStart || term || listEnd || title || plainHeading || doctype || separators > 0 ||
                description || commentOpen;
     }
 };

@@ -246,7 +246,7 @@ bool NetscapeReader::ParseBookmarkLine(const std::string& line) {
     // A comment that stays open takes the following lines; what came before it on this line
     // is read as usual.
     if (tags.commentOpen) inComment_ = true;
-    if (tags.separator) builder_.AddSeparator();
+    for (int k = 0; k < tags.separators; ++k) builder_.AddSeparator();
     if (tags.doctype) {
         std::string rest = line;
         CutToken("DOCTYPE", rest);

@@ -315,7 +315,12 @@ TEST_F(NetscapeReaderTest, StopsWhenTheTableIsFull) {
     }
 }
 
-TEST_F(NetscapeReaderTest, ASeparatorBeforeATitleWithNoRoomEndsTheRootBefore) {
+TEST_F(NetscapeReaderTest, EverySeparatorIsKeptWhereItStands) {
+    // Several on one line each count; one before a title the table has no room for ends the
+    // root before.
+    ASSERT_TRUE(
+        Read("<TITLE>A</TITLE>\n<DL><p>\n<HR><HR> <hr>\n<DT><A HREF=\"http://a/\">a</A>\n"));
+    EXPECT_EQ(UnpackExtras(t.model.ExtrasOf(1)).separatorsBefore, 3);
     t.settings.maxUrl = "2";
     EXPECT_FALSE(
         Read("<TITLE>A</TITLE>\n<DL><p>\n<DT><A HREF=\"http://a/\">a</A>\n<HR>\n"

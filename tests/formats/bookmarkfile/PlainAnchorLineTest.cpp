@@ -44,7 +44,7 @@ bool ExpectSameAsGeneralReader(const std::string& raw, Decoders& decoders) {
     const LineTags tags = ScanTags(line);
     EXPECT_TRUE(tags.anchor && tags.term) << raw;
     EXPECT_FALSE(tags.listStart || tags.listEnd || tags.commentOpen || tags.description ||
-                 tags.separator || tags.doctype || tags.title || tags.heading || tags.folder)
+                 tags.separators > 0 || tags.doctype || tags.title || tags.heading || tags.folder)
         << raw;
     AnchorFields general;
     TagAttributes attributes;
