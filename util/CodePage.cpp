@@ -17,6 +17,21 @@ constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
 bool IsUtf8Name(const std::string& charset) { return charset == kUtf8; }
 
+// Whether a charset's bytes for a character are the same wherever the character stands: no
+// shift states (as ISO-2022-JP has) and no byte order mark (as "UTF-16" writes).
+bool IsStatelessCharset(const std::string& charset) {
+    static constexpr std::string_view kStateless[] = {
+        "CP932",  "SHIFT_JIS", "EUC-JP", "UTF-16LE", "UTF-16BE", "CP1250", "CP1251", "CP1252",
+        "CP1253", "CP1254",    "CP1255", "CP1256",   "CP1257",   "CP1258", "GBK",    "GB18030",
+        "BIG5",   "EUC-KR",    "CP936",  "CP949",    "CP950",    "KOI8-R", "KOI8-U", "MACINTOSH"};
+    for (std::string_view name : kStateless) {
+        if (EqualsNoCase(charset, name)) return true;
+    }
+    constexpr std::string_view kLatin = "ISO-8859-";
+    return charset.size() > kLatin.size() &&
+           EqualsNoCase(std::string_view(charset).substr(0, kLatin.size()), kLatin);
+}
+
 // Converts a whole short text; false when any of it does not convert.
 bool Convert(void* handle, std::string_view text, std::string& out) {
     RunConverter(handle, nullptr, nullptr, nullptr, nullptr);
@@ -441,6 +456,7 @@ TextEncoder::TextEncoder(const std::string& charset, Fallback fallback, bool kep
     : charset_(charset), fallback_(fallback), keptBytesBelong_(keptBytesBelong) {
     passThrough_ = IsUtf8Name(charset);
     if (!passThrough_) handle_ = OpenConverter(charset.c_str(), "UTF-8");
+    characterWise_ = handle_ != nullptr && IsStatelessCharset(charset);
 }
 
 TextEncoder::~TextEncoder() {
@@ -503,8 +519,10 @@ void TextEncoder::Encode(std::string_view utf8, std::string& out) {
 
 bool TextEncoder::EncodesBack(char32_t codePoint) {
     const bool cached = codePoint < kCachedCodePoints;
-    if (cached && encodesBack_.empty()) encodesBack_.assign(kCachedCodePoints, kUnknown);
-    if (cached && encodesBack_[codePoint] != kUnknown) return encodesBack_[codePoint] == kGood;
+    if (cached && characters_.empty()) characters_.resize(kCachedCodePoints);
+    if (cached && characters_[codePoint].state != kUnknown) {
+        return characters_[codePoint].state == kGood;
+    }
     std::string character;
     std::string bytes;
     std::string back;
@@ -513,8 +531,67 @@ bool TextEncoder::EncodesBack(char32_t codePoint) {
         if (decodeBack_ == nullptr) decodeBack_ = OpenConverter("UTF-8", charset_.c_str());
         good = decodeBack_ != nullptr && Convert(decodeBack_, bytes, back) && back == character;
     }
-    if (cached) encodesBack_[codePoint] = good ? kGood : kBad;
+    if (cached) {
+        CachedCharacter& kept = characters_[codePoint];
+        kept.state = good ? kGood : kBad;
+        if (good && bytes.size() <= sizeof kept.bytes) {
+            kept.size = static_cast<unsigned char>(bytes.size());
+            std::memcpy(kept.bytes, bytes.data(), bytes.size());
+        }
+    }
     return good;
+}
+
+namespace {
+
+// The code point of the well-formed two- or three-byte UTF-8 character at `at` (no surrogate,
+// no longer form than needed) and its size; 0 for anything else.
+int BmpCharacterAt(std::string_view utf8, std::size_t at, char32_t& codePoint) {
+    const auto lead = static_cast<unsigned char>(utf8[at]);
+    const auto next = [&](std::size_t k) {
+        return at + k < utf8.size() ? static_cast<unsigned char>(utf8[at + k]) : 0;
+    };
+    if (lead >= 0xC2 && lead <= 0xDF && (next(1) & 0xC0) == 0x80) {
+        codePoint = (char32_t{lead} & 0x1F) << 6 | (next(1) & 0x3F);
+        return 2;
+    }
+    if ((lead & 0xF0) == 0xE0 && (next(1) & 0xC0) == 0x80 && (next(2) & 0xC0) == 0x80) {
+        codePoint =
+            (char32_t{lead} & 0x0F) << 12 | char32_t{next(1) & 0x3Fu} << 6 | (next(2) & 0x3F);
+        return codePoint >= 0x800 && (codePoint < 0xD800 || codePoint > 0xDFFF) ? 3 : 0;
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool TextEncoder::EncodeCharacters(std::string_view utf8, std::string& out) {
+    if (characters_.empty()) characters_.resize(kCachedCodePoints);
+    const std::size_t start = out.size();
+    out.reserve(start + utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
+        char32_t codePoint = 0;
+        const int size = BmpCharacterAt(utf8, at, codePoint);
+        if (size == 0) {
+            // A malformed byte, a kept byte, a character beyond the BMP: the run goes the
+            // general way.
+            out.resize(start);
+            return false;
+        }
+        if (characters_[codePoint].state == kUnknown) EncodesBack(codePoint);
+        const CachedCharacter& character = characters_[codePoint];
+        if (character.state == kGood && character.size == 0) {
+            out.resize(start);
+            return false;
+        }
+        if (character.state == kGood) {
+            out.append(character.bytes, character.size);
+        } else if (fallback_ != nullptr) {
+            fallback_(codePoint, out);
+        }
+        at += static_cast<std::size_t>(size);
+    }
+    return true;
 }
 
 bool TextEncoder::RunEncodesBack(std::string_view utf8) {
@@ -529,6 +606,7 @@ bool TextEncoder::RunEncodesBack(std::string_view utf8) {
 }
 
 void TextEncoder::EncodeRun(std::string_view utf8, std::string& out) {
+    if (characterWise_ && EncodeCharacters(utf8, out)) return;
     const std::size_t start = out.size();
     ConvertRun(utf8, out);
     // Some characters are converted one way only (〜 becomes ～ in CP932): those go through

@@ -101,6 +101,10 @@ private:
     void ConvertRun(std::string_view utf8, std::string& out);
     bool RunEncodesBack(std::string_view utf8);
     bool EncodesBack(char32_t codePoint);
+    // A run of well-formed BMP characters, each as its own bytes kept from its first encoding:
+    // for a code page whose bytes for a character do not depend on what came before it. False,
+    // with nothing appended, for a run that needs the general way.
+    bool EncodeCharacters(std::string_view utf8, std::string& out);
 
     // UTF-8 out: copied, but for the kept bytes.
     void EncodeUtf8(std::string_view utf8, std::string& out) const;
@@ -108,11 +112,19 @@ private:
 
     static constexpr char32_t kCachedCodePoints = 0x10000;
     enum : unsigned char { kUnknown, kGood, kBad };
+    // What is known of a BMP code point, learnt when it is first met: whether it encodes back,
+    // and then its bytes (size 0: not kept).
+    struct CachedCharacter {
+        unsigned char state = kUnknown;
+        unsigned char size = 0;
+        char bytes[4] = {};
+    };
     std::string charset_;
     bool passThrough_ = false;
+    bool characterWise_ = false;
     void* handle_ = nullptr;
-    void* decodeBack_ = nullptr;              // opened when first needed
-    std::vector<unsigned char> encodesBack_;  // per BMP code point, filled as they are met
+    void* decodeBack_ = nullptr;               // opened when first needed
+    std::vector<CachedCharacter> characters_;  // per BMP code point, filled as they are met
     Fallback fallback_;
     bool keptBytesBelong_ = false;
 };

@@ -156,3 +156,33 @@ TEST(CodePage, Cp932DecodesAlikeByTableAndConverterAndWritesBackItsBytes) {
     }
     EXPECT_EQ(codes, 128 * 194);
 }
+
+TEST(CodePage, EachCharacterEncodesAloneAsItDoesInTheConverterWholeRun) {
+    // The encoder keeps each character's bytes once it has met it; a run holding a kept byte
+    // still goes through the converter whole. Both must give the same bytes for every BMP
+    // character, in each code page written character by character.
+    const auto fallback = [](char32_t codePoint, std::string& out) {
+        out += "&#" + std::to_string(static_cast<unsigned long>(codePoint)) + ";";
+    };
+    for (const char* charset : {kCp932, "EUC-JP", kUtf16Le}) {
+        TextEncoder byCharacter(charset, fallback, true);
+        TextEncoder whole(charset, fallback, true);
+        int differing = 0;
+        for (char32_t codePoint = 0x80; codePoint < 0x10000; ++codePoint) {
+            if (codePoint >= 0xD800 && codePoint <= 0xDFFF) continue;
+            std::string text = "日";
+            AppendUtf8(text, codePoint);
+            text += "本";
+            std::string alone;
+            byCharacter.Encode(text, alone);
+            std::string kept;
+            AppendKeptByte(0x81, kept, false);
+            std::string run;
+            whole.Encode(kept + text, run);
+            if (run != "\x81" + alone && ++differing <= 3) {
+                ADD_FAILURE() << charset << " U+" << std::hex << static_cast<unsigned>(codePoint);
+            }
+        }
+        EXPECT_EQ(differing, 0) << charset;
+    }
+}
