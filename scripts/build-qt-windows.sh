@@ -106,7 +106,8 @@ fetch_source() {
     if ! ls "$download"/qt6-base_"$debian_version".orig.tar.* >/dev/null 2>&1; then
         say "fetching qt6-base $debian_version"
         if ! (cd "$download" && apt-get source -qq --tar-only "qt6-base/bookworm" >/dev/null 2>&1); then
-            say "apt-get source qt6-base failed; are Debian's source lists there? (build-windows.sh adds them)"
+            say "apt-get source qt6-base failed: Debian's source lists missing?" \
+                "(scripts/build-windows.sh adds them)"
             exit 1
         fi
     fi
