@@ -105,7 +105,8 @@ fetch_source() {
     mkdir -p "$download"
     if ! ls "$download"/qt6-base_"$debian_version".orig.tar.* >/dev/null 2>&1; then
         say "fetching qt6-base $debian_version"
-        if ! (cd "$download" && apt-get source -qq --tar-only "qt6-base/bookworm" >/dev/null 2>&1); then
+        if ! (cd "$download" &&
+              apt-get source -qq --tar-only qt6-base/bookworm >/dev/null 2>&1); then
             say "apt-get source qt6-base failed: Debian's source lists missing?" \
                 "(scripts/build-windows.sh adds them)"
             exit 1
