@@ -127,13 +127,17 @@ configure_qt() {
     fi
     say "configuring $name"
     rm -rf "$build"
-    mkdir -p "$build"
+    mkdir -p "$build" "$prefix"
+    # Programs built against this Qt load the toolchain file it was configured with (Qt's
+    # qt.toolchain.cmake names it), so it is a copy that lives as long as the Qt does.
+    cp "$toolchain" "$prefix/mingw-w64-x86_64.cmake"
     rm -f "$logs/configure.log"
     # The core's library folder has no place in Qt's build: whatever Qt takes from outside
     # comes from MinGW's own tree.
     (cd "$build" && quietly configure env -u PERNARD_WINDOWS_DEPS "$src/configure" \
         -prefix "$prefix" -qt-host-path /usr "${options[@]}" -- \
-        -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" \
+        -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-w64-x86_64.cmake" \
         "${launcher[@]}")
     touch "$build/.configured"
 }
