@@ -122,7 +122,7 @@ fetch_source() {
 configure_qt() {
     [[ -f $build/.configured ]] && return
     local launcher=()
-    if command -v ccache >/dev/null; then
+    if [[ -n $ccache ]]; then
         launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     fi
     say "configuring $name"
@@ -172,6 +172,14 @@ copy_translations() {
     mkdir -p "$prefix/translations"
     cp "$from"/qtbase_*.qm "$prefix/translations/"
 }
+
+# Qt compiles with precompiled headers; ccache stores what is compiled with one only when told
+# that the header's macros and __DATE__ may be ignored (the header is hashed all the same).
+ccache=
+if command -v ccache >/dev/null; then
+    ccache=1
+    export CCACHE_SLOPPINESS=pch_defines,time_macros${CCACHE_SLOPPINESS:+,$CCACHE_SLOPPINESS}
+fi
 
 check_tools
 fetch_source
