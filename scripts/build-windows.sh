@@ -6,6 +6,8 @@
 #   scripts/build-windows.sh          # dependencies (when missing) and the Windows build
 #   scripts/build-windows.sh --test   # then the zip (scripts/package-windows.sh) and the tests
 #                                     # under Wine (scripts/test-windows.sh)
+#   scripts/build-windows.sh --qt     # Qt for Windows too (scripts/build-qt-windows.sh, into
+#                                     # ~/.cache/pernard; hours the first time on 2 cores)
 #
 # Environment: PERNARD_JOBS (parallel jobs, default 2), PERNARD_CCACHE=1 (compile through ccache).
 set -euo pipefail
@@ -16,6 +18,15 @@ deps=$build/deps
 prefix=$deps/prefix
 jobs=${PERNARD_JOBS:-2}
 triple=x86_64-w64-mingw32
+test=
+qt=
+for arg in "$@"; do
+    case $arg in
+        --test) test=1 ;;
+        --qt) qt=1 ;;
+        *) echo "build-windows: unknown option $arg" >&2; exit 2 ;;
+    esac
+done
 toolchain=$source_dir/cmake/mingw-w64-x86_64.cmake
 launcher=()
 if [[ -n ${PERNARD_CCACHE:-} ]]; then
@@ -224,12 +235,15 @@ for dep in utf8proc sqlite nettle uriparser simdjson googletest curl icu; do
     fi
 done
 echo "build-windows: dependencies ready ($((SECONDS - started)) s)"
+if [[ -n $qt ]]; then
+    PERNARD_JOBS=$jobs scripts/build-qt-windows.sh >/dev/null
+fi
 
 cmake --preset mingw "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"$jobs" --target pernard-cli core_tests
 echo "build-windows: built in $((SECONDS - started)) s"
 
-if [[ ${1:-} == --test ]]; then
+if [[ -n $test ]]; then
     # The zip too: its pernard-cli.exe is the one the corpus goes through.
     scripts/package-windows.sh >/dev/null
     exec scripts/test-windows.sh "$build"
