@@ -36,7 +36,9 @@ options=(
     -release -static -static-runtime
     -xplatform win32-g++
     -nomake examples -nomake tests
-    -no-opengl -no-direct2d -no-icu -no-dbus
+    # Direct2D stays: without it Gui leaves out the DirectWrite font database that the windows
+    # plugin still calls, and a program fails to link.
+    -no-opengl -no-icu -no-dbus
     -no-feature-network -no-feature-sql -no-feature-printsupport -no-feature-concurrent
     -no-feature-xml
     # Debian's tarball leaves out the bundled tablet header the windows plugin would need.
