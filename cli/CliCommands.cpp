@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "cli/CliSession.h"
 #include "cli/CliUsage.h"
@@ -22,15 +23,21 @@ bool AnyRootPartial(const BmLogic& model) {
     return false;
 }
 
+void AppendNumber(std::string& out, int number) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    out.append(digits, end);
+}
+
 void PrintTable(const BmLogic& model, std::ostream& out) {
     // Lines are gathered in one buffer and written in large pieces.
     constexpr std::size_t kPiece = 1 << 20;
     std::string lines;
     lines.reserve(kPiece + 4096);
     for (int i = 0; i < model.glCT; ++i) {
-        lines += std::to_string(i);
+        AppendNumber(lines, i);
         lines += '\t';
-        lines += std::to_string(model.gloya[i]);
+        AppendNumber(lines, model.gloya[i]);
         lines += '\t';
         lines += KindOf(model, i);
         for (const auto* column : {&model.glName, &model.glUrl, &model.glAdd, &model.glVisit}) {

@@ -1,6 +1,9 @@
 #include "cli/CliSession.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include "util/Numbers.h"
@@ -115,6 +118,46 @@ std::string EscapeField(std::string_view field) {
     return out;
 }
 
+namespace {
+
+// The bytes a printed field cannot hold as they are.
+constexpr std::array<bool, 256> kNotPlain = [] {
+    std::array<bool, 256> table{};
+    for (unsigned char c : {'\\', '\t', '\r', '\n', '\0'}) table[c] = true;
+    return table;
+}();
+
+// Whether any of the eight bytes at `bytes` may be one that is escaped: a byte below 14 (which
+// holds the NUL, tab, line feed and carriage return) or a backslash.
+bool MayHoldEscaped(const char* bytes) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    const std::uint64_t below14 = (word - kOnes * 14) & ~word & kHighs;
+    const std::uint64_t backslash = word ^ (kOnes * '\\');
+    return (below14 | ((backslash - kOnes) & ~backslash & kHighs)) != 0;
+}
+
+const char* EscapeOf(char c) {
+    switch (c) {
+        case '\\':
+            return "\\\\";
+        case '\t':
+            return "\\t";
+        case '\r':
+            return "\\r";
+        case '\n':
+            return "\\n";
+        case '\0':
+            return "\\0";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
 void AppendEscapedField(std::string& out, std::string_view field) {
     // Bytes kept from a file are printed as they are shown: the output stays UTF-8.
     std::string shown;
@@ -122,34 +165,25 @@ void AppendEscapedField(std::string& out, std::string_view field) {
         shown = ShownText(field);
         field = shown;
     }
-    const bool plain = std::none_of(field.begin(), field.end(), [](char c) {
-        return c == '\\' || c == '\t' || c == '\r' || c == '\n' || c == '\0';
-    });
-    if (plain) {
-        out += field;
-        return;
-    }
-    for (char c : field) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\0':
-                out += "\\0";
-                break;
-            default:
-                out += c;
+    // Runs of plain bytes go out whole; only the bytes between them are looked at one by one,
+    // and eight bytes at a time are passed over while none of them needs a look.
+    std::size_t run = 0;
+    std::size_t at = 0;
+    while (at < field.size()) {
+        if (field.size() - at >= 8 && !MayHoldEscaped(field.data() + at)) {
+            at += 8;
+            continue;
         }
+        const char* escape =
+            kNotPlain[static_cast<unsigned char>(field[at])] ? EscapeOf(field[at]) : nullptr;
+        if (escape != nullptr) {
+            out.append(field.data() + run, at - run);
+            out += escape;
+            run = at + 1;
+        }
+        ++at;
     }
+    out.append(field.data() + run, field.size() - run);
 }
 
 void SayDeclined(WriteRefusal refusal, std::ostream& err) {

@@ -91,6 +91,11 @@ TEST(Cli, EscapeField) {
     EXPECT_EQ(EscapeField("a\\b\tc\rd\ne"), "a\\\\b\\tc\\rd\\ne");
     EXPECT_EQ(EscapeField(std::string_view("n\0ul", 4)), "n\\0ul");
     EXPECT_EQ(EscapeField("plain"), "plain");
+    // Escapes at word edges, and bytes below 14 that stay as they are.
+    EXPECT_EQ(EscapeField("0123456\\89\x0b\x0c\x01"
+                          "bcde\tghijklm\n"),
+              "0123456\\\\89\x0b\x0c\x01"
+              "bcde\\tghijklm\\n");
 }
 
 TEST(Cli, SaveWritesAFileOrAFavoritesDirectory) {
