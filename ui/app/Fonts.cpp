@@ -5,10 +5,14 @@
 namespace pernard::ui {
 
 void InstallFontSubstitutes() {
-    const QStringList gothic = {"MS PGothic",       "Yu Gothic UI", "IPAPGothic",   "IPAGothic",
-                                "Noto Sans CJK JP", "VL PGothic",   "TakaoPGothic", "Sans Serif"};
-    const QStringList mincho = {"MS PMincho",        "Yu Mincho",  "IPAPMincho", "IPAMincho",
-                                "Noto Serif CJK JP", "IPAPGothic", "IPAGothic",  "Serif"};
+    // Windows' own Japanese fonts first (a Windows without the design's fonts has its UI fonts),
+    // then the free ones of Linux and of Wine's prefix.
+    const QStringList gothic = {"MS PGothic", "Yu Gothic UI",     "Meiryo UI",  "MS UI Gothic",
+                                "IPAPGothic", "IPAGothic",        "VL PGothic", "TakaoPGothic",
+                                "Noto Sans CJK JP", "Sans Serif"};
+    const QStringList mincho = {"MS PMincho", "Yu Mincho",        "IPAPMincho", "IPAMincho",
+                                "Noto Serif CJK JP", "Yu Gothic UI", "Meiryo UI", "IPAPGothic",
+                                "IPAGothic",  "Serif"};
     QFont::insertSubstitutions(QString::fromUtf8(kPGothic), gothic);
     QFont::insertSubstitutions(QString::fromUtf8(kPMincho), mincho);
     QFont::insertSubstitutions(QString::fromUtf8(kMincho),

@@ -36,9 +36,10 @@ public:
 bool InstallJapanese(QCoreApplication& application) {
     const QLocale japanese(QLocale::Japanese, QLocale::Japan);
     QLocale::setDefault(japanese);
-    // Qt's own translations, or a "translations" folder beside the program (as a Windows
-    // installation ships them).
+    // Qt's own translations: the ones built into the program (the Windows build carries them as
+    // a resource), the system's, or a "translations" folder beside the program.
     const QStringList places = {
+        QStringLiteral(":/translations"),
         QLibraryInfo::path(QLibraryInfo::TranslationsPath),
         QDir(QCoreApplication::applicationDirPath()).filePath("translations"),
     };

@@ -20,6 +20,7 @@
 #include "ui/app/Fonts.h"
 #include "ui/widgets/PersistentWindow.h"
 #include "ui/app/Registry.h"
+#include "util/UserFolders.h"
 
 namespace pernard::ui {
 
@@ -473,8 +474,11 @@ void TFormBookmark::SetupEditionPages() {
             OtherProgramValue("Netscape\\Netscape Navigator\\Bookmark List", "File Location"));
     }
     if (EditIE1->text().isEmpty()) {
-        EditIE1->setText(OtherProgramValue(
-            "Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Favorites"));
+        QString favorites = OtherProgramValue(
+            "Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Favorites");
+        // A system that keeps no such value still knows the folder.
+        if (favorites.isEmpty()) favorites = QString::fromStdString(DefaultFavoritesDirectory());
+        EditIE1->setText(favorites);
     }
     for (QWidget* page : {TabBrowser, TabList, TabDebug, TabNetwork, TabOther}) {
         PageControl->setTabVisible(PageControl->indexOf(page), false);
