@@ -6,8 +6,9 @@
 #   scripts/build-windows.sh          # dependencies (when missing) and the Windows build
 #   scripts/build-windows.sh --test   # then the zip (scripts/package-windows.sh) and the tests
 #                                     # under Wine (scripts/test-windows.sh)
-#   scripts/build-windows.sh --qt     # Qt for Windows too (scripts/build-qt-windows.sh, into
-#                                     # ~/.cache/pernard; hours the first time on 2 cores)
+#   scripts/build-windows.sh --qt     # the desktop program and its tests too, on Qt for Windows
+#                                     # (scripts/build-qt-windows.sh, into ~/.cache/pernard;
+#                                     # about 40 minutes the first time on 2 cores)
 #
 # Environment: PERNARD_JOBS (parallel jobs, default 2), PERNARD_CCACHE=1 (compile through ccache).
 set -euo pipefail
@@ -35,12 +36,24 @@ deps=$(PERNARD_JOBS=$jobs scripts/build-windows-deps.sh)
 mkdir -p "$build"
 if [[ -d $build/deps && ! -L $build/deps ]]; then rm -rf "$build/deps"; fi
 ln -sfn "$deps" "$build/deps"
+configure=(cmake --preset mingw "${launcher[@]}")
+targets=(pernard-cli core_tests)
 if [[ -n $qt ]]; then
-    PERNARD_JOBS=$jobs scripts/build-qt-windows.sh >/dev/null
+    qt_dir=$(PERNARD_JOBS=$jobs scripts/build-qt-windows.sh)
+    # With Qt, the build runs on Qt's toolchain file, which loads ours; a folder configured
+    # without it is configured again.
+    if [[ -f $build/CMakeCache.txt ]] &&
+        ! grep -q '^PERNARD_BUILD_UI:BOOL=ON' "$build/CMakeCache.txt"; then
+        rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
+    fi
+    configure+=(-DPERNARD_BUILD_UI=ON
+                -DCMAKE_TOOLCHAIN_FILE="$qt_dir/lib/cmake/Qt6/qt.toolchain.cmake"
+                -DQT_CHAINLOAD_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake")
+    targets+=(pernard ui_tests)
 fi
 
-cmake --preset mingw "${launcher[@]}" >/dev/null
-cmake --build "$build" -j"$jobs" --target pernard-cli core_tests
+"${configure[@]}" >/dev/null
+cmake --build "$build" -j"$jobs" --target "${targets[@]}"
 echo "build-windows: built in $((SECONDS - started)) s"
 
 if [[ -n $test ]]; then

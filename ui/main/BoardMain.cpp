@@ -66,6 +66,8 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     RestoreWindowState();
     Notebook->setCurrentIndex(0);
     Notebook->setFocusProxy(LView);  // the page book hands its focus to the list
+    // The keys act on the tree from the start, as the user sees it selected.
+    TreeV->setFocus();
     model_.CancelClip();
 }
 

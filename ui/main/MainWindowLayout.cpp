@@ -126,6 +126,8 @@ QToolButton* TFormMain::AddTool(const QString& name, const QString& caption, con
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setAutoRaise(true);
     button->setMinimumSize(51, 35);
+    // As on a Windows toolbar, a click acts and leaves the keyboard where it was.
+    button->setFocusPolicy(Qt::NoFocus);
     if (handler != nullptr)
         connect(button, &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
     return button;
