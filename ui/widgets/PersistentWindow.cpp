@@ -1,6 +1,7 @@
 #include "ui/widgets/PersistentWindow.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QShortcut>
 
 #include "ui/app/Fonts.h"
@@ -35,11 +36,36 @@ void PersistentWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+namespace {
+
+// Closes its window on an Escape that reaches the window unhandled. The shortcut below needs a
+// focus widget inside an active window; Windows' platform (and a window that has no focus widget
+// yet) delivers the key to the window without one, and this takes it there.
+class EscapeCloser : public QObject {
+public:
+    explicit EscapeCloser(QWidget* window) : QObject(window), window_(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != window_ || event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier) return false;
+        window_->close();
+        return true;
+    }
+
+private:
+    QWidget* window_;
+};
+
+}  // namespace
+
 void CloseWithEscape(QWidget* window) {
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
     escape->setObjectName("EscapeCloses");
     escape->setContext(Qt::WidgetWithChildrenShortcut);
     QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
+    window->installEventFilter(new EscapeCloser(window));
 }
 
 void FixDialogSize(QWidget& dialog, QSize design) {

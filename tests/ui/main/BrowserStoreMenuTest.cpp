@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "ui/UiFixture.h"
 #include "formats/BrowserStores.h"
@@ -17,18 +18,16 @@ namespace {
 class BrowserStoreMenuTest : public UiTest {
 protected:
     void SetUp() override {
-        const char* home = std::getenv("HOME");
-        previousHome = home != nullptr ? home : "";
-        setenv("HOME", fakeHome.Path().c_str(), 1);
+        home.emplace("HOME", fakeHome.Path().string().c_str());
         store = fakeHome.Write(
             ".config/microsoft-edge/Default/Bookmarks",
             "{\"roots\": {\"bookmark_bar\": {\"type\": \"folder\", \"name\": \"お気に入りバー\", "
             "\"children\": [{\"type\": \"url\", \"name\": \"例\", \"url\": \"http://e/\"}]}}}");
     }
-    void TearDown() override { setenv("HOME", previousHome.c_str(), 1); }
+    void TearDown() override { home.reset(); }
 
     TempDir fakeHome;
-    std::string previousHome;
+    std::optional<ScopedVariable> home;
     std::string store;
 };
 
