@@ -3,7 +3,7 @@
 # into a folder outside the work tree (${XDG_CACHE_HOME:-$HOME/.cache}/pernard/mingw-deps-KEY),
 # KEY a hash of these recipes, the toolchain file and the cross compiler's version: a fresh
 # clone on a machine that built them once finds them there. A library is built again only when
-# its stamp is gone. Installs the cross compiler and Wine first.
+# its stamp is gone. The tools it runs are installed by scripts/build-windows.sh.
 #
 #   scripts/build-windows-deps.sh    # builds what is missing, then prints the folder
 #
@@ -28,45 +28,6 @@ deps_folder() {
     key=$({ cat "$0" "$toolchain"; find cmake/windows/curl cmake/windows/icu -type f | sort |
             xargs cat; echo "$compiler"; } | sha256sum | cut -c1-10)
     echo "${XDG_CACHE_HOME:-$HOME/.cache}/pernard/mingw-deps-$key"
-}
-
-as_root() { if [[ $(id -u) == 0 ]]; then "$@"; else sudo "$@"; fi; }
-
-# The cross compiler, Wine, and the build machine's tools the dependency builds run (tclsh for
-# SQLite's amalgamation, ICU's icupkg and genccode for its data archive), zip for the package and
-# ip for the tests' network namespace.
-install_tools() {
-    local wanted=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 dpkg-dev tcl
-                  icu-devtools googletest cmake ninja-build pkg-config zip unzip iproute2)
-    local missing=()
-    for package in "${wanted[@]}"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
-            missing+=("$package")
-    done
-    local sources=/etc/apt/sources.list.d/pernard-deb-src.sources
-    if [[ ! -f $sources ]]; then
-        # Source packages from the same mirror as the binary ones; uriparser's bookworm sources
-        # are no longer served, so trixie's are taken for it.
-        as_root tee "$sources" >/dev/null <<'EOF'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates trixie
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-
-Types: deb-src
-URIs: http://deb.debian.org/debian-security
-Suites: bookworm-security
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-        as_root apt-get update -qq
-    fi
-    if ((${#missing[@]})); then
-        as_root apt-get update -qq
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-            "${missing[@]}" >/dev/null
-    fi
 }
 
 # Unpacks the upstream tarball of a Debian source package into $deps/src/NAME and prints the
@@ -220,7 +181,6 @@ build_googletest() {
         -DBUILD_TESTING=OFF
 }
 
-install_tools >&2
 deps=$(deps_folder)
 prefix=$deps/prefix
 mkdir -p "$prefix"

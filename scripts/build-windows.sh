@@ -30,6 +30,48 @@ if [[ -n ${PERNARD_CCACHE:-} ]]; then
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 
+as_root() { if [[ $(id -u) == 0 ]]; then "$@"; else sudo "$@"; fi; }
+
+# The cross compiler, Wine, and the build machine's tools the dependency builds run (tclsh for
+# SQLite's amalgamation, ICU's icupkg and genccode for its data archive), zip and NSIS for the
+# package and the installer, ip for the tests' network namespace, Xvfb, xdotool and ImageMagick
+# for the tests of the window.
+install_tools() {
+    local wanted=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 dpkg-dev tcl
+                  icu-devtools googletest cmake ninja-build pkg-config zip unzip iproute2 nsis
+                  xvfb xdotool imagemagick fonts-ipafont-gothic fonts-ipafont-mincho)
+    local missing=()
+    for package in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
+            missing+=("$package")
+    done
+    local sources=/etc/apt/sources.list.d/pernard-deb-src.sources
+    if [[ ! -f $sources ]]; then
+        # Source packages from the same mirror as the binary ones; uriparser's bookworm sources
+        # are no longer served, so trixie's are taken for it.
+        as_root tee "$sources" >/dev/null <<'EOF'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates trixie
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+        as_root apt-get update -qq
+    fi
+    if ((${#missing[@]})); then
+        as_root apt-get update -qq
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+            "${missing[@]}" >/dev/null
+    fi
+}
+
+install_tools
 started=$SECONDS
 # The libraries, in the cache; build-mingw/deps points at them, where the mingw preset looks.
 deps=$(PERNARD_JOBS=$jobs scripts/build-windows-deps.sh)
