@@ -58,7 +58,10 @@ crlf /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licenses/gcc-runtime.tx
 (cd "$build/package" && zip -qr9 "../$name.zip" "$name")
 echo "$build/$name.zip"
 if [[ -n $desktop ]]; then
-    makensis -V2 -DVERSION="$version" -DSTAGE="$(realpath "$stage")" -DICON="$PWD/data/windows/pernard.ico" \
+    # The uninstaller's list: each installed file by name.
+    (cd "$stage" && find . -type f | sed 's|^\./||' | sort |
+        sed 's|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|') >"$stage.files.nsh"
+    makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$(realpath "$stage")" -DICON="$PWD/data/windows/pernard.ico" \
         -DOUTFILE="$(realpath "$build")/$name-setup.exe" data/windows/pernard.nsi >&2
     echo "$build/$name-setup.exe"
 fi

@@ -27,7 +27,8 @@ for file in pernard.exe pernard-cli.exe pernard.htm README-ja.txt uninstall.exe 
     [[ -f $installed/$file ]] || fail "no $file in $installed"
 done
 ls "$installed"/source/*.tar.xz >/dev/null 2>&1 || fail "no source archive in $installed"
-[[ -f $start_menu/Pernard.lnk ]] || fail "no Start menu entry in $start_menu"
+[[ -f $start_menu/Pernard.lnk && -f "$start_menu/Pernard のアンインストール.lnk" ]] ||
+    fail "no Start menu entries in $start_menu"
 "$wine" reg query "$uninstall_key" /v UninstallString >/dev/null 2>&1 ||
     fail "the uninstaller is not in Windows' list of programs"
 echo "test-windows-installer: installed into %LOCALAPPDATA%\\Programs\\Pernard"
@@ -36,11 +37,15 @@ scripts/test-windows-window.sh "$installed/pernard.exe" "${SHOTS:-build-mingw/sc
 
 "$wine" reg query 'HKCU\Software\Tesvel\Common\Window' >/dev/null 2>&1 ||
     fail "no settings to outlive the uninstall"
+# A file of the user's put beside the installed ones must outlive the uninstall.
+echo "mine" >"$installed/licenses/mine.txt"
 # The uninstaller copies itself away and runs from there: wait (bounded) for it to finish.
 timeout 120 "$wine" "$installed/uninstall.exe" /S || fail "the uninstaller failed"
-for _ in $(seq 120); do [[ -e $installed ]] || break; sleep 0.5; done
+for _ in $(seq 120); do [[ -e $installed/pernard.exe ]] || break; sleep 0.5; done
 "$wineserver" -w
-[[ ! -e $installed ]] || fail "left behind: $(find "$installed" | head -5 | tr '\n' ' ')"
+left=$(cd "$installed" && find . -type f | sort | tr '\n' ' ')
+[[ $left == "./licenses/mine.txt " ]] || fail "left behind or taken: $left"
+rm -rf "$installed"
 [[ ! -e $start_menu/Pernard.lnk ]] || fail "the Start menu entry is left behind"
 ! "$wine" reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstall key is left behind"
 "$wine" reg query 'HKCU\Software\Tesvel\Common\Window' >/dev/null 2>&1 ||

@@ -23,12 +23,33 @@ BrandingText "Pernard ${VERSION}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\pernard.exe"
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE RefuseAForeignFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Japanese"
+
+; A folder that holds files but no Pernard is someone else's: installing there would replace
+; files of the same names, and uninstalling would take them.
+Function RefuseAForeignFolder
+  IfFileExists "$INSTDIR\pernard.exe" done
+  FindFirst $0 $1 "$INSTDIR\*"
+  loop:
+    StrCmp $1 "" empty
+    StrCmp $1 "." next
+    StrCmp $1 ".." next
+    FindClose $0
+    MessageBox MB_OK|MB_ICONEXCLAMATION "このフォルダーにはほかのファイルがあります。空のフォルダーか、新しいフォルダーを選んでください。$\r$\n$INSTDIR"
+    Abort
+  next:
+    FindNext $0 $1
+    Goto loop
+  empty:
+    FindClose $0
+  done:
+FunctionEnd
 
 Section "Pernard"
   SetOutPath "$INSTDIR"
@@ -56,14 +77,10 @@ Section "Pernard"
 SectionEnd
 
 Section "Uninstall"
-  ; Only what the installer put there: a folder the user chose keeps whatever else it holds.
-  Delete "$INSTDIR\pernard.exe"
-  Delete "$INSTDIR\pernard-cli.exe"
-  Delete "$INSTDIR\pernard.htm"
-  Delete "$INSTDIR\README-ja.txt"
-  Delete "$INSTDIR\licenses\*.txt"
+  ; Only what the installer put there, file by file (the list is made with the package): a file
+  ; of the user's beside them stays, and so do the folders that still hold one.
+  !include "${STAGE}.files.nsh"
   RMDir "$INSTDIR\licenses"
-  Delete "$INSTDIR\source\*.tar.xz"
   RMDir "$INSTDIR\source"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

@@ -365,9 +365,6 @@ bool TFormMain::SettleUnsavedChanges() {
 
 bool TFormMain::FormCloseQuery() {
     if (!SettleUnsavedChanges()) return false;
-#ifdef _WIN32
-    QFile::remove("D:\\Bin\\Skylark.dat");
-#endif
     SaveWindowState();
     // Tool windows still open when the program ends keep where they were.
     for (PersistentWindow* window : findChildren<PersistentWindow*>()) {

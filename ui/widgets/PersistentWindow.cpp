@@ -50,6 +50,8 @@ protected:
         if (watched != window_ || event->type() != QEvent::KeyPress) return false;
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier) return false;
+        // A held key closes this window only, not each window that comes to the front after it.
+        if (key->isAutoRepeat()) return false;
         window_->close();
         return true;
     }
