@@ -56,33 +56,33 @@ sample=$work/sample.htm
 cp examples/bookmark.htm "$sample"
 "$cli" list "$sample" | cut -f3-5 >"$work/before.txt"
 
+# Prints the window titled NAME once one is shown, waiting at most SECONDS (default 10).
+shown_window() {
+    local window= tries=$((${2:-10} * 4))
+    for _ in $(seq "$tries"); do
+        window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -1 || true)
+        [[ -n $window ]] && break
+        sleep 0.25
+    done
+    echo "$window"
+}
 # Starts the program on the sample; `main` is its main window once it is shown.
 start() {
     (cd "$work" && exec "$wine" "$exe" "$("$wine" winepath -w "$sample" 2>/dev/null | tr -d '\r')") \
         >"$work/program.log" 2>&1 &
     program=$!
-    local window=
-    for _ in $(seq 120); do
-        window=$(xdotool search --onlyvisible --name '^ペルナード$' 2>/dev/null | head -1 || true)
-        [[ -n $window ]] && break
-        sleep 0.5
-    done
-    [[ -n $window ]] || fail "no main window titled ペルナード within 60 s"
+    [[ -n $(shown_window ペルナード 60) ]] || fail "no main window titled ペルナード within 60 s"
     sleep 2  # the collection is read after the window is shown
     # The window as it is now: the first one shown may have been made again meanwhile.
-    main=$(xdotool search --onlyvisible --name '^ペルナード$' 2>/dev/null | tail -1 || true)
+    main=$(shown_window ペルナード)
     [[ -n $main ]] || fail "the main window went away after it was shown"
 }
 # Gives the main window the keyboard (there is no window manager to do it).
 focus() { xdotool windowfocus --sync "$main" 2>/dev/null || true; sleep 0.5; }
 # Waits (bounded) for a window titled NAME to be shown, and gives it the keyboard.
 dialog() {
-    local window=
-    for _ in $(seq 40); do
-        window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
-        [[ -n $window ]] && break
-        sleep 0.25
-    done
+    local window
+    window=$(shown_window "$1")
     [[ -n $window ]] || fail "no window titled $1"
     xdotool windowfocus --sync "$window" 2>/dev/null || true
     sleep 0.5
