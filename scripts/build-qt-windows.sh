@@ -41,6 +41,15 @@ options=(
     -no-opengl -no-icu -no-dbus
     -no-feature-network -no-feature-sql -no-feature-printsupport -no-feature-concurrent
     -no-feature-xml
+    # Widgets, dialogs and text formats the program never shows: less to compile.
+    -no-feature-graphicsview -no-feature-mdiarea -no-feature-calendarwidget
+    -no-feature-datetimeedit -no-feature-lcdnumber -no-feature-dial -no-feature-fontcombobox
+    -no-feature-fontdialog -no-feature-colordialog -no-feature-wizard -no-feature-keysequenceedit
+    -no-feature-syntaxhighlighter -no-feature-undoview -no-feature-columnview
+    -no-feature-datawidgetmapper -no-feature-commandlinkbutton -no-feature-splashscreen
+    -no-feature-textodfwriter -no-feature-textmarkdownreader -no-feature-textmarkdownwriter
+    -no-feature-pdf -no-feature-movie -no-feature-sessionmanager -no-feature-systemtrayicon
+    -no-feature-gif -no-feature-imageformat_ppm -no-feature-imageformat_xbm
     # Debian's tarball leaves out the bundled tablet header the windows plugin would need.
     -no-feature-tabletevent
     -qt-zlib -qt-libpng -no-libjpeg -qt-freetype -qt-harfbuzz -qt-pcre

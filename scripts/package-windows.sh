@@ -37,7 +37,6 @@ if [[ -n $desktop ]]; then
     crlf "$qt_src/src/3rdparty/libpng/LICENSE" "$stage/licenses/libpng.txt"
     crlf "$qt_src/src/3rdparty/zlib/LICENSE" "$stage/licenses/zlib.txt"
     crlf "$qt_src/src/3rdparty/pcre2/LICENCE" "$stage/licenses/pcre2.txt"
-    crlf "$qt_src/src/3rdparty/md4c/LICENSE.md" "$stage/licenses/md4c.txt"
     # Pernard's own source, to build it again against a changed Qt.
     mkdir -p "$stage/source"
     git archive --format=tar --prefix="pernard-$version/" HEAD |
