@@ -6,6 +6,7 @@
 #include "cli/CliSession.h"
 #include "cli/CliUsage.h"
 #include "cli/CollectionCommands.h"
+#include "cli/HistoryCommand.h"
 #include "cli/SortCommand.h"
 #include "model/BmLogic.h"
 #include "model/EntryExtras.h"
@@ -114,6 +115,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (arguments[0] == "report") return RunReport(arguments, err);
     if (arguments[0] == "check") return RunCheck(arguments, out, err);
     if (arguments[0] == "sort") return RunSort(arguments, err);
+    if (arguments[0] == "history") return RunHistory(arguments, out, err);
+    if (arguments[0] == "restore") return RunRestore(arguments, err);
     err << "unknown command: " << arguments[0] << '\n' << CliUsage();
     return 2;
 }

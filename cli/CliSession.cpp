@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include "history/VersionHistory.h"
 #include "util/Numbers.h"
 
 #include "cli/CliUsage.h"
@@ -202,6 +203,10 @@ CliSession::CliSession(const CommandLine& line, std::ostream& err, std::ostream*
     settings_.skipDuplicates = line.skipDuplicates;
     settings_.noEmptyFolders = line.noEmptyFolders;
     settings_.fallbackEncoding = line.encoding;
+    // Every overwrite keeps the version before it, within the bound the window's settings set.
+    settings_.historyDirectory = VersionHistory::DefaultRoot();
+    settings_.historyLimit =
+        StoredHistoryLimit(settings_.historyDirectory).value_or(kDefaultHistoryLimit);
 }
 
 bool CliSession::Load(const std::vector<std::string>& sources, std::ostream& err) {

@@ -64,6 +64,7 @@ public:
     // Check-log lines (what a save could not write, the duplicate check's lines) go to `log`.
     CliSession(const CommandLine& line, std::ostream& err, std::ostream* log = nullptr);
     BmLogic& Model() { return model_; }
+    const SettingsPort& Settings() const { return settings_; }
     // Bookmark files are written in UTF-8 (save --save-encoding UTF-8).
     void SaveInUtf8() { settings_.saveInUtf8 = true; }
     // What the check log's lines are, as the last save or check said; empty when it said nothing.

@@ -26,7 +26,9 @@ namespace {
     "       pernard-cli sort [LOAD OPTIONS] --by name|url|added|visited [--descending]\n"      \
     "                        [--folders-first] [--recursive] [--folder N] SOURCE...\n"         \
     "                        (--to FILE | --to-favorites DIR | --to-store)\n"                  \
-    "                        [--save-encoding UTF-8] [--force]\n"
+    "                        [--save-encoding UTF-8] [--force]\n"                          \
+    "       pernard-cli history TARGET [--diff N]\n"                                        \
+    "       pernard-cli restore TARGET --version N [--force]\n"
 
 constexpr const char* kUsage = PERNARD_CLI_SYNOPSIS
     "LOAD OPTIONS: --max-url N  --encoding NAME  --skip-duplicates  --no-empty-folders\n"
@@ -54,8 +56,10 @@ constexpr const char* kHelp =
     "       over the file it was read from, it holds every root that file gave, in order;\n"
     "       a file another SOURCE was read from is never a target. --to-store writes a root\n"
     "       read from a Chromium-family browser's Bookmarks file back into it, in its own\n"
-    "       format, only while that browser is closed; the old file is first copied beside it\n"
-    "       (Bookmarks.pernard-backup-DATE-TIME). Firefox's places.sqlite is never written.\n"
+    "       format, only while that browser is closed. Firefox's places.sqlite is never\n"
+    "       written. Every file or directory written over is first kept as an earlier version\n"
+    "       (see history); without a history a store is copied beside itself first\n"
+    "       (Bookmarks.pernard-backup-DATE-TIME).\n"
     "search prints the entries whose name (with --url: URL) contains any of the words of\n"
     "       TEXT, one line per entry, tab-separated: index, kind, name, URL, folder path.\n"
     "       ASCII letters match in either case; --fold also ignores width and case (ｶﾅ = カナ,\n"
@@ -92,6 +96,19 @@ constexpr const char* kHelp =
     "       their script and width, ASCII letters in either case, numbers by value), URLs\n"
     "       byte by byte; entries without the key (no date; a folder's URL or last visit)\n"
     "       come last in either direction, and entries with equal keys keep their order.\n"
+    "history lists the earlier versions of TARGET (a bookmark file, a Favorites directory,\n"
+    "       a store, a page) that were kept before something wrote over it, newest first, one\n"
+    "       line each, tab-separated: number, time kept, size in bytes, bookmarks, folders.\n"
+    "       With --diff N it prints what differs between version N and TARGET as it is now,\n"
+    "       one line per bookmark added, removed, moved or renamed and per folder reordered,\n"
+    "       then the counts. Versions are kept in $XDG_DATA_HOME/pernard/history\n"
+    "       (%LOCALAPPDATA%\\Pernard\\history on Windows): the last 20 of each target and the\n"
+    "       last of each day for 30 days, within the total the window's settings set (500 MB).\n"
+    "       A file there that is damaged or not the program's is skipped and said.\n"
+    "restore writes version N back over TARGET, byte for byte (a Favorites directory file\n"
+    "       for file; shortcut files it did not hold are removed), after keeping TARGET as it\n"
+    "       is now as a version too. A write whose version cannot be kept (a full disk, no\n"
+    "       history folder) is refused unless --force is given; so is every write above.\n"
     "\n"
     "LOAD OPTIONS\n"
     "  --max-url N          room for N entries (default 1000000)\n"

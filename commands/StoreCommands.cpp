@@ -27,8 +27,11 @@ bool SaveBrowserStore(BmLogic& model, int root, bool force, WriteRefusal* refusa
     if (!decision.Allowed()) return false;
     const WritePermit& permit = *decision.permit;
     const RootInfo* info = model.RootInfoOf(root);
+    // The store as the browser left it is kept before the first write: among the earlier
+    // versions, or where there is no history, as a copy beside it.
     const bool firstWrite = info == nullptr || !info->store || !info->store->backedUp;
-    const ChromiumStoreWrite write = WriteChromiumStore(model, permit, firstWrite);
+    const bool backUp = firstWrite && !permit.EarlierVersionKept();
+    const ChromiumStoreWrite write = WriteChromiumStore(model, permit, backUp);
     if (!write.written) {
         ports.prompts->ShowMessage(write.errorText);
         return false;
@@ -40,6 +43,10 @@ bool SaveBrowserStore(BmLogic& model, int root, bool force, WriteRefusal* refusa
     if (!write.backup.empty()) {
         ports.diagnostics->ReportSaveWarning("書き込む前のブックマークを保存しました : " +
                                              write.backup);
+    } else if (firstWrite) {
+        ports.diagnostics->ReportSaveWarning(
+            "書き込む前のブックマークを以前の版に残しました（ファイル › 以前の版… で戻せます） : " +
+            permit.Target());
     }
     if (write.store.leftOut.Any()) {
         ports.diagnostics->ReportSaveWarning(StoreLeftOutMessage(write.store.leftOut));

@@ -11,6 +11,7 @@
 #include "formats/favorites/FavoritesReader.h"
 #include "formats/bookmarkfile/NetscapeWriter.h"
 #include "formats/SourceRead.h"
+#include "history/VersionHistory.h"
 #include "util/FileStamp.h"
 #include "util/ProfileLock.h"
 
@@ -153,6 +154,11 @@ private:
     using Rule = std::optional<Verdict>;
 
     Verdict MakeForStore();
+    Verdict MakeForRestore();
+    bool IsRestore() const {
+        return request_.kind == WriteKind::RestoredFile ||
+               request_.kind == WriteKind::RestoredDirectory;
+    }
     Verdict MakeOverSource(const Holders& holders);
     Verdict Refuse(WriteRefusal why, const std::string& message = {}) {
         if (!message.empty()) prompts_.ShowMessage(message);
@@ -174,8 +180,9 @@ private:
         std::error_code error;
         const fs::file_status status = fs::status(request_.target, error);
         if (!fs::exists(status)) return true;
-        const bool tree =
-            request_.kind == WriteKind::Favorites || request_.kind == WriteKind::FavoritesAnew;
+        const bool tree = request_.kind == WriteKind::Favorites ||
+                          request_.kind == WriteKind::FavoritesAnew ||
+                          request_.kind == WriteKind::RestoredDirectory;
         return tree ? fs::is_directory(status) : fs::is_regular_file(status);
     }
     // Whether the user (or --force) lets the write go on after `question`.
@@ -196,7 +203,7 @@ private:
 };
 
 bool Decision::RootsAreValid() const {
-    if (request_.kind == WriteKind::Page) return true;
+    if (request_.kind == WriteKind::Page || IsRestore()) return true;
     return !request_.roots.empty() &&
            std::all_of(request_.roots.begin(), request_.roots.end(), [this](int root) {
                return model_.IsValidIndex(root) && model_.IsRoot(root);
@@ -236,12 +243,27 @@ Verdict Decision::MakeForStore() {
     return Verdict{WriteRefusal::None, request_.roots, true};
 }
 
+// An earlier version put back: never into Firefox's store, never into a Chromium-family one while
+// its browser runs on it. What the window has loaded from the target it reads again afterwards.
+Verdict Decision::MakeForRestore() {
+    const std::string& target = request_.target;
+    const SourceKind kind = KindOfSource(target);
+    if (kind == SourceKind::Firefox) {
+        return Refuse(WriteRefusal::BrowserStore, kFirefoxReadOnlyMessage + target);
+    }
+    if (kind == SourceKind::Chromium && BrowserProfileInUse(target)) {
+        return Refuse(WriteRefusal::BrowserRunning, kBrowserRunningMessage + target);
+    }
+    return Verdict{WriteRefusal::None, {}, false};
+}
+
 // The rules in the order the gate applies them: what no write may be first, then whether the
 // target holds loaded roots, and over a source what the write must hold and may lose.
 Verdict Decision::Make() {
     if (Rule refusal = RefuseInvalidRequest()) return *refusal;
     if (Rule refusal = RefuseUnwritableKind()) return *refusal;
     if (request_.kind == WriteKind::BrowserStore) return MakeForStore();
+    if (IsRestore()) return MakeForRestore();
     if (Rule refusal = RefuseBrowserStoreTarget()) return *refusal;
     const Holders holders = HoldersOf(model_, request_);
     if (!holders.touched.empty()) return MakeOverSource(holders);
@@ -378,13 +400,63 @@ bool Decision::ReplacesKeptBytes(const std::vector<int>& roots) const {
                        [this](int root) { return UrlsHoldKeptBytes(model_, root); });
 }
 
+// How the target's present content is kept: a Favorites tree as an archive, a browser's
+// store and every other file as it is.
+VersionFormat FormatOfWrite(const WriteRequest& request) {
+    switch (request.kind) {
+        case WriteKind::Favorites:
+        case WriteKind::FavoritesAnew:
+        case WriteKind::RestoredDirectory:
+            return VersionFormat::Directory;
+        case WriteKind::BrowserStore:
+            return VersionFormat::Json;
+        case WriteKind::RestoredFile:
+            return KindOfSource(request.target) == SourceKind::Chromium ? VersionFormat::Json
+                                                                        : VersionFormat::Html;
+        case WriteKind::BookmarkFile:
+        case WriteKind::Page:
+            break;
+    }
+    return VersionFormat::Html;
+}
+
+// Keeps what the target holds now among its earlier versions. When that cannot be done the
+// write goes on only with a yes (or --force); nullopt: it does not go on.
+std::optional<bool> KeepEarlierVersion(const BmLogic& model, const WriteRequest& request) {
+    const SettingsPort& settings = *model.GetPorts().settings;
+    VersionHistory history(settings.HistoryDirectory(),
+                           HistoryBounds{.totalBytes = settings.HistoryLimitBytes()});
+    const KeepResult kept = history.Keep(request.target, FormatOfWrite(request));
+    switch (kept.outcome) {
+        case KeepOutcome::Kept:
+        case KeepOutcome::AlreadyKept:
+            return true;
+        case KeepOutcome::NothingThere:
+        case KeepOutcome::Off:
+            return false;
+        case KeepOutcome::Failed:
+            break;
+    }
+    std::string question = kUnkeptVersionQuestion;
+    question.replace(question.find("%s"), 2, kept.error);
+    if (request.force ||
+        model.GetPorts().prompts->Confirm(question, Buttons::YesNoDefaultNo) == Answer::Yes) {
+        return false;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 WriteDecision WriteGate::Decide(const BmLogic& model, const WriteRequest& request) {
     Verdict verdict = Decision(model, request).Make();
     if (verdict.refusal != WriteRefusal::None) return WriteDecision{std::nullopt, verdict.refusal};
-    return WriteDecision{WritePermit(request.target, std::move(verdict.roots), verdict.overSource),
-                         WriteRefusal::None};
+    // Nothing is written before what it replaces is kept (or the user let that go).
+    const std::optional<bool> kept = KeepEarlierVersion(model, request);
+    if (!kept) return WriteDecision{std::nullopt, WriteRefusal::Declined};
+    WritePermit permit(request.target, std::move(verdict.roots), verdict.overSource);
+    permit.earlierVersionKept_ = *kept;
+    return WriteDecision{std::move(permit), WriteRefusal::None};
 }
 
 void WriteGate::Written(BmLogic& model, const WritePermit& permit) {

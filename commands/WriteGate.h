@@ -27,12 +27,14 @@ enum class WriteKind {
     FavoritesAnew,  // a Favorites directory replaced whole by a new tree
     Page,           // the URL list page of a folder
     BrowserStore,   // a Chromium-family store written back from the root read from it
+    RestoredFile,       // an earlier version of a file put back as it was kept
+    RestoredDirectory,  // an earlier version of a Favorites directory put back
 };
 
 struct WriteRequest {
     WriteKind kind = WriteKind::BookmarkFile;
     std::string target;
-    std::vector<int> roots;  // what the caller means to write; none for a page
+    std::vector<int> roots;  // what the caller means to write; none for a page or a restore
     // The overwrite save asks "… を … に保存します " first, unless the settings say not to.
     bool confirmOverwrite = false;
     // The command line's --force: over its source, a read that left something out, bytes that
@@ -68,6 +70,11 @@ public:
     // their file is remembered as this write left it.
     static void Written(BmLogic& model, const WritePermit& permit);
 };
+
+// Asked when what the target holds now cannot be kept as an earlier version.
+inline constexpr const char* kUnkeptVersionQuestion =
+    "今のファイルを以前の版として残せません（%s）。書き込むと、今の内容には戻せなくなります。"
+    "書き込みますか？";
 
 // Said when the target is a browser's own store.
 inline constexpr const char* kBrowserStoreMessage =

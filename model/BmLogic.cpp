@@ -265,6 +265,17 @@ void BmLogic::SetRootRead(int rootIndex, int read) {
     if (RootInfo* info = MutableRootInfo(rootIndex)) info->read = read;
 }
 
+void BmLogic::DetachFromSource(int rootIndex, std::string_view name) {
+    RootInfo* info = MutableRootInfo(rootIndex);
+    if (info == nullptr) return;
+    *info = RootInfo{};
+    const std::size_t k = static_cast<std::size_t>(rootIndex);
+    name_.Set(k, name);
+    added_.Set(k, SourceKindName(SourceKind::BookmarkFile));
+    visited_.Set(k, "");
+    tree_.SetText(nodes_[k], name);
+}
+
 std::vector<int> BmLogic::RootsOfSameRead(int rootIndex) const {
     const RootInfo* info = RootInfoOf(rootIndex);
     if (info == nullptr || info->read == 0) return {rootIndex};

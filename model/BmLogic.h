@@ -186,6 +186,9 @@ public:
     // back into it together.
     int NewReadNumber();
     void SetRootRead(int rootIndex, int read);
+    // A root just read from a copy (an earlier version, a scratch file) stands for no source:
+    // it takes `name`, and a save of it asks where to go.
+    void DetachFromSource(int rootIndex, std::string_view name);
     // The roots of the read that gave root `rootIndex`, in table order (itself alone when it
     // came from no numbered read).
     std::vector<int> RootsOfSameRead(int rootIndex) const;

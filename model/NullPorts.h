@@ -46,6 +46,8 @@ public:
     bool noOverwriteQuestion = true;
     std::string fallbackEncoding;
     bool saveInUtf8 = false;
+    std::string historyDirectory;  // none: nothing is kept
+    std::uint64_t historyLimit = 500ull << 20;
 
     std::string MaxUrlText() const override { return maxUrl; }
     std::string FallbackEncoding() const override { return fallbackEncoding; }
@@ -53,6 +55,8 @@ public:
     bool SkipDuplicateUrls() const override { return skipDuplicates; }
     bool NoEmptyFolders() const override { return noEmptyFolders; }
     bool NoOverwriteQuestion() const override { return noOverwriteQuestion; }
+    std::string HistoryDirectory() const override { return historyDirectory; }
+    std::uint64_t HistoryLimitBytes() const override { return historyLimit; }
 };
 
 // A model wired to the null ports.

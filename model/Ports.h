@@ -2,6 +2,7 @@
 // The narrow interfaces through which the core reaches the outside world. The desktop program
 // implements them with windows; the command-line tool and the tests with recorders.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,10 @@ public:
     // ＵＴＦ－８で保存する: bookmark files are written in UTF-8 whatever they were read in.
     virtual bool SaveInUtf8() const { return false; }
     // The consistency check's switch.
+    // Where the earlier versions of the files the program overwrites are kept (empty: nowhere),
+    // and how many bytes they may take in all (0: none are kept).
+    virtual std::string HistoryDirectory() const { return {}; }
+    virtual std::uint64_t HistoryLimitBytes() const { return 500ull << 20; }
     virtual bool DebugCheck() const { return false; }
     virtual void SetDebugCheck(bool /*on*/) {}
 };

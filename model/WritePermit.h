@@ -18,6 +18,8 @@ public:
     const std::vector<int>& Roots() const { return roots_; }
     // The target is the source the roots were read from: once written, they are saved.
     bool OverSource() const { return overSource_; }
+    // What the target held before this write is in the history of earlier versions.
+    bool EarlierVersionKept() const { return earlierVersionKept_; }
 
 private:
     friend class WriteGate;
@@ -27,6 +29,7 @@ private:
     std::string target_;
     std::vector<int> roots_;
     bool overSource_ = false;
+    bool earlierVersionKept_ = false;
 };
 
 }  // namespace pernard

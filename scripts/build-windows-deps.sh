@@ -176,6 +176,33 @@ build_simdjson() {
     cmake_dep simdjson "$src" -DSIMDJSON_DEVELOPER_MODE=OFF -DSIMDJSON_ENABLE_THREADS=ON
 }
 
+# zstd's library (the history's compressed copies): compressor and decompressor, no assembly
+# (its Huffman decoder's assembly is for ELF), multi-threading off.
+build_zstd() {
+    local src
+    src=$(fetch_source libzstd)
+    local work=$deps/build/zstd
+    mkdir -p "$work" "$prefix/lib/pkgconfig" "$prefix/include"
+    local objects=()
+    for file in "$src"/lib/common/*.c "$src"/lib/compress/*.c "$src"/lib/decompress/*.c; do
+        local object
+        object=$work/$(basename "$file" .c).o
+        cc -O2 -DZSTD_DISABLE_ASM -c "$file" -o "$object"
+        objects+=("$object")
+    done
+    rm -f "$prefix/lib/libzstd.a"
+    "$triple-ar" rcs "$prefix/lib/libzstd.a" "${objects[@]}"
+    cp "$src/lib/zstd.h" "$src/lib/zstd_errors.h" "$prefix/include/"
+    cat >"$prefix/lib/pkgconfig/libzstd.pc" <<EOF
+prefix=$prefix
+Name: libzstd
+Description: zstd (static, for Windows)
+Version: 1.5
+Cflags: -I\${prefix}/include
+Libs: -L\${prefix}/lib -lzstd
+EOF
+}
+
 build_googletest() {
     cmake_dep googletest /usr/src/googletest -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=OFF \
         -DBUILD_TESTING=OFF
@@ -186,7 +213,7 @@ prefix=$deps/prefix
 mkdir -p "$prefix"
 started=$SECONDS
 exec 3>&1 1>&2
-for dep in utf8proc sqlite nettle uriparser simdjson googletest curl icu; do
+for dep in utf8proc sqlite nettle uriparser simdjson zstd googletest curl icu; do
     if ! stamp "$dep"; then
         echo "build-windows: building $dep" >&2
         rm -f "$deps/logs/$dep.log"

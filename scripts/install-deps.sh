@@ -11,7 +11,7 @@ packages=(
   dbus at-spi2-core python3-pyatspi xdotool
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file
-  libutf8proc-dev libicu-dev libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev sqlite3 nettle-dev
+  libutf8proc-dev libicu-dev libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev sqlite3 nettle-dev libzstd-dev
   liburiparser-dev nlohmann-json3-dev
 )
 

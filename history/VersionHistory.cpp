@@ -1,0 +1,556 @@
+#include "history/VersionHistory.h"
+
+#include <nettle/sha2.h>
+
+#include <algorithm>
+#include <charconv>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <system_error>
+
+#include "history/Compression.h"
+#include "util/OpenFile.h"
+#include "util/PrivateDirectory.h"
+#include "util/Text.h"
+#include "util/UserFolders.h"
+
+namespace pernard {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kDescriptionHeader = "pernard-version 1";
+constexpr const char* kSkippedMessage =
+    "以前の版を飛ばしました（壊れているか、このプログラムが残したものではありません） : ";
+
+std::string Hex(const std::uint8_t* bytes, std::size_t size) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (std::size_t i = 0; i < size; ++i) {
+        text += kDigits[bytes[i] >> 4];
+        text += kDigits[bytes[i] & 15];
+    }
+    return text;
+}
+
+// The target's path as one text for every way of naming it: absolute, normal, and on Windows
+// without regard to the case of ASCII letters (its file names ignore it).
+std::string PathKey(const std::string& target) {
+    std::error_code error;
+    fs::path path = fs::absolute(fs::path(target), error).lexically_normal();
+    std::string key = path.generic_string();
+    while (key.size() > 1 && key.back() == '/') key.pop_back();
+#ifdef _WIN32
+    key = LowerAscii(key);
+#endif
+    return key;
+}
+
+// The readable part of a folder's name: the target's own name, in safe characters.
+std::string SafeName(const std::string& target) {
+    std::string name = fs::path(PathKey(target)).filename().string();
+    for (char& c : name) {
+        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
+        if (!safe) c = '_';
+    }
+    if (name.size() > 40) name.resize(40);
+    return name.empty() ? "root" : name;
+}
+
+std::string FormatName(VersionFormat format) {
+    switch (format) {
+        case VersionFormat::Html: return "html";
+        case VersionFormat::Json: return "json";
+        case VersionFormat::Directory: return "directory";
+    }
+    return "html";
+}
+
+std::optional<VersionFormat> FormatFromName(std::string_view name) {
+    for (VersionFormat format :
+         {VersionFormat::Html, VersionFormat::Json, VersionFormat::Directory}) {
+        if (name == FormatName(format)) return format;
+    }
+    return std::nullopt;
+}
+
+std::string NumberName(int number) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%06d", number);
+    return text;
+}
+
+template <typename Number>
+bool ParseNumber(std::string_view text, Number& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+std::string Describe(const KeptVersion& v) {
+    std::string text(kDescriptionHeader);
+    text += "\ntarget\t" + v.target + "\nkept\t" + std::to_string(v.keptAt) + "\nsize\t" +
+            std::to_string(v.size) + "\nbookmarks\t" + std::to_string(v.counts.bookmarks) +
+            "\nfolders\t" + std::to_string(v.counts.folders) + "\nformat\t" +
+            FormatName(v.format) + "\nstorage\t" + (v.linked ? "link" : "zstd") + "\nstored\t" +
+            std::to_string(v.stored) + "\nstamp\t" + std::to_string(v.linkStamp) + "\n";
+    return text;
+}
+
+// A version's description as Describe wrote it; nullopt for anything else.
+std::optional<KeptVersion> ParseDescription(const std::string& text) {
+    KeptVersion v;
+    std::map<std::string, std::string, std::less<>> fields;
+    std::string_view rest(text);
+    bool first = true;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        if (end == std::string_view::npos) return std::nullopt;
+        const std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end + 1);
+        if (first) {
+            if (line != kDescriptionHeader) return std::nullopt;
+            first = false;
+            continue;
+        }
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos) return std::nullopt;
+        fields.emplace(std::string(line.substr(0, tab)), std::string(line.substr(tab + 1)));
+    }
+    const auto field = [&](const char* name) -> std::optional<std::string> {
+        const auto found = fields.find(name);
+        if (found == fields.end()) return std::nullopt;
+        return found->second;
+    };
+    const auto target = field("target");
+    const auto storage = field("storage");
+    const auto format = field("format");
+    if (!target || target->empty() || !storage || (*storage != "link" && *storage != "zstd") ||
+        !format || !FormatFromName(*format)) {
+        return std::nullopt;
+    }
+    v.target = *target;
+    v.linked = *storage == "link";
+    v.format = *FormatFromName(*format);
+    const bool numbers =
+        ParseNumber(field("kept").value_or(""), v.keptAt) &&
+        ParseNumber(field("size").value_or(""), v.size) &&
+        ParseNumber(field("bookmarks").value_or(""), v.counts.bookmarks) &&
+        ParseNumber(field("folders").value_or(""), v.counts.folders) &&
+        ParseNumber(field("stored").value_or(""), v.stored) &&
+        ParseNumber(field("stamp").value_or(""), v.linkStamp);
+    if (!numbers || (v.linked && v.format == VersionFormat::Directory)) return std::nullopt;
+    return v;
+}
+
+std::optional<std::string> ReadSmallFile(const fs::path& path, std::size_t limit) {
+    OpenFile file = OpenForReading(path.string());
+    if (!file) return std::nullopt;
+    std::string bytes(limit + 1, '\0');
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    if (std::ferror(file.get()) || bytes.size() > limit) return std::nullopt;
+    return bytes;
+}
+
+std::optional<std::string> ReadWholeFile(const fs::path& path, std::uint64_t size) {
+    std::optional<std::string> bytes = ReadSmallFile(path, size);
+    if (!bytes || bytes->size() != size) return std::nullopt;
+    return bytes;
+}
+
+// Writes a small file whole and owner-only, through a temporary name, so that no reader ever
+// sees half of it.
+bool WritePrivateFile(const fs::path& path, std::string_view bytes) {
+    const fs::path temporary = path.string() + ".new";
+    std::error_code error;
+    fs::remove(temporary, error);
+    {
+#ifdef _WIN32
+        OpenFile file(_wfopen(temporary.wstring().c_str(), L"wb"));
+#else
+        const int descriptor =
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        OpenFile file(descriptor < 0 ? nullptr : ::fdopen(descriptor, "wb"));
+#endif
+        if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
+            std::fflush(file.get()) != 0) {
+            fs::remove(temporary, error);
+            return false;
+        }
+    }
+    fs::rename(temporary, path, error);
+    if (error) fs::remove(temporary, error);
+    return !error;
+}
+
+std::int64_t StampOfFile(const fs::path& path) {
+    std::error_code error;
+    const auto time = fs::last_write_time(path, error);
+    return error ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count());
+}
+
+void MakePrivateDirectory(const fs::path& path) {
+    std::error_code error;
+    fs::permissions(path, fs::perms::owner_all, fs::perm_options::replace, error);
+}
+
+// The calendar day of a moment, in local time: the history keeps one version a day.
+int LocalDay(std::int64_t seconds) {
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &time);
+#else
+    localtime_r(&time, &local);
+#endif
+    return (local.tm_year + 1900) * 1000 + local.tm_yday;
+}
+
+bool NewerFirst(const KeptVersion& a, const KeptVersion& b) {
+    return a.keptAt != b.keptAt ? a.keptAt > b.keptAt : a.number > b.number;
+}
+
+}  // namespace
+
+VersionHistory::VersionHistory(std::string root, HistoryBounds bounds, Clock clock)
+    : root_(std::move(root)), bounds_(bounds), clock_(std::move(clock)) {
+    if (!clock_) clock_ = [] { return static_cast<std::int64_t>(std::time(nullptr)); };
+}
+
+std::string VersionHistory::DefaultRoot() {
+#ifdef _WIN32
+    const std::string local = EnvironmentVariable("LOCALAPPDATA");
+    return local.empty() ? std::string() : local + "\\Pernard\\history";
+#else
+    std::string data = EnvironmentVariable("XDG_DATA_HOME");
+    if (data.empty() || data.front() != '/') {
+        const std::string home = EnvironmentVariable("HOME");
+        if (home.empty()) return {};
+        data = home + "/.local/share";
+    }
+    return data + "/pernard/history";
+#endif
+}
+
+std::string VersionHistory::FolderOf(const std::string& target) const {
+    const std::string key = PathKey(target);
+    sha256_ctx context;
+    sha256_init(&context);
+    sha256_update(&context, key.size(), reinterpret_cast<const std::uint8_t*>(key.data()));
+    std::uint8_t digest[SHA256_DIGEST_SIZE];
+    sha256_digest(&context, sizeof digest, digest);
+    return (fs::path(root_) / (SafeName(target) + "-" + Hex(digest, 8))).string();
+}
+
+bool VersionHistory::PrepareFolder(const std::string& folder, const std::string& target,
+                                   std::string& error) {
+    std::error_code failure;
+    const bool rootIsNew = !fs::exists(root_, failure);
+    fs::create_directories(folder, failure);
+    if (failure || !fs::is_directory(folder, failure)) {
+        error = "履歴のフォルダーを作れません : " + folder;
+        return false;
+    }
+    if (rootIsNew) MakePrivateDirectory(fs::path(root_).parent_path());
+    MakePrivateDirectory(root_);
+    MakePrivateDirectory(folder);
+    const fs::path named = fs::path(folder) / "target";
+    const std::optional<std::string> recorded = ReadSmallFile(named, 65536);
+    if (recorded && PathKey(*recorded) == PathKey(target)) return true;
+    if (recorded && !recorded->empty()) {
+        error = "履歴のフォルダーが別のファイルのものです : " + folder;
+        return false;
+    }
+    if (!WritePrivateFile(named, target)) {
+        error = "履歴に書き込めません : " + folder;
+        return false;
+    }
+    return true;
+}
+
+VersionListing VersionHistory::ListFolder(const std::string& folder) const {
+    VersionListing listing;
+    std::error_code error;
+    for (fs::directory_iterator walk(folder, error), end; !error && walk != end;
+         walk.increment(error)) {
+        const fs::path path = walk->path();
+        int number = 0;
+        if (path.extension() != ".txt" || !ParseNumber(path.stem().string(), number) ||
+            number <= 0) {
+            continue;
+        }
+        const std::optional<std::string> text = ReadSmallFile(path, 65536);
+        std::optional<KeptVersion> version = text ? ParseDescription(*text) : std::nullopt;
+        if (version) {
+            version->number = number;
+            version->description = path.string();
+            version->data =
+                (fs::path(folder) / (NumberName(number) + (version->linked ? ".data" : ".zst")))
+                    .string();
+            std::error_code missing;
+            const std::uintmax_t size = fs::file_size(version->data, missing);
+            // A link's bytes must still be those kept; a copy must be the size it was made.
+            const bool whole =
+                !missing && (version->linked
+                                 ? size == version->size &&
+                                       StampOfFile(version->data) == version->linkStamp
+                                 : size == version->stored);
+            if (!whole) version.reset();
+        }
+        if (version) {
+            listing.versions.push_back(std::move(*version));
+        } else {
+            listing.skipped.push_back(kSkippedMessage + path.string());
+        }
+    }
+    std::sort(listing.versions.begin(), listing.versions.end(), NewerFirst);
+    std::sort(listing.skipped.begin(), listing.skipped.end());
+    return listing;
+}
+
+VersionListing VersionHistory::List(const std::string& target) const {
+    if (root_.empty()) return {};
+    const std::string folder = FolderOf(target);
+    const std::optional<std::string> recorded = ReadSmallFile(fs::path(folder) / "target", 65536);
+    if (!recorded) return {};
+    if (PathKey(*recorded) != PathKey(target)) {
+        return VersionListing{{}, {kSkippedMessage + folder}};
+    }
+    VersionListing listing = ListFolder(folder);
+    // A version that names another target is not this one's.
+    std::vector<KeptVersion> own;
+    for (KeptVersion& version : listing.versions) {
+        if (PathKey(version.target) == PathKey(target)) {
+            own.push_back(std::move(version));
+        } else {
+            listing.skipped.push_back(kSkippedMessage + version.description);
+        }
+    }
+    listing.versions = std::move(own);
+    return listing;
+}
+
+std::optional<std::string> VersionHistory::ReadFile(const KeptVersion& version,
+                                                    std::string& error) const {
+    std::optional<std::string> bytes;
+    if (version.format != VersionFormat::Directory) {
+        if (version.linked) {
+            if (StampOfFile(version.data) == version.linkStamp) {
+                bytes = ReadWholeFile(version.data, version.size);
+            }
+        } else {
+            bytes = DecompressFile(version.data, version.size);
+        }
+    }
+    if (!bytes || bytes->size() != version.size) {
+        error = kSkippedMessage + version.description;
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::optional<std::vector<ArchivedEntry>> VersionHistory::ReadDirectory(
+    const KeptVersion& version, std::string& error) const {
+    std::optional<std::vector<ArchivedEntry>> entries;
+    if (version.format == VersionFormat::Directory && !version.linked) {
+        // The archive is its files and a few bytes for each name besides.
+        const std::optional<std::string> packed =
+            DecompressFile(version.data, version.size * 2 + (64u << 20));
+        if (packed) entries = UnpackDirectory(*packed);
+    }
+    if (!entries) error = kSkippedMessage + version.description;
+    return entries;
+}
+
+std::optional<int> VersionHistory::SameBytesAs(const std::string& target, VersionFormat format,
+                                               std::uint64_t size,
+                                               const VersionListing& kept) const {
+    std::optional<std::string> now;
+    for (const KeptVersion& version : kept.versions) {
+        if (version.format != format || version.size != size) continue;
+        if (!now) now = ReadWholeFile(target, size);
+        std::string error;
+        if (now && ReadFile(version, error) == now) return version.number;
+    }
+    return std::nullopt;
+}
+
+KeepResult VersionHistory::Keep(const std::string& target, VersionFormat format) {
+    KeepResult result;
+    if (root_.empty() || bounds_.totalBytes == 0) return result;
+    std::error_code error;
+    const fs::file_status status = fs::status(target, error);
+    const bool directory = format == VersionFormat::Directory;
+    if (directory ? !fs::is_directory(status) : !fs::is_regular_file(status)) {
+        result.outcome = KeepOutcome::NothingThere;
+        return result;
+    }
+    result.outcome = KeepOutcome::Failed;
+    const std::string folder = FolderOf(target);
+    if (!PrepareFolder(folder, target, result.error)) return result;
+    const VersionListing kept = ListFolder(folder);
+    KeptVersion version;
+    version.target = target;
+    version.format = format;
+    version.keptAt = clock_();
+    int highest = 0;
+    for (fs::directory_iterator walk(folder, error), end; !error && walk != end;
+         walk.increment(error)) {
+        int number = 0;
+        if (ParseNumber(walk->path().stem().string(), number)) highest = std::max(highest, number);
+    }
+    version.number = highest + 1;
+    const fs::path base = fs::path(folder) / NumberName(version.number);
+    const std::string tooLarge = "履歴の上限（" + std::to_string(bounds_.totalBytes >> 20) +
+                                 " MB）より大きいため";
+    if (directory) {
+        std::optional<PackedDirectory> packed =
+            PackDirectory(target, bounds_.totalBytes, result.error);
+        if (!packed) return result;
+        std::optional<int> same;
+        for (const KeptVersion& earlier : kept.versions) {
+            std::string ignored;
+            if (!same && earlier.format == format && earlier.size == packed->bytes &&
+                ReadDirectory(earlier, ignored) == UnpackDirectory(packed->packed)) {
+                same = earlier.number;
+            }
+        }
+        if (same) return KeepResult{KeepOutcome::AlreadyKept, {}, *same};
+        version.size = packed->bytes;
+        version.counts = {packed->shortcuts, packed->folders};
+        version.data = base.string() + ".zst";
+        const std::string compressed = Compress(packed->packed);
+        if (compressed.empty() || !WritePrivateFile(version.data, compressed)) {
+            result.error = "履歴に書き込めません : " + folder;
+            return result;
+        }
+        version.stored = compressed.size();
+    } else {
+        version.size = fs::file_size(target, error);
+        if (error) {
+            result.error = "ファイルを読めません : " + target;
+            return result;
+        }
+        if (version.size > bounds_.totalBytes) {
+            result.error = tooLarge;
+            return result;
+        }
+        if (std::optional<int> same = SameBytesAs(target, format, version.size, kept)) {
+            return KeepResult{KeepOutcome::AlreadyKept, {}, *same};
+        }
+        // Linked in, the old file stays what it is once the new one has taken its name: the
+        // writers never write into the file they replace.
+        version.data = base.string() + ".data";
+        if (bounds_.link) fs::create_hard_link(target, version.data, error);
+        version.linked = bounds_.link && !error;
+        if (version.linked) {
+            version.stored = version.size;
+            version.linkStamp = StampOfFile(version.data);
+        } else {
+            version.data = base.string() + ".zst";
+            if (!CompressFile(target, version.data)) {
+                fs::remove(version.data, error);
+                result.error = "履歴に書き込めません : " + folder;
+                return result;
+            }
+            version.stored = fs::file_size(version.data, error);
+        }
+        version.counts = CountFile(target, format);
+    }
+    if (version.stored > bounds_.totalBytes ||
+        !WritePrivateFile(base.string() + ".txt", Describe(version))) {
+        fs::remove(version.data, error);
+        result.error = version.stored > bounds_.totalBytes ? tooLarge
+                                                           : "履歴に書き込めません : " + folder;
+        return result;
+    }
+    Prune(folder, version.number);
+    return KeepResult{KeepOutcome::Kept, {}, version.number};
+}
+
+void VersionHistory::Remove(const KeptVersion& version) const {
+    std::error_code error;
+    // The description first: a version is never listed without its bytes.
+    fs::remove(version.description, error);
+    fs::remove(version.data, error);
+}
+
+void VersionHistory::Prune(const std::string& folder, int justKept) {
+    // This target's versions: the newest few, and the newest of each recent day.
+    const VersionListing listing = ListFolder(folder);
+    const std::int64_t since = clock_() - std::int64_t{bounds_.days} * 86400;
+    std::set<int> days;
+    for (std::size_t i = 0; i < listing.versions.size(); ++i) {
+        const KeptVersion& version = listing.versions[i];
+        const bool recent = i < bounds_.recent;
+        const bool daily = version.keptAt >= since && days.insert(LocalDay(version.keptAt)).second;
+        if (!recent && !daily && version.number != justKept) Remove(version);
+    }
+    // All targets together within the total: the oldest go first.
+    std::vector<KeptVersion> all;
+    std::uint64_t total = 0;
+    std::error_code error;
+    for (fs::directory_iterator walk(root_, error), end; !error && walk != end;
+         walk.increment(error)) {
+        if (!walk->is_directory(error)) continue;
+        for (KeptVersion& version : ListFolder(walk->path().string()).versions) {
+            // A linked file that only the history holds now is made the user's alone.
+            std::error_code ignored;
+            if (version.linked && fs::hard_link_count(version.data, ignored) == 1) {
+                fs::permissions(version.data, fs::perms::owner_read | fs::perms::owner_write,
+                                fs::perm_options::replace, ignored);
+            }
+            total += version.stored;
+            all.push_back(std::move(version));
+        }
+    }
+    std::sort(all.begin(), all.end(), NewerFirst);
+    while (total > bounds_.totalBytes && !all.empty()) {
+        const KeptVersion& oldest = all.back();
+        if (!(oldest.number == justKept && fs::path(oldest.description).parent_path() == folder)) {
+            Remove(oldest);
+            total -= oldest.stored;
+        }
+        all.pop_back();
+    }
+}
+
+std::optional<std::uint64_t> StoredHistoryLimit(const std::string& root) {
+    if (root.empty()) return std::nullopt;
+    const std::optional<std::string> text = ReadSmallFile(fs::path(root) / "limit", 64);
+    std::uint64_t bytes = 0;
+    if (!text || text->empty() || !ParseNumber(std::string_view(*text).substr(0, text->size() - 1), bytes) ||
+        text->back() != '\n') {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool StoreHistoryLimit(const std::string& root, std::uint64_t bytes) {
+    if (root.empty()) return false;
+    std::error_code error;
+    const bool rootIsNew = !fs::exists(root, error);
+    fs::create_directories(root, error);
+    if (rootIsNew) MakePrivateDirectory(fs::path(root).parent_path());
+    MakePrivateDirectory(root);
+    if (StoredHistoryLimit(root) == bytes) return true;
+    return WritePrivateFile(fs::path(root) / "limit", std::to_string(bytes) + "\n");
+}
+
+std::string VersionTimeText(std::int64_t keptAt) {
+    const std::time_t time = static_cast<std::time_t>(keptAt);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &time);
+#else
+    localtime_r(&time, &local);
+#endif
+    char text[32];
+    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
+    return text;
+}
+
+}  // namespace pernard
