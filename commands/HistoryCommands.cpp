@@ -9,6 +9,7 @@
 #include "formats/SourceRead.h"
 #include "model/NullPorts.h"
 #include "util/PrivateDirectory.h"
+#include "util/FileStamp.h"
 #include "util/SafeFile.h"
 
 namespace pernard {
@@ -220,6 +221,30 @@ bool RestoreVersion(BmLogic& model, const VersionHistory& history, const KeptVer
     }
     prompts.ShowMessage("Cannot Save File : " + version.target);
     return false;
+}
+
+bool RestoreVersionInto(BmLogic& model, const VersionHistory& history, const KeptVersion& version,
+                        int root) {
+    const bool replaces = model.IsValidIndex(root) && model.IsRoot(root) &&
+                          model.SourceKindOf(root) == SourceKind::BookmarkFile &&
+                          SamePath(std::string(model.SourcePath(root)), version.target);
+    // The version as a read, before the history drops anything.
+    NullModel scratch;
+    scratch.settings.maxUrl = kScratchCapacity;
+    if (replaces) {
+        std::string error;
+        const ScratchCopy copy(history, version, error);
+        if (copy.Path().empty() || !LoadSource(scratch.model, true, copy.Path()).ok) {
+            model.GetPorts().prompts->ShowMessage(error.empty() ? "読み込めません : " + version.target
+                                                                : error);
+            return false;
+        }
+    }
+    if (!RestoreVersion(model, history, version, false)) return false;
+    if (!replaces || !model.ReplaceRootEntries(root, scratch.model, 0, "以前の版に戻す")) return true;
+    model.RestampSources({root}, StampOf(version.target));
+    model.MarkRootsSaved({root});
+    return true;
 }
 
 int OpenVersionAsRoot(BmLogic& model, const VersionHistory& history, const KeptVersion& version) {

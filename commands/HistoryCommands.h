@@ -52,6 +52,13 @@ std::string DifferenceSummary(const VersionDifference& difference);
 bool RestoreVersion(BmLogic& model, const VersionHistory& history, const KeptVersion& version,
                     bool force);
 
+// RestoreVersion for the window: when root `root` was read from a bookmark file that is the
+// version's target, its entries become the version's as one undo step (以前の版に戻す), and it
+// counts as saved. Other roots read from the target are left as they are (a save of them then
+// finds the file changed and asks where to go).
+bool RestoreVersionInto(BmLogic& model, const VersionHistory& history, const KeptVersion& version,
+                        int root);
+
 // Reads `version` into the collection as an additional root with no source of its own (a save
 // of it asks where to go); the root's index, or -1 with the reason said.
 int OpenVersionAsRoot(BmLogic& model, const VersionHistory& history, const KeptVersion& version);

@@ -284,6 +284,10 @@ public:
     // one are appended in order to the first, and the later ones removed. `recursive` does
     // the same at every level below, also for the same-name folders a merge brings together.
     CleanupOutcome MergeSameNameFolders(int parent, bool recursive);
+    // Replaces the entries below root `root` with those below root `fromRoot` of `from` (another
+    // read of its source: an earlier version put back), one step named `step`. The root keeps
+    // its node, name and source. False, with nothing changed, when capacity does not allow it.
+    bool ReplaceRootEntries(int root, const BmLogic& from, int fromRoot, const char* step);
     // Puts the entries of root or folder `folder` in the order `options` asks for (with
     // `recursive`, the entries of every folder below it too), one undo step (model/Sorting.cpp).
     // Every entry keeps its node and extras. False, with nothing recorded, when `folder` is no

@@ -365,12 +365,17 @@ bool TreeNodes::Move(TreeNode* node, TreeNode* parent, int row) {
 }
 
 TreeNode* TreeNodes::CopySubtree(const TreeNode* source, TreeNode* parent, int row) {
+    return CopySubtreeFrom(*this, source, parent, row);
+}
+
+TreeNode* TreeNodes::CopySubtreeFrom(const TreeNodes& from, const TreeNode* source,
+                                     TreeNode* parent, int row) {
     TreeNode* target = parent == nullptr ? &root_ : parent;
     if (source == nullptr || row < 0 || row > target->ChildCount()) return nullptr;
     // The copy is built apart from the tree and attached in one step.
-    auto copyOf = [this](const TreeNode* original) {
+    auto copyOf = [this, &from](const TreeNode* original) {
         TreeNode* copy = NewNode(original->Text());
-        SetExtras(copy, Extras(original));
+        SetExtras(copy, from.Extras(original));
         copy->imageIndex_ = original->imageIndex_;
         copy->selectedIndex_ = original->selectedIndex_;
         return copy;

@@ -122,6 +122,9 @@ public:
     // Inserts a copy of `source` and its descendants (texts and images; the copies are
     // collapsed) at row `row` of `parent` (nullptr: the top level); one notification.
     TreeNode* CopySubtree(const TreeNode* source, TreeNode* parent, int row);
+    // The same for a node of another tree (its extras are read from that tree).
+    TreeNode* CopySubtreeFrom(const TreeNodes& from, const TreeNode* source, TreeNode* parent,
+                              int row);
     void Clear();
     // Gives each parent (nullptr: the top level) its children in a new order, each list the
     // parent's own children rearranged; one notification.

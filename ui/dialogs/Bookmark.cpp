@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "history/VersionHistory.h"
 #include "ui/app/Fonts.h"
 #include "ui/widgets/PersistentWindow.h"
 #include "ui/app/Registry.h"
@@ -173,6 +174,17 @@ QWidget* TFormBookmark::BuildBookmarkPage() {
     maxRow->addWidget(new QLabel("件", page));
     maxRow->addStretch();
     checks->addLayout(maxRow);
+    // What the earlier versions of overwritten files may take in all; 0 keeps none.
+    auto* historyRow = new QHBoxLayout;
+    EditHistoryLimit = NewEdit("EditHistoryLimit", page, "500");
+    EditHistoryLimit->setMaximumWidth(90);
+    auto* historyLabel = new QLabel("以前の版に使う容量", page);
+    historyLabel->setBuddy(EditHistoryLimit);
+    historyRow->addWidget(historyLabel);
+    historyRow->addWidget(EditHistoryLimit);
+    historyRow->addWidget(new QLabel("MB まで", page));
+    historyRow->addStretch();
+    checks->addLayout(historyRow);
     // 文字コード: for files that neither start with a byte order mark nor declare a charset.
     auto* encodingRow = new QHBoxLayout;
     ComboEncoding = new QComboBox(page);
@@ -424,6 +436,8 @@ void TFormBookmark::LoadSettings() {
     EditSysDir->setText(Registry::ReadText(s, "fmBookmark.SysDir", EditSysDir->text()));
     EditEditor->setText(Registry::ReadText(s, "fmBookmark.Editor", EditEditor->text()));
     EditLinkDir->setText(Registry::ReadText(s, "fmBookmark.LinkDir", EditLinkDir->text()));
+    EditHistoryLimit->setText(QString::number(
+        Registry::ReadInteger(s, "fmBookmark.HistoryLimit", 500, 0, 1 << 20)));
 }
 
 void TFormBookmark::SaveSettings() {
@@ -436,6 +450,10 @@ void TFormBookmark::SaveSettings() {
     Registry::WriteText(w, "fmBookmark.IE1", EditIE1->text());
     Registry::WriteText(w, "fmBookmark.IE2", EditIE2->text());
     Registry::WriteText(w, "fmBookmark.MaxURL", EditMaxURL->text());
+    Registry::WriteInteger(s, "fmBookmark.HistoryLimit",
+                           static_cast<int>(HistoryLimitBytes() >> 20));
+    // The command line keeps its versions within the same total.
+    StoreHistoryLimit(HistoryDirectory(), HistoryLimitBytes());
     const QString bookmark = EditBookmark1->text();
     Registry::WriteText(
         w, "fmBookmark.InitialDir",
@@ -516,6 +534,15 @@ bool TFormBookmark::DebugCheck() const { return CheckDebug->isChecked(); }
 void TFormBookmark::SetDebugCheck(bool on) { CheckDebug->setChecked(on); }
 bool TFormBookmark::NoOverwriteQuestion() const { return CheckUwagaki->isChecked(); }
 bool TFormBookmark::SaveInUtf8() const { return CheckUtf8->isChecked(); }
+
+std::string TFormBookmark::HistoryDirectory() const { return VersionHistory::DefaultRoot(); }
+
+std::uint64_t TFormBookmark::HistoryLimitBytes() const {
+    bool ok = false;
+    const qlonglong megabytes = EditHistoryLimit->text().trimmed().toLongLong(&ok);
+    if (!ok || megabytes < 0 || megabytes > (1 << 20)) return kDefaultHistoryLimit;
+    return static_cast<std::uint64_t>(megabytes) << 20;
+}
 
 SourceKind TFormBookmark::StartupSourceKind() const {
     if (startupOverride_) return startupOverride_->kind;

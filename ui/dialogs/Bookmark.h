@@ -60,6 +60,8 @@ public:
     bool NoEmptyFolders() const override;
     std::string FallbackEncoding() const override;
     bool SaveInUtf8() const override;
+    std::string HistoryDirectory() const override;
+    std::uint64_t HistoryLimitBytes() const override;
     bool DebugCheck() const override;
     void SetDebugCheck(bool on) override;
     bool NoOverwriteQuestion() const override;
@@ -98,6 +100,7 @@ public:
     QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6, *Button7, *Button8,
         *Button9;
     QLineEdit *EditBookmark1, *EditBookmark2, *EditIE1, *EditIE2, *EditMaxURL;
+    QLineEdit* EditHistoryLimit;  // MB the earlier versions may take; 0 keeps none
     QComboBox* ComboEncoding;  // 文字コード
     QCheckBox* CheckUtf8;      // ブックマークファイルは UTF-8 で保存する
     QLineEdit *EditIPAddress, *EditPort, *EditSysDir, *EditEditor, *EditLinkDir;

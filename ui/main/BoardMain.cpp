@@ -59,6 +59,7 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     BuildContextMenus();
     pane_->SetControls({LView, ListViewCaption, Notebook, BtUp, BtDown, BtTenkai}, ListItems);
     SetupSorting();
+    SetupVersions();
     SetupTagCommands();
     GiveContextMenusAccessKeys();
     SetupListSelection();

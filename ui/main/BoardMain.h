@@ -171,6 +171,8 @@ public:
     // --- sorting (ui/main/SortCommands.cpp)
     // 並べ替え: the tree's selected folder (a bookmark's folder) through the sort dialog.
     void SortClick();
+    // ファイル › 以前の版… (ui/main/VersionCommands.cpp)
+    void miFileVersionsClick();
     // The entries a sort of `folder` puts in order: its children, or with `recursive` every
     // entry below it.
     int SortedCount(int folder, bool recursive) const;
@@ -319,6 +321,8 @@ private:
     // --- sorting support (ui/main/SortCommands.cpp)
     // The 編集 menu's and the tree's 並べ替え, the list's clickable headers.
     void SetupSorting();
+    // --- earlier versions (ui/main/VersionCommands.cpp): ファイル › 以前の版…
+    void SetupVersions();
 
     // --- tags support (ui/main/TagCommands.cpp)
     // The 編集 menu's and the context menus' items of tags and descriptions.

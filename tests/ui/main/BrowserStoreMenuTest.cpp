@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "ui/UiFixture.h"
+#include "commands/HistoryCommands.h"
 #include "formats/BrowserStores.h"
 #include "support/PlacesFixture.h"
 
@@ -59,22 +60,24 @@ TEST_F(BrowserStoreMenuTest, TheStoresFoundAreOfferedAndAnyFileCanBeChosen) {
     EXPECT_EQ(Model().SourceKindOf(3), SourceKind::Firefox);
     EXPECT_EQ(Main().Panel0->text(), "追加読込完了:1 件");
 
-    // 上書保存 of the Edge root writes the store back, after a copy of the old file.
+    // 上書保存 of the Edge root writes the store back, after keeping the old file as an earlier
+    // version (no copy beside it in the browser's profile).
     const std::string before = ReadBytes(store);
     EXPECT_EQ(Model().glName[0], "Edge — Default");
     Main().TreeV->setCurrentIndex(Main().TreeItems->IndexOf(Model().glNode[2]));
     ASSERT_TRUE(Model().EditUrlEntry(2, {"changed", "http://e/", "", "", ""}));
     Main().miFileSaveClick();
     EXPECT_NE(ReadBytes(store).find("\"changed\""), std::string::npos);
-    int copies = 0;
     for (const auto& entry :
          std::filesystem::directory_iterator(std::filesystem::path(store).parent_path())) {
-        if (entry.path().filename().string().rfind("Bookmarks.pernard-backup-", 0) == 0) {
-            EXPECT_EQ(ReadBytes(entry.path().string()), before);
-            ++copies;
-        }
+        EXPECT_EQ(entry.path().filename().string().rfind("Bookmarks.pernard-backup-", 0),
+                  std::string::npos);
     }
-    EXPECT_EQ(copies, 1);
+    const VersionHistory history = HistoryOf(*Model().GetPorts().settings);
+    const VersionListing kept = history.List(store);
+    ASSERT_EQ(kept.versions.size(), 1u);
+    std::string error;
+    EXPECT_EQ(history.ReadFile(kept.versions[0], error), before);
 
     // 上書保存 of the Firefox root says it is read-only and asks for a bookmark file.
     const std::string database = ReadBytes(places);

@@ -1,0 +1,83 @@
+// ファイル › 以前の版…: the earlier versions of the selected root's source, compared with it as
+// it is now, read back as another root or put back over it.
+
+#include "commands/HistoryCommands.h"
+#include "commands/SelectedRoot.h"
+#include "ui/dialogs/VersionsDialog.h"
+#include "ui/main/BoardMain.h"
+#include "ui/widgets/QtText.h"
+
+namespace pernard::ui {
+
+namespace {
+
+// What the root's saves write over: a Favorites root's directory is its name.
+std::string TargetOf(const BmLogic& model, int root) {
+    if (model.SourceKindOf(root) == SourceKind::Favorites) return std::string(model.glName[root]);
+    return std::string(model.SourcePath(root));
+}
+
+}  // namespace
+
+void TFormMain::SetupVersions() {
+    QMenu* file = Item("miFile")->menu();
+    QAction* item = new QAction("以前の版(&V)...", file);
+    item->setObjectName("miFileVersions");
+    items_["miFileVersions"] = item;
+    connect(item, &QAction::triggered, this, &TFormMain::miFileVersionsClick);
+    file->insertAction(Item("N3"), item);
+}
+
+void TFormMain::miFileVersionsClick() {
+    int root = -1;
+    if (!CheckRootNode(model_, root)) return;
+    const std::string target = TargetOf(model_, root);
+    PromptPort& prompts = *model_.GetPorts().prompts;
+    if (target.empty()) {
+        prompts.ShowMessage("このルートには読込元のファイルがありません");
+        return;
+    }
+    const VersionHistory history = HistoryOf(*model_.GetPorts().settings);
+    VersionListing listing = history.List(target);
+    auto* dialog = findChild<TFormVersions*>("TFormVersions");
+    if (dialog == nullptr) dialog = new TFormVersions(this);
+    dialog->Show(target, std::move(listing.versions), listing.skipped,
+                 [&history, &target](const KeptVersion& version, std::string& error)
+                     -> std::optional<VersionDifference> {
+                     const auto before = ReadVersionPlaces(history, version, error);
+                     if (!before) return std::nullopt;
+                     // A target that is gone now holds nothing.
+                     std::string ignored;
+                     const auto after = ReadTargetPlaces(target, ignored);
+                     return CompareBookmarks(*before, after.value_or(std::vector<BookmarkPlace>{}));
+                 });
+    const int choice = RunDialog(*dialog);
+    const KeptVersion* chosen = dialog->Selected();
+    if (chosen == nullptr || (choice != TFormVersions::Open && choice != TFormVersions::Restore)) {
+        return;
+    }
+    const KeptVersion version = *chosen;
+    const QString when = Text(VersionTimeText(version.keptAt));
+    if (choice == TFormVersions::Open) {
+        const int opened = OpenVersionAsRoot(model_, history, version);
+        if (opened < 0) return;
+        SelectNode(model_.Tree().Count() > 0 ? model_.IndexOf(model_.RefOf(opened)) : 0);
+        UpdateEntryButtons();
+        UpdateUndoItems();
+        Panel0->setText("以前の版を読み込みました : " + when);
+        return;
+    }
+    const std::string question = target + " を以前の版 " + std::to_string(version.number) + "（" +
+                                 VersionTimeText(version.keptAt) +
+                                 "）に戻します。今の内容も以前の版として残ります。よろしいですか？";
+    if (prompts.Confirm(question, Buttons::YesNo) != Answer::Yes) return;
+    const NodeRef held = model_.RefOf(root);
+    bool restored = false;
+    ChangeTable([&] {
+        restored = RestoreVersionInto(model_, history, version, root);
+        return held;
+    });
+    if (restored) Panel1->setText("以前の版に戻しました : " + when);
+}
+
+}  // namespace pernard::ui
