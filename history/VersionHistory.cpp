@@ -330,6 +330,13 @@ VersionListing VersionHistory::List(const std::string& target) const {
         }
     }
     listing.versions = std::move(own);
+    // A linked file's counts, which its keep left to the first listing, are counted once and
+    // written down.
+    for (KeptVersion& version : listing.versions) {
+        if (version.counts.bookmarks >= 0) continue;
+        version.counts = CountFile(version.data, version.format);
+        WritePrivateFile(version.description, Describe(version));
+    }
     return listing;
 }
 
@@ -449,6 +456,8 @@ KeepResult VersionHistory::Keep(const std::string& target, VersionFormat format)
         if (version.linked) {
             version.stored = version.size;
             version.linkStamp = StampOfFile(version.data);
+            // Counted when first listed: a save pays nothing for a linked file.
+            version.counts = {-1, -1};
         } else {
             version.data = base.string() + ".zst";
             if (!CompressFile(target, version.data)) {
@@ -458,7 +467,7 @@ KeepResult VersionHistory::Keep(const std::string& target, VersionFormat format)
             }
             version.stored = fs::file_size(version.data, error);
         }
-        version.counts = CountFile(target, format);
+        if (!version.linked) version.counts = CountFile(target, format);
     }
     if (version.stored > bounds_.totalBytes ||
         !WritePrivateFile(base.string() + ".txt", Describe(version))) {
