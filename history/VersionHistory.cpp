@@ -209,6 +209,17 @@ int LocalDay(std::int64_t seconds) {
     return (local.tm_year + 1900) * 1000 + local.tm_yday;
 }
 
+// A linked file that only the history holds now (its target was replaced since) is made the
+// user's alone; while the target still has it, it keeps the target's mode.
+void MakeLinkPrivate(const KeptVersion& version) {
+    constexpr fs::perms kPrivate = fs::perms::owner_read | fs::perms::owner_write;
+    std::error_code ignored;
+    if (version.linked && fs::hard_link_count(version.data, ignored) == 1 &&
+        (fs::status(version.data, ignored).permissions() & fs::perms::all) != kPrivate) {
+        fs::permissions(version.data, kPrivate, fs::perm_options::replace, ignored);
+    }
+}
+
 bool NewerFirst(const KeptVersion& a, const KeptVersion& b) {
     return a.keptAt != b.keptAt ? a.keptAt > b.keptAt : a.number > b.number;
 }
@@ -476,7 +487,10 @@ KeepResult VersionHistory::Keep(const std::string& target, VersionFormat format)
                                                            : "履歴に書き込めません : " + folder;
         return result;
     }
-    Prune(folder, version.number);
+    version.description = base.string() + ".txt";
+    std::vector<KeptVersion> own = kept.versions;
+    own.insert(own.begin(), version);
+    Prune(folder, std::move(own), version.number);
     return KeepResult{KeepOutcome::Kept, {}, version.number};
 }
 
@@ -487,35 +501,37 @@ void VersionHistory::Remove(const KeptVersion& version) const {
     fs::remove(version.data, error);
 }
 
-void VersionHistory::Prune(const std::string& folder, int justKept) {
+void VersionHistory::Prune(const std::string& folder, std::vector<KeptVersion> own, int justKept) {
     // This target's versions: the newest few, and the newest of each recent day.
-    const VersionListing listing = ListFolder(folder);
+    std::sort(own.begin(), own.end(), NewerFirst);
     const std::int64_t since = clock_() - std::int64_t{bounds_.days} * 86400;
     std::set<int> days;
-    for (std::size_t i = 0; i < listing.versions.size(); ++i) {
-        const KeptVersion& version = listing.versions[i];
+    std::vector<KeptVersion> all;
+    for (std::size_t i = 0; i < own.size(); ++i) {
+        KeptVersion& version = own[i];
         const bool recent = i < bounds_.recent;
         const bool daily = version.keptAt >= since && days.insert(LocalDay(version.keptAt)).second;
-        if (!recent && !daily && version.number != justKept) Remove(version);
+        if (!recent && !daily && version.number != justKept) {
+            Remove(version);
+            continue;
+        }
+        if (version.number != justKept) MakeLinkPrivate(version);
+        all.push_back(std::move(version));
     }
     // All targets together within the total: the oldest go first.
-    std::vector<KeptVersion> all;
     std::uint64_t total = 0;
+    for (const KeptVersion& version : all) total += version.stored;
     std::error_code error;
     for (fs::directory_iterator walk(root_, error), end; !error && walk != end;
          walk.increment(error)) {
-        if (!walk->is_directory(error)) continue;
+        if (!walk->is_directory(error) || walk->path() == fs::path(folder)) continue;
         for (KeptVersion& version : ListFolder(walk->path().string()).versions) {
-            // A linked file that only the history holds now is made the user's alone.
-            std::error_code ignored;
-            if (version.linked && fs::hard_link_count(version.data, ignored) == 1) {
-                fs::permissions(version.data, fs::perms::owner_read | fs::perms::owner_write,
-                                fs::perm_options::replace, ignored);
-            }
+            MakeLinkPrivate(version);
             total += version.stored;
             all.push_back(std::move(version));
         }
     }
+    if (total <= bounds_.totalBytes) return;
     std::sort(all.begin(), all.end(), NewerFirst);
     while (total > bounds_.totalBytes && !all.empty()) {
         const KeptVersion& oldest = all.back();

@@ -86,7 +86,9 @@ private:
     bool PrepareFolder(const std::string& folder, const std::string& target, std::string& error);
     std::optional<int> SameBytesAs(const std::string& target, VersionFormat format,
                                    std::uint64_t size, const VersionListing& kept) const;
-    void Prune(const std::string& folder, int justKept);
+    // Drops what the bounds no longer hold; `own` are the target's versions, the new one among
+    // them.
+    void Prune(const std::string& folder, std::vector<KeptVersion> own, int justKept);
     void Remove(const KeptVersion& version) const;
 
     std::string root_;
