@@ -177,10 +177,19 @@ VersionDifference CompareBookmarks(const std::vector<BookmarkPlace>& before,
 
 std::string DifferenceSummary(const VersionDifference& d) {
     if (d.None()) return "違いはありません";
-    return "追加 " + std::to_string(d.added) + " 件、削除 " + std::to_string(d.removed) +
-           " 件、移動 " + std::to_string(d.moved) + " 件、名前の変更 " +
-           std::to_string(d.renamed) + " 件、並べ替え " + std::to_string(d.reordered) +
-           " フォルダー";
+    // Only what there is: "追加 3 件、並べ替え 1 フォルダー".
+    std::string summary;
+    const auto part = [&summary](int count, const char* what, const char* unit) {
+        if (count == 0) return;
+        if (!summary.empty()) summary += "、";
+        summary += std::string(what) + " " + std::to_string(count) + " " + unit;
+    };
+    part(d.added, "追加", "件");
+    part(d.removed, "削除", "件");
+    part(d.moved, "移動", "件");
+    part(d.renamed, "名前の変更", "件");
+    part(d.reordered, "並べ替え", "フォルダー");
+    return summary;
 }
 
 bool RestoreVersion(BmLogic& model, const VersionHistory& history, const KeptVersion& version,

@@ -43,7 +43,7 @@ struct VersionDifference {
 };
 VersionDifference CompareBookmarks(const std::vector<BookmarkPlace>& before,
                                    const std::vector<BookmarkPlace>& after);
-// "追加 3 件、削除 1 件、移動 0 件、名前の変更 2 件、並べ替え 1 フォルダー" (or "違いはありません").
+// What there is of each kind: "追加 3 件、名前の変更 2 件、並べ替え 1 フォルダー" (or "違いはありません").
 std::string DifferenceSummary(const VersionDifference& difference);
 
 // Puts `version` back over its target through the write gate, which first keeps what the
