@@ -211,13 +211,17 @@ int LocalDay(std::int64_t seconds) {
 
 // A linked file that only the history holds now (its target was replaced since) is made the
 // user's alone; while the target still has it, it keeps the target's mode.
-void MakeLinkPrivate(const KeptVersion& version) {
+void MakeLinkPrivate([[maybe_unused]] const KeptVersion& version) {
+#ifndef _WIN32
+    // (On Windows the history is below the user's profile, and a file's mode there is only its
+    // read-only flag, which a link shares with a target the system counts no links of.)
     constexpr fs::perms kPrivate = fs::perms::owner_read | fs::perms::owner_write;
     std::error_code ignored;
     if (version.linked && fs::hard_link_count(version.data, ignored) == 1 &&
         (fs::status(version.data, ignored).permissions() & fs::perms::all) != kPrivate) {
         fs::permissions(version.data, kPrivate, fs::perm_options::replace, ignored);
     }
+#endif
 }
 
 bool NewerFirst(const KeptVersion& a, const KeptVersion& b) {

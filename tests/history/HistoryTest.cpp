@@ -28,6 +28,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Where the command line keeps its history: below the user's data directory.
+#ifdef _WIN32
+constexpr const char* kDataHome = "LOCALAPPDATA";
+#else
+constexpr const char* kDataHome = "XDG_DATA_HOME";
+#endif
+
 const std::string kFile =
     "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n"
     "<DL><p>\n<DT><H3>旅行</H3>\n<DL><p>\n<DT><A HREF=\"http://a.example/\">あ</A>\n"
@@ -171,7 +178,7 @@ TEST(History, EveryWritePathKeepsTheVersionBeforeItWrites) {
                                                {"dedupe", "SOURCE", "--to", "TARGET"}}) {
         SCOPED_TRACE(line[0]);
         TempDir dir;
-        const ScopedVariable data("XDG_DATA_HOME", dir.Path().string().c_str());
+        const ScopedVariable data(kDataHome, dir.Path().string().c_str());
         const std::string source = dir.Write("source.htm", kFile);
         const std::string target = dir.Write("target.htm", "<TITLE>before</TITLE>\n");
         std::vector<std::string> arguments = line;
@@ -370,7 +377,7 @@ TEST(History, AVersionThatCannotBeKeptIsAskedAboutFirst) {
         EXPECT_EQ(ReadBytes(path) == kFile, answer == Answer::No);
     }
     TempDir dir;
-    const ScopedVariable data("XDG_DATA_HOME", dir.Write("pernard", "not a folder").c_str());
+    const ScopedVariable data(kDataHome, dir.Write("pernard", "not a folder").c_str());
     const std::string source = dir.Write("source.htm", kFile);
     const std::string target = dir.Write("target.htm", "<TITLE>before</TITLE>\n");
     EXPECT_EQ(RunWith({"save", source, "--to", target}).status, 1);
