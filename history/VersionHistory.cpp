@@ -49,6 +49,11 @@ std::string PathKey(const std::string& target) {
     return key;
 }
 
+std::string FullPath(const std::string& target) {
+    std::error_code error;
+    return fs::absolute(fs::path(target), error).lexically_normal().string();
+}
+
 // The readable part of a folder's name: the target's own name, in safe characters.
 std::string SafeName(const std::string& target) {
     std::string name = fs::path(PathKey(target)).filename().string();
@@ -412,10 +417,12 @@ KeepResult VersionHistory::Keep(const std::string& target, VersionFormat format)
     }
     result.outcome = KeepOutcome::Failed;
     const std::string folder = FolderOf(target);
-    if (!PrepareFolder(folder, target, result.error)) return result;
+    // Named by its full path: a restore puts it back there from wherever it is run.
+    const std::string fullPath = FullPath(target);
+    if (!PrepareFolder(folder, fullPath, result.error)) return result;
     const VersionListing kept = ListFolder(folder);
     KeptVersion version;
-    version.target = target;
+    version.target = fullPath;
     version.format = format;
     version.keptAt = clock_();
     int highest = 0;
