@@ -68,6 +68,19 @@ bool TakeNumber(std::string_view& text, char stop, std::uint64_t& value) {
     return true;
 }
 
+// Whether the way from `base` to `relative` (the directory itself and every folder on the way,
+// and the place itself) passes a link: what is written there would land outside the directory.
+bool PassesLink(const fs::path& base, const std::string& relative) {
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(base, error))) return true;
+    fs::path walk = base;
+    for (const fs::path& part : fs::path(relative)) {
+        walk /= part;
+        if (fs::is_symlink(fs::symlink_status(walk, error))) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::optional<PackedDirectory> PackDirectory(const std::string& directory, std::uint64_t limit,
@@ -143,7 +156,9 @@ DirectoryRestore RestoreDirectory(const std::string& directory,
     for (const ArchivedEntry& entry : entries) {
         held.insert(entry.path);
         const fs::path path = base / fs::path(entry.path);
-        if (entry.directory) {
+        if (PassesLink(base, entry.path)) {
+            result.failed.push_back(path.string());
+        } else if (entry.directory) {
             fs::create_directories(path, error);
             if (!fs::is_directory(fs::symlink_status(path, error))) {
                 result.failed.push_back(path.string());

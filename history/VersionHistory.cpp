@@ -3,6 +3,7 @@
 #include <nettle/sha2.h>
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <set>
@@ -36,10 +37,20 @@ std::string Hex(const std::uint8_t* bytes, std::size_t size) {
 
 // The target's path as one text for every way of naming it: absolute, normal, and on Windows
 // without regard to the case of ASCII letters (its file names ignore it).
-std::string PathKey(const std::string& target) {
+// The file a path names, wherever links lead: absolute, normal, links resolved as far as
+// they exist.
+fs::path RealPath(const std::string& target) {
     std::error_code error;
     fs::path path = fs::absolute(fs::path(target), error).lexically_normal();
-    std::string key = path.generic_string();
+    const fs::path real = fs::weakly_canonical(path, error);
+    return error ? path : real;
+}
+
+// The target's path as one text for every way of naming it (through links, "..", a separator
+// at the end), and on Windows without regard to the case of ASCII letters (its file names
+// ignore it).
+std::string PathKey(const std::string& target) {
+    std::string key = RealPath(target).generic_string();
     while (key.size() > 1 && key.back() == '/') key.pop_back();
 #ifdef _WIN32
     key = LowerAscii(key);
@@ -47,10 +58,9 @@ std::string PathKey(const std::string& target) {
     return key;
 }
 
-std::string FullPath(const std::string& target) {
-    std::error_code error;
-    return fs::absolute(fs::path(target), error).lexically_normal().string();
-}
+// What a version is named by: the real file's full path, so that a restore puts it back there
+// from wherever it is run, and never through a link that was changed since.
+std::string FullPath(const std::string& target) { return RealPath(target).string(); }
 
 // The readable part of a folder's name: the target's own name, in safe characters.
 std::string SafeName(const std::string& target) {
@@ -105,10 +115,25 @@ bool WritePrivateFile(const fs::path& path, std::string_view bytes) {
     return !error;
 }
 
+// A file's modification time in whole seconds: what a backup and its restore keep of it.
 std::int64_t StampOfFile(const fs::path& path) {
     std::error_code error;
     const auto time = fs::last_write_time(path, error);
-    return error ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count());
+    if (error) return 0;
+    return std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
+}
+
+// A folder of the history this user alone may change: made by them, writable by no one else.
+// One that another user made (or left open to all) is not trusted with the user's files.
+bool OwnedByUser(const fs::path& path) {
+#ifdef _WIN32
+    (void)path;
+    return true;
+#else
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
+    return status.st_uid == ::geteuid() && (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+#endif
 }
 
 void MakePrivateDirectory(const fs::path& path) {
@@ -129,12 +154,13 @@ int LocalDay(std::int64_t seconds) {
 }
 
 // A linked file that only the history holds now (its target was replaced since) is made the
-// user's alone; while the target still has it, it keeps the target's mode.
+// user's alone, to read only; while the target still has it, it keeps the target's mode.
 void MakeLinkPrivate([[maybe_unused]] const KeptVersion& version) {
 #ifndef _WIN32
     // (On Windows the history is below the user's profile, and a file's mode there is only its
     // read-only flag, which a link shares with a target the system counts no links of.)
-    constexpr fs::perms kPrivate = fs::perms::owner_read | fs::perms::owner_write;
+    // Read-only besides: a program that would write into it in place is refused.
+    constexpr fs::perms kPrivate = fs::perms::owner_read;
     std::error_code ignored;
     if (version.linked && fs::hard_link_count(version.data, ignored) == 1 &&
         (fs::status(version.data, ignored).permissions() & fs::perms::all) != kPrivate) {
@@ -143,7 +169,11 @@ void MakeLinkPrivate([[maybe_unused]] const KeptVersion& version) {
 #endif
 }
 
-bool NewerFirst(const KeptVersion& a, const KeptVersion& b) {
+// A target's versions newest first: by the order they were kept, whatever the clock said.
+bool NewerFirst(const KeptVersion& a, const KeptVersion& b) { return a.number > b.number; }
+
+// Versions of many targets, newest first by the time each was kept.
+bool LaterFirst(const KeptVersion& a, const KeptVersion& b) {
     return a.keptAt != b.keptAt ? a.keptAt > b.keptAt : a.number > b.number;
 }
 
@@ -191,6 +221,10 @@ bool VersionHistory::PrepareFolder(const std::string& folder, const std::string&
     if (rootIsNew) MakePrivateDirectory(fs::path(root_).parent_path());
     MakePrivateDirectory(root_);
     MakePrivateDirectory(folder);
+    if (!OwnedByUser(root_) || !OwnedByUser(folder)) {
+        error = "履歴のフォルダーが他のユーザーのものです : " + folder;
+        return false;
+    }
     const fs::path named = fs::path(folder) / "target";
     const std::optional<std::string> recorded = ReadSmallFile(named, 65536);
     if (recorded && PathKey(*recorded) == PathKey(target)) return true;
@@ -212,7 +246,8 @@ VersionListing VersionHistory::ListFolder(const std::string& folder) const {
          walk.increment(error)) {
         const fs::path path = walk->path();
         int number = 0;
-        if (path.extension() != ".txt" || !ParseNumber(path.stem().string(), number) ||
+        const std::string stem = path.stem().string();
+        if (path.extension() != ".txt" || stem.size() != 6 || !ParseNumber(stem, number) ||
             number <= 0) {
             continue;
         }
@@ -250,7 +285,7 @@ VersionListing VersionHistory::List(const std::string& target) const {
     const std::string folder = FolderOf(target);
     const std::optional<std::string> recorded = ReadSmallFile(fs::path(folder) / "target", 65536);
     if (!recorded) return {};
-    if (PathKey(*recorded) != PathKey(target)) {
+    if (PathKey(*recorded) != PathKey(target) || !OwnedByUser(root_) || !OwnedByUser(folder)) {
         return VersionListing{{}, {kSkippedMessage + folder}};
     }
     VersionListing listing = ListFolder(folder);
@@ -306,17 +341,54 @@ std::optional<std::vector<ArchivedEntry>> VersionHistory::ReadDirectory(
     return entries;
 }
 
-std::optional<int> VersionHistory::SameBytesAs(const std::string& target, VersionFormat format,
-                                               std::uint64_t size,
-                                               const VersionListing& kept) const {
+const KeptVersion* VersionHistory::SameBytesAs(const std::string& target, VersionFormat format,
+                                              std::uint64_t size,
+                                              const VersionListing& kept) const {
     std::optional<std::string> now;
     for (const KeptVersion& version : kept.versions) {
         if (version.format != format || version.size != size) continue;
         if (!now) now = ReadWholeFile(target, size);
         std::string error;
-        if (now && ReadFile(version, error) == now) return version.number;
+        if (now && ReadFile(version, error) == now) return &version;
     }
-    return std::nullopt;
+    return nullptr;
+}
+
+// The number after every one this folder has given: its versions' and the one it remembers
+// (so that a number never comes back after the versions that had it went).
+int VersionHistory::NextNumber(const std::string& folder) const {
+    int highest = 0;
+    std::error_code error;
+    for (fs::directory_iterator walk(folder, error), end; !error && walk != end;
+         walk.increment(error)) {
+        int number = 0;
+        const std::string stem = walk->path().stem().string();
+        if (stem.size() == 6 && ParseNumber(stem, number)) highest = std::max(highest, number);
+    }
+    const std::optional<std::string> last = ReadSmallFile(fs::path(folder) / "last", 16);
+    int remembered = 0;
+    if (last && ParseNumber(*last, remembered)) highest = std::max(highest, remembered);
+    return highest + 1;
+}
+
+// The same bytes kept before now stand for the newest version: they are what the target held
+// last. They take the next number (and the moment), as a version kept now would.
+KeepResult VersionHistory::Refresh(const KeptVersion& same) const {
+    KeptVersion version = same;
+    version.number = NextNumber(fs::path(same.description).parent_path().string());
+    version.keptAt = clock_();
+    const fs::path base = fs::path(same.description).parent_path() / NumberName(version.number);
+    version.data = base.string() + fs::path(same.data).extension().string();
+    version.description = base.string() + ".txt";
+    std::error_code error;
+    fs::rename(same.data, version.data, error);
+    if (error || !WritePrivateFile(version.description, Describe(version))) {
+        return KeepResult{KeepOutcome::AlreadyKept, {}, same.number};
+    }
+    fs::remove(same.description, error);
+    WritePrivateFile(fs::path(version.description).parent_path() / "last",
+                     std::to_string(version.number));
+    return KeepResult{KeepOutcome::AlreadyKept, {}, version.number};
 }
 
 KeepResult VersionHistory::Keep(const std::string& target, VersionFormat format) {
@@ -330,38 +402,40 @@ KeepResult VersionHistory::Keep(const std::string& target, VersionFormat format)
         return result;
     }
     result.outcome = KeepOutcome::Failed;
-    const std::string folder = FolderOf(target);
-    // Named by its full path: a restore puts it back there from wherever it is run.
-    const std::string fullPath = FullPath(target);
-    if (!PrepareFolder(folder, fullPath, result.error)) return result;
-    const VersionListing kept = ListFolder(folder);
+    // The file itself, not a link to it: a writer replaces what the link leads to.
+    const std::string real = FullPath(target);
+    const std::string folder = FolderOf(real);
+    if (real.find_first_of("\n\t") != std::string::npos) {
+        result.error = "ファイル名に改行かタブがあります";
+        return result;
+    }
+    if (!PrepareFolder(folder, real, result.error)) return result;
+    VersionListing kept = ListFolder(folder);
+    if (!directory) DropVersionsSharing(real, kept);
     KeptVersion version;
-    version.target = fullPath;
+    version.target = real;
     version.format = format;
     version.keptAt = clock_();
-    int highest = 0;
-    for (fs::directory_iterator walk(folder, error), end; !error && walk != end;
-         walk.increment(error)) {
-        int number = 0;
-        if (ParseNumber(walk->path().stem().string(), number)) highest = std::max(highest, number);
+    version.number = NextNumber(folder);
+    if (version.number > 999999) {
+        result.error = "履歴の番号が尽きました : " + folder;
+        return result;
     }
-    version.number = highest + 1;
     const fs::path base = fs::path(folder) / NumberName(version.number);
     const std::string tooLarge = "履歴の上限（" + std::to_string(bounds_.totalBytes >> 20) +
                                  " MB）より大きいため";
     if (directory) {
         std::optional<PackedDirectory> packed =
-            PackDirectory(target, bounds_.totalBytes, result.error);
+            PackDirectory(real, bounds_.totalBytes, result.error);
         if (!packed) return result;
-        std::optional<int> same;
+        const auto entries = UnpackDirectory(packed->packed);
         for (const KeptVersion& earlier : kept.versions) {
             std::string ignored;
-            if (!same && earlier.format == format && earlier.size == packed->bytes &&
-                ReadDirectory(earlier, ignored) == UnpackDirectory(packed->packed)) {
-                same = earlier.number;
+            if (earlier.format == format && earlier.size == packed->bytes &&
+                ReadDirectory(earlier, ignored) == entries) {
+                return Refresh(earlier);
             }
         }
-        if (same) return KeepResult{KeepOutcome::AlreadyKept, {}, *same};
         version.size = packed->bytes;
         version.counts = {packed->shortcuts, packed->folders};
         version.data = base.string() + ".zst";
@@ -372,23 +446,26 @@ KeepResult VersionHistory::Keep(const std::string& target, VersionFormat format)
         }
         version.stored = compressed.size();
     } else {
-        version.size = fs::file_size(target, error);
+        version.size = fs::file_size(real, error);
         if (error) {
-            result.error = "ファイルを読めません : " + target;
+            result.error = "ファイルを読めません : " + real;
             return result;
         }
         if (version.size > bounds_.totalBytes) {
             result.error = tooLarge;
             return result;
         }
-        if (std::optional<int> same = SameBytesAs(target, format, version.size, kept)) {
-            return KeepResult{KeepOutcome::AlreadyKept, {}, *same};
+        if (const KeptVersion* same = SameBytesAs(real, format, version.size, kept)) {
+            return Refresh(*same);
         }
         // Linked in, the old file stays what it is once the new one has taken its name: the
-        // writers never write into the file they replace.
+        // writers never write into the file they replace. A file with other names already is
+        // copied: through one of them it may be written in place.
         version.data = base.string() + ".data";
-        if (bounds_.link) fs::create_hard_link(target, version.data, error);
-        version.linked = bounds_.link && !error;
+        const bool single = fs::hard_link_count(real, error) == 1 && !error;
+        error.clear();
+        if (bounds_.link && single) fs::create_hard_link(real, version.data, error);
+        version.linked = bounds_.link && single && !error;
         if (version.linked) {
             version.stored = version.size;
             version.linkStamp = StampOfFile(version.data);
@@ -396,14 +473,14 @@ KeepResult VersionHistory::Keep(const std::string& target, VersionFormat format)
             version.counts = {-1, -1};
         } else {
             version.data = base.string() + ".zst";
-            if (!CompressFile(target, version.data)) {
+            if (!CompressFile(real, version.data)) {
                 fs::remove(version.data, error);
                 result.error = "履歴に書き込めません : " + folder;
                 return result;
             }
             version.stored = fs::file_size(version.data, error);
+            version.counts = CountFile(real, format);
         }
-        if (!version.linked) version.counts = CountFile(target, format);
     }
     if (version.stored > bounds_.totalBytes ||
         !WritePrivateFile(base.string() + ".txt", Describe(version))) {
@@ -412,11 +489,27 @@ KeepResult VersionHistory::Keep(const std::string& target, VersionFormat format)
                                                            : "履歴に書き込めません : " + folder;
         return result;
     }
+    WritePrivateFile(fs::path(folder) / "last", std::to_string(version.number));
     version.description = base.string() + ".txt";
     std::vector<KeptVersion> own = kept.versions;
     own.insert(own.begin(), version);
     Prune(folder, std::move(own), version.number);
     return KeepResult{KeepOutcome::Kept, {}, version.number};
+}
+
+// A version linked in before a write that then did not happen is the target itself still: it
+// goes (the target is kept anew), before anything writes into the target in place.
+void VersionHistory::DropVersionsSharing(const std::string& target, VersionListing& kept) const {
+    std::vector<KeptVersion> others;
+    for (KeptVersion& version : kept.versions) {
+        std::error_code error;
+        if (version.linked && fs::equivalent(version.data, target, error)) {
+            Remove(version);
+        } else {
+            others.push_back(std::move(version));
+        }
+    }
+    kept.versions = std::move(others);
 }
 
 void VersionHistory::Remove(const KeptVersion& version) const {
@@ -457,7 +550,7 @@ void VersionHistory::Prune(const std::string& folder, std::vector<KeptVersion> o
         }
     }
     if (total <= bounds_.totalBytes) return;
-    std::sort(all.begin(), all.end(), NewerFirst);
+    std::sort(all.begin(), all.end(), LaterFirst);
     while (total > bounds_.totalBytes && !all.empty()) {
         const KeptVersion& oldest = all.back();
         if (!(oldest.number == justKept && fs::path(oldest.description).parent_path() == folder)) {

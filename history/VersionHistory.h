@@ -84,8 +84,11 @@ private:
     std::string FolderOf(const std::string& target) const;
     VersionListing ListFolder(const std::string& folder) const;
     bool PrepareFolder(const std::string& folder, const std::string& target, std::string& error);
-    std::optional<int> SameBytesAs(const std::string& target, VersionFormat format,
+    const KeptVersion* SameBytesAs(const std::string& target, VersionFormat format,
                                    std::uint64_t size, const VersionListing& kept) const;
+    int NextNumber(const std::string& folder) const;
+    KeepResult Refresh(const KeptVersion& same) const;
+    void DropVersionsSharing(const std::string& target, VersionListing& kept) const;
     // Drops what the bounds no longer hold; `own` are the target's versions, the new one among
     // them.
     void Prune(const std::string& folder, std::vector<KeptVersion> own, int justKept);

@@ -207,9 +207,11 @@ TEST(History, AVersionComesBackByteForByte) {
                   KeepOutcome::Kept);
         ASSERT_EQ(VersionHistory(history).Keep(favorites.string(), VersionFormat::Directory).outcome,
                   KeepOutcome::Kept);
-        // The same bytes again are not kept twice.
-        EXPECT_EQ(VersionHistory(history).Keep(file, VersionFormat::Html).outcome,
-                  KeepOutcome::AlreadyKept);
+        // The same bytes again are not kept twice (a link still shared with the file, as after a
+        // write that failed, is kept anew in its place).
+        EXPECT_NE(VersionHistory(history).Keep(file, VersionFormat::Html).outcome,
+                  KeepOutcome::Failed);
+        EXPECT_EQ(history.List(file).versions.size(), 1u);
         // Replaced as every writer replaces a file; changed as a save changes a directory.
         SafeFileWriter writer;
         ASSERT_TRUE(writer.Open(file));
@@ -240,14 +242,14 @@ TEST(History, AVersionComesBackByteForByte) {
                   [](const auto& a, const auto& b) { return a.path < b.path; });
         EXPECT_EQ(Snapshot(favorites), expected);
 #ifndef _WIN32
-        // The user's alone: folders 0700, files 0600 (a linked file once only the history
-        // holds it, which the next keep sees).
+        // The user's alone: folders 0700, files 0600 (a linked file, once only the history
+        // holds it, which the next keep sees, 0400).
         for (const auto& entry : fs::recursive_directory_iterator(history.Root())) {
             const fs::perms mode = entry.status().permissions() & fs::perms::all;
-            EXPECT_TRUE(entry.is_directory() ? mode == fs::perms::owner_all
-                                             : mode == (fs::perms::owner_read |
-                                                        fs::perms::owner_write))
-                << entry.path();
+            const fs::perms file = entry.path().extension() == ".data"
+                                       ? fs::perms::owner_read
+                                       : fs::perms::owner_read | fs::perms::owner_write;
+            EXPECT_EQ(mode, entry.is_directory() ? fs::perms::owner_all : file) << entry.path();
         }
 #endif
     }
@@ -408,4 +410,91 @@ TEST(History, DifferencesAreCountedByKind) {
     EXPECT_EQ(d.reordered, 1);
     EXPECT_EQ(d.lines.size(), 5u);
     EXPECT_TRUE(CompareBookmarks(before, before).None());
+}
+
+// What a hostile or unlucky history does to a target is caught: a target named through a link,
+// a write that did not happen and an edit in place after it, a Favorites folder turned into a
+// link before a restore, a clock put back, numbers that must not come back.
+TEST(History, LinksFailedWritesAndClocksDoNotCostAVersion) {
+    const auto replace = [](const std::string& path, const std::string& bytes) {
+        std::ofstream(path + ".new", std::ios::binary) << bytes;
+        fs::rename(path + ".new", path);
+    };
+    std::int64_t now = 1'700'000'000;
+    const auto clock = [&now] { return now; };
+#ifndef _WIN32  // links are an administrator's on Windows
+    {
+        SCOPED_TRACE("a target named through a link");
+        Keeping k;
+        VersionHistory history(k.history, {}, clock);
+        const std::string real = k.dir.Write("real/b.htm", kFile);
+        const fs::path link = k.dir.Path() / "link.htm";
+        fs::create_symlink(real, link);
+        ASSERT_EQ(history.Keep(link.string(), VersionFormat::Html).outcome, KeepOutcome::Kept);
+        replace(real, "<TITLE>new</TITLE>\n");
+        std::string error;
+        const VersionListing listing = history.List(link.string());
+        ASSERT_EQ(listing.versions.size(), 1u);
+        EXPECT_EQ(listing.versions[0].target, fs::weakly_canonical(real).string());
+        EXPECT_EQ(history.ReadFile(listing.versions[0], error), kFile);
+        EXPECT_EQ(history.List(real).versions.size(), 1u);
+    }
+#endif
+    {
+        SCOPED_TRACE("a write that did not happen, then an edit in place");
+        Keeping k;
+        VersionHistory history(k.history, {}, clock);
+        const std::string file = k.dir.Write("b.htm", kFile);
+        ASSERT_EQ(history.Keep(file, VersionFormat::Html).outcome, KeepOutcome::Kept);
+        // No write followed; the next keep finds the version still the file itself.
+        ASSERT_NE(history.Keep(file, VersionFormat::Html).outcome, KeepOutcome::Failed);
+        replace(file, "<TITLE>saved</TITLE>\n");
+        std::fstream(file, std::ios::binary | std::ios::in | std::ios::out) << "EDITED";
+        std::string error;
+        const VersionListing listing = history.List(file);
+        ASSERT_EQ(listing.versions.size(), 1u);
+        EXPECT_EQ(history.ReadFile(listing.versions[0], error), kFile);
+    }
+#ifndef _WIN32
+    {
+        SCOPED_TRACE("a Favorites folder that became a link");
+        Keeping k;
+        const fs::path favorites = MakeFavorites(k.dir.Path() / "Favorites");
+        VersionHistory history(k.history, {}, clock);
+        ASSERT_EQ(history.Keep(favorites.string(), VersionFormat::Directory).outcome,
+                  KeepOutcome::Kept);
+        const fs::path outside = k.dir.Path() / "outside";
+        fs::create_directories(outside);
+        fs::remove_all(favorites / "旅行");
+        fs::create_directory_symlink(outside, favorites / "旅行");
+        EXPECT_FALSE(RestoreVersion(k.t.model, history, history.List(favorites.string()).versions[0],
+                                    false));
+        EXPECT_TRUE(fs::is_empty(outside));
+    }
+#endif
+    {
+        SCOPED_TRACE("a clock put back, and versions that went");
+        Keeping k;
+        const std::string file = k.dir.Write("b.htm", kFile);
+        VersionHistory history(k.history, {.recent = 5, .days = 0}, clock);
+        now += 365 * 86400;
+        for (int save = 0; save < 8; ++save) {
+            ASSERT_EQ(history.Keep(file, VersionFormat::Html).outcome, KeepOutcome::Kept);
+            replace(file, kFile + std::to_string(save));
+        }
+        now -= 365 * 86400;
+        std::vector<int> numbers;
+        for (int save = 0; save < 3; ++save) {
+            const KeepResult kept = history.Keep(file, VersionFormat::Html);
+            ASSERT_EQ(kept.outcome, KeepOutcome::Kept);
+            numbers.push_back(kept.number);
+            replace(file, kFile + "later" + std::to_string(save));
+        }
+        const VersionListing listing = history.List(file);
+        ASSERT_EQ(listing.versions.size(), 5u);
+        for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(listing.versions[i].number, numbers[2 - i]);
+        // Every version gone, the next one still takes a number never given before.
+        for (const KeptVersion& version : listing.versions) fs::remove(version.description);
+        EXPECT_GT(history.Keep(file, VersionFormat::Html).number, numbers.back());
+    }
 }
