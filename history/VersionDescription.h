@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "history/VersionHistory.h"
+#include "history/KeptVersion.h"
 
 namespace pernard {
 
