@@ -12,7 +12,6 @@
 #include "history/Compression.h"
 #include "history/VersionDescription.h"
 #include "util/OpenFile.h"
-#include "util/PrivateDirectory.h"
 #include "util/Text.h"
 #include "util/UserFolders.h"
 
@@ -141,8 +140,8 @@ void MakePrivateDirectory(const fs::path& path) {
     fs::permissions(path, fs::perms::owner_all, fs::perm_options::replace, error);
 }
 
-// The calendar day of a moment, in local time: the history keeps one version a day.
-int LocalDay(std::int64_t seconds) {
+// A moment (seconds since 1970) in the user's local time.
+std::tm LocalTime(std::int64_t seconds) {
     const std::time_t time = static_cast<std::time_t>(seconds);
     std::tm local{};
 #ifdef _WIN32
@@ -150,6 +149,12 @@ int LocalDay(std::int64_t seconds) {
 #else
     localtime_r(&time, &local);
 #endif
+    return local;
+}
+
+// The calendar day of a moment, in local time: the history keeps one version a day.
+int LocalDay(std::int64_t seconds) {
+    const std::tm local = LocalTime(seconds);
     return (local.tm_year + 1900) * 1000 + local.tm_yday;
 }
 
@@ -584,13 +589,7 @@ bool StoreHistoryLimit(const std::string& root, std::uint64_t bytes) {
 }
 
 std::string VersionTimeText(std::int64_t keptAt) {
-    const std::time_t time = static_cast<std::time_t>(keptAt);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &time);
-#else
-    localtime_r(&time, &local);
-#endif
+    const std::tm local = LocalTime(keptAt);
     char text[32];
     std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
     return text;
