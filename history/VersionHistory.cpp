@@ -77,10 +77,15 @@ std::string SafeName(const std::string& target) {
 std::optional<std::string> ReadSmallFile(const fs::path& path, std::size_t limit) {
     OpenFile file = OpenForReading(path.string());
     if (!file) return std::nullopt;
-    std::string bytes(limit + 1, '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-    if (std::ferror(file.get()) || bytes.size() > limit) return std::nullopt;
-    return bytes;
+    // Read a piece at a time: a description is a few hundred bytes of a limit of many.
+    std::string bytes;
+    char piece[16384];
+    for (;;) {
+        const std::size_t read = std::fread(piece, 1, sizeof piece, file.get());
+        if (std::ferror(file.get()) || read > limit - bytes.size()) return std::nullopt;
+        bytes.append(piece, read);
+        if (read < sizeof piece) return bytes;
+    }
 }
 
 std::optional<std::string> ReadWholeFile(const fs::path& path, std::uint64_t size) {

@@ -1,6 +1,8 @@
 // ファイル › 以前の版…: the earlier versions of the selected root's source, compared with it as
 // it is now, read back as another root or put back over it.
 
+#include <memory>
+
 #include "commands/HistoryCommands.h"
 #include "commands/SelectedRoot.h"
 #include "ui/dialogs/VersionsDialog.h"
@@ -41,15 +43,21 @@ void TFormMain::miFileVersionsClick() {
     VersionListing listing = history.List(target);
     auto* dialog = findChild<TFormVersions*>("TFormVersions");
     if (dialog == nullptr) dialog = new TFormVersions(this);
+    // The target as it is now is read once, when the first version is compared with it; a
+    // target that is gone now holds nothing.
+    // The dialog outlives this call: what it compares with is its own.
+    auto now = std::make_shared<std::optional<std::vector<BookmarkPlace>>>();
     dialog->Show(target, std::move(listing.versions), listing.skipped,
-                 [&history, &target](const KeptVersion& version, std::string& error)
+                 [history, target, now](const KeptVersion& version, std::string& error)
                      -> std::optional<VersionDifference> {
                      const auto before = ReadVersionPlaces(history, version, error);
                      if (!before) return std::nullopt;
-                     // A target that is gone now holds nothing.
-                     std::string ignored;
-                     const auto after = ReadTargetPlaces(target, ignored);
-                     return CompareBookmarks(*before, after.value_or(std::vector<BookmarkPlace>{}));
+                     if (!*now) {
+                         std::string ignored;
+                         *now = ReadTargetPlaces(target, ignored)
+                                    .value_or(std::vector<BookmarkPlace>{});
+                     }
+                     return CompareBookmarks(*before, **now);
                  });
     const int choice = RunDialog(*dialog);
     const KeptVersion* chosen = dialog->Selected();
