@@ -523,6 +523,8 @@ private:
     bool NewEntryPlace(TreeNode* reference, bool shownOrder, NewPlace& place) const;
     TreeNode* InsertNewNode(const NewPlace& place, const std::string& name);
     void RememberCopiedUrl(int index);
+    // A copy is a new entry: the rows just copied keep no sync id (model/SyncId.h).
+    void ForgetCopiedSyncIds(int first, int width);
     void SetUrlImages(int index);
 
     TextColumn url_;

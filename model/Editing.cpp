@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/BmLogic.h"
+#include "model/SyncId.h"
 
 namespace pernard {
 
@@ -128,6 +129,13 @@ void BmLogic::BecomeChildEntry(int index) {
 void BmLogic::RememberCopiedUrl(int index) {
     if (ports_.urlFields == nullptr) return;
     ports_.urlFields->RememberUrlFields(TextsOf(index));
+}
+
+void BmLogic::ForgetCopiedSyncIds(int first, int width) {
+    for (int row = first; row < first + width; ++row) {
+        const std::string_view packed = ExtrasOf(row);
+        if (SyncIdOf(packed) != 0) SetExtras(row, PackedWithoutSyncId(packed));
+    }
 }
 
 // ---------------------------------------------------------------- new and edit
@@ -376,6 +384,7 @@ int BmLogic::CopySubtree(int source, Placement placement, int target) {
     for (int row = to.tableAt; row < to.tableAt + width; ++row, walk = tree_.Next(walk)) {
         nodes_[static_cast<std::size_t>(row)] = walk;
     }
+    ForgetCopiedSyncIds(to.tableAt, width);
     if (IsFolder(to.tableAt)) {
         if (wasRoot && to.parent >= 0) BecomeChildEntry(to.tableAt);
         SetFolderImages(to.tableAt, top);

@@ -1,5 +1,6 @@
 #include "model/EntryExtras.h"
 
+#include "model/SyncId.h"
 #include "util/HtmlText.h"
 #include "util/Numbers.h"
 #include "util/Text.h"
@@ -53,7 +54,8 @@ std::string UnionOfAttributes(const std::string& earlier, const std::string& lat
     std::string merged = earlier;
     std::string_view unused;
     for (const TagAttribute& attribute : add.items) {
-        if (have.Find(attribute.name, unused)) continue;
+        // A sync id names the folder merged away, which is gone: the kept one keeps its own.
+        if (have.Find(attribute.name, unused) || EqualsNoCase(attribute.name, kSyncIdName)) continue;
         merged += ' ';
         merged += attribute.text;
     }

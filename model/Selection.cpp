@@ -171,6 +171,7 @@ int BmLogic::CopyTopsTo(const std::vector<int>& tops, const Destination& to) {
         for (int row = at; row < at + width; ++row, walk = tree_.Next(walk)) {
             nodes_[static_cast<std::size_t>(row)] = walk;
         }
+        ForgetCopiedSyncIds(at, width);
         RefreshImages(at);
         HeldBlock block;
         block.first = at;

@@ -21,6 +21,9 @@ struct SyncItem {
     std::string url;            // empty for a folder
     int parent = -1;            // the index of the parent in SyncTree::items; -1 for the root
     std::vector<int> children;  // indices in SyncTree::items, in order
+    // An entry of the local collection that no browser can hold (a mailto: or place: URL, no
+    // URL): it takes part in the merge so that its folder stays, but never reaches the file.
+    bool localOnly = false;
 };
 
 // items[0] is the root: the file's top list, a folder without id or title. Every other item is
@@ -30,7 +33,7 @@ struct SyncTree {
     // The largest id the file ever gave (its highestId comment): a new item gets the next one.
     SyncId highestId = 0;
 
-    SyncTree() { items.push_back(SyncItem{kNoId, true, {}, {}, -1, {}}); }
+    SyncTree() { items.push_back(SyncItem{kNoId, true, {}, {}, -1, {}, false}); }
     static constexpr int kRoot = 0;
     // Appends an item as the last child of `parent`; its index.
     int Add(int parent, SyncItem item) {
