@@ -195,17 +195,12 @@ VersionHistory::VersionHistory(std::string root, HistoryBounds bounds, Clock clo
 }
 
 std::string VersionHistory::DefaultRoot() {
+    const std::string data = ProgramDataDirectory();
+    if (data.empty()) return {};
 #ifdef _WIN32
-    const std::string local = EnvironmentVariable("LOCALAPPDATA");
-    return local.empty() ? std::string() : local + "\\Pernard\\history";
+    return data + "\\history";
 #else
-    std::string data = EnvironmentVariable("XDG_DATA_HOME");
-    if (data.empty() || data.front() != '/') {
-        const std::string home = EnvironmentVariable("HOME");
-        if (home.empty()) return {};
-        data = home + "/.local/share";
-    }
-    return data + "/pernard/history";
+    return data + "/history";
 #endif
 }
 

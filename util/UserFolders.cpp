@@ -51,4 +51,19 @@ std::string DefaultFavoritesDirectory() { return {}; }
 
 #endif
 
+std::string ProgramDataDirectory() {
+#ifdef _WIN32
+    const std::string local = EnvironmentVariable("LOCALAPPDATA");
+    return local.empty() ? std::string() : local + "\\Pernard";
+#else
+    std::string data = EnvironmentVariable("XDG_DATA_HOME");
+    if (data.empty() || data.front() != '/') {
+        const std::string home = EnvironmentVariable("HOME");
+        if (home.empty()) return {};
+        data = home + "/.local/share";
+    }
+    return data + "/pernard";
+#endif
+}
+
 }  // namespace pernard

@@ -16,4 +16,9 @@ std::string EnvironmentVariable(const char* name);
 // systems keep no such folder.
 std::string DefaultFavoritesDirectory();
 
+// The folder the program keeps its own data in (its history, its syncs' states):
+// %LOCALAPPDATA%\Pernard on Windows, $XDG_DATA_HOME/pernard (~/.local/share/pernard) elsewhere.
+// Empty when the environment names none.
+std::string ProgramDataDirectory();
+
 }  // namespace pernard
