@@ -111,16 +111,13 @@ bool SyncStateStore::LockRun() {
 }
 
 bool SyncStateStore::Load(SyncState& state, std::string& error) {
-    if (!MakePrivateFolder(directory_)) {
-        error = "同期の状態を置くフォルダーを作れません : " + directory_;
-        return false;
-    }
     std::string text;
     std::error_code failure;
     if (!fs::exists(fs::path(StatePath()), failure)) {
         state = SyncState{};
         state.deviceId = NewDeviceId();
-        return Save(state, error);
+        state.fresh = true;
+        return true;
     }
     if (!ReadWhole(StatePath(), text) || !ParseState(text, state)) {
         error = "同期の状態が壊れています : " + StatePath();
@@ -130,6 +127,10 @@ bool SyncStateStore::Load(SyncState& state, std::string& error) {
 }
 
 bool SyncStateStore::Save(const SyncState& state, std::string& error) {
+    if (!MakePrivateFolder(directory_)) {
+        error = "同期の状態を置くフォルダーを作れません : " + directory_;
+        return false;
+    }
     std::string text = std::string(kMagic) + "\nformat=" + FormatName(state.format) +
                        "\netag=" + state.etag + "\ndevice=" + state.deviceId +
                        "\nbase=" + (state.hasBase ? "yes" : "no") + "\n\n";

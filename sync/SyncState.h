@@ -18,6 +18,7 @@ struct SyncState {
     SharedFormat format = SharedFormat::Xbel;
     std::string etag;
     std::string deviceId;  // 32 hex characters, made once
+    bool fresh = false;    // no state was kept yet: this one is new, not saved
 };
 
 class SyncStateStore {
@@ -31,8 +32,8 @@ public:
     const std::string& Directory() const { return directory_; }
     // Takes the folder's run lock (a second run of this sync is refused while one holds it).
     bool LockRun();
-    // Reads the state; a folder without one is a first sync, with a new device id saved at
-    // once. False, with the reason, when the folder cannot be made or the state is damaged.
+    // Reads the state; a folder without one is a first sync, with a new device id (not saved
+    // yet). False, with the reason, when the state is damaged.
     bool Load(SyncState& state, std::string& error);
     // Replaces the state whole.
     bool Save(const SyncState& state, std::string& error);

@@ -1,0 +1,89 @@
+#include "sync/ApplyMerge.h"
+
+#include "model/EntryBuilder.h"
+#include "model/LoadTransaction.h"
+#include "model/NullPorts.h"
+#include "model/SyncId.h"
+#include "sync/MergeSides.h"
+#include "sync/SyncChanges.h"
+#include "util/CodePage.h"
+
+namespace pernard::sync {
+
+namespace {
+
+constexpr const char* kScratchCapacity = "20000000";
+
+// The texts and extras of merged item `k` for the table.
+void EntryOf(const BmLogic& model, const LocalTree& before, const MergeResult& result, int k,
+             EntryTexts& texts, EntryExtras& extras) {
+    const SyncItem& item = result.merged[k];
+    const int local = result.localOf[static_cast<std::size_t>(k)];
+    if (local < 0) {
+        texts = EntryTexts{item.title, item.folder ? kFolderMarker : item.url, {}, {}, {}};
+        extras = EntryExtras{};
+    } else {
+        const int row = before.rowOf[static_cast<std::size_t>(local)];
+        texts = model.TextsOf(row);
+        extras = UnpackExtras(model.ExtrasOf(row));
+        if (ShownText(texts.name) != item.title) texts.name = item.title;
+        if (!item.folder && !item.localOnly && !SameUrlText(texts.url, item.url)) texts.url = item.url;
+    }
+    extras.attributes = WithSyncId(extras.attributes, item.localOnly ? kNoId : item.id);
+}
+
+}  // namespace
+
+bool ChangesLocal(const MergeResult& result, const SyncTree& local) {
+    if (LocalChanges(result, local).Any()) return true;
+    for (int k = 1; k < result.merged.Size(); ++k) {
+        const int l = result.localOf[static_cast<std::size_t>(k)];
+        if (l < 0 || local[l].id != result.merged[k].id) return true;
+    }
+    return false;
+}
+
+bool ApplyMerge(BmLogic& model, int root, const LocalTree& before, const MergeResult& result,
+                std::string& error) {
+    NullModel scratch;
+    scratch.settings.maxUrl = kScratchCapacity;
+    LoadTransaction load(scratch.model, true, "");
+    EntryBuilder& builder = load.Builder();
+    bool whole = load.Begun() &&
+                 builder.AddRoot("sync", SourceKind::BookmarkFile, "") == BmLogic::Outcome::Added;
+    // The row each merged item got in the scratch table; items come parents first.
+    std::vector<int> rowOf(result.merged.items.size(), 0);
+    std::vector<int> pending;
+    for (auto child = result.merged[SyncTree::kRoot].children.rbegin();
+         child != result.merged[SyncTree::kRoot].children.rend(); ++child) {
+        pending.push_back(*child);
+    }
+    while (whole && !pending.empty()) {
+        const int k = pending.back();
+        pending.pop_back();
+        EntryTexts texts;
+        EntryExtras extras;
+        EntryOf(model, before, result, k, texts, extras);
+        const int parent = rowOf[static_cast<std::size_t>(result.merged[k].parent)];
+        const BmLogic::Appended appended =
+            result.merged[k].folder
+                ? builder.AppendFolder(parent, texts.name, texts.added, texts.visited)
+                : builder.AppendBookmark(parent, texts);
+        if (!appended.Added()) {
+            whole = false;
+            break;
+        }
+        rowOf[static_cast<std::size_t>(k)] = appended.index;
+        builder.SetExtras(appended.index, extras);
+        const std::vector<int>& children = result.merged[k].children;
+        for (auto child = children.rbegin(); child != children.rend(); ++child) pending.push_back(*child);
+    }
+    load.End(whole);
+    if (!whole || !model.ReplaceRootEntries(root, scratch.model, 0, "同期")) {
+        error = "同期の結果を取り込めません（件数が上限を超えるか、フォルダーの階層が深すぎます）";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace pernard::sync

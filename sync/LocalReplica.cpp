@@ -1,0 +1,38 @@
+#include "sync/LocalReplica.h"
+
+#include "commands/SaveCommands.h"
+#include "commands/WriteGate.h"
+#include "sync/ApplyMerge.h"
+
+namespace pernard::sync {
+
+bool BookmarkFileReplica::Read(LocalTree& tree, std::string& error) {
+    if (!model_.IsValidIndex(root_) || !model_.IsRoot(root_)) {
+        error = "同期するルートがありません";
+        return false;
+    }
+    if (model_.IsRootPartial(root_)) {
+        error = "ファイルの一部しか読み込めていないため同期できません : " +
+                std::string(model_.SourcePath(root_));
+        return false;
+    }
+    tree = ReadLocalRoot(model_, root_);
+    return true;
+}
+
+bool BookmarkFileReplica::Write(const LocalTree& before, const MergeResult& result,
+                                std::string& error) {
+    if (!ApplyMerge(model_, root_, before, result, error)) return false;
+    const WriteRequest request{.kind = WriteKind::BookmarkFile,
+                               .target = std::string(model_.SourcePath(root_)),
+                               .roots = model_.RootsOfSameRead(root_),
+                               .force = false};
+    WriteRefusal refusal = WriteRefusal::None;
+    if (SaveBookmarkFile(model_, request, &refusal)) return true;
+    // What was put in place is taken back: the table stays as the file holds it.
+    model_.Undo();
+    error = "ローカルのファイルに書き込めません : " + request.target;
+    return false;
+}
+
+}  // namespace pernard::sync
