@@ -66,8 +66,10 @@ private:
             return;
         }
         if (!inB) {
-            // New: on one side, or on both and matched (then the local texts).
+            // New: on one side, or on both and matched (then the local title, and the server's
+            // spelling of the URL both read the same).
             TakeWhole(d, x, inL ? local_ : remote_, inL ? Side::Local : Side::Remote);
+            if (inL && inR) d.url = remote_.Item(x).url;
             return;
         }
         if (inL && inR) {
@@ -110,9 +112,10 @@ private:
         const bool titleL = l.title != b.title, titleR = r.title != b.title;
         d.title = titleR && !titleL ? r.title : l.title;
         if (titleL && titleR && l.title != r.title) Report(x, "名前", l.title, r.title, "ローカル");
-        // URLs, the same when a browser reads them so; the local spelling where nothing changed.
+        // URLs, the same when a browser reads them so: a local spelling of the same URL is no
+        // change, and the file keeps the server's (the local entry keeps its own).
         const bool urlL = !SameUrlText(l.url, b.url), urlR = !SameUrlText(r.url, b.url);
-        d.url = urlR && !urlL ? r.url : l.url;
+        d.url = urlL ? l.url : r.url;
         if (urlL && urlR && !SameUrlText(l.url, r.url)) Report(x, "URL", l.url, r.url, "ローカル");
         // The folder it is in.
         const Identity pl = local_.ParentOf(x), pr = remote_.ParentOf(x), pb = base_.ParentOf(x);
