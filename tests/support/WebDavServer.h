@@ -31,7 +31,7 @@ public:
 
     // "http://127.0.0.1:PORT/open/" and so on: the folder behind `auth`.
     std::string FolderUrl(DavAuth auth) const;
-    // That folder on disk, for planting and inspecting files.
+    // That folder on disk, for planting and checking files.
     std::filesystem::path Folder(DavAuth auth) const;
     const std::filesystem::path& DocumentRoot() const { return root_; }
 

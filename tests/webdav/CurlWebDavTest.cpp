@@ -103,7 +103,7 @@ ServerReply Perform(CurlWebDav& dav, const Step& step, const std::vector<std::st
 
 const std::string kFile = "bookmarks.xbel";
 const std::string kLock = "bookmarks.xbel.lock";
-const std::string kJapanese = "ブックマーク 一覧#1?.xbel";
+const std::string kJapanese = "ブックマーク 一覧#あ?.xbel";
 const std::string kFirst = "<xbel>一</xbel>";
 const std::string kSecond = "<xbel>二</xbel>";
 const std::string kLockBody = "<html><body>I am a lock file</body></html>";
