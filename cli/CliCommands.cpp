@@ -7,6 +7,7 @@
 #include "cli/CliUsage.h"
 #include "cli/CollectionCommands.h"
 #include "cli/HistoryCommand.h"
+#include "cli/SyncCommand.h"
 #include "cli/SortCommand.h"
 #include "model/BmLogic.h"
 #include "model/EntryExtras.h"
@@ -117,6 +118,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (arguments[0] == "sort") return RunSort(arguments, err);
     if (arguments[0] == "history") return RunHistory(arguments, out, err);
     if (arguments[0] == "restore") return RunRestore(arguments, err);
+    if (arguments[0] == "sync") return RunSyncCommand(arguments, out, err);
     err << "unknown command: " << arguments[0] << '\n' << CliUsage();
     return 2;
 }

@@ -28,7 +28,9 @@ namespace {
     "                        (--to FILE | --to-favorites DIR | --to-store)\n"                  \
     "                        [--save-encoding UTF-8] [--force]\n"                          \
     "       pernard-cli history TARGET [--diff N]\n"                                        \
-    "       pernard-cli restore TARGET --version N [--force]\n"
+    "       pernard-cli restore TARGET --version N [--force]\n"                             \
+    "       pernard-cli sync LOCAL --remote URL [--user NAME] [--format html|xbel]\n"         \
+    "                        [--dry-run] [--first merge|pull|push] [--force] [--state DIR]\n"
 
 constexpr const char* kUsage = PERNARD_CLI_SYNOPSIS
     "LOAD OPTIONS: --max-url N  --encoding NAME  --skip-duplicates  --no-empty-folders\n"
@@ -109,6 +111,24 @@ constexpr const char* kHelp =
     "       for file; shortcut files it did not hold are removed), after keeping TARGET as it\n"
     "       is now as a version too. A write whose version cannot be kept (a full disk, no\n"
     "       history folder) is refused unless --force is given; so is every write above.\n"
+    "sync keeps the first root of the bookmark file LOCAL in step with the shared file at URL\n"
+    "       on a WebDAV server (Nextcloud: https://HOST/remote.php/dav/files/USER/FILE), the\n"
+    "       file the browsers' sync extension floccus keeps its browsers in step through. The\n"
+    "       file is XBEL, or a bookmark file when its name ends in .html (--format sets it).\n"
+    "       Only folders, bookmarks, titles, URLs and their order are shared; tags,\n"
+    "       descriptions, dates, icons and separators stay in LOCAL, and so do bookmarks a\n"
+    "       browser cannot hold (mailto:, place:, none), which are listed. It prints one line\n"
+    "       per change on each side and per conflict (the local side wins a conflict; an edit\n"
+    "       wins over a deletion). The password is read from PERNARD_SYNC_PASSWORD, an\n"
+    "       encrypted file's passphrase from PERNARD_SYNC_PASSPHRASE. The first sync only\n"
+    "       shows what merging would do until --first says merge (both sides together,\n"
+    "       nothing deleted), pull (the server's collection) or push (the local one). A sync\n"
+    "       that would delete or add many bookmarks, or finds the server's file emptied,\n"
+    "       renumbered or in another format, shows what it would do and stops unless --force\n"
+    "       is given. --dry-run writes nothing anywhere. The state of the sync (what both\n"
+    "       sides last agreed on, the server's last ten versions) is kept in --state DIR, by\n"
+    "       default in $XDG_DATA_HOME/pernard/sync (%LOCALAPPDATA%\\Pernard\\sync on\n"
+    "       Windows). Exit status 0 synced, 1 refused or failed (nothing half-written), 2 usage.\n"
     "\n"
     "LOAD OPTIONS\n"
     "  --max-url N          room for N entries (default 1000000)\n"

@@ -22,6 +22,9 @@ std::string HttpText(const ServerReply& reply) {
 
 bool Fetch(SyncServer& server, const SyncOptions& options, RemoteFile& remote, std::string& error) {
     remote = RemoteFile{};
+    // The size and ETag first: a GET without an ETag takes this one, which is never newer than
+    // the bytes that follow (a write in between makes a PUT under it fail, as it should).
+    const ServerReply stat = server.Stat(options.fileName);
     const ServerReply got = server.Get(options.fileName);
     if (got.status == 404) return true;
     if (!got.Ok()) {
@@ -29,14 +32,13 @@ bool Fetch(SyncServer& server, const SyncOptions& options, RemoteFile& remote, s
         return false;
     }
     // A transfer cut short reads as a smaller file: the server must hold just what came.
-    const ServerReply stat = server.Stat(options.fileName);
     const std::int64_t size = static_cast<std::int64_t>(got.body.size());
     if ((got.length >= 0 && got.length != size) || (stat.Ok() && stat.length >= 0 && stat.length != size)) {
         error = "サーバーのファイルを最後まで読めませんでした（大きさが合いません）";
         return false;
     }
     remote.exists = true;
-    remote.etag = got.etag;
+    remote.etag = !got.etag.empty() ? got.etag : stat.Ok() ? stat.etag : std::string();
     if (LooksEncrypted(got.body)) {
         if (options.passphrase.empty()) {
             error = "サーバーのファイルは暗号化されています。パスフレーズが必要です";
