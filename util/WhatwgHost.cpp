@@ -236,9 +236,9 @@ std::string PercentDecode(std::string_view text) {
     return out;
 }
 
-// The UTS #46 mapping with the standard's options: not transitional, bidi and joiner rules
-// checked, no hyphen or DNS length rules, no STD3 restriction (the forbidden bytes are checked
-// afterwards instead).
+// Unicode's mapping of international domain names to ASCII (ICU's UTS46) with the standard's
+// options: not transitional, bidi and joiner rules checked, no hyphen or DNS length rules, no
+// STD3 restriction (the forbidden bytes are checked afterwards instead).
 const UIDNA* Idna() {
     struct Close {
         void operator()(UIDNA* idna) const { uidna_close(idna); }
