@@ -24,15 +24,15 @@ int HexValue(char c) {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::vector<std::string_view> SplitOnDots(std::string_view text) {
-    std::vector<std::string_view> parts;
+    std::vector<std::string_view> labels;
     std::size_t start = 0;
     while (true) {
         const std::size_t dot = text.find('.', start);
         if (dot == std::string_view::npos) {
-            parts.push_back(text.substr(start));
-            return parts;
+            labels.push_back(text.substr(start));
+            return labels;
         }
-        parts.push_back(text.substr(start, dot - start));
+        labels.push_back(text.substr(start, dot - start));
         start = dot + 1;
     }
 }
@@ -153,20 +153,20 @@ std::string SerializeIpv6(const Ipv6& address) {
 
 // --- IPv4 -------------------------------------------------------------------------------------
 
-// One part of an IPv4 address: decimal, octal with a leading 0, hex after 0x. Values past
+// One number of an IPv4 address: decimal, octal with a leading 0, hex after 0x. Values past
 // 2^32 are clamped there (every one of them is refused later).
-std::optional<std::uint64_t> ParseIpv4Number(std::string_view part) {
-    if (part.empty()) return std::nullopt;
+std::optional<std::uint64_t> ParseIpv4Number(std::string_view label) {
+    if (label.empty()) return std::nullopt;
     int radix = 10;
-    if (part.size() >= 2 && part[0] == '0' && (part[1] == 'x' || part[1] == 'X')) {
+    if (label.size() >= 2 && label[0] == '0' && (label[1] == 'x' || label[1] == 'X')) {
         radix = 16;
-        part.remove_prefix(2);
-    } else if (part.size() >= 2 && part[0] == '0') {
+        label.remove_prefix(2);
+    } else if (label.size() >= 2 && label[0] == '0') {
         radix = 8;
-        part.remove_prefix(1);
+        label.remove_prefix(1);
     }
     std::uint64_t value = 0;
-    for (char c : part) {
+    for (char c : label) {
         const int digit = HexValue(c);
         if (digit < 0 || digit >= radix) return std::nullopt;
         value = std::min<std::uint64_t>(value * static_cast<std::uint64_t>(radix) + digit,
@@ -177,24 +177,24 @@ std::optional<std::uint64_t> ParseIpv4Number(std::string_view part) {
 
 // Whether the host's last label is a number, which makes the whole host an IPv4 address.
 bool EndsInNumber(std::string_view host) {
-    std::vector<std::string_view> parts = SplitOnDots(host);
-    if (parts.back().empty()) {
-        if (parts.size() == 1) return false;
-        parts.pop_back();
+    std::vector<std::string_view> labels = SplitOnDots(host);
+    if (labels.back().empty()) {
+        if (labels.size() == 1) return false;
+        labels.pop_back();
     }
-    const std::string_view last = parts.back();
+    const std::string_view last = labels.back();
     bool digits = !last.empty();
     for (char c : last) digits = digits && IsDigit(c);
     return digits || ParseIpv4Number(last).has_value();
 }
 
 std::optional<std::string> ParseIpv4(std::string_view host) {
-    std::vector<std::string_view> parts = SplitOnDots(host);
-    if (parts.back().empty() && parts.size() > 1) parts.pop_back();
-    if (parts.size() > 4) return std::nullopt;
+    std::vector<std::string_view> labels = SplitOnDots(host);
+    if (labels.back().empty() && labels.size() > 1) labels.pop_back();
+    if (labels.size() > 4) return std::nullopt;
     std::vector<std::uint64_t> numbers;
-    for (std::string_view part : parts) {
-        const std::optional<std::uint64_t> number = ParseIpv4Number(part);
+    for (std::string_view label : labels) {
+        const std::optional<std::uint64_t> number = ParseIpv4Number(label);
         if (!number) return std::nullopt;
         numbers.push_back(*number);
     }
@@ -236,9 +236,9 @@ std::string PercentDecode(std::string_view text) {
     return out;
 }
 
-// The UTS #46 mapping with the standard's options: not transitional, bidi and joiner rules
-// checked, no hyphen or DNS length rules, no STD3 restriction (the forbidden bytes are checked
-// afterwards instead).
+// Unicode's mapping of international domain names to ASCII (ICU's UTS46) with the standard's
+// options: not transitional, bidi and joiner rules checked, no hyphen or DNS length rules, no
+// STD3 restriction (the forbidden bytes are checked afterwards instead).
 const UIDNA* Idna() {
     struct Close {
         void operator()(UIDNA* idna) const { uidna_close(idna); }

@@ -11,8 +11,8 @@ namespace pernard {
 
 namespace {
 
-// The bytes each part of a URL writes percent-encoded, beyond the controls and non-ASCII
-// bytes every part encodes ("%" itself never is: an encoding already there stays as it is).
+// The bytes each piece of a URL writes percent-encoded, beyond the controls and non-ASCII
+// bytes every piece encodes ("%" itself never is: an encoding already there stays as it is).
 enum class EncodeSet { Controls, Fragment, Query, SpecialQuery, Path, Userinfo };
 
 bool InEncodeSet(unsigned char c, EncodeSet set) {
@@ -162,7 +162,8 @@ void ParsePathAfterHost(std::string_view text, Url& url) {
     ParseSegments(text, url);
 }
 
-// "user:password@host:port": the last "@" ends the user's part, its first ":" the user's name.
+// "user:password@host:port": the last "@" ends the user's name and password, the first ":" the
+// name.
 bool ParseAuthority(std::string_view authority, Url& url) {
     const std::size_t at = authority.rfind('@');
     if (at != std::string_view::npos) {

@@ -1,0 +1,78 @@
+#include "sync/SharedFile.h"
+
+#include <unordered_set>
+
+#include "sync/SharedFileParts.h"
+#include "util/Text.h"
+
+namespace pernard::sync {
+
+namespace {
+
+std::string Quoted(const std::string& title) { return "「" + title + "」"; }
+
+// Every item but the root has a positive id no other item has, and none is above highestId.
+std::string CheckIds(const SyncTree& tree) {
+    std::unordered_set<SyncId> seen;
+    for (int i = 1; i < tree.Size(); ++i) {
+        const SyncItem& item = tree[i];
+        if (item.id <= 0) return "ID のない項目があります（" + Quoted(item.title) + "）";
+        if (!seen.insert(item.id).second) {
+            return "ID " + std::to_string(item.id) + " が二つの項目にあります";
+        }
+        if (item.id > tree.highestId) {
+            return "ID " + std::to_string(item.id) + " が highestId（" +
+                   std::to_string(tree.highestId) + "）を超えています";
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+SharedFormat FormatForName(std::string_view name) {
+    constexpr std::string_view kHtml = ".html";
+    return name.size() >= kHtml.size() &&
+                   EqualsNoCase(name.substr(name.size() - kHtml.size()), kHtml)
+               ? SharedFormat::Html
+               : SharedFormat::Xbel;
+}
+
+const char* FormatName(SharedFormat format) {
+    return format == SharedFormat::Html ? "html" : "xbel";
+}
+
+SharedFileRead ReadSharedFile(std::string_view bytes, SharedFormat format) {
+    // The extension compares the UTF-8 length of the text it decoded with the server's size of
+    // the file: a byte order mark or a byte that is not UTF-8 makes every client stop there.
+    SharedFileRead read;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        read.error = FormError("先頭にバイト順マークがあります");
+    } else if (!IsValidUtf8(bytes)) {
+        read.error = FormError("UTF-8 として読めないバイトがあります");
+    } else {
+        read.error = format == SharedFormat::Html ? ReadHtmlFile(bytes, read.tree)
+                                                  : ReadXbelFile(bytes, read.tree);
+    }
+    read.ok = read.error.empty();
+    if (!read.ok) read.tree = SyncTree();
+    return read;
+}
+
+std::string WriteSharedFile(const SyncTree& tree, SharedFormat format) {
+    return format == SharedFormat::Html ? WriteHtmlFile(tree) : WriteXbelFile(tree);
+}
+
+std::string CheckBeforeUpload(const SyncTree& tree, std::string_view bytes, SharedFormat format) {
+    if (std::string ids = CheckIds(tree); !ids.empty()) return ids;
+    const SharedFileRead read = ReadSharedFile(bytes, format);
+    if (!read.ok) return "書き出したファイルが読み戻せません: " + read.error;
+    if (!SameTree(read.tree, tree)) return "書き出したファイルを読み戻すと元と違う内容になります";
+    if (read.tree.highestId != tree.highestId) {
+        return "書き出したファイルの highestId（" + std::to_string(read.tree.highestId) +
+               "）が元の値（" + std::to_string(tree.highestId) + "）と違います";
+    }
+    return {};
+}
+
+}  // namespace pernard::sync
