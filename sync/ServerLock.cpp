@@ -36,7 +36,7 @@ std::optional<std::int64_t> ParseHttpDate(const std::string& text) {
         "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     char weekday[4] = {}, month[4] = {}, zone[4] = {};
     int day = 0, year = 0, hour = 0, minute = 0, second = 0;
-    if (std::sscanf(text.c_str(), "%3s %d %3s %d %d:%d:%d %3s", weekday, &day, month, &year, &hour,
+    if (std::sscanf(text.c_str(), "%3s, %d %3s %d %d:%d:%d %3s", weekday, &day, month, &year, &hour,
                     &minute, &second, zone) != 8 ||
         std::string(zone) != "GMT") {
         return std::nullopt;

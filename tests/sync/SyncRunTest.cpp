@@ -76,6 +76,7 @@ struct FaultCase {
     SyncResult result;
     bool serverChanges;  // the first run's fault leaves the server's file changed
     bool converges;      // a run after the fault went away brings both sides together
+    bool ownLock = false;  // a lock of this device's, left a minute ago by a run that died
 };
 
 TEST(SyncRun, FaultsLeaveBothSidesWhole) {
@@ -114,6 +115,8 @@ TEST(SyncRun, FaultsLeaveBothSidesWhole) {
          false, true},
         {"a lock left 16 minutes ago", foreignLock(16 * 60), false, "1000000", SyncResult::Synced,
          true, true},
+        {"this device's own lock left behind a moment ago", nullptr, false, "1000000",
+         SyncResult::Synced, true, true, true},
         {"a partial local read", nullptr, false, "3", SyncResult::Refused, false, true},
         {"the file renumbered",
          [](MemoryServer& s) {
@@ -127,7 +130,7 @@ TEST(SyncRun, FaultsLeaveBothSidesWhole) {
          false, "1000000", SyncResult::Refused, false, false},
         {"the file stripped to its header",
          [](MemoryServer& s) { s.Store(kFile, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"); }, false,
-         "1000000", SyncResult::Failed, false, false},
+         "1000000", SyncResult::Refused, false, false},
         {"the file in another form",
          [](MemoryServer& s) {
              s.Store(kFile, WriteSharedFile(ServerTree(s), SharedFormat::Html));
@@ -147,6 +150,13 @@ TEST(SyncRun, FaultsLeaveBothSidesWhole) {
         ASSERT_TRUE(local.Edit(AddLocally));
         RenameOnServer(server, "b", "b2");
         if (c.inject) c.inject(server);
+        if (c.ownLock) {
+            const std::string state = testing::ReadBytes(local.StateFolder() + "/state");
+            const std::size_t device = state.find("device=");
+            server.Store(kLock, "<html><body>I am a lock file<!-- " + state.substr(device, 39) +
+                                    " run=0 --></body></html>");
+            server.files[kLock].modified = server.now - 60;
+        }
         const std::string localBefore = local.Bytes();
         const std::string serverBefore =
             server.files.count(kFile) != 0 ? server.files.at(kFile).bytes : std::string();
