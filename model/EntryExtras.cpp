@@ -1,6 +1,5 @@
 #include "model/EntryExtras.h"
 
-#include "model/SyncId.h"
 #include "util/HtmlText.h"
 #include "util/Numbers.h"
 #include "util/Text.h"

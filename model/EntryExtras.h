@@ -42,6 +42,9 @@ struct EntryExtras {
     }
 };
 
+// The attribute that holds a synced entry's id (model/SyncId.h).
+inline constexpr std::string_view kSyncIdName = "ID";
+
 // The beginnings of the store keys of a browser's own top folders (formats/StoreRoles.h), which
 // the browser makes itself: no edit of the collection merges them away.
 inline constexpr std::string_view kChromiumRolePrefix = "roots/";

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace pernard {
+#include "model/EntryExtras.h"
 
-inline constexpr std::string_view kSyncIdName = "ID";
+namespace pernard {
 
 // The entry's id from its packed extras; 0 when it has none (or one that is no positive number).
 std::int64_t SyncIdOf(std::string_view packedExtras);

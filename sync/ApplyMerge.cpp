@@ -5,6 +5,7 @@
 #include "model/NullPorts.h"
 #include "model/SyncId.h"
 #include "sync/MergeSides.h"
+#include "sync/SharedFile.h"
 #include "sync/SyncChanges.h"
 #include "util/CodePage.h"
 
@@ -26,7 +27,7 @@ void EntryOf(const BmLogic& model, const LocalTree& before, const MergeResult& r
         const int row = before.rowOf[static_cast<std::size_t>(local)];
         texts = model.TextsOf(row);
         extras = UnpackExtras(model.ExtrasOf(row));
-        if (ShownText(texts.name) != item.title) texts.name = item.title;
+        if (SharedTitle(ShownText(texts.name)) != item.title) texts.name = item.title;
         if (!item.folder && !item.localOnly && !SameUrlText(texts.url, item.url)) texts.url = item.url;
     }
     extras.attributes = WithSyncId(extras.attributes, item.localOnly ? kNoId : item.id);

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "model/SyncId.h"
+#include "sync/SharedFile.h"
 #include "util/CodePage.h"
 #include "util/Text.h"
 
@@ -37,7 +38,7 @@ LocalTree ReadLocalRoot(const BmLogic& model, int root) {
         const int parentItem = itemOfRow[static_cast<std::size_t>(model.ParentOf(row) - root)];
         SyncItem item;
         item.folder = model.IsFolder(row);
-        item.title = ShownText(model.glName[row]);
+        item.title = SharedTitle(ShownText(model.glName[row]));
         if (!item.folder) {
             item.url = std::string(model.glUrl[row]);
             item.localOnly = IsNoUrl(item.url) || !BrowserCanHold(item.url);

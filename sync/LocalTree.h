@@ -19,7 +19,8 @@ struct LocalTree {
 };
 
 // The entries below root `root`. An id given twice keeps only its first entry; the others are
-// new entries. Titles are as the window shows them (bytes that did not decode as U+FFFD).
+// new entries. Titles are as the window shows them (bytes that did not decode as U+FFFD), as
+// the shared file carries them (sync/SharedFile.h: SharedTitle).
 LocalTree ReadLocalRoot(const BmLogic& model, int root);
 
 // Whether a browser can hold a bookmark of this URL (its scheme is one browsers keep).

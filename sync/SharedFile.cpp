@@ -75,4 +75,12 @@ std::string CheckBeforeUpload(const SyncTree& tree, std::string_view bytes, Shar
     return {};
 }
 
+std::string SharedTitle(std::string_view title) {
+    std::string text(title);
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    }
+    return TrimmedTitle(text);
+}
+
 }  // namespace pernard::sync

@@ -32,6 +32,10 @@ struct SharedFileRead {
 SharedFileRead ReadSharedFile(std::string_view bytes, SharedFormat format);
 // The file's bytes for the tree, as the extension writes them.
 std::string WriteSharedFile(const SyncTree& tree, SharedFormat format);
+// A title as the shared file carries it in either form: line ends, tabs and other control
+// characters as blanks, no white space at either end (the extension trims titles it reads).
+std::string SharedTitle(std::string_view title);
+
 // Whether `bytes`, about to be uploaded, are a sound file of `tree`: they read back to the same
 // tree, every id is positive and unique, and highestId is at least every id. Empty when sound,
 // else what is wrong (in Japanese).

@@ -22,6 +22,10 @@ SyncId HighestIdOf(std::string_view bytes);
 // An item's id from its attribute's raw value: a positive decimal number, else kNoId.
 SyncId ParseSyncId(std::string_view raw);
 
+// A title as the extension keeps it: without white space (as a script's trim() knows it) at
+// either end.
+std::string TrimmedTitle(std::string_view text);
+
 // Why a file cannot be read, `why` saying what is wrong with it.
 std::string FormError(std::string_view why);
 std::string DeepNestingError();

@@ -57,40 +57,6 @@ void AppendItem(const SyncTree& tree, int index, const std::string& indent, std:
     out += indent + (item.folder ? "</folder>\n" : "</bookmark>\n");
 }
 
-// The code point of the UTF-8 character of `size` bytes at `text[at]`.
-char32_t CodePointAt(std::string_view text, std::size_t at, int size) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    if (size == 1) return lead;
-    char32_t value = lead & (0x7F >> size);
-    for (int k = 1; k < size; ++k) value = (value << 6) | (text[at + k] & 0x3F);
-    return value;
-}
-
-// The white space a script's trim() removes.
-bool IsScriptSpace(char32_t c) {
-    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
-           c == 0x205F || c == 0x3000 || c == 0xFEFF;
-}
-
-// A title as the extension keeps it: without white space at either end.
-std::string TrimmedTitle(std::string_view text) {
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-        const int size = CharSize(text, begin);
-        if (!IsScriptSpace(CodePointAt(text, begin, size))) break;
-        begin += static_cast<std::size_t>(size);
-    }
-    std::size_t end = text.size();
-    while (end > begin) {
-        std::size_t start = end - 1;
-        while (start > begin && IsContinuationByte(text[start])) --start;
-        if (!IsScriptSpace(CodePointAt(text, start, static_cast<int>(end - start)))) break;
-        end = start;
-    }
-    return std::string(text.substr(begin, end - begin));
-}
-
 std::string DecodedAttribute(const MarkupTag& tag, std::string_view name) {
     std::string_view raw;
     return tag.Find(name, false, raw) ? DecodeCharacterReferences(raw) : std::string();
@@ -142,6 +108,44 @@ bool ReadElements(MarkupScanner& scanner, SyncTree& tree) {
 }
 
 }  // namespace
+
+namespace {
+
+// The code point of the UTF-8 character of `size` bytes at `text[at]`.
+char32_t CodePointAt(std::string_view text, std::size_t at, int size) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    if (size == 1) return lead;
+    char32_t value = lead & (0x7F >> size);
+    for (int k = 1; k < size; ++k) value = (value << 6) | (text[at + k] & 0x3F);
+    return value;
+}
+
+// The white space a script's trim() removes.
+bool IsScriptSpace(char32_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+           c == 0x205F || c == 0x3000 || c == 0xFEFF;
+}
+
+}  // namespace
+
+std::string TrimmedTitle(std::string_view text) {
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const int size = CharSize(text, begin);
+        if (!IsScriptSpace(CodePointAt(text, begin, size))) break;
+        begin += static_cast<std::size_t>(size);
+    }
+    std::size_t end = text.size();
+    while (end > begin) {
+        std::size_t start = end - 1;
+        while (start > begin && IsContinuationByte(text[start])) --start;
+        if (!IsScriptSpace(CodePointAt(text, start, static_cast<int>(end - start)))) break;
+        end = start;
+    }
+    return std::string(text.substr(begin, end - begin));
+}
+
 
 std::string WriteXbelFile(const SyncTree& tree) {
     std::string out(kXmlDeclaration);

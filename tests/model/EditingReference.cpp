@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "model/EntryExtras.h"
+#include "model/SyncId.h"
 #include "model/Tags.h"
 #include "util/Collation.h"
 
@@ -133,7 +134,8 @@ std::unique_ptr<RefEntry> RefTree::Copy(const RefEntry& entry, RefEntry* parent)
     copy->added = entry.added;
     copy->visited = entry.visited;
     copy->modified = entry.modified;
-    copy->extras = entry.extras;
+    // A copy is a new entry: it keeps no sync id.
+    copy->extras = PackedWithoutSyncId(entry.extras);
     copy->parent = parent;
     for (const auto& child : entry.children) copy->children.push_back(Copy(*child, copy.get()));
     return copy;
