@@ -28,6 +28,29 @@ SyncTree RemoteView(const SyncTree& merged) {
 
 namespace {
 
+bool SameSubtree(const SyncTree& base, int b, const SyncTree& local, int l) {
+    const SyncItem& x = base[b];
+    const SyncItem& y = local[l];
+    if (x.id != y.id || x.folder != y.folder || x.title != y.title || !SameUrlText(x.url, y.url)) {
+        return false;
+    }
+    std::size_t k = 0;
+    for (int child : y.children) {
+        if (local[child].localOnly) continue;
+        if (k >= x.children.size() || !SameSubtree(base, x.children[k], local, child)) return false;
+        ++k;
+    }
+    return k == x.children.size();
+}
+
+}  // namespace
+
+bool LocalUnchanged(const SyncTree& base, const SyncTree& local) {
+    return SameSubtree(base, SyncTree::kRoot, local, SyncTree::kRoot);
+}
+
+namespace {
+
 // What the merge decided for one identity.
 struct Decision {
     bool alive = false;

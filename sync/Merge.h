@@ -46,6 +46,10 @@ MergeResult MergeTrees(const SyncTree* base, const SyncTree& local, const SyncTr
 // The tree as the shared file holds it: local-only items left out.
 SyncTree RemoteView(const SyncTree& merged);
 
+// Whether the local tree holds just what `base` holds (its local-only items aside, URLs compared
+// as a browser reads them): with the server's file unchanged too, a sync has nothing to do.
+bool LocalUnchanged(const SyncTree& base, const SyncTree& local);
+
 // Whether two URLs are the same to a browser (equal once normalised as its URL parser does).
 bool SameUrl(const std::string& a, const std::string& b);
 

@@ -14,13 +14,21 @@ struct RemoteFile {
     std::string plain;  // the bytes, decrypted
     std::string etag;
     SyncTree tree;
+    bool unchanged = false;  // the bytes as last agreed
 };
 
 std::string HttpText(const ServerReply& reply) {
     return reply.Answered() ? "HTTP " + std::to_string(reply.status) : reply.error;
 }
 
-bool Fetch(SyncServer& server, const SyncOptions& options, RemoteFile& remote, std::string& error) {
+// The shared file as both sides last agreed on it: its bytes and what they read as.
+struct Agreed {
+    const std::string& bytes;
+    const SyncTree* tree;
+};
+
+bool Fetch(SyncServer& server, const SyncOptions& options, const Agreed* agreed,
+           RemoteFile& remote, std::string& error) {
     remote = RemoteFile{};
     // The size and ETag first: a GET without an ETag takes this one, which is never newer than
     // the bytes that follow (a write in between makes a PUT under it fail, as it should).
@@ -54,6 +62,12 @@ bool Fetch(SyncServer& server, const SyncOptions& options, RemoteFile& remote, s
         remote.plain = got.body;
     }
     if (remote.plain.empty()) return true;
+    // The file as last agreed needs no second read.
+    if (agreed != nullptr && remote.plain == agreed->bytes) {
+        remote.tree = *agreed->tree;
+        remote.unchanged = true;
+        return true;
+    }
     SharedFileRead read = ReadSharedFile(remote.plain, options.format);
     if (!read.ok) {
         error = read.error;
@@ -133,7 +147,10 @@ private:
     Step Attempt(ServerLock* lock) {
         std::string error;
         RemoteFile remote;
-        if (!Fetch(server_, options_, remote, error)) return Finish(SyncResult::Failed, error);
+        const Agreed agreed{state_.base, &base_};
+        if (!Fetch(server_, options_, state_.hasBase ? &agreed : nullptr, remote, error)) {
+            return Finish(SyncResult::Failed, error);
+        }
         if (!remote.exists && state_.hasBase && !options_.force) {
             return Finish(SyncResult::Refused,
                           "サーバーに共有ファイルがありません。前回の同期の後に削除されたか、"
@@ -142,6 +159,8 @@ private:
         LocalTree local;
         if (!local_.Read(local, error)) return Finish(SyncResult::Refused, error);
         report_.localOnly = LocalOnlyPaths(local.tree);
+        // Nothing changed on either side since the last sync: nothing to merge or write.
+        if (remote.unchanged && LocalUnchanged(base_, local.tree)) return Finish(SyncResult::Synced);
         // A file gone with --force is sent again from the local side, merged as a first sync.
         const SyncTree* base = state_.hasBase && remote.exists ? &base_ : nullptr;
         const MergeResult result = MergeTrees(base, local.tree, remote.tree,
