@@ -92,7 +92,11 @@ private:
             // New: on one side, or on both and matched (then the local title, and the server's
             // spelling of the URL both read the same).
             TakeWhole(d, x, inL ? local_ : remote_, inL ? Side::Local : Side::Remote);
-            if (inL && inR) d.url = remote_.Item(x).url;
+            if (inL && inR) {
+                d.url = remote_.Item(x).url;
+                // A browser's own folder keeps the name the browser gave it.
+                if (IsBrowserTopFolder(remote_.Item(x))) d.title = remote_.Item(x).title;
+            }
             return;
         }
         if (inL && inR) {

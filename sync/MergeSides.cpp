@@ -43,10 +43,40 @@ bool BaseHasKind(const MergeSide& base, SyncId id, const SyncItem& item) {
            (*base.tree)[found->second].folder == item.folder;
 }
 
+// The role of a browser's own top folder from its title, in the browsers' English and Japanese
+// names; empty for any other title.
+std::string_view RoleOf(const std::string& title) {
+    static const std::pair<std::string_view, std::string_view> kRoles[] = {
+        {"Bookmarks Bar", "bar"},          {"Bookmarks bar", "bar"},
+        {"Bookmarks Toolbar", "bar"},      {"Favorites bar", "bar"},
+        {"ブックマーク バー", "bar"},      {"ブックマークバー", "bar"},
+        {"ブックマーク ツールバー", "bar"}, {"ブックマークツールバー", "bar"},
+        {"お気に入りバー", "bar"},         {"Other Bookmarks", "other"},
+        {"Other bookmarks", "other"},      {"Other favorites", "other"},
+        {"その他のブックマーク", "other"}, {"その他のお気に入り", "other"},
+        {"Bookmarks Menu", "menu"},        {"ブックマークメニュー", "menu"},
+        {"Mobile Bookmarks", "mobile"},    {"Mobile bookmarks", "mobile"},
+        {"モバイル ブックマーク", "mobile"}, {"モバイルのブックマーク", "mobile"},
+    };
+    for (const auto& [name, role] : kRoles) {
+        if (title == name) return role;
+    }
+    return {};
+}
+
+}  // namespace
+
+bool IsBrowserTopFolder(const SyncItem& item) { return item.folder && !RoleOf(item.title).empty(); }
+
+namespace {
+
 // What a new local item and a new server item share when they are one: the kind, and the URL as
-// a browser reads it or the folder's title.
+// a browser reads it, or the folder's title (a browser's own top folder: its role, whatever the
+// browser and language named it).
 std::string MatchKey(const SyncItem& item) {
-    return item.folder ? "F" + item.title : "B" + WhatwgNormalizedUrl(item.url);
+    if (!item.folder) return "B" + WhatwgNormalizedUrl(item.url);
+    const std::string_view role = RoleOf(item.title);
+    return role.empty() ? "F" + item.title : "R" + std::string(role);
 }
 
 // The server's new items by folder and key, in order, for the local side to be matched with.

@@ -54,6 +54,10 @@ MergeSide RemoteSide(const SyncTree& remote, const MergeSide& base, IdentityCoun
 // title, each server item matched once — else it gets a new identity.
 MergeSide LocalSide(const SyncTree& local, const MergeSide& base, const MergeSide& remote,
                     IdentityCounter& counter);
+// Whether the item is a browser's own top folder (its bar, other bookmarks, menu, mobile), by
+// its title in the browsers' English or Japanese: such folders are matched by that role.
+bool IsBrowserTopFolder(const SyncItem& item);
+
 // Whether two URLs are the same to a browser; `a` and `b` equal as texts first, cheaply.
 bool SameUrlText(const std::string& a, const std::string& b);
 

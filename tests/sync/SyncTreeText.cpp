@@ -21,6 +21,7 @@ void ParseList(const std::string& text, std::size_t& at, SyncTree& tree, int par
         const std::size_t end = text.find_first_of(item.folder ? "[" : "=", at);
         if (end == std::string::npos) throw std::invalid_argument(text);
         item.title = text.substr(at, end - at);
+        std::replace(item.title.begin(), item.title.end(), '_', ' ');
         at = end + 1;
         if (item.folder) {
             const int index = tree.Add(parent, item);
@@ -43,7 +44,9 @@ void Write(const SyncTree& tree, int index, std::string& out) {
         first = false;
         out += item.folder ? 'F' : item.localOnly ? 'L' : 'B';
         if (item.id != kNoId) out += std::to_string(item.id);
-        out += ':' + item.title;
+        std::string title = item.title;
+        std::replace(title.begin(), title.end(), ' ', '_');
+        out += ':' + title;
         if (item.folder) {
             out += '[';
             Write(tree, child, out);
