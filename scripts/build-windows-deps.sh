@@ -139,10 +139,11 @@ build_icu() {
     local work=$deps/build/icu-data
     mkdir -p "$work/items"
     # The data archive ICU's source ships, cut down to the collation of Japanese and of the
-    # root it is built on, then turned into C for linking in.
+    # root it is built on and the mapping of international domain names, then turned into C
+    # for linking in.
     local archive=$src/source/data/in/icudt72l.dat
     local items=(coll/root.res coll/ja.res coll/res_index.res coll/ucadata.icu root.res ja.res
-                 res_index.res pool.res)
+                 res_index.res pool.res uts46.nrm)
     printf '%s\n' "${items[@]}" >"$work/items.txt"
     icupkg -x "$work/items.txt" -d "$work/items" "$archive"
     rm -f "$work/icudt72l.dat"
