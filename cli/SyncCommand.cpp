@@ -24,7 +24,7 @@ bool SplitRemote(const std::string& url, SyncTarget& target, std::ostream& err) 
     const std::size_t slash = url.rfind('/');
     const std::size_t hostStart = url.find("//") + 2;
     if (!web || slash == std::string::npos || slash < hostStart || slash + 1 >= url.size()) {
-        err << "--remote takes the http or https URL of the shared file "
+        err << "--remote takes the http or https URL that names the shared file "
                "(https://host/folder/bookmarks.xbel)\n";
         return false;
     }

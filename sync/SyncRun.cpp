@@ -105,8 +105,9 @@ public:
             if (!base.ok) return Stop(SyncResult::Failed, "前回の同期の内容が読めません : " + base.error);
             base_ = std::move(base.tree);
         }
-        if (options_.dryRun) {
-            // A dry run reads and shows; it takes no lock and keeps nothing.
+        if (options_.dryRun || (!state_.hasBase && !options_.first)) {
+            // A dry run reads and shows; it takes no lock and keeps nothing. So does a first
+            // sync not yet told how to go.
             Attempt(nullptr);
             return report_;
         }
