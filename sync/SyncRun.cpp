@@ -149,7 +149,8 @@ private:
         std::string error;
         RemoteFile remote;
         const Agreed agreed{state_.base, &base_};
-        if (!Fetch(server_, options_, state_.hasBase ? &agreed : nullptr, remote, error)) {
+        const bool sameForm = state_.hasBase && state_.format == options_.format;
+        if (!Fetch(server_, options_, sameForm ? &agreed : nullptr, remote, error)) {
             return Finish(SyncResult::Failed, error);
         }
         if (!remote.exists && state_.hasBase && !options_.force) {
