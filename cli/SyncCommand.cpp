@@ -2,6 +2,12 @@
 
 #include "cli/CliSession.h"
 #include "cli/CliUsage.h"
+
+#include <filesystem>
+
+#include "model/LoadTransaction.h"
+#include "util/CodePage.h"
+#include "util/Paths.h"
 #include "sync/SyncRun.h"
 #include "util/UserFolders.h"
 #include "webdav/CurlWebDav.h"
@@ -100,8 +106,18 @@ int RunSyncCommand(const std::vector<std::string>& arguments, std::ostream& out,
     sync::SyncOptions options;
     if (const int usage = ParseSync(arguments, line, target, options, err); usage != 0) return usage;
     CliSession session(line, err);
-    if (!session.Load(line.sources, err)) return 1;
     BmLogic& model = session.Model();
+    const std::string& localPath = line.sources.front();
+    std::error_code missing;
+    if (options.first && !std::filesystem::exists(localPath, missing)) {
+        // A new machine's first sync makes its file: an empty collection to merge into.
+        LoadTransaction load(model, true, "");
+        load.Builder().AddRoot(FileNamePart(localPath), SourceKind::BookmarkFile, localPath);
+        load.Builder().SetCharset(kUtf8);
+        load.End(true);
+    } else if (!session.Load(line.sources, err)) {
+        return 1;
+    }
     if (model.glCT == 0 || model.SourceKindOf(0) != SourceKind::BookmarkFile) {
         err << "LOCAL must be a bookmark file: " << line.sources.front() << '\n';
         return 1;

@@ -2,7 +2,8 @@
 # The README's sync example, against a WebDAV server of its own: lighttpd with mod_webdav on
 # 127.0.0.1 over a temporary folder, user "demo", password "demo". Two machines' bookmark files
 # (copies of the sample collection and a small file of their own) are synced through one shared
-# file; the second run of each finds nothing to do. Everything is removed at the end.
+# file, and a third machine without a file yet takes the collection into a new one; the second
+# run of each finds nothing to do. Everything is removed at the end.
 #   scripts/sync-example.sh [PATH-TO-pernard-cli]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -70,10 +71,15 @@ sync "$work/pc2.htm" --first merge
 sync "$work/pc1.htm"
 sync "$work/pc1.htm" | grep -q "変更はありません"
 sync "$work/pc2.htm" | grep -q "変更はありません"
+# A third machine without a file yet takes the server's collection into a new one.
+sync "$work/pc3.htm" --first pull | tail -n 3
+sync "$work/pc3.htm" | grep -q "変更はありません"
 
 # Both files now hold the same collection (dates and other details stay in each file).
 "$cli" list "$work/pc1.htm" | cut -f3-5 | tail -n +2 >"$work/one.txt"
 "$cli" list "$work/pc2.htm" | cut -f3-5 | tail -n +2 >"$work/two.txt"
+"$cli" list "$work/pc3.htm" | cut -f3-5 | tail -n +2 >"$work/three.txt"
 diff -u "$work/one.txt" "$work/two.txt"
+diff -u "$work/one.txt" "$work/three.txt"
 grep -q "二台目の端末で追加" "$work/one.txt"
-echo "Both machines hold the same $(wc -l <"$work/one.txt") entries."
+echo "The three machines hold the same $(wc -l <"$work/one.txt") entries."

@@ -1,8 +1,12 @@
 #include "sync/LocalReplica.h"
 
+#include <filesystem>
+
 #include "commands/SaveCommands.h"
 #include "commands/WriteGate.h"
 #include "sync/ApplyMerge.h"
+
+namespace fs = std::filesystem;
 
 namespace pernard::sync {
 
@@ -14,6 +18,15 @@ bool BookmarkFileReplica::Read(LocalTree& tree, std::string& error) {
     if (model_.IsRootPartial(root_)) {
         error = "ファイルの一部しか読み込めていないため同期できません : " +
                 std::string(model_.SourcePath(root_));
+        return false;
+    }
+    // A file the user may not write is never synced: the server would move on without it.
+    std::error_code failure;
+    const fs::path path(std::string(model_.SourcePath(root_)));
+    const fs::file_status status = fs::status(path, failure);
+    if (!failure && fs::exists(status) &&
+        (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
+        error = "ローカルのファイルが読み取り専用のため同期できません : " + path.string();
         return false;
     }
     tree = ReadLocalRoot(model_, root_);
