@@ -17,14 +17,14 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(netscape-reader chromium-reader url-reader html-text dates code-page search
-  url-match-key)
+  url-match-key shared-file sync-merge)
 
 cmake --preset check >/dev/null
 cmake --build --preset check -- -j"$(nproc 2>/dev/null || echo 2)"
 
 seeds=build-check/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{netscape-reader,chromium-reader,url-reader,html-text,dates,code-page,search,url-match-key}
+mkdir -p "$seeds"/{netscape-reader,chromium-reader,url-reader,html-text,dates,code-page,search,url-match-key,shared-file,sync-merge}
 cp examples/*.htm "$seeds/netscape-reader/"
 printf '<TITLE>T</TITLE>\n<DL><p>\n<DT><H3 ADD_DATE="1">F</H3>x\n<DL><p>\n<DT><A HREF="http://a/?b&amp;c" ADD_DATE="1" LAST_VISIT="2" LAST_MODIFIED="3">a &lt;b&gt;</A>\n</DL><p>\n</DL><p>\n' \
   > "$seeds/netscape-reader/small.htm"
@@ -51,6 +51,12 @@ printf '\x3fHTTP://www.Example.COM:80/a/./b/../%%7e/index.html?utm_source=x&q=1#
   > "$seeds/url-match-key/loose"
 printf '\x00http://[::1]:8080/%%e3%%81%%82?\njavascript:void(0)\n' > "$seeds/url-match-key/odd"
 printf '\x12http://例え.jp/パス\nC:\\Users\\a.htm\n' > "$seeds/url-match-key/non-ascii"
+
+# The shared file of a sync in both forms, and three of them for the merge.
+{ printf '\x00'; cat tests/data/sync/golden.xbel; } > "$seeds/shared-file/golden.xbel"
+{ printf '\x01'; cat tests/data/sync/golden.html; } > "$seeds/shared-file/golden.html"
+{ cat tests/data/sync/golden.xbel; printf '\x00'; sed 's/Bookmarks Bar/Bar/' tests/data/sync/golden.xbel
+  printf '\x00'; sed 's/id="4"/id="9"/' tests/data/sync/golden.xbel; } > "$seeds/sync-merge/three"
 
 for target in "${targets[@]}"; do
   # Every input that once failed (fuzz/regressions/TARGET) is replayed first: the same inputs and
