@@ -93,6 +93,9 @@ private:
             // spelling of the URL both read the same).
             TakeWhole(d, x, inL ? local_ : remote_, inL ? Side::Local : Side::Remote);
             if (inL && inR) {
+                // Matched in another folder: the server's is where it was moved to since.
+                d.parent = remote_.ParentOf(x);
+                d.parentFrom = Side::Remote;
                 d.url = remote_.Item(x).url;
                 // A browser's own folder keeps the name the browser gave it.
                 if (IsBrowserTopFolder(remote_.Item(x))) d.title = remote_.Item(x).title;

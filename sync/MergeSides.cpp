@@ -1,6 +1,7 @@
 #include "sync/MergeSides.h"
 
 #include <deque>
+#include <unordered_set>
 
 #include "util/WhatwgUrl.h"
 
@@ -79,37 +80,51 @@ std::string MatchKey(const SyncItem& item) {
     return role.empty() ? "F" + item.title : "R" + std::string(role);
 }
 
-// The server's new items by folder and key, in order, for the local side to be matched with.
-class NewRemoteItems {
+// Items of one side by folder and key, in order, to be matched with items of another side that
+// have no identity in common with them; each is taken once.
+class Candidates {
 public:
-    NewRemoteItems(const MergeSide& base, const MergeSide& remote) : base_(base), remote_(remote) {}
+    // Every item of `side` that `eligible` accepts, under the identity of its folder.
+    template <typename Eligible>
+    Candidates(const MergeSide& side, Eligible eligible) {
+        for (int index = 1; index < side.tree->Size(); ++index) {
+            const Identity x = side.identityOf[static_cast<std::size_t>(index)];
+            if (!eligible(index, x)) continue;
+            const SyncItem& item = (*side.tree)[index];
+            const Identity parent = side.identityOf[static_cast<std::size_t>(item.parent)];
+            byFolder_[parent][MatchKey(item)].push_back(index);
+            if (!item.folder) anywhere_[MatchKey(item)].push_back(index);
+        }
+    }
 
-    // The first new server item in the folder `parent` that `item` matches, taken; -1 when none.
-    int Take(Identity parent, const SyncItem& item) {
-        auto folder = byFolder_.find(parent);
-        if (folder == byFolder_.end()) folder = byFolder_.emplace(parent, Collect(parent)).first;
-        const auto same = folder->second.find(MatchKey(item));
-        if (same == folder->second.end() || same->second.empty()) return -1;
+    // The first item in the folder `parent` that `item` matches, taken; -1 when none.
+    int TakeIn(Identity parent, const SyncItem& item) {
+        const auto folder = byFolder_.find(parent);
+        return folder == byFolder_.end() ? -1 : TakeFrom(folder->second, MatchKey(item));
+    }
+    // The first bookmark of the URL of `item` in any folder, taken; -1 when none.
+    int TakeAnywhere(const SyncItem& item) {
+        return item.folder ? -1 : TakeFrom(anywhere_, MatchKey(item));
+    }
+    void Claim(int index) { taken_.insert(index); }
+
+private:
+    int TakeFrom(std::unordered_map<std::string, std::deque<int>>& keys, const std::string& key) {
+        const auto same = keys.find(key);
+        if (same == keys.end()) return -1;
+        while (!same->second.empty() && taken_.count(same->second.front()) != 0) {
+            same->second.pop_front();
+        }
+        if (same->second.empty()) return -1;
         const int index = same->second.front();
         same->second.pop_front();
+        taken_.insert(index);
         return index;
     }
 
-private:
-    std::unordered_map<std::string, std::deque<int>> Collect(Identity parent) const {
-        std::unordered_map<std::string, std::deque<int>> keys;
-        const auto found = remote_.indexOf.find(parent);
-        if (found == remote_.indexOf.end()) return keys;
-        for (int child : (*remote_.tree)[found->second].children) {
-            const Identity x = remote_.identityOf[static_cast<std::size_t>(child)];
-            if (!base_.Has(x)) keys[MatchKey((*remote_.tree)[child])].push_back(child);
-        }
-        return keys;
-    }
-
-    const MergeSide& base_;
-    const MergeSide& remote_;
     std::unordered_map<Identity, std::unordered_map<std::string, std::deque<int>>> byFolder_;
+    std::unordered_map<std::string, std::deque<int>> anywhere_;
+    std::unordered_set<int> taken_;
 };
 
 // The items of a tree in pre-order (parents before children, siblings in order).
@@ -129,6 +144,34 @@ std::vector<int> PreOrder(const SyncTree& tree) {
     return order;
 }
 
+// Whether the item is what the base holds under its id: of that kind, with that URL (a
+// bookmark) or that title (a folder).
+bool SameAsBase(const MergeSide& base, const SyncItem& item) {
+    const auto found = base.indexOf.find(item.id);
+    if (found == base.indexOf.end() || found->second == SyncTree::kRoot) return false;
+    const SyncItem& known = (*base.tree)[found->second];
+    return known.folder == item.folder &&
+           (item.folder ? known.title == item.title : SameUrlText(known.url, item.url));
+}
+
+// Items of the server's that lost their id (a client that dropped or changed it) while the
+// base's item of the same folder and the same URL or title is missing from the file: the same
+// item, under the base's id again, so that what only the local side keeps of it stays.
+void RestoreLostIds(MergeSide& side, const MergeSide& base, const std::vector<int>& order) {
+    Candidates lost(base, [&side](int, Identity x) { return x > 0 && !side.Has(x); });
+    for (int index : order) {
+        const Identity x = side.identityOf[static_cast<std::size_t>(index)];
+        if (index == SyncTree::kRoot || base.Has(x)) continue;
+        const SyncItem& item = (*side.tree)[index];
+        const Identity parent = side.identityOf[static_cast<std::size_t>(item.parent)];
+        const int match = lost.TakeIn(parent, item);
+        if (match < 0) continue;
+        const Identity known = base.identityOf[static_cast<std::size_t>(match)];
+        side.indexOf.erase(x);
+        Assign(side, index, known);
+    }
+}
+
 }  // namespace
 
 MergeSide BaseSide(const SyncTree& base, IdentityCounter& counter) {
@@ -142,34 +185,64 @@ MergeSide BaseSide(const SyncTree& base, IdentityCounter& counter) {
 }
 
 MergeSide RemoteSide(const SyncTree& remote, const MergeSide& base, IdentityCounter& counter) {
+    // An id the file gives twice goes to the item that is what the base knew under it (else the
+    // first); the others are new.
+    std::unordered_map<SyncId, int> owner;
+    const std::vector<int> order = PreOrder(remote);
+    for (int index : order) {
+        const SyncItem& item = remote[index];
+        if (index == SyncTree::kRoot || item.id <= 0) continue;
+        const auto [found, first] = owner.emplace(item.id, index);
+        if (!first && !SameAsBase(base, remote[found->second]) && SameAsBase(base, item)) {
+            found->second = index;
+        }
+    }
     MergeSide side = EmptySide(remote);
-    for (int index : PreOrder(remote)) {
+    for (int index : order) {
         if (index == SyncTree::kRoot) continue;
         const SyncItem& item = remote[index];
-        const bool usable = item.id > 0 && !side.Has(item.id) &&
+        const bool usable = item.id > 0 && owner[item.id] == index &&
                             (!base.Has(item.id) || BaseHasKind(base, item.id, item));
         Assign(side, index, usable ? item.id : counter.Next());
     }
+    RestoreLostIds(side, base, order);
     return side;
 }
 
 MergeSide LocalSide(const SyncTree& local, const MergeSide& base, const MergeSide& remote,
                     IdentityCounter& counter) {
     MergeSide side = EmptySide(local);
-    NewRemoteItems unmatched(base, remote);
-    for (int index : PreOrder(local)) {
-        if (index == SyncTree::kRoot) continue;
+    // The server's items the base does not know, to be matched with local items.
+    Candidates unmatched(remote, [&base](int, Identity x) { return !base.Has(x); });
+    const std::vector<int> order = PreOrder(local);
+    // Ids first: one the base knows for an item of this kind; or one the server gave an item of
+    // this kind that is new to the base (a run that wrote the file and this entry but died before
+    // it kept the new base).
+    for (int index : order) {
+        const SyncItem& item = local[index];
+        if (index == SyncTree::kRoot || item.localOnly || item.id <= 0 || side.Has(item.id)) continue;
+        if (BaseHasKind(base, item.id, item)) {
+            Assign(side, index, item.id);
+        } else if (!base.Has(item.id) && remote.Has(item.id) &&
+                   remote.Item(item.id).folder == item.folder) {
+            Assign(side, index, item.id);
+            unmatched.Claim(remote.indexOf.at(item.id));
+        }
+    }
+    // Then every other item: the server's new item it matches in its folder's counterpart, else a
+    // new bookmark of the same URL anywhere (it was moved there), else a new identity.
+    for (int index : order) {
+        if (index == SyncTree::kRoot || side.identityOf[static_cast<std::size_t>(index)] != kRootIdentity) {
+            continue;
+        }
         const SyncItem& item = local[index];
         if (item.localOnly) {
             Assign(side, index, counter.Next());
             continue;
         }
-        if (item.id > 0 && !side.Has(item.id) && BaseHasKind(base, item.id, item)) {
-            Assign(side, index, item.id);
-            continue;
-        }
         const Identity parent = side.identityOf[static_cast<std::size_t>(item.parent)];
-        const int match = unmatched.Take(parent, item);
+        int match = unmatched.TakeIn(parent, item);
+        if (match < 0) match = unmatched.TakeAnywhere(item);
         Assign(side, index,
                match >= 0 ? remote.identityOf[static_cast<std::size_t>(match)] : counter.Next());
     }

@@ -75,6 +75,17 @@ std::string CheckBeforeUpload(const SyncTree& tree, std::string_view bytes, Shar
     return {};
 }
 
+bool EndsWhole(std::string_view bytes, SharedFormat format) {
+    std::size_t end = bytes.size();
+    while (end > 0 && static_cast<unsigned char>(bytes[end - 1]) <= ' ') --end;
+    const std::string_view text = bytes.substr(0, end);
+    const auto endsWith = [&text](std::string_view tail) {
+        return text.size() >= tail.size() && EqualsNoCase(text.substr(text.size() - tail.size()), tail);
+    };
+    if (format == SharedFormat::Xbel) return endsWith("</xbel>");
+    return endsWith("</html>") || endsWith("</DL><p>") || endsWith("</DL>");
+}
+
 std::string SharedTitle(std::string_view title) {
     std::string text(title);
     for (char& c : text) {

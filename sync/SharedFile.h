@@ -32,6 +32,11 @@ struct SharedFileRead {
 SharedFileRead ReadSharedFile(std::string_view bytes, SharedFormat format);
 // The file's bytes for the tree, as the extension writes them.
 std::string WriteSharedFile(const SyncTree& tree, SharedFormat format);
+// Whether the file ends as a whole file of its form does (XBEL with </xbel>, the bookmark-file
+// form with its top list's </DL> or </html>, white space after it aside). A file cut short on
+// the server reads as a smaller collection; this is how the sync tells.
+bool EndsWhole(std::string_view bytes, SharedFormat format);
+
 // A title as the shared file carries it in either form: line ends, tabs and other control
 // characters as blanks, no white space at either end (the extension trims titles it reads).
 std::string SharedTitle(std::string_view title);

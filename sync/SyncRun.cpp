@@ -62,6 +62,10 @@ bool Fetch(SyncServer& server, const SyncOptions& options, const Agreed* agreed,
         remote.plain = got.body;
     }
     if (remote.plain.empty()) return true;
+    if (!EndsWhole(remote.plain, options.format)) {
+        error = "サーバーのファイルが途中で切れています（最後まで書かれていません）";
+        return false;
+    }
     // The file as last agreed needs no second read.
     if (agreed != nullptr && remote.plain == agreed->bytes) {
         remote.tree = *agreed->tree;

@@ -130,7 +130,13 @@ TEST(SyncRun, FaultsLeaveBothSidesWhole) {
          false, "1000000", SyncResult::Refused, false, false},
         {"the file stripped to its header",
          [](MemoryServer& s) { s.Store(kFile, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"); }, false,
-         "1000000", SyncResult::Refused, false, false},
+         "1000000", SyncResult::Failed, false, false},
+        {"the file cut short on the server",
+         [](MemoryServer& s) {
+             const std::string whole = s.files[kFile].bytes;
+             s.Store(kFile, whole.substr(0, whole.size() * 9 / 10));
+         },
+         false, "1000000", SyncResult::Failed, false, false},
         {"the file in another form",
          [](MemoryServer& s) {
              s.Store(kFile, WriteSharedFile(ServerTree(s), SharedFormat::Html));
