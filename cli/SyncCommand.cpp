@@ -3,6 +3,8 @@
 #include "cli/CliSession.h"
 #include "cli/CliUsage.h"
 
+#include <atomic>
+#include <csignal>
 #include <filesystem>
 
 #include "model/LoadTransaction.h"
@@ -98,6 +100,22 @@ int ParseSync(const std::vector<std::string>& arguments, CommandLine& line, Sync
     return 0;
 }
 
+// Set by Ctrl+C (and on POSIX by a hang-up or a kill): the run stops at its next step and
+// deletes its lock, instead of dying with the lock left on the server for every other client.
+std::atomic<bool> stopRequested{false};
+
+extern "C" void RequestStop(int) { stopRequested.store(true); }
+
+void StopOnSignals() {
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+#ifndef _WIN32
+    std::signal(SIGHUP, RequestStop);
+    // Output to a closed pipe fails quietly instead of ending the run halfway.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
 }  // namespace
 
 int RunSyncCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -137,6 +155,8 @@ int RunSyncCommand(const std::vector<std::string>& arguments, std::ostream& out,
     CurlWebDav server(settings);
     sync::SyncStateStore store(stateDir);
     sync::BookmarkFileReplica local(model, 0);
+    StopOnSignals();
+    options.stop = &stopRequested;
     const sync::SyncReport report = sync::RunSync(server, store, local, options);
     for (const std::string& said : report.Lines()) {
         (report.result == sync::SyncResult::Synced ? out : err) << said << '\n';

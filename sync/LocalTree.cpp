@@ -14,6 +14,8 @@ bool BrowserCanHold(std::string_view url) {
     static constexpr std::array<std::string_view, 11> kSchemes = {
         "https", "http", "ftp", "data", "javascript", "file",
         "chrome", "edge", "chrome-extension", "moz-extension", "about"};
+    // A browser's parser drops blanks and control characters at either end.
+    while (!url.empty() && static_cast<unsigned char>(url.front()) <= ' ') url.remove_prefix(1);
     const std::size_t colon = url.find(':');
     if (colon == std::string_view::npos || colon == 0) return false;
     const std::string_view scheme = url.substr(0, colon);

@@ -333,7 +333,7 @@ MergeResult MergeTrees(const SyncTree* base, const SyncTree& local, const SyncTr
     const SyncTree empty;
     const MergeSide baseSide = BaseSide(base != nullptr ? *base : empty, counter);
     const MergeSide remoteSide = RemoteSide(remote, baseSide, counter);
-    const MergeSide localSide = LocalSide(local, baseSide, remoteSide, counter);
+    const MergeSide localSide = LocalSide(local, baseSide, remoteSide, counter, base == nullptr);
     SyncId highest = std::max(remote.highestId, base != nullptr ? base->highestId : 0);
     if (base == nullptr && first != FirstSync::Merge) {
         // Taking one side's collection: that side as it is counts as the base, so every

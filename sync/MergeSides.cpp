@@ -210,7 +210,7 @@ MergeSide RemoteSide(const SyncTree& remote, const MergeSide& base, IdentityCoun
 }
 
 MergeSide LocalSide(const SyncTree& local, const MergeSide& base, const MergeSide& remote,
-                    IdentityCounter& counter) {
+                    IdentityCounter& counter, bool firstSync) {
     MergeSide side = EmptySide(local);
     // The server's items the base does not know, to be matched with local items.
     Candidates unmatched(remote, [&base](int, Identity x) { return !base.Has(x); });
@@ -220,7 +220,10 @@ MergeSide LocalSide(const SyncTree& local, const MergeSide& base, const MergeSid
     // it kept the new base).
     for (int index : order) {
         const SyncItem& item = local[index];
-        if (index == SyncTree::kRoot || item.localOnly || item.id <= 0 || side.Has(item.id)) continue;
+        if (firstSync || index == SyncTree::kRoot || item.localOnly || item.id <= 0 ||
+            side.Has(item.id)) {
+            continue;
+        }
         if (BaseHasKind(base, item.id, item)) {
             Assign(side, index, item.id);
         } else if (!base.Has(item.id) && remote.Has(item.id) &&

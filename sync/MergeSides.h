@@ -48,12 +48,15 @@ MergeSide BaseSide(const SyncTree& base, IdentityCounter& counter);
 // The server's side: an item under its id unless an item before it had that id, or the base has
 // that id for an item of the other kind (a folder for a bookmark): then a new identity.
 MergeSide RemoteSide(const SyncTree& remote, const MergeSide& base, IdentityCounter& counter);
-// The local side: an item under its id where the base has that id for an item of its kind; every
-// other item is matched, in tree order, with an item the server has new (not in the base) in the
-// folder that is its own folder's counterpart — a bookmark of the same URL, a folder of the same
-// title, each server item matched once — else it gets a new identity.
+// The local side: an item under its id where the base has that id for an item of its kind, or
+// (after a first sync) where the server gave that id to an item of its kind the base lacks.
+// Every other item is matched, in tree order, with an item the server has new (not in the base)
+// in the folder that is its own folder's counterpart — a bookmark of the same URL, a folder of
+// the same title, each server item matched once — else with a new bookmark of its URL anywhere,
+// else it gets a new identity. A first sync trusts no local id: they may be another file's.
 MergeSide LocalSide(const SyncTree& local, const MergeSide& base, const MergeSide& remote,
-                    IdentityCounter& counter);
+                    IdentityCounter& counter, bool firstSync);
+
 // Whether the item is a browser's own top folder (its bar, other bookmarks, menu, mobile), by
 // its title in the browsers' English or Japanese: such folders are matched by that role.
 bool IsBrowserTopFolder(const SyncItem& item);

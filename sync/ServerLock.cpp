@@ -65,6 +65,7 @@ std::string ServerLock::Body() const {
 
 bool ServerLock::PutOurs(PutCondition condition, const std::string& etag) {
     const ServerReply put = server_.Put(lockName_, Body(), "text/html", condition, etag);
+    lastPutStatus_ = put.status;
     if (!put.Ok()) return false;
     putAt_ = std::chrono::steady_clock::now();
     // A server that ignores the condition lets two writers both succeed: the body says who won.
@@ -86,6 +87,13 @@ ServerLock::Outcome ServerLock::Take(std::string& error) {
         if (PutOurs(PutCondition::IfNoneMatchAny, "")) {
             held_ = true;
             return Outcome::Taken;
+        }
+        // No lock was there a moment ago: a 409 or 403 is the folder, not another writer.
+        if (lastPutStatus_ == 409 || lastPutStatus_ == 403 || lastPutStatus_ == 404 ||
+            lastPutStatus_ == 0) {
+            error = "サーバーのフォルダーがないか、書き込めません（HTTP " +
+                    std::to_string(lastPutStatus_) + "）";
+            return Outcome::Failed;
         }
         error = "他の端末が同期中です（ロックを取れませんでした）";
         return Outcome::HeldElsewhere;

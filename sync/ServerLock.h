@@ -49,6 +49,7 @@ private:
     std::string deviceId_;
     std::string nonce_;
     bool held_ = false;
+    int lastPutStatus_ = 0;
     std::chrono::steady_clock::time_point putAt_{};
 };
 

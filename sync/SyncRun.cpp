@@ -17,8 +17,16 @@ struct RemoteFile {
     bool unchanged = false;  // the bytes as last agreed
 };
 
+constexpr const char* kStoppedText = "同期を中止しました（どちらにも書き込んでいません）";
+
 std::string HttpText(const ServerReply& reply) {
     return reply.Answered() ? "HTTP " + std::to_string(reply.status) : reply.error;
+}
+
+// Titles as the local side holds them (SharedTitle), so that a title another client wrote with
+// a control character or blanks at its ends is not a change every run.
+void CleanTitles(SyncTree& tree) {
+    for (SyncItem& item : tree.items) item.title = SharedTitle(item.title);
 }
 
 // The shared file as both sides last agreed on it: its bytes and what they read as.
@@ -78,6 +86,7 @@ bool Fetch(SyncServer& server, const SyncOptions& options, const Agreed* agreed,
         return false;
     }
     remote.tree = std::move(read.tree);
+    CleanTitles(remote.tree);
     return true;
 }
 
@@ -108,6 +117,7 @@ public:
             SharedFileRead base = ReadSharedFile(state_.base, state_.format);
             if (!base.ok) return Stop(SyncResult::Failed, "前回の同期の内容が読めません : " + base.error);
             base_ = std::move(base.tree);
+            CleanTitles(base_);
         }
         if (options_.dryRun || (!state_.hasBase && !options_.first)) {
             // A dry run reads and shows; it takes no lock and keeps nothing. So does a first
@@ -149,7 +159,10 @@ private:
         return Step::Done;
     }
 
+    bool Stopped() const { return options_.stop != nullptr && options_.stop->load(); }
+
     Step Attempt(ServerLock* lock) {
+        if (Stopped()) return Finish(SyncResult::Refused, kStoppedText);
         std::string error;
         RemoteFile remote;
         const Agreed agreed{state_.base, &base_};
@@ -157,18 +170,22 @@ private:
         if (!Fetch(server_, options_, sameForm ? &agreed : nullptr, remote, error)) {
             return Finish(SyncResult::Failed, error);
         }
-        if (!remote.exists && state_.hasBase && !options_.force) {
-            return Finish(SyncResult::Refused,
-                          "サーバーに共有ファイルがありません。前回の同期の後に削除されたか、"
-                          "別の場所を指しています（--force でローカルの内容から作り直します）");
+        if (!remote.exists && state_.hasBase) {
+            if (!options_.force) {
+                return Finish(SyncResult::Refused,
+                              "サーバーに共有ファイルがありません。前回の同期の後に削除されたか、"
+                              "別の場所を指しています（--force でローカルの内容から作り直します）");
+            }
+            // Made again as if the server still held what was last agreed: every id and the
+            // highestId stay, so that the other machines find their entries under them.
+            remote.tree = base_;
         }
         LocalTree local;
         if (!local_.Read(local, error)) return Finish(SyncResult::Refused, error);
         report_.localOnly = LocalOnlyPaths(local.tree);
         // Nothing changed on either side since the last sync: nothing to merge or write.
         if (remote.unchanged && LocalUnchanged(base_, local.tree)) return Finish(SyncResult::Synced);
-        // A file gone with --force is sent again from the local side, merged as a first sync.
-        const SyncTree* base = state_.hasBase && remote.exists ? &base_ : nullptr;
+        const SyncTree* base = state_.hasBase ? &base_ : nullptr;
         const MergeResult result = MergeTrees(base, local.tree, remote.tree,
                                               options_.first.value_or(FirstSync::Merge));
         report_.toLocal = LocalChanges(result, local.tree);
@@ -186,6 +203,7 @@ private:
                           "同期を止めました。内容を確かめ、よければ --force を付けて実行してください");
         }
         if (lock == nullptr) return Finish(SyncResult::Synced);
+        if (Stopped()) return Finish(SyncResult::Refused, kStoppedText);
         const SyncTree shared = RemoteView(result.merged);
         const std::string bytes = WriteSharedFile(shared, options_.format);
         std::string etag = remote.etag;

@@ -6,6 +6,7 @@
 // Nothing is written on either side before every check passed; a run that stops on the way
 // leaves both sides whole, and the next run neither loses nor doubles what this one did.
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,10 @@ struct SyncOptions {
     bool force = false;
     std::string passphrase;  // empty: the file is not encrypted
     int attempts = 3;        // reads and merges when another writer keeps coming first
+    // Set (from another thread, or a signal) to stop the run at its next step: before the file
+    // is written it stops with both sides and the lock as they were; once the file is written
+    // it goes on to the local write, which is what keeps the two sides whole.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 enum class SyncResult { Synced, Refused, Failed };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 
 #include "MemoryServer.h"
@@ -77,6 +78,7 @@ struct FaultCase {
     bool serverChanges;  // the first run's fault leaves the server's file changed
     bool converges;      // a run after the fault went away brings both sides together
     bool ownLock = false;  // a lock of this device's, left a minute ago by a run that died
+    bool stopped = false;  // the user stopped the run
 };
 
 TEST(SyncRun, FaultsLeaveBothSidesWhole) {
@@ -117,6 +119,8 @@ TEST(SyncRun, FaultsLeaveBothSidesWhole) {
          true, true},
         {"this device's own lock left behind a moment ago", nullptr, false, "1000000",
          SyncResult::Synced, true, true, true},
+        {"stopped by the user", nullptr, false, "1000000", SyncResult::Refused, false, true, false,
+         true},
         {"a partial local read", nullptr, false, "3", SyncResult::Refused, false, true},
         {"the file renumbered",
          [](MemoryServer& s) {
@@ -167,7 +171,10 @@ TEST(SyncRun, FaultsLeaveBothSidesWhole) {
         const std::string serverBefore =
             server.files.count(kFile) != 0 ? server.files.at(kFile).bytes : std::string();
         const bool foreignLock = server.files.count(kLock) != 0;
-        const SyncReport report = local.Sync(server, Options(), c.failWrite, c.maxUrl);
+        SyncOptions options = Options();
+        const std::atomic<bool> stop{c.stopped};
+        options.stop = &stop;
+        const SyncReport report = local.Sync(server, options, c.failWrite, c.maxUrl);
         EXPECT_EQ(report.result, c.result) << report.error;
         EXPECT_EQ(server.deletesOfFile, 0);
         if (c.result != SyncResult::Synced) {
@@ -194,6 +201,31 @@ TEST(SyncRun, FaultsLeaveBothSidesWhole) {
             EXPECT_NE(local.Bytes().find(kept), std::string::npos) << kept;
         }
     }
+}
+
+}  // namespace
+}  // namespace pernard::sync
+
+namespace pernard::sync {
+namespace {
+
+TEST(SyncRun, AFileDeletedOnTheServerIsMadeAgainUnderTheSameIds) {
+    testing::TempDir dir;
+    MemoryServer server;
+    SyncReplica local(dir.Path().string(), kStart);
+    SyncOptions first = Options();
+    first.first = FirstSync::Push;
+    ASSERT_EQ(local.Sync(server, first).result, SyncResult::Synced);
+    const SyncTree before = ServerTree(server);
+    server.files.erase(kFile);
+    EXPECT_EQ(local.Sync(server, Options()).result, SyncResult::Refused);
+    EXPECT_EQ(server.files.count(kFile), 0u);
+    SyncOptions force = Options();
+    force.force = true;
+    ASSERT_EQ(local.Sync(server, force).result, SyncResult::Synced);
+    const SyncTree after = ServerTree(server);
+    EXPECT_TRUE(SameTree(before, after));
+    EXPECT_EQ(after.highestId, before.highestId);
 }
 
 }  // namespace
