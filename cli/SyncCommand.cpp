@@ -148,12 +148,21 @@ int RunSyncCommand(const std::vector<std::string>& arguments, std::ostream& out,
         err << "no folder for the sync's state: set XDG_DATA_HOME or HOME, or give --state DIR\n";
         return 1;
     }
+    // One local file, one shared file: its entries carry that file's ids.
+    const std::string linked = sync::SyncStateStore::LinkedRemote(localPath);
+    sync::SyncStateStore store(stateDir);
+    const bool relinking = !linked.empty() && linked != line.Value("--remote");
+    if (relinking && (store.HasBase() || !options.first)) {
+        err << localPath << " は別の共有ファイル " << linked
+            << " と同期しています。一つのファイルは一つの共有ファイルとだけ同期できます"
+               "（切り替えるには --first を付けて新しい共有ファイルと初めての同期をします）\n";
+        return 1;
+    }
     WebDavSettings settings;
     settings.folderUrl = target.folderUrl;
     settings.user = line.Value("--user");
     settings.password = EnvironmentVariable("PERNARD_SYNC_PASSWORD");
     CurlWebDav server(settings);
-    sync::SyncStateStore store(stateDir);
     sync::BookmarkFileReplica local(model, 0);
     StopOnSignals();
     options.stop = &stopRequested;
@@ -162,6 +171,9 @@ int RunSyncCommand(const std::vector<std::string>& arguments, std::ostream& out,
         (report.result == sync::SyncResult::Synced ? out : err) << said << '\n';
     }
     if (report.result != sync::SyncResult::Synced) return 1;
+    if (!report.dryRun && !sync::SyncStateStore::LinkRemote(localPath, line.Value("--remote"))) {
+        err << "同期した共有ファイルを記録できません\n";
+    }
     if (report.dryRun) {
         out << "（試行のみ: どちらにも書き込んでいません）\n";
     } else if (!report.localWritten && !report.remoteWritten) {

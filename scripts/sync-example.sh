@@ -50,6 +50,8 @@ done
 
 remote="http://127.0.0.1:$port/dav/bookmarks.xbel"
 export PERNARD_SYNC_PASSWORD=demo
+# What the syncs keep (their states, which file each is linked to) stays in the example's folder.
+export XDG_DATA_HOME=$work/data
 cp examples/bookmark.htm "$work/pc1.htm"
 printf '%s\n' '<!DOCTYPE NETSCAPE-Bookmark-file-1>' \
   '<META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=UTF-8">' \

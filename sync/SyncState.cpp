@@ -85,20 +85,61 @@ bool ParseState(const std::string& text, SyncState& state) {
 
 }  // namespace
 
-std::string SyncStateStore::DefaultDirectory(const std::string& localPath,
-                                             const std::string& remoteUrl) {
-    const std::string data = ProgramDataDirectory();
-    if (data.empty()) return {};
-    std::error_code failure;
-    const fs::path absolute = fs::absolute(fs::path(localPath), failure);
-    const std::string key =
-        (failure ? localPath : absolute.lexically_normal().string()) + "\n" + remoteUrl;
+namespace {
+
+std::string Sha256Hex(const std::string& key, std::size_t bytes) {
     sha256_ctx context;
     sha256_init(&context);
     sha256_update(&context, key.size(), reinterpret_cast<const std::uint8_t*>(key.data()));
     std::uint8_t digest[SHA256_DIGEST_SIZE];
     sha256_digest(&context, sizeof digest, digest);
-    return (fs::path(data) / "sync" / Hex(digest, 12)).string();
+    return Hex(digest, bytes);
+}
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code failure;
+    const fs::path absolute = fs::absolute(fs::path(path), failure);
+    return failure ? path : absolute.lexically_normal().string();
+}
+
+std::string LinkPath(const std::string& localPath) {
+    const std::string data = ProgramDataDirectory();
+    if (data.empty()) return {};
+    return (fs::path(data) / "sync" / "links" / Sha256Hex(AbsolutePath(localPath), 12)).string();
+}
+
+}  // namespace
+
+std::string SyncStateStore::DefaultDirectory(const std::string& localPath,
+                                             const std::string& remoteUrl) {
+    const std::string data = ProgramDataDirectory();
+    if (data.empty()) return {};
+    return (fs::path(data) / "sync" / Sha256Hex(AbsolutePath(localPath) + "\n" + remoteUrl, 12))
+        .string();
+}
+
+
+std::string SyncStateStore::LinkedRemote(const std::string& localPath) {
+    const std::string path = LinkPath(localPath);
+    std::string url;
+    if (path.empty() || !ReadWhole(path, url)) return {};
+    while (!url.empty() && (url.back() == '\n' || url.back() == '\r')) url.pop_back();
+    return url;
+}
+
+bool SyncStateStore::LinkRemote(const std::string& localPath, const std::string& remoteUrl) {
+    const std::string path = LinkPath(localPath);
+    if (path.empty() || !MakePrivateFolder(fs::path(path).parent_path().string())) return false;
+    SafeFileWriter file;
+    if (!file.Open(path)) return false;
+    file.Write(remoteUrl + "\n");
+    return file.Commit();
+}
+
+bool SyncStateStore::HasBase() const {
+    std::string text;
+    SyncState state;
+    return ReadWhole(StatePath(), text) && ParseState(text, state) && state.hasBase;
 }
 
 std::string SyncStateStore::StatePath() const {

@@ -29,7 +29,15 @@ public:
     // program's data folder; empty when the environment names none.
     static std::string DefaultDirectory(const std::string& localPath, const std::string& remoteUrl);
 
+    // The shared file a local file is synced with: its URL, kept in the program's data folder
+    // once a sync of the two went through; empty when there is none. A local file's entries
+    // carry the ids of one shared file only, so a second one would mistake them for its own.
+    static std::string LinkedRemote(const std::string& localPath);
+    static bool LinkRemote(const std::string& localPath, const std::string& remoteUrl);
+
     const std::string& Directory() const { return directory_; }
+    // Whether a sync went through here before (a first sync has no base).
+    bool HasBase() const;
     // Takes the folder's run lock (a second run of this sync is refused while one holds it).
     bool LockRun();
     // Reads the state; a folder without one is a first sync, with a new device id (not saved

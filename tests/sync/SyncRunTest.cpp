@@ -230,3 +230,33 @@ TEST(SyncRun, AFileDeletedOnTheServerIsMadeAgainUnderTheSameIds) {
 
 }  // namespace
 }  // namespace pernard::sync
+
+namespace pernard::sync {
+namespace {
+
+TEST(SyncRun, ASeparatorStaysInItsFolderWhenTheEntryAfterItMoves) {
+    testing::TempDir dir;
+    MemoryServer server;
+    SyncReplica local(dir.Path().string(),
+                      "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n"
+                      "<DT><A HREF=\"http://pa/\">pa</A>\n<HR>\n<DT><A HREF=\"http://pb/\">pb</A>\n"
+                      "</DL><p>\n</DL><p>\n");
+    SyncOptions first = Options();
+    first.first = FirstSync::Push;
+    ASSERT_EQ(local.Sync(server, first).result, SyncResult::Synced);
+    // Another client moves pb out of F, to the top.
+    ServerEdit(server, [](SyncTree& tree) {
+        const int pb = FindTitle(tree, "pb");
+        std::erase(tree[tree[pb].parent].children, pb);
+        tree[pb].parent = SyncTree::kRoot;
+        tree[SyncTree::kRoot].children.push_back(pb);
+    });
+    ASSERT_EQ(local.Sync(server, Options()).result, SyncResult::Synced);
+    const std::string bytes = local.Bytes();
+    const std::size_t separator = bytes.find("<HR>");
+    ASSERT_NE(separator, std::string::npos);
+    EXPECT_LT(separator, bytes.find("</DL>", bytes.find(">pa</A>"))) << bytes;
+}
+
+}  // namespace
+}  // namespace pernard::sync
