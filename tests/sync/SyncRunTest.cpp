@@ -36,6 +36,13 @@ SyncOptions Options() {
     return options;
 }
 
+// The first sync of `local`, sending its collection to the server.
+SyncResult Push(SyncReplica& local, MemoryServer& server) {
+    SyncOptions first = Options();
+    first.first = FirstSync::Push;
+    return local.Sync(server, first).result;
+}
+
 SyncTree ServerTree(const MemoryServer& server) {
     const SharedFileRead read = ReadSharedFile(server.files.at(kFile).bytes, SharedFormat::Xbel);
     EXPECT_TRUE(read.ok) << read.error;
@@ -154,9 +161,7 @@ TEST(SyncRun, FaultsLeaveBothSidesWhole) {
         testing::TempDir dir;
         MemoryServer server;
         SyncReplica local(dir.Path().string(), kStart);
-        SyncOptions first = Options();
-        first.first = FirstSync::Push;
-        ASSERT_EQ(local.Sync(server, first).result, SyncResult::Synced);
+        ASSERT_EQ(Push(local, server), SyncResult::Synced);
         ASSERT_TRUE(local.Edit(AddLocally));
         RenameOnServer(server, "b", "b2");
         if (c.inject) c.inject(server);
@@ -213,9 +218,7 @@ TEST(SyncRun, AFileDeletedOnTheServerIsMadeAgainUnderTheSameIds) {
     testing::TempDir dir;
     MemoryServer server;
     SyncReplica local(dir.Path().string(), kStart);
-    SyncOptions first = Options();
-    first.first = FirstSync::Push;
-    ASSERT_EQ(local.Sync(server, first).result, SyncResult::Synced);
+    ASSERT_EQ(Push(local, server), SyncResult::Synced);
     const SyncTree before = ServerTree(server);
     server.files.erase(kFile);
     EXPECT_EQ(local.Sync(server, Options()).result, SyncResult::Refused);
@@ -241,9 +244,7 @@ TEST(SyncRun, ASeparatorStaysInItsFolderWhenTheEntryAfterItMoves) {
                       "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n"
                       "<DT><A HREF=\"http://pa/\">pa</A>\n<HR>\n<DT><A HREF=\"http://pb/\">pb</A>\n"
                       "</DL><p>\n</DL><p>\n");
-    SyncOptions first = Options();
-    first.first = FirstSync::Push;
-    ASSERT_EQ(local.Sync(server, first).result, SyncResult::Synced);
+    ASSERT_EQ(Push(local, server), SyncResult::Synced);
     // Another client moves pb out of F, to the top.
     ServerEdit(server, [](SyncTree& tree) {
         const int pb = FindTitle(tree, "pb");
