@@ -6,6 +6,7 @@
 // Input: the first byte picks the form (even: XBEL, odd: the bookmark-file form), the rest is
 // the file.
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -27,7 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     const SharedFileRead again = ReadSharedFile(written, format);
     FUZZ_CHECK(again.ok);
     FUZZ_CHECK(again.tree.highestId == tree.highestId);
-    // What a sync uploads: titles as the file carries them, every id given once.
+    // What a sync uploads: titles as the file carries them, every id given once and none above
+    // highestId (which a damaged comment may have put below them).
+    for (const SyncItem& item : tree.items) tree.highestId = std::max(tree.highestId, item.id);
+    if (tree.highestId > kMaxSyncId - tree.Size()) return 0;
     std::set<SyncId> seen;
     for (SyncItem& item : tree.items) {
         item.title = SharedTitle(item.title);

@@ -30,8 +30,8 @@ SyncId HighestIdOf(std::string_view bytes) {
     SyncId value = 0;
     for (char c : number) {
         if (c < '0' || c > '9') break;
-        if (value > (std::numeric_limits<SyncId>::max() - 9) / 10) return 0;
         value = value * 10 + (c - '0');
+        if (value > kMaxSyncId) return 0;
     }
     return value;
 }
@@ -43,7 +43,7 @@ SyncId ParseSyncId(std::string_view raw) {
         if (c < '0' || c > '9') return kNoId;
         value = value * 10 + (c - '0');
     }
-    return value;
+    return value > kMaxSyncId ? kNoId : value;
 }
 
 std::string FormError(std::string_view why) {

@@ -13,6 +13,9 @@ namespace pernard::sync {
 // bookmarks. 0 is "none": an item the file gave no id (or one no file has seen yet).
 using SyncId = std::int64_t;
 inline constexpr SyncId kNoId = 0;
+// The largest id: the largest integer a browser's script holds exactly (2^53 - 1). A larger
+// number is no id, and a highestId beyond it is none either.
+inline constexpr SyncId kMaxSyncId = (SyncId{1} << 53) - 1;
 
 struct SyncItem {
     SyncId id = kNoId;
