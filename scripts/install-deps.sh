@@ -14,8 +14,7 @@ packages=(
   libutf8proc-dev libicu-dev libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev sqlite3 nettle-dev libzstd-dev
   liburiparser-dev nlohmann-json3-dev
   # A WebDAV server the sync's tests start on 127.0.0.1 for themselves. Debian's package also
-  # enables a system-wide lighttpd on port 80, which they never use:
-  # `systemctl disable --now lighttpd` stops it.
+  # enables a system-wide lighttpd on port 80, which they never use: stopped below.
   lighttpd lighttpd-mod-webdav
 )
 
@@ -31,3 +30,13 @@ sudo=""
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# The system-wide web server Debian's lighttpd starts when it is installed: nothing here uses
+# it, so a machine set up for Pernard does not serve its /var/www on port 80.
+if printf '%s\n' "${missing[@]}" | grep -qx lighttpd; then
+  if [ -d /run/systemd/system ]; then
+    $sudo systemctl disable --now lighttpd >/dev/null 2>&1 || true
+  else
+    $sudo service lighttpd stop >/dev/null 2>&1 || true
+  fi
+fi
