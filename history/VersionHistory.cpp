@@ -11,6 +11,7 @@
 
 #include "history/Compression.h"
 #include "history/VersionDescription.h"
+#include "util/HexText.h"
 #include "util/OpenFile.h"
 #include "util/Text.h"
 #include "util/UserFolders.h"
@@ -23,16 +24,6 @@ namespace {
 
 constexpr const char* kSkippedMessage =
     "以前の版を飛ばしました（壊れているか、このプログラムが残したものではありません） : ";
-
-std::string Hex(const std::uint8_t* bytes, std::size_t size) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (std::size_t i = 0; i < size; ++i) {
-        text += kDigits[bytes[i] >> 4];
-        text += kDigits[bytes[i] & 15];
-    }
-    return text;
-}
 
 // The target's path as one text for every way of naming it: absolute, normal, and on Windows
 // without regard to the case of ASCII letters (its file names ignore it).
@@ -211,7 +202,7 @@ std::string VersionHistory::FolderOf(const std::string& target) const {
     sha256_update(&context, key.size(), reinterpret_cast<const std::uint8_t*>(key.data()));
     std::uint8_t digest[SHA256_DIGEST_SIZE];
     sha256_digest(&context, sizeof digest, digest);
-    return (fs::path(root_) / (SafeName(target) + "-" + Hex(digest, 8))).string();
+    return (fs::path(root_) / (SafeName(target) + "-" + LowerHex(digest, 8))).string();
 }
 
 bool VersionHistory::PrepareFolder(const std::string& folder, const std::string& target,

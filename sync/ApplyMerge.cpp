@@ -74,8 +74,8 @@ void EntryOf(const BmLogic& model, const LocalTree& before, const MergeResult& r
 
 }  // namespace
 
-bool ChangesLocal(const MergeResult& result, const SyncTree& local) {
-    if (LocalChanges(result, local).Any()) return true;
+bool ChangesLocal(const MergeResult& result, const SyncTree& local, const SideChanges& toLocal) {
+    if (toLocal.Any()) return true;
     for (int k = 1; k < result.merged.Size(); ++k) {
         const int l = result.localOf[static_cast<std::size_t>(k)];
         if (l < 0 || local[l].id != result.merged[k].id) return true;

@@ -9,6 +9,7 @@
 #include "model/BmLogic.h"
 #include "sync/LocalTree.h"
 #include "sync/Merge.h"
+#include "sync/SyncChanges.h"
 
 namespace pernard::sync {
 
@@ -18,7 +19,7 @@ bool ApplyMerge(BmLogic& model, int root, const LocalTree& before, const MergeRe
                 std::string& error);
 
 // Whether the merged collection differs from the local one in anything the local side keeps:
-// an entry added, removed, renamed, moved, given another URL or another id, another order.
-bool ChangesLocal(const MergeResult& result, const SyncTree& local);
+// the changes to it (`toLocal`, sync/SyncChanges.h), or an entry given another id.
+bool ChangesLocal(const MergeResult& result, const SyncTree& local, const SideChanges& toLocal);
 
 }  // namespace pernard::sync

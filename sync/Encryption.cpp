@@ -22,6 +22,8 @@
 #include <sys/random.h>
 #endif
 
+#include "util/HexText.h"
+
 namespace pernard::sync {
 
 namespace {
@@ -58,16 +60,6 @@ void FillRandom(std::uint8_t* out, std::size_t size) {
         }
     }
 #endif
-}
-
-std::string Hex(const std::uint8_t* bytes, std::size_t size) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (std::size_t k = 0; k < size; ++k) {
-        out += kDigits[bytes[k] >> 4];
-        out += kDigits[bytes[k] & 15];
-    }
-    return out;
 }
 
 std::string Base64(const Bytes& bytes) {
@@ -176,7 +168,7 @@ std::string Encrypt(std::string_view plain, std::string_view passphrase) {
     std::uint8_t iv[kIvBytes];
     FillRandom(salt, sizeof salt);
     FillRandom(iv, sizeof iv);
-    return EncryptWith(plain, passphrase, Hex(salt, sizeof salt),
+    return EncryptWith(plain, passphrase, LowerHex(salt, sizeof salt),
                        std::string_view(reinterpret_cast<const char*>(iv), sizeof iv));
 }
 

@@ -212,7 +212,7 @@ private:
             if (put == Put::Again) return Step::Again;
             if (put == Put::Failed) return Step::Done;
         }
-        if (ChangesLocal(result, local.tree)) {
+        if (ChangesLocal(result, local.tree, report_.toLocal)) {
             if (!local_.Write(local, result, error)) return Finish(SyncResult::Failed, error);
             report_.localWritten = true;
         }

@@ -10,6 +10,7 @@
 #include <random>
 #include <sstream>
 
+#include "util/HexText.h"
 #include "util/PrivateDirectory.h"
 #include "util/SafeFile.h"
 #include "util/UserFolders.h"
@@ -23,21 +24,11 @@ namespace {
 constexpr const char* kMagic = "pernard-sync 1";
 constexpr std::size_t kKeptVersions = 10;
 
-std::string Hex(const unsigned char* bytes, std::size_t count) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (std::size_t k = 0; k < count; ++k) {
-        out += digits[bytes[k] >> 4];
-        out += digits[bytes[k] & 15];
-    }
-    return out;
-}
-
 std::string NewDeviceId() {
     std::random_device random;
     unsigned char bytes[16];
     for (unsigned char& b : bytes) b = static_cast<unsigned char>(random() & 0xff);
-    return Hex(bytes, sizeof bytes);
+    return LowerHex(bytes, sizeof bytes);
 }
 
 bool ReadWhole(const std::string& path, std::string& bytes) {
@@ -93,7 +84,7 @@ std::string Sha256Hex(const std::string& key, std::size_t bytes) {
     sha256_update(&context, key.size(), reinterpret_cast<const std::uint8_t*>(key.data()));
     std::uint8_t digest[SHA256_DIGEST_SIZE];
     sha256_digest(&context, sizeof digest, digest);
-    return Hex(digest, bytes);
+    return LowerHex(digest, bytes);
 }
 
 std::string AbsolutePath(const std::string& path) {
