@@ -10,6 +10,7 @@
 #include "model/LoadTransaction.h"
 #include "util/CodePage.h"
 #include "util/Paths.h"
+#include "sync/SyncLink.h"
 #include "sync/SyncRun.h"
 #include "util/UserFolders.h"
 #include "webdav/CurlWebDav.h"
@@ -149,13 +150,11 @@ int RunSyncCommand(const std::vector<std::string>& arguments, std::ostream& out,
         return 1;
     }
     // One local file, one shared file: its entries carry that file's ids.
-    const std::string linked = sync::SyncStateStore::LinkedRemote(localPath);
     sync::SyncStateStore store(stateDir);
-    const bool relinking = !linked.empty() && linked != line.Value("--remote");
-    if (relinking && (store.HasBase() || !options.first)) {
-        err << localPath << " は別の共有ファイル " << linked
-            << " と同期しています。一つのファイルは一つの共有ファイルとだけ同期できます"
-               "（切り替えるには --first を付けて新しい共有ファイルと初めての同期をします）\n";
+    const std::string relink = sync::RelinkProblem(localPath, line.Value("--remote"),
+                                                   store.HasBase(), options.first.has_value());
+    if (!relink.empty()) {
+        err << relink << "（切り替えるには --first を付けて新しい共有ファイルと初めての同期をします）\n";
         return 1;
     }
     WebDavSettings settings;

@@ -13,6 +13,8 @@ packages=(
   desktop-file-utils appstream dpkg-dev file
   libutf8proc-dev libicu-dev libcurl4-openssl-dev libsimdjson-dev libsqlite3-dev sqlite3 nettle-dev libzstd-dev
   liburiparser-dev nlohmann-json3-dev
+  # The sync's password and passphrase live in the system's credential store.
+  qtkeychain-qt6-dev
   # A WebDAV server the sync's tests start on 127.0.0.1 for themselves. Debian's package also
   # enables a system-wide lighttpd on port 80, which they never use: stopped below.
   lighttpd lighttpd-mod-webdav

@@ -279,6 +279,7 @@ private:
         result.merged.highestId = highest;
         for (Reported& r : reported_) {
             r.conflict.path = PathOf(r.identity);
+            if (r.identity > 0) r.conflict.id = r.identity;
             result.conflicts.push_back(std::move(r.conflict));
         }
         return result;

@@ -26,6 +26,7 @@ struct Conflict {
     std::string field;  // "名前", "URL", "場所", "削除"
     std::string localValue, remoteValue;
     std::string kept;   // what the merge kept, in words
+    SyncId id = 0;      // the item's id in the merged collection (0: an item new in this run)
 };
 
 struct MergeResult {

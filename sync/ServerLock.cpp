@@ -81,7 +81,7 @@ ServerLock::Outcome ServerLock::Take(std::string& error) {
     const ServerReply found = server_.Get(lockName_);
     if (!found.Answered()) {
         error = "サーバーにつながりません（" + found.error + "）";
-        return Outcome::Failed;
+        return Outcome::Unreachable;
     }
     if (found.status == 404) {
         if (PutOurs(PutCondition::IfNoneMatchAny, "")) {

@@ -27,7 +27,7 @@ public:
     ServerLock(const ServerLock&) = delete;
     ServerLock& operator=(const ServerLock&) = delete;
 
-    enum class Outcome { Taken, HeldElsewhere, Failed };
+    enum class Outcome { Taken, HeldElsewhere, Unreachable, Failed };
     // Takes the lock; `error` says why not (in Japanese).
     Outcome Take(std::string& error);
     // Puts the lock again when two minutes passed since it was last put; false when it was lost.

@@ -15,6 +15,7 @@ struct RemoteFile {
     std::string etag;
     SyncTree tree;
     bool unchanged = false;  // the bytes as last agreed
+    bool unreachable = false;  // the server did not answer
 };
 
 constexpr const char* kStoppedText = "同期を中止しました（どちらにも書き込んでいません）";
@@ -44,6 +45,7 @@ bool Fetch(SyncServer& server, const SyncOptions& options, const Agreed* agreed,
     const ServerReply got = server.Get(options.fileName);
     if (got.status == 404) return true;
     if (!got.Ok()) {
+        remote.unreachable = !got.Answered();
         error = "サーバーのファイルを読めません（" + HttpText(got) + "）";
         return false;
     }
@@ -128,6 +130,8 @@ public:
         if (state_.fresh && !store_.Save(state_, error)) return Stop(SyncResult::Failed, error);
         ServerLock lock(server_, options_.fileName, state_.deviceId);
         const ServerLock::Outcome taken = lock.Take(error);
+        report_.unreachable = taken == ServerLock::Outcome::Unreachable;
+        report_.heldElsewhere = taken == ServerLock::Outcome::HeldElsewhere;
         if (taken != ServerLock::Outcome::Taken) {
             return Stop(taken == ServerLock::Outcome::HeldElsewhere ? SyncResult::Refused
                                                                     : SyncResult::Failed,
@@ -168,6 +172,7 @@ private:
         const Agreed agreed{state_.base, &base_};
         const bool sameForm = state_.hasBase && state_.format == options_.format;
         if (!Fetch(server_, options_, sameForm ? &agreed : nullptr, remote, error)) {
+            report_.unreachable = remote.unreachable;
             return Finish(SyncResult::Failed, error);
         }
         if (!remote.exists && state_.hasBase) {
@@ -183,6 +188,8 @@ private:
         LocalTree local;
         if (!local_.Read(local, error)) return Finish(SyncResult::Refused, error);
         report_.localOnly = LocalOnlyPaths(local.tree);
+        report_.local = HoldingOf(local.tree);
+        report_.remote = HoldingOf(remote.tree);
         // Nothing changed on either side since the last sync: nothing to merge or write.
         if (remote.unchanged && LocalUnchanged(base_, local.tree)) return Finish(SyncResult::Synced);
         const SyncTree* base = state_.hasBase ? &base_ : nullptr;
@@ -285,6 +292,12 @@ void AddSide(std::vector<std::string>& lines, const char* side, const SideChange
 }
 
 }  // namespace
+
+Holding HoldingOf(const SyncTree& tree) {
+    Holding holding;
+    for (int k = 1; k < tree.Size(); ++k) ++(tree[k].folder ? holding.folders : holding.bookmarks);
+    return holding;
+}
 
 std::vector<std::string> SyncReport::Lines() const {
     std::vector<std::string> lines;

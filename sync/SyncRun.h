@@ -39,6 +39,13 @@ struct SyncOptions {
 
 enum class SyncResult { Synced, Refused, Failed };
 
+// What one side holds, for the words of a first sync.
+struct Holding {
+    int bookmarks = 0;
+    int folders = 0;
+};
+Holding HoldingOf(const SyncTree& tree);
+
 struct SyncReport {
     SyncResult result = SyncResult::Failed;
     bool dryRun = false;
@@ -49,6 +56,9 @@ struct SyncReport {
     std::vector<Conflict> conflicts;
     std::vector<std::string> localOnly;  // paths of entries that stay local
     bool localWritten = false, remoteWritten = false;
+    Holding local, remote;  // what each side held when it was read
+    bool unreachable = false;  // the server did not answer (no network, no server there)
+    bool heldElsewhere = false;  // another client's run holds the server's lock
 
     // Everything said, one line each: the changes on each side, the conflicts, what stays local,
     // the checks that tripped, the error.

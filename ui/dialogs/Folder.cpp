@@ -36,11 +36,23 @@ TFormFolder::TFormFolder(std::function<void(const QString&)> showMessage, QWidge
     grid->addWidget(EditFolder, 0, 1, 1, 2);
     grid->addWidget(LabelURL, 1, 0);
     grid->addWidget(EditSaveURL, 1, 1, 1, 2);
-    grid->addWidget(Button1, 2, 1);
-    grid->addWidget(Button2, 2, 2);
+    LabelSync = new QLabel(this);
+    LabelSync->setObjectName("LabelSync");
+    LabelSync->setVisible(false);
+    grid->addWidget(LabelSync, 2, 0, 1, 3);
+    grid->addWidget(Button1, 3, 1);
+    grid->addWidget(Button2, 3, 2);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     FixDialogSize(*this, QSize(296, 113));
+}
+
+void TFormFolder::ShowSyncAccount(const QString& account) {
+    LabelSync->setText(account.isEmpty() ? QString() : "同期: " + account);
+    LabelSync->setVisible(!account.isEmpty());
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    FixDialogSize(*this, QSize(296, account.isEmpty() ? 113 : 135));
 }
 
 void TFormFolder::Button1Click() {

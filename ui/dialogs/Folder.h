@@ -17,6 +17,10 @@ public:
     QLabel *LabelFolder, *LabelURL;
     QLineEdit *EditFolder, *EditSaveURL;
     QPushButton *Button1, *Button2;
+    QLabel* LabelSync;  // the account a synced root syncs with
+
+    // Shows the account a root syncs with under the fields; empty: none.
+    void ShowSyncAccount(const QString& account);
 
     void Button1Click();
 

@@ -1,4 +1,5 @@
 #include "ui/main/BoardMain.h"
+#include "ui/sync/SyncController.h"
 #include "ui/widgets/QtText.h"
 
 #include <QApplication>
@@ -60,6 +61,10 @@ TFormMain::TFormMain(BmLogic& model, QWidget* parent) : QMainWindow(parent), mod
     pane_->SetControls({LView, ListViewCaption, Notebook, BtUp, BtDown, BtTenkai}, ListItems);
     SetupSorting();
     SetupVersions();
+    sync_ = new SyncController(*this, model_);
+    sync_->Build(Item("miFile")->menu(), Item("N3"), statusBar());
+    TreeItems->SetSyncAccount([this](int root) { return sync_->AccountOf(root); });
+    ListItems->SetStaysLocal([this](int entry) { return sync_->StaysLocal(entry); });
     SetupTagCommands();
     GiveContextMenusAccessKeys();
     SetupListSelection();
@@ -382,6 +387,9 @@ void TFormMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // A sync in progress stops where both sides stay whole; what was not sent yet goes at the
+    // next start.
+    sync_->Shutdown();
     event->accept();
     QApplication::quit();
 }

@@ -39,6 +39,7 @@ class TFormHTTP;
 class TFormArHTTP;
 class TFormDuplicates;
 class TFormRecent;
+class SyncController;
 
 // Shows a modal dialog and returns its result; tests answer without an event loop.
 using DialogRunner = std::function<int(QDialog&)>;
@@ -192,6 +193,9 @@ public:
     // --- drag and drop and its pointer state (ui/main/DragDrop.cpp)
     DragAndDrop& Drags() { return *drags_; }
 
+    // --- sync with the user's server (ui/sync/SyncController.cpp): ファイル › 同期
+    SyncController& Sync() { return *sync_; }
+
     // --- link checking (ui/main/CheckCommands.cpp; the runs are LinkChecking's)
     void BtHTTPClick();  // ﾁｪｯｸ: the headers of the list's URLs
     void H1Click();      // ＨＴＴＰ: shows the engine window
@@ -252,6 +256,7 @@ protected:
     bool HandleEditKeys(QObject* watched, QKeyEvent* event);
 
 private:
+    friend class SyncController;  // its runs put their results in place as table changes
     void BuildMenus();
     void BuildToolBars();
     void BuildBody();
@@ -361,6 +366,7 @@ private:
     bool scrollToTopWhenShown_ = false;
     TFormDuplicates* duplicates_ = nullptr;  // made when first opened
     TFormRecent* recent_ = nullptr;          // made when first opened
+    SyncController* sync_ = nullptr;
 };
 
 }  // namespace pernard::ui

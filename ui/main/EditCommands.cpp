@@ -10,6 +10,7 @@
 #include "model/EntryExtras.h"
 #include "ui/dialogs/BmURLEdit.h"
 #include "ui/main/BoardMain.h"
+#include "ui/sync/SyncController.h"
 #include "ui/tools/DuplicatesWindow.h"
 #include "ui/dialogs/Folder.h"
 #include "ui/widgets/QtText.h"
@@ -191,6 +192,7 @@ void TFormMain::EditEntry(int index) {
                                : TFormFolder::SaveUrlUse::FolderSaveUrl);
     dialog->EditFolder->setText(Text(model_.glName[k]));
     dialog->EditSaveURL->setText(Text(model_.glVisit[k]));
+    dialog->ShowSyncAccount(root && sync_ != nullptr ? sync_->AccountOf(static_cast<int>(k)) : QString());
     if (RunDialog(*dialog) != QDialog::Accepted) return;
     const int now = model_.IndexOf(edited);
     if (now < 0) return;

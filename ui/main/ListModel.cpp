@@ -1,5 +1,7 @@
 #include "ui/main/ListModel.h"
 
+#include <QColor>
+
 #include "ui/widgets/QtText.h"
 
 #include "ui/app/Icons.h"
@@ -128,11 +130,15 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const bool text = role == Qt::DisplayRole || role == Qt::ToolTipRole;
     const bool image = role == Qt::DecorationRole && index.column() == 0;
+    const bool staysLocal = (role == Qt::ToolTipRole || role == Qt::ForegroundRole) && staysLocal_ &&
+                            staysLocal_(EntryIndex(index.row()));
+    if (role == Qt::ForegroundRole) return staysLocal ? QVariant(QColor(Qt::gray)) : QVariant();
     if (!text && !image) return {};
     const ListRow row = Row(index.row());
     if (role == Qt::ToolTipRole) {
         QString tip = row.texts.value(index.column());
         if (index.column() == 0 && !row.notes.isEmpty()) tip += QLatin1Char('\n') + row.notes;
+        if (staysLocal) tip += "\n同期対象外";
         return PlainToolTip(tip);
     }
     if (text) return row.texts.value(index.column());

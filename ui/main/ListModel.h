@@ -48,6 +48,9 @@ public:
     // Every row shows its entry's texts again (they are made when the view asks).
     void Repaint();
     ListRow Row(int row) const;
+    // Which entries sit in a synced root but cannot travel with it: shown grey, their tool tip
+    // says "同期対象外".
+    void SetStaysLocal(std::function<bool(int entry)> staysLocal) { staysLocal_ = std::move(staysLocal); }
     // The entry index of a row; -1 when there is none.
     int EntryIndex(int row) const;
     // The row that shows an entry; -1 when none does.
@@ -77,6 +80,7 @@ protected:
 private:
     std::function<ListRow(int)> rowOf_;
     std::function<int(const NodeRef&)> indexOf_;
+    std::function<bool(int entry)> staysLocal_;
 
     std::vector<NodeRef> entries_;
     mutable std::unordered_map<std::uint64_t, int> rowBySerial_;  // empty: not built yet

@@ -51,10 +51,15 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const {
     const TreeNode* node = NodeOf(index);
     if (node == nullptr) return {};
     switch (role) {
-        case Qt::DisplayRole:
-            return Text(node->Text());
-        case Qt::ToolTipRole:
-            return PlainToolTip(Text(node->Text()));
+        case Qt::DisplayRole: {
+            const bool synced = !AccountOf(node).isEmpty();
+            return synced ? Text(node->Text()) + "（同期）" : Text(node->Text());
+        }
+        case Qt::ToolTipRole: {
+            const QString account = AccountOf(node);
+            return PlainToolTip(account.isEmpty() ? Text(node->Text())
+                                                  : Text(node->Text()) + "\n同期: " + account);
+        }
         case Qt::DecorationRole: {
             // A bookmark shows the icon its source carried, when it carried one.
             const bool bookmark = node->ImageIndex() == 2 || node->ImageIndex() == 3;
@@ -64,6 +69,16 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const {
         default:
             return {};
     }
+}
+
+QString TreeModel::AccountOf(const TreeNode* node) const {
+    if (!accountOf_ || node->Parent() != nullptr) return {};
+    return accountOf_(model_.IndexOf(node));
+}
+
+void TreeModel::RefreshRoots() {
+    const int count = tree_.TopLevelCount();
+    if (count > 0) emit dataChanged(index(0, 0), index(count - 1, 0));
 }
 
 Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const {

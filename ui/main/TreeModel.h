@@ -3,6 +3,7 @@
 // truth. Changes arrive through the tree's observer interface.
 
 #include <QAbstractItemModel>
+#include <functional>
 
 #include "model/BmLogic.h"
 #include "model/storage/TreeNodes.h"
@@ -20,6 +21,11 @@ public:
     ~TreeModel() override;
 
     QModelIndex IndexOf(const TreeNode* node) const;
+    // The account a root (by its entry index) is synced with, empty for none: such a root is
+    // marked "（同期）" and its tool tip names the account.
+    void SetSyncAccount(std::function<QString(int root)> accountOf) { accountOf_ = std::move(accountOf); }
+    // The roots are shown again (a link was made or dropped).
+    void RefreshRoots();
     static TreeNode* NodeOf(const QModelIndex& index);
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
@@ -48,8 +54,11 @@ protected:
     NodeRef DropTarget(int row, const QModelIndex& parent) const override;
 
 private:
+    // The account of a top-level node's root; empty for none.
+    QString AccountOf(const TreeNode* node) const;
     BmLogic& model_;
     const TreeNodes& tree_;
+    std::function<QString(int root)> accountOf_;
 };
 
 }  // namespace pernard::ui

@@ -1,0 +1,98 @@
+#include "sync/LiveRootReplica.h"
+
+#include <unordered_map>
+
+namespace pernard::sync {
+
+namespace {
+
+bool SameItem(const SyncItem& a, const SyncItem& b) {
+    return a.folder == b.folder && a.localOnly == b.localOnly && a.id == b.id &&
+           a.parent == b.parent && a.title == b.title && a.url == b.url;
+}
+
+// Whether `now` is `before` item for item, in the same order.
+bool Unchanged(const LocalTree& before, const LocalTree& now, const std::vector<int>& itemOf) {
+    if (now.tree.Size() != before.tree.Size()) return false;
+    for (int k = 0; k < now.tree.Size(); ++k) {
+        if (itemOf[static_cast<std::size_t>(k)] != k || !SameItem(before.tree[k], now.tree[k])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+MergeResult RebaseOnEdits(const LocalTree& before, const MergeResult& result, const LocalTree& now,
+                          const std::vector<int>& itemOfNowItem) {
+    // The ids the run gave the items it read: the base of the edits, as the server has them.
+    std::vector<SyncId> idOf(before.tree.items.size(), kNoId);
+    for (int i = 0; i < before.tree.Size(); ++i) idOf[static_cast<std::size_t>(i)] = before.tree[i].id;
+    for (int k = 1; k < result.merged.Size(); ++k) {
+        const int i = result.localOf[static_cast<std::size_t>(k)];
+        if (i >= 0 && !result.merged[k].localOnly) idOf[static_cast<std::size_t>(i)] = result.merged[k].id;
+    }
+    SyncTree base = before.tree;
+    for (int i = 1; i < base.Size(); ++i) base.items[static_cast<std::size_t>(i)].id = idOf[static_cast<std::size_t>(i)];
+    SyncTree edited = now.tree;
+    for (int k = 1; k < edited.Size(); ++k) {
+        const int i = itemOfNowItem[static_cast<std::size_t>(k)];
+        edited.items[static_cast<std::size_t>(k)].id = i > 0 ? idOf[static_cast<std::size_t>(i)] : kNoId;
+    }
+    MergeResult rebased = MergeTrees(&base, edited, result.merged);
+    // What the server does not hold yet gets its id from the server's side of the next run;
+    // an id made up here could be one another writer gives to something else meanwhile.
+    for (int k = 1; k < rebased.merged.Size(); ++k) {
+        if (rebased.remoteOf[static_cast<std::size_t>(k)] < 0) {
+            rebased.merged.items[static_cast<std::size_t>(k)].id = kNoId;
+        }
+    }
+    rebased.merged.highestId = result.merged.highestId;
+    return rebased;
+}
+
+bool LiveRootReplica::Read(LocalTree& tree, std::string& error) {
+    const int root = RootRow();
+    if (root < 0) {
+        error = "同期するルートがありません";
+        return false;
+    }
+    BookmarkFileReplica file(model_, root);
+    if (!file.Read(tree, error)) return false;
+    itemNodes_.clear();
+    itemNodes_.reserve(tree.rowOf.size());
+    for (int row : tree.rowOf) itemNodes_.push_back(model_.RefOf(row));
+    return true;
+}
+
+bool LiveRootReplica::Write(const LocalTree& before, const MergeResult& result, std::string& error) {
+    editedMeanwhile_ = false;
+    meanwhileConflicts_.clear();
+    const int root = RootRow();
+    if (root < 0 || itemNodes_.size() != before.rowOf.size()) {
+        error = "同期するルートがありません";
+        return false;
+    }
+    const LocalTree now = ReadLocalRoot(model_, root);
+    std::unordered_map<int, int> itemOfRow;
+    itemOfRow.reserve(itemNodes_.size());
+    for (std::size_t i = 0; i < itemNodes_.size(); ++i) {
+        const int row = model_.IndexOf(itemNodes_[i]);
+        if (row >= 0) itemOfRow.emplace(row, static_cast<int>(i));
+    }
+    std::vector<int> itemOf(now.rowOf.size(), -1);
+    for (std::size_t k = 0; k < now.rowOf.size(); ++k) {
+        const auto found = itemOfRow.find(now.rowOf[k]);
+        if (found != itemOfRow.end()) itemOf[k] = found->second;
+    }
+    BookmarkFileReplica file(model_, root);
+    // The result's items refer to the items read; the rows they were read from may have moved.
+    if (Unchanged(before, now, itemOf)) return file.Write(now, result, error);
+    editedMeanwhile_ = true;
+    MergeResult rebased = RebaseOnEdits(before, result, now, itemOf);
+    meanwhileConflicts_ = rebased.conflicts;
+    return file.Write(now, rebased, error);
+}
+
+}  // namespace pernard::sync

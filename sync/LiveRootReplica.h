@@ -1,0 +1,46 @@
+#pragma once
+// The local side of a sync of a root the user goes on editing while the run talks to the server.
+// The root is read as it is when the run reads it; once the server holds the merged collection,
+// that collection is put in place of the root as it is then. What the user changed in between
+// stays: it is merged over the run's result as local changes against what the run read, and is
+// sent at the next run. The root is held by its node, so that it is found again wherever edits
+// moved its rows, and is kept in its bookmark file as BookmarkFileReplica keeps it.
+
+#include <string>
+#include <vector>
+
+#include "model/BmLogic.h"
+#include "sync/LocalReplica.h"
+
+namespace pernard::sync {
+
+class LiveRootReplica : public LocalReplica {
+public:
+    LiveRootReplica(BmLogic& model, NodeRef root) : model_(model), root_(root) {}
+    bool Read(LocalTree& tree, std::string& error) override;
+    bool Write(const LocalTree& before, const MergeResult& result, std::string& error) override;
+
+    // The root's row now; -1 once it is gone.
+    int RootRow() const { return model_.IndexOf(root_); }
+    // Whether the last write found edits made since the read (then merged over the result).
+    bool EditedMeanwhile() const { return editedMeanwhile_; }
+    // Where those edits and the run's result differed: the edits were kept.
+    const std::vector<Conflict>& MeanwhileConflicts() const { return meanwhileConflicts_; }
+
+private:
+    BmLogic& model_;
+    NodeRef root_;
+    std::vector<NodeRef> itemNodes_;  // per item of the last read, its entry's node
+    bool editedMeanwhile_ = false;
+    std::vector<Conflict> meanwhileConflicts_;
+};
+
+// The merge of the edits made to `now` since `before` was read over `result`, the merged
+// collection of `before` and the server's: what `result` changed and the edits both stay, an
+// edit winning where they meet. `itemOfNowItem` gives for each item of `now` the item of
+// `before` it was then (-1: an entry made since). Items new since the read carry no id: the next run gives
+// them one, as the server allows.
+MergeResult RebaseOnEdits(const LocalTree& before, const MergeResult& result, const LocalTree& now,
+                          const std::vector<int>& itemOfNowItem);
+
+}  // namespace pernard::sync

@@ -1,0 +1,123 @@
+#include "ui/sync/SyncRunner.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <memory>
+
+#include "sync/LiveRootReplica.h"
+#include "sync/SyncState.h"
+#include "webdav/CurlWebDav.h"
+
+namespace pernard::ui {
+
+namespace {
+
+// The live root, read and written on the user-interface thread while the run's thread waits.
+class ThreadedReplica : public sync::LocalReplica {
+public:
+    ThreadedReplica(sync::LiveRootReplica& live, QObject* uiObject,
+                    const std::function<void(const std::function<void()>&)>& asTableChange)
+        : live_(live), uiObject_(uiObject), asTableChange_(asTableChange) {}
+
+    bool Read(sync::LocalTree& tree, std::string& error) override {
+        bool ok = false;
+        OnUiThread([&] { ok = live_.Read(tree, error); });
+        return ok;
+    }
+
+    bool Write(const sync::LocalTree& before, const sync::MergeResult& result,
+               std::string& error) override {
+        bool ok = false;
+        OnUiThread([&] { asTableChange_([&] { ok = live_.Write(before, result, error); }); });
+        return ok;
+    }
+
+private:
+    void OnUiThread(const std::function<void()>& call) {
+        if (QThread::currentThread() == uiObject_->thread()) {
+            call();
+            return;
+        }
+        QMetaObject::invokeMethod(uiObject_, call, Qt::BlockingQueuedConnection);
+    }
+
+    sync::LiveRootReplica& live_;
+    QObject* uiObject_;
+    const std::function<void(const std::function<void()>&)>& asTableChange_;
+};
+
+}  // namespace
+
+SyncRunner::SyncRunner(BmLogic& model,
+                       std::function<void(const std::function<void()>&)> asTableChange,
+                       QObject* parent)
+    : QObject(parent), model_(model), asTableChange_(std::move(asTableChange)) {}
+
+SyncRunner::~SyncRunner() {
+    Stop();
+    Wait();
+}
+
+bool SyncRunner::Start(NodeRef root, const sync::SyncLink& link, const std::string& password,
+                       SyncWork work, std::function<void(const SyncOutcome&)> done) {
+    if (running_) return false;
+    if (thread_.joinable()) thread_.join();
+    running_ = true;
+    quiet_ = false;
+    stop_.store(false);
+    root_ = root;
+    done_ = std::move(done);
+    WebDavSettings settings;
+    settings.folderUrl = link.folderUrl;
+    settings.user = link.user;
+    settings.password = password;
+    const std::string stateDirectory =
+        sync::SyncStateStore::DefaultDirectory(link.localPath, link.SharedUrl());
+    auto live = std::make_shared<sync::LiveRootReplica>(model_, root);
+    thread_ = std::thread([this, settings, stateDirectory, live, work = std::move(work)] {
+        SyncOutcome outcome;
+        {
+            CurlWebDav server(settings);
+            sync::SyncStateStore store(stateDirectory);
+            ThreadedReplica replica(*live, this, asTableChange_);
+            outcome.reports = work(server, store, replica, stop_);
+        }
+        outcome.editedMeanwhile = live->EditedMeanwhile();
+        outcome.meanwhileConflicts = live->MeanwhileConflicts();
+        QMetaObject::invokeMethod(this, [this, outcome] { Finish(outcome); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void SyncRunner::Finish(const SyncOutcome& outcome) {
+    if (thread_.joinable()) thread_.join();
+    running_ = false;
+    root_ = {};
+    auto done = std::move(done_);
+    done_ = nullptr;
+    if (!quiet_ && done) done(outcome);
+}
+
+void SyncRunner::Wait() {
+    quiet_ = true;
+    while (running_) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(5);
+    }
+    if (thread_.joinable()) thread_.join();
+}
+
+void RunResponsive(const std::function<void()>& work) {
+    std::atomic<bool> finished{false};
+    std::thread thread([&] {
+        work();
+        finished.store(true);
+    });
+    while (!finished.load()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    thread.join();
+}
+
+}  // namespace pernard::ui
