@@ -33,18 +33,23 @@ bool BookmarkFileReplica::Read(LocalTree& tree, std::string& error) {
     return true;
 }
 
+bool KeepRootFile(BmLogic& model, int root, std::string& error) {
+    const WriteRequest request{.kind = WriteKind::BookmarkFile,
+                               .target = std::string(model.SourcePath(root)),
+                               .roots = model.RootsOfSameRead(root),
+                               .force = false};
+    WriteRefusal refusal = WriteRefusal::None;
+    if (SaveBookmarkFile(model, request, &refusal)) return true;
+    error = "ローカルのファイルに書き込めません : " + request.target;
+    return false;
+}
+
 bool BookmarkFileReplica::Write(const LocalTree& before, const MergeResult& result,
                                 std::string& error) {
     if (!ApplyMerge(model_, root_, before, result, error)) return false;
-    const WriteRequest request{.kind = WriteKind::BookmarkFile,
-                               .target = std::string(model_.SourcePath(root_)),
-                               .roots = model_.RootsOfSameRead(root_),
-                               .force = false};
-    WriteRefusal refusal = WriteRefusal::None;
-    if (SaveBookmarkFile(model_, request, &refusal)) return true;
+    if (KeepRootFile(model_, root_, error)) return true;
     // What was put in place is taken back: the table stays as the file holds it.
     model_.Undo();
-    error = "ローカルのファイルに書き込めません : " + request.target;
     return false;
 }
 

@@ -22,6 +22,10 @@ public:
     virtual bool Write(const LocalTree& before, const MergeResult& result, std::string& error) = 0;
 };
 
+// Keeps root `root` in the bookmark file it was read from, through the write gate (with the
+// other roots the file holds, each as it is); false, with the reason, when it could not.
+bool KeepRootFile(BmLogic& model, int root, std::string& error);
+
 // A root of the table read from a bookmark file, written back to that file through the write
 // gate (with the other roots the file holds, each as it is).
 class BookmarkFileReplica : public LocalReplica {

@@ -1,11 +1,13 @@
 #include "ui/sync/SyncController.h"
 
 #include <QInputDialog>
+#include <algorithm>
 #include <QMenu>
 #include <QStatusBar>
 
 #include "commands/SelectedRoot.h"
 #include "sync/ConflictChoice.h"
+#include "sync/LocalReplica.h"
 #include "sync/LocalTree.h"
 #include "sync/PendingChanges.h"
 #include "sync/SyncState.h"
@@ -361,6 +363,7 @@ void SyncController::StartRun(int root, const sync::SyncLink& link, const Secret
             }
             if (report.result == sync::SyncResult::Synced) {
                 sync::SyncStateStore::LinkRemote(link.localPath, link.SharedUrl());
+                KeepSentChanges(root, report);
             }
             const QString said = Said(report, report.conflicts.size() + outcome.meanwhileConflicts.size());
             SetStatus(said);
@@ -369,6 +372,16 @@ void SyncController::StartRun(int root, const sync::SyncLink& link, const Secret
             window_.UpdateUndoItems();
             StartQueued();
         });
+}
+
+void SyncController::KeepSentChanges(int root, const sync::SyncReport& report) {
+    // What the server holds now, the file must hold too: an edit sent but never saved would come
+    // back as its undoing at the next start, and undo it on every machine.
+    if (root < 0 || !report.remoteWritten) return;
+    const std::vector<int> changed = model_.ChangedRoots();
+    if (std::find(changed.begin(), changed.end(), root) == changed.end()) return;
+    std::string error;
+    if (!sync::KeepRootFile(model_, root, error)) model_.GetPorts().prompts->ShowMessage(error);
 }
 
 void SyncController::Record(NodeRef root, const sync::SyncReport& report, const SyncOutcome& outcome,

@@ -81,6 +81,8 @@ private:
                   std::optional<sync::FirstSync> first, bool force);
     void RunEnded(NodeRef root, const sync::SyncLink& link, const Secrets& secrets,
                   const SyncOutcome& outcome);
+    // Saves the root's file when the run sent edits the file does not hold yet.
+    void KeepSentChanges(int root, const sync::SyncReport& report);
     void Record(NodeRef root, const sync::SyncReport& report, const SyncOutcome& outcome,
                 const QString& said);
     void SetStatus(const QString& text);
