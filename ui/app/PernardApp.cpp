@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QTimer>
 #include <exception>
 
 #include "commands/StartupRead.h"
@@ -12,6 +13,7 @@
 #include "ui/dialogs/BmURLEdit.h"
 #include "ui/tools/BmVersion.h"
 #include "ui/main/BoardMain.h"
+#include "ui/sync/SyncController.h"
 #include "ui/tools/FiUrlList.h"
 #include "ui/dialogs/Folder.h"
 #include "ui/tools/FormHttp.h"
@@ -136,6 +138,9 @@ void PernardApp::SetupEdition(TFormBookmark* settings) {
         int urlCount = 0;
         if (StartupRead(model_, urlCount)) FormMain->SelectFirstEntry();
         FormMain->UpdateEntryButtons();
+        // The synced roots sync once the window is up (what was not sent at the last close
+        // goes now).
+        QTimer::singleShot(0, FormMain, [main = FormMain] { main->Sync().SyncAtStart(); });
     } catch (const std::exception&) {
         // A failed start-up read leaves an empty or unselected tree; the program starts anyway.
     }

@@ -6,6 +6,7 @@
 #include <QStatusBar>
 
 #include "commands/SelectedRoot.h"
+#include "model/SyncId.h"
 #include "sync/ConflictChoice.h"
 #include "sync/LocalReplica.h"
 #include "sync/LocalTree.h"
@@ -54,11 +55,12 @@ SyncController::SyncController(TFormMain& window, BmLogic& model)
       window_(window),
       model_(model),
       runner_(model, [this](const std::function<void()>& change) {
-          TreeNode* selected = window_.SelectedNode();
-          const NodeRef keep = model_.Tree().Ref(selected);
+          const NodeRef selected = model_.Tree().Ref(window_.SelectedNode());
+          const int row = model_.IndexOf(selected);
+          const sync::SyncId id = row >= 0 ? SyncIdOf(model_.ExtrasOf(row)) : sync::kNoId;
           window_.ChangeTable([&] {
               change();
-              return keep;
+              return SameEntryAfterSync(selected, id);
           });
       }) {
     connect(&poll_, &QTimer::timeout, this, &SyncController::Poll);
@@ -144,6 +146,20 @@ bool SyncController::StaysLocal(int entry) const {
     int root = entry;
     while (!model_.IsRoot(root)) root = model_.ParentOf(root);
     return LinkOfRoot(root).has_value() && !sync::BrowserCanHold(model_.glUrl[entry]);
+}
+
+NodeRef SyncController::SameEntryAfterSync(const NodeRef& selected, sync::SyncId id) const {
+    if (model_.IndexOf(selected) >= 0 || id == sync::kNoId) return selected;
+    // The merged collection's entries are new rows: the one selected is found by its id.
+    for (int row = 0; row < model_.Tree().TopLevelCount(); ++row) {
+        const int root = model_.IndexOf(model_.Tree().TopLevel(row));
+        if (!LinkOfRoot(root)) continue;
+        const sync::LocalTree local = sync::ReadLocalRoot(model_, root);
+        for (int k = 1; k < local.tree.Size(); ++k) {
+            if (local.tree[k].id == id) return model_.RefOf(local.rowOf[static_cast<std::size_t>(k)]);
+        }
+    }
+    return selected;
 }
 
 void SyncController::SettingsClick() {

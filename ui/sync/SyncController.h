@@ -95,6 +95,8 @@ private:
     void CountPending(NodeRef root, const sync::SyncLink& link);
     void UpdateMarks();
     int RunDialog(QDialog& dialog);
+    // The entry that was `selected` (with sync id `id`) before a run put its result in place.
+    NodeRef SameEntryAfterSync(const NodeRef& selected, sync::SyncId id) const;
 
     TFormMain& window_;
     BmLogic& model_;
