@@ -19,7 +19,9 @@ struct KeptVersion {
     std::uint64_t stored = 0;  // bytes it takes in the history
     std::int64_t linkStamp = 0;  // a linked file's modification time when it was kept
     std::string description;   // NNNNNN.txt
-    std::string data;          // NNNNNN.data or NNNNNN.zst
+    std::string data;          // NNNNNN.data or NNNNNN.zst (a server's version: its file)
+    // A version of a synced root's shared file, kept before a sync replaced it on the server.
+    bool fromServer = false;
 };
 
 }  // namespace pernard

@@ -84,7 +84,7 @@ bool ChangesLocal(const MergeResult& result, const SyncTree& local, const SideCh
 }
 
 bool ApplyMerge(BmLogic& model, int root, const LocalTree& before, const MergeResult& result,
-                std::string& error) {
+                std::string& error, const char* step) {
     NullModel scratch;
     scratch.settings.maxUrl = kScratchCapacity;
     LoadTransaction load(scratch.model, true, "");
@@ -120,7 +120,7 @@ bool ApplyMerge(BmLogic& model, int root, const LocalTree& before, const MergeRe
         for (auto child = children.rbegin(); child != children.rend(); ++child) pending.push_back(*child);
     }
     load.End(whole);
-    if (!whole || !model.ReplaceRootEntries(root, scratch.model, 0, "同期")) {
+    if (!whole || !model.ReplaceRootEntries(root, scratch.model, 0, step)) {
         error = "同期の結果を取り込めません（件数が上限を超えるか、フォルダーの階層が深すぎます）";
         return false;
     }

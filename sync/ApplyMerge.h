@@ -16,7 +16,7 @@ namespace pernard::sync {
 // False, with the reason and nothing changed, when the table cannot take the merged collection
 // (its capacity, or folders deeper than the table allows).
 bool ApplyMerge(BmLogic& model, int root, const LocalTree& before, const MergeResult& result,
-                std::string& error);
+                std::string& error, const char* step = "同期");
 
 // Whether the merged collection differs from the local one in anything the local side keeps:
 // the changes to it (`toLocal`, sync/SyncChanges.h), or an entry given another id.

@@ -92,7 +92,8 @@ void TFormVersions::Show(const std::string& target, std::vector<KeptVersion> ver
     ListVersions->clear();
     for (const KeptVersion& version : versions_) {
         auto* item = new QTreeWidgetItem(ListVersions);
-        item->setText(0, QString::number(version.number));
+        item->setText(0, version.fromServer ? "サーバー " + QString::number(version.number)
+                                            : QString::number(version.number));
         item->setText(1, Text(VersionTimeText(version.keptAt)));
         item->setText(2, SizeText(version.size));
         item->setText(3, QString::number(version.counts.bookmarks));

@@ -18,6 +18,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "commands/HistoryCommands.h"
 #include "commands/LoadCommands.h"
 #include "model/BmLogic.h"
 #include "model/LinkCheck.h"
@@ -328,6 +329,12 @@ private:
     void SetupSorting();
     // --- earlier versions (ui/main/VersionCommands.cpp): ファイル › 以前の版…
     void SetupVersions();
+    // A version of a synced root's shared file, against the root as it is now.
+    std::optional<VersionDifference> CompareServerVersion(const KeptVersion& version,
+                                                          const NodeRef& root,
+                                                          std::string& error) const;
+    // 開く (another root) or 元に戻す (an edit of the root, sent at the next run).
+    void OpenOrRestoreServerVersion(const KeptVersion& version, bool open, const NodeRef& root);
 
     // --- tags support (ui/main/TagCommands.cpp)
     // The 編集 menu's and the context menus' items of tags and descriptions.

@@ -5,7 +5,10 @@
 
 #include "commands/HistoryCommands.h"
 #include "commands/SelectedRoot.h"
+#include "sync/LocalTree.h"
+#include "sync/ServerVersions.h"
 #include "ui/dialogs/VersionsDialog.h"
+#include "ui/sync/SyncController.h"
 #include "ui/main/BoardMain.h"
 #include "ui/widgets/QtText.h"
 
@@ -41,6 +44,9 @@ void TFormMain::miFileVersionsClick() {
     }
     const VersionHistory history = HistoryOf(*model_.GetPorts().settings);
     VersionListing listing = history.List(target);
+    // A synced root's shared file has versions of its own, kept before each run replaced it.
+    for (KeptVersion& version : sync_->ServerVersionsOf(root)) listing.versions.push_back(std::move(version));
+    const NodeRef rootRef = model_.RefOf(root);
     auto* dialog = findChild<TFormVersions*>("TFormVersions");
     if (dialog == nullptr) dialog = new TFormVersions(this);
     // The target as it is now is read once, when the first version is compared with it; a
@@ -48,8 +54,9 @@ void TFormMain::miFileVersionsClick() {
     // The dialog outlives this call: what it compares with is its own.
     auto now = std::make_shared<std::optional<std::vector<BookmarkPlace>>>();
     dialog->Show(target, std::move(listing.versions), listing.skipped,
-                 [history, target, now](const KeptVersion& version, std::string& error)
+                 [this, history, target, now, rootRef](const KeptVersion& version, std::string& error)
                      -> std::optional<VersionDifference> {
+                     if (version.fromServer) return CompareServerVersion(version, rootRef, error);
                      const auto before = ReadVersionPlaces(history, version, error);
                      if (!before) return std::nullopt;
                      if (!*now) {
@@ -66,6 +73,10 @@ void TFormMain::miFileVersionsClick() {
     }
     const KeptVersion version = *chosen;
     const QString when = Text(VersionTimeText(version.keptAt));
+    if (version.fromServer) {
+        OpenOrRestoreServerVersion(version, choice == TFormVersions::Open, rootRef);
+        return;
+    }
     if (choice == TFormVersions::Open) {
         const int opened = OpenVersionAsRoot(model_, history, version);
         if (opened < 0) return;
@@ -86,6 +97,60 @@ void TFormMain::miFileVersionsClick() {
         return held;
     });
     if (restored) Panel1->setText("以前の版に戻しました : " + when);
+}
+
+std::optional<VersionDifference> TFormMain::CompareServerVersion(const KeptVersion& version,
+                                                                const NodeRef& root,
+                                                                std::string& error) const {
+    const std::optional<sync::SyncTree> before = sync::ReadServerVersion(version, error);
+    const int now = model_.IndexOf(root);
+    if (!before) return std::nullopt;
+    if (now < 0) {
+        error = "ルートがもうありません";
+        return std::nullopt;
+    }
+    return CompareBookmarks(sync::PlacesOfTree(*before),
+                            sync::PlacesOfTree(sync::ReadLocalRoot(model_, now).tree));
+}
+
+void TFormMain::OpenOrRestoreServerVersion(const KeptVersion& version, bool open, const NodeRef& root) {
+    PromptPort& prompts = *model_.GetPorts().prompts;
+    std::string error;
+    const std::optional<sync::SyncTree> tree = sync::ReadServerVersion(version, error);
+    if (!tree) {
+        prompts.ShowMessage(error);
+        return;
+    }
+    const std::string when = VersionTimeText(version.keptAt);
+    if (open) {
+        const int opened = sync::OpenServerVersionAsRoot(model_, *tree, "サーバーの以前の版 " + when, error);
+        if (opened < 0) {
+            prompts.ShowMessage(error);
+            return;
+        }
+        SelectNode(model_.IndexOf(model_.RefOf(opened)));
+        UpdateEntryButtons();
+        UpdateUndoItems();
+        Panel0->setText(Text("サーバーの以前の版を読み込みました : " + when));
+        return;
+    }
+    const int now = model_.IndexOf(root);
+    if (now < 0) return;
+    const std::string question = std::string(model_.glName[now]) + " をサーバーの以前の版 " +
+                                 std::to_string(version.number) + "（" + when +
+                                 "）に戻します。次の同期でサーバーにも送ります。よろしいですか？";
+    if (prompts.Confirm(question, Buttons::YesNo) != Answer::Yes) return;
+    bool restored = false;
+    ChangeTable([&] {
+        restored = sync::RestoreServerVersion(model_, now, *tree, error);
+        return root;
+    });
+    UpdateUndoItems();
+    if (!restored) {
+        prompts.ShowMessage(error);
+        return;
+    }
+    Panel1->setText(Text("サーバーの以前の版に戻しました : " + when));
 }
 
 }  // namespace pernard::ui

@@ -11,6 +11,7 @@
 #include "sync/LocalReplica.h"
 #include "sync/LocalTree.h"
 #include "sync/PendingChanges.h"
+#include "sync/ServerVersions.h"
 #include "sync/SyncState.h"
 #include "ui/main/BoardMain.h"
 #include "ui/sync/SyncChoiceDialog.h"
@@ -139,6 +140,12 @@ QString SyncController::AccountOf(int root) const {
     const std::optional<sync::SyncLink> link = LinkOfRoot(root);
     if (!link) return {};
     return Text(link->user.empty() ? link->SharedUrl() : link->user + " @ " + link->SharedUrl());
+}
+
+std::vector<KeptVersion> SyncController::ServerVersionsOf(int root) const {
+    const std::optional<sync::SyncLink> link = LinkOfRoot(root);
+    if (!link) return {};
+    return sync::ServerVersionsOf(sync::SyncStateStore(StateDirectory(*link)), link->SharedUrl());
 }
 
 bool SyncController::StaysLocal(int entry) const {

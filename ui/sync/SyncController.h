@@ -17,6 +17,7 @@
 #include <optional>
 #include <thread>
 
+#include "history/KeptVersion.h"
 #include "model/BmLogic.h"
 #include "sync/SyncLink.h"
 #include "ui/sync/Credentials.h"
@@ -57,6 +58,8 @@ public:
     // The account a root is synced with ("user @ https://host/folder/bookmarks.xbel"); empty
     // for a root that is not synced.
     QString AccountOf(int root) const;
+    // The shared file's versions kept for a synced root (none for another root), newest first.
+    std::vector<KeptVersion> ServerVersionsOf(int root) const;
     // Whether an entry sits in a synced root but cannot travel (mailto:, place:, no URL).
     bool StaysLocal(int entry) const;
 

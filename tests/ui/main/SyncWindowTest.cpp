@@ -11,6 +11,7 @@
 #include "support/WebDavServer.h"
 #include "sync/SharedFile.h"
 #include "ui/UiFixture.h"
+#include "ui/dialogs/VersionsDialog.h"
 #include "ui/main/TreeModel.h"
 #include "ui/sync/SyncChoiceDialog.h"
 #include "ui/sync/SyncController.h"
@@ -143,6 +144,25 @@ TEST_F(UiTest, ARootIsLinkedSyncedAndItsConflictTakenTheOtherWay) {
     EXPECT_NE(ReadBytes(shared.string()).find("server-b"), std::string::npos);
     EXPECT_NE(ReadBytes(file).find("server-b"), std::string::npos);
     EXPECT_NE(ReadBytes(file).find("TAGS=\"keep\""), std::string::npos);
+
+    // The server's file as it was before each run replaced it is an earlier version; putting
+    // one back is an edit of the root that keeps what only the local side holds.
+    answerDialog = [](QDialog& dialog) {
+        auto& versions = static_cast<ui::TFormVersions&>(dialog);
+        const auto found = versions.ListVersions->findItems("サーバー", Qt::MatchStartsWith);
+        ASSERT_EQ(found.size(), 2);
+        EXPECT_EQ(found[0]->text(0), "サーバー 2");
+        versions.ListVersions->setCurrentItem(found[0]);
+        EXPECT_NE(versions.LabelDifference->text().indexOf("名前の変更 1 件"), -1)
+            << versions.LabelDifference->text().toStdString();
+        versions.BtRestore->click();
+    };
+    selectRoot();
+    Main().miFileVersionsClick();
+    EXPECT_GE(RowOf(Model(), "mine-b"), 0);
+    EXPECT_GE(RowOf(Model(), "mail"), 0);
+    ASSERT_TRUE(Model().Undo());
+    EXPECT_GE(RowOf(Model(), "server-b"), 0);
     EXPECT_FALSE(std::filesystem::exists(dav.Folder(DavAuth::Basic) / "bookmarks.xbel.lock"));
     EXPECT_FALSE(std::filesystem::exists(dav.Folder(DavAuth::Basic) / "bookmarks.xbel.probe.lock"));
 }
