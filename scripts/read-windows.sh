@@ -28,7 +28,33 @@ trap stop EXIT
 
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$scratch/bus.log" 2>&1 &
 pids+=($!)
-mkdir -p "$scratch/home" "$scratch/config"
+mkdir -p "$scratch/home" "$scratch/config/Tesvel" "$scratch/dav/open"
+# A WebDAV server of its own on 127.0.0.1 and the collection linked to it, so that 今すぐ同期
+# shows the first sync's question (answered キャンセル: nothing is written anywhere).
+if command -v lighttpd >/dev/null; then
+  port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  cat >"$scratch/lighttpd.conf" <<EOF
+server.document-root = "$scratch/dav"
+server.bind = "127.0.0.1"
+server.port = $port
+server.modules = ("mod_webdav")
+webdav.activate = "enable"
+webdav.is-readonly = "disable"
+EOF
+  lighttpd -D -f "$scratch/lighttpd.conf" >"$scratch/lighttpd.log" 2>&1 &
+  pids+=($!)
+  cat >"$scratch/config/Tesvel/Common.conf" <<EOF
+[Sync]
+Links=1
+Link1.Local=$source_file
+Link1.Folder=http://127.0.0.1:$port/open/
+Link1.File=bookmarks.xbel
+Link1.OnStart=7
+Link1.AfterChange=7
+Link1.Interval=0
+EOF
+  export PERNARD_READ_SYNC=1
+fi
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" \
   build/pernard "$source_file" >"$scratch/program.log" 2>&1 &
 pids+=($!)

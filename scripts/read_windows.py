@@ -9,6 +9,7 @@ operates, a view or a picture has no name, a window is not exposed as one, a des
 markup or a label is named otherwise than it reads.
 """
 
+import os
 import re
 import subprocess
 import sys
@@ -31,7 +32,8 @@ WINDOW_ROLES = {"frame", "dialog", "window", "alert", "file chooser"}
 MARKUP = re.compile(r"<\s*/?\s*[A-Za-z][^>]*>")
 # Latin-letter names that are names, not English: programs, formats, the key labels of menus.
 NAMES = {"Pernard", "NetScape", "Netscape", "Internet Explorer", "Chrome / Edge", "Firefox",
-         "URL", "HTTP", "UTF-8", "OK", "Enter", "Del", "F2", "Ctrl", "Shift", "Alt", "Tab"}
+         "URL", "HTTP", "UTF-8", "OK", "Enter", "Del", "F2", "Ctrl", "Shift", "Alt", "Tab",
+         "WebDAV", "Nextcloud", "XBEL", "HTML", "If-Match"}
 LATIN_WORD = re.compile(r"[A-Za-z]{2,}")
 
 
@@ -206,9 +208,15 @@ OPENED = [
     (["alt+d", "n"], "タグと説明", ["Escape"]),
     (["alt+f", "r", "n"], "", ["Escape"]),
     (["alt+h", "a"], "ペルナード", ["Escape"]),
+    (["alt+f", "y", "s"], "同期の設定", ["Escape"]),
+    (["alt+f", "y", "l"], "同期の記録", ["Escape"]),
     # A question: Escape answers キャンセル, and nothing is deleted.
     (["focus list", "alt+d", "d"], "確認", ["Escape"]),
 ]
+
+# With a server to sync with: the first sync's question, answered キャンセル.
+if os.environ.get("PERNARD_READ_SYNC"):
+    OPENED.append((["alt+f", "y", "n"], "初めての同期", ["Escape"]))
 
 main = dict(windows("ペルナード"))["ペルナード"]
 time.sleep(1)
