@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the whole suite in the normal build (and a staged
-# install, and the windows read through the accessibility tree), the whole program built for
-# Windows and tested under Wine (its tests, its real window, its installer), then once more, the
+# install, the windows read through the accessibility tree, two windows synced with each other),
+# the whole program built for Windows and tested under Wine (its tests, its real window, its installer), then once more, the
 # UI's tests included, in one clang build under AddressSanitizer and UndefinedBehaviorSanitizer that also holds the fuzz
 # targets, which replay their regression inputs and then fuzz briefly.
 set -euo pipefail
@@ -26,6 +26,8 @@ ctest --preset default -j"$jobs"
 scripts/test-install.sh
 # What a screen reader reads of the windows: no English, no unnamed control.
 scripts/read-windows.sh >/dev/null
+# Two machines' windows synced through one WebDAV server and a browser's client of its file.
+scripts/sync-two-windows.sh >/dev/null
 
 # The whole program for Windows (MinGW-w64, on Qt for Windows built from Debian's source), its
 # tests under Wine, the real window edited and saved under Xvfb, the zip and the installer's

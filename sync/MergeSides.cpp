@@ -232,8 +232,10 @@ MergeSide LocalSide(const SyncTree& local, const MergeSide& base, const MergeSid
             unmatched.Claim(remote.indexOf.at(item.id));
         }
     }
-    // Then every other item: the server's new item it matches in its folder's counterpart, else a
-    // new bookmark of the same URL anywhere (it was moved there), else a new identity.
+    // Then every other item: the server's new item it matches in its folder's counterpart, else
+    // (after a first sync) a new bookmark of the same URL anywhere (it was moved there), else a
+    // new identity. Two collections meeting for the first time are matched folder by folder
+    // only: a bookmark the user keeps in two places stays in both.
     for (int index : order) {
         if (index == SyncTree::kRoot || side.identityOf[static_cast<std::size_t>(index)] != kRootIdentity) {
             continue;
@@ -245,7 +247,7 @@ MergeSide LocalSide(const SyncTree& local, const MergeSide& base, const MergeSid
         }
         const Identity parent = side.identityOf[static_cast<std::size_t>(item.parent)];
         int match = unmatched.TakeIn(parent, item);
-        if (match < 0) match = unmatched.TakeAnywhere(item);
+        if (match < 0 && !firstSync) match = unmatched.TakeAnywhere(item);
         Assign(side, index,
                match >= 0 ? remote.identityOf[static_cast<std::size_t>(match)] : counter.Next());
     }

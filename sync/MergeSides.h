@@ -52,8 +52,9 @@ MergeSide RemoteSide(const SyncTree& remote, const MergeSide& base, IdentityCoun
 // (after a first sync) where the server gave that id to an item of its kind the base lacks.
 // Every other item is matched, in tree order, with an item the server has new (not in the base)
 // in the folder that is its own folder's counterpart — a bookmark of the same URL, a folder of
-// the same title, each server item matched once — else with a new bookmark of its URL anywhere,
-// else it gets a new identity. A first sync trusts no local id: they may be another file's.
+// the same title, each server item matched once — else (not in a first sync) with a new bookmark
+// of its URL anywhere, else it gets a new identity. A first sync trusts no local id: they may be
+// another file's.
 MergeSide LocalSide(const SyncTree& local, const MergeSide& base, const MergeSide& remote,
                     IdentityCounter& counter, bool firstSync);
 

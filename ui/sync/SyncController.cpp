@@ -86,7 +86,6 @@ void SyncController::Build(QMenu* file, QAction* before, QStatusBar* bar) {
     connect(menu, &QMenu::aboutToShow, stop, [this, stop] { stop->setEnabled(runner_.Running()); });
     StatusLabel = new QLabel(bar);
     StatusLabel->setObjectName("PanelSync");
-    StatusLabel->setAccessibleName("同期の状態");
     bar->addPermanentWidget(StatusLabel);
     seenChange_ = model_.HistoryPushCount();
     poll_.start(kPollMs);
@@ -156,7 +155,9 @@ bool SyncController::StaysLocal(int entry) const {
 }
 
 NodeRef SyncController::SameEntryAfterSync(const NodeRef& selected, sync::SyncId id) const {
-    if (model_.IndexOf(selected) >= 0 || id == sync::kNoId) return selected;
+    if (model_.IndexOf(selected) >= 0) return selected;
+    // An entry new to the sync had no id: the synced root is selected instead.
+    if (id == sync::kNoId) return runner_.RunningRoot();
     // The merged collection's entries are new rows: the one selected is found by its id.
     for (int row = 0; row < model_.Tree().TopLevelCount(); ++row) {
         const int root = model_.IndexOf(model_.Tree().TopLevel(row));
@@ -166,7 +167,7 @@ NodeRef SyncController::SameEntryAfterSync(const NodeRef& selected, sync::SyncId
             if (local.tree[k].id == id) return model_.RefOf(local.rowOf[static_cast<std::size_t>(k)]);
         }
     }
-    return selected;
+    return runner_.RunningRoot();
 }
 
 void SyncController::SettingsClick() {
