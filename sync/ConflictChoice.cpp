@@ -79,6 +79,12 @@ bool TakeOtherSide(BmLogic& model, int root, const Conflict& conflict, std::stri
         done = model.TransferEntries({model.RefOf(row)}, local.rowOf[static_cast<std::size_t>(folder)],
                                      false, kStep) >= 0;
     } else {
+        // A folder kept for its own change may hold entries a side added or changed since:
+        // the deletion the merge did not keep never took those.
+        if (local.tree[item].folder && !local.tree[item].children.empty()) {
+            error = "フォルダーの中に項目があるため削除できません : " + conflict.path;
+            return false;
+        }
         done = model.DeleteEntries({model.RefOf(row)}, kStep).entries > 0;
     }
     if (!done) error = "競合をもう一方にできませんでした : " + conflict.path;

@@ -1,5 +1,6 @@
 #include "sync/LiveRootReplica.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace pernard::sync {
@@ -33,20 +34,45 @@ MergeResult RebaseOnEdits(const LocalTree& before, const MergeResult& result, co
         const int i = result.localOf[static_cast<std::size_t>(k)];
         if (i >= 0 && !result.merged[k].localOnly) idOf[static_cast<std::size_t>(i)] = result.merged[k].id;
     }
+    // Local-only items have no id on any side, and the merge never matches them: for it they
+    // would be one item deleted (the base's) and two new ones. Each read local-only item takes
+    // part under a number above every id instead, the same on all three sides, as an ordinary
+    // item; it is local-only again, without id, once merged.
+    SyncId highest = result.merged.highestId;
+    for (const SyncItem& item : result.merged.items) highest = std::max(highest, item.id);
+    for (int i = 1; i < before.tree.Size(); ++i) {
+        if (before.tree[i].localOnly) idOf[static_cast<std::size_t>(i)] = highest + i;
+    }
+    SyncTree remote = result.merged;
+    for (int k = 1; k < remote.Size(); ++k) {
+        const int i = result.localOf[static_cast<std::size_t>(k)];
+        SyncItem& item = remote.items[static_cast<std::size_t>(k)];
+        if (i >= 0 && item.localOnly && before.tree[i].localOnly) {
+            item.id = idOf[static_cast<std::size_t>(i)];
+            item.localOnly = false;
+        }
+    }
     SyncTree base = before.tree;
-    for (int i = 1; i < base.Size(); ++i) base.items[static_cast<std::size_t>(i)].id = idOf[static_cast<std::size_t>(i)];
+    for (int i = 1; i < base.Size(); ++i) {
+        base.items[static_cast<std::size_t>(i)].id = idOf[static_cast<std::size_t>(i)];
+        base.items[static_cast<std::size_t>(i)].localOnly = false;
+    }
     SyncTree edited = now.tree;
     for (int k = 1; k < edited.Size(); ++k) {
         const int i = itemOfNowItem[static_cast<std::size_t>(k)];
-        edited.items[static_cast<std::size_t>(k)].id = i > 0 ? idOf[static_cast<std::size_t>(i)] : kNoId;
+        SyncItem& item = edited.items[static_cast<std::size_t>(k)];
+        item.id = i > 0 ? idOf[static_cast<std::size_t>(i)] : kNoId;
+        if (i > 0 && before.tree[i].localOnly) item.localOnly = false;
     }
-    MergeResult rebased = MergeTrees(&base, edited, result.merged);
+    MergeResult rebased = MergeTrees(&base, edited, remote);
     // What the server does not hold yet gets its id from the server's side of the next run;
     // an id made up here could be one another writer gives to something else meanwhile.
     for (int k = 1; k < rebased.merged.Size(); ++k) {
-        if (rebased.remoteOf[static_cast<std::size_t>(k)] < 0) {
-            rebased.merged.items[static_cast<std::size_t>(k)].id = kNoId;
-        }
+        const int l = rebased.localOf[static_cast<std::size_t>(k)];
+        const int r = rebased.remoteOf[static_cast<std::size_t>(k)];
+        SyncItem& item = rebased.merged.items[static_cast<std::size_t>(k)];
+        item.localOnly = l >= 0 ? now.tree[l].localOnly : r >= 0 && result.merged[r].localOnly;
+        if (r < 0 || item.localOnly || item.id > highest) item.id = kNoId;
     }
     rebased.merged.highestId = result.merged.highestId;
     return rebased;

@@ -13,8 +13,10 @@
 #include "commands/LoadCommands.h"
 #include "model/NullPorts.h"
 #include "support/TestFiles.h"
+#include "sync/ConflictChoice.h"
 #include "sync/LiveRootReplica.h"
 #include "sync/SharedFile.h"
+#include "sync/SyncChanges.h"
 
 namespace pernard::sync {
 namespace {
@@ -66,6 +68,46 @@ Edit MoveInto(std::string title, std::string folder) {
     };
 }
 
+Edit Add(std::string title, std::string url) {
+    return [title, url](BmLogic& m) {
+        return m.NewUrl(m.glNode[0], {title, url, {}, {}, {}}, false) > 0;
+    };
+}
+
+Edit AddInto(std::string title, std::string folder) {
+    return [title, folder](BmLogic& m) { return Add(title)(m) && MoveInto(title, folder)(m); };
+}
+
+Edit NewFolderWith(std::string folder, std::string child) {
+    return [folder, child](BmLogic& m) {
+        return m.NewFolder(m.glNode[0], folder, false) > 0 && AddInto(child, folder)(m);
+    };
+}
+
+Edit RenameFolder(std::string from, std::string to) {
+    return [from, to](BmLogic& m) {
+        const int row = RowOf(m, from);
+        return row >= 0 && m.EditFolderEntry(row, to, std::string(m.SaveUrl(row)));
+    };
+}
+
+Edit CutPaste(std::string title, std::string target) {
+    return [title, target](BmLogic& m) {
+        const int row = RowOf(m, title);
+        if (row < 0) return false;
+        m.MarkClip(row, true);
+        return m.PasteClip(RowOf(m, target)) >= 0;
+    };
+}
+
+Edit UndoLast() {
+    return [](BmLogic& m) { return m.Undo(); };
+}
+
+Edit Then(Edit first, Edit second) {
+    return [first, second](BmLogic& m) { return first(m) && second(m); };
+}
+
 // The user's edit, made while the run talks to the server (after it read the root).
 class EditAfterRead : public LocalReplica {
 public:
@@ -93,9 +135,12 @@ SyncOptions Options(std::optional<FirstSync> first = std::nullopt) {
     return options;
 }
 
-std::vector<std::string> Titles(const SyncTree& tree) {
+// Every entry by its path ("f/b"), sorted; local-only entries only with `localOnly`.
+std::vector<std::string> Titles(const SyncTree& tree, bool localOnly = false) {
     std::vector<std::string> titles;
-    for (int k = 1; k < tree.Size(); ++k) titles.push_back(tree[k].title);
+    for (int k = 1; k < tree.Size(); ++k) {
+        if (!tree[k].localOnly || localOnly) titles.push_back(ItemPath(tree, k).substr(1));
+    }
     std::sort(titles.begin(), titles.end());
     return titles;
 }
@@ -105,23 +150,47 @@ struct MeanwhileCase {
     Edit onOtherMachine;  // synced to the server before the run
     Edit meanwhile;       // made by the user while the run goes on
     std::vector<std::string> titles;  // every machine ends with these, sorted
+    Edit here = nullptr;              // made on this machine before the run (and synced)
+    std::vector<std::string> onlyHere = {};  // local-only entries this machine ends with
+    bool readsAsRead = false;         // the edits leave the root as the run read it
 };
 
 TEST(LiveRootReplica, EditsMadeDuringARunStayAndAreSentNext) {
     const MeanwhileCase cases[] = {
-        {"nothing edited", Rename("a", "a2"), nullptr, {"a2", "b", "c", "f"}},
+        {"nothing edited", Rename("a", "a2"), nullptr, {"a2", "c", "f", "f/b"}},
         {"a new bookmark beside the server's rename", Rename("a", "a2"), Add("n"),
-         {"a2", "b", "c", "f", "n"}},
+         {"a2", "c", "f", "f/b", "n"}},
         {"both renamed one entry: the later edit wins", Rename("b", "server"), Rename("b", "mine"),
-         {"a", "c", "f", "mine"}},
+         {"a", "c", "f", "f/mine"}},
         {"the server deleted what the user renames", Delete("b"), Rename("b", "kept"),
-         {"a", "c", "f", "kept"}},
+         {"a", "c", "f", "f/kept"}},
         {"the user deleted what the server renamed", Rename("c", "c2"), Delete("c"),
-         {"a", "b", "c2", "f"}},
+         {"a", "c2", "f", "f/b"}},
         {"a move beside the server's new entry", Add("x"), MoveInto("a", "f"),
-         {"a", "b", "c", "f", "x"}},
+         {"c", "f", "f/a", "f/b", "x"}},
         {"the same new bookmark on both sides is one", Add("n"), Add("n"),
-         {"a", "b", "c", "f", "n"}},
+         {"a", "c", "f", "f/b", "n"}},
+        {"a deletion undone beside the server's rename", Rename("b", "b2"), Then(Delete("b"), UndoLast()),
+         {"a", "c", "f", "f/b2"}, nullptr, {}, true},
+        {"the last sync undone", Rename("a", "a2"), UndoLast(), {"a2", "c", "f", "f/b"}},
+        {"a cut and paste beside the server's rename", Rename("a", "a2"), CutPaste("a", "f"),
+         {"c", "f", "f/a2", "f/b"}},
+        {"a new folder with a bookmark", Add("x"), NewFolderWith("g", "n"),
+         {"a", "c", "f", "f/b", "g", "g/n", "x"}},
+        {"a move into a folder the server deleted", Delete("f"), MoveInto("a", "f"),
+         {"c", "f", "f/a"}},
+        {"a folder deleted that the server added to", AddInto("x", "f"), Delete("f"),
+         {"a", "c", "f", "f/x"}},
+        {"a rename taken back", Rename("c", "c2"), Then(Rename("a", "z"), Rename("z", "a")),
+         {"a", "c2", "f", "f/b"}, nullptr, {}, true},
+        {"many entries edited", Add("x"),
+         Then(Then(Rename("a", "a2"), Rename("b", "b2")), Then(RenameFolder("f", "f2"), Delete("c"))),
+         {"a2", "f2", "f2/b2", "x"}},
+        {"the same rename on both sides", Rename("b", "b2"), Rename("b", "b2"), {"a", "c", "f", "f/b2"}},
+        {"a local-only bookmark beside an edit", Rename("a", "a2"), Rename("c", "c2"),
+         {"a2", "c2", "f", "f/b"}, Add("m", "mailto:m@example.com"), {"m"}},
+        {"a local-only bookmark deleted", Rename("a", "a2"), Delete("m"),
+         {"a2", "c", "f", "f/b"}, Add("m", "mailto:m@example.com")},
     };
     for (const MeanwhileCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -141,19 +210,26 @@ TEST(LiveRootReplica, EditsMadeDuringARunStayAndAreSentNext) {
             return RunSync(server, store, local, options);
         };
         ASSERT_EQ(sync(replica, Options(FirstSync::Merge)).result, SyncResult::Synced);
+        if (c.here) {
+            ASSERT_TRUE(c.here(live.model));
+            ASSERT_EQ(sync(replica, Options()).result, SyncResult::Synced);
+        }
 
         ASSERT_TRUE(other.Edit(c.onOtherMachine));
         ASSERT_EQ(other.Sync(server, Options()).result, SyncResult::Synced);
         EditAfterRead editing(replica, live.model, c.meanwhile);
         const SyncReport run = sync(editing, Options());
         ASSERT_EQ(run.result, SyncResult::Synced) << run.Lines().back();
-        EXPECT_EQ(replica.EditedMeanwhile(), c.meanwhile != nullptr);
+        EXPECT_EQ(replica.EditedMeanwhile(), c.meanwhile != nullptr && !c.readsAsRead);
         // The next runs send the edits and bring the other machine along.
         ASSERT_EQ(sync(replica, Options()).result, SyncResult::Synced);
         ASSERT_EQ(other.Sync(server, Options()).result, SyncResult::Synced);
 
         const SyncTree mine = ReadLocalRoot(live.model, 0).tree;
-        EXPECT_EQ(Titles(mine), c.titles);
+        std::vector<std::string> mineExpected = c.titles;
+        mineExpected.insert(mineExpected.end(), c.onlyHere.begin(), c.onlyHere.end());
+        std::sort(mineExpected.begin(), mineExpected.end());
+        EXPECT_EQ(Titles(mine, true), mineExpected);
         EXPECT_EQ(Titles(other.Tree()), c.titles);
         const SharedFileRead shared =
             ReadSharedFile(server.files.at("bookmarks.xbel").bytes, SharedFormat::Xbel);
@@ -162,8 +238,61 @@ TEST(LiveRootReplica, EditsMadeDuringARunStayAndAreSentNext) {
         // The file holds what the collection holds, and the local extras stayed.
         NullModel reread;
         ASSERT_TRUE(LoadSource(reread.model, true, path).ok);
-        EXPECT_EQ(Titles(ReadLocalRoot(reread.model, 0).tree), c.titles);
+        EXPECT_EQ(Titles(ReadLocalRoot(reread.model, 0).tree, true), mineExpected);
         if (RowOf(live.model, "a") >= 0) EXPECT_NE(testing::ReadBytes(path).find("TAGS=\"keep\""), std::string::npos);
+    }
+}
+
+struct OtherSideCase {
+    const char* what;
+    Edit here;            // made on this machine before the run
+    Edit onOtherMachine;  // synced to the server before the run
+    const char* field;    // the conflict whose other side is taken
+    std::vector<std::string> titles;  // every machine ends with these, sorted
+};
+
+TEST(LiveRootReplica, TheOtherSideOfAConflictIsSentNext) {
+    const OtherSideCase cases[] = {
+        {"the server's name", Rename("b", "mine"), Rename("b", "server"), "名前",
+         {"a", "c", "f", "f/server"}},
+        {"a folder deleted here that the server renamed and added to: what was added stays",
+         Delete("f"), Then(RenameFolder("f", "f2"), AddInto("x", "f2")), "削除",
+         {"a", "c", "f2", "f2/x"}},
+        {"the server's place, a folder whose title holds a slash", MoveInto("a", "f"),
+         Then(NewFolderWith("p/q", "n"), MoveInto("a", "p/q")), "場所",
+         {"c", "f", "f/b", "p/q", "p/q/a", "p/q/n"}},
+    };
+    for (const OtherSideCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::TempDir temp;
+        MemoryServer server;
+        std::filesystem::create_directory(temp.Path() / "other");
+        SyncReplica other((temp.Path() / "other").string(), kStart);
+        ASSERT_EQ(other.Sync(server, Options(FirstSync::Push)).result, SyncResult::Synced);
+        const std::string path = temp.Write("live.html", kStart);
+        NullModel live;
+        ASSERT_TRUE(LoadSource(live.model, true, path).ok);
+        LiveRootReplica replica(live.model, live.model.RefOf(0));
+        const auto sync = [&](SyncOptions options) {
+            SyncStateStore store((temp.Path() / "live-state").string());
+            return RunSync(server, store, replica, options);
+        };
+        ASSERT_EQ(sync(Options(FirstSync::Merge)).result, SyncResult::Synced);
+        ASSERT_TRUE(other.Edit(c.onOtherMachine));
+        ASSERT_EQ(other.Sync(server, Options()).result, SyncResult::Synced);
+        ASSERT_TRUE(c.here(live.model));
+        const SyncReport run = sync(Options());
+        ASSERT_EQ(run.result, SyncResult::Synced);
+        const auto conflict = std::find_if(run.conflicts.begin(), run.conflicts.end(),
+                                           [&](const Conflict& k) { return k.field == c.field; });
+        ASSERT_NE(conflict, run.conflicts.end());
+        std::string error;
+        // Refused or taken, the titles tell whether the result is right.
+        TakeOtherSide(live.model, 0, *conflict, error);
+        ASSERT_EQ(sync(Options()).result, SyncResult::Synced);
+        ASSERT_EQ(other.Sync(server, Options()).result, SyncResult::Synced);
+        EXPECT_EQ(Titles(ReadLocalRoot(live.model, 0).tree), c.titles);
+        EXPECT_EQ(Titles(other.Tree()), c.titles);
     }
 }
 
