@@ -71,7 +71,10 @@ bool TakeOtherSide(BmLogic& model, int root, const Conflict& conflict, std::stri
         (conflict.field == "名前" ? texts.name : texts.url) = conflict.remoteValue;
         done = model.EditUrlEntry(row, texts);
     } else if (conflict.field == "場所") {
-        const int folder = FolderAtPath(local.tree, conflict.remoteValue);
+        // The server's folder by its id; by its path only where the id is not known.
+        const int folder = conflict.serverFolder == 0    ? SyncTree::kRoot
+                           : conflict.serverFolder > 0 ? ItemWithId(local.tree, conflict.serverFolder)
+                                                       : FolderAtPath(local.tree, conflict.remoteValue);
         if (folder < 0) {
             error = "移動先のフォルダーが見つかりません : " + conflict.remoteValue;
             return false;

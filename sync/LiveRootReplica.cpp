@@ -1,7 +1,10 @@
 #include "sync/LiveRootReplica.h"
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace pernard::sync {
 
@@ -24,6 +27,44 @@ bool Unchanged(const LocalTree& before, const LocalTree& now, const std::vector<
 }
 
 }  // namespace
+
+void MatchReturnedEntries(const SyncTree& before, const SyncTree& now, std::vector<int>& itemOf) {
+    std::vector<bool> taken(before.items.size(), false);
+    for (int i : itemOf) {
+        if (i >= 0) taken[static_cast<std::size_t>(i)] = true;
+    }
+    std::unordered_map<SyncId, int> byId;
+    std::map<std::tuple<int, bool, std::string, std::string>, std::vector<int>> byPlace;
+    for (int i = before.Size() - 1; i >= 1; --i) {
+        if (taken[static_cast<std::size_t>(i)]) continue;
+        const SyncItem& item = before[i];
+        if (item.id > 0) byId[item.id] = i;
+        byPlace[{item.parent, item.folder, item.title, item.url}].push_back(i);
+    }
+    const auto take = [&](int k, int i) {
+        itemOf[static_cast<std::size_t>(k)] = i;
+        taken[static_cast<std::size_t>(i)] = true;
+    };
+    // Parents come before their children: a returned folder's entries are matched inside it.
+    for (int k = 1; k < now.Size(); ++k) {
+        if (itemOf[static_cast<std::size_t>(k)] >= 0) continue;
+        const SyncItem& item = now[k];
+        const auto id = item.id > 0 ? byId.find(item.id) : byId.end();
+        if (id != byId.end() && !taken[static_cast<std::size_t>(id->second)] &&
+            before[id->second].folder == item.folder) {
+            take(k, id->second);
+            continue;
+        }
+        const int parent = itemOf[static_cast<std::size_t>(item.parent)];
+        if (parent < 0) continue;
+        auto place = byPlace.find({parent, item.folder, item.title, item.url});
+        if (place == byPlace.end()) continue;
+        while (!place->second.empty() && taken[static_cast<std::size_t>(place->second.back())]) {
+            place->second.pop_back();
+        }
+        if (!place->second.empty()) take(k, place->second.back());
+    }
+}
 
 MergeResult RebaseOnEdits(const LocalTree& before, const MergeResult& result, const LocalTree& now,
                           const std::vector<int>& itemOfNowItem) {
@@ -74,6 +115,12 @@ MergeResult RebaseOnEdits(const LocalTree& before, const MergeResult& result, co
         item.localOnly = l >= 0 ? now.tree[l].localOnly : r >= 0 && result.merged[r].localOnly;
         if (r < 0 || item.localOnly || item.id > highest) item.id = kNoId;
     }
+    // A conflict of an entry that has no id now is listed, but its other side cannot be taken.
+    std::unordered_set<SyncId> ids;
+    for (const SyncItem& item : rebased.merged.items) ids.insert(item.id);
+    for (Conflict& conflict : rebased.conflicts) {
+        if (ids.count(conflict.id) == 0) conflict.id = kNoId;
+    }
     rebased.merged.highestId = result.merged.highestId;
     return rebased;
 }
@@ -112,6 +159,7 @@ bool LiveRootReplica::Write(const LocalTree& before, const MergeResult& result, 
         const auto found = itemOfRow.find(now.rowOf[k]);
         if (found != itemOfRow.end()) itemOf[k] = found->second;
     }
+    MatchReturnedEntries(before.tree, now.tree, itemOf);
     BookmarkFileReplica file(model_, root);
     // The result's items refer to the items read; the rows they were read from may have moved.
     if (Unchanged(before, now, itemOf)) return file.Write(now, result, error);

@@ -40,6 +40,12 @@ private:
 // edit winning where they meet. `itemOfNowItem` gives for each item of `now` the item of
 // `before` it was then (-1: an entry made since). Items new since the read carry no id: the next run gives
 // them one, as the server allows.
+// Entries the run read whose nodes are gone but which are back as other nodes (an undo brings
+// back what a step took, a sync's step undone brings back the entries before it): each item of
+// `now` not matched yet (-1 in `itemOf`) is matched with an item of `before` no other took, by
+// its id, else in its matched folder by kind, title and URL.
+void MatchReturnedEntries(const SyncTree& before, const SyncTree& now, std::vector<int>& itemOf);
+
 MergeResult RebaseOnEdits(const LocalTree& before, const MergeResult& result, const LocalTree& now,
                           const std::vector<int>& itemOfNowItem);
 

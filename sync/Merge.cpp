@@ -1,6 +1,7 @@
 #include "sync/Merge.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 
 #include "sync/ChildOrder.h"
@@ -159,6 +160,7 @@ private:
         }
         if (movedL && movedR && pl != pr) {
             Report(x, "場所", PathText(local_, pl), PathText(remote_, pr), "ローカル");
+            reported_.back().serverFolder = pr;
         }
     }
 
@@ -251,6 +253,7 @@ private:
             if (x > highest) highest = x;
         }
         std::vector<std::pair<Identity, int>> pending{{kRootIdentity, SyncTree::kRoot}};
+        std::unordered_map<Identity, SyncId> idOfIdentity{{kRootIdentity, kNoId}};
         result.localOf.push_back(SyncTree::kRoot);
         result.remoteOf.push_back(SyncTree::kRoot);
         const ChildOrderInputs sides{&base_, &local_, &remote_};
@@ -269,6 +272,7 @@ private:
                 item.title = d.title;
                 item.url = d.url;
                 if (!item.localOnly) item.id = x > 0 ? x : ++highest;
+                idOfIdentity.emplace(x, item.id);
                 const int index = result.merged.Add(at, std::move(item));
                 result.localOf.push_back(local_.Has(x) ? local_.indexOf.at(x) : -1);
                 result.remoteOf.push_back(remote_.Has(x) ? remote_.indexOf.at(x) : -1);
@@ -280,6 +284,10 @@ private:
         for (Reported& r : reported_) {
             r.conflict.path = PathOf(r.identity);
             if (r.identity > 0) r.conflict.id = r.identity;
+            if (r.serverFolder) {
+                const auto found = idOfIdentity.find(*r.serverFolder);
+                if (found != idOfIdentity.end()) r.conflict.serverFolder = found->second;
+            }
             result.conflicts.push_back(std::move(r.conflict));
         }
         return result;
@@ -317,6 +325,7 @@ private:
     struct Reported {
         Identity identity;
         Conflict conflict;
+        std::optional<Identity> serverFolder;  // 場所: the folder the server put the item in
     };
 
     const MergeSide& base_;

@@ -27,6 +27,8 @@ struct Conflict {
     std::string localValue, remoteValue;
     std::string kept;   // what the merge kept, in words
     SyncId id = 0;      // the item's id in the merged collection (0: an item new in this run)
+    // 場所: the id of the folder the server put the item in (0: the top; -1: not known).
+    SyncId serverFolder = -1;
 };
 
 struct MergeResult {

@@ -383,12 +383,14 @@ bool TFormMain::FormCloseQuery() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+    // A run in progress ends first (what it already sent it keeps in the file), so that the
+    // question below is about the edits no run took.
+    sync_->FinishRun();
     if (!FormCloseQuery()) {
         event->ignore();
         return;
     }
-    // A sync in progress stops where both sides stay whole; what was not sent yet goes at the
-    // next start.
+    // What was not sent yet goes at the next start.
     sync_->Shutdown();
     event->accept();
     QApplication::quit();

@@ -56,6 +56,9 @@ SyncController::SyncController(TFormMain& window, BmLogic& model)
       window_(window),
       model_(model),
       runner_(model, [this](const std::function<void()>& change) {
+          // The window is going: the run's local write is refused (the next run brings the
+          // server's result in).
+          if (shutDown_) return;
           const NodeRef selected = model_.Tree().Ref(window_.SelectedNode());
           const int row = model_.IndexOf(selected);
           const sync::SyncId id = row >= 0 ? SyncIdOf(model_.ExtrasOf(row)) : sync::kNoId;
@@ -132,6 +135,16 @@ std::optional<sync::SyncLink> SyncController::LinkOfRoot(int root) const {
         model_.SourceKindOf(root) != SourceKind::BookmarkFile || model_.SourcePath(root).empty()) {
         return std::nullopt;
     }
+    // One root per file syncs: the first one read from it. Another root of the same file (a
+    // second read of it) would take the first one's edits for its own differences.
+    for (int row = 0; row < model_.Tree().TopLevelCount(); ++row) {
+        const int other = model_.IndexOf(model_.Tree().TopLevel(row));
+        if (other == root) break;
+        if (model_.SourceKindOf(other) == SourceKind::BookmarkFile &&
+            model_.SourcePath(other) == model_.SourcePath(root)) {
+            return std::nullopt;
+        }
+    }
     return LinkOf(std::string(model_.SourcePath(root)));
 }
 
@@ -157,15 +170,12 @@ bool SyncController::StaysLocal(int entry) const {
 NodeRef SyncController::SameEntryAfterSync(const NodeRef& selected, sync::SyncId id) const {
     if (model_.IndexOf(selected) >= 0) return selected;
     // An entry new to the sync had no id: the synced root is selected instead.
-    if (id == sync::kNoId) return runner_.RunningRoot();
+    const int root = model_.IndexOf(runner_.RunningRoot());
+    if (id == sync::kNoId || root < 0) return runner_.RunningRoot();
     // The merged collection's entries are new rows: the one selected is found by its id.
-    for (int row = 0; row < model_.Tree().TopLevelCount(); ++row) {
-        const int root = model_.IndexOf(model_.Tree().TopLevel(row));
-        if (!LinkOfRoot(root)) continue;
-        const sync::LocalTree local = sync::ReadLocalRoot(model_, root);
-        for (int k = 1; k < local.tree.Size(); ++k) {
-            if (local.tree[k].id == id) return model_.RefOf(local.rowOf[static_cast<std::size_t>(k)]);
-        }
+    const sync::LocalTree local = sync::ReadLocalRoot(model_, root);
+    for (int k = 1; k < local.tree.Size(); ++k) {
+        if (local.tree[k].id == id) return model_.RefOf(local.rowOf[static_cast<std::size_t>(k)]);
     }
     return runner_.RunningRoot();
 }
@@ -239,6 +249,15 @@ void SyncController::SyncAtStart() {
         const std::optional<sync::SyncLink> link = LinkOfRoot(root);
         if (link && link->onStart) SyncRoot(root, false);
     }
+}
+
+void SyncController::FinishRun() {
+    queue_.clear();
+    if (!runner_.Running()) return;
+    closing_ = true;
+    runner_.Stop();
+    runner_.Wait();
+    closing_ = false;
 }
 
 void SyncController::Shutdown() {
@@ -328,6 +347,7 @@ void SyncController::StartFirstSync(int root, const sync::SyncLink& link, const 
             return reports;
         },
         [this, held, link, secrets](const SyncOutcome& outcome) {
+            if (shutDown_ || closing_) return;
             const sync::SyncReport& last = outcome.reports.back();
             const int root = model_.IndexOf(held);
             if (last.result == sync::SyncResult::Failed || outcome.reports.size() != 3 || root < 0) {
@@ -360,6 +380,7 @@ void SyncController::StartRun(int root, const sync::SyncLink& link, const Secret
     options.force = force;
     SetStatus("同期中…");
     const NodeRef held = model_.RefOf(root);
+    const std::uint64_t pushesAtStart = model_.HistoryPushCount();
     runner_.Start(
         held, link, secrets.password,
         [options](sync::SyncServer& server, sync::SyncStateStore& store,
@@ -368,15 +389,21 @@ void SyncController::StartRun(int root, const sync::SyncLink& link, const Secret
             run.stop = &stop;
             return std::vector<sync::SyncReport>{sync::RunSync(server, store, replica, run)};
         },
-        [this, held, link, secrets, first](const SyncOutcome& outcome) {
+        [this, held, link, secrets, first, pushesAtStart](const SyncOutcome& outcome) {
+            if (shutDown_) return;
             const sync::SyncReport& report = outcome.reports.back();
-            // The run's own change of the table is no change of the user's.
+            // The run's own change of the table is no change of the user's; any other step
+            // recorded since it started is, and goes at the next run.
+            const std::uint64_t own = report.localWritten ? 1 : 0;
+            const bool editedDuringRun =
+                outcome.editedMeanwhile || model_.HistoryPushCount() > pushesAtStart + own;
             seenChange_ = model_.HistoryPushCount();
-            if (outcome.editedMeanwhile && link.afterChange) {
+            if (editedDuringRun && link.afterChange) {
                 dueAfterChange_[link.localPath] = QDateTime::currentDateTime().addSecs(kAfterChangeSeconds);
             }
             const int root = model_.IndexOf(held);
-            if (report.result == sync::SyncResult::Refused && !report.failsafes.empty() && root >= 0) {
+            if (report.result == sync::SyncResult::Refused && !report.failsafes.empty() && root >= 0 &&
+                !closing_) {
                 TFormSyncChoice* dialog = ChoiceDialog();
                 dialog->ShowStopped(report);
                 RunDialog(*dialog);
@@ -394,7 +421,7 @@ void SyncController::StartRun(int root, const sync::SyncLink& link, const Secret
             Record(held, report, outcome, said);
             window_.UpdateEntryButtons();
             window_.UpdateUndoItems();
-            StartQueued();
+            if (!closing_) StartQueued();
         });
 }
 
@@ -429,7 +456,7 @@ void SyncController::Record(NodeRef root, const sync::SyncReport& report, const 
 }
 
 void SyncController::SetStatus(const QString& text) {
-    if (StatusLabel != nullptr) StatusLabel->setText(text);
+    if (StatusLabel != nullptr && !shutDown_) StatusLabel->setText(text);
 }
 
 void SyncController::Queue(int root) {

@@ -48,6 +48,9 @@ public:
 
     // The start-up syncs of the roots whose links ask for one.
     void SyncAtStart();
+    // The run in progress stops at its next step (both sides left whole) and is waited for;
+    // automatic runs go on afterwards.
+    void FinishRun();
     // Before the window closes: the run in progress stops (both sides left whole) and is waited
     // for; nothing starts any more.
     void Shutdown();
@@ -114,6 +117,7 @@ private:
     std::map<std::string, QDateTime> lastRun_, dueAfterChange_;
     std::thread counting_;
     bool shutDown_ = false;
+    bool closing_ = false;  // a run is being finished: no questions, nothing new starts
     TFormSyncSettings* settings_ = nullptr;
     TFormSyncChoice* choice_ = nullptr;
     TFormSyncLog* log_ = nullptr;

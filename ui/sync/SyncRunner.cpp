@@ -1,6 +1,8 @@
 #include "ui/sync/SyncRunner.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QThread>
 #include <memory>
 
@@ -11,6 +13,12 @@
 namespace pernard::ui {
 
 namespace {
+
+// Whether the window is between a user's actions: no dialog, menu or drag open.
+bool QuietMoment() {
+    return QApplication::activeModalWidget() == nullptr && QApplication::activePopupWidget() == nullptr &&
+           QGuiApplication::mouseButtons() == Qt::NoButton;
+}
 
 // The live root, read and written on the user-interface thread while the run's thread waits.
 class ThreadedReplica : public sync::LocalReplica {
@@ -28,7 +36,17 @@ public:
     bool Write(const sync::LocalTree& before, const sync::MergeResult& result,
                std::string& error) override {
         bool ok = false;
-        OnUiThread([&] { asTableChange_([&] { ok = live_.Write(before, result, error); }); });
+        // Never while a dialog, a question, a menu or a drag is open: the window's code there
+        // holds rows and nodes across it, which a changed root would turn into other entries.
+        // The server holds the result already: the write waits, however long.
+        for (bool written = false; !written;) {
+            OnUiThread([&] {
+                if (!QuietMoment()) return;
+                asTableChange_([&] { ok = live_.Write(before, result, error); });
+                written = true;
+            });
+            if (!written) QThread::msleep(200);
+        }
         return ok;
     }
 
@@ -63,7 +81,6 @@ bool SyncRunner::Start(NodeRef root, const sync::SyncLink& link, const std::stri
     if (running_) return false;
     if (thread_.joinable()) thread_.join();
     running_ = true;
-    quiet_ = false;
     stop_.store(false);
     root_ = root;
     done_ = std::move(done);
@@ -95,11 +112,10 @@ void SyncRunner::Finish(const SyncOutcome& outcome) {
     root_ = {};
     auto done = std::move(done_);
     done_ = nullptr;
-    if (!quiet_ && done) done(outcome);
+    if (done) done(outcome);
 }
 
 void SyncRunner::Wait() {
-    quiet_ = true;
     while (running_) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         QThread::msleep(5);

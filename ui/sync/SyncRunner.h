@@ -47,7 +47,7 @@ public:
     NodeRef RunningRoot() const { return root_; }
     // Asks the run to stop at its next step (the server's file and lock stay whole).
     void Stop() { stop_.store(true); }
-    // Waits for the run to end, the window still answering; `done` is not called then.
+    // Waits for the run to end (and its `done`), the window still answering.
     void Wait();
 
 private:
@@ -58,7 +58,6 @@ private:
     std::thread thread_;
     std::atomic<bool> stop_{false};
     bool running_ = false;
-    bool quiet_ = false;
     NodeRef root_;
     std::function<void(const SyncOutcome&)> done_;
 };

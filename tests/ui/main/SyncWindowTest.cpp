@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "commands/LoadCommands.h"
 #include "support/WebDavServer.h"
 #include "sync/SharedFile.h"
 #include "ui/UiFixture.h"
@@ -163,6 +164,11 @@ TEST_F(UiTest, ARootIsLinkedSyncedAndItsConflictTakenTheOtherWay) {
     EXPECT_GE(RowOf(Model(), "mail"), 0);
     ASSERT_TRUE(Model().Undo());
     EXPECT_GE(RowOf(Model(), "server-b"), 0);
+    // The same file read again is a second root that does not sync: only the first one does.
+    const int second = Model().glCT;
+    ASSERT_TRUE(LoadSource(Model(), false, file).ok);
+    EXPECT_FALSE(sync.AccountOf(0).isEmpty());
+    EXPECT_TRUE(sync.AccountOf(second).isEmpty());
     EXPECT_FALSE(std::filesystem::exists(dav.Folder(DavAuth::Basic) / "bookmarks.xbel.lock"));
     EXPECT_FALSE(std::filesystem::exists(dav.Folder(DavAuth::Basic) / "bookmarks.xbel.probe.lock"));
 }
