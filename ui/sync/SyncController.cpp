@@ -45,6 +45,8 @@ QString Said(const sync::SyncReport& report, std::size_t conflicts) {
         return "同期済み " + QTime::currentTime().toString("HH:mm");
     }
     if (report.unreachable) return "オフライン";
+    // Stopped by the user: both sides as they were.
+    if (report.error.rfind("同期を中止しました", 0) == 0) return "同期を中止しました";
     if (report.heldElsewhere) return "他の端末が同期中";
     return "同期できません: " + Text(report.error);
 }
