@@ -301,12 +301,15 @@ void SyncController::SyncRoot(int root, bool asked) {
         Queue(root);
         return;
     }
+    // A missing password is asked for when the user asks for a run, and at the first run of a
+    // start; an automatic run never asks again.
+    const bool firstOfStart = lastRun_.count(link->localPath) == 0;
+    lastRun_[link->localPath] = QDateTime::currentDateTime();
     Secrets secrets;
-    if (!SecretsOf(*link, asked || !lastRun_.count(link->localPath), secrets)) {
+    if (!SecretsOf(*link, asked || firstOfStart, secrets)) {
         SetStatus("同期: パスワードが必要です（ファイル › 同期 › 今すぐ同期）");
         return;
     }
-    lastRun_[link->localPath] = QDateTime::currentDateTime();
     if (!sync::SyncStateStore(StateDirectory(*link)).HasBase()) {
         if (!asked) {
             SetStatus("初めての同期を待っています（ファイル › 同期 › 今すぐ同期）");
