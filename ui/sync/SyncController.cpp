@@ -301,6 +301,10 @@ void SyncController::SyncRoot(int root, bool asked) {
         Queue(root);
         return;
     }
+    if (StateDirectory(*link).empty()) {
+        SetStatus("同期できません: 同期の状態を置くフォルダーがありません（HOME が設定されていません）");
+        return;
+    }
     // A missing password is asked for when the user asks for a run, and at the first run of a
     // start; an automatic run never asks again.
     const bool firstOfStart = lastRun_.count(link->localPath) == 0;
