@@ -1,7 +1,9 @@
 // Times the sync's own work on large collections: the three-way merge of a base of N entries
 // with a local and a server's tree that each changed one entry in a hundred (renamed, moved,
 // deleted, new), and a run that finds nothing changed — the shared file read, parsed and written
-// back to compare — set beside two reads of the file, the floor such a run cannot go below.
+// back to compare — set beside two reads of the file, the floor such a run cannot go below — and
+// the window's share of a run, on its user-interface thread: the root read as the sync sees it,
+// and the merged collection put in place of it (one undo step).
 //
 //   bench-sync [SIZE...]        (default: 100000)
 
@@ -11,6 +13,10 @@
 #include <random>
 #include <string>
 
+#include "model/LoadTransaction.h"
+#include "model/NullPorts.h"
+#include "sync/ApplyMerge.h"
+#include "sync/LocalTree.h"
 #include "sync/Merge.h"
 #include "sync/SharedFile.h"
 
@@ -65,6 +71,33 @@ SyncTree Changed(const SyncTree& base, unsigned seed, bool local) {
     return tree;
 }
 
+// The window's share of a run of `size` entries: the seconds of the read and of the put in place.
+std::pair<double, double> WindowShare(const SyncTree& base, const SyncTree& remote) {
+    using namespace pernard;
+    NullModel m;
+    m.settings.maxUrl = "20000000";
+    {
+        LoadTransaction load(m.model, true, "");
+        load.Builder().AddRoot("bench", SourceKind::BookmarkFile, "");
+        load.End(true);
+    }
+    // The collection as the base has it, ids included.
+    sync::MergeResult fill;
+    fill.merged = base;
+    fill.localOf.assign(base.items.size(), -1);
+    fill.localOf[0] = 0;
+    fill.remoteOf = fill.localOf;
+    std::string error;
+    if (!sync::ApplyMerge(m.model, 0, sync::ReadLocalRoot(m.model, 0), fill, error)) std::exit(1);
+    auto start = std::chrono::steady_clock::now();
+    const sync::LocalTree local = sync::ReadLocalRoot(m.model, 0);
+    const double read = Seconds(start);
+    const sync::MergeResult merged = sync::MergeTrees(&base, local.tree, remote);
+    start = std::chrono::steady_clock::now();
+    if (!sync::ApplyMerge(m.model, 0, local, merged, error)) std::exit(1);
+    return {read, Seconds(start)};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +130,10 @@ int main(int argc, char** argv) {
                     "nothing changed %.3f s (%s) against two reads of the file %.3f s (%.1f MB)\n",
                     size, merge, merged.merged.Size() - 1, merged.conflicts.size(), unchanged,
                     same ? "no write" : "WRITE", twoReads, file.size() / 1e6);
+        const auto [read, apply] = WindowShare(base, remote);
+        std::printf("%d entries: the window reads the root in %.3f s and puts the merged one in "
+                    "place in %.3f s\n",
+                    size, read, apply);
     }
     return 0;
 }
