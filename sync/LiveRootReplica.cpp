@@ -125,6 +125,10 @@ MergeResult RebaseOnEdits(const LocalTree& before, const MergeResult& result, co
     return rebased;
 }
 
+EditMark MarkOf(const BmLogic& model, const NodeRef& root) {
+    return EditMark{root, model.HistoryPushCount(), model.History().ToUndo(), model.glCT};
+}
+
 bool LiveRootReplica::Read(LocalTree& tree, std::string& error) {
     const int root = RootRow();
     if (root < 0) {
@@ -136,6 +140,7 @@ bool LiveRootReplica::Read(LocalTree& tree, std::string& error) {
     itemNodes_.clear();
     itemNodes_.reserve(tree.rowOf.size());
     for (int row : tree.rowOf) itemNodes_.push_back(model_.RefOf(row));
+    leftAt_ = MarkOf(model_, root_);
     return true;
 }
 
@@ -162,8 +167,13 @@ bool LiveRootReplica::Write(const LocalTree& before, const MergeResult& result, 
     MatchReturnedEntries(before.tree, now.tree, itemOf);
     BookmarkFileReplica file(model_, root);
     // The result's items refer to the items read; the rows they were read from may have moved.
-    if (Unchanged(before, now, itemOf)) return file.Write(now, result, error);
+    if (Unchanged(before, now, itemOf)) {
+        const bool written = file.Write(now, result, error);
+        leftAt_ = written ? std::optional(MarkOf(model_, root_)) : std::nullopt;
+        return written;
+    }
     editedMeanwhile_ = true;
+    leftAt_ = std::nullopt;
     MergeResult rebased = RebaseOnEdits(before, result, now, itemOf);
     meanwhileConflicts_ = rebased.conflicts;
     return file.Write(now, rebased, error);

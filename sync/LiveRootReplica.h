@@ -6,6 +6,7 @@
 // sent at the next run. The root is held by its node, so that it is found again wherever edits
 // moved its rows, and is kept in its bookmark file as BookmarkFileReplica keeps it.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,11 +15,29 @@
 
 namespace pernard::sync {
 
+// Where the table's edits stand for a root: any edit, undo or redo moves it, and a root read
+// again is another root. Equal marks mean no edit was made between them.
+struct EditMark {
+    NodeRef root;
+    std::uint64_t pushes = 0;
+    const void* undoTop = nullptr;
+    int rows = -1;
+    bool operator==(const EditMark&) const = default;
+};
+EditMark MarkOf(const BmLogic& model, const NodeRef& root);
+
 class LiveRootReplica : public LocalReplica {
 public:
-    LiveRootReplica(BmLogic& model, NodeRef root) : model_(model), root_(root) {}
+    // `agreed`: where the edits stood when the root was last as both sides agreed (none: not
+    // known).
+    LiveRootReplica(BmLogic& model, NodeRef root, std::optional<EditMark> agreed = std::nullopt)
+        : model_(model), root_(root), agreed_(agreed) {}
     bool Read(LocalTree& tree, std::string& error) override;
     bool Write(const LocalTree& before, const MergeResult& result, std::string& error) override;
+    bool KnownUnchanged() override { return agreed_ && MarkOf(model_, root_) == *agreed_; }
+    // Where the edits stood when the root was last read or written as the run left it; after a
+    // run that went through, the root is as both sides agree while the table's mark is this.
+    std::optional<EditMark> LeftAt() const { return leftAt_; }
 
     // The root's row now; -1 once it is gone.
     int RootRow() const { return model_.IndexOf(root_); }
@@ -30,6 +49,7 @@ public:
 private:
     BmLogic& model_;
     NodeRef root_;
+    std::optional<EditMark> agreed_, leftAt_;
     std::vector<NodeRef> itemNodes_;  // per item of the last read, its entry's node
     bool editedMeanwhile_ = false;
     std::vector<Conflict> meanwhileConflicts_;

@@ -20,6 +20,9 @@ public:
     // Puts the merged collection in place and keeps it; false, with the reason, when it could
     // not be kept (then nothing the user could lose was changed).
     virtual bool Write(const LocalTree& before, const MergeResult& result, std::string& error) = 0;
+    // Whether the collection is known, without reading it, to be as the last run left it (no
+    // edit since); a run that finds the server's file unchanged too has nothing to do then.
+    virtual bool KnownUnchanged() { return false; }
 };
 
 // Keeps root `root` in the bookmark file it was read from, through the write gate (with the

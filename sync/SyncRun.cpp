@@ -185,6 +185,7 @@ private:
             // highestId stay, so that the other machines find their entries under them.
             remote.tree = base_;
         }
+        if (remote.unchanged && local_.KnownUnchanged()) return Finish(SyncResult::Synced);
         LocalTree local;
         if (!local_.Read(local, error)) return Finish(SyncResult::Refused, error);
         report_.localOnly = LocalOnlyPaths(local.tree);

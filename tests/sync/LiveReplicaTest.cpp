@@ -298,3 +298,37 @@ TEST(LiveRootReplica, TheOtherSideOfAConflictIsSentNext) {
 
 }  // namespace
 }  // namespace pernard::sync
+
+namespace pernard::sync {
+namespace {
+
+// A run skips reading the root while no edit, undo or redo was made since it was last as both
+// sides agree; any of them, or the root read again, makes the next run read it.
+TEST(LiveRootReplica, KnowsTheRootUnchangedUntilAnEdit) {
+    testing::TempDir temp;
+    MemoryServer server;
+    const std::string path = temp.Write("live.html", kStart);
+    NullModel live;
+    ASSERT_TRUE(LoadSource(live.model, true, path).ok);
+    LiveRootReplica first(live.model, live.model.RefOf(0));
+    SyncStateStore store((temp.Path() / "state").string());
+    ASSERT_EQ(RunSync(server, store, first, Options(FirstSync::Push)).result, SyncResult::Synced);
+    ASSERT_TRUE(first.LeftAt().has_value());
+    LiveRootReplica next(live.model, live.model.RefOf(0), first.LeftAt());
+    EXPECT_TRUE(next.KnownUnchanged());
+    const std::vector<std::pair<const char*, Edit>> moves = {
+        {"an edit", Rename("a", "a2")}, {"its undo", [](BmLogic& m) { return m.Undo(); }},
+        {"its redo", [](BmLogic& m) { return m.Redo(); }}};
+    for (const auto& [what, edit] : moves) {
+        SCOPED_TRACE(what);
+        const EditMark before = MarkOf(live.model, live.model.RefOf(0));
+        ASSERT_TRUE(edit(live.model));
+        EXPECT_FALSE(MarkOf(live.model, live.model.RefOf(0)) == before);
+    }
+    EXPECT_FALSE(next.KnownUnchanged());
+    ASSERT_TRUE(LoadSource(live.model, true, path).ok);
+    EXPECT_FALSE(LiveRootReplica(live.model, live.model.RefOf(0), first.LeftAt()).KnownUnchanged());
+}
+
+}  // namespace
+}  // namespace pernard::sync

@@ -340,7 +340,7 @@ void SyncController::StartFirstSync(int root, const sync::SyncLink& link, const 
     SetStatus("同期の内容を調べています…");
     const NodeRef held = model_.RefOf(root);
     runner_.Start(
-        held, link, secrets.password,
+        held, link, secrets.password, std::nullopt,
         [options](sync::SyncServer& server, sync::SyncStateStore& store,
                   sync::LocalReplica& replica, const std::atomic<bool>& stop) {
             std::vector<sync::SyncReport> reports;
@@ -390,8 +390,10 @@ void SyncController::StartRun(int root, const sync::SyncLink& link, const Secret
     SetStatus("同期中…");
     const NodeRef held = model_.RefOf(root);
     const std::uint64_t pushesAtStart = model_.HistoryPushCount();
+    const auto agreed = agreed_.find(link.localPath);
     runner_.Start(
         held, link, secrets.password,
+        agreed != agreed_.end() ? std::optional(agreed->second) : std::nullopt,
         [options](sync::SyncServer& server, sync::SyncStateStore& store,
                   sync::LocalReplica& replica, const std::atomic<bool>& stop) {
             sync::SyncOptions run = options;
@@ -419,6 +421,17 @@ void SyncController::StartRun(int root, const sync::SyncLink& link, const Secret
                 if (dialog->Chosen() == TFormSyncChoice::Continue) {
                     StartRun(root, link, secrets, first, true);
                     return;
+                }
+            }
+            // Where the edits stand while the root is as both sides agree: the next run skips
+            // reading it as long as they stand there.
+            if (report.result != sync::SyncResult::Synced || outcome.editedMeanwhile) {
+                agreed_.erase(link.localPath);
+            } else if (outcome.leftAt) {
+                if (sync::MarkOf(model_, held) == *outcome.leftAt) {
+                    agreed_[link.localPath] = *outcome.leftAt;
+                } else {
+                    agreed_.erase(link.localPath);
                 }
             }
             if (report.result == sync::SyncResult::Synced) {

@@ -115,6 +115,8 @@ private:
     std::uint64_t seenChange_ = 0;
     // When each linked file last synced, and when a change asks it to.
     std::map<std::string, QDateTime> lastRun_, dueAfterChange_;
+    // Per linked file: where the table's edits stood when its root was last as both sides agree.
+    std::map<std::string, sync::EditMark> agreed_;
     std::thread counting_;
     bool shutDown_ = false;
     bool closing_ = false;  // a run is being finished: no questions, nothing new starts

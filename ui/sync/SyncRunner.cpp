@@ -27,6 +27,12 @@ public:
                     const std::function<void(const std::function<void()>&)>& asTableChange)
         : live_(live), uiObject_(uiObject), asTableChange_(asTableChange) {}
 
+    bool KnownUnchanged() override {
+        bool unchanged = false;
+        OnUiThread([&] { unchanged = live_.KnownUnchanged(); });
+        return unchanged;
+    }
+
     bool Read(sync::LocalTree& tree, std::string& error) override {
         bool ok = false;
         OnUiThread([&] { ok = live_.Read(tree, error); });
@@ -77,7 +83,8 @@ SyncRunner::~SyncRunner() {
 }
 
 bool SyncRunner::Start(NodeRef root, const sync::SyncLink& link, const std::string& password,
-                       SyncWork work, std::function<void(const SyncOutcome&)> done) {
+                       std::optional<sync::EditMark> agreed, SyncWork work,
+                       std::function<void(const SyncOutcome&)> done) {
     if (running_) return false;
     if (thread_.joinable()) thread_.join();
     running_ = true;
@@ -90,7 +97,7 @@ bool SyncRunner::Start(NodeRef root, const sync::SyncLink& link, const std::stri
     settings.password = password;
     const std::string stateDirectory =
         sync::SyncStateStore::DefaultDirectory(link.localPath, link.SharedUrl());
-    auto live = std::make_shared<sync::LiveRootReplica>(model_, root);
+    auto live = std::make_shared<sync::LiveRootReplica>(model_, root, agreed);
     thread_ = std::thread([this, settings, stateDirectory, live, work = std::move(work)] {
         SyncOutcome outcome;
         {
@@ -101,6 +108,7 @@ bool SyncRunner::Start(NodeRef root, const sync::SyncLink& link, const std::stri
         }
         outcome.editedMeanwhile = live->EditedMeanwhile();
         outcome.meanwhileConflicts = live->MeanwhileConflicts();
+        outcome.leftAt = live->LeftAt();
         QMetaObject::invokeMethod(this, [this, outcome] { Finish(outcome); }, Qt::QueuedConnection);
     });
     return true;

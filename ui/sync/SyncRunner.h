@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/BmLogic.h"
+#include "sync/LiveRootReplica.h"
 #include "sync/LocalReplica.h"
 #include "sync/SyncLink.h"
 #include "sync/SyncRun.h"
@@ -24,6 +25,8 @@ struct SyncOutcome {
     std::vector<sync::SyncReport> reports;
     bool editedMeanwhile = false;
     std::vector<sync::Conflict> meanwhileConflicts;
+    // Where the table's edits stood when the run last read or wrote the root as it left it.
+    std::optional<sync::EditMark> leftAt;
 };
 
 // The work of a job, on the run's thread: the runs it makes against the server, the state and
@@ -41,8 +44,10 @@ public:
 
     // Starts `work` for `root` with the server and state of `link`; `done` gets its outcome on
     // the user-interface thread. False when a run is going.
+    // `agreed`: where the edits stood when the root was last as both sides agreed.
     bool Start(NodeRef root, const sync::SyncLink& link, const std::string& password,
-               SyncWork work, std::function<void(const SyncOutcome&)> done);
+               std::optional<sync::EditMark> agreed, SyncWork work,
+               std::function<void(const SyncOutcome&)> done);
     bool Running() const { return running_; }
     NodeRef RunningRoot() const { return root_; }
     // Asks the run to stop at its next step (the server's file and lock stay whole).
