@@ -8,7 +8,8 @@
 #                                     # under Wine (scripts/test-windows.sh)
 #   scripts/build-windows.sh --qt     # the desktop program and its tests too, on Qt for Windows
 #                                     # (scripts/build-qt-windows.sh, into ~/.cache/pernard;
-#                                     # about 40 minutes the first time on 2 cores)
+#                                     # about 40 minutes the first time on 2 cores) and
+#                                     # QtKeychain (scripts/build-qtkeychain-windows.sh)
 #
 # Environment: PERNARD_JOBS (parallel jobs, default 2), PERNARD_CCACHE=1 (compile through ccache).
 set -euo pipefail
@@ -82,6 +83,8 @@ configure=(cmake --preset mingw "${launcher[@]}")
 targets=(pernard-cli core_tests)
 if [[ -n $qt ]]; then
     qt_dir=$(PERNARD_JOBS=$jobs scripts/build-qt-windows.sh)
+    # QtKeychain on that Qt, in a cache folder of its own (about 15 s when missing).
+    keychain_dir=$(PERNARD_JOBS=$jobs scripts/build-qtkeychain-windows.sh)
     # With Qt, the build runs on Qt's toolchain file, which loads ours; a folder configured
     # without it is configured again.
     if [[ -f $build/CMakeCache.txt ]] &&
@@ -90,7 +93,8 @@ if [[ -n $qt ]]; then
     fi
     configure+=(-DPERNARD_BUILD_UI=ON
                 -DCMAKE_TOOLCHAIN_FILE="$qt_dir/lib/cmake/Qt6/qt.toolchain.cmake"
-                -DQT_CHAINLOAD_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake")
+                -DQT_CHAINLOAD_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake"
+                -DPERNARD_KEYCHAIN_PREFIX="$keychain_dir")
     targets+=(pernard ui_tests)
 fi
 

@@ -37,6 +37,8 @@ if [[ -n $desktop ]]; then
     crlf "$qt_src/src/3rdparty/libpng/LICENSE" "$stage/licenses/libpng.txt"
     crlf "$qt_src/src/3rdparty/zlib/LICENSE" "$stage/licenses/zlib.txt"
     crlf "$qt_src/src/3rdparty/pcre2/LICENCE" "$stage/licenses/pcre2.txt"
+    keychain_src=$(dirname "$(scripts/build-qtkeychain-windows.sh --print)")/src
+    crlf "$keychain_src/COPYING" "$stage/licenses/qtkeychain.txt"
     # Pernard's own source, to build it again against a changed Qt.
     mkdir -p "$stage/source"
     git archive --format=tar --prefix="pernard-$version/" HEAD |

@@ -15,6 +15,7 @@
 #include "ui/dialogs/VersionsDialog.h"
 #include "ui/main/TreeModel.h"
 #include "ui/sync/SyncChoiceDialog.h"
+#include "ui/sync/Credentials.h"
 #include "ui/sync/SyncController.h"
 #include "ui/sync/SyncLogDialog.h"
 #include "ui/sync/SyncSettingsDialog.h"
@@ -172,3 +173,24 @@ TEST_F(UiTest, ARootIsLinkedSyncedAndItsConflictTakenTheOtherWay) {
     EXPECT_FALSE(std::filesystem::exists(dav.Folder(DavAuth::Basic) / "bookmarks.xbel.lock"));
     EXPECT_FALSE(std::filesystem::exists(dav.Folder(DavAuth::Basic) / "bookmarks.xbel.probe.lock"));
 }
+
+#if defined(_WIN32)
+// The Windows build keeps the sync's secrets in the Credential Manager (QtKeychain, built by
+// scripts/build-qtkeychain-windows.sh): another store, with nothing of this run in its memory,
+// reads what the first wrote, and nothing once it is removed.
+TEST(Credentials, TheWindowsCredentialManagerKeepsASecretBeyondTheRun) {
+    const QString key = ui::PasswordKey(
+        "https://dav.example/bookmarks.xbel",
+        "ui-tests-" + std::to_string(QCoreApplication::applicationPid()));
+    const QString password = QString::fromUtf8("合言葉 word");
+    ui::SystemCredentials writer;
+    ASSERT_TRUE(writer.Write(key, password));
+    ui::SystemCredentials reader;
+    QString secret;
+    ASSERT_TRUE(reader.Read(key, secret));
+    EXPECT_EQ(secret, password);
+    reader.Remove(key);
+    ui::SystemCredentials after;
+    EXPECT_FALSE(after.Read(key, secret));
+}
+#endif
