@@ -32,17 +32,9 @@ mkdir -p "$scratch/home" "$scratch/config/Tesvel" "$scratch/dav/open"
 # A WebDAV server of its own on 127.0.0.1 and the collection linked to it, so that 今すぐ同期
 # shows the first sync's question (answered キャンセル: nothing is written anywhere).
 if command -v lighttpd >/dev/null; then
-  port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-  cat >"$scratch/lighttpd.conf" <<EOF
-server.document-root = "$scratch/dav"
-server.bind = "127.0.0.1"
-server.port = $port
-server.modules = ("mod_webdav")
-webdav.activate = "enable"
-webdav.is-readonly = "disable"
-EOF
-  lighttpd -D -f "$scratch/lighttpd.conf" >"$scratch/lighttpd.log" 2>&1 &
-  pids+=($!)
+  source scripts/webdav-server.sh
+  start_webdav "$scratch"
+  port=$webdav_port
   cat >"$scratch/config/Tesvel/Common.conf" <<EOF
 [Sync]
 Links=1

@@ -27,18 +27,10 @@ trap stop EXIT
 
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/bus.log" 2>&1 &
 pids+=($!)
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+source scripts/webdav-server.sh
+start_webdav "$work"
+port=$webdav_port
 mkdir -p "$work/dav/shared"
-cat >"$work/lighttpd.conf" <<EOF
-server.document-root = "$work/dav"
-server.bind = "127.0.0.1"
-server.port = $port
-server.modules = ("mod_webdav")
-webdav.activate = "enable"
-webdav.is-readonly = "disable"
-EOF
-lighttpd -D -f "$work/lighttpd.conf" >"$work/lighttpd.log" 2>&1 &
-pids+=($!)
 
 # Machine A: a copy of the sample collection (Shift_JIS); machine B: a small file of its own.
 mkdir -p "$work/a/home" "$work/a/config/Tesvel" "$work/b/home" "$work/b/config/Tesvel"

@@ -145,6 +145,34 @@ std::vector<std::string> Titles(const SyncTree& tree, bool localOnly = false) {
     return titles;
 }
 
+// This machine's live root and another machine's bookmark file, synced through one server;
+// the other machine sent its collection first.
+struct TwoMachines {
+    testing::TempDir temp;
+    MemoryServer server;
+    SyncReplica other{MakeFolder(temp.Path() / "other"), kStart};
+    std::string path = temp.Write("live.html", kStart);
+    NullModel live;
+    LiveRootReplica replica{Loaded(live.model, path), live.model.RefOf(0)};
+
+    TwoMachines() { EXPECT_EQ(other.Sync(server, Options(FirstSync::Push)).result, SyncResult::Synced); }
+    // A run of this machine, with a store of its own, as the window makes one for each run.
+    SyncReport Sync(LocalReplica& local, SyncOptions options) {
+        SyncStateStore store((temp.Path() / "live-state").string());
+        return RunSync(server, store, local, options);
+    }
+
+private:
+    static std::string MakeFolder(const std::filesystem::path& folder) {
+        std::filesystem::create_directory(folder);
+        return folder.string();
+    }
+    static BmLogic& Loaded(BmLogic& model, const std::string& path) {
+        EXPECT_TRUE(LoadSource(model, true, path).ok);
+        return model;
+    }
+};
+
 struct MeanwhileCase {
     const char* what;
     Edit onOtherMachine;  // synced to the server before the run
@@ -194,21 +222,9 @@ TEST(LiveRootReplica, EditsMadeDuringARunStayAndAreSentNext) {
     };
     for (const MeanwhileCase& c : cases) {
         SCOPED_TRACE(c.what);
-        testing::TempDir temp;
-        MemoryServer server;
-        std::filesystem::create_directory(temp.Path() / "other");
-        SyncReplica other((temp.Path() / "other").string(), kStart);
-        ASSERT_EQ(other.Sync(server, Options(FirstSync::Push)).result, SyncResult::Synced);
-
-        const std::string path = temp.Write("live.html", kStart);
-        NullModel live;
-        ASSERT_TRUE(LoadSource(live.model, true, path).ok);
-        LiveRootReplica replica(live.model, live.model.RefOf(0));
-        // A store per run, as the window makes one for each.
-        const auto sync = [&](LocalReplica& local, SyncOptions options) {
-            SyncStateStore store((temp.Path() / "live-state").string());
-            return RunSync(server, store, local, options);
-        };
+        TwoMachines m;
+        auto& [temp, server, other, path, live, replica] = m;
+        const auto sync = [&](LocalReplica& local, SyncOptions options) { return m.Sync(local, options); };
         ASSERT_EQ(sync(replica, Options(FirstSync::Merge)).result, SyncResult::Synced);
         if (c.here) {
             ASSERT_TRUE(c.here(live.model));
@@ -264,19 +280,9 @@ TEST(LiveRootReplica, TheOtherSideOfAConflictIsSentNext) {
     };
     for (const OtherSideCase& c : cases) {
         SCOPED_TRACE(c.what);
-        testing::TempDir temp;
-        MemoryServer server;
-        std::filesystem::create_directory(temp.Path() / "other");
-        SyncReplica other((temp.Path() / "other").string(), kStart);
-        ASSERT_EQ(other.Sync(server, Options(FirstSync::Push)).result, SyncResult::Synced);
-        const std::string path = temp.Write("live.html", kStart);
-        NullModel live;
-        ASSERT_TRUE(LoadSource(live.model, true, path).ok);
-        LiveRootReplica replica(live.model, live.model.RefOf(0));
-        const auto sync = [&](SyncOptions options) {
-            SyncStateStore store((temp.Path() / "live-state").string());
-            return RunSync(server, store, replica, options);
-        };
+        TwoMachines m;
+        auto& [temp, server, other, path, live, replica] = m;
+        const auto sync = [&](SyncOptions options) { return m.Sync(replica, options); };
         ASSERT_EQ(sync(Options(FirstSync::Merge)).result, SyncResult::Synced);
         ASSERT_TRUE(other.Edit(c.onOtherMachine));
         ASSERT_EQ(other.Sync(server, Options()).result, SyncResult::Synced);
