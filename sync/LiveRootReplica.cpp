@@ -126,7 +126,8 @@ MergeResult RebaseOnEdits(const LocalTree& before, const MergeResult& result, co
 }
 
 EditMark MarkOf(const BmLogic& model, const NodeRef& root) {
-    return EditMark{root, model.HistoryPushCount(), model.History().ToUndo(), model.glCT};
+    return EditMark{root, model.HistoryPushCount(), model.History().ToUndo(), model.glCT,
+                    model.Tree().TopLevelCount()};
 }
 
 bool LiveRootReplica::Read(LocalTree& tree, std::string& error) {

@@ -15,13 +15,15 @@
 
 namespace pernard::sync {
 
-// Where the table's edits stand for a root: any edit, undo or redo moves it, and a root read
-// again is another root. Equal marks mean no edit was made between them.
+// Where the table's edits stand for a root: any edit, undo or redo moves it, a root read again
+// is another root, and a load (which forgets the history) changes the roots. Equal marks mean no
+// edit was made between them.
 struct EditMark {
     NodeRef root;
     std::uint64_t pushes = 0;
     const void* undoTop = nullptr;
     int rows = -1;
+    int roots = -1;
     bool operator==(const EditMark&) const = default;
 };
 EditMark MarkOf(const BmLogic& model, const NodeRef& root);

@@ -139,7 +139,8 @@ public:
         }
         for (int attempt = 0; attempt < options_.attempts; ++attempt) {
             if (Attempt(&lock) == Step::Done) {
-                if (!lock.Release() && report_.result == SyncResult::Synced) {
+                const bool deleted = lock.Release() && lockDeleted_;
+                if (!deleted && report_.result == SyncResult::Synced) {
                     report_.error = "サーバーのロックを削除できませんでした";
                 }
                 return report_;
@@ -220,6 +221,9 @@ private:
             if (put == Put::Again) return Step::Again;
             if (put == Put::Failed) return Step::Done;
         }
+        // The server's side is done: its lock goes before the local write, which may wait for
+        // the user (the window's does), and needs no lock.
+        lockDeleted_ = lock->Release();
         if (ChangesLocal(result, local.tree, report_.toLocal)) {
             if (!local_.Write(local, result, error)) return Finish(SyncResult::Failed, error);
             report_.localWritten = true;
@@ -285,6 +289,7 @@ private:
     const SyncOptions& options_;
     SyncState state_;
     SyncTree base_;
+    bool lockDeleted_ = true;  // the lock, deleted before the local write, went
     SyncReport report_;
 };
 

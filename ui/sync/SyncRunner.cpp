@@ -8,24 +8,37 @@
 
 #include "sync/LiveRootReplica.h"
 #include "sync/SyncState.h"
+#include "ui/tools/PopMessage.h"
 #include "webdav/CurlWebDav.h"
 
 namespace pernard::ui {
 
 namespace {
 
-// Whether the window is between a user's actions: no dialog, menu or drag open.
+// Whether the window is between a user's actions: no dialog, menu or drag open, and no edit
+// halfway (a long one shows its note, which lets events through while the edit holds rows).
 bool QuietMoment() {
-    return QApplication::activeModalWidget() == nullptr && QApplication::activePopupWidget() == nullptr &&
-           QGuiApplication::mouseButtons() == Qt::NoButton;
+    if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr ||
+        QGuiApplication::mouseButtons() != Qt::NoButton) {
+        return false;
+    }
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<TFormMessage*>(window) != nullptr && window->isVisible()) return false;
+    }
+    return true;
 }
+
+// How long a stopped run waits for a quiet moment before it leaves the local write undone (the
+// next run brings the server's result in).
+constexpr int kStoppedWaitMs = 5000;
 
 // The live root, read and written on the user-interface thread while the run's thread waits.
 class ThreadedReplica : public sync::LocalReplica {
 public:
     ThreadedReplica(sync::LiveRootReplica& live, QObject* uiObject,
-                    const std::function<void(const std::function<void()>&)>& asTableChange)
-        : live_(live), uiObject_(uiObject), asTableChange_(asTableChange) {}
+                    const std::function<void(const std::function<void()>&)>& asTableChange,
+                    const std::atomic<bool>& stop)
+        : live_(live), uiObject_(uiObject), asTableChange_(asTableChange), stop_(stop) {}
 
     bool KnownUnchanged() override {
         bool unchanged = false;
@@ -44,14 +57,22 @@ public:
         bool ok = false;
         // Never while a dialog, a question, a menu or a drag is open: the window's code there
         // holds rows and nodes across it, which a changed root would turn into other entries.
-        // The server holds the result already: the write waits, however long.
+        // The server holds the result already: the write waits as long as the run goes on. A run
+        // stopped (the window closing) gives it up after a while: the server's file then holds
+        // the result, and the next run brings it in.
+        int stoppedFor = 0;
         for (bool written = false; !written;) {
             OnUiThread([&] {
                 if (!QuietMoment()) return;
                 asTableChange_([&] { ok = live_.Write(before, result, error); });
                 written = true;
             });
-            if (!written) QThread::msleep(200);
+            if (written) break;
+            if (stop_.load() && (stoppedFor += 200) > kStoppedWaitMs) {
+                error = "同期を中止したため、サーバーの内容は次の同期で取り込みます";
+                return false;
+            }
+            QThread::msleep(200);
         }
         return ok;
     }
@@ -68,6 +89,7 @@ private:
     sync::LiveRootReplica& live_;
     QObject* uiObject_;
     const std::function<void(const std::function<void()>&)>& asTableChange_;
+    const std::atomic<bool>& stop_;
 };
 
 }  // namespace
@@ -103,7 +125,7 @@ bool SyncRunner::Start(NodeRef root, const sync::SyncLink& link, const std::stri
         {
             CurlWebDav server(settings);
             sync::SyncStateStore store(stateDirectory);
-            ThreadedReplica replica(*live, this, asTableChange_);
+            ThreadedReplica replica(*live, this, asTableChange_, stop_);
             outcome.reports = work(server, store, replica, stop_);
         }
         outcome.editedMeanwhile = live->EditedMeanwhile();
