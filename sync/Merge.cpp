@@ -295,8 +295,12 @@ private:
 
     void Report(Identity x, const char* field, std::string localValue, std::string remoteValue,
                 std::string kept) {
-        reported_.push_back(Reported{x, Conflict{{}, field, std::move(localValue),
-                                                 std::move(remoteValue), std::move(kept)}});
+        Conflict conflict;
+        conflict.field = field;
+        conflict.localValue = std::move(localValue);
+        conflict.remoteValue = std::move(remoteValue);
+        conflict.kept = std::move(kept);
+        reported_.push_back(Reported{x, std::move(conflict), std::nullopt});
     }
 
     // The path of a folder on a side, for a report.

@@ -116,7 +116,9 @@ public:
         : inner_(inner), model_(model), edit_(std::move(edit)) {}
     bool Read(LocalTree& tree, std::string& error) override {
         const bool read = inner_.Read(tree, error);
-        if (read && edit_) EXPECT_TRUE(std::exchange(edit_, nullptr)(model_));
+        if (read && edit_) {
+            EXPECT_TRUE(std::exchange(edit_, nullptr)(model_));
+        }
         return read;
     }
     bool Write(const LocalTree& before, const MergeResult& result, std::string& error) override {
@@ -224,7 +226,11 @@ TEST(LiveRootReplica, EditsMadeDuringARunStayAndAreSentNext) {
     for (const MeanwhileCase& c : cases) {
         SCOPED_TRACE(c.what);
         TwoMachines m;
-        auto& [temp, server, other, path, live, replica] = m;
+        MemoryServer& server = m.server;
+        SyncReplica& other = m.other;
+        const std::string& path = m.path;
+        NullModel& live = m.live;
+        LiveRootReplica& replica = m.replica;
         const auto sync = [&](LocalReplica& local, SyncOptions options) { return m.Sync(local, options); };
         ASSERT_EQ(sync(replica, Options(FirstSync::Merge)).result, SyncResult::Synced);
         if (c.here) {
@@ -256,7 +262,9 @@ TEST(LiveRootReplica, EditsMadeDuringARunStayAndAreSentNext) {
         NullModel reread;
         ASSERT_TRUE(LoadSource(reread.model, true, path).ok);
         EXPECT_EQ(Titles(ReadLocalRoot(reread.model, 0).tree, true), mineExpected);
-        if (RowOf(live.model, "a") >= 0) EXPECT_NE(testing::ReadBytes(path).find("TAGS=\"keep\""), std::string::npos);
+        if (RowOf(live.model, "a") >= 0) {
+            EXPECT_NE(testing::ReadBytes(path).find("TAGS=\"keep\""), std::string::npos);
+        }
     }
 }
 
@@ -282,7 +290,10 @@ TEST(LiveRootReplica, TheOtherSideOfAConflictIsSentNext) {
     for (const OtherSideCase& c : cases) {
         SCOPED_TRACE(c.what);
         TwoMachines m;
-        auto& [temp, server, other, path, live, replica] = m;
+        MemoryServer& server = m.server;
+        SyncReplica& other = m.other;
+        NullModel& live = m.live;
+        LiveRootReplica& replica = m.replica;
         const auto sync = [&](SyncOptions options) { return m.Sync(replica, options); };
         ASSERT_EQ(sync(Options(FirstSync::Merge)).result, SyncResult::Synced);
         ASSERT_TRUE(other.Edit(c.onOtherMachine));
@@ -387,7 +398,9 @@ TEST(LiveRootReplica, KnowsTheRootUnchangedUntilAnEdit) {
         for (const Edit& edit : c.after) ASSERT_TRUE(edit(live.model));
         const bool known = LiveRootReplica(live.model, live.model.RefOf(0), agreed).KnownUnchanged();
         EXPECT_EQ(known, c.known);
-        if (known) EXPECT_EQ(shape(live.model), agreedShape);
+        if (known) {
+            EXPECT_EQ(shape(live.model), agreedShape);
+        }
     }
 }
 
