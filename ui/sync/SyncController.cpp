@@ -508,8 +508,13 @@ void SyncController::Poll() {
         const std::optional<sync::SyncLink> link = LinkOfRoot(root);
         if (!link) continue;
         if (changed && !runner_.Running()) {
-            CountPending(model_.RefOf(root), *link);
-            if (link->afterChange) dueAfterChange_[link->localPath] = now.addSecs(kAfterChangeSeconds);
+            // A run follows in a few seconds, or the changes not sent yet are counted (reading
+            // the root once, which a run after every change would do anyway).
+            if (link->afterChange) {
+                dueAfterChange_[link->localPath] = now.addSecs(kAfterChangeSeconds);
+            } else {
+                CountPending(model_.RefOf(root), *link);
+            }
         }
         const auto due = dueAfterChange_.find(link->localPath);
         const bool dueNow = due != dueAfterChange_.end() && due->second <= now;
