@@ -147,7 +147,12 @@ std::optional<sync::SyncLink> SyncController::LinkOfRoot(int root) const {
             return std::nullopt;
         }
     }
-    return LinkOf(std::string(model_.SourcePath(root)));
+    // The links are read from the settings once: a list's rows ask for every entry they paint.
+    if (!links_) links_ = ReadSyncLinks();
+    for (const sync::SyncLink& link : *links_) {
+        if (link.localPath == model_.SourcePath(root)) return link;
+    }
+    return std::nullopt;
 }
 
 QString SyncController::AccountOf(int root) const {
@@ -203,6 +208,7 @@ void SyncController::SettingsClick() {
     const int answer = RunDialog(*dialog);
     if (answer == TFormSyncSettings::Unlink) {
         DropLink(link.localPath);
+        links_.reset();
         SetStatus("同期を解除しました");
         UpdateMarks();
         return;
@@ -210,6 +216,7 @@ void SyncController::SettingsClick() {
     if (answer != QDialog::Accepted) return;
     const sync::SyncLink chosen = dialog->Link();
     KeepLink(chosen);
+    links_.reset();
     if (!chosen.user.empty()) {
         credentials_->Write(PasswordKey(chosen.SharedUrl(), chosen.user), dialog->Password());
     }

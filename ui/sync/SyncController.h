@@ -117,6 +117,8 @@ private:
     std::map<std::string, QDateTime> lastRun_, dueAfterChange_;
     // Per linked file: where the table's edits stood when its root was last as both sides agree.
     std::map<std::string, sync::EditMark> agreed_;
+    // The links as the settings hold them, read when first needed (this window changes them).
+    mutable std::optional<std::vector<sync::SyncLink>> links_;
     std::thread counting_;
     bool shutDown_ = false;
     bool closing_ = false;  // a run is being finished: no questions, nothing new starts
